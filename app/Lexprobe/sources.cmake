@@ -1,0 +1,3 @@
+list(APPEND LEX_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/Lexprobe.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Lexprobe.rc)

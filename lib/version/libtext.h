@@ -1,0 +1,7 @@
+// The library's loader of its own messages.
+#pragma once
+
+// Loads message `id` of the library's string table into one shared static
+// buffer of 1,024 bytes and returns it; the next call overwrites it.  A
+// message that does not exist gives the empty text.
+const char *LoadLibText(unsigned id);

@@ -1,0 +1,2 @@
+list(APPEND LOOM_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/libtext_win.cpp)
