@@ -1,0 +1,57 @@
+// The word dictionary (English.dic) and the English-word marker.
+// Portable: the Windows build sorts with the platform's locale collation.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Option/settings.h"
+
+namespace lex {
+
+class WordDictionary {
+public:
+    // Loads entries from the bytes of English.dic: one per line (CR LF, CR
+    // or LF), reading stops at a zero byte, empty lines are skipped.  Sorts
+    // them and builds the block index.  Replaces any earlier content.
+    void Load(const char *data, size_t size);
+    void Clear();
+
+    size_t size() const { return entries_.size(); }
+    const std::string &entry(size_t i) const { return entries_[i]; }
+    // Block of letter k (1 = A .. 26 = Z): entries [first, end).
+    size_t BlockBegin(int k) const { return index_[k - 1]; }
+    size_t BlockEnd(int k) const { return index_[k]; }
+
+private:
+    std::vector<std::string> entries_;
+    size_t index_[27] = {};
+};
+
+// Reads English.dic from `path` into `dict`.  Returns false when the file
+// cannot be opened or read; `dict` is then empty.
+bool LoadDictionaryFile(const char *path, WordDictionary &dict);
+
+class EnglishWordMarker {
+public:
+    // Called on every hit while settings.Debug is on: the row's text and the
+    // dictionary entry as stored.
+    using HitReport = std::function<void(const std::string &text, const std::string &entry)>;
+
+    EnglishWordMarker(const WordDictionary &dict, const ExtractionSettings &settings)
+        : dict_(dict), settings_(settings) {}
+    void SetHitReport(HitReport report) { report_ = std::move(report); }
+
+    // True when `text` contains a dictionary word (reads CheckSeparator,
+    // CheckInitial and Debug of the settings at each call).
+    bool ContainsWord(const char *text, size_t length) const;
+
+private:
+    const WordDictionary &dict_;
+    const ExtractionSettings &settings_;
+    HitReport report_;
+};
+
+} // namespace lex

@@ -1,0 +1,84 @@
+// The results list's rows, held compactly by the program (the list view is
+// an owner-data view that draws from here), and the list commands that work
+// on them: sorting, finding, deleting, selecting and the results file text.
+// Portable: no <windows.h>.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lex {
+
+// Sort keys of the list's commands.
+enum class SortKey {
+    Address,  // offset text, text comparison
+    Kind,     // kind text, text comparison
+    Name,     // the row's text, text comparison
+    Length,   // byte length of the text
+    Checked,  // checked rows first
+};
+
+// The text comparison of address, kind and name order: bytes a-z folded to
+// A-Z, byte by byte; the first differing byte decides, else the shorter
+// text is smaller.  Returns <0, 0 or >0.
+int CompareText(const char *a, size_t alen, const char *b, size_t blen);
+
+class RowStore {
+public:
+    // Rows in display order, numbered 0..Count()-1.
+    size_t Count() const;
+    void Clear();
+    void Append(uint32_t offset, bool wide, const char *text, size_t length, bool checked);
+
+    uint32_t Offset(size_t row) const;
+    bool Wide(size_t row) const;
+    const char *Text(size_t row) const;  // not NUL-terminated
+    size_t TextLength(size_t row) const;
+    bool Checked(size_t row) const;
+    void SetChecked(size_t row, bool on);
+    bool Selected(size_t row) const;
+    void SetSelected(size_t row, bool on);
+    size_t SelectedCount() const;
+
+    // Stable sort of the display order by `key` (ascending).
+    void Sort(SortKey key);
+    // Deletes every selected row in one pass; the others keep their order.
+    // Returns how many rows were deleted.
+    size_t DeleteSelected();
+    void SelectAll();
+    void InvertSelection();
+    void SelectChecked();  // selection := check state, every row
+    void ClearSelection();
+
+    // Searches the text column from `focused` (SIZE_MAX: no focused row)
+    // one row at a time downwards or upwards, never wrapping and never
+    // examining the focused row itself; with no focused row, searching down
+    // starts at row 0 and searching up finds nothing.  `matchCase` false
+    // folds a-z of both texts.  Returns the row found, or SIZE_MAX.
+    size_t FindNext(size_t focused, bool down, const std::string &what, bool matchCase) const;
+
+    // The results file: one line per row in display order, CR LF after
+    // each; `textOnly` writes the text alone, otherwise offset text, TAB,
+    // kind, TAB, text.
+    std::string ResultsText(bool textOnly) const;
+
+private:
+    struct Row {
+        uint32_t offset;
+        uint32_t textStart;   // into text_
+        uint32_t textLength;
+        uint8_t flags;        // kWide | kChecked | kSelected
+    };
+    std::vector<Row> rows_;  // in display order
+    std::vector<char> text_;
+    size_t selected_ = 0;
+};
+
+// Forces the extension of a results file name to ".txt": the last "." after
+// the last "\" or ":" (never the second byte of a Shift-JIS double-byte
+// character) and what follows are replaced, otherwise ".txt" is appended.
+std::string ForceTxtExtension(const std::string &path);
+
+} // namespace lex
