@@ -1,0 +1,76 @@
+// The main window's results list: an owner-data report list view (class
+// TListViewXP) with check boxes and multiple selection that draws from the
+// program's RowStore, and the list commands that act on it (sorting, the
+// find dialog, deleting, selecting, the pop-up menu, the results file).
+//
+// The main window owns one ResultsList, forwards WM_NOTIFY from the list,
+// its menu commands and the find dialog's registered message to it, and is
+// the scan's host: rows arrive through AppendRow and reach the control in
+// batches (SyncCount).
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "Main/rowstore.h"
+
+namespace lex {
+
+class ResultsList {
+public:
+    ResultsList() = default;
+    ResultsList(const ResultsList &) = delete;
+    ResultsList &operator=(const ResultsList &) = delete;
+    ~ResultsList();
+
+    // Creates the list view (hidden) as a child of `parent` with control id
+    // `id`, the columns "アドレス" 80, "種類" 60, "文字列" 400, and the
+    // pop-up menu.
+    bool Create(HWND parent, int id);
+    HWND hwnd() const { return hwnd_; }
+    RowStore &rows() { return rows_; }
+    const RowStore &rows() const { return rows_; }
+
+    // Scan host side.
+    void Clear();                      // delete all rows
+    void AppendRow(uint32_t offset, bool wide, const char *text, size_t length, bool checked);
+    void SyncCount();                  // tell the control how many rows there are now
+
+    // WM_NOTIFY from the list view (and its header).  Returns true when
+    // handled, with the window procedure's result in *result.
+    bool OnNotify(const NMHDR *hdr, LRESULT *result);
+    // WM_CONTEXTMENU on the list: the pop-up menu.
+    void OnContextMenu(int x, int y);
+
+    // Commands of the "編集(&E)" and "表示(&V)" menus.
+    void OnColumnClick(int column);    // header click, with the "文字列" toggle
+    void SortBy(SortKey key);
+    void DeleteSelected();
+    void SelectAll();
+    void InvertSelection();
+    void SelectChecked();
+    bool HasSelection() const;
+
+    // The find dialog: ShowFind opens it (or brings an open one to the
+    // front); OnFindMessage handles the registered FINDMSGSTRING message the
+    // owner receives; IsFindDialogMessage lets the message loop route
+    // keyboard input to the modeless dialog.
+    void ShowFind(HWND owner);
+    void OnFindMessage(LPARAM lp);
+    bool IsFindDialogMessage(MSG *msg);
+
+    // "結果の保存(&S)...": the save dialog, the ".txt" rule and one write.
+    // Errors go through the program's top-level error handler.
+    void Save(HWND owner, bool textOnly);
+
+private:
+    HWND hwnd_ = nullptr;
+    RowStore rows_;
+    // further state (toggle flag, find dialog, last file name, pop-up) is
+    // added by the implementation
+};
+
+} // namespace lex

@@ -1,0 +1,31 @@
+// Every message box of the program goes through ShowMessageBox, so that the
+// GUI tests can watch (and answer) them instead of a user.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace lex {
+
+// Shows a modal message box (centred on the screen when `owner` is null)
+// and returns the button pressed.
+int ShowMessageBox(HWND owner, const std::string &text, const std::string &caption, UINT type);
+
+// Expected failures and notices: "エラー" with the error icon, "情報" with
+// the information icon, one OK button.
+void ShowError(HWND owner, const std::string &text);
+void ShowInfo(HWND owner, const std::string &text);
+
+// The program's top-level handler for an error that escapes a command: a
+// box with the stop icon captioned with the program's title, the message
+// with "." appended when its last character sorts above ".".
+void ReportError(const std::string &message);
+
+// Tests install a hook that sees every box instead of the user; it returns
+// the button to report (IDOK).  An empty hook restores real boxes.
+using MessageBoxHook = std::function<int(const std::string &text, const std::string &caption, UINT type)>;
+void SetMessageBoxHook(MessageBoxHook hook);
+
+} // namespace lex

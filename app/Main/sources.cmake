@@ -1,0 +1,2 @@
+list(APPEND LEX_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/msgbox_win.cpp)
