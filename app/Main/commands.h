@@ -1,0 +1,36 @@
+// Command identifiers of the main window's menus, its controls and the
+// results list's pop-up menu, shared by the window, the list and the
+// resource script.
+#pragma once
+
+// Controls of the main window.
+#define IDC_FILENAME       1001
+#define IDC_BROWSEBTN      1002
+#define IDC_ASCII          1003
+#define IDC_ASCIISPIN      1004
+#define IDC_STARTBTN       1005
+#define IDC_OPTBTN         1006
+#define IDC_CLOSEBTN       1007
+#define IDC_LISTVIEW       1008
+#define IDC_PROGRESSBAR    1009
+#define IDC_PANEL          1010
+
+// "ファイル(&F)"
+#define IDM_SAVE           2001   // SaveItem
+#define IDM_CLOSE          2002   // CloseItem
+// "編集(&E)"
+#define IDM_DELETE         2101   // Delete1
+#define IDM_FIND           2102   // FindItem
+#define IDM_SELECTALL      2103   // SelectAllItem
+#define IDM_REVERSE        2104   // ReverseItem
+#define IDM_SELECTCHECK    2105   // SelectCheckItem
+// "表示(&V)" (the pop-up menu's sort entries use the same identifiers)
+#define IDM_SORTADDRESS    2201   // SortItem1
+#define IDM_SORTNAME       2202   // SortItem2
+#define IDM_SORTLENGTH     2203   // SortItem3
+#define IDM_SORTCHECK      2204   // SortItem4
+// "ヘルプ(&H)"
+#define IDM_README         2301   // ShowReadMeitem
+#define IDM_VERSION        2302   // VerItem
+// The pop-up menu's delete entry
+#define IDM_POPUPDELETE    2401
