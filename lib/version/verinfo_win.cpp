@@ -45,7 +45,9 @@ public:
         block_ = std::move(block);
     }
 
-    // The first translation entry: language identifier and code page.
+    // The first translation entry: language identifier and code page.  A
+    // table shorter than one entry counts as missing rather than being read
+    // past its end.
     bool FirstTranslation(WORD *lang, WORD *codePage) const
     {
         void *value = nullptr;
