@@ -7,6 +7,8 @@
 set -euo pipefail
 objdump=$1 file=$2 kind=$3 def=${4:-}
 dump=$($objdump -p "$file")
+# grep -q reads from a here-string, not a pipe: with pipefail, a big dump
+# would kill the writer of a pipe with SIGPIPE once grep has its match.
 fail() { echo "FAIL $file: $*"; exit 1; }
 
 format=$(echo "$dump" | sed -n 's/.*file format //p' | head -1)
@@ -18,12 +20,12 @@ subsystem=$(echo "$dump" | sed -n 's/^Subsystem[[:space:]]*[0-9a-f]*[[:space:]]*
 case "$kind" in
   gui)     [ "$subsystem" = "(Windows GUI)" ] || fail "subsystem $subsystem" ;;
   console) [ "$subsystem" = "(Windows CUI)" ] || fail "subsystem $subsystem" ;;
-  dll)     echo "$dump" | grep -q '^Characteristics.*' || fail "no characteristics"
+  dll)     grep -q '^Characteristics.*' <<<"$dump" || fail "no characteristics"
            [ $(( $(echo "$dump" | sed -n 's/^Characteristics 0x//p') & 0x2000 )) -ne 0 ] 2>/dev/null \
              || [ $(( 0x$(echo "$dump" | sed -n 's/^Characteristics 0x//p') & 0x2000 )) -ne 0 ] \
              || fail "not a DLL" ;;
 esac
-if echo "$dump" | grep -qiE 'DLL Name: (libgcc|libstdc|libwinpthread|zlib1)'; then
+if grep -qiE 'DLL Name: (libgcc|libstdc|libwinpthread|zlib1)' <<<"$dump"; then
   fail "depends on a mingw runtime DLL: $(echo "$dump" | grep -iE 'DLL Name: (libgcc|libstdc|libwinpthread|zlib1)')"
 fi
 if [ -n "$def" ]; then

@@ -1,2 +1,5 @@
+list(APPEND LOOM_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/vertext.cpp)
 list(APPEND LOOM_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/libtext_win.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/libtext_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/verinfo_win.cpp)

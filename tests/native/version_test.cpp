@@ -1,0 +1,149 @@
+// The portable text handling of the version resource reader, with the
+// Shift-JIS lead bytes of code page 932.  Japanese text is written as
+// Shift-JIS byte escapes: native literals are UTF-8.
+// The record header is included so that its layout checks compile natively.
+#include "version/loomver.h"
+#include "version/vertext.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool ShiftJisLead(unsigned char c)
+{
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// 日本 in Shift-JIS.
+const std::string kNihon = "\x93\xfa\x96\x7b";
+// 表: its second byte is a backslash.
+const std::string kHyou = "\x95\x5c";
+
+TEST(NamePart, TextAfterTheLastSingleByteBackslash)
+{
+    struct Case {
+        std::string path, name;
+    } cases[] = {
+        {"C:\\dir\\update.sys", "update.sys"},
+        {"update.sys", "update.sys"},
+        {"dir\\", ""},
+        {"\\", ""},
+        {"", ""},
+        {"C:\\" + kHyou + "\\x.sys", "x.sys"},
+        {"C:\\" + kHyou + "update.sys", kHyou + "update.sys"},
+        {kHyou + "update.sys", kHyou + "update.sys"},
+        {"a\\\x81", "\x81"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.name, vertext::NamePart(c.path.c_str(), ShiftJisLead)) << c.path;
+}
+
+TEST(SkippedUpdateFile, NamePartComparedIgnoringCase)
+{
+    struct Case {
+        std::string path;
+        bool skipped;
+    } cases[] = {
+        {"update.sys", true},
+        {"UPDATE.SYS", true},
+        {"C:\\Windows\\Temp\\Update.Sys", true},
+        {"..\\setup\\loomupd.sys", true},
+        {"LOOMUPD.SYS", true},
+        {"update.sys.bak", false},
+        {"xupdate.sys", false},
+        {"update.sy", false},
+        {"C:\\update.sys\\other.dll", false},
+        {"", false},
+        {"C:\\", false},
+        // The backslash inside 表 does not separate a name part.
+        {"C:\\" + kHyou + "update.sys", false},
+        {"C:\\" + kHyou + "\\update.sys", true},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.skipped, vertext::IsSkippedUpdateFile(c.path.c_str(), ShiftJisLead))
+            << c.path;
+}
+
+TEST(NameEqualsIgnoreCase, DoubleByteCharactersMatchExactly)
+{
+    // ア (83 41) and ャ (83 61): second bytes that are 'A' and 'a'.
+    EXPECT_FALSE(vertext::NameEqualsIgnoreCase("\x83\x41.txt", "\x83\x61.txt", ShiftJisLead));
+    EXPECT_TRUE(vertext::NameEqualsIgnoreCase("\x83\x41.TXT", "\x83\x41.txt", ShiftJisLead));
+    EXPECT_TRUE(vertext::NameEqualsIgnoreCase((kNihon + "A").c_str(),
+                                              (kNihon + "a").c_str(), ShiftJisLead));
+    EXPECT_FALSE(vertext::NameEqualsIgnoreCase("ab", "abc", ShiftJisLead));
+    EXPECT_FALSE(vertext::NameEqualsIgnoreCase("abc", "ab", ShiftJisLead));
+    // Only ASCII letters fold: '@' and '`' differ by 0x20 too.
+    EXPECT_FALSE(vertext::NameEqualsIgnoreCase("@", "`", ShiftJisLead));
+    EXPECT_FALSE(vertext::NameEqualsIgnoreCase("[", "{", ShiftJisLead));
+}
+
+TEST(FlattenLineBreaks, LineFeedToSpaceCarriageReturnToSlash)
+{
+    struct Case {
+        std::string in, out;
+    } cases[] = {
+        {"Line one\r\nLine two", "Line one/ Line two"},
+        {"a\nb\nc", "a b c"},
+        {"a\rb", "a/b"},
+        {"\n\r", " /"},
+        {"\r\n\r\n", "/ / "},
+        {"no breaks", "no breaks"},
+        {"", ""},
+        {kNihon + "\r\n" + kNihon, kNihon + "/ " + kNihon},
+        // A byte after a lead byte belongs to its character.
+        {"\x81\r\n", "\x81\r "},
+        {"\x81\nx\n", "\x81\nx "},
+        // A lead byte right before the end stands alone.
+        {"a\n\x81", "a \x81"},
+    };
+    for (const Case &c : cases) {
+        std::vector<char> buffer(c.in.begin(), c.in.end());
+        buffer.push_back('\0');
+        vertext::FlattenLineBreaks(buffer.data(), ShiftJisLead);
+        EXPECT_EQ(c.out, std::string(buffer.data())) << c.in;
+    }
+}
+
+TEST(CopyBounded, AtMostLimitBytesWithoutSplittingACharacter)
+{
+    struct Case {
+        const char *what;
+        std::string src;
+        std::size_t expected;
+    } cases[] = {
+        {"short", "1.0.0", 5},
+        {"empty", "", 0},
+        {"exactly the limit", std::string(250, 'x'), 250},
+        {"300 single bytes", std::string(300, 'A'), 250},
+        {"lead byte at byte 250", std::string(249, 'x') + kNihon, 249},
+        {"character ends at byte 250", std::string(248, 'x') + kNihon, 250},
+        {"double-byte only", kNihon + kNihon + kNihon, 12},
+        {"lone lead byte at the end", std::string(249, 'x') + "\x81", 250},
+    };
+    for (const Case &c : cases) {
+        std::vector<char> dst(260, '\x7f');
+        std::size_t n = vertext::CopyBounded(dst.data(), c.src.c_str(), 250, ShiftJisLead);
+        EXPECT_EQ(c.expected, n) << c.what;
+        EXPECT_EQ(c.src.substr(0, c.expected), std::string(dst.data())) << c.what;
+        for (std::size_t i = c.expected + 1; i < dst.size(); ++i)
+            ASSERT_EQ('\x7f', dst[i]) << c.what << ": byte " << i << " written";
+    }
+}
+
+TEST(CopyBounded, OtherLimits)
+{
+    char dst[8];
+    EXPECT_EQ(0u, vertext::CopyBounded(dst, "abc", 0, ShiftJisLead));
+    EXPECT_STREQ("", dst);
+    EXPECT_EQ(0u, vertext::CopyBounded(dst, kNihon.c_str(), 1, ShiftJisLead));
+    EXPECT_STREQ("", dst);
+    EXPECT_EQ(2u, vertext::CopyBounded(dst, kNihon.c_str(), 3, ShiftJisLead));
+    EXPECT_EQ(kNihon.substr(0, 2), std::string(dst));
+}
+
+} // namespace

@@ -1,0 +1,23 @@
+# The version resource reader against real version resources: small
+# resource-only DLLs built here from the scripts in version/, the two
+# deliverables of this tree, and files that are no executables at all.
+set(LOOM_VERFIX basic enja notrans shorttrans none)
+foreach(fixture ${LOOM_VERFIX})
+  add_library(verfix_${fixture} SHARED ${CMAKE_CURRENT_LIST_DIR}/version/${fixture}.rc)
+  # Resources only: no code, no runtime, no entry point.
+  set_target_properties(verfix_${fixture} PROPERTIES LINKER_LANGUAGE C PREFIX "")
+  target_link_options(verfix_${fixture} PRIVATE -nostdlib -Wl,-e,0)
+endforeach()
+
+# Runs GetFileVerInfo in a process of its own, so that the test can make
+# Wine report a Windows 95 family platform to just that program.
+add_executable(version_probe ${CMAKE_CURRENT_LIST_DIR}/version_probe.cpp)
+target_link_libraries(version_probe PRIVATE loomlib)
+
+add_executable(version_test ${CMAKE_CURRENT_LIST_DIR}/version_test.cpp)
+target_link_libraries(version_test PRIVATE loomlib gtest_main)
+foreach(fixture ${LOOM_VERFIX})
+  add_dependencies(version_test verfix_${fixture})
+endforeach()
+add_dependencies(version_test Lexprobe version_probe)
+loom_wine_test(version version_test)
