@@ -18,12 +18,12 @@ subsystem=$(echo "$dump" | sed -n 's/^Subsystem[[:space:]]*[0-9a-f]*[[:space:]]*
 case "$kind" in
   gui)     [ "$subsystem" = "(Windows GUI)" ] || fail "subsystem $subsystem" ;;
   console) [ "$subsystem" = "(Windows CUI)" ] || fail "subsystem $subsystem" ;;
-  dll)     echo "$dump" | grep -q '^Characteristics.*' || fail "no characteristics"
+  dll)     grep -q '^Characteristics.*' <<<"$dump" || fail "no characteristics"
            [ $(( $(echo "$dump" | sed -n 's/^Characteristics 0x//p') & 0x2000 )) -ne 0 ] 2>/dev/null \
              || [ $(( 0x$(echo "$dump" | sed -n 's/^Characteristics 0x//p') & 0x2000 )) -ne 0 ] \
              || fail "not a DLL" ;;
 esac
-if echo "$dump" | grep -qiE 'DLL Name: (libgcc|libstdc|libwinpthread|zlib1)'; then
+if grep -qiE 'DLL Name: (libgcc|libstdc|libwinpthread|zlib1)' <<<"$dump"; then
   fail "depends on a mingw runtime DLL: $(echo "$dump" | grep -iE 'DLL Name: (libgcc|libstdc|libwinpthread|zlib1)')"
 fi
 if [ -n "$def" ]; then
