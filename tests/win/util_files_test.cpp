@@ -188,3 +188,33 @@ TEST_F(FileExports, DelTreeKeepsReadOnlyFilesAndTheirFolders)
 }
 
 } // namespace
+
+namespace {
+
+// A folder link inside the tree is removed, never followed: what it points
+// to stays whole.
+TEST_F(FileExports, DelTreeDoesNotFollowFolderLinks)
+{
+    const std::string outside = Path("outside");
+    ASSERT_EQ(1, CreateDirectoryAtOnce(outside.c_str()));
+    MakeFile(Path("outside\\precious.txt"));
+    ASSERT_EQ(1, CreateDirectoryAtOnce(Path("tree").c_str()));
+    const std::string link = Path("tree\\link");
+    // Looked up by name: the build targets systems older than folder links.
+    using CreateLinkFn = BOOLEAN(WINAPI *)(LPCSTR, LPCSTR, DWORD);
+    auto createLink = reinterpret_cast<CreateLinkFn>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
+    const DWORD kDirectoryLink = 1;
+    if (!createLink || !createLink(link.c_str(), outside.c_str(), kDirectoryLink))
+        GTEST_SKIP() << "no folder links here (error " << GetLastError() << ")";
+    // Wine 8 reports success without making the link.
+    DWORD attributes = GetFileAttributesA(link.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        GTEST_SKIP() << "folder link reported made but not there";
+
+    EXPECT_EQ(1, DelTree(Path("tree").c_str()));
+    EXPECT_FALSE(Exists(Path("tree")));
+    EXPECT_TRUE(Exists(Path("outside\\precious.txt")));
+}
+
+} // namespace
