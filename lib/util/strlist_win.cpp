@@ -1,0 +1,58 @@
+// StrList_ exports: the portable list with the lead bytes of the process's
+// ANSI code page for the sorts.
+#include "util/loomutil.h"
+#include "util/strlist_core.h"
+
+namespace {
+
+bool IsAnsiLeadByte(unsigned char byte)
+{
+    return IsDBCSLeadByte(byte) != FALSE;
+}
+
+} // namespace
+
+extern "C" {
+
+int __cdecl StrList_New(StrList *list)
+{
+    loom::StrListInit(list);
+    return 1;
+}
+
+int __cdecl StrList_Count(StrList *list)
+{
+    return loom::StrListCount(list);
+}
+
+int __cdecl StrList_Add(StrList *list, const char *text)
+{
+    return loom::StrListAdd(list, text);
+}
+
+const char *__cdecl StrList_Item(StrList *list, int index)
+{
+    return loom::StrListItem(list, index);
+}
+
+int __cdecl StrList_Delete(StrList *list, int index)
+{
+    return loom::StrListDelete(list, index);
+}
+
+int __cdecl StrList_Destroy(StrList *list)
+{
+    return loom::StrListDestroy(list);
+}
+
+int __cdecl StrList_Sort(StrList *list)
+{
+    return loom::StrListSort(list, IsAnsiLeadByte);
+}
+
+int __cdecl StrList_SortAndDelDup(StrList *list)
+{
+    return loom::StrListSortAndDelDup(list, IsAnsiLeadByte);
+}
+
+} // extern "C"

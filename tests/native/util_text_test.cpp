@@ -1,0 +1,152 @@
+// The three in-place text filters and the size formatting, byte for byte.
+#include "util/text_core.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace loom;
+
+// Runs an in-place filter on a buffer of exactly the stated size, so that
+// ASan catches a write past it.
+std::string Filter(char *(*filter)(char *), const std::string &text, std::size_t room)
+{
+    std::vector<char> buffer(room, '\x7F');
+    std::copy(text.begin(), text.end(), buffer.begin());
+    buffer[text.size()] = '\0';
+    EXPECT_EQ(buffer.data(), filter(buffer.data()));
+    return buffer.data();
+}
+
+std::string Url(const std::string &text)
+{
+    return Filter(UrlEncode, text, 3 * text.size() + 1);
+}
+
+std::string RetTab(const std::string &text)
+{
+    return Filter(DeleteRetTab, text, text.size() + 1);
+}
+
+std::string RetTabCtrl(const std::string &text)
+{
+    return Filter(DeleteRetTabCtrl, text, text.size() + 1);
+}
+
+TEST(UrlEncode, EscapesTheListedBytes)
+{
+    struct Case {
+        std::string in, out;
+    } cases[] = {
+        {"A B\r\n", "A B%0D%0A"},
+        {"%", "%25"},
+        {"a&b?c", "a%26b%3Fc"},
+        {"\t", "%09"},
+        {std::string("\x01\x0D\x0E", 3), "%01%0D\x0E"},
+        {"\"#+,/=~\x7F$'>@", "\"#+,/=~\x7F$'>@"},
+        {"\x82\xA0", "\x82\xA0"},           // double-byte character unchanged
+        {"\xA0", "%A0"},                    // lone 0xA0 escaped
+        {"\x80\xDF\xFD\xFF", "%80%DF%FD%FF"},
+        {"\x81\x25", "\x81\x25"},           // trail byte never examined
+        {"\xFC\x0D", "\xFC\x0D"},
+        {"a\x82", "a\x82"},                 // lead byte at the end stands alone
+        {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.out, Url(c.in)) << c.in;
+}
+
+TEST(UrlEncode, FillsThreeTimesTheLength)
+{
+    std::string text(100, '\r');
+    std::string expected;
+    for (int i = 0; i < 100; ++i)
+        expected += "%0D";
+    EXPECT_EQ(expected, Url(text));
+}
+
+TEST(DeleteRetTab, FlattensToOneLine)
+{
+    struct Case {
+        std::string in, out;
+    } cases[] = {
+        {"\tx\r\n", " x  "},
+        {"a\tb", "a b"},
+        {"\x82\x0D", "\x82\x0D"},           // trail byte kept
+        {"\x0B\x0C", "\x0B\x0C"},
+        {"ab\x9F", "ab\x9F"},
+        {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.out, RetTab(c.in)) << c.in;
+}
+
+TEST(DeleteRetTabCtrl, KeepsLettersDigitsAndSomeMarks)
+{
+    struct Case {
+        std::string in, out;
+    } cases[] = {
+        {"a@b", "ab"},
+        {"a\\0b", "ab"},
+        {"a\\n", "a n"},
+        {"_", " "},
+        {"\x95\x5C", "\x95\x5C"},           // double-byte character unchanged
+        {"\\", " "},
+        {"\\\\0", " "},
+        {",-./09:;<=>?", ",-./09:;<=>?"},
+        {"AZaz", "AZaz"},
+        {"!+[`{\x7F ", "       "},
+        {"\x80\xA0\xDF\xFD\xFF", "     "},
+        {"\x81@", "\x81@"},                 // "@" as a trail byte stays
+        {"x\xE0", "x\xE0"},                 // lead byte at the end stands alone
+        {"@@@", ""},
+        {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.out, RetTabCtrl(c.in)) << c.in;
+}
+
+// The library's unit names, spelt in ASCII for the native build.
+const SizeUnits kUnits{{" B", " KB", " MB", " GB", " TB"}};
+
+TEST(FormatFileSize, Table)
+{
+    const std::uint64_t KB = 1024, MB = KB * KB, GB = MB * KB, TB = GB * KB;
+    struct Case {
+        std::uint64_t bytes;
+        const char *text;
+    } cases[] = {
+        {0, "0 B"},
+        {1, "1.00 B"},
+        {12, "12.0 B"},
+        {100, "100 B"},
+        {999, "999 B"},
+        {1000, "0.97 KB"},
+        {1023, "0.99 KB"},
+        {1024, "1.00 KB"},
+        {1536, "1.50 KB"},
+        {10240, "10.0 KB"},
+        {1000000, "976 KB"},
+        {1048575, "0.99 MB"},
+        {MB, "1.00 MB"},
+        {GB, "1.00 GB"},
+        {TB, "1.00 TB"},
+        {5000 * TB, "5000 TB"},
+        {9999 * TB + TB - 1, "9999 TB"},
+        {10000 * TB, "10000 TB"},
+        {10000 * TB - 1, "9999 TB"},
+        {123456 * TB + 5, "123456 TB"},
+        {~std::uint64_t(0), "16777215 TB"},
+        {1023 * GB, "0.99 TB"},
+        {1000 * GB, "0.97 TB"},
+        {999 * GB, "999 GB"},
+        {1, "1.00 B"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.text, FormatFileSize(c.bytes, kUnits)) << c.bytes;
+}
+
+} // namespace
