@@ -312,8 +312,15 @@ size_t RowStore::DeleteSelected()
     rows_.erase(out, rows_.end());
     selected_ = 0;
     garbage_ += freed;
-    if (garbage_ > text_.size() / 2)
-        Compact();
+    // Give the memory back once most of the arena is garbage.  The rows are
+    // already deleted: if there is no memory for the squeeze just now, the
+    // garbage stays until a later one.
+    if (garbage_ > text_.size() / 2) {
+        try {
+            Compact();
+        } catch (const std::bad_alloc &) {
+        }
+    }
     return deleted;
 }
 
