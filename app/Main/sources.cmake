@@ -1,2 +1,4 @@
+list(APPEND LEX_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/rowstore.cpp)
 list(APPEND LEX_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/msgbox_win.cpp)
