@@ -1,0 +1,6 @@
+# Lexprobe's windows, created in-process and driven with the messages a
+# user's actions produce; the settings go through the prefix's registry.
+get_property(lex_rc GLOBAL PROPERTY LEX_WIN_RC_FILES)
+add_executable(app_test ${CMAKE_CURRENT_LIST_DIR}/app_test.cpp ${lex_rc})
+target_link_libraries(app_test PRIVATE lexwin gtest_main)
+loom_wine_test(app app_test)
