@@ -1,3 +1,5 @@
+# Settings record: the portable integer parser.
+list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings.cpp)
 list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/optform.cpp)
 list(APPEND LEX_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/settings_win.cpp
