@@ -1,2 +1,3 @@
 list(APPEND LEX_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/msgbox_win.cpp)
+list(APPEND LEX_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ResultsList_win.cpp)
