@@ -8,6 +8,7 @@
 #include "Main/mainform_ids.h"
 #include "Main/msgbox_win.h"
 #include "Option/settings_win.h"
+#include "Option/uifont_win.h"
 
 namespace lex {
 namespace {
@@ -122,12 +123,7 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
 void MainForm::CreateControls()
 {
     HINSTANCE inst = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
-    HDC dc = GetDC(hwnd_);
-    int height = -MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ReleaseDC(hwnd_, dc);
-    font_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_DONTCARE, "MS UI Gothic");
+    font_ = CreateUiFont(hwnd_);
 
     auto make = [&](DWORD ex, const char *cls, const char *text, DWORD style, int x, int y,
                     int w, int h, int id) {

@@ -2,6 +2,7 @@
 #include "Option/OptForm_win.h"
 
 #include "Option/optform_ids.h"
+#include "Option/uifont_win.h"
 
 namespace lex {
 namespace {
@@ -44,6 +45,8 @@ OptForm::~OptForm()
 {
     if (hwnd_ && IsWindow(hwnd_))
         DestroyWindow(hwnd_);
+    if (font_)
+        DeleteObject(font_);
 }
 
 void OptForm::SetShowHook(ShowHook hook)
@@ -68,6 +71,11 @@ INT_PTR CALLBACK OptForm::DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         self->hwnd_ = hwnd;
         self->spnRecurrence_.Attach(GetDlgItem(hwnd, IDC_SPNRECURRENCE),
                                     GetDlgItem(hwnd, IDC_SPNRECURRENCESPIN));
+        // The template's font would come with the default character set;
+        // the form's own font carries Shift-JIS.
+        self->font_ = CreateUiFont(hwnd);
+        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(self->font_), FALSE);
+        SetFontOfChildren(hwnd, self->font_);
         self->Layout();
         return FALSE;
     }

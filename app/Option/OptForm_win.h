@@ -50,6 +50,7 @@ private:
 
     HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;
+    HFONT font_ = nullptr;
     NumberBox spnRecurrence_;
     ExtractionSettings *settings_ = nullptr;
     bool done_ = true;
