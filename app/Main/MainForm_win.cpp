@@ -7,6 +7,7 @@
 #include "Main/commands.h"
 #include "Main/mainform_ids.h"
 #include "Main/msgbox_win.h"
+#include "Main/scanfile_win.h"
 #include "Option/settings_win.h"
 #include "Option/uifont_win.h"
 
@@ -29,7 +30,7 @@ constexpr int kIdleClientHeight = 100;
 constexpr int kRightButtonWidth = 107;
 constexpr int kButtonHeight = 23;
 constexpr int kBrowseWidth = 75;
-constexpr int kFileNameLeft = 74;
+constexpr int kFileNameLeft = 86;
 
 // Identifiers of the two labels (never addressed by the program).
 constexpr int kFileLabelId = 1011;
@@ -133,7 +134,7 @@ void MainForm::CreateControls()
         return c;
     };
     // Creation order is the tab order.
-    fileLabel_ = make(0, "STATIC", "ファイル名 :", SS_LEFT, 8, 14, 64, 14, kFileLabelId);
+    fileLabel_ = make(0, "STATIC", "ファイル名 :", SS_LEFT, 8, 14, 76, 14, kFileLabelId);
     fileName_ = make(WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, kFileNameLeft,
                      10, 250, 21, IDC_FILENAME);
     browseBtn_ = make(0, "BUTTON", "参照(&B)...", WS_TABSTOP | BS_PUSHBUTTON, 330, 9,
@@ -532,8 +533,8 @@ void MainForm::StartBtnClick()
     SetProgress(0);
     lastPump_ = GetTickCount();
     scanning_ = true;
-    int result = StringScanner(fileName.c_str(), minLength, settings_,
-                               settings_.CheckEnglish ? &marker_ : nullptr, *this);
+    int result = ScanFileResponsive(fileName.c_str(), minLength, settings_,
+                                    settings_.CheckEnglish ? &marker_ : nullptr, *this);
     scanning_ = false;
     list_.SyncCount();
 

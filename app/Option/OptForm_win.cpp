@@ -21,16 +21,17 @@ constexpr Place kLayout[] = {
     {IDC_CHKHALFKANA, 24, 48, 290, 18},
     {IDC_CHKRECURRENCE, 24, 74, 16, 18},
     {IDC_SPNRECURRENCE, 42, 72, 56, 21},
-    {IDC_LBLRECURRENCE, 104, 74, 215, 28},
-    {IDC_LBLEXAMPLE, 104, 104, 215, 14},
-    {IDC_CHKENGLISH, 24, 126, 295, 18},
-    {IDC_CHKSEPARATOR, 42, 148, 277, 18},
-    {IDC_CHKINITIAL, 42, 170, 277, 18},
-    {IDC_HEADSAVE, 8, 196, 28, 14},
-    {IDC_RULESAVE, 40, 202, 279, 2},
-    {IDC_CHKSAVEOPTION, 24, 214, 290, 18},
-    {IDOK, 160, 240, 75, 25},
-    {IDCANCEL, 244, 240, 75, 25},
+    // Three lines: the sentence wraps in the narrow column.
+    {IDC_LBLRECURRENCE, 104, 74, 215, 42},
+    {IDC_LBLEXAMPLE, 104, 118, 215, 14},
+    {IDC_CHKENGLISH, 24, 138, 295, 18},
+    {IDC_CHKSEPARATOR, 42, 160, 277, 18},
+    {IDC_CHKINITIAL, 42, 182, 277, 18},
+    {IDC_HEADSAVE, 8, 206, 28, 14},
+    {IDC_RULESAVE, 40, 212, 279, 2},
+    {IDC_CHKSAVEOPTION, 24, 224, 290, 18},
+    {IDOK, 160, 244, 75, 25},
+    {IDCANCEL, 244, 244, 75, 25},
 };
 
 OptForm::ShowHook &Hook()
