@@ -419,19 +419,42 @@ TEST_F(App, MinimumLengthComesFromTheAsciiBox)
 TEST_F(App, OpenErrorGivesTheErrorBoxAndTheStoppedState)
 {
     Start();
-    SetFileName(dir_ + "no such file.bin");
+    // A name with no file behind it, and a folder, which cannot be read.
+    for (const std::string &name : {dir_ + "no such file.bin", dir_.substr(0, dir_.size() - 1)}) {
+        boxes_.clear();
+        SetFileName(name);
+        Click(Item(IDC_STARTBTN));
+        ASSERT_EQ(1u, boxes_.size()) << name;
+        EXPECT_EQ("ファイルが開けません。調査を中断します。", boxes_[0].text);
+        EXPECT_EQ("エラー", boxes_[0].caption);
+        EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), boxes_[0].type & MB_ICONMASK);
+        EXPECT_EQ("検索開始(&I)", Text(Item(IDC_STARTBTN)));
+        EXPECT_FALSE(IsWindowVisible(form_->list().hwnd()));
+        EXPECT_FALSE(IsWindowVisible(Item(IDC_PROGRESSBAR)));
+        EXPECT_EQ(2u, MenuBarCaptions(Main()).size());
+        EXPECT_FALSE(SaveItemEnabled(Main()));
+        EXPECT_TRUE(IsWindowEnabled(Item(IDC_FILENAME)));
+        EXPECT_EQ(100, ClientHeight(Main()));
+    }
+}
+
+TEST_F(App, StopWhileTheFileIsReadEndsWithoutRows)
+{
+    std::string file = Write("read.bin", ManyStrings(400000));  // ~6 MB: several pieces
+    Start();
+    int pumps = 0;
+    SetFileName(file);
+    form_->SetPumpHook([&] {
+        // Pump 1 clears the rows, pump 2 follows the first piece of the read.
+        if (++pumps == 2)
+            Click(Item(IDC_STARTBTN));
+    });
     Click(Item(IDC_STARTBTN));
-    ASSERT_EQ(1u, boxes_.size());
-    EXPECT_EQ("ファイルが開けません。調査を中断します。", boxes_[0].text);
-    EXPECT_EQ("エラー", boxes_[0].caption);
-    EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), boxes_[0].type & MB_ICONMASK);
-    EXPECT_EQ("検索開始(&I)", Text(Item(IDC_STARTBTN)));
+    EXPECT_EQ(2, pumps);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(0u, form_->list().rows().Count());
     EXPECT_FALSE(IsWindowVisible(form_->list().hwnd()));
-    EXPECT_FALSE(IsWindowVisible(Item(IDC_PROGRESSBAR)));
-    EXPECT_EQ(2u, MenuBarCaptions(Main()).size());
-    EXPECT_FALSE(SaveItemEnabled(Main()));
-    EXPECT_TRUE(IsWindowEnabled(Item(IDC_FILENAME)));
-    EXPECT_EQ(100, ClientHeight(Main()));
+    EXPECT_EQ("検索開始(&I)", Text(Item(IDC_STARTBTN)));
 }
 
 TEST_F(App, StopDuringScanRestoresAtOnceAndKeepsTheListHidden)
