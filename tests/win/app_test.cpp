@@ -559,6 +559,15 @@ TEST_F(App, CloseButtonClosesAndSaves)
 
 // ---- Dictionary and debug mode ----------------------------------------------
 
+TEST_F(App, WordListBesideTheExecutableIsFound)
+{
+    // The build puts English.dic beside the programs, this test included.
+    dict_.clear();
+    Start();
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_GT(form_->dictionary().size(), 1000u);
+}
+
 TEST_F(App, MissingDictionaryIsReportedAndTheWindowWorks)
 {
     dict_ = dir_ + "missing.dic";
