@@ -21,6 +21,7 @@
 #include <cstring>
 #include <string>
 
+#include "Check/dictionary.h"
 #include "Check/scanner.h"
 #include "Main/commands.h"
 #include "Option/settings.h"
@@ -75,16 +76,36 @@ bool DialogShown()
     return dlg && IsWindowVisible(dlg);
 }
 
-// A host that only counts: the bare scan core's cost.
+// A host that only counts: the bare scan core's cost, and the longest
+// stretch between two checkpoints (no window can answer faster than that).
 class CountingHost : public lex::ScanHost {
 public:
     size_t rows = 0;
+    DWORD longest = 0;
+    DWORD last = 0;  // 0 until the first checkpoint: the file read is not counted
     void ClearRows() override {}
     void AddRow(uint32_t, bool, const char *, size_t, bool) override { rows++; }
     void SetProgress(int) override {}
-    void ProcessEvents() override {}
+    void ProcessEvents() override
+    {
+        DWORD now = GetTickCount();
+        if (last && now - last > longest)
+            longest = now - last;
+        last = now;
+    }
     bool AbortRequested() override { return false; }
 };
+
+// English.dic beside this program, as Lexprobe.exe finds it beside itself.
+std::string DictionaryPath()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    char *slash = std::strrchr(path, '\\');
+    if (slash)
+        slash[1] = '\0';
+    return std::string(path) + "English.dic";
+}
 
 double Seconds(LARGE_INTEGER a, LARGE_INTEGER b)
 {
@@ -105,7 +126,9 @@ LARGE_INTEGER Now()
 struct Latency {
     HWND wnd;
     volatile LONG stop = 0;
+    LARGE_INTEGER begin;
     double worst = 0;
+    double worstAt = 0;  // seconds after the press that the worst answer began
     int samples = 0;
 };
 
@@ -117,8 +140,10 @@ DWORD WINAPI Probe(void *arg)
         DWORD_PTR r;
         SendMessageTimeoutA(l->wnd, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &r);
         double s = Seconds(a, Now());
-        if (s > l->worst)
+        if (s > l->worst) {
             l->worst = s;
+            l->worstAt = Seconds(l->begin, a);
+        }
         l->samples++;
         Sleep(5);
     }
@@ -127,11 +152,15 @@ DWORD WINAPI Probe(void *arg)
 
 int Bench(const char *file)
 {
-    // The bare scan core in this process, on the same file.
+    // The bare scan core in this process, on the same file, with the
+    // default settings (English marking on) as the window has them.
     lex::ExtractionSettings settings;
+    lex::WordDictionary dict;
+    lex::LoadDictionaryFile(DictionaryPath().c_str(), dict);
+    lex::EnglishWordMarker marker(dict, settings);
     CountingHost counting;
     LARGE_INTEGER a = Now();
-    int rc = lex::StringScanner(file, settings.MinExtractStr, settings, nullptr, counting);
+    int rc = lex::StringScanner(file, settings.MinExtractStr, settings, &marker, counting);
     double core = Seconds(a, Now());
     if (rc != 0) {
         std::fprintf(stderr, "lexdrive: cannot scan %s\n", file);
@@ -141,8 +170,9 @@ int Bench(const char *file)
     SendMessageA(Item(IDC_FILENAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file));
     Latency latency;
     latency.wnd = g_main;
+    latency.begin = Now();
     HANDLE probe = CreateThread(nullptr, 0, Probe, &latency, 0, nullptr);
-    a = Now();
+    a = latency.begin = Now();
     // The press returns once the scan has run and the list is shown.
     SendMessageA(Item(IDC_STARTBTN), BM_CLICK, 0, 0);
     double gui = Seconds(a, Now());
@@ -169,12 +199,15 @@ int Bench(const char *file)
     if (proc)
         CloseHandle(proc);
 
-    std::printf("core scan (no window)      %8.2f s  %zu rows\n", core, counting.rows);
+    std::printf("core scan (no window)      %8.2f s  %zu rows, %zu dictionary words\n", core,
+                counting.rows, dict.size());
+    std::printf("longest core checkpoint gap %7lu ms (between two 64 KiB checkpoints of the walk)\n",
+                static_cast<unsigned long>(counting.longest));
     std::printf("start press to list shown  %8.2f s  %d rows  %s\n", gui, rows,
                 shown ? "list shown" : "LIST NOT SHOWN");
     std::printf("ratio window / core        %8.2f\n", gui / core);
-    std::printf("worst message latency      %8.1f ms over %d probes during the scan\n",
-                latency.worst * 1000, latency.samples);
+    std::printf("worst message latency      %8.1f ms over %d probes, at %.2f s of %.2f s\n",
+                latency.worst * 1000, latency.samples, latency.worstAt, gui);
     std::printf("stop press to idle         %8.1f ms\n", stop * 1000);
     if (mem)
         std::printf("peak working set           %8.1f MB  peak private %8.1f MB\n",
