@@ -71,7 +71,18 @@ std::string WindowText(HWND wnd)
     return text;
 }
 
+MainForm::OpenDialogHook &OpenHook()
+{
+    static MainForm::OpenDialogHook hook;
+    return hook;
+}
+
 } // namespace
+
+void MainForm::SetOpenDialogHook(OpenDialogHook hook)
+{
+    OpenHook() = std::move(hook);
+}
 
 MainForm::~MainForm()
 {
@@ -399,7 +410,8 @@ void MainForm::BrowseBtnClick()
     ofn.nMaxFile = sizeof path;
     ofn.lpstrTitle = "文字列を抽出するファイルの選択";
     ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER;
-    if (GetOpenFileNameA(&ofn))
+    BOOL chosen = OpenHook() ? OpenHook()(ofn) : GetOpenFileNameA(&ofn);
+    if (chosen)
         SetWindowTextA(fileName_, path);
 }
 

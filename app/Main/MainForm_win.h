@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
 
 #include <functional>
 #include <string>
@@ -61,6 +62,10 @@ public:
     const MenuBar &menuBar() const { return menu_; }
     // Runs after every message pump during a scan (tests press buttons here).
     void SetPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
+    // Tests answer the open dialog instead of a user: the hook sees the
+    // dialog's description and returns what GetOpenFileNameA would.
+    using OpenDialogHook = std::function<BOOL(OPENFILENAMEA &ofn)>;
+    static void SetOpenDialogHook(OpenDialogHook hook);
 
     // ScanHost
     void ClearRows() override;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -28,6 +29,7 @@ namespace {
 struct Box {
     std::string text, caption;
     UINT type;
+    bool mainVisible;  // a main window was on screen when the box came
 };
 
 std::string Text(HWND wnd)
@@ -168,7 +170,8 @@ protected:
         dict_ = Write("English.dic", "hello\r\nworld\r\nzebra\r\n");
         lex::SetMessageBoxHook([this](const std::string &text, const std::string &caption,
                                       UINT type) {
-            boxes_.push_back({text, caption, type});
+            HWND main = FindWindowA("TMainForm", nullptr);
+            boxes_.push_back({text, caption, type, main && IsWindowVisible(main)});
             return IDOK;
         });
     }
@@ -299,6 +302,43 @@ TEST_F(App, FileNameEnablesStart)
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_STARTBTN)));
 }
 
+TEST_F(App, BrowseButtonOpenDialog)
+{
+    Start();
+    std::string title, filter;
+    DWORD flags = 0;
+    MainForm::SetOpenDialogHook([&](OPENFILENAMEA &ofn) {
+        title = ofn.lpstrTitle;
+        // The filter: pairs of texts, each ended by a zero, then one more.
+        const char *p = ofn.lpstrFilter;
+        while (*p) {
+            filter += p;
+            filter += '|';
+            p += strlen(p) + 1;
+        }
+        flags = ofn.Flags;
+        return FALSE;  // cancelled
+    });
+    SetFileName("keep.bin");
+    Click(Item(IDC_BROWSEBTN));
+    EXPECT_EQ("文字列を抽出するファイルの選択", title);
+    EXPECT_EQ("すべてのファイル|*.*|", filter);
+    const DWORD needed = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    EXPECT_EQ(needed, flags & needed);
+    EXPECT_EQ("keep.bin", Text(Item(IDC_FILENAME)));
+
+    // Confirming replaces the name, which enables the start button.
+    SetFileName("");
+    MainForm::SetOpenDialogHook([](OPENFILENAMEA &ofn) {
+        lstrcpynA(ofn.lpstrFile, "C:\\data\\chosen.bin", static_cast<int>(ofn.nMaxFile));
+        return TRUE;
+    });
+    Click(Item(IDC_BROWSEBTN));
+    MainForm::SetOpenDialogHook(nullptr);
+    EXPECT_EQ("C:\\data\\chosen.bin", Text(Item(IDC_FILENAME)));
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_STARTBTN)));
+}
+
 TEST_F(App, HeightPinnedWhileListHidden)
 {
     Start();
@@ -388,6 +428,38 @@ TEST_F(App, CompletedScanShowsListAndMenus)
     // Once shown, the list lets the window take any height.
     SetWindowPos(Main(), nullptr, 0, 0, 600, 400, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_NE(100, ClientHeight(Main()));
+}
+
+TEST_F(App, ListShortcutsAndTheEditMenuRule)
+{
+    std::string file = Write("three.bin", std::string("\0first string\0second string\0third string\0", 43));
+    Start();
+    SetFileName(file);
+    Click(Item(IDC_STARTBTN));
+    ASSERT_EQ(3u, form_->list().rows().Count());
+    HMENU edit = GetSubMenu(GetMenu(Main()), 1);
+    auto deleteEnabled = [&] {
+        SendMessageA(Main(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);
+        return !(GetMenuState(edit, IDM_DELETE, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+    };
+    EXPECT_FALSE(deleteEnabled());
+    SendMessageA(Main(), WM_COMMAND, IDM_SELECTALL, 0);
+    EXPECT_EQ(3u, form_->list().rows().SelectedCount());
+    EXPECT_TRUE(deleteEnabled());
+
+    // Del in the file name box edits the name; on the list it deletes rows.
+    SetFileName("abc");
+    SetFocus(Item(IDC_FILENAME));
+    SendMessageA(Item(IDC_FILENAME), EM_SETSEL, 0, 1);
+    MSG inEdit = {Item(IDC_FILENAME), WM_KEYDOWN, VK_DELETE, 0, 0, {0, 0}};
+    form_->PreTranslate(&inEdit);
+    EXPECT_EQ(3u, form_->list().rows().Count());
+    EXPECT_EQ("bc", Text(Item(IDC_FILENAME)));
+    MSG onList = {form_->list().hwnd(), WM_KEYDOWN, VK_DELETE, 0, 0, {0, 0}};
+    EXPECT_TRUE(form_->PreTranslate(&onList));
+    EXPECT_EQ(0u, form_->list().rows().Count());
+    EXPECT_EQ(0, ListView_GetItemCount(form_->list().hwnd()));
+    EXPECT_FALSE(deleteEnabled());
 }
 
 TEST_F(App, ZeroRowsStillShowsTheEmptyList)
@@ -591,6 +663,7 @@ TEST_F(App, DebugModeCaptionNoticeAndHitBoxes)
     EXPECT_EQ("Lexprobe (デバッグ)", Text(Main()));
     ASSERT_EQ(1u, boxes_.size());
     EXPECT_EQ("Lexprobe はデバッグモードです。", boxes_[0].text);
+    EXPECT_FALSE(boxes_[0].mainVisible);
     EXPECT_EQ("情報", boxes_[0].caption);
     EXPECT_EQ(static_cast<UINT>(MB_ICONINFORMATION), boxes_[0].type & MB_ICONMASK);
 
