@@ -125,76 +125,134 @@ void WordDictionary::Load(const char *data, size_t size)
     }
 }
 
-bool EnglishWordMarker::ContainsWord(const char *s, size_t n) const
+// The lookup of one start in a block sorted by the byte comparison.  The
+// entries that begin with w form one range [lo, hi) of the block; the first
+// entry not smaller than w is lo when the range is not empty, and when it is
+// empty no entry begins with w or any extension of it, which ends the start.
+// Extending w by a byte c narrows the range to the entries whose byte at
+// position len(w) is c; entries of exactly len(w) bytes (equal to w) come
+// first.  Each step is thus two binary searches on single bytes.
+bool EnglishWordMarker::LookupSorted(const char *s, size_t n, size_t i, int k) const
 {
     const WordDictionary &dict = dict_;
-    std::string w;
+    size_t lo = dict.BlockBegin(k), hi = dict.BlockEnd(k);
+    bool capital = s[i] >= 'A' && s[i] <= 'Z';
+    for (size_t q = i + 1; q < n; ++q) {
+        const char c = Upper(s[q]);
+        if (static_cast<unsigned char>(c) > 'Z')
+            return false;
+        const bool isCapital = s[q] >= 'A' && s[q] <= 'Z';
+        if (settings_.CheckSeparator && !capital && isCapital)
+            return false;
+        capital = isCapital;
+
+        // Position of the new byte in w; key of an entry there: 0 when the
+        // entry ends before it, else its byte + 1.
+        const size_t at = q - i;
+        const unsigned want = static_cast<unsigned char>(c) + 1u;
+        auto key = [&](size_t e) -> unsigned {
+            const std::string &f = dict.folded(e);
+            return f.size() > at ? static_cast<unsigned char>(f[at]) + 1u : 0u;
+        };
+        size_t a = lo, b = hi;
+        while (a < b) {
+            const size_t mid = a + (b - a) / 2;
+            if (key(mid) < want)
+                a = mid + 1;
+            else
+                b = mid;
+        }
+        size_t z = a, y = hi;
+        while (z < y) {
+            const size_t mid = z + (y - z) / 2;
+            if (key(mid) <= want)
+                z = mid + 1;
+            else
+                y = mid;
+        }
+        lo = a;
+        hi = z;
+        if (lo == hi)
+            return false;
+        const size_t length = at + 1;
+        if (dict.folded(lo).size() == length) {
+            // Entries equal to w.  An initialism is passed over with
+            // CheckInitial; the same word may follow in lower case (the
+            // sort puts capitals first), and that one counts.
+            size_t hit = lo;
+            if (settings_.CheckInitial) {
+                while (hit < hi && dict.folded(hit).size() == length &&
+                       IsInitialism(dict.entry(hit)))
+                    ++hit;
+                if (hit == hi || dict.folded(hit).size() != length)
+                    continue;
+            }
+            if (settings_.Debug && report_)
+                report_(std::string(s, n), dict.entry(hit));
+            return true;
+        }
+    }
+    return false;
+}
+
+// The lookup of one start in a block that the locale collation left out of
+// byte order: a linear walk from the block's first entry.
+bool EnglishWordMarker::LookupLinear(const char *s, size_t n, size_t i, int k) const
+{
+    const WordDictionary &dict = dict_;
+    const size_t end = dict.BlockEnd(k);
+    std::string w(1, Upper(s[i]));
+    bool capital = s[i] >= 'A' && s[i] <= 'Z';
+    // Every entry before the first one not smaller than w is smaller than
+    // any extension of w too, so each search goes on from where the
+    // previous one stopped.
+    size_t j = dict.BlockBegin(k);
+    for (size_t q = i + 1; q < n; ++q) {
+        const char c = Upper(s[q]);
+        if (static_cast<unsigned char>(c) > 'Z')
+            return false;
+        const bool isCapital = s[q] >= 'A' && s[q] <= 'Z';
+        if (settings_.CheckSeparator && !capital && isCapital)
+            return false;
+        w.push_back(c);
+        capital = isCapital;
+        while (j < end && CompareFolded(dict.folded(j).data(), dict.folded(j).size(), w.data(),
+                                        w.size()) < 0)
+            ++j;
+        // No entry is >= w: none begins with w or any extension of it.
+        if (j == end)
+            return false;
+        const std::string &f = dict.folded(j);
+        if (f == w) {
+            size_t hit = j;
+            if (settings_.CheckInitial) {
+                while (hit < end && dict.folded(hit) == w && IsInitialism(dict.entry(hit)))
+                    ++hit;
+                if (hit == end || dict.folded(hit) != w)
+                    continue;
+            }
+            if (settings_.Debug && report_)
+                report_(std::string(s, n), dict.entry(hit));
+            return true;
+        }
+        // f > w: either w is a prefix of f (a longer w may still match) or
+        // no entry begins with w.
+        if (CompareFolded(w.data(), w.size(), f.data(), std::min(f.size(), w.size())) < 0)
+            return false;
+    }
+    return false;
+}
+
+bool EnglishWordMarker::ContainsWord(const char *s, size_t n) const
+{
     for (size_t i = 0; i < n; ++i) {
         const int k = LetterNumber(static_cast<unsigned char>(s[i]));
-        if (k == 0)
+        if (k == 0 || dict_.BlockBegin(k) == dict_.BlockEnd(k))
             continue;
-        const size_t end = dict.BlockEnd(k);
-        const bool bisect = dict.BlockSortedBytewise(k);
-        w.assign(1, Upper(s[i]));
-        bool capital = s[i] >= 'A' && s[i] <= 'Z';
-        // Every entry before the first one not smaller than w is smaller
-        // than any extension of w too, so each search for a longer w starts
-        // where the previous one stopped.
-        size_t j = dict.BlockBegin(k);
-        for (size_t q = i + 1; q < n && j < end; ++q) {
-            const char c = Upper(s[q]);
-            if (static_cast<unsigned char>(c) > 'Z')
-                break;
-            const bool isCapital = s[q] >= 'A' && s[q] <= 'Z';
-            if (settings_.CheckSeparator && !capital && isCapital)
-                break;
-            w.push_back(c);
-            capital = isCapital;
-
-            auto smaller = [&](size_t e) {
-                const std::string &f = dict.folded(e);
-                return CompareFolded(f.data(), f.size(), w.data(), w.size()) < 0;
-            };
-            if (bisect) {
-                size_t lo = j, hi = end;
-                while (lo < hi) {
-                    const size_t mid = lo + (hi - lo) / 2;
-                    if (smaller(mid))
-                        lo = mid + 1;
-                    else
-                        hi = mid;
-                }
-                j = lo;
-            } else {
-                while (j < end && smaller(j))
-                    ++j;
-            }
-            // No entry of the block is >= w: none begins with w or with
-            // any extension of it.
-            if (j == end)
-                break;
-
-            const std::string &f = dict.folded(j);
-            if (f == w) {
-                size_t hit = j;
-                // An initialism is passed over with CheckInitial; the same
-                // word may follow in lower case (the sort puts capitals
-                // first), and that one counts.
-                if (settings_.CheckInitial) {
-                    while (hit < end && dict.folded(hit) == w && IsInitialism(dict.entry(hit)))
-                        ++hit;
-                    if (hit == end || dict.folded(hit) != w)
-                        continue;
-                }
-                if (settings_.Debug && report_)
-                    report_(std::string(s, n), dict.entry(hit));
-                return true;
-            }
-            // f > w: either w is a prefix of f (longer w may still match) or
-            // no entry begins with w.
-            if (CompareFolded(w.data(), w.size(), f.data(), std::min(f.size(), w.size())) < 0)
-                break;
-        }
+        const bool hit = dict_.BlockSortedBytewise(k) ? LookupSorted(s, n, i, k)
+                                                       : LookupLinear(s, n, i, k);
+        if (hit)
+            return true;
     }
     return false;
 }

@@ -61,6 +61,10 @@ public:
     bool ContainsWord(const char *text, size_t length) const;
 
 private:
+    // One start position i (a letter with number k): true on a hit.
+    bool LookupSorted(const char *s, size_t n, size_t i, int k) const;
+    bool LookupLinear(const char *s, size_t n, size_t i, int k) const;
+
     const WordDictionary &dict_;
     const ExtractionSettings &settings_;
     HitReport report_;

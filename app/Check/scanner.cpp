@@ -5,10 +5,12 @@
 // paths that take many positions at once, each only where the plain steps
 // would do exactly the same:
 //   - with no candidate, bytes that cannot start one (zeros, control bytes,
-//     lead bytes without SearchKanji, left-out katakana) are skipped;
+//     lead bytes without SearchKanji, left-out katakana) are skipped, and a
+//     run of printable bytes that the next byte flushes is emitted (or
+//     dropped, when short) straight from the buffer;
 //   - in single-byte text, a run of printable bytes is appended at once;
 //   - in UTF-16 text, "printable, zero" code units followed by a printable
-//     byte are taken two positions at a time.
+//     byte are taken two (or sixteen) positions at a time.
 // None of them crosses a checkpoint, so the host sees the same progress,
 // event and abort calls as a walk that took one position at a time.
 #include "Check/scanner.h"
@@ -16,6 +18,10 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "Check/dictionary.h"
 
@@ -51,6 +57,110 @@ bool PassesRepetitionFilter(const char *text, size_t length, int limit)
 
 namespace {
 
+// A set of bytes made of up to four ranges, with searches that take 16 or
+// 64 bytes at a time where SSE2 is available.
+class ByteSet {
+public:
+    void Add(uint8_t lo, uint8_t hi)
+    {
+#if defined(__SSE2__)
+        lo_[count_] = _mm_set1_epi8(static_cast<char>(lo));
+        span_[count_] = _mm_set1_epi8(static_cast<char>(hi - lo));
+#endif
+        ++count_;
+        for (int b = lo; b <= hi; ++b)
+            table_[b] = true;
+    }
+    bool Has(uint8_t b) const { return table_[b]; }
+
+#if defined(__SSE2__)
+    // Bit k set where byte k of the 16 at d is in the set.
+    unsigned Mask16(const uint8_t *d) const
+    {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d));
+        // b - lo <= span, unsigned: min(x, span) == x.
+        __m128i x = _mm_sub_epi8(v, lo_[0]);
+        __m128i in = _mm_cmpeq_epi8(_mm_min_epu8(x, span_[0]), x);
+        for (int r = 1; r < count_; ++r) {
+            x = _mm_sub_epi8(v, lo_[r]);
+            in = _mm_or_si128(in, _mm_cmpeq_epi8(_mm_min_epu8(x, span_[r]), x));
+        }
+        return static_cast<unsigned>(_mm_movemask_epi8(in));
+    }
+#endif
+
+    // Bit k set where byte k of the 64 at d is in the set.
+    uint64_t Mask64(const uint8_t *d) const
+    {
+#if defined(__SSE2__)
+        return static_cast<uint64_t>(Mask16(d)) | static_cast<uint64_t>(Mask16(d + 16)) << 16 |
+               static_cast<uint64_t>(Mask16(d + 32)) << 32 |
+               static_cast<uint64_t>(Mask16(d + 48)) << 48;
+#else
+        uint64_t mask = 0;
+        for (int k = 0; k < 64; ++k)
+            mask |= static_cast<uint64_t>(table_[d[k]]) << k;
+        return mask;
+#endif
+    }
+
+    // First position in [i, end) whose byte is (want = true) or is not
+    // (want = false) in the set; `end` when there is none.
+    template <bool want>
+    size_t Find(const uint8_t *d, size_t i, size_t end) const
+    {
+#if defined(__SSE2__)
+        while (end - i >= 16) {
+            unsigned mask = Mask16(d + i);
+            if (!want)
+                mask ^= 0xFFFF;
+            if (mask)
+                return i + static_cast<size_t>(__builtin_ctz(mask));
+            i += 16;
+        }
+#endif
+        while (i < end && table_[d[i]] != want)
+            ++i;
+        return i;
+    }
+
+private:
+#if defined(__SSE2__)
+    __m128i lo_[4];
+    __m128i span_[4];
+#endif
+    int count_ = 0;
+    bool table_[256] = {};
+};
+
+inline int LeadingZeros(uint64_t v)
+{
+#if defined(__GNUC__)
+    return __builtin_clzll(v);
+#else
+    int k = 0;
+    while (!(v >> 63)) {
+        v <<= 1;
+        ++k;
+    }
+    return k;
+#endif
+}
+
+inline int LowestBit(uint64_t v)
+{
+#if defined(__GNUC__)
+    return __builtin_ctzll(v);
+#else
+    int k = 0;
+    while (!(v & 1)) {
+        v >>= 1;
+        ++k;
+    }
+    return k;
+#endif
+}
+
 enum ByteClass : uint8_t { kZero, kPrintable, kLead, kOther };
 
 ByteClass ClassOf(int b)
@@ -76,9 +186,21 @@ public:
             printable_[b] = (b >= 0x20 && b <= 0x7E) ||
                             (b >= 0xA1 && b <= 0xDF && !settings.CheckHalfKana);
             trail_[b] = (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
-            // With no candidate, only these bytes change anything.
-            starts_[b] = printable_[b] || (settings.SearchKanji && class_[b] == kLead);
         }
+        // With no candidate, only printable bytes and (with SearchKanji)
+        // lead bytes change anything.
+        printableSet_.Add(0x20, 0x7E);
+        if (!settings.CheckHalfKana)
+            printableSet_.Add(0xA1, 0xDF);
+        startSet_ = printableSet_;
+        if (settings.SearchKanji) {
+            startSet_.Add(0x81, 0x9F);
+            startSet_.Add(0xE0, 0xFC);
+        }
+        zeroSet_.Add(0, 0);
+        kanaSet_.Add(0xA1, 0xDF);
+        leadSet_.Add(0x81, 0x9F);
+        leadSet_.Add(0xE0, 0xFC);
     }
 
     void Run(size_t interval)
@@ -113,16 +235,29 @@ private:
         const uint8_t *d = data_;
         if (candidate_.empty()) {
             // Wide text always has a candidate, so this is single-byte state.
-            while (i <= limit && !starts_[d[i]])
-                ++i;
+            i = SkipEmpty(i, limit);
             if (i > limit)
                 return i;
-        } else if (wide_) {
-            while (i + 1 <= limit && i + 2 < size_ && printable_[d[i]] && d[i + 1] == 0 &&
-                   printable_[d[i + 2]]) {
-                candidate_.push_back(static_cast<char>(d[i]));
-                i += 2;
+            i = startSet_.Find<true>(d, i, limit + 1);
+            if (i > limit)
+                return i;
+            if (printable_[d[i]]) {
+                // A run of printable bytes from i to j - 1.  When the byte
+                // at j flushes, the run is emitted (or dropped) from the
+                // buffer as it stands, without gathering it.  A zero after a
+                // single byte may begin UTF-16 text and takes the plain way.
+                const size_t j = printableSet_.Find<false>(d, i + 1, limit + 1);
+                if (j <= limit && Flushes(d[j], j - i)) {
+                    start_ = i;
+                    Emit(reinterpret_cast<const char *>(d + i), j - i);
+                    return j + 1;
+                }
+                start_ = i;
+                candidate_.assign(reinterpret_cast<const char *>(d + i), j - i);
+                return j;
             }
+        } else if (wide_) {
+            i = WideRun(i, limit);
             if (i > limit)
                 return i;
         }
@@ -173,6 +308,119 @@ private:
         }
     }
 
+    // In UTF-16 text from position i: takes every code unit "printable
+    // byte, zero" that another printable byte follows, two positions at a
+    // time (sixteen where SSE2 is available), appending the low bytes.
+    // Returns the first position left for the plain step.
+    size_t WideRun(size_t i, size_t limit)
+    {
+        const uint8_t *d = data_;
+#if defined(__SSE2__)
+        // Eight code units at once: even bytes printable, odd bytes zero,
+        // and a printable byte after them.
+        while (i + 16 <= limit && i + 16 < size_ && printable_[d[i + 16]]) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + i));
+            const unsigned printable = printableSet_.Mask16(d + i);
+            const unsigned zero =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
+            if ((printable & 0x5555) != 0x5555 || (zero & 0xAAAA) != 0xAAAA)
+                break;
+            char low[16];
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(low), _mm_packus_epi16(v, v));
+            candidate_.append(low, 8);
+            i += 16;
+        }
+#endif
+        while (i + 1 <= limit && i + 2 < size_ && printable_[d[i]] && d[i + 1] == 0 &&
+               printable_[d[i + 2]]) {
+            candidate_.push_back(static_cast<char>(d[i]));
+            i += 2;
+        }
+        return i;
+    }
+
+    // Whether the byte after a run of `run` printable bytes, examined with
+    // no wide text, ends the run with a flush: control bytes and the like,
+    // lead bytes without SearchKanji, and a zero after two bytes or more.
+    bool Flushes(uint8_t after, size_t run) const
+    {
+        const ByteClass c = class_[after];
+        return c == kOther || (c == kLead && !settings_.SearchKanji) || (c == kZero && run >= 2);
+    }
+
+    // With no candidate, from position i: passes over 64 positions at a
+    // time as long as the plain steps would do nothing there but drop short
+    // runs of printable bytes.  Returns the start of the first run (or the
+    // lead byte) that needs the plain steps, or a position past `limit`.
+    size_t SkipEmpty(size_t i, size_t limit)
+    {
+        const uint8_t *d = data_;
+        while (limit + 1 - i >= 64) {
+            const uint64_t p = printableSet_.Mask64(d + i);
+            // A run that reaches the window's end is left for the next
+            // window, which begins at the run's start.
+            const uint64_t other = ~p;
+            if (other == 0)
+                return i;  // 64 printable bytes: a row
+            const int cut = (p >> 63) == 0 ? 64 : 64 - LeadingZeros(other);
+            const uint64_t valid = cut == 64 ? ~uint64_t(0) : (uint64_t(1) << cut) - 1;
+            const uint64_t interesting = Interesting(i, p) & valid;
+            if (interesting == 0) {
+                i += static_cast<size_t>(cut);
+                continue;
+            }
+            // Back from the first interesting position to the start of the
+            // run that holds it or that ends right before it.
+            int q = LowestBit(interesting);
+            int inRun = -1;
+            if ((p >> q) & 1)
+                inRun = q;
+            else if (q > 0 && ((p >> (q - 1)) & 1))
+                inRun = q - 1;
+            if (inRun >= 0) {
+                const uint64_t runStarts = p & ~(p << 1);
+                const uint64_t below = runStarts & ((uint64_t(2) << inRun) - 1);
+                q = 63 - LeadingZeros(below);
+            }
+            return i + static_cast<size_t>(q);
+        }
+        return i;
+    }
+
+    // The positions of the 64 at i, with no candidate, that the plain
+    // steps would not pass over silently: the starts of runs of at least
+    // the minimum length, the ends of runs at left-out katakana, zeros
+    // after one byte that begin UTF-16 text, and (with SearchKanji) lead
+    // bytes.  Runs that reach the window's end are the caller's concern.
+    uint64_t Interesting(size_t i, uint64_t printable) const
+    {
+        const uint8_t *d = data_;
+        const uint64_t p = printable;
+        const uint64_t starts = p & ~(p << 1);
+        const uint64_t ends = ~p & (p << 1);  // the byte after each run
+        // Bits where min_ printable bytes in a row begin, by doubling.
+        uint64_t longRuns = 0;
+        if (min_ < 64) {
+            longRuns = p;
+            size_t have = 1;
+            while (have * 2 <= min_) {
+                longRuns &= longRuns >> have;
+                have *= 2;
+            }
+            if (have < min_)
+                longRuns &= longRuns >> (min_ - have);
+        }
+        const bool nextPrintable = i + 64 < size_ && printable_[d[i + 64]];
+        const uint64_t followedByPrintable = (p >> 1) | (uint64_t(nextPrintable) << 63);
+        uint64_t result = longRuns | (ends & zeroSet_.Mask64(d + i) & (starts << 1) &
+                                      followedByPrintable);
+        if (settings_.CheckHalfKana)
+            result |= ends & kanaSet_.Mask64(d + i);
+        if (settings_.SearchKanji)
+            result |= leadSet_.Mask64(d + i);
+        return result;
+    }
+
     // Single-byte text from position i (printable, kept): appends every
     // following byte of the printable range up to `limit`, leaving out the
     // katakana bytes that are not printable.  The printable step of
@@ -185,9 +433,7 @@ private:
             start_ = i;
         size_t j = i;
         while (j <= limit) {
-            size_t k = j;
-            while (k <= limit && printable_[d[k]])
-                ++k;
+            const size_t k = printableSet_.Find<false>(d, j, limit + 1);
             candidate_.append(reinterpret_cast<const char *>(d + j), k - j);
             j = k;
             // Left-out katakana do not end the run.
@@ -206,13 +452,14 @@ private:
         wide_ = false;
     }
 
-    // The row emitter: length, repetition filter, row, English word.
-    void Emit()
+    void Emit() { Emit(candidate_.data(), candidate_.size()); }
+
+    // The row emitter: length, repetition filter, row, English word.  The
+    // text starts at start_ and is wide when wide_ is set.
+    void Emit(const char *text, size_t length)
     {
-        if (candidate_.size() < min_)
+        if (length < min_)
             return;
-        const char *text = candidate_.data();
-        const size_t length = candidate_.size();
         if (settings_.CheckRecurrence &&
             !PassesRepetitionFilter(text, length, settings_.RecurrenceTime))
             return;
@@ -231,7 +478,11 @@ private:
     ByteClass class_[256];
     bool printable_[256];
     bool trail_[256];
-    bool starts_[256];
+    ByteSet printableSet_;
+    ByteSet startSet_;
+    ByteSet zeroSet_;
+    ByteSet kanaSet_;
+    ByteSet leadSet_;
 
     std::string candidate_;
     size_t start_ = 0;

@@ -227,7 +227,7 @@ TEST(ScannerModel, AgreesWithTheReferenceWalkOnRandomData)
     lex::WordDictionary dict;
     const std::string words = "ab\r\nabba\r\nbaa\r\nAAB\r\naab\r\nxx\r\n";
     dict.Load(words.data(), words.size());
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < 4000; ++round) {
         ExtractionSettings st;
         const unsigned f = rng();
         st.SearchKanji = f & 1;
@@ -239,11 +239,26 @@ TEST(ScannerModel, AgreesWithTheReferenceWalkOnRandomData)
         st.RecurrenceTime = static_cast<int>(rng() % 6);
         const int m = static_cast<int>(rng() % 6);
         const std::string &abc = alphabet[rng() % 3];
-        std::vector<uint8_t> data(rng() % 200);
-        for (uint8_t &b : data)
-            b = rng() % 4 ? static_cast<uint8_t>(abc[rng() % abc.size()])
-                          : static_cast<uint8_t>(rng());
-        const size_t interval = 1 + rng() % 40;
+        // Pieces of single bytes from one alphabet, runs of text and UTF-16
+        // text of every length, so that the 16- and 64-byte fast paths meet
+        // their edges.
+        std::vector<uint8_t> data;
+        for (size_t target = rng() % 600; data.size() < target;) {
+            const unsigned kind = rng() % 8;
+            if (kind < 4) {
+                data.push_back(rng() % 4 ? static_cast<uint8_t>(abc[rng() % abc.size()])
+                                         : static_cast<uint8_t>(rng()));
+            } else if (kind < 6) {
+                for (unsigned len = rng() % 90; len > 0; --len)
+                    data.push_back(static_cast<uint8_t>(rng() % 8 ? 'a' + rng() % 26 : 0xB1));
+            } else {
+                for (unsigned len = rng() % 40; len > 0; --len) {
+                    data.push_back(static_cast<uint8_t>('A' + rng() % 26));
+                    data.push_back(rng() % 30 ? 0 : static_cast<uint8_t>(rng()));
+                }
+            }
+        }
+        const size_t interval = rng() % 4 ? lex::kCheckpointInterval : 1 + rng() % 100;
         const long abortAt = static_cast<long>(rng() % 8) - 2;
         lex::EnglishWordMarker marker(dict, st);
         RecordingHost fast(abortAt), model(abortAt);
