@@ -22,6 +22,17 @@ constexpr uint8_t kSelected = 4;
 // a-z to A-Z; every other byte unchanged.
 inline unsigned char Fold(unsigned char c) { return (c >= 0x61 && c <= 0x7A) ? c - 0x20 : c; }
 
+// A hint to fetch memory that a loop will read shortly; the sorts walk
+// rows and texts in an order unrelated to where they lie.
+inline void Prefetch(const void *p)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+
 const char kHex[] = "0123456789ABCDEF";
 
 // Eight upper-case hexadecimal digits, no terminator.
@@ -34,6 +45,7 @@ void PutOffset(char *out, uint32_t offset)
 }
 
 inline const char *Kind(bool wide) { return wide ? "Unicode" : "ANSI"; }
+inline size_t KindLength(bool wide) { return wide ? 7 : 4; }
 
 // Byte substring search; `fold` compares a-z folded bytes.
 bool Contains(const char *hay, size_t hayLen, const std::string &needle, bool fold)
@@ -209,35 +221,37 @@ void RowStore::Sort(SortKey key)
 // makes the sort stable.
 void RowStore::SortByName()
 {
+    // The row's position shares a word with the remaining length (top four
+    // bits), which keeps the comparison at two integer compares; positions
+    // never come near 2^60.
     struct Key {
         uint64_t digit;
-        uint32_t rest;
-        size_t row;
+        uint64_t restRow;
+        uint32_t textStart;   // the row's text, so that later levels need
+        uint32_t textLength;  // not look the row up again
     };
-    const char *arena = text_.data();
+    constexpr int kRestShift = 60;
+    constexpr uint64_t kRowMask = (uint64_t(1) << kRestShift) - 1;
+    constexpr uint64_t kMore = uint64_t(9) << kRestShift;
+    const unsigned char *arena = reinterpret_cast<const unsigned char *>(text_.data());
     auto fill = [&](Key &k, size_t level) {
-        const Row &r = rows_[k.row];
         const size_t from = level * 8;
-        const size_t remain = r.textLength > from ? r.textLength - from : 0;
+        const size_t remain = k.textLength > from ? k.textLength - from : 0;
         const size_t n = std::min<size_t>(remain, 8);
-        const unsigned char *t = reinterpret_cast<const unsigned char *>(arena + r.textStart + from);
+        const unsigned char *t = n ? arena + k.textStart + from : nullptr;
         uint64_t digit = 0;
         for (size_t i = 0; i < 8; ++i)
             digit = (digit << 8) | (i < n ? Fold(t[i]) : 0u);
         k.digit = digit;
-        k.rest = static_cast<uint32_t>(remain > 8 ? 9 : remain);
+        k.restRow = (k.restRow & kRowMask) | (uint64_t(remain > 8 ? 9 : remain) << kRestShift);
     };
     auto less = [](const Key &a, const Key &b) {
-        if (a.digit != b.digit)
-            return a.digit < b.digit;
-        if (a.rest != b.rest)
-            return a.rest < b.rest;
-        return a.row < b.row;
+        return a.digit != b.digit ? a.digit < b.digit : a.restRow < b.restRow;
     };
 
     std::vector<Key> keys(rows_.size());
     for (size_t i = 0; i < keys.size(); ++i)
-        keys[i].row = i;
+        keys[i] = Key{0, i, rows_[i].textStart, rows_[i].textLength};
 
     struct Range {
         size_t begin, end, level;
@@ -246,17 +260,27 @@ void RowStore::SortByName()
     while (!todo.empty()) {
         const Range r = todo.back();
         todo.pop_back();
-        for (size_t i = r.begin; i < r.end; ++i)
+        for (size_t i = r.begin; i < r.end; ++i) {
+            if (i + 16 < r.end) {
+                const Key &ahead = keys[i + 16];
+                Prefetch(arena + ahead.textStart + std::min<size_t>(r.level * 8, ahead.textLength));
+            }
             fill(keys[i], r.level);
-        std::sort(keys.begin() + static_cast<std::ptrdiff_t>(r.begin),
-                  keys.begin() + static_cast<std::ptrdiff_t>(r.end), less);
+        }
+        // A run of equal texts stays in row order from level to level: no
+        // need to sort it again.
+        const auto first = keys.begin() + static_cast<std::ptrdiff_t>(r.begin);
+        const auto last = keys.begin() + static_cast<std::ptrdiff_t>(r.end);
+        if (!std::is_sorted(first, last, less))
+            std::sort(first, last, less);
         // Runs of texts that agree so far and go on are ordered by their
         // next eight bytes.
         for (size_t i = r.begin; i < r.end;) {
             size_t j = i + 1;
-            while (j < r.end && keys[j].digit == keys[i].digit && keys[j].rest == keys[i].rest)
+            const uint64_t rest = keys[i].restRow & ~kRowMask;
+            while (j < r.end && keys[j].digit == keys[i].digit && (keys[j].restRow & ~kRowMask) == rest)
                 ++j;
-            if (j - i > 1 && keys[i].rest == 9)
+            if (j - i > 1 && rest == kMore)
                 todo.push_back(Range{i, j, r.level + 1});
             i = j;
         }
@@ -264,8 +288,11 @@ void RowStore::SortByName()
 
     std::vector<Row> sorted;
     sorted.reserve(rows_.size());
-    for (const Key &k : keys)
-        sorted.push_back(rows_[k.row]);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (i + 16 < keys.size())
+            Prefetch(&rows_[static_cast<size_t>(keys[i + 16].restRow & kRowMask)]);
+        sorted.push_back(rows_[static_cast<size_t>(keys[i].restRow & kRowMask)]);
+    }
     rows_.swap(sorted);
 }
 
@@ -285,8 +312,15 @@ size_t RowStore::DeleteSelected()
     rows_.erase(out, rows_.end());
     selected_ = 0;
     garbage_ += freed;
-    if (garbage_ > text_.size() / 2)
-        Compact();
+    // Give the memory back once most of the arena is garbage.  The rows are
+    // already deleted: if there is no memory for the squeeze just now, the
+    // garbage stays until a later one.
+    if (garbage_ > text_.size() / 2) {
+        try {
+            Compact();
+        } catch (const std::bad_alloc &) {
+        }
+    }
     return deleted;
 }
 
@@ -391,7 +425,7 @@ std::string RowStore::ResultsText(bool textOnly) const
     for (const Row &r : rows_) {
         total += uint64_t(r.textLength) + 2;
         if (!textOnly)
-            total += 8 + 1 + std::strlen(Kind(r.flags & kWide)) + 1;
+            total += 8 + 1 + KindLength(r.flags & kWide) + 1;
     }
     std::string out;
     if (total > out.max_size())
@@ -404,9 +438,9 @@ std::string RowStore::ResultsText(bool textOnly) const
             PutOffset(p, r.offset);
             p += 8;
             *p++ = '\t';
-            const char *kind = Kind(r.flags & kWide);
-            const size_t klen = std::strlen(kind);
-            std::memcpy(p, kind, klen);
+            const bool wide = (r.flags & kWide) != 0;
+            const size_t klen = KindLength(wide);
+            std::memcpy(p, Kind(wide), klen);
             p += klen;
             *p++ = '\t';
         }

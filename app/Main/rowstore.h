@@ -56,7 +56,9 @@ public:
     void SetSelected(size_t row, bool on);
     size_t SelectedCount() const;
 
-    // Stable sort of the display order by `key` (ascending).
+    // Stable sort of the display order by `key` (ascending).  Name order
+    // needs working memory (24 bytes a row); without it std::bad_alloc is
+    // thrown and the order is left as it was.
     void Sort(SortKey key);
     // Deletes every selected row in one pass; the others keep their order.
     // Returns how many rows were deleted.
@@ -70,7 +72,8 @@ public:
     // one row at a time downwards or upwards, never wrapping and never
     // examining the focused row itself; with no focused row, searching down
     // starts at row 0 and searching up finds nothing.  `matchCase` false
-    // folds a-z of both texts.  Returns the row found, or SIZE_MAX.
+    // folds a-z of both texts.  An empty `what` matches any row.  Returns
+    // the row found, or SIZE_MAX.
     size_t FindNext(size_t focused, bool down, const std::string &what, bool matchCase) const;
 
     // The results file: one line per row in display order, CR LF after
