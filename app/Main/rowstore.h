@@ -27,9 +27,21 @@ int CompareText(const char *a, size_t alen, const char *b, size_t blen);
 
 class RowStore {
 public:
+    // The most text bytes the store can hold: texts are addressed by 32-bit
+    // offsets into one arena.
+    static constexpr size_t kMaxTextBytes = 0xFFFFFFFFu;
+
+    // `textLimit` lowers the arena's limit (values above kMaxTextBytes are
+    // taken as kMaxTextBytes).
+    explicit RowStore(size_t textLimit = kMaxTextBytes)
+        : textLimit_(textLimit < kMaxTextBytes ? textLimit : kMaxTextBytes) {}
+
     // Rows in display order, numbered 0..Count()-1.
     size_t Count() const;
     void Clear();
+    // Adds a row at the end.  Throws std::bad_alloc, leaving the store as it
+    // was, when the row does not fit (the texts share one arena of at most
+    // the text limit).
     void Append(uint32_t offset, bool wide, const char *text, size_t length, bool checked);
 
     uint32_t Offset(size_t row) const;
@@ -37,12 +49,16 @@ public:
     const char *Text(size_t row) const;  // not NUL-terminated
     size_t TextLength(size_t row) const;
     bool Checked(size_t row) const;
+    const char *KindText(size_t row) const;    // "ANSI" or "Unicode"
+    void FormatOffset(size_t row, char out[9]) const;  // 8 hex digits + NUL
     void SetChecked(size_t row, bool on);
     bool Selected(size_t row) const;
     void SetSelected(size_t row, bool on);
     size_t SelectedCount() const;
 
-    // Stable sort of the display order by `key` (ascending).
+    // Stable sort of the display order by `key` (ascending).  Name order
+    // needs working memory (24 bytes a row); without it std::bad_alloc is
+    // thrown and the order is left as it was.
     void Sort(SortKey key);
     // Deletes every selected row in one pass; the others keep their order.
     // Returns how many rows were deleted.
@@ -56,7 +72,8 @@ public:
     // one row at a time downwards or upwards, never wrapping and never
     // examining the focused row itself; with no focused row, searching down
     // starts at row 0 and searching up finds nothing.  `matchCase` false
-    // folds a-z of both texts.  Returns the row found, or SIZE_MAX.
+    // folds a-z of both texts.  An empty `what` matches any row.  Returns
+    // the row found, or SIZE_MAX.
     size_t FindNext(size_t focused, bool down, const std::string &what, bool matchCase) const;
 
     // The results file: one line per row in display order, CR LF after
@@ -74,6 +91,12 @@ private:
     std::vector<Row> rows_;  // in display order
     std::vector<char> text_;
     size_t selected_ = 0;
+    size_t garbage_ = 0;     // bytes of text_ that no row refers to any more
+    size_t textLimit_;
+
+    // Squeezes the texts of deleted rows out of the arena.
+    void Compact();
+    void SortByName();
 };
 
 // Forces the extension of a results file name to ".txt": the last "." after
