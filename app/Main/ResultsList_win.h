@@ -87,10 +87,16 @@ private:
     bool OnGetDispInfoW(NMLVDISPINFOW *info);
     void OnItemChanged(const NMLISTVIEW *change);
     void OnStateRangeChanged(const NMLVODSTATECHANGE *change);
+    int RowAt(int x, int y, bool *onCheckBox) const;
+    void OnLeftClick(int x, int y, bool ctrl, bool shift);
+    void OnRightClick(int x, int y, bool modifiers);
+    bool OnKeyDown(UINT key);
+    void SelectByUser(size_t row, bool ctrl, bool shift);
+    void SetStoredState(int row, UINT state, UINT mask);
     void ToggleChecked(int row);
     void FindNext(const std::string &what, bool down, bool matchCase);
     size_t FocusedRow() const;
-    void SetFocusedRow(size_t row);
+    void SetFocusedRow(size_t row, bool anchor = true);
     void RedrawRows();
     void RunWithHourglass(void (RowStore::*command)());
 
