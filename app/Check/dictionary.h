@@ -16,6 +16,9 @@ public:
     // Loads entries from the bytes of English.dic: one per line (CR LF, CR
     // or LF), reading stops at a zero byte, empty lines are skipped.  Sorts
     // them and builds the block index.  Replaces any earlier content.
+    // Entries are grouped by initial letter (entries not beginning with a
+    // letter first, outside every block), each group sorted by the
+    // platform's case-insensitive collation, equal ones by their bytes.
     void Load(const char *data, size_t size);
     void Clear();
 
@@ -24,10 +27,19 @@ public:
     // Block of letter k (1 = A .. 26 = Z): entries [first, end).
     size_t BlockBegin(int k) const { return index_[k - 1]; }
     size_t BlockEnd(int k) const { return index_[k]; }
+    // Entry i with a-z raised to capitals: the byte comparison of the
+    // lookup is memcmp on these.
+    const std::string &folded(size_t i) const { return folded_[i]; }
+    // Whether block k is in ascending byte-comparison order (always, unless
+    // the locale collation ordered punctuation differently), so that the
+    // lookup may bisect it instead of walking it.
+    bool BlockSortedBytewise(int k) const { return bytewise_[k - 1]; }
 
 private:
     std::vector<std::string> entries_;
+    std::vector<std::string> folded_;
     size_t index_[27] = {};
+    bool bytewise_[26] = {};
 };
 
 // Reads English.dic from `path` into `dict`.  Returns false when the file
@@ -49,6 +61,10 @@ public:
     bool ContainsWord(const char *text, size_t length) const;
 
 private:
+    // One start position i (a letter with number k): true on a hit.
+    bool LookupSorted(const char *s, size_t n, size_t i, int k) const;
+    bool LookupLinear(const char *s, size_t n, size_t i, int k) const;
+
     const WordDictionary &dict_;
     const ExtractionSettings &settings_;
     HitReport report_;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "Check/inputfile.h"
 #include "Option/settings.h"
 
 namespace lex {
@@ -42,16 +43,33 @@ inline const char *KindText(bool wide) { return wide ? "Unicode" : "ANSI"; }
 // in a row, unless that byte is a space, an underscore or a digit.
 bool PassesRepetitionFilter(const char *text, size_t length, int limit);
 
+// Distance in bytes between the scan's checkpoints (progress, events, abort).
+constexpr size_t kCheckpointInterval = 65536;
+
 // Walks `data` and emits rows to `host`.  `marker` may be null (no row is
-// checked).  Returns 0.
+// checked).  Every position 0..size-1 is examined; the look-ahead of the
+// last one is taken as a zero byte.  A checkpoint follows the step that
+// reaches the last position of each 64 KiB block, and the step that reaches
+// the last position of the data.  Returns 0, or 1 without walking for data
+// of 2 GiB and more.  A minimum length below 1 counts as 1.
 int ScanBuffer(const uint8_t *data, size_t size, int minLength,
                const ExtractionSettings &settings, const EnglishWordMarker *marker,
                ScanHost &host);
+
+// ScanBuffer with the checkpoint distance chosen by the caller (>= 1), so
+// that tests can reach block boundaries with small inputs.
+int ScanBufferWithInterval(const uint8_t *data, size_t size, int minLength,
+                           const ExtractionSettings &settings,
+                           const EnglishWordMarker *marker, ScanHost &host,
+                           size_t checkpointInterval);
 
 // Reads the whole file named `fileName` and scans it.  Returns 0 when the
 // walk ran to its end or was stopped, 1 when the file could not be found,
 // opened, read in full or held in memory (2 GiB and up).
 int StringScanner(const char *fileName, int minLength, const ExtractionSettings &settings,
                   const EnglishWordMarker *marker, ScanHost &host);
+// The same, telling why the file could not be scanned (`error` may be null).
+int StringScanner(const char *fileName, int minLength, const ExtractionSettings &settings,
+                  const EnglishWordMarker *marker, ScanHost &host, InputError *error);
 
 } // namespace lex

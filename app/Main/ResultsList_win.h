@@ -10,9 +10,12 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "Main/rowstore.h"
@@ -65,12 +68,52 @@ public:
     // "結果の保存(&S)...": the save dialog, the ".txt" rule and one write.
     // Errors go through the program's top-level error handler.
     void Save(HWND owner, bool textOnly);
+    // The write behind Save: all rows in one write to `path` as it stands
+    // (no extension rule).  Returns false after reporting the error.
+    bool SaveTo(const std::string &path, bool textOnly);
+
+    // The pop-up menu as it opens now: with a selection only the delete
+    // entry, without one the four sort entries.  The caller destroys it.
+    HMENU CreatePopup() const;
+
+    // Tests answer the save dialog instead of a user: the hook sees the
+    // dialog's description and returns what GetSaveFileNameA would.
+    using SaveDialogHook = std::function<BOOL(OPENFILENAMEA &ofn)>;
+    static void SetSaveDialogHook(SaveDialogHook hook);
 
 private:
+    static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    bool OnGetDispInfoA(NMLVDISPINFOA *info);
+    bool OnGetDispInfoW(NMLVDISPINFOW *info);
+    void OnItemChanged(const NMLISTVIEW *change);
+    void OnStateRangeChanged(const NMLVODSTATECHANGE *change);
+    int RowAt(int x, int y, bool *onCheckBox) const;
+    void OnLeftClick(int x, int y, bool ctrl, bool shift);
+    void OnRightClick(int x, int y, bool modifiers);
+    bool OnKeyDown(UINT key);
+    void SelectByUser(size_t row, bool ctrl, bool shift);
+    void SetStoredState(int row, UINT state, UINT mask);
+    void ToggleChecked(int row);
+    void FindNext(const std::string &what, bool down, bool matchCase);
+    size_t FocusedRow() const;
+    void SetFocusedRow(size_t row, bool anchor = true);
+    void RedrawRows();
+    void RunWithHourglass(void (RowStore::*command)());
+
     HWND hwnd_ = nullptr;
+    WNDPROC baseProc_ = nullptr;
     RowStore rows_;
-    // further state (toggle flag, find dialog, last file name, pop-up) is
-    // added by the implementation
+    size_t syncedCount_ = 0;
+    // Which order the next click on the "文字列" header applies: 0 name
+    // order, 1 length order.  Lives as long as the list, across scans.
+    int textToggle_ = 0;
+    // The find dialog and what it keeps while the program runs: the search
+    // text, the direction and the match-case choice.
+    HWND findDlg_ = nullptr;
+    FINDREPLACEA find_ = {};
+    char findWhat_[256] = {};
+    // The save dialog's last chosen name.
+    char fileName_[MAX_PATH] = {};
 };
 
 } // namespace lex

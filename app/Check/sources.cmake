@@ -1,0 +1,15 @@
+# String scanner, word dictionary and English-word marker.  Reading the file
+# and the dictionary's collation have one implementation per platform.
+list(APPEND LEX_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/scanner.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dictionary.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/inputfile.cpp)
+if(WIN32)
+  list(APPEND LEX_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/inputfile_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/collate_win.cpp)
+else()
+  list(APPEND LEX_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/inputfile_posix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/collate_ascii.cpp)
+endif()

@@ -1,0 +1,39 @@
+#include "Option/optform.h"
+
+namespace lex {
+
+OptFormValues OptFormFromSettings(const ExtractionSettings &s)
+{
+    OptFormValues v;
+    v.SearchKanji = s.SearchKanji;
+    v.HalfKana = s.CheckHalfKana;
+    v.Recurrence = s.CheckRecurrence;
+    v.English = s.CheckEnglish;
+    v.Initial = s.CheckInitial;
+    v.Separator = s.CheckSeparator;
+    v.SaveOption = s.SaveOption;
+    v.RecurrenceTime = Clamp(s.RecurrenceTime, kNumberBoxMin, kNumberBoxMax);
+    return v;
+}
+
+void OptFormToSettings(const OptFormValues &v, ExtractionSettings &s)
+{
+    s.SearchKanji = v.SearchKanji;
+    s.CheckHalfKana = v.HalfKana;
+    s.CheckRecurrence = v.Recurrence;
+    s.CheckEnglish = v.English;
+    s.CheckInitial = v.Initial;
+    s.CheckSeparator = v.Separator;
+    s.SaveOption = v.SaveOption;
+    s.RecurrenceTime = Clamp(v.RecurrenceTime, kNumberBoxMin, kNumberBoxMax);
+}
+
+int NumberBoxValue(const char *text)
+{
+    int v;
+    if (!ParseInt(text, &v))
+        v = kNumberBoxMin;
+    return Clamp(v, kNumberBoxMin, kNumberBoxMax);
+}
+
+} // namespace lex

@@ -1,0 +1,40 @@
+// What the settings dialog shows and how its controls depend on each other,
+// kept apart from the window so the rules can be tested without one.
+#pragma once
+
+#include "Option/settings.h"
+
+namespace lex {
+
+// The values of the dialog's controls.
+struct OptFormValues {
+    bool SearchKanji = false;
+    bool HalfKana = false;
+    bool Recurrence = false;
+    int RecurrenceTime = 1;  // SpnRecurrence, always within its range
+    bool English = false;
+    bool Separator = false;
+    bool Initial = false;
+    bool SaveOption = false;
+};
+
+constexpr int kNumberBoxMin = 1;
+constexpr int kNumberBoxMax = 1000;
+
+// FormShow: the settings as they stand, the number brought into range.
+OptFormValues OptFormFromSettings(const ExtractionSettings &settings);
+// BtnOKClick: every field the dialog edits; the others stay as they are.
+void OptFormToSettings(const OptFormValues &values, ExtractionSettings &settings);
+
+// The repetition rule: SpnRecurrence is usable exactly when ChkRecurrence
+// is checked.
+inline bool RecurrenceBoxEnabled(const OptFormValues &v) { return v.Recurrence; }
+// The English rule: ChkSeparator and ChkInitial are usable exactly when
+// ChkEnglish is checked (their checks are kept either way).
+inline bool EnglishDependantsEnabled(const OptFormValues &v) { return v.English; }
+
+// The value of a number box: the integer in its text, the minimum when the
+// text is not an integer, brought into [kNumberBoxMin, kNumberBoxMax].
+int NumberBoxValue(const char *text);
+
+} // namespace lex

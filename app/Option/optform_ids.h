@@ -1,0 +1,21 @@
+// Resource and control identifiers of the settings dialog TOptForm.
+#pragma once
+
+#define IDD_OPTFORM             200
+
+#define IDC_HEADSEARCH          3001
+#define IDC_RULESEARCH          3002
+#define IDC_CHKSEARCHKANJI      3003
+#define IDC_CHKHALFKANA         3004
+#define IDC_CHKRECURRENCE       3005
+#define IDC_SPNRECURRENCE       3006
+#define IDC_SPNRECURRENCESPIN   3007
+#define IDC_LBLRECURRENCE       3008
+#define IDC_LBLEXAMPLE          3009
+#define IDC_CHKENGLISH          3010
+#define IDC_CHKSEPARATOR        3011
+#define IDC_CHKINITIAL          3012
+#define IDC_HEADSAVE            3013
+#define IDC_RULESAVE            3014
+#define IDC_CHKSAVEOPTION       3015
+// BtnOK and BtnCancel are IDOK and IDCANCEL, so Enter and Esc reach them.

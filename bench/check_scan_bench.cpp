@@ -1,0 +1,188 @@
+// Throughput of the string scanner and the English-word marker.
+//
+//   check_scan_bench CORPUS DICTIONARY
+//
+// Prints MB/s of the scan with default settings (without and with the
+// marker), rows/s of the marker alone, and checks that the scanner's rows
+// are identical to those of the reference walk (same count, same 64-bit
+// digest of every row's offset, kind, checked flag and text).
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Check/dictionary.h"
+#include "Check/inputfile.h"
+#include "Check/scanner.h"
+#include "scan_reference.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point a, Clock::time_point b)
+{
+    return std::chrono::duration<double>(b - a).count();
+}
+
+// Counts rows and their bytes.
+class CountHost : public lex::ScanHost {
+public:
+    void ClearRows() override {}
+    void AddRow(uint32_t, bool, const char *, size_t length, bool) override
+    {
+        ++rows;
+        bytes += length;
+    }
+    void SetProgress(int) override {}
+    void ProcessEvents() override {}
+    bool AbortRequested() override { return false; }
+    uint64_t rows = 0;
+    uint64_t bytes = 0;
+};
+
+// Counts rows and digests them; optionally keeps the texts for the marker.
+class DigestHost : public lex::ScanHost {
+public:
+    explicit DigestHost(bool keep = false) : keep_(keep) {}
+    void ClearRows() override {}
+    void AddRow(uint32_t offset, bool wide, const char *text, size_t length,
+                bool checked) override
+    {
+        ++rows;
+        checkedRows += checked;
+        Mix(&offset, sizeof offset);
+        const uint8_t flags = static_cast<uint8_t>(wide | (checked << 1));
+        Mix(&flags, 1);
+        const uint64_t len = length;
+        Mix(&len, sizeof len);
+        Mix(text, length);
+        if (keep_) {
+            ends.push_back(texts.size() + length);
+            texts.append(text, length);
+        }
+    }
+    void SetProgress(int) override {}
+    void ProcessEvents() override {}
+    bool AbortRequested() override { return false; }
+
+    uint64_t rows = 0;
+    uint64_t checkedRows = 0;
+    uint64_t digest = 1469598103934665603ull;
+    std::string texts;
+    std::vector<size_t> ends;
+
+private:
+    void Mix(const void *p, size_t n)
+    {
+        const uint8_t *b = static_cast<const uint8_t *>(p);
+        for (size_t k = 0; k < n; ++k)
+            digest = (digest ^ b[k]) * 1099511628211ull;
+    }
+    bool keep_;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: check_scan_bench CORPUS DICTIONARY\n");
+        return 2;
+    }
+    lex::InputFile file;
+    std::unique_ptr<uint8_t[]> data;
+    if (file.Open(argv[1]) != lex::InputError::None ||
+        file.ReadAll(data) != lex::InputError::None) {
+        std::fprintf(stderr, "cannot read %s\n", argv[1]);
+        return 1;
+    }
+    const size_t n = static_cast<size_t>(file.Size());
+    const double mb = n / 1e6;
+    lex::WordDictionary dict;
+    if (!lex::LoadDictionaryFile(argv[2], dict)) {
+        std::fprintf(stderr, "cannot read %s\n", argv[2]);
+        return 1;
+    }
+    const lex::ExtractionSettings st;  // defaults
+    const int m = 5;
+    lex::EnglishWordMarker marker(dict, st);
+
+    // The scan alone (no marker): best of three, with a host that only
+    // counts, so that the figure is the scanner's.  The rows themselves are
+    // digested in an untimed run.
+    double best = 1e9;
+    uint64_t counted = 0;
+    for (int round = 0; round < 3; ++round) {
+        CountHost host;
+        const auto t0 = Clock::now();
+        lex::ScanBuffer(data.get(), n, m, st, nullptr, host);
+        best = std::min(best, Seconds(t0, Clock::now()));
+        counted = host.rows;
+    }
+    DigestHost plain(true);
+    lex::ScanBuffer(data.get(), n, m, st, nullptr, plain);
+    if (counted != plain.rows)
+        std::printf("row count differs between runs: %llu, %llu\n",
+                    static_cast<unsigned long long>(counted),
+                    static_cast<unsigned long long>(plain.rows));
+    std::printf("corpus: %.1f MB, %llu rows\n", mb, static_cast<unsigned long long>(plain.rows));
+    std::printf("scan core (default settings, no marker): %.3f s, %.0f MB/s\n", best, mb / best);
+    std::printf("scan_mbps=%.0f\n", mb / best);
+
+    // The whole default pipeline: scan and marker.
+    CountHost timed;
+    auto t0 = Clock::now();
+    lex::ScanBuffer(data.get(), n, m, st, &marker, timed);
+    const double fullTime = Seconds(t0, Clock::now());
+    DigestHost full;
+    lex::ScanBuffer(data.get(), n, m, st, &marker, full);
+    std::printf("scan with marker (default settings): %.3f s, %.0f MB/s, %llu rows checked\n",
+                fullTime, mb / fullTime, static_cast<unsigned long long>(full.checkedRows));
+
+    // The marker alone over every row text of the scan.
+    uint64_t hits = 0;
+    t0 = Clock::now();
+    size_t begin = 0;
+    for (size_t end : plain.ends) {
+        hits += marker.ContainsWord(plain.texts.data() + begin, end - begin);
+        begin = end;
+    }
+    const double markTime = Seconds(t0, Clock::now());
+    std::printf("marker (%zu entries): %llu rows in %.3f s, %.2f million rows/s, %llu hits\n",
+                dict.size(), static_cast<unsigned long long>(plain.rows), markTime,
+                plain.rows / markTime / 1e6, static_cast<unsigned long long>(hits));
+    std::printf("marker_mrows=%.2f\n", plain.rows / markTime / 1e6);
+
+    // The reference walk (one position per step) must give the same rows.
+    DigestHost model;
+    t0 = Clock::now();
+    lexref::Scan(data.get(), n, m, st, nullptr, model);
+    const double modelTime = Seconds(t0, Clock::now());
+    const bool same = model.rows == plain.rows && model.digest == plain.digest &&
+                      hits == full.checkedRows;
+    std::printf("reference walk: %.3f s, %.0f MB/s; rows %s (%llu rows, digest %016llx)\n",
+                modelTime, mb / modelTime, same ? "identical" : "DIFFER",
+                static_cast<unsigned long long>(model.rows),
+                static_cast<unsigned long long>(model.digest));
+
+    // The reference lookup walks whole blocks linearly and is slow; every
+    // 97th row is compared with it.
+    size_t compared = 0, disagree = 0;
+    begin = 0;
+    for (size_t r = 0; r < plain.ends.size(); ++r) {
+        const size_t end = plain.ends[r];
+        if (r % 97 == 0) {
+            const std::string text(plain.texts.data() + begin, end - begin);
+            ++compared;
+            disagree += lexref::ContainsWord(dict, st, text) !=
+                        marker.ContainsWord(text.data(), text.size());
+        }
+        begin = end;
+    }
+    std::printf("marker vs reference lookup: %zu rows compared, %zu differ\n", compared,
+                disagree);
+    return same && disagree == 0 ? 0 : 1;
+}

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Pictures of Lexprobe.exe as a user meets it, in build/screenshots/:
+#   1-start.png     the main window at start
+#   2-scanning.png  during a scan (progress bar)
+#   3-results.png   after a scan, rows with Japanese text
+#   4-settings.png  the settings dialog
+# The program runs under Wine in a prefix of its own (build/shot-prefix)
+# whose default desktop is a 1024 x 768 virtual desktop, so windows get
+# frames; lexdrive.exe acts on the window as a user would.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+cd "$ROOT"
+
+preset=$(wine_preset)
+build_preset "$preset" >/dev/null
+bin="$ROOT/build/$preset/bin"
+out="$ROOT/build/screenshots"
+work="$ROOT/build/shot-work"
+mkdir -p "$out" "$work"
+
+if [ "$preset" = win32 ]; then
+  WINE=/usr/lib/wine/wine; export WINEARCH=win32
+else
+  WINE=/usr/lib/wine/wine64; export WINEARCH=win64
+fi
+export WINELOADER=$WINE WINESERVER=/usr/lib/wine/wineserver64
+export WINEPREFIX="$ROOT/build/shot-prefix" WINEDEBUG=-all
+# Code page 932 for Wine only (the shell has no such locale).
+wine() { env LC_ALL=ja_JP.UTF-8 "$WINE" "$@"; }
+
+# A private X server.
+n=120
+while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+export DISPLAY=":$n"
+lexprobe=
+cleanup() {
+  [ -n "$lexprobe" ] && kill "$lexprobe" 2>/dev/null || true
+  "$WINESERVER" -k 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "screenshot: creating $WINEPREFIX"
+  wine wineboot -i >"$work/wineboot.log" 2>&1
+  "$WINESERVER" -w
+fi
+setsid "$WINESERVER" -p </dev/null >/dev/null 2>&1 &
+reg() { wine reg "$@" >/dev/null 2>&1; }
+reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shot /f
+reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shot /d 1024x768 /f
+# Kanji into the "ANSI" strings, so the results show Japanese text.
+reg add 'HKCU\Software\Halvek\Lexprobe' /v SearchKanji /d 1 /f
+
+# A sample with Shift-JIS, UTF-16 and ASCII strings between binary bytes,
+# and a bigger file (random bytes with some text) for the progress bar.
+python3 - "$work/sample.bin" "$work/big.bin" <<'EOF'
+import random, sys
+random.seed(7)
+texts = ["ファイルから文字列を抽出します", "設定を保存しました", "Hello World",
+         "Copyright (C) 2026 Halvek", "エラーが発生しました。", "kernel32.dll",
+         "GetProcAddress", "This program cannot be run in DOS mode."]
+out = bytearray()
+for i in range(60):
+    t = texts[i % len(texts)]
+    out += bytes(random.randrange(0, 8) for _ in range(5))
+    if i % 3 == 2:
+        out += t.encode("utf-16-le")
+    else:
+        out += t.encode("cp932")
+    out += b"\0\0"
+open(sys.argv[1], "wb").write(out)
+big = bytearray(random.randbytes(60 * 1024 * 1024))
+for pos in range(0, len(big) - 64, 4096):
+    big[pos:pos + 20] = b"\0sample string here\0"
+open(sys.argv[2], "wb").write(big)
+EOF
+sample=$(wine winepath -w "$work/sample.bin" 2>/dev/null | tr -d '\r')
+big=$(wine winepath -w "$work/big.bin" 2>/dev/null | tr -d '\r')
+
+drive() { wine "$bin/lexdrive.exe" "$@" 2>&1 | tr -d '\r'; }
+shot() { sleep 0.5; import -window root "$out/$1"; echo "wrote build/screenshots/$1"; }
+
+(cd "$bin" && exec env LC_ALL=ja_JP.UTF-8 "$WINE" Lexprobe.exe >"$work/lexprobe.log" 2>&1) &
+lexprobe=$!
+drive wait
+shot 1-start.png
+
+drive file "$big"
+drive start
+drive progress 25
+import -window root "$out/2-scanning.png"; echo "wrote build/screenshots/2-scanning.png"
+drive done
+
+drive file "$sample"
+drive start
+drive done
+shot 3-results.png
+
+drive opt
+shot 4-settings.png
+drive cancel
+drive close
+wait "$lexprobe" || true
+lexprobe=

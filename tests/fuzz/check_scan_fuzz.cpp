@@ -1,0 +1,61 @@
+// Differential fuzz target: the string scanner against the plain reference
+// walk, and the English-word marker against the plain linear lookup.
+//
+// Input layout (all derived from the fuzzer's bytes, so it explores the
+// settings too):
+//   byte 0     flags: SearchKanji, CheckHalfKana, CheckRecurrence,
+//              CheckEnglish, CheckSeparator, CheckInitial (bits 0-5)
+//   byte 1     RecurrenceTime - 2 (signed: -130..125)
+//   byte 2     minimum length (0..255)
+//   byte 3     checkpoint distance 1..64, or the real one when above 64
+//   byte 4     abort at the n-th check (0xFF: never)
+//   byte 5     length d of the dictionary text that follows
+//   d bytes    dictionary text (English.dic bytes)
+//   the rest   the file to scan
+// Run without arguments to fuzz; give files to replay them.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "Check/dictionary.h"
+#include "Check/scanner.h"
+#include "recording_host.h"
+#include "scan_reference.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 6)
+        return 0;
+    lex::ExtractionSettings st;
+    st.SearchKanji = data[0] & 1;
+    st.CheckHalfKana = data[0] & 2;
+    st.CheckRecurrence = data[0] & 4;
+    st.CheckEnglish = data[0] & 8;
+    st.CheckSeparator = data[0] & 16;
+    st.CheckInitial = data[0] & 32;
+    st.RecurrenceTime = static_cast<int8_t>(data[1]) - 2;
+    const int m = data[2];
+    const size_t interval = data[3] <= 64 ? size_t(data[3]) + 1 : lex::kCheckpointInterval;
+    const long abortAt = data[4] == 0xFF ? -1 : data[4];
+    size_t d = data[5];
+    data += 6;
+    size -= 6;
+    if (d > size)
+        d = size;
+    lex::WordDictionary dict;
+    dict.Load(reinterpret_cast<const char *>(data), d);
+    data += d;
+    size -= d;
+
+    lex::EnglishWordMarker marker(dict, st);
+    lextest::RecordingHost fast(abortAt), model(abortAt);
+    lex::ScanBufferWithInterval(data, size, m, st, &marker, fast, interval);
+    lexref::Scan(data, size, m, st, &dict, model, interval);
+    if (!(fast.log == model.log) || !(fast.rows == model.rows)) {
+        std::fprintf(stderr, "scanner and reference disagree: %zu/%zu rows, %zu/%zu events\n",
+                     fast.rows.size(), model.rows.size(), fast.log.size(), model.log.size());
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,371 @@
+// The string scanner: the byte walk's rules, checkpoints and abort, the
+// repetition filter, and reading files.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "Check/dictionary.h"
+#include "Check/scanner.h"
+#include "recording_host.h"
+#include "scan_reference.h"
+
+using lex::ExtractionSettings;
+using lextest::RecordingHost;
+using lextest::Row;
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string &s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+std::vector<Row> Scan(const std::string &data, int m, const ExtractionSettings &st)
+{
+    RecordingHost host;
+    const auto bytes = Bytes(data);
+    EXPECT_EQ(0, lex::ScanBuffer(bytes.data(), bytes.size(), m, st, nullptr, host));
+    return host.rows;
+}
+
+ExtractionSettings Defaults() { return ExtractionSettings(); }
+ExtractionSettings Kanji()
+{
+    ExtractionSettings s;
+    s.SearchKanji = true;
+    return s;
+}
+ExtractionSettings HalfKanaListed()
+{
+    ExtractionSettings s;
+    s.CheckHalfKana = false;
+    return s;
+}
+
+Row A(uint32_t off, const std::string &text) { return {off, false, text, false}; }
+Row U(uint32_t off, const std::string &text) { return {off, true, text, false}; }
+
+struct WalkCase {
+    const char *what;
+    std::string data;
+    int m;
+    ExtractionSettings settings;
+    std::vector<Row> rows;
+};
+
+std::string Z(size_t n) { return std::string(n, '\0'); }
+
+} // namespace
+
+TEST(ScannerWalk, RowsFollowTheByteRules)
+{
+    const std::string s = std::string("\0", 1);
+    const WalkCase cases[] = {
+        {"empty file", "", 1, Defaults(), {}},
+        {"one byte: the last byte is examined", "A", 1, Defaults(), {A(0, "A")}},
+        {"a lone word is listed whole", "HELLO", 5, Defaults(), {A(0, "HELLO")}},
+        {"a word shorter than m", "HELL", 5, Defaults(), {}},
+        {"UTF-16 after a zero byte", Z(16) + std::string("A\0B\0C\0\0\0", 8), 3, Defaults(),
+         {U(0x10, "ABC")}},
+        {"UTF-16 right after ANSI text: first letter joins the ANSI row",
+         s + "XY" + std::string("A\0B\0C\0\0\0", 8), 2, Defaults(),
+         {A(1, "XYA"), U(5, "BC")}},
+        {"one printable byte, zero, then a non-printable: nothing even with m=1",
+         s + std::string("A\0\x01xyz", 6), 1, Defaults(), {A(4, "xyz")}},
+        {"one printable byte before a control byte is ANSI", s + "A\x01", 1, Defaults(),
+         {A(1, "A")}},
+        {"half-width katakana left out, string goes on", "AB\xB1" "CD" + Z(2), 4, Defaults(),
+         {A(0, "ABCD")}},
+        {"half-width katakana listed with CheckHalfKana off", "AB\xB1" "CD" + Z(2), 4,
+         HalfKanaListed(), {A(0, "AB\xB1" "CD")}},
+        {"katakana alone never starts a string", "\xB1\xB2\xB3\xB4\xB5\xB6", 1, Defaults(), {}},
+        {"Shift-JIS pairs with SearchKanji: 3 characters are 6 bytes",
+         Z(1) + "\x82\xA0\x82\xA2\x82\xA4" + Z(1), 6, Kanji(), {A(1, "\x82\xA0\x82\xA2\x82\xA4")}},
+        {"three pairs are too short for m=7", Z(1) + "\x82\xA0\x82\xA2\x82\xA4" + Z(1), 7,
+         Kanji(), {}},
+        {"Shift-JIS between ANSI letters", "AB\x82\xA0" "CD", 6, Kanji(),
+         {A(0, "AB\x82\xA0" "CD")}},
+        {"without SearchKanji lead and trail both split", "ABCDE\x82\xA0" "FGHIJ", 5, Defaults(),
+         {A(0, "ABCDE"), A(7, "FGHIJ")}},
+        {"lead byte before a space: space starts the next string", "ABCDE\x82 FGHI", 5, Kanji(),
+         {A(0, "ABCDE"), A(6, " FGHI")}},
+        {"lead and trail at the very end", "ABC\x82\xA0", 5, Kanji(), {A(0, "ABC\x82\xA0")}},
+        {"lead byte as the last byte flushes", "ABCD\x82", 4, Kanji(), {A(0, "ABCD")}},
+        {"lead byte inside wide text ends it", s + std::string("A\0B\0\x82\0C\0", 8), 2, Kanji(),
+         {U(1, "AB")}},
+        {"inside UTF-16 a byte not followed by zero is left out",
+         s + std::string("A\0BC\0\0\0", 7), 2, Defaults(), {U(1, "AC")}},
+        {"UTF-16 text at the end of the file", s + std::string("A\0B\0C\0", 6), 3, Defaults(),
+         {U(1, "ABC")}},
+        {"UTF-16 missing its last high byte", s + std::string("A\0B\0C", 5), 3, Defaults(),
+         {U(1, "ABC")}},
+        {"repetition filter drops a run of four", "xAAAAy", 5, Defaults(), {}},
+        {"repetition filter off keeps it", "xAAAAy", 5,
+         [] { ExtractionSettings t; t.CheckRecurrence = false; return t; }(), {A(0, "xAAAAy")}},
+        {"minimum length below 1 counts as 1", s + "A\x01", 0, Defaults(), {A(1, "A")}},
+    };
+    for (const WalkCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.rows, Scan(c.data, c.m, c.settings));
+    }
+}
+
+TEST(ScannerWalk, OffsetTextIsEightUpperCaseDigits)
+{
+    EXPECT_EQ("00000000", lex::OffsetText(0));
+    EXPECT_EQ("00001A2B", lex::OffsetText(0x1A2B));
+    EXPECT_EQ("7FFFFFFF", lex::OffsetText(0x7FFFFFFF));
+    EXPECT_EQ("FFFFFFFF", lex::OffsetText(0xFFFFFFFF));
+}
+
+TEST(ScannerWalk, MarkerChecksRowsOnlyWithCheckEnglish)
+{
+    lex::WordDictionary dict;
+    const std::string words = "hello\r\nworld\r\n";
+    dict.Load(words.data(), words.size());
+    ExtractionSettings st;
+    lex::EnglishWordMarker marker(dict, st);
+    const std::string data = std::string("xhellox\0qqzzqq\0", 15);
+    auto bytes = Bytes(data);
+    RecordingHost on;
+    lex::ScanBuffer(bytes.data(), bytes.size(), 5, st, &marker, on);
+    ASSERT_EQ(2u, on.rows.size());
+    EXPECT_TRUE(on.rows[0].checked);
+    EXPECT_FALSE(on.rows[1].checked);
+
+    st.CheckEnglish = false;
+    RecordingHost off;
+    lex::ScanBuffer(bytes.data(), bytes.size(), 5, st, &marker, off);
+    ASSERT_EQ(2u, off.rows.size());
+    EXPECT_FALSE(off.rows[0].checked);
+}
+
+TEST(ScannerCheckpoints, ProgressEventsAndAbortChecksPerBlock)
+{
+    // 3.5 blocks of text: a checkpoint at the end of each block and at the
+    // last position, never per byte.
+    const size_t n = 3 * lex::kCheckpointInterval + lex::kCheckpointInterval / 2;
+    std::vector<uint8_t> data(n, 'a');
+    for (size_t k = 7; k < n; k += 9)
+        data[k] = 0;
+    RecordingHost host;
+    lex::ScanBuffer(data.data(), n, 5, Defaults(), nullptr, host);
+    ASSERT_EQ(4u, host.progress.size());
+    EXPECT_EQ(4, host.events);
+    EXPECT_EQ(4, host.checks);
+    EXPECT_EQ(static_cast<int>((lex::kCheckpointInterval - 1) * 100 / n), host.progress[0]);
+    EXPECT_EQ(static_cast<int>((n - 1) * 100 / n), host.progress.back());
+    // Each checkpoint is progress, events, abort check, in that order.
+    size_t p = 0;
+    for (const std::string &entry : host.log) {
+        if (entry.compare(0, 3, "row") == 0)
+            continue;
+        const char *expected[] = {"progress", "events", "go on"};
+        EXPECT_EQ(0u, entry.find(expected[p % 3])) << entry;
+        ++p;
+    }
+}
+
+TEST(ScannerCheckpoints, AbortStillEmitsThePendingCandidate)
+{
+    // A run of letters across the first checkpoint: stopping there emits
+    // what was gathered so far, and nothing after it is examined.
+    const std::string data = std::string("abcdefghijklmnopqrst\0tail text after\0", 37);
+    const auto bytes = Bytes(data);
+    RecordingHost host(0);
+    lex::ScanBufferWithInterval(bytes.data(), bytes.size(), 5, Defaults(), nullptr, host, 8);
+    const std::vector<Row> expected = {A(0, "abcdefgh")};
+    EXPECT_EQ(expected, host.rows);
+    ASSERT_EQ(1u, host.progress.size());
+    EXPECT_EQ(static_cast<int>(7 * 100 / bytes.size()), host.progress[0]);
+
+    // Stopped before m bytes were gathered: nothing.
+    RecordingHost early(0);
+    lex::ScanBufferWithInterval(bytes.data(), bytes.size(), 9, Defaults(), nullptr, early, 8);
+    EXPECT_TRUE(early.rows.empty());
+}
+
+TEST(ScannerCheckpoints, LeadStepAcrossABlockEndMovesTheCheckpoint)
+{
+    // Positions 0-7 form the first block; the pair at 7-8 ends it at 8.
+    const std::string data = "ABCDEFG\x82\xA0HIJ";
+    const auto bytes = Bytes(data);
+    RecordingHost host(0);
+    lex::ScanBufferWithInterval(bytes.data(), bytes.size(), 5, Kanji(), nullptr, host, 8);
+    const std::vector<Row> expected = {A(0, "ABCDEFG\x82\xA0")};
+    EXPECT_EQ(expected, host.rows);
+    ASSERT_EQ(1u, host.progress.size());
+    EXPECT_EQ(static_cast<int>(8 * 100 / data.size()), host.progress[0]);
+}
+
+TEST(ScannerCheckpoints, SmallFilesSetProgressOnceAndEmptyOnesNever)
+{
+    RecordingHost empty;
+    lex::ScanBuffer(nullptr, 0, 5, Defaults(), nullptr, empty);
+    EXPECT_TRUE(empty.progress.empty());
+    EXPECT_EQ(0, empty.checks);
+
+    const uint8_t one[] = {'A'};
+    RecordingHost single;
+    lex::ScanBuffer(one, 1, 1, Defaults(), nullptr, single);
+    EXPECT_EQ(std::vector<int>{0}, single.progress);
+}
+
+TEST(ScannerModel, AgreesWithTheReferenceWalkOnRandomData)
+{
+    // Byte mixes that favour every kind of text, every setting combination,
+    // small checkpoint distances and aborts.
+    std::mt19937 rng(12345);
+    const std::string alphabet[] = {
+        std::string("AB\0 x\x82\xA0\xB1\x01\x7F\xFC\x40", 12),
+        std::string("a\0\0b\0c", 6),
+        std::string("\x81\x40\x9F\xFC\xE0\x7E\x80\xA1\xDF", 9),
+    };
+    lex::WordDictionary dict;
+    const std::string words = "ab\r\nabba\r\nbaa\r\nAAB\r\naab\r\nxx\r\n";
+    dict.Load(words.data(), words.size());
+    for (int round = 0; round < 4000; ++round) {
+        ExtractionSettings st;
+        const unsigned f = rng();
+        st.SearchKanji = f & 1;
+        st.CheckHalfKana = f & 2;
+        st.CheckRecurrence = f & 4;
+        st.CheckEnglish = f & 8;
+        st.CheckSeparator = f & 16;
+        st.CheckInitial = f & 32;
+        st.RecurrenceTime = static_cast<int>(rng() % 6);
+        const int m = static_cast<int>(rng() % 6);
+        const std::string &abc = alphabet[rng() % 3];
+        // Pieces of single bytes from one alphabet, runs of text and UTF-16
+        // text of every length, so that the 16- and 64-byte fast paths meet
+        // their edges.
+        std::vector<uint8_t> data;
+        for (size_t target = rng() % 600; data.size() < target;) {
+            const unsigned kind = rng() % 8;
+            if (kind < 4) {
+                data.push_back(rng() % 4 ? static_cast<uint8_t>(abc[rng() % abc.size()])
+                                         : static_cast<uint8_t>(rng()));
+            } else if (kind < 6) {
+                for (unsigned len = rng() % 90; len > 0; --len)
+                    data.push_back(static_cast<uint8_t>(rng() % 8 ? 'a' + rng() % 26 : 0xB1));
+            } else {
+                for (unsigned len = rng() % 40; len > 0; --len) {
+                    data.push_back(static_cast<uint8_t>('A' + rng() % 26));
+                    data.push_back(rng() % 30 ? 0 : static_cast<uint8_t>(rng()));
+                }
+            }
+        }
+        const size_t interval = rng() % 4 ? lex::kCheckpointInterval : 1 + rng() % 100;
+        const long abortAt = static_cast<long>(rng() % 8) - 2;
+        lex::EnglishWordMarker marker(dict, st);
+        RecordingHost fast(abortAt), model(abortAt);
+        lex::ScanBufferWithInterval(data.data(), data.size(), m, st, &marker, fast, interval);
+        lexref::Scan(data.data(), data.size(), m, st, &dict, model, interval);
+        ASSERT_EQ(model.log, fast.log) << "round " << round;
+        ASSERT_EQ(model.rows, fast.rows) << "round " << round;
+    }
+}
+
+struct FilterCase {
+    std::string text;
+    int limit;
+    bool passes;
+};
+
+TEST(RepetitionFilter, RejectsRunsOfTheLimitExceptSpacesUnderscoresDigits)
+{
+    const FilterCase cases[] = {
+        {"xAAAy", 4, true},     {"xAAAAy", 4, false},   {"xyzAAAA", 4, false},
+        {"AAAA", 4, false},     {"        x", 4, true}, {"a____b", 4, true},
+        {"1000000", 4, true},   {"AAAAA", 6, true},     {"AAAAAA", 6, false},
+        {"ab", 2, true},        {"abb", 2, false},      {"x", 1, false},
+        {"1 _", 1, true},       {"x", 0, false},        {"x", -5, false},
+        {"x", INT32_MIN, false}, {"99_ 1", INT32_MIN, true},
+        // Double-byte characters with equal lead and trail bytes form runs.
+        {"\x88\x88", 4, true},  {"\x88\x88\x88\x88", 4, false},
+        {"", 1, true},
+    };
+    for (const FilterCase &c : cases)
+        EXPECT_EQ(c.passes, lex::PassesRepetitionFilter(c.text.data(), c.text.size(), c.limit))
+            << '"' << c.text << "\" limit " << c.limit;
+}
+
+class ScannerFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char dir[] = "/tmp/lexscanXXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(dir));
+        dir_ = dir;
+    }
+    void TearDown() override
+    {
+        for (const std::string &f : files_)
+            std::remove(f.c_str());
+        rmdir(dir_.c_str());
+    }
+    std::string Write(const std::string &name, const std::string &data)
+    {
+        const std::string path = dir_ + "/" + name;
+        std::ofstream(path, std::ios::binary) << data;
+        files_.push_back(path);
+        return path;
+    }
+    std::string dir_;
+    std::vector<std::string> files_;
+};
+
+TEST_F(ScannerFile, ReadsTheWholeFileAndClearsOnce)
+{
+    const std::string path = Write("a.bin", std::string("\0\0Hello World\0\0", 15));
+    RecordingHost host;
+    lex::InputError why;
+    EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, host, &why));
+    EXPECT_EQ(lex::InputError::None, why);
+    EXPECT_EQ(1, host.clears);
+    EXPECT_EQ("clear", host.log.front());
+    const std::vector<Row> expected = {A(2, "Hello World")};
+    EXPECT_EQ(expected, host.rows);
+}
+
+TEST_F(ScannerFile, FailuresReturnOneAndKeepTheOldRows)
+{
+    struct {
+        std::string path;
+        lex::InputError why;
+    } cases[] = {
+        {dir_ + "/missing.bin", lex::InputError::NotFound},
+        {dir_, lex::InputError::CannotOpen},  // a directory
+    };
+    for (const auto &c : cases) {
+        RecordingHost host;
+        lex::InputError why = lex::InputError::None;
+        EXPECT_EQ(1, lex::StringScanner(c.path.c_str(), 5, Defaults(), nullptr, host, &why));
+        EXPECT_EQ(c.why, why) << c.path;
+        EXPECT_EQ(0, host.clears) << c.path;
+        EXPECT_EQ(1, lex::StringScanner(c.path.c_str(), 5, Defaults(), nullptr, host));
+    }
+}
+
+TEST_F(ScannerFile, FilesOfTwoGigabytesAndMoreAreRefused)
+{
+    // Sparse files: the size is what matters, no data is written.
+    for (off_t size : {off_t(0x80000000), off_t(0x100000005)}) {
+        const std::string path = Write("big" + std::to_string(size), "");
+        ASSERT_EQ(0, truncate(path.c_str(), size));
+        RecordingHost host;
+        lex::InputError why = lex::InputError::None;
+        EXPECT_EQ(1, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, host, &why));
+        EXPECT_EQ(lex::InputError::TooLarge, why);
+        EXPECT_TRUE(host.rows.empty());
+        EXPECT_TRUE(host.progress.empty());
+    }
+    // The buffer entry point refuses such sizes before touching the data.
+    const uint8_t byte = 'A';
+    RecordingHost host;
+    EXPECT_EQ(1, lex::ScanBuffer(&byte, size_t(0x80000000), 1, Defaults(), nullptr, host));
+    EXPECT_TRUE(host.log.empty());
+}

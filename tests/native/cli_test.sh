@@ -1,0 +1,85 @@
+#!/bin/sh
+# Runs the command-line front end as a user would and checks its exit
+# status, its messages and the exact bytes it writes.
+#   cli_test.sh PATH/TO/lexprobe
+set -u
+exe=$1
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# expect_status NAME STATUS STDERR-PATTERN -- ARGS...
+expect_status() {
+  name=$1 want=$2 pattern=$3
+  shift 4
+  "$exe" "$@" >"$tmp/out" 2>"$tmp/err"
+  got=$?
+  [ "$got" -eq "$want" ] || fail "$name: exit status $got, expected $want"
+  if [ -n "$pattern" ]; then
+    grep -q -- "$pattern" "$tmp/err" || fail "$name: stderr lacks '$pattern': $(cat "$tmp/err")"
+  else
+    [ ! -s "$tmp/err" ] || fail "$name: unexpected stderr: $(cat "$tmp/err")"
+  fi
+}
+
+# expect_output NAME EXPECTED-PRINTF-FORMAT -- ARGS...
+expect_output() {
+  name=$1 want=$2
+  shift 3
+  printf "$want" >"$tmp/want"
+  "$exe" "$@" >"$tmp/out" 2>"$tmp/err" || fail "$name: exit status $?"
+  cmp -s "$tmp/want" "$tmp/out" || fail "$name: output differs: $(od -c "$tmp/out" | head -5)"
+}
+
+printf 'rocket\r\nzebra\r\n' >"$tmp/words.dic"
+# 0x00 0x00 "Hello World" 0x00 | UTF-16 "rocket!" | Shift-JIS pair in ANSI text
+printf '\000\000Hello World\000r\000o\000c\000k\000e\000t\000!\000\000\000ab\202\240cd\001' >"$tmp/in.bin"
+: >"$tmp/empty.bin"
+
+expect_status "missing file" 1 "file not found" -- "$tmp/nope.bin"
+expect_status "directory" 1 "cannot be opened" -- "$tmp"
+truncate -s 2G "$tmp/big.bin"
+expect_status "2 GiB file" 1 "too large" -- "$tmp/big.bin"
+rm -f "$tmp/big.bin"
+expect_status "no file" 2 "no FILE" --
+expect_status "two files" 2 "only one FILE" -- "$tmp/in.bin" "$tmp/in.bin"
+expect_status "unknown option" 2 "unknown option" -- --bogus "$tmp/in.bin"
+expect_status "bad number" 2 "1 to 1000" -- -m 0 "$tmp/in.bin"
+expect_status "number not an integer" 2 "1 to 1000" -- --recurrence-time=abc "$tmp/in.bin"
+expect_status "missing value" 2 "needs a value" -- "$tmp/in.bin" -m
+expect_status "named dictionary missing" 1 "cannot read dictionary" -- --dict "$tmp/no.dic" "$tmp/in.bin"
+expect_status "help" 0 "" -- --help
+grep -q "Usage: lexprobe" "$tmp/out" || fail "help text missing"
+expect_status "unwritable output" 3 "cannot create" -- -o "$tmp/no/such/dir/out.txt" "$tmp/in.bin"
+
+expect_output "default layout" \
+  '00000002\tANSI\tHello World\r\n0000000E\tUnicode\trocket!\r\n' \
+  -- --dict "$tmp/words.dic" "$tmp/in.bin"
+expect_output "text only" 'Hello World\r\nrocket!\r\n' \
+  -- --dict "$tmp/words.dic" --save-option "$tmp/in.bin"
+expect_output "checked column" \
+  '0\t00000002\tANSI\tHello World\r\n1\t0000000E\tUnicode\trocket!\r\n' \
+  -- --dict "$tmp/words.dic" -c "$tmp/in.bin"
+expect_output "no English marking" '0\tHello World\r\n0\trocket!\r\n' \
+  -- --dict "$tmp/no.dic" --no-check-english -c -t "$tmp/in.bin"
+expect_output "Shift-JIS and minimum length" \
+  '00000002\tANSI\tHello World\r\n0000000E\tUnicode\trocket!\r\n0000001E\tANSI\tab\202\240cd\r\n' \
+  -- --dict "$tmp/words.dic" --search-kanji -m 6 "$tmp/in.bin"
+expect_output "empty file" '' -- --dict "$tmp/words.dic" "$tmp/empty.bin"
+
+"$exe" --dict "$tmp/words.dic" -o "$tmp/out.txt" "$tmp/in.bin" >"$tmp/stdout" 2>&1 ||
+  fail "-o: exit status $?"
+printf '00000002\tANSI\tHello World\r\n0000000E\tUnicode\trocket!\r\n' >"$tmp/want"
+cmp -s "$tmp/want" "$tmp/out.txt" || fail "-o: file content differs"
+[ ! -s "$tmp/stdout" ] || fail "-o: wrote to stdout"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failure(s)" >&2
+  exit 1
+fi
+echo "all front-end checks passed"

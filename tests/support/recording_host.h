@@ -1,0 +1,70 @@
+// A ScanHost that writes down everything a scan does, in order, so two
+// scans can be compared call for call.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Check/scanner.h"
+
+namespace lextest {
+
+struct Row {
+    uint32_t offset;
+    bool wide;
+    std::string text;
+    bool checked;
+    bool operator==(const Row &o) const
+    {
+        return offset == o.offset && wide == o.wide && text == o.text && checked == o.checked;
+    }
+};
+
+class RecordingHost : public lex::ScanHost {
+public:
+    // abortAt: the number of abort checks that answer "go on" before the
+    // first that answers "stop"; negative: never stop.
+    explicit RecordingHost(long abortAt = -1) : abortAt_(abortAt) {}
+
+    void ClearRows() override
+    {
+        ++clears;
+        log.push_back("clear");
+    }
+    void AddRow(uint32_t offset, bool wide, const char *text, size_t length,
+                bool checked) override
+    {
+        rows.push_back({offset, wide, std::string(text, length), checked});
+        log.push_back("row " + lex::OffsetText(offset));
+    }
+    void SetProgress(int percent) override
+    {
+        progress.push_back(percent);
+        log.push_back("progress " + std::to_string(percent));
+    }
+    void ProcessEvents() override
+    {
+        ++events;
+        log.push_back("events");
+    }
+    bool AbortRequested() override
+    {
+        const bool stop = abortAt_ >= 0 && checks >= abortAt_;
+        ++checks;
+        log.push_back(stop ? "abort" : "go on");
+        return stop;
+    }
+
+    std::vector<Row> rows;
+    std::vector<int> progress;
+    std::vector<std::string> log;
+    int clears = 0;
+    long events = 0;
+    long checks = 0;
+
+private:
+    long abortAt_;
+};
+
+} // namespace lextest

@@ -1,0 +1,877 @@
+// The results list on a real owner-data list view in a test window: what
+// the control shows and reports after the list commands, user input on
+// check boxes and rows, the find dialog and the results file.
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Main/ResultsList_win.h"
+#include "Main/commands.h"
+#include "Main/msgbox_win.h"
+
+namespace {
+
+lex::ResultsList *g_list = nullptr;
+UINT g_findMessage = 0;
+
+// The test parent plays the main window: it hands the list's notifications
+// and the find dialog's message to the ResultsList.
+LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (g_list) {
+        if (msg == WM_NOTIFY) {
+            LRESULT result = 0;
+            if (g_list->OnNotify(reinterpret_cast<NMHDR *>(lp), &result))
+                return result;
+        } else if (msg == g_findMessage && g_findMessage) {
+            g_list->OnFindMessage(lp);
+            return 0;
+        }
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+void Pump()
+{
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (g_list && g_list->IsFindDialogMessage(&m))
+            continue;
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+}
+
+struct Box {
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+
+struct Row {
+    uint32_t offset;
+    bool wide;
+    std::string text;
+    bool checked;
+};
+
+class ResultsListTest : public ::testing::Test {
+protected:
+    // One visible parent for the whole suite: under Wine without a window
+    // manager, destroying a visible top-level window waits for the X server.
+    static void SetUpTestSuite()
+    {
+        g_findMessage = RegisterWindowMessageA(FINDMSGSTRINGA);
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = ParentProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "ListTestParent";
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        RegisterClassA(&wc);
+        s_parent = CreateWindowA("ListTestParent", "parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700, 500,
+                                 nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    static void TearDownTestSuite()
+    {
+        DestroyWindow(s_parent);
+        s_parent = nullptr;
+    }
+    void SetUp() override
+    {
+        parent_ = s_parent;
+        ASSERT_NE(nullptr, parent_);
+        list_ = new lex::ResultsList;
+        g_list = list_;
+        ASSERT_TRUE(list_->Create(parent_, IDC_LISTVIEW));
+        lv_ = list_->hwnd();
+        MoveWindow(lv_, 0, 0, 680, 400, TRUE);
+        ShowWindow(lv_, SW_SHOW);
+        SetForegroundWindow(parent_);
+        SetFocus(lv_);
+        lex::SetMessageBoxHook([this](const std::string &text, const std::string &caption, UINT type) {
+            boxes_.push_back({text, caption, type});
+            return IDOK;
+        });
+        Pump();
+    }
+    void TearDown() override
+    {
+        lex::SetMessageBoxHook(nullptr);
+        lex::ResultsList::SetSaveDialogHook(nullptr);
+        g_list = nullptr;
+        if (list_ && list_->hwnd())
+            DestroyWindow(list_->hwnd());
+        delete list_;
+        list_ = nullptr;
+        Pump();
+    }
+
+public:
+    void Fill(const std::vector<Row> &rows)
+    {
+        list_->Clear();
+        for (const Row &r : rows)
+            list_->AppendRow(r.offset, r.wide, r.text.data(), r.text.size(), r.checked);
+        list_->SyncCount();
+        Pump();
+    }
+    // Rows "row00", "row01", ... at offsets 0x10, 0x20, ...; every third
+    // row checked.
+    void FillNumbered(int n)
+    {
+        std::vector<Row> rows;
+        for (int i = 0; i < n; ++i) {
+            char text[16];
+            wsprintfA(text, "row%02d", i);
+            rows.push_back({static_cast<uint32_t>(0x10 * (i + 1)), false, text, i % 3 == 0});
+        }
+        Fill(rows);
+    }
+
+    int Count() const { return static_cast<int>(SendMessageA(lv_, LVM_GETITEMCOUNT, 0, 0)); }
+    std::string Text(int row, int column) const
+    {
+        char buffer[300] = {};
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = buffer;
+        item.cchTextMax = sizeof buffer;
+        SendMessageA(lv_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        return buffer;
+    }
+    std::vector<std::string> Texts() const
+    {
+        std::vector<std::string> texts;
+        for (int i = 0; i < Count(); ++i)
+            texts.push_back(Text(i, 2));
+        return texts;
+    }
+    // The rows the control reports as selected, asked row by row.
+    std::set<int> Selected() const
+    {
+        std::set<int> rows;
+        for (int i = 0; i < Count(); ++i) {
+            if (SendMessageA(lv_, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED)
+                rows.insert(i);
+        }
+        return rows;
+    }
+    int SelectedCount() const { return static_cast<int>(SendMessageA(lv_, LVM_GETSELECTEDCOUNT, 0, 0)); }
+    bool Checked(int row) const
+    {
+        UINT state = static_cast<UINT>(SendMessageA(lv_, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+        return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+    }
+    int Focused() const { return static_cast<int>(SendMessageA(lv_, LVM_GETNEXTITEM, -1, LVNI_FOCUSED)); }
+    void SetState(int row, UINT state, UINT mask)
+    {
+        LVITEMA item = {};
+        item.state = state;
+        item.stateMask = mask;
+        SendMessageA(lv_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+        Pump();
+    }
+    void Select(std::initializer_list<int> rows)
+    {
+        for (int row : rows)
+            SetState(row, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    void Focus(int row) { SetState(row, LVIS_FOCUSED, LVIS_FOCUSED); }
+    // A left click at x on a row, with the modifier keys in `keys`.
+    void Click(int row, int x, WPARAM keys = 0)
+    {
+        RECT rc = {};
+        rc.left = LVIR_BOUNDS;
+        SendMessageA(lv_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc));
+        LPARAM at = MAKELPARAM(x, (rc.top + rc.bottom) / 2);
+        SendMessageA(lv_, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+        SendMessageA(lv_, WM_LBUTTONUP, keys, at);
+        Pump();
+    }
+    // The x co-ordinate of a row's check box, found by hit testing.
+    int CheckBoxX(int row) const
+    {
+        RECT rc = {};
+        rc.left = LVIR_BOUNDS;
+        SendMessageA(lv_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc));
+        for (int x = 0; x < 60; ++x) {
+            LVHITTESTINFO hit = {};
+            hit.pt.x = x;
+            hit.pt.y = (rc.top + rc.bottom) / 2;
+            if (SendMessageA(lv_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row &&
+                (hit.flags & LVHT_ONITEM) == LVHT_ONITEMSTATEICON)
+                return x;
+        }
+        return -1;
+    }
+    void ClickHeader(int column)
+    {
+        HWND header = reinterpret_cast<HWND>(SendMessageA(lv_, LVM_GETHEADER, 0, 0));
+        RECT rc = {};
+        SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&rc));
+        LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+        SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(header, WM_LBUTTONUP, 0, at);
+        Pump();
+    }
+    void FindNext(const char *what, bool down, bool matchCase)
+    {
+        char buffer[64];
+        lstrcpyA(buffer, what);
+        FINDREPLACEA request = {};
+        request.lStructSize = sizeof request;
+        request.Flags = FR_FINDNEXT | (down ? FR_DOWN : 0) | (matchCase ? FR_MATCHCASE : 0);
+        request.lpstrFindWhat = buffer;
+        request.wFindWhatLen = sizeof buffer;
+        list_->OnFindMessage(reinterpret_cast<LPARAM>(&request));
+        Pump();
+    }
+
+    static HWND s_parent;
+    HWND parent_ = nullptr;
+    HWND lv_ = nullptr;
+    lex::ResultsList *list_ = nullptr;
+    std::vector<Box> boxes_;
+};
+
+HWND ResultsListTest::s_parent = nullptr;
+
+TEST_F(ResultsListTest, ControlIsAHiddenOwnerDataReportWithCheckBoxes)
+{
+    ResultsListTest::TearDown();
+    list_ = new lex::ResultsList;
+    g_list = list_;
+    ASSERT_TRUE(list_->Create(parent_, IDC_LISTVIEW));
+    lv_ = list_->hwnd();
+
+    char name[32] = {};
+    GetClassNameA(lv_, name, sizeof name);
+    EXPECT_STREQ("TListViewXP", name);
+    EXPECT_EQ(IDC_LISTVIEW, GetDlgCtrlID(lv_));
+    LONG style = GetWindowLongA(lv_, GWL_STYLE);
+    EXPECT_FALSE(style & WS_VISIBLE);
+    EXPECT_EQ(LVS_REPORT, style & LVS_TYPEMASK);
+    EXPECT_TRUE(style & LVS_OWNERDATA);
+    EXPECT_FALSE(style & LVS_SINGLESEL);
+    EXPECT_FALSE(style & LVS_EDITLABELS);
+    EXPECT_TRUE(SendMessageA(lv_, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES);
+
+    const struct {
+        const char *caption;
+        int width;
+    } columns[] = {{"アドレス", 80}, {"種類", 60}, {"文字列", 400}};
+    for (int i = 0; i < 3; ++i) {
+        char text[32] = {};
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = text;
+        column.cchTextMax = sizeof text;
+        ASSERT_TRUE(SendMessageA(lv_, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
+        EXPECT_STREQ(columns[i].caption, text);
+        EXPECT_EQ(columns[i].width, column.cx);
+    }
+    LVCOLUMNA extra = {};
+    extra.mask = LVCF_WIDTH;
+    EXPECT_FALSE(SendMessageA(lv_, LVM_GETCOLUMNA, 3, reinterpret_cast<LPARAM>(&extra)));
+}
+
+TEST_F(ResultsListTest, ShowsTheStoredRowsThroughTheControl)
+{
+    Fill({{0x1A2B, false, "Hello World", true}, {0x10, true, "テスト", false}});
+    ASSERT_EQ(2, Count());
+    EXPECT_EQ("00001A2B", Text(0, 0));
+    EXPECT_EQ("ANSI", Text(0, 1));
+    EXPECT_EQ("Hello World", Text(0, 2));
+    EXPECT_EQ("00000010", Text(1, 0));
+    EXPECT_EQ("Unicode", Text(1, 1));
+    EXPECT_EQ("テスト", Text(1, 2));
+    EXPECT_TRUE(Checked(0));
+    EXPECT_FALSE(Checked(1));
+
+    // Rows appended during a scan reach the control with the next count.
+    list_->AppendRow(0x99, false, "later", 5, false);
+    EXPECT_EQ(2, Count());
+    list_->SyncCount();
+    EXPECT_EQ(3, Count());
+    EXPECT_EQ("later", Text(2, 2));
+
+    list_->Clear();
+    EXPECT_EQ(0, Count());
+    EXPECT_EQ(0u, list_->rows().Count());
+}
+
+TEST_F(ResultsListTest, LongTextIsCutToTheCallersBuffer)
+{
+    std::string longText(1000, 'x');
+    Fill({{1, false, longText, false}});
+    char buffer[10] = {};
+    LVITEMA item = {};
+    item.iSubItem = 2;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    SendMessageA(lv_, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(std::string(9, 'x'), std::string(buffer));
+}
+
+// The "文字列" header alternates name and length order; the menu sorts
+// neither read nor reset that, and neither does a new scan.
+TEST_F(ResultsListTest, HeaderClicksToggleNameAndLengthOrder)
+{
+    const std::vector<Row> rows = {
+        {0x30, true, "bbb", false}, {0x10, false, "a", true}, {0x20, false, "CC", false}, {0x40, false, "_", false}};
+    const std::vector<std::string> byName = {"a", "bbb", "CC", "_"};
+    const std::vector<std::string> byLength = {"a", "_", "CC", "bbb"};
+    const std::vector<std::string> byAddress = {"a", "CC", "bbb", "_"};
+    const std::vector<std::string> byKind = {"a", "CC", "_", "bbb"};
+    Fill(rows);
+
+    ClickHeader(2);
+    EXPECT_EQ(byName, Texts());
+    ClickHeader(2);
+    // Equal lengths keep their order from the name sort.
+    EXPECT_EQ(byLength, Texts());
+    ClickHeader(2);
+    EXPECT_EQ(byName, Texts());
+
+    // One click on "文字列" (name), then the menu's address order: the next
+    // click still gives length order.
+    list_->SortBy(lex::SortKey::Address);
+    EXPECT_EQ(byAddress, Texts());
+    ClickHeader(2);
+    EXPECT_EQ(byLength, Texts());
+
+    ClickHeader(0);
+    EXPECT_EQ(byAddress, Texts());
+    ClickHeader(1);
+    EXPECT_EQ(byKind, Texts());
+
+    // The flag survives a new scan: the next click gives name order.
+    Fill(rows);
+    ClickHeader(2);
+    EXPECT_EQ(byName, Texts());
+
+    // The menu's sorts.
+    list_->SortBy(lex::SortKey::Length);
+    EXPECT_EQ(byLength, Texts());
+    list_->SortBy(lex::SortKey::Checked);
+    EXPECT_EQ("a", Text(0, 2));
+    EXPECT_TRUE(Checked(0));
+    for (int i = 1; i < 4; ++i)
+        EXPECT_FALSE(Checked(i));
+}
+
+TEST_F(ResultsListTest, SortingCarriesSelectionAndFocusWithTheirRows)
+{
+    Fill({{0x30, false, "ccc", false}, {0x10, false, "a", false}, {0x20, false, "bb", false}});
+    Select({0});
+    Focus(2);
+    list_->SortBy(lex::SortKey::Address);
+    EXPECT_EQ((std::vector<std::string>{"a", "bb", "ccc"}), Texts());
+    EXPECT_EQ(std::set<int>{2}, Selected());
+    EXPECT_EQ(1, Focused());
+
+    // Sorting an empty list does nothing.
+    Fill({});
+    list_->SortBy(lex::SortKey::Name);
+    list_->OnColumnClick(2);
+    EXPECT_EQ(0, Count());
+}
+
+TEST_F(ResultsListTest, DeleteRemovesTheSelectedRowsKeepingTheOrder)
+{
+    FillNumbered(12);
+    Focus(6);
+    Select({2, 5, 9});
+    EXPECT_EQ(3, SelectedCount());
+    EXPECT_TRUE(list_->HasSelection());
+
+    list_->DeleteSelected();
+    ASSERT_EQ(9, Count());
+    EXPECT_EQ("row10", Text(7, 2));
+    EXPECT_EQ((std::vector<std::string>{"row00", "row01", "row03", "row04", "row06", "row07", "row08", "row10",
+                                        "row11"}),
+              Texts());
+    EXPECT_EQ(0, SelectedCount());
+    EXPECT_FALSE(list_->HasSelection());
+    // The focused row keeps the focus at its new place.
+    EXPECT_EQ(4, Focused());
+    EXPECT_EQ("row06", Text(Focused(), 2));
+    // Check boxes stay with their rows (row03 and row06 were checked).
+    EXPECT_TRUE(Checked(2));
+    EXPECT_TRUE(Checked(4));
+    EXPECT_FALSE(Checked(3));
+
+    // Nothing selected: nothing happens.
+    list_->DeleteSelected();
+    EXPECT_EQ(9, Count());
+
+    // A focused row that is deleted leaves no focus.
+    Select({4, 8});
+    list_->DeleteSelected();
+    EXPECT_EQ(7, Count());
+    EXPECT_EQ(-1, Focused());
+    EXPECT_EQ((std::vector<std::string>{"row00", "row01", "row03", "row04", "row07", "row08", "row10"}), Texts());
+}
+
+TEST_F(ResultsListTest, SelectionCommandsAsTheControlReportsThem)
+{
+    FillNumbered(10);  // rows 0, 3, 6 and 9 checked
+    const std::set<int> checked = {0, 3, 6, 9};
+    Focus(4);
+
+    list_->SelectAll();
+    EXPECT_EQ(10, SelectedCount());
+    EXPECT_EQ(10u, Selected().size());
+
+    Fill({});
+    list_->SelectAll();  // an empty list: nothing happens
+    EXPECT_EQ(0, SelectedCount());
+
+    FillNumbered(10);
+    Focus(4);
+    Select({1, 3, 4});
+    list_->InvertSelection();
+    EXPECT_EQ((std::set<int>{0, 2, 5, 6, 7, 8, 9}), Selected());
+    EXPECT_EQ(7, SelectedCount());
+
+    // Select checked also deselects rows that are not checked.
+    list_->SelectChecked();
+    EXPECT_EQ(checked, Selected());
+    EXPECT_EQ(4, SelectedCount());
+
+    // None of them changed a check box or the focus.
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(checked.count(i) == 1, Checked(i)) << i;
+    EXPECT_EQ(4, Focused());
+
+    // With no checked row, nothing is left selected.
+    Fill({{1, false, "x", false}, {2, false, "y", false}});
+    list_->SelectAll();
+    list_->SelectChecked();
+    EXPECT_EQ(0, SelectedCount());
+    EXPECT_FALSE(list_->HasSelection());
+}
+
+TEST_F(ResultsListTest, CheckBoxesToggleWithSpaceAndClick)
+{
+    FillNumbered(6);  // rows 0 and 3 checked
+    Focus(1);
+    SendMessageA(lv_, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageA(lv_, WM_CHAR, ' ', 0);
+    SendMessageA(lv_, WM_KEYUP, VK_SPACE, 0);
+    Pump();
+    EXPECT_TRUE(Checked(1));
+    EXPECT_TRUE(list_->rows().Checked(1));
+    SendMessageA(lv_, WM_KEYDOWN, VK_SPACE, 0);
+    Pump();
+    EXPECT_FALSE(Checked(1));
+
+    int x = CheckBoxX(3);
+    ASSERT_GE(x, 0);
+    Select({5});
+    Click(3, x);
+    EXPECT_FALSE(Checked(3));
+    EXPECT_FALSE(list_->rows().Checked(3));
+    // A click on the check box leaves the selection alone.
+    EXPECT_EQ(std::set<int>{5}, Selected());
+    Click(2, x);
+    EXPECT_TRUE(Checked(2));
+    // Other rows untouched.
+    EXPECT_TRUE(Checked(0));
+    EXPECT_FALSE(Checked(4));
+}
+
+TEST_F(ResultsListTest, MouseSelectionReachesTheStore)
+{
+    FillNumbered(12);
+    int labelX = CheckBoxX(0) + 40;
+    list_->SelectAll();
+
+    // A plain click selects that row alone.
+    Click(4, labelX);
+    EXPECT_EQ(std::set<int>{4}, Selected());
+    EXPECT_EQ(1u, list_->rows().SelectedCount());
+    EXPECT_EQ(4, Focused());
+    EXPECT_FALSE(Checked(4));  // clicking the text does not toggle
+
+    // Ctrl adds a row, Shift extends from the last clicked row.
+    Click(6, labelX, MK_CONTROL);
+    EXPECT_EQ((std::set<int>{4, 6}), Selected());
+    Click(9, labelX, MK_SHIFT);
+    EXPECT_EQ((std::set<int>{6, 7, 8, 9}), Selected());
+    EXPECT_EQ(4u, list_->rows().SelectedCount());
+    Click(7, labelX, MK_CONTROL);
+    EXPECT_EQ((std::set<int>{6, 8, 9}), Selected());
+
+    // Arrow keys move a single selection.
+    Click(2, labelX);
+    SendMessageA(lv_, WM_KEYDOWN, VK_DOWN, 0);
+    Pump();
+    EXPECT_EQ(std::set<int>{3}, Selected());
+    EXPECT_EQ(3, Focused());
+}
+
+// Keys with Shift and Ctrl held, through the thread's keyboard state.
+TEST_F(ResultsListTest, KeyboardSelectionWithModifiers)
+{
+    FillNumbered(40);
+    auto key = [this](UINT vk, bool shift, bool ctrl) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+        SetKeyboardState(keys);
+        SendMessageA(lv_, WM_KEYDOWN, vk, 0);
+        keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        Pump();
+    };
+    key(VK_HOME, false, false);
+    EXPECT_EQ(std::set<int>{0}, Selected());
+    key(VK_DOWN, false, false);
+    key(VK_DOWN, true, false);
+    key(VK_DOWN, true, false);
+    EXPECT_EQ((std::set<int>{1, 2, 3}), Selected());
+    EXPECT_EQ(3, Focused());
+    // Ctrl moves the focus only; Ctrl+Space then adds that row.
+    key(VK_DOWN, false, true);
+    key(VK_DOWN, false, true);
+    EXPECT_EQ(5, Focused());
+    EXPECT_EQ((std::set<int>{1, 2, 3}), Selected());
+    key(VK_SPACE, false, true);
+    EXPECT_EQ((std::set<int>{1, 2, 3, 5}), Selected());
+    EXPECT_FALSE(Checked(5));
+    key(VK_END, false, false);
+    EXPECT_EQ(std::set<int>{39}, Selected());
+    EXPECT_EQ(39, Focused());
+    key(VK_DOWN, false, false);  // no wrap past the end
+    EXPECT_EQ(39, Focused());
+    key(VK_PRIOR, false, false);
+    int top = static_cast<int>(SendMessageA(lv_, LVM_GETTOPINDEX, 0, 0));
+    EXPECT_EQ(top, Focused());
+    EXPECT_EQ(std::set<int>{top}, Selected());
+}
+
+TEST_F(ResultsListTest, FindNextWalksFromHitToHitWithoutWrapping)
+{
+    Fill({{1, false, "alpha", false},
+          {2, false, "xabcx", false},
+          {3, false, "nothing", false},
+          {4, false, "ABC", false},
+          {5, false, "zzz", false},
+          {6, false, "abcabc", false}});
+    Select({2, 4});
+
+    // No focused row: searching down starts with row 0.
+    FindNext("abc", true, false);
+    EXPECT_EQ(1, Focused());
+    EXPECT_EQ(std::set<int>{1}, Selected());
+    EXPECT_EQ(lv_, GetFocus());
+    FindNext("abc", true, false);
+    EXPECT_EQ(3, Focused());
+    FindNext("abc", true, false);
+    EXPECT_EQ(5, Focused());
+    EXPECT_TRUE(boxes_.empty());
+
+    // At the end: the not-found box, nothing else changes.
+    FindNext("abc", true, false);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("\"abc\" が見つかりません。", boxes_[0].text);
+    EXPECT_EQ("情報", boxes_[0].caption);
+    EXPECT_EQ(UINT(MB_ICONINFORMATION), boxes_[0].type & MB_ICONMASK);
+    EXPECT_EQ(UINT(MB_OK), boxes_[0].type & MB_TYPEMASK);
+    EXPECT_EQ(5, Focused());
+    EXPECT_EQ(std::set<int>{5}, Selected());
+
+    // Upwards from row 5.
+    FindNext("abc", false, false);
+    EXPECT_EQ(3, Focused());
+    FindNext("abc", false, false);
+    EXPECT_EQ(1, Focused());
+    FindNext("abc", false, false);
+    EXPECT_EQ(2u, boxes_.size());
+    EXPECT_EQ(1, Focused());
+
+    // Only the text column is searched: "0000000" is in every address.
+    FindNext("0000000", true, false);
+    EXPECT_EQ(3u, boxes_.size());
+}
+
+TEST_F(ResultsListTest, FindNextMatchCaseAndEdges)
+{
+    Fill({{1, false, "xabcx", false}, {2, false, "ABC", false}, {3, false, "ａｂｃ", false}});
+
+    // Match case: ABC does not find xabcx.
+    FindNext("ABC", true, true);
+    EXPECT_EQ(1, Focused());
+    FindNext("ABC", true, true);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("\"ABC\" が見つかりません。", boxes_[0].text);
+
+    // Without it, ABC finds xabcx; full-width letters are never folded.
+    Focus(0);
+    SetState(0, 0, LVIS_FOCUSED);
+    ASSERT_EQ(-1, Focused());
+    FindNext("ABC", true, false);
+    EXPECT_EQ(0, Focused());
+    FindNext("ＡＢＣ", true, false);
+    EXPECT_EQ(2u, boxes_.size());
+
+    // The focused row is the last one: down finds nothing at once.
+    Focus(2);
+    FindNext("abc", true, false);
+    EXPECT_EQ(3u, boxes_.size());
+    EXPECT_EQ(2, Focused());
+
+    // No focused row: up finds nothing.
+    SetState(2, 0, LVIS_FOCUSED);
+    FindNext("abc", false, false);
+    EXPECT_EQ(4u, boxes_.size());
+    EXPECT_EQ(-1, Focused());
+}
+
+TEST_F(ResultsListTest, FindNextScrollsTheHitIntoView)
+{
+    FillNumbered(300);
+    FindNext("row250", true, false);
+    EXPECT_EQ(250, Focused());
+    int top = static_cast<int>(SendMessageA(lv_, LVM_GETTOPINDEX, 0, 0));
+    int perPage = static_cast<int>(SendMessageA(lv_, LVM_GETCOUNTPERPAGE, 0, 0));
+    EXPECT_LE(top, 250);
+    EXPECT_LT(250, top + perPage);
+}
+
+// The real find dialog: options as offered, the text and choices kept
+// between openings, one dialog at a time, find-next reaching the list.
+TEST_F(ResultsListTest, FindDialogKeepsItsTextAndChoices)
+{
+    Fill({{1, false, "one", false}, {2, false, "two", false}, {3, false, "three", false}});
+    list_->ShowFind(parent_);
+    Pump();
+    HWND dialog = GetLastActivePopup(parent_);
+    ASSERT_NE(parent_, dialog);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, chx1)));  // whole word hidden
+    ASSERT_NE(nullptr, GetDlgItem(dialog, chx2));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, chx2)));   // match case offered
+    EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, chx2));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, rad2));  // down
+
+    // A second Ctrl+F brings the same dialog back.
+    list_->ShowFind(parent_);
+    Pump();
+    EXPECT_EQ(dialog, GetLastActivePopup(parent_));
+
+    SetDlgItemTextA(dialog, edt1, "t");
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    Pump();
+    EXPECT_EQ(1, Focused());
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    Pump();
+    EXPECT_EQ(2, Focused());
+
+    // Up and match case, then close.
+    CheckRadioButton(dialog, rad1, rad2, rad1);
+    CheckDlgButton(dialog, chx2, BST_CHECKED);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    Pump();
+    EXPECT_EQ(1, Focused());
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    Pump();
+    EXPECT_FALSE(IsWindow(dialog));
+
+    list_->ShowFind(parent_);
+    Pump();
+    dialog = GetLastActivePopup(parent_);
+    ASSERT_NE(parent_, dialog);
+    char text[32] = {};
+    GetDlgItemTextA(dialog, edt1, text, sizeof text);
+    EXPECT_STREQ("t", text);
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, chx2));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, rad1));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    Pump();
+}
+
+std::vector<std::pair<UINT, std::string>> MenuItems(HMENU menu)
+{
+    std::vector<std::pair<UINT, std::string>> items;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[64] = {};
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        items.emplace_back(GetMenuItemID(menu, i), text);
+    }
+    return items;
+}
+
+TEST_F(ResultsListTest, PopupShowsSortsWithoutSelectionAndDeleteWithOne)
+{
+    using Items = std::vector<std::pair<UINT, std::string>>;
+    const Items sorts = {{IDM_SORTADDRESS, "アドレス順"},
+                         {IDM_SORTNAME, "文字列の名前順"},
+                         {IDM_SORTLENGTH, "文字列の長さ順"},
+                         {IDM_SORTCHECK, "チェックあり/なし順"}};
+    const Items remove = {{IDM_POPUPDELETE, "リストから削除"}};
+    FillNumbered(5);
+
+    struct Step {
+        const char *what;
+        void (*act)(ResultsListTest &);
+        bool selection;
+    };
+    const Step steps[] = {
+        {"fresh list", [](ResultsListTest &) {}, false},
+        {"one row selected", [](ResultsListTest &t) { t.Select({2}); }, true},
+        {"inverted", [](ResultsListTest &t) { t.list_->InvertSelection(); }, true},
+        {"select checked", [](ResultsListTest &t) { t.list_->SelectChecked(); }, true},
+        {"deleted", [](ResultsListTest &t) { t.list_->DeleteSelected(); }, false},
+        {"select all", [](ResultsListTest &t) { t.list_->SelectAll(); }, true},
+        {"cleared by a new scan", [](ResultsListTest &t) { t.FillNumbered(3); }, false},
+    };
+    for (const Step &step : steps) {
+        step.act(*this);
+        EXPECT_EQ(step.selection, list_->HasSelection()) << step.what;
+        HMENU menu = list_->CreatePopup();
+        ASSERT_NE(nullptr, menu);
+        EXPECT_EQ(step.selection ? remove : sorts, MenuItems(menu)) << step.what;
+        DestroyMenu(menu);
+    }
+}
+
+// The results file.
+class SaveTest : public ResultsListTest {
+protected:
+    void SetUp() override
+    {
+        ResultsListTest::SetUp();
+        char temp[MAX_PATH] = {};
+        GetTempPathA(sizeof temp, temp);
+        dir_ = std::string(temp) + "lexlist" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(dir_.c_str(), nullptr);
+    }
+    void TearDown() override
+    {
+        for (const char *name : {"\\out.txt", "\\out.log", "\\a.txt", "\\empty.txt", "\\a.b\\list.txt"})
+            DeleteFileA((dir_ + name).c_str());
+        RemoveDirectoryA((dir_ + "\\a.b").c_str());
+        RemoveDirectoryA(dir_.c_str());
+        ResultsListTest::TearDown();
+    }
+    static std::string Read(const std::string &path)
+    {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return "<missing>";
+        std::string data(GetFileSize(h, nullptr), '\0');
+        DWORD got = 0;
+        if (!data.empty())
+            ReadFile(h, &data[0], static_cast<DWORD>(data.size()), &got, nullptr);
+        CloseHandle(h);
+        return data.substr(0, got);
+    }
+    static void Write(const std::string &path, const std::string &data)
+    {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD put = 0;
+        WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &put, nullptr);
+        CloseHandle(h);
+    }
+    std::string dir_;
+};
+
+TEST_F(SaveTest, BothLayoutsInListOrder)
+{
+    Fill({{0x1A2B, false, "Hello World", false}, {0x10, true, "テスト", true}, {0x5, false, "ab", false}});
+    const std::string path = dir_ + "\\a.txt";
+    ASSERT_TRUE(list_->SaveTo(path, false));
+    EXPECT_EQ("00001A2B\tANSI\tHello World\r\n00000010\tUnicode\tテスト\r\n00000005\tANSI\tab\r\n", Read(path));
+    ASSERT_TRUE(list_->SaveTo(path, true));
+    EXPECT_EQ("Hello World\r\nテスト\r\nab\r\n", Read(path));
+
+    // In the order the list shows, here length order; the list is unchanged.
+    Select({1});
+    list_->SortBy(lex::SortKey::Length);
+    ASSERT_TRUE(list_->SaveTo(path, true));
+    EXPECT_EQ("ab\r\nテスト\r\nHello World\r\n", Read(path));
+    EXPECT_EQ(std::set<int>{1}, Selected());
+    EXPECT_EQ(3, Count());
+    EXPECT_TRUE(boxes_.empty());
+
+    Fill({});
+    ASSERT_TRUE(list_->SaveTo(dir_ + "\\empty.txt", false));
+    EXPECT_EQ("", Read(dir_ + "\\empty.txt"));
+}
+
+TEST_F(SaveTest, DialogNameGetsTxtAndReplacesAnExistingFile)
+{
+    Fill({{0x1A2B, false, "Hello World", false}});
+    Write(dir_ + "\\out.txt", "an older and much longer file content\r\n");
+    int calls = 0;
+    std::string offered;
+    lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
+        ++calls;
+        EXPECT_STREQ("検索結果の保存", ofn.lpstrTitle);
+        EXPECT_EQ(0, memcmp(ofn.lpstrFilter, "テキストファイル\0*.txt\0", sizeof "テキストファイル\0*.txt\0"));
+        EXPECT_TRUE(ofn.Flags & OFN_HIDEREADONLY);
+        EXPECT_FALSE(ofn.Flags & OFN_OVERWRITEPROMPT);
+        EXPECT_EQ(nullptr, ofn.lpstrDefExt);
+        EXPECT_EQ(parent_, ofn.hwndOwner);
+        offered = ofn.lpstrFile;
+        lstrcpyA(ofn.lpstrFile, (dir_ + "\\out.log").c_str());
+        return TRUE;
+    });
+    list_->Save(parent_, false);
+    EXPECT_EQ("", offered);
+    EXPECT_EQ("00001A2B\tANSI\tHello World\r\n", Read(dir_ + "\\out.txt"));
+    EXPECT_EQ("<missing>", Read(dir_ + "\\out.log"));
+
+    // The next time the dialog offers the name chosen last.
+    list_->Save(parent_, true);
+    EXPECT_EQ(dir_ + "\\out.log", offered);
+    EXPECT_EQ("Hello World\r\n", Read(dir_ + "\\out.txt"));
+    EXPECT_EQ(2, calls);
+    EXPECT_TRUE(boxes_.empty());
+
+    // A folder with a dot and a file name without one.
+    CreateDirectoryA((dir_ + "\\a.b").c_str(), nullptr);
+    lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
+        lstrcpyA(ofn.lpstrFile, (dir_ + "\\a.b\\list").c_str());
+        return TRUE;
+    });
+    list_->Save(parent_, true);
+    EXPECT_EQ("Hello World\r\n", Read(dir_ + "\\a.b\\list.txt"));
+
+    // Cancel writes nothing.
+    DeleteFileA((dir_ + "\\out.txt").c_str());
+    lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
+        lstrcpyA(ofn.lpstrFile, (dir_ + "\\out.txt").c_str());
+        return FALSE;
+    });
+    list_->Save(parent_, true);
+    EXPECT_EQ("<missing>", Read(dir_ + "\\out.txt"));
+}
+
+TEST_F(SaveTest, MissingFolderReportsTheError)
+{
+    Fill({{1, false, "x", false}});
+    const std::string folder = dir_ + "\\missing";
+    lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
+        lstrcpyA(ofn.lpstrFile, (folder + "\\out.log").c_str());
+        return TRUE;
+    });
+    list_->Save(parent_, false);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("ファイル " + folder + "\\out.txt を作成できません.", boxes_[0].text);
+    EXPECT_EQ("Lexprobe", boxes_[0].caption);
+    EXPECT_EQ(UINT(MB_ICONSTOP), boxes_[0].type & MB_ICONMASK);
+    EXPECT_EQ(1, Count());
+}
+
+} // namespace
