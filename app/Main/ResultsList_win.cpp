@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "ListViewXP/ListViewXP_win.h"
 #include "Main/commands.h"
@@ -94,6 +95,11 @@ CellText Cell(const RowStore &rows, size_t row, int column)
     }
     return cell;
 }
+
+// Sorting needs working memory and saving builds the whole file in memory;
+// when that runs out the command is abandoned with the program's error box
+// instead of letting the exception cross the window procedure.
+const char kOutOfMemory[] = "メモリが不足しています";
 
 UINT StoreState(const RowStore &rows, size_t row)
 {
@@ -543,7 +549,12 @@ void ResultsList::SortBy(SortKey key)
         return;
     size_t focus = FocusedRow();
     const char *focusText = focus != kNoRow ? rows_.Text(focus) : nullptr;
-    rows_.Sort(key);
+    try {
+        rows_.Sort(key);
+    } catch (const std::bad_alloc &) {
+        ReportError(kOutOfMemory);
+        return;
+    }
     if (focusText) {
         for (size_t row = 0, n = rows_.Count(); row < n; ++row) {
             if (rows_.Text(row) == focusText) {
@@ -764,7 +775,13 @@ bool ResultsList::SaveTo(const std::string &path, bool textOnly)
 {
     // All lines are built before the file is touched, so a failure here
     // leaves an existing file as it was.
-    std::string text = rows_.ResultsText(textOnly);
+    std::string text;
+    try {
+        text = rows_.ResultsText(textOnly);
+    } catch (const std::bad_alloc &) {
+        ReportError(kOutOfMemory);
+        return false;
+    }
     FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
     if (!file.valid()) {

@@ -858,6 +858,68 @@ TEST_F(SaveTest, DialogNameGetsTxtAndReplacesAnExistingFile)
     EXPECT_EQ("<missing>", Read(dir_ + "\\out.txt"));
 }
 
+// The real save dialog, answered by a timer as a user would: it is found by
+// its title, shows the name chosen last time, and takes a new name.
+struct DialogUser {
+    static std::string answer;    // what to type as the file name
+    static std::string offered;   // the name the dialog showed
+    static bool found;
+    static int ticks;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        HWND dialog = FindWindowA("#32770", "検索結果の保存");
+        if (!dialog) {
+            // Never wait forever for a dialog that did not open as expected.
+            if (++ticks > 150) {
+                HWND any = FindWindowA("#32770", nullptr);
+                if (any)
+                    PostMessageA(any, WM_COMMAND, IDCANCEL, 0);
+            }
+            return;
+        }
+        if (found)
+            return;
+        found = true;
+        int nameBox = GetDlgItem(dialog, cmb13) ? cmb13 : edt1;
+        char name[MAX_PATH] = {};
+        GetDlgItemTextA(dialog, nameBox, name, sizeof name);
+        offered = name;
+        SetDlgItemTextA(dialog, nameBox, answer.c_str());
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    }
+    static void Run(lex::ResultsList &list, HWND owner, const std::string &name)
+    {
+        answer = name;
+        offered.clear();
+        found = false;
+        ticks = 0;
+        UINT_PTR timer = SetTimer(nullptr, 0, 100, &DialogUser::Tick);
+        list.Save(owner, true);
+        KillTimer(nullptr, timer);
+    }
+};
+std::string DialogUser::answer;
+std::string DialogUser::offered;
+bool DialogUser::found = false;
+int DialogUser::ticks = 0;
+
+TEST_F(SaveTest, RealSaveDialog)
+{
+    Fill({{1, false, "from the dialog", false}});
+    DialogUser::Run(*list_, parent_, dir_ + "\\out.log");
+    ASSERT_TRUE(DialogUser::found);
+    EXPECT_EQ("", DialogUser::offered);
+    EXPECT_EQ("from the dialog\r\n", Read(dir_ + "\\out.txt"));
+    EXPECT_EQ("<missing>", Read(dir_ + "\\out.log"));
+
+    // The second time the dialog shows the name chosen before.
+    DialogUser::Run(*list_, parent_, dir_ + "\\a");
+    ASSERT_TRUE(DialogUser::found);
+    EXPECT_NE(std::string::npos, DialogUser::offered.find("out.log")) << DialogUser::offered;
+    EXPECT_EQ("from the dialog\r\n", Read(dir_ + "\\a.txt"));
+    EXPECT_TRUE(boxes_.empty());
+}
+
 TEST_F(SaveTest, MissingFolderReportsTheError)
 {
     Fill({{1, false, "x", false}});
