@@ -559,6 +559,38 @@ TEST_F(ResultsListTest, KeyboardSelectionWithModifiers)
     EXPECT_EQ(std::set<int>{top}, Selected());
 }
 
+// A right click on a row that is not selected selects it alone, on a
+// selected row it keeps the selection; on empty space the control itself
+// deselects every row (its "all rows" notification reaches the store).
+TEST_F(ResultsListTest, RightClickSelection)
+{
+    FillNumbered(5);
+    int labelX = CheckBoxX(0) + 40;
+    // The button-up message waits in the queue: the control watches the
+    // mouse after a right button goes down until it sees it.
+    auto rightClick = [&](int x, int y) {
+        PostMessageA(lv_, WM_RBUTTONUP, 0, MAKELPARAM(x, y));
+        SendMessageA(lv_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
+        Pump();
+    };
+    RECT rc = {};
+    rc.left = LVIR_BOUNDS;
+    SendMessageA(lv_, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&rc));
+    int y1 = (rc.top + rc.bottom) / 2;
+    int height = rc.bottom - rc.top;
+
+    Select({3, 4});
+    rightClick(labelX, y1);
+    EXPECT_EQ(std::set<int>{1}, Selected());
+    EXPECT_EQ(1, Focused());
+    Click(2, labelX, MK_CONTROL);
+    rightClick(labelX, y1);
+    EXPECT_EQ((std::set<int>{1, 2}), Selected());
+    rightClick(labelX, y1 + 10 * height);  // below the last row
+    EXPECT_EQ(std::set<int>{}, Selected());
+    EXPECT_FALSE(list_->HasSelection());
+}
+
 TEST_F(ResultsListTest, FindNextWalksFromHitToHitWithoutWrapping)
 {
     Fill({{1, false, "alpha", false},
@@ -698,6 +730,58 @@ TEST_F(ResultsListTest, FindDialogKeepsItsTextAndChoices)
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, rad1));
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     Pump();
+}
+
+// A parent that asks for Unicode notifications gets the texts converted
+// from the code page, cut to the control's buffer.
+LRESULT CALLBACK WideParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_NOTIFY && g_list) {
+        LRESULT result = 0;
+        if (g_list->OnNotify(reinterpret_cast<NMHDR *>(lp), &result))
+            return result;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+TEST_F(ResultsListTest, UnicodeParentGetsConvertedTexts)
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = WideParentProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = L"ListTestWideParent";
+    RegisterClassW(&wc);
+    HWND wide = CreateWindowW(L"ListTestWideParent", L"wide", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                              nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, wide);
+    ResultsListTest::TearDown();
+    list_ = new lex::ResultsList;
+    g_list = list_;
+    ASSERT_TRUE(list_->Create(wide, IDC_LISTVIEW));
+    lv_ = list_->hwnd();
+    Fill({{0x1A2B, true, "日本語テキスト", true}});
+
+    wchar_t buffer[64] = {};
+    LVITEMW item = {};
+    item.pszText = buffer;
+    item.cchTextMax = 64;
+    item.iSubItem = 2;
+    SendMessageW(lv_, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(std::wstring(L"\u65e5\u672c\u8a9e\u30c6\u30ad\u30b9\u30c8"), std::wstring(buffer));
+    item.iSubItem = 1;
+    SendMessageW(lv_, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(std::wstring(L"Unicode"), std::wstring(buffer));
+    item.iSubItem = 0;
+    item.cchTextMax = 5;
+    SendMessageW(lv_, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(std::wstring(L"0000"), std::wstring(buffer));
+    EXPECT_TRUE(Checked(0));
+
+    DestroyWindow(lv_);
+    delete list_;
+    list_ = nullptr;
+    g_list = nullptr;
+    DestroyWindow(wide);
 }
 
 std::vector<std::pair<UINT, std::string>> MenuItems(HMENU menu)
