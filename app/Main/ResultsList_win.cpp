@@ -9,11 +9,12 @@
 // for a million rows under Wine).  With LVIS_SELECTED and the state image
 // in the callback mask the control asks the store for both, so selecting,
 // inverting, sorting and deleting are plain store operations followed by a
-// repaint.  What the user does with mouse and keyboard reaches the store
-// through LVN_ITEMCHANGED (one row, or -1 for all rows) and
-// LVN_ODSTATECHANGED (a range).  The control does not toggle check boxes
-// of an owner-data list, so a click on a check box and Space are handled
-// here, before the control sees them.
+// repaint.  The clicks and keys that select rows or toggle check boxes are
+// handled in the list's window procedure (see ListProc); what the control
+// still changes on its own (LVN_ITEMCHANGED for one row or for all rows,
+// LVN_ODSTATECHANGED for a range) is recorded as it is reported.
+//
+// The find dialog and the results file are in ResultsListFile_win.cpp.
 #include "Main/ResultsList_win.h"
 
 #include <commctrl.h>
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "ListViewXP/ListViewXP_win.h"
 #include "Main/commands.h"
@@ -32,30 +34,6 @@ namespace {
 
 constexpr size_t kNoRow = SIZE_MAX;
 constexpr UINT kStoreStates = LVIS_SELECTED | LVIS_STATEIMAGEMASK;
-
-ResultsList::SaveDialogHook &SaveHook()
-{
-    static ResultsList::SaveDialogHook hook;
-    return hook;
-}
-
-// Owns a file handle for the length of one save.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    FileHandle(const FileHandle &) = delete;
-    FileHandle &operator=(const FileHandle &) = delete;
-    ~FileHandle()
-    {
-        if (valid())
-            CloseHandle(h_);
-    }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
 
 struct Column {
     const char *caption;
@@ -94,6 +72,11 @@ CellText Cell(const RowStore &rows, size_t row, int column)
     }
     return cell;
 }
+
+// Sorting needs working memory; when that runs out the command is
+// abandoned with the program's error box instead of letting the exception
+// cross the window procedure.
+const char kOutOfMemory[] = "メモリが不足しています";
 
 UINT StoreState(const RowStore &rows, size_t row)
 {
@@ -543,7 +526,12 @@ void ResultsList::SortBy(SortKey key)
         return;
     size_t focus = FocusedRow();
     const char *focusText = focus != kNoRow ? rows_.Text(focus) : nullptr;
-    rows_.Sort(key);
+    try {
+        rows_.Sort(key);
+    } catch (const std::bad_alloc &) {
+        ReportError(kOutOfMemory);
+        return;
+    }
     if (focusText) {
         for (size_t row = 0, n = rows_.Count(); row < n; ++row) {
             if (rows_.Text(row) == focusText) {
@@ -675,113 +663,6 @@ void ResultsList::OnContextMenu(int x, int y)
     default:
         break;
     }
-}
-
-void ResultsList::ShowFind(HWND owner)
-{
-    if (findDlg_ && IsWindow(findDlg_)) {
-        ShowWindow(findDlg_, SW_SHOWNORMAL);
-        SetForegroundWindow(findDlg_);
-        BringWindowToTop(findDlg_);
-        return;
-    }
-    if (find_.lStructSize == 0) {
-        // First opening: direction down, match case offered and off.
-        find_.lStructSize = sizeof find_;
-        find_.Flags = FR_DOWN;
-        find_.lpstrFindWhat = findWhat_;
-        find_.wFindWhatLen = sizeof findWhat_;
-    }
-    find_.hwndOwner = owner;
-    find_.Flags &= ~(FR_FINDNEXT | FR_DIALOGTERM | FR_REPLACE | FR_REPLACEALL);
-    find_.Flags |= FR_HIDEWHOLEWORD;
-    findDlg_ = FindTextA(&find_);
-}
-
-void ResultsList::OnFindMessage(LPARAM lp)
-{
-    const auto *request = reinterpret_cast<const FINDREPLACEA *>(lp);
-    if (!request)
-        return;
-    if (request->Flags & FR_DIALOGTERM) {
-        if (request == &find_)
-            findDlg_ = nullptr;
-        return;
-    }
-    if ((request->Flags & FR_FINDNEXT) && request->lpstrFindWhat)
-        FindNext(request->lpstrFindWhat, (request->Flags & FR_DOWN) != 0, (request->Flags & FR_MATCHCASE) != 0);
-}
-
-bool ResultsList::IsFindDialogMessage(MSG *msg)
-{
-    return findDlg_ && IsDialogMessageA(findDlg_, msg);
-}
-
-void ResultsList::FindNext(const std::string &what, bool down, bool matchCase)
-{
-    if (!hwnd_)
-        return;
-    // Rows of a running scan that the control has not been told about yet
-    // are listed before the search, so a hit can always be shown.
-    SyncCount();
-    size_t hit = rows_.FindNext(FocusedRow(), down, what, matchCase);
-    if (hit == kNoRow) {
-        ShowInfo(nullptr, "\"" + what + "\" が見つかりません。");
-        return;
-    }
-    rows_.ClearSelection();
-    rows_.SetSelected(hit, true);
-    SetFocusedRow(hit);
-    SendMessageA(hwnd_, LVM_ENSUREVISIBLE, hit, FALSE);
-    RedrawRows();
-    SetFocus(GetAncestor(hwnd_, GA_ROOT));
-    SetFocus(hwnd_);
-}
-
-void ResultsList::SetSaveDialogHook(SaveDialogHook hook)
-{
-    SaveHook() = std::move(hook);
-}
-
-void ResultsList::Save(HWND owner, bool textOnly)
-{
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = "テキストファイル\0*.txt\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = fileName_;  // the name chosen last time, offered again
-    ofn.nMaxFile = sizeof fileName_;
-    ofn.lpstrTitle = "検索結果の保存";
-    ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER;
-    BOOL chosen = SaveHook() ? SaveHook()(ofn) : GetSaveFileNameA(&ofn);
-    if (!chosen)
-        return;
-    SaveTo(ForceTxtExtension(fileName_), textOnly);
-}
-
-bool ResultsList::SaveTo(const std::string &path, bool textOnly)
-{
-    // All lines are built before the file is touched, so a failure here
-    // leaves an existing file as it was.
-    std::string text = rows_.ResultsText(textOnly);
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-    if (!file.valid()) {
-        std::string message = "ファイル %s を作成できません";
-        message.replace(message.find("%s"), 2, path);
-        ReportError(message);
-        return false;
-    }
-    DWORD written = 0;
-    bool ok = text.size() <= MAXDWORD &&
-              WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-              written == text.size();
-    if (!ok) {
-        ReportError("ストリームへの書き込みエラー");
-        return false;
-    }
-    return true;
 }
 
 } // namespace lex

@@ -1,247 +1,13 @@
 // The results list on a real owner-data list view in a test window: what
 // the control shows and reports after the list commands, user input on
-// check boxes and rows, the find dialog and the results file.
-#include <windows.h>
-#include <commctrl.h>
-#include <commdlg.h>
+// check boxes and rows, the pop-up menu and the find dialog.
+#include "resultslist_fixture.h"
+
 #include <dlgs.h>
-
-#include <gtest/gtest.h>
-
-#include <set>
-#include <string>
-#include <vector>
-
-#include "Main/ResultsList_win.h"
-#include "Main/commands.h"
-#include "Main/msgbox_win.h"
 
 namespace {
 
-lex::ResultsList *g_list = nullptr;
-UINT g_findMessage = 0;
-
-// The test parent plays the main window: it hands the list's notifications
-// and the find dialog's message to the ResultsList.
-LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (g_list) {
-        if (msg == WM_NOTIFY) {
-            LRESULT result = 0;
-            if (g_list->OnNotify(reinterpret_cast<NMHDR *>(lp), &result))
-                return result;
-        } else if (msg == g_findMessage && g_findMessage) {
-            g_list->OnFindMessage(lp);
-            return 0;
-        }
-    }
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-void Pump()
-{
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (g_list && g_list->IsFindDialogMessage(&m))
-            continue;
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
-}
-
-struct Box {
-    std::string text;
-    std::string caption;
-    UINT type;
-};
-
-struct Row {
-    uint32_t offset;
-    bool wide;
-    std::string text;
-    bool checked;
-};
-
-class ResultsListTest : public ::testing::Test {
-protected:
-    // One visible parent for the whole suite: under Wine without a window
-    // manager, destroying a visible top-level window waits for the X server.
-    static void SetUpTestSuite()
-    {
-        g_findMessage = RegisterWindowMessageA(FINDMSGSTRINGA);
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = ParentProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "ListTestParent";
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        RegisterClassA(&wc);
-        s_parent = CreateWindowA("ListTestParent", "parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700, 500,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
-    }
-    static void TearDownTestSuite()
-    {
-        DestroyWindow(s_parent);
-        s_parent = nullptr;
-    }
-    void SetUp() override
-    {
-        parent_ = s_parent;
-        ASSERT_NE(nullptr, parent_);
-        list_ = new lex::ResultsList;
-        g_list = list_;
-        ASSERT_TRUE(list_->Create(parent_, IDC_LISTVIEW));
-        lv_ = list_->hwnd();
-        MoveWindow(lv_, 0, 0, 680, 400, TRUE);
-        ShowWindow(lv_, SW_SHOW);
-        SetForegroundWindow(parent_);
-        SetFocus(lv_);
-        lex::SetMessageBoxHook([this](const std::string &text, const std::string &caption, UINT type) {
-            boxes_.push_back({text, caption, type});
-            return IDOK;
-        });
-        Pump();
-    }
-    void TearDown() override
-    {
-        lex::SetMessageBoxHook(nullptr);
-        lex::ResultsList::SetSaveDialogHook(nullptr);
-        g_list = nullptr;
-        if (list_ && list_->hwnd())
-            DestroyWindow(list_->hwnd());
-        delete list_;
-        list_ = nullptr;
-        Pump();
-    }
-
-public:
-    void Fill(const std::vector<Row> &rows)
-    {
-        list_->Clear();
-        for (const Row &r : rows)
-            list_->AppendRow(r.offset, r.wide, r.text.data(), r.text.size(), r.checked);
-        list_->SyncCount();
-        Pump();
-    }
-    // Rows "row00", "row01", ... at offsets 0x10, 0x20, ...; every third
-    // row checked.
-    void FillNumbered(int n)
-    {
-        std::vector<Row> rows;
-        for (int i = 0; i < n; ++i) {
-            char text[16];
-            wsprintfA(text, "row%02d", i);
-            rows.push_back({static_cast<uint32_t>(0x10 * (i + 1)), false, text, i % 3 == 0});
-        }
-        Fill(rows);
-    }
-
-    int Count() const { return static_cast<int>(SendMessageA(lv_, LVM_GETITEMCOUNT, 0, 0)); }
-    std::string Text(int row, int column) const
-    {
-        char buffer[300] = {};
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = buffer;
-        item.cchTextMax = sizeof buffer;
-        SendMessageA(lv_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        return buffer;
-    }
-    std::vector<std::string> Texts() const
-    {
-        std::vector<std::string> texts;
-        for (int i = 0; i < Count(); ++i)
-            texts.push_back(Text(i, 2));
-        return texts;
-    }
-    // The rows the control reports as selected, asked row by row.
-    std::set<int> Selected() const
-    {
-        std::set<int> rows;
-        for (int i = 0; i < Count(); ++i) {
-            if (SendMessageA(lv_, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED)
-                rows.insert(i);
-        }
-        return rows;
-    }
-    int SelectedCount() const { return static_cast<int>(SendMessageA(lv_, LVM_GETSELECTEDCOUNT, 0, 0)); }
-    bool Checked(int row) const
-    {
-        UINT state = static_cast<UINT>(SendMessageA(lv_, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
-        return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
-    }
-    int Focused() const { return static_cast<int>(SendMessageA(lv_, LVM_GETNEXTITEM, -1, LVNI_FOCUSED)); }
-    void SetState(int row, UINT state, UINT mask)
-    {
-        LVITEMA item = {};
-        item.state = state;
-        item.stateMask = mask;
-        SendMessageA(lv_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-        Pump();
-    }
-    void Select(std::initializer_list<int> rows)
-    {
-        for (int row : rows)
-            SetState(row, LVIS_SELECTED, LVIS_SELECTED);
-    }
-    void Focus(int row) { SetState(row, LVIS_FOCUSED, LVIS_FOCUSED); }
-    // A left click at x on a row, with the modifier keys in `keys`.
-    void Click(int row, int x, WPARAM keys = 0)
-    {
-        RECT rc = {};
-        rc.left = LVIR_BOUNDS;
-        SendMessageA(lv_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc));
-        LPARAM at = MAKELPARAM(x, (rc.top + rc.bottom) / 2);
-        SendMessageA(lv_, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
-        SendMessageA(lv_, WM_LBUTTONUP, keys, at);
-        Pump();
-    }
-    // The x co-ordinate of a row's check box, found by hit testing.
-    int CheckBoxX(int row) const
-    {
-        RECT rc = {};
-        rc.left = LVIR_BOUNDS;
-        SendMessageA(lv_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rc));
-        for (int x = 0; x < 60; ++x) {
-            LVHITTESTINFO hit = {};
-            hit.pt.x = x;
-            hit.pt.y = (rc.top + rc.bottom) / 2;
-            if (SendMessageA(lv_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row &&
-                (hit.flags & LVHT_ONITEM) == LVHT_ONITEMSTATEICON)
-                return x;
-        }
-        return -1;
-    }
-    void ClickHeader(int column)
-    {
-        HWND header = reinterpret_cast<HWND>(SendMessageA(lv_, LVM_GETHEADER, 0, 0));
-        RECT rc = {};
-        SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&rc));
-        LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-        SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageA(header, WM_LBUTTONUP, 0, at);
-        Pump();
-    }
-    void FindNext(const char *what, bool down, bool matchCase)
-    {
-        char buffer[64];
-        lstrcpyA(buffer, what);
-        FINDREPLACEA request = {};
-        request.lStructSize = sizeof request;
-        request.Flags = FR_FINDNEXT | (down ? FR_DOWN : 0) | (matchCase ? FR_MATCHCASE : 0);
-        request.lpstrFindWhat = buffer;
-        request.wFindWhatLen = sizeof buffer;
-        list_->OnFindMessage(reinterpret_cast<LPARAM>(&request));
-        Pump();
-    }
-
-    static HWND s_parent;
-    HWND parent_ = nullptr;
-    HWND lv_ = nullptr;
-    lex::ResultsList *list_ = nullptr;
-    std::vector<Box> boxes_;
-};
-
-HWND ResultsListTest::s_parent = nullptr;
+using namespace listtest;
 
 TEST_F(ResultsListTest, ControlIsAHiddenOwnerDataReportWithCheckBoxes)
 {
@@ -559,6 +325,38 @@ TEST_F(ResultsListTest, KeyboardSelectionWithModifiers)
     EXPECT_EQ(std::set<int>{top}, Selected());
 }
 
+// A right click on a row that is not selected selects it alone, on a
+// selected row it keeps the selection; on empty space the control itself
+// deselects every row (its "all rows" notification reaches the store).
+TEST_F(ResultsListTest, RightClickSelection)
+{
+    FillNumbered(5);
+    int labelX = CheckBoxX(0) + 40;
+    // The button-up message waits in the queue: the control watches the
+    // mouse after a right button goes down until it sees it.
+    auto rightClick = [&](int x, int y) {
+        PostMessageA(lv_, WM_RBUTTONUP, 0, MAKELPARAM(x, y));
+        SendMessageA(lv_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
+        Pump();
+    };
+    RECT rc = {};
+    rc.left = LVIR_BOUNDS;
+    SendMessageA(lv_, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&rc));
+    int y1 = (rc.top + rc.bottom) / 2;
+    int height = rc.bottom - rc.top;
+
+    Select({3, 4});
+    rightClick(labelX, y1);
+    EXPECT_EQ(std::set<int>{1}, Selected());
+    EXPECT_EQ(1, Focused());
+    Click(2, labelX, MK_CONTROL);
+    rightClick(labelX, y1);
+    EXPECT_EQ((std::set<int>{1, 2}), Selected());
+    rightClick(labelX, y1 + 10 * height);  // below the last row
+    EXPECT_EQ(std::set<int>{}, Selected());
+    EXPECT_FALSE(list_->HasSelection());
+}
+
 TEST_F(ResultsListTest, FindNextWalksFromHitToHitWithoutWrapping)
 {
     Fill({{1, false, "alpha", false},
@@ -700,6 +498,58 @@ TEST_F(ResultsListTest, FindDialogKeepsItsTextAndChoices)
     Pump();
 }
 
+// A parent that asks for Unicode notifications gets the texts converted
+// from the code page, cut to the control's buffer.
+LRESULT CALLBACK WideParentProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_NOTIFY && g_list) {
+        LRESULT result = 0;
+        if (g_list->OnNotify(reinterpret_cast<NMHDR *>(lp), &result))
+            return result;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+TEST_F(ResultsListTest, UnicodeParentGetsConvertedTexts)
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = WideParentProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = L"ListTestWideParent";
+    RegisterClassW(&wc);
+    HWND wide = CreateWindowW(L"ListTestWideParent", L"wide", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                              nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, wide);
+    ResultsListTest::TearDown();
+    list_ = new lex::ResultsList;
+    g_list = list_;
+    ASSERT_TRUE(list_->Create(wide, IDC_LISTVIEW));
+    lv_ = list_->hwnd();
+    Fill({{0x1A2B, true, "日本語テキスト", true}});
+
+    wchar_t buffer[64] = {};
+    LVITEMW item = {};
+    item.pszText = buffer;
+    item.cchTextMax = 64;
+    item.iSubItem = 2;
+    SendMessageW(lv_, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(std::wstring(L"\u65e5\u672c\u8a9e\u30c6\u30ad\u30b9\u30c8"), std::wstring(buffer));
+    item.iSubItem = 1;
+    SendMessageW(lv_, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(std::wstring(L"Unicode"), std::wstring(buffer));
+    item.iSubItem = 0;
+    item.cchTextMax = 5;
+    SendMessageW(lv_, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(std::wstring(L"0000"), std::wstring(buffer));
+    EXPECT_TRUE(Checked(0));
+
+    DestroyWindow(lv_);
+    delete list_;
+    list_ = nullptr;
+    g_list = nullptr;
+    DestroyWindow(wide);
+}
+
 std::vector<std::pair<UINT, std::string>> MenuItems(HMENU menu)
 {
     std::vector<std::pair<UINT, std::string>> items;
@@ -743,135 +593,6 @@ TEST_F(ResultsListTest, PopupShowsSortsWithoutSelectionAndDeleteWithOne)
         EXPECT_EQ(step.selection ? remove : sorts, MenuItems(menu)) << step.what;
         DestroyMenu(menu);
     }
-}
-
-// The results file.
-class SaveTest : public ResultsListTest {
-protected:
-    void SetUp() override
-    {
-        ResultsListTest::SetUp();
-        char temp[MAX_PATH] = {};
-        GetTempPathA(sizeof temp, temp);
-        dir_ = std::string(temp) + "lexlist" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(dir_.c_str(), nullptr);
-    }
-    void TearDown() override
-    {
-        for (const char *name : {"\\out.txt", "\\out.log", "\\a.txt", "\\empty.txt", "\\a.b\\list.txt"})
-            DeleteFileA((dir_ + name).c_str());
-        RemoveDirectoryA((dir_ + "\\a.b").c_str());
-        RemoveDirectoryA(dir_.c_str());
-        ResultsListTest::TearDown();
-    }
-    static std::string Read(const std::string &path)
-    {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE)
-            return "<missing>";
-        std::string data(GetFileSize(h, nullptr), '\0');
-        DWORD got = 0;
-        if (!data.empty())
-            ReadFile(h, &data[0], static_cast<DWORD>(data.size()), &got, nullptr);
-        CloseHandle(h);
-        return data.substr(0, got);
-    }
-    static void Write(const std::string &path, const std::string &data)
-    {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD put = 0;
-        WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &put, nullptr);
-        CloseHandle(h);
-    }
-    std::string dir_;
-};
-
-TEST_F(SaveTest, BothLayoutsInListOrder)
-{
-    Fill({{0x1A2B, false, "Hello World", false}, {0x10, true, "テスト", true}, {0x5, false, "ab", false}});
-    const std::string path = dir_ + "\\a.txt";
-    ASSERT_TRUE(list_->SaveTo(path, false));
-    EXPECT_EQ("00001A2B\tANSI\tHello World\r\n00000010\tUnicode\tテスト\r\n00000005\tANSI\tab\r\n", Read(path));
-    ASSERT_TRUE(list_->SaveTo(path, true));
-    EXPECT_EQ("Hello World\r\nテスト\r\nab\r\n", Read(path));
-
-    // In the order the list shows, here length order; the list is unchanged.
-    Select({1});
-    list_->SortBy(lex::SortKey::Length);
-    ASSERT_TRUE(list_->SaveTo(path, true));
-    EXPECT_EQ("ab\r\nテスト\r\nHello World\r\n", Read(path));
-    EXPECT_EQ(std::set<int>{1}, Selected());
-    EXPECT_EQ(3, Count());
-    EXPECT_TRUE(boxes_.empty());
-
-    Fill({});
-    ASSERT_TRUE(list_->SaveTo(dir_ + "\\empty.txt", false));
-    EXPECT_EQ("", Read(dir_ + "\\empty.txt"));
-}
-
-TEST_F(SaveTest, DialogNameGetsTxtAndReplacesAnExistingFile)
-{
-    Fill({{0x1A2B, false, "Hello World", false}});
-    Write(dir_ + "\\out.txt", "an older and much longer file content\r\n");
-    int calls = 0;
-    std::string offered;
-    lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
-        ++calls;
-        EXPECT_STREQ("検索結果の保存", ofn.lpstrTitle);
-        EXPECT_EQ(0, memcmp(ofn.lpstrFilter, "テキストファイル\0*.txt\0", sizeof "テキストファイル\0*.txt\0"));
-        EXPECT_TRUE(ofn.Flags & OFN_HIDEREADONLY);
-        EXPECT_FALSE(ofn.Flags & OFN_OVERWRITEPROMPT);
-        EXPECT_EQ(nullptr, ofn.lpstrDefExt);
-        EXPECT_EQ(parent_, ofn.hwndOwner);
-        offered = ofn.lpstrFile;
-        lstrcpyA(ofn.lpstrFile, (dir_ + "\\out.log").c_str());
-        return TRUE;
-    });
-    list_->Save(parent_, false);
-    EXPECT_EQ("", offered);
-    EXPECT_EQ("00001A2B\tANSI\tHello World\r\n", Read(dir_ + "\\out.txt"));
-    EXPECT_EQ("<missing>", Read(dir_ + "\\out.log"));
-
-    // The next time the dialog offers the name chosen last.
-    list_->Save(parent_, true);
-    EXPECT_EQ(dir_ + "\\out.log", offered);
-    EXPECT_EQ("Hello World\r\n", Read(dir_ + "\\out.txt"));
-    EXPECT_EQ(2, calls);
-    EXPECT_TRUE(boxes_.empty());
-
-    // A folder with a dot and a file name without one.
-    CreateDirectoryA((dir_ + "\\a.b").c_str(), nullptr);
-    lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
-        lstrcpyA(ofn.lpstrFile, (dir_ + "\\a.b\\list").c_str());
-        return TRUE;
-    });
-    list_->Save(parent_, true);
-    EXPECT_EQ("Hello World\r\n", Read(dir_ + "\\a.b\\list.txt"));
-
-    // Cancel writes nothing.
-    DeleteFileA((dir_ + "\\out.txt").c_str());
-    lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
-        lstrcpyA(ofn.lpstrFile, (dir_ + "\\out.txt").c_str());
-        return FALSE;
-    });
-    list_->Save(parent_, true);
-    EXPECT_EQ("<missing>", Read(dir_ + "\\out.txt"));
-}
-
-TEST_F(SaveTest, MissingFolderReportsTheError)
-{
-    Fill({{1, false, "x", false}});
-    const std::string folder = dir_ + "\\missing";
-    lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
-        lstrcpyA(ofn.lpstrFile, (folder + "\\out.log").c_str());
-        return TRUE;
-    });
-    list_->Save(parent_, false);
-    ASSERT_EQ(1u, boxes_.size());
-    EXPECT_EQ("ファイル " + folder + "\\out.txt を作成できません.", boxes_[0].text);
-    EXPECT_EQ("Lexprobe", boxes_[0].caption);
-    EXPECT_EQ(UINT(MB_ICONSTOP), boxes_[0].type & MB_ICONMASK);
-    EXPECT_EQ(1, Count());
 }
 
 } // namespace
