@@ -4,6 +4,7 @@
 #   2-scanning.png  during a scan (progress bar)
 #   3-results.png   after a scan, rows with Japanese text
 #   4-settings.png  the settings dialog
+#   5-sorted-menu.png  the list in name order, the "表示(&V)" menu dropped down
 # The program runs under Wine in a prefix of its own (build/shot-prefix)
 # whose default desktop is a 1024 x 768 virtual desktop, so windows get
 # frames; lexdrive.exe acts on the window as a user would.
@@ -103,6 +104,12 @@ shot 3-results.png
 drive opt
 shot 4-settings.png
 drive cancel
+
+# Name order from the View menu, with that menu dropped down over the list.
+drive command 2202
+drive menu v
+shot 5-sorted-menu.png
+drive escape
 drive close
 wait "$lexprobe" || true
 lexprobe=

@@ -10,6 +10,9 @@
 //   lexdrive done                 until a scan has completed (list shown)
 //   lexdrive opt                  opens the settings dialog (waits for it)
 //   lexdrive cancel               closes the settings dialog with Cancel
+//   lexdrive command ID           sends the menu command ID (commands.h)
+//   lexdrive menu LETTER          drops down the main menu with that access key
+//   lexdrive escape               closes a dropped-down menu
 //   lexdrive close                closes the main window
 //   lexdrive bench FILE           scan timing, responsiveness and memory
 #include <windows.h>
@@ -220,7 +223,7 @@ int Bench(const char *file)
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: lexdrive wait|file PATH|start|progress N|done|opt|cancel|close|bench FILE\n");
+        std::fprintf(stderr, "usage: lexdrive wait|file PATH|start|progress N|done|opt|cancel|command ID|menu KEY|escape|close|bench FILE\n");
         return 2;
     }
     std::string cmd = argv[1];
@@ -258,6 +261,26 @@ int main(int argc, char **argv)
         if (dlg)
             PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
         return dlg ? 0 : 1;
+    }
+    if (cmd == "command" && argc > 2) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(g_main, WM_COMMAND, MAKEWPARAM(std::atoi(argv[2]), 0), 0,
+                            SMTO_NORMAL, 30000, &ignored);
+        return 0;
+    }
+    if (cmd == "menu" && argc > 2) {
+        // What Alt and the access key send: the menu loop runs inside the
+        // program, so only post it.
+        SetForegroundWindow(g_main);
+        PostMessageA(g_main, WM_SYSCOMMAND, SC_KEYMENU, static_cast<unsigned char>(argv[2][0]));
+        return 0;
+    }
+    if (cmd == "escape") {
+        HWND menu = FindWindowA("#32768", nullptr);
+        if (menu)
+            PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageA(g_main, WM_CANCELMODE, 0, 0);
+        return 0;
     }
     if (cmd == "close") {
         PostMessageA(g_main, WM_CLOSE, 0, 0);
