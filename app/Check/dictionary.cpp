@@ -262,7 +262,8 @@ bool LoadDictionaryFile(const char *path, WordDictionary &dict)
     dict.Clear();
     InputFile file;
     std::unique_ptr<uint8_t[]> buffer;
-    if (file.Open(path) != InputError::None || file.Size() > kMaxInputSize ||
+    // Others may read the dictionary meanwhile, but not write it.
+    if (file.Open(path, true) != InputError::None || file.Size() > kMaxInputSize ||
         file.ReadAll(buffer) != InputError::None)
         return false;
     dict.Load(reinterpret_cast<const char *>(buffer.get()), static_cast<size_t>(file.Size()));
