@@ -4,10 +4,11 @@
 // the wide flag).  Besides the plain one-position step it has three fast
 // paths that take many positions at once, each only where the plain steps
 // would do exactly the same:
-//   - with no candidate, bytes that cannot start one (zeros, control bytes,
-//     lead bytes without SearchKanji, left-out katakana) are skipped, and a
-//     run of printable bytes that the next byte flushes is emitted (or
-//     dropped, when short) straight from the buffer;
+//   - with no candidate, 64 positions at a time are classified with bit
+//     masks; windows that hold only runs too short for a row, ended by
+//     bytes that flush them, are passed over whole.  Elsewhere a run of
+//     printable bytes that the next byte flushes is emitted (or dropped)
+//     straight from the buffer;
 //   - in single-byte text, a run of printable bytes is appended at once;
 //   - in UTF-16 text, "printable, zero" code units followed by a printable
 //     byte are taken two (or sixteen) positions at a time.
