@@ -53,8 +53,12 @@ printf '\000\000Hello World\000r\000o\000c\000k\000e\000t\000!\000\000\000ab\202
 
 expect_status "missing file" 1 "file not found" -- "$tmp/nope.bin"
 expect_status "directory" 1 "cannot be opened" -- "$tmp"
+# Sparse files: only their size matters.  4 GiB + 5 bytes must not pass
+# for a file of 5 bytes (the low 32 bits of its size).
 truncate -s 2G "$tmp/big.bin"
 expect_status "2 GiB file" 1 "too large" -- "$tmp/big.bin"
+truncate -s 4294967301 "$tmp/big.bin"
+expect_status "4 GiB + 5 file" 1 "too large" -- "$tmp/big.bin"
 rm -f "$tmp/big.bin"
 expect_status "no file" 2 "no FILE" --
 expect_status "two files" 2 "only one FILE" -- "$tmp/in.bin" "$tmp/in.bin"
