@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Benchmark of the string scanner, the English-word marker and the
-# command-line front end on a 200 MB corpus, in one run:
+# command-line front end on a 200 MB corpus, in one run (throughput per
+# second of CPU time, which a busy shared machine disturbs less):
 #   - our scan core with default settings (bench/check_scan_bench), its rows
 #     checked against the reference walk;
 #   - GNU strings -a -n 5 and strings -a -n 5 -e l on the same file;
@@ -61,17 +62,14 @@ echo "== scan core (bench/check_scan_bench)"
 "$bin/check_scan_bench" "$corpus" "$bin/English.dic" | tee "$dir/scan.txt"
 ours=$(sed -n 's/^scan_mbps=//p' "$dir/scan.txt")
 
-seconds() {  # seconds COMMAND... : wall time of one run, output discarded
-  local t0 t1
-  t0=$(date +%s.%N)
-  "$@" >/dev/null
-  t1=$(date +%s.%N)
-  awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }'
+cpu_seconds() {  # cpu_seconds COMMAND... : user + system time of one run
+  /usr/bin/time -f "%U %S" -o "$dir/cpu.txt" "$@" >/dev/null
+  awk '{ printf "%.3f", $1 + $2 }' "$dir/cpu.txt"
 }
 
-echo "== GNU strings ($(strings --version | head -1))"
-t1=$(seconds strings -a -n 5 "$corpus")
-t2=$(seconds strings -a -n 5 -e l "$corpus")
+echo "== GNU strings ($(strings --version | head -1)), CPU time"
+t1=$(cpu_seconds strings -a -n 5 "$corpus")
+t2=$(cpu_seconds strings -a -n 5 -e l "$corpus")
 awk -v s="$size" -v t1="$t1" -v t2="$t2" -v ours="$ours" 'BEGIN {
   m1 = s / 1e6 / t1; m2 = s / 1e6 / t2
   printf "strings -a -n 5       : %.3f s, %.0f MB/s\n", t1, m1

@@ -95,11 +95,30 @@ void WordDictionary::Load(const char *data, size_t size)
         return lines[a.line] < lines[b.line];
     });
 
-    entries_.reserve(items.size());
-    folded_.reserve(items.size());
-    for (const Item &item : items) {
-        entries_.push_back(std::move(lines[item.line]));
-        std::string folded = entries_.back();
+    std::vector<std::string> sorted;
+    sorted.reserve(items.size());
+    for (const Item &item : items)
+        sorted.push_back(std::move(lines[item.line]));
+    Index(std::move(sorted));
+}
+
+void WordDictionary::LoadInOrder(std::vector<std::string> entries)
+{
+    Clear();
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const std::string &a, const std::string &b) {
+                         return LetterNumber(static_cast<unsigned char>(a[0])) <
+                                LetterNumber(static_cast<unsigned char>(b[0]));
+                     });
+    Index(std::move(entries));
+}
+
+void WordDictionary::Index(std::vector<std::string> entries)
+{
+    entries_ = std::move(entries);
+    folded_.reserve(entries_.size());
+    for (const std::string &e : entries_) {
+        std::string folded = e;
         for (char &c : folded)
             c = Upper(c);
         folded_.push_back(std::move(folded));
@@ -107,12 +126,13 @@ void WordDictionary::Load(const char *data, size_t size)
 
     // Block index: element k-1 is where letter k's group begins, element k
     // where it ends.
+    auto group = [&](size_t j) { return LetterNumber(static_cast<unsigned char>(entries_[j][0])); };
     size_t q = 0;
-    while (q < items.size() && items[q].group == 0)
+    while (q < entries_.size() && group(q) == 0)
         ++q;
     for (int k = 1; k <= 26; ++k) {
         index_[k - 1] = q;
-        while (q < items.size() && items[q].group == k)
+        while (q < entries_.size() && group(q) == k)
             ++q;
     }
     index_[26] = entries_.size();
@@ -262,7 +282,8 @@ bool LoadDictionaryFile(const char *path, WordDictionary &dict)
     dict.Clear();
     InputFile file;
     std::unique_ptr<uint8_t[]> buffer;
-    if (file.Open(path) != InputError::None || file.Size() > kMaxInputSize ||
+    // Others may read the dictionary meanwhile, but not write it.
+    if (file.Open(path, true) != InputError::None || file.Size() > kMaxInputSize ||
         file.ReadAll(buffer) != InputError::None)
         return false;
     dict.Load(reinterpret_cast<const char *>(buffer.get()), static_cast<size_t>(file.Size()));

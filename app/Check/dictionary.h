@@ -20,6 +20,10 @@ public:
     // letter first, outside every block), each group sorted by the
     // platform's case-insensitive collation, equal ones by their bytes.
     void Load(const char *data, size_t size);
+    // Takes non-empty entries grouped by initial letter but otherwise in
+    // the order given, as a locale collation may leave entries that hold
+    // punctuation; for tests of the lookup over such blocks.
+    void LoadInOrder(std::vector<std::string> entries);
     void Clear();
 
     size_t size() const { return entries_.size(); }
@@ -36,6 +40,10 @@ public:
     bool BlockSortedBytewise(int k) const { return bytewise_[k - 1]; }
 
 private:
+    // Takes sorted, grouped entries and builds the folded copies and the
+    // block index.
+    void Index(std::vector<std::string> entries);
+
     std::vector<std::string> entries_;
     std::vector<std::string> folded_;
     size_t index_[27] = {};

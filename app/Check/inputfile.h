@@ -32,8 +32,9 @@ public:
     InputFile &operator=(const InputFile &) = delete;
 
     // Looks `name` up and opens it.  On success Size() is the size that the
-    // directory entry gave.
-    InputError Open(const char *name);
+    // directory entry gave.  Others may go on reading the file meanwhile,
+    // and writing it unless `denyWrite` (where the platform can refuse).
+    InputError Open(const char *name, bool denyWrite = false);
     uint64_t Size() const { return size_; }
 
     // Takes a buffer of Size() bytes and fills it with one read.  On failure

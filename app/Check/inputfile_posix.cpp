@@ -23,7 +23,8 @@ InputFile::~InputFile() = default;
 
 void InputFile::Close() { handle_.reset(); }
 
-InputError InputFile::Open(const char *name)
+// POSIX files have no share modes: denyWrite has no effect here.
+InputError InputFile::Open(const char *name, bool /*denyWrite*/)
 {
     Close();
     struct stat st;

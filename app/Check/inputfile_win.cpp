@@ -21,7 +21,7 @@ InputFile::~InputFile() = default;
 
 void InputFile::Close() { handle_.reset(); }
 
-InputError InputFile::Open(const char *name)
+InputError InputFile::Open(const char *name, bool denyWrite)
 {
     Close();
     if (!name)
@@ -38,8 +38,9 @@ InputError InputFile::Open(const char *name)
     size_ = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
 
     auto handle = std::make_unique<Handle>();
-    handle->h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD share = denyWrite ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    handle->h = CreateFileA(name, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle->h == INVALID_HANDLE_VALUE)
         return InputError::CannotOpen;
     handle_ = std::move(handle);

@@ -4,10 +4,11 @@
 // the wide flag).  Besides the plain one-position step it has three fast
 // paths that take many positions at once, each only where the plain steps
 // would do exactly the same:
-//   - with no candidate, bytes that cannot start one (zeros, control bytes,
-//     lead bytes without SearchKanji, left-out katakana) are skipped, and a
-//     run of printable bytes that the next byte flushes is emitted (or
-//     dropped, when short) straight from the buffer;
+//   - with no candidate, 64 positions at a time are classified with bit
+//     masks; windows that hold only runs too short for a row, ended by
+//     bytes that flush them, are passed over whole.  Elsewhere a run of
+//     printable bytes that the next byte flushes is emitted (or dropped)
+//     straight from the buffer;
 //   - in single-byte text, a run of printable bytes is appended at once;
 //   - in UTF-16 text, "printable, zero" code units followed by a printable
 //     byte are taken two (or sixteen) positions at a time.
@@ -350,21 +351,26 @@ private:
 
     // With no candidate, from position i: passes over 64 positions at a
     // time as long as the plain steps would do nothing there but drop short
-    // runs of printable bytes.  Returns the start of the first run (or the
-    // lead byte) that needs the plain steps, or a position past `limit`.
+    // runs of text.  Returns the start of the first run (or the lead byte)
+    // that needs the plain steps, or a position past `limit`.
+    //
+    // A run here is a stretch of printable bytes and left-out katakana
+    // (which neither end a candidate nor join it).
     size_t SkipEmpty(size_t i, size_t limit)
     {
         const uint8_t *d = data_;
         while (limit + 1 - i >= 64) {
             const uint64_t p = printableSet_.Mask64(d + i);
+            const uint64_t kana = settings_.CheckHalfKana ? kanaSet_.Mask64(d + i) : 0;
+            const uint64_t run = p | kana;
             // A run that reaches the window's end is left for the next
             // window, which begins at the run's start.
-            const uint64_t other = ~p;
+            const uint64_t other = ~run;
             if (other == 0)
-                return i;  // 64 printable bytes: a row
-            const int cut = (p >> 63) == 0 ? 64 : 64 - LeadingZeros(other);
+                return i;
+            const int cut = (run >> 63) == 0 ? 64 : 64 - LeadingZeros(other);
             const uint64_t valid = cut == 64 ? ~uint64_t(0) : (uint64_t(1) << cut) - 1;
-            const uint64_t interesting = Interesting(i, p) & valid;
+            const uint64_t interesting = Interesting(i, p, kana) & valid;
             if (interesting == 0) {
                 i += static_cast<size_t>(cut);
                 continue;
@@ -373,12 +379,12 @@ private:
             // run that holds it or that ends right before it.
             int q = LowestBit(interesting);
             int inRun = -1;
-            if ((p >> q) & 1)
+            if ((run >> q) & 1)
                 inRun = q;
-            else if (q > 0 && ((p >> (q - 1)) & 1))
+            else if (q > 0 && ((run >> (q - 1)) & 1))
                 inRun = q - 1;
             if (inRun >= 0) {
-                const uint64_t runStarts = p & ~(p << 1);
+                const uint64_t runStarts = run & ~(run << 1);
                 const uint64_t below = runStarts & ((uint64_t(2) << inRun) - 1);
                 q = 63 - LeadingZeros(below);
             }
@@ -388,20 +394,23 @@ private:
     }
 
     // The positions of the 64 at i, with no candidate, that the plain
-    // steps would not pass over silently: the starts of runs of at least
-    // the minimum length, the ends of runs at left-out katakana, zeros
-    // after one byte that begin UTF-16 text, and (with SearchKanji) lead
-    // bytes.  Runs that reach the window's end are the caller's concern.
-    uint64_t Interesting(size_t i, uint64_t printable) const
+    // steps might not pass over silently (p: printable bytes, kana:
+    // left-out katakana; runs are stretches of both):
+    //   - runs of at least the minimum length (they may hold a row);
+    //   - a zero after a run that may hold a single text byte, when a
+    //     printable byte follows (UTF-16 text may begin there);
+    //   - with SearchKanji, every lead byte.
+    // Runs that reach the window's end are the caller's concern.
+    uint64_t Interesting(size_t i, uint64_t p, uint64_t kana) const
     {
         const uint8_t *d = data_;
-        const uint64_t p = printable;
-        const uint64_t starts = p & ~(p << 1);
-        const uint64_t ends = ~p & (p << 1);  // the byte after each run
-        // Bits where min_ printable bytes in a row begin, by doubling.
+        const uint64_t run = p | kana;
+        const uint64_t starts = run & ~(run << 1);
+        const uint64_t ends = ~run & (run << 1);  // the byte after each run
+        // Bits where min_ run bytes in a row begin, by doubling.
         uint64_t longRuns = 0;
         if (min_ < 64) {
-            longRuns = p;
+            longRuns = run;
             size_t have = 1;
             while (have * 2 <= min_) {
                 longRuns &= longRuns >> have;
@@ -410,12 +419,23 @@ private:
             if (have < min_)
                 longRuns &= longRuns >> (min_ - have);
         }
+        // Runs that may hold exactly one text byte: a single printable
+        // byte, or any run with katakana in it (marked at its last byte by
+        // spreading each katakana bit upwards through its run).
+        uint64_t single = starts & p & ~(run >> 1);
+        if (kana) {
+            // linked: bit j set when positions j - step .. j all lie in runs.
+            uint64_t spread = kana, linked = run & (run << 1);
+            for (int step = 1; step < 64; step *= 2) {
+                spread |= (spread << step) & linked;
+                linked &= linked << step;
+            }
+            single |= spread;
+        }
         const bool nextPrintable = i + 64 < size_ && printable_[d[i + 64]];
         const uint64_t followedByPrintable = (p >> 1) | (uint64_t(nextPrintable) << 63);
-        uint64_t result = longRuns | (ends & zeroSet_.Mask64(d + i) & (starts << 1) &
-                                      followedByPrintable);
-        if (settings_.CheckHalfKana)
-            result |= ends & kanaSet_.Mask64(d + i);
+        uint64_t result =
+            longRuns | (ends & zeroSet_.Mask64(d + i) & (single << 1) & followedByPrintable);
         if (settings_.SearchKanji)
             result |= leadSet_.Mask64(d + i);
         return result;
