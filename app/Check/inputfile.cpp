@@ -12,6 +12,7 @@ const char *InputErrorText(InputError error)
     case InputError::TooLarge: return "file too large (2 GiB or more)";
     case InputError::NoMemory: return "not enough memory to hold the file";
     case InputError::ShortRead: return "could not be read in full";
+    case InputError::Stopped: return "reading was stopped";
     }
     return "unknown error";
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace lex {
@@ -18,7 +19,15 @@ enum class InputError {
     TooLarge,    // 2 GiB or more: offsets and the buffer are limited to 31 bits
     NoMemory,    // no buffer of the file's size could be taken
     ShortRead,   // fewer bytes arrived than the directory entry announced
+    Stopped,     // the pause callback asked to stop reading
 };
+
+// Called between the pieces of a long read; returns false to stop reading.
+using ReadPause = std::function<bool()>;
+
+// Size of the pieces a read with a pause callback takes at a time: small
+// enough that a stop request is seen within a few milliseconds.
+constexpr size_t kReadPiece = size_t(2) << 20;
 
 // Largest file a scan takes: offsets are written as eight hexadecimal digits
 // and the size is a signed 32-bit count.
@@ -37,9 +46,11 @@ public:
     InputError Open(const char *name, bool denyWrite = false);
     uint64_t Size() const { return size_; }
 
-    // Takes a buffer of Size() bytes and fills it with one read.  On failure
-    // the buffer is released.
-    InputError ReadAll(std::unique_ptr<uint8_t[]> &buffer);
+    // Takes a buffer of Size() bytes and fills it.  Without `pause` the file
+    // is read with one request; with it, in pieces of kReadPiece bytes with
+    // a call of `pause` after each, so that a program can keep answering
+    // its user while a big file is read.  On failure the buffer is released.
+    InputError ReadAll(std::unique_ptr<uint8_t[]> &buffer, const ReadPause &pause = {});
 
     void Close();
 

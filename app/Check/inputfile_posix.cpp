@@ -43,7 +43,7 @@ InputError InputFile::Open(const char *name, bool /*denyWrite*/)
     return InputError::None;
 }
 
-InputError InputFile::ReadAll(std::unique_ptr<uint8_t[]> &buffer)
+InputError InputFile::ReadAll(std::unique_ptr<uint8_t[]> &buffer, const ReadPause &pause)
 {
     buffer.reset();
     if (!handle_)
@@ -57,14 +57,18 @@ InputError InputFile::ReadAll(std::unique_ptr<uint8_t[]> &buffer)
     // read(2) may deliver less than asked for (signals, the 2 GiB cap of
     // one call), so it is repeated until the size is reached or the file
     // ends early.
+    const size_t piece = pause ? kReadPiece : n;
     size_t got = 0;
     while (got < n) {
-        ssize_t r = ::read(handle_->fd, data.get() + got, n - got);
+        const size_t want = n - got < piece ? n - got : piece;
+        ssize_t r = ::read(handle_->fd, data.get() + got, want);
         if (r < 0 && errno == EINTR)
             continue;
         if (r <= 0)
             return InputError::ShortRead;
         got += static_cast<size_t>(r);
+        if (pause && got < n && !pause())
+            return InputError::Stopped;
     }
     buffer = std::move(data);
     return InputError::None;

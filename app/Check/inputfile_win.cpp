@@ -1,5 +1,5 @@
 // InputFile on Windows: FindFirstFileA for the size, CreateFileA shared
-// with every reader and writer, and one ReadFile.
+// with every reader and writer, and one ReadFile (or pieces of it).
 #include "Check/inputfile.h"
 
 #include <new>
@@ -47,7 +47,7 @@ InputError InputFile::Open(const char *name, bool denyWrite)
     return InputError::None;
 }
 
-InputError InputFile::ReadAll(std::unique_ptr<uint8_t[]> &buffer)
+InputError InputFile::ReadAll(std::unique_ptr<uint8_t[]> &buffer, const ReadPause &pause)
 {
     buffer.reset();
     if (!handle_)
@@ -58,9 +58,16 @@ InputError InputFile::ReadAll(std::unique_ptr<uint8_t[]> &buffer)
     std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[n ? n : 1]);
     if (!data)
         return InputError::NoMemory;
-    DWORD got = 0;
-    if (n > 0 && (!ReadFile(handle_->h, data.get(), n, &got, nullptr) || got != n))
-        return InputError::ShortRead;
+    const DWORD piece = pause ? static_cast<DWORD>(kReadPiece) : n;
+    for (DWORD done = 0; done < n;) {
+        const DWORD want = n - done < piece ? n - done : piece;
+        DWORD got = 0;
+        if (!ReadFile(handle_->h, data.get() + done, want, &got, nullptr) || got != want)
+            return InputError::ShortRead;
+        done += got;
+        if (pause && done < n && !pause())
+            return InputError::Stopped;
+    }
     buffer = std::move(data);
     return InputError::None;
 }

@@ -548,8 +548,16 @@ int StringScanner(const char *fileName, int minLength, const ExtractionSettings 
     // The old rows go once the file is known to be there and readable; a
     // failure from here on leaves the list empty.
     host.ClearRows();
+    // A big file takes a while to read: the host keeps answering its user
+    // between the pieces, and a stop request during the read ends the scan
+    // with no rows, like a stop during the walk.
     std::unique_ptr<uint8_t[]> buffer;
-    why = file.ReadAll(buffer);
+    why = file.ReadAll(buffer, [&host] {
+        host.ProcessEvents();
+        return !host.AbortRequested();
+    });
+    if (why == InputError::Stopped)
+        return 0;
     if (why != InputError::None)
         return 1;
     const size_t n = static_cast<size_t>(file.Size());

@@ -7,7 +7,6 @@
 #include "Main/commands.h"
 #include "Main/mainform_ids.h"
 #include "Main/msgbox_win.h"
-#include "Main/scanfile_win.h"
 #include "Option/settings_win.h"
 #include "Option/uifont_win.h"
 
@@ -559,8 +558,8 @@ void MainForm::StartBtnClick()
     SetProgress(0);
     lastPump_ = GetTickCount();
     scanning_ = true;
-    int result = ScanFileResponsive(fileName.c_str(), minLength, settings_,
-                                    settings_.CheckEnglish ? &marker_ : nullptr, *this);
+    int result = StringScanner(fileName.c_str(), minLength, settings_,
+                               settings_.CheckEnglish ? &marker_ : nullptr, *this);
     scanning_ = false;
     list_.SyncCount();
 

@@ -4,7 +4,6 @@ list(APPEND LEX_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/msgbox_win.cpp)
 list(APPEND LEX_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/MainForm_win.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/menubar_win.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/scanfile_win.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/menubar_win.cpp)
 list(APPEND LEX_WIN_RC ${CMAKE_CURRENT_LIST_DIR}/MainForm.rc)
 list(APPEND LEX_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ResultsList_win.cpp ${CMAKE_CURRENT_LIST_DIR}/ResultsListFile_win.cpp)

@@ -331,6 +331,34 @@ TEST_F(ScannerFile, ReadsTheWholeFileAndClearsOnce)
     EXPECT_EQ(expected, host.rows);
 }
 
+TEST_F(ScannerFile, BigFilesAreReadInPiecesThatTheHostCanStop)
+{
+    // Text across the boundary of the first read piece must come out whole.
+    std::string data(lex::kReadPiece * 2 + 100, '\0');
+    const std::string across = "straddling the piece boundary";
+    data.replace(lex::kReadPiece - 10, across.size(), across);
+    const std::string path = Write("big.bin", data);
+
+    RecordingHost full;
+    EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, full));
+    const std::vector<Row> expected = {A(lex::kReadPiece - 10, across)};
+    EXPECT_EQ(expected, full.rows);
+    // The host answered its user between the pieces, before the walk.
+    ASSERT_GE(full.log.size(), 3u);
+    EXPECT_EQ("clear", full.log[0]);
+    EXPECT_EQ("events", full.log[1]);
+
+    // A stop during the read ends the scan like a stop during the walk: the
+    // old rows are gone, nothing new is listed, and it is not an error.
+    RecordingHost stopped(0);
+    lex::InputError why = lex::InputError::None;
+    EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, stopped, &why));
+    EXPECT_EQ(lex::InputError::Stopped, why);
+    EXPECT_EQ(1, stopped.clears);
+    EXPECT_TRUE(stopped.rows.empty());
+    EXPECT_TRUE(stopped.progress.empty());
+}
+
 TEST_F(ScannerFile, FailuresReturnOneAndKeepTheOldRows)
 {
     struct {
