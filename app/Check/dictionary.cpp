@@ -41,6 +41,22 @@ bool IsInitialism(const std::string &entry)
     return true;
 }
 
+// One step of the growing word: takes byte `b` of the text as the next
+// letter of w, folded to a capital, into *c.  Returns false where the word
+// ends: a byte above Z once folded, or (with the separator rule) a capital
+// after a non-capital.  `capital` tracks whether the last byte taken was one.
+bool NextWordByte(char b, bool separator, bool *capital, char *c)
+{
+    *c = Upper(b);
+    if (static_cast<unsigned char>(*c) > 'Z')
+        return false;
+    const bool isCapital = b >= 'A' && b <= 'Z';
+    if (separator && !*capital && isCapital)
+        return false;
+    *capital = isCapital;
+    return true;
+}
+
 } // namespace
 
 void WordDictionary::Clear()
@@ -158,13 +174,9 @@ bool EnglishWordMarker::LookupSorted(const char *s, size_t n, size_t i, int k) c
     size_t lo = dict.BlockBegin(k), hi = dict.BlockEnd(k);
     bool capital = s[i] >= 'A' && s[i] <= 'Z';
     for (size_t q = i + 1; q < n; ++q) {
-        const char c = Upper(s[q]);
-        if (static_cast<unsigned char>(c) > 'Z')
+        char c;
+        if (!NextWordByte(s[q], settings_.CheckSeparator, &capital, &c))
             return false;
-        const bool isCapital = s[q] >= 'A' && s[q] <= 'Z';
-        if (settings_.CheckSeparator && !capital && isCapital)
-            return false;
-        capital = isCapital;
 
         // Position of the new byte in w; key of an entry there: 0 when the
         // entry ends before it, else its byte + 1.
@@ -228,14 +240,10 @@ bool EnglishWordMarker::LookupLinear(const char *s, size_t n, size_t i, int k) c
     // previous one stopped.
     size_t j = dict.BlockBegin(k);
     for (size_t q = i + 1; q < n; ++q) {
-        const char c = Upper(s[q]);
-        if (static_cast<unsigned char>(c) > 'Z')
-            return false;
-        const bool isCapital = s[q] >= 'A' && s[q] <= 'Z';
-        if (settings_.CheckSeparator && !capital && isCapital)
+        char c;
+        if (!NextWordByte(s[q], settings_.CheckSeparator, &capital, &c))
             return false;
         w.push_back(c);
-        capital = isCapital;
         while (j < end && CompareFolded(dict.folded(j).data(), dict.folded(j).size(), w.data(),
                                         w.size()) < 0)
             ++j;
