@@ -3,6 +3,7 @@ list(APPEND LOOM_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/text_core.cpp
   ${CMAKE_CURRENT_LIST_DIR}/path_core.cpp)
 list(APPEND LOOM_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/mbcs_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strlist_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/reg_win.cpp

@@ -3,20 +3,15 @@
 // ANSI code page; tests pass a fixed one.
 #pragma once
 
+#include "util/mbcs.h"
 #include "util/strlist.h"
 
 #include <cstddef>
 
 namespace loom {
 
-// Tells whether a byte is the lead byte of a double-byte character.
-using LeadByteFn = bool (*)(unsigned char);
-
 // Where nodes and string copies come from; they are released with free().
 using AllocFn = void *(*)(std::size_t);
-
-// The fixed Shift-JIS lead bytes 0x81-0x9F and 0xE0-0xFC.
-bool IsShiftJisLeadByte(unsigned char byte);
 
 // Multibyte comparison: a lead byte followed by a non-NUL byte forms one
 // 16-bit code with the lead byte high, any other byte is its own code; the

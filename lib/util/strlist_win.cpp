@@ -1,16 +1,8 @@
 // StrList_ exports: the portable list with the lead bytes of the process's
 // ANSI code page for the sorts.
 #include "util/loomutil.h"
+#include "util/mbcs.h"
 #include "util/strlist_core.h"
-
-namespace {
-
-bool IsAnsiLeadByte(unsigned char byte)
-{
-    return IsDBCSLeadByte(byte) != FALSE;
-}
-
-} // namespace
 
 extern "C" {
 
@@ -47,12 +39,12 @@ int __cdecl StrList_Destroy(StrList *list)
 
 int __cdecl StrList_Sort(StrList *list)
 {
-    return loom::StrListSort(list, IsAnsiLeadByte);
+    return loom::StrListSort(list, loom::SystemLeadByte);
 }
 
 int __cdecl StrList_SortAndDelDup(StrList *list)
 {
-    return loom::StrListSortAndDelDup(list, IsAnsiLeadByte);
+    return loom::StrListSortAndDelDup(list, loom::SystemLeadByte);
 }
 
 } // extern "C"

@@ -9,16 +9,12 @@
 #include <memory>
 #include <string>
 
+#include "util/mbcs.h"
 #include "version/libtext.h"
 #include "version/loomver.h"
 #include "version/vertext.h"
 
 namespace {
-
-bool AnsiLeadByte(unsigned char c)
-{
-    return IsDBCSLeadByte(c) != FALSE;
-}
 
 // Message 36: the version of an update file cannot be examined.
 constexpr unsigned kMsgCannotExamine = 36;
@@ -95,7 +91,7 @@ struct StringField {
 
 void CopyField(char *field, const char *text)
 {
-    vertext::CopyBounded(field, text, vertext::kMaxValueBytes, AnsiLeadByte);
+    vertext::CopyBounded(field, text, vertext::kMaxValueBytes, loom::SystemLeadByte);
 }
 
 void ClearFields(FileVerInfo *out)
@@ -123,7 +119,7 @@ void FillString(const VersionBlock &block, WORD lang, WORD codePage,
     if (!block.StringValue(lang, codePage, key, &text))
         return;
     if (treatment == Treatment::Flattened)
-        vertext::FlattenLineBreaks(&text[0], AnsiLeadByte);
+        vertext::FlattenLineBreaks(&text[0], loom::SystemLeadByte);
     CopyField(field, text.c_str());
 }
 
@@ -148,9 +144,9 @@ extern "C" int LOOM_CDECL GetFileVerInfo(const char *path, FileVerInfo *out)
 
     // The Windows 95 family cannot examine the update package's own files
     // while it is being installed; say so instead of opening them.
-    if (IsWindows95Family() && vertext::IsSkippedUpdateFile(path, AnsiLeadByte)) {
+    if (IsWindows95Family() && vertext::IsSkippedUpdateFile(path, loom::SystemLeadByte)) {
         vertext::CopyBounded(out->Comments, LoadLibText(kMsgCannotExamine),
-                             FILEVERINFO_FIELD_SIZE - 1, AnsiLeadByte);
+                             FILEVERINFO_FIELD_SIZE - 1, loom::SystemLeadByte);
         return 1;
     }
 

@@ -5,11 +5,13 @@
 // Windows), passed in as a predicate.
 #pragma once
 
+#include "util/mbcs.h"
+
 #include <cstddef>
 
 namespace vertext {
 
-using LeadBytePred = bool (*)(unsigned char);
+using LeadBytePred = loom::LeadByteFn;
 
 // The longest value copied into a 255-byte field.
 constexpr std::size_t kMaxValueBytes = 250;

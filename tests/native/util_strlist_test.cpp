@@ -12,11 +12,6 @@ namespace {
 
 using namespace loom;
 
-bool NoLeadBytes(unsigned char)
-{
-    return false;
-}
-
 // A list that cleans up after itself; ASan reports anything left behind.
 struct List {
     StrList head;
