@@ -7,6 +7,15 @@
 
 #include <urlmon.h>
 
+#include <type_traits>
+
+#if defined(_WIN32) && !defined(_WIN64)
+// The caller's progress function cleans its own arguments off the stack.
+static_assert(std::is_same_v<DownloadProgress, int(__stdcall *)(DWORD, DWORD, DWORD,
+                                                                 const wchar_t *, int *)>,
+              "DownloadProgress is __stdcall");
+#endif
+
 namespace {
 
 // The progress function of the latest download through the URL download

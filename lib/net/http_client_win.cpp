@@ -1,6 +1,6 @@
 // The own HTTP client: one request line on a plain TCP connection, and every
 // byte the server sends stored unchanged until it closes the connection.
-// Windows Sockets 1.1 only; the waits are bounded with select.
+// Windows Sockets 1.1 only; every wait is bounded with select.
 #include "net/http_client_win.h"
 #include "net/http_core.h"
 
@@ -43,9 +43,9 @@ u_short HttpPort()
     return service ? u_short(service->s_port) : htons(80);
 }
 
-// Waits until the socket is readable (read) or its connection attempt ended
-// (!read); 0 when it is, else the socket error code (WSAETIMEDOUT after
-// kHttpWaitSeconds).
+// Waits until the socket is readable (read), or writable or its connection
+// attempt ended (!read); 0 when it is, else the socket error code
+// (WSAETIMEDOUT after kHttpWaitSeconds).
 int WaitFor(SOCKET socket, bool read)
 {
     fd_set ready, failed;
@@ -61,33 +61,29 @@ int WaitFor(SOCKET socket, bool read)
     return n == 0 ? WSAETIMEDOUT : 0;
 }
 
-// Connects without blocking so that the wait can be bounded, then returns
-// the socket to blocking use.  0 or the socket error code.
+// The socket stays non-blocking from the connection on: a call that would
+// block waits in select, bounded, and only then (select is costly, so a
+// steady stream of data never goes through it).  0 or the socket error code.
 int Connect(SOCKET socket, const sockaddr_in &address)
 {
     u_long nonBlocking = 1;
     if (ioctlsocket(socket, FIONBIO, &nonBlocking) == SOCKET_ERROR)
         return WSAGetLastError();
-    if (connect(socket, reinterpret_cast<const sockaddr *>(&address), sizeof address) ==
-        SOCKET_ERROR) {
-        int error = WSAGetLastError();
-        if (error != WSAEWOULDBLOCK)
-            return error;
-        if ((error = WaitFor(socket, false)) != 0)
-            return error;
-        // A refused or unreachable peer ends the attempt too: its code is
-        // the socket's pending error.
-        int length = sizeof error;
-        if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char *>(&error),
-                       &length) == SOCKET_ERROR)
-            return WSAGetLastError();
-        if (error != 0)
-            return error;
-    }
-    nonBlocking = 0;
-    if (ioctlsocket(socket, FIONBIO, &nonBlocking) == SOCKET_ERROR)
+    if (connect(socket, reinterpret_cast<const sockaddr *>(&address), sizeof address) !=
+        SOCKET_ERROR)
+        return 0;
+    int error = WSAGetLastError();
+    if (error != WSAEWOULDBLOCK)
+        return error;
+    if ((error = WaitFor(socket, false)) != 0)
+        return error;
+    // A refused or unreachable peer ends the attempt too: its code is the
+    // socket's pending error.
+    int length = sizeof error;
+    if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char *>(&error), &length) ==
+        SOCKET_ERROR)
         return WSAGetLastError();
-    return 0;
+    return error;
 }
 
 int SendAll(SOCKET socket, const std::string &bytes)
@@ -95,11 +91,29 @@ int SendAll(SOCKET socket, const std::string &bytes)
     std::size_t sent = 0;
     while (sent < bytes.size()) {
         int n = send(socket, bytes.data() + sent, int(bytes.size() - sent), 0);
-        if (n == SOCKET_ERROR)
-            return WSAGetLastError();
-        sent += std::size_t(n);
+        if (n != SOCKET_ERROR) {
+            sent += std::size_t(n);
+            continue;
+        }
+        int error = WSAGetLastError();
+        if (error != WSAEWOULDBLOCK || (error = WaitFor(socket, false)) != 0)
+            return error;
     }
     return 0;
+}
+
+// One block of the answer: its length (0 at the orderly end), or -1 with
+// the socket error code in error.
+int Receive(SOCKET socket, char *block, int size, int &error)
+{
+    for (;;) {
+        int n = recv(socket, block, size, 0);
+        if (n != SOCKET_ERROR)
+            return n;
+        error = WSAGetLastError();
+        if (error != WSAEWOULDBLOCK || (error = WaitFor(socket, true)) != 0)
+            return -1;
+    }
 }
 
 // Everything that holds a handle runs here, so that every handle is closed
@@ -138,13 +152,12 @@ NetResult Fetch(const char *host, const char *path, const char *outPath)
 
     char block[kReceiveBlockBytes];
     for (;;) {
-        if (int error = WaitFor(socket.get(), true))
-            return Fail(error);
-        int n = recv(socket.get(), block, int(sizeof block), 0);
+        int error = 0;
+        int n = Receive(socket.get(), block, int(sizeof block), error);
         if (n == 0)
             return {0, 0};
-        if (n == SOCKET_ERROR)
-            return SocketError();
+        if (n < 0)
+            return Fail(error);
         if (file.valid()) {
             DWORD written = 0;
             if (!WriteFile(file.get(), block, DWORD(n), &written, nullptr))
