@@ -138,7 +138,6 @@ TEST_F(UrlService, TheServiceDecidesAboutMissingDocumentsAndOtherSchemes)
         if (expected == 0) {
             EXPECT_EQ(ReadAll(direct), ReadAll(out_)) << url;
         }
-        std::printf("%s: %s\n", url.c_str(), expected == 0 ? "service succeeded" : "service failed");
     }
 }
 

@@ -8,33 +8,22 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <cctype>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 
 namespace nettest {
 
-// "echo=41000 big=41001 ..." from LOOM_NET_PORTS.
-inline std::map<std::string, int> Ports()
+// The port of one server, from LOOM_NET_PORT_<NAME>; 0 when missing.
+inline int Port(const std::string &name)
 {
-    char text[1024] = {};
-    GetEnvironmentVariableA("LOOM_NET_PORTS", text, sizeof text);
-    std::map<std::string, int> ports;
-    std::istringstream words(text);
-    std::string word;
-    while (words >> word) {
-        std::size_t equals = word.find('=');
-        if (equals != std::string::npos)
-            ports[word.substr(0, equals)] = std::stoi(word.substr(equals + 1));
-    }
-    return ports;
-}
-
-inline int Port(const char *name)
-{
-    auto ports = Ports();
-    auto found = ports.find(name);
-    return found == ports.end() ? 0 : found->second;
+    std::string variable = "LOOM_NET_PORT_";
+    for (char c : name)
+        variable += char(std::toupper(static_cast<unsigned char>(c)));
+    char text[16] = {};
+    GetEnvironmentVariableA(variable.c_str(), text, sizeof text);
+    return std::atoi(text);
 }
 
 // The servers' working folder; the tests write their output files there too.

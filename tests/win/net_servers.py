@@ -9,7 +9,7 @@ SERVICES_FILE is the Wine prefix's services database: the test program points
 the service "http" at one server after another, and this script puts the
 file back as it found it, even after a run that was killed half-way.
 
-Servers, each on a free port of 127.0.0.1 (names as in LOOM_NET_PORTS):
+Servers, each on a free port of 127.0.0.1 (in LOOM_NET_PORT_<NAME>):
   echo     reads the request (up to a line feed, the end of the connection or
            1,023 bytes), records its exact bytes in requests/echo-N.bin and
            answers a status line, one header and the request bytes
@@ -221,7 +221,8 @@ def main():
         web, servers.ports["web"] = start_web(served)
 
         env = dict(os.environ)
-        env["LOOM_NET_PORTS"] = " ".join("%s=%d" % p for p in sorted(servers.ports.items()))
+        for name, port in servers.ports.items():
+            env["LOOM_NET_PORT_" + name.upper()] = str(port)
         env["LOOM_NET_DIR"] = windows_path(work)
         return subprocess.call(command, env=env)
     finally:
