@@ -10,12 +10,6 @@ namespace loom {
 
 namespace {
 
-NetResult SocketError()
-{
-    DWORD error = DWORD(WSAGetLastError());
-    return {int(error), error};
-}
-
 NetResult Fail(int code)
 {
     return {code, DWORD(code)};
@@ -127,13 +121,13 @@ NetResult Fetch(const char *host, const char *path, const char *outPath)
 
     const hostent *entry = LookUpHost(host);
     if (!entry)
-        return SocketError();
+        return LastSocketError();
     if (entry->h_addrtype != AF_INET || entry->h_length != 4 || !entry->h_addr_list[0])
         return Fail(WSANO_DATA);
 
     SocketHandle socket(::socket(AF_INET, SOCK_STREAM, 0));
     if (!socket.valid())
-        return SocketError();
+        return LastSocketError();
 
     FileHandle file(outPath ? CreateFileA(outPath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
                                           CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)
@@ -169,6 +163,12 @@ NetResult Fetch(const char *host, const char *path, const char *outPath)
 }
 
 } // namespace
+
+NetResult LastSocketError()
+{
+    DWORD error = DWORD(WSAGetLastError());
+    return {int(error), error};
+}
 
 NetResult StartWinsock11(const WinsockSession &session)
 {

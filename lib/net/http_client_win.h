@@ -21,6 +21,9 @@ struct NetResult {
     DWORD lastError;
 };
 
+// The socket layer's last error as a result.
+NetResult LastSocketError();
+
 // Starts Windows Sockets 1.1 into session; {0, 0} when it is usable.
 NetResult StartWinsock11(const WinsockSession &session);
 

@@ -23,15 +23,13 @@ int LookUpInto(char *out, Lookup lookup, Text text)
         loom::WinsockSession session(MAKEWORD(1, 1));
         result = loom::StartWinsock11(session);
         if (result.code == 0) {
-            if (const hostent *entry = lookup()) {
+            if (const hostent *entry = lookup())
                 output = text(*entry);
-            } else {
-                DWORD error = DWORD(WSAGetLastError());
-                result = {int(error), error};
-            }
+            else
+                result = loom::LastSocketError();
         }
     }
-    if (result.code == 0)
+    if (result.code == 0 && out)
         std::memcpy(out, output.c_str(), output.size() + 1);
     SetLastError(result.lastError);
     return result.code;
