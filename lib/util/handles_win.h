@@ -57,4 +57,23 @@ private:
     HANDLE handle_;
 };
 
+// A kernel object whose "no handle" value is null (tokens, processes,
+// threads, events), closed with CloseHandle.
+class KernelHandle {
+public:
+    KernelHandle() = default;
+    KernelHandle(const KernelHandle &) = delete;
+    KernelHandle &operator=(const KernelHandle &) = delete;
+    ~KernelHandle()
+    {
+        if (handle_)
+            CloseHandle(handle_);
+    }
+    HANDLE get() const { return handle_; }
+    HANDLE *out() { return &handle_; }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
 } // namespace loom
