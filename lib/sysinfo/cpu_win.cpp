@@ -1,12 +1,12 @@
 // Processor exports: the identification instruction (CPUID), the EFLAGS
 // tests that tell whether it exists, and the clock measurement against the
-// time-stamp counter.  The naming rules live in cpu_core.cpp.
+// time-stamp counter.  The naming rules live in cpu.cpp.
 #include <windows.h>
 #include <mmsystem.h>
 
 #include <cstring>
 
-#include "sysinfo/cpu_core.h"
+#include "sysinfo/cpu.h"
 #include "sysinfo/cpu_win.h"
 #include "sysinfo/loomsys.h"
 #include "util/boundary.h"

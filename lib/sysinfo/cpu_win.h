@@ -2,7 +2,7 @@
 // library's own reports.
 #pragma once
 
-#include "sysinfo/cpu_core.h"
+#include "sysinfo/cpu.h"
 
 namespace loom {
 

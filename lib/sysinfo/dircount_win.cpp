@@ -3,7 +3,7 @@
 
 #include "sysinfo/report.h"
 #include "util/handles_win.h"
-#include "util/path_core.h"
+#include "util/path.h"
 
 namespace loom {
 

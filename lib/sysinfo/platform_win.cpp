@@ -1,6 +1,6 @@
 // Platform exports: the browser component's version, the name of the
 // running Windows, the administrator test, the platform requirement test
-// and the running-instance search.  The decisions live in platform_core.cpp.
+// and the running-instance search.  The decisions live in platform.cpp.
 #include <windows.h>
 
 #include <string>
@@ -8,7 +8,7 @@
 
 #include "sysinfo/loomsys.h"
 #include "sysinfo/messages.h"
-#include "sysinfo/platform_core.h"
+#include "sysinfo/platform.h"
 #include "sysinfo/platform_win.h"
 #include "util/boundary.h"
 #include "util/handles_win.h"
@@ -138,7 +138,7 @@ int __cdecl IsAdminRunning(void)
         if (loom::ReadOsVersion(nullptr).platform != loom::kPlatformNt)
             return 1;
         const DWORD access = STANDARD_RIGHTS_READ | TOKEN_QUERY | TOKEN_DUPLICATE;
-        loom::KernelHandle token;
+        loom::KernelObject token;
         if (!OpenThreadToken(GetCurrentThread(), access, TRUE, token.out()) &&
             !OpenProcessToken(GetCurrentProcess(), access, token.out()))
             return 0;

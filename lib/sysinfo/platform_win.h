@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "sysinfo/platform_core.h"
+#include "sysinfo/platform.h"
 
 namespace loom {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "sysinfo/cpu_core.h"
+#include "sysinfo/cpu.h"
 #include "sysinfo/messages.h"
 
 namespace loom {

@@ -1,5 +1,5 @@
 // The system information report: the platform facts are gathered here, the
-// text is assembled in report_core.cpp.
+// text is assembled in report.cpp.
 #include <windows.h>
 
 #include <new>

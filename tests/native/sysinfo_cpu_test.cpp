@@ -1,6 +1,6 @@
 // Processor naming from fake CPUID answers: each row is one processor as
 // the instruction would describe it, with the name the library must give.
-#include "sysinfo/cpu_core.h"
+#include "sysinfo/cpu.h"
 #include "sysinfo/loomsys.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Windows version names, the platform requirement levels and the caption
 // test of the running-instance search.
-#include "sysinfo/platform_core.h"
+#include "sysinfo/platform.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-#include "util/text_core.h"
+#include "util/text.h"
 
 namespace loom {
 

@@ -3,7 +3,7 @@
 // the second-level cache size and the processor's own brand text refine it.
 // Families without a table (7 to 14, and 15 of other vendors) keep message
 // 27.
-#include "sysinfo/cpu_core.h"
+#include "sysinfo/cpu.h"
 
 #include <algorithm>
 #include <cmath>

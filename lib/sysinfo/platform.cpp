@@ -1,5 +1,5 @@
 // Platform decisions from version numbers and texts.
-#include "sysinfo/platform_core.h"
+#include "sysinfo/platform.h"
 
 #include <cstdlib>
 #include <cstring>
