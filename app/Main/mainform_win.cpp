@@ -7,6 +7,7 @@
 #include "Main/commands.h"
 #include "Main/mainform_ids.h"
 #include "Option/settings_win.h"
+#include "Win/boundary_win.h"
 #include "Win/msgbox_win.h"
 #include "Win/uifont_win.h"
 
@@ -218,7 +219,7 @@ LRESULT CALLBACK MainForm::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     auto *self = reinterpret_cast<MainForm *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self)
         return DefWindowProcA(hwnd, msg, wp, lp);
-    return self->OnMessage(msg, wp, lp);
+    return GuardedMessage<LRESULT>(0, [&] { return self->OnMessage(msg, wp, lp); });
 }
 
 LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)

@@ -83,6 +83,7 @@ public:
 
 private:
     static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     bool OnGetDispInfoA(NMLVDISPINFOA *info);
     bool OnGetDispInfoW(NMLVDISPINFOW *info);
     void OnItemChanged(const NMLISTVIEW *change);
@@ -113,7 +114,7 @@ private:
     FINDREPLACEA find_ = {};
     char findWhat_[256] = {};
     // The save dialog's last chosen name.
-    char fileName_[MAX_PATH] = {};
+    std::string saveName_;
 };
 
 } // namespace lex

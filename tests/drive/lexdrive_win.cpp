@@ -28,6 +28,7 @@
 #include "Check/scanner.h"
 #include "Check/settings.h"
 #include "Main/commands.h"
+#include "util/boundary.h"
 #include "util/handles_win.h"
 
 namespace {
@@ -136,9 +137,8 @@ struct Latency {
     int samples = 0;
 };
 
-DWORD WINAPI Probe(void *arg)
+DWORD MeasureLatency(Latency *l)
 {
-    auto *l = static_cast<Latency *>(arg);
     while (!l->stop) {
         LARGE_INTEGER a = Now();
         DWORD_PTR r;
@@ -152,6 +152,11 @@ DWORD WINAPI Probe(void *arg)
         Sleep(5);
     }
     return 0;
+}
+
+DWORD WINAPI Probe(void *arg)
+{
+    return loom::CallGuarded<DWORD>(1, [&] { return MeasureLatency(static_cast<Latency *>(arg)); });
 }
 
 int Bench(const char *file)

@@ -1,6 +1,8 @@
 // Lexprobe's main window and its scan run, created in this process.
 #include "app_fixture.h"
 
+#include <new>
+
 namespace {
 
 using namespace apptest;
@@ -109,6 +111,27 @@ TEST_F(App, BrowseButtonOpenDialog)
     MainForm::SetOpenDialogHook(nullptr);
     EXPECT_EQ("C:\\data\\chosen.bin", Text(Item(IDC_FILENAME)));
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_STARTBTN)));
+}
+
+// An exception inside a handler (here the open dialog running out of
+// memory) never leaves the window procedure: the command is abandoned with
+// the out-of-memory box, and the window goes on working.
+TEST_F(App, AFailingCommandShowsTheOutOfMemoryBoxAndTheWindowGoesOn)
+{
+    Start();
+    MainForm::SetOpenDialogHook([](OPENFILENAMEA &) -> BOOL { throw std::bad_alloc(); });
+    Click(Item(IDC_BROWSEBTN));
+    MainForm::SetOpenDialogHook(nullptr);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("メモリが不足しています.", boxes_[0].text);
+    EXPECT_EQ("Lexprobe", boxes_[0].caption);
+    EXPECT_EQ(UINT(MB_ICONSTOP), boxes_[0].type & MB_ICONMASK);
+
+    SetFileName(Write("after.bin", std::string("\0still working\0", 15)));
+    Click(Item(IDC_STARTBTN));
+    ASSERT_EQ(1u, form_->list().rows().Count());
+    EXPECT_TRUE(IsWindowVisible(form_->list().hwnd()));
+    EXPECT_EQ(1u, boxes_.size());
 }
 
 TEST_F(App, HeightPinnedWhileListHidden)
