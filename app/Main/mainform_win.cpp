@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include "Check/exepath.h"
 #include "Main/commands.h"
 #include "Main/mainform_ids.h"
 #include "Option/settings_win.h"
@@ -19,10 +20,11 @@ const char kTitle[] = "Lexprobe";
 const char kStartCaption[] = "検索開始(&I)";
 const char kStopCaption[] = "中止(&L)";
 
-// The design: a 553 x 309 window, an 85-pixel top panel, a 19-pixel
-// progress bar; while the list is hidden the client area is 100 high.
-constexpr int kDesignWidth = 553;
-constexpr int kDesignHeight = 309;
+// The window opens 553 x 309 pixels large, with an 85-pixel top panel and a
+// 19-pixel progress bar; while the list is hidden the client area is 100
+// pixels high.
+constexpr int kInitialWidth = 553;
+constexpr int kInitialHeight = 309;
 constexpr int kMinWidth = 450;
 constexpr int kPanelHeight = 85;
 constexpr int kProgressHeight = 19;
@@ -39,27 +41,6 @@ constexpr int kAsciiLabelId = 1012;
 HMENU IdMenu(int id)
 {
     return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
-}
-
-// The folder of the running executable, with its trailing "\".  The scan
-// for the last "\" steps over double-byte characters, whose second byte may
-// be 0x5C.
-std::string ExeFolder()
-{
-    char path[MAX_PATH * 2] = "";
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (n == 0 || n >= sizeof path)
-        return std::string();
-    size_t cut = 0;
-    for (size_t i = 0; i < n; i++) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < n) {
-            i++;
-            continue;
-        }
-        if (path[i] == '\\')
-            cut = i + 1;
-    }
-    return std::string(path, cut);
 }
 
 std::string WindowText(HWND wnd)
@@ -113,7 +94,7 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
     HMENU bar = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
     hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, kTitle,
                             WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                            CW_USEDEFAULT, kDesignWidth, kDesignHeight, nullptr, bar, instance,
+                            CW_USEDEFAULT, kInitialWidth, kInitialHeight, nullptr, bar, instance,
                             this);
     if (!hwnd_)
         return false;
@@ -203,7 +184,7 @@ void MainForm::FormCreate()
     });
     std::string path = options_.dictionaryPath;
     if (path.empty())
-        path = ExeFolder() + "English.dic";
+        path = DictionaryBesideExecutable();
     if (!LoadDictionaryFile(path.c_str(), dict_))
         ReportError("ファイル " + path + " は開けません");
 }
@@ -262,7 +243,7 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
         reinterpret_cast<MINMAXINFO *>(lp)->ptMinTrackSize.x = kMinWidth;
         return 0;
     case WM_PAINT: {
-        // The top panel's rule along its top edge.
+        // An etched line along the top panel's top edge.
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd_, &ps);
         RECT r;
@@ -284,7 +265,7 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     }
     case WM_CLOSE:
-        // FormCloseQuery: closing is always allowed, and stops a scan.
+        // Closing is always allowed, and stops a running scan.
         abort_ = 1;
         FormClose();
         return 0;
@@ -565,9 +546,9 @@ void MainForm::StartBtnClick()
     if (result == 1) {
         ShowError(nullptr, "ファイルが開けません。調査を中断します。");
     } else if (abort_ == 0) {
-        // The progress bar goes first (step 5 would hide it anyway), so the
-        // list is sized once: each resize of a list of a million rows costs
-        // about 0.1 s under Wine.
+        // The progress bar goes first (restoring the controls below would
+        // hide it anyway), so the list is sized once: each resize of a list
+        // of a million rows costs about 0.1 s under Wine.
         ShowWindow(progressBar_, SW_HIDE);
         ShowWindow(list_.hwnd(), SW_SHOW);
         menu_.SetVisible(EditItem, true);

@@ -1,5 +1,5 @@
-// The results file: the save dialog, the ".txt" rule and one write of all
-// rows.
+// The results file: the save dialog, the name's extension forced to
+// ".txt", and one write of all rows.
 #include "Main/resultslist_win.h"
 
 #include <new>
@@ -7,6 +7,7 @@
 
 #include "Main/resultsfile.h"
 #include "util/handles_win.h"
+#include "util/mbcs.h"
 #include "Win/msgbox_win.h"
 
 namespace lex {
@@ -50,7 +51,7 @@ void ResultsList::Save(HWND owner, bool textOnly)
     if (!chosen)
         return;
     saveName_ = name.data();
-    SaveTo(ForceTxtExtension(saveName_), textOnly);
+    SaveTo(ForceTxtExtension(saveName_, loom::SystemLeadByte), textOnly);
 }
 
 bool ResultsList::SaveTo(const std::string &path, bool textOnly)

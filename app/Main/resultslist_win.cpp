@@ -22,10 +22,10 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
+#include "Check/resultrow.h"
 #include "ListViewXP/listviewxp_win.h"
 #include "Main/commands.h"
 #include "util/handles_win.h"
@@ -46,7 +46,7 @@ const Column kColumns[] = {{"アドレス", 80}, {"種類", 60}, {"文字列", 4
 
 // The three texts of a row as the columns show them.
 struct CellText {
-    char buffer[16];
+    char buffer[kOffsetTextLength];
     const char *text;
     size_t length;
 };
@@ -56,13 +56,13 @@ CellText Cell(const RowStore &rows, size_t row, int column)
     CellText cell{};
     switch (column) {
     case 0:
-        cell.length = static_cast<size_t>(
-            std::snprintf(cell.buffer, sizeof cell.buffer, "%08X", static_cast<unsigned>(rows.Offset(row))));
+        PutOffsetText(cell.buffer, rows.Offset(row));
         cell.text = cell.buffer;
+        cell.length = kOffsetTextLength;
         break;
     case 1:
-        cell.text = rows.Wide(row) ? "Unicode" : "ANSI";
-        cell.length = std::strlen(cell.text);
+        cell.text = KindText(rows.Wide(row));
+        cell.length = KindTextLength(rows.Wide(row));
         break;
     case 2:
         cell.text = rows.Text(row);

@@ -4,24 +4,29 @@
 // program's own code raises exceptions only when memory runs out
 // (std::bad_alloc, or std::length_error for a text too long to be held), so
 // whatever escapes a handler abandons the message with the out-of-memory
-// box, and the procedure returns `failure`.
+// box, and the procedure returns `failure`.  The catching itself is the
+// library's guard of its exports.
 #pragma once
 
 #include <utility>
 
 #include "Win/msgbox_win.h"
+#include "util/boundary.h"
 
 namespace lex {
 
 template <class Result, class Body>
 Result GuardedMessage(Result failure, Body &&body) noexcept
 {
-    try {
-        return std::forward<Body>(body)();
-    } catch (...) {
+    bool finished = false;
+    Result result = loom::CallGuarded(failure, [&]() -> Result {
+        Result value = std::forward<Body>(body)();
+        finished = true;
+        return value;
+    });
+    if (!finished)
         ReportOutOfMemory();
-        return failure;
-    }
+    return result;
 }
 
 } // namespace lex

@@ -115,7 +115,7 @@ int __cdecl SetFileDates(const char *path, const FILETIME *created, const FILETI
     });
 }
 
-// The path texts allocate nothing; the guard keeps the rule of the edge.
+// The path texts allocate nothing; they are guarded like every export.
 const char *__cdecl strExtractFileName(const char *path)
 {
     return loom::CallGuarded(path, [&] { return loom::ExtractFileName(path, loom::SystemLeadByte); });

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "util/ascii.h"
+
 namespace loom {
 
 namespace {
@@ -28,9 +30,7 @@ bool IsAbsolute(const char *path)
 {
     if (path[0] == '\\' && path[1] == '\\')
         return true;
-    char letter = path[0];
-    bool isLetter = (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
-    return isLetter && path[1] == ':' && path[2] == '\\';
+    return IsAsciiLetter(static_cast<unsigned char>(path[0])) && path[1] == ':' && path[2] == '\\';
 }
 
 } // namespace
@@ -88,7 +88,7 @@ bool IsRootPath(const char *path, LeadByteFn isLead)
     }
     // A drive letter and its colon: what follows counts from the root.
     const bool drive =
-        !share && ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) && p[1] == ':';
+        !share && IsAsciiLetter(static_cast<unsigned char>(p[0])) && p[1] == ':';
     if (drive)
         p += 2;
     // Two separators at the start open a share: "\\server\share" is its

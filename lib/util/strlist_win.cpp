@@ -1,6 +1,6 @@
 // StrList_ exports: the portable list with the lead bytes of the process's
 // ANSI code page for the sorts.  The list allocates with malloc and reports
-// a failure by its result; the guard keeps the rule of the edge all the same.
+// a failure by its result; it is guarded like every export all the same.
 #include "util/boundary.h"
 #include "util/loomutil.h"
 #include "util/mbcs.h"

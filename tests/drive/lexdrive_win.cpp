@@ -25,6 +25,7 @@
 #include <string>
 
 #include "Check/dictionary.h"
+#include "Check/exepath.h"
 #include "Check/scanner.h"
 #include "Check/settings.h"
 #include "Main/commands.h"
@@ -101,17 +102,6 @@ public:
     bool AbortRequested() override { return false; }
 };
 
-// English.dic beside this program, as Lexprobe.exe finds it beside itself.
-std::string DictionaryPath()
-{
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    char *slash = std::strrchr(path, '\\');
-    if (slash)
-        slash[1] = '\0';
-    return std::string(path) + "English.dic";
-}
-
 double Seconds(LARGE_INTEGER a, LARGE_INTEGER b)
 {
     LARGE_INTEGER f;
@@ -165,7 +155,8 @@ int Bench(const char *file)
     // default settings (English marking on) as the window has them.
     lex::ExtractionSettings settings;
     lex::WordDictionary dict;
-    lex::LoadDictionaryFile(DictionaryPath().c_str(), dict);
+    // English.dic beside this program, as Lexprobe.exe finds it beside itself.
+    lex::LoadDictionaryFile(lex::DictionaryBesideExecutable().c_str(), dict);
     lex::EnglishWordMarker marker(dict, settings);
     CountingHost counting;
     LARGE_INTEGER a = Now();

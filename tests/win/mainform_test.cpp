@@ -149,7 +149,7 @@ TEST_F(App, HeightPinnedWhileListHidden)
     EXPECT_EQ(450, mm.ptMinTrackSize.x);
 }
 
-TEST_F(App, PanelResizeFollowsTheFourHundredPixelRule)
+TEST_F(App, PanelResizeMovesTheFileBoxFromFourHundredPixelsOn)
 {
     Start();
     HWND browse = Item(IDC_BROWSEBTN), file = Item(IDC_FILENAME);
@@ -225,7 +225,7 @@ TEST_F(App, CompletedScanShowsListAndMenus)
     EXPECT_NE(100, ClientHeight(Main()));
 }
 
-TEST_F(App, ListShortcutsAndTheEditMenuRule)
+TEST_F(App, ListShortcutsAndTheEditMenusDeleteEntry)
 {
     std::string file = Write("three.bin", std::string("\0first string\0second string\0third string\0", 42));
     Start();

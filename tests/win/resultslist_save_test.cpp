@@ -1,4 +1,4 @@
-// The results file: both layouts, the ".txt" rule, replacing a file, the
+// The results file: both layouts, the forced ".txt", replacing a file, the
 // save dialog (as tests answer it, and the real one) and the error box.
 #include "resultslist_fixture.h"
 
