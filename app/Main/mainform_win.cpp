@@ -538,10 +538,20 @@ void MainForm::StartBtnClick()
     SetProgress(0);
     lastPump_ = GetTickCount();
     scanning_ = true;
-    int result = StringScanner(fileName.c_str(), minLength, settings_,
+    int result = 1;
+    try {
+        result = StringScanner(fileName.c_str(), minLength, settings_,
                                settings_.CheckEnglish ? &marker_ : nullptr, *this);
-    scanning_ = false;
-    list_.SyncCount();
+    } catch (...) {
+        // Memory ran out inside the scan: the window is put back to the
+        // stopped state before the error reaches the window procedure's
+        // edge, which reports it, so that the next start press scans again.
+        abort_ = 1;
+        ScanReturned();
+        FinishScan();
+        throw;
+    }
+    ScanReturned();
 
     if (result == 1) {
         ShowError(nullptr, "ファイルが開けません。調査を中断します。");
@@ -558,8 +568,21 @@ void MainForm::StartBtnClick()
         SetClientHeight(GetSystemMetrics(SM_CYSCREEN) / 2);
         abort_ = 1;
     }
-    RestoreControls();
+    FinishScan();
+}
 
+// The scan has returned, whichever way: the rows it added reach the list
+// control.
+void MainForm::ScanReturned()
+{
+    scanning_ = false;
+    list_.SyncCount();
+}
+
+// The controls come back, and a close that came during the scan goes ahead.
+void MainForm::FinishScan()
+{
+    RestoreControls();
     if (closePending_) {
         ReleaseDictionary();
         DestroyWindow(hwnd_);

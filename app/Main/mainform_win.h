@@ -100,6 +100,8 @@ private:
     void FormResize();
     void EditItemClick();
     void PrepareScan();
+    void ScanReturned();
+    void FinishScan();
     void RestoreControls();
     void ReleaseDictionary();
 

@@ -37,6 +37,19 @@ bool IsLink(DWORD attributes)
            (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// Opens an existing file and hands it to `use`: -1 when it cannot be
+// opened, otherwise 1 (what `use` achieves is not examined).
+template <class Use>
+int WithExistingFile(const char *path, DWORD access, DWORD share, Use use)
+{
+    loom::FileHandle file(
+        CreateFileA(path, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
+        return -1;
+    use(file.get());
+    return 1;
+}
+
 // The tree deletion on the real file system.
 class FileSystem : public loom::TreeOps {
 public:
@@ -93,12 +106,9 @@ int __cdecl GetFileDates(const char *path, FILETIME *created, FILETIME *accessed
                          FILETIME *written)
 {
     return loom::CallGuarded(-1, [&] {
-        loom::FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid())
-            return -1;
-        GetFileTime(file.get(), created, accessed, written);
-        return 1;
+        return WithExistingFile(path, GENERIC_READ, FILE_SHARE_READ, [&](HANDLE file) {
+            GetFileTime(file, created, accessed, written);
+        });
     });
 }
 
@@ -106,12 +116,9 @@ int __cdecl SetFileDates(const char *path, const FILETIME *created, const FILETI
                          const FILETIME *written)
 {
     return loom::CallGuarded(-1, [&] {
-        loom::FileHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid())
-            return -1;
-        SetFileTime(file.get(), created, accessed, written);
-        return 1;
+        return WithExistingFile(path, GENERIC_WRITE, FILE_SHARE_WRITE, [&](HANDLE file) {
+            SetFileTime(file, created, accessed, written);
+        });
     });
 }
 

@@ -134,6 +134,29 @@ TEST_F(App, AFailingCommandShowsTheOutOfMemoryBoxAndTheWindowGoesOn)
     EXPECT_EQ(1u, boxes_.size());
 }
 
+// Memory running out inside a scan (here at a message pump) ends the scan
+// with the out-of-memory box; the window is back in the stopped state and
+// the next start press scans again.
+TEST_F(App, AScanThatRunsOutOfMemoryLeavesTheWindowUsable)
+{
+    Start();
+    SetFileName(Write("big.bin", ManyStrings(20000)));
+    form_->SetPumpHook([] { throw std::bad_alloc(); });
+    Click(Item(IDC_STARTBTN));
+    form_->SetPumpHook(nullptr);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("メモリが不足しています.", boxes_[0].text);
+    EXPECT_FALSE(form_->Scanning());
+    EXPECT_EQ("検索開始(&I)", Text(Item(IDC_STARTBTN)));
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_FILENAME)));
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_PROGRESSBAR)));
+
+    Click(Item(IDC_STARTBTN));
+    EXPECT_EQ(20000u, form_->list().rows().Count());
+    EXPECT_TRUE(IsWindowVisible(form_->list().hwnd()));
+    EXPECT_EQ(1u, boxes_.size());
+}
+
 TEST_F(App, HeightPinnedWhileListHidden)
 {
     Start();
