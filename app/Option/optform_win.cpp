@@ -2,6 +2,7 @@
 #include "Option/optform_win.h"
 
 #include "Option/optform_ids.h"
+#include "Win/boundary_win.h"
 #include "Win/uifont_win.h"
 
 namespace lex {
@@ -63,6 +64,11 @@ bool OptForm::Create(HWND owner)
 }
 
 INT_PTR CALLBACK OptForm::DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return GuardedMessage<INT_PTR>(FALSE, [&] { return Dispatch(hwnd, msg, wp, lp); });
+}
+
+INT_PTR OptForm::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_INITDIALOG) {
         auto *self = reinterpret_cast<OptForm *>(lp);
@@ -177,8 +183,8 @@ OptFormValues OptForm::Values() const
 }
 
 // Puts the settings as they stand into the controls, in the order the
-// settings are listed, with the English rule applied before SaveOption and
-// the repetition rule last.
+// settings are listed; the English-word dependants are enabled before
+// SaveOption is set, SpnRecurrence last.
 void OptForm::FormShow()
 {
     OptFormValues v = OptFormFromSettings(*settings_);
