@@ -114,6 +114,9 @@ def measure():
     print("report half: libraries with the most checked code rows")
     for r in sorted((r for r in results if r[0] == 1), key=lambda r: -r[3])[:5]:
         print("  %7d of %7d  %s" % (r[3], r[2], r[1]))
+    print("libraries with the most text-like data rows left unchecked")
+    for r in sorted(results, key=lambda r: r[6] - r[5])[:5]:
+        print("  %7d of %7d  %s (%s half)" % (r[5] - r[6], r[5], r[1], ("tuning", "report")[r[0]]))
 
 def cpu_ms(command, runs):
     """Least CPU time (user + system, ms) of `runs` runs, and least wall time."""
