@@ -4,13 +4,7 @@
 #   make_dictionary_test.sh PATH/TO/make-dictionary.sh
 set -u
 script=$1
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+. "$(dirname "$0")/shtest.sh"
 
 printf 'walk\nwalked\nWalker\nzebra\ncafé\ncat'"'"'s\nox\nfix\nvats\nweather\nascii\n' >"$tmp/a.txt"
 printf 'zebra\ngrey\nQuixotic\nquixotic\nsaw\n' >"$tmp/b.txt"
@@ -57,8 +51,4 @@ sh "$script" "$tmp/none.dic" "$tmp/missing.txt" 2>"$tmp/err"
 grep -q "missing.txt not found" "$tmp/err" || fail "missing list: no message naming it"
 [ ! -e "$tmp/none.dic" ] || fail "missing list: an output file was written"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)" >&2
-  exit 1
-fi
-echo "all dictionary rule checks passed"
+finish "all dictionary rule checks passed"
