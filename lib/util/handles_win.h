@@ -1,60 +1,134 @@
-// Owners of the Win32 handles the utility exports open: each closes its
-// handle when it goes out of scope.
+// Owners of Win32 handles, for the library and the program alike: each
+// closes its handle when it goes out of scope.  They cannot be copied; a
+// handle moves to another owner, or leaves ownership with release().
+// <windows.h> brings Windows Sockets 1.1 (<winsock.h>) for the socket owners.
 #pragma once
 
 #include <windows.h>
 
 namespace loom {
 
-class RegKey {
+// One owner for every kind of handle; Traits names the handle type, the
+// value that means "no handle", and how a handle is closed.
+template <class Traits>
+class UniqueHandle {
 public:
-    RegKey() = default;
-    RegKey(const RegKey &) = delete;
-    RegKey &operator=(const RegKey &) = delete;
-    ~RegKey()
+    using Handle = typename Traits::Handle;
+
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle handle) : handle_(handle) {}
+    UniqueHandle(UniqueHandle &&other) noexcept : handle_(other.release()) {}
+    UniqueHandle &operator=(UniqueHandle &&other) noexcept
     {
-        if (key_)
-            RegCloseKey(key_);
+        reset(other.release());
+        return *this;
     }
-    HKEY get() const { return key_; }
-    HKEY *out() { return &key_; }
+    UniqueHandle(const UniqueHandle &) = delete;
+    UniqueHandle &operator=(const UniqueHandle &) = delete;
+    ~UniqueHandle() { reset(); }
 
-private:
-    HKEY key_ = nullptr;
-};
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    FileHandle(const FileHandle &) = delete;
-    FileHandle &operator=(const FileHandle &) = delete;
-    ~FileHandle()
+    bool valid() const { return handle_ != Traits::None(); }
+    Handle get() const { return handle_; }
+    // For functions that hand a new handle back through a pointer: any
+    // handle held so far is closed first.
+    Handle *out()
     {
-        if (valid())
-            CloseHandle(handle_);
+        reset();
+        return &handle_;
     }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    FindHandle(const FindHandle &) = delete;
-    FindHandle &operator=(const FindHandle &) = delete;
-    ~FindHandle()
+    // Gives the handle up without closing it.
+    Handle release()
+    {
+        Handle handle = handle_;
+        handle_ = Traits::None();
+        return handle;
+    }
+    // Closes the handle held, if any, and takes `handle`.
+    void reset(Handle handle = Traits::None())
     {
         if (valid())
-            FindClose(handle_);
+            Traits::Close(handle_);
+        handle_ = handle;
     }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
 
 private:
-    HANDLE handle_;
+    Handle handle_ = Traits::None();
+};
+
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle None() { return nullptr; }
+    static void Close(Handle key) { RegCloseKey(key); }
+};
+
+// A file opened with CreateFile: INVALID_HANDLE_VALUE means none.
+struct FileTraits {
+    using Handle = HANDLE;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle file) { CloseHandle(file); }
+};
+
+// A thread, process or other kernel object: null means none.
+struct KernelObjectTraits {
+    using Handle = HANDLE;
+    static Handle None() { return nullptr; }
+    static void Close(Handle object) { CloseHandle(object); }
+};
+
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle find) { FindClose(find); }
+};
+
+template <class Object>
+struct GdiObjectTraits {
+    using Handle = Object;
+    static Handle None() { return nullptr; }
+    static void Close(Handle object) { DeleteObject(object); }
+};
+
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle None() { return nullptr; }
+    static void Close(Handle menu) { DestroyMenu(menu); }
+};
+
+struct SocketTraits {
+    using Handle = SOCKET;
+    static Handle None() { return INVALID_SOCKET; }
+    static void Close(Handle socket) { closesocket(socket); }
+};
+
+using RegKey = UniqueHandle<RegKeyTraits>;
+using FileHandle = UniqueHandle<FileTraits>;
+using KernelObject = UniqueHandle<KernelObjectTraits>;
+using FindHandle = UniqueHandle<FindTraits>;
+template <class Object>
+using GdiObject = UniqueHandle<GdiObjectTraits<Object>>;
+using FontHandle = GdiObject<HFONT>;
+using MenuHandle = UniqueHandle<MenuTraits>;
+using SocketHandle = UniqueHandle<SocketTraits>;
+
+// One use of Windows Sockets, started with the version asked for and cleaned
+// up when it goes out of scope, if it started.
+class WinsockSession {
+public:
+    explicit WinsockSession(WORD version) : result_(WSAStartup(version, &data_)) {}
+    WinsockSession(const WinsockSession &) = delete;
+    WinsockSession &operator=(const WinsockSession &) = delete;
+    ~WinsockSession()
+    {
+        if (result_ == 0)
+            WSACleanup();
+    }
+    // WSAStartup's result: 0 when started.
+    int result() const { return result_; }
+    WORD version() const { return data_.wVersion; }
+
+private:
+    WSADATA data_ = {};
+    int result_;
 };
 
 } // namespace loom
