@@ -12,7 +12,7 @@ need=(
   libz-mingw-w64-dev
   wine wine32:i386 wine64
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic
-  binutils wamerican
+  binutils wamerican wamerican-small wbritish-small
   jlha-utils lhasa gcab cabextract zip unzip
   python3 time locales
 )
