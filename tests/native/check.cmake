@@ -14,8 +14,7 @@ add_test(NAME check.cli
 
 # The generated English.dic beside the programs: format and marking.
 add_executable(check_dic_test
-  ${CMAKE_CURRENT_LIST_DIR}/check_english_dic_test.cpp
-  ${CMAKE_SOURCE_DIR}/app/cli/exepath_posix.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/check_english_dic_test.cpp)
 target_link_libraries(check_dic_test PRIVATE lexcore gtest_main)
 add_dependencies(check_dic_test english_dic)
 add_test(NAME check.english_dic COMMAND check_dic_test)

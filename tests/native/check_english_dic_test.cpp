@@ -10,14 +10,13 @@
 #include <vector>
 
 #include "Check/dictionary.h"
-#include "cli/exepath.h"
 
 using lex::ExtractionSettings;
 using lex::WordDictionary;
 
 namespace {
 
-std::string DictPath() { return lexcli::ExecutableDir() + "English.dic"; }
+std::string DictPath() { return lex::DictionaryBesideExecutable(); }
 
 std::string ReadBytes(const std::string &path)
 {
