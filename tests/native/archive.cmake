@@ -1,0 +1,18 @@
+# The archive readers' portable core: names, LHA headers and decoder, the
+# ZIP walk and the cabinet search on hand-made bytes (archive.native), and
+# on archives that real tools make at test time, against what the peers
+# unpack from them (archive.peers).
+add_test(NAME archive.fixtures
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/support/make-archives.sh
+          ${CMAKE_BINARY_DIR}/archive-fixtures)
+set_tests_properties(archive.fixtures PROPERTIES FIXTURES_SETUP archive_files TIMEOUT 300)
+
+add_executable(archive_native_test
+  ${CMAKE_CURRENT_LIST_DIR}/archive_peer_test.cpp)
+target_include_directories(archive_native_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+target_link_libraries(archive_native_test PRIVATE loomcore gtest_main)
+add_test(NAME archive.native COMMAND archive_native_test --gtest_filter=-PeerArchives.*)
+add_test(NAME archive.peers COMMAND archive_native_test --gtest_filter=PeerArchives.*)
+set_tests_properties(archive.peers PROPERTIES
+  FIXTURES_REQUIRED archive_files
+  ENVIRONMENT LOOM_ARCHIVE_FIXTURES=${CMAKE_BINARY_DIR}/archive-fixtures)
