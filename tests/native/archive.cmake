@@ -8,6 +8,9 @@ add_test(NAME archive.fixtures
 set_tests_properties(archive.fixtures PROPERTIES FIXTURES_SETUP archive_files TIMEOUT 300)
 
 add_executable(archive_native_test
+  ${CMAKE_CURRENT_LIST_DIR}/archive_name_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/archive_lha_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/archive_zip_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/archive_peer_test.cpp)
 target_include_directories(archive_native_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(archive_native_test PRIVATE loomcore gtest_main)
