@@ -14,6 +14,6 @@ list(APPEND LOOM_WIN_SOURCES
 # ZIP members are inflated by zlib.  The DLL links the static mingw libz.a
 # itself (lib/CMakeLists.txt); the native build takes the system's zlib.
 if(NOT WIN32)
-  find_package(ZLIB REQUIRED)
+  find_package(ZLIB REQUIRED GLOBAL)
   list(APPEND LOOM_CORE_LIBS ZLIB::ZLIB)
 endif()

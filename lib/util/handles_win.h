@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <io.h>
+
 namespace loom {
 
 class RegKey {
@@ -55,6 +57,60 @@ public:
 
 private:
     HANDLE handle_;
+};
+
+// A library loaded with LoadLibrary.
+class ModuleHandle {
+public:
+    explicit ModuleHandle(HMODULE module) : module_(module) {}
+    ModuleHandle(const ModuleHandle &) = delete;
+    ModuleHandle &operator=(const ModuleHandle &) = delete;
+    ~ModuleHandle()
+    {
+        if (module_)
+            FreeLibrary(module_);
+    }
+    HMODULE get() const { return module_; }
+
+private:
+    HMODULE module_;
+};
+
+// A C runtime file descriptor (_open).
+class CrtFile {
+public:
+    explicit CrtFile(int fd) : fd_(fd) {}
+    CrtFile(const CrtFile &) = delete;
+    CrtFile &operator=(const CrtFile &) = delete;
+    ~CrtFile()
+    {
+        if (fd_ != -1)
+            _close(fd_);
+    }
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// A handle whose release function is known only at run time: an entry
+// point of a library loaded on demand (FDIDestroy, FCIDestroy).
+template <class Handle, class ReleaseFn>
+class LoadedHandle {
+public:
+    LoadedHandle(Handle handle, ReleaseFn release) : handle_(handle), release_(release) {}
+    LoadedHandle(const LoadedHandle &) = delete;
+    LoadedHandle &operator=(const LoadedHandle &) = delete;
+    ~LoadedHandle()
+    {
+        if (handle_)
+            release_(handle_);
+    }
+    Handle get() const { return handle_; }
+
+private:
+    Handle handle_;
+    ReleaseFn release_;
 };
 
 } // namespace loom

@@ -13,7 +13,7 @@
 # OUT/zip/*.zip           stored, deflated, streamed (sizes after the data,
 #                         written to a pipe), stdin (ZIP64 sizes), folders
 # OUT/cab/*.cab           gcab cabinets, compressed and stored, with a UTF-8
-#                         name
+#                         name; a small one; two members of one base name
 # OUT/sfx/*.exe           a Windows program (mingw) with an archive appended
 # OUT/peer/<archive>/     what the peer unpacked from each archive (file name
 #                         with its extension: stored.zip, stored.cab)
@@ -124,6 +124,13 @@ cab_files=(hello.txt empty.txt words.txt random.bin sub/deeper/nested.txt 日本
 (cd "$src" && gcab -c -z "$out/cab/mszip.cab" "${cab_files[@]}")
 (cd "$src" && gcab -c "$out/cab/stored.cab" "${cab_files[@]}")
 rm "$src/日本語.txt"
+(cd "$src" && gcab -c -z "$out/cab/small.cab" hello.txt sub/deeper/nested.txt)
+# The same base name in two folders.
+mkdir -p "$out/dupes/a" "$out/dupes/b"
+echo first > "$out/dupes/a/x.txt"
+echo second > "$out/dupes/b/x.txt"
+(cd "$out/dupes" && gcab -c -z "$out/cab/dupes.cab" a/x.txt b/x.txt)
+rm -r "$out/dupes"
 
 # Self-extracting layouts.
 cat "$out/sfx/stub.exe" "$out/lha/l2_lh5.lzh" > "$out/sfx/lha.exe"
@@ -152,6 +159,7 @@ done
 for archive in "$out"/cab/*.cab; do
   name=$(basename "$archive")
   mkdir -p "$out/peer/$name"
+  [ "$name" = dupes.cab ] && continue
   cabextract -q -d "$out/peer/$name" "$archive"
   list_tree "$out/peer/$name" > "$out/peer/$name.list"
 done
