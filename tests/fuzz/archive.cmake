@@ -7,7 +7,6 @@ foreach(target lha decoder zip)
   loom_fuzz_target(archive_${target}_fuzz
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/archive_${target}_fuzz.cpp ${LOOM_FUZZ_CORE}
     INCLUDES ${CMAKE_SOURCE_DIR}/lib ${CMAKE_SOURCE_DIR}/tests/support
-    LIBS ZLIB::ZLIB
     SEEDS ${CMAKE_CURRENT_LIST_DIR}/seeds/archive_${target}
     SECONDS 10)
 endforeach()
