@@ -15,18 +15,6 @@ namespace {
 // ReadFile and WriteFile take 32-bit counts.
 constexpr std::size_t kMaxIo = 1u << 30;
 
-template <class OpenFn>
-void SetTimes(OpenFn open, uint32_t date, uint32_t time)
-{
-    FILETIME local, universal;
-    if (!DosDateTimeToFileTime(static_cast<WORD>(date), static_cast<WORD>(time), &local) ||
-        !LocalFileTimeToFileTime(&local, &universal))
-        return;
-    FileHandle file(open());
-    if (file.valid())
-        SetFileTime(file.get(), &universal, nullptr, &universal);
-}
-
 } // namespace
 
 FileSource::FileSource(const char *path)
@@ -93,24 +81,38 @@ std::string MemberOutputPath(const char *destination, const char *name)
     return JoinPath(destination ? destination : "", base);
 }
 
-void SetTimesFromDos(const char *path, uint32_t date, uint32_t time)
-{
-    SetTimes(
-        [&] {
-            return CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        },
-        date, time);
-}
-
 void SetTimesFromDosW(const wchar_t *path, uint32_t date, uint32_t time)
 {
-    SetTimes(
-        [&] {
-            return CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        },
-        date, time);
+    FILETIME local, universal;
+    if (!DosDateTimeToFileTime(static_cast<WORD>(date), static_cast<WORD>(time), &local) ||
+        !LocalFileTimeToFileTime(&local, &universal))
+        return;
+    FileHandle file(CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.valid())
+        SetFileTime(file.get(), &universal, nullptr, &universal);
+}
+
+void SetTimesFromDos(const char *path, uint32_t date, uint32_t time)
+{
+    // The ANSI name in the process's code page, as CreateFileA reads it.
+    const std::wstring wide = Widen(path, CP_ACP);
+    if (!wide.empty())
+        SetTimesFromDosW(wide.c_str(), date, time);
+}
+
+std::wstring Widen(const std::string &text, UINT codePage)
+{
+    if (text.empty())
+        return std::wstring();
+    const int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
+                                           static_cast<int>(text.size()), nullptr, 0);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                        &wide[0], length);
+    return wide;
 }
 
 DWORD SettableAttributes(uint32_t stored)

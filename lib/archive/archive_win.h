@@ -55,6 +55,10 @@ std::string MemberOutputPath(const char *destination, const char *name);
 void SetTimesFromDos(const char *path, uint32_t date, uint32_t time);
 void SetTimesFromDosW(const wchar_t *path, uint32_t date, uint32_t time);
 
+// Text of a code page (CP_ACP, CP_UTF8) as UTF-16; empty when it is not
+// valid in that code page.
+std::wstring Widen(const std::string &text, UINT codePage);
+
 // The DOS attributes that a file can carry: read-only, hidden, system,
 // archive.  Other bits of an archive's attribute word (folder, device,
 // name-is-UTF-8) are not file attributes.

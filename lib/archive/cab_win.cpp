@@ -196,20 +196,6 @@ struct MemberPath {
     bool empty() const { return wide ? unicode.empty() : ansi.empty(); }
 };
 
-std::wstring Widen(const std::string &text, UINT codePage)
-{
-    if (text.empty())
-        return std::wstring();
-    const int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
-                                           static_cast<int>(text.size()), nullptr, 0);
-    if (length <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                        &wide[0], length);
-    return wide;
-}
-
 MemberPath OutputPathOf(const CabinetApi &api, const char *name, USHORT attributes)
 {
     MemberPath path;

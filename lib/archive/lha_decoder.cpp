@@ -146,6 +146,19 @@ public:
 
 private:
     bool MakeTable(unsigned codes, const uint8_t *lengths, unsigned tableBits, uint16_t *table);
+    // A table that names one code used throughout: every lookup gives it,
+    // and it takes no bits.
+    template <std::size_t Lengths, std::size_t Entries>
+    bool ReadSingleCode(unsigned width, unsigned codes, uint8_t (&lengths)[Lengths],
+                        uint16_t (&table)[Entries])
+    {
+        const unsigned only = bits_.Get(width);
+        if (only >= codes)
+            return false;
+        std::fill(lengths, lengths + Lengths, 0);
+        std::fill(table, table + Entries, static_cast<uint16_t>(only));
+        return true;
+    }
     bool ReadPositionLengths(unsigned codes, unsigned countBits, unsigned special);
     bool ReadCharLengths();
     bool StartBlock();
@@ -230,15 +243,8 @@ bool HuffmanDecoder::MakeTable(unsigned codes, const uint8_t *lengths, unsigned 
 bool HuffmanDecoder::ReadPositionLengths(unsigned codes, unsigned countBits, unsigned special)
 {
     const unsigned n = bits_.Get(countBits);
-    if (n == 0) {
-        // One code used throughout, taking no bits.
-        const unsigned only = bits_.Get(countBits);
-        if (only >= codes)
-            return false;
-        std::fill(posLengths_, posLengths_ + kPosLengths, 0);
-        std::fill(posTable_, posTable_ + (1u << kPosTableBits), static_cast<uint16_t>(only));
-        return true;
-    }
+    if (n == 0)
+        return ReadSingleCode(countBits, codes, posLengths_, posTable_);
     if (n > codes)
         return false;
     unsigned i = 0;
@@ -272,14 +278,8 @@ bool HuffmanDecoder::ReadPositionLengths(unsigned codes, unsigned countBits, uns
 bool HuffmanDecoder::ReadCharLengths()
 {
     const unsigned n = bits_.Get(kCharBits);
-    if (n == 0) {
-        const unsigned only = bits_.Get(kCharBits);
-        if (only >= kCharCodes)
-            return false;
-        std::fill(charLengths_, charLengths_ + kCharCodes, 0);
-        std::fill(charTable_, charTable_ + (1u << kCharTableBits), static_cast<uint16_t>(only));
-        return true;
-    }
+    if (n == 0)
+        return ReadSingleCode(kCharBits, kCharCodes, charLengths_, charTable_);
     if (n > kCharCodes)
         return false;
     unsigned i = 0;

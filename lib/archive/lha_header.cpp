@@ -176,8 +176,9 @@ bool ReadLhaHeader(SourceReader &reader, uint64_t offset, const LhaOptions &opti
         bool haveStoredCrc = false;
         uint16_t storedCrc = 0;
         std::vector<uint8_t> ext;
-        std::size_t size = Le16(base + length - 2);
-        while (size > 2) {
+        // Reads the next size bytes of the header into ext, within the
+        // limit and the search's budget.
+        const auto readMore = [&](std::size_t size) {
             if (size > limit - end)
                 return false;
             if (chainBudget) {
@@ -189,6 +190,12 @@ bool ReadLhaHeader(SourceReader &reader, uint64_t offset, const LhaOptions &opti
             if (reader.Read(ext.data(), size) != size)
                 return false;
             end += size;
+            return true;
+        };
+        std::size_t size = Le16(base + length - 2);
+        while (size > 2) {
+            if (!readMore(size))
+                return false;
             if (level == 1)
                 packed -= static_cast<uint32_t>(size);
             const uint16_t crcBefore = sums.crc;
@@ -226,17 +233,9 @@ bool ReadLhaHeader(SourceReader &reader, uint64_t offset, const LhaOptions &opti
             // Bytes between the chain and the declared length (a writer pads
             // a length whose low byte would be 0) are header too, and
             // covered by the header CRC.
-            const std::size_t padding = static_cast<std::size_t>(limit - end);
-            if (chainBudget) {
-                if (padding > *chainBudget)
-                    return false;
-                *chainBudget -= padding;
-            }
-            ext.resize(padding);
-            if (reader.Read(ext.data(), padding) != padding)
+            if (!readMore(static_cast<std::size_t>(limit - end)))
                 return false;
-            sums.Add(ext.data(), padding);
-            end = limit;
+            sums.Add(ext.data(), ext.size());
         }
         if (haveStoredCrc && storedCrc != sums.crc)
             return false;

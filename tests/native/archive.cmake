@@ -2,13 +2,7 @@
 # ZIP walk and the cabinet search on hand-made bytes (archive.native), and
 # on archives that real tools make at test time, against what the peers
 # unpack from them (archive.peers).
-add_test(NAME archive.fixtures
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/support/make-archives.sh
-          ${CMAKE_BINARY_DIR}/archive-fixtures)
-# One time zone for the tools, the peers and the test, so that DOS times
-# (local time) compare.
-set_tests_properties(archive.fixtures PROPERTIES
-  FIXTURES_SETUP archive_files TIMEOUT 300 ENVIRONMENT TZ=Asia/Tokyo)
+include(${CMAKE_SOURCE_DIR}/tests/support/archive_fixtures.cmake)
 
 add_executable(archive_native_test
   ${CMAKE_CURRENT_LIST_DIR}/archive_name_test.cpp
@@ -21,4 +15,4 @@ add_test(NAME archive.native COMMAND archive_native_test --gtest_filter=-PeerArc
 add_test(NAME archive.peers COMMAND archive_native_test --gtest_filter=PeerArchives.*)
 set_tests_properties(archive.peers PROPERTIES
   FIXTURES_REQUIRED archive_files
-  ENVIRONMENT "LOOM_ARCHIVE_FIXTURES=${CMAKE_BINARY_DIR}/archive-fixtures;TZ=Asia/Tokyo")
+  ENVIRONMENT "LOOM_ARCHIVE_FIXTURES=${LOOM_ARCHIVE_FIXTURES_DIR};TZ=${LOOM_ARCHIVE_TZ}")

@@ -390,118 +390,40 @@ TEST(LhaDecoder, SingleCodeBlocksLiteralsAndMatches)
 
 TEST(LhaDecoder, StopsAtTheFirstImpossibleValue)
 {
+    // A block's header up to the character table, with one pre-tree code.
+    const BitFields onePreCode = {{1, 16}, {0, 5}, {0, 5}};
+    const BitFields oneCharA = onePreCode + BitFields{{0, 9}, {'a', 9}};
     struct Case {
         const char *what;
         unsigned method;
         uint32_t original;
-        void (*write)(BitWriter &);
+        BitFields fields;
         std::size_t produced; // bytes before the fault
     } cases[] = {
-        {"match before any output", 5, 10,
-         [](BitWriter &w) { PutSingleCodeBlock(w, 1, 256, 0); }, 0},
+        {"match before any output", 5, 10, SingleCodeBlock(1, 256, 0), 0},
         {"distance before the start", 5, 10,
-         [](BitWriter &w) {
-             PutSingleCodeBlock(w, 1, 'x', 0);
-             PutSingleCodeBlock(w, 1, 256, 1); // distance 1 after one byte
-         },
-         1},
-        {"pre-tree count above 19", 5, 10,
-         [](BitWriter &w) { w.Put(1, 16); w.Put(20, 5); }, 0},
-        {"pre-tree single code 19", 5, 10,
-         [](BitWriter &w) { w.Put(1, 16); w.Put(0, 5); w.Put(19, 5); }, 0},
-        {"character count above 510", 5, 10,
-         [](BitWriter &w) {
-             w.Put(1, 16);
-             w.Put(0, 5);
-             w.Put(0, 5);
-             w.Put(511, 9);
-         },
-         0},
-        {"character single code 510", 5, 10,
-         [](BitWriter &w) {
-             w.Put(1, 16);
-             w.Put(0, 5);
-             w.Put(0, 5);
-             w.Put(0, 9);
-             w.Put(510, 9);
-         },
-         0},
-        {"position count above 14", 5, 10,
-         [](BitWriter &w) {
-             w.Put(1, 16);
-             w.Put(0, 5);
-             w.Put(0, 5);
-             w.Put(0, 9);
-             w.Put('a', 9);
-             w.Put(15, 4);
-         },
-         0},
-        {"position single code 14", 5, 10,
-         [](BitWriter &w) {
-             w.Put(1, 16);
-             w.Put(0, 5);
-             w.Put(0, 5);
-             w.Put(0, 9);
-             w.Put('a', 9);
-             w.Put(0, 4);
-             w.Put(14, 4);
-         },
-         0},
-        {"length above 16", 5, 10,
-         [](BitWriter &w) {
-             w.Put(1, 16);
-             w.Put(1, 5);
-             PutLength(w, 17);
-         },
-         0},
-        {"incomplete code set", 5, 10,
-         [](BitWriter &w) {
-             w.Put(1, 16);
-             w.Put(2, 5);
-             PutLength(w, 1);
-             PutLength(w, 2);
-         },
-         0},
+         SingleCodeBlock(1, 'x', 0) + SingleCodeBlock(1, 256, 1), 1},
+        {"pre-tree count above 19", 5, 10, {{1, 16}, {20, 5}}, 0},
+        {"pre-tree single code 19", 5, 10, {{1, 16}, {0, 5}, {19, 5}}, 0},
+        {"character count above 510", 5, 10, onePreCode + BitFields{{511, 9}}, 0},
+        {"character single code 510", 5, 10, onePreCode + BitFields{{0, 9}, {510, 9}}, 0},
+        {"position count above 14", 5, 10, oneCharA + BitFields{{15, 4}}, 0},
+        {"position single code 14", 5, 10, oneCharA + BitFields{{0, 4}, {14, 4}}, 0},
+        // 7 and ten 1-bits: a length of 17.
+        {"length above 16", 5, 10, {{1, 16}, {1, 5}, {7, 3}, {0x3FF, 10}, {0, 1}}, 0},
+        {"incomplete code set", 5, 10, {{1, 16}, {2, 5}, {1, 3}, {2, 3}}, 0},
         {"over-subscribed code set", 5, 10,
-         [](BitWriter &w) {
-             w.Put(1, 16);
-             w.Put(4, 5);
-             PutLength(w, 1);
-             PutLength(w, 1);
-             PutLength(w, 1);
-             w.Put(0, 2); // no zero run
-             PutLength(w, 1);
-         },
-         0},
-        {"zero run past the pre-tree", 5, 10,
-         [](BitWriter &w) {
-             w.Put(1, 16);
-             w.Put(19, 5);
-             for (int i = 0; i < 3; ++i)
-                 PutLength(w, 2);
-             w.Put(3, 2);
-             for (int i = 6; i < 19; ++i)
-                 PutLength(w, 0);
-         },
-         0},
-        {"empty block", 5, 10,
-         [](BitWriter &w) {
-             PutSingleCodeBlock(w, 2, 'q', 0);
-             PutSingleCodeBlock(w, 0, 'q', 0);
-         },
-         2},
+         {{1, 16}, {4, 5}, {1, 3}, {1, 3}, {1, 3}, {0, 2}, {1, 3}}, 0},
+        // Pre-tree codes 0 "0", 1 "10", 2 "11"; then 20 + 511 zero
+        // character lengths, past the 510 of the table.
+        {"zero run past the character table", 5, 10,
+         {{1, 16}, {3, 5}, {1, 3}, {2, 3}, {2, 3}, {0, 2}, {510, 9}, {3, 2}, {511, 9}}, 0},
+        {"empty block", 5, 10, SingleCodeBlock(2, 'q', 0) + SingleCodeBlock(0, 'q', 0), 2},
         {"lh4 distance of 4096", 4, 5000,
-         [](BitWriter &w) {
-             PutSingleCodeBlock(w, 4097, 'x', 0);
-             PutSingleCodeBlock(w, 1, 256, 13);
-             w.Put(0, 12); // 2^12 + 0
-         },
-         4097},
+         SingleCodeBlock(4097, 'x', 0) + SingleCodeBlock(1, 256, 13) + BitFields{{0, 12}}, 4097},
     };
     for (const auto &c : cases) {
-        BitWriter w;
-        c.write(w);
-        Bytes packed = w.Finish();
+        Bytes packed = Pack(c.fields);
         // Plenty of bits after the fault, so that it is not the data's end
         // that stops the decoder.
         packed.insert(packed.end(), 64, 0x5A);

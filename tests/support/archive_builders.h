@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace loom::archive::test {
@@ -164,18 +165,42 @@ private:
     unsigned used_ = 0;
 };
 
+// Bit fields (value, width) written in order.
+using BitFields = std::vector<std::pair<uint32_t, unsigned>>;
+
+inline BitFields operator+(BitFields a, const BitFields &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+inline Bytes Pack(const BitFields &fields)
+{
+    BitWriter w;
+    for (const auto &field : fields)
+        w.Put(field.first, field.second);
+    return w.Finish();
+}
+
 // A block of -lh5- data whose three tables each name one code used
 // throughout: `count` copies of the character code with no bits spent.
+inline BitFields SingleCodeBlock(unsigned count, unsigned charCode, unsigned positionCode,
+                                 unsigned positionBits = 4)
+{
+    return {{count, 16},       // codes in the block
+            {0, 5},            // pre-tree: one code...
+            {0, 5},            // ...namely 0
+            {0, 9},            // characters: one code...
+            {charCode, 9},     // ...namely this one
+            {0, positionBits}, // positions: one code...
+            {positionCode, positionBits}};
+}
+
 inline void PutSingleCodeBlock(BitWriter &w, unsigned count, unsigned charCode,
                                unsigned positionCode, unsigned positionBits = 4)
 {
-    w.Put(count, 16);
-    w.Put(0, 5); // pre-tree: one code
-    w.Put(0, 5);
-    w.Put(0, 9); // characters: one code
-    w.Put(charCode, 9);
-    w.Put(0, positionBits); // positions: one code
-    w.Put(positionCode, positionBits);
+    for (const auto &field : SingleCodeBlock(count, charCode, positionCode, positionBits))
+        w.Put(field.first, field.second);
 }
 
 // A ZIP local header with its name, extra field and data.

@@ -2,13 +2,8 @@
 # and, for enumeration, through the ArchiveCallback type.  Archives made by
 # real tools at test time (archive.fixtures) are compared with what the
 # peers unpacked; the cabinet that CabCompressFiles makes goes back to
-# cabextract (archive.cabextract).  One time zone for tools, peers and Wine,
-# so that DOS times (local time) compare.
-add_test(NAME archive.fixtures
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/support/make-archives.sh
-          ${CMAKE_BINARY_DIR}/archive-fixtures)
-set_tests_properties(archive.fixtures PROPERTIES
-  FIXTURES_SETUP archive_files TIMEOUT 300 ENVIRONMENT TZ=Asia/Tokyo)
+# cabextract (archive.cabextract).
+include(${CMAKE_SOURCE_DIR}/tests/support/archive_fixtures.cmake)
 
 add_executable(archive_test
   ${CMAKE_CURRENT_LIST_DIR}/archive_lha_test.cpp
@@ -22,12 +17,12 @@ target_link_libraries(archive_test PRIVATE loomlib loomcore gtest_main)
 loom_wine_test(archive archive_test)
 
 # Wine reaches the build tree through its Z: drive.
-string(REPLACE "/" "\\" LOOM_ARCHIVE_FIXTURES_WIN "Z:${CMAKE_BINARY_DIR}/archive-fixtures")
+string(REPLACE "/" "\\" LOOM_ARCHIVE_FIXTURES_WIN "Z:${LOOM_ARCHIVE_FIXTURES_DIR}")
 string(REPLACE "/" "\\" LOOM_ARCHIVE_MADE_WIN "Z:${CMAKE_BINARY_DIR}/archive-made")
 set_tests_properties(archive PROPERTIES
   FIXTURES_REQUIRED "wine;archive_files"
   FIXTURES_SETUP archive_made
-  ENVIRONMENT "LOOM_ARCHIVE_FIXTURES=${LOOM_ARCHIVE_FIXTURES_WIN};LOOM_ARCHIVE_OUTPUT=${LOOM_ARCHIVE_MADE_WIN};TZ=Asia/Tokyo")
+  ENVIRONMENT "LOOM_ARCHIVE_FIXTURES=${LOOM_ARCHIVE_FIXTURES_WIN};LOOM_ARCHIVE_OUTPUT=${LOOM_ARCHIVE_MADE_WIN};TZ=${LOOM_ARCHIVE_TZ}")
 
 add_test(NAME archive.cabextract
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/archive_check_cab.sh ${CMAKE_BINARY_DIR}/archive-made)

@@ -20,7 +20,6 @@ protected:
     // Runs enumeration and extraction of one format on the bytes; checks
     // that only known base names appear in the destination and nothing
     // beside it.  Returns the enumeration's result.
-    using EnumFn = int(__cdecl *)(const char *, void *, ArchiveCallback);
     using ExtractFn = int(__cdecl *)(DWORD, const char *, const char *);
     int Check(const Bytes &bytes, EnumFn enumerate, ExtractFn extract,
               const std::vector<std::string> &allowed, int extractExpected = -1,

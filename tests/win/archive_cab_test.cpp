@@ -20,12 +20,7 @@ class CabExports : public TempFolderTest {};
 TEST_F(CabExports, EnumListsWhatCabextractUnpacked)
 {
     for (const char *name : kCabinets) {
-        const std::string archive = std::string(name) + ".cab";
-        Collected collected;
-        const ArchiveCallback callback = Collect;
-        ASSERT_EQ(1, CabEnum(Fixture("cab\\" + archive).c_str(), &collected, callback)) << name;
-        EXPECT_EQ(ReadLines(Fixture("peer\\" + archive + ".list")), NamesOf(collected)) << name;
-        EXPECT_EQ(0, collected.nonNullPaths);
+        const Collected collected = ListLikePeer(CabEnum, "cab", std::string(name) + ".cab");
         for (const ArchiveEntry &entry : collected.entries) {
             EXPECT_EQ(1u, entry.kind);
             EXPECT_EQ(0u, entry.packedSize);
@@ -66,16 +61,8 @@ TEST_F(CabExports, NameListAndMembersSharingABaseName)
         {{"SUB\\DEEPER\\NESTED.TXT", "HELLO.txt"}, {"hello.txt", "nested.txt"}},
     };
     int round = 0;
-    for (const auto &c : cases) {
-        StrList list;
-        StrList_New(&list);
-        for (const char *item : c.items)
-            StrList_Add(&list, item);
-        const std::string out = Folder("out" + std::to_string(round++));
-        EXPECT_EQ(1, CabExtractFiles(0, cabinet.c_str(), out.c_str(), &list));
-        EXPECT_EQ(c.written, FolderContents(out));
-        StrList_Destroy(&list);
-    }
+    for (const auto &c : cases)
+        ExpectListExtracts(CabExtractFiles, cabinet, Path("out" + std::to_string(round++)), c.items, c.written);
     // a\x.txt, then b\x.txt: the later one remains.
     const std::string out = Folder("dupes");
     ASSERT_EQ(1, CabExtractAllFiles(0, Fixture("cab\\dupes.cab").c_str(), out.c_str()));

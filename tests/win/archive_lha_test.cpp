@@ -16,17 +16,10 @@ const char *const kLhaArchives[] = {"l0_lh0", "l0_lh5", "l0_lh6", "l0_lh7", "l1_
 
 class LhaExports : public TempFolderTest {
 protected:
-    std::string Archive(const std::vector<LhaMember> &members, const char *name = "made.lzh")
+    // The members and the end mark.
+    std::string Archive(const std::vector<LhaMember> &members)
     {
-        Bytes bytes;
-        for (const auto &m : members) {
-            const auto one = BuildLha(m);
-            bytes.insert(bytes.end(), one.begin(), one.end());
-        }
-        bytes.push_back(0);
-        const std::string path = Path(name);
-        WriteBytes(path, bytes);
-        return path;
+        return WriteArchive(Path("made.lzh"), members, BuildLha, Bytes{0});
     }
 };
 
@@ -34,11 +27,7 @@ TEST_F(LhaExports, EnumListsWhatLhasaUnpacked)
 {
     for (const char *name : kLhaArchives) {
         const std::string archive = std::string(name) + ".lzh";
-        Collected collected;
-        const ArchiveCallback callback = Collect;
-        ASSERT_EQ(1, LhaEnum(Fixture("lha\\" + archive).c_str(), &collected, callback)) << name;
-        EXPECT_EQ(ReadLines(Fixture("peer\\" + archive + ".list")), NamesOf(collected)) << name;
-        EXPECT_EQ(0, collected.nonNullPaths);
+        const Collected collected = ListLikePeer(LhaEnum, "lha", archive);
         for (const ArchiveEntry &entry : collected.entries) {
             EXPECT_EQ(2u, entry.kind);
             EXPECT_STREQ("", entry.text);
@@ -82,16 +71,8 @@ TEST_F(LhaExports, NameListSelectsWholeStoredNamesInAnyCase)
         {{}, {}},
     };
     int round = 0;
-    for (const auto &c : cases) {
-        StrList list;
-        StrList_New(&list);
-        for (const char *item : c.items)
-            StrList_Add(&list, item);
-        const std::string out = Folder("out" + std::to_string(round++));
-        EXPECT_EQ(1, LhaExtractFiles(0, archive.c_str(), out.c_str(), &list));
-        EXPECT_EQ(c.written, FolderContents(out));
-        StrList_Destroy(&list);
-    }
+    for (const auto &c : cases)
+        ExpectListExtracts(LhaExtractFiles, archive, Path("out" + std::to_string(round++)), c.items, c.written);
 }
 
 TEST_F(LhaExports, SelfExtractingProgramListsLikeItsArchive)

@@ -189,6 +189,55 @@ inline std::vector<std::string> NamesOf(const Collected &collected)
     return names;
 }
 
+using EnumFn = int(__cdecl *)(const char *, void *, ArchiveCallback);
+
+// Enumerates the fixture folder\archive through the ArchiveCallback type:
+// 1, the names that the peer unpacked, a null third argument each time.
+inline Collected ListLikePeer(EnumFn enumerate, const std::string &folder,
+                              const std::string &archive)
+{
+    Collected collected;
+    const ArchiveCallback callback = Collect;
+    EXPECT_EQ(1, enumerate(Fixture(folder + "\\" + archive).c_str(), &collected, callback))
+        << archive;
+    EXPECT_EQ(ReadLines(Fixture("peer\\" + archive + ".list")), NamesOf(collected)) << archive;
+    EXPECT_EQ(0, collected.nonNullPaths) << archive;
+    return collected;
+}
+
+using ExtractFn = int(__cdecl *)(DWORD, const char *, const char *, StrList *);
+
+// Extracts into the new folder `out` with a name list of the items: the
+// export answers 1 and writes exactly the files named `written`.
+inline void ExpectListExtracts(ExtractFn extract, const std::string &archive,
+                               const std::string &out, const std::vector<const char *> &items,
+                               const std::vector<std::string> &written)
+{
+    CreateDirectoryA(out.c_str(), nullptr);
+    StrList list;
+    StrList_New(&list);
+    for (const char *item : items)
+        StrList_Add(&list, item);
+    EXPECT_EQ(1, extract(0, archive.c_str(), out.c_str(), &list)) << archive;
+    EXPECT_EQ(written, FolderContents(out)) << archive << " " << items.size() << " items";
+    StrList_Destroy(&list);
+}
+
+// The members' bytes one after the other (and a trailer) in a new file.
+template <class Member, class Build>
+std::string WriteArchive(const std::string &path, const std::vector<Member> &members, Build build,
+                         const Bytes &trailer = Bytes())
+{
+    Bytes bytes;
+    for (const auto &member : members) {
+        const auto one = build(member);
+        bytes.insert(bytes.end(), one.begin(), one.end());
+    }
+    bytes.insert(bytes.end(), trailer.begin(), trailer.end());
+    WriteBytes(path, bytes);
+    return path;
+}
+
 // A fresh folder below the temporary folder for each test, removed with
 // everything in it afterwards.
 class TempFolderTest : public ::testing::Test {

@@ -16,14 +16,7 @@ class ZipExports : public TempFolderTest {
 protected:
     std::string Archive(const std::vector<ZipMember> &members)
     {
-        Bytes bytes;
-        for (const auto &m : members) {
-            const auto one = BuildZip(m);
-            bytes.insert(bytes.end(), one.begin(), one.end());
-        }
-        const std::string path = Path("made.zip");
-        WriteBytes(path, bytes);
-        return path;
+        return WriteArchive(Path("made.zip"), members, BuildZip);
     }
 };
 
@@ -31,12 +24,8 @@ TEST_F(ZipExports, EnumListsWhatUnzipUnpacked)
 {
     for (const char *name : kZipArchives) {
         const std::string archive = std::string(name) + ".zip";
-        Collected collected;
-        const ArchiveCallback callback = Collect;
-        ASSERT_EQ(1, ZipEnum(Fixture("zip\\" + archive).c_str(), &collected, callback)) << name;
         // Folder members ("sub/") are not reported.
-        EXPECT_EQ(ReadLines(Fixture("peer\\" + archive + ".list")), NamesOf(collected)) << name;
-        EXPECT_EQ(0, collected.nonNullPaths);
+        const Collected collected = ListLikePeer(ZipEnum, "zip", archive);
         for (const ArchiveEntry &entry : collected.entries) {
             EXPECT_EQ(3u, entry.kind);
             // The attribute field holds the flag word: bit 3 exactly when
@@ -64,15 +53,9 @@ TEST_F(ZipExports, ExtractionMatchesUnzipBytesAndTimes)
 
 TEST_F(ZipExports, NameListSelectsWholeStoredNames)
 {
-    StrList list;
-    StrList_New(&list);
-    StrList_Add(&list, "nested.txt");
-    StrList_Add(&list, "SUB/Deeper/Nested.TXT");
-    StrList_Add(&list, "WORDS.TXT");
-    const std::string out = Folder("out");
-    EXPECT_EQ(1, ZipExtractFiles(0, Fixture("zip\\streamed.zip").c_str(), out.c_str(), &list));
-    EXPECT_EQ((std::vector<std::string>{"nested.txt", "words.txt"}), FolderContents(out));
-    StrList_Destroy(&list);
+    ExpectListExtracts(ZipExtractFiles, Fixture("zip\\streamed.zip"), Path("out"),
+                       {"nested.txt", "SUB/Deeper/Nested.TXT", "WORDS.TXT"},
+                       {"nested.txt", "words.txt"});
 }
 
 TEST_F(ZipExports, HandMadeMembers)
