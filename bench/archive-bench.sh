@@ -65,7 +65,7 @@ if [ ! -f "$zipfile" ]; then
   echo "archive-bench: packing $zipfile with zip (deflate)"
   (cd "$corpus" && zip -q -r -X "$zipfile" share lib)
 fi
-original=$(du -sb "$corpus" | cut -f1)
+original=$(find "$corpus" -type f -printf "%s\n" | awk "{ s += \$1 } END { print s }")
 echo "archive-bench: corpus $((original / 1000000)) MB, $(find "$corpus" -type f | wc -l) files;" \
      "LHA $(($(stat -c %s "$lzh") / 1000000)) MB, ZIP $(($(stat -c %s "$zipfile") / 1000000)) MB"
 
@@ -82,8 +82,8 @@ measure() {
   for _ in 1 2 3; do
     rm -rf "$out"; mkdir -p "$out"
     sync
-    lines+=$( { /usr/bin/time -f "%e %U %S %M" "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
-    lines+=$'\n'
+    /usr/bin/time -o "$work/time" -f "%e %U %S %M" "$@" >/dev/null 2>&1 || true
+    lines+=$(tail -1 "$work/time")$'\n'
   done
   printf '%s' "$lines" | awk -v l="$label" -v m="$original" '
     NF == 4 {
