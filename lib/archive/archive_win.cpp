@@ -4,7 +4,7 @@
 #include "archive/member_name.h"
 #include "util/boundary.h"
 #include "util/mbcs.h"
-#include "util/path_core.h"
+#include "util/path.h"
 
 #include <algorithm>
 

@@ -10,7 +10,7 @@
 #include "util/boundary.h"
 #include "util/loomutil.h"
 #include "util/mbcs.h"
-#include "util/path_core.h"
+#include "util/path.h"
 
 #include <fci.h>
 #include <fdi.h>
@@ -519,7 +519,7 @@ int __cdecl IsFileCabinet(const char *path)
         if (!context.get())
             return 0;
         CrtFile file(_open(path, _O_RDONLY | _O_BINARY));
-        if (file.get() == -1)
+        if (!file.valid())
             return 0;
         FDICABINETINFO info{};
         return api.fdiIsCabinet(context.get(), file.get(), &info) ? 1 : 0;

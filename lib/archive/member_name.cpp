@@ -1,7 +1,7 @@
 // Member names of the three archive formats.
 #include "archive/member_name.h"
 
-#include "util/strlist_core.h"
+#include "util/strlist.h"
 
 #include <cstring>
 

@@ -1,5 +1,7 @@
-// Owners of the Win32 handles the utility exports open: each closes its
-// handle when it goes out of scope.
+// Owners of Win32 handles, for the library and the program alike: each
+// closes its handle when it goes out of scope.  They cannot be copied; a
+// handle moves to another owner, or leaves ownership with release().
+// <windows.h> brings Windows Sockets 1.1 (<winsock.h>) for the socket owners.
 #pragma once
 
 #include <windows.h>
@@ -8,93 +10,148 @@
 
 namespace loom {
 
-class RegKey {
+// One owner for every kind of handle; Traits names the handle type, the
+// value that means "no handle", and how a handle is closed.
+template <class Traits>
+class UniqueHandle {
 public:
-    RegKey() = default;
-    RegKey(const RegKey &) = delete;
-    RegKey &operator=(const RegKey &) = delete;
-    ~RegKey()
+    using Handle = typename Traits::Handle;
+
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle handle) : handle_(handle) {}
+    UniqueHandle(UniqueHandle &&other) noexcept : handle_(other.release()) {}
+    UniqueHandle &operator=(UniqueHandle &&other) noexcept
     {
-        if (key_)
-            RegCloseKey(key_);
+        reset(other.release());
+        return *this;
     }
-    HKEY get() const { return key_; }
-    HKEY *out() { return &key_; }
+    UniqueHandle(const UniqueHandle &) = delete;
+    UniqueHandle &operator=(const UniqueHandle &) = delete;
+    ~UniqueHandle() { reset(); }
 
-private:
-    HKEY key_ = nullptr;
-};
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    FileHandle(const FileHandle &) = delete;
-    FileHandle &operator=(const FileHandle &) = delete;
-    ~FileHandle()
+    bool valid() const { return handle_ != Traits::None(); }
+    Handle get() const { return handle_; }
+    // For functions that hand a new handle back through a pointer: any
+    // handle held so far is closed first.
+    Handle *out()
     {
-        if (valid())
-            CloseHandle(handle_);
+        reset();
+        return &handle_;
     }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    FindHandle(const FindHandle &) = delete;
-    FindHandle &operator=(const FindHandle &) = delete;
-    ~FindHandle()
+    // Gives the handle up without closing it.
+    Handle release()
+    {
+        Handle handle = handle_;
+        handle_ = Traits::None();
+        return handle;
+    }
+    // Closes the handle held, if any, and takes `handle`.
+    void reset(Handle handle = Traits::None())
     {
         if (valid())
-            FindClose(handle_);
+            Traits::Close(handle_);
+        handle_ = handle;
     }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
 
 private:
-    HANDLE handle_;
+    Handle handle_ = Traits::None();
+};
+
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle None() { return nullptr; }
+    static void Close(Handle key) { RegCloseKey(key); }
+};
+
+// A file opened with CreateFile: INVALID_HANDLE_VALUE means none.
+struct FileTraits {
+    using Handle = HANDLE;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle file) { CloseHandle(file); }
+};
+
+// A thread, process or other kernel object: null means none.
+struct KernelObjectTraits {
+    using Handle = HANDLE;
+    static Handle None() { return nullptr; }
+    static void Close(Handle object) { CloseHandle(object); }
+};
+
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle find) { FindClose(find); }
+};
+
+template <class Object>
+struct GdiObjectTraits {
+    using Handle = Object;
+    static Handle None() { return nullptr; }
+    static void Close(Handle object) { DeleteObject(object); }
+};
+
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle None() { return nullptr; }
+    static void Close(Handle menu) { DestroyMenu(menu); }
 };
 
 // A library loaded with LoadLibrary.
-class ModuleHandle {
-public:
-    explicit ModuleHandle(HMODULE module) : module_(module) {}
-    ModuleHandle(const ModuleHandle &) = delete;
-    ModuleHandle &operator=(const ModuleHandle &) = delete;
-    ~ModuleHandle()
-    {
-        if (module_)
-            FreeLibrary(module_);
-    }
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_;
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle None() { return nullptr; }
+    static void Close(Handle module) { FreeLibrary(module); }
 };
 
-// A C runtime file descriptor (_open).
-class CrtFile {
+// A C runtime file descriptor (_open): -1 means none.
+struct CrtFileTraits {
+    using Handle = int;
+    static Handle None() { return -1; }
+    static void Close(Handle fd) { _close(fd); }
+};
+
+struct SocketTraits {
+    using Handle = SOCKET;
+    static Handle None() { return INVALID_SOCKET; }
+    static void Close(Handle socket) { closesocket(socket); }
+};
+
+using RegKey = UniqueHandle<RegKeyTraits>;
+using FileHandle = UniqueHandle<FileTraits>;
+using KernelObject = UniqueHandle<KernelObjectTraits>;
+using FindHandle = UniqueHandle<FindTraits>;
+template <class Object>
+using GdiObject = UniqueHandle<GdiObjectTraits<Object>>;
+using FontHandle = GdiObject<HFONT>;
+using MenuHandle = UniqueHandle<MenuTraits>;
+using SocketHandle = UniqueHandle<SocketTraits>;
+using ModuleHandle = UniqueHandle<ModuleTraits>;
+using CrtFile = UniqueHandle<CrtFileTraits>;
+
+// One use of Windows Sockets, started with the version asked for and cleaned
+// up when it goes out of scope, if it started.
+class WinsockSession {
 public:
-    explicit CrtFile(int fd) : fd_(fd) {}
-    CrtFile(const CrtFile &) = delete;
-    CrtFile &operator=(const CrtFile &) = delete;
-    ~CrtFile()
+    explicit WinsockSession(WORD version) : result_(WSAStartup(version, &data_)) {}
+    WinsockSession(const WinsockSession &) = delete;
+    WinsockSession &operator=(const WinsockSession &) = delete;
+    ~WinsockSession()
     {
-        if (fd_ != -1)
-            _close(fd_);
+        if (result_ == 0)
+            WSACleanup();
     }
-    int get() const { return fd_; }
+    // WSAStartup's result: 0 when started.
+    int result() const { return result_; }
+    WORD version() const { return data_.wVersion; }
 
 private:
-    int fd_;
+    WSADATA data_ = {};
+    int result_;
 };
 
 // A handle whose release function is known only at run time: an entry
-// point of a library loaded on demand (FDIDestroy, FCIDestroy).
+// point of a library loaded on demand (FDIDestroy, FCIDestroy), which a
+// Traits type cannot name.
 template <class Handle, class ReleaseFn>
 class LoadedHandle {
 public:

@@ -2,7 +2,7 @@
 // the extraction filter's comparison.
 #include "archive/member_name.h"
 
-#include "util/strlist_core.h"
+#include "util/strlist.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,142 @@
+// The main window TMainForm: file name, minimum length, start/stop, the
+// settings dialog, the results list, and the scan run on the user-interface
+// thread (the window is the scan's host).
+#pragma once
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <functional>
+#include <string>
+
+#include "Check/dictionary.h"
+#include "Check/scanner.h"
+#include "Check/settings.h"
+#include "Main/resultslist_win.h"
+#include "Option/optform_win.h"
+#include "util/handles_win.h"
+#include "Win/menubar_win.h"
+#include "Win/numberbox_win.h"
+
+namespace lex {
+
+class MainForm : public ScanHost {
+public:
+    struct Options {
+        // Time between two message pumps while a scan runs.
+        DWORD pumpIntervalMs = 15;
+        // English.dic; empty: beside the executable.
+        std::string dictionaryPath;
+        // The program ends when the window is destroyed.
+        bool quitOnDestroy = true;
+    };
+
+    // Top-level entries of the menu bar, in their order.
+    enum MenuEntry { FileItem, EditItem, ShowItem, HelpItem, MesItem };
+
+    MainForm() = default;
+    MainForm(const MainForm &) = delete;
+    MainForm &operator=(const MainForm &) = delete;
+    ~MainForm() override;
+
+    // Creates the window (not yet shown), runs FormCreate (settings,
+    // dictionary), then creates the settings dialog.
+    bool Create(HINSTANCE instance, const Options &options);
+    HWND hwnd() const { return hwnd_; }
+    bool Destroyed() const { return destroyed_; }
+
+    // For the message loops (the program's and the scan's): dialog
+    // navigation, the list's shortcuts and the find dialog.  True when the
+    // message was dealt with.
+    bool PreTranslate(MSG *msg);
+
+    // Lays out the top panel for width `width` (the 400-pixel rule).
+    void PanelResize(int width);
+
+    // State, for the tests.
+    int AbortFlag() const { return abort_; }
+    bool Scanning() const { return scanning_; }
+    const ExtractionSettings &settings() const { return settings_; }
+    const WordDictionary &dictionary() const { return dict_; }
+    ResultsList &list() { return list_; }
+    OptForm &optForm() { return optForm_; }
+    const MenuBar &menuBar() const { return menu_; }
+    // Runs after every message pump during a scan (tests press buttons here).
+    void SetPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
+    // Tests answer the open dialog instead of a user: the hook sees the
+    // dialog's description and returns what GetOpenFileNameA would.
+    using OpenDialogHook = std::function<BOOL(OPENFILENAMEA &ofn)>;
+    static void SetOpenDialogHook(OpenDialogHook hook);
+
+    // ScanHost
+    void ClearRows() override;
+    void AddRow(uint32_t offset, bool wide, const char *text, size_t length,
+                bool checked) override;
+    void SetProgress(int percent) override;
+    void ProcessEvents() override;
+    bool AbortRequested() override;
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void CreateControls();
+    void OnCommand(int id, int code);
+    LRESULT OnNotify(const NMHDR *hdr);
+    HBRUSH OnCtlColor(HDC dc, HWND control);
+    bool OnShortcut(const MSG *msg);
+    void Layout();
+    void SetClientHeight(int height);
+    void PumpMessages();
+
+    // Handlers.
+    void FormCreate();
+    void FileNameChange();
+    void BrowseBtnClick();
+    void OptBtnClick();
+    void StartBtnClick();
+    void CloseBtnClick();
+    void FormClose();
+    void FormResize();
+    void EditItemClick();
+    void PrepareScan();
+    void RestoreControls();
+    void ReleaseDictionary();
+
+    Options options_;
+    HWND hwnd_ = nullptr;
+    HWND fileName_ = nullptr;
+    HWND browseBtn_ = nullptr;
+    HWND startBtn_ = nullptr;
+    HWND optBtn_ = nullptr;
+    HWND closeBtn_ = nullptr;
+    HWND progressBar_ = nullptr;
+    HWND tooltip_ = nullptr;
+    HWND fileLabel_ = nullptr;
+    HWND asciiLabel_ = nullptr;
+    NumberBox ascii_;
+    loom::FontHandle font_;
+    MenuBar menu_;
+    ResultsList list_;
+    OptForm optForm_;
+
+    ExtractionSettings settings_;
+    WordDictionary dict_;
+    EnglishWordMarker marker_{dict_, settings_};
+
+    int abort_ = 0;
+    bool stopCaption_ = false;     // StartBtn reads "中止(&L)"
+    bool scanning_ = false;        // StartBtnClick is inside the scanner
+    bool closePending_ = false;    // closed during a scan: destroy once it returns
+    bool destroyed_ = false;
+    bool inResize_ = false;
+    bool fileNameWindowColor_ = true;
+    bool asciiWindowColor_ = true;
+    int progress_ = -1;
+    DWORD lastPump_ = 0;
+    std::function<void()> pumpHook_;
+};
+
+// The program's event loop: runs until the main window has closed.
+int RunMessageLoop(MainForm &form);
+
+} // namespace lex

@@ -1,0 +1,292 @@
+// lexdrive: acts on a running Lexprobe.exe as a user would, for the
+// screenshot script and the benchmark.  Every command finds the main window
+// by its class, sends it what a user's action sends, and waits for the
+// result where the command says so.
+//
+//   lexdrive wait                 until the main window is there
+//   lexdrive file PATH            types PATH into the file name box
+//   lexdrive start                presses the start button (does not wait)
+//   lexdrive progress PERCENT     until the progress bar reaches PERCENT
+//   lexdrive done                 until a scan has completed (list shown)
+//   lexdrive opt                  opens the settings dialog (waits for it)
+//   lexdrive cancel               closes the settings dialog with Cancel
+//   lexdrive command ID           sends the menu command ID (commands.h)
+//   lexdrive menu LETTER          drops down the main menu with that access key
+//   lexdrive escape               closes a dropped-down menu
+//   lexdrive close                closes the main window
+//   lexdrive bench FILE           scan timing, responsiveness and memory
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "Check/dictionary.h"
+#include "Check/scanner.h"
+#include "Check/settings.h"
+#include "Main/commands.h"
+#include "util/handles_win.h"
+
+namespace {
+
+HWND g_main = nullptr;
+
+HWND Item(int id)
+{
+    return GetDlgItem(g_main, id);
+}
+
+std::string Text(HWND wnd)
+{
+    char buf[512] = "";
+    SendMessageTimeoutA(wnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf),
+                        SMTO_NORMAL, 5000, nullptr);
+    return buf;
+}
+
+bool WaitFor(bool (*ready)(), DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (!ready()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+bool FindMain()
+{
+    g_main = FindWindowA("TMainForm", nullptr);
+    return g_main != nullptr && IsWindowVisible(g_main);
+}
+
+bool Idle()
+{
+    return Text(Item(IDC_STARTBTN)) == "検索開始(&I)";
+}
+
+bool Completed()
+{
+    return Idle() && IsWindowVisible(Item(IDC_LISTVIEW));
+}
+
+bool DialogShown()
+{
+    HWND dlg = FindWindowA(nullptr, "高度な設定");
+    return dlg && IsWindowVisible(dlg);
+}
+
+// A host that only counts: the bare scan core's cost, and the longest
+// stretch between two checkpoints (no window can answer faster than that).
+class CountingHost : public lex::ScanHost {
+public:
+    size_t rows = 0;
+    DWORD longest = 0;
+    DWORD last = 0;  // 0 until the first checkpoint: the file read is not counted
+    void ClearRows() override {}
+    void AddRow(uint32_t, bool, const char *, size_t, bool) override { rows++; }
+    void SetProgress(int) override {}
+    void ProcessEvents() override
+    {
+        DWORD now = GetTickCount();
+        if (last && now - last > longest)
+            longest = now - last;
+        last = now;
+    }
+    bool AbortRequested() override { return false; }
+};
+
+// English.dic beside this program, as Lexprobe.exe finds it beside itself.
+std::string DictionaryPath()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    char *slash = std::strrchr(path, '\\');
+    if (slash)
+        slash[1] = '\0';
+    return std::string(path) + "English.dic";
+}
+
+double Seconds(LARGE_INTEGER a, LARGE_INTEGER b)
+{
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
+}
+
+LARGE_INTEGER Now()
+{
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t;
+}
+
+// Measures, while a scan runs, how long the main window takes to answer a
+// message: the worst case is what a user pressing stop waits at most.
+struct Latency {
+    HWND wnd;
+    volatile LONG stop = 0;
+    LARGE_INTEGER begin;
+    double worst = 0;
+    double worstAt = 0;  // seconds after the press that the worst answer began
+    int samples = 0;
+};
+
+DWORD WINAPI Probe(void *arg)
+{
+    auto *l = static_cast<Latency *>(arg);
+    while (!l->stop) {
+        LARGE_INTEGER a = Now();
+        DWORD_PTR r;
+        SendMessageTimeoutA(l->wnd, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &r);
+        double s = Seconds(a, Now());
+        if (s > l->worst) {
+            l->worst = s;
+            l->worstAt = Seconds(l->begin, a);
+        }
+        l->samples++;
+        Sleep(5);
+    }
+    return 0;
+}
+
+int Bench(const char *file)
+{
+    // The bare scan core in this process, on the same file, with the
+    // default settings (English marking on) as the window has them.
+    lex::ExtractionSettings settings;
+    lex::WordDictionary dict;
+    lex::LoadDictionaryFile(DictionaryPath().c_str(), dict);
+    lex::EnglishWordMarker marker(dict, settings);
+    CountingHost counting;
+    LARGE_INTEGER a = Now();
+    int rc = lex::StringScanner(file, settings.MinExtractStr, settings, &marker, counting);
+    double core = Seconds(a, Now());
+    if (rc != 0) {
+        std::fprintf(stderr, "lexdrive: cannot scan %s\n", file);
+        return 1;
+    }
+
+    SendMessageA(Item(IDC_FILENAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file));
+    Latency latency;
+    latency.wnd = g_main;
+    latency.begin = Now();
+    loom::KernelObject probe(CreateThread(nullptr, 0, Probe, &latency, 0, nullptr));
+    a = latency.begin = Now();
+    // The press returns once the scan has run and the list is shown.
+    SendMessageA(Item(IDC_STARTBTN), BM_CLICK, 0, 0);
+    double gui = Seconds(a, Now());
+    latency.stop = 1;
+    WaitForSingleObject(probe.get(), INFINITE);
+    probe.reset();
+    bool shown = Completed();
+    int rows = ListView_GetItemCount(Item(IDC_LISTVIEW));
+
+    // A stop press one second into a second scan: how long until the
+    // window is idle again.
+    PostMessageA(Item(IDC_STARTBTN), BM_CLICK, 0, 0);
+    Sleep(1000);
+    a = Now();
+    SendMessageA(Item(IDC_STARTBTN), BM_CLICK, 0, 0);
+    double stop = Seconds(a, Now());
+
+    DWORD pid = 0;
+    GetWindowThreadProcessId(g_main, &pid);
+    PROCESS_MEMORY_COUNTERS pmc = {};
+    pmc.cb = sizeof pmc;
+    loom::KernelObject proc(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    bool mem = proc.valid() && GetProcessMemoryInfo(proc.get(), &pmc, sizeof pmc);
+
+    std::printf("core scan (no window)      %8.2f s  %zu rows, %zu dictionary words\n", core,
+                counting.rows, dict.size());
+    std::printf("longest core checkpoint gap %7lu ms (between two 64 KiB checkpoints of the walk)\n",
+                static_cast<unsigned long>(counting.longest));
+    std::printf("start press to list shown  %8.2f s  %d rows  %s\n", gui, rows,
+                shown ? "list shown" : "LIST NOT SHOWN");
+    std::printf("ratio window / core        %8.2f\n", gui / core);
+    std::printf("worst message latency      %8.1f ms over %d probes, at %.2f s of %.2f s\n",
+                latency.worst * 1000, latency.samples, latency.worstAt, gui);
+    std::printf("stop press to idle         %8.1f ms\n", stop * 1000);
+    if (mem)
+        std::printf("peak working set           %8.1f MB  peak private %8.1f MB\n",
+                    pmc.PeakWorkingSetSize / 1048576.0, pmc.PeakPagefileUsage / 1048576.0);
+    return shown ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: lexdrive wait|file PATH|start|progress N|done|opt|cancel|command ID|menu KEY|escape|close|bench FILE\n");
+        return 2;
+    }
+    std::string cmd = argv[1];
+    if (!WaitFor(FindMain, 30000)) {
+        std::fprintf(stderr, "lexdrive: no Lexprobe window\n");
+        return 1;
+    }
+    if (cmd == "wait")
+        return 0;
+    if (cmd == "file" && argc > 2) {
+        SendMessageA(Item(IDC_FILENAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
+        return 0;
+    }
+    if (cmd == "start") {
+        PostMessageA(Item(IDC_STARTBTN), BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (cmd == "progress" && argc > 2) {
+        static int want;
+        want = std::atoi(argv[2]);
+        return WaitFor([] {
+            DWORD_PTR pos = 0;
+            SendMessageTimeoutA(Item(IDC_PROGRESSBAR), PBM_GETPOS, 0, 0, SMTO_NORMAL, 5000, &pos);
+            return static_cast<int>(pos) >= want;
+        }, 120000) ? 0 : 1;
+    }
+    if (cmd == "done")
+        return WaitFor(Completed, 600000) ? 0 : 1;
+    if (cmd == "opt") {
+        PostMessageA(Item(IDC_OPTBTN), BM_CLICK, 0, 0);
+        return WaitFor(DialogShown, 10000) ? 0 : 1;
+    }
+    if (cmd == "cancel") {
+        HWND dlg = FindWindowA(nullptr, "高度な設定");
+        if (dlg)
+            PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+        return dlg ? 0 : 1;
+    }
+    if (cmd == "command" && argc > 2) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(g_main, WM_COMMAND, MAKEWPARAM(std::atoi(argv[2]), 0), 0,
+                            SMTO_NORMAL, 30000, &ignored);
+        return 0;
+    }
+    if (cmd == "menu" && argc > 2) {
+        // What Alt and the access key send: the menu loop runs inside the
+        // program, so only post it.
+        SetForegroundWindow(g_main);
+        PostMessageA(g_main, WM_SYSCOMMAND, SC_KEYMENU, static_cast<unsigned char>(argv[2][0]));
+        return 0;
+    }
+    if (cmd == "escape") {
+        HWND menu = FindWindowA("#32768", nullptr);
+        if (menu)
+            PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageA(g_main, WM_CANCELMODE, 0, 0);
+        return 0;
+    }
+    if (cmd == "close") {
+        PostMessageA(g_main, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (cmd == "bench" && argc > 2)
+        return Bench(argv[2]);
+    std::fprintf(stderr, "lexdrive: unknown command %s\n", cmd.c_str());
+    return 2;
+}
