@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <io.h>
+
 namespace loom {
 
 // One owner for every kind of handle; Traits names the handle type, the
@@ -94,6 +96,20 @@ struct MenuTraits {
     static void Close(Handle menu) { DestroyMenu(menu); }
 };
 
+// A library loaded with LoadLibrary.
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle None() { return nullptr; }
+    static void Close(Handle module) { FreeLibrary(module); }
+};
+
+// A C runtime file descriptor (_open): -1 means none.
+struct CrtFileTraits {
+    using Handle = int;
+    static Handle None() { return -1; }
+    static void Close(Handle fd) { _close(fd); }
+};
+
 struct SocketTraits {
     using Handle = SOCKET;
     static Handle None() { return INVALID_SOCKET; }
@@ -109,6 +125,8 @@ using GdiObject = UniqueHandle<GdiObjectTraits<Object>>;
 using FontHandle = GdiObject<HFONT>;
 using MenuHandle = UniqueHandle<MenuTraits>;
 using SocketHandle = UniqueHandle<SocketTraits>;
+using ModuleHandle = UniqueHandle<ModuleTraits>;
+using CrtFile = UniqueHandle<CrtFileTraits>;
 
 // One use of Windows Sockets, started with the version asked for and cleaned
 // up when it goes out of scope, if it started.
@@ -129,6 +147,27 @@ public:
 private:
     WSADATA data_ = {};
     int result_;
+};
+
+// A handle whose release function is known only at run time: an entry
+// point of a library loaded on demand (FDIDestroy, FCIDestroy), which a
+// Traits type cannot name.
+template <class Handle, class ReleaseFn>
+class LoadedHandle {
+public:
+    LoadedHandle(Handle handle, ReleaseFn release) : handle_(handle), release_(release) {}
+    LoadedHandle(const LoadedHandle &) = delete;
+    LoadedHandle &operator=(const LoadedHandle &) = delete;
+    ~LoadedHandle()
+    {
+        if (handle_)
+            release_(handle_);
+    }
+    Handle get() const { return handle_; }
+
+private:
+    Handle handle_;
+    ReleaseFn release_;
 };
 
 } // namespace loom
