@@ -78,7 +78,7 @@ std::string MemberOutputPath(const char *destination, const char *name)
     const std::string base = SafeMemberName(name, SystemLeadByte);
     if (base.empty())
         return base;
-    return JoinPath(destination ? destination : "", base);
+    return JoinPath(destination ? destination : "", base, SystemLeadByte);
 }
 
 void SetTimesFromDosW(const wchar_t *path, uint32_t date, uint32_t time)

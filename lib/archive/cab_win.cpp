@@ -89,7 +89,7 @@ private:
         const UINT length = GetSystemDirectoryA(system, sizeof system);
         if (length == 0 || length >= sizeof system)
             return nullptr;
-        return LoadLibraryA(JoinPath(system, "cabinet.dll").c_str());
+        return LoadLibraryA(JoinPath(system, "cabinet.dll", SystemLeadByte).c_str());
     }
     template <class Fn>
     bool Find(Fn &fn, const char *name)
@@ -153,7 +153,7 @@ FdiContext CreateFdi(const CabinetApi &api, ERF &error)
 struct SplitPath {
     explicit SplitPath(const char *path)
     {
-        const char *name = ExtractFileName(path);
+        const char *name = ExtractFileName(path, SystemLeadByte);
         folder.assign(path, name);
         file.assign(name, name + std::strlen(name));
         folder.push_back('\0');
@@ -442,7 +442,7 @@ int __cdecl CabCompressFiles(const char *cabPath, const char *mask)
         cab.fFailOnIncompressible = 0;
         cab.setID = 0;
         std::strcpy(cab.szDisk, "Disk1");
-        const char *name = ExtractFileName(cabPath);
+        const char *name = ExtractFileName(cabPath, SystemLeadByte);
         const std::string folder(cabPath, name);
         if (std::strlen(name) >= sizeof cab.szCab || folder.size() >= sizeof cab.szCabPath)
             return 0;
@@ -458,7 +458,7 @@ int __cdecl CabCompressFiles(const char *cabPath, const char *mask)
             return 0;
 
         // The files of the mask's folder, not descending into subfolders.
-        const std::string maskFolder(mask, ExtractFileName(mask));
+        const std::string maskFolder(mask, ExtractFileName(mask, SystemLeadByte));
         WIN32_FIND_DATAA found;
         FindHandle find(FindFirstFileA(mask, &found));
         if (find.valid()) {
