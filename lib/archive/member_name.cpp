@@ -14,11 +14,6 @@ bool IsSeparator(char c)
     return c == '/' || c == '\\' || c == ':';
 }
 
-char FoldCase(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Device names that Windows resolves in any folder, with or without an
 // extension: writing to them would reach the device, not a file.
 bool IsDeviceName(const std::string &name)
@@ -31,10 +26,8 @@ bool IsDeviceName(const std::string &name)
     // Trailing spaces are dropped by the file system too: "nul .txt".
     while (!stem.empty() && stem.back() == ' ')
         stem.pop_back();
-    for (char &c : stem)
-        c = FoldCase(c);
     for (const char *device : kDevices)
-        if (stem == device)
+        if (MbEqualsIgnoreCase(stem.c_str(), device, NoLeadBytes))
             return true;
     return false;
 }
@@ -77,33 +70,13 @@ std::string SafeMemberName(const char *name, LeadByteFn isLead)
     return base;
 }
 
-bool SameNameNoCase(const char *a, const char *b, LeadByteFn isLead)
-{
-    for (;;) {
-        const auto ca = static_cast<unsigned char>(*a);
-        if (isLead(ca) && a[1] != '\0') {
-            if (a[0] != b[0] || a[1] != b[1])
-                return false;
-            a += 2;
-            b += 2;
-            continue;
-        }
-        if (FoldCase(*a) != FoldCase(*b))
-            return false;
-        if (*a == '\0')
-            return true;
-        ++a;
-        ++b;
-    }
-}
-
 bool NameListAccepts(const StrList *list, const char *name, LeadByteFn isLead)
 {
     if (!list)
         return true;
     const int count = StrListCount(list);
     for (int i = 1; i <= count; ++i)
-        if (SameNameNoCase(StrListItem(list, i), name, isLead))
+        if (MbEqualsIgnoreCase(StrListItem(list, i), name, isLead))
             return true;
     return false;
 }

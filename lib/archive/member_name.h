@@ -27,12 +27,9 @@ const char *BaseName(const char *name, LeadByteFn isLead);
 // which would not be a file in the destination at all.
 std::string SafeMemberName(const char *name, LeadByteFn isLead);
 
-// Equality of two names ignoring the case of the letters A to Z; the two
-// bytes of a double-byte character are compared exactly.
-bool SameNameNoCase(const char *a, const char *b, LeadByteFn isLead);
-
 // The extraction filter: true when list is null, or when one of its items
-// equals the whole name (SameNameNoCase).
+// equals the whole name, ignoring the case of the letters A to Z
+// (MbEqualsIgnoreCase).
 bool NameListAccepts(const StrList *list, const char *name, LeadByteFn isLead);
 
 // Copies up to ARCHIVE_TEXT_SIZE - 1 bytes of text into a name field and

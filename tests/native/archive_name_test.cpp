@@ -114,7 +114,7 @@ TEST(MemberName, NamesCompareIgnoringCaseOfSingleByteLettersOnly)
     };
     for (const auto &c : cases) {
         const LeadByteFn rule = c.sjis ? IsShiftJisLeadByte : NoLeadBytes;
-        EXPECT_EQ(c.same, SameNameNoCase(c.a, c.b, rule)) << c.a << " / " << c.b;
+        EXPECT_EQ(c.same, MbEqualsIgnoreCase(c.a, c.b, rule)) << c.a << " / " << c.b;
     }
 }
 
