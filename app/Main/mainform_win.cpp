@@ -8,6 +8,7 @@
 #include "Main/mainform_ids.h"
 #include "Option/settings_win.h"
 #include "Win/msgbox_win.h"
+#include "Win/shell_win.h"
 #include "Win/uifont_win.h"
 
 namespace lex {
@@ -38,27 +39,6 @@ constexpr int kAsciiLabelId = 1012;
 HMENU IdMenu(int id)
 {
     return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
-}
-
-// The folder of the running executable, with its trailing "\".  The scan
-// for the last "\" steps over double-byte characters, whose second byte may
-// be 0x5C.
-std::string ExeFolder()
-{
-    char path[MAX_PATH * 2] = "";
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (n == 0 || n >= sizeof path)
-        return std::string();
-    size_t cut = 0;
-    for (size_t i = 0; i < n; i++) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < n) {
-            i++;
-            continue;
-        }
-        if (path[i] == '\\')
-            cut = i + 1;
-    }
-    return std::string(path, cut);
 }
 
 std::string WindowText(HWND wnd)
@@ -126,6 +106,7 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
     Layout();
     FormCreate();
     optForm_.Create(hwnd_);
+    aboutDlg_.Create(hwnd_);
     return true;
 }
 
@@ -358,8 +339,10 @@ void MainForm::OnCommand(int id, int code)
         list_.SortBy(SortKey::Checked);
         break;
     case IDM_README:
+        ShowReadMeitemClick();
+        break;
     case IDM_VERSION:
-        // The Help commands belong to the about dialog, which comes later.
+        VerItemClick();
         break;
     }
 }
@@ -417,6 +400,17 @@ void MainForm::OptBtnClick()
     RECT r;
     GetWindowRect(hwnd_, &r);
     optForm_.ShowModal(settings_, r.left + 40, r.top + 40);
+}
+
+void MainForm::ShowReadMeitemClick()
+{
+    ShowReadMe(hwnd_);
+}
+
+// The dialog is modal: the main window waits until it is closed.
+void MainForm::VerItemClick()
+{
+    aboutDlg_.ShowModal();
 }
 
 void MainForm::CloseBtnClick()

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "about/about_win.h"
 #include "Check/dictionary.h"
 #include "Check/scanner.h"
 #include "Check/settings.h"
@@ -40,7 +41,7 @@ public:
     ~MainForm() override;
 
     // Creates the window (not yet shown), runs FormCreate (settings,
-    // dictionary), then creates the settings dialog.
+    // dictionary), then creates the settings and version dialogs.
     bool Create(HINSTANCE instance, const Options &options);
     HWND hwnd() const { return hwnd_; }
     bool Destroyed() const { return destroyed_; }
@@ -60,6 +61,7 @@ public:
     const WordDictionary &dictionary() const { return dict_; }
     ResultsList &list() { return list_; }
     OptForm &optForm() { return optForm_; }
+    AboutDlg &aboutDlg() { return aboutDlg_; }
     const MenuBar &menuBar() const { return menu_; }
     // Runs after every message pump during a scan (tests press buttons here).
     void SetPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
@@ -98,6 +100,8 @@ private:
     void FormClose();
     void FormResize();
     void EditItemClick();
+    void ShowReadMeitemClick();
+    void VerItemClick();
     void PrepareScan();
     void RestoreControls();
     void ReleaseDictionary();
@@ -118,6 +122,7 @@ private:
     MenuBar menu_;
     ResultsList list_;
     OptForm optForm_;
+    AboutDlg aboutDlg_;
 
     ExtractionSettings settings_;
     WordDictionary dict_;

@@ -2,6 +2,7 @@
 #include "Option/optform_win.h"
 
 #include "Option/optform_ids.h"
+#include "Win/modal_win.h"
 #include "Win/uifont_win.h"
 
 namespace lex {
@@ -227,31 +228,7 @@ int OptForm::ShowModal(ExtractionSettings &settings, int x, int y)
     done_ = false;
     FormShow();
     SetWindowPos(hwnd_, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
-    bool ownerWasEnabled = owner_ && IsWindowEnabled(owner_);
-    if (ownerWasEnabled)
-        EnableWindow(owner_, FALSE);
-    ShowWindow(hwnd_, SW_SHOW);
-    SetFocus(GetDlgItem(hwnd_, IDC_CHKSEARCHKANJI));
-    if (Hook())
-        Hook()(hwnd_);
-    MSG m;
-    while (!done_) {
-        BOOL got = GetMessageA(&m, nullptr, 0, 0);
-        if (got <= 0) {
-            // The program is ending: hand the quit request on to the main loop.
-            PostQuitMessage(got == 0 ? static_cast<int>(m.wParam) : 1);
-            break;
-        }
-        if (!IsDialogMessageA(hwnd_, &m)) {
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
-    }
-    // The owner is enabled before the dialog disappears, so that the
-    // activation goes back to it and not to another program.
-    if (ownerWasEnabled)
-        EnableWindow(owner_, TRUE);
-    ShowWindow(hwnd_, SW_HIDE);
+    RunModalLoop(hwnd_, owner_, GetDlgItem(hwnd_, IDC_CHKSEARCHKANJI), done_, Hook());
     settings_ = nullptr;
     done_ = true;
     return result_;

@@ -41,6 +41,11 @@ void ReportError(const std::string &message)
     ShowMessageBox(nullptr, text, "Lexprobe", MB_OK | MB_ICONSTOP);
 }
 
+void ReportOutOfMemory()
+{
+    ReportError("メモリが不足しています");
+}
+
 void SetMessageBoxHook(MessageBoxHook hook)
 {
     Hook() = std::move(hook);

@@ -23,6 +23,9 @@ void ShowInfo(HWND owner, const std::string &text);
 // with "." appended when its last character sorts above ".".
 void ReportError(const std::string &message);
 
+// The top-level report of a command abandoned for want of memory.
+void ReportOutOfMemory();
+
 // Tests install a hook that sees every box instead of the user; it returns
 // the button to report (IDOK).  An empty hook restores real boxes.
 using MessageBoxHook = std::function<int(const std::string &text, const std::string &caption, UINT type)>;
