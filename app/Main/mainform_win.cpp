@@ -7,6 +7,7 @@
 #include "Main/commands.h"
 #include "Main/mainform_ids.h"
 #include "Option/settings_win.h"
+#include "Win/dialog_win.h"
 #include "Win/msgbox_win.h"
 #include "Win/shell_win.h"
 #include "Win/uifont_win.h"
@@ -367,10 +368,7 @@ HBRUSH MainForm::OnCtlColor(HDC dc, HWND control)
         window = asciiWindowColor_;
     else
         return nullptr;
-    int color = window ? COLOR_WINDOW : COLOR_BTNFACE;
-    SetBkColor(dc, GetSysColor(color));
-    SetTextColor(dc, GetSysColor(IsWindowEnabled(control) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-    return GetSysColorBrush(color);
+    return PaintControl(dc, control, window ? COLOR_WINDOW : COLOR_BTNFACE);
 }
 
 void MainForm::FileNameChange()

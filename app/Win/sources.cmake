@@ -1,8 +1,8 @@
 # The program's small wrappers over the Windows user interface, shared by
 # all its windows: the number box (with its portable value rule), the menu
 # bar whose entries can be hidden, the message boxes, the UI font, and the
-# shell requests with the folder the program runs from, and the modal loop
-# of the dialogs.
+# shell requests with the folder the program runs from, and what the
+# windows share (the dialogs' modal loop, client sizing, control colours).
 list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/numberbox.cpp)
 list(APPEND LEX_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/numberbox_win.cpp
@@ -10,4 +10,4 @@ list(APPEND LEX_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/msgbox_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/uifont_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/shell_win.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/modal_win.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/dialog_win.cpp)

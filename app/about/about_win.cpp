@@ -6,7 +6,6 @@
 #include "about/about_win.h"
 
 #include <cstring>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,7 @@
 #include "sysinfo/loomsys.h"
 #include "util/loomutil.h"
 #include "version/loomver.h"
-#include "Win/modal_win.h"
+#include "Win/dialog_win.h"
 #include "Win/msgbox_win.h"
 #include "Win/shell_win.h"
 #include "Win/uifont_win.h"
@@ -68,12 +67,6 @@ std::string ExecutablePath()
 
 } // namespace
 
-AboutDlg::~AboutDlg()
-{
-    if (hwnd_ && IsWindow(hwnd_))
-        DestroyWindow(hwnd_);
-}
-
 void AboutDlg::SetShowHook(ShowHook hook)
 {
     Hook() = std::move(hook);
@@ -81,38 +74,22 @@ void AboutDlg::SetShowHook(ShowHook hook)
 
 bool AboutDlg::Create(HWND owner)
 {
-    owner_ = owner;
-    hwnd_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUTDLG), owner,
-                               DlgProc, reinterpret_cast<LPARAM>(this));
-    return hwnd_ != nullptr;
+    return CreateFromTemplate(owner, IDD_ABOUTDLG);
 }
 
-INT_PTR CALLBACK AboutDlg::DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+void AboutDlg::OnInit()
 {
-    try {
-        if (msg == WM_INITDIALOG) {
-            auto *self = reinterpret_cast<AboutDlg *>(lp);
-            SetWindowLongPtrA(hwnd, DWLP_USER, lp);
-            self->hwnd_ = hwnd;
-            // The template's font would come with the default character
-            // set; the form's own fonts carry Shift-JIS.
-            self->font_.reset(CreateUiFontOfHeight(kFontPixels));
-            self->titleFont_.reset(CreateUiFontOfHeight(kTitlePixels, FW_BOLD));
-            SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(self->font_.get()), FALSE);
-            SetFontOfChildren(hwnd, self->font_.get());
-            SendDlgItemMessageA(hwnd, IDC_LABEL1, WM_SETFONT,
-                                reinterpret_cast<WPARAM>(self->titleFont_.get()), FALSE);
-            // The report alone can fill 32 KB: no limit on the text.
-            SendDlgItemMessageA(hwnd, IDC_SYSINFO, EM_SETLIMITTEXT, 0, 0);
-            self->Layout();
-            return FALSE;
-        }
-        auto *self = reinterpret_cast<AboutDlg *>(GetWindowLongPtrA(hwnd, DWLP_USER));
-        return self ? self->OnMessage(msg, wp, lp) : FALSE;
-    } catch (const std::bad_alloc &) {
-        ReportOutOfMemory();
-        return TRUE;
-    }
+    // The template's font would come with the default character set; the
+    // form's own fonts carry Shift-JIS.
+    font_.reset(CreateUiFontOfHeight(kFontPixels));
+    titleFont_.reset(CreateUiFontOfHeight(kTitlePixels, FW_BOLD));
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SetFontOfChildren(hwnd_, font_.get());
+    SendDlgItemMessageA(hwnd_, IDC_LABEL1, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()),
+                        FALSE);
+    // The report alone can fill 32 KB: no limit on the text.
+    SendDlgItemMessageA(hwnd_, IDC_SYSINFO, EM_SETLIMITTEXT, 0, 0);
+    Layout();
 }
 
 INT_PTR AboutDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
@@ -134,12 +111,9 @@ INT_PTR AboutDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
         break;
     case WM_CTLCOLORSTATIC:
         // SysInfo is read-only and painted in the button-face colour.
-        if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd_, IDC_SYSINFO)) {
-            HDC dc = reinterpret_cast<HDC>(wp);
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-        }
+        if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd_, IDC_SYSINFO))
+            return reinterpret_cast<INT_PTR>(PaintControl(reinterpret_cast<HDC>(wp),
+                                                          reinterpret_cast<HWND>(lp), COLOR_BTNFACE));
         break;
     case WM_CLOSE:
         Close(IDCANCEL);
@@ -150,11 +124,7 @@ INT_PTR AboutDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
 
 void AboutDlg::Layout()
 {
-    RECT r = {0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
-    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetClientSize(hwnd_, kClientWidth, kClientHeight);
     for (const Place &p : kLayout)
         MoveWindow(GetDlgItem(hwnd_, p.id), p.x, p.y, p.w, p.h, FALSE);
 }
@@ -204,21 +174,11 @@ void AboutDlg::BtnMailClick()
         ShowError(nullptr, "メールソフトを起動できません。");
 }
 
-void AboutDlg::Close(int result)
-{
-    result_ = result;
-    done_ = true;
-}
-
 int AboutDlg::ShowModal()
 {
-    result_ = IDCANCEL;
-    done_ = false;
     FormShow();
     CenterOnScreen();
-    RunModalLoop(hwnd_, owner_, GetDlgItem(hwnd_, IDOK), done_, Hook());
-    done_ = true;
-    return result_;
+    return RunModal(GetDlgItem(hwnd_, IDOK), Hook());
 }
 
 void ShowReadMe(HWND owner)

@@ -9,19 +9,14 @@
 #include <functional>
 
 #include "util/handles_win.h"
+#include "Win/dialog_win.h"
 
 namespace lex {
 
-class AboutDlg {
+class AboutDlg : public Dialog {
 public:
-    AboutDlg() = default;
-    AboutDlg(const AboutDlg &) = delete;
-    AboutDlg &operator=(const AboutDlg &) = delete;
-    ~AboutDlg();
-
     // Creates the dialog (hidden) from its template, owned by `owner`.
     bool Create(HWND owner);
-    HWND hwnd() const { return hwnd_; }
 
     // Fills the dialog, shows it centred on the screen and returns when it
     // is closed (IDOK or IDCANCEL).
@@ -33,20 +28,15 @@ public:
     static void SetShowHook(ShowHook hook);
 
 private:
-    static INT_PTR CALLBACK DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void OnInit() override;
+    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void Layout();
     void CenterOnScreen();
     void FormShow();
     void BtnMailClick();
-    void Close(int result);
 
-    HWND hwnd_ = nullptr;
-    HWND owner_ = nullptr;
     loom::FontHandle font_;
     loom::FontHandle titleFont_;
-    bool done_ = true;
-    int result_ = IDCANCEL;
 };
 
 // "ReadMe 表示(&R)": hands readme.htm beside the program to the shell.

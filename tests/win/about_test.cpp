@@ -11,22 +11,13 @@
 #include "loom_version.h"
 #include "sysinfo/loomsys.h"
 #include "Win/shell_win.h"
+#include "win_test_util.h"
 
 namespace {
 
 using namespace apptest;
+using testsupport::CrLfLines;
 
-std::vector<std::string> Lines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::size_t from = 0, at;
-    while ((at = text.find("\r\n", from)) != std::string::npos) {
-        lines.push_back(text.substr(from, at - from));
-        from = at + 2;
-    }
-    lines.push_back(text.substr(from));
-    return lines;
-}
 
 std::string LongText(HWND control)
 {
@@ -127,7 +118,7 @@ TEST_F(AboutDialog, ShowsVersionsAndTheReport)
         EXPECT_EQ(LOOM_COPYRIGHT, Text(GetDlgItem(dlg, IDC_COPYRIGHT)));
         EXPECT_EQ(GetDlgItem(dlg, IDOK), GetFocus());
 
-        const std::vector<std::string> lines = Lines(SysInfo(dlg));
+        const std::vector<std::string> lines = CrLfLines(SysInfo(dlg));
         ASSERT_GT(lines.size(), 10u);
         EXPECT_EQ("構成ファイル情報:", lines[0]);
         EXPECT_EQ(std::string("lexprobe.exe  \t") + LOOM_VER_STRING, lines[1]);
@@ -165,10 +156,10 @@ TEST_F(AboutDialog, OpeningTwiceRebuildsTheSameLines)
 {
     Start();
     std::vector<std::string> first, second;
-    WithDialog([&](HWND dlg) { first = Lines(SysInfo(dlg)); });
+    WithDialog([&](HWND dlg) { first = CrLfLines(SysInfo(dlg)); });
     // Esc closes it too.
     lex::AboutDlg::SetShowHook([&](HWND dlg) {
-        second = Lines(SysInfo(dlg));
+        second = CrLfLines(SysInfo(dlg));
         SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ(IDCANCEL, form_->aboutDlg().ShowModal());
@@ -202,14 +193,14 @@ TEST_F(AboutDialog, MailLinkCarriesTheDialogText)
     // The TABs of lines 2 and 3 go as %09, the line breaks as %0D%0A.
     EXPECT_NE(std::string::npos, r.file.find("lexprobe.exe  %09"));
     EXPECT_NE(std::string::npos, r.file.find("%0D%0Aloomlib.dll%09"));
-    const std::vector<std::string> body = Lines(Unescape(r.file.substr(head.size())));
+    const std::vector<std::string> body = CrLfLines(Unescape(r.file.substr(head.size())));
     ASSERT_GT(body.size(), 6u);
     EXPECT_EQ("(ここに本文を記述します)", body[0]);
     EXPECT_EQ("", body[1]);
     EXPECT_EQ("", body[2]);
     EXPECT_EQ("システム情報:", body[3]);
     EXPECT_EQ(std::string(48, '='), body[4]);
-    EXPECT_EQ(Lines(text), std::vector<std::string>(body.begin() + 5, body.end()));
+    EXPECT_EQ(CrLfLines(text), std::vector<std::string>(body.begin() + 5, body.end()));
     EXPECT_TRUE(boxes_.empty());
 }
 

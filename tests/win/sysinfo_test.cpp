@@ -24,6 +24,7 @@
 
 namespace {
 
+using testsupport::CrLfLines;
 using testsupport::InBin;
 using testsupport::LibMessage;
 
@@ -36,17 +37,6 @@ std::string Report(int capacity = 32767, int *result = nullptr)
     return buffer.data();
 }
 
-std::vector<std::string> Lines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::size_t from = 0, at;
-    while ((at = text.find("\r\n", from)) != std::string::npos) {
-        lines.push_back(text.substr(from, at - from));
-        from = at + 2;
-    }
-    lines.push_back(text.substr(from));
-    return lines;
-}
 
 std::string SizeText(ULONGLONG bytes)
 {
@@ -71,7 +61,7 @@ void ExpectMemoryLine(const std::string &line, unsigned message)
 TEST(LoomGetSystemInfo, ReportAgreesWithThePlatform)
 {
     int result = -1;
-    const std::vector<std::string> lines = Lines(Report(32767, &result));
+    const std::vector<std::string> lines = CrLfLines(Report(32767, &result));
     ASSERT_EQ(1, result);
     ASSERT_GT(lines.size(), 20u);
     std::size_t i = 0;
@@ -260,7 +250,7 @@ TEST(LoomGetSystemInfo, CdRomAndRemovableDrivesAreNotQueried)
     ASSERT_TRUE(GetDiskFreeSpaceExA(cdRoot.c_str(), &a, &b, &c)) << "the medium is readable";
 
     // One line each: the next line is the next drive's, or the end.
-    const std::vector<std::string> lines = Lines(Report());
+    const std::vector<std::string> lines = CrLfLines(Report());
     for (const std::string &expected :
          {cdRoot + "\t" + LibMessage(18), floppyRoot + "\t" + LibMessage(15)}) {
         auto line = std::find(lines.begin(), lines.end(), expected);
