@@ -1,6 +1,7 @@
 // Owners of Win32 handles, for the library and the program alike: each
 // closes its handle when it goes out of scope.  They cannot be copied; a
 // handle moves to another owner, or leaves ownership with release().
+// <windows.h> brings Windows Sockets 1.1 (<winsock.h>) for the socket owners.
 #pragma once
 
 #include <windows.h>
@@ -93,6 +94,12 @@ struct MenuTraits {
     static void Close(Handle menu) { DestroyMenu(menu); }
 };
 
+struct SocketTraits {
+    using Handle = SOCKET;
+    static Handle None() { return INVALID_SOCKET; }
+    static void Close(Handle socket) { closesocket(socket); }
+};
+
 using RegKey = UniqueHandle<RegKeyTraits>;
 using FileHandle = UniqueHandle<FileTraits>;
 using KernelObject = UniqueHandle<KernelObjectTraits>;
@@ -101,5 +108,27 @@ template <class Object>
 using GdiObject = UniqueHandle<GdiObjectTraits<Object>>;
 using FontHandle = GdiObject<HFONT>;
 using MenuHandle = UniqueHandle<MenuTraits>;
+using SocketHandle = UniqueHandle<SocketTraits>;
+
+// One use of Windows Sockets, started with the version asked for and cleaned
+// up when it goes out of scope, if it started.
+class WinsockSession {
+public:
+    explicit WinsockSession(WORD version) : result_(WSAStartup(version, &data_)) {}
+    WinsockSession(const WinsockSession &) = delete;
+    WinsockSession &operator=(const WinsockSession &) = delete;
+    ~WinsockSession()
+    {
+        if (result_ == 0)
+            WSACleanup();
+    }
+    // WSAStartup's result: 0 when started.
+    int result() const { return result_; }
+    WORD version() const { return data_.wVersion; }
+
+private:
+    WSADATA data_ = {};
+    int result_;
+};
 
 } // namespace loom
