@@ -262,6 +262,36 @@ TEST(LoomGetSystemInfo, CdRomAndRemovableDrivesAreNotQueried)
     }
 }
 
+// The report's PATH line for the search path `path`.
+std::string PathLine(const std::string &path)
+{
+    std::vector<char> saved(32768, '\0');
+    const DWORD had = GetEnvironmentVariableA("PATH", saved.data(), DWORD(saved.size()));
+    SetEnvironmentVariableA("PATH", path.c_str());
+    const std::vector<std::string> lines = CrLfLines(Report());
+    SetEnvironmentVariableA("PATH", had ? saved.data() : nullptr);
+    for (const std::string &line : lines)
+        if (line.compare(0, 7, "%PATH%=") == 0)
+            return line.substr(7);
+    return "<no PATH line>";
+}
+
+TEST(LoomGetSystemInfo, LongSearchPathIsCutBetweenCharacters)
+{
+    // 日 and 本 in Shift-JIS; the report keeps the first 1,023 bytes.
+    const std::string nichi = "\x93\xfa", hon = "\x96\x7b";
+    struct Case {
+        std::string path, shown;
+    } cases[] = {
+        {std::string(1022, 'a') + nichi + hon + std::string(2000, 'b'), std::string(1022, 'a')},
+        {std::string(1021, 'a') + nichi + hon + "c", std::string(1021, 'a') + nichi},
+        {std::string(1023, 'a') + "c", std::string(1023, 'a')},
+        {"C:\\x;" + nichi + hon, "C:\\x;" + nichi + hon},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.shown, PathLine(c.path)) << c.path.size();
+}
+
 TEST(LoomGetSystemInfo, BadBuffersAndTinyCapacities)
 {
     char buffer[64];
