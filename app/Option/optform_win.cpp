@@ -152,8 +152,8 @@ OptFormValues OptForm::Values() const
 }
 
 // Puts the settings as they stand into the controls, in the order the
-// settings are listed, with the English rule applied before SaveOption and
-// the repetition rule last.
+// settings are listed; the English-word dependants are enabled before
+// SaveOption is set, SpnRecurrence last.
 void OptForm::FormShow()
 {
     OptFormValues v = OptFormFromSettings(*settings_);

@@ -1,8 +1,6 @@
 #include "Win/dialog_win.h"
 
-#include <new>
-
-#include "Win/msgbox_win.h"
+#include "Win/boundary_win.h"
 
 namespace lex {
 
@@ -26,7 +24,7 @@ bool Dialog::CreateFromTemplate(HWND owner, int templateId)
 
 INT_PTR CALLBACK Dialog::DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    try {
+    return GuardedMessage<INT_PTR>(FALSE, [&]() -> INT_PTR {
         if (msg == WM_INITDIALOG) {
             auto *self = reinterpret_cast<Dialog *>(lp);
             SetWindowLongPtrA(hwnd, DWLP_USER, lp);
@@ -36,10 +34,7 @@ INT_PTR CALLBACK Dialog::DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         }
         auto *self = reinterpret_cast<Dialog *>(GetWindowLongPtrA(hwnd, DWLP_USER));
         return self ? self->OnMessage(msg, wp, lp) : FALSE;
-    } catch (const std::bad_alloc &) {
-        ReportOutOfMemory();
-        return TRUE;
-    }
+    });
 }
 
 void Dialog::Close(int result)

@@ -13,7 +13,7 @@ namespace lex {
 // A dialog built from a template of the program's resources.  One
 // trampoline keeps `this` in the dialog's user data and hands the messages
 // to OnInit and OnMessage; no exception leaves it (running out of memory is
-// reported to the user and the message counts as handled).
+// reported to the user and the message is abandoned).
 class Dialog {
 public:
     Dialog() = default;

@@ -41,9 +41,15 @@ void ReportError(const std::string &message)
     ShowMessageBox(nullptr, text, "Lexprobe", MB_OK | MB_ICONSTOP);
 }
 
-void ReportOutOfMemory()
+const char kOutOfMemory[] = "メモリが不足しています";
+
+void ReportOutOfMemory() noexcept
 {
-    ReportError("メモリが不足しています");
+    try {
+        ReportError(kOutOfMemory);
+    } catch (...) {
+        MessageBoxA(nullptr, kOutOfMemory, "Lexprobe", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    }
 }
 
 void SetMessageBoxHook(MessageBoxHook hook)

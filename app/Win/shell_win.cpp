@@ -28,22 +28,4 @@ void SetShellOpenHook(ShellOpenHook hook)
     Hook() = std::move(hook);
 }
 
-std::string ExeFolder()
-{
-    char path[MAX_PATH * 2] = "";
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (n == 0 || n >= sizeof path)
-        return std::string();
-    size_t cut = 0;
-    for (size_t i = 0; i < n; i++) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < n) {
-            i++;
-            continue;
-        }
-        if (path[i] == '\\')
-            cut = i + 1;
-    }
-    return std::string(path, cut);
-}
-
 } // namespace lex

@@ -1,5 +1,4 @@
-// The program's calls on the Windows shell and the folder it runs from.
-// Every document and link the program hands to the shell goes through
+// The program's calls on the Windows shell.  Every document and link the program hands to the shell goes through
 // ShellOpen, so that the GUI tests can watch what would be opened instead
 // of starting a browser or a mail program.
 #pragma once
@@ -28,10 +27,5 @@ struct ShellRequest {
 // returns the result to report.  An empty hook restores the real shell.
 using ShellOpenHook = std::function<INT_PTR(const ShellRequest &request)>;
 void SetShellOpenHook(ShellOpenHook hook);
-
-// The folder of the running executable with its trailing "\", or "" when
-// the system cannot tell.  The second byte of a double-byte character is
-// never taken for the separator.
-std::string ExeFolder();
 
 } // namespace lex

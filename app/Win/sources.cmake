@@ -1,8 +1,8 @@
 # The program's small wrappers over the Windows user interface, shared by
 # all its windows: the number box (with its portable value rule), the menu
-# bar whose entries can be hidden, the message boxes, the UI font, and the
-# shell requests with the folder the program runs from, and what the
-# windows share (the dialogs' modal loop, client sizing, control colours).
+# bar whose entries can be hidden, the message boxes, the UI font, the
+# shell requests, and what the windows share (the dialog base with its modal
+# loop, client sizing, control colours).
 list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/numberbox.cpp)
 list(APPEND LEX_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/numberbox_win.cpp

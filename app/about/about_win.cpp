@@ -11,6 +11,7 @@
 
 #include "about/about.h"
 #include "about/about_ids.h"
+#include "Check/exepath.h"
 #include "sysinfo/loomsys.h"
 #include "util/loomutil.h"
 #include "version/loomver.h"
@@ -152,7 +153,7 @@ void AboutDlg::FormShow()
     LoomGetSystemInfo(report.data(), kReportBytes);
 
     // A library without a readable version leaves the record empty.
-    GetFileVerInfo((ExeFolder() + "loomlib.dll").c_str(), &record);
+    GetFileVerInfo((ExecutableDir() + "loomlib.dll").c_str(), &record);
     SetDlgItemTextA(
         hwnd_, IDC_SYSINFO,
         AboutSysInfoText(exeVersion, Field(record.FileVersion), report.data()).c_str());
@@ -183,7 +184,7 @@ int AboutDlg::ShowModal()
 
 void ShowReadMe(HWND owner)
 {
-    ShellOpen(owner, ExeFolder() + "readme.htm", "", "", SW_SHOWNORMAL);
+    ShellOpen(owner, ExecutableDir() + "readme.htm", "", "", SW_SHOWNORMAL);
 }
 
 } // namespace lex

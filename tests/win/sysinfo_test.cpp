@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <regex>
 #include <string>
@@ -20,6 +21,7 @@
 #include "sysinfo/loomsys.h"
 #include "sysinfo/report.h"
 #include "util/loomutil.h"
+#include "malloc_faults.h"
 #include "win_test_util.h"
 
 namespace {
@@ -237,7 +239,8 @@ TEST(LoomGetSystemInfo, CdRomAndRemovableDrivesAreNotQueried)
     // Both drives hold a readable folder: a query would find a volume and
     // free space and the report would show them.
     const std::string folder = testsupport::ScratchDir("loom_media");
-    const char cdLetter = FreeDriveLetter('L'), floppyLetter = FreeDriveLetter(cdLetter);
+    // From T: on, clear of the R: that the path tests map for themselves.
+    const char cdLetter = FreeDriveLetter('S'), floppyLetter = FreeDriveLetter(cdLetter);
     ASSERT_NE(0, cdLetter);
     ASSERT_NE(0, floppyLetter);
     WineDrive cd(cdLetter, DRIVE_CDROM, folder), floppy(floppyLetter, DRIVE_REMOVABLE, folder);
@@ -594,6 +597,48 @@ TEST(IsValidOSEx, ErrorBoxSaysWhy)
     ASSERT_EQ(3u, met.size());
     EXPECT_EQ("1", met[0]);
     EXPECT_EQ("", met[1]);
+}
+
+// With malloc failing inside loomlib.dll at each allocation of a call in
+// turn (for the report, which measures the clock on every call, at the
+// first, a middle and the last one), the exports give their documented
+// failure and work again afterwards.
+TEST(SysinfoGuard, RunningOutOfMemory)
+{
+    faults::MallocFaults faults(GetModuleHandleA("loomlib.dll"));
+    ASSERT_TRUE(faults.Patched());
+    CpuInfo cpu;
+    char text[32767];
+    const struct {
+        const char *name;
+        std::function<int()> call;  // 1 success, 0 the documented failure
+        bool everyAllocation;
+        long leastAllocations;
+    } cases[] = {
+        {"GetCPUID", [&] { return GetCPUID(&cpu); }, true, 1},
+        {"IsInvoked", [] { return IsInvoked("LoomNoSuchWindow") == 0 ? 1 : -1; }, true, 1},
+        {"IsValidOSEx", [] { return IsValidOSEx(0, 0); }, true, 0},
+        {"LoomGetSystemInfo", [&] { return LoomGetSystemInfo(text, sizeof text); }, false, 20},
+    };
+    for (const auto &c : cases) {
+        faults.FailCall(-1);
+        ASSERT_EQ(1, c.call()) << c.name;
+        const long n = faults.Calls();
+        EXPECT_GE(n, c.leastAllocations) << c.name;
+        std::vector<long> failing;
+        for (long k = 0; k < n; ++k)
+            if (c.everyAllocation || k == 0 || k == n / 2 || k == n - 1)
+                failing.push_back(k);
+        for (long k : failing) {
+            faults.FailCall(k);
+            const int result = c.call();
+            faults.FailCall(-1);
+            EXPECT_TRUE(result == 0 || result == 1) << c.name << " failing at " << k;
+        }
+        EXPECT_EQ(1, c.call()) << c.name << " after the faults";
+    }
+    // A report cut short by memory is still a terminated text.
+    EXPECT_LT(std::strlen(text), sizeof text);
 }
 
 } // namespace
