@@ -5,6 +5,7 @@
 #   3-results.png   after a scan, rows with Japanese text
 #   4-settings.png  the settings dialog
 #   5-sorted-menu.png  the list in name order, the "表示(&V)" menu dropped down
+#   6-about.png     the version dialog with the system report
 # The program runs under Wine in a prefix of its own (build/shot-prefix)
 # whose default desktop is a 1024 x 768 virtual desktop, so windows get
 # frames; lexdrive.exe acts on the window as a user would.
@@ -110,6 +111,10 @@ drive command 2202
 drive menu v
 shot 5-sorted-menu.png
 drive escape
+
+drive about
+shot 6-about.png
+drive about-ok
 drive close
 wait "$lexprobe" || true
 lexprobe=

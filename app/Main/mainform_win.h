@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "about/about_win.h"
 #include "Check/dictionary.h"
 #include "Check/scanner.h"
 #include "Check/settings.h"
@@ -40,7 +41,7 @@ public:
     ~MainForm() override;
 
     // Creates the window (not yet shown), runs FormCreate (settings,
-    // dictionary), then creates the settings dialog.
+    // dictionary), then creates the settings and version dialogs.
     bool Create(HINSTANCE instance, const Options &options);
     HWND hwnd() const { return hwnd_; }
     bool Destroyed() const { return destroyed_; }
@@ -62,6 +63,7 @@ public:
     const WordDictionary &dictionary() const { return dict_; }
     ResultsList &list() { return list_; }
     OptForm &optForm() { return optForm_; }
+    AboutDlg &aboutDlg() { return aboutDlg_; }
     // Runs after every message pump during a scan (tests press buttons here).
     void SetPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
     // Tests answer the open dialog instead of a user: the hook sees the
@@ -99,6 +101,8 @@ private:
     void FormClose();
     void FormResize();
     void EditItemClick();
+    void ShowReadMeitemClick();
+    void VerItemClick();
     void PrepareScan();
     void ScanReturned();
     void FinishScan();
@@ -121,6 +125,7 @@ private:
     MenuBar menu_;
     ResultsList list_;
     OptForm optForm_;
+    AboutDlg aboutDlg_;
 
     ExtractionSettings settings_;
     WordDictionary dict_;
