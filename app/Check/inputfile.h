@@ -1,12 +1,11 @@
-// Reading a whole file into one buffer, the way a scan needs it: look the
-// name up, open it for reading while others may read and write it, then
-// read it with a single request.  Portable interface; inputfile_posix.cpp
-// and inputfile_win.cpp implement it.
+// Reading a file the way a scan needs it: look the name up, open it for
+// reading while others may read and write it, then read it piece by piece
+// (or, for small files such as the dictionary, whole).  Portable interface;
+// inputfile_posix.cpp and inputfile_win.cpp implement it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 namespace lex {
@@ -15,23 +14,16 @@ namespace lex {
 enum class InputError {
     None,
     NotFound,    // no directory entry of that name
-    CannotOpen,  // the entry exists but cannot be opened for reading (a directory, no access)
-    TooLarge,    // 2 GiB or more: offsets and the buffer are limited to 31 bits
-    NoMemory,    // no buffer of the file's size could be taken
-    ShortRead,   // fewer bytes arrived than the directory entry announced
-    Stopped,     // the pause callback asked to stop reading
+    CannotOpen,  // the entry exists but cannot be opened for reading (a directory, no access, locked)
+    TooLarge,    // 4 GiB or more: offsets are written as eight hexadecimal digits
+    NoMemory,    // memory ran out (for the file's buffer, or for the rows of a scan)
+    ShortRead,   // a read failed, or the file ended before the size its entry announced
+    Stopped,     // the scan was stopped before it reached the end
 };
 
-// Called between the pieces of a long read; returns false to stop reading.
-using ReadPause = std::function<bool()>;
-
-// Size of the pieces a read with a pause callback takes at a time: small
-// enough that a stop request is seen within a few milliseconds.
-constexpr size_t kReadPiece = size_t(2) << 20;
-
-// Largest file a scan takes: offsets are written as eight hexadecimal digits
-// and the size is a signed 32-bit count.
-constexpr uint64_t kMaxInputSize = 0x7FFFFFFF;
+// Largest file a scan takes: offsets are written as eight hexadecimal
+// digits, so the last byte of the file must lie below 2^32.
+constexpr uint64_t kMaxInputSize = 0xFFFFFFFF;
 
 class InputFile {
 public:
@@ -46,11 +38,14 @@ public:
     InputError Open(const char *name, bool denyWrite = false);
     uint64_t Size() const { return size_; }
 
-    // Takes a buffer of Size() bytes and fills it.  Without `pause` the file
-    // is read with one request; with it, in pieces of kReadPiece bytes with
-    // a call of `pause` after each, so that a program can keep answering
-    // its user while a big file is read.  On failure the buffer is released.
-    InputError ReadAll(std::unique_ptr<uint8_t[]> &buffer, const ReadPause &pause = {});
+    // Reads the next bytes, at most `want` (1 or more), into `buffer`;
+    // *got is how many arrived (at least one on success).  ShortRead when
+    // the read fails or the file has ended.
+    InputError Read(uint8_t *buffer, size_t want, size_t *got);
+
+    // Takes a buffer of Size() bytes and fills it from the start with one
+    // request.  On failure the buffer is released.
+    InputError ReadAll(std::unique_ptr<uint8_t[]> &buffer);
 
     void Close();
 

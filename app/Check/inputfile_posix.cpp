@@ -2,8 +2,8 @@
 #include "Check/inputfile.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
-#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,35 +43,23 @@ InputError InputFile::Open(const char *name, bool /*denyWrite*/)
     return InputError::None;
 }
 
-InputError InputFile::ReadAll(std::unique_ptr<uint8_t[]> &buffer, const ReadPause &pause)
+InputError InputFile::Read(uint8_t *buffer, size_t want, size_t *got)
 {
-    buffer.reset();
+    *got = 0;
     if (!handle_)
         return InputError::CannotOpen;
-    if (size_ > kMaxInputSize)
-        return InputError::TooLarge;
-    const size_t n = static_cast<size_t>(size_);
-    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[n ? n : 1]);
-    if (!data)
-        return InputError::NoMemory;
-    // read(2) may deliver less than asked for (signals, the 2 GiB cap of
-    // one call), so it is repeated until the size is reached or the file
-    // ends early.
-    const size_t piece = pause ? kReadPiece : n;
-    size_t got = 0;
-    while (got < n) {
-        const size_t want = n - got < piece ? n - got : piece;
-        ssize_t r = ::read(handle_->fd, data.get() + got, want);
+    // One read(2) takes at most 1 GiB here, well below the cap of one call.
+    if (want > (size_t(1) << 30))
+        want = size_t(1) << 30;
+    for (;;) {
+        const ssize_t r = ::read(handle_->fd, buffer, want);
         if (r < 0 && errno == EINTR)
             continue;
         if (r <= 0)
             return InputError::ShortRead;
-        got += static_cast<size_t>(r);
-        if (pause && got < n && !pause())
-            return InputError::Stopped;
+        *got = static_cast<size_t>(r);
+        return InputError::None;
     }
-    buffer = std::move(data);
-    return InputError::None;
 }
 
 } // namespace lex

@@ -1,8 +1,7 @@
 // InputFile on Windows: FindFirstFileA for the size, CreateFileA shared
-// with every reader and writer, and one ReadFile (or pieces of it).
+// with every reader and writer, and ReadFile.
 #include "Check/inputfile.h"
 
-#include <new>
 #include <windows.h>
 
 #include "util/handles_win.h"
@@ -35,35 +34,26 @@ InputError InputFile::Open(const char *name, bool denyWrite)
     auto handle = std::make_unique<Handle>();
     const DWORD share = denyWrite ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
     handle->file.reset(CreateFileA(name, GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!handle->file.valid())
         return InputError::CannotOpen;
     handle_ = std::move(handle);
     return InputError::None;
 }
 
-InputError InputFile::ReadAll(std::unique_ptr<uint8_t[]> &buffer, const ReadPause &pause)
+InputError InputFile::Read(uint8_t *buffer, size_t want, size_t *got)
 {
-    buffer.reset();
+    *got = 0;
     if (!handle_)
         return InputError::CannotOpen;
-    if (size_ > kMaxInputSize)
-        return InputError::TooLarge;
-    const DWORD n = static_cast<DWORD>(size_);
-    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[n ? n : 1]);
-    if (!data)
-        return InputError::NoMemory;
-    const DWORD piece = pause ? static_cast<DWORD>(kReadPiece) : n;
-    for (DWORD done = 0; done < n;) {
-        const DWORD want = n - done < piece ? n - done : piece;
-        DWORD got = 0;
-        if (!ReadFile(handle_->file.get(), data.get() + done, want, &got, nullptr) || got != want)
-            return InputError::ShortRead;
-        done += got;
-        if (pause && done < n && !pause())
-            return InputError::Stopped;
-    }
-    buffer = std::move(data);
+    // One request takes at most 1 GiB: ReadFile counts in 32 bits.
+    const DWORD ask = want > (size_t(1) << 30) ? DWORD(1) << 30 : static_cast<DWORD>(want);
+    DWORD n = 0;
+    // A read that fails (a range another process locked, a vanished
+    // network share) or finds the file ended is a short read.
+    if (!ReadFile(handle_->file.get(), buffer, ask, &n, nullptr) || n == 0)
+        return InputError::ShortRead;
+    *got = n;
     return InputError::None;
 }
 

@@ -1,8 +1,11 @@
 # String scanner, word dictionary and English-word marker, and the settings
 # record that steers them.  Reading the file and the dictionary's collation
-# have one implementation per platform.
+# have one implementation per platform; the scanner's walk is built twice
+# (walker_plain.cpp, walker_sse2.cpp), and the scan picks one at run time.
 list(APPEND LEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/scanner.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/walker_plain.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/walker_sse2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dictionary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/inputfile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resultrow.cpp

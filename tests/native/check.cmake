@@ -2,6 +2,7 @@
 # parser and the command-line front end.
 add_executable(check_test
   ${CMAKE_CURRENT_LIST_DIR}/check_scanner_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/check_stream_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/check_dictionary_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/check_settings_test.cpp)
 target_include_directories(check_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)

@@ -13,6 +13,7 @@
 #include "Check/dictionary.h"
 #include "Check/scanner.h"
 #include "recording_host.h"
+#include "scan_inputs.h"
 #include "scan_reference.h"
 
 using lex::ExtractionSettings;
@@ -219,53 +220,26 @@ TEST(ScannerModel, AgreesWithTheReferenceWalkOnRandomData)
     // Byte mixes that favour every kind of text, every setting combination,
     // small checkpoint distances and aborts.
     std::mt19937 rng(12345);
-    const std::string alphabet[] = {
-        std::string("AB\0 x\x82\xA0\xB1\x01\x7F\xFC\x40", 12),
-        std::string("a\0\0b\0c", 6),
-        std::string("\x81\x40\x9F\xFC\xE0\x7E\x80\xA1\xDF", 9),
-    };
     lex::WordDictionary dict;
-    const std::string words = "ab\r\nabba\r\nbaa\r\nAAB\r\naab\r\nxx\r\n";
+    const std::string words = lextest::RandomWords();
     dict.Load(words.data(), words.size());
     for (int round = 0; round < 4000; ++round) {
-        ExtractionSettings st;
-        const unsigned f = rng();
-        st.SearchKanji = f & 1;
-        st.CheckHalfKana = f & 2;
-        st.CheckRecurrence = f & 4;
-        st.CheckEnglish = f & 8;
-        st.CheckSeparator = f & 16;
-        st.CheckInitial = f & 32;
-        st.RecurrenceTime = static_cast<int>(rng() % 6);
+        const ExtractionSettings st = lextest::RandomSettings(rng);
         const int m = static_cast<int>(rng() % 6);
-        const std::string &abc = alphabet[rng() % 3];
-        // Pieces of single bytes from one alphabet, runs of text and UTF-16
-        // text of every length, so that the 16- and 64-byte fast paths meet
-        // their edges.
-        std::vector<uint8_t> data;
-        for (size_t target = rng() % 600; data.size() < target;) {
-            const unsigned kind = rng() % 8;
-            if (kind < 4) {
-                data.push_back(rng() % 4 ? static_cast<uint8_t>(abc[rng() % abc.size()])
-                                         : static_cast<uint8_t>(rng()));
-            } else if (kind < 6) {
-                for (unsigned len = rng() % 90; len > 0; --len)
-                    data.push_back(static_cast<uint8_t>(rng() % 8 ? 'a' + rng() % 26 : 0xB1));
-            } else {
-                for (unsigned len = rng() % 40; len > 0; --len) {
-                    data.push_back(static_cast<uint8_t>('A' + rng() % 26));
-                    data.push_back(rng() % 30 ? 0 : static_cast<uint8_t>(rng()));
-                }
-            }
-        }
+        const std::vector<uint8_t> data = lextest::RandomData(rng, 600);
         const size_t interval = rng() % 4 ? lex::kCheckpointInterval : 1 + rng() % 100;
         const long abortAt = static_cast<long>(rng() % 8) - 2;
         lex::EnglishWordMarker marker(dict, st);
-        RecordingHost fast(abortAt), model(abortAt);
-        lex::ScanBufferWithInterval(data.data(), data.size(), m, st, &marker, fast, interval);
+        RecordingHost model(abortAt);
         lexref::Scan(data.data(), data.size(), m, st, &dict, model, interval);
-        ASSERT_EQ(model.log, fast.log) << "round " << round;
-        ASSERT_EQ(model.rows, fast.rows) << "round " << round;
+        // Both builds of the walk: plain loops and SSE2 searches.
+        for (lex::ScanPath path : {lex::ScanPath::Plain, lex::ScanPath::Sse2}) {
+            RecordingHost fast(abortAt);
+            lex::ScanBufferWithInterval(data.data(), data.size(), m, st, &marker, fast, interval,
+                                        path);
+            ASSERT_EQ(model.log, fast.log) << "round " << round << ", " << lex::ScanPathName(path);
+            ASSERT_EQ(model.rows, fast.rows) << "round " << round << ", " << lex::ScanPathName(path);
+        }
     }
 }
 
@@ -334,29 +308,30 @@ TEST_F(ScannerFile, ReadsTheWholeFileAndClearsOnce)
 TEST_F(ScannerFile, BigFilesAreReadInPiecesThatTheHostCanStop)
 {
     // Text across the boundary of the first read piece must come out whole.
-    std::string data(lex::kReadPiece * 2 + 100, '\0');
+    std::string data(lex::kScanPiece * 2 + 100, '\0');
     const std::string across = "straddling the piece boundary";
-    data.replace(lex::kReadPiece - 10, across.size(), across);
+    data.replace(lex::kScanPiece - 10, across.size(), across);
+    const std::string late = "after the first checkpoint";
+    data.replace(lex::kCheckpointInterval + 5, late.size(), late);
     const std::string path = Write("big.bin", data);
 
     RecordingHost full;
     EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, full));
-    const std::vector<Row> expected = {A(lex::kReadPiece - 10, across)};
+    const std::vector<Row> expected = {A(lex::kCheckpointInterval + 5, late),
+                                       A(lex::kScanPiece - 10, across)};
     EXPECT_EQ(expected, full.rows);
-    // The host answered its user between the pieces, before the walk.
-    ASSERT_GE(full.log.size(), 3u);
+    ASSERT_GE(full.log.size(), 2u);
     EXPECT_EQ("clear", full.log[0]);
-    EXPECT_EQ("events", full.log[1]);
 
-    // A stop during the read ends the scan like a stop during the walk: the
-    // old rows are gone, nothing new is listed, and it is not an error.
-    RecordingHost stopped(0);
+    // A stop ends the scan at the next checkpoint, with the rows found so
+    // far; it is not an error.
+    RecordingHost stopped(1);
     lex::InputError why = lex::InputError::None;
     EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, stopped, &why));
     EXPECT_EQ(lex::InputError::Stopped, why);
     EXPECT_EQ(1, stopped.clears);
-    EXPECT_TRUE(stopped.rows.empty());
-    EXPECT_TRUE(stopped.progress.empty());
+    EXPECT_EQ(std::vector<Row>{expected[0]}, stopped.rows);
+    EXPECT_EQ(2u, stopped.progress.size());
 }
 
 TEST_F(ScannerFile, FailuresReturnOneAndKeepTheOldRows)
@@ -378,22 +353,36 @@ TEST_F(ScannerFile, FailuresReturnOneAndKeepTheOldRows)
     }
 }
 
-TEST_F(ScannerFile, FilesOfTwoGigabytesAndMoreAreRefused)
+TEST_F(ScannerFile, FilesOfFourGigabytesAndMoreAreRefused)
 {
     // Sparse files: the size is what matters, no data is written.
-    for (off_t size : {off_t(0x80000000), off_t(0x100000005)}) {
+    for (off_t size : {off_t(0x100000000), off_t(0x100000005)}) {
         const std::string path = Write("big" + std::to_string(size), "");
         ASSERT_EQ(0, truncate(path.c_str(), size));
         RecordingHost host;
         lex::InputError why = lex::InputError::None;
         EXPECT_EQ(1, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, host, &why));
         EXPECT_EQ(lex::InputError::TooLarge, why);
-        EXPECT_TRUE(host.rows.empty());
+        EXPECT_EQ(0, host.clears);
         EXPECT_TRUE(host.progress.empty());
     }
+    // Up to 4 GiB - 1 a file is taken: here the host stops the scan at the
+    // first checkpoint, with its progress reckoned against the full size.
+    for (off_t size : {off_t(0x80000000), off_t(0xFFFFFFFF)}) {
+        const std::string path = Write("ok" + std::to_string(size), "");
+        ASSERT_EQ(0, truncate(path.c_str(), size));
+        RecordingHost host(0);
+        lex::InputError why = lex::InputError::None;
+        EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, host, &why));
+        EXPECT_EQ(lex::InputError::Stopped, why);
+        EXPECT_EQ(1, host.clears);
+        EXPECT_EQ(std::vector<int>{0}, host.progress);
+    }
     // The buffer entry point refuses such sizes before touching the data.
-    const uint8_t byte = 'A';
-    RecordingHost host;
-    EXPECT_EQ(1, lex::ScanBuffer(&byte, size_t(0x80000000), 1, Defaults(), nullptr, host));
-    EXPECT_TRUE(host.log.empty());
+    if (sizeof(size_t) > 4) {
+        const uint8_t byte = 'A';
+        RecordingHost host;
+        EXPECT_EQ(1, lex::ScanBuffer(&byte, size_t(0xFFFFFFFF) + 1, 1, Defaults(), nullptr, host));
+        EXPECT_TRUE(host.log.empty());
+    }
 }

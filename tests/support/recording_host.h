@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,11 @@ public:
     void AddRow(uint32_t offset, bool wide, const char *text, size_t length,
                 bool checked) override
     {
+        // A row the program could not hold.
+        if (failRowAt >= 0 && static_cast<long>(rows.size()) == failRowAt) {
+            log.push_back("no memory");
+            throw std::bad_alloc();
+        }
         rows.push_back({offset, wide, std::string(text, length), checked});
         log.push_back("row " + lex::OffsetText(offset));
     }
@@ -48,6 +55,8 @@ public:
     {
         ++events;
         log.push_back("events");
+        if (onEvents)
+            onEvents();
     }
     bool AbortRequested() override
     {
@@ -63,6 +72,11 @@ public:
     int clears = 0;
     long events = 0;
     long checks = 0;
+    // Runs at every event processing (tests change the file being read).
+    std::function<void()> onEvents;
+    // AddRow throws std::bad_alloc instead of adding row number failRowAt
+    // (counted from 0); negative: never.
+    long failRowAt = -1;
 
 private:
     long abortAt_;

@@ -1,0 +1,99 @@
+// The string scanner's byte walk over data that arrives in windows, with its
+// state (the candidate, its start, the wide flag, the next position) carried
+// from one window to the next.  Internal to the scanner: scanner.cpp drives
+// it; walker_plain.cpp and walker_sse2.cpp each build the walk itself from
+// walker_body.h, one with plain loops and one with SSE2 searches.
+//
+// Everything here is defined before walker_sse2.cpp switches SSE2 code on,
+// so none of it (inline functions included) is ever built with SSE2: only
+// the walk's own functions, which are local to their file, are.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "Check/scanner.h"
+
+namespace lex {
+
+class EnglishWordMarker;
+
+// What a walk is set up with.
+struct WalkSetup {
+    int minLength;
+    const ExtractionSettings *settings;
+    const EnglishWordMarker *marker;  // null: no row is checked
+    ScanHost *host;
+    uint64_t size;    // the data's size, for the progress percentage
+    size_t interval;  // distance between checkpoints, >= 1
+};
+
+// The walk's state and the parts of it that do not depend on how bytes are
+// searched: the row emitter and the checkpoints.
+class WalkCore {
+public:
+    explicit WalkCore(const WalkSetup &setup);
+    virtual ~WalkCore() = default;
+    WalkCore(const WalkCore &) = delete;
+    WalkCore &operator=(const WalkCore &) = delete;
+
+    // Examines the positions of the window d[0, avail), which starts at file
+    // offset `base`, from Pos() on.  Unless `final` (the window ends the
+    // data), a position is examined only when its look-ahead byte is in the
+    // window, so at most the window's last byte is left unexamined; a
+    // final window is examined to its end with a zero look-ahead after it.
+    // A checkpoint follows the step that reaches the last position of each
+    // checkpoint block, and (in a final window) the step that reaches the
+    // end.  Returns false when the host asked to stop at a checkpoint (the
+    // caller then ends the walk with EmitPending).
+    virtual bool Walk(const uint8_t *d, uint64_t base, size_t avail, bool final) = 0;
+
+    // The next position to examine.
+    uint64_t Pos() const { return pos_; }
+    // The data ended right after a lead step took its last byte as the
+    // trail byte, in a window that did not know it was the last: the
+    // checkpoint of the data's last position, unless it was held already.
+    // Returns false when the host asked to stop.
+    bool CheckpointAtEnd();
+    // The end of the walk, after a stop too: the pending candidate is
+    // emitted when it reaches the minimum length.
+    void EmitPending() { Emit(candidate_.data(), candidate_.size()); }
+
+protected:
+    // The row emitter: length, repetition filter, row, English word.  The
+    // text starts at start_ and is wide when wide_ is set.
+    void Emit(const char *text, size_t length);
+    void Flush()
+    {
+        Emit(candidate_.data(), candidate_.size());
+        candidate_.clear();
+        wide_ = false;
+    }
+    // Progress, events and the abort check after the step that ended on
+    // position `at`.  Returns false when the host asked to stop.
+    bool Checkpoint(uint64_t at);
+
+    size_t min_;
+    const ExtractionSettings &settings_;
+    const EnglishWordMarker *marker_;
+    ScanHost &host_;
+    uint64_t size_;
+    uint64_t interval_;
+
+    std::string candidate_;
+    uint64_t start_ = 0;            // file offset of the candidate's first byte
+    bool wide_ = false;
+    uint64_t pos_ = 0;              // the next position to examine
+    uint64_t blockLast_;            // last position of the current checkpoint block
+    uint64_t lastCheckpoint_ = UINT64_MAX;  // where the last checkpoint was held
+};
+
+// The walk with plain loops (any processor) and with SSE2 searches.
+std::unique_ptr<WalkCore> MakePlainWalker(const WalkSetup &setup);
+std::unique_ptr<WalkCore> MakeSse2Walker(const WalkSetup &setup);
+
+} // namespace lex
