@@ -149,19 +149,26 @@ int main(int argc, char **argv)
     std::printf("scan with marker (default settings): %.3f s, %.0f MB/s, %llu rows checked\n",
                 fullTime, mb / fullTime, static_cast<unsigned long long>(full.checkedRows));
 
-    // The marker alone over every row text of the scan.
+    // The marker alone over every row text of the scan, best of fifteen.
     uint64_t hits = 0;
-    t0 = Clock::now();
+    double markTime = 1e9;
     size_t begin = 0;
-    for (size_t end : plain.ends) {
-        hits += marker.ContainsWord(plain.texts.data() + begin, end - begin);
-        begin = end;
+    for (int round = 0; round < 15; ++round) {
+        hits = 0;
+        begin = 0;
+        t0 = Clock::now();
+        for (size_t end : plain.ends) {
+            hits += marker.ContainsWord(plain.texts.data() + begin, end - begin);
+            begin = end;
+        }
+        markTime = std::min(markTime, Seconds(t0, Clock::now()));
     }
-    const double markTime = Seconds(t0, Clock::now());
     std::printf("marker (%zu entries): %llu rows in %.3f s, %.2f million rows/s, %llu hits\n",
                 dict.size(), static_cast<unsigned long long>(plain.rows), markTime,
                 plain.rows / markTime / 1e6, static_cast<unsigned long long>(hits));
     std::printf("marker_mrows=%.2f\n", plain.rows / markTime / 1e6);
+    std::printf("marker automaton: %zu states (%zu with CheckInitial)\n",
+                dict.automaton(false).States(), dict.automaton(true).States());
 
     // The reference walk (one position per step) must give the same rows.
     DigestHost model;

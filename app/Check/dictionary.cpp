@@ -31,15 +31,6 @@ int CompareFolded(const char *a, size_t alen, const char *b, size_t blen)
     return alen < blen ? -1 : alen > blen ? 1 : 0;
 }
 
-// An entry written wholly without a-z: it equals its own capitalisation.
-bool IsInitialism(const std::string &entry)
-{
-    for (char c : entry)
-        if (UpperAscii(c) != c)
-            return false;
-    return true;
-}
-
 // One step of the growing word: takes byte `b` of the text as the next
 // letter of w, folded to a capital, into *c.  Returns false where the word
 // ends: a byte above Z once folded, or (with the separator rule) a capital
@@ -58,12 +49,22 @@ bool NextWordByte(char b, bool separator, bool *capital, char *c)
 
 } // namespace
 
+bool IsInitialism(const std::string &entry)
+{
+    for (char c : entry)
+        if (UpperAscii(c) != c)
+            return false;
+    return true;
+}
+
 void WordDictionary::Clear()
 {
     entries_.clear();
     folded_.clear();
     std::fill(std::begin(index_), std::end(index_), 0);
     std::fill(std::begin(bytewise_), std::end(bytewise_), false);
+    for (WordAutomaton &a : automaton_)
+        a.Clear();
 }
 
 void WordDictionary::Load(const char *data, size_t size)
@@ -158,6 +159,8 @@ void WordDictionary::Index(std::vector<std::string> entries)
             sorted = folded_[j - 1] <= folded_[j];
         bytewise_[k - 1] = sorted;
     }
+    automaton_[0].Build(*this, false);
+    automaton_[1].Build(*this, true);
 }
 
 // The lookup of one start in a block sorted by the byte comparison.  The
@@ -271,6 +274,13 @@ bool EnglishWordMarker::LookupLinear(const char *s, size_t n, size_t i, int k) c
 }
 
 bool EnglishWordMarker::ContainsWord(const char *s, size_t n) const
+{
+    if (settings_.Debug && report_)
+        return ContainsWordByWalk(s, n);
+    return dict_.automaton(settings_.CheckInitial).Matches(s, n, settings_.CheckSeparator);
+}
+
+bool EnglishWordMarker::ContainsWordByWalk(const char *s, size_t n) const
 {
     for (size_t i = 0; i < n; ++i) {
         const int k = LetterNumber(static_cast<unsigned char>(s[i]));

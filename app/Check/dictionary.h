@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Check/settings.h"
+#include "Check/wordautomaton.h"
 
 namespace lex {
 
@@ -38,6 +39,8 @@ public:
     // the locale collation ordered punctuation differently), so that the
     // lookup may bisect it instead of walking it.
     bool BlockSortedBytewise(int k) const { return bytewise_[k - 1]; }
+    // The marker's lookup as one automaton, without and with CheckInitial.
+    const WordAutomaton &automaton(bool checkInitial) const { return automaton_[checkInitial]; }
 
 private:
     // Takes sorted, grouped entries and builds the folded copies and the
@@ -48,7 +51,12 @@ private:
     std::vector<std::string> folded_;
     size_t index_[27] = {};
     bool bytewise_[26] = {};
+    WordAutomaton automaton_[2];
 };
+
+// An entry written wholly without the letters a-z: it equals its own
+// capitalisation (CheckInitial passes over such entries).
+bool IsInitialism(const std::string &entry);
 
 // English.dic in the folder of the running program's executable, where the
 // program looks for its word list.
@@ -69,8 +77,13 @@ public:
     void SetHitReport(HitReport report) { report_ = std::move(report); }
 
     // True when `text` contains a dictionary word (reads CheckSeparator,
-    // CheckInitial and Debug of the settings at each call).
+    // CheckInitial and Debug of the settings at each call).  One pass over
+    // the text with the dictionary's automaton; in debug mode with a hit
+    // report, the walk below, which knows the entry it hit.
     bool ContainsWord(const char *text, size_t length) const;
+    // The same answer by walking the dictionary's blocks from every letter
+    // of the text, growing a word byte by byte; reports its first hit.
+    bool ContainsWordByWalk(const char *text, size_t length) const;
 
 private:
     // One start position i (a letter with number k): true on a hit.

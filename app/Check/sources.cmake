@@ -7,6 +7,7 @@ list(APPEND LEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/walker_plain.cpp
   ${CMAKE_CURRENT_LIST_DIR}/walker_sse2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dictionary.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/wordautomaton.cpp
   ${CMAKE_CURRENT_LIST_DIR}/inputfile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resultrow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings.cpp)

@@ -2,6 +2,7 @@
 // marker.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -129,6 +130,8 @@ TEST(EnglishWordMarker, FindsWordsByTheLookupRules)
         st.CheckInitial = c.initial;
         lex::EnglishWordMarker marker(d, st);
         EXPECT_EQ(c.found, marker.ContainsWord(c.text.data(), c.text.size())) << c.what;
+        EXPECT_EQ(c.found, marker.ContainsWordByWalk(c.text.data(), c.text.size()))
+            << "walk: " << c.what;
         EXPECT_EQ(c.found, lexref::ContainsWord(d, st, c.text)) << "model: " << c.what;
     }
 }
@@ -174,9 +177,11 @@ TEST(EnglishWordMarker, AgreesWithTheLinearLookupOnRandomTexts)
             st.CheckSeparator = rng() & 1;
             st.CheckInitial = rng() & 1;
             lex::EnglishWordMarker marker(d, st);
-            ASSERT_EQ(lexref::ContainsWord(d, st, text),
-                      marker.ContainsWord(text.data(), text.size()))
+            const bool expected = lexref::ContainsWord(d, st, text);
+            ASSERT_EQ(expected, marker.ContainsWord(text.data(), text.size()))
                 << "text \"" << text << "\" dictionary:\n" << file;
+            ASSERT_EQ(expected, marker.ContainsWordByWalk(text.data(), text.size()))
+                << "walk, text \"" << text << "\" dictionary:\n" << file;
         }
     }
 }
@@ -206,9 +211,11 @@ TEST(EnglishWordMarker, WalksBlocksThatAreNotInByteOrder)
             st.CheckSeparator = rng() & 1;
             st.CheckInitial = rng() & 1;
             lex::EnglishWordMarker marker(d, st);
-            ASSERT_EQ(lexref::ContainsWord(d, st, text),
-                      marker.ContainsWord(text.data(), text.size()))
+            const bool expected = lexref::ContainsWord(d, st, text);
+            ASSERT_EQ(expected, marker.ContainsWord(text.data(), text.size()))
                 << "text \"" << text << "\"";
+            ASSERT_EQ(expected, marker.ContainsWordByWalk(text.data(), text.size()))
+                << "walk, text \"" << text << "\"";
         }
     }
     // The order is kept as given, and such a block is not bisected.
@@ -217,4 +224,73 @@ TEST(EnglishWordMarker, WalksBlocksThatAreNotInByteOrder)
     EXPECT_EQ("ab", d.entry(0));
     EXPECT_FALSE(d.BlockSortedBytewise(1));
     EXPECT_TRUE(d.BlockSortedBytewise(2));
+}
+
+// The automaton must answer exactly as the walk does (the walk stays as the
+// reference and as the debug mode's lookup, which reports the entry hit).
+// Dictionaries of every shape: case variants, initialisms, entries that
+// begin others, punctuation, blocks out of byte order; texts with
+// separators, digits, spaces and bytes that end a word.
+TEST(EnglishWordMarker, TheAutomatonAnswersAsTheWalkAndDebugHitsAreTheWalks)
+{
+    std::mt19937 rng(9001);
+    const std::string letters = "abcABC";
+    const std::string others = "' -1";
+    const std::string textBytes = "abcABCabc' 1_\x7F\xB1\x82Z[";
+    for (int round = 0; round < 400; ++round) {
+        std::vector<std::string> entries;
+        for (int e = 1 + rng() % 60; e > 0; --e) {
+            std::string w(1, letters[rng() % letters.size()]);
+            for (int len = rng() % 6; len > 0; --len)
+                w += rng() % 6 ? letters[rng() % letters.size()] : others[rng() % others.size()];
+            entries.push_back(w);
+        }
+        WordDictionary d;
+        if (round % 2) {
+            std::shuffle(entries.begin(), entries.end(), rng);
+            d.LoadInOrder(entries);
+        } else {
+            std::string file;
+            for (const std::string &e : entries)
+                file += e + "\n";
+            d.Load(file.data(), file.size());
+        }
+        for (int t = 0; t < 60; ++t) {
+            std::string text;
+            for (int len = rng() % 16; len > 0; --len)
+                text += textBytes[rng() % textBytes.size()];
+            ExtractionSettings st;
+            st.CheckSeparator = rng() & 1;
+            st.CheckInitial = rng() & 1;
+            std::string modelHit;
+            const bool expected = lexref::ContainsWord(d, st, text, &modelHit);
+
+            lex::EnglishWordMarker marker(d, st);
+            ASSERT_EQ(expected, marker.ContainsWord(text.data(), text.size()))
+                << "round " << round << ", text \"" << text << "\"";
+            std::vector<std::string> hits;
+            marker.SetHitReport([&](const std::string &, const std::string &entry) {
+                hits.push_back(entry);
+            });
+            st.Debug = true;
+            ASSERT_EQ(expected, marker.ContainsWord(text.data(), text.size()));
+            ASSERT_EQ(expected ? std::vector<std::string>{modelHit} : std::vector<std::string>{},
+                      hits)
+                << "round " << round << ", text \"" << text << "\"";
+        }
+    }
+}
+
+TEST(EnglishWordMarker, AnEmptyOrUnmatchableDictionaryBuildsNoAutomaton)
+{
+    // No entry, only one-letter entries, or only entries that a grown word
+    // can never equal (a byte above Z after the first letter).
+    for (const char *file : {"", "a\nB\n", "a_b\nc[d\n"}) {
+        const WordDictionary d = Dict(file);
+        EXPECT_EQ(0u, d.automaton(false).States()) << file;
+        ExtractionSettings st;
+        lex::EnglishWordMarker marker(d, st);
+        const std::string text = "a_b c[d aB";
+        EXPECT_FALSE(marker.ContainsWord(text.data(), text.size())) << file;
+    }
 }

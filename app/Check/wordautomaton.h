@@ -1,0 +1,75 @@
+// The English-word marker's question, "does this text contain a dictionary
+// word?", answered in one pass over the text with an automaton built from
+// the dictionary once.
+//
+// The marker's lookup tries every letter of the text as a start and grows a
+// word from it byte by byte; each step asks the start letter's block for
+// the first entry not smaller than the word and either hits, goes on, or
+// ends the start.  What a step answers depends on nothing but the word
+// grown so far (folded to capitals), so it can be worked out beforehand for
+// every word the dictionary can lead to.  The words on which a start hits,
+// having gone on at every shorter step, form a set H; a text holds a hit
+// exactly when one of its stretches that no start's walk would break (bytes
+// above Z once folded break every walk, and with the separator rule so does
+// a capital after a non-capital) contains a member of H.  That is a
+// multi-pattern search, done here with an Aho-Corasick automaton as a table
+// of (state, byte column) -> next state.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace lex {
+
+class WordDictionary;
+
+class WordAutomaton {
+public:
+    // Builds the automaton of `dict`'s lookup; `checkInitial` passes over
+    // entries written wholly in capitals, as the setting does.
+    void Build(const WordDictionary &dict, bool checkInitial);
+    void Clear();
+
+    // True when the lookup would hit on `text`; `separator` is the
+    // CheckSeparator setting.
+    bool Matches(const char *text, size_t length, bool separator) const
+    {
+        if (columns_ == 0)
+            return false;
+        const int32_t *next = next_.data();
+        const unsigned char *s = reinterpret_cast<const unsigned char *>(text);
+        const unsigned split = separator ? kCapital : 0;
+        int32_t row = 0;
+        unsigned previous = kCapital;
+        for (size_t q = 0; q < length; ++q) {
+            const unsigned b = byte_[s[q]];
+            // With the separator rule a capital after a non-capital ends
+            // every walk (and may begin a new one).
+            const unsigned capital = b & kCapital;
+            row &= -static_cast<int32_t>((capital & ~previous & split) == 0);
+            previous = capital;
+            row = next[row + static_cast<int32_t>(b & kColumnMask)];
+            if (row < 0)
+                return true;
+        }
+        return false;
+    }
+
+    // Number of states (for tests and the benchmark).
+    size_t States() const { return columns_ ? next_.size() / columns_ : 0; }
+
+private:
+    // For each byte its column (kColumnMask bits; 0 for bytes that no word
+    // in H holds, bytes above Z once folded among them, which send every
+    // state back to the start), and kCapital for A-Z.
+    static constexpr unsigned kCapital = 0x80;
+    static constexpr unsigned kColumnMask = 0x7F;
+    uint8_t byte_[256] = {};
+    size_t columns_ = 0;
+    // Row-major transitions; a value is the next state's row offset
+    // (state * columns_), or -1 where a member of H has just been read.
+    std::vector<int32_t> next_;
+};
+
+} // namespace lex
