@@ -22,3 +22,9 @@ else()
     ${CMAKE_CURRENT_LIST_DIR}/collate_posix.cpp
     ${CMAKE_CURRENT_LIST_DIR}/exepath_posix.cpp)
 endif()
+# 32-bit Windows keeps its stack aligned to 4 bytes only; the SSE2 walk's
+# functions realign it, so that vectors kept on the stack are aligned.
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/walker_sse2.cpp
+    PROPERTIES COMPILE_OPTIONS -mstackrealign)
+endif()

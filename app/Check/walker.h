@@ -78,7 +78,8 @@ protected:
     bool Checkpoint(uint64_t at);
 
     size_t min_;
-    const ExtractionSettings &settings_;
+    // A copy: a stream may outlive the settings record it was made with.
+    const ExtractionSettings settings_;
     const EnglishWordMarker *marker_;
     ScanHost &host_;
     uint64_t size_;

@@ -32,8 +32,8 @@ public:
     void Add(uint8_t lo, uint8_t hi)
     {
 #if LEX_WALK_SSE2
-        lo_[count_] = _mm_set1_epi8(static_cast<char>(lo));
-        span_[count_] = _mm_set1_epi8(static_cast<char>(hi - lo));
+        std::memset(lo_[count_], lo, 16);
+        std::memset(span_[count_], hi - lo, 16);
 #endif
         ++count_;
         for (int b = lo; b <= hi; ++b)
@@ -47,11 +47,11 @@ public:
     {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d));
         // b - lo <= span, unsigned: min(x, span) == x.
-        __m128i x = _mm_sub_epi8(v, lo_[0]);
-        __m128i in = _mm_cmpeq_epi8(_mm_min_epu8(x, span_[0]), x);
+        __m128i x = _mm_sub_epi8(v, Load(lo_[0]));
+        __m128i in = _mm_cmpeq_epi8(_mm_min_epu8(x, Load(span_[0])), x);
         for (int r = 1; r < count_; ++r) {
-            x = _mm_sub_epi8(v, lo_[r]);
-            in = _mm_or_si128(in, _mm_cmpeq_epi8(_mm_min_epu8(x, span_[r]), x));
+            x = _mm_sub_epi8(v, Load(lo_[r]));
+            in = _mm_or_si128(in, _mm_cmpeq_epi8(_mm_min_epu8(x, Load(span_[r])), x));
         }
         return static_cast<unsigned>(_mm_movemask_epi8(in));
     }
@@ -94,8 +94,15 @@ public:
 
 private:
 #if LEX_WALK_SSE2
-    __m128i lo_[4];
-    __m128i span_[4];
+    static __m128i Load(const uint8_t *v)
+    {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(v));
+    }
+    // Each range's low end and width, 16 times over.  Plain bytes rather
+    // than vectors: the 32-bit heap hands out blocks aligned to 8 bytes
+    // only, and a vector member would be read with an aligned access.
+    uint8_t lo_[4][16];
+    uint8_t span_[4][16];
 #endif
     int count_ = 0;
     bool table_[256] = {};

@@ -48,8 +48,8 @@ expect_status "missing file" 1 "file not found" -- "$tmp/nope.bin"
 expect_status "directory" 1 "cannot be opened" -- "$tmp"
 # Sparse files: only their size matters.  4 GiB + 5 bytes must not pass
 # for a file of 5 bytes (the low 32 bits of its size).
-truncate -s 2G "$tmp/big.bin"
-expect_status "2 GiB file" 1 "too large" -- "$tmp/big.bin"
+truncate -s 4G "$tmp/big.bin"
+expect_status "4 GiB file" 1 "too large" -- "$tmp/big.bin"
 truncate -s 4294967301 "$tmp/big.bin"
 expect_status "4 GiB + 5 file" 1 "too large" -- "$tmp/big.bin"
 rm -f "$tmp/big.bin"
