@@ -1,9 +1,14 @@
 // The results list's rows and the list commands that act on them.
 //
-// Rows are 16-byte records in display order; their texts live in one arena
-// addressed by 32-bit offsets.  Deleting rows leaves their texts in the arena
-// as garbage, which is squeezed out once it makes up half of the arena (and
-// before an append would run out of 32-bit room).
+// Rows are 12-byte records in display order, kept in pages of 16,384; their
+// texts live in an arena of chunks of about 1 MiB, addressed by 32-bit
+// references.  Nothing grows by reallocation, so the store never needs
+// twice its size for a moment, nor one big range of free addresses, which
+// a 32-bit process that has filled much of its memory may not have.
+// Deleting rows leaves their texts in the arena as garbage, which is
+// squeezed out once it makes up half of the arena (and before an append
+// would pass the text limit).  Sorting works out the new order as a list of
+// row numbers and then moves the rows in place along its cycles.
 #include "Main/rowstore.h"
 
 #include "Main/resultsfile.h"
@@ -18,9 +23,10 @@ namespace lex {
 
 namespace {
 
-constexpr uint8_t kWide = 1;
-constexpr uint8_t kChecked = 2;
-constexpr uint8_t kSelected = 4;
+constexpr uint32_t kWide = 1;
+constexpr uint32_t kChecked = 2;
+constexpr uint32_t kSelected = 4;
+constexpr unsigned kLengthShift = 3;
 
 using loom::UpperAscii;
 
@@ -73,106 +79,282 @@ bool Contains(const char *hay, size_t hayLen, const std::string &needle, bool fo
 
 } // namespace
 
-size_t RowStore::Count() const { return rows_.size(); }
+// The texts.  A reference's top 12 bits name a slot of 1 MiB, its low 20
+// bits a byte within the slot.  Texts are put one after the other into the
+// current chunk, which fills one slot; a text that no longer fits starts a
+// new chunk, and a text longer than a chunk gets a block of its own that
+// takes as many slots as it spans.
+class RowStore::Arena {
+public:
+    explicit Arena(RowStore &store) : store_(store) {}
+    ~Arena()
+    {
+        for (size_t bytes : blockBytes_)
+            store_.Give(bytes);
+    }
+    Arena(const Arena &) = delete;
+    Arena &operator=(const Arena &) = delete;
+
+    // Room for `length` (>= 1) bytes; throws std::bad_alloc, leaving the
+    // texts already placed as they were.
+    uint32_t Place(size_t length)
+    {
+        if (length <= end_ - cursor_) {
+            const uint64_t ref = cursor_;
+            cursor_ += length;
+            return static_cast<uint32_t>(ref);
+        }
+        const bool own = length > kChunkBytes;
+        const size_t spans = own ? (length + kSlotSpan - 1) >> kSlotShift : 1;
+        if (spans > kMaxSlots - slots_.size())
+            throw std::bad_alloc();
+        slots_.reserve(slots_.size() + spans);
+        blocks_.reserve(blocks_.size() + 1);
+        blockBytes_.reserve(blockBytes_.size() + 1);
+        const size_t bytes = own ? length : kChunkBytes;
+        std::unique_ptr<char[]> block = store_.Take(bytes);
+        const uint64_t ref = uint64_t(slots_.size()) << kSlotShift;
+        for (size_t k = 0; k < spans; ++k)
+            slots_.push_back(block.get() + (k << kSlotShift));
+        blocks_.push_back(std::move(block));
+        blockBytes_.push_back(bytes);
+        if (!own) {
+            // The rest of the chunk takes the texts that follow; a text with
+            // a block of its own leaves the current chunk's room as it was.
+            cursor_ = ref + length;
+            end_ = ref + kChunkBytes;
+        }
+        return static_cast<uint32_t>(ref);
+    }
+    char *At(uint32_t ref) const { return slots_[ref >> kSlotShift] + (ref & kSlotMask); }
+
+private:
+    static constexpr unsigned kSlotShift = 20;
+    static constexpr size_t kSlotSpan = size_t(1) << kSlotShift;
+    static constexpr uint32_t kSlotMask = static_cast<uint32_t>(kSlotSpan - 1);
+    static constexpr size_t kMaxSlots = size_t(1) << (32 - kSlotShift);
+    // A chunk takes a little less than its slot, so that together with the
+    // heap's own header it fills one 1 MiB block of addresses.
+    static constexpr size_t kChunkBytes = kSlotSpan - 64;
+
+    RowStore &store_;
+    std::vector<char *> slots_;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<size_t> blockBytes_;
+    uint64_t cursor_ = 0, end_ = 0;  // the current chunk's free room, as references
+};
+
+RowStore::RowStore(size_t textLimit, size_t memoryLimit)
+    : arena_(new Arena(*this)), textLimit_(textLimit < kMaxTextBytes ? textLimit : kMaxTextBytes),
+      memoryLimit_(memoryLimit)
+{
+}
+
+RowStore::~RowStore()
+{
+    // The arena gives its memory back to this store's count.
+    arena_.reset();
+}
+
+void RowStore::Charge(size_t bytes)
+{
+    if (bytes > memoryLimit_ - std::min(used_, memoryLimit_))
+        throw std::bad_alloc();
+    used_ += bytes;
+}
+
+std::unique_ptr<char[]> RowStore::Take(size_t bytes)
+{
+    Charge(bytes);
+    try {
+        return std::unique_ptr<char[]>(new char[bytes]);
+    } catch (...) {
+        Give(bytes);
+        throw;
+    }
+}
+
+const char *RowStore::TextOf(const Row &r) const
+{
+    return (r.lengthFlags >> kLengthShift) ? arena_->At(r.text) : "";
+}
 
 void RowStore::Clear()
 {
-    rows_.clear();
-    rows_.shrink_to_fit();
-    text_.clear();
-    text_.shrink_to_fit();
+    arena_.reset();
+    arena_.reset(new Arena(*this));
+    for (size_t k = 0; k < pages_.size(); ++k)
+        Give(kPageRows * sizeof(Row));
+    pages_.clear();
+    pages_.shrink_to_fit();
+    count_ = 0;
     selected_ = 0;
+    textUsed_ = 0;
     garbage_ = 0;
 }
 
 void RowStore::Append(uint32_t offset, bool wide, const char *text, size_t length, bool checked)
 {
-    // A text taken from this store's own arena would move under our feet
-    // when the arena grows or is compacted.
-    if (length != 0 && !text_.empty() && !std::less<const char *>()(text, text_.data()) &&
-        std::less<const char *>()(text, text_.data() + text_.size())) {
+    if (length > kMaxTextLength || count_ >= UINT32_MAX)
+        throw std::bad_alloc();
+    // Nothing is changed unless the row fits: the arena is squeezed first
+    // when that makes room (a text taken from this store is copied before
+    // the squeeze moves it), and a row that still does not fit is refused.
+    if (length > textLimit_ - textUsed_ && garbage_ != 0) {
         const std::string copy(text, length);
-        Append(offset, wide, copy.data(), copy.size(), checked);
+        Compact();
+        Append(offset, wide, copy.data(), length, checked);
         return;
     }
-    // Nothing is changed unless the row fits: the arena is compacted first
-    // when that makes room, and a row that still does not fit is refused.
-    if (length > textLimit_ - text_.size() && garbage_ != 0)
-        Compact();
-    if (length > textLimit_ - text_.size())
+    if (length > textLimit_ - textUsed_)
         throw std::bad_alloc();
-    // Room for the row first (growing geometrically), so that the
-    // push_back below cannot fail after the text went in.
-    if (rows_.size() == rows_.capacity())
-        rows_.reserve(rows_.empty() ? 64 : rows_.size() * 2);  // may throw; nothing changed yet
-    const size_t start = text_.size();
-    text_.insert(text_.end(), text, text + length);  // may throw; nothing changed then
-    Row row;
-    row.offset = offset;
-    row.textStart = static_cast<uint32_t>(start);
-    row.textLength = static_cast<uint32_t>(length);
-    row.flags = static_cast<uint8_t>((wide ? kWide : 0) | (checked ? kChecked : 0));
-    rows_.push_back(row);  // capacity reserved above: does not throw
+    if (count_ == pages_.size() * kPageRows) {
+        pages_.reserve(pages_.size() + 1);
+        Charge(kPageRows * sizeof(Row));
+        try {
+            pages_.emplace_back(new Row[kPageRows]);
+        } catch (...) {
+            Give(kPageRows * sizeof(Row));
+            throw;
+        }
+    }
+    uint32_t ref = 0;
+    if (length != 0) {
+        ref = arena_->Place(length);
+        std::memcpy(arena_->At(ref), text, length);
+    }
+    Row &r = At(count_);
+    r.offset = offset;
+    r.text = ref;
+    r.lengthFlags = static_cast<uint32_t>(length) << kLengthShift | (wide ? kWide : 0) |
+                    (checked ? kChecked : 0);
+    ++count_;
+    textUsed_ += length;
 }
 
-uint32_t RowStore::Offset(size_t row) const { return rows_[row].offset; }
-bool RowStore::Wide(size_t row) const { return (rows_[row].flags & kWide) != 0; }
-const char *RowStore::Text(size_t row) const { return text_.data() + rows_[row].textStart; }
-size_t RowStore::TextLength(size_t row) const { return rows_[row].textLength; }
-bool RowStore::Checked(size_t row) const { return (rows_[row].flags & kChecked) != 0; }
-bool RowStore::Selected(size_t row) const { return (rows_[row].flags & kSelected) != 0; }
+uint32_t RowStore::Offset(size_t row) const { return At(row).offset; }
+bool RowStore::Wide(size_t row) const { return (At(row).lengthFlags & kWide) != 0; }
+const char *RowStore::Text(size_t row) const { return TextOf(At(row)); }
+size_t RowStore::TextLength(size_t row) const { return At(row).lengthFlags >> kLengthShift; }
+bool RowStore::Checked(size_t row) const { return (At(row).lengthFlags & kChecked) != 0; }
+bool RowStore::Selected(size_t row) const { return (At(row).lengthFlags & kSelected) != 0; }
 size_t RowStore::SelectedCount() const { return selected_; }
 
 void RowStore::SetChecked(size_t row, bool on)
 {
-    uint8_t &f = rows_[row].flags;
-    f = static_cast<uint8_t>(on ? (f | kChecked) : (f & ~kChecked));
+    uint32_t &f = At(row).lengthFlags;
+    f = on ? (f | kChecked) : (f & ~kChecked);
 }
 
 void RowStore::SetSelected(size_t row, bool on)
 {
-    uint8_t &f = rows_[row].flags;
+    uint32_t &f = At(row).lengthFlags;
     const bool was = (f & kSelected) != 0;
     if (was == on)
         return;
-    f = static_cast<uint8_t>(on ? (f | kSelected) : (f & ~kSelected));
+    f = on ? (f | kSelected) : (f & ~kSelected);
     if (on)
         ++selected_;
     else
         --selected_;
 }
 
+template <class Source>
+void RowStore::Reorder(Source source)
+{
+    // Normally the rows are gathered into fresh pages: the new order is
+    // read once, the rows are fetched ahead of use and written in order.
+    // When there is no memory for a second set of pages, the rows are moved
+    // in place along the cycles of the permutation instead (slower: each
+    // move is a jump in memory), so a sort never fails for want of memory
+    // once its new order is known.
+    const size_t pageBytes = kPageRows * sizeof(Row);
+    std::vector<std::unique_ptr<Row[]>> fresh;
+    try {
+        fresh.reserve(pages_.size());
+        for (size_t k = 0; k < pages_.size(); ++k) {
+            Charge(pageBytes);
+            try {
+                fresh.emplace_back(new Row[kPageRows]);
+            } catch (...) {
+                Give(pageBytes);
+                throw;
+            }
+        }
+    } catch (const std::bad_alloc &) {
+        Give(fresh.size() * pageBytes);
+        fresh.clear();
+        std::vector<bool> done(count_);
+        for (size_t p = 0; p < count_; ++p) {
+            if (done[p] || source(p) == p)
+                continue;
+            const Row first = At(p);
+            size_t q = p;
+            for (;;) {
+                done[q] = true;
+                const size_t from = source(q);
+                if (from == p) {
+                    At(q) = first;
+                    break;
+                }
+                At(q) = At(from);
+                q = from;
+            }
+        }
+        return;
+    }
+    for (size_t p = 0; p < count_; ++p) {
+        if (p + 16 < count_)
+            Prefetch(&At(source(p + 16)));
+        fresh[p >> kPageShift][p & kPageMask] = At(source(p));
+    }
+    pages_.swap(fresh);
+    Give(fresh.size() * pageBytes);
+}
+
 void RowStore::Sort(SortKey key)
 {
+    // The new order as row numbers, stable: equal keys keep their order.
+    // Address and length order sort (key, row number) pairs; kind and check
+    // order split the rows in two.
+    auto byKey = [this](auto keyOf) {
+        std::vector<uint64_t> keys(count_);
+        for (size_t i = 0; i < count_; ++i)
+            keys[i] = uint64_t(keyOf(At(i))) << 32 | i;
+        std::sort(keys.begin(), keys.end());
+        Reorder([&keys](size_t p) { return static_cast<size_t>(keys[p] & 0xFFFFFFFFu); });
+    };
+    auto split = [this](uint32_t flag, bool setFirst) {
+        std::vector<uint32_t> order;
+        order.reserve(count_);
+        for (int pass = 0; pass < 2; ++pass)
+            for (size_t i = 0; i < count_; ++i)
+                if (((At(i).lengthFlags & flag) != 0) == (setFirst == (pass == 0)))
+                    order.push_back(static_cast<uint32_t>(i));
+        Reorder([&order](size_t p) { return static_cast<size_t>(order[p]); });
+    };
     switch (key) {
     case SortKey::Address:
         // Every offset text has eight upper-case hexadecimal digits, which
         // folding leaves alone, so comparing the texts orders them exactly
         // as the numbers.
-        std::stable_sort(rows_.begin(), rows_.end(),
-                         [](const Row &a, const Row &b) { return a.offset < b.offset; });
+        byKey([](const Row &r) { return r.offset; });
         break;
     case SortKey::Kind:
         // "ANSI" sorts before "Unicode" ('A' < 'U').
-        std::stable_sort(rows_.begin(), rows_.end(), [](const Row &a, const Row &b) {
-            return (a.flags & kWide) < (b.flags & kWide);
-        });
+        split(kWide, false);
         break;
     case SortKey::Name:
         SortByName();
         break;
     case SortKey::Length:
-        std::stable_sort(rows_.begin(), rows_.end(),
-                         [](const Row &a, const Row &b) { return a.textLength < b.textLength; });
+        byKey([](const Row &r) { return r.lengthFlags >> kLengthShift; });
         break;
     case SortKey::Checked:
-        std::stable_sort(rows_.begin(), rows_.end(), [](const Row &a, const Row &b) {
-            return (a.flags & kChecked) > (b.flags & kChecked);
-        });
+        split(kChecked, true);
         break;
     }
 }
-
 // Name order.  Comparing texts in the arena directly costs a cache miss per
 // comparison, and results lists hold many texts that are equal or share long
 // beginnings, so the rows are ordered by eight folded bytes at a time
@@ -194,18 +376,17 @@ void RowStore::SortByName()
     struct Key {
         uint64_t digit;
         uint64_t restRow;
-        uint32_t textStart;   // the row's text, so that later levels need
-        uint32_t textLength;  // not look the row up again
+        const unsigned char *text;  // the row's text, so that later levels
+        uint32_t textLength;        // need not look the row up again
     };
     constexpr int kRestShift = 60;
     constexpr uint64_t kRowMask = (uint64_t(1) << kRestShift) - 1;
     constexpr uint64_t kMore = uint64_t(9) << kRestShift;
-    const unsigned char *arena = reinterpret_cast<const unsigned char *>(text_.data());
     auto fill = [&](Key &k, size_t level) {
         const size_t from = level * 8;
         const size_t remain = k.textLength > from ? k.textLength - from : 0;
         const size_t n = std::min<size_t>(remain, 8);
-        const unsigned char *t = n ? arena + k.textStart + from : nullptr;
+        const unsigned char *t = n ? k.text + from : nullptr;
         uint64_t digit = 0;
         for (size_t i = 0; i < 8; ++i)
             digit = (digit << 8) | (i < n ? UpperAscii(t[i]) : 0u);
@@ -216,9 +397,12 @@ void RowStore::SortByName()
         return a.digit != b.digit ? a.digit < b.digit : a.restRow < b.restRow;
     };
 
-    std::vector<Key> keys(rows_.size());
-    for (size_t i = 0; i < keys.size(); ++i)
-        keys[i] = Key{0, i, rows_[i].textStart, rows_[i].textLength};
+    std::vector<Key> keys(count_);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const Row &r = At(i);
+        keys[i] = Key{0, i, reinterpret_cast<const unsigned char *>(TextOf(r)),
+                      r.lengthFlags >> kLengthShift};
+    }
 
     struct Range {
         size_t begin, end, level;
@@ -230,7 +414,7 @@ void RowStore::SortByName()
         for (size_t i = r.begin; i < r.end; ++i) {
             if (i + 16 < r.end) {
                 const Key &ahead = keys[i + 16];
-                Prefetch(arena + ahead.textStart + std::min<size_t>(r.level * 8, ahead.textLength));
+                Prefetch(ahead.text + std::min<size_t>(r.level * 8, ahead.textLength));
             }
             fill(keys[i], r.level);
         }
@@ -253,36 +437,33 @@ void RowStore::SortByName()
         }
     }
 
-    std::vector<Row> sorted;
-    sorted.reserve(rows_.size());
-    for (size_t i = 0; i < keys.size(); ++i) {
-        if (i + 16 < keys.size())
-            Prefetch(&rows_[static_cast<size_t>(keys[i + 16].restRow & kRowMask)]);
-        sorted.push_back(rows_[static_cast<size_t>(keys[i].restRow & kRowMask)]);
-    }
-    rows_.swap(sorted);
+    Reorder([&keys](size_t p) { return static_cast<size_t>(keys[p].restRow & kRowMask); });
 }
 
 size_t RowStore::DeleteSelected()
 {
     if (selected_ == 0)
         return 0;
-    size_t freed = 0;
-    auto out = rows_.begin();
-    for (auto it = rows_.begin(); it != rows_.end(); ++it) {
-        if (it->flags & kSelected)
-            freed += it->textLength;
+    size_t freed = 0, kept = 0;
+    for (size_t i = 0; i < count_; ++i) {
+        const Row r = At(i);
+        if (r.lengthFlags & kSelected)
+            freed += r.lengthFlags >> kLengthShift;
         else
-            *out++ = *it;
+            At(kept++) = r;
     }
-    const size_t deleted = static_cast<size_t>(rows_.end() - out);
-    rows_.erase(out, rows_.end());
+    const size_t deleted = count_ - kept;
+    count_ = kept;
+    while (pages_.size() > (count_ + kPageRows - 1) / kPageRows) {
+        pages_.pop_back();
+        Give(kPageRows * sizeof(Row));
+    }
     selected_ = 0;
     garbage_ += freed;
     // Give the memory back once most of the arena is garbage.  The rows are
     // already deleted: if there is no memory for the squeeze just now, the
     // garbage stays until a later one.
-    if (garbage_ > text_.size() / 2) {
+    if (garbage_ > textUsed_ / 2) {
         try {
             Compact();
         } catch (const std::bad_alloc &) {
@@ -293,40 +474,48 @@ size_t RowStore::DeleteSelected()
 
 void RowStore::Compact()
 {
-    std::vector<char> fresh;
-    fresh.reserve(text_.size() - garbage_);  // may throw; nothing changed then
-    for (Row &r : rows_) {
-        const char *t = text_.data() + r.textStart;
-        r.textStart = static_cast<uint32_t>(fresh.size());
-        fresh.insert(fresh.end(), t, t + r.textLength);
+    // The rows change only once every text has its new place.
+    auto fresh = std::make_unique<Arena>(*this);
+    std::vector<uint32_t> refs(count_);
+    for (size_t i = 0; i < count_; ++i) {
+        const Row &r = At(i);
+        const size_t length = r.lengthFlags >> kLengthShift;
+        if (length == 0)
+            continue;
+        refs[i] = fresh->Place(length);
+        std::memcpy(fresh->At(refs[i]), TextOf(r), length);
     }
-    text_.swap(fresh);
+    for (size_t i = 0; i < count_; ++i)
+        At(i).text = refs[i];
+    arena_.swap(fresh);
+    textUsed_ -= garbage_;
     garbage_ = 0;
 }
 
 void RowStore::SelectAll()
 {
-    for (Row &r : rows_)
-        r.flags |= kSelected;
-    selected_ = rows_.size();
+    for (size_t i = 0; i < count_; ++i)
+        At(i).lengthFlags |= kSelected;
+    selected_ = count_;
 }
 
 void RowStore::InvertSelection()
 {
-    for (Row &r : rows_)
-        r.flags ^= kSelected;
-    selected_ = rows_.size() - selected_;
+    for (size_t i = 0; i < count_; ++i)
+        At(i).lengthFlags ^= kSelected;
+    selected_ = count_ - selected_;
 }
 
 void RowStore::SelectChecked()
 {
     size_t n = 0;
-    for (Row &r : rows_) {
-        if (r.flags & kChecked) {
-            r.flags |= kSelected;
+    for (size_t i = 0; i < count_; ++i) {
+        uint32_t &f = At(i).lengthFlags;
+        if (f & kChecked) {
+            f |= kSelected;
             ++n;
         } else {
-            r.flags &= static_cast<uint8_t>(~kSelected);
+            f &= ~kSelected;
         }
     }
     selected_ = n;
@@ -336,14 +525,14 @@ void RowStore::ClearSelection()
 {
     if (selected_ == 0)
         return;
-    for (Row &r : rows_)
-        r.flags &= static_cast<uint8_t>(~kSelected);
+    for (size_t i = 0; i < count_; ++i)
+        At(i).lengthFlags &= ~kSelected;
     selected_ = 0;
 }
 
 size_t RowStore::FindNext(size_t focused, bool down, const std::string &what, bool matchCase) const
 {
-    const size_t count = rows_.size();
+    const size_t count = count_;
     if (count == 0)
         return SIZE_MAX;
 
@@ -371,8 +560,8 @@ size_t RowStore::FindNext(size_t focused, bool down, const std::string &what, bo
             c = static_cast<char>(UpperAscii(static_cast<unsigned char>(c)));
 
     for (;;) {
-        const Row &r = rows_[i];
-        if (Contains(text_.data() + r.textStart, r.textLength, needle, !matchCase))
+        const Row &r = At(i);
+        if (Contains(TextOf(r), r.lengthFlags >> kLengthShift, needle, !matchCase))
             return i;
         if (down) {
             if (++i == count)
@@ -389,17 +578,22 @@ std::string RowStore::ResultsText(bool textOnly) const
     // Size the text first so that it is built with one allocation.
     // Computed in 64 bits: in a 32-bit build the sum could wrap.
     uint64_t total = 0;
-    for (const Row &r : rows_)
-        total += ResultsLineLength((r.flags & kWide) != 0, r.textLength, textOnly);
+    for (size_t i = 0; i < count_; ++i) {
+        const Row &r = At(i);
+        total += ResultsLineLength((r.lengthFlags & kWide) != 0, r.lengthFlags >> kLengthShift,
+                                   textOnly);
+    }
     std::string out;
     if (total > out.max_size())
         throw std::bad_alloc();
     out.resize(static_cast<size_t>(total));
 
     char *p = &out[0];
-    for (const Row &r : rows_)
-        p = PutResultsLine(p, r.offset, (r.flags & kWide) != 0, text_.data() + r.textStart,
-                           r.textLength, textOnly);
+    for (size_t i = 0; i < count_; ++i) {
+        const Row &r = At(i);
+        p = PutResultsLine(p, r.offset, (r.lengthFlags & kWide) != 0, TextOf(r),
+                           r.lengthFlags >> kLengthShift, textOnly);
+    }
     return out;
 }
 

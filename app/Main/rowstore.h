@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,21 +26,32 @@ enum class SortKey {
 class RowStore {
 public:
     // The most text bytes the store can hold: texts are addressed by 32-bit
-    // offsets into one arena.
+    // references into the arena of their chunks.
     static constexpr size_t kMaxTextBytes = 0xFFFFFFFFu;
+    // The longest text of one row (the row keeps its length in 29 bits).
+    static constexpr size_t kMaxTextLength = (size_t(1) << 29) - 1;
+    static constexpr size_t kNoMemoryLimit = SIZE_MAX;
 
-    // `textLimit` lowers the arena's limit (values above kMaxTextBytes are
-    // taken as kMaxTextBytes).
-    explicit RowStore(size_t textLimit = kMaxTextBytes)
-        : textLimit_(textLimit < kMaxTextBytes ? textLimit : kMaxTextBytes) {}
+    // `textLimit` lowers the most text bytes (values above kMaxTextBytes are
+    // taken as kMaxTextBytes); `memoryLimit` caps the memory the store takes
+    // for rows and texts (MemoryUsed), as if memory ran out there.
+    explicit RowStore(size_t textLimit = kMaxTextBytes, size_t memoryLimit = kNoMemoryLimit);
+    ~RowStore();
+    RowStore(const RowStore &) = delete;
+    RowStore &operator=(const RowStore &) = delete;
 
     // Rows in display order, numbered 0..Count()-1.
-    size_t Count() const;
+    size_t Count() const { return count_; }
     void Clear();
     // Adds a row at the end.  Throws std::bad_alloc, leaving the store as it
-    // was, when the row does not fit (the texts share one arena of at most
-    // the text limit).
+    // was, when the row does not fit: memory runs out (or the memory limit
+    // is reached), the texts would pass the text limit, or the text is
+    // longer than kMaxTextLength.
     void Append(uint32_t offset, bool wide, const char *text, size_t length, bool checked);
+    // Memory taken for rows and texts, in bytes.
+    size_t MemoryUsed() const { return used_; }
+    // Changes the memory limit; rows already held stay.
+    void SetMemoryLimit(size_t limit) { memoryLimit_ = limit; }
 
     uint32_t Offset(size_t row) const;
     bool Wide(size_t row) const;
@@ -77,21 +89,46 @@ public:
     std::string ResultsText(bool textOnly) const;
 
 private:
+    // A row in 12 bytes: the offset, the text's reference into the arena,
+    // and the text's length (top 29 bits) with the flags kWide, kChecked
+    // and kSelected (low 3 bits).
     struct Row {
         uint32_t offset;
-        uint32_t textStart;   // into text_
-        uint32_t textLength;
-        uint8_t flags;        // kWide | kChecked | kSelected
+        uint32_t text;
+        uint32_t lengthFlags;
     };
-    std::vector<Row> rows_;  // in display order
-    std::vector<char> text_;
-    size_t selected_ = 0;
-    size_t garbage_ = 0;     // bytes of text_ that no row refers to any more
-    size_t textLimit_;
+    class Arena;
 
+    Row &At(size_t i) { return pages_[i >> kPageShift][i & kPageMask]; }
+    const Row &At(size_t i) const { return pages_[i >> kPageShift][i & kPageMask]; }
+    const char *TextOf(const Row &r) const;
+    // Memory counted against the limit: Charge throws std::bad_alloc beyond
+    // it, Take charges and allocates, Give returns.
+    void Charge(size_t bytes);
+    std::unique_ptr<char[]> Take(size_t bytes);
+    void Give(size_t bytes) { used_ -= bytes; }
     // Squeezes the texts of deleted rows out of the arena.
     void Compact();
     void SortByName();
+    // Rearranges the rows so that row p is the one that was at source(p).
+    template <class Source>
+    void Reorder(Source source);
+
+    // Rows live in pages of 2^kPageShift, so that no block of memory grows
+    // with the list and a long list never needs one big free range of
+    // addresses (which a 32-bit process may not have when memory is full).
+    static constexpr unsigned kPageShift = 14;
+    static constexpr size_t kPageRows = size_t(1) << kPageShift;
+    static constexpr size_t kPageMask = kPageRows - 1;
+    std::vector<std::unique_ptr<Row[]>> pages_;  // in display order
+    size_t count_ = 0;
+    std::unique_ptr<Arena> arena_;
+    size_t selected_ = 0;
+    size_t textUsed_ = 0;    // text bytes in the arena, garbage included
+    size_t garbage_ = 0;     // bytes of the arena that no row refers to any more
+    size_t textLimit_;
+    size_t memoryLimit_;
+    size_t used_ = 0;        // memory taken, for the limit
 };
 
 } // namespace lex

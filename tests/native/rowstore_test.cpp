@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <new>
 #include <string>
 #include <vector>
@@ -465,6 +466,160 @@ TEST(RowStoreAppend, OwnTextCanBeAppendedAgain)
     for (int i = 0; i < 100; ++i)  // grows the arena, moving it
         s.Append(uint32_t(i + 1), false, s.Text(size_t(i)), s.TextLength(size_t(i)), false);
     EXPECT_EQ(std::string(s.Text(100), s.TextLength(100)), "repeat me");
+}
+
+} // namespace
+} // namespace lex
+
+// ---------------------------------------------------------------------------
+// Storage: rows across pages, texts across chunks, the memory limit
+
+namespace lex {
+namespace {
+
+// Rows with texts of varied lengths and flags, enough to fill several
+// pages of rows and chunks of text; row i has offset i.
+struct Model {
+    std::vector<RowIn> rows;
+};
+
+Model ManyRows(size_t n)
+{
+    Model m;
+    uint32_t seed = 99;
+    for (size_t i = 0; i < n; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        std::string text = "row " + std::to_string((seed >> 8) % 5000);
+        text.append((seed >> 20) % 90, static_cast<char>('a' + i % 26));
+        m.rows.push_back({static_cast<uint32_t>(i), (seed & 1) != 0, text, (seed & 2) != 0});
+    }
+    return m;
+}
+
+// The store's rows against the model, in the order `order` (row numbers).
+void ExpectRows(const RowStore &s, const Model &m, const std::vector<size_t> &order)
+{
+    ASSERT_EQ(s.Count(), order.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        const RowIn &r = m.rows[order[i]];
+        ASSERT_EQ(s.Offset(i), r.offset) << "row " << i;
+        ASSERT_EQ(std::string(s.Text(i), s.TextLength(i)), r.text) << "row " << i;
+        ASSERT_EQ(s.Wide(i), r.wide) << "row " << i;
+        ASSERT_EQ(s.Checked(i), r.checked) << "row " << i;
+    }
+}
+
+template <class Less>
+std::vector<size_t> StableOrder(const Model &m, Less less)
+{
+    std::vector<size_t> order(m.rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return less(m.rows[a], m.rows[b]); });
+    return order;
+}
+
+TEST(RowStoreStorage, SortsAndDeletionAcrossPagesAndChunks)
+{
+    // 40,000 rows: three pages of rows and a few chunks of text.
+    const Model m = ManyRows(40000);
+    RowStore s;
+    Fill(s, m.rows);
+    const struct {
+        SortKey key;
+        std::function<bool(const RowIn &, const RowIn &)> less;
+    } orders[] = {
+        {SortKey::Length, [](const RowIn &a, const RowIn &b) { return a.text.size() < b.text.size(); }},
+        {SortKey::Name, [](const RowIn &a, const RowIn &b) { return ReferenceCompare(a.text, b.text) < 0; }},
+        {SortKey::Checked, [](const RowIn &a, const RowIn &b) { return a.checked > b.checked; }},
+        {SortKey::Kind, [](const RowIn &a, const RowIn &b) { return a.wide < b.wide; }},
+        {SortKey::Address, [](const RowIn &a, const RowIn &b) { return a.offset < b.offset; }},
+    };
+    // Each sort starts from the order the one before left.
+    std::vector<size_t> order = StableOrder(m, [](const RowIn &, const RowIn &) { return false; });
+    for (const auto &o : orders) {
+        s.Sort(o.key);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return o.less(m.rows[a], m.rows[b]); });
+        ExpectRows(s, m, order);
+    }
+    // Deleting all but every seventh row frees pages and squeezes the texts.
+    const size_t before = s.MemoryUsed();
+    std::vector<size_t> kept;
+    for (size_t i = 0; i < s.Count(); ++i) {
+        s.SetSelected(i, i % 7 != 0);
+        if (i % 7 == 0)
+            kept.push_back(order[i]);
+    }
+    s.DeleteSelected();
+    ExpectRows(s, m, kept);
+    EXPECT_LT(s.MemoryUsed(), before / 2);
+    s.Clear();
+    EXPECT_EQ(s.MemoryUsed(), 0u);
+}
+
+TEST(RowStoreStorage, TextsLongerThanAChunkKeepTheirNeighbours)
+{
+    RowStore s;
+    const std::string big(3 * 1024 * 1024 + 17, 'B');
+    Fill(s, {{0, false, "before", false}, {1, false, big, false}, {2, false, "after", true}});
+    s.Append(3, true, big.data(), 1024 * 1024 - 100, false);  // almost a chunk
+    EXPECT_EQ(std::string(s.Text(0), s.TextLength(0)), "before");
+    EXPECT_EQ(std::string(s.Text(1), s.TextLength(1)), big);
+    EXPECT_EQ(std::string(s.Text(2), s.TextLength(2)), "after");
+    EXPECT_EQ(s.TextLength(3), 1024u * 1024 - 100);
+    // Deleting the big text squeezes it out; the others survive the move.
+    s.SetSelected(1, true);
+    s.DeleteSelected();
+    EXPECT_EQ(Texts(s)[0], "before");
+    EXPECT_EQ(Texts(s)[1], "after");
+    EXPECT_EQ(std::string(s.Text(2), s.TextLength(2)), big.substr(0, 1024 * 1024 - 100));
+    // A text beyond the longest a row can keep is refused.
+    EXPECT_THROW(s.Append(9, false, big.data(), RowStore::kMaxTextLength + 1, false),
+                 std::bad_alloc);
+    EXPECT_EQ(s.Count(), 3u);
+}
+
+TEST(RowStoreStorage, TheMemoryLimitRefusesRowsAndLeavesTheStoreWhole)
+{
+    // Room for the first page of rows and one chunk of text, not more.
+    const size_t limit = 16384 * 12 + 1024 * 1024;
+    RowStore s(RowStore::kMaxTextBytes, limit);
+    const Model m = ManyRows(60000);
+    size_t added = 0;
+    try {
+        for (const RowIn &r : m.rows) {
+            s.Append(r.offset, r.wide, r.text.data(), r.text.size(), r.checked);
+            ++added;
+        }
+        FAIL() << "every row fitted";
+    } catch (const std::bad_alloc &) {
+    }
+    EXPECT_GT(added, 1000u);
+    EXPECT_LE(s.MemoryUsed(), limit);
+    std::vector<size_t> order(added);
+    for (size_t i = 0; i < added; ++i)
+        order[i] = i;
+    ExpectRows(s, m, order);
+
+    // A full store still sorts: with no room for fresh pages the rows move
+    // in place.
+    s.Sort(SortKey::Length);
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return m.rows[a].text.size() < m.rows[b].text.size();
+    });
+    ExpectRows(s, m, order);
+    s.Sort(SortKey::Checked);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return m.rows[a].checked > m.rows[b].checked; });
+    ExpectRows(s, m, order);
+
+    // Emptied, the store takes rows again.
+    s.Clear();
+    EXPECT_EQ(s.MemoryUsed(), 0u);
+    s.Append(1, false, "again", 5, false);
+    EXPECT_EQ(Texts(s), std::vector<std::string>{"again"});
 }
 
 } // namespace
