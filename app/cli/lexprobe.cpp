@@ -5,11 +5,12 @@
 // Writes one line per row in the layout of the program's results file:
 // offset text, TAB, kind, TAB, text, CR LF (or the text alone with
 // --save-option).  Exit status: 0 success, 1 the input file (or an explicitly
-// named dictionary) could not be read, 2 bad usage, 3 the output could not
-// be written.
+// named dictionary) could not be read to its end, 2 bad usage, 3 the output
+// could not be written.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #ifdef _WIN32
@@ -29,6 +30,8 @@ const char kUsage[] =
     "Usage: lexprobe [options] FILE\n"
     "Lists the readable strings of FILE: ANSI runs, optional Shift-JIS text and\n"
     "UTF-16LE text.  Each line: offset TAB kind TAB text, ended by CR LF.\n"
+    "FILE may hold up to 4 GiB - 1 bytes (4,294,967,295); it is read piece by\n"
+    "piece, so memory does not grow with its size.\n"
     "\n"
     "  -m, --min-length N          minimum length in bytes, 1-1000 (default 5)\n"
     "      --search-kanji          take Shift-JIS double-byte characters into ANSI\n"
@@ -55,8 +58,9 @@ const char kUsage[] =
     "  -o FILE                     write to FILE instead of standard output\n"
     "  -h, --help                  show this text\n"
     "\n"
-    "Exit status: 0 success, 1 file not found, unreadable or too large,\n"
-    "2 bad usage, 3 output not writable.\n";
+    "Exit status: 0 success, 1 file not found, unreadable, too large (4 GiB or\n"
+    "more) or a read error (the rows found before it are written), 2 bad usage,\n"
+    "3 output not writable.\n";
 
 enum Exit { kOk = 0, kInputError = 1, kUsageError = 2, kOutputError = 3 };
 
@@ -66,12 +70,15 @@ int Usage(const std::string &message)
     return kUsageError;
 }
 
-// Writes rows as they come, buffered, into the output that is opened once
-// the input file has been found and opened.
+// Writes rows as they come into the output that is opened once the input
+// file has been found and opened.  Lines are formatted straight into one
+// block of 1 MiB, which goes out in one write when the next line would not
+// fit: few system calls, and memory that does not grow with the output.
 class LineWriter : public lex::ScanHost {
 public:
     LineWriter(const char *outPath, bool textOnly, bool checkedColumn)
-        : outPath_(outPath), textOnly_(textOnly), checkedColumn_(checkedColumn)
+        : outPath_(outPath), textOnly_(textOnly), checkedColumn_(checkedColumn),
+          block_(new char[kBlock])
     {
     }
     ~LineWriter() override
@@ -93,16 +100,19 @@ public:
     void AddRow(uint32_t offset, bool wide, const char *text, size_t length,
                 bool checked) override
     {
-        if (checkedColumn_) {
-            buffer_ += checked ? '1' : '0';
-            buffer_ += '\t';
-        }
-        // The line of the program's results file.
-        const size_t at = buffer_.size();
-        buffer_.resize(at + lex::ResultsLineLength(wide, length, textOnly_));
-        lex::PutResultsLine(&buffer_[at], offset, wide, text, length, textOnly_);
-        if (buffer_.size() >= (1u << 20))
+        const size_t column = checkedColumn_ ? 2 : 0;
+        const size_t need = column + lex::ResultsLineLength(wide, length, textOnly_);
+        if (need > kBlock - used_)
             Drain();
+        if (need > kBlock) {
+            // A line longer than the block is written through one of its own.
+            std::string line(need, '\0');
+            Put(&line[0], offset, wide, text, length, checked);
+            Write(line.data(), line.size());
+            return;
+        }
+        Put(block_.get() + used_, offset, wide, text, length, checked);
+        used_ += need;
     }
     void SetProgress(int) override {}
     void ProcessEvents() override {}
@@ -127,12 +137,26 @@ public:
     int OpenError() const { return openError_; }
 
 private:
+    static constexpr size_t kBlock = size_t(1) << 20;
+
+    // The line of the program's results file, after the checked column.
+    void Put(char *at, uint32_t offset, bool wide, const char *text, size_t length, bool checked)
+    {
+        if (checkedColumn_) {
+            *at++ = checked ? '1' : '0';
+            *at++ = '\t';
+        }
+        lex::PutResultsLine(at, offset, wide, text, length, textOnly_);
+    }
+    void Write(const char *data, size_t size)
+    {
+        if (out_ && !failed_ && size != 0 && std::fwrite(data, 1, size, out_) != size)
+            failed_ = true;
+    }
     void Drain()
     {
-        if (out_ && !failed_ && !buffer_.empty() &&
-            std::fwrite(buffer_.data(), 1, buffer_.size(), out_) != buffer_.size())
-            failed_ = true;
-        buffer_.clear();
+        Write(block_.get(), used_);
+        used_ = 0;
     }
 
     const char *outPath_;
@@ -141,7 +165,8 @@ private:
     FILE *out_ = nullptr;
     int openError_ = 0;
     bool failed_ = false;
-    std::string buffer_;
+    std::unique_ptr<char[]> block_;
+    size_t used_ = 0;
 };
 
 struct Options {
