@@ -9,3 +9,9 @@ if(WIN32)
     endif()
   endforeach()
 endif()
+
+# A 32-bit Lexprobe.exe may use addresses above 2 GiB: on 64-bit Windows it
+# then has 4 GiB for the rows of a big file.
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  target_link_options(Lexprobe PRIVATE -Wl,--large-address-aware)
+endif()

@@ -22,6 +22,11 @@ const char kTitle[] = "Lexprobe";
 const char kStartCaption[] = "検索開始(&I)";
 const char kStopCaption[] = "中止(&L)";
 
+// Why a scan could not run to its end.
+const char kCannotOpen[] = "ファイルが開けません。調査を中断します。";
+const char kTooLarge[] = "ファイルが大きすぎます (4 GB 以上のファイルは調べられません)。調査を中断します。";
+const char kReadError[] = "ファイルを最後まで読み込めませんでした。調査を中断します。";
+
 // The window opens 553 x 309 pixels large, with an 85-pixel top panel and a
 // 19-pixel progress bar; while the list is hidden the client area is 100
 // pixels high.
@@ -78,6 +83,7 @@ MainForm::~MainForm()
 bool MainForm::Create(HINSTANCE instance, const Options &options)
 {
     options_ = options;
+    list_.rows().SetMemoryLimit(options.rowMemoryLimit);
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES |
                                                 ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
@@ -552,9 +558,10 @@ void MainForm::StartBtnClick()
     lastPump_ = GetTickCount();
     scanning_ = true;
     int result = 1;
+    InputError why = InputError::None;
     try {
         result = StringScanner(fileName.c_str(), minLength, settings_,
-                               settings_.CheckEnglish ? &marker_ : nullptr, *this);
+                               settings_.CheckEnglish ? &marker_ : nullptr, *this, &why);
     } catch (...) {
         // Memory ran out inside the scan: the window is put back to the
         // stopped state before the error reaches the window procedure's
@@ -567,7 +574,7 @@ void MainForm::StartBtnClick()
     ScanReturned();
 
     if (result == 1) {
-        ShowError(nullptr, "ファイルが開けません。調査を中断します。");
+        ReportScanFailure(why);
     } else if (abort_ == 0) {
         // The progress bar goes first (restoring the controls below would
         // hide it anyway), so the list is sized once: each resize of a list
@@ -582,6 +589,27 @@ void MainForm::StartBtnClick()
         abort_ = 1;
     }
     FinishScan();
+}
+
+// A scan that could not run to its end.  After a read error, or with memory
+// exhausted, the window is in the stopped state: the rows found so far stay
+// in the (hidden) list, as after a stop.
+void MainForm::ReportScanFailure(InputError why)
+{
+    switch (why) {
+    case InputError::TooLarge:
+        ShowError(nullptr, kTooLarge);
+        break;
+    case InputError::ShortRead:
+        ShowError(nullptr, kReadError);
+        break;
+    case InputError::NoMemory:
+        ReportOutOfMemory();
+        break;
+    default:
+        ShowError(nullptr, kCannotOpen);
+        break;
+    }
 }
 
 // The scan has returned, whichever way: the rows it added reach the list

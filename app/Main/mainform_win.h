@@ -30,6 +30,9 @@ public:
         std::string dictionaryPath;
         // The program ends when the window is destroyed.
         bool quitOnDestroy = true;
+        // The most memory the results list's rows may take (tests make a
+        // scan run out of memory with it).
+        size_t rowMemoryLimit = RowStore::kNoMemoryLimit;
     };
 
     // Top-level entries of the menu bar, in their order.
@@ -104,6 +107,7 @@ private:
     void ShowReadMeitemClick();
     void VerItemClick();
     void PrepareScan();
+    void ReportScanFailure(InputError why);
     void ScanReturned();
     void FinishScan();
     void RestoreControls();

@@ -194,10 +194,11 @@ protected:
         return path;
     }
 
-    MainForm &Start(DWORD pumpInterval = 0)
+    MainForm &Start(DWORD pumpInterval = 0, size_t rowMemoryLimit = lex::RowStore::kNoMemoryLimit)
     {
         MainForm::Options o;
         o.pumpIntervalMs = pumpInterval;
+        o.rowMemoryLimit = rowMemoryLimit;
         o.dictionaryPath = dict_;
         o.quitOnDestroy = false;
         form_ = std::make_unique<MainForm>();

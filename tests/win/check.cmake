@@ -19,3 +19,22 @@ add_executable(check_dic_win_test
 target_link_libraries(check_dic_win_test PRIVATE lexcore gtest_main)
 add_dependencies(check_dic_win_test english_dic)
 loom_wine_test(check.english_dic.win check_dic_win_test)
+
+# The scan of data in pieces, both builds of the walk and files that change
+# while read, built for Windows (the 32-bit build's own SSE2 and plain
+# walks, the Win32 file reading).
+target_sources(check_win_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/native/check_stream_test.cpp)
+
+# Real Windows files: sparse files of 3 GiB and at the 4 GiB edge, locks,
+# paths at the length limit, and the walk the processor check picks.
+add_executable(check_file_win_test ${CMAKE_CURRENT_LIST_DIR}/check_file_test.cpp)
+target_include_directories(check_file_win_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+target_link_libraries(check_file_win_test PRIVATE lexcore gtest_main)
+loom_wine_test(check.files.win check_file_win_test)
+
+# How the scanner is built: large-address-aware, SSE2 only where it belongs.
+add_test(NAME check.build
+  COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/check_build.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:Lexprobe>
+          "$<TARGET_OBJECTS:lexcore>"
+  COMMAND_EXPAND_LISTS)
+set_tests_properties(check.build PROPERTIES LABELS static)
