@@ -3,3 +3,8 @@ list(APPEND LOOM_CORE_SOURCES
 list(APPEND LOOM_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/libtext_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/verinfo_win.cpp)
+list(APPEND LOOM_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/exe_reader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/exe_core.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/exe_scan.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/exe_names.cpp)

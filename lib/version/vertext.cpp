@@ -34,23 +34,50 @@ const char *NamePart(const char *path, LeadBytePred isLead)
     return name;
 }
 
-bool NameEqualsIgnoreCase(const char *a, const char *b, LeadBytePred isLead)
+namespace {
+
+// Walks a and b together by characters while they match, ignoring the case
+// of single-byte letters; leaves both at the first difference or the end.
+void SkipCommon(const char *&a, const char *&b, LeadBytePred isLead)
 {
     while (*a != '\0' && *b != '\0') {
         std::size_t la = CharLen(a, isLead);
         std::size_t lb = CharLen(b, isLead);
         if (la != lb)
-            return false;
+            return;
         if (la == 2) {
             if (a[0] != b[0] || a[1] != b[1])
-                return false;
+                return;
         } else if (FoldAscii(*a) != FoldAscii(*b)) {
-            return false;
+            return;
         }
         a += la;
         b += lb;
     }
+}
+
+} // namespace
+
+bool NameEqualsIgnoreCase(const char *a, const char *b, LeadBytePred isLead)
+{
+    SkipCommon(a, b, isLead);
     return *a == '\0' && *b == '\0';
+}
+
+bool StartsWithIgnoreCase(const char *text, const char *prefix, LeadBytePred isLead)
+{
+    SkipCommon(text, prefix, isLead);
+    return *prefix == '\0';
+}
+
+void LowerAscii(std::string &text, LeadBytePred isLead)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t len = CharLen(&text[i], isLead);
+        if (len == 1)
+            text[i] = FoldAscii(text[i]);
+        i += len;
+    }
 }
 
 bool IsSkippedUpdateFile(const char *path, LeadBytePred isLead)

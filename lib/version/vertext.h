@@ -8,6 +8,7 @@
 #include "util/mbcs.h"
 
 #include <cstddef>
+#include <string>
 
 namespace vertext {
 
@@ -24,6 +25,14 @@ const char *NamePart(const char *path, LeadBytePred isLead);
 // Compares two names ignoring the case of single-byte letters; the two bytes
 // of a double-byte character must match exactly.
 bool NameEqualsIgnoreCase(const char *a, const char *b, LeadBytePred isLead);
+
+// True when `text` begins with `prefix`, ignoring the case of single-byte
+// letters; an empty prefix begins every text.
+bool StartsWithIgnoreCase(const char *text, const char *prefix, LeadBytePred isLead);
+
+// Lower-cases the single-byte letters A-Z in place; the second byte of a
+// double-byte character is never changed.
+void LowerAscii(std::string &text, LeadBytePred isLead);
 
 // True when the name part of `path` is one of the files of the suite's
 // update package that cannot be examined on the Windows 95 family:
