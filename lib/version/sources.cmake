@@ -8,3 +8,5 @@ list(APPEND LOOM_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/exe_core.cpp
   ${CMAKE_CURRENT_LIST_DIR}/exe_scan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/exe_names.cpp)
+list(APPEND LOOM_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/exeinfo_win.cpp)
