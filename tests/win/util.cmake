@@ -6,3 +6,12 @@ add_executable(util_test
   ${CMAKE_CURRENT_LIST_DIR}/util_files_test.cpp)
 target_link_libraries(util_test PRIVATE loomlib gtest_main)
 loom_wine_test(util util_test)
+
+# The window, shell and file-search exports; the theme exports also in a
+# probe process that Wine tells another system version.
+add_executable(theme_probe ${CMAKE_CURRENT_LIST_DIR}/theme_probe.cpp)
+target_link_libraries(theme_probe PRIVATE loomlib)
+add_executable(util_shell_test ${CMAKE_CURRENT_LIST_DIR}/util_shell_test.cpp)
+target_link_libraries(util_shell_test PRIVATE loomlib comctl32 gtest_main)
+add_dependencies(util_shell_test theme_probe)
+loom_wine_test(util.shell util_shell_test)
