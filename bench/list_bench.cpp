@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "Main/ResultsList_win.h"
 #include "Main/commands.h"
-#include "Main/msgbox_win.h"
+#include "Main/resultslist_win.h"
+#include "Win/msgbox_win.h"
 
 namespace {
 

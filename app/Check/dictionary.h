@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Option/settings.h"
+#include "Check/settings.h"
 
 namespace lex {
 

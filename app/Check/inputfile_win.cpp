@@ -5,15 +5,12 @@
 #include <new>
 #include <windows.h>
 
+#include "util/handles_win.h"
+
 namespace lex {
 
 struct InputFile::Handle {
-    HANDLE h = INVALID_HANDLE_VALUE;
-    ~Handle()
-    {
-        if (h != INVALID_HANDLE_VALUE)
-            CloseHandle(h);
-    }
+    loom::FileHandle file;
 };
 
 InputFile::InputFile() = default;
@@ -29,19 +26,17 @@ InputError InputFile::Open(const char *name, bool denyWrite)
     // The directory search matches entries of any attribute, directories
     // too; those fail at the open below.
     WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA(name, &fd);
-    if (find == INVALID_HANDLE_VALUE)
+    if (!loom::FindHandle(FindFirstFileA(name, &fd)).valid())
         return InputError::NotFound;
-    FindClose(find);
     // The whole 64-bit size is kept: taking only the low 32 bits would make
     // a file of 4 GiB and more look small and be scanned only in part.
     size_ = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
 
     auto handle = std::make_unique<Handle>();
     const DWORD share = denyWrite ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
-    handle->h = CreateFileA(name, GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle->h == INVALID_HANDLE_VALUE)
+    handle->file.reset(CreateFileA(name, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle->file.valid())
         return InputError::CannotOpen;
     handle_ = std::move(handle);
     return InputError::None;
@@ -62,7 +57,7 @@ InputError InputFile::ReadAll(std::unique_ptr<uint8_t[]> &buffer, const ReadPaus
     for (DWORD done = 0; done < n;) {
         const DWORD want = n - done < piece ? n - done : piece;
         DWORD got = 0;
-        if (!ReadFile(handle_->h, data.get() + done, want, &got, nullptr) || got != want)
+        if (!ReadFile(handle_->file.get(), data.get() + done, want, &got, nullptr) || got != want)
             return InputError::ShortRead;
         done += got;
         if (pause && done < n && !pause())

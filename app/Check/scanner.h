@@ -7,7 +7,7 @@
 #include <string>
 
 #include "Check/inputfile.h"
-#include "Option/settings.h"
+#include "Check/settings.h"
 
 namespace lex {
 

@@ -99,9 +99,4 @@ private:
     void SortByName();
 };
 
-// Forces the extension of a results file name to ".txt": the last "." after
-// the last "\" or ":" (never the second byte of a Shift-JIS double-byte
-// character) and what follows are replaced, otherwise ".txt" is appended.
-std::string ForceTxtExtension(const std::string &path);
-
 } // namespace lex

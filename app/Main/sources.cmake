@@ -1,9 +1,10 @@
+# The main window, the results list and its commands, the results file.
 list(APPEND LEX_CORE_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/rowstore.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/rowstore.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/resultsfile.cpp)
 list(APPEND LEX_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/msgbox_win.cpp)
-list(APPEND LEX_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/MainForm_win.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/menubar_win.cpp)
-list(APPEND LEX_WIN_RC ${CMAKE_CURRENT_LIST_DIR}/MainForm.rc)
-list(APPEND LEX_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ResultsList_win.cpp ${CMAKE_CURRENT_LIST_DIR}/ResultsListFile_win.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/mainform_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/resultslist_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/resultslist_find_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/resultsfile_win.cpp)
+list(APPEND LEX_WIN_RC ${CMAKE_CURRENT_LIST_DIR}/mainform.rc)

@@ -1,3 +1,4 @@
+// The settings dialog's rules: the values it shows and what OK keeps.
 #include "Option/optform.h"
 
 namespace lex {
@@ -26,14 +27,6 @@ void OptFormToSettings(const OptFormValues &v, ExtractionSettings &s)
     s.CheckSeparator = v.Separator;
     s.SaveOption = v.SaveOption;
     s.RecurrenceTime = Clamp(v.RecurrenceTime, kNumberBoxMin, kNumberBoxMax);
-}
-
-int NumberBoxValue(const char *text)
-{
-    int v;
-    if (!ParseInt(text, &v))
-        v = kNumberBoxMin;
-    return Clamp(v, kNumberBoxMin, kNumberBoxMax);
 }
 
 } // namespace lex

@@ -2,7 +2,8 @@
 // kept apart from the window so the rules can be tested without one.
 #pragma once
 
-#include "Option/settings.h"
+#include "Check/settings.h"
+#include "Win/numberbox.h"
 
 namespace lex {
 
@@ -18,9 +19,6 @@ struct OptFormValues {
     bool SaveOption = false;
 };
 
-constexpr int kNumberBoxMin = 1;
-constexpr int kNumberBoxMax = 1000;
-
 // FormShow: the settings as they stand, the number brought into range.
 OptFormValues OptFormFromSettings(const ExtractionSettings &settings);
 // BtnOKClick: every field the dialog edits; the others stay as they are.
@@ -32,9 +30,5 @@ inline bool RecurrenceBoxEnabled(const OptFormValues &v) { return v.Recurrence; 
 // The English rule: ChkSeparator and ChkInitial are usable exactly when
 // ChkEnglish is checked (their checks are kept either way).
 inline bool EnglishDependantsEnabled(const OptFormValues &v) { return v.English; }
-
-// The value of a number box: the integer in its text, the minimum when the
-// text is not an integer, brought into [kNumberBoxMin, kNumberBoxMax].
-int NumberBoxValue(const char *text);
 
 } // namespace lex

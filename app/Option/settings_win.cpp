@@ -7,34 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "util/handles_win.h"
+
 namespace lex {
 
 const char kSettingsKey[] = "Software\\Halvek\\Lexprobe";
 
 namespace {
 
-// An open registry key, closed when it goes out of scope.
-class RegKey {
-public:
-    RegKey() = default;
-    RegKey(const RegKey &) = delete;
-    RegKey &operator=(const RegKey &) = delete;
-    ~RegKey()
-    {
-        if (key_)
-            RegCloseKey(key_);
-    }
-    bool Create(HKEY root, const char *path)
-    {
-        return RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                               KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
-                               nullptr) == ERROR_SUCCESS;
-    }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+// Opens the key, creating it when it does not exist.
+bool CreateKey(loom::RegKey &key)
+{
+    return RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                           KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, key.out(),
+                           nullptr) == ERROR_SUCCESS;
+}
 
 // The text of a string value (REG_SZ, or REG_EXPAND_SZ taken as it stands).
 // Any other type counts as missing.
@@ -83,8 +70,8 @@ void WriteInt(HKEY key, const char *name, int value)
 
 void LoadSettings(ExtractionSettings &s, const std::function<void()> &onDebug)
 {
-    RegKey key;
-    if (!key.Create(HKEY_CURRENT_USER, kSettingsKey))
+    loom::RegKey key;
+    if (!CreateKey(key))
         return;
     HKEY k = key.get();
     ReadFlag(k, "SearchKanji", &s.SearchKanji);
@@ -103,8 +90,8 @@ void LoadSettings(ExtractionSettings &s, const std::function<void()> &onDebug)
 
 void SaveSettings(const ExtractionSettings &s)
 {
-    RegKey key;
-    if (!key.Create(HKEY_CURRENT_USER, kSettingsKey))
+    loom::RegKey key;
+    if (!CreateKey(key))
         return;
     HKEY k = key.get();
     WriteInt(k, "SearchKanji", s.SearchKanji);

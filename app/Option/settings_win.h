@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "Option/settings.h"
+#include "Check/settings.h"
 
 namespace lex {
 

@@ -19,7 +19,7 @@
 
 #include "Check/dictionary.h"
 #include "Check/scanner.h"
-#include "Option/settings.h"
+#include "Check/settings.h"
 #include "cli/exepath.h"
 
 namespace {

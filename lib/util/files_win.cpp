@@ -1,7 +1,7 @@
 // File time, path and directory exports.
 #include "util/handles_win.h"
 #include "util/loomutil.h"
-#include "util/path_core.h"
+#include "util/path.h"
 
 #include <new>
 #include <string>

@@ -1,129 +1,126 @@
-// Owners of the Win32 handles and COM objects the library's exports open:
-// each closes or releases its own when it goes out of scope.
+// Owners of Win32 handles, for the library and the program alike: each
+// closes its handle when it goes out of scope.  They cannot be copied; a
+// handle moves to another owner, or leaves ownership with release().
 #pragma once
 
 #include <windows.h>
 
 namespace loom {
 
-class RegKey {
+// One owner for every kind of handle; Traits names the handle type, the
+// value that means "no handle", and how a handle is closed.
+template <class Traits>
+class UniqueHandle {
 public:
-    RegKey() = default;
-    RegKey(const RegKey &) = delete;
-    RegKey &operator=(const RegKey &) = delete;
-    ~RegKey()
+    using Handle = typename Traits::Handle;
+
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle handle) : handle_(handle) {}
+    UniqueHandle(UniqueHandle &&other) noexcept : handle_(other.release()) {}
+    UniqueHandle &operator=(UniqueHandle &&other) noexcept
     {
-        if (key_)
-            RegCloseKey(key_);
+        reset(other.release());
+        return *this;
     }
-    HKEY get() const { return key_; }
-    HKEY *out() { return &key_; }
+    UniqueHandle(const UniqueHandle &) = delete;
+    UniqueHandle &operator=(const UniqueHandle &) = delete;
+    ~UniqueHandle() { reset(); }
 
-private:
-    HKEY key_ = nullptr;
-};
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    FileHandle(const FileHandle &) = delete;
-    FileHandle &operator=(const FileHandle &) = delete;
-    ~FileHandle()
-    {
-        if (valid())
-            CloseHandle(handle_);
-    }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-// A COM interface pointer: released when it goes out of scope.
-template <class T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr &) = delete;
-    ComPtr &operator=(const ComPtr &) = delete;
-    ~ComPtr() { reset(); }
-    T *get() const { return p_; }
-    T *operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-    // The place for a function that hands out a new reference; any held one
-    // is released first.
-    T **out()
+    bool valid() const { return handle_ != Traits::None(); }
+    Handle get() const { return handle_; }
+    // For functions that hand a new handle back through a pointer: any
+    // handle held so far is closed first.
+    Handle *out()
     {
         reset();
-        return &p_;
+        return &handle_;
     }
-    void reset()
+    // Gives the handle up without closing it.
+    Handle release()
     {
-        if (p_)
-            p_->Release();
-        p_ = nullptr;
+        Handle handle = handle_;
+        handle_ = Traits::None();
+        return handle;
     }
-    // Gives the reference away.
-    T *release()
-    {
-        T *p = p_;
-        p_ = nullptr;
-        return p;
-    }
-
-private:
-    T *p_ = nullptr;
-};
-
-// A block from a COM allocator (the shell's IMalloc), freed with it.
-template <class T>
-class MallocPtr {
-public:
-    explicit MallocPtr(IMalloc *allocator, T *block = nullptr) : allocator_(allocator), p_(block) {}
-    MallocPtr(const MallocPtr &) = delete;
-    MallocPtr &operator=(const MallocPtr &) = delete;
-    ~MallocPtr() { reset(); }
-    T *get() const { return p_; }
-    T **out()
-    {
-        reset();
-        return &p_;
-    }
-    void reset()
-    {
-        if (p_)
-            allocator_->Free(p_);
-        p_ = nullptr;
-    }
-    // Gives the block away.
-    T *release()
-    {
-        T *p = p_;
-        p_ = nullptr;
-        return p;
-    }
-
-private:
-    IMalloc *allocator_;
-    T *p_;
-};
-
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    FindHandle(const FindHandle &) = delete;
-    FindHandle &operator=(const FindHandle &) = delete;
-    ~FindHandle()
+    // Closes the handle held, if any, and takes `handle`.
+    void reset(Handle handle = Traits::None())
     {
         if (valid())
-            FindClose(handle_);
+            Traits::Close(handle_);
+        handle_ = handle;
     }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
 
 private:
-    HANDLE handle_;
+    Handle handle_ = Traits::None();
 };
+
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle None() { return nullptr; }
+    static void Close(Handle key) { RegCloseKey(key); }
+};
+
+// A file opened with CreateFile: INVALID_HANDLE_VALUE means none.
+struct FileTraits {
+    using Handle = HANDLE;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle file) { CloseHandle(file); }
+};
+
+// A thread, process or other kernel object: null means none.
+struct KernelObjectTraits {
+    using Handle = HANDLE;
+    static Handle None() { return nullptr; }
+    static void Close(Handle object) { CloseHandle(object); }
+};
+
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle None() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle find) { FindClose(find); }
+};
+
+template <class Object>
+struct GdiObjectTraits {
+    using Handle = Object;
+    static Handle None() { return nullptr; }
+    static void Close(Handle object) { DeleteObject(object); }
+};
+
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle None() { return nullptr; }
+    static void Close(Handle menu) { DestroyMenu(menu); }
+};
+
+// A COM interface pointer: one reference, released.
+template <class Interface>
+struct ComTraits {
+    using Handle = Interface *;
+    static Handle None() { return nullptr; }
+    static void Close(Handle object) { object->Release(); }
+};
+
+// A block of COM task memory, which is also what the shell allocates (item
+// identifier lists, names): freed with CoTaskMemFree.
+template <class Block>
+struct TaskMemTraits {
+    using Handle = Block *;
+    static Handle None() { return nullptr; }
+    static void Close(Handle block) { CoTaskMemFree(block); }
+};
+
+using RegKey = UniqueHandle<RegKeyTraits>;
+using FileHandle = UniqueHandle<FileTraits>;
+using KernelObject = UniqueHandle<KernelObjectTraits>;
+using FindHandle = UniqueHandle<FindTraits>;
+template <class Object>
+using GdiObject = UniqueHandle<GdiObjectTraits<Object>>;
+using FontHandle = GdiObject<HFONT>;
+using MenuHandle = UniqueHandle<MenuTraits>;
+template <class Interface>
+using ComPtr = UniqueHandle<ComTraits<Interface>>;
+template <class Block>
+using TaskMem = UniqueHandle<TaskMemTraits<Block>>;
 
 } // namespace loom

@@ -1,6 +1,8 @@
 // InvokeFileProperty: the shell's properties window of a file or folder.
 // The item is found by walking the shell namespace down from My Computer,
 // comparing parsing names in lower case with the path, one level at a time.
+// What the shell hands out (item identifier lists, wide names) comes from
+// its allocator, the COM task allocator, and goes back there.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -12,6 +14,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -28,7 +31,7 @@ static_assert(sizeof(CMINVOKECOMMANDINFO) == 36, "the command record is 36 bytes
 #endif
 
 // The item's parsing name in the ANSI code page and in lower case.
-std::string ParsingName(IShellFolder *folder, LPCITEMIDLIST item, IMalloc *allocator)
+std::string ParsingName(IShellFolder *folder, LPCITEMIDLIST item)
 {
     STRRET name = {};
     if (FAILED(folder->GetDisplayNameOf(item, SHGDN_FORPARSING, &name)))
@@ -36,7 +39,7 @@ std::string ParsingName(IShellFolder *folder, LPCITEMIDLIST item, IMalloc *alloc
     std::string text;
     switch (name.uType) {
     case STRRET_WSTR: {
-        loom::MallocPtr<WCHAR> wide(allocator, name.pOleStr);
+        loom::TaskMem<WCHAR> wide(name.pOleStr);
         int need = WideCharToMultiByte(CP_ACP, 0, wide.get(), -1, nullptr, 0, nullptr, nullptr);
         if (need > 1) {
             text.resize(need);
@@ -58,15 +61,14 @@ std::string ParsingName(IShellFolder *folder, LPCITEMIDLIST item, IMalloc *alloc
 
 // Where the walk found the path: the folder that holds the item.
 struct Found {
-    explicit Found(IMalloc *allocator) : item(allocator) {}
     loom::ComPtr<IShellFolder> folder;
-    loom::MallocPtr<ITEMIDLIST> item;
+    loom::TaskMem<ITEMIDLIST> item;
 };
 
 // Looks for the path among the items below `item` of `parent`, and below
 // the one item whose name the path continues.
 HRESULT Search(IShellFolder *parent, LPCITEMIDLIST item, const std::string &path, HWND owner,
-               IMalloc *allocator, int depth, Found *found)
+               int depth, Found *found)
 {
     if (depth > kMaxDepth)
         return kNotFound;
@@ -76,58 +78,54 @@ HRESULT Search(IShellFolder *parent, LPCITEMIDLIST item, const std::string &path
     if (FAILED(hr))
         return hr;
     loom::ComPtr<IEnumIDList> items;
-    hr = folder->EnumObjects(owner, kItems, items.out());
+    hr = folder.get()->EnumObjects(owner, kItems, items.out());
     if (FAILED(hr))
         return hr;
-    if (!items)
+    if (!items.valid())
         return kNotFound;
     for (;;) {
-        loom::MallocPtr<ITEMIDLIST> child(allocator);
+        loom::TaskMem<ITEMIDLIST> child;
         ULONG got = 0;
-        if (items->Next(1, child.out(), &got) != S_OK || got != 1)
+        if (items.get()->Next(1, child.out(), &got) != S_OK || got != 1)
             return kNotFound;
-        std::string name = ParsingName(folder.get(), child.get(), allocator);
+        std::string name = ParsingName(folder.get(), child.get());
         if (name.empty())
             continue;
         if (name == path) {
-            *found->folder.out() = folder.release();
-            *found->item.out() = child.release();
+            found->folder = std::move(folder);
+            found->item = std::move(child);
             return S_OK;
         }
         bool below = path.compare(0, name.size(), name) == 0 && path.size() > name.size() &&
                      (path[name.size()] == '\\' || name.back() == '\\');
         if (below)
-            return Search(folder.get(), child.get(), path, owner, allocator, depth + 1, found);
+            return Search(folder.get(), child.get(), path, owner, depth + 1, found);
     }
 }
 
 HRESULT ShowProperties(HWND owner, char *path)
 {
-    loom::ComPtr<IMalloc> allocator;
-    HRESULT hr = SHGetMalloc(allocator.out());
-    if (FAILED(hr))
-        return hr;
     std::string lower(path, strnlen(path, kMaxPath));
     vertext::LowerAscii(lower, loom::SystemLeadByte);
     std::memcpy(path, lower.data(), lower.size());
 
     loom::ComPtr<IShellFolder> desktop;
-    hr = SHGetDesktopFolder(desktop.out());
+    HRESULT hr = SHGetDesktopFolder(desktop.out());
     if (FAILED(hr))
         return hr;
-    loom::MallocPtr<ITEMIDLIST> drives(allocator.get());
+    loom::TaskMem<ITEMIDLIST> drives;
     hr = SHGetSpecialFolderLocation(owner, CSIDL_DRIVES, drives.out());
     if (FAILED(hr))
         return hr;
-    Found found(allocator.get());
-    hr = Search(desktop.get(), drives.get(), lower, owner, allocator.get(), 0, &found);
+    Found found;
+    hr = Search(desktop.get(), drives.get(), lower, owner, 0, &found);
     if (hr != S_OK)
         return hr;
 
     loom::ComPtr<IContextMenu> menu;
     LPCITEMIDLIST item = found.item.get();
-    hr = found.folder->GetUIObjectOf(owner, 1, &item, IID_IContextMenu, nullptr,
-                                     reinterpret_cast<void **>(menu.out()));
+    hr = found.folder.get()->GetUIObjectOf(owner, 1, &item, IID_IContextMenu, nullptr,
+                                           reinterpret_cast<void **>(menu.out()));
     if (FAILED(hr))
         return hr;
     CMINVOKECOMMANDINFO command = {};
@@ -135,7 +133,7 @@ HRESULT ShowProperties(HWND owner, char *path)
     command.hwnd = owner;
     command.lpVerb = "properties";
     command.nShow = SW_SHOWNORMAL;
-    return menu->InvokeCommand(&command);
+    return menu.get()->InvokeCommand(&command);
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 list(APPEND LOOM_CORE_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/strlist_core.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/text_core.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/path_core.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/mbcs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/strlist.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/path.cpp)
 list(APPEND LOOM_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/mbcs_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strlist_win.cpp

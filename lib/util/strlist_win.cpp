@@ -2,7 +2,7 @@
 // ANSI code page for the sorts.
 #include "util/loomutil.h"
 #include "util/mbcs.h"
-#include "util/strlist_core.h"
+#include "util/strlist.h"
 
 extern "C" {
 

@@ -1,6 +1,6 @@
 // Text filter and size formatting exports.
 #include "util/loomutil.h"
-#include "util/text_core.h"
+#include "util/text.h"
 #include "version/libtext.h"
 
 #include <cstring>

@@ -1,6 +1,6 @@
 // Display names of subsystem, machine and compiler codes.  Unknown codes
 // show a library message (in the user's language), known ones a constant.
-#include "version/exe_core.h"
+#include "version/exe.h"
 
 #include <cstdint>
 

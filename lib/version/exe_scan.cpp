@@ -7,9 +7,9 @@
 // (the name before a ".dll", the rest of a UTF-16 ".dll" after its dot) that
 // every position is judged as in the whole file, without holding the whole
 // file in memory.
-#include "version/exe_core.h"
+#include "version/exe.h"
 
-#include "util/strlist_core.h"
+#include "util/strlist.h"
 #include "version/vertext.h"
 
 #include <algorithm>

@@ -8,8 +8,8 @@
 #include "util/handles_win.h"
 #include "util/loomshell.h"
 #include "util/mbcs.h"
-#include "util/strlist_core.h"
-#include "version/exe_core.h"
+#include "util/strlist.h"
+#include "version/exe.h"
 #include "version/libtext.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@ list(APPEND LOOM_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/verinfo_win.cpp)
 list(APPEND LOOM_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/exe_reader.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/exe_core.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/exe.cpp
   ${CMAKE_CURRENT_LIST_DIR}/exe_scan.cpp
   ${CMAKE_CURRENT_LIST_DIR}/exe_names.cpp)
 list(APPEND LOOM_WIN_SOURCES

@@ -3,6 +3,7 @@
 # compiled into the target so that libFuzzer's coverage sees them.
 get_target_property(LEX_FUZZ_CORE lexcore SOURCES)
 add_executable(check_scan_fuzz ${CMAKE_CURRENT_LIST_DIR}/check_scan_fuzz.cpp ${LEX_FUZZ_CORE})
+target_link_libraries(check_scan_fuzz PRIVATE loomcore)
 target_include_directories(check_scan_fuzz PRIVATE ${CMAKE_SOURCE_DIR}/app
                                                    ${CMAKE_SOURCE_DIR}/tests/support)
 target_compile_options(check_scan_fuzz PRIVATE -fsanitize=fuzzer)

@@ -2,7 +2,7 @@
 // exactly their stated size (ASan catches any write past it), and the size
 // formatting gets a random 64-bit count.  Saved inputs replay by naming them
 // on the command line.
-#include "util/text_core.h"
+#include "util/text.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "Option/settings.h"
+#include "Check/settings.h"
 
 TEST(ParseInt, AcceptsDecimalAndHexadecimalForms)
 {

@@ -2,8 +2,8 @@
 // one fact per line, for the comparison with objdump and for looking at a
 // file by hand:  exe_dump [-f] FILE...   (-f: also the content scan)
 #include "posix_file_source.h"
-#include "util/strlist_core.h"
-#include "version/exe_core.h"
+#include "util/strlist.h"
+#include "version/exe.h"
 
 #include <cstdio>
 #include <cstring>

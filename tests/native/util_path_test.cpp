@@ -1,5 +1,5 @@
 // Path texts and the directory walk, against a file system held in memory.
-#include "util/path_core.h"
+#include "util/path.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The string list's rules: numbering, deletion, the character comparison
 // under Shift-JIS, the pointer-exchanging sort and duplicate removal.
-#include "util/strlist_core.h"
+#include "util/strlist.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The three in-place text filters and the size formatting, byte for byte.
-#include "util/text_core.h"
+#include "util/text.h"
 
 #include <gtest/gtest.h>
 

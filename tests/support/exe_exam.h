@@ -2,8 +2,8 @@
 // fuzz target do, and reads the record back as plain values.
 #pragma once
 
-#include "util/strlist_core.h"
-#include "version/exe_core.h"
+#include "util/strlist.h"
+#include "version/exe.h"
 
 #include <cstdio>
 #include <cstring>

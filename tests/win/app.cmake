@@ -1,7 +1,10 @@
 # Lexprobe's windows, created in-process and driven with the messages a
 # user's actions produce; the settings go through the prefix's registry.
 get_property(lex_rc GLOBAL PROPERTY LEX_WIN_RC_FILES)
-add_executable(app_test ${CMAKE_CURRENT_LIST_DIR}/app_test.cpp ${lex_rc})
+add_executable(app_test
+  ${CMAKE_CURRENT_LIST_DIR}/mainform_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/optform_test.cpp
+  ${lex_rc})
 target_link_libraries(app_test PRIVATE lexwin gtest_main)
 loom_wine_test(app app_test)
 if(TARGET english_dic)

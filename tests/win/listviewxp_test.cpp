@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ListViewXP/ListViewXP_win.h"
+#include "ListViewXP/listviewxp_win.h"
 
 namespace {
 

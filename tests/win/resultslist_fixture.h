@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "Main/ResultsList_win.h"
 #include "Main/commands.h"
-#include "Main/msgbox_win.h"
+#include "Main/resultslist_win.h"
+#include "Win/msgbox_win.h"
 
 namespace listtest {
 

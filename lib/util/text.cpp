@@ -1,9 +1,9 @@
 // Text filters of the library.  Each walks the text once; a lead byte takes
 // the byte after it along unexamined, except the terminating NUL, so a lead
 // byte at the very end never carries the walk past the text.
-#include "util/text_core.h"
+#include "util/text.h"
 
-#include "util/strlist_core.h"
+#include "util/mbcs.h"
 
 #include <cstdio>
 #include <cstring>

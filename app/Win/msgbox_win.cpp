@@ -1,5 +1,5 @@
 // Message boxes of the program, with the hook the GUI tests use.
-#include "Main/msgbox_win.h"
+#include "Win/msgbox_win.h"
 
 namespace lex {
 namespace {

@@ -26,8 +26,9 @@
 
 #include "Check/dictionary.h"
 #include "Check/scanner.h"
+#include "Check/settings.h"
 #include "Main/commands.h"
-#include "Option/settings.h"
+#include "util/handles_win.h"
 
 namespace {
 
@@ -174,14 +175,14 @@ int Bench(const char *file)
     Latency latency;
     latency.wnd = g_main;
     latency.begin = Now();
-    HANDLE probe = CreateThread(nullptr, 0, Probe, &latency, 0, nullptr);
+    loom::KernelObject probe(CreateThread(nullptr, 0, Probe, &latency, 0, nullptr));
     a = latency.begin = Now();
     // The press returns once the scan has run and the list is shown.
     SendMessageA(Item(IDC_STARTBTN), BM_CLICK, 0, 0);
     double gui = Seconds(a, Now());
     latency.stop = 1;
-    WaitForSingleObject(probe, INFINITE);
-    CloseHandle(probe);
+    WaitForSingleObject(probe.get(), INFINITE);
+    probe.reset();
     bool shown = Completed();
     int rows = ListView_GetItemCount(Item(IDC_LISTVIEW));
 
@@ -197,10 +198,8 @@ int Bench(const char *file)
     GetWindowThreadProcessId(g_main, &pid);
     PROCESS_MEMORY_COUNTERS pmc = {};
     pmc.cb = sizeof pmc;
-    HANDLE proc = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-    bool mem = proc && GetProcessMemoryInfo(proc, &pmc, sizeof pmc);
-    if (proc)
-        CloseHandle(proc);
+    loom::KernelObject proc(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+    bool mem = proc.valid() && GetProcessMemoryInfo(proc.get(), &pmc, sizeof pmc);
 
     std::printf("core scan (no window)      %8.2f s  %zu rows, %zu dictionary words\n", core,
                 counting.rows, dict.size());

@@ -1,8 +1,8 @@
 // The settings dialog: its handlers, its pixel layout and its modal loop.
-#include "Option/OptForm_win.h"
+#include "Option/optform_win.h"
 
 #include "Option/optform_ids.h"
-#include "Option/uifont_win.h"
+#include "Win/uifont_win.h"
 
 namespace lex {
 namespace {
@@ -46,8 +46,6 @@ OptForm::~OptForm()
 {
     if (hwnd_ && IsWindow(hwnd_))
         DestroyWindow(hwnd_);
-    if (font_)
-        DeleteObject(font_);
 }
 
 void OptForm::SetShowHook(ShowHook hook)
@@ -74,9 +72,9 @@ INT_PTR CALLBACK OptForm::DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
                                     GetDlgItem(hwnd, IDC_SPNRECURRENCESPIN));
         // The template's font would come with the default character set;
         // the form's own font carries Shift-JIS.
-        self->font_ = CreateUiFont(hwnd);
-        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(self->font_), FALSE);
-        SetFontOfChildren(hwnd, self->font_);
+        self->font_.reset(CreateUiFont(hwnd));
+        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(self->font_.get()), FALSE);
+        SetFontOfChildren(hwnd, self->font_.get());
         self->Layout();
         return FALSE;
     }

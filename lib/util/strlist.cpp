@@ -2,7 +2,7 @@
 // head.  No count or tail is stored, so every positional operation walks from
 // the head.  Walks hold the address of the link to follow (the head's `first`
 // or a node's `next`), which makes the head node 0 without a cast.
-#include "util/strlist_core.h"
+#include "util/strlist.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -51,11 +51,6 @@ void Unlink(StrListNode **link)
 }
 
 } // namespace
-
-bool IsShiftJisLeadByte(unsigned char byte)
-{
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
 
 int MbCompare(const char *a, const char *b, LeadByteFn isLead)
 {

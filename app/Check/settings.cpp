@@ -1,6 +1,6 @@
 // The integer parser shared by the registry layer, the number boxes and the
 // command-line front end, and the clamp that brings values into range.
-#include "Option/settings.h"
+#include "Check/settings.h"
 
 #include <climits>
 #include <cstdint>

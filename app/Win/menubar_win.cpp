@@ -1,4 +1,4 @@
-#include "Main/menubar_win.h"
+#include "Win/menubar_win.h"
 
 namespace lex {
 

@@ -1,8 +1,8 @@
-#include "Option/numberbox_win.h"
+#include "Win/numberbox_win.h"
 
 #include <string>
 
-#include "Option/optform.h"
+#include "Win/numberbox.h"
 
 namespace lex {
 

@@ -17,10 +17,10 @@
 // header follows it at 24; its magic tells PE32 (0x10B) from PE32+ (0x20B),
 // which differ in the place of the data directories and the width of the
 // import lookup entries.
-#include "version/exe_core.h"
+#include "version/exe.h"
 
-#include "util/strlist_core.h"
-#include "util/text_core.h"
+#include "util/strlist.h"
+#include "util/text.h"
 #include "version/vertext.h"
 
 #include <algorithm>

@@ -11,11 +11,12 @@
 
 #include "Check/dictionary.h"
 #include "Check/scanner.h"
-#include "Main/ResultsList_win.h"
-#include "Main/menubar_win.h"
-#include "Option/OptForm_win.h"
-#include "Option/numberbox_win.h"
-#include "Option/settings.h"
+#include "Check/settings.h"
+#include "Main/resultslist_win.h"
+#include "Option/optform_win.h"
+#include "util/handles_win.h"
+#include "Win/menubar_win.h"
+#include "Win/numberbox_win.h"
 
 namespace lex {
 
@@ -113,7 +114,7 @@ private:
     HWND fileLabel_ = nullptr;
     HWND asciiLabel_ = nullptr;
     NumberBox ascii_;
-    HFONT font_ = nullptr;
+    loom::FontHandle font_;
     MenuBar menu_;
     ResultsList list_;
     OptForm optForm_;

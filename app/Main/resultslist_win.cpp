@@ -14,8 +14,9 @@
 // still changes on its own (LVN_ITEMCHANGED for one row or for all rows,
 // LVN_ODSTATECHANGED for a range) is recorded as it is reported.
 //
-// The find dialog and the results file are in ResultsListFile_win.cpp.
-#include "Main/ResultsList_win.h"
+// The find dialog is in resultslist_find_win.cpp, the results file in
+// resultsfile_win.cpp.
+#include "Main/resultslist_win.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -25,9 +26,10 @@
 #include <cstring>
 #include <new>
 
-#include "ListViewXP/ListViewXP_win.h"
+#include "ListViewXP/listviewxp_win.h"
 #include "Main/commands.h"
-#include "Main/msgbox_win.h"
+#include "util/handles_win.h"
+#include "Win/msgbox_win.h"
 
 namespace lex {
 namespace {
@@ -637,13 +639,13 @@ void ResultsList::OnContextMenu(int x, int y)
         x = pt.x;
         y = pt.y;
     }
-    HMENU menu = CreatePopup();
-    if (!menu)
+    loom::MenuHandle menu(CreatePopup());
+    if (!menu.valid())
         return;
     HWND owner = GetAncestor(hwnd_, GA_ROOT);
-    int command = static_cast<int>(
-        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, x, y, 0, owner, nullptr));
-    DestroyMenu(menu);
+    int command = static_cast<int>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN,
+                                                  x, y, 0, owner, nullptr));
+    menu.reset();
     switch (command) {
     case IDM_SORTADDRESS:
         SortBy(SortKey::Address);

@@ -1,5 +1,5 @@
 // Path texts of the library.
-#include "util/path_core.h"
+#include "util/path.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "Option/uifont_win.h"
+#include "Win/uifont_win.h"
 
 namespace lex {
 

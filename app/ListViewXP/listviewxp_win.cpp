@@ -1,6 +1,6 @@
 // TListViewXP: a superclass of the system list view whose window procedure
 // strips the header-image request of columns that have no image.
-#include "ListViewXP/ListViewXP_win.h"
+#include "ListViewXP/listviewxp_win.h"
 
 #include <commctrl.h>
 

@@ -6,9 +6,10 @@
 
 #include <functional>
 
-#include "Option/numberbox_win.h"
+#include "Check/settings.h"
 #include "Option/optform.h"
-#include "Option/settings.h"
+#include "util/handles_win.h"
+#include "Win/numberbox_win.h"
 
 namespace lex {
 
@@ -50,7 +51,7 @@ private:
 
     HWND hwnd_ = nullptr;
     HWND owner_ = nullptr;
-    HFONT font_ = nullptr;
+    loom::FontHandle font_;
     NumberBox spnRecurrence_;
     ExtractionSettings *settings_ = nullptr;
     bool done_ = true;

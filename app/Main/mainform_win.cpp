@@ -1,14 +1,14 @@
 // The main window TMainForm and the scan run.
-#include "Main/MainForm_win.h"
+#include "Main/mainform_win.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
 
 #include "Main/commands.h"
 #include "Main/mainform_ids.h"
-#include "Main/msgbox_win.h"
 #include "Option/settings_win.h"
-#include "Option/uifont_win.h"
+#include "Win/msgbox_win.h"
+#include "Win/uifont_win.h"
 
 namespace lex {
 namespace {
@@ -89,8 +89,6 @@ MainForm::~MainForm()
         options_.quitOnDestroy = false;
         DestroyWindow(hwnd_);
     }
-    if (font_)
-        DeleteObject(font_);
 }
 
 bool MainForm::Create(HINSTANCE instance, const Options &options)
@@ -134,13 +132,13 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
 void MainForm::CreateControls()
 {
     HINSTANCE inst = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
-    font_ = CreateUiFont(hwnd_);
+    font_.reset(CreateUiFont(hwnd_));
 
     auto make = [&](DWORD ex, const char *cls, const char *text, DWORD style, int x, int y,
                     int w, int h, int id) {
         HWND c = CreateWindowExA(ex, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
                                  hwnd_, IdMenu(id), inst, nullptr);
-        SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return c;
     };
     // Creation order is the tab order.
@@ -150,7 +148,7 @@ void MainForm::CreateControls()
     browseBtn_ = make(0, "BUTTON", "参照(&B)...", WS_TABSTOP | BS_PUSHBUTTON, 330, 9,
                       kBrowseWidth, kButtonHeight, IDC_BROWSEBTN);
     RECT asciiBox = {kFileNameLeft, 44, kFileNameLeft + 60, 44 + 21};
-    ascii_.Create(hwnd_, IDC_ASCII, IDC_ASCIISPIN, asciiBox, font_);
+    ascii_.Create(hwnd_, IDC_ASCII, IDC_ASCIISPIN, asciiBox, font_.get());
     ascii_.SetValue(settings_.MinExtractStr);
     asciiLabel_ = make(0, "STATIC", "文字以上の文字列を抽出", SS_LEFT, kFileNameLeft + 66, 47,
                        200, 14, kAsciiLabelId);
@@ -163,7 +161,7 @@ void MainForm::CreateControls()
 
     list_.Create(hwnd_, IDC_LISTVIEW);
     if (list_.hwnd()) {
-        SendMessageA(list_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessageA(list_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         ShowWindow(list_.hwnd(), SW_HIDE);
     }
 

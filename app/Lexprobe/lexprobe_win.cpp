@@ -3,7 +3,7 @@
 // main window has closed.
 #include <windows.h>
 
-#include "Main/MainForm_win.h"
+#include "Main/mainform_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
 {

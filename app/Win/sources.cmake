@@ -1,0 +1,9 @@
+# The program's small wrappers over the Windows user interface, shared by
+# all its windows: the number box (with its portable value rule), the menu
+# bar whose entries can be hidden, the message boxes and the UI font.
+list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/numberbox.cpp)
+list(APPEND LEX_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/numberbox_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/menubar_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/msgbox_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/uifont_win.cpp)

@@ -1,0 +1,5 @@
+# lexdrive acts on a running Lexprobe.exe as a user would, for
+# scripts/screenshot.sh and scripts/bench-gui.sh; it lands in bin/ beside
+# the program and is no part of the installation.
+add_executable(lexdrive ${CMAKE_CURRENT_LIST_DIR}/lexdrive_win.cpp)
+target_link_libraries(lexdrive PRIVATE lexcore psapi)
