@@ -18,28 +18,49 @@ std::size_t BufferSource::ReadAt(std::uint64_t offset, void *out, std::size_t co
     return n;
 }
 
-PosReader::PosReader(ByteSource &source) : source_(source), size_(source.Size()), block_(kBlock)
+PosReader::PosReader(ByteSource &source)
+    : source_(source), size_(source.Size()), data_(kBlock * kBlocks)
 {
+}
+
+const PosReader::Block &PosReader::Fetch(std::uint64_t start, const std::uint8_t **bytes)
+{
+    std::size_t victim = 0;
+    for (std::size_t i = 0; i < kBlocks; ++i) {
+        if (blocks_[i].lastUse != 0 && blocks_[i].start == start) {
+            victim = i;
+            break;
+        }
+        if (blocks_[i].lastUse < blocks_[victim].lastUse)
+            victim = i;
+    }
+    Block &b = blocks_[victim];
+    std::uint8_t *at = data_.data() + victim * kBlock;
+    if (b.lastUse == 0 || b.start != start) {
+        b.start = start;
+        b.length = source_.ReadAt(start, at, kBlock);
+    }
+    b.lastUse = ++uses_;
+    *bytes = at;
+    return b;
 }
 
 void PosReader::Bytes(std::uint64_t offset, void *out, std::size_t count)
 {
+    if (count == 0)
+        return;
     auto dst = static_cast<std::uint8_t *>(out);
     std::memset(dst, 0, count);
     while (count > 0 && offset < size_) {
-        std::uint64_t start = offset - offset % kBlock;
-        if (!blockValid_ || blockStart_ != start) {
-            blockValid_ = true;
-            blockStart_ = start;
-            blockLength_ = source_.ReadAt(start, block_.data(), kBlock);
-        }
-        std::size_t within = static_cast<std::size_t>(offset - start);
+        const std::uint8_t *bytes = nullptr;
+        const Block &block = Fetch(offset - offset % kBlock, &bytes);
+        std::size_t within = static_cast<std::size_t>(offset - block.start);
         // A short block (the end of the file, or a read that failed) leaves
         // the rest of the request zero.
-        if (within >= blockLength_)
+        if (within >= block.length)
             return;
-        std::size_t n = std::min(count, blockLength_ - within);
-        std::memcpy(dst, block_.data() + within, n);
+        std::size_t n = std::min(count, block.length - within);
+        std::memcpy(dst, bytes + within, n);
         dst += n;
         offset += n;
         count -= n;

@@ -38,8 +38,9 @@ private:
 };
 
 // Little-endian values and names at any offset of a source.  Small reads go
-// through one cached block, so a walk over a table costs one read of the
-// source per block rather than one per field.
+// through a few cached blocks, so a walk that alternates between a table and
+// the names it points to costs one read of the source per block rather than
+// one per field.
 class PosReader {
 public:
     explicit PosReader(ByteSource &source);
@@ -60,13 +61,22 @@ public:
 
 private:
     static constexpr std::size_t kBlock = 4096;
+    static constexpr std::size_t kBlocks = 16;
+
+    struct Block {
+        std::uint64_t start = 0;
+        std::size_t length = 0;
+        std::uint64_t lastUse = 0; // 0: never filled
+    };
+    // The cached block that holds `start`, read now if none does; the one
+    // used longest ago makes room.
+    const Block &Fetch(std::uint64_t start, const std::uint8_t **bytes);
 
     ByteSource &source_;
     std::uint64_t size_;
-    std::vector<std::uint8_t> block_;
-    std::uint64_t blockStart_ = 0;
-    std::size_t blockLength_ = 0;
-    bool blockValid_ = false;
+    std::vector<std::uint8_t> data_;
+    Block blocks_[kBlocks];
+    std::uint64_t uses_ = 0;
 };
 
 } // namespace loom

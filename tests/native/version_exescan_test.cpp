@@ -113,6 +113,27 @@ TEST(PosReader, ReadsAcrossBlocksAndSurvivesFailedReads)
     EXPECT_EQ(data[10] | data[11] << 8, f.U16(10));
 }
 
+TEST(PosReader, RandomReadsAgreeWithTheBufferWhateverTheCacheHolds)
+{
+    // Far more blocks than the reader caches, read in a random order.
+    std::mt19937 random(5);
+    Bytes data(300000);
+    for (auto &b : data)
+        b = static_cast<std::uint8_t>(random());
+    loom::BufferSource source(data.data(), data.size());
+    loom::PosReader r(source);
+    for (int i = 0; i < 20000; ++i) {
+        std::uint64_t at = random() % (data.size() + 100);
+        std::size_t count = random() % 9000;
+        std::vector<std::uint8_t> got(count, 0xEE);
+        r.Bytes(at, got.data(), count);
+        for (std::size_t k = 0; k < count; ++k) {
+            std::uint8_t want = at + k < data.size() ? data[at + k] : 0;
+            ASSERT_EQ(want, got[k]) << "offset " << at << " + " << k;
+        }
+    }
+}
+
 // The content scan over a buffer, with a record as the examination leaves it.
 Strings Scan(const std::string &bytes, const char *path = "C:\\dir\\file.exe",
              const char *module = "", Strings imported = {})
