@@ -1,0 +1,81 @@
+// Small helpers of the Windows test programs: where the build's programs
+// are, a scratch folder, running a program to its end, and the library's
+// own messages.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+inline std::string BinDir()
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, n);
+    return dir.substr(0, dir.rfind('\\'));
+}
+
+inline std::string InBin(const std::string &name)
+{
+    return BinDir() + "\\" + name;
+}
+
+// A fresh folder under the temporary folder (emptied of files first).
+inline std::string ScratchDir(const std::string &name)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string dir = std::string(temp) + name;
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+// Runs a command line to its end; the exit code, or -1 when it cannot start.
+inline long RunProgram(const std::string &commandLine)
+{
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return -1;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<long>(code);
+}
+
+// Message `id` of loomlib.dll's string table, as the library loads it.
+inline std::string LibMessage(unsigned id)
+{
+    char text[1024] = "";
+    LoadStringA(GetModuleHandleA("loomlib.dll"), id, text, sizeof text);
+    return text;
+}
+
+// Sets the Windows version Wine reports to one program, by its file name
+// ("win95", "nt40", ...); an empty version removes the setting.
+inline bool SetProgramWindowsVersion(const std::string &exe, const std::string &version)
+{
+    const std::string key = "Software\\Wine\\AppDefaults\\" + exe;
+    if (version.empty())
+        return RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str()) == ERROR_SUCCESS;
+    HKEY handle;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &handle, nullptr) != ERROR_SUCCESS)
+        return false;
+    LONG rc = RegSetValueExA(handle, "Version", 0, REG_SZ,
+                             reinterpret_cast<const BYTE *>(version.c_str()),
+                             static_cast<DWORD>(version.size() + 1));
+    RegCloseKey(handle);
+    return rc == ERROR_SUCCESS;
+}
+
+} // namespace testsupport
