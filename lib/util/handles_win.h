@@ -93,6 +93,13 @@ struct MenuTraits {
     static void Close(Handle menu) { DestroyMenu(menu); }
 };
 
+// A memory device context (CreateCompatibleDC).
+struct MemoryDcTraits {
+    using Handle = HDC;
+    static Handle None() { return nullptr; }
+    static void Close(Handle dc) { DeleteDC(dc); }
+};
+
 // A COM interface pointer: one reference, released.
 template <class Interface>
 struct ComTraits {
@@ -118,6 +125,7 @@ template <class Object>
 using GdiObject = UniqueHandle<GdiObjectTraits<Object>>;
 using FontHandle = GdiObject<HFONT>;
 using MenuHandle = UniqueHandle<MenuTraits>;
+using MemoryDc = UniqueHandle<MemoryDcTraits>;
 template <class Interface>
 using ComPtr = UniqueHandle<ComTraits<Interface>>;
 template <class Block>

@@ -28,3 +28,11 @@ add_test(NAME version.exe.objdump
           --wine /usr/lib/i386-linux-gnu/wine/i386-windows
           --wine /usr/lib/x86_64-linux-gnu/wine/x86_64-windows --every 6)
 set_tests_properties(version.exe.objdump PROPERTIES TIMEOUT 900)
+
+# The version dialog's texts with the library's real messages.
+add_executable(version_verdlg_test ${CMAKE_CURRENT_LIST_DIR}/version_verdlg_test.cpp)
+target_include_directories(version_verdlg_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+target_compile_definitions(version_verdlg_test PRIVATE
+  LOOM_STRINGS_RC="${CMAKE_SOURCE_DIR}/lib/res/strings.rc")
+target_link_libraries(version_verdlg_test PRIVATE loomcore gtest_main)
+add_test(NAME version.verdlg COMMAND version_verdlg_test)
