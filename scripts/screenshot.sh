@@ -5,6 +5,8 @@
 #   3-results.png   after a scan, rows with Japanese text
 #   4-settings.png  the settings dialog
 #   5-sorted-menu.png  the list in name order, the "表示(&V)" menu dropped down
+#   6-version-dialog.png  the library's version dialog (LoomVerInfo of the
+#                  real loomlib.dll), opened by verdlg_show.exe
 # The program runs under Wine in a prefix of its own (build/shot-prefix)
 # whose default desktop is a 1024 x 768 virtual desktop, so windows get
 # frames; lexdrive.exe acts on the window as a user would.
@@ -113,3 +115,13 @@ drive escape
 drive close
 wait "$lexprobe" || true
 lexprobe=
+
+# The library's version dialog, as a program of the suite opens it.
+reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Loomkit' /v DisplayName /d 'Loomkit 1.0' /f
+rm -f "$work/verdlg.ready"
+(cd "$bin" && exec env LC_ALL=ja_JP.UTF-8 "$WINE" verdlg_show.exe 3 \
+   "$(wine winepath -w "$work/verdlg.ready" 2>/dev/null | tr -d '\r')" >"$work/verdlg.log" 2>&1) &
+verdlg=$!
+for _ in $(seq 300); do [ -e "$work/verdlg.ready" ] && break; sleep 0.1; done
+shot 6-version-dialog.png
+wait "$verdlg" || true
