@@ -14,16 +14,9 @@
 
 #include "util/loomshell.h"
 #include "util/loomutil.h"
+#include "win_test_util.h"
 
 namespace {
-
-std::string BinDir()
-{
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, n);
-    return dir.substr(0, dir.rfind('\\'));
-}
 
 std::string TempDir()
 {
@@ -109,37 +102,25 @@ TEST(ProcessSingleMessage, QuitRequestIsLeftForTheCaller)
 // Runs the probe program, which reports the theme exports' results through
 // its exit code: 1 SetWindowTheme gave -1, 2 EnableThemeDialogTexture gave
 // -1, 4 uxtheme.dll was loaded, 8 the results matched uxtheme's own.
-DWORD RunThemeProbe()
+long RunThemeProbe()
 {
-    std::string cmd = "\"" + BinDir() + "\\theme_probe.exe\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return 0xFFFFFFFF;
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
+    return testsupport::RunProgram("\"" + testsupport::InBin("theme_probe.exe") + "\"");
 }
 
 class ThemeVersion : public ::testing::Test {
 protected:
-    static constexpr const char *kKey = "Software\\Wine\\AppDefaults\\theme_probe.exe";
-    void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
+    void TearDown() override { testsupport::SetProgramWindowsVersion("theme_probe.exe", ""); }
 };
 
 TEST_F(ThemeVersion, WithUxthemeLoadedTheSystemAnswers)
 {
-    EXPECT_EQ(4u | 8u, RunThemeProbe());
+    EXPECT_EQ(4 | 8, RunThemeProbe());
 }
 
 TEST_F(ThemeVersion, OnVersion50BothGiveMinusOne)
 {
-    ASSERT_EQ(1, RegWriteString(HKEY_CURRENT_USER, kKey, "Version", "win2k"));
-    EXPECT_EQ(1u | 2u | 4u, RunThemeProbe());
+    ASSERT_TRUE(testsupport::SetProgramWindowsVersion("theme_probe.exe", "win2k"));
+    EXPECT_EQ(1 | 2 | 4, RunThemeProbe());
 }
 
 // Closes the first properties window that appears while a call runs.

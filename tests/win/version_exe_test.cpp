@@ -16,20 +16,13 @@
 
 #include "util/loomutil.h"
 #include "version/exeinfo.h"
+#include "win_test_util.h"
 
 namespace {
 
 using Strings = std::vector<std::string>;
 
-std::string BinDir()
-{
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, n);
-    return dir.substr(0, dir.rfind('\\'));
-}
-
-std::string InBin(const std::string &name) { return BinDir() + "\\" + name; }
+using testsupport::InBin;
 
 std::string TempPath(const std::string &name)
 {
