@@ -82,7 +82,7 @@ void Pass(const std::vector<File> &files, bool scan)
         double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         total += seconds;
         bytes += f.size;
-        pe += (flags & EXEINFO_PE) != 0 || (flags & 0x14) != 0;
+        pe += (flags & EXEINFO_PE) != 0;
         if (seconds > slowest) {
             slowest = seconds;
             slowestPath = f.path;
