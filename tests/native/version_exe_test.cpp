@@ -540,6 +540,47 @@ TEST(ExeNe, ReferenceCountBeyondTheTableEndsAtTheFile)
     EXPECT_NE(std::find(dlls.begin(), dlls.end(), "krnl386.exe"), dlls.end());
 }
 
+// Every 16- and 32-bit field of the headers and tables, in turn, at 0, at
+// its maximum and pointing at itself: the examination ends with a
+// consistent record (and the sanitizers see no read outside the bytes).
+TEST(ExeHostile, EveryHeaderFieldAtZeroMaximumAndItself)
+{
+    PeSpec pe32, pe64;
+    pe32.imports = pe64.imports = {{"KERNEL32.dll", {"Sleep", "#5", "Beep"}}, {"user32.dll", {"f"}}};
+    pe32.exportName = pe64.exportName = "hostile.dll";
+    pe32.exports = pe64.exports = {"A", "B", "C"};
+    pe32.trailer = pe64.trailer = "x plugin.dll";
+    pe64.wide = true;
+    pe64.machine = 0x8664;
+    exefix::NeSpec ne;
+    ne.modules = {"KERNEL", "USER"};
+    ne.resident = {"NE", "X"};
+    ne.nonResident = {"Description", "Y"};
+    struct Image {
+        const char *what;
+        std::vector<std::uint8_t> bytes;
+    } images[] = {{"PE32", exefix::Pe(pe32).bytes},
+                  {"PE32+", exefix::Pe(pe64).bytes},
+                  {"NE", exefix::Ne(ne).bytes}};
+    for (const Image &image : images) {
+        const std::size_t end = std::min<std::size_t>(image.bytes.size(), 0x600);
+        for (std::size_t at = 0; at + 2 <= end; at += 2) {
+            for (int width : {2, 4}) {
+                for (std::uint32_t value : {0u, 0xFFFFFFFFu, static_cast<std::uint32_t>(at)}) {
+                    std::vector<std::uint8_t> bytes = image.bytes;
+                    for (int k = 0; k < width && at + k < bytes.size(); ++k)
+                        bytes[at + k] = static_cast<std::uint8_t>(value >> (8 * k));
+                    Exam e;
+                    e.Run(bytes, true, true);
+                    ASSERT_EQ("", exefix::RecordProblem(e, true, true, loom::kNoNameLimit))
+                        << image.what << " field at " << at << " width " << width << " = "
+                        << value;
+                }
+            }
+        }
+    }
+}
+
 TEST(ExePath, UnterminatedPathIsReadAs254Bytes)
 {
     ExeInfo info;
