@@ -70,6 +70,18 @@ TEST(ExeSignature, NewHeaderThatIsNeitherNeNorPe)
     EXPECT_EQ(3, e.info.Subsystem);
 }
 
+TEST(ExeSignature, NewHeaderOffsetIsTheWhole32BitField)
+{
+    // "NE" at 0x80, but the field names 0x10080, past the end of the file.
+    Image m = exefix::Dos();
+    m.Text(0x80, "NE");
+    m.U32(60, 0x10080);
+    Exam e;
+    EXPECT_EQ(1, e.Run(m.bytes));
+    EXPECT_EQ(3, e.info.Subsystem);
+    EXPECT_TRUE(e.Dlls().empty());
+}
+
 TEST(ExeSignature, AllocationsKeptTo16Bits)
 {
     struct Case {
