@@ -182,6 +182,17 @@ TEST(ExePe, HeaderFieldsOfPe32AndPe32Plus)
     }
 }
 
+TEST(ExePe, SectionCountIsTheWhole16BitField)
+{
+    // 257 sections: the imports sit in the last one.
+    PeSpec spec;
+    spec.extraSections.assign(256, ".pad");
+    spec.imports = {{"kernel32.dll", {"Sleep"}}};
+    Exam e;
+    e.Run(exefix::Pe(spec).bytes);
+    EXPECT_EQ((Strings{"kernel32.dll"}), e.Dlls());
+}
+
 TEST(ExePe, DirectoriesBeyondTheirCountAreAbsent)
 {
     PeSpec spec;
