@@ -5,8 +5,9 @@
 #   3-results.png   after a scan, rows with Japanese text
 #   4-settings.png  the settings dialog
 #   5-sorted-menu.png  the list in name order, the "表示(&V)" menu dropped down
-#   6-version-dialog.png  the library's version dialog (LoomVerInfo of the
-#                  real loomlib.dll), opened by verdlg_show.exe
+#   6-about.png     the version dialog with the system report
+#   7-version-dialog.png  the library's version dialog (LoomVerInfo of the
+#                  real loomlib.dll) on its own, opened by verdlg_show.exe
 # The program runs under Wine in a prefix of its own (build/shot-prefix)
 # whose default desktop is a 1024 x 768 virtual desktop, so windows get
 # frames; lexdrive.exe acts on the window as a user would.
@@ -112,6 +113,10 @@ drive command 2202
 drive menu v
 shot 5-sorted-menu.png
 drive escape
+
+drive about
+shot 6-about.png
+drive about-ok
 drive close
 wait "$lexprobe" || true
 lexprobe=
@@ -123,5 +128,5 @@ rm -f "$work/verdlg.ready"
    "$(wine winepath -w "$work/verdlg.ready" 2>/dev/null | tr -d '\r')" >"$work/verdlg.log" 2>&1) &
 verdlg=$!
 for _ in $(seq 300); do [ -e "$work/verdlg.ready" ] && break; sleep 0.1; done
-shot 6-version-dialog.png
+shot 7-version-dialog.png
 wait "$verdlg" || true

@@ -4,10 +4,14 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include "Check/exepath.h"
 #include "Main/commands.h"
 #include "Main/mainform_ids.h"
 #include "Option/settings_win.h"
+#include "Win/boundary_win.h"
+#include "Win/dialog_win.h"
 #include "Win/msgbox_win.h"
+#include "Win/shell_win.h"
 #include "Win/uifont_win.h"
 
 namespace lex {
@@ -18,10 +22,11 @@ const char kTitle[] = "Lexprobe";
 const char kStartCaption[] = "検索開始(&I)";
 const char kStopCaption[] = "中止(&L)";
 
-// The design: a 553 x 309 window, an 85-pixel top panel, a 19-pixel
-// progress bar; while the list is hidden the client area is 100 high.
-constexpr int kDesignWidth = 553;
-constexpr int kDesignHeight = 309;
+// The window opens 553 x 309 pixels large, with an 85-pixel top panel and a
+// 19-pixel progress bar; while the list is hidden the client area is 100
+// pixels high.
+constexpr int kInitialWidth = 553;
+constexpr int kInitialHeight = 309;
 constexpr int kMinWidth = 450;
 constexpr int kPanelHeight = 85;
 constexpr int kProgressHeight = 19;
@@ -38,27 +43,6 @@ constexpr int kAsciiLabelId = 1012;
 HMENU IdMenu(int id)
 {
     return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
-}
-
-// The folder of the running executable, with its trailing "\".  The scan
-// for the last "\" steps over double-byte characters, whose second byte may
-// be 0x5C.
-std::string ExeFolder()
-{
-    char path[MAX_PATH * 2] = "";
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (n == 0 || n >= sizeof path)
-        return std::string();
-    size_t cut = 0;
-    for (size_t i = 0; i < n; i++) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < n) {
-            i++;
-            continue;
-        }
-        if (path[i] == '\\')
-            cut = i + 1;
-    }
-    return std::string(path, cut);
 }
 
 std::string WindowText(HWND wnd)
@@ -112,7 +96,7 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
     HMENU bar = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
     hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, kTitle,
                             WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                            CW_USEDEFAULT, kDesignWidth, kDesignHeight, nullptr, bar, instance,
+                            CW_USEDEFAULT, kInitialWidth, kInitialHeight, nullptr, bar, instance,
                             this);
     if (!hwnd_)
         return false;
@@ -126,6 +110,7 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
     Layout();
     FormCreate();
     optForm_.Create(hwnd_);
+    aboutDlg_.Create(hwnd_);
     return true;
 }
 
@@ -202,7 +187,7 @@ void MainForm::FormCreate()
     });
     std::string path = options_.dictionaryPath;
     if (path.empty())
-        path = ExeFolder() + "English.dic";
+        path = DictionaryBesideExecutable();
     if (!LoadDictionaryFile(path.c_str(), dict_))
         ReportError("ファイル " + path + " は開けません");
 }
@@ -218,7 +203,7 @@ LRESULT CALLBACK MainForm::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     auto *self = reinterpret_cast<MainForm *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self)
         return DefWindowProcA(hwnd, msg, wp, lp);
-    return self->OnMessage(msg, wp, lp);
+    return GuardedMessage<LRESULT>(0, [&] { return self->OnMessage(msg, wp, lp); });
 }
 
 LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
@@ -261,7 +246,7 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
         reinterpret_cast<MINMAXINFO *>(lp)->ptMinTrackSize.x = kMinWidth;
         return 0;
     case WM_PAINT: {
-        // The top panel's rule along its top edge.
+        // An etched line along the top panel's top edge.
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd_, &ps);
         RECT r;
@@ -283,7 +268,7 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
         return 0;
     }
     case WM_CLOSE:
-        // FormCloseQuery: closing is always allowed, and stops a scan.
+        // Closing is always allowed, and stops a running scan.
         abort_ = 1;
         FormClose();
         return 0;
@@ -358,8 +343,10 @@ void MainForm::OnCommand(int id, int code)
         list_.SortBy(SortKey::Checked);
         break;
     case IDM_README:
+        ShowReadMeitemClick();
+        break;
     case IDM_VERSION:
-        // The Help commands belong to the about dialog, which comes later.
+        VerItemClick();
         break;
     }
 }
@@ -384,10 +371,7 @@ HBRUSH MainForm::OnCtlColor(HDC dc, HWND control)
         window = asciiWindowColor_;
     else
         return nullptr;
-    int color = window ? COLOR_WINDOW : COLOR_BTNFACE;
-    SetBkColor(dc, GetSysColor(color));
-    SetTextColor(dc, GetSysColor(IsWindowEnabled(control) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-    return GetSysColorBrush(color);
+    return PaintControl(dc, control, window ? COLOR_WINDOW : COLOR_BTNFACE);
 }
 
 void MainForm::FileNameChange()
@@ -417,6 +401,17 @@ void MainForm::OptBtnClick()
     RECT r;
     GetWindowRect(hwnd_, &r);
     optForm_.ShowModal(settings_, r.left + 40, r.top + 40);
+}
+
+void MainForm::ShowReadMeitemClick()
+{
+    ShowReadMe(hwnd_);
+}
+
+// The dialog is modal: the main window waits until it is closed.
+void MainForm::VerItemClick()
+{
+    aboutDlg_.ShowModal();
 }
 
 void MainForm::CloseBtnClick()
@@ -556,17 +551,27 @@ void MainForm::StartBtnClick()
     SetProgress(0);
     lastPump_ = GetTickCount();
     scanning_ = true;
-    int result = StringScanner(fileName.c_str(), minLength, settings_,
+    int result = 1;
+    try {
+        result = StringScanner(fileName.c_str(), minLength, settings_,
                                settings_.CheckEnglish ? &marker_ : nullptr, *this);
-    scanning_ = false;
-    list_.SyncCount();
+    } catch (...) {
+        // Memory ran out inside the scan: the window is put back to the
+        // stopped state before the error reaches the window procedure's
+        // edge, which reports it, so that the next start press scans again.
+        abort_ = 1;
+        ScanReturned();
+        FinishScan();
+        throw;
+    }
+    ScanReturned();
 
     if (result == 1) {
         ShowError(nullptr, "ファイルが開けません。調査を中断します。");
     } else if (abort_ == 0) {
-        // The progress bar goes first (step 5 would hide it anyway), so the
-        // list is sized once: each resize of a list of a million rows costs
-        // about 0.1 s under Wine.
+        // The progress bar goes first (restoring the controls below would
+        // hide it anyway), so the list is sized once: each resize of a list
+        // of a million rows costs about 0.1 s under Wine.
         ShowWindow(progressBar_, SW_HIDE);
         ShowWindow(list_.hwnd(), SW_SHOW);
         menu_.SetVisible(EditItem, true);
@@ -576,8 +581,21 @@ void MainForm::StartBtnClick()
         SetClientHeight(GetSystemMetrics(SM_CYSCREEN) / 2);
         abort_ = 1;
     }
-    RestoreControls();
+    FinishScan();
+}
 
+// The scan has returned, whichever way: the rows it added reach the list
+// control.
+void MainForm::ScanReturned()
+{
+    scanning_ = false;
+    list_.SyncCount();
+}
+
+// The controls come back, and a close that came during the scan goes ahead.
+void MainForm::FinishScan()
+{
+    RestoreControls();
     if (closePending_) {
         ReleaseDictionary();
         DestroyWindow(hwnd_);

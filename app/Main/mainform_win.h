@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "about/about_win.h"
 #include "Check/dictionary.h"
 #include "Check/scanner.h"
 #include "Check/settings.h"
@@ -40,7 +41,7 @@ public:
     ~MainForm() override;
 
     // Creates the window (not yet shown), runs FormCreate (settings,
-    // dictionary), then creates the settings dialog.
+    // dictionary), then creates the settings and version dialogs.
     bool Create(HINSTANCE instance, const Options &options);
     HWND hwnd() const { return hwnd_; }
     bool Destroyed() const { return destroyed_; }
@@ -50,7 +51,9 @@ public:
     // message was dealt with.
     bool PreTranslate(MSG *msg);
 
-    // Lays out the top panel for width `width` (the 400-pixel rule).
+    // Lays out the top panel for width `width`: the right-hand buttons keep
+    // to the right edge; from 400 pixels on, the browse button and the file
+    // name box follow too.
     void PanelResize(int width);
 
     // State, for the tests.
@@ -60,7 +63,7 @@ public:
     const WordDictionary &dictionary() const { return dict_; }
     ResultsList &list() { return list_; }
     OptForm &optForm() { return optForm_; }
-    const MenuBar &menuBar() const { return menu_; }
+    AboutDlg &aboutDlg() { return aboutDlg_; }
     // Runs after every message pump during a scan (tests press buttons here).
     void SetPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
     // Tests answer the open dialog instead of a user: the hook sees the
@@ -98,7 +101,11 @@ private:
     void FormClose();
     void FormResize();
     void EditItemClick();
+    void ShowReadMeitemClick();
+    void VerItemClick();
     void PrepareScan();
+    void ScanReturned();
+    void FinishScan();
     void RestoreControls();
     void ReleaseDictionary();
 
@@ -118,6 +125,7 @@ private:
     MenuBar menu_;
     ResultsList list_;
     OptForm optForm_;
+    AboutDlg aboutDlg_;
 
     ExtractionSettings settings_;
     WordDictionary dict_;

@@ -1,9 +1,12 @@
 // Owners of Win32 handles, for the library and the program alike: each
 // closes its handle when it goes out of scope.  They cannot be copied; a
 // handle moves to another owner, or leaves ownership with release().
+// <windows.h> brings Windows Sockets 1.1 (<winsock.h>) for the socket owners.
 #pragma once
 
 #include <windows.h>
+
+#include <io.h>
 
 namespace loom {
 
@@ -93,6 +96,26 @@ struct MenuTraits {
     static void Close(Handle menu) { DestroyMenu(menu); }
 };
 
+// A library loaded with LoadLibrary.
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle None() { return nullptr; }
+    static void Close(Handle module) { FreeLibrary(module); }
+};
+
+// A C runtime file descriptor (_open): -1 means none.
+struct CrtFileTraits {
+    using Handle = int;
+    static Handle None() { return -1; }
+    static void Close(Handle fd) { _close(fd); }
+};
+
+struct SocketTraits {
+    using Handle = SOCKET;
+    static Handle None() { return INVALID_SOCKET; }
+    static void Close(Handle socket) { closesocket(socket); }
+};
+
 // A memory device context (CreateCompatibleDC).
 struct MemoryDcTraits {
     using Handle = HDC;
@@ -125,10 +148,55 @@ template <class Object>
 using GdiObject = UniqueHandle<GdiObjectTraits<Object>>;
 using FontHandle = GdiObject<HFONT>;
 using MenuHandle = UniqueHandle<MenuTraits>;
+using SocketHandle = UniqueHandle<SocketTraits>;
+using ModuleHandle = UniqueHandle<ModuleTraits>;
+using CrtFile = UniqueHandle<CrtFileTraits>;
 using MemoryDc = UniqueHandle<MemoryDcTraits>;
 template <class Interface>
 using ComPtr = UniqueHandle<ComTraits<Interface>>;
 template <class Block>
 using TaskMem = UniqueHandle<TaskMemTraits<Block>>;
+
+// One use of Windows Sockets, started with the version asked for and cleaned
+// up when it goes out of scope, if it started.
+class WinsockSession {
+public:
+    explicit WinsockSession(WORD version) : result_(WSAStartup(version, &data_)) {}
+    WinsockSession(const WinsockSession &) = delete;
+    WinsockSession &operator=(const WinsockSession &) = delete;
+    ~WinsockSession()
+    {
+        if (result_ == 0)
+            WSACleanup();
+    }
+    // WSAStartup's result: 0 when started.
+    int result() const { return result_; }
+    WORD version() const { return data_.wVersion; }
+
+private:
+    WSADATA data_ = {};
+    int result_;
+};
+
+// A handle whose release function is known only at run time: an entry
+// point of a library loaded on demand (FDIDestroy, FCIDestroy), which a
+// Traits type cannot name.
+template <class Handle, class ReleaseFn>
+class LoadedHandle {
+public:
+    LoadedHandle(Handle handle, ReleaseFn release) : handle_(handle), release_(release) {}
+    LoadedHandle(const LoadedHandle &) = delete;
+    LoadedHandle &operator=(const LoadedHandle &) = delete;
+    ~LoadedHandle()
+    {
+        if (handle_)
+            release_(handle_);
+    }
+    Handle get() const { return handle_; }
+
+private:
+    Handle handle_;
+    ReleaseFn release_;
+};
 
 } // namespace loom

@@ -9,6 +9,8 @@
 // file in memory.
 #include "version/exe.h"
 
+#include "util/ascii.h"
+#include "util/path.h"
 #include "util/strlist.h"
 #include "version/vertext.h"
 
@@ -32,14 +34,10 @@ constexpr std::size_t kMinLength = 5;
 // A UTF-16 name in the ANSI code page is at most this long.
 constexpr std::size_t kMaxConverted = 24;
 
-bool IsAsciiLetter(unsigned char c)
+// ".dll" in any letter case, byte by byte.
+bool IsChar(unsigned char c, char lower)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-unsigned char Fold(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+    return UpperAscii(c) == UpperAscii(static_cast<unsigned char>(lower));
 }
 
 std::string PlainConversion(const std::u16string &name)
@@ -56,7 +54,7 @@ public:
         : hooks_(hooks), path_(ExePath(info)),
           module_(info->ModuleName, strnlen(info->ModuleName, EXEINFO_TEXT_SIZE - 1))
     {
-        own_ = vertext::NamePart(path_.c_str(), hooks_.isLead);
+        own_ = ExtractFileName(path_.c_str(), hooks_.isLead);
     }
 
     // Looks at every position of [from, to) in `bytes`, which holds the
@@ -69,10 +67,10 @@ public:
             p = static_cast<const std::uint8_t *>(std::memchr(p, '.', bytes + (to - base) - p));
             if (!p)
                 break;
-            if (end - p >= 4 && Fold(p[1]) == 'd' && Fold(p[2]) == 'l' && Fold(p[3]) == 'l')
+            if (end - p >= 4 && IsChar(p[1], 'd') && IsChar(p[2], 'l') && IsChar(p[3], 'l'))
                 NarrowName(bytes, p);
-            if (end - p >= 8 && p[1] == 0 && Fold(p[2]) == 'd' && p[3] == 0 &&
-                Fold(p[4]) == 'l' && p[5] == 0 && Fold(p[6]) == 'l' && p[7] == 0)
+            if (end - p >= 8 && p[1] == 0 && IsChar(p[2], 'd') && p[3] == 0 &&
+                IsChar(p[4], 'l') && p[5] == 0 && IsChar(p[6], 'l') && p[7] == 0)
                 WideName(bytes, p);
         }
     }
@@ -120,7 +118,7 @@ private:
             return;
         if (!module_.empty() && vertext::StartsWithIgnoreCase(name.c_str(), module_.c_str(), hooks_.isLead))
             return;
-        if (vertext::NameEqualsIgnoreCase(name.c_str(), own_, hooks_.isLead))
+        if (MbEqualsIgnoreCase(name.c_str(), own_, hooks_.isLead))
             return;
         vertext::LowerAscii(name, hooks_.isLead);
         found_.push_back(std::move(name));

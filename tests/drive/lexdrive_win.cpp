@@ -10,6 +10,8 @@
 //   lexdrive done                 until a scan has completed (list shown)
 //   lexdrive opt                  opens the settings dialog (waits for it)
 //   lexdrive cancel               closes the settings dialog with Cancel
+//   lexdrive about                opens the version dialog (waits for it)
+//   lexdrive about-ok             closes the version dialog with OK
 //   lexdrive command ID           sends the menu command ID (commands.h)
 //   lexdrive menu LETTER          drops down the main menu with that access key
 //   lexdrive escape               closes a dropped-down menu
@@ -25,9 +27,11 @@
 #include <string>
 
 #include "Check/dictionary.h"
+#include "Check/exepath.h"
 #include "Check/scanner.h"
 #include "Check/settings.h"
 #include "Main/commands.h"
+#include "util/boundary.h"
 #include "util/handles_win.h"
 
 namespace {
@@ -80,6 +84,14 @@ bool DialogShown()
     return dlg && IsWindowVisible(dlg);
 }
 
+const char kAboutCaption[] = "Lexprobe のバージョン情報";
+
+bool AboutShown()
+{
+    HWND dlg = FindWindowA(nullptr, kAboutCaption);
+    return dlg && IsWindowVisible(dlg);
+}
+
 // A host that only counts: the bare scan core's cost, and the longest
 // stretch between two checkpoints (no window can answer faster than that).
 class CountingHost : public lex::ScanHost {
@@ -99,17 +111,6 @@ public:
     }
     bool AbortRequested() override { return false; }
 };
-
-// English.dic beside this program, as Lexprobe.exe finds it beside itself.
-std::string DictionaryPath()
-{
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    char *slash = std::strrchr(path, '\\');
-    if (slash)
-        slash[1] = '\0';
-    return std::string(path) + "English.dic";
-}
 
 double Seconds(LARGE_INTEGER a, LARGE_INTEGER b)
 {
@@ -136,9 +137,8 @@ struct Latency {
     int samples = 0;
 };
 
-DWORD WINAPI Probe(void *arg)
+DWORD MeasureLatency(Latency *l)
 {
-    auto *l = static_cast<Latency *>(arg);
     while (!l->stop) {
         LARGE_INTEGER a = Now();
         DWORD_PTR r;
@@ -154,13 +154,19 @@ DWORD WINAPI Probe(void *arg)
     return 0;
 }
 
+DWORD WINAPI Probe(void *arg)
+{
+    return loom::CallGuarded<DWORD>(1, [&] { return MeasureLatency(static_cast<Latency *>(arg)); });
+}
+
 int Bench(const char *file)
 {
     // The bare scan core in this process, on the same file, with the
     // default settings (English marking on) as the window has them.
     lex::ExtractionSettings settings;
     lex::WordDictionary dict;
-    lex::LoadDictionaryFile(DictionaryPath().c_str(), dict);
+    // English.dic beside this program, as Lexprobe.exe finds it beside itself.
+    lex::LoadDictionaryFile(lex::DictionaryBesideExecutable().c_str(), dict);
     lex::EnglishWordMarker marker(dict, settings);
     CountingHost counting;
     LARGE_INTEGER a = Now();
@@ -222,7 +228,7 @@ int Bench(const char *file)
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: lexdrive wait|file PATH|start|progress N|done|opt|cancel|command ID|menu KEY|escape|close|bench FILE\n");
+        std::fprintf(stderr, "usage: lexdrive wait|file PATH|start|progress N|done|opt|cancel|about|about-ok|command ID|menu KEY|escape|close|bench FILE\n");
         return 2;
     }
     std::string cmd = argv[1];
@@ -259,6 +265,18 @@ int main(int argc, char **argv)
         HWND dlg = FindWindowA(nullptr, "高度な設定");
         if (dlg)
             PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+        return dlg ? 0 : 1;
+    }
+    if (cmd == "about") {
+        // The dialog is modal: the command returns only when it closes, so
+        // it is posted.
+        PostMessageA(g_main, WM_COMMAND, MAKEWPARAM(IDM_VERSION, 0), 0);
+        return WaitFor(AboutShown, 30000) ? 0 : 1;
+    }
+    if (cmd == "about-ok") {
+        HWND dlg = FindWindowA(nullptr, kAboutCaption);
+        if (dlg)
+            PostMessageA(dlg, WM_COMMAND, IDOK, 0);
         return dlg ? 0 : 1;
     }
     if (cmd == "command" && argc > 2) {
