@@ -7,20 +7,23 @@
 #include <commdlg.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "AnimWnd/animwnd_win.h"
 #include "Check/dictionary.h"
 #include "Check/scanner.h"
 #include "Check/settings.h"
 #include "Main/resultslist_win.h"
 #include "Option/optform_win.h"
 #include "util/handles_win.h"
+#include "Win/application_win.h"
 #include "Win/menubar_win.h"
 #include "Win/numberbox_win.h"
 
 namespace lex {
 
-class MainForm : public ScanHost {
+class MainForm : public ScanHost, public Form {
 public:
     struct Options {
         // Time between two message pumps while a scan runs.
@@ -39,10 +42,18 @@ public:
     MainForm &operator=(const MainForm &) = delete;
     ~MainForm() override;
 
-    // Creates the window (not yet shown), runs FormCreate (settings,
-    // dictionary), then creates the settings dialog.
+    // Creates the window (not yet shown) owned by the application window,
+    // with its animation component, runs FormCreate (settings, dictionary),
+    // creates the settings dialog and registers the window as the program's
+    // main window.  A second animation component on the form raises
+    // AnimateWindowError.
     bool Create(HINSTANCE instance, const Options &options);
-    HWND hwnd() const { return hwnd_; }
+    HWND hwnd() const override { return hwnd_; }
+
+    // A file named on the command line or dropped on the window: its name
+    // goes into FileName, and with `startScan` a scan starts as soon as the
+    // message loop runs.  Ignored while a scan runs (FileName is locked).
+    void OpenFile(const std::string &path, bool startScan);
     bool Destroyed() const { return destroyed_; }
 
     // For the message loops (the program's and the scan's): dialog
@@ -60,6 +71,7 @@ public:
     const WordDictionary &dictionary() const { return dict_; }
     ResultsList &list() { return list_; }
     OptForm &optForm() { return optForm_; }
+    TAnimateWindow &animateWindow1() { return *animateWindow1_; }
     const MenuBar &menuBar() const { return menu_; }
     // Runs after every message pump during a scan (tests press buttons here).
     void SetPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
@@ -98,6 +110,7 @@ private:
     void FormClose();
     void FormResize();
     void EditItemClick();
+    void FormDropFiles(HDROP drop);
     void PrepareScan();
     void RestoreControls();
     void ReleaseDictionary();
@@ -118,6 +131,7 @@ private:
     MenuBar menu_;
     ResultsList list_;
     OptForm optForm_;
+    std::unique_ptr<TAnimateWindow> animateWindow1_;
 
     ExtractionSettings settings_;
     WordDictionary dict_;

@@ -1,7 +1,10 @@
 // The settings dialog: its handlers, its pixel layout and its modal loop.
 #include "Option/optform_win.h"
 
+#include <optional>
+
 #include "Option/optform_ids.h"
+#include "Win/application_win.h"
 #include "Win/uifont_win.h"
 
 namespace lex {
@@ -55,7 +58,6 @@ void OptForm::SetShowHook(ShowHook hook)
 
 bool OptForm::Create(HWND owner)
 {
-    owner_ = owner;
     HINSTANCE inst = GetModuleHandleA(nullptr);
     hwnd_ = CreateDialogParamA(inst, MAKEINTRESOURCEA(IDD_OPTFORM), owner, DlgProc,
                                reinterpret_cast<LPARAM>(this));
@@ -227,9 +229,11 @@ int OptForm::ShowModal(ExtractionSettings &settings, int x, int y)
     done_ = false;
     FormShow();
     SetWindowPos(hwnd_, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
-    bool ownerWasEnabled = owner_ && IsWindowEnabled(owner_);
-    if (ownerWasEnabled)
-        EnableWindow(owner_, FALSE);
+    // The program's other windows (the main window and the application
+    // window that owns the dialog) take no input meanwhile.
+    HWND active = GetActiveWindow();
+    std::optional<TaskWindowsDisabled> others;
+    others.emplace(hwnd_);
     ShowWindow(hwnd_, SW_SHOW);
     SetFocus(GetDlgItem(hwnd_, IDC_CHKSEARCHKANJI));
     if (Hook())
@@ -247,11 +251,13 @@ int OptForm::ShowModal(ExtractionSettings &settings, int x, int y)
             DispatchMessageA(&m);
         }
     }
-    // The owner is enabled before the dialog disappears, so that the
-    // activation goes back to it and not to another program.
-    if (ownerWasEnabled)
-        EnableWindow(owner_, TRUE);
+    // The other windows are enabled before the dialog disappears, so that
+    // the activation goes back to the program and not to another one; then
+    // to the window that had it.
+    others.reset();
     ShowWindow(hwnd_, SW_HIDE);
+    if (active && active != hwnd_ && IsWindow(active))
+        SetActiveWindow(active);
     settings_ = nullptr;
     done_ = true;
     return result_;

@@ -50,7 +50,6 @@ private:
     void SetChecked(int id, bool on);
 
     HWND hwnd_ = nullptr;
-    HWND owner_ = nullptr;
     loom::FontHandle font_;
     NumberBox spnRecurrence_;
     ExtractionSettings *settings_ = nullptr;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 namespace loom {
 
@@ -94,6 +95,20 @@ struct MenuTraits {
     static void Close(Handle menu) { DestroyMenu(menu); }
 };
 
+// A window: destroyed with its children.
+struct WindowTraits {
+    using Handle = HWND;
+    static Handle None() { return nullptr; }
+    static void Close(Handle window) { DestroyWindow(window); }
+};
+
+// The files of a drop on a window (WM_DROPFILES): given back with DragFinish.
+struct DropTraits {
+    using Handle = HDROP;
+    static Handle None() { return nullptr; }
+    static void Close(Handle drop) { DragFinish(drop); }
+};
+
 struct SocketTraits {
     using Handle = SOCKET;
     static Handle None() { return INVALID_SOCKET; }
@@ -108,6 +123,8 @@ template <class Object>
 using GdiObject = UniqueHandle<GdiObjectTraits<Object>>;
 using FontHandle = GdiObject<HFONT>;
 using MenuHandle = UniqueHandle<MenuTraits>;
+using WindowHandle = UniqueHandle<WindowTraits>;
+using DropHandle = UniqueHandle<DropTraits>;
 using SocketHandle = UniqueHandle<SocketTraits>;
 
 // One use of Windows Sockets, started with the version asked for and cleaned
