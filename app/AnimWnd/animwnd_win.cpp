@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "util/boundary.h"
+#include "Win/boundary_win.h"
 
 namespace lex {
 namespace {
@@ -73,7 +73,7 @@ LRESULT CALLBACK TAnimateHookWnd::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
     auto *self = reinterpret_cast<TAnimateHookWnd *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self)
         return DefWindowProcA(hwnd, msg, wp, lp);
-    return loom::CallGuarded<LRESULT>(0, [&] { return self->OnMessage(hwnd, msg, wp, lp); });
+    return GuardedMessage<LRESULT>(0, [&] { return self->OnMessage(hwnd, msg, wp, lp); });
 }
 
 LRESULT TAnimateHookWnd::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -189,7 +189,7 @@ LRESULT CALLBACK TAnimateWindow::FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
     TAnimateWindow *self = BoundTo(hwnd);
     if (!self)
         return DefWindowProcA(hwnd, msg, wp, lp);
-    return loom::CallGuarded<LRESULT>(0, [&] { return self->FormMessage(hwnd, msg, wp, lp); });
+    return GuardedMessage<LRESULT>(0, [&] { return self->FormMessage(hwnd, msg, wp, lp); });
 }
 
 LRESULT CALLBACK TAnimateWindow::ApplicationProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -197,7 +197,7 @@ LRESULT CALLBACK TAnimateWindow::ApplicationProc(HWND hwnd, UINT msg, WPARAM wp,
     TAnimateWindow *self = BoundTo(hwnd);
     if (!self)
         return DefWindowProcA(hwnd, msg, wp, lp);
-    return loom::CallGuarded<LRESULT>(0, [&] {
+    return GuardedMessage<LRESULT>(0, [&] {
         return self->ApplicationMessage(hwnd, msg, wp, lp);
     });
 }

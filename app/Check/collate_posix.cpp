@@ -2,14 +2,15 @@
 // locale collation's order for entries made of ASCII letters.
 #include "Check/collate.h"
 
+#include "util/ascii.h"
+
 namespace lex {
 
 std::string CollationKey(const std::string &entry)
 {
     std::string key(entry);
     for (char &c : key)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 0x20);
+        c = loom::UpperAscii(c);
     return key;
 }
 

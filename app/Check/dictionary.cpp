@@ -6,23 +6,21 @@
 #include <numeric>
 
 #include "Check/collate.h"
+#include "Check/exepath.h"
 #include "Check/inputfile.h"
+#include "util/ascii.h"
 
 namespace lex {
 
 namespace {
 
+using loom::UpperAscii;
+
 // Letter number 1..26 of an ASCII letter, 0 for every other byte.
 int LetterNumber(unsigned char c)
 {
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A' + 1;
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 1;
-    return 0;
+    return loom::IsAsciiLetter(c) ? UpperAscii(c) - 'A' + 1 : 0;
 }
-
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c; }
 
 // The byte comparison of the lookup, on texts already folded to capitals.
 int CompareFolded(const char *a, size_t alen, const char *b, size_t blen)
@@ -33,10 +31,11 @@ int CompareFolded(const char *a, size_t alen, const char *b, size_t blen)
     return alen < blen ? -1 : alen > blen ? 1 : 0;
 }
 
+// An entry written wholly without a-z: it equals its own capitalisation.
 bool IsInitialism(const std::string &entry)
 {
     for (char c : entry)
-        if (c >= 'a' && c <= 'z')
+        if (UpperAscii(c) != c)
             return false;
     return true;
 }
@@ -47,7 +46,7 @@ bool IsInitialism(const std::string &entry)
 // after a non-capital.  `capital` tracks whether the last byte taken was one.
 bool NextWordByte(char b, bool separator, bool *capital, char *c)
 {
-    *c = Upper(b);
+    *c = UpperAscii(b);
     if (static_cast<unsigned char>(*c) > 'Z')
         return false;
     const bool isCapital = b >= 'A' && b <= 'Z';
@@ -136,7 +135,7 @@ void WordDictionary::Index(std::vector<std::string> entries)
     for (const std::string &e : entries_) {
         std::string folded = e;
         for (char &c : folded)
-            c = Upper(c);
+            c = UpperAscii(c);
         folded_.push_back(std::move(folded));
     }
 
@@ -233,7 +232,7 @@ bool EnglishWordMarker::LookupLinear(const char *s, size_t n, size_t i, int k) c
 {
     const WordDictionary &dict = dict_;
     const size_t end = dict.BlockEnd(k);
-    std::string w(1, Upper(s[i]));
+    std::string w(1, UpperAscii(s[i]));
     bool capital = s[i] >= 'A' && s[i] <= 'Z';
     // Every entry before the first one not smaller than w is smaller than
     // any extension of w too, so each search goes on from where the
@@ -296,6 +295,11 @@ bool LoadDictionaryFile(const char *path, WordDictionary &dict)
         return false;
     dict.Load(reinterpret_cast<const char *>(buffer.get()), static_cast<size_t>(file.Size()));
     return true;
+}
+
+std::string DictionaryBesideExecutable()
+{
+    return ExecutableDir() + "English.dic";
 }
 
 } // namespace lex

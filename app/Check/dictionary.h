@@ -50,6 +50,10 @@ private:
     bool bytewise_[26] = {};
 };
 
+// English.dic in the folder of the running program's executable, where the
+// program looks for its word list.
+std::string DictionaryBesideExecutable();
+
 // Reads English.dic from `path` into `dict`.  Returns false when the file
 // cannot be opened or read; `dict` is then empty.
 bool LoadDictionaryFile(const char *path, WordDictionary &dict);

@@ -25,19 +25,9 @@
 #endif
 
 #include "Check/dictionary.h"
+#include "util/mbcs.h"
 
 namespace lex {
-
-std::string OffsetText(uint32_t offset)
-{
-    static const char kHex[] = "0123456789ABCDEF";
-    char text[8];
-    for (int d = 7; d >= 0; --d) {
-        text[d] = kHex[offset & 15];
-        offset >>= 4;
-    }
-    return std::string(text, 8);
-}
 
 bool PassesRepetitionFilter(const char *text, size_t length, int limit)
 {
@@ -170,7 +160,7 @@ ByteClass ClassOf(int b)
         return kZero;
     if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF))
         return kPrintable;
-    if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))
+    if (loom::IsShiftJisLeadByte(static_cast<unsigned char>(b)))
         return kLead;
     return kOther;
 }
@@ -200,6 +190,7 @@ public:
         }
         zeroSet_.Add(0, 0);
         kanaSet_.Add(0xA1, 0xDF);
+        // The Shift-JIS lead bytes, as ranges for the vector searches.
         leadSet_.Add(0x81, 0x9F);
         leadSet_.Add(0xE0, 0xFC);
     }

@@ -33,12 +33,6 @@ public:
     virtual bool AbortRequested() = 0;
 };
 
-// Eight upper-case hexadecimal digits.
-std::string OffsetText(uint32_t offset);
-
-// The kind column's text.
-inline const char *KindText(bool wide) { return wide ? "Unicode" : "ANSI"; }
-
 // The repetition filter: false when `text` holds `limit` or more equal bytes
 // in a row, unless that byte is a space, an underscore or a digit.
 bool PassesRepetitionFilter(const char *text, size_t length, int limit);

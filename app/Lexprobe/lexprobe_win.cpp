@@ -4,12 +4,10 @@
 // line, then the event loop until the main window has closed.
 #include <windows.h>
 
-#include <stdexcept>
-
 #include "Lexprobe/cmdline.h"
 #include "Main/mainform_win.h"
 #include "Win/application_win.h"
-#include "Win/msgbox_win.h"
+#include "Win/boundary_win.h"
 
 namespace {
 
@@ -54,13 +52,8 @@ int Run(HINSTANCE instance, int show)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
 {
-    // An error raised while the windows are made (a component put on a
-    // form twice) reaches the program's top-level handler: it is reported,
-    // and the program ends.
-    try {
-        return Run(instance, show);
-    } catch (const std::runtime_error &error) {
-        lex::ReportError(error.what());
-        return 1;
-    }
+    // Start-up runs outside any window procedure: it has an edge of its own.
+    // An error raised while the windows are made (a component put on a form
+    // twice) is reported there, and the program ends.
+    return lex::GuardedMessage(1, [&] { return Run(instance, show); });
 }

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include "Win/boundary_win.h"
+
 namespace lex {
 
 const char kListViewXPClass[] = "TListViewXP";
@@ -14,8 +16,10 @@ WNDPROC g_baseProc = nullptr;
 
 LRESULT CALLBACK ListViewXPProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    StripNoImageFlag(msg, lp);
-    return CallWindowProcA(g_baseProc, hwnd, msg, wp, lp);
+    return GuardedMessage<LRESULT>(0, [&] {
+        StripNoImageFlag(msg, lp);
+        return CallWindowProcA(g_baseProc, hwnd, msg, wp, lp);
+    });
 }
 
 } // namespace

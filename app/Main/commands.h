@@ -19,18 +19,18 @@
 #define IDM_SAVE           2001   // SaveItem
 #define IDM_CLOSE          2002   // CloseItem
 // "編集(&E)"
-#define IDM_DELETE         2101   // Delete1
-#define IDM_FIND           2102   // FindItem
-#define IDM_SELECTALL      2103   // SelectAllItem
-#define IDM_REVERSE        2104   // ReverseItem
-#define IDM_SELECTCHECK    2105   // SelectCheckItem
+#define IDM_DELETE         2101   // "リストから削除(&D)"
+#define IDM_FIND           2102   // "検索(&F)..."
+#define IDM_SELECTALL      2103   // "すべて選択(&A)"
+#define IDM_REVERSE        2104   // "選択の切り替え(&I)"
+#define IDM_SELECTCHECK    2105   // "チェックありを選択(&C)"
 // "表示(&V)" (the pop-up menu's sort entries use the same identifiers)
-#define IDM_SORTADDRESS    2201   // SortItem1
-#define IDM_SORTNAME       2202   // SortItem2
-#define IDM_SORTLENGTH     2203   // SortItem3
-#define IDM_SORTCHECK      2204   // SortItem4
+#define IDM_SORTADDRESS    2201   // "アドレス順(&A)"
+#define IDM_SORTNAME       2202   // "文字列の名前順(&N)"
+#define IDM_SORTLENGTH     2203   // "文字列の長さ順(&L)"
+#define IDM_SORTCHECK      2204   // "チェックあり/なし順(&C)"
 // "ヘルプ(&H)"
-#define IDM_README         2301   // ShowReadMeitem
-#define IDM_VERSION        2302   // VerItem
+#define IDM_README         2301   // "ReadMe 表示(&R)"
+#define IDM_VERSION        2302   // "バージョン情報(&A)..."
 // The pop-up menu's delete entry
 #define IDM_POPUPDELETE    2401

@@ -5,9 +5,11 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include "Check/exepath.h"
 #include "Main/commands.h"
 #include "Main/mainform_ids.h"
 #include "Option/settings_win.h"
+#include "Win/boundary_win.h"
 #include "Win/msgbox_win.h"
 #include "Win/uifont_win.h"
 
@@ -19,10 +21,11 @@ const char kTitle[] = "Lexprobe";
 const char kStartCaption[] = "検索開始(&I)";
 const char kStopCaption[] = "中止(&L)";
 
-// The design: a 553 x 309 window, an 85-pixel top panel, a 19-pixel
-// progress bar; while the list is hidden the client area is 100 high.
-constexpr int kDesignWidth = 553;
-constexpr int kDesignHeight = 309;
+// The window opens 553 x 309 pixels large, with an 85-pixel top panel and a
+// 19-pixel progress bar; while the list is hidden the client area is 100
+// pixels high.
+constexpr int kInitialWidth = 553;
+constexpr int kInitialHeight = 309;
 constexpr int kMinWidth = 450;
 constexpr int kPanelHeight = 85;
 constexpr int kProgressHeight = 19;
@@ -43,27 +46,6 @@ constexpr int kAsciiLabelId = 1012;
 HMENU IdMenu(int id)
 {
     return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
-}
-
-// The folder of the running executable, with its trailing "\".  The scan
-// for the last "\" steps over double-byte characters, whose second byte may
-// be 0x5C.
-std::string ExeFolder()
-{
-    char path[MAX_PATH * 2] = "";
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (n == 0 || n >= sizeof path)
-        return std::string();
-    size_t cut = 0;
-    for (size_t i = 0; i < n; i++) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < n) {
-            i++;
-            continue;
-        }
-        if (path[i] == '\\')
-            cut = i + 1;
-    }
-    return std::string(path, cut);
 }
 
 std::string WindowText(HWND wnd)
@@ -123,7 +105,7 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
     HWND owner = Application::Instance().handle();
     hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES, kClassName, kTitle,
                             WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                            CW_USEDEFAULT, kDesignWidth, kDesignHeight, owner, bar, instance,
+                            CW_USEDEFAULT, kInitialWidth, kInitialHeight, owner, bar, instance,
                             this);
     if (!hwnd_)
         return false;
@@ -216,7 +198,7 @@ void MainForm::FormCreate()
     });
     std::string path = options_.dictionaryPath;
     if (path.empty())
-        path = ExeFolder() + "English.dic";
+        path = DictionaryBesideExecutable();
     if (!LoadDictionaryFile(path.c_str(), dict_))
         ReportError("ファイル " + path + " は開けません");
 }
@@ -232,7 +214,7 @@ LRESULT CALLBACK MainForm::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     auto *self = reinterpret_cast<MainForm *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self)
         return DefWindowProcA(hwnd, msg, wp, lp);
-    return self->OnMessage(msg, wp, lp);
+    return GuardedMessage<LRESULT>(0, [&] { return self->OnMessage(msg, wp, lp); });
 }
 
 LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
@@ -275,7 +257,7 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
         reinterpret_cast<MINMAXINFO *>(lp)->ptMinTrackSize.x = kMinWidth;
         return 0;
     case WM_PAINT: {
-        // The top panel's rule along its top edge.
+        // An etched line along the top panel's top edge.
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd_, &ps);
         RECT r;
@@ -304,7 +286,7 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
             StartBtnClick();
         return 0;
     case WM_CLOSE:
-        // FormCloseQuery: closing is always allowed, and stops a scan.
+        // Closing is always allowed, and stops a running scan.
         abort_ = 1;
         FormClose();
         return 0;
@@ -605,17 +587,27 @@ void MainForm::StartBtnClick()
     SetProgress(0);
     lastPump_ = GetTickCount();
     scanning_ = true;
-    int result = StringScanner(fileName.c_str(), minLength, settings_,
+    int result = 1;
+    try {
+        result = StringScanner(fileName.c_str(), minLength, settings_,
                                settings_.CheckEnglish ? &marker_ : nullptr, *this);
-    scanning_ = false;
-    list_.SyncCount();
+    } catch (...) {
+        // Memory ran out inside the scan: the window is put back to the
+        // stopped state before the error reaches the window procedure's
+        // edge, which reports it, so that the next start press scans again.
+        abort_ = 1;
+        ScanReturned();
+        FinishScan();
+        throw;
+    }
+    ScanReturned();
 
     if (result == 1) {
         ShowError(nullptr, "ファイルが開けません。調査を中断します。");
     } else if (abort_ == 0) {
-        // The progress bar goes first (step 5 would hide it anyway), so the
-        // list is sized once: each resize of a list of a million rows costs
-        // about 0.1 s under Wine.
+        // The progress bar goes first (restoring the controls below would
+        // hide it anyway), so the list is sized once: each resize of a list
+        // of a million rows costs about 0.1 s under Wine.
         ShowWindow(progressBar_, SW_HIDE);
         ShowWindow(list_.hwnd(), SW_SHOW);
         menu_.SetVisible(EditItem, true);
@@ -625,8 +617,21 @@ void MainForm::StartBtnClick()
         SetClientHeight(GetSystemMetrics(SM_CYSCREEN) / 2);
         abort_ = 1;
     }
-    RestoreControls();
+    FinishScan();
+}
 
+// The scan has returned, whichever way: the rows it added reach the list
+// control.
+void MainForm::ScanReturned()
+{
+    scanning_ = false;
+    list_.SyncCount();
+}
+
+// The controls come back, and a close that came during the scan goes ahead.
+void MainForm::FinishScan()
+{
+    RestoreControls();
     if (closePending_) {
         ReleaseDictionary();
         DestroyWindow(hwnd_);

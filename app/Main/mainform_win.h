@@ -61,7 +61,9 @@ public:
     // message was dealt with.
     bool PreTranslate(MSG *msg);
 
-    // Lays out the top panel for width `width` (the 400-pixel rule).
+    // Lays out the top panel for width `width`: the right-hand buttons keep
+    // to the right edge; from 400 pixels on, the browse button and the file
+    // name box follow too.
     void PanelResize(int width);
 
     // State, for the tests.
@@ -72,7 +74,6 @@ public:
     ResultsList &list() { return list_; }
     OptForm &optForm() { return optForm_; }
     TAnimateWindow &animateWindow1() { return *animateWindow1_; }
-    const MenuBar &menuBar() const { return menu_; }
     // Runs after every message pump during a scan (tests press buttons here).
     void SetPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
     // Tests answer the open dialog instead of a user: the hook sees the
@@ -112,6 +113,8 @@ private:
     void EditItemClick();
     void FormDropFiles(HDROP drop);
     void PrepareScan();
+    void ScanReturned();
+    void FinishScan();
     void RestoreControls();
     void ReleaseDictionary();
 

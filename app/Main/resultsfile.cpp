@@ -1,24 +1,47 @@
 // The results file's portable rules.
 #include "Main/resultsfile.h"
 
+#include <cstring>
+
+#include "Check/resultrow.h"
+
 namespace lex {
 
-std::string ForceTxtExtension(const std::string &path)
+size_t ResultsLineLength(bool wide, size_t textLength, bool textOnly)
 {
-    // Shift-JIS lead bytes; the byte after one belongs to its character and
-    // is never a "\", ":" or ".", even when it has that code (0x5C).
-    auto isLead = [](unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); };
+    const size_t columns = textOnly ? 0 : kOffsetTextLength + 1 + KindTextLength(wide) + 1;
+    return columns + textLength + 2;
+}
+
+char *PutResultsLine(char *out, uint32_t offset, bool wide, const char *text, size_t length,
+                     bool textOnly)
+{
+    if (!textOnly) {
+        PutOffsetText(out, offset);
+        out += kOffsetTextLength;
+        *out++ = '\t';
+        std::memcpy(out, KindText(wide), KindTextLength(wide));
+        out += KindTextLength(wide);
+        *out++ = '\t';
+    }
+    if (length != 0)
+        std::memcpy(out, text, length);
+    out += length;
+    *out++ = '\r';
+    *out++ = '\n';
+    return out;
+}
+
+std::string ForceTxtExtension(const std::string &path, loom::LeadByteFn isLead)
+{
     size_t dot = std::string::npos;
-    for (size_t i = 0; i < path.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(path[i]);
-        if (isLead(c)) {
-            ++i;  // skip the trail byte
+    for (const char *p = path.c_str(); *p; p += loom::CharLength(p, isLead)) {
+        if (loom::CharLength(p, isLead) != 1)
             continue;
-        }
-        if (c == '\\' || c == ':')
+        if (*p == '\\' || *p == ':')
             dot = std::string::npos;  // a dot before a separator is a folder's
-        else if (c == '.')
-            dot = i;
+        else if (*p == '.')
+            dot = static_cast<size_t>(p - path.c_str());
     }
     if (dot == std::string::npos)
         return path + ".txt";

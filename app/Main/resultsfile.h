@@ -1,13 +1,29 @@
-// The results file's portable rules.
+// The results file's portable rules: the layout of its lines and the
+// ".txt" extension forced on its name.  The command-line front end prints the same
+// lines.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+
+#include "util/mbcs.h"
 
 namespace lex {
 
+// One line per row: the offset text, TAB, the kind, TAB and the text, or
+// with `textOnly` the text alone; CR LF after every line.  The length in
+// bytes of a row's line.
+size_t ResultsLineLength(bool wide, size_t textLength, bool textOnly);
+// Writes a row's line (ResultsLineLength bytes) at `out` and returns the
+// position after it.
+char *PutResultsLine(char *out, uint32_t offset, bool wide, const char *text, size_t length,
+                     bool textOnly);
+
 // Forces the extension of a results file name to ".txt": the last "." after
-// the last "\" or ":" (never the second byte of a Shift-JIS double-byte
-// character) and what follows are replaced, otherwise ".txt" is appended.
-std::string ForceTxtExtension(const std::string &path);
+// the last "\" or ":" and what follows are replaced, otherwise ".txt" is
+// appended.  The second byte of a double-byte character (under `isLead`) is
+// never taken for any of the three.
+std::string ForceTxtExtension(const std::string &path, loom::LeadByteFn isLead);
 
 } // namespace lex

@@ -1,25 +1,27 @@
-// The results file: the save dialog, the ".txt" rule and one write of all
-// rows.
+// The results file: the save dialog, the name's extension forced to
+// ".txt", and one write of all rows.
 #include "Main/resultslist_win.h"
 
 #include <new>
+#include <vector>
 
 #include "Main/resultsfile.h"
 #include "util/handles_win.h"
+#include "util/mbcs.h"
 #include "Win/msgbox_win.h"
 
 namespace lex {
 namespace {
-
-// Saving builds the whole file in memory first; when that runs out the
-// command is abandoned with the program's error box.
-const char kOutOfMemory[] = "メモリが不足しています";
 
 ResultsList::SaveDialogHook &SaveHook()
 {
     static ResultsList::SaveDialogHook hook;
     return hook;
 }
+
+// Room for the longest path the system takes: 32,767 characters of at most
+// two bytes each, and the NUL.
+constexpr size_t kMaxSaveName = 2 * 32767 + 1;
 
 } // namespace
 
@@ -30,19 +32,26 @@ void ResultsList::SetSaveDialogHook(SaveDialogHook hook)
 
 void ResultsList::Save(HWND owner, bool textOnly)
 {
+    // The dialog fails, as if cancelled, when the chosen name does not fit
+    // its buffer.  A name of MAX_PATH characters takes up to twice as many
+    // bytes in a double-byte code page, so the buffer holds the longest name
+    // the system has at all.
+    std::vector<char> name(kMaxSaveName, '\0');
+    saveName_.copy(name.data(), name.size() - 1);  // the name chosen last time, offered again
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = "テキストファイル\0*.txt\0";
     ofn.nFilterIndex = 1;
-    ofn.lpstrFile = fileName_;  // the name chosen last time, offered again
-    ofn.nMaxFile = sizeof fileName_;
+    ofn.lpstrFile = name.data();
+    ofn.nMaxFile = static_cast<DWORD>(name.size());
     ofn.lpstrTitle = "検索結果の保存";
     ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER;
     BOOL chosen = SaveHook() ? SaveHook()(ofn) : GetSaveFileNameA(&ofn);
     if (!chosen)
         return;
-    SaveTo(ForceTxtExtension(fileName_), textOnly);
+    saveName_ = name.data();
+    SaveTo(ForceTxtExtension(saveName_, loom::SystemLeadByte), textOnly);
 }
 
 bool ResultsList::SaveTo(const std::string &path, bool textOnly)
@@ -53,7 +62,7 @@ bool ResultsList::SaveTo(const std::string &path, bool textOnly)
     try {
         text = rows_.ResultsText(textOnly);
     } catch (const std::bad_alloc &) {
-        ReportError(kOutOfMemory);
+        ReportOutOfMemory();
         return false;
     }
     loom::FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,

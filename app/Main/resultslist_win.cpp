@@ -22,13 +22,14 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
+#include "Check/resultrow.h"
 #include "ListViewXP/listviewxp_win.h"
 #include "Main/commands.h"
 #include "util/handles_win.h"
+#include "Win/boundary_win.h"
 #include "Win/msgbox_win.h"
 
 namespace lex {
@@ -45,7 +46,7 @@ const Column kColumns[] = {{"アドレス", 80}, {"種類", 60}, {"文字列", 4
 
 // The three texts of a row as the columns show them.
 struct CellText {
-    char buffer[16];
+    char buffer[kOffsetTextLength];
     const char *text;
     size_t length;
 };
@@ -55,13 +56,13 @@ CellText Cell(const RowStore &rows, size_t row, int column)
     CellText cell{};
     switch (column) {
     case 0:
-        cell.length = static_cast<size_t>(
-            std::snprintf(cell.buffer, sizeof cell.buffer, "%08X", static_cast<unsigned>(rows.Offset(row))));
+        PutOffsetText(cell.buffer, rows.Offset(row));
         cell.text = cell.buffer;
+        cell.length = kOffsetTextLength;
         break;
     case 1:
-        cell.text = rows.Wide(row) ? "Unicode" : "ANSI";
-        cell.length = std::strlen(cell.text);
+        cell.text = KindText(rows.Wide(row));
+        cell.length = KindTextLength(rows.Wide(row));
         break;
     case 2:
         cell.text = rows.Text(row);
@@ -74,11 +75,6 @@ CellText Cell(const RowStore &rows, size_t row, int column)
     }
     return cell;
 }
-
-// Sorting needs working memory; when that runs out the command is
-// abandoned with the program's error box instead of letting the exception
-// cross the window procedure.
-const char kOutOfMemory[] = "メモリが不足しています";
 
 UINT StoreState(const RowStore &rows, size_t row)
 {
@@ -134,6 +130,11 @@ bool ResultsList::Create(HWND parent, int id)
 // and clicks and the movement keys set the stored selection the way a list
 // view does; the control is told only where the focus goes.
 LRESULT CALLBACK ResultsList::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return GuardedMessage<LRESULT>(0, [&] { return Dispatch(hwnd, msg, wp, lp); });
+}
+
+LRESULT ResultsList::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     auto *self = reinterpret_cast<ResultsList *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     WNDPROC base = self->baseProc_;
@@ -531,7 +532,7 @@ void ResultsList::SortBy(SortKey key)
     try {
         rows_.Sort(key);
     } catch (const std::bad_alloc &) {
-        ReportError(kOutOfMemory);
+        ReportOutOfMemory();
         return;
     }
     if (focusText) {

@@ -65,11 +65,12 @@ public:
     void OnFindMessage(LPARAM lp);
     bool IsFindDialogMessage(MSG *msg);
 
-    // "結果の保存(&S)...": the save dialog, the ".txt" rule and one write.
+    // "結果の保存(&S)...": the save dialog, the name's extension forced to
+    // ".txt", and one write.
     // Errors go through the program's top-level error handler.
     void Save(HWND owner, bool textOnly);
     // The write behind Save: all rows in one write to `path` as it stands
-    // (no extension rule).  Returns false after reporting the error.
+    // (the extension as given).  Returns false after reporting the error.
     bool SaveTo(const std::string &path, bool textOnly);
 
     // The pop-up menu as it opens now: with a selection only the delete
@@ -83,6 +84,7 @@ public:
 
 private:
     static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     bool OnGetDispInfoA(NMLVDISPINFOA *info);
     bool OnGetDispInfoW(NMLVDISPINFOW *info);
     void OnItemChanged(const NMLISTVIEW *change);
@@ -113,7 +115,7 @@ private:
     FINDREPLACEA find_ = {};
     char findWhat_[256] = {};
     // The save dialog's last chosen name.
-    char fileName_[MAX_PATH] = {};
+    std::string saveName_;
 };
 
 } // namespace lex

@@ -6,6 +6,9 @@
 // before an append would run out of 32-bit room).
 #include "Main/rowstore.h"
 
+#include "Main/resultsfile.h"
+#include "util/ascii.h"
+
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -19,8 +22,7 @@ constexpr uint8_t kWide = 1;
 constexpr uint8_t kChecked = 2;
 constexpr uint8_t kSelected = 4;
 
-// a-z to A-Z; every other byte unchanged.
-inline unsigned char Fold(unsigned char c) { return (c >= 0x61 && c <= 0x7A) ? c - 0x20 : c; }
+using loom::UpperAscii;
 
 // A hint to fetch memory that a loop will read shortly; the sorts walk
 // rows and texts in an order unrelated to where they lie.
@@ -32,20 +34,6 @@ inline void Prefetch(const void *p)
     (void)p;
 #endif
 }
-
-const char kHex[] = "0123456789ABCDEF";
-
-// Eight upper-case hexadecimal digits, no terminator.
-void PutOffset(char *out, uint32_t offset)
-{
-    for (int i = 7; i >= 0; --i) {
-        out[i] = kHex[offset & 0xF];
-        offset >>= 4;
-    }
-}
-
-inline const char *Kind(bool wide) { return wide ? "Unicode" : "ANSI"; }
-inline size_t KindLength(bool wide) { return wide ? 7 : 4; }
 
 // Byte substring search; `fold` compares a-z folded bytes.
 bool Contains(const char *hay, size_t hayLen, const std::string &needle, bool fold)
@@ -72,10 +60,10 @@ bool Contains(const char *hay, size_t hayLen, const std::string &needle, bool fo
     // `needle` is already folded by the caller.
     const unsigned char first = p[0];
     for (size_t i = 0; i <= last; ++i) {
-        if (Fold(h[i]) != first)
+        if (UpperAscii(h[i]) != first)
             continue;
         size_t k = 1;
-        while (k < n && Fold(h[i + k]) == p[k])
+        while (k < n && UpperAscii(h[i + k]) == p[k])
             ++k;
         if (k == n)
             return true;
@@ -84,20 +72,6 @@ bool Contains(const char *hay, size_t hayLen, const std::string &needle, bool fo
 }
 
 } // namespace
-
-int CompareText(const char *a, size_t alen, const char *b, size_t blen)
-{
-    const unsigned char *ua = reinterpret_cast<const unsigned char *>(a);
-    const unsigned char *ub = reinterpret_cast<const unsigned char *>(b);
-    const size_t n = std::min(alen, blen);
-    for (size_t i = 0; i < n; ++i) {
-        const int d = int(Fold(ua[i])) - int(Fold(ub[i]));
-        if (d != 0)
-            return d;
-    }
-    // Lengths may exceed the range of int; only the sign matters.
-    return alen < blen ? -1 : (alen > blen ? 1 : 0);
-}
 
 size_t RowStore::Count() const { return rows_.size(); }
 
@@ -148,13 +122,6 @@ size_t RowStore::TextLength(size_t row) const { return rows_[row].textLength; }
 bool RowStore::Checked(size_t row) const { return (rows_[row].flags & kChecked) != 0; }
 bool RowStore::Selected(size_t row) const { return (rows_[row].flags & kSelected) != 0; }
 size_t RowStore::SelectedCount() const { return selected_; }
-const char *RowStore::KindText(size_t row) const { return Kind(Wide(row)); }
-
-void RowStore::FormatOffset(size_t row, char out[9]) const
-{
-    PutOffset(out, rows_[row].offset);
-    out[8] = '\0';
-}
 
 void RowStore::SetChecked(size_t row, bool on)
 {
@@ -216,7 +183,7 @@ void RowStore::Sort(SortKey key)
 // A digit packs the text's folded bytes big-endian, a missing byte counting
 // as zero, and is followed by how many bytes the text has from that digit
 // on (capped at 9, "more to come").  Where the digits agree, the shorter
-// text ends first and sorts first, as CompareText has it (also for texts
+// text ends first and sorts first, as the text comparison has it (also for texts
 // that hold zero bytes).  The row's current position is the last key, which
 // makes the sort stable.
 void RowStore::SortByName()
@@ -241,7 +208,7 @@ void RowStore::SortByName()
         const unsigned char *t = n ? arena + k.textStart + from : nullptr;
         uint64_t digit = 0;
         for (size_t i = 0; i < 8; ++i)
-            digit = (digit << 8) | (i < n ? Fold(t[i]) : 0u);
+            digit = (digit << 8) | (i < n ? UpperAscii(t[i]) : 0u);
         k.digit = digit;
         k.restRow = (k.restRow & kRowMask) | (uint64_t(remain > 8 ? 9 : remain) << kRestShift);
     };
@@ -401,7 +368,7 @@ size_t RowStore::FindNext(size_t focused, bool down, const std::string &what, bo
     std::string needle = what;
     if (!matchCase)
         for (char &c : needle)
-            c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
+            c = static_cast<char>(UpperAscii(static_cast<unsigned char>(c)));
 
     for (;;) {
         const Row &r = rows_[i];
@@ -422,34 +389,17 @@ std::string RowStore::ResultsText(bool textOnly) const
     // Size the text first so that it is built with one allocation.
     // Computed in 64 bits: in a 32-bit build the sum could wrap.
     uint64_t total = 0;
-    for (const Row &r : rows_) {
-        total += uint64_t(r.textLength) + 2;
-        if (!textOnly)
-            total += 8 + 1 + KindLength(r.flags & kWide) + 1;
-    }
+    for (const Row &r : rows_)
+        total += ResultsLineLength((r.flags & kWide) != 0, r.textLength, textOnly);
     std::string out;
     if (total > out.max_size())
         throw std::bad_alloc();
     out.resize(static_cast<size_t>(total));
 
     char *p = &out[0];
-    for (const Row &r : rows_) {
-        if (!textOnly) {
-            PutOffset(p, r.offset);
-            p += 8;
-            *p++ = '\t';
-            const bool wide = (r.flags & kWide) != 0;
-            const size_t klen = KindLength(wide);
-            std::memcpy(p, Kind(wide), klen);
-            p += klen;
-            *p++ = '\t';
-        }
-        if (r.textLength != 0)
-            std::memcpy(p, text_.data() + r.textStart, r.textLength);
-        p += r.textLength;
-        *p++ = '\r';
-        *p++ = '\n';
-    }
+    for (const Row &r : rows_)
+        p = PutResultsLine(p, r.offset, (r.flags & kWide) != 0, text_.data() + r.textStart,
+                           r.textLength, textOnly);
     return out;
 }
 

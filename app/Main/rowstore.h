@@ -11,7 +11,9 @@
 
 namespace lex {
 
-// Sort keys of the list's commands.
+// Sort keys of the list's commands.  Address, kind and name order use the
+// text comparison: bytes a-z folded to A-Z, byte by byte; the first
+// differing byte decides, else the shorter text is smaller.
 enum class SortKey {
     Address,  // offset text, text comparison
     Kind,     // kind text, text comparison
@@ -19,11 +21,6 @@ enum class SortKey {
     Length,   // byte length of the text
     Checked,  // checked rows first
 };
-
-// The text comparison of address, kind and name order: bytes a-z folded to
-// A-Z, byte by byte; the first differing byte decides, else the shorter
-// text is smaller.  Returns <0, 0 or >0.
-int CompareText(const char *a, size_t alen, const char *b, size_t blen);
 
 class RowStore {
 public:
@@ -49,8 +46,6 @@ public:
     const char *Text(size_t row) const;  // not NUL-terminated
     size_t TextLength(size_t row) const;
     bool Checked(size_t row) const;
-    const char *KindText(size_t row) const;    // "ANSI" or "Unicode"
-    void FormatOffset(size_t row, char out[9]) const;  // 8 hex digits + NUL
     void SetChecked(size_t row, bool on);
     bool Selected(size_t row) const;
     void SetSelected(size_t row, bool on);

@@ -24,11 +24,11 @@ OptFormValues OptFormFromSettings(const ExtractionSettings &settings);
 // BtnOKClick: every field the dialog edits; the others stay as they are.
 void OptFormToSettings(const OptFormValues &values, ExtractionSettings &settings);
 
-// The repetition rule: SpnRecurrence is usable exactly when ChkRecurrence
-// is checked.
+// SpnRecurrence is usable exactly when ChkRecurrence is checked.
 inline bool RecurrenceBoxEnabled(const OptFormValues &v) { return v.Recurrence; }
-// The English rule: ChkSeparator and ChkInitial are usable exactly when
-// ChkEnglish is checked (their checks are kept either way).
+// ChkSeparator and ChkInitial, which refine the English-word marking, are
+// usable exactly when ChkEnglish is checked (their checks are kept either
+// way).
 inline bool EnglishDependantsEnabled(const OptFormValues &v) { return v.English; }
 
 } // namespace lex

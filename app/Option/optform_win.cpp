@@ -5,6 +5,7 @@
 
 #include "Option/optform_ids.h"
 #include "Win/application_win.h"
+#include "Win/boundary_win.h"
 #include "Win/uifont_win.h"
 
 namespace lex {
@@ -65,6 +66,11 @@ bool OptForm::Create(HWND owner)
 }
 
 INT_PTR CALLBACK OptForm::DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return GuardedMessage<INT_PTR>(FALSE, [&] { return Dispatch(hwnd, msg, wp, lp); });
+}
+
+INT_PTR OptForm::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_INITDIALOG) {
         auto *self = reinterpret_cast<OptForm *>(lp);
@@ -179,8 +185,8 @@ OptFormValues OptForm::Values() const
 }
 
 // Puts the settings as they stand into the controls, in the order the
-// settings are listed, with the English rule applied before SaveOption and
-// the repetition rule last.
+// settings are listed; the English-word dependants are enabled before
+// SaveOption is set, SpnRecurrence last.
 void OptForm::FormShow()
 {
     OptFormValues v = OptFormFromSettings(*settings_);

@@ -39,6 +39,7 @@ public:
 
 private:
     static INT_PTR CALLBACK DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static INT_PTR Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     void Layout();
     void FormShow();

@@ -1,7 +1,7 @@
 // The application window and the main-window record.
 #include "Win/application_win.h"
 
-#include "util/boundary.h"
+#include "Win/boundary_win.h"
 
 namespace lex {
 namespace {
@@ -73,7 +73,7 @@ LRESULT CALLBACK Application::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     auto *self = reinterpret_cast<Application *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self || self->wnd_.get() != hwnd)
         return DefWindowProcA(hwnd, msg, wp, lp);
-    return loom::CallGuarded<LRESULT>(0, [&] { return self->OnMessage(msg, wp, lp); });
+    return GuardedMessage<LRESULT>(0, [&] { return self->OnMessage(msg, wp, lp); });
 }
 
 LRESULT Application::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
@@ -128,7 +128,7 @@ TaskWindowsDisabled::~TaskWindowsDisabled()
 BOOL CALLBACK TaskWindowsDisabled::Disable(HWND wnd, LPARAM param)
 {
     auto *self = reinterpret_cast<TaskWindowsDisabled *>(param);
-    return loom::CallGuarded<BOOL>(FALSE, [&] {
+    return GuardedMessage<BOOL>(FALSE, [&] {
         if (wnd != self->modal_ && IsWindowVisible(wnd) && IsWindowEnabled(wnd)) {
             self->disabled_.push_back(wnd);
             EnableWindow(wnd, FALSE);

@@ -22,8 +22,6 @@ public:
     // Takes over `bar`, already set as `window`'s menu, with every entry
     // visible.  Entries are numbered by their position in `bar`.
     void Attach(HWND window, HMENU bar);
-    int Count() const { return static_cast<int>(entries_.size()); }
-    bool Visible(int entry) const { return entries_[entry].visible; }
     void SetVisible(int entry, bool on);
     // The entry's drop-down menu (null for a plain entry).
     HMENU Popup(int entry) const { return entries_[entry].popup; }

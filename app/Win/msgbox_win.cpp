@@ -41,6 +41,17 @@ void ReportError(const std::string &message)
     ShowMessageBox(nullptr, text, "Lexprobe", MB_OK | MB_ICONSTOP);
 }
 
+const char kOutOfMemory[] = "メモリが不足しています";
+
+void ReportOutOfMemory() noexcept
+{
+    try {
+        ReportError(kOutOfMemory);
+    } catch (...) {
+        MessageBoxA(nullptr, kOutOfMemory, "Lexprobe", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    }
+}
+
 void SetMessageBoxHook(MessageBoxHook hook)
 {
     Hook() = std::move(hook);

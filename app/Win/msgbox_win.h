@@ -23,6 +23,14 @@ void ShowInfo(HWND owner, const std::string &text);
 // with "." appended when its last character sorts above ".".
 void ReportError(const std::string &message);
 
+// The text of the out-of-memory error.
+extern const char kOutOfMemory[];
+
+// A command abandoned because memory ran out: kOutOfMemory through
+// ReportError.  When even the box's text cannot be had, the box shows the
+// bare message all the same.
+void ReportOutOfMemory() noexcept;
+
 // Tests install a hook that sees every box instead of the user; it returns
 // the button to report (IDOK).  An empty hook restores real boxes.
 using MessageBoxHook = std::function<int(const std::string &text, const std::string &caption, UINT type)>;

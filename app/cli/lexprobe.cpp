@@ -18,9 +18,10 @@
 #endif
 
 #include "Check/dictionary.h"
+#include "Check/exepath.h"
 #include "Check/scanner.h"
 #include "Check/settings.h"
-#include "cli/exepath.h"
+#include "Main/resultsfile.h"
 
 namespace {
 
@@ -96,14 +97,10 @@ public:
             buffer_ += checked ? '1' : '0';
             buffer_ += '\t';
         }
-        if (!textOnly_) {
-            buffer_ += lex::OffsetText(offset);
-            buffer_ += '\t';
-            buffer_ += lex::KindText(wide);
-            buffer_ += '\t';
-        }
-        buffer_.append(text, length);
-        buffer_ += "\r\n";
+        // The line of the program's results file.
+        const size_t at = buffer_.size();
+        buffer_.resize(at + lex::ResultsLineLength(wide, length, textOnly_));
+        lex::PutResultsLine(&buffer_[at], offset, wide, text, length, textOnly_);
         if (buffer_.size() >= (1u << 20))
             Drain();
     }
@@ -303,7 +300,7 @@ int main(int argc, char **argv)
     lex::WordDictionary dict;
     if (o.settings.CheckEnglish) {
         const std::string path = o.dict ? std::string(o.dict)
-                                        : lexcli::ExecutableDir() + "English.dic";
+                                        : lex::DictionaryBesideExecutable();
         if (!lex::LoadDictionaryFile(path.c_str(), dict)) {
             if (o.dict) {
                 std::fprintf(stderr, "lexprobe: cannot read dictionary %s\n", path.c_str());

@@ -1,12 +1,7 @@
 # lexprobe, the command-line front end.  In Windows builds it is a console
 # program in bin/cli: Windows file names ignore case, and bin/ already holds
 # Lexprobe.exe.
-if(WIN32)
-  set(LEXPROBE_CLI_PLATFORM ${CMAKE_CURRENT_LIST_DIR}/exepath_win.cpp)
-else()
-  set(LEXPROBE_CLI_PLATFORM ${CMAKE_CURRENT_LIST_DIR}/exepath_posix.cpp)
-endif()
-add_executable(lexprobe ${CMAKE_CURRENT_LIST_DIR}/lexprobe.cpp ${LEXPROBE_CLI_PLATFORM})
+add_executable(lexprobe ${CMAKE_CURRENT_LIST_DIR}/lexprobe.cpp)
 target_link_libraries(lexprobe PRIVATE lexcore)
 if(WIN32)
   set_target_properties(lexprobe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/cli)

@@ -3,6 +3,7 @@
 
 #include "sysinfo/report.h"
 #include "util/handles_win.h"
+#include "util/mbcs.h"
 #include "util/path.h"
 
 namespace loom {
@@ -12,7 +13,7 @@ unsigned CountDirectoryFiles(const char *directory, const char *pattern, std::ui
     unsigned count = 0;
     std::uint64_t total = 0;
     WIN32_FIND_DATAA entry;
-    FindHandle find(FindFirstFileA(JoinPath(directory, pattern).c_str(), &entry));
+    FindHandle find(FindFirstFileA(JoinPath(directory, pattern, SystemLeadByte).c_str(), &entry));
     if (find.valid()) {
         do {
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)

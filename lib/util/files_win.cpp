@@ -1,10 +1,13 @@
-// File time, path and directory exports.
+// File time, path and directory exports.  Paths are walked under the lead
+// bytes of the process's ANSI code page.
+#include "util/boundary.h"
 #include "util/handles_win.h"
 #include "util/loomutil.h"
+#include "util/mbcs.h"
 #include "util/path.h"
 
-#include <new>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -28,33 +31,72 @@ loom::MkdirResult MakeDirectory(const std::string &path, void *)
     }
 }
 
-bool DeleteTree(const std::string &path)
+bool IsLink(DWORD attributes)
 {
-    bool ok = true;
-    WIN32_FIND_DATAA entry;
-    loom::FindHandle find(FindFirstFileA(loom::JoinPath(path, "*.*").c_str(), &entry));
-    if (find.valid()) {
-        do {
-            if (!lstrcmpA(entry.cFileName, ".") || !lstrcmpA(entry.cFileName, ".."))
-                continue;
-            std::string child = loom::JoinPath(path, entry.cFileName);
-            const DWORD attributes = entry.dwFileAttributes;
-            if ((attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                ok = DeleteTree(child) && ok;
-            } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-                // A link to a directory elsewhere: remove the link, never
-                // what it points to.
-                ok = RemoveDirectoryA(child.c_str()) && ok;
-            } else {
-                // Read-only files are not made writable: they stay, and
-                // so does their directory.
-                ok = DeleteFileA(child.c_str()) && ok;
-            }
-        } while (FindNextFileA(find.get(), &entry));
-    }
-    return RemoveDirectoryA(path.c_str()) && ok;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
+
+// Opens an existing file and hands it to `use`: -1 when it cannot be
+// opened, otherwise 1 (what `use` achieves is not examined).
+template <class Use>
+int WithExistingFile(const char *path, DWORD access, DWORD share, Use use)
+{
+    loom::FileHandle file(
+        CreateFileA(path, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
+        return -1;
+    use(file.get());
+    return 1;
+}
+
+// The tree deletion on the real file system.
+class FileSystem : public loom::TreeOps {
+public:
+    std::string FullPath(const std::string &path) override
+    {
+        DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+        if (size == 0)
+            return std::string();
+        std::vector<char> full(size);
+        DWORD length = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+        if (length == 0 || length >= size)
+            return std::string();
+        return std::string(full.data(), length);
+    }
+
+    bool IsFolderLink(const std::string &path) override
+    {
+        return IsLink(GetFileAttributesA(path.c_str()));
+    }
+
+    std::vector<Entry> List(const std::string &pattern) override
+    {
+        std::vector<Entry> entries;
+        WIN32_FIND_DATAA found;
+        loom::FindHandle find(FindFirstFileA(pattern.c_str(), &found));
+        if (!find.valid())
+            return entries;
+        do {
+            if (!lstrcmpA(found.cFileName, ".") || !lstrcmpA(found.cFileName, ".."))
+                continue;
+            const DWORD attributes = found.dwFileAttributes;
+            entries.push_back({found.cFileName, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                               IsLink(attributes)});
+        } while (FindNextFileA(find.get(), &found));
+        return entries;
+    }
+
+    bool RemoveFolder(const std::string &path) override
+    {
+        return RemoveDirectoryA(path.c_str()) != FALSE;
+    }
+
+    bool RemoveFile(const std::string &path) override
+    {
+        return DeleteFileA(path.c_str()) != FALSE;
+    }
+};
 
 } // namespace
 
@@ -63,61 +105,58 @@ extern "C" {
 int __cdecl GetFileDates(const char *path, FILETIME *created, FILETIME *accessed,
                          FILETIME *written)
 {
-    loom::FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid())
-        return -1;
-    GetFileTime(file.get(), created, accessed, written);
-    return 1;
+    return loom::CallGuarded(-1, [&] {
+        return WithExistingFile(path, GENERIC_READ, FILE_SHARE_READ, [&](HANDLE file) {
+            GetFileTime(file, created, accessed, written);
+        });
+    });
 }
 
 int __cdecl SetFileDates(const char *path, const FILETIME *created, const FILETIME *accessed,
                          const FILETIME *written)
 {
-    loom::FileHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid())
-        return -1;
-    SetFileTime(file.get(), created, accessed, written);
-    return 1;
+    return loom::CallGuarded(-1, [&] {
+        return WithExistingFile(path, GENERIC_WRITE, FILE_SHARE_WRITE, [&](HANDLE file) {
+            SetFileTime(file, created, accessed, written);
+        });
+    });
 }
 
+// The path texts allocate nothing; they are guarded like every export.
 const char *__cdecl strExtractFileName(const char *path)
 {
-    return loom::ExtractFileName(path);
+    return loom::CallGuarded(path, [&] { return loom::ExtractFileName(path, loom::SystemLeadByte); });
 }
 
 const char *__cdecl strExtractFileExt(const char *path)
 {
-    return loom::ExtractFileExt(path);
+    return loom::CallGuarded(path, [&] { return loom::ExtractFileExt(path, loom::SystemLeadByte); });
 }
 
 char *__cdecl strExtractFileDir(char *path)
 {
-    return loom::ExtractFileDir(path);
+    return loom::CallGuarded(path, [&] { return loom::ExtractFileDir(path, loom::SystemLeadByte); });
 }
 
 char *__cdecl strCatPath(char *path, const char *component)
 {
-    return loom::CatPath(path, component);
+    return loom::CallGuarded(path, [&] { return loom::CatPath(path, component, loom::SystemLeadByte); });
 }
 
 int __cdecl CreateDirectoryAtOnce(const char *path)
 {
-    try {
-        return loom::CreateDirectoryWalk(path, MakeDirectory, nullptr);
-    } catch (const std::bad_alloc &) {
-        return 0;
-    }
+    return loom::CallGuarded(0, [&] {
+        return path ? loom::CreateDirectoryWalk(path, MakeDirectory, nullptr, loom::SystemLeadByte)
+                    : 0;
+    });
 }
 
 int __cdecl DelTree(const char *path)
 {
-    try {
-        return DeleteTree(path) ? 1 : 0;
-    } catch (const std::bad_alloc &) {
-        return 0;
-    }
+    return loom::CallGuarded(0, [&] {
+        FileSystem files;
+        return loom::DeleteTree(path, files, loom::SystemLeadByte);
+    });
 }
 
 } // extern "C"

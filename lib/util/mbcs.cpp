@@ -1,11 +1,65 @@
-// The fixed Shift-JIS lead-byte rule, independent of the platform.
+// Double-byte text walks, independent of the platform.
 #include "util/mbcs.h"
 
+#include "util/ascii.h"
+
 namespace loom {
+
+namespace {
+
+// Reads one character code at p and advances p past it.
+unsigned NextCode(const char *&p, LeadByteFn isLead)
+{
+    const std::size_t length = *p ? CharLength(p, isLead) : 0;
+    unsigned code = 0;
+    for (std::size_t k = 0; k < length; ++k)
+        code = code << 8 | static_cast<unsigned char>(*p++);
+    return code;
+}
+
+} // namespace
 
 bool IsShiftJisLeadByte(unsigned char byte)
 {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+const char *FindLastChar(const char *text, char c, LeadByteFn isLead)
+{
+    const char *last = nullptr;
+    for (const char *p = text; *p;) {
+        const std::size_t length = CharLength(p, isLead);
+        if (length == 1 && *p == c)
+            last = p;
+        p += length;
+    }
+    return last;
+}
+
+int MbCompare(const char *a, const char *b, LeadByteFn isLead)
+{
+    for (;;) {
+        const unsigned ca = NextCode(a, isLead);
+        const unsigned cb = NextCode(b, isLead);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        if (ca == 0)
+            return 0;
+    }
+}
+
+bool MbEqualsIgnoreCase(const char *a, const char *b, LeadByteFn isLead)
+{
+    while (*a && *b) {
+        const std::size_t la = CharLength(a, isLead);
+        if (la != CharLength(b, isLead))
+            return false;
+        if (la == 2 ? (a[0] != b[0] || a[1] != b[1]) : UpperAscii(*a) != UpperAscii(*b))
+            return false;
+        a += la;
+        b += la;
+    }
+    return *a == '\0' && *b == '\0';
 }
 
 } // namespace loom

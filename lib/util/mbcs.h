@@ -1,7 +1,10 @@
-// Double-byte text: which bytes begin a two-byte character.  Portable code
-// takes the rule as a parameter; the library's exports pass the rule of the
-// process's ANSI code page (SystemLeadByte), and tests pass a fixed one.
+// Double-byte text: which bytes begin a two-byte character, and walks over
+// text that step over whole characters.  Portable code takes the rule as a
+// parameter; the library's exports pass the rule of the process's ANSI code
+// page (SystemLeadByte), and tests pass a fixed one.
 #pragma once
+
+#include <cstddef>
 
 namespace loom {
 
@@ -21,5 +24,27 @@ inline bool NoLeadBytes(unsigned char)
 // The lead bytes of the process's ANSI code page (IsDBCSLeadByte).
 bool SystemLeadByte(unsigned char byte);
 #endif
+
+// The number of bytes of the character at `p`: 2 for a lead byte followed
+// by a byte other than the terminating NUL, else 1.  A lead byte right
+// before the NUL stands alone, so no walk ever steps over the end.
+inline std::size_t CharLength(const char *p, LeadByteFn isLead)
+{
+    return isLead(static_cast<unsigned char>(p[0])) && p[1] != '\0' ? 2 : 1;
+}
+
+// The last single-byte character `c` of the NUL-terminated `text` (never
+// the second byte of a double-byte character), or null when there is none.
+const char *FindLastChar(const char *text, char c, LeadByteFn isLead);
+
+// Multibyte comparison: a lead byte followed by a non-NUL byte forms one
+// 16-bit code with the lead byte high, any other byte is its own code; the
+// first differing code decides and a text that ends first is smaller.
+// Negative, zero or positive like strcmp.
+int MbCompare(const char *a, const char *b, LeadByteFn isLead);
+
+// Whether two texts are equal when the letters A-Z and a-z of single-byte
+// characters are taken as equal; double-byte characters must match exactly.
+bool MbEqualsIgnoreCase(const char *a, const char *b, LeadByteFn isLead);
 
 } // namespace loom

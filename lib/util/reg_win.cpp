@@ -1,13 +1,54 @@
 // Registry string helpers.
+#include "util/boundary.h"
 #include "util/handles_win.h"
 #include "util/loomutil.h"
 
 #include <vector>
 
-extern "C" {
+namespace {
 
-char *__cdecl RegReadString(HKEY root, const char *subkey, const char *name, char *out,
-                            DWORD size)
+// Empties the key `subkey` below `root`, keeping the key itself; 1 when it
+// could be opened and examined.
+int DeleteAllSubKeys(HKEY root, const char *subkey)
+{
+    loom::RegKey key;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS)
+        return 0;
+    DWORD subkeys = 0, maxSubkey = 0, values = 0, maxValue = 0;
+    if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr,
+                         &values, &maxValue, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return 0;
+    // The maxima count characters; a name in a double-byte code page can
+    // take two bytes for each, so the buffer allows for that.
+    DWORD longest = maxSubkey > maxValue ? maxSubkey : maxValue;
+    std::vector<char> name(2 * std::size_t(longest) + 2);
+    // From the highest index down, so that deleting an entry does not move
+    // the ones still to come.
+    for (DWORD index = subkeys; index-- > 0;) {
+        DWORD length = static_cast<DWORD>(name.size());
+        LONG status =
+            RegEnumKeyExA(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        if (status != ERROR_SUCCESS)
+            continue;
+        if (DeleteAllSubKeys(key.get(), name.data()))
+            RegDeleteKeyA(key.get(), name.data());
+    }
+    for (DWORD index = values; index-- > 0;) {
+        DWORD length = static_cast<DWORD>(name.size());
+        LONG status = RegEnumValueA(key.get(), index, name.data(), &length, nullptr, nullptr,
+                                    nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        if (status != ERROR_SUCCESS)
+            continue;
+        RegDeleteValueA(key.get(), name.data());
+    }
+    return 1;
+}
+
+char *ReadString(HKEY root, const char *subkey, const char *name, char *out, DWORD size)
 {
     if (size == 0)
         return out;
@@ -28,7 +69,7 @@ char *__cdecl RegReadString(HKEY root, const char *subkey, const char *name, cha
     return out;
 }
 
-int __cdecl RegWriteString(HKEY root, const char *subkey, const char *name, const char *text)
+int WriteString(HKEY root, const char *subkey, const char *name, const char *text)
 {
     loom::RegKey key;
     if (RegCreateKeyExA(root, subkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
@@ -42,48 +83,28 @@ int __cdecl RegWriteString(HKEY root, const char *subkey, const char *name, cons
     return 1;
 }
 
+} // namespace
+
+extern "C" {
+
+char *__cdecl RegReadString(HKEY root, const char *subkey, const char *name, char *out,
+                            DWORD size)
+{
+    return loom::CallGuarded(out, [&] { return ReadString(root, subkey, name, out, size); });
+}
+
+int __cdecl RegWriteString(HKEY root, const char *subkey, const char *name, const char *text)
+{
+    return loom::CallGuarded(0, [&] { return WriteString(root, subkey, name, text); });
+}
+
 int __cdecl RegDeleteAllSubKeys(HKEY root, const char *subkey)
 {
-    loom::RegKey key;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS)
+    // Without a subkey the root key itself would be emptied: all of
+    // HKEY_CURRENT_USER, say.
+    if (!subkey || !*subkey)
         return 0;
-    DWORD subkeys = 0, maxSubkey = 0, values = 0, maxValue = 0;
-    if (RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr,
-                         &values, &maxValue, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return 0;
-    // The maxima count characters; a name in a double-byte code page can
-    // take two bytes for each, so the buffer allows for that.
-    DWORD longest = maxSubkey > maxValue ? maxSubkey : maxValue;
-    std::vector<char> name;
-    try {
-        name.resize(2 * std::size_t(longest) + 2);
-    } catch (const std::bad_alloc &) {
-        return 0;
-    }
-    // From the highest index down, so that deleting an entry does not move
-    // the ones still to come.
-    for (DWORD index = subkeys; index-- > 0;) {
-        DWORD length = static_cast<DWORD>(name.size());
-        LONG status =
-            RegEnumKeyExA(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS)
-            break;
-        if (status != ERROR_SUCCESS)
-            continue;
-        if (RegDeleteAllSubKeys(key.get(), name.data()))
-            RegDeleteKeyA(key.get(), name.data());
-    }
-    for (DWORD index = values; index-- > 0;) {
-        DWORD length = static_cast<DWORD>(name.size());
-        LONG status = RegEnumValueA(key.get(), index, name.data(), &length, nullptr, nullptr,
-                                    nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS)
-            break;
-        if (status != ERROR_SUCCESS)
-            continue;
-        RegDeleteValueA(key.get(), name.data());
-    }
-    return 1;
+    return loom::CallGuarded(0, [&] { return DeleteAllSubKeys(root, subkey); });
 }
 
 } // extern "C"

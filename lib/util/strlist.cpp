@@ -15,20 +15,6 @@ namespace {
 // The text handed out for an index above the count; never written.
 const char kEmpty[] = "";
 
-// Reads one character code at p and advances p past it.
-unsigned NextCode(const unsigned char *&p, LeadByteFn isLead)
-{
-    unsigned code = *p;
-    if (code == 0)
-        return 0;
-    ++p;
-    // A lead byte just before the terminating NUL stands alone, so the walk
-    // never passes the end of the text.
-    if (isLead(static_cast<unsigned char>(code)) && *p != 0)
-        code = code << 8 | *p++;
-    return code;
-}
-
 // The link that holds item index (1 or more), or null when the chain ends
 // before the predecessor of that item.
 StrListNode **LinkTo(StrList *list, int index)
@@ -51,20 +37,6 @@ void Unlink(StrListNode **link)
 }
 
 } // namespace
-
-int MbCompare(const char *a, const char *b, LeadByteFn isLead)
-{
-    auto pa = reinterpret_cast<const unsigned char *>(a);
-    auto pb = reinterpret_cast<const unsigned char *>(b);
-    for (;;) {
-        unsigned ca = NextCode(pa, isLead);
-        unsigned cb = NextCode(pb, isLead);
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-        if (ca == 0)
-            return 0;
-    }
-}
 
 void StrListInit(StrList *list)
 {

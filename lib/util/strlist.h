@@ -44,12 +44,6 @@ namespace loom {
 // Where nodes and string copies come from; they are released with free().
 using AllocFn = void *(*)(std::size_t);
 
-// Multibyte comparison: a lead byte followed by a non-NUL byte forms one
-// 16-bit code with the lead byte high, any other byte is its own code; the
-// first differing code decides and a text that ends first is smaller.
-// Negative, zero or positive like strcmp.
-int MbCompare(const char *a, const char *b, LeadByteFn isLead);
-
 void StrListInit(StrList *list);
 int StrListCount(const StrList *list);
 // Appends a copy of text.  Returns 1, or 0 with the list unchanged when

@@ -1,5 +1,7 @@
 // StrList_ exports: the portable list with the lead bytes of the process's
-// ANSI code page for the sorts.
+// ANSI code page for the sorts.  The list allocates with malloc and reports
+// a failure by its result; it is guarded like every export all the same.
+#include "util/boundary.h"
 #include "util/loomutil.h"
 #include "util/mbcs.h"
 #include "util/strlist.h"
@@ -8,43 +10,45 @@ extern "C" {
 
 int __cdecl StrList_New(StrList *list)
 {
-    loom::StrListInit(list);
-    return 1;
+    return loom::CallGuarded(0, [&] {
+        loom::StrListInit(list);
+        return 1;
+    });
 }
 
 int __cdecl StrList_Count(StrList *list)
 {
-    return loom::StrListCount(list);
+    return loom::CallGuarded(0, [&] { return loom::StrListCount(list); });
 }
 
 int __cdecl StrList_Add(StrList *list, const char *text)
 {
-    return loom::StrListAdd(list, text);
+    return loom::CallGuarded(0, [&] { return loom::StrListAdd(list, text); });
 }
 
 const char *__cdecl StrList_Item(StrList *list, int index)
 {
-    return loom::StrListItem(list, index);
+    return loom::CallGuarded<const char *>("", [&] { return loom::StrListItem(list, index); });
 }
 
 int __cdecl StrList_Delete(StrList *list, int index)
 {
-    return loom::StrListDelete(list, index);
+    return loom::CallGuarded(0, [&] { return loom::StrListDelete(list, index); });
 }
 
 int __cdecl StrList_Destroy(StrList *list)
 {
-    return loom::StrListDestroy(list);
+    return loom::CallGuarded(0, [&] { return loom::StrListDestroy(list); });
 }
 
 int __cdecl StrList_Sort(StrList *list)
 {
-    return loom::StrListSort(list, loom::SystemLeadByte);
+    return loom::CallGuarded(0, [&] { return loom::StrListSort(list, loom::SystemLeadByte); });
 }
 
 int __cdecl StrList_SortAndDelDup(StrList *list)
 {
-    return loom::StrListSortAndDelDup(list, loom::SystemLeadByte);
+    return loom::CallGuarded(0, [&] { return loom::StrListSortAndDelDup(list, loom::SystemLeadByte); });
 }
 
 } // extern "C"

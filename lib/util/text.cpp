@@ -3,6 +3,7 @@
 // byte at the very end never carries the walk past the text.
 #include "util/text.h"
 
+#include "util/ascii.h"
 #include "util/mbcs.h"
 
 #include <cstdio>
@@ -28,8 +29,7 @@ bool NeedsEscape(unsigned char byte)
 // that file and version texts use, the digits, and 0x3A-0x3F), and letters.
 bool IsKept(unsigned char byte)
 {
-    return (byte >= 0x2C && byte <= 0x3F) || (byte >= 'A' && byte <= 'Z') ||
-           (byte >= 'a' && byte <= 'z');
+    return (byte >= 0x2C && byte <= 0x3F) || IsAsciiLetter(byte);
 }
 
 } // namespace

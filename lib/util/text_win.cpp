@@ -1,10 +1,10 @@
 // Text filter and size formatting exports.
+#include "util/boundary.h"
 #include "util/loomutil.h"
 #include "util/text.h"
 #include "version/libtext.h"
 
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -19,23 +19,24 @@ extern "C" {
 
 char *__cdecl szURLEncode(char *text)
 {
-    return loom::UrlEncode(text);
+    return loom::CallGuarded(text, [&] { return loom::UrlEncode(text); });
 }
 
 char *__cdecl szDeleteRetTab(char *text)
 {
-    return loom::DeleteRetTab(text);
+    return loom::CallGuarded(text, [&] { return loom::DeleteRetTab(text); });
 }
 
 char *__cdecl szDeleteRetTabCtrl(char *text)
 {
-    return loom::DeleteRetTabCtrl(text);
+    return loom::CallGuarded(text, [&] { return loom::DeleteRetTabCtrl(text); });
 }
 
 char *__cdecl FormatFileSize(DWORD low, DWORD high, char *out)
 {
     out[0] = '\0';
-    try {
+    // Without memory for the texts the result is the empty text.
+    return loom::CallGuarded(out, [&] {
         // The unit names are messages 46 to 50 of the library's string
         // table, loaded on every call.
         loom::SizeUnits units;
@@ -50,10 +51,8 @@ char *__cdecl FormatFileSize(DWORD low, DWORD high, char *out)
         std::size_t length = text.size() < kSizeTextBytes ? text.size() : kSizeTextBytes - 1;
         std::memcpy(out, text.data(), length);
         out[length] = '\0';
-    } catch (const std::bad_alloc &) {
-        // No memory for the texts: the empty text.
-    }
-    return out;
+        return out;
+    });
 }
 
 } // extern "C"

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "util/boundary.h"
 #include "util/mbcs.h"
 #include "version/libtext.h"
 #include "version/loomver.h"
@@ -132,9 +133,7 @@ void FillLanguage(WORD lang, char *field)
     CopyField(field, name);
 }
 
-} // namespace
-
-extern "C" int LOOM_CDECL GetFileVerInfo(const char *path, FileVerInfo *out)
+int FillVerInfo(const char *path, FileVerInfo *out)
 {
     if (out == nullptr)
         return 0;
@@ -179,7 +178,7 @@ extern "C" int LOOM_CDECL GetFileVerInfo(const char *path, FileVerInfo *out)
     return 1;
 }
 
-extern "C" int LOOM_CDECL GetFileVerLCID(const char *path)
+int VerLCID(const char *path)
 {
     if (path == nullptr)
         return 0;
@@ -188,4 +187,17 @@ extern "C" int LOOM_CDECL GetFileVerLCID(const char *path)
     if (!block.FirstTranslation(&lang, &codePage))
         return 0;
     return lang;
+}
+
+} // namespace
+
+extern "C" int LOOM_CDECL GetFileVerInfo(const char *path, FileVerInfo *out)
+{
+    // Without memory for a value the record keeps what it had so far.
+    return loom::CallGuarded(0, [&] { return FillVerInfo(path, out); });
+}
+
+extern "C" int LOOM_CDECL GetFileVerLCID(const char *path)
+{
+    return loom::CallGuarded(0, [&] { return VerLCID(path); });
 }

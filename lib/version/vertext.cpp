@@ -1,4 +1,7 @@
+// Text handling of the version resource reader.
 #include "version/vertext.h"
+
+#include "util/path.h"
 
 namespace vertext {
 namespace {
@@ -7,57 +10,13 @@ namespace {
 // for a version query while the update runs.
 const char *const kSkippedNames[] = {"update.sys", "loomupd.sys"};
 
-// Length in bytes of the character at `p`: 2 for a lead byte followed by a
-// second byte, else 1.  A lead byte right before the terminator counts as a
-// single byte so that no walk steps over the NUL.
-std::size_t CharLen(const char *p, LeadBytePred isLead)
-{
-    return (isLead(static_cast<unsigned char>(p[0])) && p[1] != '\0') ? 2 : 1;
-}
-
-char FoldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 } // namespace
-
-const char *NamePart(const char *path, LeadBytePred isLead)
-{
-    const char *name = path;
-    for (const char *p = path; *p != '\0';) {
-        std::size_t len = CharLen(p, isLead);
-        if (len == 1 && *p == '\\')
-            name = p + 1;
-        p += len;
-    }
-    return name;
-}
-
-bool NameEqualsIgnoreCase(const char *a, const char *b, LeadBytePred isLead)
-{
-    while (*a != '\0' && *b != '\0') {
-        std::size_t la = CharLen(a, isLead);
-        std::size_t lb = CharLen(b, isLead);
-        if (la != lb)
-            return false;
-        if (la == 2) {
-            if (a[0] != b[0] || a[1] != b[1])
-                return false;
-        } else if (FoldAscii(*a) != FoldAscii(*b)) {
-            return false;
-        }
-        a += la;
-        b += lb;
-    }
-    return *a == '\0' && *b == '\0';
-}
 
 bool IsSkippedUpdateFile(const char *path, LeadBytePred isLead)
 {
-    const char *name = NamePart(path, isLead);
+    const char *name = loom::ExtractFileName(path, isLead);
     for (const char *skipped : kSkippedNames) {
-        if (NameEqualsIgnoreCase(name, skipped, isLead))
+        if (loom::MbEqualsIgnoreCase(name, skipped, isLead))
             return true;
     }
     return false;
@@ -66,7 +25,7 @@ bool IsSkippedUpdateFile(const char *path, LeadBytePred isLead)
 void FlattenLineBreaks(char *text, LeadBytePred isLead)
 {
     for (char *p = text; *p != '\0';) {
-        std::size_t len = CharLen(p, isLead);
+        std::size_t len = loom::CharLength(p, isLead);
         if (len == 1) {
             if (*p == '\n')
                 *p = ' ';
@@ -82,7 +41,7 @@ std::size_t CopyBounded(char *dst, const char *src, std::size_t limit,
 {
     std::size_t n = 0;
     while (src[n] != '\0') {
-        std::size_t len = CharLen(src + n, isLead);
+        std::size_t len = loom::CharLength(src + n, isLead);
         if (len > limit - n)
             break;
         n += len;

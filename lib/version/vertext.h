@@ -2,7 +2,8 @@
 // the skipped-file test, line-break flattening and the bounded copy into a
 // record field.  Double-byte text is walked by characters; which bytes lead
 // a double-byte character is the caller's rule (the ANSI code page on
-// Windows), passed in as a predicate.
+// Windows), passed in as a predicate.  The name part of a path and the
+// comparison that ignores case are the library's path and text rules.
 #pragma once
 
 #include "util/mbcs.h"
@@ -15,15 +16,6 @@ using LeadBytePred = loom::LeadByteFn;
 
 // The longest value copied into a 255-byte field.
 constexpr std::size_t kMaxValueBytes = 250;
-
-// The name part of `path`: the text after its last backslash, or the whole
-// path when it has none.  A backslash that is the second byte of a
-// double-byte character does not separate.
-const char *NamePart(const char *path, LeadBytePred isLead);
-
-// Compares two names ignoring the case of single-byte letters; the two bytes
-// of a double-byte character must match exactly.
-bool NameEqualsIgnoreCase(const char *a, const char *b, LeadBytePred isLead);
 
 // True when the name part of `path` is one of the files of the suite's
 // update package that cannot be examined on the Windows 95 family:

@@ -25,9 +25,11 @@
 #include <string>
 
 #include "Check/dictionary.h"
+#include "Check/exepath.h"
 #include "Check/scanner.h"
 #include "Check/settings.h"
 #include "Main/commands.h"
+#include "util/boundary.h"
 #include "util/handles_win.h"
 
 namespace {
@@ -100,17 +102,6 @@ public:
     bool AbortRequested() override { return false; }
 };
 
-// English.dic beside this program, as Lexprobe.exe finds it beside itself.
-std::string DictionaryPath()
-{
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    char *slash = std::strrchr(path, '\\');
-    if (slash)
-        slash[1] = '\0';
-    return std::string(path) + "English.dic";
-}
-
 double Seconds(LARGE_INTEGER a, LARGE_INTEGER b)
 {
     LARGE_INTEGER f;
@@ -136,9 +127,8 @@ struct Latency {
     int samples = 0;
 };
 
-DWORD WINAPI Probe(void *arg)
+DWORD MeasureLatency(Latency *l)
 {
-    auto *l = static_cast<Latency *>(arg);
     while (!l->stop) {
         LARGE_INTEGER a = Now();
         DWORD_PTR r;
@@ -154,13 +144,19 @@ DWORD WINAPI Probe(void *arg)
     return 0;
 }
 
+DWORD WINAPI Probe(void *arg)
+{
+    return loom::CallGuarded<DWORD>(1, [&] { return MeasureLatency(static_cast<Latency *>(arg)); });
+}
+
 int Bench(const char *file)
 {
     // The bare scan core in this process, on the same file, with the
     // default settings (English marking on) as the window has them.
     lex::ExtractionSettings settings;
     lex::WordDictionary dict;
-    lex::LoadDictionaryFile(DictionaryPath().c_str(), dict);
+    // English.dic beside this program, as Lexprobe.exe finds it beside itself.
+    lex::LoadDictionaryFile(lex::DictionaryBesideExecutable().c_str(), dict);
     lex::EnglishWordMarker marker(dict, settings);
     CountingHost counting;
     LARGE_INTEGER a = Now();

@@ -12,7 +12,7 @@
 //   byte 5     length d of the dictionary text that follows
 //   d bytes    dictionary text (English.dic bytes)
 //   the rest   the file to scan
-// Run without arguments to fuzz; give files to replay them.
+// check_scan_fuzz fuzzes; check_scan_fuzz_replay runs the files it is given.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

@@ -1,4 +1,5 @@
-// The results file's rules without a window: the ".txt" rule of its name.
+// The results file's rules without a window: the ".txt" extension forced on
+// its name.
 #include "Main/resultsfile.h"
 
 #include <gtest/gtest.h>
@@ -37,7 +38,7 @@ TEST(ForceTxtExtension, Table)
         {"a.b\x95", "a.txt"},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(ForceTxtExtension(c.in), c.out) << c.in;
+        EXPECT_EQ(ForceTxtExtension(c.in, loom::IsShiftJisLeadByte), c.out) << c.in;
 }
 
 } // namespace

@@ -1,4 +1,7 @@
-// Path texts and the directory walk, against a file system held in memory.
+// Path texts, the directory walk and the tree deletion, against file
+// systems held in memory.  Shift-JIS is written as byte escapes: ソ is
+// 83 5C, 表 95 5C, 能 94 5C (second byte the backslash's code), フト 83 74
+// 83 67.
 #include "util/path.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +9,7 @@
 #include <cstring>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,65 +17,130 @@ namespace {
 
 using namespace loom;
 
+const std::string kSo = "\x83\x5C";
+const std::string kHyou = "\x95\x5C";
+const std::string kNou = "\x94\x5C";
+const std::string kFuto = "\x83\x74\x83\x67";
+
+// The parent of a path in memory, by the same character walk.
+std::string Parent(const std::string &path)
+{
+    const char *slash = FindLastChar(path.c_str(), '\\', IsShiftJisLeadByte);
+    return slash ? path.substr(0, static_cast<std::size_t>(slash - path.c_str())) : std::string();
+}
+
 TEST(PathText, ExtractFileNameAndExt)
 {
     struct Case {
-        const char *path, *name, *ext;
-    } cases[] = {
+        std::string path, name, ext;
+    } const cases[] = {
         {"C:\\dir\\file.txt", "file.txt", "txt"},
         {"file.tar.gz", "file.tar.gz", "gz"},
         {"noext", "noext", ""},
         {"C:\\dir\\", "", ""},
+        {"\\", "", ""},
         {"", "", ""},
-        // The second byte of the double-byte character 0x95 0x5C counts as a
-        // backslash.
-        {"a\x95\x5Cz.c", "z.c", "c"},
+        {"C:\\a.b\\list", "list", "b\\list"},
+        // The second byte of 表 (95 5C) belongs to its character.
+        {"a" + kHyou + "z.c", "a" + kHyou + "z.c", "c"},
+        {"C:\\dir\\" + kHyou + "\x8E\xA6.txt", kHyou + "\x8E\xA6.txt", "txt"},
+        {"C:\\" + kHyou + "\\x.sys", "x.sys", "sys"},
+        {"C:\\" + kSo, kSo, ""},
+        {kNou, kNou, ""},
+        // A lead byte at the very end stands alone.
+        {"a\\\x81", "\x81", ""},
     };
     for (const auto &c : cases) {
-        EXPECT_STREQ(c.name, ExtractFileName(c.path)) << c.path;
-        const char *ext = ExtractFileExt(c.path);
-        EXPECT_STREQ(c.ext, ext) << c.path;
-        // The extension always points into the path.
-        EXPECT_TRUE(ext >= c.path && ext <= c.path + std::strlen(c.path)) << c.path;
+        const char *path = c.path.c_str();
+        EXPECT_EQ(c.name, ExtractFileName(path, IsShiftJisLeadByte)) << c.path;
+        const char *ext = ExtractFileExt(path, IsShiftJisLeadByte);
+        EXPECT_EQ(c.ext, ext) << c.path;
+        // Both always point into the path.
+        EXPECT_TRUE(ext >= path && ext <= path + c.path.size()) << c.path;
     }
+    // A single-byte code page has no second bytes: 0x5C separates.
+    EXPECT_STREQ("z.c", ExtractFileName("a\x95\x5Cz.c", NoLeadBytes));
 }
 
 TEST(PathText, ExtractFileDirCutsAtTheLastBackslash)
 {
     struct Case {
-        const char *path, *dir;
-    } cases[] = {
+        std::string path, dir;
+    } const cases[] = {
         {"C:\\dir\\file.txt", "C:\\dir"},
         {"C:\\dir\\", "C:\\dir"},
         {"file.txt", "file.txt"},
         {"C:\\x", "C:"},
+        {"C:\\dir\\" + kSo, "C:\\dir"},
+        {"C:\\" + kSo + "\\x", "C:\\" + kSo},
+        {kNou, kNou},
     };
     for (const auto &c : cases) {
         char buffer[64];
-        std::strcpy(buffer, c.path);
-        EXPECT_EQ(buffer, ExtractFileDir(buffer));
-        EXPECT_STREQ(c.dir, buffer) << c.path;
+        std::strcpy(buffer, c.path.c_str());
+        EXPECT_EQ(buffer, ExtractFileDir(buffer, IsShiftJisLeadByte));
+        EXPECT_EQ(c.dir, buffer) << c.path;
     }
 }
 
 TEST(PathText, CatPathAddsOneBackslash)
 {
     struct Case {
-        const char *path, *component, *joined;
-    } cases[] = {
+        std::string path, component, joined;
+    } const cases[] = {
         {"C:\\dir", "file", "C:\\dir\\file"},
         {"C:\\dir\\", "file", "C:\\dir\\file"},
         {"", "file", "file"},
         {"C:\\dir", "", "C:\\dir\\"},
-        {"\x95\x5C", "x", "\x95\x5Cx"},
+        // A path that ends in ソ does not end in a backslash.
+        {"C:\\" + kSo, "x", "C:\\" + kSo + "\\x"},
+        {kHyou, "x", kHyou + "\\x"},
+        {"C:\\" + kSo + "\\", "x", "C:\\" + kSo + "\\x"},
     };
     for (const auto &c : cases) {
         char buffer[64];
-        std::strcpy(buffer, c.path);
-        EXPECT_EQ(buffer, CatPath(buffer, c.component));
-        EXPECT_STREQ(c.joined, buffer) << c.path << " + " << c.component;
-        EXPECT_EQ(c.joined, JoinPath(c.path, c.component));
+        std::strcpy(buffer, c.path.c_str());
+        EXPECT_EQ(buffer, CatPath(buffer, c.component.c_str(), IsShiftJisLeadByte));
+        EXPECT_EQ(c.joined, buffer) << c.path << " + " << c.component;
+        EXPECT_EQ(c.joined, JoinPath(c.path, c.component, IsShiftJisLeadByte));
     }
+}
+
+TEST(PathText, RootPaths)
+{
+    struct Case {
+        std::string path;
+        bool root;
+    } const cases[] = {
+        {"", true},
+        {"C:", true},
+        {"c:\\", true},
+        {"C:/", true},
+        {"C:\\\\", true},
+        {"\\", true},
+        {"/", true},
+        {"\\\\", true},
+        {"\\\\server", true},
+        {"\\\\server\\share", true},
+        {"//server/share/", true},
+        {"\\\\?\\C:\\", true},
+        {"\\\\.\\C:", true},
+        {"\\\\?\\UNC\\server\\share", true},
+        {"C:\\dir", false},
+        {"C:dir", false},
+        {"\\dir", false},
+        {"dir", false},
+        {".", false},  // resolved by the caller before it is judged
+        {"\\\\server\\share\\dir", false},
+        {"\\\\?\\C:\\dir", false},
+        {"\\\\?\\UNC\\server\\share\\dir", false},
+        {"C:\\" + kSo, false},
+        // Names of double-byte characters count like any other.
+        {"\\\\server\\share\\" + kHyou, false},
+        {"\\\\server\\" + kHyou, true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.root, IsRootPath(c.path.c_str(), IsShiftJisLeadByte)) << c.path;
 }
 
 // Directories and files in memory, answering like CreateDirectoryA: a name
@@ -88,16 +157,15 @@ struct FakeDisk {
         auto found = disk->entries.find(path);
         if (found != disk->entries.end())
             return found->second ? MkdirResult::AlreadyExists : MkdirResult::Failed;
-        std::size_t slash = path.rfind('\\');
-        std::string parent = path.substr(0, slash);
-        if (slash == 2 || (disk->entries.count(parent) && disk->entries[parent])) {
+        std::string parent = Parent(path);
+        if (parent.size() == 2 || (disk->entries.count(parent) && disk->entries[parent])) {
             disk->entries[path] = true;
             return MkdirResult::Created;
         }
         return MkdirResult::PathNotFound;
     }
 
-    int Create(const char *path) { return CreateDirectoryWalk(path, Mkdir, this); }
+    int Create(const char *path) { return CreateDirectoryWalk(path, Mkdir, this, IsShiftJisLeadByte); }
 };
 
 TEST(CreateDirectoryWalk, CreatesEveryMissingLevel)
@@ -155,8 +223,8 @@ TEST(CreateDirectoryWalk, StopsAtTheDriveWhenNothingCanBeCreated)
 {
     // A drive that does not exist: every level reports a missing path.
     auto missing = [](const std::string &, void *) { return MkdirResult::PathNotFound; };
-    EXPECT_EQ(0, CreateDirectoryWalk("Q:\\a\\b\\c", missing, nullptr));
-    EXPECT_EQ(0, CreateDirectoryWalk("\\\\server\\share\\dir", missing, nullptr));
+    EXPECT_EQ(0, CreateDirectoryWalk("Q:\\a\\b\\c", missing, nullptr, IsShiftJisLeadByte));
+    EXPECT_EQ(0, CreateDirectoryWalk("\\\\server\\share\\dir", missing, nullptr, IsShiftJisLeadByte));
 }
 
 TEST(CreateDirectoryWalk, EndsWhenCreatedParentsVanish)
@@ -169,8 +237,212 @@ TEST(CreateDirectoryWalk, EndsWhenCreatedParentsVanish)
         ++calls;
         return path.size() > 4 ? MkdirResult::PathNotFound : MkdirResult::Created;
     };
-    EXPECT_EQ(0, CreateDirectoryWalk("C:\\a\\b\\c", vanishing, nullptr));
+    EXPECT_EQ(0, CreateDirectoryWalk("C:\\a\\b\\c", vanishing, nullptr, IsShiftJisLeadByte));
     EXPECT_LT(calls, 20);
+}
+
+TEST(CreateDirectoryWalk, JapaneseLevelsAreTriedWholeOnly)
+{
+    FakeDisk disk;
+    disk.entries["C:\\a"] = true;
+    disk.entries["C:\\a\\" + kNou] = true;
+    const std::string path = "C:\\a\\" + kNou + "\\x\\" + kSo;
+    EXPECT_EQ(1, disk.Create(path.c_str()));
+    EXPECT_TRUE(disk.entries["C:\\a\\" + kNou + "\\x\\" + kSo]);
+    // Every text tried is the path or one of its folders: never a text cut
+    // after the first byte of ソ or 能.
+    for (const std::string &tried : disk.attempts)
+        EXPECT_EQ(0u, path.compare(0, tried.size(), tried)) << tried;
+    for (const std::string &tried : disk.attempts)
+        EXPECT_TRUE(tried == path || path[tried.size()] == '\\') << tried;
+}
+
+// A folder tree in memory, answering like the Windows file system: a search
+// pattern is a folder, a backslash and a mask ("*.*", or a beginning of a
+// name followed by "*.*"); searching in a folder link lists what the link
+// points to; a folder with entries cannot be removed; read-only files stay.
+class FakeTree : public TreeOps {
+public:
+    struct Node {
+        bool folder;
+        bool readOnly;
+        std::string target;  // a folder link's target
+    };
+    std::map<std::string, Node> nodes;
+    std::vector<std::string> calls;  // every operation, in order
+
+    void Folder(const std::string &path) { nodes[path] = {true, false, ""}; }
+    void File(const std::string &path, bool readOnly = false) { nodes[path] = {false, readOnly, ""}; }
+    void Link(const std::string &path, const std::string &target) { nodes[path] = {true, false, target}; }
+    bool Has(const std::string &path) const { return nodes.count(path) != 0; }
+
+    std::string FullPath(const std::string &path) override
+    {
+        calls.push_back("full " + path);
+        // Relative paths start in C:\cwd; "." and ".." are resolved.
+        std::string full = path.size() >= 2 && path[1] == ':' ? path : "C:\\cwd\\" + path;
+        std::vector<std::string> names;
+        std::size_t start = 3;
+        while (start <= full.size()) {
+            std::size_t end = full.find('\\', start);
+            if (end == std::string::npos)
+                end = full.size();
+            std::string name = full.substr(start, end - start);
+            if (name == "..") {
+                if (!names.empty())
+                    names.pop_back();
+            } else if (!name.empty() && name != ".") {
+                names.push_back(name);
+            }
+            start = end + 1;
+        }
+        std::string resolved = full.substr(0, 3);
+        for (std::size_t k = 0; k < names.size(); ++k)
+            resolved += (k ? "\\" : "") + names[k];
+        return resolved;
+    }
+    bool IsFolderLink(const std::string &path) override
+    {
+        calls.push_back("link? " + path);
+        auto found = nodes.find(path);
+        return found != nodes.end() && !found->second.target.empty();
+    }
+    std::vector<Entry> List(const std::string &pattern) override
+    {
+        calls.push_back("list " + pattern);
+        std::string folder = Parent(pattern);
+        std::string mask = pattern.substr(folder.size() + 1);
+        EXPECT_EQ(0u, mask.compare(mask.size() - 3, 3, "*.*")) << pattern;
+        const std::string prefix = mask.substr(0, mask.size() - 3);
+        auto found = nodes.find(folder);
+        if (found != nodes.end() && !found->second.target.empty())
+            folder = found->second.target;
+        std::vector<Entry> entries;
+        for (const auto &node : nodes) {
+            if (Parent(node.first) != folder || node.first.size() <= folder.size())
+                continue;
+            std::string name = node.first.substr(folder.size() + 1);
+            if (name.compare(0, prefix.size(), prefix) == 0)
+                entries.push_back({name, node.second.folder, !node.second.target.empty()});
+        }
+        return entries;
+    }
+    bool RemoveFolder(const std::string &path) override
+    {
+        calls.push_back("rmdir " + path);
+        auto found = nodes.find(path);
+        if (found == nodes.end() || !found->second.folder)
+            return false;
+        for (const auto &node : nodes)
+            if (Parent(node.first) == path)
+                return false;
+        nodes.erase(found);
+        return true;
+    }
+    bool RemoveFile(const std::string &path) override
+    {
+        calls.push_back("del " + path);
+        auto found = nodes.find(path);
+        if (found == nodes.end() || found->second.folder || found->second.readOnly)
+            return false;
+        nodes.erase(found);
+        return true;
+    }
+};
+
+int Delete(FakeTree &tree, const std::string &path)
+{
+    return DeleteTree(path.c_str(), tree, IsShiftJisLeadByte);
+}
+
+TEST(DeleteTree, RemovesEverythingBelowAndTheFolder)
+{
+    FakeTree tree;
+    tree.Folder("C:\\t");
+    tree.Folder("C:\\t\\a");
+    tree.File("C:\\t\\a\\1.txt");
+    tree.Folder("C:\\t\\a\\b");
+    tree.File("C:\\t\\2.txt");
+    tree.Folder("C:\\other");
+    EXPECT_EQ(1, Delete(tree, "C:\\t"));
+    EXPECT_EQ((std::set<std::string>{"C:\\other"}), [&] {
+        std::set<std::string> left;
+        for (const auto &node : tree.nodes)
+            left.insert(node.first);
+        return left;
+    }());
+    EXPECT_EQ(0, Delete(tree, "C:\\t"));  // gone already
+}
+
+TEST(DeleteTree, ReadOnlyFilesStayWithTheirFolders)
+{
+    FakeTree tree;
+    tree.Folder("C:\\t");
+    tree.Folder("C:\\t\\keep");
+    tree.File("C:\\t\\keep\\locked", true);
+    tree.Folder("C:\\t\\gone");
+    tree.File("C:\\t\\gone\\f");
+    EXPECT_EQ(0, Delete(tree, "C:\\t"));
+    EXPECT_TRUE(tree.Has("C:\\t\\keep\\locked"));
+    EXPECT_TRUE(tree.Has("C:\\t"));
+    EXPECT_FALSE(tree.Has("C:\\t\\gone"));
+}
+
+// The folder ソ (83 5C): its entries are searched with "C:\a\ソ\*.*", not
+// with "C:\a\ソ*.*", which would match its siblings ソフト and ソ表.txt.
+TEST(DeleteTree, AJapaneseNameKeepsItsSiblings)
+{
+    FakeTree tree;
+    tree.Folder("C:\\a");
+    tree.Folder("C:\\a\\" + kSo);
+    tree.File("C:\\a\\" + kSo + "\\in.txt");
+    tree.Folder("C:\\a\\" + kSo + kFuto);
+    tree.File("C:\\a\\" + kSo + kFuto + "\\keep.txt");
+    tree.File("C:\\a\\" + kSo + kHyou + ".txt");
+    EXPECT_EQ(1, Delete(tree, "C:\\a\\" + kSo));
+    EXPECT_FALSE(tree.Has("C:\\a\\" + kSo));
+    EXPECT_TRUE(tree.Has("C:\\a\\" + kSo + kFuto + "\\keep.txt"));
+    EXPECT_TRUE(tree.Has("C:\\a\\" + kSo + kHyou + ".txt"));
+}
+
+// Wine makes no folder links, so links are tried here: a link is removed
+// as a link, never followed, whether it is the path itself or lies inside.
+TEST(DeleteTree, FolderLinksAreRemovedNotFollowed)
+{
+    FakeTree tree;
+    tree.Folder("C:\\data");
+    tree.File("C:\\data\\precious.txt");
+    tree.Link("C:\\link", "C:\\data");
+    EXPECT_EQ(1, Delete(tree, "C:\\link"));
+    EXPECT_FALSE(tree.Has("C:\\link"));
+    EXPECT_TRUE(tree.Has("C:\\data\\precious.txt"));
+
+    tree.Folder("C:\\t");
+    tree.Link("C:\\t\\inner", "C:\\data");
+    tree.File("C:\\t\\f");
+    EXPECT_EQ(1, Delete(tree, "C:\\t"));
+    EXPECT_FALSE(tree.Has("C:\\t"));
+    EXPECT_TRUE(tree.Has("C:\\data\\precious.txt"));
+}
+
+// Paths that name no folder below a root, in their text or once resolved,
+// are refused before anything is searched or removed.
+TEST(DeleteTree, RootsAndTheCurrentFolderAreRefused)
+{
+    for (const char *path : {"", "C:", "C:\\", "C:/", "\\", "/", "\\\\server\\share",
+                             "\\\\server", "C:\\t\\..", "C:\\.", "..\\..", "C:\\t\\.\\..\\"}) {
+        FakeTree tree;
+        tree.Folder("C:\\t");
+        tree.File("C:\\t\\f");
+        tree.Folder("C:\\cwd");
+        EXPECT_EQ(0, Delete(tree, path)) << path;
+        for (const std::string &call : tree.calls)
+            EXPECT_EQ(0u, call.compare(0, 5, "full ")) << path << ": " << call;
+        EXPECT_TRUE(tree.Has("C:\\t\\f")) << path;
+    }
+    FakeTree tree;
+    EXPECT_EQ(0, DeleteTree(nullptr, tree, IsShiftJisLeadByte));
+    EXPECT_TRUE(tree.calls.empty());
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The string list's rules: numbering, deletion, the character comparison
-// under Shift-JIS, the pointer-exchanging sort and duplicate removal.
+// The string list's rules: numbering, deletion, the pointer-exchanging sort
+// under Shift-JIS and duplicate removal.
 #include "util/strlist.h"
 
 #include <gtest/gtest.h>
@@ -127,45 +127,6 @@ TEST(StrList, AddWithoutMemoryLeavesTheListUnchanged)
         EXPECT_EQ(1, StrListAdd(&list.head, "d", CountingAlloc));
         EXPECT_EQ((std::vector<std::string>{"a", "b", "d"}), list.Items());
     }
-}
-
-TEST(MbCompare, OrdersByCharacterCodes)
-{
-    struct Case {
-        const char *a;
-        const char *b;
-        int sign;
-    } cases[] = {
-        {"", "", 0},
-        {"", "a", -1},
-        {"ab", "abc", -1},
-        {"B", "a", -1},           // upper and lower case differ
-        {"a", "b", -1},
-        {"\x82\xA0", "\x82\xA0", 0},
-        {"\x82\xA0", "\x82\xA2", -1},
-        // Half-width katakana is one single byte: below every double-byte
-        // character, although its byte is above the lead byte.
-        {"\xB1", "\x82\xA0", -1},
-        {"\xDF", "\xE0\x40", -1},
-        {"x\xB1", "x\x82\xA0", -1},
-        // A double-byte character ends no earlier than a single byte.
-        {"\x82\xA0", "\x82", 1},
-        // A lead byte at the end stands alone.
-        {"a\x82", "a\x82", 0},
-        {"a\x82", "a\x81\x40", -1},
-    };
-    for (const auto &c : cases) {
-        int forward = MbCompare(c.a, c.b, IsShiftJisLeadByte);
-        int backward = MbCompare(c.b, c.a, IsShiftJisLeadByte);
-        EXPECT_EQ(c.sign, (forward > 0) - (forward < 0)) << c.a << " / " << c.b;
-        EXPECT_EQ(-c.sign, (backward > 0) - (backward < 0)) << c.b << " / " << c.a;
-    }
-}
-
-TEST(MbCompare, SingleByteCodePageComparesBytes)
-{
-    EXPECT_LT(MbCompare("\x82\xA0", "\xB1", NoLeadBytes), 0);
-    EXPECT_GT(MbCompare("\xB1", "\x82\xA0", NoLeadBytes), 0);
 }
 
 TEST(StrList, SortOrders)

@@ -4,6 +4,7 @@
 // The record header is included so that its layout checks compile natively.
 #include "version/loomver.h"
 #include "version/vertext.h"
+#include "util/mbcs.h"
 
 #include <gtest/gtest.h>
 
@@ -13,34 +14,12 @@
 
 namespace {
 
-bool ShiftJisLead(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+using loom::IsShiftJisLeadByte;
 
 // 日本 in Shift-JIS.
 const std::string kNihon = "\x93\xfa\x96\x7b";
 // 表: its second byte is a backslash.
 const std::string kHyou = "\x95\x5c";
-
-TEST(NamePart, TextAfterTheLastSingleByteBackslash)
-{
-    struct Case {
-        std::string path, name;
-    } cases[] = {
-        {"C:\\dir\\update.sys", "update.sys"},
-        {"update.sys", "update.sys"},
-        {"dir\\", ""},
-        {"\\", ""},
-        {"", ""},
-        {"C:\\" + kHyou + "\\x.sys", "x.sys"},
-        {"C:\\" + kHyou + "update.sys", kHyou + "update.sys"},
-        {kHyou + "update.sys", kHyou + "update.sys"},
-        {"a\\\x81", "\x81"},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(c.name, vertext::NamePart(c.path.c_str(), ShiftJisLead)) << c.path;
-}
 
 TEST(SkippedUpdateFile, NamePartComparedIgnoringCase)
 {
@@ -64,22 +43,8 @@ TEST(SkippedUpdateFile, NamePartComparedIgnoringCase)
         {"C:\\" + kHyou + "\\update.sys", true},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(c.skipped, vertext::IsSkippedUpdateFile(c.path.c_str(), ShiftJisLead))
+        EXPECT_EQ(c.skipped, vertext::IsSkippedUpdateFile(c.path.c_str(), IsShiftJisLeadByte))
             << c.path;
-}
-
-TEST(NameEqualsIgnoreCase, DoubleByteCharactersMatchExactly)
-{
-    // ア (83 41) and ャ (83 61): second bytes that are 'A' and 'a'.
-    EXPECT_FALSE(vertext::NameEqualsIgnoreCase("\x83\x41.txt", "\x83\x61.txt", ShiftJisLead));
-    EXPECT_TRUE(vertext::NameEqualsIgnoreCase("\x83\x41.TXT", "\x83\x41.txt", ShiftJisLead));
-    EXPECT_TRUE(vertext::NameEqualsIgnoreCase((kNihon + "A").c_str(),
-                                              (kNihon + "a").c_str(), ShiftJisLead));
-    EXPECT_FALSE(vertext::NameEqualsIgnoreCase("ab", "abc", ShiftJisLead));
-    EXPECT_FALSE(vertext::NameEqualsIgnoreCase("abc", "ab", ShiftJisLead));
-    // Only ASCII letters fold: '@' and '`' differ by 0x20 too.
-    EXPECT_FALSE(vertext::NameEqualsIgnoreCase("@", "`", ShiftJisLead));
-    EXPECT_FALSE(vertext::NameEqualsIgnoreCase("[", "{", ShiftJisLead));
 }
 
 TEST(FlattenLineBreaks, LineFeedToSpaceCarriageReturnToSlash)
@@ -104,7 +69,7 @@ TEST(FlattenLineBreaks, LineFeedToSpaceCarriageReturnToSlash)
     for (const Case &c : cases) {
         std::vector<char> buffer(c.in.begin(), c.in.end());
         buffer.push_back('\0');
-        vertext::FlattenLineBreaks(buffer.data(), ShiftJisLead);
+        vertext::FlattenLineBreaks(buffer.data(), IsShiftJisLeadByte);
         EXPECT_EQ(c.out, std::string(buffer.data())) << c.in;
     }
 }
@@ -127,7 +92,7 @@ TEST(CopyBounded, AtMostLimitBytesWithoutSplittingACharacter)
     };
     for (const Case &c : cases) {
         std::vector<char> dst(260, '\x7f');
-        std::size_t n = vertext::CopyBounded(dst.data(), c.src.c_str(), 250, ShiftJisLead);
+        std::size_t n = vertext::CopyBounded(dst.data(), c.src.c_str(), 250, IsShiftJisLeadByte);
         EXPECT_EQ(c.expected, n) << c.what;
         EXPECT_EQ(c.src.substr(0, c.expected), std::string(dst.data())) << c.what;
         for (std::size_t i = c.expected + 1; i < dst.size(); ++i)
@@ -138,11 +103,11 @@ TEST(CopyBounded, AtMostLimitBytesWithoutSplittingACharacter)
 TEST(CopyBounded, OtherLimits)
 {
     char dst[8];
-    EXPECT_EQ(0u, vertext::CopyBounded(dst, "abc", 0, ShiftJisLead));
+    EXPECT_EQ(0u, vertext::CopyBounded(dst, "abc", 0, IsShiftJisLeadByte));
     EXPECT_STREQ("", dst);
-    EXPECT_EQ(0u, vertext::CopyBounded(dst, kNihon.c_str(), 1, ShiftJisLead));
+    EXPECT_EQ(0u, vertext::CopyBounded(dst, kNihon.c_str(), 1, IsShiftJisLeadByte));
     EXPECT_STREQ("", dst);
-    EXPECT_EQ(2u, vertext::CopyBounded(dst, kNihon.c_str(), 3, ShiftJisLead));
+    EXPECT_EQ(2u, vertext::CopyBounded(dst, kNihon.c_str(), 3, IsShiftJisLeadByte));
     EXPECT_EQ(kNihon.substr(0, 2), std::string(dst));
 }
 

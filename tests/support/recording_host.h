@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Check/resultrow.h"
 #include "Check/scanner.h"
 
 namespace lextest {

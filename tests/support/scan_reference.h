@@ -1,8 +1,11 @@
-// A deliberately plain model of the string scanner and the English-word
-// marker, written straight from their rules: one position per step, the
-// candidate grown a byte at a time, the dictionary block walked linearly
-// from its first entry for every extension of the word.  Tests, the fuzz
-// target and the benchmark compare the real scanner with it row for row.
+// A deliberately plain model of the string scanner, its repetition filter
+// and the English-word marker, written straight from what they do: one
+// position per step, the candidate grown a byte at a time, runs of equal
+// bytes counted afresh at every byte, the dictionary block walked linearly
+// from its first entry for every extension of the word.  It shares no code
+// with the program, so that a fault of the program's cannot hide in it.
+// Tests, the fuzz target and the benchmark compare the real scanner with it
+// row for row.
 #pragma once
 
 #include <algorithm>
@@ -37,6 +40,24 @@ inline int ByteCompare(const std::string &a, const std::string &b)
             return x < y ? -1 : 1;
     }
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+// The repetition filter: a text is rejected when it holds `limit` or more
+// equal bytes in a row, unless that byte is a space, an underscore or a
+// digit.  The run that ends at each byte is counted back from it.
+inline bool Repetitive(const std::string &text, int limit)
+{
+    for (size_t k = 0; k < text.size(); ++k) {
+        const char c = text[k];
+        if (c == ' ' || c == '_' || (c >= '0' && c <= '9'))
+            continue;
+        long long run = 1;
+        for (size_t j = k; j > 0 && text[j - 1] == c; --j)
+            ++run;
+        if (run >= static_cast<long long>(limit))
+            return true;
+    }
+    return false;
 }
 
 inline bool NoLowerCase(const std::string &e)
@@ -109,8 +130,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
     auto emit = [&]() {
         if (cand.size() < minLen)
             return;
-        if (st.CheckRecurrence && !lex::PassesRepetitionFilter(cand.data(), cand.size(),
-                                                               st.RecurrenceTime))
+        if (st.CheckRecurrence && Repetitive(cand, st.RecurrenceTime))
             return;
         const bool checked = st.CheckEnglish && dict && ContainsWord(*dict, st, cand);
         host.AddRow(static_cast<uint32_t>(start), wide, cand.data(), cand.size(), checked);

@@ -5,6 +5,7 @@ add_executable(app_test
   ${CMAKE_CURRENT_LIST_DIR}/mainform_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mainform_files_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/optform_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/boundary_test.cpp
   ${lex_rc})
 target_link_libraries(app_test PRIVATE lexwin gtest_main)
 loom_wine_test(app app_test)

@@ -1,6 +1,8 @@
 // Lexprobe's main window and its scan run, created in this process.
 #include "app_fixture.h"
 
+#include <new>
+
 namespace {
 
 using namespace apptest;
@@ -111,6 +113,50 @@ TEST_F(App, BrowseButtonOpenDialog)
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_STARTBTN)));
 }
 
+// An exception inside a handler (here the open dialog running out of
+// memory) never leaves the window procedure: the command is abandoned with
+// the out-of-memory box, and the window goes on working.
+TEST_F(App, AFailingCommandShowsTheOutOfMemoryBoxAndTheWindowGoesOn)
+{
+    Start();
+    MainForm::SetOpenDialogHook([](OPENFILENAMEA &) -> BOOL { throw std::bad_alloc(); });
+    Click(Item(IDC_BROWSEBTN));
+    MainForm::SetOpenDialogHook(nullptr);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("メモリが不足しています.", boxes_[0].text);
+    EXPECT_EQ("Lexprobe", boxes_[0].caption);
+    EXPECT_EQ(UINT(MB_ICONSTOP), boxes_[0].type & MB_ICONMASK);
+
+    SetFileName(Write("after.bin", std::string("\0still working\0", 15)));
+    Click(Item(IDC_STARTBTN));
+    ASSERT_EQ(1u, form_->list().rows().Count());
+    EXPECT_TRUE(IsWindowVisible(form_->list().hwnd()));
+    EXPECT_EQ(1u, boxes_.size());
+}
+
+// Memory running out inside a scan (here at a message pump) ends the scan
+// with the out-of-memory box; the window is back in the stopped state and
+// the next start press scans again.
+TEST_F(App, AScanThatRunsOutOfMemoryLeavesTheWindowUsable)
+{
+    Start();
+    SetFileName(Write("big.bin", ManyStrings(20000)));
+    form_->SetPumpHook([] { throw std::bad_alloc(); });
+    Click(Item(IDC_STARTBTN));
+    form_->SetPumpHook(nullptr);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("メモリが不足しています.", boxes_[0].text);
+    EXPECT_FALSE(form_->Scanning());
+    EXPECT_EQ("検索開始(&I)", Text(Item(IDC_STARTBTN)));
+    EXPECT_TRUE(IsWindowEnabled(Item(IDC_FILENAME)));
+    EXPECT_FALSE(IsWindowVisible(Item(IDC_PROGRESSBAR)));
+
+    Click(Item(IDC_STARTBTN));
+    EXPECT_EQ(20000u, form_->list().rows().Count());
+    EXPECT_TRUE(IsWindowVisible(form_->list().hwnd()));
+    EXPECT_EQ(1u, boxes_.size());
+}
+
 TEST_F(App, HeightPinnedWhileListHidden)
 {
     Start();
@@ -126,7 +172,7 @@ TEST_F(App, HeightPinnedWhileListHidden)
     EXPECT_EQ(450, mm.ptMinTrackSize.x);
 }
 
-TEST_F(App, PanelResizeFollowsTheFourHundredPixelRule)
+TEST_F(App, PanelResizeMovesTheFileBoxFromFourHundredPixelsOn)
 {
     Start();
     HWND browse = Item(IDC_BROWSEBTN), file = Item(IDC_FILENAME);
@@ -202,7 +248,7 @@ TEST_F(App, CompletedScanShowsListAndMenus)
     EXPECT_NE(100, ClientHeight(Main()));
 }
 
-TEST_F(App, ListShortcutsAndTheEditMenuRule)
+TEST_F(App, ListShortcutsAndTheEditMenusDeleteEntry)
 {
     std::string file = Write("three.bin", std::string("\0first string\0second string\0third string\0", 42));
     Start();

@@ -1,4 +1,4 @@
-// The results file: both layouts, the ".txt" rule, replacing a file, the
+// The results file: both layouts, the forced ".txt", replacing a file, the
 // save dialog (as tests answer it, and the real one) and the error box.
 #include "resultslist_fixture.h"
 
@@ -181,6 +181,34 @@ TEST_F(SaveTest, RealSaveDialog)
     EXPECT_NE(std::string::npos, DialogUser::offered.find("out.log")) << DialogUser::offered;
     EXPECT_EQ("from the dialog\r\n", Read(dir_ + "\\a.txt"));
     EXPECT_TRUE(boxes_.empty());
+}
+
+// A Japanese name takes two bytes a character, so a path of well under 260
+// characters can be longer than 260 bytes.  The real dialog hands such a
+// name over, and it is saved rather than taken for a cancel.
+TEST_F(SaveTest, NameLongerThanMaxPathBytesIsSaved)
+{
+    Fill({{1, false, "long name", false}});
+    std::string folder = dir_;
+    std::string level;
+    for (int i = 0; i < 40; ++i)
+        level += "表";
+    std::vector<std::string> made;
+    for (int depth = 0; depth < 3; ++depth) {
+        folder += "\\" + level;
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << GetLastError();
+        made.push_back(folder);
+    }
+    const std::string chosen = folder + "\\結果.log";
+    ASSERT_GT(chosen.size(), size_t(MAX_PATH));
+    DialogUser::Run(*list_, parent_, chosen);
+    ASSERT_TRUE(DialogUser::found);
+    EXPECT_EQ("long name\r\n", Read(folder + "\\結果.txt"));
+    EXPECT_TRUE(boxes_.empty());
+
+    DeleteFileA((folder + "\\結果.txt").c_str());
+    for (auto it = made.rbegin(); it != made.rend(); ++it)
+        RemoveDirectoryA(it->c_str());
 }
 
 TEST_F(SaveTest, MissingFolderReportsTheError)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <set>
 #include <string>
 
 namespace {
@@ -38,6 +40,8 @@ protected:
         ASSERT_NE(0u, GetTempPathA(sizeof temp, temp));
         root_ = std::string(temp) + "loomutil-" + std::to_string(GetCurrentProcessId()) + "-" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        // Wine reuses process ids: a run that crashed may have left one.
+        Clear(root_);
         ASSERT_TRUE(CreateDirectoryA(root_.c_str(), nullptr)) << root_;
     }
     void TearDown() override { Clear(root_); }
@@ -64,6 +68,23 @@ protected:
     }
 
     std::string Path(const std::string &relative) const { return root_ + "\\" + relative; }
+
+    // The names of the entries of a folder.
+    static std::set<std::string> Names(const std::string &folder)
+    {
+        std::set<std::string> names;
+        WIN32_FIND_DATAA entry;
+        HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &entry);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                std::string name = entry.cFileName;
+                if (name != "." && name != "..")
+                    names.insert(name);
+            } while (FindNextFileA(find, &entry));
+            FindClose(find);
+        }
+        return names;
+    }
 
     std::string root_;
 };
@@ -215,6 +236,70 @@ TEST_F(FileExports, DelTreeDoesNotFollowFolderLinks)
     EXPECT_EQ(1, DelTree(Path("tree").c_str()));
     EXPECT_FALSE(Exists(Path("tree")));
     EXPECT_TRUE(Exists(Path("outside\\precious.txt")));
+}
+
+// Japanese folder names whose characters end in 0x5C (ソ 83 5C, 能 94 5C):
+// each level is made under its own name, and no stray folder appears.
+TEST_F(FileExports, CreateDirectoryAtOnceWithJapaneseNames)
+{
+    const std::string deep = Path("ソ\\能\\表");
+    EXPECT_EQ(1, CreateDirectoryAtOnce(deep.c_str()));
+    EXPECT_TRUE(IsDirectory(deep));
+    EXPECT_EQ(std::set<std::string>{"ソ"}, Names(root_));
+    EXPECT_EQ(std::set<std::string>{"能"}, Names(Path("ソ")));
+}
+
+// Deleting the folder ソ must not touch its sibling ソフト: the search
+// pattern of the folder's entries is made after the whole name.
+TEST_F(FileExports, DelTreeOfAJapaneseNameKeepsItsSiblings)
+{
+    ASSERT_TRUE(CreateDirectoryA(Path("ソ").c_str(), nullptr));
+    MakeFile(Path("ソ\\inside.txt"));
+    ASSERT_TRUE(CreateDirectoryA(Path("ソフト").c_str(), nullptr));
+    MakeFile(Path("ソフト\\keep.txt"));
+    MakeFile(Path("ソ予定.txt"));
+
+    EXPECT_EQ(1, DelTree(Path("ソ").c_str()));
+    EXPECT_FALSE(Exists(Path("ソ")));
+    EXPECT_TRUE(Exists(Path("ソフト\\keep.txt")));
+    EXPECT_TRUE(Exists(Path("ソ予定.txt")));
+}
+
+// Paths that name no folder below a root are refused before anything is
+// searched: the current folder (an empty path, a bare drive) and the roots
+// of drives and shares.  The drive roots are tried on a drive of the test's
+// own, R:, which ctest maps to an empty folder of the build tree; the
+// current folder is put on it, so that even "\\" and "" name only it.
+TEST_F(FileExports, DelTreeRefusesRootsAndTheCurrentFolder)
+{
+    const char *drive = std::getenv("LOOM_TEST_DRIVE");
+    if (!drive)
+        GTEST_SKIP() << "run through ctest, which maps the drive R: for this test";
+    ASSERT_STREQ("R:", drive);
+    ASSERT_TRUE(IsDirectory("R:\\")) << "R: is not mapped";
+    ASSERT_EQ(1, CreateDirectoryAtOnce("R:\\work\\sub"));
+    MakeFile("R:\\top.txt");
+    MakeFile("R:\\work\\file.txt");
+    MakeFile("R:\\work\\sub\\deep.txt");
+    char current[MAX_PATH];
+    ASSERT_NE(0u, GetCurrentDirectoryA(sizeof current, current));
+    ASSERT_TRUE(SetCurrentDirectoryA("R:\\work"));
+
+    const char *refused[] = {"", "R:", "R:\\", "R:/", "\\", "/", "R:\\.", "R:\\work\\..",
+                             ".\\..", "\\\\server\\share", "\\\\server\\share\\", "\\\\server"};
+    for (const char *path : refused)
+        EXPECT_EQ(0, DelTree(path)) << "\"" << path << "\"";
+    SetCurrentDirectoryA(current);
+
+    EXPECT_TRUE(Exists("R:\\top.txt"));
+    EXPECT_TRUE(Exists("R:\\work\\file.txt"));
+    EXPECT_TRUE(Exists("R:\\work\\sub\\deep.txt"));
+    // A folder below the root is deleted as ever.
+    EXPECT_EQ(1, DelTree("R:\\work"));
+    EXPECT_FALSE(Exists("R:\\work"));
+    DeleteFileA("R:\\top.txt");
+    // No path at all.
+    EXPECT_EQ(0, DelTree(nullptr));
 }
 
 } // namespace

@@ -98,4 +98,20 @@ TEST_F(RegistryExports, DeleteAllSubKeysEmptiesTheKey)
     EXPECT_EQ(0, RegDeleteAllSubKeys(HKEY_CURRENT_USER, Key("Absent").c_str()));
 }
 
+// An empty or missing subkey would name the root key itself and empty it:
+// refused, and nothing below the root is touched.
+TEST_F(RegistryExports, DeleteAllSubKeysRefusesAnEmptySubkey)
+{
+    const std::string top = Key("Kept");
+    RegWriteString(HKEY_CURRENT_USER, (top + "\\Child").c_str(), "v", "x");
+    RegWriteString(HKEY_CURRENT_USER, top.c_str(), "Value", "y");
+    HKEY root;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, top.c_str(), 0, KEY_ALL_ACCESS, &root));
+    EXPECT_EQ(0, RegDeleteAllSubKeys(root, ""));
+    EXPECT_EQ(0, RegDeleteAllSubKeys(root, nullptr));
+    RegCloseKey(root);
+    EXPECT_EQ(2, Entries(top));
+    EXPECT_EQ(1, Entries(top + "\\Child"));
+}
+
 } // namespace

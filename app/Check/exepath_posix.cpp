@@ -1,10 +1,10 @@
 // ExecutableDir on Linux: the link /proc/self/exe.
-#include "cli/exepath.h"
+#include "Check/exepath.h"
 
 #include <climits>
 #include <unistd.h>
 
-namespace lexcli {
+namespace lex {
 
 std::string ExecutableDir()
 {
@@ -17,4 +17,4 @@ std::string ExecutableDir()
     return slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
 }
 
-} // namespace lexcli
+} // namespace lex

@@ -1,11 +1,11 @@
-// The folder of the running executable, where English.dic is looked for.
+// The folder of the running program's executable.
 #pragma once
 
 #include <string>
 
-namespace lexcli {
+namespace lex {
 
 // The executable's folder with a trailing separator, or "" when unknown.
 std::string ExecutableDir();
 
-} // namespace lexcli
+} // namespace lex

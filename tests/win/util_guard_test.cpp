@@ -1,0 +1,117 @@
+// No C++ exception leaves an export: with malloc failing inside loomlib.dll
+// at each allocation of a call in turn, each export still returns one of
+// its documented results, and the caller goes on.
+#include "util/loomutil.h"
+#include "version/loomver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "malloc_faults.h"
+
+namespace {
+
+std::string TempFolder(const char *name)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    return std::string(temp) + name + std::to_string(GetCurrentProcessId());
+}
+
+std::string LibraryPath()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(GetModuleHandleA("loomlib.dll"), path, sizeof path);
+    return path;
+}
+
+void MakeTree(const std::string &root)
+{
+    CreateDirectoryAtOnce((root + "\\a\\b").c_str());
+    HANDLE file = CreateFileA((root + "\\a\\b\\f.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CloseHandle(file);
+}
+
+// One export call: `prepare` runs with malloc working, `call` with the
+// faults armed; `call` maps the export's result to 1 (success), 0 (the
+// documented failure) or anything else (a result the export must never give).
+struct Case {
+    const char *name;
+    std::function<void()> prepare;
+    std::function<int()> call;
+};
+
+TEST(ExportGuard, RunningOutOfMemoryGivesTheDocumentedFailure)
+{
+    faults::MallocFaults faults(GetModuleHandleA("loomlib.dll"));
+    ASSERT_TRUE(faults.Patched()) << "loomlib.dll imports no malloc from msvcrt.dll";
+
+    const std::string library = LibraryPath();
+    const std::string tree = TempFolder("loomguard-tree");
+    const std::string deep = TempFolder("loomguard-mkdir") + "\\x\\y\\z";
+    const char regKey[] = "Software\\Halvek\\LoomGuardTest";
+    StrList list;
+    char size[16];
+    char url[64];
+    FileVerInfo info;
+    const Case cases[] = {
+        {"GetFileVerInfo", [] {},
+         [&] { return GetFileVerInfo(library.c_str(), &info); }},
+        {"GetFileVerLCID", [] {},
+         [&] {
+             const int language = GetFileVerLCID(library.c_str());
+             return language == 0x411 ? 1 : language;
+         }},
+        {"FormatFileSize", [] {},
+         [&] {
+             FormatFileSize(1536, 0, size);
+             return size[0] == '\0' ? 0 : std::strcmp(size, "1.50 KB") == 0 ? 1 : -1;
+         }},
+        {"szURLEncode", [&] { std::strcpy(url, "a&b c"); },
+         [&] {
+             szURLEncode(url);
+             return std::strcmp(url, "a&b c") == 0 ? 0 : std::strcmp(url, "a%26b c") == 0 ? 1 : -1;
+         }},
+        {"DelTree", [&] { MakeTree(tree); }, [&] { return DelTree(tree.c_str()); }},
+        {"CreateDirectoryAtOnce", [&] { DelTree(TempFolder("loomguard-mkdir").c_str()); },
+         [&] { return CreateDirectoryAtOnce(deep.c_str()); }},
+        {"RegDeleteAllSubKeys",
+         [&] { RegWriteString(HKEY_CURRENT_USER, (std::string(regKey) + "\\Sub\\Deeper").c_str(), "v", "x"); },
+         [&] { return RegDeleteAllSubKeys(HKEY_CURRENT_USER, regKey); }},
+        {"StrList_Add", [&] { StrList_New(&list); }, [&] {
+             int added = StrList_Add(&list, "item");
+             if (added != (StrList_Count(&list) == 1 ? 1 : 0))
+                 return -1;  // the result must tell whether the item is there
+             StrList_Destroy(&list);
+             return added;
+         }},
+    };
+
+    for (const Case &c : cases) {
+        c.prepare();
+        faults.FailCall(-1);
+        ASSERT_EQ(1, c.call()) << c.name << " without faults";
+        const long allocations = faults.Calls();
+        for (long failing = 0; failing <= allocations; ++failing) {
+            c.prepare();
+            faults.FailCall(failing);
+            const int result = c.call();
+            faults.FailCall(-1);
+            EXPECT_TRUE(result == 0 || result == 1)
+                << c.name << " gave " << result << " with malloc failing at call " << failing;
+        }
+        // And it works again once memory is back.
+        c.prepare();
+        EXPECT_EQ(1, c.call()) << c.name << " after the faults";
+    }
+    DelTree(TempFolder("loomguard-mkdir").c_str());
+    DelTree(tree.c_str());
+    RegDeleteAllSubKeys(HKEY_CURRENT_USER, regKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, regKey);
+}
+
+} // namespace
