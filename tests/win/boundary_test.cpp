@@ -74,7 +74,6 @@ TEST(GuardedMessage, ProgramErrorsKeepTheirMessage)
                   throw std::runtime_error("first");
               }));
     EXPECT_EQ(std::vector<std::string>{"Lexprobe|メモリが不足しています."}, boxes);
-    EXPECT_TRUE(boxes.empty());
     lex::SetMessageBoxHook(nullptr);
 }
 
