@@ -5,6 +5,8 @@
 #   3-results.png   after a scan, rows with Japanese text
 #   4-settings.png  the settings dialog
 #   5-sorted-menu.png  the list in name order, the "表示(&V)" menu dropped down
+#   6-dropped.png   a new start of the program, a file dropped on its window
+#   7-dropped-scan.png  that file's scan
 # The program runs under Wine in a prefix of its own (build/shot-prefix)
 # whose default desktop is a 1024 x 768 virtual desktop, so windows get
 # frames; lexdrive.exe acts on the window as a user would.
@@ -26,6 +28,9 @@ else
 fi
 export WINELOADER=$WINE WINESERVER=/usr/lib/wine/wineserver64
 export WINEPREFIX="$ROOT/build/shot-prefix" WINEDEBUG=-all
+# Japanese file names between Linux and Wine.
+export LOCPATH="$work/locale"
+japanese_locale "$LOCPATH"
 # Code page 932 for Wine only (the shell has no such locale).
 wine() { env LC_ALL=ja_JP.UTF-8 "$WINE" "$@"; }
 
@@ -79,7 +84,9 @@ for pos in range(0, len(big) - 64, 4096):
     big[pos:pos + 20] = b"\0sample string here\0"
 open(sys.argv[2], "wb").write(big)
 EOF
+cp "$work/sample.bin" "$work/ドロップ 表.bin"
 sample=$(wine winepath -w "$work/sample.bin" 2>/dev/null | tr -d '\r')
+dropped=$(wine winepath -w "$work/ドロップ 表.bin" 2>/dev/null | tr -d '\r')
 big=$(wine winepath -w "$work/big.bin" 2>/dev/null | tr -d '\r')
 
 drive() { wine "$bin/lexdrive.exe" "$@" 2>&1 | tr -d '\r'; }
@@ -110,6 +117,18 @@ drive command 2202
 drive menu v
 shot 5-sorted-menu.png
 drive escape
+drive close
+wait "$lexprobe" || true
+
+# A file dropped on the window of a new start, then its scan.
+(cd "$bin" && exec env LC_ALL=ja_JP.UTF-8 "$WINE" Lexprobe.exe >>"$work/lexprobe.log" 2>&1) &
+lexprobe=$!
+drive wait
+drive drop "$dropped"
+shot 6-dropped.png
+drive start
+drive done
+shot 7-dropped-scan.png
 drive close
 wait "$lexprobe" || true
 lexprobe=
