@@ -83,13 +83,13 @@ LRESULT TAnimateHookWnd::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         // The form's window exists now: after the default handling, its
         // procedure is replaced.
         LRESULT result = DefWindowProcA(hwnd, msg, wp, lp);
-        component_.HookForm(GetParent(hwnd));
+        component_.formHook_.Install(GetParent(hwnd), TAnimateWindow::FormProc, &component_);
         return result;
     }
     case WM_DESTROY:
         // Before the default handling: the form's window gets its own
         // procedure back while it still exists.
-        component_.UnhookForm();
+        component_.formHook_.Remove();
         break;
     case WM_NCDESTROY:
         // Gone with the form's window or on its own: nothing left to destroy.
@@ -112,7 +112,7 @@ TAnimateWindow::TAnimateWindow(Form &owner) : form_(owner)
     // and before it is registered as the main window, serves the
     // application window.
     if (!Application::Instance().mainForm())
-        HookApplication();
+        appHook_.Install(Application::Instance().handle(), ApplicationProc, this);
     forms.push_back(&owner);
 }
 
@@ -122,10 +122,10 @@ TAnimateWindow::~TAnimateWindow()
     // its procedure back.
     if (hookWnd_.hwnd())
         DestroyWindow(hookWnd_.hwnd());
-    UnhookForm();
+    formHook_.Remove();
     // The main window unregisters itself before its components go.
     if (!Application::Instance().mainForm())
-        UnhookApplication();
+        appHook_.Remove();
     std::vector<const Form *> &forms = Forms();
     forms.erase(std::remove(forms.begin(), forms.end(), &form_), forms.end());
 }
@@ -141,47 +141,29 @@ int TAnimateWindow::RestoreFlag()
     return g_restoreFlag;
 }
 
-void TAnimateWindow::HookForm(HWND formWnd)
+// Installing keeps the window's procedure, names this component on the
+// window and puts `proc` in its place; removing undoes that (on a window
+// that still exists).
+void TAnimateWindow::Hook::Install(HWND target, WNDPROC proc, TAnimateWindow *self)
 {
-    if (formWnd_ || !formWnd)
+    if (wnd || !target)
         return;
-    prevFormProc_ = ProcOf(formWnd);
-    SetPropA(formWnd, kBindingProp, this);
-    SetProc(formWnd, FormProc);
-    formWnd_ = formWnd;
+    prev = ProcOf(target);
+    SetPropA(target, kBindingProp, self);
+    SetProc(target, proc);
+    wnd = target;
 }
 
-void TAnimateWindow::UnhookForm()
+void TAnimateWindow::Hook::Remove()
 {
-    if (!formWnd_)
+    if (!wnd)
         return;
-    SetProc(formWnd_, prevFormProc_);
-    RemovePropA(formWnd_, kBindingProp);
-    formWnd_ = nullptr;
-    prevFormProc_ = nullptr;
-}
-
-void TAnimateWindow::HookApplication()
-{
-    HWND app = Application::Instance().handle();
-    if (appWnd_ || !app)
-        return;
-    prevAppProc_ = ProcOf(app);
-    SetPropA(app, kBindingProp, this);
-    SetProc(app, ApplicationProc);
-    appWnd_ = app;
-}
-
-void TAnimateWindow::UnhookApplication()
-{
-    if (!appWnd_)
-        return;
-    if (IsWindow(appWnd_)) {
-        SetProc(appWnd_, prevAppProc_);
-        RemovePropA(appWnd_, kBindingProp);
+    if (IsWindow(wnd)) {
+        SetProc(wnd, prev);
+        RemovePropA(wnd, kBindingProp);
     }
-    appWnd_ = nullptr;
-    prevAppProc_ = nullptr;
+    wnd = nullptr;
+    prev = nullptr;
 }
 
 LRESULT CALLBACK TAnimateWindow::FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
@@ -216,7 +198,7 @@ LRESULT TAnimateWindow::FormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             PostMessageA(app, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         return 0;
     }
-    return CallWindowProcA(prevFormProc_, hwnd, msg, wp, lp);
+    return CallWindowProcA(formHook_.prev, hwnd, msg, wp, lp);
 }
 
 // Minimise and restore run here first; the message then goes on to the
@@ -244,7 +226,7 @@ LRESULT TAnimateWindow::ApplicationMessage(HWND hwnd, UINT msg, WPARAM wp, LPARA
         }
         break;
     }
-    return CallWindowProcA(prevAppProc_, hwnd, msg, wp, lp);
+    return CallWindowProcA(appHook_.prev, hwnd, msg, wp, lp);
 }
 
 // The application window is laid over the form's top edge, then the
@@ -254,14 +236,14 @@ void TAnimateWindow::Minimize()
 {
     Application &application = Application::Instance();
     HWND app = application.handle();
-    HWND form = formWnd_ ? formWnd_ : form_.hwnd();
-    if (!app || !form)
+    HWND form = formHook_.wnd ? formHook_.wnd : form_.hwnd();
+    if (!app || !form || !IsWindow(form))
         return;
     // A modal dialog disables the application window; minimising must
     // still work then.
     if (!IsWindowEnabled(app))
         EnableWindow(app, TRUE);
-    RECT r;
+    RECT r = {};
     GetWindowRect(form, &r);
     SetForegroundWindow(app);
     SetWindowPos(app, nullptr, r.left, r.top, r.right - r.left, 0, SWP_NOZORDER);

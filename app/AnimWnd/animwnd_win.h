@@ -92,8 +92,8 @@ public:
 
     // Whether the form's window, and the application window, currently run
     // through this component's procedures.
-    bool FormHooked() const { return formWnd_ != nullptr; }
-    bool ApplicationHooked() const { return appWnd_ != nullptr; }
+    bool FormHooked() const { return formHook_.wnd != nullptr; }
+    bool ApplicationHooked() const { return appHook_.wnd != nullptr; }
 
 private:
     friend class TAnimateHookWnd;
@@ -101,18 +101,21 @@ private:
     static LRESULT CALLBACK ApplicationProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT FormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT ApplicationMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    void HookForm(HWND formWnd);
-    void UnhookForm();
-    void HookApplication();
-    void UnhookApplication();
     void Minimize();
     void Restore();
 
+    // A window whose procedure the component has replaced, with the
+    // procedure it had before.
+    struct Hook {
+        HWND wnd = nullptr;
+        WNDPROC prev = nullptr;
+        void Install(HWND target, WNDPROC proc, TAnimateWindow *self);
+        void Remove();
+    };
+
     Form &form_;
-    HWND formWnd_ = nullptr;
-    WNDPROC prevFormProc_ = nullptr;
-    HWND appWnd_ = nullptr;
-    WNDPROC prevAppProc_ = nullptr;
+    Hook formHook_;  // the form's current window
+    Hook appHook_;   // the application window (main window's component only)
     TAnimateHookWnd hookWnd_{*this};
 };
 
