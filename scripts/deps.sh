@@ -9,10 +9,10 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 need=(
   cmake make g++ clang libclang-rt-14-dev googletest
   mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-  libz-mingw-w64-dev
+  libz-mingw-w64-dev zlib1g-dev
   wine wine32:i386 wine64
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic
-  binutils wamerican
+  binutils wamerican wamerican-small wbritish-small
   jlha-utils lhasa gcab cabextract zip unzip
   python3 time locales
 )

@@ -5,8 +5,9 @@
 #   3-results.png   after a scan, rows with Japanese text
 #   4-settings.png  the settings dialog
 #   5-sorted-menu.png  the list in name order, the "表示(&V)" menu dropped down
-#   6-dropped.png   a new start of the program, a file dropped on its window
-#   7-dropped-scan.png  that file's scan
+#   6-about.png     the version dialog with the system report
+#   7-dropped.png   a new start of the program, a file dropped on its window
+#   8-dropped-scan.png  that file's scan
 # The program runs under Wine in a prefix of its own (build/shot-prefix)
 # whose default desktop is a 1024 x 768 virtual desktop, so windows get
 # frames; lexdrive.exe acts on the window as a user would.
@@ -117,6 +118,10 @@ drive command 2202
 drive menu v
 shot 5-sorted-menu.png
 drive escape
+
+drive about
+shot 6-about.png
+drive about-ok
 drive close
 wait "$lexprobe" || true
 
@@ -125,10 +130,10 @@ wait "$lexprobe" || true
 lexprobe=$!
 drive wait
 drive drop "$dropped"
-shot 6-dropped.png
+shot 7-dropped.png
 drive start
 drive done
-shot 7-dropped-scan.png
+shot 8-dropped-scan.png
 drive close
 wait "$lexprobe" || true
 lexprobe=

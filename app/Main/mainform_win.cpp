@@ -10,7 +10,9 @@
 #include "Main/mainform_ids.h"
 #include "Option/settings_win.h"
 #include "Win/boundary_win.h"
+#include "Win/dialog_win.h"
 #include "Win/msgbox_win.h"
+#include "Win/shell_win.h"
 #include "Win/uifont_win.h"
 
 namespace lex {
@@ -120,7 +122,10 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
     FormResize();
     Layout();
     FormCreate();
-    optForm_.Create(owner ? owner : hwnd_);
+    // The dialogs belong to the application window, as the main window does.
+    HWND dialogOwner = owner ? owner : hwnd_;
+    optForm_.Create(dialogOwner);
+    aboutDlg_.Create(dialogOwner);
     Application::Instance().RegisterMainForm(*this);
     return true;
 }
@@ -361,8 +366,10 @@ void MainForm::OnCommand(int id, int code)
         list_.SortBy(SortKey::Checked);
         break;
     case IDM_README:
+        ShowReadMeitemClick();
+        break;
     case IDM_VERSION:
-        // The Help commands belong to the about dialog, which comes later.
+        VerItemClick();
         break;
     }
 }
@@ -387,10 +394,7 @@ HBRUSH MainForm::OnCtlColor(HDC dc, HWND control)
         window = asciiWindowColor_;
     else
         return nullptr;
-    int color = window ? COLOR_WINDOW : COLOR_BTNFACE;
-    SetBkColor(dc, GetSysColor(color));
-    SetTextColor(dc, GetSysColor(IsWindowEnabled(control) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-    return GetSysColorBrush(color);
+    return PaintControl(dc, control, window ? COLOR_WINDOW : COLOR_BTNFACE);
 }
 
 void MainForm::FileNameChange()
@@ -448,6 +452,17 @@ void MainForm::OptBtnClick()
     RECT r;
     GetWindowRect(hwnd_, &r);
     optForm_.ShowModal(settings_, r.left + 40, r.top + 40);
+}
+
+void MainForm::ShowReadMeitemClick()
+{
+    ShowReadMe(hwnd_);
+}
+
+// The dialog is modal: the main window waits until it is closed.
+void MainForm::VerItemClick()
+{
+    aboutDlg_.ShowModal();
 }
 
 void MainForm::CloseBtnClick()

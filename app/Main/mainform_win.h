@@ -11,6 +11,7 @@
 #include <string>
 
 #include "AnimWnd/animwnd_win.h"
+#include "about/about_win.h"
 #include "Check/dictionary.h"
 #include "Check/scanner.h"
 #include "Check/settings.h"
@@ -44,9 +45,9 @@ public:
 
     // Creates the window (not yet shown) owned by the application window,
     // with its animation component, runs FormCreate (settings, dictionary),
-    // creates the settings dialog and registers the window as the program's
-    // main window.  A second animation component on the form raises
-    // AnimateWindowError.
+    // creates the settings and version dialogs and registers the window as
+    // the program's main window.  A second animation component on the form
+    // raises AnimateWindowError.
     bool Create(HINSTANCE instance, const Options &options);
     HWND hwnd() const override { return hwnd_; }
 
@@ -73,6 +74,7 @@ public:
     const WordDictionary &dictionary() const { return dict_; }
     ResultsList &list() { return list_; }
     OptForm &optForm() { return optForm_; }
+    AboutDlg &aboutDlg() { return aboutDlg_; }
     TAnimateWindow &animateWindow1() { return *animateWindow1_; }
     // Runs after every message pump during a scan (tests press buttons here).
     void SetPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
@@ -111,6 +113,8 @@ private:
     void FormClose();
     void FormResize();
     void EditItemClick();
+    void ShowReadMeitemClick();
+    void VerItemClick();
     void FormDropFiles(HDROP drop);
     void PrepareScan();
     void ScanReturned();
@@ -134,6 +138,7 @@ private:
     MenuBar menu_;
     ResultsList list_;
     OptForm optForm_;
+    AboutDlg aboutDlg_;
     std::unique_ptr<TAnimateWindow> animateWindow1_;
 
     ExtractionSettings settings_;

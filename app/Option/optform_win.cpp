@@ -1,11 +1,8 @@
 // The settings dialog: its handlers, its pixel layout and its modal loop.
 #include "Option/optform_win.h"
 
-#include <optional>
-
 #include "Option/optform_ids.h"
-#include "Win/application_win.h"
-#include "Win/boundary_win.h"
+#include "Win/dialog_win.h"
 #include "Win/uifont_win.h"
 
 namespace lex {
@@ -46,12 +43,6 @@ OptForm::ShowHook &Hook()
 
 } // namespace
 
-OptForm::~OptForm()
-{
-    if (hwnd_ && IsWindow(hwnd_))
-        DestroyWindow(hwnd_);
-}
-
 void OptForm::SetShowHook(ShowHook hook)
 {
     Hook() = std::move(hook);
@@ -59,35 +50,19 @@ void OptForm::SetShowHook(ShowHook hook)
 
 bool OptForm::Create(HWND owner)
 {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
-    hwnd_ = CreateDialogParamA(inst, MAKEINTRESOURCEA(IDD_OPTFORM), owner, DlgProc,
-                               reinterpret_cast<LPARAM>(this));
-    return hwnd_ != nullptr;
+    return CreateFromTemplate(owner, IDD_OPTFORM);
 }
 
-INT_PTR CALLBACK OptForm::DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+void OptForm::OnInit()
 {
-    return GuardedMessage<INT_PTR>(FALSE, [&] { return Dispatch(hwnd, msg, wp, lp); });
-}
-
-INT_PTR OptForm::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg == WM_INITDIALOG) {
-        auto *self = reinterpret_cast<OptForm *>(lp);
-        SetWindowLongPtrA(hwnd, DWLP_USER, lp);
-        self->hwnd_ = hwnd;
-        self->spnRecurrence_.Attach(GetDlgItem(hwnd, IDC_SPNRECURRENCE),
-                                    GetDlgItem(hwnd, IDC_SPNRECURRENCESPIN));
-        // The template's font would come with the default character set;
-        // the form's own font carries Shift-JIS.
-        self->font_.reset(CreateUiFont(hwnd));
-        SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(self->font_.get()), FALSE);
-        SetFontOfChildren(hwnd, self->font_.get());
-        self->Layout();
-        return FALSE;
-    }
-    auto *self = reinterpret_cast<OptForm *>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    return self ? self->OnMessage(msg, wp, lp) : FALSE;
+    spnRecurrence_.Attach(GetDlgItem(hwnd_, IDC_SPNRECURRENCE),
+                          GetDlgItem(hwnd_, IDC_SPNRECURRENCESPIN));
+    // The template's font would come with the default character set; the
+    // form's own font carries Shift-JIS.
+    font_.reset(CreateUiFont(hwnd_));
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SetFontOfChildren(hwnd_, font_.get());
+    Layout();
 }
 
 INT_PTR OptForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
@@ -129,12 +104,8 @@ INT_PTR OptForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
         // SpnRecurrence shows whether it can be used by its background.
         if (reinterpret_cast<HWND>(lp) == spnRecurrence_.edit()) {
             int color = IsWindowEnabled(spnRecurrence_.edit()) ? COLOR_WINDOW : COLOR_BTNFACE;
-            HDC dc = reinterpret_cast<HDC>(wp);
-            SetBkColor(dc, GetSysColor(color));
-            SetTextColor(dc, GetSysColor(IsWindowEnabled(spnRecurrence_.edit())
-                                             ? COLOR_WINDOWTEXT
-                                             : COLOR_GRAYTEXT));
-            return reinterpret_cast<INT_PTR>(GetSysColorBrush(color));
+            return reinterpret_cast<INT_PTR>(
+                PaintControl(reinterpret_cast<HDC>(wp), spnRecurrence_.edit(), color));
         }
         break;
     case WM_CLOSE:
@@ -146,11 +117,7 @@ INT_PTR OptForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
 
 void OptForm::Layout()
 {
-    RECT r = {0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(hwnd_, GWL_EXSTYLE)));
-    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetClientSize(hwnd_, kClientWidth, kClientHeight);
     for (const Place &p : kLayout) {
         RECT b = {p.x, p.y, p.x + p.w, p.y + p.h};
         if (p.id == IDC_SPNRECURRENCE)
@@ -222,51 +189,14 @@ void OptForm::BtnOKClick()
     Close(IDOK);
 }
 
-void OptForm::Close(int result)
-{
-    result_ = result;
-    done_ = true;
-}
-
 int OptForm::ShowModal(ExtractionSettings &settings, int x, int y)
 {
     settings_ = &settings;
-    result_ = IDCANCEL;
-    done_ = false;
     FormShow();
     SetWindowPos(hwnd_, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
-    // The program's other windows (the main window and the application
-    // window that owns the dialog) take no input meanwhile.
-    HWND active = GetActiveWindow();
-    std::optional<TaskWindowsDisabled> others;
-    others.emplace(hwnd_);
-    ShowWindow(hwnd_, SW_SHOW);
-    SetFocus(GetDlgItem(hwnd_, IDC_CHKSEARCHKANJI));
-    if (Hook())
-        Hook()(hwnd_);
-    MSG m;
-    while (!done_) {
-        BOOL got = GetMessageA(&m, nullptr, 0, 0);
-        if (got <= 0) {
-            // The program is ending: hand the quit request on to the main loop.
-            PostQuitMessage(got == 0 ? static_cast<int>(m.wParam) : 1);
-            break;
-        }
-        if (!IsDialogMessageA(hwnd_, &m)) {
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
-    }
-    // The other windows are enabled before the dialog disappears, so that
-    // the activation goes back to the program and not to another one; then
-    // to the window that had it.
-    others.reset();
-    ShowWindow(hwnd_, SW_HIDE);
-    if (active && active != hwnd_ && IsWindow(active))
-        SetActiveWindow(active);
+    int result = RunModal(GetDlgItem(hwnd_, IDC_CHKSEARCHKANJI), Hook());
     settings_ = nullptr;
-    done_ = true;
-    return result_;
+    return result;
 }
 
 } // namespace lex

@@ -9,20 +9,15 @@
 #include "Check/settings.h"
 #include "Option/optform.h"
 #include "util/handles_win.h"
+#include "Win/dialog_win.h"
 #include "Win/numberbox_win.h"
 
 namespace lex {
 
-class OptForm {
+class OptForm : public Dialog {
 public:
-    OptForm() = default;
-    OptForm(const OptForm &) = delete;
-    OptForm &operator=(const OptForm &) = delete;
-    ~OptForm();
-
     // Creates the dialog (hidden) from its template, owned by `owner`.
     bool Create(HWND owner);
-    HWND hwnd() const { return hwnd_; }
 
     // Shows the dialog modally with its top-left corner at (x, y), for
     // `settings`; OK copies the edited fields back.  Returns IDOK or
@@ -38,24 +33,19 @@ public:
     static void SetShowHook(ShowHook hook);
 
 private:
-    static INT_PTR CALLBACK DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    static INT_PTR Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void OnInit() override;
+    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void Layout();
     void FormShow();
     void ChkRecurrenceClick();
     void ChkEnglishClick();
     void BtnOKClick();
-    void Close(int result);
     bool Checked(int id) const;
     void SetChecked(int id, bool on);
 
-    HWND hwnd_ = nullptr;
     loom::FontHandle font_;
     NumberBox spnRecurrence_;
     ExtractionSettings *settings_ = nullptr;
-    bool done_ = true;
-    int result_ = IDCANCEL;
 };
 
 } // namespace lex

@@ -5,9 +5,15 @@ namespace lex {
 HFONT CreateUiFont(HWND wnd)
 {
     HDC dc = GetDC(wnd);
-    int height = -MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    int pixels = MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72);
     ReleaseDC(wnd, dc);
-    return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+    return CreateUiFontOfHeight(pixels);
+}
+
+HFONT CreateUiFontOfHeight(int pixels, int weight)
+{
+    // A negative height asks for the character height, not the cell's.
+    return CreateFontA(-pixels, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, "MS UI Gothic");
 }

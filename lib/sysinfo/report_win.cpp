@@ -79,16 +79,25 @@ loom::DirectoryFacts Directory(std::string path)
     return dir;
 }
 
-// PATH as far as its first 1,023 bytes go, never cutting a character.
+// PATH as far as its first 1,023 bytes go, never cutting a character.  It
+// is read as UTF-16 and converted to the ANSI code page: Wine's ANSI call
+// counts the double-byte value's length in UTF-16 units and cuts its end.
 std::string SearchPath()
 {
-    DWORD needed = GetEnvironmentVariableA("PATH", nullptr, 0);
+    DWORD needed = GetEnvironmentVariableW(L"PATH", nullptr, 0);
     if (needed == 0)
         return std::string();
-    std::vector<char> value(needed + 1, '\0');
-    DWORD length = GetEnvironmentVariableA("PATH", value.data(), needed + 1);
+    std::vector<wchar_t> wide(needed + 1, L'\0');
+    DWORD length = GetEnvironmentVariableW(L"PATH", wide.data(), needed + 1);
     if (length == 0 || length > needed)
         return std::string();
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(length),
+                                          nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return std::string();
+    std::vector<char> value(static_cast<std::size_t>(bytes) + 1, '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(length), value.data(), bytes,
+                        nullptr, nullptr);
     char cut[kValueBytes];
     vertext::CopyBounded(cut, value.data(), sizeof cut - 1, loom::SystemLeadByte);
     return cut;

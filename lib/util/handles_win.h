@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <io.h>
+
 namespace loom {
 
 // One owner for every kind of handle; Traits names the handle type, the
@@ -109,6 +111,20 @@ struct DropTraits {
     static void Close(Handle drop) { DragFinish(drop); }
 };
 
+// A library loaded with LoadLibrary.
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static Handle None() { return nullptr; }
+    static void Close(Handle module) { FreeLibrary(module); }
+};
+
+// A C runtime file descriptor (_open): -1 means none.
+struct CrtFileTraits {
+    using Handle = int;
+    static Handle None() { return -1; }
+    static void Close(Handle fd) { _close(fd); }
+};
+
 struct SocketTraits {
     using Handle = SOCKET;
     static Handle None() { return INVALID_SOCKET; }
@@ -126,6 +142,8 @@ using MenuHandle = UniqueHandle<MenuTraits>;
 using WindowHandle = UniqueHandle<WindowTraits>;
 using DropHandle = UniqueHandle<DropTraits>;
 using SocketHandle = UniqueHandle<SocketTraits>;
+using ModuleHandle = UniqueHandle<ModuleTraits>;
+using CrtFile = UniqueHandle<CrtFileTraits>;
 
 // One use of Windows Sockets, started with the version asked for and cleaned
 // up when it goes out of scope, if it started.
@@ -146,6 +164,27 @@ public:
 private:
     WSADATA data_ = {};
     int result_;
+};
+
+// A handle whose release function is known only at run time: an entry
+// point of a library loaded on demand (FDIDestroy, FCIDestroy), which a
+// Traits type cannot name.
+template <class Handle, class ReleaseFn>
+class LoadedHandle {
+public:
+    LoadedHandle(Handle handle, ReleaseFn release) : handle_(handle), release_(release) {}
+    LoadedHandle(const LoadedHandle &) = delete;
+    LoadedHandle &operator=(const LoadedHandle &) = delete;
+    ~LoadedHandle()
+    {
+        if (handle_)
+            release_(handle_);
+    }
+    Handle get() const { return handle_; }
+
+private:
+    Handle handle_;
+    ReleaseFn release_;
 };
 
 } // namespace loom

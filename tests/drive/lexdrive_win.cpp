@@ -12,6 +12,8 @@
 //   lexdrive done                 until a scan has completed (list shown)
 //   lexdrive opt                  opens the settings dialog (waits for it)
 //   lexdrive cancel               closes the settings dialog with Cancel
+//   lexdrive about                opens the version dialog (waits for it)
+//   lexdrive about-ok             closes the version dialog with OK
 //   lexdrive command ID           sends the menu command ID (commands.h)
 //   lexdrive menu LETTER          drops down the main menu with that access key
 //   lexdrive escape               closes a dropped-down menu
@@ -82,6 +84,14 @@ bool Completed()
 bool DialogShown()
 {
     HWND dlg = FindWindowA(nullptr, "高度な設定");
+    return dlg && IsWindowVisible(dlg);
+}
+
+const char kAboutCaption[] = "Lexprobe のバージョン情報";
+
+bool AboutShown()
+{
+    HWND dlg = FindWindowA(nullptr, kAboutCaption);
     return dlg && IsWindowVisible(dlg);
 }
 
@@ -252,7 +262,7 @@ int Drop(const char *path)
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: lexdrive wait|file PATH|drop PATH|start|progress N|done|opt|cancel|command ID|menu KEY|escape|close|bench FILE\n");
+        std::fprintf(stderr, "usage: lexdrive wait|file PATH|drop PATH|start|progress N|done|opt|cancel|about|about-ok|command ID|menu KEY|escape|close|bench FILE\n");
         return 2;
     }
     std::string cmd = argv[1];
@@ -291,6 +301,18 @@ int main(int argc, char **argv)
         HWND dlg = FindWindowA(nullptr, "高度な設定");
         if (dlg)
             PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+        return dlg ? 0 : 1;
+    }
+    if (cmd == "about") {
+        // The dialog is modal: the command returns only when it closes, so
+        // it is posted.
+        PostMessageA(g_main, WM_COMMAND, MAKEWPARAM(IDM_VERSION, 0), 0);
+        return WaitFor(AboutShown, 30000) ? 0 : 1;
+    }
+    if (cmd == "about-ok") {
+        HWND dlg = FindWindowA(nullptr, kAboutCaption);
+        if (dlg)
+            PostMessageA(dlg, WM_COMMAND, IDOK, 0);
         return dlg ? 0 : 1;
     }
     if (cmd == "command" && argc > 2) {

@@ -4,7 +4,8 @@
 #
 # Put the sources of the code under test into SOURCES (not only into LIBS):
 # libFuzzer's coverage instrumentation reaches only what the target itself
-# compiles.  SEEDS are folders; libFuzzer reads them but writes its own
+# compiles.  Both programs link the libraries that loomcore's sources need
+# (zlib), so a target may compile all of loomcore's sources.  SEEDS are folders; libFuzzer reads them but writes its own
 # findings into the corpus in the build tree, never into the sources.
 #
 # Builds two programs from one entry point (LLVMFuzzerTestOneInput):
@@ -24,9 +25,10 @@ function(loom_fuzz_target name)
   endif()
   set(regressions ${CMAKE_SOURCE_DIR}/tests/fuzz/regressions/${name})
 
+  set(core_libs $<TARGET_PROPERTY:loomcore,INTERFACE_LINK_LIBRARIES>)
   add_executable(${name}_replay ${CMAKE_SOURCE_DIR}/tests/fuzz/replay_main.cpp ${F_SOURCES})
   target_include_directories(${name}_replay PRIVATE ${F_INCLUDES})
-  target_link_libraries(${name}_replay PRIVATE ${F_LIBS})
+  target_link_libraries(${name}_replay PRIVATE ${F_LIBS} ${core_libs})
   add_test(NAME fuzz.${name}.replay COMMAND ${name}_replay ${F_SEEDS} ${regressions})
   set_tests_properties(fuzz.${name}.replay PROPERTIES LABELS fuzz TIMEOUT 300)
   file(MAKE_DIRECTORY ${regressions})
@@ -34,7 +36,7 @@ function(loom_fuzz_target name)
   if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     add_executable(${name} ${F_SOURCES})
     target_include_directories(${name} PRIVATE ${F_INCLUDES})
-    target_link_libraries(${name} PRIVATE ${F_LIBS})
+    target_link_libraries(${name} PRIVATE ${F_LIBS} ${core_libs})
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     set(corpus ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})

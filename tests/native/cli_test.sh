@@ -11,14 +11,7 @@ runner=${2:-}
 run() {
   if [ -n "$runner" ]; then "$runner" "$exe" "$@"; else "$exe" "$@"; fi
 }
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+. "$(dirname "$0")/shtest.sh"
 
 # expect_status NAME STATUS STDERR-PATTERN -- ARGS...
 expect_status() {
@@ -92,8 +85,4 @@ printf '00000002\tANSI\tHello World\r\n0000000E\tUnicode\trocket!\r\n' >"$tmp/wa
 cmp -s "$tmp/want" "$tmp/out.txt" || fail "-o: file content differs"
 [ ! -s "$tmp/stdout" ] || fail "-o: wrote to stdout"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)" >&2
-  exit 1
-fi
-echo "all front-end checks passed"
+finish "all front-end checks passed"

@@ -1,6 +1,6 @@
 // Small helpers of the Windows test programs: where the build's programs
-// are, a scratch folder, running a program to its end, and the library's
-// own messages.
+// are, a scratch folder, running a program to its end, the library's own
+// messages, and the lines of a CR LF text.
 #pragma once
 
 #include <windows.h>
@@ -76,6 +76,20 @@ inline bool SetProgramWindowsVersion(const std::string &exe, const std::string &
                              static_cast<DWORD>(version.size() + 1));
     RegCloseKey(handle);
     return rc == ERROR_SUCCESS;
+}
+
+// The lines of a text whose lines end in CR LF; the text after the last
+// CR LF is the last line (empty when the text ends with one).
+inline std::vector<std::string> CrLfLines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::size_t from = 0, at;
+    while ((at = text.find("\r\n", from)) != std::string::npos) {
+        lines.push_back(text.substr(from, at - from));
+        from = at + 2;
+    }
+    lines.push_back(text.substr(from));
+    return lines;
 }
 
 } // namespace testsupport

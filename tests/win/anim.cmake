@@ -10,3 +10,6 @@ loom_wine_test(anim anim_test)
 if(TARGET english_dic)
   add_dependencies(anim_test english_dic)
 endif()
+# The main window reads and writes the program's registry key, as the other
+# window tests' main windows do: they take turns.
+set_tests_properties(anim PROPERTIES RESOURCE_LOCK lexprobe_settings)

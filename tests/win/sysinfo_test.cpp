@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <regex>
 #include <string>
@@ -20,10 +21,12 @@
 #include "sysinfo/loomsys.h"
 #include "sysinfo/report.h"
 #include "util/loomutil.h"
+#include "malloc_faults.h"
 #include "win_test_util.h"
 
 namespace {
 
+using testsupport::CrLfLines;
 using testsupport::InBin;
 using testsupport::LibMessage;
 
@@ -36,17 +39,6 @@ std::string Report(int capacity = 32767, int *result = nullptr)
     return buffer.data();
 }
 
-std::vector<std::string> Lines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::size_t from = 0, at;
-    while ((at = text.find("\r\n", from)) != std::string::npos) {
-        lines.push_back(text.substr(from, at - from));
-        from = at + 2;
-    }
-    lines.push_back(text.substr(from));
-    return lines;
-}
 
 std::string SizeText(ULONGLONG bytes)
 {
@@ -71,7 +63,7 @@ void ExpectMemoryLine(const std::string &line, unsigned message)
 TEST(LoomGetSystemInfo, ReportAgreesWithThePlatform)
 {
     int result = -1;
-    const std::vector<std::string> lines = Lines(Report(32767, &result));
+    const std::vector<std::string> lines = CrLfLines(Report(32767, &result));
     ASSERT_EQ(1, result);
     ASSERT_GT(lines.size(), 20u);
     std::size_t i = 0;
@@ -247,7 +239,8 @@ TEST(LoomGetSystemInfo, CdRomAndRemovableDrivesAreNotQueried)
     // Both drives hold a readable folder: a query would find a volume and
     // free space and the report would show them.
     const std::string folder = testsupport::ScratchDir("loom_media");
-    const char cdLetter = FreeDriveLetter('L'), floppyLetter = FreeDriveLetter(cdLetter);
+    // From T: on, clear of the R: that the path tests map for themselves.
+    const char cdLetter = FreeDriveLetter('S'), floppyLetter = FreeDriveLetter(cdLetter);
     ASSERT_NE(0, cdLetter);
     ASSERT_NE(0, floppyLetter);
     WineDrive cd(cdLetter, DRIVE_CDROM, folder), floppy(floppyLetter, DRIVE_REMOVABLE, folder);
@@ -260,7 +253,7 @@ TEST(LoomGetSystemInfo, CdRomAndRemovableDrivesAreNotQueried)
     ASSERT_TRUE(GetDiskFreeSpaceExA(cdRoot.c_str(), &a, &b, &c)) << "the medium is readable";
 
     // One line each: the next line is the next drive's, or the end.
-    const std::vector<std::string> lines = Lines(Report());
+    const std::vector<std::string> lines = CrLfLines(Report());
     for (const std::string &expected :
          {cdRoot + "\t" + LibMessage(18), floppyRoot + "\t" + LibMessage(15)}) {
         auto line = std::find(lines.begin(), lines.end(), expected);
@@ -270,6 +263,36 @@ TEST(LoomGetSystemInfo, CdRomAndRemovableDrivesAreNotQueried)
         EXPECT_TRUE(next.empty() || std::regex_search(next, std::regex("^[A-Z]:\\\\\t")))
             << expected << " is followed by " << next;
     }
+}
+
+// The report's PATH line for the search path `path`.
+std::string PathLine(const std::string &path)
+{
+    std::vector<char> saved(32768, '\0');
+    const DWORD had = GetEnvironmentVariableA("PATH", saved.data(), DWORD(saved.size()));
+    SetEnvironmentVariableA("PATH", path.c_str());
+    const std::vector<std::string> lines = CrLfLines(Report());
+    SetEnvironmentVariableA("PATH", had ? saved.data() : nullptr);
+    for (const std::string &line : lines)
+        if (line.compare(0, 7, "%PATH%=") == 0)
+            return line.substr(7);
+    return "<no PATH line>";
+}
+
+TEST(LoomGetSystemInfo, LongSearchPathIsCutBetweenCharacters)
+{
+    // 日 and 本 in Shift-JIS; the report keeps the first 1,023 bytes.
+    const std::string nichi = "\x93\xfa", hon = "\x96\x7b";
+    struct Case {
+        std::string path, shown;
+    } cases[] = {
+        {std::string(1022, 'a') + nichi + hon + std::string(2000, 'b'), std::string(1022, 'a')},
+        {std::string(1021, 'a') + nichi + hon + "c", std::string(1021, 'a') + nichi},
+        {std::string(1023, 'a') + "c", std::string(1023, 'a')},
+        {"C:\\x;" + nichi + hon, "C:\\x;" + nichi + hon},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.shown, PathLine(c.path)) << c.path.size();
 }
 
 TEST(LoomGetSystemInfo, BadBuffersAndTinyCapacities)
@@ -574,6 +597,48 @@ TEST(IsValidOSEx, ErrorBoxSaysWhy)
     ASSERT_EQ(3u, met.size());
     EXPECT_EQ("1", met[0]);
     EXPECT_EQ("", met[1]);
+}
+
+// With malloc failing inside loomlib.dll at each allocation of a call in
+// turn (for the report, which measures the clock on every call, at the
+// first, a middle and the last one), the exports give their documented
+// failure and work again afterwards.
+TEST(SysinfoGuard, RunningOutOfMemory)
+{
+    faults::MallocFaults faults(GetModuleHandleA("loomlib.dll"));
+    ASSERT_TRUE(faults.Patched());
+    CpuInfo cpu;
+    char text[32767];
+    const struct {
+        const char *name;
+        std::function<int()> call;  // 1 success, 0 the documented failure
+        bool everyAllocation;
+        long leastAllocations;
+    } cases[] = {
+        {"GetCPUID", [&] { return GetCPUID(&cpu); }, true, 1},
+        {"IsInvoked", [] { return IsInvoked("LoomNoSuchWindow") == 0 ? 1 : -1; }, true, 1},
+        {"IsValidOSEx", [] { return IsValidOSEx(0, 0); }, true, 0},
+        {"LoomGetSystemInfo", [&] { return LoomGetSystemInfo(text, sizeof text); }, false, 20},
+    };
+    for (const auto &c : cases) {
+        faults.FailCall(-1);
+        ASSERT_EQ(1, c.call()) << c.name;
+        const long n = faults.Calls();
+        EXPECT_GE(n, c.leastAllocations) << c.name;
+        std::vector<long> failing;
+        for (long k = 0; k < n; ++k)
+            if (c.everyAllocation || k == 0 || k == n / 2 || k == n - 1)
+                failing.push_back(k);
+        for (long k : failing) {
+            faults.FailCall(k);
+            const int result = c.call();
+            faults.FailCall(-1);
+            EXPECT_TRUE(result == 0 || result == 1) << c.name << " failing at " << k;
+        }
+        EXPECT_EQ(1, c.call()) << c.name << " after the faults";
+    }
+    // A report cut short by memory is still a terminated text.
+    EXPECT_LT(std::strlen(text), sizeof text);
 }
 
 } // namespace

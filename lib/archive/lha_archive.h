@@ -1,0 +1,15 @@
+// The walk over an LHA archive: from its first header, found anywhere in
+// the file, member by member to the first offset that holds no header.
+#pragma once
+
+#include "archive/lha_header.h"
+#include "archive/member_handler.h"
+
+namespace loom::archive {
+
+// False when the file holds no LHA header at all; otherwise every member is
+// given to the handler, and true.  A member whose packed data would run past
+// the end of the file is passed by and ends the walk.
+bool WalkLha(ByteSource &source, const LhaOptions &options, MemberHandler &handler);
+
+} // namespace loom::archive

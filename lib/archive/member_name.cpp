@@ -1,0 +1,92 @@
+// Member names of the three archive formats.
+#include "archive/member_name.h"
+
+#include "util/strlist.h"
+
+#include <cstring>
+
+namespace loom::archive {
+
+namespace {
+
+bool IsSeparator(char c)
+{
+    return c == '/' || c == '\\' || c == ':';
+}
+
+// Device names that Windows resolves in any folder, with or without an
+// extension: writing to them would reach the device, not a file.
+bool IsDeviceName(const std::string &name)
+{
+    static const char *const kDevices[] = {"con",  "prn",  "aux",  "nul",  "com1", "com2",
+                                           "com3", "com4", "com5", "com6", "com7", "com8",
+                                           "com9", "lpt1", "lpt2", "lpt3", "lpt4", "lpt5",
+                                           "lpt6", "lpt7", "lpt8", "lpt9", "conin$", "conout$"};
+    std::string stem = name.substr(0, name.find('.'));
+    // Trailing spaces are dropped by the file system too: "nul .txt".
+    while (!stem.empty() && stem.back() == ' ')
+        stem.pop_back();
+    for (const char *device : kDevices)
+        if (MbEqualsIgnoreCase(stem.c_str(), device, NoLeadBytes))
+            return true;
+    return false;
+}
+
+} // namespace
+
+const char *BaseName(const char *name, LeadByteFn isLead)
+{
+    const char *base = name;
+    for (const char *p = name; *p;) {
+        const auto byte = static_cast<unsigned char>(*p);
+        if (isLead(byte) && p[1] != '\0') {
+            p += 2;
+            continue;
+        }
+        if (IsSeparator(*p) && p[1] != '\0' && p[1] != '\\')
+            base = p + 1;
+        ++p;
+    }
+    return base;
+}
+
+std::string SafeMemberName(const char *name, LeadByteFn isLead)
+{
+    std::string base = BaseName(name, isLead);
+    // What follows the base name's last character: a separator here means
+    // the member is a folder (the name ends with "/" or "\").
+    for (std::size_t i = 0; i < base.size();) {
+        if (isLead(static_cast<unsigned char>(base[i])) && i + 1 < base.size()) {
+            i += 2;
+            continue;
+        }
+        if (IsSeparator(base[i]))
+            return std::string();
+        ++i;
+    }
+    std::size_t plain = base.find_last_not_of(". ");
+    if (plain == std::string::npos || IsDeviceName(base))
+        return std::string();
+    return base;
+}
+
+bool NameListAccepts(const StrList *list, const char *name, LeadByteFn isLead)
+{
+    if (!list)
+        return true;
+    const int count = StrListCount(list);
+    for (int i = 1; i <= count; ++i)
+        if (MbEqualsIgnoreCase(StrListItem(list, i), name, isLead))
+            return true;
+    return false;
+}
+
+void SetEntryName(char (&field)[ARCHIVE_TEXT_SIZE], const char *text, std::size_t length)
+{
+    if (length > ARCHIVE_TEXT_SIZE - 1)
+        length = ARCHIVE_TEXT_SIZE - 1;
+    std::memcpy(field, text, length);
+    field[length] = '\0';
+}
+
+} // namespace loom::archive
