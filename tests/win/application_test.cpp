@@ -8,7 +8,7 @@ using namespace animtest;
 
 using AppWindow = Program;
 
-TEST_F(AppWindow, OwnsTheMainWindowAndTheDialogAndTakesNoRoom)
+TEST_F(AppWindow, OwnsTheMainWindowAndTheDialogsAndTakesNoRoom)
 {
     StartProgram();
     HWND app = AppWnd();
@@ -19,6 +19,7 @@ TEST_F(AppWindow, OwnsTheMainWindowAndTheDialogAndTakesNoRoom)
     EXPECT_EQ("Lexprobe", apptest::Text(app));
     EXPECT_EQ(app, GetWindow(Main(), GW_OWNER));
     EXPECT_EQ(app, GetWindow(form_->optForm().hwnd(), GW_OWNER));
+    EXPECT_EQ(app, GetWindow(form_->aboutDlg().hwnd(), GW_OWNER));
     EXPECT_EQ(form_.get(), Application::Instance().mainForm());
 }
 
