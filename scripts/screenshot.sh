@@ -8,6 +8,8 @@
 #   6-about.png     the version dialog with the system report
 #   7-dropped.png   a new start of the program, a file dropped on its window
 #   8-dropped-scan.png  that file's scan
+#   9-minimized.png the program minimised: its application window's icon,
+#                   the main window hidden with it
 # The program runs under Wine in a prefix of its own (build/shot-prefix)
 # whose default desktop is a 1024 x 768 virtual desktop, so windows get
 # frames; lexdrive.exe acts on the window as a user would.
@@ -134,6 +136,9 @@ shot 7-dropped.png
 drive start
 drive done
 shot 8-dropped-scan.png
+drive minimize
+shot 9-minimized.png
+drive restore
 drive close
 wait "$lexprobe" || true
 lexprobe=

@@ -17,6 +17,9 @@
 //   lexdrive command ID           sends the menu command ID (commands.h)
 //   lexdrive menu LETTER          drops down the main menu with that access key
 //   lexdrive escape               closes a dropped-down menu
+//   lexdrive minimize             the main window's minimise box (waits until
+//                                 the program is minimised)
+//   lexdrive restore              restores the program as its taskbar button does
 //   lexdrive close                closes the main window
 //   lexdrive bench FILE           scan timing, responsiveness and memory
 #include <windows.h>
@@ -262,11 +265,14 @@ int Drop(const char *path)
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: lexdrive wait|file PATH|drop PATH|start|progress N|done|opt|cancel|about|about-ok|command ID|menu KEY|escape|close|bench FILE\n");
+        std::fprintf(stderr, "usage: lexdrive wait|file PATH|drop PATH|start|progress N|done|opt|cancel|about|about-ok|command ID|menu KEY|escape|minimize|restore|close|bench FILE\n");
         return 2;
     }
     std::string cmd = argv[1];
-    if (!WaitFor(FindMain, 30000)) {
+    // A minimised program's main window is hidden.
+    bool found = cmd == "restore" ? (g_main = FindWindowA("TMainForm", nullptr)) != nullptr
+                                  : WaitFor(FindMain, 30000);
+    if (!found) {
         std::fprintf(stderr, "lexdrive: no Lexprobe window\n");
         return 1;
     }
@@ -334,6 +340,18 @@ int main(int argc, char **argv)
             PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         PostMessageA(g_main, WM_CANCELMODE, 0, 0);
         return 0;
+    }
+    if (cmd == "minimize" || cmd == "restore") {
+        // The taskbar button belongs to the application window, the main
+        // window's owner.
+        static HWND app;
+        app = GetWindow(g_main, GW_OWNER);
+        if (cmd == "minimize") {
+            PostMessageA(g_main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+            return WaitFor([] { return IsIconic(app) && !IsWindowVisible(g_main); }, 10000) ? 0 : 1;
+        }
+        PostMessageA(app, WM_SYSCOMMAND, SC_RESTORE, 0);
+        return WaitFor([] { return !IsIconic(app) && IsWindowVisible(g_main); }, 10000) ? 0 : 1;
     }
     if (cmd == "close") {
         PostMessageA(g_main, WM_CLOSE, 0, 0);
