@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <io.h>
 
@@ -96,6 +97,20 @@ struct MenuTraits {
     static void Close(Handle menu) { DestroyMenu(menu); }
 };
 
+// A window: destroyed with its children.
+struct WindowTraits {
+    using Handle = HWND;
+    static Handle None() { return nullptr; }
+    static void Close(Handle window) { DestroyWindow(window); }
+};
+
+// The files of a drop on a window (WM_DROPFILES): given back with DragFinish.
+struct DropTraits {
+    using Handle = HDROP;
+    static Handle None() { return nullptr; }
+    static void Close(Handle drop) { DragFinish(drop); }
+};
+
 // A library loaded with LoadLibrary.
 struct ModuleTraits {
     using Handle = HMODULE;
@@ -148,6 +163,8 @@ template <class Object>
 using GdiObject = UniqueHandle<GdiObjectTraits<Object>>;
 using FontHandle = GdiObject<HFONT>;
 using MenuHandle = UniqueHandle<MenuTraits>;
+using WindowHandle = UniqueHandle<WindowTraits>;
+using DropHandle = UniqueHandle<DropTraits>;
 using SocketHandle = UniqueHandle<SocketTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
 using CrtFile = UniqueHandle<CrtFileTraits>;
