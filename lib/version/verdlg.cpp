@@ -2,7 +2,6 @@
 #include "version/verdlg.h"
 
 #include "sysinfo/report.h"
-#include "util/mbcs.h"
 #include "util/text.h"
 
 #include <cstring>
@@ -43,29 +42,13 @@ std::string ProductLine(const std::string &product, const std::string &version)
     return "Loomkit\n" + product + "  Version " + version;
 }
 
-std::string MailLink(const char *linkFormat, const std::string &product, const std::string &text,
-                     std::size_t maxLength)
+std::string MailLink(const char *linkFormat, const std::string &product, const std::string &text)
 {
     // Room for every byte escaped as three.
     std::vector<char> encoded(3 * text.size() + 1);
     std::memcpy(encoded.data(), text.c_str(), text.size() + 1);
     UrlEncode(encoded.data());
-    std::string link = FormatText(linkFormat, product.c_str());
-    // The encoded text is a run of units: "%XX" escapes (a percent sign
-    // never stands alone there), double-byte characters with the lead bytes
-    // the encoding itself uses, and single bytes.
-    for (const char *p = encoded.data(); *p != '\0';) {
-        std::size_t unit = 1;
-        if (*p == '%')
-            unit = 3;
-        else if (IsShiftJisLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0')
-            unit = 2;
-        if (link.size() + unit > maxLength)
-            break;
-        link.append(p, unit);
-        p += unit;
-    }
-    return link;
+    return FormatText(linkFormat, product.c_str()) + encoded.data();
 }
 
 } // namespace loom

@@ -56,16 +56,8 @@ std::string FieldText(const char *field, std::size_t width);
 // "Loomkit\n<product>  Version <version>".
 std::string ProductLine(const std::string &product, const std::string &version);
 
-// The longest support mail link handed to the shell.  Shells limit what they
-// take (Wine's ShellExecute overruns a buffer of 1,024 characters with the
-// mail program's command around the link, and kills the caller), so the
-// dialog's text in the mail ends where the link would grow past this.
-constexpr std::size_t kMaxMailLink = 900;
-
-// The support mail link: message 21 filled with the product name, then as
-// much of the text, URL-encoded, as keeps the link within `maxLength`
-// bytes; the text is cut between whole characters and escapes.
-std::string MailLink(const char *linkFormat, const std::string &product, const std::string &text,
-                     std::size_t maxLength = kMaxMailLink);
+// The support mail link: message 21 filled with the product name, then the
+// text, URL-encoded.
+std::string MailLink(const char *linkFormat, const std::string &product, const std::string &text);
 
 } // namespace loom

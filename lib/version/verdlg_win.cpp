@@ -10,6 +10,7 @@
 #include "util/handles_win.h"
 #include "util/loomshell.h"
 #include "util/loomutil.h"
+#include "util/mail_link_win.h"
 #include "version/libtext.h"
 #include "version/loomver.h"
 #include "version/loomverinfo.h"
@@ -156,7 +157,8 @@ void OnMail(HWND dialog)
     GetDlgItemTextA(dialog, kItemProductName, product, kProductNameRead - 1);
     std::vector<char> text(kTextRead, '\0');
     GetDlgItemTextA(dialog, kItemText, text.data(), kTextRead - 1);
-    const std::string link = loom::MailLink(Text(loom::kMsgMailLink), product, text.data());
+    const std::string link =
+        loom::ShellSafeLink(loom::MailLink(Text(loom::kMsgMailLink), product, text.data()));
     HINSTANCE result = ShellExecuteA(dialog, "open", link.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     if (reinterpret_cast<INT_PTR>(result) <= 32) {
         std::string message = Text(loom::kMsgNoMailer);

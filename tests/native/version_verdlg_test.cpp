@@ -131,35 +131,6 @@ TEST(MailLink, ProductInTheSubjectTextEncodedAfterTheTemplate)
     EXPECT_EQ(tail, link.substr(link.size() - tail.size()));
 }
 
-TEST(MailLink, LongTextsEndBetweenWholeEscapesAndCharacters)
-{
-    // "あ" in Shift-JIS, which the encoding passes whole, and "%", which
-    // becomes three bytes.
-    const std::string a = "\x82\xa0";
-    struct Case {
-        const char *what;
-        std::string text;
-        std::size_t unit; // bytes per encoded character
-    } cases[] = {
-        {"escapes", std::string(600, '%'), 3},
-        {"double-byte characters", [&] { std::string t; for (int i = 0; i < 600; ++i) t += a; return t; }(), 2},
-        {"plain bytes", std::string(1200, 'x'), 1},
-    };
-    const std::string prefix = loom::MailLink(LibText(21), "P", "");
-    for (const Case &c : cases) {
-        const std::string full = loom::MailLink(LibText(21), "P", c.text, 100000);
-        for (std::size_t max = prefix.size(); max < prefix.size() + 12; ++max) {
-            std::string link = loom::MailLink(LibText(21), "P", c.text, max);
-            ASSERT_LE(link.size(), max) << c.what;
-            ASSERT_EQ(0u, full.compare(0, link.size(), link)) << c.what;
-            // As many whole encoded characters as fit, and no part of one.
-            ASSERT_EQ(0u, (link.size() - prefix.size()) % c.unit) << c.what << " " << max;
-            ASSERT_GT(link.size() + c.unit, max) << c.what << " " << max;
-        }
-        EXPECT_LE(loom::MailLink(LibText(21), "P", c.text).size(), loom::kMaxMailLink);
-    }
-}
-
 TEST(RecordFields, ReadWithinTheirWidth)
 {
     struct Case {

@@ -8,37 +8,21 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <thread>
 
 #include "loom_version.h"
 #include "util/loomutil.h"
 #include "version/loomverinfo.h"
+#include "mail_catcher_win.h"
 #include "win_test_util.h"
 
 namespace {
 
-using testsupport::InBin;
 using testsupport::LibMessage;
 
-constexpr char kMailCommandKey[] = "mailto\\shell\\open\\command";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Loomkit";
-
-std::string MailRecord()
-{
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + "loom_mail.txt";
-}
-
-std::string ReadAll(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::string ItemText(HWND dialog, int id)
 {
@@ -107,25 +91,12 @@ protected:
         std::strcpy(param_.VersionText, "1.2.3");
         std::strcpy(param_.CopyrightText, "Copyright (C) 2026 Halvek");
         param_.ExtraText = "\r\nextra text at the end";
-        char old[MAX_PATH] = "";
-        LONG size = sizeof old;
-        hadMailCommand_ = RegQueryValueA(HKEY_CLASSES_ROOT, kMailCommandKey, old, &size) == ERROR_SUCCESS;
-        oldMailCommand_ = old;
-        DeleteFileA(MailRecord().c_str());
     }
     void TearDown() override
     {
-        if (hadMailCommand_)
-            SetMailCommand(oldMailCommand_);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
         if (bitmap_)
             DeleteObject(bitmap_);
-    }
-
-    static void SetMailCommand(const std::string &command)
-    {
-        RegSetValueA(HKEY_CLASSES_ROOT, kMailCommandKey, REG_SZ, command.c_str(),
-                     static_cast<DWORD>(command.size()));
     }
 
     // A red bitmap of 40 x 60 pixels.
@@ -195,8 +166,6 @@ protected:
     VerInfoParam param_;
     Seen seen_;
     HBITMAP bitmap_ = nullptr;
-    bool hadMailCommand_ = false;
-    std::string oldMailCommand_;
 };
 
 TEST_F(VersionDialog, TextsPlaceAndPicture)
@@ -255,15 +224,12 @@ TEST_F(VersionDialog, LongProductNameWithoutTerminatorAndNoExtraText)
 TEST_F(VersionDialog, MailLinkGoesToTheMailProgram)
 {
     std::strcpy(param_.ProductName, std::string(99, 'Q').c_str());
-    SetMailCommand("\"" + InBin("mail_catcher.exe") + "\" \"%1\"");
+    const testsupport::MailCatcher mail;
     std::string link;
     EXPECT_EQ(IDOK, Run([&](HWND dialog) {
         seen_.text = ItemText(dialog, 1000);
         PostMessageA(dialog, WM_COMMAND, 10, 0);
-        for (int i = 0; i < 400 && link.empty(); ++i) {
-            Sleep(50);
-            link = ReadAll(MailRecord());
-        }
+        link = mail.Link();
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     }));
     ASSERT_FALSE(link.empty()) << "the mail program was not started";
@@ -272,14 +238,14 @@ TEST_F(VersionDialog, MailLinkGoesToTheMailProgram)
     // The dialog's text follows, URL-encoded: line breaks as %0D%0A.
     EXPECT_NE(std::string::npos, link.find("loomlib.dll  %09" LOOM_VER_STRING "%0D%0A")) << link.substr(0, 400);
     EXPECT_EQ(std::string::npos, link.find('\r'));
-    // Cut to what the shell takes.
+    // Cut to what Wine's shell takes.
     EXPECT_LE(link.size(), 900u);
     EXPECT_GT(link.size(), 850u);
 }
 
 TEST_F(VersionDialog, MailProgramThatCannotStartIsReported)
 {
-    SetMailCommand("\"C:\\no such folder\\mailer.exe\" \"%1\"");
+    const testsupport::MailCatcher mail("\"C:\\no such folder\\mailer.exe\" \"%1\"");
     std::string boxText, boxTitle;
     EXPECT_EQ(IDCANCEL, Run([&](HWND dialog) {
         PostMessageA(dialog, WM_COMMAND, 10, 0);
