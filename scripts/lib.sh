@@ -18,3 +18,13 @@ build_preset() {
   cmake --preset "$1" >/dev/null
   cmake --build --preset "$1"
 }
+
+# Compiles the Japanese locale into DIR (for LOCPATH) unless it is there:
+# Wine names files on the Linux side, and reads its command line, in the
+# locale's character set, so Japanese names need a UTF-8 Japanese locale
+# even where the system has not generated one.
+japanese_locale() {
+  [ -d "$1/ja_JP.UTF-8" ] && return 0
+  mkdir -p "$1"
+  localedef -i ja_JP -f UTF-8 "$1/ja_JP.UTF-8" >/dev/null 2>&1 || [ -d "$1/ja_JP.UTF-8" ]
+}

@@ -2,8 +2,10 @@
 # The main job.  Installs what is missing and builds, then
 #   scripts/run.sh [FILE]   lists the strings of FILE (a bundled sample when
 #                           none is given) with the command-line front end;
-#   scripts/run.sh --gui    starts Lexprobe.exe under Wine, on $DISPLAY or,
-#                           when there is none, under a headless X server.
+#   scripts/run.sh --gui [FILE]
+#                           starts Lexprobe.exe under Wine, on $DISPLAY or,
+#                           when there is none, under a headless X server;
+#                           with FILE, the program scans it at once.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$ROOT"
@@ -20,8 +22,17 @@ if [ "${1:-}" = "--gui" ]; then
     export LOOM_KEEP_DISPLAY=1
     [ -f "$build/wine/prefix/system.reg" ] || "$build/wine-start"
   fi
+  args=()
+  if [ -n "${2:-}" ]; then
+    [ -f "$2" ] || { echo "run.sh: $2 is not a file" >&2; exit 1; }
+    # The file as the program sees it: drive Z: is the Linux root.
+    path=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+    args=("Z:$(printf '%s' "$path" | tr / '\\')")
+  fi
+  # Japanese file names need a UTF-8 Japanese locale on the Linux side.
+  japanese_locale "$build/wine/locale"
   echo "Starting Lexprobe.exe (close its window to end)"
-  "$build/wine-run" "$build/bin/Lexprobe.exe"
+  "$build/wine-run" "$build/bin/Lexprobe.exe" "${args[@]}"
   exit 0
 fi
 

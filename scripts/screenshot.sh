@@ -6,6 +6,12 @@
 #   4-settings.png  the settings dialog
 #   5-sorted-menu.png  the list in name order, the "表示(&V)" menu dropped down
 #   6-about.png     the version dialog with the system report
+#   7-version-dialog.png  the library's version dialog (LoomVerInfo of the
+#                  real loomlib.dll) on its own, opened by verdlg_show.exe
+#   8-dropped.png   a new start of the program, a file dropped on its window
+#   9-dropped-scan.png  that file's scan
+#   10-minimized.png the program minimised: its application window's icon,
+#                   the main window hidden with it
 # The program runs under Wine in a prefix of its own (build/shot-prefix)
 # whose default desktop is a 1024 x 768 virtual desktop, so windows get
 # frames; lexdrive.exe acts on the window as a user would.
@@ -27,6 +33,9 @@ else
 fi
 export WINELOADER=$WINE WINESERVER=/usr/lib/wine/wineserver64
 export WINEPREFIX="$ROOT/build/shot-prefix" WINEDEBUG=-all
+# Japanese file names between Linux and Wine.
+export LOCPATH="$work/locale"
+japanese_locale "$LOCPATH"
 # Code page 932 for Wine only (the shell has no such locale).
 wine() { env LC_ALL=ja_JP.UTF-8 "$WINE" "$@"; }
 
@@ -80,7 +89,9 @@ for pos in range(0, len(big) - 64, 4096):
     big[pos:pos + 20] = b"\0sample string here\0"
 open(sys.argv[2], "wb").write(big)
 EOF
+cp "$work/sample.bin" "$work/ドロップ 表.bin"
 sample=$(wine winepath -w "$work/sample.bin" 2>/dev/null | tr -d '\r')
+dropped=$(wine winepath -w "$work/ドロップ 表.bin" 2>/dev/null | tr -d '\r')
 big=$(wine winepath -w "$work/big.bin" 2>/dev/null | tr -d '\r')
 
 drive() { wine "$bin/lexdrive.exe" "$@" 2>&1 | tr -d '\r'; }
@@ -117,4 +128,29 @@ shot 6-about.png
 drive about-ok
 drive close
 wait "$lexprobe" || true
+
+# A file dropped on the window of a new start, then its scan.
+(cd "$bin" && exec env LC_ALL=ja_JP.UTF-8 "$WINE" Lexprobe.exe >>"$work/lexprobe.log" 2>&1) &
+lexprobe=$!
+drive wait
+drive drop "$dropped"
+shot 8-dropped.png
+drive start
+drive done
+shot 9-dropped-scan.png
+drive minimize
+shot 10-minimized.png
+drive restore
+drive close
+wait "$lexprobe" || true
 lexprobe=
+
+# The library's version dialog, as a program of the suite opens it.
+reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Loomkit' /v DisplayName /d 'Loomkit 1.0' /f
+rm -f "$work/verdlg.ready"
+(cd "$bin" && exec env LC_ALL=ja_JP.UTF-8 "$WINE" verdlg_show.exe 3 \
+   "$(wine winepath -w "$work/verdlg.ready" 2>/dev/null | tr -d '\r')" >"$work/verdlg.log" 2>&1) &
+verdlg=$!
+for _ in $(seq 300); do [ -e "$work/verdlg.ready" ] && break; sleep 0.1; done
+shot 7-version-dialog.png
+wait "$verdlg" || true

@@ -15,3 +15,24 @@ endif()
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
   target_link_options(Lexprobe PRIVATE -Wl,--large-address-aware)
 endif()
+
+# The installation archive Lexprobe-<version>.zip beside bin/.
+if(WIN32)
+  set(LEX_ARCHIVE ${CMAKE_BINARY_DIR}/Lexprobe-${PROJECT_VERSION}.zip)
+  set(LEX_BIN ${CMAKE_BINARY_DIR}/bin)
+  add_custom_command(OUTPUT ${LEX_ARCHIVE}
+    COMMAND ${CMAKE_COMMAND} -DBIN=${LEX_BIN} -DSTAGE=${CMAKE_BINARY_DIR}/archive
+            -DLICENCE=${CMAKE_SOURCE_DIR}/app/Check/English.dic.txt -DOUT=${LEX_ARCHIVE}
+            -P ${CMAKE_CURRENT_LIST_DIR}/archive.cmake
+    DEPENDS Lexprobe loomlib ${LEX_BIN}/English.dic ${LEX_BIN}/readme.htm
+            ${CMAKE_SOURCE_DIR}/app/Check/English.dic.txt ${CMAKE_CURRENT_LIST_DIR}/archive.cmake
+    COMMENT "Writing the installation archive Lexprobe-${PROJECT_VERSION}.zip"
+    VERBATIM)
+  add_custom_target(archive ALL DEPENDS ${LEX_ARCHIVE})
+  foreach(part english_dic readme_htm)
+    if(TARGET ${part})
+      add_dependencies(archive ${part})
+    endif()
+  endforeach()
+  set_property(GLOBAL PROPERTY LEX_ARCHIVE ${LEX_ARCHIVE})
+endif()

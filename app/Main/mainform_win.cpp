@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include "Check/exepath.h"
 #include "Main/commands.h"
@@ -41,6 +42,10 @@ constexpr int kButtonHeight = 23;
 constexpr int kBrowseWidth = 75;
 constexpr int kFileNameLeft = 86;
 
+// Posted by OpenFile: the scan of a file named on the command line starts
+// from the message loop, once the window is on screen.
+constexpr UINT kStartScan = WM_APP + 1;
+
 // Identifiers of the two labels (never addressed by the program).
 constexpr int kFileLabelId = 1011;
 constexpr int kAsciiLabelId = 1012;
@@ -74,6 +79,10 @@ void MainForm::SetOpenDialogHook(OpenDialogHook hook)
 
 MainForm::~MainForm()
 {
+    // The main window unregisters itself before its component goes, which
+    // then gives the application window its own procedure back.
+    Application::Instance().UnregisterMainForm(*this);
+    animateWindow1_.reset();
     if (hwnd_ && IsWindow(hwnd_)) {
         options_.quitOnDestroy = false;
         DestroyWindow(hwnd_);
@@ -100,9 +109,11 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
             return false;
     }
     HMENU bar = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINMENU));
-    hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, kTitle,
+    // Owned by the application window, which carries the taskbar button.
+    HWND owner = Application::Instance().handle();
+    hwnd_ = CreateWindowExA(WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES, kClassName, kTitle,
                             WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                            CW_USEDEFAULT, kInitialWidth, kInitialHeight, nullptr, bar, instance,
+                            CW_USEDEFAULT, kInitialWidth, kInitialHeight, owner, bar, instance,
                             this);
     if (!hwnd_)
         return false;
@@ -112,11 +123,16 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
     menu_.SetVisible(EditItem, false);
     menu_.Redraw();
     CreateControls();
+    animateWindow1_ = std::make_unique<TAnimateWindow>(*this);
+    animateWindow1_->SetParentComponent(*this);
     FormResize();
     Layout();
     FormCreate();
-    optForm_.Create(hwnd_);
-    aboutDlg_.Create(hwnd_);
+    // The dialogs belong to the application window, as the main window does.
+    HWND dialogOwner = owner ? owner : hwnd_;
+    optForm_.Create(dialogOwner);
+    aboutDlg_.Create(dialogOwner);
+    Application::Instance().RegisterMainForm(*this);
     return true;
 }
 
@@ -273,6 +289,13 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
             SetFocus(next);
         return 0;
     }
+    case WM_DROPFILES:
+        FormDropFiles(reinterpret_cast<HDROP>(wp));
+        return 0;
+    case kStartScan:
+        if (!scanning_ && IsWindowEnabled(startBtn_))
+            StartBtnClick();
+        return 0;
     case WM_CLOSE:
         // Closing is always allowed, and stops a running scan.
         abort_ = 1;
@@ -400,6 +423,34 @@ void MainForm::BrowseBtnClick()
     BOOL chosen = OpenHook() ? OpenHook()(ofn) : GetOpenFileNameA(&ofn);
     if (chosen)
         SetWindowTextA(fileName_, path);
+}
+
+void MainForm::OpenFile(const std::string &path, bool startScan)
+{
+    if (scanning_ || !hwnd_)
+        return;
+    SetWindowTextA(fileName_, path.c_str());
+    if (startScan)
+        PostMessageA(hwnd_, kStartScan, 0, 0);
+}
+
+// The first dropped item that is not a folder goes into FileName; a drop of
+// folders only changes nothing.
+void MainForm::FormDropFiles(HDROP dropped)
+{
+    loom::DropHandle drop(dropped);
+    UINT count = DragQueryFileA(drop.get(), 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count && !scanning_; i++) {
+        UINT length = DragQueryFileA(drop.get(), i, nullptr, 0);
+        std::string name(length + 1, '\0');
+        name.resize(DragQueryFileA(drop.get(), i, &name[0], length + 1));
+        DWORD attributes = GetFileAttributesA(name.c_str());
+        if (name.empty() ||
+            (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)))
+            continue;
+        OpenFile(name, false);
+        break;
+    }
 }
 
 void MainForm::OptBtnClick()

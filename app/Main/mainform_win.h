@@ -7,8 +7,10 @@
 #include <commdlg.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "AnimWnd/animwnd_win.h"
 #include "about/about_win.h"
 #include "Check/dictionary.h"
 #include "Check/scanner.h"
@@ -16,12 +18,13 @@
 #include "Main/resultslist_win.h"
 #include "Option/optform_win.h"
 #include "util/handles_win.h"
+#include "Win/application_win.h"
 #include "Win/menubar_win.h"
 #include "Win/numberbox_win.h"
 
 namespace lex {
 
-class MainForm : public ScanHost {
+class MainForm : public ScanHost, public Form {
 public:
     struct Options {
         // Time between two message pumps while a scan runs.
@@ -43,10 +46,18 @@ public:
     MainForm &operator=(const MainForm &) = delete;
     ~MainForm() override;
 
-    // Creates the window (not yet shown), runs FormCreate (settings,
-    // dictionary), then creates the settings and version dialogs.
+    // Creates the window (not yet shown) owned by the application window,
+    // with its animation component, runs FormCreate (settings, dictionary),
+    // creates the settings and version dialogs and registers the window as
+    // the program's main window.  A second animation component on the form
+    // raises AnimateWindowError.
     bool Create(HINSTANCE instance, const Options &options);
-    HWND hwnd() const { return hwnd_; }
+    HWND hwnd() const override { return hwnd_; }
+
+    // A file named on the command line or dropped on the window: its name
+    // goes into FileName, and with `startScan` a scan starts as soon as the
+    // message loop runs.  Ignored while a scan runs (FileName is locked).
+    void OpenFile(const std::string &path, bool startScan);
     bool Destroyed() const { return destroyed_; }
 
     // For the message loops (the program's and the scan's): dialog
@@ -67,6 +78,7 @@ public:
     ResultsList &list() { return list_; }
     OptForm &optForm() { return optForm_; }
     AboutDlg &aboutDlg() { return aboutDlg_; }
+    TAnimateWindow &animateWindow1() { return *animateWindow1_; }
     // Runs after every message pump during a scan (tests press buttons here).
     void SetPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
     // Tests answer the open dialog instead of a user: the hook sees the
@@ -106,6 +118,7 @@ private:
     void EditItemClick();
     void ShowReadMeitemClick();
     void VerItemClick();
+    void FormDropFiles(HDROP drop);
     void PrepareScan();
     void ReportScanFailure(InputError why);
     void ScanReturned();
@@ -130,6 +143,7 @@ private:
     ResultsList list_;
     OptForm optForm_;
     AboutDlg aboutDlg_;
+    std::unique_ptr<TAnimateWindow> animateWindow1_;
 
     ExtractionSettings settings_;
     WordDictionary dict_;

@@ -1,13 +1,16 @@
 // The edge of the program's window and dialog procedures and of the other
 // functions the system calls: no C++ exception may pass into the system's
-// code, which cannot unwind it (the process would end there).  The
-// program's own code raises exceptions only when memory runs out
-// (std::bad_alloc, or std::length_error for a text too long to be held), so
-// whatever escapes a handler abandons the message with the out-of-memory
-// box, and the procedure returns `failure`.  The catching itself is the
-// library's guard of its exports.
+// code, which cannot unwind it (the process would end there).  Whatever
+// escapes a handler abandons the message, and the procedure returns
+// `failure`, after the program's top-level error box: an error the program
+// raises itself (a std::runtime_error, such as a component put on a form
+// twice) with its own message, anything else (memory running out:
+// std::bad_alloc, or std::length_error for a text too long to be held)
+// with the out-of-memory message.  The final catching is the library's
+// guard of its exports.
 #pragma once
 
+#include <stdexcept>
 #include <utility>
 
 #include "Win/msgbox_win.h"
@@ -20,9 +23,16 @@ Result GuardedMessage(Result failure, Body &&body) noexcept
 {
     bool finished = false;
     Result result = loom::CallGuarded(failure, [&]() -> Result {
-        Result value = std::forward<Body>(body)();
-        finished = true;
-        return value;
+        try {
+            Result value = std::forward<Body>(body)();
+            finished = true;
+            return value;
+        } catch (const std::runtime_error &error) {
+            // Not finished while the box itself runs out of memory.
+            ReportError(error.what());
+            finished = true;
+            return failure;
+        }
     });
     if (!finished)
         ReportOutOfMemory();

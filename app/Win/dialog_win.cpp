@@ -1,5 +1,8 @@
 #include "Win/dialog_win.h"
 
+#include <optional>
+
+#include "Win/application_win.h"
 #include "Win/boundary_win.h"
 
 namespace lex {
@@ -16,7 +19,6 @@ Dialog::~Dialog()
 
 bool Dialog::CreateFromTemplate(HWND owner, int templateId)
 {
-    owner_ = owner;
     hwnd_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), owner,
                                DlgProc, reinterpret_cast<LPARAM>(this));
     return hwnd_ != nullptr;
@@ -47,9 +49,11 @@ int Dialog::RunModal(HWND focus, const std::function<void(HWND)> &shown)
 {
     result_ = IDCANCEL;
     done_ = false;
-    bool ownerWasEnabled = owner_ && IsWindowEnabled(owner_);
-    if (ownerWasEnabled)
-        EnableWindow(owner_, FALSE);
+    // The program's other windows (the owner, and the main window beside the
+    // application window that owns the dialog) take no input meanwhile.
+    HWND active = GetActiveWindow();
+    std::optional<TaskWindowsDisabled> others;
+    others.emplace(hwnd_);
     ShowWindow(hwnd_, SW_SHOW);
     if (focus)
         SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(focus), TRUE);
@@ -68,11 +72,13 @@ int Dialog::RunModal(HWND focus, const std::function<void(HWND)> &shown)
             DispatchMessageA(&m);
         }
     }
-    // The owner is enabled before the dialog disappears, so that the
-    // activation goes back to it and not to another program.
-    if (ownerWasEnabled)
-        EnableWindow(owner_, TRUE);
+    // The other windows are enabled before the dialog disappears, so that
+    // the activation goes back to the program and not to another one; then
+    // to the window that had it.
+    others.reset();
     ShowWindow(hwnd_, SW_HIDE);
+    if (active && active != hwnd_ && IsWindow(active))
+        SetActiveWindow(active);
     done_ = true;
     return result_;
 }

@@ -28,10 +28,10 @@ protected:
     // `owner`.
     bool CreateFromTemplate(HWND owner, int templateId);
 
-    // Shows the dialog with the owner disabled and the keyboard focus on
-    // `focus`, calls `shown` once it is on screen (the tests' hook, may be
-    // empty), and dispatches messages until Close; then enables the owner
-    // and hides the dialog.  Returns what Close was given, IDCANCEL when
+    // Shows the dialog with the program's other windows disabled (the
+    // owner among them) and the keyboard focus on `focus`, calls `shown`
+    // once it is on screen (the tests' hook, may be empty), and dispatches
+    // messages until Close; then enables them and hides the dialog.  Returns what Close was given, IDCANCEL when
     // the program ended first (the quit request goes on to the main loop).
     int RunModal(HWND focus, const std::function<void(HWND)> &shown);
 
@@ -44,7 +44,6 @@ protected:
     virtual INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) = 0;
 
     HWND hwnd_ = nullptr;
-    HWND owner_ = nullptr;
 
 private:
     static INT_PTR CALLBACK DlgProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

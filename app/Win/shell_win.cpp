@@ -3,6 +3,8 @@
 
 #include <shellapi.h>
 
+#include "util/mail_link_win.h"
+
 namespace lex {
 namespace {
 
@@ -20,7 +22,7 @@ INT_PTR ShellOpen(HWND owner, const std::string &file, const char *parameters,
     if (Hook())
         return Hook()(ShellRequest{owner, file, parameters, directory, show});
     return reinterpret_cast<INT_PTR>(
-        ShellExecuteA(owner, "open", file.c_str(), parameters, directory, show));
+        ShellExecuteA(owner, "open", loom::ShellSafeLink(file).c_str(), parameters, directory, show));
 }
 
 void SetShellOpenHook(ShellOpenHook hook)

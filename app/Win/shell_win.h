@@ -11,7 +11,9 @@
 namespace lex {
 
 // The shell's "open" of `file` (a document or a link): ShellExecuteA's
-// result, above 32 for success.  `parameters` and `directory` may be null.
+// result, above 32 for success.  A mail link goes as the shell can take it
+// (under Wine, cut to what Wine's shell survives); the hook below sees it
+// as asked for.  `parameters` and `directory` may be null.
 INT_PTR ShellOpen(HWND owner, const std::string &file, const char *parameters,
                   const char *directory, int show);
 

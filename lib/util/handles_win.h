@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <io.h>
 
@@ -96,6 +97,20 @@ struct MenuTraits {
     static void Close(Handle menu) { DestroyMenu(menu); }
 };
 
+// A window: destroyed with its children.
+struct WindowTraits {
+    using Handle = HWND;
+    static Handle None() { return nullptr; }
+    static void Close(Handle window) { DestroyWindow(window); }
+};
+
+// The files of a drop on a window (WM_DROPFILES): given back with DragFinish.
+struct DropTraits {
+    using Handle = HDROP;
+    static Handle None() { return nullptr; }
+    static void Close(Handle drop) { DragFinish(drop); }
+};
+
 // A library loaded with LoadLibrary.
 struct ModuleTraits {
     using Handle = HMODULE;
@@ -116,6 +131,30 @@ struct SocketTraits {
     static void Close(Handle socket) { closesocket(socket); }
 };
 
+// A memory device context (CreateCompatibleDC).
+struct MemoryDcTraits {
+    using Handle = HDC;
+    static Handle None() { return nullptr; }
+    static void Close(Handle dc) { DeleteDC(dc); }
+};
+
+// A COM interface pointer: one reference, released.
+template <class Interface>
+struct ComTraits {
+    using Handle = Interface *;
+    static Handle None() { return nullptr; }
+    static void Close(Handle object) { object->Release(); }
+};
+
+// A block of COM task memory, which is also what the shell allocates (item
+// identifier lists, names): freed with CoTaskMemFree.
+template <class Block>
+struct TaskMemTraits {
+    using Handle = Block *;
+    static Handle None() { return nullptr; }
+    static void Close(Handle block) { CoTaskMemFree(block); }
+};
+
 using RegKey = UniqueHandle<RegKeyTraits>;
 using FileHandle = UniqueHandle<FileTraits>;
 using KernelObject = UniqueHandle<KernelObjectTraits>;
@@ -124,9 +163,16 @@ template <class Object>
 using GdiObject = UniqueHandle<GdiObjectTraits<Object>>;
 using FontHandle = GdiObject<HFONT>;
 using MenuHandle = UniqueHandle<MenuTraits>;
+using WindowHandle = UniqueHandle<WindowTraits>;
+using DropHandle = UniqueHandle<DropTraits>;
 using SocketHandle = UniqueHandle<SocketTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
 using CrtFile = UniqueHandle<CrtFileTraits>;
+using MemoryDc = UniqueHandle<MemoryDcTraits>;
+template <class Interface>
+using ComPtr = UniqueHandle<ComTraits<Interface>>;
+template <class Block>
+using TaskMem = UniqueHandle<TaskMemTraits<Block>>;
 
 // One use of Windows Sockets, started with the version asked for and cleaned
 // up when it goes out of scope, if it started.

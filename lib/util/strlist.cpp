@@ -52,28 +52,55 @@ int StrListCount(const StrList *list)
     return count;
 }
 
-int StrListAdd(StrList *list, const char *text, AllocFn alloc)
+namespace {
+
+// A node holding a copy of text, not yet linked; null when memory runs out.
+// Both blocks are obtained before the node is linked, so a failure leaves
+// the list as it was.
+StrListNode *NewNode(const char *text, AllocFn alloc)
 {
-    if (!alloc)
-        alloc = std::malloc;
-    StrListNode **link = &list->first;
-    while (*link)
-        link = &(*link)->next;
-    // Both blocks are obtained before the node is linked, so a failure
-    // leaves the list as it was.
     std::size_t size = std::strlen(text) + 1;
     auto node = static_cast<StrListNode *>(alloc(sizeof(StrListNode)));
     if (!node)
-        return 0;
+        return nullptr;
     auto copy = static_cast<char *>(alloc(size));
     if (!copy) {
         std::free(node);
-        return 0;
+        return nullptr;
     }
     std::memcpy(copy, text, size);
     node->text = copy;
     node->next = nullptr;
-    *link = node;
+    return node;
+}
+
+StrListNode **LastLink(StrList *list)
+{
+    StrListNode **link = &list->first;
+    while (*link)
+        link = &(*link)->next;
+    return link;
+}
+
+} // namespace
+
+int StrListAdd(StrList *list, const char *text, AllocFn alloc)
+{
+    return StrListAddAll(list, &text, 1, alloc);
+}
+
+int StrListAddAll(StrList *list, const char *const *texts, std::size_t count, AllocFn alloc)
+{
+    if (!alloc)
+        alloc = std::malloc;
+    StrListNode **link = LastLink(list);
+    for (std::size_t i = 0; i < count; ++i) {
+        StrListNode *node = NewNode(texts[i], alloc);
+        if (!node)
+            return 0;
+        *link = node;
+        link = &node->next;
+    }
     return 1;
 }
 

@@ -49,6 +49,11 @@ int StrListCount(const StrList *list);
 // Appends a copy of text.  Returns 1, or 0 with the list unchanged when
 // memory runs out.
 int StrListAdd(StrList *list, const char *text, AllocFn alloc = nullptr);
+// Appends copies of texts[0] to texts[count - 1] in order, walking the chain
+// once.  Returns 1, or 0 when memory runs out: the texts before the one that
+// did not fit are kept.
+int StrListAddAll(StrList *list, const char *const *texts, std::size_t count,
+                  AllocFn alloc = nullptr);
 // Item index (1 to count); the head's text for 0 and below; an empty text
 // for an index above the count.
 const char *StrListItem(const StrList *list, int index);

@@ -6,6 +6,7 @@
 #include "util/ascii.h"
 #include "util/mbcs.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -62,6 +63,25 @@ char *UrlEncode(char *text)
     }
     *out = '\0';
     return text;
+}
+
+std::size_t WholeEncodedLength(const std::string &encoded, std::size_t room)
+{
+    // A percent sign never stands alone in encoded text; a lead byte at the
+    // very end, or a cut escape, counts as what is left of the text.
+    std::size_t length = 0;
+    while (length < encoded.size()) {
+        std::size_t unit = 1;
+        if (encoded[length] == '%')
+            unit = 3;
+        else if (IsLead(static_cast<unsigned char>(encoded[length])))
+            unit = 2;
+        unit = std::min(unit, encoded.size() - length);
+        if (unit > room - length) // length never exceeds room
+            break;
+        length += unit;
+    }
+    return length;
 }
 
 char *DeleteRetTab(char *text)

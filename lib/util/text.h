@@ -3,6 +3,7 @@
 // whatever the system code page, and copy a double-byte character unchanged.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -13,6 +14,11 @@ namespace loom {
 // The buffer must hold three times the text's length plus 1 byte.  Returns
 // text; when no working copy can be had, the text is left unchanged.
 char *UrlEncode(char *text);
+
+// The length of the longest start of a URL-encoded text (as UrlEncode
+// writes it) that fits in `room` bytes and ends between whole units: "%XX"
+// escapes, double-byte characters and single bytes.
+std::size_t WholeEncodedLength(const std::string &encoded, std::size_t room);
 
 // Replaces each TAB, LF and CR by a space.  Returns text.
 char *DeleteRetTab(char *text);

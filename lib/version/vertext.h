@@ -9,6 +9,7 @@
 #include "util/mbcs.h"
 
 #include <cstddef>
+#include <string>
 
 namespace vertext {
 
@@ -16,6 +17,14 @@ using LeadBytePred = loom::LeadByteFn;
 
 // The longest value copied into a 255-byte field.
 constexpr std::size_t kMaxValueBytes = 250;
+
+// True when `text` begins with `prefix`, ignoring the case of single-byte
+// letters; an empty prefix begins every text.
+bool StartsWithIgnoreCase(const char *text, const char *prefix, LeadBytePred isLead);
+
+// Lower-cases the single-byte letters A-Z in place; the second byte of a
+// double-byte character is never changed.
+void LowerAscii(std::string &text, LeadBytePred isLead);
 
 // True when the name part of `path` is one of the files of the suite's
 // update package that cannot be examined on the Windows 95 family:

@@ -5,6 +5,8 @@
 //
 //   lexdrive wait                 until the main window is there
 //   lexdrive file PATH            types PATH into the file name box
+//   lexdrive drop PATH            drops PATH on the window (waits until it is
+//                                 in the file name box)
 //   lexdrive start                presses the start button (does not wait)
 //   lexdrive progress PERCENT     until the progress bar reaches PERCENT
 //   lexdrive done                 until a scan has completed (list shown)
@@ -15,11 +17,15 @@
 //   lexdrive command ID           sends the menu command ID (commands.h)
 //   lexdrive menu LETTER          drops down the main menu with that access key
 //   lexdrive escape               closes a dropped-down menu
+//   lexdrive minimize             the main window's minimise box (waits until
+//                                 the program is minimised)
+//   lexdrive restore              restores the program as its taskbar button does
 //   lexdrive close                closes the main window
 //   lexdrive bench FILE           scan timing, responsiveness and memory
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -223,16 +229,50 @@ int Bench(const char *file)
     return shown ? 0 : 1;
 }
 
+// A drop as the shell's drop target hands it to the window: a DROPFILES
+// block with the name, in the program's own memory (a drop block is memory
+// of the receiving process, so it is written there from outside).  The drop
+// functions take a fixed block as well as a movable one; freeing it at the
+// end of the drop fails quietly under Wine, and the page stays until the
+// program ends.  For the screenshots under Wine only.
+int Drop(const char *path)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(g_main, &pid);
+    loom::KernelObject process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid));
+    DROPFILES header = {};
+    header.pFiles = sizeof header;
+    header.pt.x = 40;
+    header.pt.y = 20;
+    std::string block(reinterpret_cast<const char *>(&header), sizeof header);
+    block += path;
+    block.append(2, '\0');  // the name's end and the list's end
+    void *remote = process.valid() ? VirtualAllocEx(process.get(), nullptr, block.size(),
+                                                    MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                                   : nullptr;
+    if (!remote || !WriteProcessMemory(process.get(), remote, block.data(), block.size(), nullptr)) {
+        std::fprintf(stderr, "lexdrive: cannot write the drop into the program\n");
+        return 1;
+    }
+    PostMessageA(g_main, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+    static std::string want;
+    want = path;
+    return WaitFor([] { return Text(Item(IDC_FILENAME)) == want; }, 10000) ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: lexdrive wait|file PATH|start|progress N|done|opt|cancel|about|about-ok|command ID|menu KEY|escape|close|bench FILE\n");
+        std::fprintf(stderr, "usage: lexdrive wait|file PATH|drop PATH|start|progress N|done|opt|cancel|about|about-ok|command ID|menu KEY|escape|minimize|restore|close|bench FILE\n");
         return 2;
     }
     std::string cmd = argv[1];
-    if (!WaitFor(FindMain, 30000)) {
+    // A minimised program's main window is hidden.
+    bool found = cmd == "restore" ? (g_main = FindWindowA("TMainForm", nullptr)) != nullptr
+                                  : WaitFor(FindMain, 30000);
+    if (!found) {
         std::fprintf(stderr, "lexdrive: no Lexprobe window\n");
         return 1;
     }
@@ -242,6 +282,8 @@ int main(int argc, char **argv)
         SendMessageA(Item(IDC_FILENAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
         return 0;
     }
+    if (cmd == "drop" && argc > 2)
+        return Drop(argv[2]);
     if (cmd == "start") {
         PostMessageA(Item(IDC_STARTBTN), BM_CLICK, 0, 0);
         return 0;
@@ -298,6 +340,18 @@ int main(int argc, char **argv)
             PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         PostMessageA(g_main, WM_CANCELMODE, 0, 0);
         return 0;
+    }
+    if (cmd == "minimize" || cmd == "restore") {
+        // The taskbar button belongs to the application window, the main
+        // window's owner.
+        static HWND app;
+        app = GetWindow(g_main, GW_OWNER);
+        if (cmd == "minimize") {
+            PostMessageA(g_main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+            return WaitFor([] { return IsIconic(app) && !IsWindowVisible(g_main); }, 10000) ? 0 : 1;
+        }
+        PostMessageA(app, WM_SYSCOMMAND, SC_RESTORE, 0);
+        return WaitFor([] { return !IsIconic(app) && IsWindowVisible(g_main); }, 10000) ? 0 : 1;
     }
     if (cmd == "close") {
         PostMessageA(g_main, WM_CLOSE, 0, 0);

@@ -129,6 +129,23 @@ TEST(StrList, AddWithoutMemoryLeavesTheListUnchanged)
     }
 }
 
+TEST(StrList, AddAllAppendsInOrderAndKeepsWhatFitWhenMemoryRunsOut)
+{
+    const char *texts[] = {"x", "", "y", "z"};
+    List list({"a"});
+    EXPECT_EQ(1, StrListAddAll(&list.head, texts, 4));
+    EXPECT_EQ((std::vector<std::string>{"a", "x", "", "y", "z"}), list.Items());
+    EXPECT_EQ(1, StrListAddAll(&list.head, texts, 0));
+    EXPECT_EQ(5, StrListCount(&list.head));
+    // Two allocations per text: the fifth is the node of the third text.
+    List partial;
+    g_allocations = 0;
+    g_failAt = 5;
+    EXPECT_EQ(0, StrListAddAll(&partial.head, texts, 4, CountingAlloc));
+    EXPECT_EQ((std::vector<std::string>{"x", ""}), partial.Items());
+    g_failAt = 0;
+}
+
 TEST(StrList, SortOrders)
 {
     struct Case {

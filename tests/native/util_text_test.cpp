@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,63 @@ TEST(UrlEncode, FillsThreeTimesTheLength)
     for (int i = 0; i < 100; ++i)
         expected += "%0D";
     EXPECT_EQ(expected, Url(text));
+}
+
+TEST(WholeEncodedLength, EndsBetweenWholeEscapesAndCharacters)
+{
+    // "あ" in Shift-JIS passes the encoding whole; "%" becomes three bytes.
+    const std::string a = "\x82\xa0";
+    struct Case {
+        std::string encoded;
+        std::size_t room, length;
+    } cases[] = {
+        {"", 5, 0},
+        {"abc", 0, 0},
+        {"abc", 2, 2},
+        {"abc", 99, 3},
+        {"%25%25", 2, 0},
+        {"%25%25", 3, 3},
+        {"%25%25", 5, 3},
+        {"%25%25", 6, 6},
+        {a + a, 1, 0},
+        {a + a, 3, 2},
+        {a + a, 4, 4},
+        {"x" + a + "%0D", 2, 1},
+        {"x" + a + "%0D", 3, 3},
+        {"x" + a + "%0D", 5, 3},
+        {"x" + a + "%0D", 6, 6},
+        // A lead byte or an escape cut off at the end counts as what is left.
+        {"x\x82", 2, 2},
+        {"x%4", 2, 1},
+        {"x%4", 3, 3},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.length, WholeEncodedLength(c.encoded, c.room)) << c.encoded << " in " << c.room;
+}
+
+TEST(WholeEncodedLength, LongEncodedTextsCutAtEveryRoom)
+{
+    // Whatever the room, the cut is whole units only and no whole unit
+    // more would fit.
+    std::string text;
+    for (int i = 0; i < 100; ++i)
+        text += "\x82\xa0 %&\r\n\x81\x40?z";
+    std::vector<char> buffer(3 * text.size() + 1);
+    std::copy(text.begin(), text.end(), buffer.begin());
+    const std::string encoded = UrlEncode(buffer.data());
+    std::vector<std::size_t> ends; // where each whole unit ends
+    for (std::size_t i = 0; i < encoded.size();) {
+        i += encoded[i] == '%' ? 3 : (static_cast<unsigned char>(encoded[i]) >= 0x80 ? 2 : 1);
+        ends.push_back(i);
+    }
+    ASSERT_EQ(encoded.size(), ends.back());
+    for (std::size_t room = 0; room <= encoded.size() + 1; ++room) {
+        const std::size_t length = WholeEncodedLength(encoded, room);
+        ASSERT_LE(length, room);
+        const auto next = std::upper_bound(ends.begin(), ends.end(), length);
+        ASSERT_TRUE(length == 0 || std::binary_search(ends.begin(), ends.end(), length)) << room;
+        ASSERT_TRUE(next == ends.end() || *next > room) << room;
+    }
 }
 
 TEST(DeleteRetTab, FlattensToOneLine)

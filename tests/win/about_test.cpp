@@ -1,7 +1,7 @@
 // The version dialog and the Help menu, reached from a real main window in
 // this process.  The shell is watched through the program's shell hook, so
-// no browser or mail program starts; the library is the real loomlib.dll
-// beside the test.
+// no browser or mail program starts (one test hands its mail to a stand-in
+// mail program); the library is the real loomlib.dll beside the test.
 #include "app_fixture.h"
 
 #include <cctype>
@@ -11,6 +11,8 @@
 #include "loom_version.h"
 #include "sysinfo/loomsys.h"
 #include "Win/shell_win.h"
+#include "mail_catcher_win.h"
+#include "util/mail_link_win.h"
 #include "win_test_util.h"
 
 namespace {
@@ -234,6 +236,67 @@ TEST_F(AboutDialog, MailEscapesAndFitsAnyText)
                 << c.text.substr(0, 20);
         }
     });
+}
+
+TEST_F(AboutDialog, LongMailGoesToTheMailProgramAsWineTakesIt)
+{
+    // Wine's shell dies on mail links past about 950 bytes; the real shell
+    // gets the longest start of the link that it survives, cut between
+    // whole escapes and characters.
+    Start();
+    std::string full, got;
+    {
+        const testsupport::MailCatcher mail;
+        WithDialog([&](HWND dlg) {
+            std::string text;
+            for (int i = 0; i < 400; ++i)
+                text += "項目 " + std::to_string(i) + "%\r\n";
+            SetDlgItemTextA(dlg, IDC_SYSINFO, text.c_str());
+            Click(GetDlgItem(dlg, IDC_BTNMAIL));
+            ASSERT_EQ(1u, requests_.size());
+            full = requests_[0].file;
+            lex::SetShellOpenHook(nullptr);
+            Click(GetDlgItem(dlg, IDC_BTNMAIL));
+            got = mail.Link();
+        });
+    }
+    ASSERT_GT(full.size(), 5000u);
+    ASSERT_FALSE(got.empty()) << "the mail program was not started";
+    EXPECT_LE(got.size(), loom::kWineMailLinkLimit);
+    EXPECT_GT(got.size() + 3, loom::kWineMailLinkLimit);
+    EXPECT_EQ(0, full.compare(0, got.size(), got)) << got;
+    EXPECT_EQ(got.size(), loom::WholeEncodedLength(got, got.size() + 2)) << "no escape cut off";
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST(ShellSafeLink, OnlyLongMailLinksUnderWineAreCut)
+{
+    EXPECT_TRUE(loom::RunningOnWine()) << "the window tests run under Wine";
+    const std::string escapes = "mailto:a?body=" + [] {
+        std::string t;
+        for (int i = 0; i < 400; ++i)
+            t += "%0D\x82\xa0";
+        return t;
+    }();
+    const std::string page = "https://example.com/" + std::string(2000, 'x');
+    struct Case {
+        std::string link;
+        bool onWine;
+        std::size_t length;
+    } cases[] = {
+        {escapes, false, escapes.size()},
+        {page, true, page.size()},
+        {"mailto:" + std::string(900 - 7, 'a'), true, 900},
+        {"mailto:" + std::string(901 - 7, 'a'), true, 900},
+        {"MailTo:" + std::string(2000, 'a'), true, 900},
+        // 14 bytes of head, then units of 3 and 2 bytes: 177 pairs take 885.
+        {escapes, true, 14 + 177 * 5 + 0},
+    };
+    for (const Case &c : cases) {
+        const std::string safe = loom::ShellSafeLink(c.link, c.onWine);
+        EXPECT_EQ(c.length, safe.size()) << c.link.substr(0, 20) << " " << c.onWine;
+        EXPECT_EQ(0, c.link.compare(0, safe.size(), safe));
+    }
 }
 
 TEST_F(AboutDialog, MailProgramThatCannotStart)

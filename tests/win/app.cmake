@@ -4,6 +4,7 @@ get_property(lex_rc GLOBAL PROPERTY LEX_WIN_RC_FILES)
 add_executable(app_test
   ${CMAKE_CURRENT_LIST_DIR}/mainform_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mainform_scan_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mainform_files_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/optform_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/boundary_test.cpp
   ${lex_rc})
@@ -17,3 +18,17 @@ endif()
 add_test(NAME app.files COMMAND sh -c
   "cd '${CMAKE_BINARY_DIR}/bin' && test -s Lexprobe.exe && test -s English.dic && test -s loomlib.dll")
 set_tests_properties(app.files PROPERTIES LABELS static)
+
+# The installation archive unpacked into an empty folder, and the program
+# started from there.
+get_property(lex_archive GLOBAL PROPERTY LEX_ARCHIVE)
+if(lex_archive)
+  add_executable(install_test ${CMAKE_CURRENT_LIST_DIR}/install_test.cpp)
+  target_link_libraries(install_test PRIVATE lexcore comctl32 gtest_main)
+  add_dependencies(install_test archive)
+  loom_wine_test(app.install sh ${CMAKE_CURRENT_LIST_DIR}/install_test.sh ${lex_archive}
+                 ${CMAKE_BINARY_DIR}/install-test ${CMAKE_BINARY_DIR}/wine-run
+                 $<TARGET_FILE:install_test>)
+  # The program it starts keeps its settings in the prefix's registry.
+  set_tests_properties(app.install PROPERTIES RESOURCE_LOCK lexprobe_settings)
+endif()

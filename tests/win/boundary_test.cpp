@@ -1,5 +1,5 @@
 // The edge of the program's window procedures: whatever a handler throws is
-// turned into the out-of-memory box and the procedure's failure result.
+// turned into the program's error box and the procedure's failure result.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@
 
 namespace {
 
-TEST(GuardedMessage, EveryExceptionBecomesTheOutOfMemoryBox)
+TEST(GuardedMessage, ExceptionsOtherThanProgramErrorsBecomeTheOutOfMemoryBox)
 {
     std::vector<std::string> boxes;
     lex::SetMessageBoxHook([&](const std::string &text, const std::string &caption, UINT type) {
@@ -43,6 +43,37 @@ TEST(GuardedMessage, EveryExceptionBecomesTheOutOfMemoryBox)
     boxes.clear();
     EXPECT_EQ(5, lex::GuardedMessage<LRESULT>(-7, [] { return LRESULT(5); }));
     EXPECT_TRUE(boxes.empty());
+    lex::SetMessageBoxHook(nullptr);
+}
+
+// An error the program raises itself is reported with its own message.
+TEST(GuardedMessage, ProgramErrorsKeepTheirMessage)
+{
+    std::vector<std::string> boxes;
+    lex::SetMessageBoxHook([&](const std::string &text, const std::string &caption, UINT type) {
+        boxes.push_back(caption + "|" + text + "|" + std::to_string(type & MB_ICONMASK));
+        return IDOK;
+    });
+    EXPECT_EQ(-7, lex::GuardedMessage<LRESULT>(-7, []() -> LRESULT {
+                  throw std::runtime_error("AnimateWindowはフォームに一つしか置けません");
+              }));
+    EXPECT_EQ(std::vector<std::string>{"Lexprobe|AnimateWindowはフォームに一つしか置けません.|" +
+                                       std::to_string(MB_ICONSTOP)},
+              boxes);
+
+    // The box itself running out of memory still ends in the out-of-memory box.
+    boxes.clear();
+    int calls = 0;
+    lex::SetMessageBoxHook([&](const std::string &text, const std::string &caption, UINT) -> int {
+        if (calls++ == 0)
+            throw std::bad_alloc();
+        boxes.push_back(caption + "|" + text);
+        return IDOK;
+    });
+    EXPECT_EQ(-7, lex::GuardedMessage<LRESULT>(-7, []() -> LRESULT {
+                  throw std::runtime_error("first");
+              }));
+    EXPECT_EQ(std::vector<std::string>{"Lexprobe|メモリが不足しています."}, boxes);
     lex::SetMessageBoxHook(nullptr);
 }
 

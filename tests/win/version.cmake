@@ -21,3 +21,24 @@ foreach(fixture ${LOOM_VERFIX})
 endforeach()
 add_dependencies(version_test Lexprobe version_probe)
 loom_wine_test(version version_test)
+
+# The executable examination on real executables built here by the mingw-w64
+# compilers of both machines (beside the test program), on the library
+# itself and on files that are no executables.
+include(${CMAKE_SOURCE_DIR}/tests/exe_fixtures.cmake)
+loom_exe_fixtures(${CMAKE_BINARY_DIR}/bin)
+add_executable(version_exe_test ${CMAKE_CURRENT_LIST_DIR}/version_exe_test.cpp)
+target_include_directories(version_exe_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+target_link_libraries(version_exe_test PRIVATE loomlib gtest_main)
+target_compile_definitions(version_exe_test PRIVATE LOOM_SOURCE_DIR="Z:${CMAKE_SOURCE_DIR}")
+add_dependencies(version_exe_test exe_fixtures)
+loom_wine_test(version.exe version_exe_test)
+
+# The version dialog, driven from a second thread; its mail goes to a
+# stand-in mail program.
+add_executable(mail_catcher ${CMAKE_CURRENT_LIST_DIR}/mail_catcher.cpp)
+add_executable(version_verdlg_test ${CMAKE_CURRENT_LIST_DIR}/version_verdlg_test.cpp)
+target_include_directories(version_verdlg_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+target_link_libraries(version_verdlg_test PRIVATE loomlib gtest_main)
+add_dependencies(version_verdlg_test mail_catcher)
+loom_wine_test(version.verdlg version_verdlg_test)
