@@ -174,6 +174,17 @@ std::unique_ptr<char[]> RowStore::Take(size_t bytes)
     }
 }
 
+std::unique_ptr<RowStore::Row[]> RowStore::TakePage()
+{
+    Charge(kPageRows * sizeof(Row));
+    try {
+        return std::unique_ptr<Row[]>(new Row[kPageRows]);
+    } catch (...) {
+        Give(kPageRows * sizeof(Row));
+        throw;
+    }
+}
+
 const char *RowStore::TextOf(const Row &r) const
 {
     return (r.lengthFlags >> kLengthShift) ? arena_->At(r.text) : "";
@@ -210,13 +221,7 @@ void RowStore::Append(uint32_t offset, bool wide, const char *text, size_t lengt
         throw std::bad_alloc();
     if (count_ == pages_.size() * kPageRows) {
         pages_.reserve(pages_.size() + 1);
-        Charge(kPageRows * sizeof(Row));
-        try {
-            pages_.emplace_back(new Row[kPageRows]);
-        } catch (...) {
-            Give(kPageRows * sizeof(Row));
-            throw;
-        }
+        pages_.push_back(TakePage());  // room reserved: only TakePage may throw
     }
     uint32_t ref = 0;
     if (length != 0) {
@@ -272,15 +277,8 @@ void RowStore::Reorder(Source source)
     std::vector<std::unique_ptr<Row[]>> fresh;
     try {
         fresh.reserve(pages_.size());
-        for (size_t k = 0; k < pages_.size(); ++k) {
-            Charge(pageBytes);
-            try {
-                fresh.emplace_back(new Row[kPageRows]);
-            } catch (...) {
-                Give(pageBytes);
-                throw;
-            }
-        }
+        for (size_t k = 0; k < pages_.size(); ++k)
+            fresh.push_back(TakePage());
     } catch (const std::bad_alloc &) {
         Give(fresh.size() * pageBytes);
         fresh.clear();

@@ -106,6 +106,7 @@ private:
     // it, Take charges and allocates, Give returns.
     void Charge(size_t bytes);
     std::unique_ptr<char[]> Take(size_t bytes);
+    std::unique_ptr<Row[]> TakePage();
     void Give(size_t bytes) { used_ -= bytes; }
     // Squeezes the texts of deleted rows out of the arena.
     void Compact();
