@@ -1,9 +1,12 @@
-// The folder of the running program's executable.
+// The running program's executable and its folder.
 #pragma once
 
 #include <string>
 
 namespace lex {
+
+// The executable's full path, or "" when unknown.
+std::string ExecutablePath();
 
 // The executable's folder with a trailing separator, or "" when unknown.
 std::string ExecutableDir();

@@ -1,4 +1,4 @@
-// ExecutableDir on Linux: the link /proc/self/exe.
+// The executable on Linux: the link /proc/self/exe.
 #include "Check/exepath.h"
 
 #include <climits>
@@ -6,13 +6,16 @@
 
 namespace lex {
 
-std::string ExecutableDir()
+std::string ExecutablePath()
 {
     char path[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0)
-        return std::string();
-    std::string p(path, static_cast<size_t>(n));
+    return n <= 0 ? std::string() : std::string(path, static_cast<size_t>(n));
+}
+
+std::string ExecutableDir()
+{
+    const std::string p = ExecutablePath();
     const size_t slash = p.rfind('/');
     return slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
 }

@@ -1,5 +1,5 @@
-// ExecutableDir on Windows: the module file name of the process, cut after
-// its last backslash, found by whole characters of the ANSI code page.
+// The executable on Windows: the module file name of the process; its folder
+// ends at the last backslash, found by whole characters of the ANSI code page.
 #include "Check/exepath.h"
 
 #include <windows.h>
@@ -11,7 +11,7 @@
 
 namespace lex {
 
-std::string ExecutableDir()
+std::string ExecutablePath()
 {
     // The name may be longer than MAX_PATH bytes: a double-byte character
     // takes two.  A buffer that is too small comes back filled to its end.
@@ -20,13 +20,18 @@ std::string ExecutableDir()
         const DWORD n = GetModuleFileNameA(nullptr, path.data(), size);
         if (n == 0)
             return std::string();
-        if (n < size - 1) {
-            const char *name = loom::ExtractFileName(path.data(), loom::SystemLeadByte);
-            return std::string(path.data(), static_cast<size_t>(name - path.data()));
-        }
+        if (n < size - 1)
+            return std::string(path.data(), n);
         if (size >= 65536)
             return std::string();
     }
+}
+
+std::string ExecutableDir()
+{
+    const std::string path = ExecutablePath();
+    const char *name = loom::ExtractFileName(path.c_str(), loom::SystemLeadByte);
+    return path.substr(0, static_cast<size_t>(name - path.c_str()));
 }
 
 } // namespace lex

@@ -58,14 +58,6 @@ std::string Field(const char (&field)[FILEVERINFO_FIELD_SIZE])
     return std::string(field, strnlen(field, sizeof field));
 }
 
-// The full path of the running executable as the system reports it.
-std::string ExecutablePath()
-{
-    char path[MAX_PATH * 2] = "";
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    return n < sizeof path ? std::string(path, n) : std::string();
-}
-
 } // namespace
 
 void AboutDlg::SetShowHook(ShowHook hook)

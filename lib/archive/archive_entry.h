@@ -8,6 +8,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "util/loomdefs.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -36,21 +38,18 @@ typedef struct ArchiveEntry {
 
 #ifdef __cplusplus
 }
-#define LOOM_ARCHIVE_ASSERT static_assert
-#else
-#define LOOM_ARCHIVE_ASSERT _Static_assert
 #endif
 
-LOOM_ARCHIVE_ASSERT(sizeof(ArchiveEntry) == 560, "ArchiveEntry is 560 bytes");
-LOOM_ARCHIVE_ASSERT(offsetof(ArchiveEntry, text) == 260, "second text at 260");
-LOOM_ARCHIVE_ASSERT(offsetof(ArchiveEntry, packedSize) == 520, "packed size at 520");
-LOOM_ARCHIVE_ASSERT(offsetof(ArchiveEntry, originalSize) == 524, "original size at 524");
-LOOM_ARCHIVE_ASSERT(offsetof(ArchiveEntry, date) == 528, "date at 528");
-LOOM_ARCHIVE_ASSERT(offsetof(ArchiveEntry, time) == 532, "time at 532");
-LOOM_ARCHIVE_ASSERT(offsetof(ArchiveEntry, attributes) == 536, "attributes at 536");
-LOOM_ARCHIVE_ASSERT(offsetof(ArchiveEntry, kind) == 540, "kind at 540");
-LOOM_ARCHIVE_ASSERT(offsetof(ArchiveEntry, method) == 544, "method at 544");
-LOOM_ARCHIVE_ASSERT(offsetof(ArchiveEntry, check) == 548, "check value at 548");
-LOOM_ARCHIVE_ASSERT(offsetof(ArchiveEntry, reserved) == 552, "reserved words at 552");
+LOOM_STATIC_ASSERT(sizeof(ArchiveEntry) == 560, "ArchiveEntry is 560 bytes");
+LOOM_STATIC_ASSERT(offsetof(ArchiveEntry, text) == 260, "second text at 260");
+LOOM_STATIC_ASSERT(offsetof(ArchiveEntry, packedSize) == 520, "packed size at 520");
+LOOM_STATIC_ASSERT(offsetof(ArchiveEntry, originalSize) == 524, "original size at 524");
+LOOM_STATIC_ASSERT(offsetof(ArchiveEntry, date) == 528, "date at 528");
+LOOM_STATIC_ASSERT(offsetof(ArchiveEntry, time) == 532, "time at 532");
+LOOM_STATIC_ASSERT(offsetof(ArchiveEntry, attributes) == 536, "attributes at 536");
+LOOM_STATIC_ASSERT(offsetof(ArchiveEntry, kind) == 540, "kind at 540");
+LOOM_STATIC_ASSERT(offsetof(ArchiveEntry, method) == 544, "method at 544");
+LOOM_STATIC_ASSERT(offsetof(ArchiveEntry, check) == 548, "check value at 548");
+LOOM_STATIC_ASSERT(offsetof(ArchiveEntry, reserved) == 552, "reserved words at 552");
 
 #endif

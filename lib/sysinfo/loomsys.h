@@ -11,6 +11,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "util/loomdefs.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #define LOOM_SYS_CDECL __cdecl
@@ -95,23 +97,17 @@ int LOOM_SYS_CDECL LoomGetSystemInfo(char *buffer, int capacity);
 }
 #endif
 
-#ifdef __cplusplus
-#define LOOM_SYS_ASSERT static_assert
-#else
-#define LOOM_SYS_ASSERT _Static_assert
-#endif
-LOOM_SYS_ASSERT(sizeof(CpuInfo) == 280, "CpuInfo is 280 bytes");
-LOOM_SYS_ASSERT(offsetof(CpuInfo, Name) == 0, "Name at 0");
-LOOM_SYS_ASSERT(offsetof(CpuInfo, Vendor) == 255, "Vendor at 255");
-LOOM_SYS_ASSERT(offsetof(CpuInfo, ClockHz) == 268, "ClockHz at 268");
-LOOM_SYS_ASSERT(offsetof(CpuInfo, Signature) == 272, "Signature at 272");
-LOOM_SYS_ASSERT(offsetof(CpuInfo, Family) == 276, "Family at 276");
-LOOM_SYS_ASSERT(offsetof(CpuInfo, Model) == 277, "Model at 277");
-LOOM_SYS_ASSERT(offsetof(CpuInfo, Stepping) == 278, "Stepping at 278");
-LOOM_SYS_ASSERT(offsetof(CpuInfo, Reserved) == 279, "Reserved at 279");
+LOOM_STATIC_ASSERT(sizeof(CpuInfo) == 280, "CpuInfo is 280 bytes");
+LOOM_STATIC_ASSERT(offsetof(CpuInfo, Name) == 0, "Name at 0");
+LOOM_STATIC_ASSERT(offsetof(CpuInfo, Vendor) == 255, "Vendor at 255");
+LOOM_STATIC_ASSERT(offsetof(CpuInfo, ClockHz) == 268, "ClockHz at 268");
+LOOM_STATIC_ASSERT(offsetof(CpuInfo, Signature) == 272, "Signature at 272");
+LOOM_STATIC_ASSERT(offsetof(CpuInfo, Family) == 276, "Family at 276");
+LOOM_STATIC_ASSERT(offsetof(CpuInfo, Model) == 277, "Model at 277");
+LOOM_STATIC_ASSERT(offsetof(CpuInfo, Stepping) == 278, "Stepping at 278");
+LOOM_STATIC_ASSERT(offsetof(CpuInfo, Reserved) == 279, "Reserved at 279");
 #if defined(_WIN32)
-LOOM_SYS_ASSERT(sizeof(OSVERSIONINFOA) == 148, "the basic version record is 148 bytes");
+LOOM_STATIC_ASSERT(sizeof(OSVERSIONINFOA) == 148, "the basic version record is 148 bytes");
 #endif
-#undef LOOM_SYS_ASSERT
 
 #endif

@@ -11,6 +11,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "util/loomdefs.h"
 #include "util/strlist.h"
 
 #if defined(_WIN32)
@@ -94,38 +95,32 @@ const char *LOOM_EXE_CDECL CompilerName(int code);
 }
 #endif
 
-#ifdef __cplusplus
-#define LOOM_EXE_ASSERT static_assert
-#else
-#define LOOM_EXE_ASSERT _Static_assert
-#endif
-LOOM_EXE_ASSERT(offsetof(ExeInfo, Description) == 255, "Description at 255");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, ModuleName) == 765, "ModuleName at 765");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, FileSize) == 1020, "file size at 1020");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, Attributes) == 1024, "attributes at 1024");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, TimeStamp) == 1028, "time stamp at 1028");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, CodeSize) == 1032, "code size at 1032");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, ResourceSize) == 1036, "resource size at 1036");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, DebugSize) == 1040, "debug size at 1040");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, LastWriteTime) == 1044, "last write time at 1044");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, MinAlloc) == 1052, "minimum allocation at 1052");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, MaxAlloc) == 1054, "maximum allocation at 1054");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, Flags) == 1056, "flags at 1056");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, CompilerCode) == 1058, "compiler code at 1058");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, Versions) == 1060, "versions at 1060");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, LinkerMajor) == 1072, "linker major at 1072");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, LinkerMinor) == 1074, "linker minor at 1074");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, Machine) == 1076, "machine at 1076");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, Subsystem) == 1078, "subsystem at 1078");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, ModuleCount) == 1080, "module count at 1080");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, Description) == 255, "Description at 255");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, ModuleName) == 765, "ModuleName at 765");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, FileSize) == 1020, "file size at 1020");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, Attributes) == 1024, "attributes at 1024");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, TimeStamp) == 1028, "time stamp at 1028");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, CodeSize) == 1032, "code size at 1032");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, ResourceSize) == 1036, "resource size at 1036");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, DebugSize) == 1040, "debug size at 1040");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, LastWriteTime) == 1044, "last write time at 1044");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, MinAlloc) == 1052, "minimum allocation at 1052");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, MaxAlloc) == 1054, "maximum allocation at 1054");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, Flags) == 1056, "flags at 1056");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, CompilerCode) == 1058, "compiler code at 1058");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, Versions) == 1060, "versions at 1060");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, LinkerMajor) == 1072, "linker major at 1072");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, LinkerMinor) == 1074, "linker minor at 1074");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, Machine) == 1076, "machine at 1076");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, Subsystem) == 1078, "subsystem at 1078");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, ModuleCount) == 1080, "module count at 1080");
 /* The lists hold pointers: the record is 1,116 bytes where they are 32-bit. */
 #if defined(_WIN32) && !defined(_WIN64)
-LOOM_EXE_ASSERT(offsetof(ExeInfo, ImportedFunctions) == 1084, "ImportedFunctions at 1084");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, ExportedNames) == 1092, "ExportedNames at 1092");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, ImportedDlls) == 1100, "ImportedDlls at 1100");
-LOOM_EXE_ASSERT(offsetof(ExeInfo, FoundDlls) == 1108, "FoundDlls at 1108");
-LOOM_EXE_ASSERT(sizeof(ExeInfo) == 1116, "ExeInfo is 1,116 bytes");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, ImportedFunctions) == 1084, "ImportedFunctions at 1084");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, ExportedNames) == 1092, "ExportedNames at 1092");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, ImportedDlls) == 1100, "ImportedDlls at 1100");
+LOOM_STATIC_ASSERT(offsetof(ExeInfo, FoundDlls) == 1108, "FoundDlls at 1108");
+LOOM_STATIC_ASSERT(sizeof(ExeInfo) == 1116, "ExeInfo is 1,116 bytes");
 #endif
-#undef LOOM_EXE_ASSERT
 
 #endif

@@ -7,6 +7,8 @@
 
 #include <stddef.h>
 
+#include "util/loomdefs.h"
+
 #if defined(_WIN32)
 #define LOOM_CDECL __cdecl
 #else
@@ -48,21 +50,15 @@ int LOOM_CDECL GetFileVerLCID(const char *path);
 }
 #endif
 
-#ifdef __cplusplus
-#define LOOM_VER_ASSERT static_assert
-#else
-#define LOOM_VER_ASSERT _Static_assert
-#endif
-LOOM_VER_ASSERT(sizeof(FileVerInfo) == 2805, "FileVerInfo is 2,805 bytes");
-LOOM_VER_ASSERT(offsetof(FileVerInfo, FileVersion) == 0, "FileVersion at 0");
-LOOM_VER_ASSERT(offsetof(FileVerInfo, FileDescription) == 255, "FileDescription at 255");
-LOOM_VER_ASSERT(offsetof(FileVerInfo, LegalCopyright) == 510, "LegalCopyright at 510");
-LOOM_VER_ASSERT(offsetof(FileVerInfo, Comments) == 765, "Comments at 765");
-LOOM_VER_ASSERT(offsetof(FileVerInfo, CompanyName) == 1020, "CompanyName at 1020");
-LOOM_VER_ASSERT(offsetof(FileVerInfo, Language) == 1275, "Language at 1275");
-LOOM_VER_ASSERT(offsetof(FileVerInfo, LegalTrademarks) == 1530, "LegalTrademarks at 1530");
-LOOM_VER_ASSERT(offsetof(FileVerInfo, OriginalFileName) == 1785, "OriginalFileName at 1785");
-LOOM_VER_ASSERT(offsetof(FileVerInfo, ProductVersion) == 2040, "ProductVersion at 2040");
-LOOM_VER_ASSERT(offsetof(FileVerInfo, ProductName) == 2295, "ProductName at 2295");
-LOOM_VER_ASSERT(offsetof(FileVerInfo, InternalName) == 2550, "InternalName at 2550");
-#undef LOOM_VER_ASSERT
+LOOM_STATIC_ASSERT(sizeof(FileVerInfo) == 2805, "FileVerInfo is 2,805 bytes");
+LOOM_STATIC_ASSERT(offsetof(FileVerInfo, FileVersion) == 0, "FileVersion at 0");
+LOOM_STATIC_ASSERT(offsetof(FileVerInfo, FileDescription) == 255, "FileDescription at 255");
+LOOM_STATIC_ASSERT(offsetof(FileVerInfo, LegalCopyright) == 510, "LegalCopyright at 510");
+LOOM_STATIC_ASSERT(offsetof(FileVerInfo, Comments) == 765, "Comments at 765");
+LOOM_STATIC_ASSERT(offsetof(FileVerInfo, CompanyName) == 1020, "CompanyName at 1020");
+LOOM_STATIC_ASSERT(offsetof(FileVerInfo, Language) == 1275, "Language at 1275");
+LOOM_STATIC_ASSERT(offsetof(FileVerInfo, LegalTrademarks) == 1530, "LegalTrademarks at 1530");
+LOOM_STATIC_ASSERT(offsetof(FileVerInfo, OriginalFileName) == 1785, "OriginalFileName at 1785");
+LOOM_STATIC_ASSERT(offsetof(FileVerInfo, ProductVersion) == 2040, "ProductVersion at 2040");
+LOOM_STATIC_ASSERT(offsetof(FileVerInfo, ProductName) == 2295, "ProductName at 2295");
+LOOM_STATIC_ASSERT(offsetof(FileVerInfo, InternalName) == 2550, "InternalName at 2550");

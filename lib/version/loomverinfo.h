@@ -9,6 +9,8 @@
 #include <stddef.h>
 #include <windows.h>
 
+#include "util/loomdefs.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -34,17 +36,11 @@ INT_PTR __cdecl LoomVerInfo(HWND owner, const VerInfoParam *param);
 #endif
 
 #if defined(_WIN32) && !defined(_WIN64)
-#ifdef __cplusplus
-#define LOOM_VERINFO_ASSERT static_assert
-#else
-#define LOOM_VERINFO_ASSERT _Static_assert
-#endif
-LOOM_VERINFO_ASSERT(offsetof(VerInfoParam, VersionText) == 100, "VersionText at 100");
-LOOM_VERINFO_ASSERT(offsetof(VerInfoParam, CopyrightText) == 150, "CopyrightText at 150");
-LOOM_VERINFO_ASSERT(offsetof(VerInfoParam, ExtraText) == 300, "ExtraText at 300");
-LOOM_VERINFO_ASSERT(offsetof(VerInfoParam, Bitmap) == 304, "Bitmap at 304");
-LOOM_VERINFO_ASSERT(sizeof(VerInfoParam) == 308, "VerInfoParam is 308 bytes");
-#undef LOOM_VERINFO_ASSERT
+LOOM_STATIC_ASSERT(offsetof(VerInfoParam, VersionText) == 100, "VersionText at 100");
+LOOM_STATIC_ASSERT(offsetof(VerInfoParam, CopyrightText) == 150, "CopyrightText at 150");
+LOOM_STATIC_ASSERT(offsetof(VerInfoParam, ExtraText) == 300, "ExtraText at 300");
+LOOM_STATIC_ASSERT(offsetof(VerInfoParam, Bitmap) == 304, "Bitmap at 304");
+LOOM_STATIC_ASSERT(sizeof(VerInfoParam) == 308, "VerInfoParam is 308 bytes");
 #endif
 
 #endif
