@@ -79,6 +79,24 @@ expect_output "Shift-JIS and minimum length" \
   -- --dict "$tmp/words.dic" --search-kanji -m 6 "$tmp/in.bin"
 expect_output "empty file" '' -- --dict "$tmp/words.dic" "$tmp/empty.bin"
 
+# Lines go out in large blocks: 120,000 lines fill several, and a line of
+# 1.4 MB, longer than a block, sits between them; all come out whole and
+# in order, with nothing lost at the block ends.
+lines() {  # lines END-OF-LINE: the texts, each ended by END-OF-LINE
+  awk -v eol="$1" 'BEGIN {
+    for (i = 0; i < 60000; i++) printf "line%06d%s", i, eol
+    for (i = 0; i < 200000; i++) printf "abcdefg"
+    printf "%s", eol
+    for (i = 60000; i < 120000; i++) printf "line%06d%s", i, eol
+  }'
+}
+lines '\n' | tr '\n' '\000' >"$tmp/blocks.bin"
+lines '\r\n' >"$tmp/blocks.want"
+run --no-check-english -t -o "$tmp/blocks.out" "$tmp/blocks.bin" >"$tmp/stdout" 2>&1 ||
+  fail "blocks: exit status $?"
+cmp -s "$tmp/blocks.want" "$tmp/blocks.out" ||
+  fail "blocks: output differs: $(cmp "$tmp/blocks.want" "$tmp/blocks.out" 2>&1)"
+
 run --dict "$tmp/words.dic" -o "$tmp/out.txt" "$tmp/in.bin" >"$tmp/stdout" 2>&1 ||
   fail "-o: exit status $?"
 printf '00000002\tANSI\tHello World\r\n0000000E\tUnicode\trocket!\r\n' >"$tmp/want"
