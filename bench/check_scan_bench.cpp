@@ -241,18 +241,18 @@ int main(int argc, char **argv)
     // piece by piece, scanned as it arrives), split into its stages by
     // adding one stage at a time: reading alone, reading and scanning,
     // reading, scanning and marking.  Writing is what the front end adds.
-    const double readTime = Best(3, [&] { ReadOnly(argv[1]); });
-    const double scanTime = Best(3, [&] {
+    const double readTime = Best(5, [&] { ReadOnly(argv[1]); });
+    const double scanTime = Best(5, [&] {
         CountHost h;
         lex::StringScanner(argv[1], m, st, nullptr, h);
     });
-    const double markedTime = Best(3, [&] {
+    const double markedTime = Best(5, [&] {
         CountHost h;
         lex::StringScanner(argv[1], m, st, &marker, h);
     });
     // Writing: the lines go to a temporary file, as the front end's go to
     // its output.
-    const double writtenTime = Best(3, [&] {
+    const double writtenTime = Best(5, [&] {
         FILE *out = std::tmpfile();
         if (!out)
             return;
@@ -262,7 +262,7 @@ int main(int argc, char **argv)
         }
         std::fclose(out);
     });
-    std::printf("file scan, CPU s (best of 3): read %.3f, read+scan %.3f, read+scan+mark %.3f, "
+    std::printf("file scan, CPU s (best of 5): read %.3f, read+scan %.3f, read+scan+mark %.3f, "
                 "read+scan+mark+write %.3f\n",
                 readTime, scanTime, markedTime, writtenTime);
     std::printf("split_read=%.3f\nsplit_scan=%.3f\nsplit_mark=%.3f\nsplit_write=%.3f\n", readTime,
