@@ -751,21 +751,35 @@ void MainForm::AddRow(uint32_t offset, bool wide, const char *text, size_t lengt
 
 void MainForm::SetProgress(int percent)
 {
-    if (percent == progress_)
+    progressWanted_ = percent;
+    ShowProgress(GetTickCount());
+}
+
+// The bar follows the scan's percentage at most once per progress interval
+// (a move repaints the bar there and then); the first position of a scan
+// shows at once.
+void MainForm::ShowProgress(DWORD now)
+{
+    if (progressWanted_ == progress_)
         return;
-    progress_ = percent;
-    SendMessageA(progressBar_, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    if (progress_ >= 0 && now - lastProgress_ < options_.progressIntervalMs)
+        return;
+    progress_ = progressWanted_;
+    lastProgress_ = now;
+    SendMessageA(progressBar_, PBM_SETPOS, static_cast<WPARAM>(progress_), 0);
 }
 
 // Called by the scanner at its checkpoints; dispatches messages only once a
 // time slice has passed, since every message query costs a server call.
+// The list stays hidden while a scan runs, so it learns its row count only
+// when the scan returns.
 void MainForm::ProcessEvents()
 {
     DWORD now = GetTickCount();
     if (now - lastPump_ < options_.pumpIntervalMs)
         return;
     lastPump_ = now;
-    list_.SyncCount();
+    ShowProgress(now);
     PumpMessages();
 }
 

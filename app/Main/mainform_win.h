@@ -29,6 +29,9 @@ public:
     struct Options {
         // Time between two message pumps while a scan runs.
         DWORD pumpIntervalMs = 15;
+        // Least time between two moves of the progress bar: each move
+        // repaints the bar at once, which costs milliseconds under Wine.
+        DWORD progressIntervalMs = 100;
         // English.dic; empty: beside the executable.
         std::string dictionaryPath;
         // The program ends when the window is destroyed.
@@ -105,6 +108,7 @@ private:
     void Layout();
     void SetClientHeight(int height);
     void PumpMessages();
+    void ShowProgress(DWORD now);
 
     // Handlers.
     void FormCreate();
@@ -157,7 +161,9 @@ private:
     bool inResize_ = false;
     bool fileNameWindowColor_ = true;
     bool asciiWindowColor_ = true;
-    int progress_ = -1;
+    int progress_ = -1;            // the position the bar shows
+    int progressWanted_ = -1;      // the scan's latest percentage
+    DWORD lastProgress_ = 0;       // when the bar last moved
     DWORD lastPump_ = 0;
     std::function<void()> pumpHook_;
 };

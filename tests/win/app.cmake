@@ -4,6 +4,7 @@ get_property(lex_rc GLOBAL PROPERTY LEX_WIN_RC_FILES)
 add_executable(app_test
   ${CMAKE_CURRENT_LIST_DIR}/mainform_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mainform_scan_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mainform_progress_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mainform_files_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/optform_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/boundary_test.cpp

@@ -194,10 +194,12 @@ protected:
         return path;
     }
 
-    MainForm &Start(DWORD pumpInterval = 0, size_t rowMemoryLimit = lex::RowStore::kNoMemoryLimit)
+    MainForm &Start(DWORD pumpInterval = 0, size_t rowMemoryLimit = lex::RowStore::kNoMemoryLimit,
+                    DWORD progressInterval = MainForm::Options().progressIntervalMs)
     {
         MainForm::Options o;
         o.pumpIntervalMs = pumpInterval;
+        o.progressIntervalMs = progressInterval;
         o.rowMemoryLimit = rowMemoryLimit;
         o.dictionaryPath = dict_;
         o.quitOnDestroy = false;
