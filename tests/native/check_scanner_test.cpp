@@ -267,6 +267,41 @@ TEST(RepetitionFilter, RejectsRunsOfTheLimitExceptSpacesUnderscoresDigits)
             << '"' << c.text << "\" limit " << c.limit;
 }
 
+// The filter's rule, one byte at a time: the longest run of one byte that is
+// not a space, an underscore or a digit, against the limit.
+bool FilterModel(const std::string &text, int limit)
+{
+    for (size_t k = 0; k < text.size();) {
+        size_t end = k;
+        while (end < text.size() && text[end] == text[k])
+            ++end;
+        const char c = text[k];
+        const bool exempt = c == ' ' || c == '_' || (c >= '0' && c <= '9');
+        if (!exempt && static_cast<int64_t>(end - k) >= static_cast<int64_t>(limit))
+            return false;
+        k = end;
+    }
+    return true;
+}
+
+TEST(RepetitionFilter, AgreesWithTheRuleOnRandomTextsWhereverTheRunsFall)
+{
+    std::mt19937 rng(7);
+    // Small alphabets make runs of every length, at every place relative to
+    // the filter's four-byte steps; the large one makes runs rare.
+    const std::string alphabets[] = {"ab", "aB_", "a1 ", "abcdefgh", "xy\x88"};
+    const int limits[] = {-1, 0, 1, 2, 3, 4, 5, 8};
+    for (int round = 0; round < 20000; ++round) {
+        const std::string &alphabet = alphabets[round % 5];
+        std::string text(rng() % 41, '\0');
+        for (char &c : text)
+            c = alphabet[rng() % alphabet.size()];
+        const int limit = limits[rng() % 8];
+        ASSERT_EQ(FilterModel(text, limit), lex::PassesRepetitionFilter(text.data(), text.size(), limit))
+            << '"' << text << "\" limit " << limit;
+    }
+}
+
 class ScannerFile : public ::testing::Test {
 protected:
     void SetUp() override
