@@ -81,6 +81,41 @@ UINT StoreState(const RowStore &rows, size_t row)
     return (rows.Selected(row) ? LVIS_SELECTED : 0u) | INDEXTOSTATEIMAGEMASK(rows.Checked(row) ? 2 : 1);
 }
 
+// A cell's text in the control's ANSI buffer, cut to what it holds.
+void PutText(LVITEMA &item, const CellText &cell)
+{
+    size_t n = std::min(cell.length, static_cast<size_t>(item.cchTextMax - 1));
+    std::memcpy(item.pszText, cell.text, n);
+    item.pszText[n] = '\0';
+}
+
+// A cell's text in the control's UTF-16 buffer.  Each byte becomes at most
+// one UTF-16 unit, so a prefix of cchTextMax - 1 bytes always fits.
+void PutText(LVITEMW &item, const CellText &cell)
+{
+    size_t n = std::min(cell.length, static_cast<size_t>(item.cchTextMax - 1));
+    int written = n ? MultiByteToWideChar(CP_ACP, 0, cell.text, static_cast<int>(n), item.pszText,
+                                          item.cchTextMax - 1)
+                    : 0;
+    item.pszText[written > 0 ? written : 0] = L'\0';
+}
+
+// Answers the control's request for a row's text and states from the
+// store; a row past the store is left as the control asked for it.
+template <typename Item>
+void FillItem(const RowStore &rows, Item &item)
+{
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows.Count())
+        return;
+    size_t row = static_cast<size_t>(item.iItem);
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+        PutText(item, Cell(rows, row, item.iSubItem));
+    if (item.mask & LVIF_STATE) {
+        UINT mask = item.stateMask & kStoreStates;
+        item.state = (item.state & ~mask) | (StoreState(rows, row) & mask);
+    }
+}
+
 } // namespace
 
 ResultsList::~ResultsList()
@@ -401,43 +436,13 @@ bool ResultsList::OnNotify(const NMHDR *hdr, LRESULT *result)
 
 bool ResultsList::OnGetDispInfoA(NMLVDISPINFOA *info)
 {
-    LVITEMA &item = info->item;
-    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows_.Count())
-        return true;
-    size_t row = static_cast<size_t>(item.iItem);
-    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-        CellText cell = Cell(rows_, row, item.iSubItem);
-        size_t n = std::min(cell.length, static_cast<size_t>(item.cchTextMax - 1));
-        std::memcpy(item.pszText, cell.text, n);
-        item.pszText[n] = '\0';
-    }
-    if (item.mask & LVIF_STATE) {
-        UINT mask = item.stateMask & kStoreStates;
-        item.state = (item.state & ~mask) | (StoreState(rows_, row) & mask);
-    }
+    FillItem(rows_, info->item);
     return true;
 }
 
 bool ResultsList::OnGetDispInfoW(NMLVDISPINFOW *info)
 {
-    LVITEMW &item = info->item;
-    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows_.Count())
-        return true;
-    size_t row = static_cast<size_t>(item.iItem);
-    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-        // Each byte becomes at most one UTF-16 unit, so a prefix of
-        // cchTextMax - 1 bytes always fits.
-        CellText cell = Cell(rows_, row, item.iSubItem);
-        size_t n = std::min(cell.length, static_cast<size_t>(item.cchTextMax - 1));
-        int written = n ? MultiByteToWideChar(CP_ACP, 0, cell.text, static_cast<int>(n), item.pszText,
-                                              item.cchTextMax - 1)
-                        : 0;
-        item.pszText[written > 0 ? written : 0] = L'\0';
-    }
-    if (item.mask & LVIF_STATE) {
-        UINT mask = item.stateMask & kStoreStates;
-        item.state = (item.state & ~mask) | (StoreState(rows_, row) & mask);
-    }
+    FillItem(rows_, info->item);
     return true;
 }
 
