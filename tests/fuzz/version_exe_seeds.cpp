@@ -40,14 +40,14 @@ int main(int argc, char **argv)
     lharc.Text(37, "LHarc's SFX ");
     Write(dir, "lharc.exe", lharc);
 
-    NeSpec ne;
+    NeShape ne;
     ne.modules = {"KERNEL", "USER", "GDI", "KEYBOARD", "VBRUN100", "COMMDLG"};
     ne.resident = {"NEAPP", "WEP", "EXPORTED"};
     ne.nonResident = {"An NE program", "OTHER"};
     Write(dir, "ne.exe", Ne(ne));
 
     for (bool wide : {false, true}) {
-        PeSpec pe;
+        PeShape pe;
         pe.wide = wide;
         pe.machine = wide ? 0x8664 : 0x14C;
         pe.extraSections = {"CODE", "AUTO"};
@@ -60,7 +60,7 @@ int main(int argc, char **argv)
         pe.trailer = std::string("plugin.dll ab.dll \0h\0e\0l\0p\0.\0d\0l\0l\0\xff", 36);
         Write(dir, wide ? "pe64.dll" : "pe32.dll", Pe(pe));
     }
-    PeSpec damaged;
+    PeShape damaged;
     damaged.imports = {{"kernel32.dll", {"Sleep"}}, {"a.dl", {"f"}}};
     Write(dir, "damaged.dll", Pe(damaged));
     return 0;

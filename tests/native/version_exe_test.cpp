@@ -16,7 +16,7 @@ namespace {
 using exefix::Exam;
 using exefix::Image;
 using exefix::Import;
-using exefix::PeSpec;
+using exefix::PeShape;
 using Strings = std::vector<std::string>;
 
 // Byte offsets of the PE32 optional header's data directories in an image
@@ -146,10 +146,10 @@ TEST(ExePe, MachineFlags)
         {0x1F0, 5},  {0xFFFF, 5},
     };
     for (const Case &c : cases) {
-        PeSpec spec;
-        spec.machine = c.machine;
+        PeShape shape;
+        shape.machine = c.machine;
         Exam e;
-        EXPECT_EQ(c.flags, e.Run(exefix::Pe(spec).bytes)) << std::hex << c.machine;
+        EXPECT_EQ(c.flags, e.Run(exefix::Pe(shape).bytes)) << std::hex << c.machine;
         EXPECT_EQ(c.machine, e.info.Machine);
     }
 }
@@ -157,13 +157,13 @@ TEST(ExePe, MachineFlags)
 TEST(ExePe, HeaderFieldsOfPe32AndPe32Plus)
 {
     for (bool wide : {false, true}) {
-        PeSpec spec;
-        spec.wide = wide;
-        spec.linkerMajor = 7;
-        spec.linkerMinor = 10;
-        spec.subsystem = 3;
-        spec.timeStamp = 0xCAFEBABE;
-        Image m = exefix::Pe(spec);
+        PeShape shape;
+        shape.wide = wide;
+        shape.linkerMajor = 7;
+        shape.linkerMinor = 10;
+        shape.subsystem = 3;
+        shape.timeStamp = 0xCAFEBABE;
+        Image m = exefix::Pe(shape);
         const std::size_t dirs = wide ? kDirs64 : kDirs32;
         m.U32(dirs + 2 * 8 + 4, 0x1234); // resource directory size
         m.U32(dirs + 6 * 8 + 4, 0x1C);   // debug directory size
@@ -185,20 +185,20 @@ TEST(ExePe, HeaderFieldsOfPe32AndPe32Plus)
 TEST(ExePe, SectionCountIsTheWhole16BitField)
 {
     // 257 sections: the imports sit in the last one.
-    PeSpec spec;
-    spec.extraSections.assign(256, ".pad");
-    spec.imports = {{"kernel32.dll", {"Sleep"}}};
+    PeShape shape;
+    shape.extraSections.assign(256, ".pad");
+    shape.imports = {{"kernel32.dll", {"Sleep"}}};
     Exam e;
-    e.Run(exefix::Pe(spec).bytes);
+    e.Run(exefix::Pe(shape).bytes);
     EXPECT_EQ((Strings{"kernel32.dll"}), e.Dlls());
 }
 
 TEST(ExePe, DirectoriesBeyondTheirCountAreAbsent)
 {
-    PeSpec spec;
-    spec.imports = {{"kernel32.dll", {"Sleep"}}};
-    spec.exportName = "self.dll";
-    Image m = exefix::Pe(spec);
+    PeShape shape;
+    shape.imports = {{"kernel32.dll", {"Sleep"}}};
+    shape.exportName = "self.dll";
+    Image m = exefix::Pe(shape);
     m.U32(kOpt + 92, 1); // only the export directory is declared
     m.U32(kDirs32 + 2 * 8 + 4, 0x500);
     Exam e;
@@ -219,14 +219,14 @@ struct RuleCase {
 
 int CompilerOf(const RuleCase &c, std::vector<Import> imports = {})
 {
-    PeSpec spec;
-    spec.linkerMajor = c.major;
-    spec.linkerMinor = c.minor;
-    spec.extraSections = c.sections;
+    PeShape shape;
+    shape.linkerMajor = c.major;
+    shape.linkerMinor = c.minor;
+    shape.extraSections = c.sections;
     imports.push_back({c.module, {"f"}});
-    spec.imports = imports;
+    shape.imports = imports;
     Exam e;
-    e.Run(exefix::Pe(spec).bytes);
+    e.Run(exefix::Pe(shape).bytes);
     return e.info.CompilerCode;
 }
 
@@ -296,16 +296,16 @@ TEST(ExeRuntimeRules, AppliedInImportOrder)
 TEST(ExeImports, ModulesAndFunctionsSortedAndFormatted)
 {
     for (bool wide : {false, true}) {
-        PeSpec spec;
-        spec.wide = wide;
-        spec.imports = {
+        PeShape shape;
+        shape.wide = wide;
+        shape.imports = {
             {"USER32.dll", {"MessageBoxA", "CharLowerA"}},
             {"kernel32.dll", {"Sleep", "GetTickCount"}},
             {"api-ms-win-core-synch-l1-2-0.dll", {"WaitOnAddress"}},
             {"kernel32.dll", {"ExitProcess"}},
         };
         Exam e;
-        e.Run(exefix::Pe(spec).bytes);
+        e.Run(exefix::Pe(shape).bytes);
         EXPECT_EQ((Strings{"api-ms-win-core-synch-l1-2-0.dll", "kernel32.dll", "user32.dll"}),
                   e.Dlls())
             << wide;
@@ -321,12 +321,12 @@ TEST(ExeImports, ModulesAndFunctionsSortedAndFormatted)
 
 TEST(ExeImports, WithoutNamesOnlyModules)
 {
-    PeSpec spec;
-    spec.imports = {{"kernel32.dll", {"Sleep"}}};
-    spec.exportName = "mine.dll";
-    spec.exports = {"One"};
+    PeShape shape;
+    shape.imports = {{"kernel32.dll", {"Sleep"}}};
+    shape.exportName = "mine.dll";
+    shape.exports = {"One"};
     Exam e;
-    e.Run(exefix::Pe(spec).bytes, false);
+    e.Run(exefix::Pe(shape).bytes, false);
     EXPECT_EQ((Strings{"kernel32.dll"}), e.Dlls());
     EXPECT_TRUE(e.Functions().empty());
     EXPECT_TRUE(e.Exports().empty());
@@ -352,10 +352,10 @@ TEST(ExeImports, ModuleNameRules)
          {"api-ms-win-crt-runtime-l1-1-0.dll", "kernel32.dll", "zz.dll"}},
     };
     for (const Case &c : cases) {
-        PeSpec spec;
-        spec.imports = {{"kernel32.dll", {"Sleep"}}, {c.module, {"f"}}, {"zz.dll", {"g"}}};
+        PeShape shape;
+        shape.imports = {{"kernel32.dll", {"Sleep"}}, {c.module, {"f"}}, {"zz.dll", {"g"}}};
         Exam e;
-        e.Run(exefix::Pe(spec).bytes);
+        e.Run(exefix::Pe(shape).bytes);
         EXPECT_EQ(c.dlls, e.Dlls()) << c.what;
         EXPECT_EQ(c.dlls.size(), e.info.ModuleCount) << c.what;
     }
@@ -364,11 +364,11 @@ TEST(ExeImports, ModuleNameRules)
 TEST(ExeImports, OrdinalEntriesAreSkippedNotTheEnd)
 {
     for (bool wide : {false, true}) {
-        PeSpec spec;
-        spec.wide = wide;
-        spec.imports = {{"comctl32.dll", {"#17", "ImageList_Create", "#413", "ImageList_Add"}}};
+        PeShape shape;
+        shape.wide = wide;
+        shape.imports = {{"comctl32.dll", {"#17", "ImageList_Create", "#413", "ImageList_Add"}}};
         Exam e;
-        e.Run(exefix::Pe(spec).bytes);
+        e.Run(exefix::Pe(shape).bytes);
         EXPECT_EQ((Strings{"comctl32.dll    ImageList_Add", "comctl32.dll    ImageList_Create"}),
                   e.Functions())
             << wide;
@@ -377,31 +377,31 @@ TEST(ExeImports, OrdinalEntriesAreSkippedNotTheEnd)
 
 TEST(ExeImports, NameLimitAndLongNames)
 {
-    PeSpec spec;
+    PeShape shape;
     Import imp{"kernel32.dll", {}};
     for (char c = 'A'; c <= 'P'; ++c)
         imp.functions.push_back(std::string(1, c) + "Func");
     imp.functions.push_back(std::string(70, 'x'));
-    spec.imports = {imp};
+    shape.imports = {imp};
     {
         Exam e;
-        e.Run(exefix::Pe(spec).bytes, true, false, 10);
+        e.Run(exefix::Pe(shape).bytes, true, false, 10);
         EXPECT_EQ(11u, e.Functions().size());
         EXPECT_EQ("kernel32.dll    KFunc", e.Functions().back());
     }
     Exam e;
-    e.Run(exefix::Pe(spec).bytes);
+    e.Run(exefix::Pe(shape).bytes);
     ASSERT_EQ(17u, e.Functions().size());
     EXPECT_EQ("kernel32.dll    " + std::string(60, 'x'), e.Functions().back());
 }
 
 TEST(ExeImports, EmptyFunctionNameSkippedAndUnmappableNameEndsTheList)
 {
-    PeSpec spec;
-    spec.imports = {{"kernel32.dll", {"", "Sleep", "Beep", "ExitProcess"}}};
-    Image m = exefix::Pe(spec);
+    PeShape shape;
+    shape.imports = {{"kernel32.dll", {"", "Sleep", "Beep", "ExitProcess"}}};
+    Image m = exefix::Pe(shape);
     // The third lookup entry points far past the end of the file.
-    std::size_t lookup = spec.dataRaw + 40;
+    std::size_t lookup = shape.dataRaw + 40;
     m.U32(lookup + 8, 0x7FFF0000);
     Exam e;
     e.Run(m.bytes);
@@ -411,10 +411,10 @@ TEST(ExeImports, EmptyFunctionNameSkippedAndUnmappableNameEndsTheList)
 TEST(ExeImports, AbsentDirectoryIsNotWalked)
 {
     // A section at address 0 would hold an import address of 0.
-    PeSpec spec;
-    spec.imports = {{"kernel32.dll", {"Sleep"}}};
-    Image m = exefix::Pe(spec);
-    m.U32(spec.sectionTable + 12, 0);
+    PeShape shape;
+    shape.imports = {{"kernel32.dll", {"Sleep"}}};
+    Image m = exefix::Pe(shape);
+    m.U32(shape.sectionTable + 12, 0);
     m.U32(kDirs32 + 8, 0);
     Exam e;
     e.Run(m.bytes);
@@ -426,13 +426,13 @@ TEST(ExeImports, NamesInAnotherSectionAreFound)
 {
     // The import directory in the data section, the module name moved into
     // a second section with a different address-to-offset difference.
-    PeSpec spec;
-    spec.extraSections = {".text"};
-    spec.imports = {{"kernel32.dll", {"Sleep"}}};
-    Image m = exefix::Pe(spec);
+    PeShape shape;
+    shape.extraSections = {".text"};
+    shape.imports = {{"kernel32.dll", {"Sleep"}}};
+    Image m = exefix::Pe(shape);
     // .text: raw data at 0x400, address 0x1000.
     m.Text(0x400 + 0x10, std::string("user32.dll\0", 11));
-    m.U32(spec.dataRaw + 12, 0x1010);
+    m.U32(shape.dataRaw + 12, 0x1010);
     Exam e;
     e.Run(m.bytes);
     EXPECT_EQ((Strings{"user32.dll"}), e.Dlls());
@@ -441,11 +441,11 @@ TEST(ExeImports, NamesInAnotherSectionAreFound)
 
 TEST(ExeExports, NamesSortedWithLimitAndModuleName)
 {
-    PeSpec spec;
-    spec.exportName = "a-rather-long-module-name.dll";
-    spec.exports = {"Zeta", "Alpha", "DllCanUnloadNow", "Beta"};
+    PeShape shape;
+    shape.exportName = "a-rather-long-module-name.dll";
+    shape.exports = {"Zeta", "Alpha", "DllCanUnloadNow", "Beta"};
     Exam e;
-    e.Run(exefix::Pe(spec).bytes);
+    e.Run(exefix::Pe(shape).bytes);
     EXPECT_STREQ("a-rather-long-module-name.dll", e.info.ModuleName);
     EXPECT_EQ((Strings{"Alpha", "Beta", "DllCanUnloadNow", "Zeta"}), e.Exports());
 }
@@ -453,13 +453,13 @@ TEST(ExeExports, NamesSortedWithLimitAndModuleName)
 TEST(ExeExports, DllCanUnloadNowEleventhIsSeenTwelfthIsNot)
 {
     for (int before : {10, 11}) {
-        PeSpec spec;
-        spec.exportName = "ax.dll";
+        PeShape shape;
+        shape.exportName = "ax.dll";
         for (int i = 0; i < before; ++i)
-            spec.exports.push_back("A" + std::to_string(10 + i));
-        spec.exports.push_back("DllCanUnloadNow");
+            shape.exports.push_back("A" + std::to_string(10 + i));
+        shape.exports.push_back("DllCanUnloadNow");
         Exam e;
-        e.Run(exefix::Pe(spec).bytes, true, false, loom::kActiveXNameLimit);
+        e.Run(exefix::Pe(shape).bytes, true, false, loom::kActiveXNameLimit);
         Strings names = e.Exports();
         bool found = std::find(names.begin(), names.end(), "DllCanUnloadNow") != names.end();
         EXPECT_EQ(before == 10, found) << before << " names before it";
@@ -469,11 +469,11 @@ TEST(ExeExports, DllCanUnloadNowEleventhIsSeenTwelfthIsNot)
 
 TEST(ExeExports, ExportNameLimitedTo100Bytes)
 {
-    PeSpec spec;
-    spec.exportName = "x.dll";
-    spec.exports = {std::string(150, 'n')};
+    PeShape shape;
+    shape.exportName = "x.dll";
+    shape.exports = {std::string(150, 'n')};
     Exam e;
-    e.Run(exefix::Pe(spec).bytes);
+    e.Run(exefix::Pe(shape).bytes);
     EXPECT_EQ((Strings{std::string(100, 'n')}), e.Exports());
 }
 
@@ -490,10 +490,10 @@ TEST(ExeTruncated, HeaderSizesBeyondTheFile)
         {"sum would wrap in 32 bits", 0xFFFFFFFF, 2, true},
     };
     for (const Case &c : cases) {
-        PeSpec spec;
-        spec.imports = {{"kernel32.dll", {"Sleep"}}};
-        spec.exportName = "t.dll";
-        Image m = exefix::Pe(spec);
+        PeShape shape;
+        shape.imports = {{"kernel32.dll", {"Sleep"}}};
+        shape.exportName = "t.dll";
+        Image m = exefix::Pe(shape);
         m.U32(kOpt + 4, c.code);
         m.U32(kDirs32 + 2 * 8 + 4, c.resource);
         Exam e;
@@ -510,12 +510,12 @@ TEST(ExeTruncated, HeaderSizesBeyondTheFile)
 
 TEST(ExeNe, ModulesNamesAndVersions)
 {
-    exefix::NeSpec spec;
-    spec.modules = {"KERNEL", "USER", "KEYBOARD", "GDI", "MOUSE", "SYSTEM", "VGA", "Shell", "VBRUN100"};
-    spec.resident = {"MYAPP", "WEP", "EXPORTEDFN"};
-    spec.nonResident = {"My application 1.0", "HelperFn"};
+    exefix::NeShape shape;
+    shape.modules = {"KERNEL", "USER", "KEYBOARD", "GDI", "MOUSE", "SYSTEM", "VGA", "Shell", "VBRUN100"};
+    shape.resident = {"MYAPP", "WEP", "EXPORTEDFN"};
+    shape.nonResident = {"My application 1.0", "HelperFn"};
     Exam e;
-    EXPECT_EQ(1, e.Run(exefix::Ne(spec).bytes));
+    EXPECT_EQ(1, e.Run(exefix::Ne(shape).bytes));
     EXPECT_EQ((Strings{"gdi.exe", "keyboard.drv", "krnl386.exe", "mouse.drv", "shell.dll",
                        "system.drv", "user.exe", "vbrun100.dll", "vga.drv"}),
               e.Dlls());
@@ -534,12 +534,12 @@ TEST(ExeNe, ModulesNamesAndVersions)
 
 TEST(ExeNe, WithoutNamesNoModuleNameOrDescription)
 {
-    exefix::NeSpec spec;
-    spec.modules = {"KERNEL", "VBRJP200"};
-    spec.resident = {"MYAPP", "WEP"};
-    spec.nonResident = {"Description"};
+    exefix::NeShape shape;
+    shape.modules = {"KERNEL", "VBRJP200"};
+    shape.resident = {"MYAPP", "WEP"};
+    shape.nonResident = {"Description"};
     Exam e;
-    e.Run(exefix::Ne(spec).bytes, false);
+    e.Run(exefix::Ne(shape).bytes, false);
     EXPECT_EQ((Strings{"krnl386.exe", "vbrjp200.dll"}), e.Dlls());
     EXPECT_EQ(32, e.info.CompilerCode);
     EXPECT_STREQ("", e.info.ModuleName);
@@ -549,9 +549,9 @@ TEST(ExeNe, WithoutNamesNoModuleNameOrDescription)
 
 TEST(ExeNe, ReferenceCountBeyondTheTableEndsAtTheFile)
 {
-    exefix::NeSpec spec;
-    spec.modules = {"KERNEL"};
-    Image m = exefix::Ne(spec);
+    exefix::NeShape shape;
+    shape.modules = {"KERNEL"};
+    Image m = exefix::Ne(shape);
     m.U16(exefix::kNewHeader + 30, 0xFFFF);
     Exam e;
     e.Run(m.bytes);
@@ -568,14 +568,14 @@ TEST(ExeNe, ReferenceCountBeyondTheTableEndsAtTheFile)
 // consistent record (and the sanitizers see no read outside the bytes).
 TEST(ExeHostile, EveryHeaderFieldAtZeroMaximumAndItself)
 {
-    PeSpec pe32, pe64;
+    PeShape pe32, pe64;
     pe32.imports = pe64.imports = {{"KERNEL32.dll", {"Sleep", "#5", "Beep"}}, {"user32.dll", {"f"}}};
     pe32.exportName = pe64.exportName = "hostile.dll";
     pe32.exports = pe64.exports = {"A", "B", "C"};
     pe32.trailer = pe64.trailer = "x plugin.dll";
     pe64.wide = true;
     pe64.machine = 0x8664;
-    exefix::NeSpec ne;
+    exefix::NeShape ne;
     ne.modules = {"KERNEL", "USER"};
     ne.resident = {"NE", "X"};
     ne.nonResident = {"Description", "Y"};
@@ -640,11 +640,11 @@ TEST(ExePump, LongWalksLetTheCallerAnswer)
 {
     static unsigned pumps;
     pumps = 0;
-    PeSpec spec;
-    spec.exportName = "many.dll";
+    PeShape shape;
+    shape.exportName = "many.dll";
     for (int i = 0; i < 100; ++i)
-        spec.exports.push_back("Fn" + std::to_string(i));
-    Image m = exefix::Pe(spec);
+        shape.exports.push_back("Fn" + std::to_string(i));
+    Image m = exefix::Pe(shape);
     ExeInfo info;
     std::memset(&info, 0, sizeof info);
     loom::InitExeInfo(&info);

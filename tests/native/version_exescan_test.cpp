@@ -261,18 +261,18 @@ TEST(ContentScan, SameAsWholeBufferWalkAcrossBlocks)
 
 TEST(ContentScan, AsPartOfTheExamination)
 {
-    exefix::PeSpec spec;
-    spec.imports = {{"KERNEL32.dll", {"Sleep"}}};
-    spec.exportName = "fxself.dll";
-    spec.trailer = "load plugin_b.dll, fxself.dll, fxselfx.dll and kernel32.dll" +
+    exefix::PeShape shape;
+    shape.imports = {{"KERNEL32.dll", {"Sleep"}}};
+    shape.exportName = "fxself.dll";
+    shape.trailer = "load plugin_b.dll, fxself.dll, fxselfx.dll and kernel32.dll" +
                    Utf16(" uhelper.dll ");
     Exam e;
-    e.Run(exefix::Pe(spec).bytes, false, true, loom::kNoNameLimit, "C:\\x\\other.dll");
+    e.Run(exefix::Pe(shape).bytes, false, true, loom::kNoNameLimit, "C:\\x\\other.dll");
     // fxself.dll is the module's own export name, kernel32.dll an import;
     // fxselfx.dll does not begin with the module name.
     EXPECT_EQ((Strings{"fxselfx.dll", "plugin_b.dll", "uhelper.dll"}), e.Found());
     Exam without;
-    without.Run(exefix::Pe(spec).bytes, true, false);
+    without.Run(exefix::Pe(shape).bytes, true, false);
     EXPECT_TRUE(without.Found().empty());
 }
 
