@@ -7,6 +7,7 @@ namespace lex {
 struct ExtractionSettings {
     bool SearchKanji = false;     // take Shift-JIS double-byte characters into "ANSI" strings
     bool CheckHalfKana = true;    // half-width katakana 0xA1-0xDF are not printable
+    bool SearchWideJapanese = false;  // take Japanese code units into "Unicode" strings
     bool CheckRecurrence = true;  // apply the repetition filter
     int RecurrenceTime = 4;       // run length that the repetition filter rejects (1..1000)
     bool CheckEnglish = true;     // check rows whose text holds a dictionary word

@@ -1,0 +1,32 @@
+// Code page 932 (Shift-JIS) forms of the characters of Japanese text that a
+// UTF-16LE string may hold.  The table behind it is generated when the
+// program is built, so every build and every test uses the same mapping.
+// Portable: no <windows.h>.
+#pragma once
+
+#include <cstdint>
+
+namespace lex {
+
+// One bit per UTF-16 code unit: set for the Japanese characters that code
+// page 932 holds, in hiragana and katakana (U+3040-U+30FF), CJK ideographs
+// (U+4E00-U+9FFF), CJK symbols and punctuation (U+3000-U+303F), full-width
+// forms (U+FF01-U+FF60) and half-width katakana (U+FF61-U+FF9F).
+extern const uint32_t kJapaneseUnitBits[65536 / 32];
+
+inline bool IsJapaneseUnit(uint16_t unit)
+{
+    return (kJapaneseUnitBits[unit >> 5] >> (unit & 31)) & 1;
+}
+
+inline bool IsHalfWidthKatakana(uint16_t unit)
+{
+    return unit >= 0xFF61 && unit <= 0xFF9F;
+}
+
+// The Shift-JIS bytes of a Japanese character: lead byte << 8 | trail byte,
+// or the one byte (0xA1-0xDF) of half-width katakana.  0 when
+// IsJapaneseUnit(unit) is false.
+uint16_t JapaneseUnitCp932(uint16_t unit);
+
+} // namespace lex
