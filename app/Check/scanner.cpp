@@ -4,6 +4,7 @@
 #include "Check/scanner.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -57,6 +58,9 @@ const char *ScanPathName(ScanPath path)
     return path == ScanPath::Sse2 ? "SSE2" : "plain";
 }
 
+static_assert(ScanStream::kCarryRoom == WalkCore::kMaxLookAhead,
+              "a piece keeps exactly the walk's look-ahead for the next");
+
 namespace {
 
 std::unique_ptr<WalkCore> MakeWalker(ScanPath path, const WalkSetup &setup)
@@ -75,7 +79,7 @@ ScanStream::ScanStream(uint64_t size, int minLength, const ExtractionSettings &s
                        const StreamOptions &options)
     : walker_(MakeWalker(options.path,
                          WalkSetup{minLength, &settings, marker, &host, size, options.interval})),
-      buffer_(new uint8_t[std::max<size_t>(options.pieceSize, 1) + 1]),
+      buffer_(new uint8_t[std::max<size_t>(options.pieceSize, 1) + kCarryRoom]),
       pieceSize_(std::max<size_t>(options.pieceSize, 1))
 {
 }
@@ -104,12 +108,11 @@ bool ScanStream::Scan(size_t got)
     got = std::min(got, pieceSize_);
     if (got == 0)
         return true;
-    // The byte left over from the last piece goes in front of this one, so
-    // that the walk sees one window with every look-ahead inside it.
-    const size_t carried = carry_ ? 1 : 0;
-    const uint8_t *window = buffer_.get() + 1 - carried;
-    const size_t avail = got + carried;
-    const uint64_t base = fed_ - carried;
+    // The bytes left over from the last piece stand right in front of this
+    // one, so that the walk sees one window with every look-ahead inside it.
+    uint8_t *window = buffer_.get() + kCarryRoom - carried_;
+    const size_t avail = got + carried_;
+    const uint64_t base = fed_ - carried_;
     fed_ += got;
     return Guarded([&] {
         if (!walker_->Walk(window, base, avail, false)) {
@@ -117,10 +120,9 @@ bool ScanStream::Scan(size_t got)
             ended_ = true;
             return false;
         }
-        // At most the window's last byte waits for the next piece.
-        carry_ = walker_->Pos() < fed_;
-        if (carry_)
-            buffer_[0] = window[avail - 1];
+        // At most the window's last LookAhead() bytes wait for the next piece.
+        carried_ = static_cast<size_t>(fed_ - walker_->Pos());
+        std::memmove(buffer_.get() + kCarryRoom - carried_, window + avail - carried_, carried_);
         return true;
     });
 }
@@ -130,8 +132,8 @@ void ScanStream::Finish()
     if (ended_)
         return;
     Guarded([&] {
-        if (carry_)
-            walker_->Walk(buffer_.get(), fed_ - 1, 1, true);
+        if (carried_ > 0)
+            walker_->Walk(buffer_.get() + kCarryRoom - carried_, fed_ - carried_, carried_, true);
         else
             walker_->CheckpointAtEnd();
         walker_->EmitPending();

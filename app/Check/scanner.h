@@ -88,19 +88,24 @@ public:
     ScanStream(const ScanStream &) = delete;
     ScanStream &operator=(const ScanStream &) = delete;
 
+    // Room for the bytes kept from one piece for the next: the walk's
+    // longest look-ahead.
+    static constexpr size_t kCarryRoom = 3;
+
     // Where the next piece goes: room for PieceSize() bytes.
-    uint8_t *Piece() { return buffer_.get() + 1; }
+    uint8_t *Piece() { return buffer_.get() + kCarryRoom; }
     size_t PieceSize() const { return pieceSize_; }
     // Scans the `got` bytes (at most PieceSize()) just put at Piece().
     // Returns false once the scan has ended: the host asked to stop (the
     // pending string was then emitted), or memory ran out.
     bool Scan(size_t got);
-    // The data is complete: its last byte is examined (with a zero
-    // look-ahead) and the pending string emitted.
+    // The data is complete: its last bytes are examined (with zero bytes
+    // after them) and the pending string emitted.
     void Finish();
     // The data ends early (a read error): the pending string is emitted,
-    // as after a stop, and the byte still waiting for its look-ahead is
-    // left out.
+    // as after a stop, and the bytes still waiting for their look-ahead
+    // (the last one, or up to three with Japanese UTF-16 text) are left
+    // out.
     void Abandon();
 
     bool Ended() const { return ended_; }
@@ -111,10 +116,12 @@ private:
     bool Guarded(Body &&body);
 
     std::unique_ptr<WalkCore> walker_;
-    std::unique_ptr<uint8_t[]> buffer_;  // the carried byte, then the piece
+    // The carried bytes, at the end of the first kCarryRoom bytes, then the
+    // piece.
+    std::unique_ptr<uint8_t[]> buffer_;
     size_t pieceSize_;
     uint64_t fed_ = 0;     // bytes given so far
-    bool carry_ = false;   // buffer_[0] holds byte fed_ - 1, not yet examined
+    size_t carried_ = 0;   // the bytes fed_ - carried_ .. fed_ - 1, not yet examined
     bool ended_ = false;
     bool outOfMemory_ = false;
 };

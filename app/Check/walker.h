@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "Check/cp932.h"
 #include "Check/scanner.h"
 
 namespace lex {
@@ -36,6 +37,12 @@ struct WalkSetup {
 // searched: the row emitter and the checkpoints.
 class WalkCore {
 public:
+    // How many bytes after a position its step may look at: the next one
+    // for single-byte and ASCII UTF-16 text, three with Japanese UTF-16
+    // text (the first two code units after a position).
+    static constexpr size_t kMaxLookAhead = 3;
+    size_t LookAhead() const { return settings_.SearchWideJapanese ? kMaxLookAhead : 1; }
+
     explicit WalkCore(const WalkSetup &setup);
     virtual ~WalkCore() = default;
     WalkCore(const WalkCore &) = delete;
@@ -43,9 +50,10 @@ public:
 
     // Examines the positions of the window d[0, avail), which starts at file
     // offset `base`, from Pos() on.  Unless `final` (the window ends the
-    // data), a position is examined only when its look-ahead byte is in the
-    // window, so at most the window's last byte is left unexamined; a
-    // final window is examined to its end with a zero look-ahead after it.
+    // data), a position is examined only when its LookAhead() following
+    // bytes are in the window, so at most the window's last LookAhead()
+    // bytes are left unexamined; a final window is examined to its end,
+    // with zero bytes after it.
     // A checkpoint follows the step that reaches the last position of each
     // checkpoint block, and (in a final window) the step that reaches the
     // end.  Returns false when the host asked to stop at a checkpoint (the
@@ -61,17 +69,24 @@ public:
     bool CheckpointAtEnd();
     // The end of the walk, after a stop too: the pending candidate is
     // emitted when it reaches the minimum length.
-    void EmitPending() { Emit(candidate_.data(), candidate_.size()); }
+    void EmitPending() { Emit(candidate_.data(), candidate_.size(), extra_); }
 
 protected:
     // The row emitter: length, repetition filter, row, English word.  The
-    // text starts at start_ and is wide when wide_ is set.
-    void Emit(const char *text, size_t length);
+    // text starts at start_ and is wide when wide_ is set; `extra` of its
+    // bytes are the second bytes of Japanese characters, which the minimum
+    // length does not count.
+    void Emit(const char *text, size_t length, size_t extra = 0);
+    void Clear()
+    {
+        candidate_.clear();
+        extra_ = 0;
+        wide_ = false;
+    }
     void Flush()
     {
-        Emit(candidate_.data(), candidate_.size());
-        candidate_.clear();
-        wide_ = false;
+        Emit(candidate_.data(), candidate_.size(), extra_);
+        Clear();
     }
     // Progress, events and the abort check after the step that ended on
     // position `at`.  Returns false when the host asked to stop.
@@ -86,6 +101,7 @@ protected:
     uint64_t interval_;
 
     std::string candidate_;
+    size_t extra_ = 0;              // second bytes of Japanese characters in it
     uint64_t start_ = 0;            // file offset of the candidate's first byte
     bool wide_ = false;
     uint64_t pos_ = 0;              // the next position to examine

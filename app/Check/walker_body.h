@@ -17,6 +17,13 @@
 //   - in single-byte text, a run of printable bytes is appended at once;
 //   - in UTF-16 text, "printable, zero" code units followed by a printable
 //     byte are taken two (or sixteen) positions at a time.
+//
+// With SearchWideJapanese, UTF-16 text also takes the code units of
+// Japanese characters (as their Shift-JIS bytes).  Such text may begin
+// where no string is being gathered, at two Japanese characters of which
+// one does not look like single-byte text, or at one that does not
+// followed by an ASCII code unit; and where UTF-16 text is going on, at a
+// code unit's first byte.
 // None of them crosses a checkpoint, so the host sees the same progress,
 // event and abort calls as a walk that took one position at a time; and
 // none looks at a byte the window does not hold (where a byte past the
@@ -120,6 +127,25 @@ inline int LowestBit(uint64_t v)
 
 enum ByteClass : uint8_t { kZero, kPrintable, kLead, kOther };
 
+// Where a position of UTF-16 text stands in its code unit: at its first
+// byte (right after a Japanese character, or otherwise), at the zero after
+// an ASCII unit's byte, or not known (after bytes the text passed over).
+enum UnitPlace : uint8_t { kUnitAfterJapanese, kUnitBegin, kUnitHigh, kUnitUnknown };
+
+// Bits of `bits` spread upwards through the stretches of set bits in
+// `runs`: bit j is set when some bit k <= j of `bits` is, with k..j in one
+// stretch.
+inline uint64_t SpreadInRuns(uint64_t bits, uint64_t runs)
+{
+    // linked: bit j set when positions j - step .. j all lie in stretches.
+    uint64_t linked = runs & (runs << 1);
+    for (int step = 1; step < 64; step *= 2) {
+        bits |= (bits << step) & linked;
+        linked &= linked << step;
+    }
+    return bits;
+}
+
 ByteClass ClassOf(int b)
 {
     if (b == 0)
@@ -157,14 +183,21 @@ public:
         // The Shift-JIS lead bytes, as ranges for the vector searches.
         leadSet_.Add(0x81, 0x9F);
         leadSet_.Add(0xE0, 0xFC);
+        japanese_ = settings.SearchWideJapanese;
+        lookAhead_ = LookAhead();
+        halfKana_ = !settings.CheckHalfKana;
+        // The high bytes of the Japanese code units.
+        highSet_.Add(0x30, 0x30);
+        highSet_.Add(0x4E, 0x9F);
+        highSet_.Add(0xFF, 0xFF);
     }
 
     bool Walk(const uint8_t *d, uint64_t base, size_t avail, bool final) override
     {
         // The last position whose look-ahead is known.
-        if (avail == 0 || (!final && avail < 2))
+        if (avail == 0 || (!final && avail <= lookAhead_))
             return true;
-        const size_t last = final ? avail - 1 : avail - 2;
+        const size_t last = final ? avail - 1 : avail - 1 - lookAhead_;
         data_ = d;
         base_ = base;
         avail_ = avail;
@@ -200,9 +233,17 @@ private:
             i = SkipEmpty(i, limit);
             if (i > limit)
                 return i;
-            i = startSet_.Find<true>(d, i, limit + 1);
-            if (i > limit)
-                return i;
+            if (japanese_) {
+                i = FindStartOrJapanese(i, limit);
+                if (i > limit)
+                    return i;
+                if (BeginsJapanese(i))
+                    return TakeJapanese(i);
+            } else {
+                i = startSet_.Find<true>(d, i, limit + 1);
+                if (i > limit)
+                    return i;
+            }
             if (printable_[d[i]]) {
                 // A run of printable bytes from i to j - 1.  When the byte
                 // at j flushes, the run is emitted (or dropped) from the
@@ -218,9 +259,14 @@ private:
                 return j;
             }
         } else if (wide_) {
+            const size_t from = i;
             i = WideRun(i, limit);
+            if (i != from)
+                unit_ = kUnitBegin;
             if (i > limit)
                 return i;
+            if (japanese_ && unit_ <= kUnitBegin && Japanese(i))
+                return TakeJapanese(i);
         }
 
         const uint8_t b = d[i];
@@ -229,27 +275,40 @@ private:
         switch (class_[b]) {
         case kZero:
             if (wide_) {
-                if (!printable_[x])
-                    Flush();
+                // The text goes on with a printable byte, or with a
+                // Japanese character after an ASCII unit.
+                if (printable_[x] || (japanese_ && unit_ == kUnitHigh && Japanese(i + 1))) {
+                    unit_ = unit_ == kUnitHigh ? kUnitBegin : kUnitUnknown;
+                } else {
+                    return EndWide(i);
+                }
             } else if (candidate_.size() == 1) {
                 // A single byte and a zero: the first code unit of UTF-16
-                // text if a printable byte follows, otherwise nothing.
-                if (printable_[x])
+                // text if a printable byte (or a Japanese character)
+                // follows, otherwise nothing.
+                if (printable_[x] || (japanese_ && Japanese(i + 1))) {
                     wide_ = true;
-                else
-                    candidate_.clear();
+                    unit_ = kUnitBegin;
+                } else {
+                    Clear();
+                }
             } else {
                 Flush();
             }
             return i + 1;
         case kPrintable:
-            if (!printable_[b])
+            if (!printable_[b]) {
+                unit_ = kUnitUnknown;
                 return i + 1;  // left-out katakana: the candidate goes on
+            }
             if (wide_) {
                 if (x == 0) {
                     if (candidate_.empty())
                         start_ = base_ + i;
                     candidate_.push_back(static_cast<char>(b));
+                    unit_ = kUnitHigh;
+                } else {
+                    unit_ = kUnitUnknown;
                 }
                 return i + 1;
             }
@@ -262,12 +321,89 @@ private:
                 candidate_.push_back(static_cast<char>(x));
                 return i + 2;
             }
-            Flush();
-            return i + 1;
+            return wide_ ? EndWide(i) : (Flush(), i + 1);
         default:
-            Flush();
-            return i + 1;
+            return wide_ ? EndWide(i) : (Flush(), i + 1);
         }
+    }
+
+    // UTF-16 text ends at position i.  Right after a Japanese character the
+    // code unit there is passed over whole: its second byte belongs to it
+    // and begins nothing.
+    size_t EndWide(size_t i)
+    {
+        const bool wholeUnit = unit_ == kUnitAfterJapanese && i + 1 < avail_;
+        Flush();
+        return wholeUnit ? i + 2 : i + 1;
+    }
+
+    // Byte k of the window; past the data's end, a zero byte.  (A window
+    // that does not end the data holds the look-ahead of every position
+    // examined.)
+    uint8_t At(size_t k) const { return k < avail_ ? data_[k] : 0; }
+
+    // Whether the code unit at k is a Japanese character that code page
+    // 932 holds (half-width katakana only when they are printable).
+    bool Japanese(size_t k) const
+    {
+        const uint16_t u = static_cast<uint16_t>(At(k) | At(k + 1) << 8);
+        return IsJapaneseUnit(u) && (halfKana_ || !IsHalfWidthKatakana(u));
+    }
+
+    // Whether both bytes of the code unit at k could be single-byte text:
+    // a high byte that is printable ASCII other than '0', and a low byte
+    // that is printable ASCII or zero.  "ge" reads as a CJK ideograph, so
+    // such a unit alone does not begin Japanese text; hiragana (high byte
+    // '0') may.
+    bool TextLike(size_t k) const
+    {
+        const uint8_t lo = At(k), hi = At(k + 1);
+        const bool asciiHigh = hi >= 0x20 && hi <= 0x7E;
+        return asciiHigh && (lo == 0 || (lo >= 0x20 && lo <= 0x7E && hi != 0x30));
+    }
+
+    // Whether Japanese UTF-16 text begins at k: two Japanese characters,
+    // one of them unlike single-byte text, or one unlike it followed by an
+    // ASCII code unit.
+    bool BeginsJapanese(size_t k) const
+    {
+        if (!Japanese(k))
+            return false;
+        if (!TextLike(k))
+            return Japanese(k + 2) || (printable_[At(k + 2)] && At(k + 3) == 0);
+        return Japanese(k + 2) && !TextLike(k + 2);
+    }
+
+    // Appends the Japanese character at i (a code unit, two positions) to
+    // the UTF-16 text, as its Shift-JIS bytes.
+    size_t TakeJapanese(size_t i)
+    {
+        if (candidate_.empty())
+            start_ = base_ + i;
+        const uint16_t form =
+            JapaneseUnitCp932(static_cast<uint16_t>(data_[i] | data_[i + 1] << 8));
+        if (form > 0xFF) {
+            candidate_.push_back(static_cast<char>(form >> 8));
+            ++extra_;
+        }
+        candidate_.push_back(static_cast<char>(form & 0xFF));
+        wide_ = true;
+        unit_ = kUnitAfterJapanese;
+        return i + 2;
+    }
+
+    // With no candidate, from position i: the first position up to `limit`
+    // that begins a string (a start byte, or Japanese UTF-16 text); a
+    // position past `limit` when there is none.
+    size_t FindStartOrJapanese(size_t i, size_t limit) const
+    {
+        for (; i <= limit; ++i) {
+            if (startSet_.Has(data_[i]))
+                return i;
+            if (highSet_.Has(At(i + 1)) && BeginsJapanese(i))
+                return i;
+        }
+        return i;
     }
 
     // In UTF-16 text from position i: takes every code unit "printable
@@ -320,7 +456,10 @@ private:
     size_t SkipEmpty(size_t i, size_t limit)
     {
         const uint8_t *d = data_;
-        while (limit + 1 - i >= 64) {
+        // With Japanese text, the 64 positions' look-ahead must be in the
+        // window too.
+        const size_t reach = japanese_ ? 64 + lookAhead_ : 64;
+        while (limit + 1 - i >= 64 && avail_ - i >= reach) {
             const uint64_t p = printableSet_.Mask64(d + i);
             const uint64_t kana = settings_.CheckHalfKana ? kanaSet_.Mask64(d + i) : 0;
             const uint64_t run = p | kana;
@@ -384,25 +523,45 @@ private:
         // byte, or any run with katakana in it (marked at its last byte by
         // spreading each katakana bit upwards through its run).
         uint64_t single = starts & p & ~(run >> 1);
-        if (kana) {
-            // linked: bit j set when positions j - step .. j all lie in runs.
-            uint64_t spread = kana, linked = run & (run << 1);
-            for (int step = 1; step < 64; step *= 2) {
-                spread |= (spread << step) & linked;
-                linked &= linked << step;
-            }
-            single |= spread;
-        }
+        if (kana)
+            single |= SpreadInRuns(kana, run);
         // The byte after the 64: past the data's end it is a zero byte.
         // (A window that does not end the data always holds it: positions
         // are examined only up to the window's last byte but one.)
         const bool nextPrintable = i + 64 < avail_ && printable_[d[i + 64]];
         const uint64_t followedByPrintable = (p >> 1) | (uint64_t(nextPrintable) << 63);
-        uint64_t result =
-            longRuns | (ends & zeroSet_.Mask64(d + i) & (single << 1) & followedByPrintable);
+        const uint64_t zeroAfterSingle = ends & zeroSet_.Mask64(d + i) & (single << 1);
+        uint64_t result = longRuns | (zeroAfterSingle & followedByPrintable);
         if (settings_.SearchKanji)
             result |= leadSet_.Mask64(d + i);
+        if (japanese_) {
+            // A Japanese character after the zero continues UTF-16 text as
+            // a printable byte does (its high byte two further on).
+            result |= zeroAfterSingle & highSet_.Mask64(d + i + 2);
+            result |= JapaneseStart(i, p, run);
+        }
         return result;
+    }
+
+    // The first position of the 64 at i, as a bit, where Japanese UTF-16
+    // text begins and the plain steps would have no candidate: outside
+    // the text that a run gathers from its first printable byte on, and
+    // the byte that ends it.  0 when there is none.
+    uint64_t JapaneseStart(size_t i, uint64_t p, uint64_t run) const
+    {
+        const uint8_t *d = data_;
+        const uint64_t gathering = SpreadInRuns(p, run) << 1;
+        // A Japanese character's high byte next, and after it another
+        // one's or a zero.
+        uint64_t maybe = ~gathering & highSet_.Mask64(d + i + 1) &
+                         (highSet_.Mask64(d + i + 3) | zeroSet_.Mask64(d + i + 3));
+        while (maybe) {
+            const int q = LowestBit(maybe);
+            if (BeginsJapanese(i + static_cast<size_t>(q)))
+                return uint64_t(1) << q;
+            maybe &= maybe - 1;
+        }
+        return 0;
     }
 
     // Single-byte text from position i (printable, kept): appends every
@@ -442,6 +601,11 @@ private:
     ByteSet zeroSet_;
     ByteSet kanaSet_;
     ByteSet leadSet_;
+    ByteSet highSet_;
+    bool japanese_;  // SearchWideJapanese
+    bool halfKana_;  // half-width katakana are printable
+    size_t lookAhead_;
+    UnitPlace unit_ = kUnitUnknown;  // in UTF-16 text
 };
 
 } // namespace

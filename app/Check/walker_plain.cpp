@@ -13,9 +13,9 @@ WalkCore::WalkCore(const WalkSetup &setup)
 {
 }
 
-void WalkCore::Emit(const char *text, size_t length)
+void WalkCore::Emit(const char *text, size_t length, size_t extra)
 {
-    if (length < min_)
+    if (length - extra < min_)
         return;
     if (settings_.CheckRecurrence &&
         !PassesRepetitionFilter(text, length, settings_.RecurrenceTime))

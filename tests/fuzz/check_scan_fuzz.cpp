@@ -7,7 +7,8 @@
 //   byte 0     flags: SearchKanji, CheckHalfKana, CheckRecurrence,
 //              CheckEnglish, CheckSeparator, CheckInitial (bits 0-5);
 //              bit 6: the whole-data scan uses the plain walk and the
-//              stream the SSE2 one (clear: the other way round)
+//              stream the SSE2 one (clear: the other way round);
+//              bit 7: SearchWideJapanese
 //   byte 1     RecurrenceTime - 2 (signed: -130..125)
 //   byte 2     minimum length (0..255)
 //   byte 3     checkpoint distance 1..64, or the real one when above 64
@@ -40,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     st.CheckEnglish = data[0] & 8;
     st.CheckSeparator = data[0] & 16;
     st.CheckInitial = data[0] & 32;
+    st.SearchWideJapanese = data[0] & 128;
     st.RecurrenceTime = static_cast<int8_t>(data[1]) - 2;
     const int m = data[2];
     const size_t interval = data[3] <= 64 ? size_t(data[3]) + 1 : lex::kCheckpointInterval;

@@ -114,6 +114,85 @@ TEST(ScannerWalk, RowsFollowTheByteRules)
     }
 }
 
+// UTF-16LE bytes of UTF-8 text (characters of the Basic Multilingual
+// Plane only).
+std::string W(const char *utf8)
+{
+    std::string out;
+    for (const auto *p = reinterpret_cast<const unsigned char *>(utf8); *p;) {
+        unsigned u = *p++;
+        if (u >= 0xE0) {
+            u = (u & 0x0F) << 12 | (p[0] & 0x3F) << 6 | (p[1] & 0x3F);
+            p += 2;
+        } else if (u >= 0xC0) {
+            u = (u & 0x1F) << 6 | (p[0] & 0x3F);
+            p += 1;
+        }
+        out.push_back(static_cast<char>(u & 0xFF));
+        out.push_back(static_cast<char>(u >> 8));
+    }
+    return out;
+}
+
+ExtractionSettings WideJapanese(bool halfKanaListed = false)
+{
+    ExtractionSettings s;
+    s.SearchWideJapanese = true;
+    s.CheckHalfKana = !halfKanaListed;
+    return s;
+}
+
+TEST(ScannerWalk, JapaneseUtf16TextWithTheSettingOn)
+{
+    // The expected texts are Shift-JIS bytes.
+    const std::string file = "\x83t\x83@\x83" "C\x83\x8B";  // ファイル
+    const WalkCase cases[] = {
+        {"katakana between zeros: four characters reach m=4", Z(2) + W("ファイル") + Z(2), 4,
+         WideJapanese(), {U(2, file)}},
+        {"the minimum counts characters, not bytes", Z(2) + W("ファイル") + Z(2), 5,
+         WideJapanese(), {}},
+        {"setting off: no Japanese row", Z(2) + W("ファイル") + Z(2), 1, Defaults(),
+         {A(3, "000")}},
+        {"ASCII and Japanese in one string", Z(2) + W("Lexprobe バージョン 1.0") + Z(2), 5,
+         WideJapanese(), {U(2, "Lexprobe \x83o\x81[\x83W\x83\x87\x83\x93 1.0")}},
+        {"Japanese right after ASCII, no space", Z(2) + W("CD-ROMドライブ") + Z(2), 5,
+         WideJapanese(), {U(2, "CD-ROM\x83h\x83\x89\x83" "C\x83u")}},
+        {"Japanese, then ASCII to the end", Z(2) + W("保存(&S)") + Z(2), 5, WideJapanese(),
+         {U(2, "\x95\xDB\x91\xB6(&S)")}},
+        {"hiragana first", Z(2) + W("このファイル") + Z(2), 5, WideJapanese(),
+         {U(2, "\x82\xB1\x82\xCC" + file)}},
+        {"a kanji that reads as ASCII, then one that does not", Z(2) + W("終了") + Z(2), 2,
+         WideJapanese(), {U(2, "\x8F" "I\x97\xB9")}},
+        {"a kanji whose low byte is zero begins the string", Z(2) + W("一覧表示") + Z(2), 4,
+         WideJapanese(), {U(2, "\x88\xEA\x97\x97\x95\\\x8E\xA6")}},
+        {"ideographic space and full-width forms", Z(2) + W("　ＡＢＣ～　全角") + Z(2), 8,
+         WideJapanese(), {U(2, "\x81@\x82`\x82" "a\x82" "b\x81`\x81@\x91S\x8Ap")}},
+        {"odd offset after a length byte", "\x01" + W("日本語です") + Z(2), 5, WideJapanese(),
+         {U(1, "\x93\xFA\x96{\x8C\xEA\x82\xC5\x82\xB7")}},
+        {"a character code page 932 lacks ends the string and begins nothing",
+         Z(2) + W("日本") + "\x94\x30" + W("語です") + Z(2), 2, WideJapanese(),
+         {U(2, "\x93\xFA\x96{"), U(8, "\x8C\xEA\x82\xC5\x82\xB7")}},
+        {"so does a zero code unit after Japanese text",
+         Z(2) + W("日本") + Z(2) + W("Name") + Z(2), 2, WideJapanese(),
+         {U(2, "\x93\xFA\x96{"), U(8, "Name")}},
+        {"half-width katakana follow their setting", Z(2) + W("ｱｲｳｴｵ") + Z(2), 5,
+         WideJapanese(true), {U(2, "\xB1\xB2\xB3\xB4\xB5")}},
+        {"half-width katakana left out by default", Z(2) + W("ｱｲｳｴｵ") + Z(2), 2,
+         WideJapanese(), {}},
+        // Single-byte text that also reads as CJK ideographs stays as it is.
+        {"lower-case ASCII is not read as ideographs", Z(2) + "getmessage" + Z(2), 5,
+         WideJapanese(), {A(2, "getmessage")}},
+        {"ASCII after zeros is not read as a kanji with a zero low byte",
+         Z(2) + "Name of file" + Z(1), 5, WideJapanese(), {A(2, "Name of file")}},
+        {"ASCII UTF-16 rows are as before", Z(1) + W("FileDescription") + Z(2), 5, WideJapanese(),
+         {U(1, "FileDescription")}},
+    };
+    for (const WalkCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.rows, Scan(c.data, c.m, c.settings));
+    }
+}
+
 TEST(ScannerWalk, OffsetTextIsEightUpperCaseDigits)
 {
     EXPECT_EQ("00000000", lex::OffsetText(0));

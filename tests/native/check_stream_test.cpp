@@ -131,11 +131,25 @@ TEST_F(StreamModel, LongRunsAcrossPiecesUseTheFastPaths)
         }
         data.insert(data.end(), static_cast<size_t>(200 + 11 * k), k % 2 ? 0x01 : 0xB1);
     }
-    for (const bool kanaListed : {false, true}) {
+    // Japanese UTF-16 text, on both alignments.
+    static const uint16_t japanese[] = {0x30D5, 0x30A1, 0x30A4, 0x30EB, 0x65E5, 0x672C,
+                                        0x3053, 0x7D42, 0x4E00, 0x0041, 0xFF71};
+    for (int k = 0; k < 20; ++k) {
+        data.insert(data.end(), static_cast<size_t>(2 + k % 2), 0);
+        for (int u = 0; u < 40 + 17 * k; ++u) {
+            const uint16_t c = japanese[(u * 7 + k) % 11];
+            data.push_back(static_cast<uint8_t>(c & 0xFF));
+            data.push_back(static_cast<uint8_t>(c >> 8));
+        }
+        data.insert(data.end(), static_cast<size_t>(90 + 7 * k), k % 3 ? 0x01 : 0x88);
+    }
+    for (const int flags : {0, 1, 2, 3}) {
+        const bool kanaListed = flags & 1;
         Case c{ExtractionSettings(), 5, data, lex::kCheckpointInterval, -1};
         c.settings.CheckRecurrence = false;
         c.settings.CheckEnglish = false;
         c.settings.CheckHalfKana = !kanaListed;
+        c.settings.SearchWideJapanese = flags & 2;
         for (size_t pieceSize : {size_t(61), size_t(64), size_t(1000)})
             for (ScanPath path : kPaths)
                 Compare(c, path, pieceSize, [&] { return pieceSize; },

@@ -23,6 +23,7 @@ inline lex::ExtractionSettings RandomSettings(std::mt19937 &rng)
     st.CheckEnglish = f & 8;
     st.CheckSeparator = f & 16;
     st.CheckInitial = f & 32;
+    st.SearchWideJapanese = f & 64;
     st.RecurrenceTime = static_cast<int>(rng() % 6);
     return st;
 }
@@ -37,18 +38,32 @@ inline std::vector<uint8_t> RandomData(std::mt19937 &rng, size_t maxSize)
     };
     const std::string &abc = alphabet[rng() % 3];
     std::vector<uint8_t> data;
+    // UTF-16 code units around Japanese text: hiragana, katakana, CJK
+    // ideographs (whose bytes may look like ASCII text, or whose low byte
+    // is zero), symbols, full-width forms, half-width katakana, characters
+    // code page 932 lacks, ASCII units and the zero that ends a string.
+    static const uint16_t japanese[] = {
+        0x3042, 0x3053, 0x307E, 0x3093, 0x30A2, 0x30D5, 0x30FC, 0x4E00, 0x65E5, 0x672C,
+        0x7D42, 0x4E86, 0x8A9E, 0x9F8D, 0x3000, 0x3001, 0x300C, 0xFF21, 0xFF5E, 0xFF71,
+        0xFF9F, 0x3094, 0x9FFF, 0x3030, 0x6567, 0x0041, 0x0020, 0x0000};
     for (size_t target = rng() % maxSize; data.size() < target;) {
-        const unsigned kind = rng() % 8;
+        const unsigned kind = rng() % 10;
         if (kind < 4) {
             data.push_back(rng() % 4 ? static_cast<uint8_t>(abc[rng() % abc.size()])
                                      : static_cast<uint8_t>(rng()));
         } else if (kind < 6) {
             for (unsigned len = rng() % 90; len > 0; --len)
                 data.push_back(static_cast<uint8_t>(rng() % 8 ? 'a' + rng() % 26 : 0xB1));
-        } else {
+        } else if (kind < 8) {
             for (unsigned len = rng() % 40; len > 0; --len) {
                 data.push_back(static_cast<uint8_t>('A' + rng() % 26));
                 data.push_back(rng() % 30 ? 0 : static_cast<uint8_t>(rng()));
+            }
+        } else {
+            for (unsigned len = rng() % 24; len > 0; --len) {
+                const uint16_t u = japanese[rng() % (sizeof japanese / sizeof japanese[0])];
+                data.push_back(static_cast<uint8_t>(u & 0xFF));
+                data.push_back(static_cast<uint8_t>(u >> 8));
             }
         }
     }

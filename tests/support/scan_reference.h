@@ -3,7 +3,8 @@
 // position per step, the candidate grown a byte at a time, runs of equal
 // bytes counted afresh at every byte, the dictionary block walked linearly
 // from its first entry for every extension of the word.  It shares no code
-// with the program, so that a fault of the program's cannot hide in it.
+// with the program (only the code page 932 table, which is data and has
+// tests of its own), so that a fault of the program's cannot hide in it.
 // Tests, the fuzz target and the benchmark compare the real scanner with it
 // row for row.
 #pragma once
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <string>
 
+#include "Check/cp932.h"
 #include "Check/dictionary.h"
 #include "Check/scanner.h"
 
@@ -115,6 +117,45 @@ inline bool ContainsWord(const lex::WordDictionary &dict, const lex::ExtractionS
     return false;
 }
 
+// Japanese text in UTF-16 (SearchWideJapanese): the code unit at a
+// position, bytes past the data's end being zero.
+struct Units {
+    const uint8_t *data;
+    size_t n;
+    const lex::ExtractionSettings &st;
+
+    uint8_t at(size_t k) const { return k < n ? data[k] : 0; }
+    uint16_t unit(size_t k) const { return static_cast<uint16_t>(at(k) | at(k + 1) << 8); }
+    // A character of Japanese text that code page 932 holds; half-width
+    // katakana only when they are printable.
+    bool japanese(size_t k) const
+    {
+        const uint16_t u = unit(k);
+        return lex::IsJapaneseUnit(u) && !(lex::IsHalfWidthKatakana(u) && st.CheckHalfKana);
+    }
+    // "printable, zero": a code unit of the ASCII rule.
+    bool ascii(size_t k) const { return Printable(at(k), st) && at(k + 1) == 0; }
+    // Both bytes could be single-byte text (the high one a printable ASCII
+    // byte other than '0', the low one too or zero): "ge" reads as a CJK
+    // ideograph, so such a unit alone never begins Japanese text.
+    bool textLike(size_t k) const
+    {
+        const uint8_t lo = at(k), hi = at(k + 1);
+        const bool asciiHi = hi >= 0x20 && hi <= 0x7E;
+        return asciiHi && (lo == 0 || (lo >= 0x20 && lo <= 0x7E && hi != 0x30));
+    }
+    // Japanese text begins here: two Japanese characters, one of them
+    // unlike single-byte text, or one unlike it followed by an ASCII unit.
+    bool begins(size_t k) const
+    {
+        if (!japanese(k))
+            return false;
+        if (!textLike(k))
+            return japanese(k + 2) || ascii(k + 2);
+        return japanese(k + 2) && !textLike(k + 2);
+    }
+};
+
 // The byte walk, one position at a time.  `checked` rows come from `dict`
 // (null: none).  A checkpoint follows the step that reaches the last
 // position of each `interval`-sized block and of the data.
@@ -123,27 +164,48 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                  size_t interval = lex::kCheckpointInterval)
 {
     std::string cand;
+    size_t chars = 0;  // characters of cand: a Japanese one is 1, not 2
     size_t start = 0;
     bool wide = false;
+    // In wide text: where the position stands in its code unit.
+    enum { kAfterJapanese, kBegin, kHigh, kUnknown } unitAt = kUnknown;
+    const bool jp = st.SearchWideJapanese;
+    const Units units{data, n, st};
     const size_t minLen = static_cast<size_t>(m < 1 ? 1 : m);
 
     auto emit = [&]() {
-        if (cand.size() < minLen)
+        if (chars < minLen)
             return;
         if (st.CheckRecurrence && Repetitive(cand, st.RecurrenceTime))
             return;
         const bool checked = st.CheckEnglish && dict && ContainsWord(*dict, st, cand);
         host.AddRow(static_cast<uint32_t>(start), wide, cand.data(), cand.size(), checked);
     };
+    auto clear = [&]() {
+        cand.clear();
+        chars = 0;
+        wide = false;
+    };
     auto flush = [&]() {
         emit();
-        cand.clear();
-        wide = false;
+        clear();
     };
     auto append = [&](size_t at, uint8_t byte) {
         if (cand.empty())
             start = at;
         cand.push_back(static_cast<char>(byte));
+        ++chars;
+    };
+    auto appendJapanese = [&](size_t at) {
+        if (cand.empty())
+            start = at;
+        const uint16_t form = lex::JapaneseUnitCp932(units.unit(at));
+        if (form > 0xFF)
+            cand.push_back(static_cast<char>(form >> 8));
+        cand.push_back(static_cast<char>(form & 0xFF));
+        ++chars;
+        wide = true;
+        unitAt = kAfterJapanese;
     };
 
     if (n == 0)
@@ -152,25 +214,42 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
     for (size_t i = 0; i < n; ++i) {
         const uint8_t b = data[i];
         const uint8_t x = i + 1 < n ? data[i + 1] : 0;
-        if (b == 0) {
+        // UTF-16 text that ends right after a Japanese character takes the
+        // whole code unit that ends it.
+        const bool wholeUnit = wide && unitAt == kAfterJapanese && i + 1 < n;
+        auto end = [&]() {
+            flush();
+            if (wholeUnit)
+                ++i;
+        };
+        if (jp && ((wide && (unitAt == kBegin || unitAt == kAfterJapanese) && units.japanese(i)) ||
+                   (cand.empty() && units.begins(i)))) {
+            appendJapanese(i);
+            ++i;
+        } else if (b == 0) {
             if (wide) {
-                if (!Printable(x, st))
-                    flush();
+                if (Printable(x, st) || (jp && unitAt == kHigh && units.japanese(i + 1)))
+                    unitAt = unitAt == kHigh ? kBegin : kUnknown;
+                else
+                    end();
             } else if (cand.size() == 1) {
-                if (Printable(x, st)) {
+                if (Printable(x, st) || (jp && units.japanese(i + 1))) {
                     wide = true;
+                    unitAt = kBegin;
                 } else {
-                    cand.clear();
-                    wide = false;
+                    clear();
                 }
             } else {
                 flush();
             }
         } else if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF)) {
             if (!Printable(b, st)) {
+                unitAt = kUnknown;
             } else if (wide && x != 0) {
+                unitAt = kUnknown;
             } else {
                 append(i, b);
+                unitAt = kHigh;
             }
         } else if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
             if (st.SearchKanji && !wide) {
@@ -182,10 +261,10 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                     flush();
                 }
             } else {
-                flush();
+                end();
             }
         } else {
-            flush();
+            end();
         }
         if (i >= limit) {
             host.SetProgress(static_cast<int>(static_cast<uint64_t>(i) * 100 / n));
