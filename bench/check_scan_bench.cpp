@@ -221,6 +221,7 @@ int main(int argc, char **argv)
     }
     DigestHost japanese;
     lex::ScanBuffer(data.get(), n, m, wide, nullptr, japanese);
+
     std::printf("scan core with Japanese UTF-16 text: %.3f s, %.0f MB/s, %.2fx the time "
                 "without; %llu rows (%+lld), %llu of them Japanese\n",
                 bestWide, mb / bestWide, bestWide / best,

@@ -72,15 +72,17 @@ public:
     void EmitPending() { Emit(candidate_.data(), candidate_.size(), extra_); }
 
 protected:
-    // The row emitter: length, repetition filter, row, English word.  The
-    // text starts at start_ and is wide when wide_ is set; `extra` of its
-    // bytes are the second bytes of Japanese characters, which the minimum
-    // length does not count.
+    // The row emitter: length, Japanese text's kana, repetition filter,
+    // row, English word.  The text starts at start_ and is wide when wide_
+    // is set; `extra` of its bytes are the second bytes of Japanese
+    // characters, which the minimum length does not count.
     void Emit(const char *text, size_t length, size_t extra = 0);
     void Clear()
     {
         candidate_.clear();
         extra_ = 0;
+        japanese_ = 0;
+        kana_ = false;
         wide_ = false;
     }
     void Flush()
@@ -102,6 +104,8 @@ protected:
 
     std::string candidate_;
     size_t extra_ = 0;              // second bytes of Japanese characters in it
+    size_t japanese_ = 0;           // Japanese characters in it
+    bool kana_ = false;             // among them kana or CJK symbols
     uint64_t start_ = 0;            // file offset of the candidate's first byte
     bool wide_ = false;
     uint64_t pos_ = 0;              // the next position to examine

@@ -20,10 +20,11 @@
 //
 // With SearchWideJapanese, UTF-16 text also takes the code units of
 // Japanese characters (as their Shift-JIS bytes).  Such text may begin
-// where no string is being gathered, at two Japanese characters of which
-// one does not look like single-byte text, or at one that does not
-// followed by an ASCII code unit; and where UTF-16 text is going on, at a
-// code unit's first byte.
+// where no string is being gathered, after a zero byte (or where Japanese
+// text ended at a code unit passed over whole), at two Japanese characters
+// of which one does not look like single-byte text, or at one that does
+// not followed by an ASCII code unit; and where UTF-16 text is going on,
+// at a code unit's first byte.
 // None of them crosses a checkpoint, so the host sees the same progress,
 // event and abort calls as a walk that took one position at a time; and
 // none looks at a byte the window does not hold (where a byte past the
@@ -183,7 +184,7 @@ public:
         // The Shift-JIS lead bytes, as ranges for the vector searches.
         leadSet_.Add(0x81, 0x9F);
         leadSet_.Add(0xE0, 0xFC);
-        japanese_ = settings.SearchWideJapanese;
+        wideJapanese_ = settings.SearchWideJapanese;
         lookAhead_ = LookAhead();
         halfKana_ = !settings.CheckHalfKana;
         // The high bytes of the Japanese code units.
@@ -219,6 +220,9 @@ public:
             }
         }
         pos_ = base + i;
+        // The next window begins at pos_: the byte before it.
+        if (i > 0 && i <= avail)
+            before_ = d[i - 1];
         return true;
     }
 
@@ -230,14 +234,19 @@ private:
         const uint8_t *d = data_;
         if (candidate_.empty()) {
             // Wide text always has a candidate, so this is single-byte state.
+            if (resume_) {
+                resume_ = false;
+                if (BeginsJapanese(i))
+                    return TakeJapanese(i);
+            }
             i = SkipEmpty(i, limit);
             if (i > limit)
                 return i;
-            if (japanese_) {
+            if (wideJapanese_) {
                 i = FindStartOrJapanese(i, limit);
                 if (i > limit)
                     return i;
-                if (BeginsJapanese(i))
+                if (Before(i) == 0 && BeginsJapanese(i))
                     return TakeJapanese(i);
             } else {
                 i = startSet_.Find<true>(d, i, limit + 1);
@@ -265,7 +274,7 @@ private:
                 unit_ = kUnitBegin;
             if (i > limit)
                 return i;
-            if (japanese_ && unit_ <= kUnitBegin && Japanese(i))
+            if (wideJapanese_ && unit_ <= kUnitBegin && Japanese(i))
                 return TakeJapanese(i);
         }
 
@@ -277,7 +286,7 @@ private:
             if (wide_) {
                 // The text goes on with a printable byte, or with a
                 // Japanese character after an ASCII unit.
-                if (printable_[x] || (japanese_ && unit_ == kUnitHigh && Japanese(i + 1))) {
+                if (printable_[x] || (wideJapanese_ && unit_ == kUnitHigh && Japanese(i + 1))) {
                     unit_ = unit_ == kUnitHigh ? kUnitBegin : kUnitUnknown;
                 } else {
                     return EndWide(i);
@@ -286,7 +295,7 @@ private:
                 // A single byte and a zero: the first code unit of UTF-16
                 // text if a printable byte (or a Japanese character)
                 // follows, otherwise nothing.
-                if (printable_[x] || (japanese_ && Japanese(i + 1))) {
+                if (printable_[x] || (wideJapanese_ && Japanese(i + 1))) {
                     wide_ = true;
                     unit_ = kUnitBegin;
                 } else {
@@ -334,6 +343,7 @@ private:
     {
         const bool wholeUnit = unit_ == kUnitAfterJapanese && i + 1 < avail_;
         Flush();
+        resume_ = wholeUnit;
         return wholeUnit ? i + 2 : i + 1;
     }
 
@@ -341,6 +351,8 @@ private:
     // that does not end the data holds the look-ahead of every position
     // examined.)
     uint8_t At(size_t k) const { return k < avail_ ? data_[k] : 0; }
+    // The byte before position k; before the data's first byte, a zero.
+    uint8_t Before(size_t k) const { return k > 0 ? data_[k - 1] : before_; }
 
     // Whether the code unit at k is a Japanese character that code page
     // 932 holds (half-width katakana only when they are printable).
@@ -380,8 +392,10 @@ private:
     {
         if (candidate_.empty())
             start_ = base_ + i;
-        const uint16_t form =
-            JapaneseUnitCp932(static_cast<uint16_t>(data_[i] | data_[i + 1] << 8));
+        const uint16_t unit = static_cast<uint16_t>(data_[i] | data_[i + 1] << 8);
+        const uint16_t form = JapaneseUnitCp932(unit);
+        ++japanese_;
+        kana_ = kana_ || unit < 0x3100 || unit > 0xFF60;
         if (form > 0xFF) {
             candidate_.push_back(static_cast<char>(form >> 8));
             ++extra_;
@@ -400,7 +414,7 @@ private:
         for (; i <= limit; ++i) {
             if (startSet_.Has(data_[i]))
                 return i;
-            if (highSet_.Has(At(i + 1)) && BeginsJapanese(i))
+            if (highSet_.Has(At(i + 1)) && Before(i) == 0 && BeginsJapanese(i))
                 return i;
         }
         return i;
@@ -458,7 +472,7 @@ private:
         const uint8_t *d = data_;
         // With Japanese text, the 64 positions' look-ahead must be in the
         // window too.
-        const size_t reach = japanese_ ? 64 + lookAhead_ : 64;
+        const size_t reach = wideJapanese_ ? 64 + lookAhead_ : 64;
         while (limit + 1 - i >= 64 && avail_ - i >= reach) {
             const uint64_t p = printableSet_.Mask64(d + i);
             const uint64_t kana = settings_.CheckHalfKana ? kanaSet_.Mask64(d + i) : 0;
@@ -530,38 +544,56 @@ private:
         // are examined only up to the window's last byte but one.)
         const bool nextPrintable = i + 64 < avail_ && printable_[d[i + 64]];
         const uint64_t followedByPrintable = (p >> 1) | (uint64_t(nextPrintable) << 63);
-        const uint64_t zeroAfterSingle = ends & zeroSet_.Mask64(d + i) & (single << 1);
+        const uint64_t zero = zeroSet_.Mask64(d + i);
+        const uint64_t zeroAfterSingle = ends & zero & (single << 1);
         uint64_t result = longRuns | (zeroAfterSingle & followedByPrintable);
         if (settings_.SearchKanji)
             result |= leadSet_.Mask64(d + i);
-        if (japanese_) {
-            // A Japanese character after the zero continues UTF-16 text as
-            // a printable byte does (its high byte two further on).
-            result |= zeroAfterSingle & highSet_.Mask64(d + i + 2);
-            result |= JapaneseStart(i, p, run);
-        }
+        if (wideJapanese_)
+            result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable);
         return result;
     }
 
-    // The first position of the 64 at i, as a bit, where Japanese UTF-16
-    // text begins and the plain steps would have no candidate: outside
-    // the text that a run gathers from its first printable byte on, and
-    // the byte that ends it.  0 when there is none.
-    uint64_t JapaneseStart(size_t i, uint64_t p, uint64_t run) const
+    // With Japanese UTF-16 text, the first position of the 64 at i (as a
+    // bit) where the plain steps would take a Japanese character: a zero
+    // after a single byte (of `zeroAfterSingle`) that one follows, or, with
+    // no candidate (outside the text that a run gathers from its first
+    // printable byte on, and the byte that ends it), the beginning of
+    // Japanese text after a zero byte.  0 when there is none.  The 64
+    // positions' look-ahead is in the window.
+    uint64_t JapaneseBits(size_t i, uint64_t p, uint64_t run, uint64_t zero,
+                          uint64_t zeroAfterSingle) const
     {
         const uint8_t *d = data_;
+        // Bit k: the byte at i + k + n is a Japanese character's high byte
+        // (highN), a zero (zeroN), printable (printableN).
+        const uint64_t high1 = highSet_.Mask64(d + i + 1);
+        const uint64_t high2 = high1 >> 1 | uint64_t(highSet_.Has(d[i + 65])) << 63;
+        const uint64_t high3 = high2 >> 1 | uint64_t(highSet_.Has(d[i + 66])) << 63;
+        const uint64_t zero3 = zero >> 3 | uint64_t(d[i + 64] == 0) << 61 |
+                               uint64_t(d[i + 65] == 0) << 62 | uint64_t(d[i + 66] == 0) << 63;
+        const uint64_t printable2 = p >> 2 | uint64_t(printable_[d[i + 64]]) << 62 |
+                                    uint64_t(printable_[d[i + 65]]) << 63;
+        const uint64_t zeroBefore = zero << 1 | uint64_t(Before(i) == 0);
         const uint64_t gathering = SpreadInRuns(p, run) << 1;
-        // A Japanese character's high byte next, and after it another
-        // one's or a zero.
-        uint64_t maybe = ~gathering & highSet_.Mask64(d + i + 1) &
-                         (highSet_.Mask64(d + i + 3) | zeroSet_.Mask64(d + i + 3));
-        while (maybe) {
+        uint64_t first = 0;
+        for (uint64_t maybe = zeroAfterSingle & high2; maybe; maybe &= maybe - 1) {
+            const int q = LowestBit(maybe);
+            if (Japanese(i + static_cast<size_t>(q) + 1)) {
+                first = uint64_t(1) << q;
+                break;
+            }
+        }
+        // Two Japanese characters, or one and an ASCII unit.
+        uint64_t maybe = zeroBefore & ~gathering & high1 & (high3 | (printable2 & zero3));
+        if (first)
+            maybe &= first - 1;
+        for (; maybe; maybe &= maybe - 1) {
             const int q = LowestBit(maybe);
             if (BeginsJapanese(i + static_cast<size_t>(q)))
                 return uint64_t(1) << q;
-            maybe &= maybe - 1;
         }
-        return 0;
+        return first;
     }
 
     // Single-byte text from position i (printable, kept): appends every
@@ -602,10 +634,14 @@ private:
     ByteSet kanaSet_;
     ByteSet leadSet_;
     ByteSet highSet_;
-    bool japanese_;  // SearchWideJapanese
+    bool wideJapanese_;  // SearchWideJapanese
     bool halfKana_;  // half-width katakana are printable
     size_t lookAhead_;
     UnitPlace unit_ = kUnitUnknown;  // in UTF-16 text
+    // Japanese text ended at a code unit passed over whole: new text may
+    // begin right after it.
+    bool resume_ = false;
+    uint8_t before_ = 0;  // the byte before the window's first
 };
 
 } // namespace

@@ -165,16 +165,23 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
 {
     std::string cand;
     size_t chars = 0;  // characters of cand: a Japanese one is 1, not 2
+    size_t japanese = 0;  // Japanese characters in cand
+    bool kana = false;    // among them kana or CJK symbols
     size_t start = 0;
     bool wide = false;
     // In wide text: where the position stands in its code unit.
     enum { kAfterJapanese, kBegin, kHigh, kUnknown } unitAt = kUnknown;
+    bool resume = false;
     const bool jp = st.SearchWideJapanese;
     const Units units{data, n, st};
     const size_t minLen = static_cast<size_t>(m < 1 ? 1 : m);
 
     auto emit = [&]() {
         if (chars < minLen)
+            return;
+        // Japanese text of ideographs and full-width forms is listed only
+        // with kana or symbols, or with two ASCII characters or more.
+        if (japanese > 0 && !kana && chars - japanese < 2)
             return;
         if (st.CheckRecurrence && Repetitive(cand, st.RecurrenceTime))
             return;
@@ -184,6 +191,8 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
     auto clear = [&]() {
         cand.clear();
         chars = 0;
+        japanese = 0;
+        kana = false;
         wide = false;
     };
     auto flush = [&]() {
@@ -199,7 +208,11 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
     auto appendJapanese = [&](size_t at) {
         if (cand.empty())
             start = at;
-        const uint16_t form = lex::JapaneseUnitCp932(units.unit(at));
+        const uint16_t u = units.unit(at);
+        const bool kanaOrSymbol = (u >= 0x3000 && u <= 0x30FF) || (u >= 0xFF61 && u <= 0xFF9F);
+        kana = kana || kanaOrSymbol;
+        ++japanese;
+        const uint16_t form = lex::JapaneseUnitCp932(u);
         if (form > 0xFF)
             cand.push_back(static_cast<char>(form >> 8));
         cand.push_back(static_cast<char>(form & 0xFF));
@@ -217,13 +230,19 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         // UTF-16 text that ends right after a Japanese character takes the
         // whole code unit that ends it.
         const bool wholeUnit = wide && unitAt == kAfterJapanese && i + 1 < n;
+        // Japanese text begins after a zero byte, or right after such a
+        // code unit.
+        const bool mayBegin = i == 0 || data[i - 1] == 0 || resume;
+        resume = false;
         auto end = [&]() {
             flush();
-            if (wholeUnit)
+            if (wholeUnit) {
                 ++i;
+                resume = true;
+            }
         };
         if (jp && ((wide && (unitAt == kBegin || unitAt == kAfterJapanese) && units.japanese(i)) ||
-                   (cand.empty() && units.begins(i)))) {
+                   (cand.empty() && mayBegin && units.begins(i)))) {
             appendJapanese(i);
             ++i;
         } else if (b == 0) {
