@@ -38,9 +38,9 @@ struct WalkSetup {
 class WalkCore {
 public:
     // How many bytes after a position its step may look at: the next one
-    // for single-byte and ASCII UTF-16 text, three with Japanese UTF-16
-    // text (the first two code units after a position).
-    static constexpr size_t kMaxLookAhead = 3;
+    // for single-byte and ASCII UTF-16 text, five with Japanese UTF-16
+    // text (the first three code units from a position).
+    static constexpr size_t kMaxLookAhead = 5;
     size_t LookAhead() const { return settings_.SearchWideJapanese ? kMaxLookAhead : 1; }
 
     explicit WalkCore(const WalkSetup &setup);

@@ -21,10 +21,11 @@
 // With SearchWideJapanese, UTF-16 text also takes the code units of
 // Japanese characters (as their Shift-JIS bytes).  Such text may begin
 // where no string is being gathered, after a zero byte (or where Japanese
-// text ended at a code unit passed over whole), at two Japanese characters
-// of which one does not look like single-byte text, or at one that does
-// not followed by an ASCII code unit; and where UTF-16 text is going on,
-// at a code unit's first byte.
+// text ended at a code unit passed over whole), at three code units: two
+// Japanese characters of which one does not look like single-byte text,
+// or one that does not followed by an ASCII unit, and then a Japanese
+// character or an ASCII unit; and where UTF-16 text is going on, at a
+// code unit's first byte.
 // None of them crosses a checkpoint, so the host sees the same progress,
 // event and abort calls as a walk that took one position at a time; and
 // none looks at a byte the window does not hold (where a byte past the
@@ -374,16 +375,19 @@ private:
         return asciiHigh && (lo == 0 || (lo >= 0x20 && lo <= 0x7E && hi != 0x30));
     }
 
+    // Whether the code unit at k is "printable byte, zero".
+    bool AsciiUnit(size_t k) const { return printable_[At(k)] && At(k + 1) == 0; }
+
     // Whether Japanese UTF-16 text begins at k: two Japanese characters,
     // one of them unlike single-byte text, or one unlike it followed by an
-    // ASCII code unit.
+    // ASCII unit; then a third character, Japanese or ASCII.
     bool BeginsJapanese(size_t k) const
     {
         if (!Japanese(k))
             return false;
-        if (!TextLike(k))
-            return Japanese(k + 2) || (printable_[At(k + 2)] && At(k + 3) == 0);
-        return Japanese(k + 2) && !TextLike(k + 2);
+        const bool two = TextLike(k) ? Japanese(k + 2) && !TextLike(k + 2)
+                                     : Japanese(k + 2) || AsciiUnit(k + 2);
+        return two && (Japanese(k + 4) || AsciiUnit(k + 4));
     }
 
     // Appends the Japanese character at i (a code unit, two positions) to
@@ -569,13 +573,6 @@ private:
         // (highN), a zero (zeroN), printable (printableN).
         const uint64_t high1 = highSet_.Mask64(d + i + 1);
         const uint64_t high2 = high1 >> 1 | uint64_t(highSet_.Has(d[i + 65])) << 63;
-        const uint64_t high3 = high2 >> 1 | uint64_t(highSet_.Has(d[i + 66])) << 63;
-        const uint64_t zero3 = zero >> 3 | uint64_t(d[i + 64] == 0) << 61 |
-                               uint64_t(d[i + 65] == 0) << 62 | uint64_t(d[i + 66] == 0) << 63;
-        const uint64_t printable2 = p >> 2 | uint64_t(printable_[d[i + 64]]) << 62 |
-                                    uint64_t(printable_[d[i + 65]]) << 63;
-        const uint64_t zeroBefore = zero << 1 | uint64_t(Before(i) == 0);
-        const uint64_t gathering = SpreadInRuns(p, run) << 1;
         uint64_t first = 0;
         for (uint64_t maybe = zeroAfterSingle & high2; maybe; maybe &= maybe - 1) {
             const int q = LowestBit(maybe);
@@ -584,10 +581,32 @@ private:
                 break;
             }
         }
-        // Two Japanese characters, or one and an ASCII unit.
-        uint64_t maybe = zeroBefore & ~gathering & high1 & (high3 | (printable2 & zero3));
+        // Three code units after a zero: a Japanese character, then a
+        // Japanese character or an ASCII unit, twice.
+        const uint64_t zeroBefore = zero << 1 | uint64_t(Before(i) == 0);
+        uint64_t maybe = zeroBefore & high1;
         if (first)
             maybe &= first - 1;
+        if (maybe == 0)
+            return first;
+        const uint64_t high3 = high2 >> 1 | uint64_t(highSet_.Has(d[i + 66])) << 63;
+        const uint64_t zero3 = zero >> 3 | uint64_t(d[i + 64] == 0) << 61 |
+                               uint64_t(d[i + 65] == 0) << 62 | uint64_t(d[i + 66] == 0) << 63;
+        const uint64_t printable2 = p >> 2 | uint64_t(printable_[d[i + 64]]) << 62 |
+                                    uint64_t(printable_[d[i + 65]]) << 63;
+        maybe &= high3 | (printable2 & zero3);
+        if (maybe == 0)
+            return first;
+        const uint64_t high5 = high3 >> 2 | uint64_t(highSet_.Has(d[i + 67])) << 62 |
+                               uint64_t(highSet_.Has(d[i + 68])) << 63;
+        const uint64_t zero5 = zero3 >> 2 | uint64_t(d[i + 67] == 0) << 62 |
+                               uint64_t(d[i + 68] == 0) << 63;
+        const uint64_t printable4 = printable2 >> 2 | uint64_t(printable_[d[i + 66]]) << 62 |
+                                    uint64_t(printable_[d[i + 67]]) << 63;
+        maybe &= high5 | (printable4 & zero5);
+        if (maybe == 0)
+            return first;
+        maybe &= ~(SpreadInRuns(p, run) << 1);
         for (; maybe; maybe &= maybe - 1) {
             const int q = LowestBit(maybe);
             if (BeginsJapanese(i + static_cast<size_t>(q)))

@@ -145,14 +145,18 @@ struct Units {
         return asciiHi && (lo == 0 || (lo >= 0x20 && lo <= 0x7E && hi != 0x30));
     }
     // Japanese text begins here: two Japanese characters, one of them
-    // unlike single-byte text, or one unlike it followed by an ASCII unit.
+    // unlike single-byte text, or one unlike it followed by an ASCII unit;
+    // then a third character, Japanese or ASCII.
     bool begins(size_t k) const
     {
         if (!japanese(k))
             return false;
+        bool two;
         if (!textLike(k))
-            return japanese(k + 2) || ascii(k + 2);
-        return japanese(k + 2) && !textLike(k + 2);
+            two = japanese(k + 2) || ascii(k + 2);
+        else
+            two = japanese(k + 2) && !textLike(k + 2);
+        return two && (japanese(k + 4) || ascii(k + 4));
     }
 };
 
