@@ -357,10 +357,11 @@ private:
 
     // Whether the code unit at k is a Japanese character that code page
     // 932 holds (half-width katakana only when they are printable).
-    bool Japanese(size_t k) const
+    bool Japanese(size_t k) const { return JapaneseUnit(At(k) | At(k + 1) << 8); }
+    bool JapaneseUnit(unsigned u) const
     {
-        const uint16_t u = static_cast<uint16_t>(At(k) | At(k + 1) << 8);
-        return IsJapaneseUnit(u) && (halfKana_ || !IsHalfWidthKatakana(u));
+        return IsJapaneseUnit(static_cast<uint16_t>(u)) &&
+               (halfKana_ || !IsHalfWidthKatakana(static_cast<uint16_t>(u)));
     }
 
     // Whether both bytes of the code unit at k could be single-byte text:
@@ -570,40 +571,37 @@ private:
     {
         const uint8_t *d = data_;
         // Bit k: the byte at i + k + n is a Japanese character's high byte
-        // (highN), a zero (zeroN), printable (printableN).
-        const uint64_t high1 = highSet_.Mask64(d + i + 1);
+        // (highN), or a zero (zeroN).
+        const uint64_t high1 = HighMask64(d + i + 1);
         const uint64_t high2 = high1 >> 1 | uint64_t(highSet_.Has(d[i + 65])) << 63;
         uint64_t first = 0;
         for (uint64_t maybe = zeroAfterSingle & high2; maybe; maybe &= maybe - 1) {
-            const int q = LowestBit(maybe);
-            if (Japanese(i + static_cast<size_t>(q) + 1)) {
-                first = uint64_t(1) << q;
+            const size_t k = i + static_cast<size_t>(LowestBit(maybe)) + 1;
+            if (JapaneseUnit(d[k] | d[k + 1] << 8)) {
+                first = maybe & -maybe;
                 break;
             }
         }
         // Three code units after a zero: a Japanese character, then a
-        // Japanese character or an ASCII unit, twice.
-        const uint64_t zeroBefore = zero << 1 | uint64_t(Before(i) == 0);
-        uint64_t maybe = zeroBefore & high1;
+        // Japanese character or an ASCII unit, twice (the high bytes first,
+        // then the first character, then the whole rule).
+        uint64_t maybe = (zero << 1 | uint64_t(Before(i) == 0)) & high1;
         if (first)
             maybe &= first - 1;
         if (maybe == 0)
             return first;
-        const uint64_t high3 = high2 >> 1 | uint64_t(highSet_.Has(d[i + 66])) << 63;
         const uint64_t zero3 = zero >> 3 | uint64_t(d[i + 64] == 0) << 61 |
                                uint64_t(d[i + 65] == 0) << 62 | uint64_t(d[i + 66] == 0) << 63;
-        const uint64_t printable2 = p >> 2 | uint64_t(printable_[d[i + 64]]) << 62 |
-                                    uint64_t(printable_[d[i + 65]]) << 63;
-        maybe &= high3 | (printable2 & zero3);
-        if (maybe == 0)
-            return first;
-        const uint64_t high5 = high3 >> 2 | uint64_t(highSet_.Has(d[i + 67])) << 62 |
-                               uint64_t(highSet_.Has(d[i + 68])) << 63;
-        const uint64_t zero5 = zero3 >> 2 | uint64_t(d[i + 67] == 0) << 62 |
-                               uint64_t(d[i + 68] == 0) << 63;
-        const uint64_t printable4 = printable2 >> 2 | uint64_t(printable_[d[i + 66]]) << 62 |
-                                    uint64_t(printable_[d[i + 67]]) << 63;
-        maybe &= high5 | (printable4 & zero5);
+        const uint64_t high3 = high2 >> 1 | uint64_t(highSet_.Has(d[i + 66])) << 63;
+        const uint64_t unit3 = high3 | zero3;
+        const uint64_t unit5 = unit3 >> 2 | uint64_t(d[i + 67] == 0 || highSet_.Has(d[i + 67])) << 62 |
+                               uint64_t(d[i + 68] == 0 || highSet_.Has(d[i + 68])) << 63;
+        maybe &= unit3 & unit5;
+        for (uint64_t m = maybe; m; m &= m - 1) {
+            const size_t k = i + static_cast<size_t>(LowestBit(m));
+            if (!JapaneseUnit(d[k] | d[k + 1] << 8))
+                maybe &= ~(m & -m);
+        }
         if (maybe == 0)
             return first;
         maybe &= ~(SpreadInRuns(p, run) << 1);
@@ -613,6 +611,27 @@ private:
                 return uint64_t(1) << q;
         }
         return first;
+    }
+
+    // Bit k set where byte k of the 64 at d is the high byte of a Japanese
+    // character: 0x30, 0x4E-0x9F or 0xFF.
+    uint64_t HighMask64(const uint8_t *d) const
+    {
+#if LEX_WALK_SSE2
+        uint64_t mask = 0;
+        for (int k = 0; k < 64; k += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + k));
+            const __m128i x = _mm_sub_epi8(v, _mm_set1_epi8(0x4E));
+            const __m128i kanji = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(0x9F - 0x4E)), x);
+            const __m128i kana = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x30));
+            const __m128i wide = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xFF)));
+            const __m128i in = _mm_or_si128(kanji, _mm_or_si128(kana, wide));
+            mask |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(in))) << k;
+        }
+        return mask;
+#else
+        return highSet_.Mask64(d);
+#endif
     }
 
     // Single-byte text from position i (printable, kept): appends every
