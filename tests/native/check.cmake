@@ -24,3 +24,6 @@ add_test(NAME check.english_dic COMMAND check_dic_test)
 add_test(NAME check.make_dictionary
   COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/make_dictionary_test.sh
           ${CMAKE_SOURCE_DIR}/scripts/make-dictionary.sh)
+
+# The generated code page 932 table of Japanese UTF-16 code units.
+target_sources(check_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/check_cp932_test.cpp)
