@@ -119,8 +119,9 @@ TEST(Cp932Table, BitsAgreeWithTheFormsAndStayInTheRanges)
         const uint16_t u = static_cast<uint16_t>(unit);
         const uint16_t form = JapaneseUnitCp932(u);
         ASSERT_EQ(form != 0, IsJapaneseUnit(u)) << "U+" << Hex(unit);
-        if (!InRanges(unit))
+        if (!InRanges(unit)) {
             ASSERT_EQ(0, form) << "U+" << Hex(unit);
+        }
     }
 }
 
