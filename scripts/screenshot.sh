@@ -63,8 +63,10 @@ setsid "$WINESERVER" -p </dev/null >/dev/null 2>&1 &
 reg() { wine reg "$@" >/dev/null 2>&1; }
 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shot /f
 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shot /d 1024x768 /f
-# Kanji into the "ANSI" strings, so the results show Japanese text.
+# Kanji into the "ANSI" strings and Japanese into the "Unicode" strings,
+# so the results show Japanese text of both kinds.
 reg add 'HKCU\Software\Halvek\Lexprobe' /v SearchKanji /d 1 /f
+reg add 'HKCU\Software\Halvek\Lexprobe' /v SearchWideJapanese /d 1 /f
 
 # A sample with Shift-JIS, UTF-16 and ASCII strings between binary bytes,
 # and a bigger file (random bytes with some text) for the progress bar.

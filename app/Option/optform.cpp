@@ -7,6 +7,7 @@ OptFormValues OptFormFromSettings(const ExtractionSettings &s)
 {
     OptFormValues v;
     v.SearchKanji = s.SearchKanji;
+    v.SearchWideJapanese = s.SearchWideJapanese;
     v.HalfKana = s.CheckHalfKana;
     v.Recurrence = s.CheckRecurrence;
     v.English = s.CheckEnglish;
@@ -20,6 +21,7 @@ OptFormValues OptFormFromSettings(const ExtractionSettings &s)
 void OptFormToSettings(const OptFormValues &v, ExtractionSettings &s)
 {
     s.SearchKanji = v.SearchKanji;
+    s.SearchWideJapanese = v.SearchWideJapanese;
     s.CheckHalfKana = v.HalfKana;
     s.CheckRecurrence = v.Recurrence;
     s.CheckEnglish = v.English;

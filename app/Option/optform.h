@@ -10,6 +10,7 @@ namespace lex {
 // The values of the dialog's controls.
 struct OptFormValues {
     bool SearchKanji = false;
+    bool SearchWideJapanese = false;
     bool HalfKana = false;
     bool Recurrence = false;
     int RecurrenceTime = 1;  // SpnRecurrence, always within its range

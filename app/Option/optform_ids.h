@@ -18,4 +18,5 @@
 #define IDC_HEADSAVE            3013
 #define IDC_RULESAVE            3014
 #define IDC_CHKSAVEOPTION       3015
+#define IDC_CHKSEARCHWIDE       3016
 // BtnOK and BtnCancel are IDOK and IDCANCEL, so Enter and Esc reach them.

@@ -10,7 +10,7 @@ namespace {
 
 // The form's client area and where every control sits in it, in pixels.
 constexpr int kClientWidth = 327;
-constexpr int kClientHeight = 272;
+constexpr int kClientHeight = 294;
 
 struct Place {
     int id, x, y, w, h;
@@ -19,20 +19,21 @@ constexpr Place kLayout[] = {
     {IDC_HEADSEARCH, 8, 8, 28, 14},
     {IDC_RULESEARCH, 40, 14, 279, 2},
     {IDC_CHKSEARCHKANJI, 24, 26, 290, 18},
-    {IDC_CHKHALFKANA, 24, 48, 290, 18},
-    {IDC_CHKRECURRENCE, 24, 74, 16, 18},
-    {IDC_SPNRECURRENCE, 42, 72, 56, 21},
+    {IDC_CHKSEARCHWIDE, 24, 48, 290, 18},
+    {IDC_CHKHALFKANA, 24, 70, 290, 18},
+    {IDC_CHKRECURRENCE, 24, 96, 16, 18},
+    {IDC_SPNRECURRENCE, 42, 94, 56, 21},
     // Three lines: the sentence wraps in the narrow column.
-    {IDC_LBLRECURRENCE, 104, 74, 215, 42},
-    {IDC_LBLEXAMPLE, 104, 118, 215, 14},
-    {IDC_CHKENGLISH, 24, 138, 295, 18},
-    {IDC_CHKSEPARATOR, 42, 160, 277, 18},
-    {IDC_CHKINITIAL, 42, 182, 277, 18},
-    {IDC_HEADSAVE, 8, 206, 28, 14},
-    {IDC_RULESAVE, 40, 212, 279, 2},
-    {IDC_CHKSAVEOPTION, 24, 224, 290, 18},
-    {IDOK, 160, 244, 75, 25},
-    {IDCANCEL, 244, 244, 75, 25},
+    {IDC_LBLRECURRENCE, 104, 96, 215, 42},
+    {IDC_LBLEXAMPLE, 104, 140, 215, 14},
+    {IDC_CHKENGLISH, 24, 160, 295, 18},
+    {IDC_CHKSEPARATOR, 42, 182, 277, 18},
+    {IDC_CHKINITIAL, 42, 204, 277, 18},
+    {IDC_HEADSAVE, 8, 228, 28, 14},
+    {IDC_RULESAVE, 40, 234, 279, 2},
+    {IDC_CHKSAVEOPTION, 24, 246, 290, 18},
+    {IDOK, 160, 266, 75, 25},
+    {IDCANCEL, 244, 266, 75, 25},
 };
 
 OptForm::ShowHook &Hook()
@@ -141,6 +142,7 @@ OptFormValues OptForm::Values() const
 {
     OptFormValues v;
     v.SearchKanji = Checked(IDC_CHKSEARCHKANJI);
+    v.SearchWideJapanese = Checked(IDC_CHKSEARCHWIDE);
     v.HalfKana = Checked(IDC_CHKHALFKANA);
     v.Recurrence = Checked(IDC_CHKRECURRENCE);
     v.English = Checked(IDC_CHKENGLISH);
@@ -158,6 +160,7 @@ void OptForm::FormShow()
 {
     OptFormValues v = OptFormFromSettings(*settings_);
     SetChecked(IDC_CHKSEARCHKANJI, v.SearchKanji);
+    SetChecked(IDC_CHKSEARCHWIDE, v.SearchWideJapanese);
     SetChecked(IDC_CHKHALFKANA, v.HalfKana);
     SetChecked(IDC_CHKRECURRENCE, v.Recurrence);
     SetChecked(IDC_CHKENGLISH, v.English);

@@ -75,6 +75,7 @@ void LoadSettings(ExtractionSettings &s, const std::function<void()> &onDebug)
         return;
     HKEY k = key.get();
     ReadFlag(k, "SearchKanji", &s.SearchKanji);
+    ReadFlag(k, "SearchWideJapanese", &s.SearchWideJapanese);
     ReadFlag(k, "CheckHalfKana", &s.CheckHalfKana);
     ReadFlag(k, "CheckRecurrence", &s.CheckRecurrence);
     ReadFlag(k, "CheckEnglish", &s.CheckEnglish);
@@ -95,6 +96,7 @@ void SaveSettings(const ExtractionSettings &s)
         return;
     HKEY k = key.get();
     WriteInt(k, "SearchKanji", s.SearchKanji);
+    WriteInt(k, "SearchWideJapanese", s.SearchWideJapanese);
     WriteInt(k, "CheckHalfKana", s.CheckHalfKana);
     WriteInt(k, "CheckRecurrence", s.CheckRecurrence);
     WriteInt(k, "CheckEnglish", s.CheckEnglish);

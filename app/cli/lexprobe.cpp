@@ -36,6 +36,9 @@ const char kUsage[] =
     "  -m, --min-length N          minimum length in bytes, 1-1000 (default 5)\n"
     "      --search-kanji          take Shift-JIS double-byte characters into ANSI\n"
     "                              strings (default off; --no-search-kanji)\n"
+    "      --search-wide-japanese  take Japanese text in UTF-16LE strings into\n"
+    "                              Unicode strings (default off;\n"
+    "                              --no-search-wide-japanese)\n"
     "      --no-check-half-kana    list half-width katakana 0xA1-0xDF as text\n"
     "                              (default: left out; --check-half-kana)\n"
     "      --no-check-recurrence   keep strings with long runs of one byte\n"
@@ -185,6 +188,7 @@ struct FlagOption {
 
 const FlagOption kFlags[] = {
     {"search-kanji", &lex::ExtractionSettings::SearchKanji},
+    {"search-wide-japanese", &lex::ExtractionSettings::SearchWideJapanese},
     {"check-half-kana", &lex::ExtractionSettings::CheckHalfKana},
     {"check-recurrence", &lex::ExtractionSettings::CheckRecurrence},
     {"check-english", &lex::ExtractionSettings::CheckEnglish},

@@ -79,6 +79,22 @@ expect_output "Shift-JIS and minimum length" \
   -- --dict "$tmp/words.dic" --search-kanji -m 6 "$tmp/in.bin"
 expect_output "empty file" '' -- --dict "$tmp/words.dic" "$tmp/empty.bin"
 
+# Japanese text in UTF-16LE ("日本語の文字列") after an ASCII one.  It is
+# left out unless --search-wide-japanese is given, and of that option and
+# its --no- form the last one holds.
+printf '\000\000r\000o\000c\000k\000e\000t\000\000\000\345\145\054\147\236\212\156\060\207\145\127\133\027\122\000\000' >"$tmp/wide.bin"
+expect_output "UTF-16 Japanese off by default" '00000002\tUnicode\trocket\r\n' \
+  -- --dict "$tmp/words.dic" "$tmp/wide.bin"
+expect_output "--no-search-wide-japanese last" '00000002\tUnicode\trocket\r\n' \
+  -- --dict "$tmp/words.dic" --search-wide-japanese --no-search-wide-japanese "$tmp/wide.bin"
+expect_status "--search-wide-japanese is an option" 0 "" \
+  -- --dict "$tmp/words.dic" --no-search-wide-japanese --search-wide-japanese "$tmp/wide.bin"
+expect_status "--search-wide-japanese takes no value" 2 "takes no value" \
+  -- --search-wide-japanese=1 "$tmp/wide.bin"
+run --help >"$tmp/out" 2>&1
+grep -q -- "--search-wide-japanese  take Japanese text in UTF-16LE" "$tmp/out" ||
+  fail "help lacks --search-wide-japanese"
+
 # Lines go out in large blocks: 120,000 lines fill several, and a line of
 # 1.4 MB, longer than a block, sits between them; all come out whole and
 # in order, with nothing lost at the block ends.

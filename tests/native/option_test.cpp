@@ -41,4 +41,44 @@ TEST(OptFormRules, SettingsRoundTripAndRangeOfTheNumber)
     EXPECT_EQ(77, s.MinExtractStr);
 }
 
+// Each check box stands for one flag: a flag alone on shows only its own
+// box, and a box alone checked sets only its own flag.
+TEST(OptFormRules, EveryFlagMapsToItsOwnBoxBothWays)
+{
+    using S = lex::ExtractionSettings;
+    using V = lex::OptFormValues;
+    const struct {
+        bool S::*setting;
+        bool V::*box;
+        const char *name;
+    } flags[] = {
+        {&S::SearchKanji, &V::SearchKanji, "SearchKanji"},
+        {&S::SearchWideJapanese, &V::SearchWideJapanese, "SearchWideJapanese"},
+        {&S::CheckHalfKana, &V::HalfKana, "CheckHalfKana"},
+        {&S::CheckRecurrence, &V::Recurrence, "CheckRecurrence"},
+        {&S::CheckEnglish, &V::English, "CheckEnglish"},
+        {&S::CheckSeparator, &V::Separator, "CheckSeparator"},
+        {&S::CheckInitial, &V::Initial, "CheckInitial"},
+        {&S::SaveOption, &V::SaveOption, "SaveOption"},
+    };
+    for (const auto &on : flags) {
+        S s;
+        for (const auto &f : flags)
+            s.*f.setting = false;
+        s.*on.setting = true;
+        V v = lex::OptFormFromSettings(s);
+        for (const auto &f : flags)
+            EXPECT_EQ(&f == &on, v.*f.box) << on.name << " shown in the box of " << f.name;
+
+        V w;
+        for (const auto &f : flags)
+            w.*f.box = false;
+        w.*on.box = true;
+        S t;
+        lex::OptFormToSettings(w, t);
+        for (const auto &f : flags)
+            EXPECT_EQ(&f == &on, t.*f.setting) << on.name << "'s box sets " << f.name;
+    }
+}
+
 } // namespace

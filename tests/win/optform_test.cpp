@@ -35,7 +35,7 @@ TEST_F(OptDialog, FirstShowingLayoutAndPlacement)
         RECT c;
         GetClientRect(dlg, &c);
         EXPECT_EQ(327, c.right);
-        EXPECT_EQ(272, c.bottom);
+        EXPECT_EQ(294, c.bottom);
         RECT d, m;
         GetWindowRect(dlg, &d);
         GetWindowRect(Main(), &m);
@@ -51,6 +51,7 @@ TEST_F(OptDialog, FirstShowingLayoutAndPlacement)
         const std::pair<int, const char *> captions[] = {
             {IDC_HEADSEARCH, "検索"},
             {IDC_CHKSEARCHKANJI, "漢字も抽出する (ANSI)"},
+            {IDC_CHKSEARCHWIDE, "UTF-16 の日本語も抽出する (Unicode)"},
             {IDC_CHKHALFKANA, "半角カタカナは拾わない"},
             {IDC_CHKRECURRENCE, ""},
             {IDC_LBLRECURRENCE,
@@ -69,10 +70,21 @@ TEST_F(OptDialog, FirstShowingLayoutAndPlacement)
         // Every control lies inside the client area.
         for (const auto &c : captions) {
             RECT r = ChildRect(dlg, GetDlgItem(dlg, c.first));
-            EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= 327 && r.bottom <= 272) << c.first;
+            EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= 327 && r.bottom <= 294) << c.first;
+        }
+        // No two of them overlap.
+        for (size_t i = 0; i < sizeof captions / sizeof captions[0]; i++) {
+            for (size_t j = i + 1; j < sizeof captions / sizeof captions[0]; j++) {
+                RECT a = ChildRect(dlg, GetDlgItem(dlg, captions[i].first));
+                RECT b = ChildRect(dlg, GetDlgItem(dlg, captions[j].first));
+                RECT both;
+                EXPECT_FALSE(IntersectRect(&both, &a, &b))
+                    << captions[i].first << " and " << captions[j].first;
+            }
         }
 
         EXPECT_FALSE(Checked(dlg, IDC_CHKSEARCHKANJI));
+        EXPECT_FALSE(Checked(dlg, IDC_CHKSEARCHWIDE));
         EXPECT_TRUE(Checked(dlg, IDC_CHKHALFKANA));
         EXPECT_TRUE(Checked(dlg, IDC_CHKRECURRENCE));
         EXPECT_TRUE(Checked(dlg, IDC_CHKENGLISH));
@@ -84,9 +96,10 @@ TEST_F(OptDialog, FirstShowingLayoutAndPlacement)
         EXPECT_TRUE(GetWindowLongA(GetDlgItem(dlg, IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
 
         // Tab order.
-        const int order[] = {IDC_CHKSEARCHKANJI, IDC_CHKHALFKANA, IDC_CHKRECURRENCE,
-                             IDC_SPNRECURRENCE,  IDC_CHKENGLISH,  IDC_CHKSEPARATOR,
-                             IDC_CHKINITIAL,     IDC_CHKSAVEOPTION, IDOK, IDCANCEL};
+        const int order[] = {IDC_CHKSEARCHKANJI, IDC_CHKSEARCHWIDE, IDC_CHKHALFKANA,
+                             IDC_CHKRECURRENCE,  IDC_SPNRECURRENCE, IDC_CHKENGLISH,
+                             IDC_CHKSEPARATOR,   IDC_CHKINITIAL,    IDC_CHKSAVEOPTION,
+                             IDOK,               IDCANCEL};
         HWND at = GetDlgItem(dlg, order[0]);
         for (size_t i = 1; i < sizeof order / sizeof order[0]; i++) {
             at = GetNextDlgTabItem(dlg, at, FALSE);
@@ -140,14 +153,15 @@ TEST_F(OptDialog, OkCopiesEverySettingAndTheyReachTheRegistry)
 {
     Start();
     WithDialog([&](HWND dlg) {
-        for (int id : {IDC_CHKSEARCHKANJI, IDC_CHKHALFKANA, IDC_CHKINITIAL, IDC_CHKSEPARATOR,
-                       IDC_CHKSAVEOPTION})
+        for (int id : {IDC_CHKSEARCHKANJI, IDC_CHKSEARCHWIDE, IDC_CHKHALFKANA, IDC_CHKINITIAL,
+                       IDC_CHKSEPARATOR, IDC_CHKSAVEOPTION})
             Click(GetDlgItem(dlg, id));
         SetWindowTextA(GetDlgItem(dlg, IDC_SPNRECURRENCE), "7");
         Click(GetDlgItem(dlg, IDOK));
     });
     const lex::ExtractionSettings &s = form_->settings();
     EXPECT_TRUE(s.SearchKanji);
+    EXPECT_TRUE(s.SearchWideJapanese);
     EXPECT_FALSE(s.CheckHalfKana);
     EXPECT_TRUE(s.CheckRecurrence);
     EXPECT_TRUE(s.CheckEnglish);
@@ -159,11 +173,28 @@ TEST_F(OptDialog, OkCopiesEverySettingAndTheyReachTheRegistry)
     EXPECT_EQ(0u, Registry::ValueCount());
     CloseMain();
     EXPECT_EQ("1", Registry::Get("SearchKanji"));
+    EXPECT_EQ("1", Registry::Get("SearchWideJapanese"));
     EXPECT_EQ("0", Registry::Get("CheckHalfKana"));
     EXPECT_EQ("1", Registry::Get("CheckInitial"));
     EXPECT_EQ("0", Registry::Get("CheckSeparator"));
     EXPECT_EQ("1", Registry::Get("SaveOption"));
     EXPECT_EQ("7", Registry::Get("RecurrenceTime"));
+}
+
+TEST_F(OptDialog, StoredWideJapaneseShowsOnItsOwnBoxAndOkClearsIt)
+{
+    Registry::PutString("SearchWideJapanese", "1");
+    Start();
+    WithDialog([&](HWND dlg) {
+        EXPECT_TRUE(Checked(dlg, IDC_CHKSEARCHWIDE));
+        EXPECT_FALSE(Checked(dlg, IDC_CHKSEARCHKANJI));
+        Click(GetDlgItem(dlg, IDC_CHKSEARCHWIDE));
+        Click(GetDlgItem(dlg, IDOK));
+    });
+    EXPECT_FALSE(form_->settings().SearchWideJapanese);
+    EXPECT_FALSE(form_->settings().SearchKanji);
+    CloseMain();
+    EXPECT_EQ("0", Registry::Get("SearchWideJapanese"));
 }
 
 TEST_F(OptDialog, CancelEscapeAndCloseBoxKeepTheSettings)
@@ -181,7 +212,8 @@ TEST_F(OptDialog, CancelEscapeAndCloseBoxKeepTheSettings)
     };
     for (const auto &way : leave) {
         WithDialog([&](HWND dlg) {
-            for (int id : {IDC_CHKSEARCHKANJI, IDC_CHKHALFKANA, IDC_CHKENGLISH, IDC_CHKSAVEOPTION})
+            for (int id : {IDC_CHKSEARCHKANJI, IDC_CHKSEARCHWIDE, IDC_CHKHALFKANA, IDC_CHKENGLISH,
+                           IDC_CHKSAVEOPTION})
                 Click(GetDlgItem(dlg, id));
             SetWindowTextA(GetDlgItem(dlg, IDC_SPNRECURRENCE), "99");
             way(dlg);
@@ -189,6 +221,7 @@ TEST_F(OptDialog, CancelEscapeAndCloseBoxKeepTheSettings)
         // The next showing presents the unchanged settings.
         WithDialog([&](HWND dlg) {
             EXPECT_FALSE(Checked(dlg, IDC_CHKSEARCHKANJI));
+            EXPECT_FALSE(Checked(dlg, IDC_CHKSEARCHWIDE));
             EXPECT_TRUE(Checked(dlg, IDC_CHKHALFKANA));
             EXPECT_TRUE(Checked(dlg, IDC_CHKENGLISH));
             EXPECT_FALSE(Checked(dlg, IDC_CHKSAVEOPTION));
@@ -198,6 +231,7 @@ TEST_F(OptDialog, CancelEscapeAndCloseBoxKeepTheSettings)
     }
     const lex::ExtractionSettings &after = form_->settings();
     EXPECT_EQ(before.SearchKanji, after.SearchKanji);
+    EXPECT_EQ(before.SearchWideJapanese, after.SearchWideJapanese);
     EXPECT_EQ(before.CheckHalfKana, after.CheckHalfKana);
     EXPECT_EQ(before.CheckEnglish, after.CheckEnglish);
     EXPECT_EQ(before.SaveOption, after.SaveOption);
