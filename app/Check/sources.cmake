@@ -28,3 +28,21 @@ if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
   set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/walker_sse2.cpp
     PROPERTIES COMPILE_OPTIONS -mstackrealign)
 endif()
+
+# The code page 932 table of Japanese UTF-16 code units, generated into the
+# build tree from Python's cp932 codec (cp932.h tells what it holds).  The
+# target cp932_table lets targets of other folders that compile the core's
+# sources (the fuzz targets) wait for it.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(LEX_CP932_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/make-cp932-table.py)
+set(LEX_CP932_TABLE ${CMAKE_BINARY_DIR}/generated/cp932_table.cpp)
+add_custom_command(OUTPUT ${LEX_CP932_TABLE}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
+  COMMAND ${Python3_EXECUTABLE} ${LEX_CP932_SCRIPT} ${LEX_CP932_TABLE}
+  DEPENDS ${LEX_CP932_SCRIPT}
+  COMMENT "Generating the code page 932 table"
+  VERBATIM)
+add_custom_target(cp932_table DEPENDS ${LEX_CP932_TABLE})
+list(APPEND LEX_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/cp932.cpp
+  ${LEX_CP932_TABLE})

@@ -10,3 +10,8 @@ loom_fuzz_target(check_scan_fuzz
   SEEDS ${CMAKE_SOURCE_DIR}/samples
   SECONDS 20
   ARGS -max_len=4096)
+# The core's code page 932 table is generated in the program's folder.
+add_dependencies(check_scan_fuzz_replay cp932_table)
+if(TARGET check_scan_fuzz)
+  add_dependencies(check_scan_fuzz cp932_table)
+endif()

@@ -38,3 +38,10 @@ add_test(NAME check.build
           "$<TARGET_OBJECTS:lexcore>"
   COMMAND_EXPAND_LISTS)
 set_tests_properties(check.build PROPERTIES LABELS static)
+
+# The generated code page 932 table: its own checks, and the comparison with
+# WideCharToMultiByte(932) over every unit of the Japanese ranges.
+target_sources(check_win_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/native/check_cp932_test.cpp)
+add_executable(check_cp932_win_test ${CMAKE_CURRENT_LIST_DIR}/check_cp932_test.cpp)
+target_link_libraries(check_cp932_win_test PRIVATE lexcore gtest_main)
+loom_wine_test(check.cp932.win check_cp932_win_test)

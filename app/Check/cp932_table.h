@@ -1,0 +1,21 @@
+// The generated table behind cp932.h: for each range of UTF-16 code units
+// that holds Japanese characters, the code page 932 form of every unit
+// (lead byte << 8 | trail byte, one byte 0xA1-0xDF, or 0 where code page
+// 932 lacks the character).  scripts/make-cp932-table.py writes the
+// definitions when the program is built.
+#pragma once
+
+#include <cstdint>
+
+namespace lex {
+
+struct Cp932Range {
+    uint16_t first;          // first code unit of the range
+    uint16_t last;           // last code unit, inclusive
+    const uint16_t *forms;   // last - first + 1 forms, from `first` on
+};
+
+constexpr int kCp932RangeCount = 3;
+extern const Cp932Range kCp932Ranges[kCp932RangeCount];
+
+} // namespace lex
