@@ -82,7 +82,7 @@ protected:
         candidate_.clear();
         extra_ = 0;
         japanese_ = 0;
-        kana_ = false;
+        kana_ = ideographs_ = false;
         wide_ = false;
     }
     void Flush()
@@ -106,6 +106,7 @@ protected:
     size_t extra_ = 0;              // second bytes of Japanese characters in it
     size_t japanese_ = 0;           // Japanese characters in it
     bool kana_ = false;             // among them kana or CJK symbols
+    bool ideographs_ = false;       // among them CJK ideographs
     uint64_t start_ = 0;            // file offset of the candidate's first byte
     bool wide_ = false;
     uint64_t pos_ = 0;              // the next position to examine

@@ -20,12 +20,14 @@
 //
 // With SearchWideJapanese, UTF-16 text also takes the code units of
 // Japanese characters (as their Shift-JIS bytes).  Such text may begin
-// where no string is being gathered, after a zero byte (or where Japanese
-// text ended at a code unit passed over whole), at three code units: two
-// Japanese characters of which one does not look like single-byte text,
-// or one that does not followed by an ASCII unit, and then a Japanese
-// character or an ASCII unit; and where UTF-16 text is going on, at a
-// code unit's first byte.
+// where no string is being gathered, after a byte that is not text (or
+// where Japanese text ended at a code unit passed over whole; a zero
+// before a character whose low byte is zero), at three code units: a
+// Japanese character, then Japanese characters or ASCII units, with at
+// least one of the Japanese characters unlike single-byte text; and where UTF-16 text is going on,
+// at a code unit's first byte (a character that looks like single-byte
+// text only next to one that does not).  Text with Japanese in it ends at
+// a code unit that is neither Japanese nor ASCII.
 // None of them crosses a checkpoint, so the host sees the same progress,
 // event and abort calls as a walk that took one position at a time; and
 // none looks at a byte the window does not hold (where a byte past the
@@ -130,9 +132,16 @@ inline int LowestBit(uint64_t v)
 enum ByteClass : uint8_t { kZero, kPrintable, kLead, kOther };
 
 // Where a position of UTF-16 text stands in its code unit: at its first
-// byte (right after a Japanese character, or otherwise), at the zero after
-// an ASCII unit's byte, or not known (after bytes the text passed over).
-enum UnitPlace : uint8_t { kUnitAfterJapanese, kUnitBegin, kUnitHigh, kUnitUnknown };
+// byte (right after a Japanese character unlike single-byte text, after
+// one that looks like it, or otherwise), at the zero after an ASCII unit's
+// byte, or not known (after bytes the text passed over).
+enum UnitPlace : uint8_t {
+    kUnitAfterUnlike,
+    kUnitAfterJapanese,
+    kUnitBegin,
+    kUnitHigh,
+    kUnitUnknown
+};
 
 // Bits of `bits` spread upwards through the stretches of set bits in
 // `runs`: bit j is set when some bit k <= j of `bits` is, with k..j in one
@@ -237,7 +246,7 @@ private:
             // Wide text always has a candidate, so this is single-byte state.
             if (resume_) {
                 resume_ = false;
-                if (BeginsJapanese(i))
+                if (MayBeginAt(i, true) && BeginsJapanese(i))
                     return TakeJapanese(i);
             }
             i = SkipEmpty(i, limit);
@@ -247,7 +256,7 @@ private:
                 i = FindStartOrJapanese(i, limit);
                 if (i > limit)
                     return i;
-                if (Before(i) == 0 && BeginsJapanese(i))
+                if (MayBeginAt(i, false) && BeginsJapanese(i))
                     return TakeJapanese(i);
             } else {
                 i = startSet_.Find<true>(d, i, limit + 1);
@@ -275,8 +284,20 @@ private:
                 unit_ = kUnitBegin;
             if (i > limit)
                 return i;
-            if (wideJapanese_ && unit_ <= kUnitBegin && Japanese(i))
-                return TakeJapanese(i);
+            if (wideJapanese_ && unit_ <= kUnitBegin) {
+                if (Japanese(i) &&
+                    (!TextLike(i) || unit_ == kUnitAfterUnlike || UnlikeAhead(i)))
+                    return TakeJapanese(i);
+                // Text with Japanese in it ends at any other code unit
+                // than an ASCII one.  A byte that may begin single-byte
+                // text is then examined again, with no candidate.
+                if (japanese_ > 0 && !AsciiUnit(i)) {
+                    if (!printable_[d[i]])
+                        return EndWide(i);
+                    Flush();
+                    return i;
+                }
+            }
         }
 
         const uint8_t b = d[i];
@@ -342,7 +363,7 @@ private:
     // and begins nothing.
     size_t EndWide(size_t i)
     {
-        const bool wholeUnit = unit_ == kUnitAfterJapanese && i + 1 < avail_;
+        const bool wholeUnit = unit_ <= kUnitAfterJapanese && i + 1 < avail_;
         Flush();
         resume_ = wholeUnit;
         return wholeUnit ? i + 2 : i + 1;
@@ -379,16 +400,39 @@ private:
     // Whether the code unit at k is "printable byte, zero".
     bool AsciiUnit(size_t k) const { return printable_[At(k)] && At(k + 1) == 0; }
 
-    // Whether Japanese UTF-16 text begins at k: two Japanese characters,
-    // one of them unlike single-byte text, or one unlike it followed by an
-    // ASCII unit; then a third character, Japanese or ASCII.
+    // Whether Japanese UTF-16 text may begin at k, by the byte before it:
+    // one that is not text (or, after Japanese text that ended at a code
+    // unit passed over whole, any byte); a zero when the character's low
+    // byte is zero, as a zero and a byte are also UTF-16 ASCII text read
+    // one byte off.
+    bool MayBeginAt(size_t k, bool resumed) const
+    {
+        const uint8_t before = Before(k);
+        return data_[k] == 0 ? before == 0 : resumed || !printable_[before];
+    }
+
+    // Whether Japanese UTF-16 text begins at k: a Japanese character, then
+    // two code units each a Japanese character or an ASCII unit, with at
+    // least one of the Japanese characters unlike single-byte text.
     bool BeginsJapanese(size_t k) const
     {
         if (!Japanese(k))
             return false;
-        const bool two = TextLike(k) ? Japanese(k + 2) && !TextLike(k + 2)
-                                     : Japanese(k + 2) || AsciiUnit(k + 2);
-        return two && (Japanese(k + 4) || AsciiUnit(k + 4));
+        bool unlike = !TextLike(k);
+        for (size_t u = k + 2; u <= k + 4; u += 2) {
+            if (Japanese(u))
+                unlike = unlike || !TextLike(u);
+            else if (!AsciiUnit(u))
+                return false;
+        }
+        return unlike;
+    }
+
+    // Whether one of the two code units after k is a Japanese character
+    // unlike single-byte text.
+    bool UnlikeAhead(size_t k) const
+    {
+        return (Japanese(k + 2) && !TextLike(k + 2)) || (Japanese(k + 4) && !TextLike(k + 4));
     }
 
     // Appends the Japanese character at i (a code unit, two positions) to
@@ -401,13 +445,14 @@ private:
         const uint16_t form = JapaneseUnitCp932(unit);
         ++japanese_;
         kana_ = kana_ || unit < 0x3100 || unit > 0xFF60;
+        ideographs_ = ideographs_ || (unit >= 0x4E00 && unit <= 0x9FFF);
         if (form > 0xFF) {
             candidate_.push_back(static_cast<char>(form >> 8));
             ++extra_;
         }
         candidate_.push_back(static_cast<char>(form & 0xFF));
         wide_ = true;
-        unit_ = kUnitAfterJapanese;
+        unit_ = TextLike(i) ? kUnitAfterJapanese : kUnitAfterUnlike;
         return i + 2;
     }
 
@@ -419,7 +464,7 @@ private:
         for (; i <= limit; ++i) {
             if (startSet_.Has(data_[i]))
                 return i;
-            if (highSet_.Has(At(i + 1)) && Before(i) == 0 && BeginsJapanese(i))
+            if (highSet_.Has(At(i + 1)) && MayBeginAt(i, false) && BeginsJapanese(i))
                 return i;
         }
         return i;
@@ -582,10 +627,14 @@ private:
                 break;
             }
         }
-        // Three code units after a zero: a Japanese character, then a
-        // Japanese character or an ASCII unit, twice (the high bytes first,
-        // then the first character, then the whole rule).
-        uint64_t maybe = (zero << 1 | uint64_t(Before(i) == 0)) & high1;
+        // Three code units after a byte that is not text (a zero before a
+        // zero low byte): a Japanese character, then a Japanese character
+        // or an ASCII unit, twice (the high bytes first, then the first
+        // character, then the whole rule).
+        const uint8_t before = Before(i);
+        const uint64_t notText = ~(p << 1 | uint64_t(printable_[before]));
+        const uint64_t zeroBefore = zero << 1 | uint64_t(before == 0);
+        uint64_t maybe = ((~zero & notText) | (zero & zeroBefore)) & high1;
         if (first)
             maybe &= first - 1;
         if (maybe == 0)

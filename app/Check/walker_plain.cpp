@@ -18,9 +18,10 @@ void WalkCore::Emit(const char *text, size_t length, size_t extra)
     if (length - extra < min_)
         return;
     // Random bytes and Shift-JIS text read as UTF-16 give runs of CJK
-    // ideographs and full-width forms; Japanese text nearly always has
-    // kana or punctuation, or ASCII beside them ("保存(&S)").
-    if (japanese_ > 0 && !kana_ && length - extra - japanese_ < 2)
+    // ideographs mixed with full-width forms; Japanese text with
+    // ideographs nearly always has kana or punctuation, or ASCII beside
+    // them ("保存(&S)").
+    if (ideographs_ && !kana_ && length - extra - japanese_ < 2)
         return;
     if (settings_.CheckRecurrence &&
         !PassesRepetitionFilter(text, length, settings_.RecurrenceTime))

@@ -144,19 +144,27 @@ struct Units {
         const bool asciiHi = hi >= 0x20 && hi <= 0x7E;
         return asciiHi && (lo == 0 || (lo >= 0x20 && lo <= 0x7E && hi != 0x30));
     }
-    // Japanese text begins here: two Japanese characters, one of them
-    // unlike single-byte text, or one unlike it followed by an ASCII unit;
-    // then a third character, Japanese or ASCII.
+    // One of the next two code units is a Japanese character unlike
+    // single-byte text.
+    bool unlikeAhead(size_t k) const
+    {
+        return (japanese(k + 2) && !textLike(k + 2)) || (japanese(k + 4) && !textLike(k + 4));
+    }
+    // Japanese text begins here: a Japanese character and two more code
+    // units, Japanese or ASCII, with a Japanese character among the three
+    // that is unlike single-byte text.
     bool begins(size_t k) const
     {
         if (!japanese(k))
             return false;
-        bool two;
-        if (!textLike(k))
-            two = japanese(k + 2) || ascii(k + 2);
-        else
-            two = japanese(k + 2) && !textLike(k + 2);
-        return two && (japanese(k + 4) || ascii(k + 4));
+        bool unlike = false;
+        for (size_t u = k; u <= k + 4; u += 2) {
+            if (japanese(u))
+                unlike = unlike || !textLike(u);
+            else if (!ascii(u))
+                return false;
+        }
+        return unlike;
     }
 };
 
@@ -169,12 +177,13 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
 {
     std::string cand;
     size_t chars = 0;  // characters of cand: a Japanese one is 1, not 2
-    size_t japanese = 0;  // Japanese characters in cand
-    bool kana = false;    // among them kana or CJK symbols
+    size_t japanese = 0;     // Japanese characters in cand
+    bool kana = false;       // among them kana or CJK symbols
+    bool ideographs = false; // among them CJK ideographs
     size_t start = 0;
     bool wide = false;
     // In wide text: where the position stands in its code unit.
-    enum { kAfterJapanese, kBegin, kHigh, kUnknown } unitAt = kUnknown;
+    enum { kAfterUnlike, kAfterJapanese, kBegin, kHigh, kUnknown } unitAt = kUnknown;
     bool resume = false;
     const bool jp = st.SearchWideJapanese;
     const Units units{data, n, st};
@@ -183,9 +192,9 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
     auto emit = [&]() {
         if (chars < minLen)
             return;
-        // Japanese text of ideographs and full-width forms is listed only
-        // with kana or symbols, or with two ASCII characters or more.
-        if (japanese > 0 && !kana && chars - japanese < 2)
+        // Japanese text with ideographs is listed only with kana or
+        // symbols, or with two ASCII characters or more.
+        if (ideographs && !kana && chars - japanese < 2)
             return;
         if (st.CheckRecurrence && Repetitive(cand, st.RecurrenceTime))
             return;
@@ -196,7 +205,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         cand.clear();
         chars = 0;
         japanese = 0;
-        kana = false;
+        kana = ideographs = false;
         wide = false;
     };
     auto flush = [&]() {
@@ -215,6 +224,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         const uint16_t u = units.unit(at);
         const bool kanaOrSymbol = (u >= 0x3000 && u <= 0x30FF) || (u >= 0xFF61 && u <= 0xFF9F);
         kana = kana || kanaOrSymbol;
+        ideographs = ideographs || (u >= 0x4E00 && u <= 0x9FFF);
         ++japanese;
         const uint16_t form = lex::JapaneseUnitCp932(u);
         if (form > 0xFF)
@@ -222,7 +232,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         cand.push_back(static_cast<char>(form & 0xFF));
         ++chars;
         wide = true;
-        unitAt = kAfterJapanese;
+        unitAt = units.textLike(at) ? kAfterJapanese : kAfterUnlike;
     };
 
     if (n == 0)
@@ -233,10 +243,15 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         const uint8_t x = i + 1 < n ? data[i + 1] : 0;
         // UTF-16 text that ends right after a Japanese character takes the
         // whole code unit that ends it.
-        const bool wholeUnit = wide && unitAt == kAfterJapanese && i + 1 < n;
-        // Japanese text begins after a zero byte, or right after such a
-        // code unit.
-        const bool mayBegin = i == 0 || data[i - 1] == 0 || resume;
+        const bool afterJapanese = unitAt == kAfterJapanese || unitAt == kAfterUnlike;
+        const bool wholeUnit = wide && afterJapanese && i + 1 < n;
+        const bool atUnit = wide && (unitAt == kBegin || afterJapanese);
+        // Japanese text begins after a byte that is not text, or right
+        // after such a code unit; a character whose low byte is zero only
+        // after a zero (zero and a byte are also ASCII UTF-16 text read one
+        // byte off).
+        const uint8_t before = i == 0 ? 0 : data[i - 1];
+        const bool mayBegin = b == 0 ? before == 0 : !Printable(before, st) || resume;
         resume = false;
         auto end = [&]() {
             flush();
@@ -245,8 +260,24 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                 resume = true;
             }
         };
-        if (jp && ((wide && (unitAt == kBegin || unitAt == kAfterJapanese) && units.japanese(i)) ||
-                   (cand.empty() && mayBegin && units.begins(i)))) {
+        // A character that looks like single-byte text goes on only next
+        // to one that does not.
+        const bool takes =
+            jp && atUnit && units.japanese(i) &&
+            (!units.textLike(i) || unitAt == kAfterUnlike || units.unlikeAhead(i));
+        // Text with Japanese in it ends at a code unit other than an ASCII
+        // one; a printable byte there is then examined with no candidate.
+        bool ended = false;
+        if (jp && atUnit && !takes && japanese > 0 && !units.ascii(i)) {
+            if (Printable(b, st)) {
+                flush();
+            } else {
+                end();
+                ended = true;
+            }
+        }
+        if (ended) {
+        } else if (takes || (jp && cand.empty() && mayBegin && units.begins(i))) {
             appendJapanese(i);
             ++i;
         } else if (b == 0) {
