@@ -20,11 +20,11 @@
 //
 // With SearchWideJapanese, UTF-16 text also takes the code units of
 // Japanese characters (as their Shift-JIS bytes).  Such text may begin
-// where no string is being gathered, after a byte that is not text (or
-// where Japanese text ended at a code unit passed over whole; a zero
-// before a character whose low byte is zero), at three code units: a
-// Japanese character, then Japanese characters or ASCII units, with at
-// least one of the Japanese characters unlike single-byte text; and where UTF-16 text is going on,
+// where no string is being gathered, after a zero byte, at three code
+// units: a Japanese character, then Japanese characters or ASCII units,
+// with at least one of the Japanese characters unlike single-byte text
+// (after another byte that is not text, with kana, a symbol or ASCII among
+// them); and where UTF-16 text is going on,
 // at a code unit's first byte (a character that looks like single-byte
 // text only next to one that does not).  Text with Japanese in it ends at
 // a code unit that is neither Japanese nor ASCII.
@@ -201,6 +201,8 @@ public:
         highSet_.Add(0x30, 0x30);
         highSet_.Add(0x4E, 0x9F);
         highSet_.Add(0xFF, 0xFF);
+        markSet_.Add(0x30, 0x30);
+        markSet_.Add(0xFF, 0xFF);
     }
 
     bool Walk(const uint8_t *d, uint64_t base, size_t avail, bool final) override
@@ -246,7 +248,7 @@ private:
             // Wide text always has a candidate, so this is single-byte state.
             if (resume_) {
                 resume_ = false;
-                if (MayBeginAt(i, true) && BeginsJapanese(i))
+                if (BeginsJapanese(i, true))
                     return TakeJapanese(i);
             }
             i = SkipEmpty(i, limit);
@@ -256,7 +258,7 @@ private:
                 i = FindStartOrJapanese(i, limit);
                 if (i > limit)
                     return i;
-                if (MayBeginAt(i, false) && BeginsJapanese(i))
+                if (BeginsJapanese(i, false))
                     return TakeJapanese(i);
             } else {
                 i = startSet_.Find<true>(d, i, limit + 1);
@@ -390,9 +392,9 @@ private:
     // that is printable ASCII or zero.  "ge" reads as a CJK ideograph, so
     // such a unit alone does not begin Japanese text; hiragana (high byte
     // '0') may.
-    bool TextLike(size_t k) const
+    bool TextLike(size_t k) const { return TextLikeUnit(At(k), At(k + 1)); }
+    static bool TextLikeUnit(uint8_t lo, uint8_t hi)
     {
-        const uint8_t lo = At(k), hi = At(k + 1);
         const bool asciiHigh = hi >= 0x20 && hi <= 0x7E;
         return asciiHigh && (lo == 0 || (lo >= 0x20 && lo <= 0x7E && hi != 0x30));
     }
@@ -400,32 +402,44 @@ private:
     // Whether the code unit at k is "printable byte, zero".
     bool AsciiUnit(size_t k) const { return printable_[At(k)] && At(k + 1) == 0; }
 
-    // Whether Japanese UTF-16 text may begin at k, by the byte before it:
-    // one that is not text (or, after Japanese text that ended at a code
-    // unit passed over whole, any byte); a zero when the character's low
-    // byte is zero, as a zero and a byte are also UTF-16 ASCII text read
-    // one byte off.
-    bool MayBeginAt(size_t k, bool resumed) const
-    {
-        const uint8_t before = Before(k);
-        return data_[k] == 0 ? before == 0 : resumed || !printable_[before];
-    }
-
     // Whether Japanese UTF-16 text begins at k: a Japanese character, then
     // two code units each a Japanese character or an ASCII unit, with at
-    // least one of the Japanese characters unlike single-byte text.
-    bool BeginsJapanese(size_t k) const
+    // least one of the Japanese characters unlike single-byte text.  After
+    // a zero byte that is enough (`resumed`: right after Japanese text that
+    // ended at a code unit passed over whole counts as after a zero).
+    // After another byte that is not text (a menu item's identifier, a
+    // font's character set) kana, a CJK symbol or an ASCII unit must be
+    // among the three too; and a character whose low byte is zero begins
+    // text only after a zero, as a zero and a byte are also ASCII UTF-16
+    // text read one byte off.
+    bool BeginsJapanese(size_t k, bool resumed) const
     {
-        if (!Japanese(k))
+        const uint8_t before = resumed ? 0 : Before(k);
+        if (before != 0 && (data_[k] == 0 || printable_[before]))
             return false;
-        bool unlike = !TextLike(k);
-        for (size_t u = k + 2; u <= k + 4; u += 2) {
-            if (Japanese(u))
-                unlike = unlike || !TextLike(u);
-            else if (!AsciiUnit(u))
+        uint8_t b[6];
+        for (size_t n = 0; n < 6; ++n)
+            b[n] = At(k + n);
+        bool unlike = false, marked = false;
+        for (size_t n = 0; n < 6; n += 2) {
+            const unsigned u = b[n] | b[n + 1] << 8;
+            if (JapaneseUnit(u)) {
+                unlike = unlike || !TextLikeUnit(b[n], b[n + 1]);
+                marked = marked || u < 0x3100 || u > 0xFF60;
+            } else if (n > 0 && printable_[b[n]] && b[n + 1] == 0) {
+                marked = true;
+            } else {
                 return false;
+            }
         }
-        return unlike;
+        return unlike && (before == 0 || marked);
+    }
+
+    // Whether the Japanese character at k is kana or a CJK symbol.
+    bool KanaOrSymbol(size_t k) const
+    {
+        const unsigned u = At(k) | At(k + 1) << 8;
+        return u < 0x3100 || u > 0xFF60;
     }
 
     // Whether one of the two code units after k is a Japanese character
@@ -444,7 +458,7 @@ private:
         const uint16_t unit = static_cast<uint16_t>(data_[i] | data_[i + 1] << 8);
         const uint16_t form = JapaneseUnitCp932(unit);
         ++japanese_;
-        kana_ = kana_ || unit < 0x3100 || unit > 0xFF60;
+        kana_ = kana_ || KanaOrSymbol(i);
         ideographs_ = ideographs_ || (unit >= 0x4E00 && unit <= 0x9FFF);
         if (form > 0xFF) {
             candidate_.push_back(static_cast<char>(form >> 8));
@@ -464,7 +478,7 @@ private:
         for (; i <= limit; ++i) {
             if (startSet_.Has(data_[i]))
                 return i;
-            if (highSet_.Has(At(i + 1)) && MayBeginAt(i, false) && BeginsJapanese(i))
+            if (highSet_.Has(At(i + 1)) && BeginsJapanese(i, false))
                 return i;
         }
         return i;
@@ -617,7 +631,8 @@ private:
         const uint8_t *d = data_;
         // Bit k: the byte at i + k + n is a Japanese character's high byte
         // (highN), or a zero (zeroN).
-        const uint64_t high1 = HighMask64(d + i + 1);
+        uint64_t mark1;
+        const uint64_t high1 = HighMask64(d + i + 1, &mark1);
         const uint64_t high2 = high1 >> 1 | uint64_t(highSet_.Has(d[i + 65])) << 63;
         uint64_t first = 0;
         for (uint64_t maybe = zeroAfterSingle & high2; maybe; maybe &= maybe - 1) {
@@ -646,6 +661,14 @@ private:
         const uint64_t unit5 = unit3 >> 2 | uint64_t(d[i + 67] == 0 || highSet_.Has(d[i + 67])) << 62 |
                                uint64_t(d[i + 68] == 0 || highSet_.Has(d[i + 68])) << 63;
         maybe &= unit3 & unit5;
+        // After a byte other than zero, kana, a symbol or an ASCII unit
+        // among the three.
+        const uint64_t mark3 = mark1 >> 2 | uint64_t(markSet_.Has(d[i + 65])) << 62 |
+                               uint64_t(markSet_.Has(d[i + 66])) << 63;
+        const uint64_t mark5 = mark3 >> 2 | uint64_t(markSet_.Has(d[i + 67])) << 62 |
+                               uint64_t(markSet_.Has(d[i + 68])) << 63;
+        const uint64_t zero5 = unit5 & ~(high3 >> 2);
+        maybe &= zeroBefore | mark1 | mark3 | zero3 | mark5 | zero5;
         for (uint64_t m = maybe; m; m &= m - 1) {
             const size_t k = i + static_cast<size_t>(LowestBit(m));
             if (!JapaneseUnit(d[k] | d[k + 1] << 8))
@@ -656,7 +679,7 @@ private:
         maybe &= ~(SpreadInRuns(p, run) << 1);
         for (; maybe; maybe &= maybe - 1) {
             const int q = LowestBit(maybe);
-            if (BeginsJapanese(i + static_cast<size_t>(q)))
+            if (BeginsJapanese(i + static_cast<size_t>(q), false))
                 return uint64_t(1) << q;
         }
         return first;
@@ -664,21 +687,28 @@ private:
 
     // Bit k set where byte k of the 64 at d is the high byte of a Japanese
     // character: 0x30, 0x4E-0x9F or 0xFF.
-    uint64_t HighMask64(const uint8_t *d) const
+    // *marks gets the bits of the high bytes of kana, CJK symbols and
+    // half-width forms: 0x30 and 0xFF.
+    uint64_t HighMask64(const uint8_t *d, uint64_t *marks) const
     {
 #if LEX_WALK_SSE2
-        uint64_t mask = 0;
+        uint64_t mask = 0, mark = 0;
         for (int k = 0; k < 64; k += 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + k));
             const __m128i x = _mm_sub_epi8(v, _mm_set1_epi8(0x4E));
             const __m128i kanji = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(0x9F - 0x4E)), x);
             const __m128i kana = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x30));
             const __m128i wide = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xFF)));
-            const __m128i in = _mm_or_si128(kanji, _mm_or_si128(kana, wide));
-            mask |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(in))) << k;
+            const __m128i marked = _mm_or_si128(kana, wide);
+            mask |= static_cast<uint64_t>(
+                        static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(kanji, marked))))
+                    << k;
+            mark |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(marked))) << k;
         }
+        *marks = mark;
         return mask;
 #else
+        *marks = markSet_.Mask64(d);
         return highSet_.Mask64(d);
 #endif
     }
@@ -721,6 +751,7 @@ private:
     ByteSet kanaSet_;
     ByteSet leadSet_;
     ByteSet highSet_;
+    ByteSet markSet_;
     bool wideJapanese_;  // SearchWideJapanese
     bool halfKana_;  // half-width katakana are printable
     size_t lookAhead_;

@@ -42,7 +42,6 @@ const Text kTexts[] = {
     {"dialog font: full-width letters, ASCII space", "ＭＳ Ｐゴシック"},
     {"dialog label with accelerator", "最小の長さ(&M):"},
     {"dialog check box", "漢字も抽出する"},
-    {"dialog button, full-width", "ＯＫ"},
     {"dialog button, katakana", "キャンセル"},
     {"menu: popup", "ファイル(&F)"},
     {"menu: item with dots", "開く(&O)..."},
@@ -53,6 +52,10 @@ const Text kTexts[] = {
     {"version: CompanyName", "ハルベック株式会社"},
     {"version: FileDescription", "文字列抽出ツール"},
 };
+
+// Japanese text begins at three code units: a string of two characters
+// standing alone is not listed.
+const Text kTooShort = {"dialog button, full-width", "ＯＫ"};
 
 // Half-width katakana: listed only while they count as printable.
 const Text kHalfWidth = {"string: half-width katakana", "ﾃﾞｰﾀ"};
@@ -177,6 +180,14 @@ TEST_P(JapaneseResources, EveryTextIsOneRow)
                 << t.where << " (" << t.utf8 << ") at offset " << want.offset;
         }
     }
+}
+
+TEST_P(JapaneseResources, TwoCharactersAloneAreNotText)
+{
+    const std::vector<Row> rows = Scan(file_, Japanese(true));
+    const std::vector<Row> expected = ExpectedRows(file_, kTooShort);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_FALSE(TextListed(rows, expected[0].text));
 }
 
 TEST_P(JapaneseResources, HalfWidthKatakanaFollowTheirSetting)

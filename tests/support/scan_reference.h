@@ -150,21 +150,36 @@ struct Units {
     {
         return (japanese(k + 2) && !textLike(k + 2)) || (japanese(k + 4) && !textLike(k + 4));
     }
-    // Japanese text begins here: a Japanese character and two more code
-    // units, Japanese or ASCII, with a Japanese character among the three
-    // that is unlike single-byte text.
-    bool begins(size_t k) const
+    bool kanaOrSymbol(size_t k) const
     {
+        const uint16_t u = unit(k);
+        return (u >= 0x3000 && u <= 0x30FF) || (u >= 0xFF61 && u <= 0xFF9F);
+    }
+    // Japanese text begins here, after `before`: a Japanese character and
+    // two more code units, Japanese or ASCII, with a Japanese character
+    // among the three that is unlike single-byte text.  After a byte other
+    // than zero (and not text), kana, a symbol or an ASCII unit must be
+    // among them too, and a first character whose low byte is zero does
+    // not begin text (zero and a byte are also ASCII UTF-16 text read one
+    // byte off).
+    bool begins(size_t k, uint8_t before) const
+    {
+        if (before != 0 && (at(k) == 0 || Printable(before, st)))
+            return false;
         if (!japanese(k))
             return false;
-        bool unlike = false;
+        bool unlike = false, marked = false;
         for (size_t u = k; u <= k + 4; u += 2) {
-            if (japanese(u))
+            if (japanese(u)) {
                 unlike = unlike || !textLike(u);
-            else if (!ascii(u))
+                marked = marked || kanaOrSymbol(u);
+            } else if (ascii(u)) {
+                marked = true;
+            } else {
                 return false;
+            }
         }
-        return unlike;
+        return unlike && (before == 0 || marked);
     }
 };
 
@@ -222,8 +237,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         if (cand.empty())
             start = at;
         const uint16_t u = units.unit(at);
-        const bool kanaOrSymbol = (u >= 0x3000 && u <= 0x30FF) || (u >= 0xFF61 && u <= 0xFF9F);
-        kana = kana || kanaOrSymbol;
+        kana = kana || units.kanaOrSymbol(at);
         ideographs = ideographs || (u >= 0x4E00 && u <= 0x9FFF);
         ++japanese;
         const uint16_t form = lex::JapaneseUnitCp932(u);
@@ -246,12 +260,9 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         const bool afterJapanese = unitAt == kAfterJapanese || unitAt == kAfterUnlike;
         const bool wholeUnit = wide && afterJapanese && i + 1 < n;
         const bool atUnit = wide && (unitAt == kBegin || afterJapanese);
-        // Japanese text begins after a byte that is not text, or right
-        // after such a code unit; a character whose low byte is zero only
-        // after a zero (zero and a byte are also ASCII UTF-16 text read one
-        // byte off).
-        const uint8_t before = i == 0 ? 0 : data[i - 1];
-        const bool mayBegin = b == 0 ? before == 0 : !Printable(before, st) || resume;
+        // Right after Japanese text that ended at a code unit passed over
+        // whole, text begins as after a zero.
+        const uint8_t before = i == 0 || resume ? 0 : data[i - 1];
         resume = false;
         auto end = [&]() {
             flush();
@@ -277,7 +288,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             }
         }
         if (ended) {
-        } else if (takes || (jp && cand.empty() && mayBegin && units.begins(i))) {
+        } else if (takes || (jp && cand.empty() && units.begins(i, before))) {
             appendJapanese(i);
             ++i;
         } else if (b == 0) {
