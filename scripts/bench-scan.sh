@@ -6,7 +6,8 @@
 #     --no-check-english, and the 32-bit lexprobe.exe under 32-bit Wine (the
 #     win64 build under wine64 where the kernel runs no 32-bit code), all
 #     writing their lines to a file;
-#   - the marker's rows/s, and how a scan's time splits between reading,
+#   - the marker's rows/s, the scan core's time with Japanese UTF-16 text
+#     taken against without, and how a scan's time splits between reading,
 #     scanning, marking and writing (bench/check_scan_bench, which also
 #     checks the rows against the reference walk);
 #   - peak memory of the front end (/usr/bin/time -v) and the program's scan
@@ -140,7 +141,8 @@ echo
 echo "== summary ($mb MB corpus)"
 awk -v size="$size" -v read="$(value split_read)" -v scan="$(value split_scan)" \
     -v mark="$(value split_mark)" -v write="$(value split_write)" -v mrows="$(value marker_mrows)" \
-    -v gscan="$gui_scan" -v gcore="$gui_core" -v gws="$gui_ws" '
+    -v gscan="$gui_scan" -v gcore="$gui_core" -v gws="$gui_ws" \
+    -v wide="$(value wide_japanese_ratio)" '
   { wall[$1] = $2; cpu[$1] = $3; kb[$1] = $4 }
   function ratio(a, b) { return (a in wall) && (b in wall) && wall[b] > 0 ? sprintf("%.2fx", wall[a] / wall[b]) : "-" }
   function line(label, name) {
@@ -162,6 +164,7 @@ awk -v size="$size" -v read="$(value split_read)" -v scan="$(value split_scan)" 
       printf "lexprobe.exe under Wine / native front end (wall): %.2f (marker on), %.2f (--no-check-english)\n",
              wall["wine-lexprobe.exe"] / wall["lexprobe"], wall["wine-lexprobe.exe-no-english"] / wall["lexprobe-no-english"]
     printf "marker: %.2f million rows/s\n", mrows
+    printf "scan core with Japanese UTF-16 text: %.2fx its time without\n", wide
     printf "front end peak memory: %.1f MiB (marker on), %.1f MiB (--no-check-english)\n",
            kb["lexprobe"] / 1024, kb["lexprobe-no-english"] / 1024
     if (gscan != "") {
