@@ -633,7 +633,10 @@ private:
         // (highN), or a zero (zeroN).
         uint64_t mark1;
         const uint64_t high1 = HighMask64(d + i + 1, &mark1);
-        const uint64_t high2 = high1 >> 1 | uint64_t(highSet_.Has(d[i + 65])) << 63;
+        // Shifted masks lack their top bits (bytes past i + 64); those are
+        // taken as set, and the exact tests below decide.
+        const uint64_t unknown2 = uint64_t(1) << 63, unknown3 = uint64_t(3) << 62;
+        const uint64_t high2 = high1 >> 1 | unknown2;
         uint64_t first = 0;
         for (uint64_t maybe = zeroAfterSingle & high2; maybe; maybe &= maybe - 1) {
             const size_t k = i + static_cast<size_t>(LowestBit(maybe)) + 1;
@@ -654,21 +657,17 @@ private:
             maybe &= first - 1;
         if (maybe == 0)
             return first;
-        const uint64_t zero3 = zero >> 3 | uint64_t(d[i + 64] == 0) << 61 |
-                               uint64_t(d[i + 65] == 0) << 62 | uint64_t(d[i + 66] == 0) << 63;
-        const uint64_t high3 = high2 >> 1 | uint64_t(highSet_.Has(d[i + 66])) << 63;
-        const uint64_t unit3 = high3 | zero3;
-        const uint64_t unit5 = unit3 >> 2 | uint64_t(d[i + 67] == 0 || highSet_.Has(d[i + 67])) << 62 |
-                               uint64_t(d[i + 68] == 0 || highSet_.Has(d[i + 68])) << 63;
+        // Bit k: the byte at i + k + 3 (+ 5) is a high byte of a Japanese
+        // character or of an ASCII unit (zero); or of kana, a symbol or an
+        // ASCII unit.
+        const uint64_t zero3 = zero >> 3 | uint64_t(7) << 61;
+        const uint64_t unit3 = high1 >> 2 | unknown3 | zero3;
+        const uint64_t unit5 = unit3 >> 2 | unknown3;
         maybe &= unit3 & unit5;
         // After a byte other than zero, kana, a symbol or an ASCII unit
         // among the three.
-        const uint64_t mark3 = mark1 >> 2 | uint64_t(markSet_.Has(d[i + 65])) << 62 |
-                               uint64_t(markSet_.Has(d[i + 66])) << 63;
-        const uint64_t mark5 = mark3 >> 2 | uint64_t(markSet_.Has(d[i + 67])) << 62 |
-                               uint64_t(markSet_.Has(d[i + 68])) << 63;
-        const uint64_t zero5 = unit5 & ~(high3 >> 2);
-        maybe &= zeroBefore | mark1 | mark3 | zero3 | mark5 | zero5;
+        const uint64_t mark3 = mark1 >> 2 | zero3 | unknown3;
+        maybe &= zeroBefore | mark1 | mark3 | mark3 >> 2 | unknown3;
         for (uint64_t m = maybe; m; m &= m - 1) {
             const size_t k = i + static_cast<size_t>(LowestBit(m));
             if (!JapaneseUnit(d[k] | d[k + 1] << 8))
