@@ -24,6 +24,13 @@ inline bool IsHalfWidthKatakana(uint16_t unit)
     return unit >= 0xFF61 && unit <= 0xFF9F;
 }
 
+// Kana, CJK symbols and punctuation, and half-width katakana: what marks a
+// string as Japanese text rather than a run of ideographs.
+inline bool IsKanaOrSymbol(uint16_t unit)
+{
+    return (unit >= 0x3000 && unit <= 0x30FF) || IsHalfWidthKatakana(unit);
+}
+
 // The Shift-JIS bytes of a Japanese character: lead byte << 8 | trail byte,
 // or the one byte (0xA1-0xDF) of half-width katakana.  0 when
 // IsJapaneseUnit(unit) is false.

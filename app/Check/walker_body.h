@@ -425,7 +425,7 @@ private:
             const unsigned u = b[n] | b[n + 1] << 8;
             if (JapaneseUnit(u)) {
                 unlike = unlike || !TextLikeUnit(b[n], b[n + 1]);
-                marked = marked || u < 0x3100 || u > 0xFF60;
+                marked = marked || IsKanaOrSymbol(static_cast<uint16_t>(u));
             } else if (n > 0 && printable_[b[n]] && b[n + 1] == 0) {
                 marked = true;
             } else {
@@ -433,13 +433,6 @@ private:
             }
         }
         return unlike && (before == 0 || marked);
-    }
-
-    // Whether the Japanese character at k is kana or a CJK symbol.
-    bool KanaOrSymbol(size_t k) const
-    {
-        const unsigned u = At(k) | At(k + 1) << 8;
-        return u < 0x3100 || u > 0xFF60;
     }
 
     // Whether one of the two code units after k is a Japanese character
@@ -458,7 +451,7 @@ private:
         const uint16_t unit = static_cast<uint16_t>(data_[i] | data_[i + 1] << 8);
         const uint16_t form = JapaneseUnitCp932(unit);
         ++japanese_;
-        kana_ = kana_ || KanaOrSymbol(i);
+        kana_ = kana_ || IsKanaOrSymbol(unit);
         ideographs_ = ideographs_ || (unit >= 0x4E00 && unit <= 0x9FFF);
         if (form > 0xFF) {
             candidate_.push_back(static_cast<char>(form >> 8));
