@@ -24,10 +24,10 @@
 // units: a Japanese character, then Japanese characters or ASCII units,
 // with at least one of the Japanese characters unlike single-byte text
 // (after another byte that is not text, with kana, a symbol or ASCII among
-// them); and where UTF-16 text is going on,
-// at a code unit's first byte (a character that looks like single-byte
-// text only next to one that does not).  Text with Japanese in it ends at
-// a code unit that is neither Japanese nor ASCII.
+// them).  Where UTF-16 text is going on, it takes Japanese characters at a
+// code unit's first byte (one that looks like single-byte text only next
+// to one that does not).  Text with Japanese in it ends at a code unit
+// that is neither Japanese nor ASCII.
 // None of them crosses a checkpoint, so the host sees the same progress,
 // event and abort calls as a walk that took one position at a time; and
 // none looks at a byte the window does not hold (where a byte past the
