@@ -190,15 +190,12 @@ int main(int argc, char **argv)
     // The scan alone (no marker): best of three, with a host that only
     // counts, so that the figure is the scanner's.  The rows themselves are
     // digested in an untimed run.
-    double best = 1e9;
     uint64_t counted = 0;
-    for (int round = 0; round < 3; ++round) {
+    const double best = Best(3, [&] {
         CountHost host;
-        const auto t0 = Clock::now();
         lex::ScanBuffer(data.get(), n, m, st, nullptr, host);
-        best = std::min(best, Seconds(t0, Clock::now()));
         counted = host.rows;
-    }
+    });
     DigestHost plain(true);
     lex::ScanBuffer(data.get(), n, m, st, nullptr, plain);
     if (counted != plain.rows)
@@ -212,16 +209,12 @@ int main(int argc, char **argv)
     // The same scan with Japanese UTF-16 text taken (SearchWideJapanese).
     lex::ExtractionSettings wide = st;
     wide.SearchWideJapanese = true;
-    double bestWide = 1e9;
-    for (int round = 0; round < 3; ++round) {
+    const double bestWide = Best(3, [&] {
         CountHost host;
-        const auto t0 = Clock::now();
         lex::ScanBuffer(data.get(), n, m, wide, nullptr, host);
-        bestWide = std::min(bestWide, Seconds(t0, Clock::now()));
-    }
+    });
     DigestHost japanese;
     lex::ScanBuffer(data.get(), n, m, wide, nullptr, japanese);
-
     std::printf("scan core with Japanese UTF-16 text: %.3f s, %.0f MB/s, %.2fx the time "
                 "without; %llu rows (%+lld), %llu of them Japanese\n",
                 bestWide, mb / bestWide, bestWide / best,
