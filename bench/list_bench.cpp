@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "Main/commands.h"
-#include "Main/resultslist_win.h"
-#include "Win/msgbox_win.h"
+#include "mainwindow/commands.h"
+#include "results/resultslist_win.h"
+#include "ui/msgbox_win.h"
 
 namespace {
 

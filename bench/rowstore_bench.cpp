@@ -4,7 +4,7 @@
 //   rowstore_bench [rows]
 //
 // Plain C++ so that the same program runs natively and as a Windows build.
-#include "Main/rowstore.h"
+#include "results/rowstore.h"
 
 #include <chrono>
 #include <cstdint>

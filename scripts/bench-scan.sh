@@ -8,7 +8,7 @@
 #     writing their lines to a file;
 #   - the marker's rows/s, the scan core's time with Japanese UTF-16 text
 #     taken against without, and how a scan's time splits between reading,
-#     scanning, marking and writing (bench/check_scan_bench, which also
+#     scanning, marking and writing (bench/scan_bench, which also
 #     checks the rows against the reference walk);
 #   - peak memory of the front end (/usr/bin/time -v) and the program's scan
 #     under Wine: start press to list shown, peak working set
@@ -79,8 +79,8 @@ cat "$corpus" >/dev/null  # into the page cache for every contender
 
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg) (1, 5, 15 min; $(nproc) cores)"
 
-echo "== scan core, marker, time split (bench/check_scan_bench)"
-"$bin/check_scan_bench" "$corpus" "$bin/English.dic" | tee "$dir/scan.txt"
+echo "== scan core, marker, time split (bench/scan_bench)"
+"$bin/scan_bench" "$corpus" "$bin/English.dic" | tee "$dir/scan.txt"
 value() { sed -n "s/^$1=//p" "$dir/scan.txt"; }
 
 # measure NAME COMMAND...: runs COMMAND $REPEAT times with its output to a

@@ -2,7 +2,7 @@
 # Generates English.dic, the word dictionary shipped beside the programs.
 # The marker checks a row when any entry occurs anywhere in its text, inside
 # longer runs of letters too, so the entries are chosen for "this row is
-# text", not for spelling.  Rules (app/Check/English.dic.txt explains them
+# text", not for spelling.  Rules (app/words/English.dic.txt explains them
 # and names the word lists and their licences):
 #
 #   1. Common words: every word of four letters or more of the LISTs

@@ -11,14 +11,14 @@
 
 #include "about/about.h"
 #include "about/about_ids.h"
-#include "Check/exepath.h"
+#include "startup/exepath.h"
 #include "sysinfo/loomsys.h"
 #include "util/loomutil.h"
 #include "version/loomver.h"
-#include "Win/dialog_win.h"
-#include "Win/msgbox_win.h"
-#include "Win/shell_win.h"
-#include "Win/uifont_win.h"
+#include "ui/dialog_win.h"
+#include "ui/msgbox_win.h"
+#include "ui/shell_win.h"
+#include "ui/uifont_win.h"
 
 namespace lex {
 namespace {

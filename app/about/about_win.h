@@ -9,7 +9,7 @@
 #include <functional>
 
 #include "util/handles_win.h"
-#include "Win/dialog_win.h"
+#include "ui/dialog_win.h"
 
 namespace lex {
 

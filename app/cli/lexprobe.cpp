@@ -18,11 +18,11 @@
 #include <io.h>
 #endif
 
-#include "Check/dictionary.h"
-#include "Check/exepath.h"
-#include "Check/scanner.h"
-#include "Check/settings.h"
-#include "Main/resultsfile.h"
+#include "words/dictionary.h"
+#include "startup/exepath.h"
+#include "scan/scanner.h"
+#include "settings/settings.h"
+#include "results/resultsfile.h"
 
 namespace {
 

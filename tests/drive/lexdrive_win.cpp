@@ -32,11 +32,11 @@
 #include <cstring>
 #include <string>
 
-#include "Check/dictionary.h"
-#include "Check/exepath.h"
-#include "Check/scanner.h"
-#include "Check/settings.h"
-#include "Main/commands.h"
+#include "words/dictionary.h"
+#include "startup/exepath.h"
+#include "scan/scanner.h"
+#include "settings/settings.h"
+#include "mainwindow/commands.h"
 #include "util/boundary.h"
 #include "util/handles_win.h"
 

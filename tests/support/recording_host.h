@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "Check/resultrow.h"
-#include "Check/scanner.h"
+#include "scan/resultrow.h"
+#include "scan/scanner.h"
 
 namespace lextest {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "Check/settings.h"
+#include "settings/settings.h"
 
 namespace lextest {
 

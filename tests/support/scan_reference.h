@@ -13,9 +13,9 @@
 #include <cstdint>
 #include <string>
 
-#include "Check/cp932.h"
-#include "Check/dictionary.h"
-#include "Check/scanner.h"
+#include "scan/cp932.h"
+#include "words/dictionary.h"
+#include "scan/scanner.h"
 
 namespace lexref {
 

@@ -14,12 +14,9 @@ if(TARGET english_dic)
   add_dependencies(about_test english_dic)
 endif()
 loom_wine_test(about about_test)
-# Both window tests start the real main window, which reads and writes the
+# The window tests start the real main window, which reads and writes the
 # program's registry key; the prefix is shared, so they take turns.
 set_tests_properties(about PROPERTIES RESOURCE_LOCK lexprobe_settings)
-if(TEST app)
-  set_tests_properties(app PROPERTIES RESOURCE_LOCK lexprobe_settings)
-endif()
 
 # The program takes exactly three functions from the library.
 add_test(NAME about.imports COMMAND ${CMAKE_CURRENT_LIST_DIR}/about_imports.sh

@@ -2,7 +2,7 @@
 // this process.  The shell is watched through the program's shell hook, so
 // no browser or mail program starts (one test hands its mail to a stand-in
 // mail program); the library is the real loomlib.dll beside the test.
-#include "app_fixture.h"
+#include "mainwindow_fixture.h"
 
 #include <cctype>
 
@@ -10,7 +10,7 @@
 #include "about/about_win.h"
 #include "loom_version.h"
 #include "sysinfo/loomsys.h"
-#include "Win/shell_win.h"
+#include "ui/shell_win.h"
 #include "mail_catcher_win.h"
 #include "util/mail_link_win.h"
 #include "win_test_util.h"

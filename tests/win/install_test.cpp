@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "Main/commands.h"
+#include "mainwindow/commands.h"
 #include "util/handles_win.h"
 
 namespace {

@@ -1,1 +1,0 @@
-list(APPEND LEX_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/listviewxp_win.cpp)

@@ -1,6 +1,0 @@
-# The settings dialog and the settings' registry form.
-list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/optform.cpp)
-list(APPEND LEX_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/settings_win.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/optform_win.cpp)
-list(APPEND LEX_WIN_RC ${CMAKE_CURRENT_LIST_DIR}/optform.rc)

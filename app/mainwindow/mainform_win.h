@@ -1,0 +1,174 @@
+// The main window TMainForm: file name, minimum length, start/stop, the
+// settings dialog, the results list, and the scan run on the user-interface
+// thread (the window is the scan's host).
+#pragma once
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ui/animwnd_win.h"
+#include "about/about_win.h"
+#include "words/dictionary.h"
+#include "scan/scanner.h"
+#include "settings/settings.h"
+#include "results/resultslist_win.h"
+#include "settings/optform_win.h"
+#include "util/handles_win.h"
+#include "ui/application_win.h"
+#include "ui/menubar_win.h"
+#include "ui/numberbox_win.h"
+
+namespace lex {
+
+class MainForm : public ScanHost, public Form {
+public:
+    struct Options {
+        // Time between two message pumps while a scan runs.
+        DWORD pumpIntervalMs = 15;
+        // Least time between two moves of the progress bar: each move
+        // repaints the bar at once, which costs milliseconds under Wine.
+        DWORD progressIntervalMs = 100;
+        // English.dic; empty: beside the executable.
+        std::string dictionaryPath;
+        // The program ends when the window is destroyed.
+        bool quitOnDestroy = true;
+        // The most memory the results list's rows may take (tests make a
+        // scan run out of memory with it).
+        size_t rowMemoryLimit = RowStore::kNoMemoryLimit;
+    };
+
+    // Top-level entries of the menu bar, in their order.
+    enum MenuEntry { FileItem, EditItem, ShowItem, HelpItem, MesItem };
+
+    MainForm() = default;
+    MainForm(const MainForm &) = delete;
+    MainForm &operator=(const MainForm &) = delete;
+    ~MainForm() override;
+
+    // Creates the window (not yet shown) owned by the application window,
+    // with its animation component, runs FormCreate (settings, dictionary),
+    // creates the settings and version dialogs and registers the window as
+    // the program's main window.  A second animation component on the form
+    // raises AnimateWindowError.
+    bool Create(HINSTANCE instance, const Options &options);
+    HWND hwnd() const override { return hwnd_; }
+
+    // A file named on the command line or dropped on the window: its name
+    // goes into FileName, and with `startScan` a scan starts as soon as the
+    // message loop runs.  Ignored while a scan runs (FileName is locked).
+    void OpenFile(const std::string &path, bool startScan);
+    bool Destroyed() const { return destroyed_; }
+
+    // For the message loops (the program's and the scan's): dialog
+    // navigation, the list's shortcuts and the find dialog.  True when the
+    // message was dealt with.
+    bool PreTranslate(MSG *msg);
+
+    // Lays out the top panel for width `width`: the right-hand buttons keep
+    // to the right edge; from 400 pixels on, the browse button and the file
+    // name box follow too.
+    void PanelResize(int width);
+
+    // State, for the tests.
+    int AbortFlag() const { return abort_; }
+    bool Scanning() const { return scanning_; }
+    const ExtractionSettings &settings() const { return settings_; }
+    const WordDictionary &dictionary() const { return dict_; }
+    ResultsList &list() { return list_; }
+    OptForm &optForm() { return optForm_; }
+    AboutDlg &aboutDlg() { return aboutDlg_; }
+    TAnimateWindow &animateWindow1() { return *animateWindow1_; }
+    // Runs after every message pump during a scan (tests press buttons here).
+    void SetPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
+    // Tests answer the open dialog instead of a user: the hook sees the
+    // dialog's description and returns what GetOpenFileNameA would.
+    using OpenDialogHook = std::function<BOOL(OPENFILENAMEA &ofn)>;
+    static void SetOpenDialogHook(OpenDialogHook hook);
+
+    // ScanHost
+    void ClearRows() override;
+    void AddRow(uint32_t offset, bool wide, const char *text, size_t length,
+                bool checked) override;
+    void SetProgress(int percent) override;
+    void ProcessEvents() override;
+    bool AbortRequested() override;
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void CreateControls();
+    void OnCommand(int id, int code);
+    LRESULT OnNotify(const NMHDR *hdr);
+    HBRUSH OnCtlColor(HDC dc, HWND control);
+    bool OnShortcut(const MSG *msg);
+    void Layout();
+    void SetClientHeight(int height);
+    void PumpMessages();
+    void ShowProgress(DWORD now);
+
+    // Handlers.
+    void FormCreate();
+    void FileNameChange();
+    void BrowseBtnClick();
+    void OptBtnClick();
+    void StartBtnClick();
+    void CloseBtnClick();
+    void FormClose();
+    void FormResize();
+    void EditItemClick();
+    void ShowReadMeitemClick();
+    void VerItemClick();
+    void FormDropFiles(HDROP drop);
+    void PrepareScan();
+    void ReportScanFailure(InputError why);
+    void ScanReturned();
+    void FinishScan();
+    void RestoreControls();
+    void ReleaseDictionary();
+
+    Options options_;
+    HWND hwnd_ = nullptr;
+    HWND fileName_ = nullptr;
+    HWND browseBtn_ = nullptr;
+    HWND startBtn_ = nullptr;
+    HWND optBtn_ = nullptr;
+    HWND closeBtn_ = nullptr;
+    HWND progressBar_ = nullptr;
+    HWND tooltip_ = nullptr;
+    HWND fileLabel_ = nullptr;
+    HWND asciiLabel_ = nullptr;
+    NumberBox ascii_;
+    loom::FontHandle font_;
+    MenuBar menu_;
+    ResultsList list_;
+    OptForm optForm_;
+    AboutDlg aboutDlg_;
+    std::unique_ptr<TAnimateWindow> animateWindow1_;
+
+    ExtractionSettings settings_;
+    WordDictionary dict_;
+    EnglishWordMarker marker_{dict_, settings_};
+
+    int abort_ = 0;
+    bool stopCaption_ = false;     // StartBtn reads "中止(&L)"
+    bool scanning_ = false;        // StartBtnClick is inside the scanner
+    bool closePending_ = false;    // closed during a scan: destroy once it returns
+    bool destroyed_ = false;
+    bool inResize_ = false;
+    bool fileNameWindowColor_ = true;
+    bool asciiWindowColor_ = true;
+    int progress_ = -1;            // the position the bar shows
+    int progressWanted_ = -1;      // the scan's latest percentage
+    DWORD lastProgress_ = 0;       // when the bar last moved
+    DWORD lastPump_ = 0;
+    std::function<void()> pumpHook_;
+};
+
+// The program's event loop: runs until the main window has closed.
+int RunMessageLoop(MainForm &form);
+
+} // namespace lex

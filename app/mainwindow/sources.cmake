@@ -1,0 +1,3 @@
+# The main window: its controls, menus and commands, and the scan run.
+list(APPEND LEX_WIN_SOURCES ${CMAKE_CURRENT_LIST_DIR}/mainform_win.cpp)
+list(APPEND LEX_WIN_RC ${CMAKE_CURRENT_LIST_DIR}/mainform.rc)

@@ -1,0 +1,676 @@
+// The results list: an owner-data list view that draws its rows, their
+// check boxes and their selection from the RowStore, and the commands of
+// the "編集(&E)" and "表示(&V)" menus, the pop-up menu, the find dialog and
+// the results file.
+//
+// Why the selection lives in the store: an owner-data list view keeps its
+// own selection as index ranges, and changing the selection of every row
+// through the control costs time in proportion to the row count (minutes
+// for a million rows under Wine).  With LVIS_SELECTED and the state image
+// in the callback mask the control asks the store for both, so selecting,
+// inverting, sorting and deleting are plain store operations followed by a
+// repaint.  The clicks and keys that select rows or toggle check boxes are
+// handled in the list's window procedure (see ListProc); what the control
+// still changes on its own (LVN_ITEMCHANGED for one row or for all rows,
+// LVN_ODSTATECHANGED for a range) is recorded as it is reported.
+//
+// The find dialog is in resultslist_find_win.cpp, the results file in
+// resultsfile_win.cpp.
+#include "results/resultslist_win.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "scan/resultrow.h"
+#include "results/listviewxp_win.h"
+#include "mainwindow/commands.h"
+#include "util/handles_win.h"
+#include "ui/boundary_win.h"
+#include "ui/msgbox_win.h"
+
+namespace lex {
+namespace {
+
+constexpr size_t kNoRow = SIZE_MAX;
+constexpr UINT kStoreStates = LVIS_SELECTED | LVIS_STATEIMAGEMASK;
+
+struct Column {
+    const char *caption;
+    int width;
+};
+const Column kColumns[] = {{"アドレス", 80}, {"種類", 60}, {"文字列", 400}};
+
+// The three texts of a row as the columns show them.
+struct CellText {
+    char buffer[kOffsetTextLength];
+    const char *text;
+    size_t length;
+};
+
+CellText Cell(const RowStore &rows, size_t row, int column)
+{
+    CellText cell{};
+    switch (column) {
+    case 0:
+        PutOffsetText(cell.buffer, rows.Offset(row));
+        cell.text = cell.buffer;
+        cell.length = kOffsetTextLength;
+        break;
+    case 1:
+        cell.text = KindText(rows.Wide(row));
+        cell.length = KindTextLength(rows.Wide(row));
+        break;
+    case 2:
+        cell.text = rows.Text(row);
+        cell.length = rows.TextLength(row);
+        break;
+    default:
+        cell.text = "";
+        cell.length = 0;
+        break;
+    }
+    return cell;
+}
+
+UINT StoreState(const RowStore &rows, size_t row)
+{
+    return (rows.Selected(row) ? LVIS_SELECTED : 0u) | INDEXTOSTATEIMAGEMASK(rows.Checked(row) ? 2 : 1);
+}
+
+// A cell's text in the control's ANSI buffer, cut to what it holds.
+void PutText(LVITEMA &item, const CellText &cell)
+{
+    size_t n = std::min(cell.length, static_cast<size_t>(item.cchTextMax - 1));
+    std::memcpy(item.pszText, cell.text, n);
+    item.pszText[n] = '\0';
+}
+
+// A cell's text in the control's UTF-16 buffer.  Each byte becomes at most
+// one UTF-16 unit, so a prefix of cchTextMax - 1 bytes always fits.
+void PutText(LVITEMW &item, const CellText &cell)
+{
+    size_t n = std::min(cell.length, static_cast<size_t>(item.cchTextMax - 1));
+    int written = n ? MultiByteToWideChar(CP_ACP, 0, cell.text, static_cast<int>(n), item.pszText,
+                                          item.cchTextMax - 1)
+                    : 0;
+    item.pszText[written > 0 ? written : 0] = L'\0';
+}
+
+// Answers the control's request for a row's text and states from the
+// store; a row past the store is left as the control asked for it.
+template <typename Item>
+void FillItem(const RowStore &rows, Item &item)
+{
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= rows.Count())
+        return;
+    size_t row = static_cast<size_t>(item.iItem);
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+        PutText(item, Cell(rows, row, item.iSubItem));
+    if (item.mask & LVIF_STATE) {
+        UINT mask = item.stateMask & kStoreStates;
+        item.state = (item.state & ~mask) | (StoreState(rows, row) & mask);
+    }
+}
+
+} // namespace
+
+ResultsList::~ResultsList()
+{
+    if (findDlg_ && IsWindow(findDlg_))
+        DestroyWindow(findDlg_);
+    if (hwnd_ && IsWindow(hwnd_) && baseProc_) {
+        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(baseProc_));
+        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    }
+}
+
+bool ResultsList::Create(HWND parent, int id)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (!RegisterListViewXP(instance))
+        return false;
+    hwnd_ = CreateWindowExA(WS_EX_CLIENTEDGE, kListViewXPClass, "",
+                            WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0, 0, 0,
+                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    if (!hwnd_)
+        return false;
+    SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+    SendMessageA(hwnd_, LVM_SETCALLBACKMASK, kStoreStates, 0);
+    // The columns ask for no header image (index -1); TListViewXP keeps the
+    // image flag from reaching the control.
+    for (int i = 0; i < 3; ++i) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_IMAGE | LVCF_SUBITEM;
+        column.pszText = const_cast<char *>(kColumns[i].caption);
+        column.cx = kColumns[i].width;
+        column.iImage = -1;
+        column.iSubItem = i;
+        SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    baseProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ResultsList::ListProc)));
+    return true;
+}
+
+// User input that changes check boxes or the selection is handled here and
+// never reaches the control: with the selection in the callback mask the
+// control cannot tell which rows it changes (Wine, for one, reports a
+// change only when the focus moves too), and its "deselect all" walks every
+// row.  So a click on a check box and Space toggle the stored check state,
+// and clicks and the movement keys set the stored selection the way a list
+// view does; the control is told only where the focus goes.
+LRESULT CALLBACK ResultsList::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return GuardedMessage<LRESULT>(0, [&] { return Dispatch(hwnd, msg, wp, lp); });
+}
+
+LRESULT ResultsList::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    auto *self = reinterpret_cast<ResultsList *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    WNDPROC base = self->baseProc_;
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        SetFocus(hwnd);
+        self->OnLeftClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & MK_CONTROL) != 0, (wp & MK_SHIFT) != 0);
+        return 0;
+    case WM_RBUTTONDOWN:
+        // A right click on a row that is not selected selects it alone; the
+        // control then goes on to the context menu.
+        self->OnRightClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & (MK_CONTROL | MK_SHIFT)) != 0);
+        break;
+    case WM_KEYDOWN:
+        if (self->OnKeyDown(static_cast<UINT>(wp)))
+            return 0;
+        break;
+    case WM_CHAR:
+        if (wp == ' ')
+            return 0;
+        break;
+    case LVM_SETITEMSTATE:
+        // A selection set through the control's own message goes to the
+        // store; the rest of the request (the focus) to the control.
+        if (lp) {
+            LVITEMA item = *reinterpret_cast<const LVITEMA *>(lp);
+            if (item.stateMask & kStoreStates) {
+                self->SetStoredState(static_cast<int>(wp), item.state, item.stateMask);
+                item.stateMask &= ~kStoreStates;
+                if (!item.stateMask)
+                    return TRUE;
+                return CallWindowProcA(base, hwnd, msg, wp, reinterpret_cast<LPARAM>(&item));
+            }
+        }
+        break;
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        self->baseProc_ = nullptr;
+        return CallWindowProcA(base, hwnd, msg, wp, lp);
+    }
+    return CallWindowProcA(base, hwnd, msg, wp, lp);
+}
+
+int ResultsList::RowAt(int x, int y, bool *onCheckBox) const
+{
+    LVHITTESTINFO hit = {};
+    hit.pt.x = x;
+    hit.pt.y = y;
+    int row = static_cast<int>(CallWindowProcA(baseProc_, hwnd_, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (row < 0 || !(hit.flags & LVHT_ONITEM) || static_cast<size_t>(row) >= rows_.Count())
+        return -1;
+    if (onCheckBox)
+        *onCheckBox = hit.iSubItem == 0 && (hit.flags & LVHT_ONITEM) == LVHT_ONITEMSTATEICON;
+    return row;
+}
+
+void ResultsList::OnLeftClick(int x, int y, bool ctrl, bool shift)
+{
+    bool onCheckBox = false;
+    int row = RowAt(x, y, &onCheckBox);
+    if (row < 0) {
+        // Empty space: a plain click clears the selection.
+        if (!ctrl && !shift && rows_.SelectedCount()) {
+            rows_.ClearSelection();
+            RedrawRows();
+        }
+        return;
+    }
+    if (onCheckBox) {
+        ToggleChecked(row);
+        return;
+    }
+    SelectByUser(static_cast<size_t>(row), ctrl, shift);
+}
+
+void ResultsList::OnRightClick(int x, int y, bool modifiers)
+{
+    int row = RowAt(x, y, nullptr);
+    if (row >= 0 && !modifiers && !rows_.Selected(row))
+        SelectByUser(static_cast<size_t>(row), false, false);
+}
+
+// The movement keys: the focus moves as in any list view; plain keys select
+// the new row alone, Shift selects from the anchor to it, Ctrl moves only
+// the focus.  Space toggles the focused row's check box, Ctrl+Space its
+// selection.
+bool ResultsList::OnKeyDown(UINT key)
+{
+    bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    bool shift = GetKeyState(VK_SHIFT) < 0;
+    size_t count = std::min(rows_.Count(), syncedCount_);
+    size_t focus = FocusedRow();
+    if (key == VK_SPACE) {
+        if (focus != kNoRow) {
+            if (ctrl)
+                SelectByUser(focus, true, false);
+            else
+                ToggleChecked(static_cast<int>(focus));
+        }
+        return true;
+    }
+    if (count == 0)
+        return false;
+    long long last = static_cast<long long>(count) - 1;
+    long long from = focus == kNoRow ? -1 : static_cast<long long>(focus);
+    long long top = SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0);
+    long long page = std::max<long long>(1, SendMessageA(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0));
+    long long to;
+    switch (key) {
+    case VK_UP:
+        to = from < 0 ? 0 : from - 1;
+        break;
+    case VK_DOWN:
+        to = from + 1;
+        break;
+    case VK_HOME:
+        to = 0;
+        break;
+    case VK_END:
+        to = last;
+        break;
+    case VK_PRIOR:
+        // First to the top of the page, then a page further.
+        to = from == top ? from - page + 1 : top;
+        break;
+    case VK_NEXT:
+        to = from == top + page - 1 ? from + page - 1 : top + page - 1;
+        break;
+    default:
+        return false;
+    }
+    to = std::max<long long>(0, std::min(to, last));
+    if (ctrl && !shift) {
+        SetFocusedRow(static_cast<size_t>(to), false);
+        return true;
+    }
+    SelectByUser(static_cast<size_t>(to), false, shift);
+    return true;
+}
+
+// One row chosen by the user: alone, toggled (Ctrl) or as the end of a
+// range from the anchor (Shift; with Ctrl added to what is selected).
+void ResultsList::SelectByUser(size_t row, bool ctrl, bool shift)
+{
+    int mark = static_cast<int>(SendMessageA(hwnd_, LVM_GETSELECTIONMARK, 0, 0));
+    size_t anchor = mark >= 0 && static_cast<size_t>(mark) < rows_.Count() ? static_cast<size_t>(mark) : kNoRow;
+    if (anchor == kNoRow)
+        anchor = FocusedRow() != kNoRow ? FocusedRow() : row;
+    if (shift) {
+        if (!ctrl)
+            rows_.ClearSelection();
+        for (size_t i = std::min(anchor, row), last = std::max(anchor, row); i <= last; ++i)
+            rows_.SetSelected(i, true);
+    } else if (ctrl) {
+        rows_.SetSelected(row, !rows_.Selected(row));
+        anchor = row;
+    } else {
+        rows_.ClearSelection();
+        rows_.SetSelected(row, true);
+        anchor = row;
+    }
+    SetFocusedRow(row, false);
+    SendMessageA(hwnd_, LVM_SETSELECTIONMARK, 0, static_cast<LPARAM>(anchor));
+    RedrawRows();
+}
+
+// LVM_SETITEMSTATE for the states the store keeps (row -1: every row).
+void ResultsList::SetStoredState(int row, UINT state, UINT mask)
+{
+    if (row == -1) {
+        if (mask & LVIS_SELECTED) {
+            if (state & LVIS_SELECTED)
+                rows_.SelectAll();
+            else
+                rows_.ClearSelection();
+        }
+        if (mask & LVIS_STATEIMAGEMASK) {
+            UINT image = (state & LVIS_STATEIMAGEMASK) >> 12;
+            if (image == 1 || image == 2) {
+                for (size_t i = 0, n = rows_.Count(); i < n; ++i)
+                    rows_.SetChecked(i, image == 2);
+            }
+        }
+        RedrawRows();
+        return;
+    }
+    if (row < 0 || static_cast<size_t>(row) >= rows_.Count())
+        return;
+    if (mask & LVIS_SELECTED)
+        rows_.SetSelected(row, (state & LVIS_SELECTED) != 0);
+    if (mask & LVIS_STATEIMAGEMASK) {
+        UINT image = (state & LVIS_STATEIMAGEMASK) >> 12;
+        if (image == 1 || image == 2)
+            rows_.SetChecked(row, image == 2);
+    }
+    SendMessageA(hwnd_, LVM_REDRAWITEMS, row, row);
+}
+
+void ResultsList::ToggleChecked(int row)
+{
+    if (row < 0 || static_cast<size_t>(row) >= rows_.Count())
+        return;
+    rows_.SetChecked(row, !rows_.Checked(row));
+    SendMessageA(hwnd_, LVM_REDRAWITEMS, row, row);
+}
+
+void ResultsList::Clear()
+{
+    rows_.Clear();
+    syncedCount_ = 0;
+    if (hwnd_) {
+        SendMessageA(hwnd_, LVM_SETITEMCOUNT, 0, 0);
+        SendMessageA(hwnd_, LVM_SETSELECTIONMARK, 0, -1);
+    }
+}
+
+void ResultsList::AppendRow(uint32_t offset, bool wide, const char *text, size_t length, bool checked)
+{
+    rows_.Append(offset, wide, text, length, checked);
+}
+
+void ResultsList::SyncCount()
+{
+    if (!hwnd_ || rows_.Count() == syncedCount_)
+        return;
+    syncedCount_ = rows_.Count();
+    SendMessageA(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(syncedCount_),
+                 LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+bool ResultsList::OnNotify(const NMHDR *hdr, LRESULT *result)
+{
+    if (!hwnd_ || !hdr || hdr->hwndFrom != hwnd_)
+        return false;
+    // The notification structures are the control's to be filled in.
+    NMHDR *mutableHdr = const_cast<NMHDR *>(hdr);
+    *result = 0;
+    switch (hdr->code) {
+    case LVN_GETDISPINFOA:
+        return OnGetDispInfoA(reinterpret_cast<NMLVDISPINFOA *>(mutableHdr));
+    case LVN_GETDISPINFOW:
+        return OnGetDispInfoW(reinterpret_cast<NMLVDISPINFOW *>(mutableHdr));
+    case LVN_ITEMCHANGED:
+        OnItemChanged(reinterpret_cast<const NMLISTVIEW *>(hdr));
+        return true;
+    case LVN_ODSTATECHANGED:
+        OnStateRangeChanged(reinterpret_cast<const NMLVODSTATECHANGE *>(hdr));
+        return true;
+    case LVN_COLUMNCLICK:
+        OnColumnClick(reinterpret_cast<const NMLISTVIEW *>(hdr)->iSubItem);
+        return true;
+    case LVN_ODFINDITEMA:
+    case LVN_ODFINDITEMW:
+        // Type-ahead search by label is not offered.
+        *result = -1;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ResultsList::OnGetDispInfoA(NMLVDISPINFOA *info)
+{
+    FillItem(rows_, info->item);
+    return true;
+}
+
+bool ResultsList::OnGetDispInfoW(NMLVDISPINFOW *info)
+{
+    FillItem(rows_, info->item);
+    return true;
+}
+
+// A selection change made by the control (a click, the keyboard): one row,
+// or all rows when iItem is -1.  The control does not repaint rows whose
+// only change is a state it does not keep, so the rows are redrawn here.
+void ResultsList::OnItemChanged(const NMLISTVIEW *change)
+{
+    if (!(change->uChanged & LVIF_STATE))
+        return;
+    bool was = (change->uOldState & LVIS_SELECTED) != 0;
+    bool now = (change->uNewState & LVIS_SELECTED) != 0;
+    if (was == now)
+        return;
+    if (change->iItem == -1) {
+        if (now)
+            rows_.SelectAll();
+        else
+            rows_.ClearSelection();
+        RedrawRows();
+    } else if (change->iItem >= 0 && static_cast<size_t>(change->iItem) < rows_.Count()) {
+        rows_.SetSelected(change->iItem, now);
+        SendMessageA(hwnd_, LVM_REDRAWITEMS, change->iItem, change->iItem);
+    }
+}
+
+// A range selected with Shift (iFrom to iTo, both included).
+void ResultsList::OnStateRangeChanged(const NMLVODSTATECHANGE *change)
+{
+    bool was = (change->uOldState & LVIS_SELECTED) != 0;
+    bool now = (change->uNewState & LVIS_SELECTED) != 0;
+    if (was == now || change->iFrom < 0 || change->iTo < change->iFrom)
+        return;
+    size_t last = std::min(static_cast<size_t>(change->iTo) + 1, rows_.Count());
+    for (size_t row = static_cast<size_t>(change->iFrom); row < last; ++row)
+        rows_.SetSelected(row, now);
+    SendMessageA(hwnd_, LVM_REDRAWITEMS, change->iFrom, change->iTo);
+}
+
+size_t ResultsList::FocusedRow() const
+{
+    if (!hwnd_)
+        return kNoRow;
+    int row = static_cast<int>(SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    return row >= 0 && static_cast<size_t>(row) < rows_.Count() ? static_cast<size_t>(row) : kNoRow;
+}
+
+void ResultsList::SetFocusedRow(size_t row, bool anchor)
+{
+    LVITEMA item = {};
+    item.stateMask = LVIS_FOCUSED;
+    item.state = LVIS_FOCUSED;
+    SendMessageA(hwnd_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    if (anchor)
+        SendMessageA(hwnd_, LVM_SETSELECTIONMARK, 0, static_cast<LPARAM>(row));
+}
+
+void ResultsList::RedrawRows()
+{
+    if (hwnd_)
+        InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void ResultsList::OnColumnClick(int column)
+{
+    switch (column) {
+    case 0:
+        SortBy(SortKey::Address);
+        break;
+    case 1:
+        SortBy(SortKey::Kind);
+        break;
+    case 2:
+        // Successive clicks on "文字列" alternate name and length order.
+        SortBy(textToggle_ == 0 ? SortKey::Name : SortKey::Length);
+        textToggle_ = textToggle_ == 0 ? 1 : 0;
+        break;
+    default:
+        break;
+    }
+}
+
+// The control cannot sort owner data: the store sorts and the list is
+// repainted.  Selection and check state travel with their rows; the focus
+// follows its row too, as it does when the control sorts its own items.
+void ResultsList::SortBy(SortKey key)
+{
+    if (rows_.Count() == 0)
+        return;
+    size_t focus = FocusedRow();
+    const char *focusText = focus != kNoRow ? rows_.Text(focus) : nullptr;
+    try {
+        rows_.Sort(key);
+    } catch (const std::bad_alloc &) {
+        ReportOutOfMemory();
+        return;
+    }
+    if (focusText) {
+        for (size_t row = 0, n = rows_.Count(); row < n; ++row) {
+            if (rows_.Text(row) == focusText) {
+                if (row != focus)
+                    SetFocusedRow(row);
+                break;
+            }
+        }
+    }
+    RedrawRows();
+}
+
+void ResultsList::DeleteSelected()
+{
+    if (!hwnd_ || rows_.SelectedCount() == 0)
+        return;
+    // Where the focused row stands once the selected rows above it are gone;
+    // a focused row that is deleted leaves no focus behind.
+    size_t focus = FocusedRow();
+    size_t newFocus = kNoRow;
+    if (focus != kNoRow && !rows_.Selected(focus)) {
+        size_t above = 0;
+        for (size_t row = 0; row < focus; ++row)
+            above += rows_.Selected(row) ? 1 : 0;
+        newFocus = focus - above;
+    }
+    SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+    if (focus != kNoRow) {
+        LVITEMA item = {};
+        item.stateMask = LVIS_FOCUSED;
+        SendMessageA(hwnd_, LVM_SETITEMSTATE, focus, reinterpret_cast<LPARAM>(&item));
+    }
+    rows_.DeleteSelected();
+    syncedCount_ = rows_.Count();
+    SendMessageA(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(syncedCount_), LVSICF_NOSCROLL);
+    if (newFocus != kNoRow)
+        SetFocusedRow(newFocus);
+    else
+        SendMessageA(hwnd_, LVM_SETSELECTIONMARK, 0, -1);
+    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+    RedrawRows();
+}
+
+void ResultsList::RunWithHourglass(void (RowStore::*command)())
+{
+    SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    (rows_.*command)();
+    RedrawRows();
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+}
+
+void ResultsList::SelectAll()
+{
+    RunWithHourglass(&RowStore::SelectAll);
+}
+
+void ResultsList::InvertSelection()
+{
+    RunWithHourglass(&RowStore::InvertSelection);
+}
+
+void ResultsList::SelectChecked()
+{
+    RunWithHourglass(&RowStore::SelectChecked);
+}
+
+bool ResultsList::HasSelection() const
+{
+    return rows_.SelectedCount() > 0;
+}
+
+HMENU ResultsList::CreatePopup() const
+{
+    HMENU menu = CreatePopupMenu();
+    if (!menu)
+        return nullptr;
+    if (HasSelection()) {
+        AppendMenuA(menu, MF_STRING, IDM_POPUPDELETE, "リストから削除");
+    } else {
+        AppendMenuA(menu, MF_STRING, IDM_SORTADDRESS, "アドレス順");
+        AppendMenuA(menu, MF_STRING, IDM_SORTNAME, "文字列の名前順");
+        AppendMenuA(menu, MF_STRING, IDM_SORTLENGTH, "文字列の長さ順");
+        AppendMenuA(menu, MF_STRING, IDM_SORTCHECK, "チェックあり/なし順");
+    }
+    return menu;
+}
+
+void ResultsList::OnContextMenu(int x, int y)
+{
+    if (!hwnd_)
+        return;
+    if (x == -1 && y == -1) {
+        // From the keyboard: below the focused row, or at the list's corner.
+        POINT pt = {0, 0};
+        size_t focus = FocusedRow();
+        RECT rc = {};
+        rc.left = LVIR_BOUNDS;
+        if (focus != kNoRow && SendMessageA(hwnd_, LVM_GETITEMRECT, focus, reinterpret_cast<LPARAM>(&rc))) {
+            pt.x = rc.left;
+            pt.y = rc.bottom;
+        }
+        ClientToScreen(hwnd_, &pt);
+        x = pt.x;
+        y = pt.y;
+    }
+    loom::MenuHandle menu(CreatePopup());
+    if (!menu.valid())
+        return;
+    HWND owner = GetAncestor(hwnd_, GA_ROOT);
+    int command = static_cast<int>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN,
+                                                  x, y, 0, owner, nullptr));
+    menu.reset();
+    switch (command) {
+    case IDM_SORTADDRESS:
+        SortBy(SortKey::Address);
+        break;
+    case IDM_SORTNAME:
+        SortBy(SortKey::Name);
+        break;
+    case IDM_SORTLENGTH:
+        SortBy(SortKey::Length);
+        break;
+    case IDM_SORTCHECK:
+        SortBy(SortKey::Checked);
+        break;
+    case IDM_POPUPDELETE:
+        DeleteSelected();
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace lex

@@ -1,0 +1,121 @@
+// The main window's results list: an owner-data report list view (class
+// TListViewXP) with check boxes and multiple selection that draws from the
+// program's RowStore, and the list commands that act on it (sorting, the
+// find dialog, deleting, selecting, the pop-up menu, the results file).
+//
+// The main window owns one ResultsList, forwards WM_NOTIFY from the list,
+// its menu commands and the find dialog's registered message to it, and is
+// the scan's host: rows arrive through AppendRow and reach the control in
+// batches (SyncCount).
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "results/rowstore.h"
+
+namespace lex {
+
+class ResultsList {
+public:
+    ResultsList() = default;
+    ResultsList(const ResultsList &) = delete;
+    ResultsList &operator=(const ResultsList &) = delete;
+    ~ResultsList();
+
+    // Creates the list view (hidden) as a child of `parent` with control id
+    // `id`, the columns "アドレス" 80, "種類" 60, "文字列" 400, and the
+    // pop-up menu.
+    bool Create(HWND parent, int id);
+    HWND hwnd() const { return hwnd_; }
+    RowStore &rows() { return rows_; }
+    const RowStore &rows() const { return rows_; }
+
+    // Scan host side.
+    void Clear();                      // delete all rows
+    void AppendRow(uint32_t offset, bool wide, const char *text, size_t length, bool checked);
+    void SyncCount();                  // tell the control how many rows there are now
+
+    // WM_NOTIFY from the list view (and its header).  Returns true when
+    // handled, with the window procedure's result in *result.
+    bool OnNotify(const NMHDR *hdr, LRESULT *result);
+    // WM_CONTEXTMENU on the list: the pop-up menu.
+    void OnContextMenu(int x, int y);
+
+    // Commands of the "編集(&E)" and "表示(&V)" menus.
+    void OnColumnClick(int column);    // header click, with the "文字列" toggle
+    void SortBy(SortKey key);
+    void DeleteSelected();
+    void SelectAll();
+    void InvertSelection();
+    void SelectChecked();
+    bool HasSelection() const;
+
+    // The find dialog: ShowFind opens it (or brings an open one to the
+    // front); OnFindMessage handles the registered FINDMSGSTRING message the
+    // owner receives; IsFindDialogMessage lets the message loop route
+    // keyboard input to the modeless dialog.
+    void ShowFind(HWND owner);
+    void OnFindMessage(LPARAM lp);
+    bool IsFindDialogMessage(MSG *msg);
+
+    // "結果の保存(&S)...": the save dialog, the name's extension forced to
+    // ".txt", and one write.
+    // Errors go through the program's top-level error handler.
+    void Save(HWND owner, bool textOnly);
+    // The write behind Save: all rows in one write to `path` as it stands
+    // (the extension as given).  Returns false after reporting the error.
+    bool SaveTo(const std::string &path, bool textOnly);
+
+    // The pop-up menu as it opens now: with a selection only the delete
+    // entry, without one the four sort entries.  The caller destroys it.
+    HMENU CreatePopup() const;
+
+    // Tests answer the save dialog instead of a user: the hook sees the
+    // dialog's description and returns what GetSaveFileNameA would.
+    using SaveDialogHook = std::function<BOOL(OPENFILENAMEA &ofn)>;
+    static void SetSaveDialogHook(SaveDialogHook hook);
+
+private:
+    static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    bool OnGetDispInfoA(NMLVDISPINFOA *info);
+    bool OnGetDispInfoW(NMLVDISPINFOW *info);
+    void OnItemChanged(const NMLISTVIEW *change);
+    void OnStateRangeChanged(const NMLVODSTATECHANGE *change);
+    int RowAt(int x, int y, bool *onCheckBox) const;
+    void OnLeftClick(int x, int y, bool ctrl, bool shift);
+    void OnRightClick(int x, int y, bool modifiers);
+    bool OnKeyDown(UINT key);
+    void SelectByUser(size_t row, bool ctrl, bool shift);
+    void SetStoredState(int row, UINT state, UINT mask);
+    void ToggleChecked(int row);
+    void FindNext(const std::string &what, bool down, bool matchCase);
+    size_t FocusedRow() const;
+    void SetFocusedRow(size_t row, bool anchor = true);
+    void RedrawRows();
+    void RunWithHourglass(void (RowStore::*command)());
+
+    HWND hwnd_ = nullptr;
+    WNDPROC baseProc_ = nullptr;
+    RowStore rows_;
+    size_t syncedCount_ = 0;
+    // Which order the next click on the "文字列" header applies: 0 name
+    // order, 1 length order.  Lives as long as the list, across scans.
+    int textToggle_ = 0;
+    // The find dialog and what it keeps while the program runs: the search
+    // text, the direction and the match-case choice.
+    HWND findDlg_ = nullptr;
+    FINDREPLACEA find_ = {};
+    char findWhat_[256] = {};
+    // The save dialog's last chosen name.
+    std::string saveName_;
+};
+
+} // namespace lex

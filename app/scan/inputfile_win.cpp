@@ -1,0 +1,60 @@
+// InputFile on Windows: FindFirstFileA for the size, CreateFileA shared
+// with every reader and writer, and ReadFile.
+#include "scan/inputfile.h"
+
+#include <windows.h>
+
+#include "util/handles_win.h"
+
+namespace lex {
+
+struct InputFile::Handle {
+    loom::FileHandle file;
+};
+
+InputFile::InputFile() = default;
+InputFile::~InputFile() = default;
+
+void InputFile::Close() { handle_.reset(); }
+
+InputError InputFile::Open(const char *name, bool denyWrite)
+{
+    Close();
+    if (!name)
+        return InputError::NotFound;
+    // The directory search matches entries of any attribute, directories
+    // too; those fail at the open below.
+    WIN32_FIND_DATAA fd;
+    if (!loom::FindHandle(FindFirstFileA(name, &fd)).valid())
+        return InputError::NotFound;
+    // The whole 64-bit size is kept: taking only the low 32 bits would make
+    // a file of 4 GiB and more look small and be scanned only in part.
+    size_ = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
+
+    auto handle = std::make_unique<Handle>();
+    const DWORD share = denyWrite ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
+    handle->file.reset(CreateFileA(name, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!handle->file.valid())
+        return InputError::CannotOpen;
+    handle_ = std::move(handle);
+    return InputError::None;
+}
+
+InputError InputFile::Read(uint8_t *buffer, size_t want, size_t *got)
+{
+    *got = 0;
+    if (!handle_)
+        return InputError::CannotOpen;
+    // One request takes at most 1 GiB: ReadFile counts in 32 bits.
+    const DWORD ask = want > (size_t(1) << 30) ? DWORD(1) << 30 : static_cast<DWORD>(want);
+    DWORD n = 0;
+    // A read that fails (a range another process locked, a vanished
+    // network share) or finds the file ended is a short read.
+    if (!ReadFile(handle_->file.get(), buffer, ask, &n, nullptr) || n == 0)
+        return InputError::ShortRead;
+    *got = n;
+    return InputError::None;
+}
+
+} // namespace lex

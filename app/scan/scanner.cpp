@@ -1,0 +1,226 @@
+// The string scanner: the repetition filter, the choice of the walk's
+// build, the stream that feeds the walk piece by piece, and the scan of a
+// file.  The walk itself is in walker_body.h.
+#include "scan/scanner.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+#if defined(__i386__)
+#include <cpuid.h>
+#endif
+
+#include "scan/walker.h"
+
+namespace lex {
+
+bool PassesRepetitionFilter(const char *text, size_t length, int limit)
+{
+    // Wide arithmetic: a limit read from the registry may be any int, and
+    // limit - 1 must not overflow.
+    const int64_t threshold = static_cast<int64_t>(limit) - 1;
+    uint8_t previous = 0;  // no text byte is zero
+    int64_t run = 0;
+    for (size_t k = 0; k < length; ++k) {
+        const uint8_t c = static_cast<uint8_t>(text[k]);
+        run = c == previous ? run + 1 : 0;
+        if (run >= threshold && c != ' ' && c != '_' && !(c >= '0' && c <= '9'))
+            return false;
+        previous = c;
+    }
+    return true;
+}
+
+bool ProcessorHasSse2()
+{
+#if defined(__x86_64__) || defined(_M_X64)
+    return true;
+#elif defined(__i386__)
+    // Feature flags of leaf 1: SSE2 is bit 26 of EDX.  __get_cpuid fails
+    // on processors too old to have the instruction at all.
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    return __get_cpuid(1, &a, &b, &c, &d) && (d & (1u << 26)) != 0;
+#else
+    return false;
+#endif
+}
+
+ScanPath SelectedScanPath()
+{
+    static const ScanPath path = ProcessorHasSse2() ? ScanPath::Sse2 : ScanPath::Plain;
+    return path;
+}
+
+const char *ScanPathName(ScanPath path)
+{
+    return path == ScanPath::Sse2 ? "SSE2" : "plain";
+}
+
+static_assert(ScanStream::kCarryRoom == WalkCore::kMaxLookAhead,
+              "a piece keeps exactly the walk's look-ahead for the next");
+
+namespace {
+
+std::unique_ptr<WalkCore> MakeWalker(ScanPath path, const WalkSetup &setup)
+{
+    // The SSE2 build runs only where the processor has it, whatever the
+    // caller asked for.
+    if (path == ScanPath::Sse2 && ProcessorHasSse2())
+        return MakeSse2Walker(setup);
+    return MakePlainWalker(setup);
+}
+
+} // namespace
+
+ScanStream::ScanStream(uint64_t size, int minLength, const ExtractionSettings &settings,
+                       const EnglishWordMarker *marker, ScanHost &host,
+                       const StreamOptions &options)
+    : walker_(MakeWalker(options.path,
+                         WalkSetup{minLength, &settings, marker, &host, size, options.interval})),
+      buffer_(new uint8_t[std::max<size_t>(options.pieceSize, 1) + kCarryRoom]),
+      pieceSize_(std::max<size_t>(options.pieceSize, 1))
+{
+}
+
+ScanStream::~ScanStream() = default;
+
+// Memory running out inside the walk (a row the host cannot hold, a string
+// too long to gather) ends the scan where it stands.
+template <class Body>
+bool ScanStream::Guarded(Body &&body)
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc &) {
+    } catch (const std::length_error &) {
+    }
+    outOfMemory_ = true;
+    ended_ = true;
+    return false;
+}
+
+bool ScanStream::Scan(size_t got)
+{
+    if (ended_)
+        return false;
+    got = std::min(got, pieceSize_);
+    if (got == 0)
+        return true;
+    // The bytes left over from the last piece stand right in front of this
+    // one, so that the walk sees one window with every look-ahead inside it.
+    uint8_t *window = buffer_.get() + kCarryRoom - carried_;
+    const size_t avail = got + carried_;
+    const uint64_t base = fed_ - carried_;
+    fed_ += got;
+    return Guarded([&] {
+        if (!walker_->Walk(window, base, avail, false)) {
+            walker_->EmitPending();
+            ended_ = true;
+            return false;
+        }
+        // At most the window's last LookAhead() bytes wait for the next piece.
+        carried_ = static_cast<size_t>(fed_ - walker_->Pos());
+        std::memmove(buffer_.get() + kCarryRoom - carried_, window + avail - carried_, carried_);
+        return true;
+    });
+}
+
+void ScanStream::Finish()
+{
+    if (ended_)
+        return;
+    Guarded([&] {
+        if (carried_ > 0)
+            walker_->Walk(buffer_.get() + kCarryRoom - carried_, fed_ - carried_, carried_, true);
+        else
+            walker_->CheckpointAtEnd();
+        walker_->EmitPending();
+        return true;
+    });
+    ended_ = true;
+}
+
+void ScanStream::Abandon()
+{
+    if (ended_)
+        return;
+    Guarded([&] {
+        walker_->EmitPending();
+        return true;
+    });
+    ended_ = true;
+}
+
+int ScanBufferWithInterval(const uint8_t *data, size_t size, int minLength,
+                           const ExtractionSettings &settings,
+                           const EnglishWordMarker *marker, ScanHost &host,
+                           size_t checkpointInterval, ScanPath path)
+{
+    if (static_cast<uint64_t>(size) > kMaxInputSize)
+        return 1;
+    auto walker = MakeWalker(path, WalkSetup{minLength, &settings, marker, &host, size,
+                                             std::max<size_t>(checkpointInterval, 1)});
+    // One window that ends the data; the pending string is emitted after a
+    // stop too.
+    walker->Walk(data, 0, size, true);
+    walker->EmitPending();
+    return 0;
+}
+
+int ScanBuffer(const uint8_t *data, size_t size, int minLength,
+               const ExtractionSettings &settings, const EnglishWordMarker *marker,
+               ScanHost &host)
+{
+    return ScanBufferWithInterval(data, size, minLength, settings, marker, host,
+                                  kCheckpointInterval);
+}
+
+int StringScanner(const char *fileName, int minLength, const ExtractionSettings &settings,
+                  const EnglishWordMarker *marker, ScanHost &host, InputError *error,
+                  const StreamOptions &options)
+{
+    InputError ignored;
+    InputError &why = error ? *error : ignored;
+    InputFile file;
+    why = file.Open(fileName);
+    if (why != InputError::None)
+        return 1;
+    // Too large for the eight-digit offsets: refused before the old rows go.
+    if (file.Size() > kMaxInputSize) {
+        why = InputError::TooLarge;
+        return 1;
+    }
+    // The old rows go once the file is known to be there and readable.
+    host.ClearRows();
+    try {
+        ScanStream scan(file.Size(), minLength, settings, marker, host, options);
+        // Exactly the announced size is read: a file that grows meanwhile
+        // is scanned as it was, one that shrinks ends in a short read.
+        uint64_t left = file.Size();
+        while (left > 0) {
+            size_t got = 0;
+            why = file.Read(scan.Piece(),
+                            static_cast<size_t>(std::min<uint64_t>(left, scan.PieceSize())), &got);
+            if (why != InputError::None) {
+                scan.Abandon();
+                break;
+            }
+            left -= got;
+            if (!scan.Scan(got))
+                break;
+        }
+        if (why == InputError::None && left == 0)
+            scan.Finish();
+        if (scan.OutOfMemory())
+            why = InputError::NoMemory;
+        else if (why == InputError::None && left != 0)
+            why = InputError::Stopped;
+    } catch (const std::bad_alloc &) {
+        why = InputError::NoMemory;
+    }
+    return why == InputError::None || why == InputError::Stopped ? 0 : 1;
+}
+
+} // namespace lex

@@ -1,0 +1,157 @@
+// The string scanner: a file's bytes in, result rows out.
+// Portable: the host interface is how the scan talks to the program.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "scan/inputfile.h"
+#include "settings/settings.h"
+
+namespace lex {
+
+class EnglishWordMarker;
+class WalkCore;
+
+// What a scan needs from the program that runs it, in the order a scan first
+// needs it.  The scanner calls SetProgress, ProcessEvents and AbortRequested
+// at checkpoints (at least every 64 KiB of input, and at the end), not after
+// every byte: a host acts on them only when something changed or enough time
+// has passed.
+class ScanHost {
+public:
+    virtual ~ScanHost() = default;
+    // Once, after the file was opened and before it is read.
+    virtual void ClearRows() = 0;
+    // Once per emitted row.  `text` holds `length` bytes, never a zero byte;
+    // `wide` marks UTF-16LE text ("Unicode"), otherwise "ANSI".  May throw
+    // std::bad_alloc when the row does not fit: the scan then ends.
+    virtual void AddRow(uint32_t offset, bool wide, const char *text, size_t length,
+                        bool checked) = 0;
+    // A percentage 0..100.
+    virtual void SetProgress(int percent) = 0;
+    virtual void ProcessEvents() = 0;
+    virtual bool AbortRequested() = 0;
+};
+
+// The repetition filter: false when `text` holds `limit` or more equal bytes
+// in a row, unless that byte is a space, an underscore or a digit.
+bool PassesRepetitionFilter(const char *text, size_t length, int limit);
+
+// Distance in bytes between the scan's checkpoints (progress, events, abort).
+constexpr size_t kCheckpointInterval = 65536;
+
+// Size of the pieces in which a scan reads its file: the piece is scanned
+// while it is still in the processor's cache, and memory does not grow
+// with the file.
+constexpr size_t kScanPiece = 256 * 1024;
+
+// The two builds of the walk: plain loops for any processor, and 16 bytes at
+// a time with SSE2.  Both give the same rows.
+enum class ScanPath { Plain, Sse2 };
+
+// Whether the processor runs SSE2 code: always on x86-64, asked of the
+// processor itself on 32-bit x86, never elsewhere.
+bool ProcessorHasSse2();
+// The build that scans use unless told otherwise: SSE2 where the processor
+// has it.
+ScanPath SelectedScanPath();
+const char *ScanPathName(ScanPath path);
+
+// How a stream is cut and walked; tests choose small pieces and checkpoint
+// distances, and either build of the walk.
+struct StreamOptions {
+    ScanPath path = SelectedScanPath();
+    size_t pieceSize = kScanPiece;            // >= 1
+    size_t interval = kCheckpointInterval;    // >= 1
+};
+
+// A scan of data that arrives piece by piece.  The walk's state (the string
+// being gathered, the look-ahead byte that the next piece holds) is carried
+// from piece to piece, so the rows are the same however the data is cut,
+// and memory stays that of one piece.
+//
+// Running out of memory (std::bad_alloc from the host's AddRow, or while
+// gathering a string) ends the scan like a stop, without the last
+// emission: the rows already added stay, and OutOfMemory() tells.
+class ScanStream {
+public:
+    // `size` is the data's size as announced (the progress is reckoned
+    // against it).  `marker` may be null (no row is checked).  Throws
+    // std::bad_alloc when not even the piece buffer can be had.
+    ScanStream(uint64_t size, int minLength, const ExtractionSettings &settings,
+               const EnglishWordMarker *marker, ScanHost &host,
+               const StreamOptions &options = StreamOptions());
+    ~ScanStream();
+    ScanStream(const ScanStream &) = delete;
+    ScanStream &operator=(const ScanStream &) = delete;
+
+    // Room for the bytes kept from one piece for the next: the walk's
+    // longest look-ahead.
+    static constexpr size_t kCarryRoom = 5;
+
+    // Where the next piece goes: room for PieceSize() bytes.
+    uint8_t *Piece() { return buffer_.get() + kCarryRoom; }
+    size_t PieceSize() const { return pieceSize_; }
+    // Scans the `got` bytes (at most PieceSize()) just put at Piece().
+    // Returns false once the scan has ended: the host asked to stop (the
+    // pending string was then emitted), or memory ran out.
+    bool Scan(size_t got);
+    // The data is complete: its last bytes are examined (with zero bytes
+    // after them) and the pending string emitted.
+    void Finish();
+    // The data ends early (a read error): the pending string is emitted,
+    // as after a stop, and the bytes still waiting for their look-ahead
+    // (the last one, or up to five with Japanese UTF-16 text) are left
+    // out.
+    void Abandon();
+
+    bool Ended() const { return ended_; }
+    bool OutOfMemory() const { return outOfMemory_; }
+
+private:
+    template <class Body>
+    bool Guarded(Body &&body);
+
+    std::unique_ptr<WalkCore> walker_;
+    // The carried bytes, at the end of the first kCarryRoom bytes, then the
+    // piece.
+    std::unique_ptr<uint8_t[]> buffer_;
+    size_t pieceSize_;
+    uint64_t fed_ = 0;     // bytes given so far
+    size_t carried_ = 0;   // the bytes fed_ - carried_ .. fed_ - 1, not yet examined
+    bool ended_ = false;
+    bool outOfMemory_ = false;
+};
+
+// Walks the whole of `data` and emits rows to `host`.  `marker` may be null
+// (no row is checked).  Every position 0..size-1 is examined; the look-ahead
+// of the last one is taken as a zero byte.  A checkpoint follows the step
+// that reaches the last position of each 64 KiB block, and the step that
+// reaches the last position of the data.  Returns 0, or 1 without walking
+// for data of 4 GiB and more.  A minimum length below 1 counts as 1.
+int ScanBuffer(const uint8_t *data, size_t size, int minLength,
+               const ExtractionSettings &settings, const EnglishWordMarker *marker,
+               ScanHost &host);
+
+// ScanBuffer with the checkpoint distance (>= 1) and the build of the walk
+// chosen by the caller, so that tests can reach block boundaries with small
+// inputs and compare the builds.
+int ScanBufferWithInterval(const uint8_t *data, size_t size, int minLength,
+                           const ExtractionSettings &settings,
+                           const EnglishWordMarker *marker, ScanHost &host,
+                           size_t checkpointInterval, ScanPath path = SelectedScanPath());
+
+// Reads the file named `fileName` piece by piece and scans it.  Returns 0
+// when the walk ran to its end or was stopped, 1 when the file could not be
+// found, opened or read to its end, was 4 GiB or larger, or memory ran out.
+// A file that cannot be scanned at all is refused before the host clears
+// its rows; after a read error or with memory exhausted the rows found so
+// far stay.  `error` (may be null) tells why.
+int StringScanner(const char *fileName, int minLength, const ExtractionSettings &settings,
+                  const EnglishWordMarker *marker, ScanHost &host,
+                  InputError *error = nullptr, const StreamOptions &options = StreamOptions());
+
+} // namespace lex

@@ -1,0 +1,39 @@
+# The string scanner: the input file, the byte walk, the code page 932 table
+# of Japanese UTF-16 code units and the texts of a result row.  Reading the
+# file has one implementation per platform; the walk is built twice
+# (walker_plain.cpp, walker_sse2.cpp), and the scan picks one at run time.
+list(APPEND LEX_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/scanner.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/walker_plain.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/walker_sse2.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/inputfile.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/resultrow.cpp)
+if(WIN32)
+  list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/inputfile_win.cpp)
+else()
+  list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/inputfile_posix.cpp)
+endif()
+# 32-bit Windows keeps its stack aligned to 4 bytes only; the SSE2 walk's
+# functions realign it, so that vectors kept on the stack are aligned.
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/walker_sse2.cpp
+    PROPERTIES COMPILE_OPTIONS -mstackrealign)
+endif()
+
+# The code page 932 table of Japanese UTF-16 code units, generated into the
+# build tree from Python's cp932 codec (cp932.h tells what it holds).  The
+# target cp932_table lets targets of other folders that compile the core's
+# sources (the fuzz targets) wait for it.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(LEX_CP932_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/make-cp932-table.py)
+set(LEX_CP932_TABLE ${CMAKE_BINARY_DIR}/generated/cp932_table.cpp)
+add_custom_command(OUTPUT ${LEX_CP932_TABLE}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
+  COMMAND ${Python3_EXECUTABLE} ${LEX_CP932_SCRIPT} ${LEX_CP932_TABLE}
+  DEPENDS ${LEX_CP932_SCRIPT}
+  COMMENT "Generating the code page 932 table"
+  VERBATIM)
+add_custom_target(cp932_table DEPENDS ${LEX_CP932_TABLE})
+list(APPEND LEX_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/cp932.cpp
+  ${LEX_CP932_TABLE})

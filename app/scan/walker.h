@@ -1,0 +1,121 @@
+// The string scanner's byte walk over data that arrives in windows, with its
+// state (the candidate, its start, the wide flag, the next position) carried
+// from one window to the next.  Internal to the scanner: scanner.cpp drives
+// it; walker_plain.cpp and walker_sse2.cpp each build the walk itself from
+// walker_body.h, one with plain loops and one with SSE2 searches.
+//
+// Everything here is defined before walker_sse2.cpp switches SSE2 code on,
+// so none of it (inline functions included) is ever built with SSE2: only
+// the walk's own functions, which are local to their file, are.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "scan/cp932.h"
+#include "scan/scanner.h"
+
+namespace lex {
+
+class EnglishWordMarker;
+
+// What a walk is set up with.
+struct WalkSetup {
+    int minLength;
+    const ExtractionSettings *settings;
+    const EnglishWordMarker *marker;  // null: no row is checked
+    ScanHost *host;
+    uint64_t size;    // the data's size, for the progress percentage
+    size_t interval;  // distance between checkpoints, >= 1
+};
+
+// The walk's state and the parts of it that do not depend on how bytes are
+// searched: the row emitter and the checkpoints.
+class WalkCore {
+public:
+    // How many bytes after a position its step may look at: the next one
+    // for single-byte and ASCII UTF-16 text, five with Japanese UTF-16
+    // text (the first three code units from a position).
+    static constexpr size_t kMaxLookAhead = 5;
+    size_t LookAhead() const { return settings_.SearchWideJapanese ? kMaxLookAhead : 1; }
+
+    explicit WalkCore(const WalkSetup &setup);
+    virtual ~WalkCore() = default;
+    WalkCore(const WalkCore &) = delete;
+    WalkCore &operator=(const WalkCore &) = delete;
+
+    // Examines the positions of the window d[0, avail), which starts at file
+    // offset `base`, from Pos() on.  Unless `final` (the window ends the
+    // data), a position is examined only when its LookAhead() following
+    // bytes are in the window, so at most the window's last LookAhead()
+    // bytes are left unexamined; a final window is examined to its end,
+    // with zero bytes after it.
+    // A checkpoint follows the step that reaches the last position of each
+    // checkpoint block, and (in a final window) the step that reaches the
+    // end.  Returns false when the host asked to stop at a checkpoint (the
+    // caller then ends the walk with EmitPending).
+    virtual bool Walk(const uint8_t *d, uint64_t base, size_t avail, bool final) = 0;
+
+    // The next position to examine.
+    uint64_t Pos() const { return pos_; }
+    // The data ended right after a lead step took its last byte as the
+    // trail byte, in a window that did not know it was the last: the
+    // checkpoint of the data's last position, unless it was held already.
+    // Returns false when the host asked to stop.
+    bool CheckpointAtEnd();
+    // The end of the walk, after a stop too: the pending candidate is
+    // emitted when it reaches the minimum length.
+    void EmitPending() { Emit(candidate_.data(), candidate_.size(), extra_); }
+
+protected:
+    // The row emitter: length, Japanese text's kana, repetition filter,
+    // row, English word.  The text starts at start_ and is wide when wide_
+    // is set; `extra` of its bytes are the second bytes of Japanese
+    // characters, which the minimum length does not count.
+    void Emit(const char *text, size_t length, size_t extra = 0);
+    void Clear()
+    {
+        candidate_.clear();
+        extra_ = 0;
+        japanese_ = 0;
+        kana_ = ideographs_ = false;
+        wide_ = false;
+    }
+    void Flush()
+    {
+        Emit(candidate_.data(), candidate_.size(), extra_);
+        Clear();
+    }
+    // Progress, events and the abort check after the step that ended on
+    // position `at`.  Returns false when the host asked to stop.
+    bool Checkpoint(uint64_t at);
+
+    size_t min_;
+    // A copy: a stream may outlive the settings record it was made with.
+    const ExtractionSettings settings_;
+    const EnglishWordMarker *marker_;
+    ScanHost &host_;
+    uint64_t size_;
+    uint64_t interval_;
+
+    std::string candidate_;
+    size_t extra_ = 0;              // second bytes of Japanese characters in it
+    size_t japanese_ = 0;           // Japanese characters in it
+    bool kana_ = false;             // among them kana or CJK symbols
+    bool ideographs_ = false;       // among them CJK ideographs
+    uint64_t start_ = 0;            // file offset of the candidate's first byte
+    bool wide_ = false;
+    uint64_t pos_ = 0;              // the next position to examine
+    uint64_t blockLast_;            // last position of the current checkpoint block
+    uint64_t lastCheckpoint_ = UINT64_MAX;  // where the last checkpoint was held
+};
+
+// The walk with plain loops (any processor) and with SSE2 searches.
+std::unique_ptr<WalkCore> MakePlainWalker(const WalkSetup &setup);
+std::unique_ptr<WalkCore> MakeSse2Walker(const WalkSetup &setup);
+
+} // namespace lex

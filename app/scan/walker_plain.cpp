@@ -1,0 +1,55 @@
+// The walk's shared parts (row emitter, checkpoints), and the walk built
+// with plain loops, for processors without SSE2.
+#include "scan/walker.h"
+
+#include "words/dictionary.h"
+
+namespace lex {
+
+WalkCore::WalkCore(const WalkSetup &setup)
+    : min_(static_cast<size_t>(std::max(setup.minLength, 1))), settings_(*setup.settings),
+      marker_(setup.marker), host_(*setup.host), size_(setup.size),
+      interval_(std::max<size_t>(setup.interval, 1)), blockLast_(interval_ - 1)
+{
+}
+
+void WalkCore::Emit(const char *text, size_t length, size_t extra)
+{
+    if (length - extra < min_)
+        return;
+    // Random bytes and Shift-JIS text read as UTF-16 give runs of CJK
+    // ideographs mixed with full-width forms; Japanese text with
+    // ideographs nearly always has kana or punctuation, or ASCII beside
+    // them ("保存(&S)").
+    if (ideographs_ && !kana_ && length - extra - japanese_ < 2)
+        return;
+    if (settings_.CheckRecurrence &&
+        !PassesRepetitionFilter(text, length, settings_.RecurrenceTime))
+        return;
+    const bool checked = settings_.CheckEnglish && marker_ && marker_->ContainsWord(text, length);
+    host_.AddRow(static_cast<uint32_t>(start_), wide_, text, length, checked);
+}
+
+bool WalkCore::Checkpoint(uint64_t at)
+{
+    lastCheckpoint_ = at;
+    blockLast_ = ((at + 1) / interval_ + 1) * interval_ - 1;
+    // Past the announced size (a caller that gives more data than it
+    // announced) the progress stays at 100.
+    host_.SetProgress(at < size_ ? static_cast<int>(at * 100 / size_) : 100);
+    host_.ProcessEvents();
+    return !host_.AbortRequested();
+}
+
+bool WalkCore::CheckpointAtEnd()
+{
+    if (pos_ == 0 || lastCheckpoint_ == pos_ - 1)
+        return true;
+    return Checkpoint(pos_ - 1);
+}
+
+} // namespace lex
+
+#define LEX_WALK_SSE2 0
+#define LEX_WALK_FACTORY MakePlainWalker
+#include "scan/walker_body.h"

@@ -1,0 +1,34 @@
+// The settings dialog's rules: the values it shows and what OK keeps.
+#include "settings/optform.h"
+
+namespace lex {
+
+OptFormValues OptFormFromSettings(const ExtractionSettings &s)
+{
+    OptFormValues v;
+    v.SearchKanji = s.SearchKanji;
+    v.SearchWideJapanese = s.SearchWideJapanese;
+    v.HalfKana = s.CheckHalfKana;
+    v.Recurrence = s.CheckRecurrence;
+    v.English = s.CheckEnglish;
+    v.Initial = s.CheckInitial;
+    v.Separator = s.CheckSeparator;
+    v.SaveOption = s.SaveOption;
+    v.RecurrenceTime = Clamp(s.RecurrenceTime, kNumberBoxMin, kNumberBoxMax);
+    return v;
+}
+
+void OptFormToSettings(const OptFormValues &v, ExtractionSettings &s)
+{
+    s.SearchKanji = v.SearchKanji;
+    s.SearchWideJapanese = v.SearchWideJapanese;
+    s.CheckHalfKana = v.HalfKana;
+    s.CheckRecurrence = v.Recurrence;
+    s.CheckEnglish = v.English;
+    s.CheckInitial = v.Initial;
+    s.CheckSeparator = v.Separator;
+    s.SaveOption = v.SaveOption;
+    s.RecurrenceTime = Clamp(v.RecurrenceTime, kNumberBoxMin, kNumberBoxMax);
+}
+
+} // namespace lex

@@ -1,0 +1,205 @@
+// The settings dialog: its handlers, its pixel layout and its modal loop.
+#include "settings/optform_win.h"
+
+#include "settings/optform_ids.h"
+#include "ui/dialog_win.h"
+#include "ui/uifont_win.h"
+
+namespace lex {
+namespace {
+
+// The form's client area and where every control sits in it, in pixels.
+constexpr int kClientWidth = 327;
+constexpr int kClientHeight = 294;
+
+struct Place {
+    int id, x, y, w, h;
+};
+constexpr Place kLayout[] = {
+    {IDC_HEADSEARCH, 8, 8, 28, 14},
+    {IDC_RULESEARCH, 40, 14, 279, 2},
+    {IDC_CHKSEARCHKANJI, 24, 26, 290, 18},
+    {IDC_CHKSEARCHWIDE, 24, 48, 290, 18},
+    {IDC_CHKHALFKANA, 24, 70, 290, 18},
+    {IDC_CHKRECURRENCE, 24, 96, 16, 18},
+    {IDC_SPNRECURRENCE, 42, 94, 56, 21},
+    // Three lines: the sentence wraps in the narrow column.
+    {IDC_LBLRECURRENCE, 104, 96, 215, 42},
+    {IDC_LBLEXAMPLE, 104, 140, 215, 14},
+    {IDC_CHKENGLISH, 24, 160, 295, 18},
+    {IDC_CHKSEPARATOR, 42, 182, 277, 18},
+    {IDC_CHKINITIAL, 42, 204, 277, 18},
+    {IDC_HEADSAVE, 8, 228, 28, 14},
+    {IDC_RULESAVE, 40, 234, 279, 2},
+    {IDC_CHKSAVEOPTION, 24, 246, 290, 18},
+    {IDOK, 160, 266, 75, 25},
+    {IDCANCEL, 244, 266, 75, 25},
+};
+
+OptForm::ShowHook &Hook()
+{
+    static OptForm::ShowHook hook;
+    return hook;
+}
+
+} // namespace
+
+void OptForm::SetShowHook(ShowHook hook)
+{
+    Hook() = std::move(hook);
+}
+
+bool OptForm::Create(HWND owner)
+{
+    return CreateFromTemplate(owner, IDD_OPTFORM);
+}
+
+void OptForm::OnInit()
+{
+    spnRecurrence_.Attach(GetDlgItem(hwnd_, IDC_SPNRECURRENCE),
+                          GetDlgItem(hwnd_, IDC_SPNRECURRENCESPIN));
+    // The template's font would come with the default character set; the
+    // form's own font carries Shift-JIS.
+    font_.reset(CreateUiFont(hwnd_));
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SetFontOfChildren(hwnd_, font_.get());
+    Layout();
+}
+
+INT_PTR OptForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case IDC_CHKRECURRENCE:
+            if (HIWORD(wp) == BN_CLICKED)
+                ChkRecurrenceClick();
+            return TRUE;
+        case IDC_CHKENGLISH:
+            if (HIWORD(wp) == BN_CLICKED)
+                ChkEnglishClick();
+            return TRUE;
+        case IDC_SPNRECURRENCE:
+            if (HIWORD(wp) == EN_KILLFOCUS)
+                spnRecurrence_.OnKillFocus();
+            return TRUE;
+        case IDOK:
+            BtnOKClick();
+            return TRUE;
+        case IDCANCEL:
+            Close(IDCANCEL);
+            return TRUE;
+        }
+        break;
+    case WM_NOTIFY: {
+        auto *hdr = reinterpret_cast<const NMHDR *>(lp);
+        if (hdr->hwndFrom == spnRecurrence_.spin() && hdr->code == UDN_DELTAPOS) {
+            SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT,
+                              spnRecurrence_.OnDeltaPos(reinterpret_cast<const NMUPDOWN *>(lp)));
+            return TRUE;
+        }
+        break;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+        // SpnRecurrence shows whether it can be used by its background.
+        if (reinterpret_cast<HWND>(lp) == spnRecurrence_.edit()) {
+            int color = IsWindowEnabled(spnRecurrence_.edit()) ? COLOR_WINDOW : COLOR_BTNFACE;
+            return reinterpret_cast<INT_PTR>(
+                PaintControl(reinterpret_cast<HDC>(wp), spnRecurrence_.edit(), color));
+        }
+        break;
+    case WM_CLOSE:
+        Close(IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void OptForm::Layout()
+{
+    SetClientSize(hwnd_, kClientWidth, kClientHeight);
+    for (const Place &p : kLayout) {
+        RECT b = {p.x, p.y, p.x + p.w, p.y + p.h};
+        if (p.id == IDC_SPNRECURRENCE)
+            spnRecurrence_.Move(b);
+        else
+            MoveWindow(GetDlgItem(hwnd_, p.id), p.x, p.y, p.w, p.h, FALSE);
+    }
+}
+
+bool OptForm::Checked(int id) const
+{
+    return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED;
+}
+
+void OptForm::SetChecked(int id, bool on)
+{
+    CheckDlgButton(hwnd_, id, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+OptFormValues OptForm::Values() const
+{
+    OptFormValues v;
+    v.SearchKanji = Checked(IDC_CHKSEARCHKANJI);
+    v.SearchWideJapanese = Checked(IDC_CHKSEARCHWIDE);
+    v.HalfKana = Checked(IDC_CHKHALFKANA);
+    v.Recurrence = Checked(IDC_CHKRECURRENCE);
+    v.English = Checked(IDC_CHKENGLISH);
+    v.Initial = Checked(IDC_CHKINITIAL);
+    v.Separator = Checked(IDC_CHKSEPARATOR);
+    v.SaveOption = Checked(IDC_CHKSAVEOPTION);
+    v.RecurrenceTime = spnRecurrence_.Value();
+    return v;
+}
+
+// Puts the settings as they stand into the controls, in the order the
+// settings are listed; the English-word dependants are enabled before
+// SaveOption is set, SpnRecurrence last.
+void OptForm::FormShow()
+{
+    OptFormValues v = OptFormFromSettings(*settings_);
+    SetChecked(IDC_CHKSEARCHKANJI, v.SearchKanji);
+    SetChecked(IDC_CHKSEARCHWIDE, v.SearchWideJapanese);
+    SetChecked(IDC_CHKHALFKANA, v.HalfKana);
+    SetChecked(IDC_CHKRECURRENCE, v.Recurrence);
+    SetChecked(IDC_CHKENGLISH, v.English);
+    SetChecked(IDC_CHKINITIAL, v.Initial);
+    SetChecked(IDC_CHKSEPARATOR, v.Separator);
+    ChkEnglishClick();
+    SetChecked(IDC_CHKSAVEOPTION, v.SaveOption);
+    spnRecurrence_.SetValue(v.RecurrenceTime);
+    ChkRecurrenceClick();
+}
+
+void OptForm::ChkRecurrenceClick()
+{
+    spnRecurrence_.Enable(RecurrenceBoxEnabled(Values()));
+    InvalidateRect(spnRecurrence_.edit(), nullptr, TRUE);
+}
+
+void OptForm::ChkEnglishClick()
+{
+    bool on = EnglishDependantsEnabled(Values());
+    EnableWindow(GetDlgItem(hwnd_, IDC_CHKSEPARATOR), on);
+    EnableWindow(GetDlgItem(hwnd_, IDC_CHKINITIAL), on);
+}
+
+void OptForm::BtnOKClick()
+{
+    if (settings_)
+        OptFormToSettings(Values(), *settings_);
+    Close(IDOK);
+}
+
+int OptForm::ShowModal(ExtractionSettings &settings, int x, int y)
+{
+    settings_ = &settings;
+    FormShow();
+    SetWindowPos(hwnd_, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
+    int result = RunModal(GetDlgItem(hwnd_, IDC_CHKSEARCHKANJI), Hook());
+    settings_ = nullptr;
+    return result;
+}
+
+} // namespace lex

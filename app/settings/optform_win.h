@@ -1,0 +1,51 @@
+// The settings dialog TOptForm: created once, hidden, and shown modally on
+// every press of the main window's "高度な設定(&O)".
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "settings/settings.h"
+#include "settings/optform.h"
+#include "util/handles_win.h"
+#include "ui/dialog_win.h"
+#include "ui/numberbox_win.h"
+
+namespace lex {
+
+class OptForm : public Dialog {
+public:
+    // Creates the dialog (hidden) from its template, owned by `owner`.
+    bool Create(HWND owner);
+
+    // Shows the dialog modally with its top-left corner at (x, y), for
+    // `settings`; OK copies the edited fields back.  Returns IDOK or
+    // IDCANCEL.
+    int ShowModal(ExtractionSettings &settings, int x, int y);
+
+    // The controls' values as they stand.
+    OptFormValues Values() const;
+
+    // Tests: runs once the dialog is on screen, inside ShowModal, with the
+    // dialog's window; it ends the dialog by pressing one of its buttons.
+    using ShowHook = std::function<void(HWND dialog)>;
+    static void SetShowHook(ShowHook hook);
+
+private:
+    void OnInit() override;
+    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void Layout();
+    void FormShow();
+    void ChkRecurrenceClick();
+    void ChkEnglishClick();
+    void BtnOKClick();
+    bool Checked(int id) const;
+    void SetChecked(int id, bool on);
+
+    loom::FontHandle font_;
+    NumberBox spnRecurrence_;
+    ExtractionSettings *settings_ = nullptr;
+};
+
+} // namespace lex

@@ -1,0 +1,79 @@
+#include "ui/numberbox_win.h"
+
+#include <string>
+
+#include "ui/numberbox.h"
+
+namespace lex {
+
+void NumberBox::Create(HWND parent, int editId, int spinId, const RECT &r, HFONT font)
+{
+    HINSTANCE inst = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
+    HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, r.left,
+                                r.top, r.right - r.left, r.bottom - r.top, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(editId)), inst,
+                                nullptr);
+    SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    HWND spin = CreateWindowExA(0, UPDOWN_CLASSA, "",
+                                WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 0,
+                                0, 0, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(spinId)), inst,
+                                nullptr);
+    Attach(edit, spin);
+}
+
+void NumberBox::Attach(HWND edit, HWND spin)
+{
+    edit_ = edit;
+    spin_ = spin;
+    SendMessageA(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
+    SendMessageA(spin_, UDM_SETRANGE32, kNumberBoxMin, kNumberBoxMax);
+}
+
+void NumberBox::Move(const RECT &r)
+{
+    MoveWindow(edit_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    // Setting the buddy again puts the up-down control back at its edge.
+    SendMessageA(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
+}
+
+int NumberBox::Value() const
+{
+    char text[64] = "";
+    GetWindowTextA(edit_, text, sizeof text);
+    return NumberBoxValue(text);
+}
+
+void NumberBox::SetValue(int value)
+{
+    if (value < kNumberBoxMin)
+        value = kNumberBoxMin;
+    if (value > kNumberBoxMax)
+        value = kNumberBoxMax;
+    SetWindowTextA(edit_, std::to_string(value).c_str());
+    SendMessageA(spin_, UDM_SETPOS32, 0, value);
+}
+
+void NumberBox::Enable(bool on)
+{
+    EnableWindow(edit_, on);
+    EnableWindow(spin_, on);
+}
+
+void NumberBox::OnKillFocus()
+{
+    char text[64] = "";
+    GetWindowTextA(edit_, text, sizeof text);
+    int v = NumberBoxValue(text);
+    if (std::to_string(v) != text)
+        SetValue(v);
+}
+
+LRESULT NumberBox::OnDeltaPos(const NMUPDOWN *nm)
+{
+    SetValue(Value() + nm->iDelta);
+    return 1;
+}
+
+} // namespace lex

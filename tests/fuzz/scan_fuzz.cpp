@@ -1,0 +1,86 @@
+// Differential fuzz target: the string scanner, whole and in pieces, with
+// both builds of its walk, against the plain reference walk, and the
+// English-word marker against the plain linear lookup.
+//
+// Input layout (all derived from the fuzzer's bytes, so it explores the
+// settings too):
+//   byte 0     flags: SearchKanji, CheckHalfKana, CheckRecurrence,
+//              CheckEnglish, CheckSeparator, CheckInitial (bits 0-5);
+//              bit 6: the whole-data scan uses the plain walk and the
+//              stream the SSE2 one (clear: the other way round);
+//              bit 7: SearchWideJapanese
+//   byte 1     RecurrenceTime - 2 (signed: -130..125)
+//   byte 2     minimum length (0..255)
+//   byte 3     checkpoint distance 1..64, or the real one when above 64
+//   byte 4     abort at the n-th check (0xFF: never)
+//   byte 5     the stream's piece size - 1 (1..256)
+//   byte 6     length d of the dictionary text that follows
+//   d bytes    dictionary text (English.dic bytes)
+//   the rest   the file to scan
+// scan_fuzz fuzzes; scan_fuzz_replay runs the files it is given.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "words/dictionary.h"
+#include "scan/scanner.h"
+#include "recording_host.h"
+#include "scan_reference.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 7)
+        return 0;
+    lex::ExtractionSettings st;
+    st.SearchKanji = data[0] & 1;
+    st.CheckHalfKana = data[0] & 2;
+    st.CheckRecurrence = data[0] & 4;
+    st.CheckEnglish = data[0] & 8;
+    st.CheckSeparator = data[0] & 16;
+    st.CheckInitial = data[0] & 32;
+    st.SearchWideJapanese = data[0] & 128;
+    st.RecurrenceTime = static_cast<int8_t>(data[1]) - 2;
+    const int m = data[2];
+    const size_t interval = data[3] <= 64 ? size_t(data[3]) + 1 : lex::kCheckpointInterval;
+    const long abortAt = data[4] == 0xFF ? -1 : data[4];
+    const bool plainWhole = data[0] & 64;
+    lex::StreamOptions pieces;
+    pieces.path = plainWhole ? lex::ScanPath::Sse2 : lex::ScanPath::Plain;
+    pieces.pieceSize = size_t(data[5]) + 1;
+    pieces.interval = interval;
+    size_t d = data[6];
+    data += 7;
+    size -= 7;
+    if (d > size)
+        d = size;
+    lex::WordDictionary dict;
+    dict.Load(reinterpret_cast<const char *>(data), d);
+    data += d;
+    size -= d;
+
+    lex::EnglishWordMarker marker(dict, st);
+    lextest::RecordingHost fast(abortAt), streamed(abortAt), model(abortAt);
+    lex::ScanBufferWithInterval(data, size, m, st, &marker, fast, interval,
+                                plainWhole ? lex::ScanPath::Plain : lex::ScanPath::Sse2);
+    lexref::Scan(data, size, m, st, &dict, model, interval);
+    lex::ScanStream stream(size, m, st, &marker, streamed, pieces);
+    bool goOn = true;
+    for (size_t at = 0; goOn && at < size; at += pieces.pieceSize) {
+        const size_t n = std::min(pieces.pieceSize, size - at);
+        std::memcpy(stream.Piece(), data + at, n);
+        goOn = stream.Scan(n);
+    }
+    stream.Finish();
+    for (const lextest::RecordingHost *host : {&fast, &streamed}) {
+        if (!(host->log == model.log) || !(host->rows == model.rows)) {
+            std::fprintf(stderr, "%s scan and reference disagree: %zu/%zu rows, %zu/%zu events\n",
+                         host == &fast ? "whole" : "streamed", host->rows.size(),
+                         model.rows.size(), host->log.size(), model.log.size());
+            std::abort();
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,521 @@
+// The string scanner: the byte walk's rules, checkpoints and abort, the
+// repetition filter, and reading files.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "words/dictionary.h"
+#include "scan/scanner.h"
+#include "recording_host.h"
+#include "scan_inputs.h"
+#include "scan_reference.h"
+
+using lex::ExtractionSettings;
+using lextest::RecordingHost;
+using lextest::Row;
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string &s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+
+std::vector<Row> Scan(const std::string &data, int m, const ExtractionSettings &st)
+{
+    RecordingHost host;
+    const auto bytes = Bytes(data);
+    EXPECT_EQ(0, lex::ScanBuffer(bytes.data(), bytes.size(), m, st, nullptr, host));
+    return host.rows;
+}
+
+ExtractionSettings Defaults() { return ExtractionSettings(); }
+ExtractionSettings Kanji()
+{
+    ExtractionSettings s;
+    s.SearchKanji = true;
+    return s;
+}
+ExtractionSettings HalfKanaListed()
+{
+    ExtractionSettings s;
+    s.CheckHalfKana = false;
+    return s;
+}
+
+Row A(uint32_t off, const std::string &text) { return {off, false, text, false}; }
+Row U(uint32_t off, const std::string &text) { return {off, true, text, false}; }
+
+struct WalkCase {
+    const char *what;
+    std::string data;
+    int m;
+    ExtractionSettings settings;
+    std::vector<Row> rows;
+};
+
+std::string Z(size_t n) { return std::string(n, '\0'); }
+
+} // namespace
+
+TEST(ScannerWalk, RowsFollowTheByteRules)
+{
+    const std::string s = std::string("\0", 1);
+    const WalkCase cases[] = {
+        {"empty file", "", 1, Defaults(), {}},
+        {"one byte: the last byte is examined", "A", 1, Defaults(), {A(0, "A")}},
+        {"a lone word is listed whole", "HELLO", 5, Defaults(), {A(0, "HELLO")}},
+        {"a word shorter than m", "HELL", 5, Defaults(), {}},
+        {"UTF-16 after a zero byte", Z(16) + std::string("A\0B\0C\0\0\0", 8), 3, Defaults(),
+         {U(0x10, "ABC")}},
+        {"UTF-16 right after ANSI text: first letter joins the ANSI row",
+         s + "XY" + std::string("A\0B\0C\0\0\0", 8), 2, Defaults(),
+         {A(1, "XYA"), U(5, "BC")}},
+        {"one printable byte, zero, then a non-printable: nothing even with m=1",
+         s + std::string("A\0\x01xyz", 6), 1, Defaults(), {A(4, "xyz")}},
+        {"one printable byte before a control byte is ANSI", s + "A\x01", 1, Defaults(),
+         {A(1, "A")}},
+        {"half-width katakana left out, string goes on", "AB\xB1" "CD" + Z(2), 4, Defaults(),
+         {A(0, "ABCD")}},
+        {"half-width katakana listed with CheckHalfKana off", "AB\xB1" "CD" + Z(2), 4,
+         HalfKanaListed(), {A(0, "AB\xB1" "CD")}},
+        {"katakana alone never starts a string", "\xB1\xB2\xB3\xB4\xB5\xB6", 1, Defaults(), {}},
+        {"Shift-JIS pairs with SearchKanji: 3 characters are 6 bytes",
+         Z(1) + "\x82\xA0\x82\xA2\x82\xA4" + Z(1), 6, Kanji(), {A(1, "\x82\xA0\x82\xA2\x82\xA4")}},
+        {"three pairs are too short for m=7", Z(1) + "\x82\xA0\x82\xA2\x82\xA4" + Z(1), 7,
+         Kanji(), {}},
+        {"Shift-JIS between ANSI letters", "AB\x82\xA0" "CD", 6, Kanji(),
+         {A(0, "AB\x82\xA0" "CD")}},
+        {"without SearchKanji lead and trail both split", "ABCDE\x82\xA0" "FGHIJ", 5, Defaults(),
+         {A(0, "ABCDE"), A(7, "FGHIJ")}},
+        {"lead byte before a space: space starts the next string", "ABCDE\x82 FGHI", 5, Kanji(),
+         {A(0, "ABCDE"), A(6, " FGHI")}},
+        {"lead and trail at the very end", "ABC\x82\xA0", 5, Kanji(), {A(0, "ABC\x82\xA0")}},
+        {"lead byte as the last byte flushes", "ABCD\x82", 4, Kanji(), {A(0, "ABCD")}},
+        {"lead byte inside wide text ends it", s + std::string("A\0B\0\x82\0C\0", 8), 2, Kanji(),
+         {U(1, "AB")}},
+        {"inside UTF-16 a byte not followed by zero is left out",
+         s + std::string("A\0BC\0\0\0", 7), 2, Defaults(), {U(1, "AC")}},
+        {"UTF-16 text at the end of the file", s + std::string("A\0B\0C\0", 6), 3, Defaults(),
+         {U(1, "ABC")}},
+        {"UTF-16 missing its last high byte", s + std::string("A\0B\0C", 5), 3, Defaults(),
+         {U(1, "ABC")}},
+        {"repetition filter drops a run of four", "xAAAAy", 5, Defaults(), {}},
+        {"repetition filter off keeps it", "xAAAAy", 5,
+         [] { ExtractionSettings t; t.CheckRecurrence = false; return t; }(), {A(0, "xAAAAy")}},
+        {"minimum length below 1 counts as 1", s + "A\x01", 0, Defaults(), {A(1, "A")}},
+    };
+    for (const WalkCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.rows, Scan(c.data, c.m, c.settings));
+    }
+}
+
+// UTF-16LE bytes of UTF-8 text (characters of the Basic Multilingual
+// Plane only).
+std::string W(const char *utf8)
+{
+    std::string out;
+    for (const auto *p = reinterpret_cast<const unsigned char *>(utf8); *p;) {
+        unsigned u = *p++;
+        if (u >= 0xE0) {
+            u = (u & 0x0F) << 12 | (p[0] & 0x3F) << 6 | (p[1] & 0x3F);
+            p += 2;
+        } else if (u >= 0xC0) {
+            u = (u & 0x1F) << 6 | (p[0] & 0x3F);
+            p += 1;
+        }
+        out.push_back(static_cast<char>(u & 0xFF));
+        out.push_back(static_cast<char>(u >> 8));
+    }
+    return out;
+}
+
+ExtractionSettings WideJapanese(bool halfKanaListed = false)
+{
+    ExtractionSettings s;
+    s.SearchWideJapanese = true;
+    s.CheckHalfKana = !halfKanaListed;
+    return s;
+}
+
+TEST(ScannerWalk, JapaneseUtf16TextWithTheSettingOn)
+{
+    // The expected texts are Shift-JIS bytes.
+    const std::string file = "\x83t\x83@\x83" "C\x83\x8B";  // ファイル
+    const WalkCase cases[] = {
+        {"katakana between zeros: four characters reach m=4", Z(2) + W("ファイル") + Z(2), 4,
+         WideJapanese(), {U(2, file)}},
+        {"the minimum counts characters, not bytes", Z(2) + W("ファイル") + Z(2), 5,
+         WideJapanese(), {}},
+        {"setting off: no Japanese row", Z(2) + W("ファイル") + Z(2), 1, Defaults(),
+         {A(3, "000")}},
+        {"ASCII and Japanese in one string", Z(2) + W("Lexprobe バージョン 1.0") + Z(2), 5,
+         WideJapanese(), {U(2, "Lexprobe \x83o\x81[\x83W\x83\x87\x83\x93 1.0")}},
+        {"Japanese right after ASCII, no space", Z(2) + W("CD-ROMドライブ") + Z(2), 5,
+         WideJapanese(), {U(2, "CD-ROM\x83h\x83\x89\x83" "C\x83u")}},
+        {"Japanese, then ASCII to the end", Z(2) + W("保存(&S)") + Z(2), 5, WideJapanese(),
+         {U(2, "\x95\xDB\x91\xB6(&S)")}},
+        {"hiragana first", Z(2) + W("このファイル") + Z(2), 5, WideJapanese(),
+         {U(2, "\x82\xB1\x82\xCC" + file)}},
+        {"a kanji that reads as ASCII, then one that does not", Z(2) + W("終了します") + Z(2), 5,
+         WideJapanese(), {U(2, "\x8F" "I\x97\xB9\x82\xB5\x82\xDC\x82\xB7")}},
+        {"a kanji whose low byte is zero begins text after a zero", Z(2) + W("一覧を表示") + Z(2),
+         5, WideJapanese(), {U(2, "\x88\xEA\x97\x97\x82\xF0\x95\\\x8E\xA6")}},
+        // Zero, then a byte, is also UTF-16 ASCII text read one byte off.
+        {"but not after another byte", "\x01" + W("一覧を表示") + Z(2), 3, WideJapanese(),
+         {U(5, "\x82\xF0\x95\\\x8E\xA6")}},
+        {"but goes on with it", Z(2) + W("統一を表示") + Z(2), 5, WideJapanese(),
+         {U(2, "\x93\x9D\x88\xEA\x82\xF0\x95\\\x8E\xA6")}},
+        // Random bytes and Shift-JIS text read as UTF-16 give ideographs.
+        {"ideographs alone are not listed", Z(2) + W("日本国憲法") + Z(2), 5, WideJapanese(),
+         {}},
+        {"nor with one ASCII character", Z(2) + W("日本国憲法A") + Z(2), 5, WideJapanese(), {}},
+        {"ideographic space and full-width forms", Z(2) + W("全角　ＡＢＣ～") + Z(2), 7,
+         WideJapanese(), {U(2, "\x91S\x8Ap\x81@\x82`\x82" "a\x82" "b\x81`")}},
+        {"odd offset", "\x01" + Z(2) + W("日本語です") + Z(2), 5, WideJapanese(),
+         {U(3, "\x93\xFA\x96{\x8C\xEA\x82\xC5\x82\xB7")}},
+        {"a character code page 932 lacks ends the string and begins nothing",
+         Z(2) + W("にほん") + "\x94\x30" + W("語です") + Z(2), 2, WideJapanese(),
+         {U(2, "\x82\xC9\x82\xD9\x82\xF1"), U(10, "\x8C\xEA\x82\xC5\x82\xB7")}},
+        {"so does a zero code unit after Japanese text",
+         Z(2) + W("日本の") + Z(2) + W("Name") + Z(2), 2, WideJapanese(),
+         {U(2, "\x93\xFA\x96{\x82\xCC"), U(10, "Name")}},
+        {"half-width katakana follow their setting", Z(2) + W("ｱｲｳｴｵ") + Z(2), 5,
+         WideJapanese(true), {U(2, "\xB1\xB2\xB3\xB4\xB5")}},
+        {"half-width katakana left out by default", Z(2) + W("ｱｲｳｴｵ") + Z(2), 2,
+         WideJapanese(), {}},
+        {"two characters that look like ASCII, then kana", Z(2) + W("漢字の文字列") + Z(2), 6,
+         WideJapanese(), {U(2, "\x8A\xBF\x8E\x9A\x82\xCC\x95\xB6\x8E\x9A\x97\xF1")}},
+        {"full-width forms alone", Z(2) + W("ＡＢＣ～") + Z(2), 4, WideJapanese(),
+         {U(2, "\x82`\x82" "a\x82" "b\x81`")}},
+        {"Japanese text ends where single-byte text begins",
+         Z(2) + W("ファイルr") + std::string("%s: failed\0", 11), 5, WideJapanese(),
+         {U(2, file + "r"), A(12, "%s: failed")}},
+        // Single-byte text that also reads as CJK ideographs stays as it is.
+        {"strings after a stray character are not read as UTF-16",
+         std::string("\x01\xC2\x6EK\0.shstrtab\0.note\0", 22), 5, WideJapanese(),
+         {A(5, ".shstrtab"), A(15, ".note")}},
+        {"lower-case ASCII is not read as ideographs", Z(2) + "getmessage" + Z(2), 5,
+         WideJapanese(), {A(2, "getmessage")}},
+        {"ASCII after zeros is not read as a kanji with a zero low byte",
+         Z(2) + "Name of file" + Z(1), 5, WideJapanese(), {A(2, "Name of file")}},
+        {"ASCII UTF-16 rows are as before", Z(1) + W("FileDescription") + Z(2), 5, WideJapanese(),
+         {U(1, "FileDescription")}},
+    };
+    for (const WalkCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.rows, Scan(c.data, c.m, c.settings));
+    }
+}
+
+TEST(ScannerWalk, OffsetTextIsEightUpperCaseDigits)
+{
+    EXPECT_EQ("00000000", lex::OffsetText(0));
+    EXPECT_EQ("00001A2B", lex::OffsetText(0x1A2B));
+    EXPECT_EQ("7FFFFFFF", lex::OffsetText(0x7FFFFFFF));
+    EXPECT_EQ("FFFFFFFF", lex::OffsetText(0xFFFFFFFF));
+}
+
+TEST(ScannerWalk, MarkerChecksRowsOnlyWithCheckEnglish)
+{
+    lex::WordDictionary dict;
+    const std::string words = "hello\r\nworld\r\n";
+    dict.Load(words.data(), words.size());
+    ExtractionSettings st;
+    lex::EnglishWordMarker marker(dict, st);
+    const std::string data = std::string("xhellox\0qqzzqq\0", 15);
+    auto bytes = Bytes(data);
+    RecordingHost on;
+    lex::ScanBuffer(bytes.data(), bytes.size(), 5, st, &marker, on);
+    ASSERT_EQ(2u, on.rows.size());
+    EXPECT_TRUE(on.rows[0].checked);
+    EXPECT_FALSE(on.rows[1].checked);
+
+    st.CheckEnglish = false;
+    RecordingHost off;
+    lex::ScanBuffer(bytes.data(), bytes.size(), 5, st, &marker, off);
+    ASSERT_EQ(2u, off.rows.size());
+    EXPECT_FALSE(off.rows[0].checked);
+}
+
+TEST(ScannerCheckpoints, ProgressEventsAndAbortChecksPerBlock)
+{
+    // 3.5 blocks of text: a checkpoint at the end of each block and at the
+    // last position, never per byte.
+    const size_t n = 3 * lex::kCheckpointInterval + lex::kCheckpointInterval / 2;
+    std::vector<uint8_t> data(n, 'a');
+    for (size_t k = 7; k < n; k += 9)
+        data[k] = 0;
+    RecordingHost host;
+    lex::ScanBuffer(data.data(), n, 5, Defaults(), nullptr, host);
+    ASSERT_EQ(4u, host.progress.size());
+    EXPECT_EQ(4, host.events);
+    EXPECT_EQ(4, host.checks);
+    EXPECT_EQ(static_cast<int>((lex::kCheckpointInterval - 1) * 100 / n), host.progress[0]);
+    EXPECT_EQ(static_cast<int>((n - 1) * 100 / n), host.progress.back());
+    // Each checkpoint is progress, events, abort check, in that order.
+    size_t p = 0;
+    for (const std::string &entry : host.log) {
+        if (entry.compare(0, 3, "row") == 0)
+            continue;
+        const char *expected[] = {"progress", "events", "go on"};
+        EXPECT_EQ(0u, entry.find(expected[p % 3])) << entry;
+        ++p;
+    }
+}
+
+TEST(ScannerCheckpoints, AbortStillEmitsThePendingCandidate)
+{
+    // A run of letters across the first checkpoint: stopping there emits
+    // what was gathered so far, and nothing after it is examined.
+    const std::string data = std::string("abcdefghijklmnopqrst\0tail text after\0", 37);
+    const auto bytes = Bytes(data);
+    RecordingHost host(0);
+    lex::ScanBufferWithInterval(bytes.data(), bytes.size(), 5, Defaults(), nullptr, host, 8);
+    const std::vector<Row> expected = {A(0, "abcdefgh")};
+    EXPECT_EQ(expected, host.rows);
+    ASSERT_EQ(1u, host.progress.size());
+    EXPECT_EQ(static_cast<int>(7 * 100 / bytes.size()), host.progress[0]);
+
+    // Stopped before m bytes were gathered: nothing.
+    RecordingHost early(0);
+    lex::ScanBufferWithInterval(bytes.data(), bytes.size(), 9, Defaults(), nullptr, early, 8);
+    EXPECT_TRUE(early.rows.empty());
+}
+
+TEST(ScannerCheckpoints, LeadStepAcrossABlockEndMovesTheCheckpoint)
+{
+    // Positions 0-7 form the first block; the pair at 7-8 ends it at 8.
+    const std::string data = "ABCDEFG\x82\xA0HIJ";
+    const auto bytes = Bytes(data);
+    RecordingHost host(0);
+    lex::ScanBufferWithInterval(bytes.data(), bytes.size(), 5, Kanji(), nullptr, host, 8);
+    const std::vector<Row> expected = {A(0, "ABCDEFG\x82\xA0")};
+    EXPECT_EQ(expected, host.rows);
+    ASSERT_EQ(1u, host.progress.size());
+    EXPECT_EQ(static_cast<int>(8 * 100 / data.size()), host.progress[0]);
+}
+
+TEST(ScannerCheckpoints, SmallFilesSetProgressOnceAndEmptyOnesNever)
+{
+    RecordingHost empty;
+    lex::ScanBuffer(nullptr, 0, 5, Defaults(), nullptr, empty);
+    EXPECT_TRUE(empty.progress.empty());
+    EXPECT_EQ(0, empty.checks);
+
+    const uint8_t one[] = {'A'};
+    RecordingHost single;
+    lex::ScanBuffer(one, 1, 1, Defaults(), nullptr, single);
+    EXPECT_EQ(std::vector<int>{0}, single.progress);
+}
+
+TEST(ScannerModel, AgreesWithTheReferenceWalkOnRandomData)
+{
+    // Byte mixes that favour every kind of text, every setting combination,
+    // small checkpoint distances and aborts.
+    std::mt19937 rng(12345);
+    lex::WordDictionary dict;
+    const std::string words = lextest::RandomWords();
+    dict.Load(words.data(), words.size());
+    for (int round = 0; round < 4000; ++round) {
+        const ExtractionSettings st = lextest::RandomSettings(rng);
+        const int m = static_cast<int>(rng() % 6);
+        const std::vector<uint8_t> data = lextest::RandomData(rng, 600);
+        const size_t interval = rng() % 4 ? lex::kCheckpointInterval : 1 + rng() % 100;
+        const long abortAt = static_cast<long>(rng() % 8) - 2;
+        lex::EnglishWordMarker marker(dict, st);
+        RecordingHost model(abortAt);
+        lexref::Scan(data.data(), data.size(), m, st, &dict, model, interval);
+        // Both builds of the walk: plain loops and SSE2 searches.
+        for (lex::ScanPath path : {lex::ScanPath::Plain, lex::ScanPath::Sse2}) {
+            RecordingHost fast(abortAt);
+            lex::ScanBufferWithInterval(data.data(), data.size(), m, st, &marker, fast, interval,
+                                        path);
+            ASSERT_EQ(model.log, fast.log) << "round " << round << ", " << lex::ScanPathName(path);
+            ASSERT_EQ(model.rows, fast.rows) << "round " << round << ", " << lex::ScanPathName(path);
+        }
+    }
+}
+
+struct FilterCase {
+    std::string text;
+    int limit;
+    bool passes;
+};
+
+TEST(RepetitionFilter, RejectsRunsOfTheLimitExceptSpacesUnderscoresDigits)
+{
+    const FilterCase cases[] = {
+        {"xAAAy", 4, true},     {"xAAAAy", 4, false},   {"xyzAAAA", 4, false},
+        {"AAAA", 4, false},     {"        x", 4, true}, {"a____b", 4, true},
+        {"1000000", 4, true},   {"AAAAA", 6, true},     {"AAAAAA", 6, false},
+        {"ab", 2, true},        {"abb", 2, false},      {"x", 1, false},
+        {"1 _", 1, true},       {"x", 0, false},        {"x", -5, false},
+        {"x", INT32_MIN, false}, {"99_ 1", INT32_MIN, true},
+        // Double-byte characters with equal lead and trail bytes form runs.
+        {"\x88\x88", 4, true},  {"\x88\x88\x88\x88", 4, false},
+        {"", 1, true},
+    };
+    for (const FilterCase &c : cases)
+        EXPECT_EQ(c.passes, lex::PassesRepetitionFilter(c.text.data(), c.text.size(), c.limit))
+            << '"' << c.text << "\" limit " << c.limit;
+}
+
+// The filter's rule, one byte at a time: the longest run of one byte that is
+// not a space, an underscore or a digit, against the limit.
+bool FilterModel(const std::string &text, int limit)
+{
+    for (size_t k = 0; k < text.size();) {
+        size_t end = k;
+        while (end < text.size() && text[end] == text[k])
+            ++end;
+        const char c = text[k];
+        const bool exempt = c == ' ' || c == '_' || (c >= '0' && c <= '9');
+        if (!exempt && static_cast<int64_t>(end - k) >= static_cast<int64_t>(limit))
+            return false;
+        k = end;
+    }
+    return true;
+}
+
+TEST(RepetitionFilter, AgreesWithTheRuleOnRandomTextsWhereverTheRunsFall)
+{
+    std::mt19937 rng(7);
+    // Small alphabets make runs of every length, at every place relative to
+    // the filter's four-byte steps; the large one makes runs rare.
+    const std::string alphabets[] = {"ab", "aB_", "a1 ", "abcdefgh", "xy\x88"};
+    const int limits[] = {-1, 0, 1, 2, 3, 4, 5, 8};
+    for (int round = 0; round < 20000; ++round) {
+        const std::string &alphabet = alphabets[round % 5];
+        std::string text(rng() % 41, '\0');
+        for (char &c : text)
+            c = alphabet[rng() % alphabet.size()];
+        const int limit = limits[rng() % 8];
+        ASSERT_EQ(FilterModel(text, limit), lex::PassesRepetitionFilter(text.data(), text.size(), limit))
+            << '"' << text << "\" limit " << limit;
+    }
+}
+
+class ScannerFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char dir[] = "/tmp/lexscanXXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(dir));
+        dir_ = dir;
+    }
+    void TearDown() override
+    {
+        for (const std::string &f : files_)
+            std::remove(f.c_str());
+        rmdir(dir_.c_str());
+    }
+    std::string Write(const std::string &name, const std::string &data)
+    {
+        const std::string path = dir_ + "/" + name;
+        std::ofstream(path, std::ios::binary) << data;
+        files_.push_back(path);
+        return path;
+    }
+    std::string dir_;
+    std::vector<std::string> files_;
+};
+
+TEST_F(ScannerFile, ReadsTheWholeFileAndClearsOnce)
+{
+    const std::string path = Write("a.bin", std::string("\0\0Hello World\0\0", 15));
+    RecordingHost host;
+    lex::InputError why;
+    EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, host, &why));
+    EXPECT_EQ(lex::InputError::None, why);
+    EXPECT_EQ(1, host.clears);
+    EXPECT_EQ("clear", host.log.front());
+    const std::vector<Row> expected = {A(2, "Hello World")};
+    EXPECT_EQ(expected, host.rows);
+}
+
+TEST_F(ScannerFile, BigFilesAreReadInPiecesThatTheHostCanStop)
+{
+    // Text across the boundary of the first read piece must come out whole.
+    std::string data(lex::kScanPiece * 2 + 100, '\0');
+    const std::string across = "straddling the piece boundary";
+    data.replace(lex::kScanPiece - 10, across.size(), across);
+    const std::string late = "after the first checkpoint";
+    data.replace(lex::kCheckpointInterval + 5, late.size(), late);
+    const std::string path = Write("big.bin", data);
+
+    RecordingHost full;
+    EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, full));
+    const std::vector<Row> expected = {A(lex::kCheckpointInterval + 5, late),
+                                       A(lex::kScanPiece - 10, across)};
+    EXPECT_EQ(expected, full.rows);
+    ASSERT_GE(full.log.size(), 2u);
+    EXPECT_EQ("clear", full.log[0]);
+
+    // A stop ends the scan at the next checkpoint, with the rows found so
+    // far; it is not an error.
+    RecordingHost stopped(1);
+    lex::InputError why = lex::InputError::None;
+    EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, stopped, &why));
+    EXPECT_EQ(lex::InputError::Stopped, why);
+    EXPECT_EQ(1, stopped.clears);
+    EXPECT_EQ(std::vector<Row>{expected[0]}, stopped.rows);
+    EXPECT_EQ(2u, stopped.progress.size());
+}
+
+TEST_F(ScannerFile, FailuresReturnOneAndKeepTheOldRows)
+{
+    struct {
+        std::string path;
+        lex::InputError why;
+    } cases[] = {
+        {dir_ + "/missing.bin", lex::InputError::NotFound},
+        {dir_, lex::InputError::CannotOpen},  // a directory
+    };
+    for (const auto &c : cases) {
+        RecordingHost host;
+        lex::InputError why = lex::InputError::None;
+        EXPECT_EQ(1, lex::StringScanner(c.path.c_str(), 5, Defaults(), nullptr, host, &why));
+        EXPECT_EQ(c.why, why) << c.path;
+        EXPECT_EQ(0, host.clears) << c.path;
+        EXPECT_EQ(1, lex::StringScanner(c.path.c_str(), 5, Defaults(), nullptr, host));
+    }
+}
+
+TEST_F(ScannerFile, FilesOfFourGigabytesAndMoreAreRefused)
+{
+    // Sparse files: the size is what matters, no data is written.
+    for (off_t size : {off_t(0x100000000), off_t(0x100000005)}) {
+        const std::string path = Write("big" + std::to_string(size), "");
+        ASSERT_EQ(0, truncate(path.c_str(), size));
+        RecordingHost host;
+        lex::InputError why = lex::InputError::None;
+        EXPECT_EQ(1, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, host, &why));
+        EXPECT_EQ(lex::InputError::TooLarge, why);
+        EXPECT_EQ(0, host.clears);
+        EXPECT_TRUE(host.progress.empty());
+    }
+    // Up to 4 GiB - 1 a file is taken: here the host stops the scan at the
+    // first checkpoint, with its progress reckoned against the full size.
+    for (off_t size : {off_t(0x80000000), off_t(0xFFFFFFFF)}) {
+        const std::string path = Write("ok" + std::to_string(size), "");
+        ASSERT_EQ(0, truncate(path.c_str(), size));
+        RecordingHost host(0);
+        lex::InputError why = lex::InputError::None;
+        EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, host, &why));
+        EXPECT_EQ(lex::InputError::Stopped, why);
+        EXPECT_EQ(1, host.clears);
+        EXPECT_EQ(std::vector<int>{0}, host.progress);
+    }
+    // The buffer entry point refuses such sizes before touching the data.
+    if (sizeof(size_t) > 4) {
+        const uint8_t byte = 'A';
+        RecordingHost host;
+        EXPECT_EQ(1, lex::ScanBuffer(&byte, size_t(0xFFFFFFFF) + 1, 1, Defaults(), nullptr, host));
+        EXPECT_TRUE(host.log.empty());
+    }
+}

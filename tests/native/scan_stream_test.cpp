@@ -1,0 +1,355 @@
+// The scan of data that arrives in pieces: the same rows and checkpoints as
+// the reference walk over the whole data, for every way of cutting it and
+// both builds of the walk; stops, read errors and memory running out; and
+// files that change while they are read.  Portable (std::filesystem), so it
+// runs natively and, in the Windows builds, under Wine.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "words/dictionary.h"
+#include "scan/scanner.h"
+#include "recording_host.h"
+#include "scan_inputs.h"
+#include "scan_reference.h"
+
+namespace {
+
+using lex::ExtractionSettings;
+using lex::ScanPath;
+using lex::ScanStream;
+using lex::StreamOptions;
+using lextest::RecordingHost;
+using lextest::Row;
+
+const ScanPath kPaths[] = {ScanPath::Plain, ScanPath::Sse2};
+
+// Feeds `data` to `scan` in pieces whose sizes `next` chooses (each at most
+// the stream's piece size), then finishes it.
+template <class NextSize>
+void Feed(ScanStream &scan, const std::vector<uint8_t> &data, NextSize next)
+{
+    size_t at = 0;
+    while (at < data.size()) {
+        const size_t n = std::min({next(), data.size() - at, scan.PieceSize()});
+        std::copy(data.begin() + static_cast<std::ptrdiff_t>(at),
+                  data.begin() + static_cast<std::ptrdiff_t>(at + n), scan.Piece());
+        at += n;
+        if (!scan.Scan(n))
+            return;
+    }
+    scan.Finish();
+}
+
+struct Case {
+    ExtractionSettings settings;
+    int m;
+    std::vector<uint8_t> data;
+    size_t interval;
+    long abortAt;
+};
+
+Case RandomCase(std::mt19937 &rng)
+{
+    Case c;
+    c.settings = lextest::RandomSettings(rng);
+    c.m = static_cast<int>(rng() % 6);
+    c.data = lextest::RandomData(rng, 700);
+    c.interval = rng() % 3 ? 1 + rng() % 200 : lex::kCheckpointInterval;
+    c.abortAt = static_cast<long>(rng() % 10) - 3;
+    return c;
+}
+
+class StreamModel : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string words = lextest::RandomWords();
+        dict_.Load(words.data(), words.size());
+    }
+    // The stream's host against the reference walk's, call for call.
+    template <class NextSize>
+    void Compare(const Case &c, ScanPath path, size_t pieceSize, NextSize next,
+                 const std::string &what)
+    {
+        lex::EnglishWordMarker marker(dict_, c.settings);
+        RecordingHost model(c.abortAt), streamed(c.abortAt);
+        lexref::Scan(c.data.data(), c.data.size(), c.m, c.settings, &dict_, model, c.interval);
+        StreamOptions options;
+        options.path = path;
+        options.pieceSize = pieceSize;
+        options.interval = c.interval;
+        ScanStream scan(c.data.size(), c.m, c.settings, &marker, streamed, options);
+        Feed(scan, c.data, next);
+        ASSERT_EQ(model.log, streamed.log) << what << ", " << lex::ScanPathName(path);
+        ASSERT_EQ(model.rows, streamed.rows) << what << ", " << lex::ScanPathName(path);
+        EXPECT_FALSE(scan.OutOfMemory());
+    }
+    lex::WordDictionary dict_;
+};
+
+TEST_F(StreamModel, EveryPieceSizeGivesTheRowsOfTheWholeData)
+{
+    std::mt19937 rng(2024);
+    for (size_t pieceSize : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(4096)}) {
+        for (int round = 0; round < 300; ++round) {
+            const Case c = RandomCase(rng);
+            for (ScanPath path : kPaths)
+                Compare(c, path, pieceSize, [&] { return pieceSize; },
+                        "piece " + std::to_string(pieceSize) + ", round " + std::to_string(round));
+        }
+    }
+}
+
+TEST_F(StreamModel, RandomSplitsGiveTheRowsOfTheWholeData)
+{
+    std::mt19937 rng(77);
+    for (int round = 0; round < 1500; ++round) {
+        const Case c = RandomCase(rng);
+        // Mostly short pieces, now and then one of up to 300 bytes.
+        auto next = [&rng] { return size_t(rng() % 4 ? 1 + rng() % 20 : 1 + rng() % 300); };
+        for (ScanPath path : kPaths)
+            Compare(c, path, 300, next, "round " + std::to_string(round));
+    }
+}
+
+TEST_F(StreamModel, LongRunsAcrossPiecesUseTheFastPaths)
+{
+    // Long text, long UTF-16 text and long stretches without text, cut into
+    // pieces that end inside every one of them.
+    std::vector<uint8_t> data;
+    for (int k = 0; k < 40; ++k) {
+        data.insert(data.end(), static_cast<size_t>(100 + 37 * k), 'a' + k % 26);
+        data.insert(data.end(), static_cast<size_t>(3 + k), 0);
+        for (int u = 0; u < 50 + 13 * k; ++u) {
+            data.push_back(static_cast<uint8_t>('A' + u % 26));
+            data.push_back(0);
+        }
+        data.insert(data.end(), static_cast<size_t>(200 + 11 * k), k % 2 ? 0x01 : 0xB1);
+    }
+    // Japanese UTF-16 text, on both alignments.
+    static const uint16_t japanese[] = {0x30D5, 0x30A1, 0x30A4, 0x30EB, 0x65E5, 0x672C,
+                                        0x3053, 0x7D42, 0x4E00, 0x0041, 0xFF71};
+    for (int k = 0; k < 20; ++k) {
+        data.insert(data.end(), static_cast<size_t>(2 + k % 2), 0);
+        for (int u = 0; u < 40 + 17 * k; ++u) {
+            const uint16_t c = japanese[(u * 7 + k) % 11];
+            data.push_back(static_cast<uint8_t>(c & 0xFF));
+            data.push_back(static_cast<uint8_t>(c >> 8));
+        }
+        data.insert(data.end(), static_cast<size_t>(90 + 7 * k), k % 3 ? 0x01 : 0x88);
+    }
+    for (const int flags : {0, 1, 2, 3}) {
+        const bool kanaListed = flags & 1;
+        Case c{ExtractionSettings(), 5, data, lex::kCheckpointInterval, -1};
+        c.settings.CheckRecurrence = false;
+        c.settings.CheckEnglish = false;
+        c.settings.CheckHalfKana = !kanaListed;
+        c.settings.SearchWideJapanese = flags & 2;
+        for (size_t pieceSize : {size_t(61), size_t(64), size_t(1000)})
+            for (ScanPath path : kPaths)
+                Compare(c, path, pieceSize, [&] { return pieceSize; },
+                        "piece " + std::to_string(pieceSize));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Ends other than the data's end
+
+Row A(uint32_t off, const std::string &text) { return {off, false, text, false}; }
+
+StreamOptions Pieces(size_t pieceSize, size_t interval = lex::kCheckpointInterval)
+{
+    StreamOptions o;
+    o.pieceSize = pieceSize;
+    o.interval = interval;
+    return o;
+}
+
+void Put(ScanStream &scan, const std::string &bytes)
+{
+    std::copy(bytes.begin(), bytes.end(), scan.Piece());
+    scan.Scan(bytes.size());
+}
+
+TEST(StreamEnds, AReadErrorKeepsTheRowsAndEmitsThePendingString)
+{
+    // The byte that waits for its look-ahead is left out; what was gathered
+    // before it is emitted as after a stop.
+    struct {
+        std::vector<std::string> pieces;
+        int m;
+        std::vector<Row> rows;
+    } cases[] = {
+        {{"first\x01" "second"}, 5, {A(0, "first"), A(6, "secon")}},
+        {{"first\x01", "seco", "nd"}, 5, {A(0, "first"), A(6, "secon")}},
+        {{"abc\x01" "d"}, 1, {A(0, "abc")}},
+        {{""}, 1, {}},
+    };
+    for (const auto &c : cases) {
+        RecordingHost host;
+        ScanStream scan(1000, c.m, ExtractionSettings(), nullptr, host, Pieces(64));
+        for (const std::string &p : c.pieces)
+            Put(scan, p);
+        scan.Abandon();
+        EXPECT_EQ(c.rows, host.rows) << c.pieces[0];
+        EXPECT_TRUE(scan.Ended());
+        EXPECT_FALSE(scan.OutOfMemory());
+        // Nothing more happens after the end.
+        Put(scan, "more text\x01");
+        scan.Finish();
+        EXPECT_EQ(c.rows, host.rows);
+    }
+}
+
+TEST(StreamEnds, MemoryRunningOutEndsTheScanAndKeepsTheRows)
+{
+    // Rows of 6 bytes each, separated by control bytes; the host cannot
+    // hold the third row.  Both builds, and a failure in the last piece.
+    std::string text;
+    for (int k = 0; k < 40; ++k)
+        text += "row" + std::to_string(100 + k) + "\x01";
+    for (ScanPath path : kPaths) {
+        for (size_t pieceSize : {size_t(5), size_t(4096)}) {
+            RecordingHost host;
+            host.failRowAt = 2;
+            StreamOptions o = Pieces(pieceSize, 8);
+            o.path = path;
+            ScanStream scan(text.size(), 5, ExtractionSettings(), nullptr, host, o);
+            Feed(scan, std::vector<uint8_t>(text.begin(), text.end()),
+                 [&] { return pieceSize; });
+            EXPECT_TRUE(scan.OutOfMemory());
+            EXPECT_TRUE(scan.Ended());
+            EXPECT_EQ((std::vector<Row>{A(0, "row100"), A(7, "row101")}), host.rows);
+            // The failure is the last thing the host saw: no checkpoint and
+            // no emission after it.
+            EXPECT_EQ("no memory", host.log.back());
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Files
+
+class StreamFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        namespace fs = std::filesystem;
+        const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::temp_directory_path() / ("lexstream_" + std::string(info->name()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    std::string Write(const std::string &name, const std::string &data)
+    {
+        const std::filesystem::path path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << data;
+        return path.string();
+    }
+
+    // Lines of 20 bytes, each a row: "line 00000 of text\r\n" ...
+    static std::string Lines(int first, int count)
+    {
+        std::string out;
+        for (int k = first; k < first + count; ++k) {
+            char line[32];
+            std::snprintf(line, sizeof line, "line %05d of text\r\n", k);
+            out += line;
+        }
+        return out;
+    }
+    static std::vector<Row> LineRows(int count)
+    {
+        std::vector<Row> rows;
+        for (int k = 0; k < count; ++k) {
+            char text[32];
+            std::snprintf(text, sizeof text, "line %05d of text", k);
+            rows.push_back(A(static_cast<uint32_t>(20 * k), text));
+        }
+        return rows;
+    }
+
+    std::filesystem::path dir_;
+};
+
+TEST_F(StreamFile, AFileThatShrinksWhileReadKeepsTheRowsReadBeforeTheEnd)
+{
+    // 3,000 lines; at the first checkpoint the file is cut to 500 lines.
+    for (ScanPath path : kPaths) {
+        const std::string file = Write("shrink.txt", Lines(0, 3000));
+        RecordingHost host;
+        host.onEvents = [&] {
+            if (host.events == 1)
+                std::filesystem::resize_file(file, 10000);
+        };
+        StreamOptions o = Pieces(4096, 1024);
+        o.path = path;
+        lex::InputError why = lex::InputError::None;
+        EXPECT_EQ(1, lex::StringScanner(file.c_str(), 5, ExtractionSettings(), nullptr, host,
+                                        &why, o));
+        EXPECT_EQ(lex::InputError::ShortRead, why);
+        EXPECT_EQ(LineRows(500), host.rows);
+    }
+}
+
+TEST_F(StreamFile, AFileThatGrowsWhileReadIsScannedAsItWasOpened)
+{
+    const std::string path = Write("grow.txt", Lines(0, 1000));
+    RecordingHost host;
+    host.onEvents = [&] {
+        if (host.events == 1)
+            std::ofstream(path, std::ios::binary | std::ios::app) << Lines(1000, 1000);
+    };
+    lex::InputError why = lex::InputError::None;
+    EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, ExtractionSettings(), nullptr, host, &why,
+                                    Pieces(4096, 1024)));
+    EXPECT_EQ(lex::InputError::None, why);
+    EXPECT_EQ(LineRows(1000), host.rows);
+    // The progress was reckoned against the size at the start.
+    EXPECT_EQ(99, host.progress.back());
+}
+
+TEST_F(StreamFile, EmptyFilesFoldersAndMissingFiles)
+{
+    struct {
+        std::string path;
+        int result;
+        lex::InputError why;
+        int clears;
+    } cases[] = {
+        {Write("empty.bin", ""), 0, lex::InputError::None, 1},
+        {dir_.string(), 1, lex::InputError::CannotOpen, 0},
+        {(dir_ / "missing.bin").string(), 1, lex::InputError::NotFound, 0},
+    };
+    for (const auto &c : cases) {
+        RecordingHost host;
+        lex::InputError why = lex::InputError::Stopped;
+        EXPECT_EQ(c.result, lex::StringScanner(c.path.c_str(), 1, ExtractionSettings(), nullptr,
+                                               host, &why))
+            << c.path;
+        EXPECT_EQ(c.why, why) << c.path;
+        EXPECT_EQ(c.clears, host.clears) << c.path;
+        EXPECT_TRUE(host.rows.empty());
+        EXPECT_TRUE(host.progress.empty());
+    }
+}
+
+TEST_F(StreamFile, MemoryRunningOutIsReportedWithTheRowsKept)
+{
+    const std::string path = Write("rows.txt", Lines(0, 50));
+    RecordingHost host;
+    host.failRowAt = 30;
+    lex::InputError why = lex::InputError::None;
+    EXPECT_EQ(1, lex::StringScanner(path.c_str(), 5, ExtractionSettings(), nullptr, host, &why));
+    EXPECT_EQ(lex::InputError::NoMemory, why);
+    EXPECT_EQ(LineRows(30), host.rows);
+}
+
+} // namespace

@@ -1,0 +1,84 @@
+// The settings dialog's rules and the number box's value, without a window.
+#include "settings/optform.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace {
+
+TEST(OptFormRules, NumberBoxValue)
+{
+    const std::pair<const char *, int> cases[] = {
+        {"", 1}, {"abc", 1}, {"0", 1}, {"-3", 1}, {"1", 1}, {"1000", 1000}, {"1001", 1000},
+        {"  12", 12}, {"$10", 16}, {"X1f", 31}, {"12a", 1}, {"99999999999", 1},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.second, lex::NumberBoxValue(c.first)) << c.first;
+}
+
+TEST(OptFormRules, SettingsRoundTripAndRangeOfTheNumber)
+{
+    lex::ExtractionSettings s;
+    s.RecurrenceTime = -5;
+    s.Debug = true;
+    s.MinExtractStr = 77;
+    lex::OptFormValues v = lex::OptFormFromSettings(s);
+    EXPECT_EQ(1, v.RecurrenceTime);
+    EXPECT_TRUE(lex::RecurrenceBoxEnabled(v));
+    EXPECT_TRUE(lex::EnglishDependantsEnabled(v));
+    v.English = false;
+    v.Recurrence = false;
+    EXPECT_FALSE(lex::RecurrenceBoxEnabled(v));
+    EXPECT_FALSE(lex::EnglishDependantsEnabled(v));
+    v.RecurrenceTime = 20;
+    lex::OptFormToSettings(v, s);
+    EXPECT_FALSE(s.CheckEnglish);
+    EXPECT_FALSE(s.CheckRecurrence);
+    EXPECT_EQ(20, s.RecurrenceTime);
+    // Fields the dialog does not edit are left alone.
+    EXPECT_TRUE(s.Debug);
+    EXPECT_EQ(77, s.MinExtractStr);
+}
+
+// Each check box stands for one flag: a flag alone on shows only its own
+// box, and a box alone checked sets only its own flag.
+TEST(OptFormRules, EveryFlagMapsToItsOwnBoxBothWays)
+{
+    using S = lex::ExtractionSettings;
+    using V = lex::OptFormValues;
+    const struct {
+        bool S::*setting;
+        bool V::*box;
+        const char *name;
+    } flags[] = {
+        {&S::SearchKanji, &V::SearchKanji, "SearchKanji"},
+        {&S::SearchWideJapanese, &V::SearchWideJapanese, "SearchWideJapanese"},
+        {&S::CheckHalfKana, &V::HalfKana, "CheckHalfKana"},
+        {&S::CheckRecurrence, &V::Recurrence, "CheckRecurrence"},
+        {&S::CheckEnglish, &V::English, "CheckEnglish"},
+        {&S::CheckSeparator, &V::Separator, "CheckSeparator"},
+        {&S::CheckInitial, &V::Initial, "CheckInitial"},
+        {&S::SaveOption, &V::SaveOption, "SaveOption"},
+    };
+    for (const auto &on : flags) {
+        S s;
+        for (const auto &f : flags)
+            s.*f.setting = false;
+        s.*on.setting = true;
+        V v = lex::OptFormFromSettings(s);
+        for (const auto &f : flags)
+            EXPECT_EQ(&f == &on, v.*f.box) << on.name << " shown in the box of " << f.name;
+
+        V w;
+        for (const auto &f : flags)
+            w.*f.box = false;
+        w.*on.box = true;
+        S t;
+        lex::OptFormToSettings(w, t);
+        for (const auto &f : flags)
+            EXPECT_EQ(&f == &on, t.*f.setting) << on.name << "'s box sets " << f.name;
+    }
+}
+
+} // namespace

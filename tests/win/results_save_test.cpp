@@ -1,0 +1,230 @@
+// The results file: both layouts, the forced ".txt", replacing a file, the
+// save dialog (as tests answer it, and the real one) and the error box.
+#include "results_fixture.h"
+
+#include <dlgs.h>
+
+namespace {
+
+using namespace listtest;
+
+// The results file.
+class SaveTest : public ResultsListTest {
+protected:
+    void SetUp() override
+    {
+        ResultsListTest::SetUp();
+        char temp[MAX_PATH] = {};
+        GetTempPathA(sizeof temp, temp);
+        dir_ = std::string(temp) + "lexlist" + std::to_string(GetCurrentProcessId());
+        CreateDirectoryA(dir_.c_str(), nullptr);
+    }
+    void TearDown() override
+    {
+        for (const char *name : {"\\out.txt", "\\out.log", "\\a.txt", "\\empty.txt", "\\a.b\\list.txt"})
+            DeleteFileA((dir_ + name).c_str());
+        RemoveDirectoryA((dir_ + "\\a.b").c_str());
+        RemoveDirectoryA(dir_.c_str());
+        ResultsListTest::TearDown();
+    }
+    static std::string Read(const std::string &path)
+    {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return "<missing>";
+        std::string data(GetFileSize(h, nullptr), '\0');
+        DWORD got = 0;
+        if (!data.empty())
+            ReadFile(h, &data[0], static_cast<DWORD>(data.size()), &got, nullptr);
+        CloseHandle(h);
+        return data.substr(0, got);
+    }
+    static void Write(const std::string &path, const std::string &data)
+    {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD put = 0;
+        WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &put, nullptr);
+        CloseHandle(h);
+    }
+    std::string dir_;
+};
+
+TEST_F(SaveTest, BothLayoutsInListOrder)
+{
+    Fill({{0x1A2B, false, "Hello World", false}, {0x10, true, "テスト", true}, {0x5, false, "ab", false}});
+    const std::string path = dir_ + "\\a.txt";
+    ASSERT_TRUE(list_->SaveTo(path, false));
+    EXPECT_EQ("00001A2B\tANSI\tHello World\r\n00000010\tUnicode\tテスト\r\n00000005\tANSI\tab\r\n", Read(path));
+    ASSERT_TRUE(list_->SaveTo(path, true));
+    EXPECT_EQ("Hello World\r\nテスト\r\nab\r\n", Read(path));
+
+    // In the order the list shows, here length order; the list is unchanged.
+    Select({1});
+    list_->SortBy(lex::SortKey::Length);
+    ASSERT_TRUE(list_->SaveTo(path, true));
+    EXPECT_EQ("ab\r\nテスト\r\nHello World\r\n", Read(path));
+    EXPECT_EQ(std::set<int>{1}, Selected());
+    EXPECT_EQ(3, Count());
+    EXPECT_TRUE(boxes_.empty());
+
+    Fill({});
+    ASSERT_TRUE(list_->SaveTo(dir_ + "\\empty.txt", false));
+    EXPECT_EQ("", Read(dir_ + "\\empty.txt"));
+}
+
+TEST_F(SaveTest, DialogNameGetsTxtAndReplacesAnExistingFile)
+{
+    Fill({{0x1A2B, false, "Hello World", false}});
+    Write(dir_ + "\\out.txt", "an older and much longer file content\r\n");
+    int calls = 0;
+    std::string offered;
+    lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
+        ++calls;
+        EXPECT_STREQ("検索結果の保存", ofn.lpstrTitle);
+        EXPECT_EQ(0, memcmp(ofn.lpstrFilter, "テキストファイル\0*.txt\0", sizeof "テキストファイル\0*.txt\0"));
+        EXPECT_TRUE(ofn.Flags & OFN_HIDEREADONLY);
+        EXPECT_FALSE(ofn.Flags & OFN_OVERWRITEPROMPT);
+        EXPECT_EQ(nullptr, ofn.lpstrDefExt);
+        EXPECT_EQ(parent_, ofn.hwndOwner);
+        offered = ofn.lpstrFile;
+        lstrcpyA(ofn.lpstrFile, (dir_ + "\\out.log").c_str());
+        return TRUE;
+    });
+    list_->Save(parent_, false);
+    EXPECT_EQ("", offered);
+    EXPECT_EQ("00001A2B\tANSI\tHello World\r\n", Read(dir_ + "\\out.txt"));
+    EXPECT_EQ("<missing>", Read(dir_ + "\\out.log"));
+
+    // The next time the dialog offers the name chosen last.
+    list_->Save(parent_, true);
+    EXPECT_EQ(dir_ + "\\out.log", offered);
+    EXPECT_EQ("Hello World\r\n", Read(dir_ + "\\out.txt"));
+    EXPECT_EQ(2, calls);
+    EXPECT_TRUE(boxes_.empty());
+
+    // A folder with a dot and a file name without one.
+    CreateDirectoryA((dir_ + "\\a.b").c_str(), nullptr);
+    lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
+        lstrcpyA(ofn.lpstrFile, (dir_ + "\\a.b\\list").c_str());
+        return TRUE;
+    });
+    list_->Save(parent_, true);
+    EXPECT_EQ("Hello World\r\n", Read(dir_ + "\\a.b\\list.txt"));
+
+    // Cancel writes nothing.
+    DeleteFileA((dir_ + "\\out.txt").c_str());
+    lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
+        lstrcpyA(ofn.lpstrFile, (dir_ + "\\out.txt").c_str());
+        return FALSE;
+    });
+    list_->Save(parent_, true);
+    EXPECT_EQ("<missing>", Read(dir_ + "\\out.txt"));
+}
+
+// The real save dialog, answered by a timer as a user would: it is found by
+// its title, shows the name chosen last time, and takes a new name.
+struct DialogUser {
+    static std::string answer;    // what to type as the file name
+    static std::string offered;   // the name the dialog showed
+    static bool found;
+    static int ticks;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        HWND dialog = FindWindowA("#32770", "検索結果の保存");
+        if (!dialog) {
+            // Never wait forever for a dialog that did not open as expected.
+            if (++ticks > 150) {
+                HWND any = FindWindowA("#32770", nullptr);
+                if (any)
+                    PostMessageA(any, WM_COMMAND, IDCANCEL, 0);
+            }
+            return;
+        }
+        if (found)
+            return;
+        found = true;
+        int nameBox = GetDlgItem(dialog, cmb13) ? cmb13 : edt1;
+        char name[MAX_PATH] = {};
+        GetDlgItemTextA(dialog, nameBox, name, sizeof name);
+        offered = name;
+        SetDlgItemTextA(dialog, nameBox, answer.c_str());
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    }
+    static void Run(lex::ResultsList &list, HWND owner, const std::string &name)
+    {
+        answer = name;
+        offered.clear();
+        found = false;
+        ticks = 0;
+        UINT_PTR timer = SetTimer(nullptr, 0, 100, &DialogUser::Tick);
+        list.Save(owner, true);
+        KillTimer(nullptr, timer);
+    }
+};
+std::string DialogUser::answer;
+std::string DialogUser::offered;
+bool DialogUser::found = false;
+int DialogUser::ticks = 0;
+
+TEST_F(SaveTest, RealSaveDialog)
+{
+    Fill({{1, false, "from the dialog", false}});
+    DialogUser::Run(*list_, parent_, dir_ + "\\out.log");
+    ASSERT_TRUE(DialogUser::found);
+    EXPECT_EQ("", DialogUser::offered);
+    EXPECT_EQ("from the dialog\r\n", Read(dir_ + "\\out.txt"));
+    EXPECT_EQ("<missing>", Read(dir_ + "\\out.log"));
+
+    // The second time the dialog shows the name chosen before.
+    DialogUser::Run(*list_, parent_, dir_ + "\\a");
+    ASSERT_TRUE(DialogUser::found);
+    EXPECT_NE(std::string::npos, DialogUser::offered.find("out.log")) << DialogUser::offered;
+    EXPECT_EQ("from the dialog\r\n", Read(dir_ + "\\a.txt"));
+    EXPECT_TRUE(boxes_.empty());
+}
+
+// A Japanese name takes two bytes a character, so a path of well under 260
+// characters can be longer than 260 bytes.  The real dialog hands such a
+// name over, and it is saved rather than taken for a cancel.
+TEST_F(SaveTest, NameLongerThanMaxPathBytesIsSaved)
+{
+    Fill({{1, false, "long name", false}});
+    std::string folder = dir_;
+    std::string level;
+    for (int i = 0; i < 40; ++i)
+        level += "表";
+    std::vector<std::string> made;
+    for (int depth = 0; depth < 3; ++depth) {
+        folder += "\\" + level;
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << GetLastError();
+        made.push_back(folder);
+    }
+    const std::string chosen = folder + "\\結果.log";
+    ASSERT_GT(chosen.size(), size_t(MAX_PATH));
+    DialogUser::Run(*list_, parent_, chosen);
+    ASSERT_TRUE(DialogUser::found);
+    EXPECT_EQ("long name\r\n", Read(folder + "\\結果.txt"));
+    EXPECT_TRUE(boxes_.empty());
+
+    DeleteFileA((folder + "\\結果.txt").c_str());
+    for (auto it = made.rbegin(); it != made.rend(); ++it)
+        RemoveDirectoryA(it->c_str());
+}
+
+TEST_F(SaveTest, MissingFolderReportsTheError)
+{
+    Fill({{1, false, "x", false}});
+    const std::string folder = dir_ + "\\missing";
+    lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
+        lstrcpyA(ofn.lpstrFile, (folder + "\\out.log").c_str());
+        return TRUE;
+    });
+    list_->Save(parent_, false);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("ファイル " + folder + "\\out.txt を作成できません.", boxes_[0].text);
+    EXPECT_EQ("Lexprobe", boxes_[0].caption);
+    EXPECT_EQ(UINT(MB_ICONSTOP), boxes_[0].type & MB_ICONMASK);
+    EXPECT_EQ(1, Count());
+}
+
+} // namespace
