@@ -90,7 +90,7 @@ private:
 class Extract : public MemberHandler {
 public:
     explicit Extract(std::string folder) : folder_(std::move(folder)) {}
-    ByteSink *Begin(const ArchiveEntry &entry) override
+    ByteSink *Begin(const ArchiveEntry &entry, MemberData) override
     {
         const std::string name = SafeMemberName(entry.name, loom::NoLeadBytes);
         if (name.empty())
@@ -105,7 +105,7 @@ public:
     {
         sink_.reset();
         bytes += outcome.produced;
-        failed += outcome.complete ? 0 : 1;
+        failed += outcome.complete() ? 0 : 1;
     }
     uint64_t files = 0, bytes = 0, failed = 0;
 
@@ -117,14 +117,14 @@ private:
 // Unpacks every member into nothing.
 class Discard : public MemberHandler {
 public:
-    ByteSink *Begin(const ArchiveEntry &entry) override
+    ByteSink *Begin(const ArchiveEntry &entry, MemberData) override
     {
         // Folder members, as in extraction.
         return SafeMemberName(entry.name, loom::NoLeadBytes).empty() ? nullptr : &sink_;
     }
     void End(const ArchiveEntry &, const MemberOutcome &outcome) override
     {
-        failed += outcome.complete ? 0 : 1;
+        failed += outcome.complete() ? 0 : 1;
     }
     uint64_t failed = 0;
     uint64_t bytes() const { return sink_.written; }
@@ -137,7 +137,7 @@ private:
 class Check : public MemberHandler {
 public:
     explicit Check(std::string source) : source_(std::move(source)) {}
-    ByteSink *Begin(const ArchiveEntry &entry) override
+    ByteSink *Begin(const ArchiveEntry &entry, MemberData) override
     {
         std::string name = entry.name;
         std::replace(name.begin(), name.end(), '\\', '/');
@@ -159,7 +159,7 @@ public:
         const std::vector<uint8_t> expected((std::istreambuf_iterator<char>(in)),
                                             std::istreambuf_iterator<char>());
         ++files;
-        if (!outcome.complete || expected != sink_.bytes) {
+        if (!outcome.complete() || expected != sink_.bytes) {
             ++mismatches;
             std::fprintf(stderr, "mismatch: %s\n", name_.c_str());
         }

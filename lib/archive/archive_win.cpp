@@ -5,6 +5,7 @@
 #include "util/boundary.h"
 #include "util/mbcs.h"
 #include "util/path.h"
+#include "util/wide_text_win.h"
 
 #include <algorithm>
 
@@ -45,8 +46,8 @@ std::size_t FileSource::ReadAt(uint64_t offset, void *buffer, std::size_t count)
     return done;
 }
 
-FileSink::FileSink(const std::string &path)
-    : file_(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+FileSink::FileSink(const std::wstring &path)
+    : file_(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr))
 {
 }
@@ -56,8 +57,10 @@ bool FileSink::Write(const uint8_t *data, std::size_t count)
     while (count > 0) {
         DWORD written = 0;
         const DWORD ask = static_cast<DWORD>(std::min(count, kMaxIo));
-        if (!WriteFile(file_.get(), data, ask, &written, nullptr) || written == 0)
+        if (!WriteFile(file_.get(), data, ask, &written, nullptr) || written == 0) {
+            error_ = written == 0 && GetLastError() == 0 ? ERROR_DISK_FULL : GetLastError();
             return false;
+        }
         data += written;
         count -= written;
     }
@@ -96,23 +99,20 @@ void SetTimesFromDosW(const wchar_t *path, uint32_t date, uint32_t time)
 void SetTimesFromDos(const char *path, uint32_t date, uint32_t time)
 {
     // The ANSI name in the process's code page, as CreateFileA reads it.
-    const std::wstring wide = Widen(path, CP_ACP);
+    const std::wstring wide = Widen(path, CP_ACP, MB_ERR_INVALID_CHARS);
     if (!wide.empty())
         SetTimesFromDosW(wide.c_str(), date, time);
 }
 
-std::wstring Widen(const std::string &text, UINT codePage)
+DWORD MemberError(MemberStatus status, DWORD writeError)
 {
-    if (text.empty())
-        return std::wstring();
-    const int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
-                                           static_cast<int>(text.size()), nullptr, 0);
-    if (length <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                        &wide[0], length);
-    return wide;
+    switch (status) {
+    case MemberStatus::Complete: return ERROR_SUCCESS;
+    case MemberStatus::DataEnded: return ERROR_HANDLE_EOF;
+    case MemberStatus::Damaged: return ERROR_CRC;
+    case MemberStatus::WriteFailed: return writeError ? writeError : ERROR_WRITE_FAULT;
+    }
+    return ERROR_CRC;
 }
 
 DWORD SettableAttributes(uint32_t stored)
@@ -122,9 +122,9 @@ DWORD SettableAttributes(uint32_t stored)
     return kept ? kept : FILE_ATTRIBUTE_NORMAL;
 }
 
-ByteSink *EnumerateHandler::Begin(const ArchiveEntry &entry)
+ByteSink *EnumerateHandler::Begin(const ArchiveEntry &entry, MemberData data)
 {
-    if (!isFolder_(entry)) {
+    if (data != MemberData::PastEnd && !isFolder_(entry)) {
         // The callback may write to the record: it gets its own copy.
         ArchiveEntry copy = entry;
         callback_(&copy, user_, nullptr);
@@ -132,29 +132,54 @@ ByteSink *EnumerateHandler::Begin(const ArchiveEntry &entry)
     return nullptr;
 }
 
-ByteSink *ExtractHandler::Begin(const ArchiveEntry &entry)
+ByteSink *ExtractHandler::Fail(DWORD error)
 {
-    // A folder member is no file; neither is a name without a plain part.
-    if (format_.isFolder(entry))
+    if (error_ == 0)
+        error_ = error;
+    return nullptr;
+}
+
+ByteSink *ExtractHandler::Begin(const ArchiveEntry &entry, MemberData data)
+{
+    // Folders are not recreated.
+    if (format_.isFolder(entry) || NamesFolder(entry.name, SystemLeadByte))
         return nullptr;
     path_ = MemberOutputPath(destination_, entry.name);
-    if (path_.empty())
-        return nullptr;
     ArchiveEntry copy = entry;
     const ArchiveCallback filter = NameListFilter;
     if (filter(&copy, names_, format_.pathForFilter ? path_.c_str() : nullptr) != 1)
         return nullptr;
-    sink_ = std::make_unique<FileSink>(path_);
+    if (path_.empty())
+        return Fail(ERROR_INVALID_NAME);
+    // Decided before any file is made: a member that will not be unpacked
+    // leaves a file of its name as it was, and makes none.
+    if (data == MemberData::PastEnd)
+        return Fail(ERROR_HANDLE_EOF);
+    if (data == MemberData::NoDecoder)
+        return Fail(ERROR_NOT_SUPPORTED);
+    pending_ = std::make_unique<PendingFile>(path_);
+    if (!pending_->valid())
+        return Fail(pending_->error());
+    sink_ = std::make_unique<FileSink>(pending_->temporary());
     if (!sink_->valid()) {
+        Fail(GetLastError());
+        pending_.reset();
         sink_.reset();
         return nullptr;
     }
     return sink_.get();
 }
 
-void ExtractHandler::End(const ArchiveEntry &entry, const MemberOutcome &)
+void ExtractHandler::End(const ArchiveEntry &entry, const MemberOutcome &outcome)
 {
+    const DWORD writeError = sink_->error();
     sink_.reset(); // closes the file
+    const bool placed = outcome.complete() && pending_->Commit();
+    if (!placed)
+        Fail(outcome.complete() ? GetLastError() : MemberError(outcome.status, writeError));
+    pending_.reset(); // deletes what was not put in place
+    if (!placed)
+        return;
     SetTimesFromDos(path_.c_str(), entry.date, entry.time);
     if (format_.setAttributes)
         SetFileAttributesA(path_.c_str(), SettableAttributes(entry.attributes));

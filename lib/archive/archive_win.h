@@ -7,6 +7,7 @@
 #include "archive/loomarchive.h"
 #include "archive/member_handler.h"
 #include "util/handles_win.h"
+#include "util/pending_file_win.h"
 
 #include <memory>
 #include <string>
@@ -26,16 +27,19 @@ private:
     uint64_t size_ = 0;
 };
 
-// A member being written: created (or truncated) for writing, closed when
-// the sink is destroyed.
+// A member being written into its pending file: opened for writing, closed
+// when the sink is destroyed.  error() keeps the file system's code of a
+// write that failed.
 class FileSink : public ByteSink {
 public:
-    explicit FileSink(const std::string &path);
+    explicit FileSink(const std::wstring &path);
     bool valid() const { return file_.valid(); }
     bool Write(const uint8_t *data, std::size_t count) override;
+    DWORD error() const { return error_; }
 
 private:
     FileHandle file_;
+    DWORD error_ = 0;
 };
 
 // The extraction filter of all three formats: accepts (1) when the list
@@ -55,9 +59,11 @@ std::string MemberOutputPath(const char *destination, const char *name);
 void SetTimesFromDos(const char *path, uint32_t date, uint32_t time);
 void SetTimesFromDosW(const wchar_t *path, uint32_t date, uint32_t time);
 
-// Text of a code page (CP_ACP, CP_UTF8) as UTF-16; empty when it is not
-// valid in that code page.
-std::wstring Widen(const std::string &text, UINT codePage);
+// What the thread's last error says of a member that was not written
+// whole: ERROR_HANDLE_EOF when its packed data ended early, ERROR_CRC when
+// they were damaged (impossible data, a wrong size or CRC), the file
+// system's code when writing failed.
+DWORD MemberError(MemberStatus status, DWORD writeError);
 
 // The DOS attributes that a file can carry: read-only, hidden, system,
 // archive.  Other bits of an archive's attribute word (folder, device,
@@ -73,7 +79,7 @@ public:
         : callback_(callback), user_(user), isFolder_(isFolder)
     {
     }
-    ByteSink *Begin(const ArchiveEntry &entry) override;
+    ByteSink *Begin(const ArchiveEntry &entry, MemberData data) override;
     void End(const ArchiveEntry &, const MemberOutcome &) override {}
 
 private:
@@ -84,7 +90,16 @@ private:
 
 // Extraction into a destination folder: members that NameListFilter accepts
 // are written under their safe name, then get their stored times (and, for
-// formats that store DOS attributes, those).
+// formats that store DOS attributes, those).  A member is written into a
+// pending file beside its target and takes the target's place only when it
+// unpacked whole and checked out; otherwise the pending file is deleted and
+// a file of the target's name stays as it was.  error() is the code of the
+// first selected member that was not written (0 when all were):
+// ERROR_INVALID_NAME for a name with no plain file name or a device's,
+// ERROR_NOT_SUPPORTED for a member that cannot be unpacked,
+// ERROR_HANDLE_EOF for one cut off by the end of the file, MemberError's
+// codes, and the file system's code when the file could not be made or put
+// in place (ERROR_PATH_NOT_FOUND for a missing destination folder).
 class ExtractHandler : public MemberHandler {
 public:
     struct Format {
@@ -96,15 +111,20 @@ public:
         : destination_(destination), names_(names), format_(format)
     {
     }
-    ByteSink *Begin(const ArchiveEntry &entry) override;
+    ByteSink *Begin(const ArchiveEntry &entry, MemberData data) override;
     void End(const ArchiveEntry &entry, const MemberOutcome &outcome) override;
+    DWORD error() const { return error_; }
 
 private:
+    ByteSink *Fail(DWORD error);
+
     const char *destination_;
     StrList *names_;
     Format format_;
     std::string path_;
+    std::unique_ptr<PendingFile> pending_;
     std::unique_ptr<FileSink> sink_;
+    DWORD error_ = 0;
 };
 
 } // namespace loom::archive

@@ -29,6 +29,19 @@ bool VectorSink::Write(const uint8_t *data, std::size_t count)
     return true;
 }
 
+bool CheckedSink::Write(const uint8_t *data, std::size_t count)
+{
+    if (count > limit_ - written_) {
+        overran_ = true;
+        return false;
+    }
+    check_ = update_(check_, data, count);
+    if (!sink_.Write(data, count))
+        return false;
+    written_ += count;
+    return true;
+}
+
 SourceReader::SourceReader(ByteSource &source)
     : source_(source), size_(source.Size()), buffer_(kReaderBuffer)
 {

@@ -62,6 +62,31 @@ public:
     uint64_t written = 0;
 };
 
+// Passes a member's bytes on to another sink, never more than the member's
+// declared size, and keeps their running check value (the format's CRC).
+// Bytes past the declared size are refused, and overran() tells that the
+// member was longer than its header says.
+class CheckedSink : public ByteSink {
+public:
+    using UpdateFn = uint32_t (*)(uint32_t check, const uint8_t *data, std::size_t count);
+    CheckedSink(ByteSink &sink, uint64_t limit, UpdateFn update)
+        : sink_(sink), limit_(limit), update_(update)
+    {
+    }
+    bool Write(const uint8_t *data, std::size_t count) override;
+    uint32_t check() const { return check_; }
+    uint64_t written() const { return written_; }
+    bool overran() const { return overran_; }
+
+private:
+    ByteSink &sink_;
+    uint64_t limit_;
+    UpdateFn update_;
+    uint32_t check_ = 0;
+    uint64_t written_ = 0;
+    bool overran_ = false;
+};
+
 // Buffered sequential reading with seeks over a ByteSource.  Reads past the
 // end deliver nothing; offsets are 64-bit so that no sum of a position and a
 // 32-bit size from a header can wrap.

@@ -11,6 +11,8 @@
 #include "util/loomutil.h"
 #include "util/mbcs.h"
 #include "util/path.h"
+#include "util/pending_file_win.h"
+#include "util/wide_text_win.h"
 
 #include <fci.h>
 #include <fdi.h>
@@ -23,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,25 @@ constexpr char kSpareCabinet[] = "~TMP.cab";
 // The largest piece ExtractCabFromFile writes at once.
 constexpr std::size_t kCopyChunk = 65535;
 
+// Where a member goes.  A name flagged as UTF-8 is created under its real
+// name through the wide file functions; any other is taken in the process's
+// code page.  Empty paths: the member has no plain name and is skipped.
+struct MemberPath {
+    bool wide = false;
+    std::string ansi;
+    std::wstring unicode;
+    bool empty() const { return wide ? unicode.empty() : ansi.empty(); }
+};
+
+// The member an extraction is writing: its pending file beside the target
+// and the descriptor FDI writes to.
+struct CabOutput {
+    MemberPath path;
+    std::unique_ptr<PendingFile> file;
+    int fd = -1;
+    uint32_t size = 0; // the member's size in the cabinet
+};
+
 // The system's cabinet library for one export call, and the state of the
 // operation that its notifications need.
 class CabinetApi {
@@ -81,6 +103,9 @@ public:
     void *user = nullptr;
     std::string destination;
     StrList *names = nullptr;
+    CabOutput output;
+    DWORD memberError = 0; // the first member that was not written
+    DWORD abortError = 0;  // why the extraction asked FDI to stop
 
 private:
     static HMODULE Load()
@@ -186,16 +211,6 @@ INT_PTR DIAMONDAPI EnumerateNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION no
     });
 }
 
-// Where a member goes.  A name flagged as UTF-8 is created under its real
-// name through the wide file functions; any other is taken in the process's
-// code page.  Empty paths: the member has no plain name and is skipped.
-struct MemberPath {
-    bool wide = false;
-    std::string ansi;
-    std::wstring unicode;
-    bool empty() const { return wide ? unicode.empty() : ansi.empty(); }
-};
-
 MemberPath OutputPathOf(const CabinetApi &api, const char *name, USHORT attributes)
 {
     MemberPath path;
@@ -205,52 +220,134 @@ MemberPath OutputPathOf(const CabinetApi &api, const char *name, USHORT attribut
     }
     path.wide = true;
     // UTF-8 has no lead bytes that could hide a separator.
-    const std::wstring base = Widen(SafeMemberName(name, NoLeadBytes), CP_UTF8);
+    const std::wstring base =
+        Widen(SafeMemberName(name, NoLeadBytes), CP_UTF8, MB_ERR_INVALID_CHARS);
     if (base.empty())
         return path;
-    path.unicode = Widen(api.destination, CP_ACP);
+    path.unicode = Widen(api.destination, CP_ACP, MB_ERR_INVALID_CHARS);
     if (!path.unicode.empty() && path.unicode.back() != L'\\')
         path.unicode += L'\\';
     path.unicode += base;
     return path;
 }
 
+// A member that was not written; `abort` also stops the extraction, which
+// then fails with this code.
+INT_PTR Refuse(CabinetApi &api, DWORD error, bool abort)
+{
+    if (!api.memberError)
+        api.memberError = error;
+    if (abort && !api.abortError)
+        api.abortError = error;
+    return abort ? -1 : 0;
+}
+
+// Starts a member: its bytes go to a pending file beside the target.
+INT_PTR OpenMember(CabinetApi &api, const FDINOTIFICATION &note)
+{
+    ArchiveEntry entry;
+    FillEntry(note, entry);
+    const ArchiveCallback filter = NameListFilter;
+    if (filter(&entry, api.names, nullptr) != 1)
+        return 0;
+    CabOutput &out = api.output;
+    out.path = OutputPathOf(api, note.psz1, note.attribs);
+    if (out.path.empty())
+        return NamesFolder(note.psz1, SystemLeadByte) ? 0 : Refuse(api, ERROR_INVALID_NAME, false);
+    out.file = out.path.wide ? std::make_unique<PendingFile>(out.path.unicode)
+                             : std::make_unique<PendingFile>(out.path.ansi);
+    if (!out.file->valid())
+        return Refuse(api, out.file->error(), true);
+    out.fd = _wopen(out.file->temporary().c_str(),
+                    _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY | _O_SEQUENTIAL,
+                    _S_IREAD | _S_IWRITE);
+    if (out.fd == -1) {
+        const DWORD error = GetLastError();
+        out.file.reset();
+        return Refuse(api, error ? error : ERROR_ACCESS_DENIED, true);
+    }
+    out.size = static_cast<uint32_t>(note.cb);
+    return out.fd;
+}
+
+// Ends a member: put in place when it has all its bytes.  FDI may report a
+// member closed even when its data failed (it then fails the whole copy),
+// so the member's size is checked too.
+INT_PTR CloseMember(CabinetApi &api, const FDINOTIFICATION &note)
+{
+    CabOutput &out = api.output;
+    _close(static_cast<int>(note.hf));
+    out.fd = -1;
+    WIN32_FILE_ATTRIBUTE_DATA facts;
+    const bool whole =
+        out.file && GetFileAttributesExW(out.file->temporary().c_str(), GetFileExInfoStandard,
+                                         &facts) &&
+        facts.nFileSizeHigh == 0 && facts.nFileSizeLow == out.size;
+    if (!whole) {
+        out.file.reset();
+        Refuse(api, ERROR_CRC, true);
+        return FALSE;
+    }
+    const bool placed = out.file->Commit();
+    const DWORD error = GetLastError();
+    out.file.reset();
+    if (!placed) {
+        Refuse(api, error, true);
+        return FALSE;
+    }
+    const DWORD attributes = SettableAttributes(note.attribs);
+    if (out.path.wide) {
+        SetTimesFromDosW(out.path.unicode.c_str(), note.date, note.time);
+        SetFileAttributesW(out.path.unicode.c_str(), attributes);
+    } else {
+        SetTimesFromDos(out.path.ansi.c_str(), note.date, note.time);
+        SetFileAttributesA(out.path.ansi.c_str(), attributes);
+    }
+    return TRUE;
+}
+
 INT_PTR DIAMONDAPI ExtractNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION note)
 {
     return CallGuarded(INT_PTR{-1}, [&]() -> INT_PTR {
-        const auto *api = static_cast<const CabinetApi *>(note->pv);
-        if (type == fdintCOPY_FILE) {
-            ArchiveEntry entry;
-            FillEntry(*note, entry);
-            const ArchiveCallback filter = NameListFilter;
-            if (filter(&entry, api->names, nullptr) != 1)
-                return 0;
-            const MemberPath path = OutputPathOf(*api, note->psz1, note->attribs);
-            if (path.empty())
-                return 0;
-            const int flags = _O_CREAT | _O_TRUNC | _O_WRONLY | _O_BINARY | _O_SEQUENTIAL;
-            return path.wide ? _wopen(path.unicode.c_str(), flags, _S_IREAD | _S_IWRITE)
-                             : _open(path.ansi.c_str(), flags, _S_IREAD | _S_IWRITE);
-        }
-        if (type == fdintCLOSE_FILE_INFO) {
-            const MemberPath path = OutputPathOf(*api, note->psz1, note->attribs);
-            _close(static_cast<int>(note->hf));
-            const DWORD attributes = SettableAttributes(note->attribs);
-            if (path.wide) {
-                SetTimesFromDosW(path.unicode.c_str(), note->date, note->time);
-                SetFileAttributesW(path.unicode.c_str(), attributes);
-            } else {
-                SetTimesFromDos(path.ansi.c_str(), note->date, note->time);
-                SetFileAttributesA(path.ansi.c_str(), attributes);
-            }
-            return 1;
-        }
+        auto *api = static_cast<CabinetApi *>(note->pv);
+        if (type == fdintCOPY_FILE)
+            return OpenMember(*api, *note);
+        if (type == fdintCLOSE_FILE_INFO)
+            return CloseMember(*api, *note);
         return 0;
     });
 }
 
+// After a failed copy: the member FDI was writing is deleted.  FDI may have
+// closed its descriptor already; while it is still open the file cannot be
+// deleted, and only then is it closed here.
+void DropUnfinishedMember(CabOutput &out)
+{
+    if (!out.file)
+        return;
+    if (out.fd != -1 && !DeleteFileW(out.file->temporary().c_str()) &&
+        GetLastError() == ERROR_SHARING_VIOLATION)
+        _close(out.fd);
+    out.fd = -1;
+    out.file.reset();
+}
+
+// The thread's last error for a copy that FDI failed by itself.
+DWORD FdiError(const ERF &error)
+{
+    switch (error.erfOper) {
+    case FDIERROR_CABINET_NOT_FOUND: return ERROR_FILE_NOT_FOUND;
+    case FDIERROR_NOT_A_CABINET:
+    case FDIERROR_UNKNOWN_CABINET_VERSION:
+    case FDIERROR_BAD_COMPR_TYPE: return ERROR_BAD_FORMAT;
+    case FDIERROR_ALLOC_FAIL: return ERROR_NOT_ENOUGH_MEMORY;
+    default: return ERROR_CRC;
+    }
+}
+
 // FDICopy over the whole cabinet with a notification; 1 when it reported
-// success.
+// success.  The thread's last error becomes the extraction's: after 1, 0 or
+// the code of the first member that was not written; after 0, the cause.
 int CopyCabinet(CabinetApi &api, const char *cabinet, PFNFDINOTIFY notify)
 {
     ERF error{};
@@ -258,22 +355,44 @@ int CopyCabinet(CabinetApi &api, const char *cabinet, PFNFDINOTIFY notify)
     if (!context.get())
         return 0;
     SplitPath split(cabinet);
-    return api.fdiCopy(context.get(), split.file.data(), split.folder.data(), 0, notify, nullptr,
-                       &api)
-               ? 1
-               : 0;
+    const BOOL copied = api.fdiCopy(context.get(), split.file.data(), split.folder.data(), 0,
+                                    notify, nullptr, &api);
+    DropUnfinishedMember(api.output);
+    if (!copied) {
+        SetLastError(api.abortError ? api.abortError : FdiError(error));
+        return 0;
+    }
+    SetLastError(api.memberError);
+    return 1;
+}
+
+// What went wrong while FCI wrote the cabinet or its temporary files: the
+// first file system error of a write, an open for writing or a close.
+struct FciState {
+    DWORD error = 0;
+};
+
+void NoteFailure(void *state)
+{
+    auto *fci = static_cast<FciState *>(state);
+    if (fci && !fci->error)
+        fci->error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
 }
 
 // File functions for FCI: the C runtime's, recording errno for FCI.
-INT_PTR DIAMONDAPI FciOpen(char *name, int flags, int mode, int *error, void *)
+INT_PTR DIAMONDAPI FciOpen(char *name, int flags, int mode, int *error, void *state)
 {
     // A file opened for writing is made afresh: FCI may ask for exclusive
     // creation of a temporary file that GetTempFileName already made.
-    if (flags & (_O_WRONLY | _O_RDWR))
+    const bool writing = (flags & (_O_WRONLY | _O_RDWR)) != 0;
+    if (writing)
         DeleteFileA(name);
     const int fd = _open(name, flags, mode);
-    if (fd == -1)
+    if (fd == -1) {
         *error = errno;
+        if (writing)
+            NoteFailure(state);
+    }
     return fd;
 }
 
@@ -285,19 +404,23 @@ UINT DIAMONDAPI FciRead(INT_PTR fd, void *buffer, UINT count, int *error, void *
     return static_cast<UINT>(got);
 }
 
-UINT DIAMONDAPI FciWrite(INT_PTR fd, void *buffer, UINT count, int *error, void *)
+UINT DIAMONDAPI FciWrite(INT_PTR fd, void *buffer, UINT count, int *error, void *state)
 {
     const int put = _write(static_cast<int>(fd), buffer, count);
-    if (put != static_cast<int>(count))
+    if (put != static_cast<int>(count)) {
         *error = errno;
+        NoteFailure(state);
+    }
     return static_cast<UINT>(put);
 }
 
-int DIAMONDAPI FciClose(INT_PTR fd, int *error, void *)
+int DIAMONDAPI FciClose(INT_PTR fd, int *error, void *state)
 {
     const int result = _close(static_cast<int>(fd));
-    if (result != 0)
+    if (result != 0) {
         *error = errno;
+        NoteFailure(state);
+    }
     return result;
 }
 
@@ -432,8 +555,18 @@ int __cdecl CabCompressFiles(const char *cabPath, const char *mask)
 {
     return CallGuarded(0, [&] {
         CabinetApi api;
-        if (!api.complete() || !cabPath || !mask)
+        if (!api.complete() || !cabPath || !mask) {
+            SetLastError(ERROR_INVALID_PARAMETER);
             return 0;
+        }
+        // The cabinet is built under a temporary name beside its target and
+        // replaces it only once it is complete.
+        PendingFile pending{std::string(cabPath)};
+        if (!pending.valid()) {
+            SetLastError(pending.error());
+            return 0;
+        }
+        const std::string building = pending.TemporaryAnsi();
         CCAB cab{};
         cab.cb = 0xFFFFFFFE;
         cab.cbFolderThresh = 0xFFFFFFFE;
@@ -442,25 +575,31 @@ int __cdecl CabCompressFiles(const char *cabPath, const char *mask)
         cab.fFailOnIncompressible = 0;
         cab.setID = 0;
         std::strcpy(cab.szDisk, "Disk1");
-        const char *name = ExtractFileName(cabPath, SystemLeadByte);
-        const std::string folder(cabPath, name);
-        if (std::strlen(name) >= sizeof cab.szCab || folder.size() >= sizeof cab.szCabPath)
+        const char *name = ExtractFileName(building.c_str(), SystemLeadByte);
+        const std::string folder(building.c_str(), name);
+        if (std::strlen(name) >= sizeof cab.szCab || folder.size() >= sizeof cab.szCabPath) {
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
             return 0;
+        }
         std::strcpy(cab.szCab, name);
         std::strcpy(cab.szCabPath, folder.c_str());
 
         ERF error{};
+        FciState state;
         FciContext context(api.fciCreate(&error, FciFilePlaced, CabAlloc, CabFree, FciOpen,
                                          FciRead, FciWrite, FciClose, FciSeek, FciDelete,
-                                         FciTempFile, &cab, nullptr),
+                                         FciTempFile, &cab, &state),
                            api.fciDestroy);
-        if (!context.get())
+        if (!context.get()) {
+            SetLastError(state.error ? state.error : ERROR_NOT_ENOUGH_MEMORY);
             return 0;
+        }
 
         // The files of the mask's folder, not descending into subfolders.
         const std::string maskFolder(mask, ExtractFileName(mask, SystemLeadByte));
         WIN32_FIND_DATAA found;
         FindHandle find(FindFirstFileA(mask, &found));
+        bool failed = false;
         if (find.valid()) {
             do {
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
@@ -468,13 +607,25 @@ int __cdecl CabCompressFiles(const char *cabPath, const char *mask)
                 std::string source = maskFolder + found.cFileName;
                 std::vector<char> sourceText(source.begin(), source.end());
                 sourceText.push_back('\0');
-                // A file that cannot be added is left out.
-                api.fciAddFile(context.get(), sourceText.data(), found.cFileName, FALSE,
-                               FciNextCabinet, FciStatus, FciOpenInfo, tcompTYPE_MSZIP);
-            } while (FindNextFileA(find.get(), &found));
+                // A file that cannot be opened or read is left out; any
+                // other failure (temporary files, memory) spoils the cabinet.
+                failed = !api.fciAddFile(context.get(), sourceText.data(), found.cFileName, FALSE,
+                                         FciNextCabinet, FciStatus, FciOpenInfo,
+                                         tcompTYPE_MSZIP) &&
+                         error.erfOper != FCIERR_OPEN_SRC && error.erfOper != FCIERR_READ_SRC;
+            } while (!failed && FindNextFileA(find.get(), &found));
         }
-        api.fciFlushCabinet(context.get(), FALSE, FciNextCabinet, FciStatus);
-        DeleteFileA((folder + kSpareCabinet).c_str());
+        failed = failed || !api.fciFlushCabinet(context.get(), FALSE, FciNextCabinet, FciStatus);
+        DeleteFileA((std::string(cabPath, ExtractFileName(cabPath, SystemLeadByte)) +
+                     kSpareCabinet)
+                        .c_str());
+        if (failed) {
+            SetLastError(state.error ? state.error : ERROR_WRITE_FAULT);
+            return 0;
+        }
+        if (!pending.Commit())
+            return 0;
+        SetLastError(ERROR_SUCCESS);
         return 1;
     });
 }

@@ -5,6 +5,25 @@
 
 namespace loom::archive {
 
+namespace {
+
+bool LhaMethodDecodable(unsigned method)
+{
+    return method == 0 || (method >= 4 && method <= 7);
+}
+
+MemberStatus StatusOf(LhaDecodeStatus status)
+{
+    switch (status) {
+    case LhaDecodeStatus::Complete: return MemberStatus::Complete;
+    case LhaDecodeStatus::DataEnded: return MemberStatus::DataEnded;
+    case LhaDecodeStatus::WriteFailed: return MemberStatus::WriteFailed;
+    default: return MemberStatus::Damaged;
+    }
+}
+
+} // namespace
+
 bool WalkLha(ByteSource &source, const LhaOptions &options, MemberHandler &handler)
 {
     SourceReader reader(source);
@@ -15,14 +34,19 @@ bool WalkLha(ByteSource &source, const LhaOptions &options, MemberHandler &handl
     for (;;) {
         // Offsets are 64-bit: a 32-bit packed size cannot wrap them.
         const uint64_t next = header.dataStart + header.entry.packedSize;
-        if (next > size)
+        if (next > size) {
+            handler.Begin(header.entry, MemberData::PastEnd);
             break;
-        if (ByteSink *sink = handler.Begin(header.entry)) {
+        }
+        const bool decodable = LhaMethodDecodable(header.entry.method);
+        ByteSink *sink =
+            handler.Begin(header.entry, decodable ? MemberData::Unpackable : MemberData::NoDecoder);
+        if (sink && decodable) {
             const LhaDecodeResult result =
                 DecodeLhaMember(reader, header.dataStart, header.entry.packedSize,
                                 header.entry.originalSize, header.entry.method, *sink);
             MemberOutcome outcome;
-            outcome.complete = result.status == LhaDecodeStatus::Complete;
+            outcome.status = StatusOf(result.status);
             outcome.produced = result.produced;
             handler.End(header.entry, outcome);
         }

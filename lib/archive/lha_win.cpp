@@ -50,7 +50,10 @@ int __cdecl LhaExtractFiles(DWORD, const char *archive, const char *destination,
 {
     return loom::CallGuarded(0, [&] {
         ExtractHandler handler(destination, names, kLhaFormat);
-        return WalkLhaFile(archive, handler);
+        if (!WalkLhaFile(archive, handler))
+            return 0;
+        SetLastError(handler.error());
+        return 1;
     });
 }
 

@@ -50,22 +50,37 @@ const char *BaseName(const char *name, LeadByteFn isLead)
     return base;
 }
 
+bool NamesFolder(const char *name, LeadByteFn isLead)
+{
+    // A separator that BaseName left in place ends the name.
+    for (const char *p = BaseName(name, isLead); *p;) {
+        const std::size_t length = CharLength(p, isLead);
+        if (length == 1 && IsSeparator(*p))
+            return true;
+        p += length;
+    }
+    return false;
+}
+
 std::string SafeMemberName(const char *name, LeadByteFn isLead)
 {
+    if (NamesFolder(name, isLead))
+        return std::string();
     std::string base = BaseName(name, isLead);
-    // What follows the base name's last character: a separator here means
-    // the member is a folder (the name ends with "/" or "\").
+    // What the file system drops at the end: dots, spaces, and a lead byte
+    // without its second byte.  Whole characters are walked from the start,
+    // so the second byte of a double-byte character is never taken for one.
+    std::size_t kept = 0;
     for (std::size_t i = 0; i < base.size();) {
-        if (isLead(static_cast<unsigned char>(base[i])) && i + 1 < base.size()) {
-            i += 2;
-            continue;
-        }
-        if (IsSeparator(base[i]))
-            return std::string();
-        ++i;
+        const std::size_t length = CharLength(base.c_str() + i, isLead);
+        const auto byte = static_cast<unsigned char>(base[i]);
+        const bool dropped = length == 1 && (byte == '.' || byte == ' ' || isLead(byte));
+        i += length;
+        if (!dropped)
+            kept = i;
     }
-    std::size_t plain = base.find_last_not_of(". ");
-    if (plain == std::string::npos || IsDeviceName(base))
+    base.resize(kept);
+    if (base.empty() || IsDeviceName(base))
         return std::string();
     return base;
 }

@@ -17,14 +17,20 @@ namespace loom::archive {
 // separator.  Returns a pointer into name.
 const char *BaseName(const char *name, LeadByteFn isLead);
 
+// True when the stored name names a folder: its base name still ends with
+// a separator ("dir/", "a\\dir\\").
+bool NamesFolder(const char *name, LeadByteFn isLead);
+
 // The file name under which a member is written into the destination
 // folder, or an empty text when the member must be skipped.  Whatever the
 // stored name holds (folders, "..", a drive, an absolute path), the result is
-// a single plain name component: BaseName of the stored name, refused when
-// it is empty, still ends with a separator (a folder member), holds nothing
-// but dots and spaces (".", "..", which the file system would resolve to a
-// folder), or names a device ("CON", "NUL", "COM1", ... with any extension),
-// which would not be a file in the destination at all.
+// a single plain name component: BaseName of the stored name, taken as the
+// file system will store it (it drops dots and spaces at the end and a lead
+// byte that ends the name without its second byte, so the result is the
+// name the file really gets), and refused when that is empty (".", "..",
+// " . "), when the name is a folder's, or when it names a device ("CON",
+// "NUL", "COM1", ... with any extension), which would not be a file in the
+// destination at all.
 std::string SafeMemberName(const char *name, LeadByteFn isLead);
 
 // The extraction filter: true when list is null, or when one of its items

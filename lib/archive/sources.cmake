@@ -5,6 +5,7 @@ list(APPEND LOOM_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/lha_decoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/lha_archive.cpp
   ${CMAKE_CURRENT_LIST_DIR}/zip_archive.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/zip_directory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cab_search.cpp)
 list(APPEND LOOM_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/archive_win.cpp

@@ -5,16 +5,21 @@
 //   24 extra field length
 // then the name, the extra field and the member's data.  A size of
 // 0xFFFFFFFF means that the ZIP64 extra field (tag 1) holds it; `zip` writes
-// one when it packs standard input, even for a few bytes.
+// one when it packs standard input, even for a few bytes.  With flag bit 3
+// the CRC and sizes are 0 and follow the data in a data descriptor: an
+// optional signature "PK\7\8", the CRC-32 and the two sizes (64-bit ones
+// when the local header has a ZIP64 field).
 #include "archive/zip_archive.h"
 
 #include "archive/member_name.h"
+#include "archive/zip_directory.h"
 
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace loom::archive {
@@ -24,22 +29,22 @@ namespace {
 constexpr std::size_t kSignatureSize = 4;
 constexpr std::size_t kHeaderSize = 26;
 constexpr std::size_t kMaxName = ARCHIVE_TEXT_SIZE - 1;
-constexpr uint16_t kFlagSizesAfterData = 0x0008;
+constexpr uint16_t kFlagEncrypted = 0x0001;
 constexpr uint16_t kMethodStored = 0;
 constexpr uint16_t kMethodDeflated = 8;
-constexpr uint16_t kZip64Tag = 0x0001;
 constexpr uint32_t kSizeInZip64 = 0xFFFFFFFF;
+constexpr uint8_t kLocalSignature[] = {'P', 'K', 3, 4};
+constexpr uint8_t kDescriptorSignature[] = {'P', 'K', 7, 8};
 // Output of one inflate call: large pieces make few writes.
 constexpr std::size_t kInflateOutput = 64 * 1024;
 
-bool IsSignature(const uint8_t *p)
+// The offset of the next four bytes `signature` at or after from.
+bool FindSignature(SourceReader &reader, uint64_t from, const uint8_t (&signature)[4],
+                   uint64_t &at)
 {
-    return p[0] == 'P' && p[1] == 'K' && p[2] == 3 && p[3] == 4;
-}
-
-// The offset of the next signature at or after from.
-bool FindSignature(SourceReader &reader, uint64_t from, uint64_t &at)
-{
+    const auto matches = [&](const uint8_t *p) {
+        return std::memcmp(p, signature, sizeof signature) == 0;
+    };
     uint64_t offset = from;
     for (;;) {
         reader.Seek(offset);
@@ -49,7 +54,7 @@ bool FindSignature(SourceReader &reader, uint64_t from, uint64_t &at)
             uint8_t tail[kSignatureSize];
             if (reader.Read(tail, kSignatureSize) != kSignatureSize)
                 return false;
-            if (IsSignature(tail)) {
+            if (matches(tail)) {
                 at = offset;
                 return true;
             }
@@ -60,8 +65,9 @@ bool FindSignature(SourceReader &reader, uint64_t from, uint64_t &at)
         // straddles the end of the buffer is found on the next round.
         const std::size_t last = available - kSignatureSize;
         const uint8_t *p = data;
-        while ((p = static_cast<const uint8_t *>(std::memchr(p, 'P', last + 1 - (p - data))))) {
-            if (IsSignature(p)) {
+        while ((p = static_cast<const uint8_t *>(
+                    std::memchr(p, signature[0], last + 1 - (p - data))))) {
+            if (matches(p)) {
                 at = offset + (p - data);
                 return true;
             }
@@ -76,35 +82,6 @@ bool FindSignature(SourceReader &reader, uint64_t from, uint64_t &at)
 uint32_t Clamp32(uint64_t value)
 {
     return value > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(value);
-}
-
-// Takes the sizes marked 0xFFFFFFFF from the ZIP64 extra field: the
-// uncompressed size first, then the compressed size, each present only when
-// its header field is marked (a local header normally carries both).
-void ApplyZip64(const std::vector<uint8_t> &extra, uint32_t compressed32, uint32_t uncompressed32,
-                ZipLocalHeader &header)
-{
-    std::size_t at = 0;
-    while (extra.size() - at >= 4) {
-        const uint16_t tag = Le16(&extra[at]);
-        const std::size_t length = Le16(&extra[at + 2]);
-        at += 4;
-        if (length > extra.size() - at)
-            return;
-        if (tag == kZip64Tag) {
-            const uint8_t *field = &extra[at];
-            std::size_t left = length;
-            if (uncompressed32 == kSizeInZip64 && left >= 8) {
-                header.uncompressedSize = Le64(field);
-                field += 8;
-                left -= 8;
-            }
-            if (compressed32 == kSizeInZip64 && left >= 8)
-                header.compressedSize = Le64(field);
-            return;
-        }
-        at += length;
-    }
 }
 
 voidpf ZlibAlloc(voidpf, uInt items, uInt size)
@@ -145,18 +122,20 @@ bool ReadLocalHeader(SourceReader &reader, uint64_t at, ZipLocalHeader &header)
         return false;
 
     header.flags = Le16(fields + 2);
-    const uint32_t compressed32 = Le32(fields + 14);
-    const uint32_t uncompressed32 = Le32(fields + 18);
-    header.compressedSize = compressed32;
-    header.uncompressedSize = uncompressed32;
-    if ((compressed32 == kSizeInZip64 || uncompressed32 == kSizeInZip64) && extraLength > 0) {
+    header.crc = Le32(fields + 10);
+    header.compressedSize = Le32(fields + 14);
+    header.uncompressedSize = Le32(fields + 18);
+    if (extraLength > 0) {
         std::vector<uint8_t> extra(extraLength);
         reader.Seek(extraStart);
         if (reader.Read(extra.data(), extraLength) != extraLength)
             return false;
-        ApplyZip64(extra, compressed32, uncompressed32, header);
+        uint64_t *const sizes[3] = {
+            header.uncompressedSize == kSizeInZip64 ? &header.uncompressedSize : nullptr,
+            header.compressedSize == kSizeInZip64 ? &header.compressedSize : nullptr, nullptr};
+        header.zip64 = ApplyZip64(extra.data(), extra.size(), sizes);
     }
-    header.streamed = (header.flags & kFlagSizesAfterData) && header.method == kMethodDeflated;
+    header.offset = at;
     header.dataStart = extraStart + extraLength;
 
     ArchiveEntry &entry = header.entry;
@@ -175,7 +154,7 @@ bool ReadLocalHeader(SourceReader &reader, uint64_t at, ZipLocalHeader &header)
 bool FindZipHeader(SourceReader &reader, uint64_t offset, ZipLocalHeader &header)
 {
     uint64_t at;
-    while (FindSignature(reader, offset, at)) {
+    while (FindSignature(reader, offset, kLocalSignature, at)) {
         if (ReadLocalHeader(reader, at, header))
             return true;
         // Not a header: search on from just after its signature.
@@ -231,8 +210,10 @@ InflateOutcome InflateMember(SourceReader &reader, uint64_t dataStart, uint64_t 
         }
         // An error ends the member with what was written; so does input
         // that ran out (zlib answers Z_BUF_ERROR when it cannot go on).
-        if (result != Z_OK)
+        if (result != Z_OK) {
+            outcome.damaged = result != Z_BUF_ERROR;
             break;
+        }
         if (inputEnded && used == 0 && made == 0)
             break;
     }
@@ -240,42 +221,145 @@ InflateOutcome InflateMember(SourceReader &reader, uint64_t dataStart, uint64_t 
     return outcome;
 }
 
+uint32_t Crc32Update(uint32_t crc, const uint8_t *data, std::size_t count)
+{
+    uLong value = crc;
+    while (count > 0) {
+        const uInt piece = static_cast<uInt>(std::min<std::size_t>(count, 1u << 30));
+        value = crc32(value, data, piece);
+        data += piece;
+        count -= piece;
+    }
+    return static_cast<uint32_t>(value);
+}
+
+namespace {
+
+// The data descriptor at `at`, with or without its signature, when its
+// compressed size is `packed`.
+bool ReadDescriptor(SourceReader &reader, uint64_t at, uint64_t packed, bool wide,
+                    ZipSizes &sizes)
+{
+    uint8_t bytes[kSignatureSize + 4 + 16] = {};
+    reader.Seek(at);
+    const std::size_t got = reader.Read(bytes, sizeof bytes);
+    const std::size_t width = wide ? 8 : 4;
+    for (const std::size_t skip : {kSignatureSize, std::size_t{0}}) {
+        if (got < skip + 4 + 2 * width ||
+            (skip > 0 && std::memcmp(bytes, kDescriptorSignature, kSignatureSize) != 0))
+            continue;
+        const uint8_t *p = bytes + skip;
+        const uint64_t compressed = wide ? Le64(p + 4) : Le32(p + 4);
+        if (compressed != packed)
+            continue;
+        sizes.crc = Le32(p);
+        sizes.compressedSize = compressed;
+        sizes.uncompressedSize = wide ? Le64(p + 12) : Le32(p + 8);
+        return true;
+    }
+    return false;
+}
+
+// What the data descriptor says of a member with flag bit 3 that the
+// central directory does not list.
+enum class Descriptor { Found, Missing, EndUnknown };
+
+Descriptor FromDescriptor(SourceReader &reader, const ZipLocalHeader &header, uint64_t rest,
+                          ZipSizes &sizes)
+{
+    if (header.method == kMethodDeflated) {
+        // The deflate stream shows where the data end.
+        const InflateOutcome measured = InflateMember(reader, header.dataStart, rest, nullptr);
+        sizes.compressedSize = measured.consumed;
+        sizes.uncompressedSize = measured.produced;
+        return ReadDescriptor(reader, header.dataStart + measured.consumed, measured.consumed,
+                              header.zip64, sizes)
+                   ? Descriptor::Found
+                   : Descriptor::Missing;
+    }
+    if (header.method != kMethodStored)
+        return Descriptor::EndUnknown;
+    // Stored data end where a descriptor follows that counts them.
+    for (uint64_t from = header.dataStart, at;
+         FindSignature(reader, from, kDescriptorSignature, at); from = at + 1) {
+        if (ReadDescriptor(reader, at, at - header.dataStart, header.zip64, sizes) &&
+            sizes.uncompressedSize == sizes.compressedSize)
+            return Descriptor::Found;
+    }
+    return Descriptor::EndUnknown;
+}
+
+MemberOutcome Unpack(SourceReader &reader, const ZipLocalHeader &header, const ZipSizes &sizes,
+                     bool crcKnown, ByteSink &sink)
+{
+    CheckedSink checked(sink, sizes.uncompressedSize, Crc32Update);
+    bool ended, damaged = false, writeFailed;
+    if (header.method == kMethodStored) {
+        reader.Seek(header.dataStart);
+        uint64_t copied = 0;
+        const CopyResult copy = CopyBytes(reader, sizes.compressedSize, checked, copied);
+        ended = copy != CopyResult::DataEnded;
+        writeFailed = copy == CopyResult::WriteFailed;
+    } else {
+        const InflateOutcome inflated =
+            InflateMember(reader, header.dataStart, sizes.compressedSize, &checked);
+        ended = inflated.ended;
+        damaged = inflated.damaged;
+        writeFailed = inflated.writeFailed;
+    }
+    MemberOutcome outcome;
+    outcome.produced = checked.written();
+    outcome.storedCheck = sizes.crc;
+    if (checked.overran() || damaged)
+        outcome.status = MemberStatus::Damaged;
+    else if (writeFailed)
+        outcome.status = MemberStatus::WriteFailed;
+    else if (!ended)
+        outcome.status = MemberStatus::DataEnded;
+    else if (checked.written() != sizes.uncompressedSize || !crcKnown || checked.check() != sizes.crc)
+        outcome.status = MemberStatus::Damaged;
+    return outcome;
+}
+
+} // namespace
+
 void WalkZip(ByteSource &source, MemberHandler &handler)
 {
     SourceReader reader(source);
     const uint64_t size = reader.Size();
+    std::unique_ptr<ZipDirectory> directory; // read when a member first needs it
     uint64_t offset = 0;
     ZipLocalHeader header;
     while (FindZipHeader(reader, offset, header)) {
         const uint64_t rest = size - header.dataStart;
-        uint64_t next;
-        if (header.streamed) {
-            // The sizes follow the data: the deflate stream itself tells
-            // where the member ends, and what the entry should say.
-            const InflateOutcome measured = InflateMember(reader, header.dataStart, rest, nullptr);
-            header.entry.packedSize = Clamp32(measured.consumed);
-            header.entry.originalSize = Clamp32(measured.produced);
-            next = header.dataStart + measured.consumed;
-        } else {
-            if (header.compressedSize > rest)
-                break;
-            next = header.dataStart + header.compressedSize;
+        ZipSizes sizes{header.crc, header.compressedSize, header.uncompressedSize};
+        Descriptor found = Descriptor::Found;
+        if (header.flags & kZipSizesAfterData) {
+            if (!directory)
+                directory = std::make_unique<ZipDirectory>(reader);
+            if (const ZipSizes *recorded = directory->Find(header.offset))
+                sizes = *recorded;
+            else
+                found = FromDescriptor(reader, header, rest, sizes);
         }
-        if (ByteSink *sink = handler.Begin(header.entry)) {
-            MemberOutcome outcome;
-            if (header.method == kMethodStored) {
-                reader.Seek(header.dataStart);
-                outcome.complete = CopyBytes(reader, header.compressedSize, *sink,
-                                             outcome.produced) == CopyResult::Complete;
-            } else if (header.method == kMethodDeflated) {
-                const InflateOutcome inflated = InflateMember(
-                    reader, header.dataStart, header.streamed ? rest : header.compressedSize, sink);
-                outcome.complete = inflated.ended && !inflated.writeFailed;
-                outcome.produced = inflated.produced;
-            }
-            handler.End(header.entry, outcome);
+        header.entry.packedSize = Clamp32(sizes.compressedSize);
+        header.entry.originalSize = Clamp32(sizes.uncompressedSize);
+        if (sizes.compressedSize > rest) {
+            handler.Begin(header.entry, MemberData::PastEnd);
+            break;
         }
-        offset = next;
+        const bool decodable = found != Descriptor::EndUnknown && !(header.flags & kFlagEncrypted) &&
+                               (header.method == kMethodStored || header.method == kMethodDeflated);
+        ByteSink *sink =
+            handler.Begin(header.entry, decodable ? MemberData::Unpackable : MemberData::NoDecoder);
+        if (sink && decodable)
+            handler.End(header.entry,
+                        Unpack(reader, header, sizes, found == Descriptor::Found, *sink));
+        // Where the data end is unknown, nothing after the header is known
+        // to be a header.
+        if (found == Descriptor::EndUnknown)
+            break;
+        offset = header.dataStart + sizes.compressedSize;
     }
 }
 

@@ -15,12 +15,12 @@ struct ZipLocalHeader {
     ArchiveEntry entry{}; // kind 3; attributes = the general-purpose flag word
     uint16_t method = 0;
     uint16_t flags = 0;
+    uint32_t crc = 0;
     uint64_t compressedSize = 0;   // from the header, or its ZIP64 field
     uint64_t uncompressedSize = 0; // likewise
+    bool zip64 = false;            // a ZIP64 field: a data descriptor holds 64-bit sizes
+    uint64_t offset = 0;           // of the signature
     uint64_t dataStart = 0;
-    // Deflated with its sizes after the data (flag bit 3): the member ends
-    // where its deflate stream ends.
-    bool streamed = false;
 };
 
 // Searches the next local header from offset on.  A signature whose header
@@ -31,6 +31,7 @@ bool FindZipHeader(SourceReader &reader, uint64_t offset, ZipLocalHeader &header
 // The result of inflating one member.
 struct InflateOutcome {
     bool ended = false;       // the deflate stream reached its end
+    bool damaged = false;     // the stream holds impossible data
     bool writeFailed = false; // the sink refused bytes
     uint64_t consumed = 0;    // packed bytes the stream took
     uint64_t produced = 0;    // bytes it unpacked
@@ -41,9 +42,19 @@ struct InflateOutcome {
 InflateOutcome InflateMember(SourceReader &reader, uint64_t dataStart, uint64_t budget,
                              ByteSink *sink);
 
+// Adds bytes to a CRC-32 (the one of ZIP, zlib's crc32).
+uint32_t Crc32Update(uint32_t crc, const uint8_t *data, std::size_t count);
+
 // Gives every member to the handler.  Stored members are copied, deflated
-// ones inflated, other methods produce nothing.  A member whose data would
-// run past the end of the file is passed by and ends the walk.
+// ones inflated; a member is complete only when it unpacked to its declared
+// size with its stored CRC-32, and no more than the declared size ever
+// reaches the sink.  Other methods and encrypted members are listed, not
+// unpacked.  A member whose local header leaves its sizes to the data
+// descriptor (flag bit 3) takes them from the central directory, else from
+// the data descriptor that follows its data (a deflated member ends where
+// its stream ends).  A member whose data would run past the end of the
+// file, or whose end cannot be known, ends the walk: member data are never
+// searched for headers.
 void WalkZip(ByteSource &source, MemberHandler &handler);
 
 } // namespace loom::archive

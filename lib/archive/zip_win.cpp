@@ -36,7 +36,10 @@ int __cdecl ZipExtractFiles(DWORD, const char *archive, const char *destination,
 {
     return loom::CallGuarded(0, [&] {
         ExtractHandler handler(destination, names, kZipFormat);
-        return WalkZipFile(archive, handler);
+        if (!WalkZipFile(archive, handler))
+            return 0;
+        SetLastError(handler.error());
+        return 1;
     });
 }
 

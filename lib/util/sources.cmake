@@ -12,7 +12,8 @@ list(APPEND LOOM_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/strlist_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/reg_win.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/files_win.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/files_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pending_file_win.cpp)
 list(APPEND LOOM_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/shell_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/property_win.cpp

@@ -285,7 +285,7 @@ TEST(LhaWalk, GivesEveryMemberInOrder)
     ASSERT_EQ(2u, recorder.members.size());
     EXPECT_STREQ("a.txt", recorder.members[0].entry.name);
     EXPECT_EQ(Text("first member"), recorder.members[0].bytes);
-    EXPECT_TRUE(recorder.members[0].outcome.complete);
+    EXPECT_TRUE(recorder.members[0].outcome.complete());
     EXPECT_STREQ("b.txt", recorder.members[1].entry.name);
     EXPECT_EQ(Text("second"), recorder.members[1].bytes);
 
@@ -344,9 +344,9 @@ TEST(LhaWalk, FolderMembersReachTheHandler)
     ASSERT_EQ(1u, recorder.members.size());
     EXPECT_STREQ("sub\\", recorder.members[0].entry.name);
     EXPECT_EQ(0x10u, recorder.members[0].entry.attributes);
-    // "d" - "0": no decoder; nothing is produced.
-    EXPECT_FALSE(recorder.members[0].outcome.complete);
-    EXPECT_TRUE(recorder.members[0].bytes.empty());
+    // "d" - "0": no decoder; the member is not unpacked.
+    EXPECT_FALSE(recorder.members[0].decodable);
+    EXPECT_FALSE(recorder.members[0].unpacked);
 }
 
 // Packed -lh<method>- data through the decoder.

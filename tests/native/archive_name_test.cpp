@@ -78,7 +78,6 @@ TEST(MemberName, SafeNameNeverLeavesTheDestination)
         {"console.txt", "console.txt"},
         {"com10", "com10"},
         {".profile", ".profile"},
-        {"name.", "name."},
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.written, SafeMemberName(c.stored, NoLeadBytes)) << c.stored;
@@ -91,6 +90,33 @@ TEST(MemberName, SafeNameKeepsDoubleByteCharactersWithABackslashByte)
     EXPECT_EQ("\x83\x5C", SafeMemberName("\x83\x5C", IsShiftJisLeadByte));
     // Read without the lead-byte rule, the same bytes end in a separator.
     EXPECT_EQ("", SafeMemberName("\x83\x5C", NoLeadBytes));
+}
+
+// The device test sees the name the file system stores: without dots and
+// spaces at the end, and without a lead byte that has no second byte.
+TEST(MemberName, SafeNameIsTheNameTheFileSystemKeeps)
+{
+    struct Case {
+        const char *stored, *written; // "" = skipped
+    } cases[] = {
+        {"COM5\x81", ""},
+        {"sub/nul.txt\x81", ""},
+        {"aux. \x81", ""},
+        {"con \x81", ""},
+        {"\x81", ""},
+        {". \x81", ""},
+        {"readme.txt\x81", "readme.txt"},
+        {"file.txt. . ", "file.txt"},
+        {"a. .\x81", "a"},
+        // Whole characters stay, even when their second byte is a dot or
+        // a space as a single byte.
+        {"COM5\x81\x81", "COM5\x81\x81"},
+        {"\x82\xA0\x82\xA2", "\x82\xA0\x82\xA2"},
+        {"x\x81.", "x\x81."},
+        {"con \x81. ", "con \x81."},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.written, SafeMemberName(c.stored, IsShiftJisLeadByte)) << c.stored;
 }
 
 TEST(MemberName, NamesCompareIgnoringCaseOfSingleByteLettersOnly)

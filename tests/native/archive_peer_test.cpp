@@ -106,7 +106,7 @@ void ExpectSameAsPeer(const std::vector<Recorder::Member> &files, const std::str
     for (const auto &file : files) {
         const std::string path = peer + "/" + Slashes(file.entry.name);
         const Bytes expected = ReadAll(path);
-        EXPECT_TRUE(file.outcome.complete) << peerName << " " << file.entry.name;
+        EXPECT_TRUE(file.outcome.complete()) << peerName << " " << file.entry.name;
         EXPECT_TRUE(file.bytes == expected) << peerName << " " << file.entry.name << ": "
                                             << file.bytes.size() << " bytes, peer "
                                             << expected.size();

@@ -67,6 +67,7 @@ TEST(ZipWalk, StoredAndDeflatedMembersWithTheirFields)
     deflated.flags = 0x0002;
     deflated.data = Deflate(plain);
     deflated.uncompressedSize = static_cast<uint32_t>(plain.size());
+    deflated.crc = Crc32(plain);
     deflated.time = 0x1234;
     deflated.date = 0x5678;
     Bytes file = BuildZip(stored);
@@ -91,7 +92,7 @@ TEST(ZipWalk, StoredAndDeflatedMembersWithTheirFields)
     EXPECT_EQ(0x1234u, b.time);
     EXPECT_EQ(0x5678u, b.date);
     EXPECT_EQ(2u, b.attributes);
-    EXPECT_TRUE(members[1].outcome.complete);
+    EXPECT_TRUE(members[1].outcome.complete());
     EXPECT_EQ(plain, members[1].bytes);
 }
 
@@ -108,7 +109,7 @@ TEST(ZipWalk, SizesAfterTheDataInflateToTheStreamsEnd)
     const std::size_t packed = streamed.data.size();
     // The data descriptor that follows.
     Append(streamed.data, Text("PK\7\x08"));
-    PutLe32(streamed.data, 0);
+    PutLe32(streamed.data, Crc32(plain));
     PutLe32(streamed.data, static_cast<uint32_t>(packed));
     PutLe32(streamed.data, static_cast<uint32_t>(plain.size()));
     ZipMember next;
@@ -127,27 +128,120 @@ TEST(ZipWalk, SizesAfterTheDataInflateToTheStreamsEnd)
         EXPECT_STREQ("next.txt", members[1].entry.name);
         if (unpack) {
             EXPECT_EQ(plain, members[0].bytes);
-            EXPECT_TRUE(members[0].outcome.complete);
+            EXPECT_TRUE(members[0].outcome.complete());
             EXPECT_EQ(Text("after the stream"), members[1].bytes);
         }
     }
 }
 
-TEST(ZipWalk, StoredMemberWithSizesAfterItsDataIsEmpty)
+// A writer that streams to a pipe leaves CRC and sizes to the data
+// descriptor: they come from the central directory, else from the
+// descriptor.  The stored member is itself a ZIP archive, whose member must
+// never be taken for one of the outer archive.
+TEST(ZipWalk, SizesAfterTheDataComeFromTheDirectoryOrTheDescriptor)
 {
+    ZipMember inner;
+    inner.name = "inner.txt";
+    inner.data = Text("inside the inner archive");
     ZipMember stored;
-    stored.flags = 0x0008;
-    stored.data = Text("raw");
-    stored.compressedSize = 0;
-    stored.uncompressedSize = 0;
-    ZipMember next;
-    next.name = "next.txt";
-    Bytes file = BuildZip(stored);
-    Append(file, BuildZip(next));
-    const auto members = Walk(file);
-    ASSERT_EQ(2u, members.size());
-    EXPECT_TRUE(members[0].bytes.empty());
-    EXPECT_STREQ("next.txt", members[1].entry.name);
+    stored.name = "inner.zip";
+    stored.data = BuildZip(inner);
+    const Bytes plain = Sample();
+    ZipMember deflated;
+    deflated.name = "deflated.txt";
+    deflated.method = 8;
+    deflated.data = Deflate(plain);
+    deflated.uncompressedSize = static_cast<uint32_t>(plain.size());
+    deflated.crc = Crc32(plain);
+    const Bytes program = Text("MZ a program the archive was appended to PK");
+    struct Case {
+        const char *what;
+        StreamedZip how;
+        std::vector<std::string> names; // listed
+        std::vector<bool> complete;     // of the unpacked ones
+    } cases[] = {
+        {"with a directory", {}, {"inner.zip", "deflated.txt"}, {true, true}},
+        {"appended to a program", {program, true, false}, {"inner.zip", "deflated.txt"},
+         {true, true}},
+        {"no directory", {{}, false}, {"inner.zip", "deflated.txt"}, {true, true}},
+        // The stored member's end cannot be known: it is listed, the walk
+        // ends there.
+        {"no directory, no descriptors", {{}, false, true, false}, {"inner.zip"}, {}},
+    };
+    for (const auto &c : cases) {
+        const auto members = Walk(BuildStreamedZip({stored, deflated}, c.how));
+        std::vector<std::string> names;
+        std::vector<bool> complete;
+        for (const auto &member : members) {
+            names.push_back(member.entry.name);
+            if (member.unpacked)
+                complete.push_back(member.outcome.complete());
+        }
+        EXPECT_EQ(c.names, names) << c.what;
+        EXPECT_EQ(c.complete, complete) << c.what;
+        if (!c.complete.empty()) {
+            EXPECT_EQ(stored.data.size(), members[0].entry.originalSize) << c.what;
+            EXPECT_EQ(stored.data, members[0].bytes) << c.what;
+            EXPECT_EQ(plain, members[1].bytes) << c.what;
+            EXPECT_EQ(plain.size(), members[1].entry.originalSize) << c.what;
+        }
+    }
+}
+
+// Whatever a member's data hold, no more than its declared size reaches the
+// sink, and only a member of its declared size and CRC-32 is complete.
+TEST(ZipWalk, MembersThatDoNotCheckOut)
+{
+    const Bytes plain = Sample();
+    const Bytes packed = Deflate(plain);
+    const Bytes bomb = Deflate(Bytes(10 * 1024 * 1024, 'z'));
+    const auto member = [](uint16_t method, const Bytes &data, uint32_t original, uint32_t crc) {
+        ZipMember m;
+        m.method = method;
+        m.data = data;
+        m.uncompressedSize = original;
+        m.crc = crc;
+        return m;
+    };
+    const uint32_t size = static_cast<uint32_t>(plain.size());
+    ZipMember encrypted = member(0, plain, size, Crc32(plain));
+    encrypted.flags = 1;
+    struct Case {
+        const char *what;
+        ZipMember member;
+        MemberStatus status;
+        uint64_t produced;
+    } cases[] = {
+        {"good stored", member(0, plain, size, Crc32(plain)), MemberStatus::Complete, size},
+        {"good deflated", member(8, packed, size, Crc32(plain)), MemberStatus::Complete, size},
+        {"stored, wrong CRC", member(0, plain, size, Crc32(plain) ^ 1), MemberStatus::Damaged,
+         size},
+        {"deflated, wrong CRC", member(8, packed, size, Crc32(plain) ^ 1), MemberStatus::Damaged,
+         size},
+        {"deflate stream cut short", member(8, Bytes(packed.begin(), packed.begin() + 40), size,
+                                            Crc32(plain)),
+         MemberStatus::DataEnded, 0},
+        {"10 bytes declared, 10 MiB inflated", member(8, bomb, 10, Crc32(plain)),
+         MemberStatus::Damaged, 0},
+        {"more declared than inflated", member(8, packed, size + 1, Crc32(plain)),
+         MemberStatus::Damaged, size},
+        {"stored, sizes differ", member(0, plain, size - 1, Crc32(plain)), MemberStatus::Damaged,
+         0},
+    };
+    for (const auto &c : cases) {
+        const auto members = Walk(BuildZip(c.member));
+        ASSERT_EQ(1u, members.size()) << c.what;
+        const auto &m = members[0];
+        EXPECT_EQ(c.status, m.outcome.status) << c.what;
+        EXPECT_LE(m.bytes.size(), c.member.uncompressedSize.value()) << c.what;
+        if (c.produced > 0)
+            EXPECT_EQ(c.produced, m.bytes.size()) << c.what;
+    }
+    // An encrypted member is listed, never unpacked.
+    const auto members = Walk(BuildZip(encrypted));
+    ASSERT_EQ(1u, members.size());
+    EXPECT_FALSE(members[0].decodable);
+    EXPECT_FALSE(members[0].unpacked);
 }
 
 TEST(ZipWalk, Zip64SizesInTheExtraField)
@@ -207,8 +301,8 @@ TEST(ZipWalk, WhichHeadersAreMembers)
         EXPECT_STREQ("good", members.back().entry.name) << c.what;
         EXPECT_EQ(Text("good data"), members.back().bytes) << c.what;
         if (c.members == 2) {
-            // Listed; a method without a decoder produces nothing.
-            EXPECT_EQ(c.member.method == 0, members[0].outcome.complete) << c.what;
+            // Listed; a method without a decoder is not unpacked.
+            EXPECT_EQ(c.member.method == 0, members[0].decodable) << c.what;
             EXPECT_EQ(c.member.method == 0 ? 10u : 0u, members[0].bytes.size()) << c.what;
         }
     }
@@ -285,7 +379,7 @@ TEST(ZipWalk, DamagedDeflateDataEndsOnlyThatMember)
     Append(file, BuildZip(next));
     const auto members = Walk(file);
     ASSERT_EQ(2u, members.size());
-    EXPECT_FALSE(members[0].outcome.complete);
+    EXPECT_FALSE(members[0].outcome.complete());
     EXPECT_EQ(Text("abcde"), members[0].bytes);
     EXPECT_EQ(Text("fine"), members[1].bytes);
 }
@@ -297,6 +391,8 @@ TEST(ZipWalk, TruncatedAtEveryByteGivesOnlyWholeMembers)
     a.name = "a";
     a.method = 8;
     a.data = Deflate(plain);
+    a.uncompressedSize = static_cast<uint32_t>(plain.size());
+    a.crc = Crc32(plain);
     ZipMember b;
     b.name = "b";
     b.data = Text("second member");

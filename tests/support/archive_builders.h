@@ -203,6 +203,18 @@ inline void PutSingleCodeBlock(BitWriter &w, unsigned count, unsigned charCode,
         w.Put(field.first, field.second);
 }
 
+// CRC-32 of ZIP, bit by bit: the tests' own reckoning, not the library's.
+inline uint32_t Crc32(const Bytes &bytes)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (uint8_t byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    return ~crc;
+}
+
 // A ZIP local header with its name, extra field and data.
 struct ZipMember {
     std::string name = "file.txt";
@@ -211,6 +223,7 @@ struct ZipMember {
     uint16_t time = 0x6000, date = 0x5264;
     Bytes data;
     std::optional<uint32_t> compressedSize, uncompressedSize;
+    std::optional<uint32_t> crc; // default: the CRC-32 of data (right for stored members)
     Bytes extra;
 };
 
@@ -222,7 +235,7 @@ inline Bytes BuildZip(const ZipMember &m)
     PutLe16(z, m.method);
     PutLe16(z, m.time);
     PutLe16(z, m.date);
-    PutLe32(z, 0);
+    PutLe32(z, m.crc.value_or(Crc32(m.data)));
     PutLe32(z, m.compressedSize.value_or(static_cast<uint32_t>(m.data.size())));
     PutLe32(z, m.uncompressedSize.value_or(static_cast<uint32_t>(m.data.size())));
     PutLe16(z, static_cast<uint32_t>(m.name.size()));
@@ -233,6 +246,75 @@ inline Bytes BuildZip(const ZipMember &m)
     return z;
 }
 
+// A whole archive as a writer that streams to a pipe makes it: each
+// member's local header with flag bit 3 and CRC and sizes 0, its data, a
+// data descriptor ("PK\7\8", CRC, sizes); then, unless withDirectory is
+// false, the central directory and its end record.  A prefix (a program)
+// goes before it all; directoryCountsPrefix false makes the directory's
+// offsets count from the archive's own start, as when an archive is
+// appended to a program.
+struct StreamedZip {
+    Bytes prefix;
+    bool withDirectory = true;
+    bool directoryCountsPrefix = true;
+    bool descriptors = true;
+};
+
+inline Bytes BuildStreamedZip(const std::vector<ZipMember> &members, const StreamedZip &how = {})
+{
+    Bytes out = how.prefix;
+    const uint32_t base = how.directoryCountsPrefix ? 0 : static_cast<uint32_t>(how.prefix.size());
+    Bytes directory;
+    for (const ZipMember &m : members) {
+        ZipMember local = m;
+        local.flags |= 0x0008;
+        local.crc = 0;
+        local.compressedSize = 0;
+        local.uncompressedSize = 0;
+        const uint32_t offset = static_cast<uint32_t>(out.size()) - base;
+        Append(out, BuildZip(local));
+        const uint32_t crc = m.crc.value_or(Crc32(m.data));
+        const uint32_t packed = m.compressedSize.value_or(static_cast<uint32_t>(m.data.size()));
+        const uint32_t original = m.uncompressedSize.value_or(static_cast<uint32_t>(m.data.size()));
+        if (how.descriptors) {
+            Append(out, std::string("PK\7\x08"));
+            PutLe32(out, crc);
+            PutLe32(out, packed);
+            PutLe32(out, original);
+        }
+        Append(directory, std::string("PK\1\2"));
+        PutLe16(directory, 20);
+        PutLe16(directory, 20);
+        PutLe16(directory, local.flags);
+        PutLe16(directory, m.method);
+        PutLe16(directory, m.time);
+        PutLe16(directory, m.date);
+        PutLe32(directory, crc);
+        PutLe32(directory, packed);
+        PutLe32(directory, original);
+        PutLe16(directory, static_cast<uint32_t>(m.name.size()));
+        PutLe16(directory, 0); // extra
+        PutLe16(directory, 0); // comment
+        PutLe16(directory, 0); // disk
+        PutLe16(directory, 0); // internal attributes
+        PutLe32(directory, 0); // external attributes
+        PutLe32(directory, offset);
+        Append(directory, m.name);
+    }
+    if (!how.withDirectory)
+        return out;
+    const uint32_t directoryOffset = static_cast<uint32_t>(out.size()) - base;
+    Append(out, directory);
+    Append(out, std::string("PK\5\6"));
+    PutLe32(out, 0); // disks
+    PutLe16(out, static_cast<uint32_t>(members.size()));
+    PutLe16(out, static_cast<uint32_t>(members.size()));
+    PutLe32(out, static_cast<uint32_t>(directory.size()));
+    PutLe32(out, directoryOffset);
+    PutLe16(out, 0); // comment
+    return out;
+}
+
 // Keeps every member a walk reports, and its bytes when asked to unpack.
 class Recorder : public MemberHandler {
 public:
@@ -241,12 +323,17 @@ public:
         Bytes bytes;
         MemberOutcome outcome;
         bool unpacked = false;
+        bool decodable = false;
     };
     explicit Recorder(bool unpack = true) : unpack_(unpack) {}
 
-    ByteSink *Begin(const ArchiveEntry &entry) override
+    ByteSink *Begin(const ArchiveEntry &entry, MemberData data) override
     {
-        members.push_back({entry, {}, {}, false});
+        if (data == MemberData::PastEnd) {
+            pastEnd = true;
+            return nullptr;
+        }
+        members.push_back({entry, {}, {}, false, data == MemberData::Unpackable});
         sink_.bytes.clear();
         return unpack_ ? &sink_ : nullptr;
     }
@@ -258,6 +345,7 @@ public:
     }
 
     std::vector<Member> members;
+    bool pastEnd = false; // a member whose data ran past the end ended the walk
 
 private:
     bool unpack_;

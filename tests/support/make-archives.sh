@@ -11,7 +11,9 @@
 # OUT/lha/*.lzh           l<level>_<method>.lzh, and lh4/lz5/read-only
 #                         variants made by editing a level-0 archive
 # OUT/zip/*.zip           stored, deflated, streamed (sizes after the data,
-#                         written to a pipe), stdin (ZIP64 sizes), folders
+#                         written to a pipe), stdin (ZIP64 sizes), folders,
+#                         pystream (Python's zipfile on a pipe: stored
+#                         members with sizes after the data, one a ZIP)
 # OUT/cab/*.cab           gcab cabinets, compressed and stored, with a UTF-8
 #                         name; a small one; two members of one base name
 # OUT/sfx/*.exe           a Windows program (mingw) with an archive appended
@@ -116,6 +118,20 @@ PY
 (cd "$src" && zip -q -X -9 -r "$out/zip/deflated.zip" "${files[@]}" sub)
 (cd "$src" && zip -q -X -r - "${files[@]}" sub | cat > "$out/zip/streamed.zip")
 (cd "$src" && zip -q -X "$out/zip/stdin.zip" - < words.txt)
+# Python's zipfile writing to a pipe: stored members with their CRC and
+# sizes after the data (flag bit 3), one of them a stored ZIP archive whose
+# own member must not be taken for one of the outer archive.
+python3 - "$src" <<'PY' | cat > "$out/zip/pystream.zip"
+import io, os, sys, zipfile
+src = sys.argv[1]
+inner = io.BytesIO()
+with zipfile.ZipFile(inner, "w", zipfile.ZIP_STORED) as z:
+    z.writestr(zipfile.ZipInfo("inside.txt", (2021, 3, 4, 5, 6, 8)), b"inside the inner archive\n")
+with zipfile.ZipFile(sys.stdout.buffer, "w", zipfile.ZIP_STORED) as z:
+    z.writestr(zipfile.ZipInfo("inner.zip", (2021, 3, 4, 5, 6, 8)), inner.getvalue())
+    z.write(os.path.join(src, "words.txt"), "words.txt")
+    z.write(os.path.join(src, "sub/deeper/nested.txt"), "sub/deeper/nested.txt")
+PY
 
 # Cabinets: compressed (MSZIP) and stored, with a folder and a UTF-8 name.
 cp "$src/hello.txt" "$src/日本語.txt"

@@ -9,7 +9,8 @@ add_executable(archive_test
   ${CMAKE_CURRENT_LIST_DIR}/archive_lha_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/archive_zip_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/archive_cab_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/archive_bad_input_test.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/archive_bad_input_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/archive_faults_test.cpp)
 target_include_directories(archive_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support
                                                 ${CMAKE_CURRENT_LIST_DIR})
 # loomcore only for the hand-made archives' checksums.
