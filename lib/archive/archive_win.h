@@ -6,6 +6,7 @@
 #include "archive/byte_stream.h"
 #include "archive/loomarchive.h"
 #include "archive/member_handler.h"
+#include "util/boundary.h"
 #include "util/handles_win.h"
 #include "util/pending_file_win.h"
 
@@ -13,6 +14,20 @@
 #include <string>
 
 namespace loom::archive {
+
+// Runs the body of an export that reports through the thread's last error:
+// the body stores its code in `error`, and the last error is set only once
+// everything the body held is released (closing files and freeing
+// cabinet.dll may change it).  An exception (out of memory) gives 0 and
+// ERROR_NOT_ENOUGH_MEMORY.
+template <class Body>
+int ReportingLastError(Body &&body)
+{
+    DWORD error = ERROR_NOT_ENOUGH_MEMORY;
+    const int result = CallGuarded(0, [&] { return body(error); });
+    SetLastError(error);
+    return result;
+}
 
 // An archive file opened for reading (read sharing).
 class FileSource : public ByteSource {

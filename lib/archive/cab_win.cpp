@@ -346,24 +346,22 @@ DWORD FdiError(const ERF &error)
 }
 
 // FDICopy over the whole cabinet with a notification; 1 when it reported
-// success.  The thread's last error becomes the extraction's: after 1, 0 or
-// the code of the first member that was not written; after 0, the cause.
-int CopyCabinet(CabinetApi &api, const char *cabinet, PFNFDINOTIFY notify)
+// success.  `result` becomes the extraction's code: after 1, 0 or the code
+// of the first member that was not written; after 0, the cause.
+int CopyCabinet(CabinetApi &api, const char *cabinet, PFNFDINOTIFY notify, DWORD &result)
 {
     ERF error{};
     FdiContext context = CreateFdi(api, error);
-    if (!context.get())
+    if (!context.get()) {
+        result = ERROR_NOT_ENOUGH_MEMORY;
         return 0;
+    }
     SplitPath split(cabinet);
     const BOOL copied = api.fdiCopy(context.get(), split.file.data(), split.folder.data(), 0,
                                     notify, nullptr, &api);
     DropUnfinishedMember(api.output);
-    if (!copied) {
-        SetLastError(api.abortError ? api.abortError : FdiError(error));
-        return 0;
-    }
-    SetLastError(api.memberError);
-    return 1;
+    result = copied ? api.memberError : api.abortError ? api.abortError : FdiError(error);
+    return copied ? 1 : 0;
 }
 
 // What went wrong while FCI wrote the cabinet or its temporary files: the
@@ -553,17 +551,17 @@ int __cdecl ExtractCabFromFile(const char *file, const char *destination, char *
 
 int __cdecl CabCompressFiles(const char *cabPath, const char *mask)
 {
-    return CallGuarded(0, [&] {
+    return ReportingLastError([&](DWORD &lastError) {
         CabinetApi api;
         if (!api.complete() || !cabPath || !mask) {
-            SetLastError(ERROR_INVALID_PARAMETER);
+            lastError = ERROR_INVALID_PARAMETER;
             return 0;
         }
         // The cabinet is built under a temporary name beside its target and
         // replaces it only once it is complete.
         PendingFile pending{std::string(cabPath)};
         if (!pending.valid()) {
-            SetLastError(pending.error());
+            lastError = pending.error();
             return 0;
         }
         const std::string building = pending.TemporaryAnsi();
@@ -578,7 +576,7 @@ int __cdecl CabCompressFiles(const char *cabPath, const char *mask)
         const char *name = ExtractFileName(building.c_str(), SystemLeadByte);
         const std::string folder(building.c_str(), name);
         if (std::strlen(name) >= sizeof cab.szCab || folder.size() >= sizeof cab.szCabPath) {
-            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            lastError = ERROR_FILENAME_EXCED_RANGE;
             return 0;
         }
         std::strcpy(cab.szCab, name);
@@ -591,7 +589,7 @@ int __cdecl CabCompressFiles(const char *cabPath, const char *mask)
                                          FciTempFile, &cab, &state),
                            api.fciDestroy);
         if (!context.get()) {
-            SetLastError(state.error ? state.error : ERROR_NOT_ENOUGH_MEMORY);
+            lastError = state.error ? state.error : ERROR_NOT_ENOUGH_MEMORY;
             return 0;
         }
 
@@ -620,25 +618,29 @@ int __cdecl CabCompressFiles(const char *cabPath, const char *mask)
                      kSpareCabinet)
                         .c_str());
         if (failed) {
-            SetLastError(state.error ? state.error : ERROR_WRITE_FAULT);
+            lastError = state.error ? state.error : ERROR_WRITE_FAULT;
             return 0;
         }
-        if (!pending.Commit())
+        if (!pending.Commit()) {
+            lastError = GetLastError();
             return 0;
-        SetLastError(ERROR_SUCCESS);
+        }
+        lastError = ERROR_SUCCESS;
         return 1;
     });
 }
 
 int __cdecl CabExtractFiles(DWORD, const char *cabPath, const char *destination, StrList *names)
 {
-    return CallGuarded(0, [&] {
+    return ReportingLastError([&](DWORD &error) {
         CabinetApi api;
-        if (!api.complete() || !cabPath)
+        if (!api.complete() || !cabPath) {
+            error = ERROR_INVALID_PARAMETER;
             return 0;
+        }
         api.destination = destination ? destination : "";
         api.names = names;
-        return CopyCabinet(api, cabPath, ExtractNotify);
+        return CopyCabinet(api, cabPath, ExtractNotify, error);
     });
 }
 
@@ -655,7 +657,8 @@ int __cdecl CabEnum(const char *cabPath, void *user, ArchiveCallback callback)
             return 0;
         api.callback = callback;
         api.user = user;
-        return CopyCabinet(api, cabPath, EnumerateNotify);
+        DWORD error;
+        return CopyCabinet(api, cabPath, EnumerateNotify, error);
     });
 }
 

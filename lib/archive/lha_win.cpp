@@ -48,11 +48,13 @@ extern "C" {
 
 int __cdecl LhaExtractFiles(DWORD, const char *archive, const char *destination, StrList *names)
 {
-    return loom::CallGuarded(0, [&] {
+    return ReportingLastError([&](DWORD &error) {
         ExtractHandler handler(destination, names, kLhaFormat);
-        if (!WalkLhaFile(archive, handler))
+        if (!WalkLhaFile(archive, handler)) {
+            error = ERROR_BAD_FORMAT;
             return 0;
-        SetLastError(handler.error());
+        }
+        error = handler.error();
         return 1;
     });
 }

@@ -15,12 +15,15 @@ bool IsZipFolder(const ArchiveEntry &entry)
     return length > 0 && entry.name[length - 1] == '/';
 }
 
-int WalkZipFile(const char *archive, MemberHandler &handler)
+int WalkZipFile(const char *archive, MemberHandler &handler, DWORD &error)
 {
     FileSource source(archive);
-    if (!source.valid())
+    if (!source.valid()) {
+        error = archive ? GetLastError() : ERROR_INVALID_PARAMETER;
         return 0;
+    }
     WalkZip(source, handler);
+    error = 0;
     return 1;
 }
 
@@ -34,11 +37,11 @@ extern "C" {
 
 int __cdecl ZipExtractFiles(DWORD, const char *archive, const char *destination, StrList *names)
 {
-    return loom::CallGuarded(0, [&] {
+    return ReportingLastError([&](DWORD &error) {
         ExtractHandler handler(destination, names, kZipFormat);
-        if (!WalkZipFile(archive, handler))
+        if (!WalkZipFile(archive, handler, error))
             return 0;
-        SetLastError(handler.error());
+        error = handler.error();
         return 1;
     });
 }
@@ -54,7 +57,8 @@ int __cdecl ZipEnum(const char *archive, void *user, ArchiveCallback callback)
         if (!callback)
             return 0;
         EnumerateHandler handler(callback, user, IsZipFolder);
-        return WalkZipFile(archive, handler);
+        DWORD error;
+        return WalkZipFile(archive, handler, error);
     });
 }
 

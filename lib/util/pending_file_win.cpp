@@ -65,6 +65,14 @@ bool PendingFile::Commit()
         SetLastError(error_ ? error_ : ERROR_INVALID_HANDLE);
         return false;
     }
+    // Windows does not replace a read-only file; neither does this on a
+    // system that would.
+    const DWORD existing = GetFileAttributesW(target_.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY)) {
+        Discard();
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     if (MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         temporary_.clear();
         return true;

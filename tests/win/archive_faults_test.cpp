@@ -96,10 +96,13 @@ TEST_F(ArchiveFaults, MembersThatCannotBeWrittenWholeLeaveTheOldFile)
         const char *victim; // the file that was there
         int result;
         DWORD lastError;
-        Files after; // the destination afterwards
+        Files after;           // the destination afterwards
+        bool readOnly = false; // the file that was there is read-only
     } cases[] = {
         {"ZIP good member", zip({good}), ZipExtractAllFiles, "victim.txt", 1, 0,
          {{"victim.txt", "new"}}},
+        {"ZIP good member, read-only file there", zip({good}), ZipExtractAllFiles,
+         "victim.txt", 1, ERROR_ACCESS_DENIED, {{"victim.txt", kOld}}, true},
         {"ZIP stored, wrong CRC-32", zip({wrongCrc}), ZipExtractAllFiles, "victim.txt", 1,
          ERROR_CRC, {{"victim.txt", kOld}}},
         {"ZIP deflate stream cut short", zip({cut}), ZipExtractAllFiles, "victim.txt", 1,
@@ -129,7 +132,10 @@ TEST_F(ArchiveFaults, MembersThatCannotBeWrittenWholeLeaveTheOldFile)
         const std::string folder = Folder("case" + std::to_string(round++));
         const std::string archive = folder + ".bin";
         WriteBytes(archive, c.archive());
-        WriteBytes(folder + "\\" + c.victim, Bytes(kOld, kOld + sizeof kOld - 1));
+        const std::string victim = folder + "\\" + c.victim;
+        WriteBytes(victim, Bytes(kOld, kOld + sizeof kOld - 1));
+        if (c.readOnly)
+            SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_READONLY);
         SetLastError(12345);
         EXPECT_EQ(c.result, c.extract(0, archive.c_str(), folder.c_str())) << c.what;
         EXPECT_EQ(c.lastError, GetLastError()) << c.what;
@@ -138,6 +144,48 @@ TEST_F(ArchiveFaults, MembersThatCannotBeWrittenWholeLeaveTheOldFile)
             after[name] = Summary(ReadBytes(folder + "\\" + name));
         EXPECT_EQ(c.after, after) << c.what;
     }
+}
+
+// A cabinet that cannot be completed is reported, and a file of its name
+// stays as it was.
+TEST_F(ArchiveFaults, CabinetsThatCannotBeWrittenAreReported)
+{
+    const std::string source = Folder("source");
+    WriteBytes(source + "\\a.txt", Bytes(3000, 'a'));
+    const std::string mask = source + "\\*.txt";
+    const Bytes old(kOld, kOld + sizeof kOld - 1);
+    struct Case {
+        const char *what;
+        std::string cabinet;
+        bool readOnlyOld; // a read-only file of the cabinet's name is there
+        int result;
+        DWORD lastError;
+    } cases[] = {
+        {"plain", Path("plain.cab"), false, 1, 0},
+        {"replacing a cabinet", Path("again.cab"), false, 1, 0},
+        {"missing folder", Path("missing\\x.cab"), false, 0, ERROR_PATH_NOT_FOUND},
+        {"read-only file there", Path("locked.cab"), true, 0, ERROR_ACCESS_DENIED},
+    };
+    WriteBytes(Path("again.cab"), old);
+    for (const auto &c : cases) {
+        if (c.readOnlyOld) {
+            WriteBytes(c.cabinet, old);
+            SetFileAttributesA(c.cabinet.c_str(), FILE_ATTRIBUTE_READONLY);
+        }
+        SetLastError(12345);
+        EXPECT_EQ(c.result, CabCompressFiles(c.cabinet.c_str(), mask.c_str())) << c.what;
+        EXPECT_EQ(c.lastError, GetLastError()) << c.what;
+        if (c.result == 1) {
+            Collected collected;
+            EXPECT_EQ(1, CabEnum(c.cabinet.c_str(), &collected, Collect)) << c.what;
+            EXPECT_EQ((std::vector<std::string>{"a.txt"}), NamesOf(collected)) << c.what;
+        } else if (c.readOnlyOld) {
+            EXPECT_EQ(old, ReadBytes(c.cabinet)) << c.what;
+        }
+    }
+    // Nothing else was left in the folder: no temporary file.
+    EXPECT_EQ((std::vector<std::string>{"again.cab", "locked.cab", "plain.cab", "source"}),
+              FolderContents(root_));
 }
 
 } // namespace
