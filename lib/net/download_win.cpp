@@ -4,6 +4,7 @@
 #include "net/http_core.h"
 #include "net/loomnet.h"
 #include "util/boundary.h"
+#include "util/pending_file_win.h"
 
 #include <urlmon.h>
 
@@ -67,12 +68,23 @@ private:
 
 BindStatusObject g_bindStatus;
 
+// The service writes into a pending file beside the output file, which
+// takes its place only when the service reports success.
 int DownloadWithService(const char *url, const char *outPath, DownloadProgress progress)
 {
     g_progress = progress;
-    HRESULT result =
-        URLDownloadToFileA(nullptr, url, outPath, 0, progress ? &g_bindStatus : nullptr);
-    return result == S_OK ? 0 : -1;
+    IBindStatusCallback *callback = progress ? &g_bindStatus : nullptr;
+    if (!outPath)
+        return URLDownloadToFileA(nullptr, url, nullptr, 0, callback) == S_OK ? 0 : -1;
+    loom::PendingFile pending{std::string(outPath)};
+    if (!pending.valid()) {
+        SetLastError(pending.error());
+        return -1;
+    }
+    const std::string temporary = pending.TemporaryAnsi();
+    if (URLDownloadToFileA(nullptr, url, temporary.c_str(), 0, callback) != S_OK)
+        return -1;
+    return pending.Commit() ? 0 : -1;
 }
 
 int DownloadWithOwnClient(const char *host, const char *path, const char *outPath)

@@ -3,6 +3,9 @@
 // Windows Sockets 1.1 only; every wait is bounded with select.
 #include "net/http_client_win.h"
 #include "net/http_core.h"
+#include "util/pending_file_win.h"
+
+#include <memory>
 
 #include <string>
 
@@ -111,7 +114,9 @@ int Receive(SOCKET socket, char *block, int size, int &error)
 }
 
 // Everything that holds a handle runs here, so that every handle is closed
-// when the result reaches FetchHttp.
+// when the result reaches FetchHttp.  The answer goes to a pending file
+// beside the output file, which takes its place only when the answer
+// arrived whole; on any failure the output file stays as it was.
 NetResult Fetch(const char *host, const char *path, const char *outPath)
 {
     WinsockSession session(MAKEWORD(1, 1));
@@ -129,11 +134,17 @@ NetResult Fetch(const char *host, const char *path, const char *outPath)
     if (!socket.valid())
         return LastSocketError();
 
-    FileHandle file(outPath ? CreateFileA(outPath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                                          CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)
-                            : INVALID_HANDLE_VALUE);
-    if (outPath && !file.valid())
-        return {kHttpFileError, GetLastError()};
+    std::unique_ptr<PendingFile> pending;
+    FileHandle file;
+    if (outPath) {
+        pending = std::make_unique<PendingFile>(std::string(outPath));
+        if (!pending->valid())
+            return {kHttpFileError, pending->error()};
+        file.reset(CreateFileW(pending->temporary().c_str(), GENERIC_WRITE, FILE_SHARE_WRITE,
+                               nullptr, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file.valid())
+            return {kHttpFileError, GetLastError()};
+    }
 
     sockaddr_in address = {};
     address.sin_family = AF_INET;
@@ -145,13 +156,15 @@ NetResult Fetch(const char *host, const char *path, const char *outPath)
         return Fail(error);
 
     char block[kReceiveBlockBytes];
+    AnswerCheck answer;
     for (;;) {
         int error = 0;
         int n = Receive(socket.get(), block, int(sizeof block), error);
-        if (n == 0)
-            return {0, 0};
         if (n < 0)
             return Fail(error);
+        if (n == 0)
+            break;
+        answer.Add(std::string_view(block, std::size_t(n)));
         if (file.valid()) {
             DWORD written = 0;
             if (!WriteFile(file.get(), block, DWORD(n), &written, nullptr))
@@ -160,6 +173,14 @@ NetResult Fetch(const char *host, const char *path, const char *outPath)
                 return {kHttpFileError, ERROR_DISK_FULL};
         }
     }
+    if (answer.CutShort())
+        return Fail(ERROR_HANDLE_EOF);
+    if (!pending)
+        return {0, 0};
+    file.reset(); // closed before it is renamed
+    if (!pending->Commit())
+        return {kHttpFileError, GetLastError()};
+    return {0, 0};
 }
 
 } // namespace

@@ -62,4 +62,26 @@ struct HttpTarget {
 };
 std::optional<HttpTarget> SplitHttpUrl(const char *url);
 
+// Whether the answer the own client stored arrived whole, as far as the
+// answer itself tells.  One that starts with an HTTP status line and states
+// a Content-Length in its header promises that many bytes after the header;
+// when the server closes the connection before they all arrived, the answer
+// was cut off.  An answer without a status line (a server may answer the
+// bare request line with the document alone), without a length, with a
+// transfer coding, or one that has no body (status 1xx, 204, 304) is taken
+// as whole.  Fed with the bytes as they arrive; keeps at most the header.
+class AnswerCheck {
+public:
+    void Add(std::string_view bytes);
+    bool CutShort() const { return promised_ && body_ < *promised_; }
+
+private:
+    void ReadHeader(std::size_t headerEnd);
+
+    std::string head_; // the bytes so far, until the header is whole
+    bool headDone_ = false;
+    std::optional<std::uint64_t> promised_;
+    std::uint64_t body_ = 0;
+};
+
 } // namespace loom

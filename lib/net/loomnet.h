@@ -37,26 +37,36 @@ int __cdecl IsNetworkExists(void);
 int __cdecl IPtoServerNameS(const char *address, char *out, int withAliases);
 int __cdecl ServerNametoIPS(const char *host, char *out, int all);
 
-/* Fetches a document into the file outPath; 0 on success, -1 on failure.  A
- * download that fails part-way leaves what arrived in the file.
+/* Fetches a document into the file outPath; 0 on success, -1 on failure.
+ * The document is written under a temporary name ("~lm....tmp") in
+ * outPath's folder and replaces outPath only when the download succeeded; a
+ * download that fails, at any point, leaves outPath as it was (or absent)
+ * and no partial file anywhere.  A read-only outPath is not replaced: -1
+ * with ERROR_ACCESS_DENIED.
  *
  * Mode 1 is the library's own client: it sends the one line "GET <path>\n"
  * (cut to 1,023 characters) to the port of the service "http" in the
  * services database (80 when not listed) and stores everything the server
  * sends, status line and headers included, until the server closes the
- * connection.  outPath may be null: the answer is then read and discarded.
- * The client waits at most 30 seconds for the connection and 30 seconds for
- * each next piece of the answer; a server that stays silent longer fails the
- * call.  After a failure the thread's last error (GetLastError) holds the
- * socket error code (10060 for a time-out, 11001 for an unknown host) or the
- * file system's code when the output file cannot be created or written.  A
- * dotted host is looked up in reverse; an empty host is not looked up and
- * fails with 11001.
+ * connection.  An answer that begins with an HTTP status line and states a
+ * Content-Length, but ends before that many bytes followed its header, was
+ * cut off: -1 with ERROR_HANDLE_EOF (38).  outPath may be null: the answer
+ * is then read and discarded.  The client waits at most 30 seconds for
+ * the connection and 30 seconds for each next piece of the answer; a server
+ * that stays silent longer fails the call.  After a failure the thread's last error (GetLastError) holds the
+ * socket error code (10060 for a time-out, 10061 for a refused connection,
+ * 10054 for a reset one, 11001 for an unknown host), ERROR_HANDLE_EOF for a
+ * cut-off answer, or the file system's code when the output file cannot be
+ * created, written or put in place (ERROR_PATH_NOT_FOUND for a missing
+ * folder).  A dotted host is looked up in reverse; an empty host is not
+ * looked up and fails with 11001.
  *
  * Any other mode hands the URL to the system's URL download service
  * (URLDownloadToFileA); progress, when not null, is called as the download
- * goes on and may cancel it.  The progress function is kept in one variable
- * shared by the whole library until the next such download.
+ * goes on and may cancel it.  Whether a download succeeded is the service's
+ * verdict (it may, for one, take a document that ends early for whole).
+ * The progress function is kept in one variable shared by the whole library
+ * until the next such download.
  *
  * GetHttp: the URL is "http://" + host + path, at most 32,760 characters;
  * a longer one returns -1 in every mode.

@@ -184,4 +184,38 @@ TEST(SplitHttpUrl, ShortUrlsAreNotReadPastTheirEnd)
     }
 }
 
+// An answer is cut off only when its own header promised more bytes than
+// arrived; each answer also goes in as pieces split at every byte.
+TEST(AnswerCheck, CutShortOnlyWhenTheStatedLengthIsNotReached)
+{
+    struct Case {
+        const char *what;
+        std::string answer;
+        bool cutShort;
+    } cases[] = {
+        {"length reached", "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello", false},
+        {"length passed", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nhello", false},
+        {"one byte short", "HTTP/1.1 200 OK\r\ncontent-length:6\r\n\r\nhello", true},
+        {"bare line feeds", "HTTP/1.0 200 OK\nContent-Length: 9\n\nhello", true},
+        {"header never ends", "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n", false},
+        {"no length", "HTTP/1.0 200 OK\r\n\r\nhello", false},
+        {"chunked", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 99\r\n\r\n5",
+         false},
+        {"no body by status", "HTTP/1.1 304 Not Modified\r\nContent-Length: 99\r\n\r\n", false},
+        {"no status line", "hello\r\nContent-Length: 99\r\n\r\n", false},
+        {"empty", "", false},
+    };
+    for (const auto &c : cases) {
+        AnswerCheck whole;
+        whole.Add(c.answer);
+        EXPECT_EQ(c.cutShort, whole.CutShort()) << c.what;
+        for (std::size_t split = 1; split < c.answer.size(); ++split) {
+            AnswerCheck pieces;
+            pieces.Add(std::string_view(c.answer).substr(0, split));
+            pieces.Add(std::string_view(c.answer).substr(split));
+            EXPECT_EQ(c.cutShort, pieces.CutShort()) << c.what << " split at " << split;
+        }
+    }
+}
+
 } // namespace

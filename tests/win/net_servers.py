@@ -19,6 +19,9 @@ Servers, each on a free port of 127.0.0.1 (in LOOM_NET_PORT_<NAME>):
            "s", then falls silent
   full     never accepts; its queue is filled here, so connecting never ends
   big      answers 10 MB (byte i is i % 251) to any request
+  short    answers a status line and a header promising 5,000 bytes, sends
+           1,000 bytes "h" and closes its side in order
+  reset    the same, but aborts the connection (RST) after the 1,000 bytes
   refused  a bound port that does not listen
   web      python3 -m http.server over served/ (hello.txt, 1mb.bin)
 LOOM_NET_DIR is the working folder as a Windows path (drive Z:).
@@ -28,10 +31,12 @@ import os
 import shutil
 import signal
 import socket
+import struct
 import subprocess
 import sys
 import tempfile
 import threading
+import time
 
 BIG_SIZE = 10 * 1024 * 1024
 MAX_REQUEST = 1023
@@ -136,12 +141,32 @@ class Servers:
         conn.sendall(b"s" * 3000)
         self.drain(conn)
 
+    @staticmethod
+    def part_answer(conn):
+        conn.sendall(b"HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n\r\n" + b"h" * 1000)
+
+    def short(self, conn):
+        self.read_request(conn)
+        self.part_answer(conn)
+        conn.shutdown(socket.SHUT_WR)
+        self.drain(conn)
+
+    def reset(self, conn):
+        self.read_request(conn)
+        self.part_answer(conn)
+        # Once the client has had time to read, a zero linger time makes
+        # close() abort the connection.
+        time.sleep(0.5)
+        conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+
     def start(self):
         self.listener("echo", self.echo)
         self.listener("close", self.close_at_once)
         self.listener("silent", self.silent)
         self.listener("big", self.big)
         self.listener("stall", self.stall)
+        self.listener("short", self.short)
+        self.listener("reset", self.reset)
         full = self.listener("full", None, backlog=0)
         # Fill the queue of "full": once it holds what its backlog allows,
         # the kernel drops further connection requests unanswered.
