@@ -65,8 +65,8 @@ int LOOM_SYS_CDECL ProcessorSN(char *out);
 char *LOOM_SYS_CDECL GetIEVersion(char *buffer, int size);
 
 /* A display name for a version record that the caller has filled (148-byte
- * OSVERSIONINFOA).  Points into the library and must not be freed; the
- * unknown name lives in the library's shared message buffer. */
+ * OSVERSIONINFOA).  A constant text of the library, never to be freed; no
+ * later call changes it, the unknown name included. */
 const char *LOOM_SYS_CDECL OSName(const OSVERSIONINFOA *version);
 
 /* 1 when the caller may act as an administrator (always on platforms

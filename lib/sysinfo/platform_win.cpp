@@ -127,7 +127,7 @@ const char *__cdecl OSName(const OSVERSIONINFOA *version)
             if (const char *name = loom::OsDisplayName(v))
                 return name;
         }
-        return LoadLibText(11);
+        return ConstantLibText(11);
     });
 }
 

@@ -48,11 +48,23 @@ std::string PlainConversion(const std::u16string &name)
     return text;
 }
 
+// Names in the order of the final list (MbCompare, which tells apart
+// exactly the texts whose bytes differ).
+struct NameOrder {
+    LeadByteFn isLead;
+    bool operator()(const std::string &a, const std::string &b) const
+    {
+        return MbCompare(a.c_str(), b.c_str(), isLead) < 0;
+    }
+};
+using NameSet = std::set<std::string, NameOrder>;
+
 class Scanner {
 public:
     Scanner(const ExeInfo *info, const ExeHooks &hooks)
         : hooks_(hooks), path_(ExePath(info)),
-          module_(info->ModuleName, strnlen(info->ModuleName, EXEINFO_TEXT_SIZE - 1))
+          module_(info->ModuleName, strnlen(info->ModuleName, EXEINFO_TEXT_SIZE - 1)),
+          found_(NameOrder{hooks.isLead})
     {
         own_ = ExtractFileName(path_.c_str(), hooks_.isLead);
     }
@@ -75,7 +87,9 @@ public:
         }
     }
 
-    std::vector<std::string> &Found() { return found_; }
+    // Every kept name once, sorted: a name the file repeats a million
+    // times takes the memory of one.
+    const NameSet &Found() const { return found_; }
 
 private:
     void NarrowName(const std::uint8_t *begin, const std::uint8_t *dot)
@@ -121,7 +135,7 @@ private:
         if (MbEqualsIgnoreCase(name.c_str(), own_, hooks_.isLead))
             return;
         vertext::LowerAscii(name, hooks_.isLead);
-        found_.push_back(std::move(name));
+        found_.insert(std::move(name));
     }
 
     const ExeHooks &hooks_;
@@ -129,7 +143,7 @@ private:
     const char *own_;
     std::string module_;
     unsigned seen_ = 0;
-    std::vector<std::string> found_;
+    NameSet found_;
 };
 
 } // namespace
@@ -158,18 +172,11 @@ void ScanForDlls(ExeInfo *info, ByteSource &file, const ExeHooks &hooks)
             hooks.pump();
     }
 
-    std::vector<std::string> &found = scanner.Found();
-    LeadByteFn isLead = hooks.isLead;
-    std::sort(found.begin(), found.end(), [isLead](const std::string &a, const std::string &b) {
-        return MbCompare(a.c_str(), b.c_str(), isLead) < 0;
-    });
-    found.erase(std::unique(found.begin(), found.end()), found.end());
-
     std::set<std::string> imported;
     for (const StrListNode *node = info->ImportedDlls.first; node; node = node->next)
         imported.insert(node->text);
     std::vector<const char *> kept;
-    for (const std::string &name : found) {
+    for (const std::string &name : scanner.Found()) {
         if (!imported.count(name))
             kept.push_back(name.c_str());
     }

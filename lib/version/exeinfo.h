@@ -86,7 +86,8 @@ int LOOM_EXE_CDECL IsFileExecutable(const char *path);
 int LOOM_EXE_CDECL IsFileActiveX(const char *path);
 
 /* Display names of the numeric results; constant texts of the library,
- * never to be freed. */
+ * never to be freed.  No later call changes a text once returned, the name
+ * of an unknown code ("不明", "不明な OS") included. */
 const char *LOOM_EXE_CDECL SubSystemName(int code);
 const char *LOOM_EXE_CDECL MachineName(int code);
 const char *LOOM_EXE_CDECL CompilerName(int code);

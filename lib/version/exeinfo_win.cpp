@@ -145,9 +145,11 @@ int Examine(ExeInfo *info, bool withNames, bool scanDlls, unsigned nameLimit)
     return loom::ExamineExe(info, source, withNames, scanDlls, nameLimit, Hooks());
 }
 
+// Unknown codes show a library message; it is handed out as a constant,
+// so it must not live in LoadLibText's shared buffer.
 const char *Display(loom::DisplayName name)
 {
-    return name.text ? name.text : LoadLibText(name.message);
+    return name.text ? name.text : ConstantLibText(name.message);
 }
 
 } // namespace

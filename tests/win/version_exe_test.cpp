@@ -367,8 +367,33 @@ TEST(DisplayNames, ConstantsAndLibraryMessages)
     EXPECT_STREQ("不明", MachineName(0x1234));
     EXPECT_STREQ("Borland Delphi 6", CompilerName(56));
     EXPECT_STREQ("不明", CompilerName(2));
-    // Unknown codes share the library's message buffer.
-    EXPECT_EQ(MachineName(0x1234), CompilerName(2));
+}
+
+// A text once returned stays as it was, whatever the library shows later:
+// other unknown codes, other library messages.
+TEST(DisplayNames, TextsStayAsReturned)
+{
+    using Lookup = const char *(__cdecl *)(int);
+    struct Case {
+        Lookup lookup;
+        int code;
+    } cases[] = {
+        {MachineName, 0x1234}, {SubSystemName, 99}, {SubSystemName, 1},
+        {CompilerName, 99},    {MachineName, 0x14C},
+    };
+    std::vector<const char *> returned;
+    std::vector<std::string> seen;
+    for (const auto &c : cases) {
+        returned.push_back(c.lookup(c.code));
+        seen.push_back(returned.back());
+    }
+    char size[32];
+    FormatFileSize(123456789, 0, size); // loads the unit names
+    for (const auto &c : cases)
+        c.lookup(c.code);
+    for (std::size_t i = 0; i < returned.size(); ++i)
+        EXPECT_EQ(seen[i], returned[i]) << i;
+    EXPECT_NE(seen[0], seen[1]);
 }
 
 } // namespace
