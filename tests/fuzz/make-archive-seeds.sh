@@ -5,7 +5,8 @@
 #                     and a self-extracting layout
 #   archive_decoder/  one member's packed data behind the decoder target's
 #                     6-byte prefix (method digit, original size, flags)
-#   archive_zip/      stored, deflated, streamed and ZIP64-sized archives
+#   archive_zip/      stored, deflated, streamed and ZIP64-sized archives, and
+#                     one that Python's zipfile streamed to a pipe
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 seeds=$here/seeds
@@ -58,5 +59,16 @@ zip -q -X -0 -r "$seeds/archive_zip/stored.zip" text.txt sub
 zip -q -X -9 -r "$seeds/archive_zip/deflated.zip" text.txt runs.bin sub
 zip -q -X -r - text.txt runs.bin | cat > "$seeds/archive_zip/streamed.zip"
 zip -q -X "$seeds/archive_zip/zip64.zip" - < text.txt
+# Python's zipfile on a pipe: stored members with sizes after the data, one
+# of them a ZIP archive, and the central directory they are read from.
+python3 - <<'PY' | cat > "$seeds/archive_zip/pystream.zip"
+import io, sys, zipfile
+inner = io.BytesIO()
+with zipfile.ZipFile(inner, "w", zipfile.ZIP_STORED) as z:
+    z.writestr("inner.txt", b"inside\n")
+with zipfile.ZipFile(sys.stdout.buffer, "w", zipfile.ZIP_STORED) as z:
+    z.writestr("inner.zip", inner.getvalue())
+    z.write("sub/tiny.txt")
+PY
 printf 'MZ\x90\x00 PK a program in front ' | cat - "$seeds/archive_zip/deflated.zip" > "$seeds/archive_zip/sfx.bin"
 ls -l "$seeds"/archive_*
