@@ -38,6 +38,18 @@ Bytes Deflate(const Bytes &plain)
     return out;
 }
 
+// A deflated member with the size and CRC-32 of its plain bytes.
+ZipMember Deflated(const std::string &name, const Bytes &plain)
+{
+    ZipMember m;
+    m.name = name;
+    m.method = 8;
+    m.data = Deflate(plain);
+    m.uncompressedSize = static_cast<uint32_t>(plain.size());
+    m.crc = Crc32(plain);
+    return m;
+}
+
 std::vector<Recorder::Member> Walk(const Bytes &file, bool unpack = true)
 {
     MemorySource source(file);
@@ -61,13 +73,8 @@ TEST(ZipWalk, StoredAndDeflatedMembersWithTheirFields)
     stored.name = "dir/stored.txt";
     stored.data = Text("stored bytes");
     stored.flags = 0x0800;
-    ZipMember deflated;
-    deflated.name = "deflated.txt";
-    deflated.method = 8;
+    ZipMember deflated = Deflated("deflated.txt", plain);
     deflated.flags = 0x0002;
-    deflated.data = Deflate(plain);
-    deflated.uncompressedSize = static_cast<uint32_t>(plain.size());
-    deflated.crc = Crc32(plain);
     deflated.time = 0x1234;
     deflated.date = 0x5678;
     Bytes file = BuildZip(stored);
@@ -147,12 +154,7 @@ TEST(ZipWalk, SizesAfterTheDataComeFromTheDirectoryOrTheDescriptor)
     stored.name = "inner.zip";
     stored.data = BuildZip(inner);
     const Bytes plain = Sample();
-    ZipMember deflated;
-    deflated.name = "deflated.txt";
-    deflated.method = 8;
-    deflated.data = Deflate(plain);
-    deflated.uncompressedSize = static_cast<uint32_t>(plain.size());
-    deflated.crc = Crc32(plain);
+    const ZipMember deflated = Deflated("deflated.txt", plain);
     const Bytes program = Text("MZ a program the archive was appended to PK");
     struct Case {
         const char *what;
@@ -387,12 +389,7 @@ TEST(ZipWalk, DamagedDeflateDataEndsOnlyThatMember)
 TEST(ZipWalk, TruncatedAtEveryByteGivesOnlyWholeMembers)
 {
     const Bytes plain = Sample();
-    ZipMember a;
-    a.name = "a";
-    a.method = 8;
-    a.data = Deflate(plain);
-    a.uncompressedSize = static_cast<uint32_t>(plain.size());
-    a.crc = Crc32(plain);
+    const ZipMember a = Deflated("a", plain);
     ZipMember b;
     b.name = "b";
     b.data = Text("second member");

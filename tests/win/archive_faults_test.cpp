@@ -14,7 +14,6 @@ namespace {
 using namespace archive_test;
 using loom::archive::test::BuildZip;
 using loom::archive::test::Crc32;
-using loom::archive::test::PutLe32;
 using loom::archive::test::ZipMember;
 
 using Files = std::map<std::string, std::string>; // name -> bytes
