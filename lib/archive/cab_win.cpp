@@ -245,6 +245,9 @@ INT_PTR Refuse(CabinetApi &api, DWORD error, bool abort)
 // Starts a member: its bytes go to a pending file beside the target.
 INT_PTR OpenMember(CabinetApi &api, const FDINOTIFICATION &note)
 {
+    // The extraction was stopped, but FDI went on.
+    if (api.abortError)
+        return -1;
     ArchiveEntry entry;
     FillEntry(note, entry);
     const ArchiveCallback filter = NameListFilter;
@@ -270,6 +273,23 @@ INT_PTR OpenMember(CabinetApi &api, const FDINOTIFICATION &note)
     return out.fd;
 }
 
+// Why a member's file came out short: FDI may take a write that failed for
+// done, so a disk too full for the missing bytes tells a full disk;
+// otherwise the data were damaged.
+DWORD ShortMemberError(const PendingFile &file, uint32_t size)
+{
+    WIN32_FILE_ATTRIBUTE_DATA facts;
+    ULARGE_INTEGER free;
+    const std::wstring &path = file.temporary();
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &facts) &&
+        facts.nFileSizeHigh == 0 && facts.nFileSizeLow < size &&
+        GetDiskFreeSpaceExW(path.substr(0, path.find_last_of(L"\\/") + 1).c_str(), &free,
+                            nullptr, nullptr) &&
+        free.QuadPart < size - facts.nFileSizeLow)
+        return ERROR_DISK_FULL;
+    return ERROR_CRC;
+}
+
 // Ends a member: put in place when it has all its bytes.  FDI may report a
 // member closed even when its data failed (it then fails the whole copy),
 // so the member's size is checked too.
@@ -284,8 +304,8 @@ INT_PTR CloseMember(CabinetApi &api, const FDINOTIFICATION &note)
                                          &facts) &&
         facts.nFileSizeHigh == 0 && facts.nFileSizeLow == out.size;
     if (!whole) {
+        Refuse(api, ShortMemberError(*out.file, out.size), true);
         out.file.reset();
-        Refuse(api, ERROR_CRC, true);
         return FALSE;
     }
     const bool placed = out.file->Commit();
@@ -341,6 +361,7 @@ DWORD FdiError(const ERF &error)
     case FDIERROR_UNKNOWN_CABINET_VERSION:
     case FDIERROR_BAD_COMPR_TYPE: return ERROR_BAD_FORMAT;
     case FDIERROR_ALLOC_FAIL: return ERROR_NOT_ENOUGH_MEMORY;
+    case FDIERROR_TARGET_FILE: return ERROR_WRITE_FAULT;
     default: return ERROR_CRC;
     }
 }
@@ -360,8 +381,11 @@ int CopyCabinet(CabinetApi &api, const char *cabinet, PFNFDINOTIFY notify, DWORD
     const BOOL copied = api.fdiCopy(context.get(), split.file.data(), split.folder.data(), 0,
                                     notify, nullptr, &api);
     DropUnfinishedMember(api.output);
-    result = copied ? api.memberError : api.abortError ? api.abortError : FdiError(error);
-    return copied ? 1 : 0;
+    // FDI may go on after a member it was told to stop at: that member
+    // still fails the extraction.
+    const bool whole = copied && !api.abortError;
+    result = whole ? api.memberError : api.abortError ? api.abortError : FdiError(error);
+    return whole ? 1 : 0;
 }
 
 // What went wrong while FCI wrote the cabinet or its temporary files: the
@@ -370,11 +394,11 @@ struct FciState {
     DWORD error = 0;
 };
 
-void NoteFailure(void *state)
+void NoteFailure(void *state, DWORD error)
 {
     auto *fci = static_cast<FciState *>(state);
     if (fci && !fci->error)
-        fci->error = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+        fci->error = error ? error : ERROR_WRITE_FAULT;
 }
 
 // File functions for FCI: the C runtime's, recording errno for FCI.
@@ -389,7 +413,7 @@ INT_PTR DIAMONDAPI FciOpen(char *name, int flags, int mode, int *error, void *st
     if (fd == -1) {
         *error = errno;
         if (writing)
-            NoteFailure(state);
+            NoteFailure(state, GetLastError());
     }
     return fd;
 }
@@ -402,14 +426,18 @@ UINT DIAMONDAPI FciRead(INT_PTR fd, void *buffer, UINT count, int *error, void *
     return static_cast<UINT>(got);
 }
 
+// Written through the file's own handle, so that a failure keeps the file
+// system's code (the runtime's _write may report a full disk as EINVAL).
 UINT DIAMONDAPI FciWrite(INT_PTR fd, void *buffer, UINT count, int *error, void *state)
 {
-    const int put = _write(static_cast<int>(fd), buffer, count);
-    if (put != static_cast<int>(count)) {
-        *error = errno;
-        NoteFailure(state);
+    DWORD put = 0;
+    const HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(static_cast<int>(fd)));
+    if (!WriteFile(file, buffer, count, &put, nullptr) || put != count) {
+        const DWORD code = GetLastError();
+        *error = code == ERROR_DISK_FULL ? ENOSPC : EIO;
+        NoteFailure(state, code ? code : ERROR_DISK_FULL);
     }
-    return static_cast<UINT>(put);
+    return put;
 }
 
 int DIAMONDAPI FciClose(INT_PTR fd, int *error, void *state)
@@ -417,7 +445,7 @@ int DIAMONDAPI FciClose(INT_PTR fd, int *error, void *state)
     const int result = _close(static_cast<int>(fd));
     if (result != 0) {
         *error = errno;
-        NoteFailure(state);
+        NoteFailure(state, GetLastError());
     }
     return result;
 }
