@@ -24,6 +24,13 @@ MemberStatus StatusOf(LhaDecodeStatus status)
 
 } // namespace
 
+bool IsLhaFolder(const ArchiveEntry &entry)
+{
+    constexpr uint32_t kFolderAttribute = 0x10;
+    constexpr unsigned kFolderMethod = 'd' - '0'; // -lhd-
+    return (entry.attributes & kFolderAttribute) != 0 || entry.method == kFolderMethod;
+}
+
 bool WalkLha(ByteSource &source, const LhaOptions &options, MemberHandler &handler)
 {
     SourceReader reader(source);

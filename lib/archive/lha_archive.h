@@ -7,6 +7,10 @@
 
 namespace loom::archive {
 
+// Whether a member is a folder: the method -lhd- (as jlha writes folders,
+// with the attribute byte 0x20) or the DOS folder attribute 0x10.
+bool IsLhaFolder(const ArchiveEntry &entry);
+
 // False when the file holds no LHA header at all; otherwise every member is
 // given to the handler, and true.  A member whose packed data would run past
 // the end of the file is passed by and ends the walk.

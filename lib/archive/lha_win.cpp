@@ -9,13 +9,6 @@ namespace {
 
 using namespace loom::archive;
 
-constexpr uint32_t kFolderAttribute = 0x10;
-
-bool IsLhaFolder(const ArchiveEntry &entry)
-{
-    return (entry.attributes & kFolderAttribute) != 0;
-}
-
 // Level-2 stamps (seconds since 1970, UTC) as local DOS date and time.
 uint32_t LocalUnixToDos(uint32_t unixTime)
 {

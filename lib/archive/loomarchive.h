@@ -96,7 +96,7 @@ int __cdecl IsFileCabinet(const char *path);
 int __cdecl LhaExtractFiles(DWORD ignored, const char *archive, const char *destination,
                             StrList *names);
 int __cdecl LhaExtractAllFiles(DWORD ignored, const char *archive, const char *destination);
-/* Folder members are not reported. */
+/* Folder members (method -lhd-, or the folder attribute) are not reported. */
 int __cdecl LhaEnum(const char *archive, void *user, ArchiveCallback callback);
 
 /* ZIP archives, read from local header to local header (stored and

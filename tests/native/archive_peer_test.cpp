@@ -131,7 +131,7 @@ std::vector<Recorder::Member> WalkLhaFile(const std::string &path, bool *found =
     // Folder members are not files: the peers list files only.
     std::vector<Recorder::Member> files;
     for (auto &member : recorder.members)
-        if (!(member.entry.attributes & 0x10))
+        if (!IsLhaFolder(member.entry))
             files.push_back(member);
     return files;
 }
@@ -169,6 +169,8 @@ TEST_F(PeerArchives, LhaEveryLevelAndMethodMatchesLhasa)
         {"l1_lh0", 0}, {"l1_lh5", 5}, {"l1_lh6", 6}, {"l1_lh7", 7},
         {"l2_lh0", 0}, {"l2_lh5", 5}, {"l2_lh6", 6}, {"l2_lh7", 7},
         {"small_lh4", 4}, {"small_lh5", 5},
+        // Folders as jlha writes them: -lhd- with the attribute byte 0x20.
+        {"l0_dirs", 0}, {"l1_dirs", 0}, {"l2_dirs", 0},
     };
     for (const auto &c : cases) {
         bool found = false;

@@ -8,7 +8,8 @@
 #   make-archives.sh OUT
 #
 # OUT/src                 the packed files, with fixed time stamps
-# OUT/lha/*.lzh           l<level>_<method>.lzh, and lh4/lz5/read-only
+# OUT/lha/*.lzh           l<level>_<method>.lzh, l<level>_dirs.lzh (folder
+#                         members), and lh4/lz5/read-only
 #                         variants made by editing a level-0 archive
 # OUT/zip/*.zip           stored, deflated, streamed (sizes after the data,
 #                         written to a pipe), stdin (ZIP64 sizes), folders,
@@ -79,6 +80,11 @@ for level in 0 1 2; do
   done
 done
 for pid in "${pids[@]}"; do wait "$pid"; done
+# Folders as members: jlha writes them as -lhd- with the attribute byte 0x20.
+touch -d '2021-03-04 05:06:07' "$src/sub" "$src/sub/deeper"
+for level in 0 1 2; do
+  (cd "$src" && lha "a${level}q" "$out/lha/l${level}_dirs.lzh" sub >/dev/null)
+done
 
 # Variants jlha does not write, made by editing level-0 headers (which carry
 # only an 8-bit sum): -lh4- (an lh5 stream whose distances stay below 4 KiB

@@ -12,7 +12,8 @@ using loom::archive::test::LhaMember;
 
 const char *const kLhaArchives[] = {"l0_lh0", "l0_lh5", "l0_lh6", "l0_lh7", "l1_lh0",
                                     "l1_lh5", "l1_lh6", "l1_lh7", "l2_lh0", "l2_lh5",
-                                    "l2_lh6", "l2_lh7", "small_lh4", "small_lh5"};
+                                    "l2_lh6", "l2_lh7", "small_lh4", "small_lh5", "l0_dirs",
+                                    "l1_dirs", "l2_dirs"};
 
 class LhaExports : public TempFolderTest {
 protected:
