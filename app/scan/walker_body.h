@@ -36,6 +36,8 @@
 namespace lex {
 namespace {
 
+namespace sjis = loom::sjis;
+
 // A set of bytes made of up to four ranges, with searches that take 16 or
 // 64 bytes at a time where SSE2 is used.
 class ByteSet {
@@ -49,6 +51,13 @@ public:
         ++count_;
         for (int b = lo; b <= hi; ++b)
             table_[b] = true;
+    }
+    void Add(loom::ByteRange range) { Add(range.first, range.last); }
+    template <size_t n>
+    void Add(const loom::ByteRange (&ranges)[n])
+    {
+        for (const loom::ByteRange &range : ranges)
+            Add(range);
     }
     bool Has(uint8_t b) const { return table_[b]; }
 
@@ -131,6 +140,13 @@ inline int LowestBit(uint64_t v)
 
 enum ByteClass : uint8_t { kZero, kPrintable, kLead, kOther };
 
+// The high bytes of Japanese UTF-16 code units: kana and CJK symbols
+// (U+3000-U+30FF), CJK ideographs (U+4E00-U+9FFF), full-width and
+// half-width forms (U+FF01-U+FF9F).
+constexpr uint8_t kKanaHigh = 0x30;
+constexpr loom::ByteRange kIdeographHigh{0x4E, 0x9F};
+constexpr uint8_t kFormsHigh = 0xFF;
+
 // Where a position of UTF-16 text stands in its code unit: at its first
 // byte (right after a Japanese character unlike single-byte text, after
 // one that looks like it, or otherwise), at the zero after an ASCII unit's
@@ -157,13 +173,13 @@ inline uint64_t SpreadInRuns(uint64_t bits, uint64_t runs)
     return bits;
 }
 
-ByteClass ClassOf(int b)
+ByteClass ClassOf(uint8_t b)
 {
     if (b == 0)
         return kZero;
-    if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF))
+    if (sjis::IsPrintableAscii(b) || sjis::IsHalfWidthKana(b))
         return kPrintable;
-    if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))
+    if (sjis::IsLead(b))
         return kLead;
     return kOther;
 }
@@ -173,36 +189,33 @@ public:
     explicit BodyWalker(const WalkSetup &setup) : WalkCore(setup)
     {
         const ExtractionSettings &settings = *setup.settings;
-        for (int b = 0; b < 256; ++b) {
+        for (int v = 0; v < 256; ++v) {
+            const auto b = static_cast<uint8_t>(v);
             class_[b] = ClassOf(b);
-            printable_[b] = (b >= 0x20 && b <= 0x7E) ||
-                            (b >= 0xA1 && b <= 0xDF && !settings.CheckHalfKana);
-            trail_[b] = (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+            printable_[b] = sjis::IsPrintableAscii(b) ||
+                            (sjis::IsHalfWidthKana(b) && !settings.CheckHalfKana);
+            trail_[b] = sjis::IsTrail(b);
         }
         // With no candidate, only printable bytes and (with SearchKanji)
         // lead bytes change anything.
-        printableSet_.Add(0x20, 0x7E);
+        printableSet_.Add(sjis::kPrintableAscii);
         if (!settings.CheckHalfKana)
-            printableSet_.Add(0xA1, 0xDF);
+            printableSet_.Add(sjis::kHalfWidthKana);
         startSet_ = printableSet_;
-        if (settings.SearchKanji) {
-            startSet_.Add(0x81, 0x9F);
-            startSet_.Add(0xE0, 0xFC);
-        }
+        if (settings.SearchKanji)
+            startSet_.Add(sjis::kLead);
         zeroSet_.Add(0, 0);
-        kanaSet_.Add(0xA1, 0xDF);
-        // The Shift-JIS lead bytes, as ranges for the vector searches.
-        leadSet_.Add(0x81, 0x9F);
-        leadSet_.Add(0xE0, 0xFC);
+        kanaSet_.Add(sjis::kHalfWidthKana);
+        leadSet_.Add(sjis::kLead);
         wideJapanese_ = settings.SearchWideJapanese;
         lookAhead_ = LookAhead();
         halfKana_ = !settings.CheckHalfKana;
-        // The high bytes of the Japanese code units.
-        highSet_.Add(0x30, 0x30);
-        highSet_.Add(0x4E, 0x9F);
-        highSet_.Add(0xFF, 0xFF);
-        markSet_.Add(0x30, 0x30);
-        markSet_.Add(0xFF, 0xFF);
+        // The high bytes of Japanese code units; those of kana, symbols and
+        // forms (the marks of Japanese text) first.
+        markSet_.Add(kKanaHigh, kKanaHigh);
+        markSet_.Add(kFormsHigh, kFormsHigh);
+        highSet_ = markSet_;
+        highSet_.Add(kIdeographHigh);
     }
 
     bool Walk(const uint8_t *d, uint64_t base, size_t avail, bool final) override
@@ -395,8 +408,8 @@ private:
     bool TextLike(size_t k) const { return TextLikeUnit(At(k), At(k + 1)); }
     static bool TextLikeUnit(uint8_t lo, uint8_t hi)
     {
-        const bool asciiHigh = hi >= 0x20 && hi <= 0x7E;
-        return asciiHigh && (lo == 0 || (lo >= 0x20 && lo <= 0x7E && hi != 0x30));
+        return sjis::IsPrintableAscii(hi) &&
+               (lo == 0 || (sjis::IsPrintableAscii(lo) && hi != kKanaHigh));
     }
 
     // Whether the code unit at k is "printable byte, zero".
@@ -452,7 +465,7 @@ private:
         const uint16_t form = JapaneseUnitCp932(unit);
         ++japanese_;
         kana_ = kana_ || IsKanaOrSymbol(unit);
-        ideographs_ = ideographs_ || (unit >= 0x4E00 && unit <= 0x9FFF);
+        ideographs_ = ideographs_ || kIdeographHigh.Holds(static_cast<uint8_t>(unit >> 8));
         if (form > 0xFF) {
             candidate_.push_back(static_cast<char>(form >> 8));
             ++extra_;
@@ -678,19 +691,20 @@ private:
     }
 
     // Bit k set where byte k of the 64 at d is the high byte of a Japanese
-    // character: 0x30, 0x4E-0x9F or 0xFF.
+    // character: kKanaHigh, kIdeographHigh or kFormsHigh.
     // *marks gets the bits of the high bytes of kana, CJK symbols and
-    // half-width forms: 0x30 and 0xFF.
+    // half-width forms: kKanaHigh and kFormsHigh.
     uint64_t HighMask64(const uint8_t *d, uint64_t *marks) const
     {
 #if LEX_WALK_SSE2
         uint64_t mask = 0, mark = 0;
         for (int k = 0; k < 64; k += 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + k));
-            const __m128i x = _mm_sub_epi8(v, _mm_set1_epi8(0x4E));
-            const __m128i kanji = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(0x9F - 0x4E)), x);
-            const __m128i kana = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x30));
-            const __m128i wide = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xFF)));
+            const __m128i x = _mm_sub_epi8(v, _mm_set1_epi8(kIdeographHigh.first));
+            const __m128i kanji = _mm_cmpeq_epi8(
+                _mm_min_epu8(x, _mm_set1_epi8(kIdeographHigh.last - kIdeographHigh.first)), x);
+            const __m128i kana = _mm_cmpeq_epi8(v, _mm_set1_epi8(kKanaHigh));
+            const __m128i wide = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(kFormsHigh)));
             const __m128i marked = _mm_or_si128(kana, wide);
             mask |= static_cast<uint64_t>(
                         static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(kanji, marked))))
