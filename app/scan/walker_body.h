@@ -253,124 +253,182 @@ public:
 
 private:
     // Runs the step of position i (and any fast path from there, never past
-    // `limit`) and returns the next position to examine.
+    // `limit`) and returns the next position to examine.  The walk's state
+    // decides which fast paths may run; the plain step goes by the class of
+    // the byte.
     size_t Step(size_t i, size_t limit)
     {
-        const uint8_t *d = data_;
-        if (candidate_.empty()) {
-            // Wide text always has a candidate, so this is single-byte state.
-            if (resume_) {
-                resume_ = false;
-                if (BeginsJapanese(i, true))
-                    return TakeJapanese(i);
-            }
-            i = SkipEmpty(i, limit);
-            if (i > limit)
-                return i;
-            if (wideJapanese_) {
-                i = FindStartOrJapanese(i, limit);
-                if (i > limit)
-                    return i;
-                if (BeginsJapanese(i, false))
-                    return TakeJapanese(i);
-            } else {
-                i = startSet_.Find<true>(d, i, limit + 1);
-                if (i > limit)
-                    return i;
-            }
-            if (printable_[d[i]]) {
-                // A run of printable bytes from i to j - 1.  When the byte
-                // at j flushes, the run is emitted (or dropped) from the
-                // data as it stands, without gathering it.  A zero after a
-                // single byte may begin UTF-16 text and takes the plain way.
-                const size_t j = printableSet_.Find<false>(d, i + 1, limit + 1);
-                start_ = base_ + i;
-                if (j <= limit && Flushes(d[j], j - i)) {
-                    Emit(reinterpret_cast<const char *>(d + i), j - i);
-                    return j + 1;
-                }
-                candidate_.assign(reinterpret_cast<const char *>(d + i), j - i);
-                return j;
-            }
-        } else if (wide_) {
-            const size_t from = i;
-            i = WideRun(i, limit);
-            if (i != from)
-                unit_ = kUnitBegin;
-            if (i > limit)
-                return i;
-            if (wideJapanese_ && unit_ <= kUnitBegin) {
-                if (Japanese(i) &&
-                    (!TextLike(i) || unit_ == kUnitAfterUnlike || UnlikeAhead(i)))
-                    return TakeJapanese(i);
-                // Text with Japanese in it ends at any other code unit
-                // than an ASCII one.  A byte that may begin single-byte
-                // text is then examined again, with no candidate.
-                if (japanese_ > 0 && !AsciiUnit(i)) {
-                    if (!printable_[d[i]])
-                        return EndWide(i);
-                    Flush();
-                    return i;
-                }
-            }
-        }
+        if (candidate_.empty())
+            return StepWithoutCandidate(i, limit);
+        if (wide_)
+            return StepInWideText(i, limit);
+        return StepByClass(i, limit);
+    }
 
-        const uint8_t b = d[i];
-        const bool hasNext = i + 1 < avail_;       // false only at the data's end
-        const uint8_t x = hasNext ? d[i + 1] : 0;  // past the end: a zero byte
-        switch (class_[b]) {
-        case kZero:
-            if (wide_) {
-                // The text goes on with a printable byte, or with a
-                // Japanese character after an ASCII unit.
-                if (printable_[x] || (wideJapanese_ && unit_ == kUnitHigh && Japanese(i + 1))) {
-                    unit_ = unit_ == kUnitHigh ? kUnitBegin : kUnitUnknown;
-                } else {
-                    return EndWide(i);
-                }
-            } else if (candidate_.size() == 1) {
-                // A single byte and a zero: the first code unit of UTF-16
-                // text if a printable byte (or a Japanese character)
-                // follows, otherwise nothing.
-                if (printable_[x] || (wideJapanese_ && Japanese(i + 1))) {
-                    wide_ = true;
-                    unit_ = kUnitBegin;
-                } else {
-                    Clear();
-                }
-            } else {
-                Flush();
-            }
-            return i + 1;
-        case kPrintable:
-            if (!printable_[b]) {
-                unit_ = kUnitUnknown;
-                return i + 1;  // left-out katakana: the candidate goes on
-            }
-            if (wide_) {
-                if (x == 0) {
-                    if (candidate_.empty())
-                        start_ = base_ + i;
-                    candidate_.push_back(static_cast<char>(b));
-                    unit_ = kUnitHigh;
-                } else {
-                    unit_ = kUnitUnknown;
-                }
-                return i + 1;
-            }
-            return AppendRun(i, limit);
-        case kLead:
-            if (settings_.SearchKanji && !wide_ && trail_[x] && hasNext) {
-                if (candidate_.empty())
-                    start_ = base_ + i;
-                candidate_.push_back(static_cast<char>(b));
-                candidate_.push_back(static_cast<char>(x));
-                return i + 2;
-            }
-            return wide_ ? EndWide(i) : (Flush(), i + 1);
-        default:
-            return wide_ ? EndWide(i) : (Flush(), i + 1);
+    // No candidate, so no UTF-16 text either (it always has one): passes
+    // over what begins no string, then starts Japanese UTF-16 text or a run
+    // of printable bytes, or leaves the position to the plain step.
+    size_t StepWithoutCandidate(size_t i, size_t limit)
+    {
+        if (resume_) {
+            resume_ = false;
+            if (BeginsJapanese(i, true))
+                return TakeJapanese(i);
         }
+        i = SkipEmpty(i, limit);
+        if (i > limit)
+            return i;
+        if (wideJapanese_) {
+            i = FindStartOrJapanese(i, limit);
+            if (i > limit)
+                return i;
+            if (BeginsJapanese(i, false))
+                return TakeJapanese(i);
+        } else {
+            i = startSet_.Find<true>(data_, i, limit + 1);
+            if (i > limit)
+                return i;
+        }
+        if (printable_[data_[i]])
+            return StartRun(i, limit);
+        return StepByClass(i, limit);
+    }
+
+    // With no candidate, a run of printable bytes from i to j - 1.  When the
+    // byte at j flushes, the run is emitted (or dropped) from the data as it
+    // stands, without gathering it.  A zero after a single byte may begin
+    // UTF-16 text and takes the plain way.
+    size_t StartRun(size_t i, size_t limit)
+    {
+        const uint8_t *d = data_;
+        const size_t j = printableSet_.Find<false>(d, i + 1, limit + 1);
+        start_ = base_ + i;
+        if (j <= limit && Flushes(d[j], j - i)) {
+            Emit(reinterpret_cast<const char *>(d + i), j - i);
+            return j + 1;
+        }
+        candidate_.assign(reinterpret_cast<const char *>(d + i), j - i);
+        return j;
+    }
+
+    // In UTF-16 text: takes the ASCII code units that a printable byte
+    // follows at once; with Japanese text, takes a Japanese character at a
+    // code unit's first byte, or ends text with Japanese in it.  Anything
+    // else goes to the plain step.
+    size_t StepInWideText(size_t i, size_t limit)
+    {
+        const size_t from = i;
+        i = WideRun(i, limit);
+        if (i != from)
+            unit_ = kUnitBegin;
+        if (i > limit)
+            return i;
+        if (wideJapanese_ && unit_ <= kUnitBegin) {
+            if (Japanese(i) && (!TextLike(i) || unit_ == kUnitAfterUnlike || UnlikeAhead(i)))
+                return TakeJapanese(i);
+            // Text with Japanese in it ends at any other code unit than an
+            // ASCII one.  A byte that may begin single-byte text is then
+            // examined again, with no candidate.
+            if (japanese_ > 0 && !AsciiUnit(i)) {
+                if (!printable_[data_[i]])
+                    return EndWide(i);
+                Flush();
+                return i;
+            }
+        }
+        return StepByClass(i, limit);
+    }
+
+    // The plain step of position i, by the class of its byte.
+    size_t StepByClass(size_t i, size_t limit)
+    {
+        switch (class_[data_[i]]) {
+        case kZero:
+            return ZeroStep(i);
+        case kPrintable:
+            return PrintableStep(i, limit);
+        case kLead:
+            return LeadStep(i);
+        default:  // kOther
+            return EndText(i);
+        }
+    }
+
+    // A zero byte.  In UTF-16 text it is the high byte of the code unit
+    // just taken; after a single byte it may make that byte the first code
+    // unit of UTF-16 text; elsewhere it ends the candidate.
+    size_t ZeroStep(size_t i)
+    {
+        const uint8_t x = At(i + 1);
+        if (wide_) {
+            // The text goes on with a printable byte, or with a Japanese
+            // character after an ASCII unit.
+            if (printable_[x] || (wideJapanese_ && unit_ == kUnitHigh && Japanese(i + 1)))
+                unit_ = unit_ == kUnitHigh ? kUnitBegin : kUnitUnknown;
+            else
+                return EndWide(i);
+        } else if (candidate_.size() == 1) {
+            // A single byte and a zero: the first code unit of UTF-16 text
+            // if a printable byte (or a Japanese character) follows,
+            // otherwise nothing.
+            if (printable_[x] || (wideJapanese_ && Japanese(i + 1))) {
+                wide_ = true;
+                unit_ = kUnitBegin;
+            } else {
+                Clear();
+            }
+        } else {
+            Flush();
+        }
+        return i + 1;
+    }
+
+    // A byte of the printable range.  A left-out katakana byte is passed
+    // over and the candidate goes on.  Single-byte text takes the whole run
+    // from here; UTF-16 text takes the byte when a zero follows it and
+    // leaves it out otherwise.
+    size_t PrintableStep(size_t i, size_t limit)
+    {
+        const uint8_t b = data_[i];
+        if (!printable_[b]) {
+            unit_ = kUnitUnknown;
+            return i + 1;
+        }
+        if (!wide_)
+            return AppendRun(i, limit);
+        if (At(i + 1) == 0) {
+            if (candidate_.empty())
+                start_ = base_ + i;
+            candidate_.push_back(static_cast<char>(b));
+            unit_ = kUnitHigh;
+        } else {
+            unit_ = kUnitUnknown;
+        }
+        return i + 1;
+    }
+
+    // A lead byte.  With SearchKanji, single-byte text takes it and the
+    // trail byte after it as one character, so the trail byte is not
+    // examined again; otherwise it ends the text and is left out.
+    size_t LeadStep(size_t i)
+    {
+        if (settings_.SearchKanji && !wide_ && i + 1 < avail_ && trail_[data_[i + 1]]) {
+            if (candidate_.empty())
+                start_ = base_ + i;
+            candidate_.push_back(static_cast<char>(data_[i]));
+            candidate_.push_back(static_cast<char>(data_[i + 1]));
+            return i + 2;
+        }
+        return EndText(i);
+    }
+
+    // A byte that ends the text at i and is left out.
+    size_t EndText(size_t i)
+    {
+        if (wide_)
+            return EndWide(i);
+        Flush();
+        return i + 1;
     }
 
     // UTF-16 text ends at position i.  Right after a Japanese character the
