@@ -554,6 +554,64 @@ TEST(LhaDecoder, DataCutShortEndsTheMember)
     }
 }
 
+// Takes `room` bytes; a write that would pass them is refused whole.
+class LimitedSink : public ByteSink {
+public:
+    explicit LimitedSink(uint64_t room) : room_(room) {}
+    bool Write(const uint8_t *, std::size_t count) override
+    {
+        if (count > room_ - taken)
+            return false;
+        taken += count;
+        return true;
+    }
+    uint64_t taken = 0;
+
+private:
+    uint64_t room_;
+};
+
+TEST(LhaDecoder, ARefusedWriteStopsTheMember)
+{
+    // The output fills the decoder's 128 KiB of buffered output by literals,
+    // by matches copied whole (length 4 from 4 back: one extra position bit
+    // each) and by matches copied byte by byte; a short member is written
+    // only at its end.
+    BitFields wholeMatches = SingleCodeBlock(4, 'a', 0) + SingleCodeBlock(65535, 257, 2);
+    wholeMatches.insert(wholeMatches.end(), 65535, {1, 1});
+    const struct {
+        const char *what;
+        BitFields fields;
+        uint32_t original;
+    } cases[] = {
+        {"literals", SingleCodeBlock(65535, 'a', 0) + SingleCodeBlock(65535, 'a', 0) +
+                         SingleCodeBlock(65535, 'a', 0), 3 * 65535},
+        {"whole matches", wholeMatches, 4 + 65535 * 4},
+        {"byte-by-byte matches", SingleCodeBlock(1, 'a', 0) + SingleCodeBlock(768, 509, 0),
+         1 + 768 * 256},
+        {"short member", SingleCodeBlock(10, 'a', 0), 10},
+    };
+    constexpr uint64_t kBuffered = 128 * 1024;
+    for (const auto &c : cases) {
+        const Bytes packed = Pack(c.fields);
+        for (uint64_t room : {uint64_t(0), kBuffered, ~uint64_t(0)}) {
+            MemorySource source(packed);
+            SourceReader reader(source);
+            LimitedSink sink(room);
+            const LhaDecodeResult result = DecodeLhaMember(
+                reader, 0, static_cast<uint32_t>(packed.size()), c.original, 5, sink);
+            EXPECT_EQ(sink.taken, result.produced) << c.what << ", room " << room;
+            if (room >= c.original) {
+                EXPECT_EQ(LhaDecodeStatus::Complete, result.status) << c.what << ", room " << room;
+                EXPECT_EQ(c.original, result.produced) << c.what << ", room " << room;
+            } else {
+                EXPECT_EQ(LhaDecodeStatus::WriteFailed, result.status) << c.what << ", room " << room;
+                EXPECT_EQ(room, result.produced) << c.what << ", room " << room;
+            }
+        }
+    }
+}
+
 TEST(LhaDecoder, DictionarySizeFollowsTheMethod)
 {
     // A distance of 4096 is beyond -lh4-'s dictionary but within -lh5-'s.
