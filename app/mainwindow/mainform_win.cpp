@@ -13,42 +13,21 @@
 #include "ui/dialog_win.h"
 #include "ui/msgbox_win.h"
 #include "ui/shell_win.h"
-#include "ui/uifont_win.h"
 
 namespace lex {
 namespace {
 
 const char kClassName[] = "TMainForm";
 const char kTitle[] = "Lexprobe";
-const char kStartCaption[] = "検索開始(&I)";
-const char kStopCaption[] = "中止(&L)";
 
-// The window opens 553 x 309 pixels large, with an 85-pixel top panel and a
-// 19-pixel progress bar; while the list is hidden the client area is 100
-// pixels high.
+// The window opens 553 x 309 pixels large; it is never narrower than 450.
 constexpr int kInitialWidth = 553;
 constexpr int kInitialHeight = 309;
 constexpr int kMinWidth = 450;
-constexpr int kPanelHeight = 85;
-constexpr int kProgressHeight = 19;
-constexpr int kIdleClientHeight = 100;
-constexpr int kRightButtonWidth = 107;
-constexpr int kButtonHeight = 23;
-constexpr int kBrowseWidth = 75;
-constexpr int kFileNameLeft = 86;
 
 // Posted by OpenFile: the scan of a file named on the command line starts
 // from the message loop, once the window is on screen.
 constexpr UINT kStartScan = WM_APP + 1;
-
-// Identifiers of the two labels (never addressed by the program).
-constexpr int kFileLabelId = 1011;
-constexpr int kAsciiLabelId = 1012;
-
-HMENU IdMenu(int id)
-{
-    return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
-}
 
 std::string WindowText(HWND wnd)
 {
@@ -125,61 +104,6 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
     aboutDlg_.Create(dialogOwner);
     Application::Instance().RegisterMainForm(*this);
     return true;
-}
-
-void MainForm::CreateControls()
-{
-    HINSTANCE inst = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
-    font_.reset(CreateUiFont(hwnd_));
-
-    auto make = [&](DWORD ex, const char *cls, const char *text, DWORD style, int x, int y,
-                    int w, int h, int id) {
-        HWND c = CreateWindowExA(ex, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                                 hwnd_, IdMenu(id), inst, nullptr);
-        SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        return c;
-    };
-    // Creation order is the tab order.
-    fileLabel_ = make(0, "STATIC", "ファイル名 :", SS_LEFT, 8, 14, 76, 14, kFileLabelId);
-    fileName_ = make(WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, kFileNameLeft,
-                     10, 250, 21, IDC_FILENAME);
-    browseBtn_ = make(0, "BUTTON", "参照(&B)...", WS_TABSTOP | BS_PUSHBUTTON, 330, 9,
-                      kBrowseWidth, kButtonHeight, IDC_BROWSEBTN);
-    RECT asciiBox = {kFileNameLeft, 44, kFileNameLeft + 60, 44 + 21};
-    ascii_.Create(hwnd_, IDC_ASCII, IDC_ASCIISPIN, asciiBox, font_.get());
-    ascii_.SetValue(settings_.MinExtractStr);
-    asciiLabel_ = make(0, "STATIC", "文字以上の文字列を抽出", SS_LEFT, kFileNameLeft + 66, 47,
-                       200, 14, kAsciiLabelId);
-    startBtn_ = make(0, "BUTTON", kStartCaption, WS_TABSTOP | WS_DISABLED | BS_DEFPUSHBUTTON,
-                     420, 4, kRightButtonWidth, kButtonHeight, IDC_STARTBTN);
-    optBtn_ = make(0, "BUTTON", "高度な設定(&O)", WS_TABSTOP | BS_PUSHBUTTON, 420, 30,
-                   kRightButtonWidth, kButtonHeight, IDC_OPTBTN);
-    closeBtn_ = make(0, "BUTTON", "閉じる(&C)", WS_TABSTOP | BS_PUSHBUTTON, 420, 56,
-                     kRightButtonWidth, kButtonHeight, IDC_CLOSEBTN);
-
-    list_.Create(hwnd_, IDC_LISTVIEW);
-    if (list_.hwnd()) {
-        SendMessageA(list_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        ShowWindow(list_.hwnd(), SW_HIDE);
-    }
-
-    progressBar_ = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0,
-                                   hwnd_, IdMenu(IDC_PROGRESSBAR), inst, nullptr);
-    SendMessageA(progressBar_, PBM_SETRANGE32, 0, 100);
-
-    // The browse button's tooltip.  The structure size of common controls
-    // 5 keeps this working with every comctl32.
-    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                               inst, nullptr);
-    TOOLINFOA ti = {};
-    ti.cbSize = TTTOOLINFOA_V2_SIZE;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = hwnd_;
-    ti.uId = reinterpret_cast<UINT_PTR>(browseBtn_);
-    ti.lpszText = const_cast<char *>("ダイアログボックスからファイルを選択します。");
-    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 // Settings first (the debug notice comes before the window is shown), then
@@ -349,14 +273,9 @@ LRESULT MainForm::OnNotify(const NMHDR *hdr)
 // FileName and Ascii show by their background whether they can be used.
 HBRUSH MainForm::OnCtlColor(HDC dc, HWND control)
 {
-    bool window;
-    if (control == fileName_)
-        window = fileNameWindowColor_;
-    else if (control == ascii_.edit())
-        window = asciiWindowColor_;
-    else
+    if (control != fileName_ && control != ascii_.edit())
         return nullptr;
-    return PaintControl(dc, control, window ? COLOR_WINDOW : COLOR_BTNFACE);
+    return PaintControl(dc, control, inputsWindowColor_ ? COLOR_WINDOW : COLOR_BTNFACE);
 }
 
 void MainForm::FileNameChange()
@@ -456,86 +375,6 @@ void MainForm::ReleaseDictionary()
     dict_.Clear();
 }
 
-void MainForm::FormResize()
-{
-    if (inResize_ || !hwnd_)
-        return;
-    if (list_.hwnd() && IsWindowVisible(list_.hwnd()))
-        return;
-    RECT c;
-    GetClientRect(hwnd_, &c);
-    if (c.bottom - c.top != kIdleClientHeight)
-        SetClientHeight(kIdleClientHeight);
-}
-
-void MainForm::SetClientHeight(int height)
-{
-    RECT c, w;
-    GetClientRect(hwnd_, &c);
-    GetWindowRect(hwnd_, &w);
-    int dy = height - (c.bottom - c.top);
-    inResize_ = true;
-    SetWindowPos(hwnd_, nullptr, 0, 0, w.right - w.left, (w.bottom - w.top) + dy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    inResize_ = false;
-    Layout();
-}
-
-namespace {
-
-// Moves `wnd` only when its place changes: moving the list view costs
-// time with many rows, and Layout runs on every state change.
-void MoveIfChanged(HWND parent, HWND wnd, int x, int y, int w, int h)
-{
-    RECT r;
-    GetWindowRect(wnd, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&r), 2);
-    if (r.left != x || r.top != y || r.right - r.left != w || r.bottom - r.top != h)
-        MoveWindow(wnd, x, y, w, h, TRUE);
-}
-
-} // namespace
-
-void MainForm::Layout()
-{
-    if (!progressBar_)
-        return;  // still being created
-    RECT c;
-    GetClientRect(hwnd_, &c);
-    int width = c.right - c.left;
-    int height = c.bottom - c.top;
-    PanelResize(width);
-    bool progress = IsWindowVisible(progressBar_);
-    MoveIfChanged(hwnd_, progressBar_, 0, height - kProgressHeight, width, kProgressHeight);
-    if (list_.hwnd()) {
-        int bottom = height - (progress ? kProgressHeight : 0);
-        int listHeight = bottom - kPanelHeight;
-        MoveIfChanged(hwnd_, list_.hwnd(), 0, kPanelHeight, width, listHeight > 0 ? listHeight : 0);
-    }
-}
-
-void MainForm::PanelResize(int width)
-{
-    for (HWND b : {startBtn_, optBtn_, closeBtn_}) {
-        RECT r;
-        GetWindowRect(b, &r);
-        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT *>(&r), 2);
-        int w = r.right - r.left;
-        MoveIfChanged(hwnd_, b, width - w - 6, r.top, w, r.bottom - r.top);
-    }
-    if (width < 400)
-        return;
-    RECT br, fr;
-    GetWindowRect(browseBtn_, &br);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT *>(&br), 2);
-    int bw = br.right - br.left;
-    int browseLeft = width - bw - 140;
-    MoveIfChanged(hwnd_, browseBtn_, browseLeft, br.top, bw, br.bottom - br.top);
-    GetWindowRect(fileName_, &fr);
-    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT *>(&fr), 2);
-    MoveIfChanged(hwnd_, fileName_, fr.left, fr.top, browseLeft - fr.left - 4, fr.bottom - fr.top);
-}
-
 void MainForm::EditItemClick()
 {
     EnableMenuItem(menu_.Popup(EditItem), IDM_DELETE,
@@ -614,30 +453,29 @@ void MainForm::PrepareScan()
     if (focus == fileName_ || focus == optBtn_ || focus == ascii_.edit() ||
         focus == browseBtn_ || focus == list_.hwnd())
         SetFocus(startBtn_);
-    EnableWindow(fileName_, FALSE);
-    fileNameWindowColor_ = false;
-    EnableWindow(optBtn_, FALSE);
-    ascii_.Enable(false);
-    asciiWindowColor_ = false;
-    EnableWindow(browseBtn_, FALSE);
-    InvalidateRect(fileName_, nullptr, TRUE);
-    InvalidateRect(ascii_.edit(), nullptr, TRUE);
+    EnableInputs(false);
     Layout();
 }
 
 void MainForm::RestoreControls()
 {
-    EnableWindow(fileName_, TRUE);
-    fileNameWindowColor_ = true;
-    EnableWindow(optBtn_, TRUE);
-    ascii_.Enable(true);
-    asciiWindowColor_ = true;
-    EnableWindow(browseBtn_, TRUE);
+    EnableInputs(true);
     SetWindowTextA(startBtn_, kStartCaption);
     ShowWindow(progressBar_, SW_HIDE);
+    Layout();
+}
+
+// The controls that would change the scan's inputs are locked while it
+// runs; the two boxes show it by their background.
+void MainForm::EnableInputs(bool on)
+{
+    EnableWindow(fileName_, on);
+    EnableWindow(optBtn_, on);
+    ascii_.Enable(on);
+    EnableWindow(browseBtn_, on);
+    inputsWindowColor_ = on;
     InvalidateRect(fileName_, nullptr, TRUE);
     InvalidateRect(ascii_.edit(), nullptr, TRUE);
-    Layout();
 }
 
 // The scan's display.

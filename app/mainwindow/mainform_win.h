@@ -91,6 +91,11 @@ public:
     static void SetOpenDialogHook(OpenDialogHook hook);
 
 private:
+    static constexpr char kStartCaption[] = "検索開始(&I)";
+    static constexpr char kStopCaption[] = "中止(&L)";
+    // While the list is hidden the client area is 100 pixels high.
+    static constexpr int kIdleClientHeight = 100;
+
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void CreateControls();
     void OnCommand(int id, int code);
@@ -122,6 +127,7 @@ private:
     void ShowResults();
     void FinishScan();
     void RestoreControls();
+    void EnableInputs(bool on);
     void ReleaseDictionary();
 
     Options options_;
@@ -149,8 +155,7 @@ private:
 
     bool destroyed_ = false;
     bool inResize_ = false;
-    bool fileNameWindowColor_ = true;
-    bool asciiWindowColor_ = true;
+    bool inputsWindowColor_ = true;  // FileName and Ascii in the window colour
 };
 
 // The program's event loop: runs until the main window has closed.
