@@ -3,10 +3,10 @@
 // program's RowStore, and the list commands that act on it (sorting, the
 // find dialog, deleting, selecting, the pop-up menu, the results file).
 //
-// The main window owns one ResultsList, forwards WM_NOTIFY from the list,
-// its menu commands and the find dialog's registered message to it, and is
-// the scan's host: rows arrive through AppendRow and reach the control in
-// batches (SyncCount).
+// The main window owns one ResultsList and forwards WM_NOTIFY from the
+// list, its menu commands and the find dialog's registered message to it.
+// A scan's rows arrive through AppendRow (from the main window's scan
+// session) and reach the control in batches (SyncCount).
 #pragma once
 
 #include <windows.h>
