@@ -46,6 +46,9 @@ MainForm::OpenDialogHook &OpenHook()
 
 } // namespace
 
+const char MainForm::kStartCaption[] = "検索開始(&I)";
+const char MainForm::kStopCaption[] = "中止(&L)";
+
 void MainForm::SetOpenDialogHook(OpenDialogHook hook)
 {
     OpenHook() = std::move(hook);

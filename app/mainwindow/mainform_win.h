@@ -91,8 +91,9 @@ public:
     static void SetOpenDialogHook(OpenDialogHook hook);
 
 private:
-    static constexpr char kStartCaption[] = "検索開始(&I)";
-    static constexpr char kStopCaption[] = "中止(&L)";
+    // StartBtn's captions, as the start and as the stop button.
+    static const char kStartCaption[];
+    static const char kStopCaption[];
     // While the list is hidden the client area is 100 pixels high.
     static constexpr int kIdleClientHeight = 100;
 
