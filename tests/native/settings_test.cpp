@@ -1,7 +1,9 @@
-// The integer parser used for registry values, number boxes and options.
+// The integer parser used for registry values, number boxes and options,
+// and the clamp of the integer settings' ranges.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <utility>
 
 #include "settings/settings.h"
 
@@ -39,11 +41,12 @@ TEST(ParseInt, RejectsEverythingElseAndLeavesTheValue)
     EXPECT_FALSE(lex::ParseInt(nullptr, &v));
 }
 
-TEST(Clamp, BringsValuesIntoRange)
+TEST(IntRange, BringsValuesIntoRange)
 {
-    EXPECT_EQ(1, lex::Clamp(0, 1, 1000));
-    EXPECT_EQ(1, lex::Clamp(INT_MIN, 1, 1000));
-    EXPECT_EQ(1000, lex::Clamp(5000, 1, 1000));
-    EXPECT_EQ(5, lex::Clamp(5, 1, 1000));
-    EXPECT_EQ(1000, lex::Clamp(1000, 1, 1000));
+    const lex::IntRange r = {1, 1000, 5};
+    const std::pair<int, int> cases[] = {
+        {0, 1}, {INT_MIN, 1}, {5000, 1000}, {5, 5}, {1000, 1000}, {INT_MAX, 1000},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.second, r.Clamp(c.first)) << c.first;
 }
