@@ -1,4 +1,5 @@
-// The list of stored values and the integer parser shared by the registry layer, the number boxes and
+// The list of stored values, the clamp that brings the integers into range,
+// and the integer parser shared by the registry layer, the number boxes and
 // the command-line front end.
 #include "settings/settings.h"
 
@@ -75,5 +76,11 @@ const StoredInt kStoredInts[2] = {
     {"RecurrenceTime", &ExtractionSettings::RecurrenceTime, kRecurrenceTimeRange},
     {"MinExtractStr", &ExtractionSettings::MinExtractStr, kMinExtractStrRange},
 };
+
+void ClampToRanges(ExtractionSettings &s)
+{
+    for (const StoredInt &i : kStoredInts)
+        s.*i.field = i.range.Clamp(s.*i.field);
+}
 
 } // namespace lex

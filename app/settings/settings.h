@@ -51,6 +51,10 @@ struct StoredInt {
 extern const StoredFlag kStoredFlags[9];
 extern const StoredInt kStoredInts[2];
 
+// Brings every integer setting into its range.  Values from outside the
+// program (the registry) pass through here before anything uses them.
+void ClampToRanges(ExtractionSettings &settings);
+
 // Parses `text` as an integer the one way the program does everywhere:
 // leading spaces, an optional sign, decimal digits, or a leading $, x or X
 // followed by hexadecimal digits.  Nothing may follow the digits.  Returns

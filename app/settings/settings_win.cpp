@@ -80,6 +80,8 @@ void LoadSettings(ExtractionSettings &s, const std::function<void()> &onDebug)
     }
     for (const StoredInt &i : kStoredInts)
         ReadInt(key.get(), i.name, &(s.*i.field));
+    // A value typed into the registry by hand may lie outside its range.
+    ClampToRanges(s);
 }
 
 void SaveSettings(const ExtractionSettings &s)
