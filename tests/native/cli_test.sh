@@ -91,6 +91,10 @@ expect_status "--search-wide-japanese is an option" 0 "" \
   -- --dict "$tmp/words.dic" --no-search-wide-japanese --search-wide-japanese "$tmp/wide.bin"
 expect_status "--search-wide-japanese takes no value" 2 "takes no value" \
   -- --search-wide-japanese=1 "$tmp/wide.bin"
+# No flag takes a value: --checked-column=0 must not pass for the flag.
+for flag in --checked-column=0 --text-only=0 --help=x; do
+  expect_status "$flag" 2 "takes no value" -- "$flag" "$tmp/wide.bin"
+done
 run --help >"$tmp/out" 2>&1
 grep -q -- "--search-wide-japanese  take Japanese text in UTF-16LE" "$tmp/out" ||
   fail "help lacks --search-wide-japanese"
