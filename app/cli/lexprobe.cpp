@@ -5,12 +5,10 @@
 // Writes one line per row in the layout of the program's results file:
 // offset text, TAB, kind, TAB, text, CR LF (or the text alone with
 // --save-option).  Exit status: 0 success, 1 the input file (or an explicitly
-// named dictionary) could not be read to its end, 2 bad usage, 3 the output
-// could not be written.
+// named dictionary) could not be read to its end, 2 bad usage (the output
+// file named as the input included), 3 the output could not be written.
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -23,6 +21,7 @@
 #include "startup/exepath.h"
 #include "scan/scanner.h"
 #include "settings/settings.h"
+#include "results/outputfile.h"
 #include "results/resultsfile.h"
 
 namespace {
@@ -39,6 +38,7 @@ int Usage(const std::string &message)
 // file has been found and opened.  Lines are formatted straight into one
 // block of 1 MiB, which goes out in one write when the next line would not
 // fit: few system calls, and memory that does not grow with the output.
+// A file named with -o replaces an existing one only once it is whole.
 class LineWriter : public lex::ScanHost {
 public:
     LineWriter(const char *outPath, bool textOnly, bool checkedColumn)
@@ -46,21 +46,12 @@ public:
           block_(new char[kBlock])
     {
     }
-    ~LineWriter() override
-    {
-        if (out_ && out_ != stdout)
-            std::fclose(out_);
-    }
 
     void ClearRows() override
     {
-        if (outPath_) {
-            out_ = std::fopen(outPath_, "wb");
-            if (!out_)
-                openError_ = errno;
-        } else {
-            out_ = stdout;
-        }
+        opened_ = true;
+        if (outPath_)
+            error_ = file_.Open(outPath_);
     }
     void AddRow(uint32_t offset, bool wide, const char *text, size_t length,
                 bool checked) override
@@ -82,24 +73,22 @@ public:
     void SetProgress(int) override {}
     void ProcessEvents() override {}
     // A broken output ends the scan early.
-    bool AbortRequested() override { return failed_ || !out_; }
+    bool AbortRequested() override { return error_ != lex::OutputError::None; }
 
-    // Writes what is left; false when any write failed.
-    bool Finish()
+    // Writes what is left and puts a file in its place; the first failure
+    // of the whole output.
+    lex::OutputError Finish()
     {
         Drain();
-        if (!out_)
-            return false;
-        if (std::fflush(out_) != 0)
-            failed_ = true;
-        if (out_ != stdout) {
-            if (std::fclose(out_) != 0)
-                failed_ = true;
-            out_ = nullptr;
-        }
-        return !failed_;
+        if (!opened_ || error_ != lex::OutputError::None)
+            return error_;
+        if (outPath_)
+            error_ = file_.Commit();
+        else if (std::fflush(stdout) != 0)
+            error_ = lex::OutputError::WriteFailed;
+        return error_;
     }
-    int OpenError() const { return openError_; }
+    std::string ErrorText() const { return file_.ErrorText(); }
 
 private:
     static constexpr size_t kBlock = size_t(1) << 20;
@@ -115,8 +104,12 @@ private:
     }
     void Write(const char *data, size_t size)
     {
-        if (out_ && !failed_ && size != 0 && std::fwrite(data, 1, size, out_) != size)
-            failed_ = true;
+        if (!opened_ || error_ != lex::OutputError::None || size == 0)
+            return;
+        if (outPath_)
+            error_ = file_.Write(data, size);
+        else if (std::fwrite(data, 1, size, stdout) != size)
+            error_ = lex::OutputError::WriteFailed;
     }
     void Drain()
     {
@@ -127,9 +120,9 @@ private:
     const char *outPath_;
     bool textOnly_;
     bool checkedColumn_;
-    FILE *out_ = nullptr;
-    int openError_ = 0;
-    bool failed_ = false;
+    bool opened_ = false;  // the scan has asked for the output
+    lex::OutputFile file_;
+    lex::OutputError error_ = lex::OutputError::None;
     std::unique_ptr<char[]> block_;
     size_t used_ = 0;
 };
@@ -377,6 +370,10 @@ int main(int argc, char **argv)
         std::fputs(UsageText().c_str(), stdout);
         return kOk;
     }
+    // The output would be opened, and emptied, before the input is read.
+    if (o.out && lex::SameFile(o.out, o.file))
+        return Usage(std::string("output file ") + o.out + " is the input file " + o.file +
+                     "; it is left as it is");
 
     lex::WordDictionary dict;
     if (o.CheckEnglish) {
@@ -406,14 +403,15 @@ int main(int argc, char **argv)
         writer.Finish();
         return kInputError;
     }
-    if (writer.OpenError() != 0) {
-        std::fprintf(stderr, "lexprobe: cannot create %s: %s\n", o.out,
-                     std::strerror(writer.OpenError()));
+    switch (writer.Finish()) {
+    case lex::OutputError::None:
+        return kOk;
+    case lex::OutputError::CannotCreate:
+        std::fprintf(stderr, "lexprobe: cannot create %s: %s\n", o.out, writer.ErrorText().c_str());
         return kOutputError;
+    case lex::OutputError::WriteFailed:
+        break;
     }
-    if (!writer.Finish()) {
-        std::fprintf(stderr, "lexprobe: write error on %s\n", o.out ? o.out : "standard output");
-        return kOutputError;
-    }
-    return kOk;
+    std::fprintf(stderr, "lexprobe: write error on %s\n", o.out ? o.out : "standard output");
+    return kOutputError;
 }
