@@ -61,7 +61,7 @@ void MainForm::CreateControls()
     browseBtn_ = make(0, "BUTTON", "参照(&B)...", WS_TABSTOP | BS_PUSHBUTTON, 330, 9,
                       kBrowseWidth, kButtonHeight, IDC_BROWSEBTN);
     RECT asciiBox = {kFileNameLeft, 44, kFileNameLeft + 60, 44 + 21};
-    ascii_.Create(hwnd_, IDC_ASCII, IDC_ASCIISPIN, asciiBox, font_.get());
+    ascii_.Create(hwnd_, IDC_ASCII, IDC_ASCIISPIN, asciiBox, font_.get(), kMinExtractStrRange);
     ascii_.SetValue(settings_.MinExtractStr);
     asciiLabel_ = make(0, "STATIC", "文字以上の文字列を抽出", SS_LEFT, kFileNameLeft + 66, 47,
                        200, 14, kAsciiLabelId);

@@ -233,7 +233,7 @@ void MainForm::OnCommand(int id, int code)
         CloseBtnClick();
         break;
     case IDM_SAVE:
-        list_.Save(hwnd_, settings_.SaveOption);
+        list_.Save(hwnd_, settings_.SaveOption, WindowText(fileName_));
         break;
     case IDM_README:
         ShowReadMeitemClick();

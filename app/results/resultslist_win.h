@@ -69,11 +69,13 @@ public:
     bool IsFindDialogMessage(MSG *msg);
 
     // "結果の保存(&S)...": the save dialog, the name's extension forced to
-    // ".txt", and one write.
+    // ".txt", and one write.  A name that leads to `sourceFile`, the file
+    // the rows came from, is refused and the file kept.
     // Errors go through the program's top-level error handler.
-    void Save(HWND owner, bool textOnly);
+    void Save(HWND owner, bool textOnly, const std::string &sourceFile);
     // The write behind Save: all rows in one write to `path` as it stands
-    // (the extension as given).  Returns false after reporting the error.
+    // (the extension as given); an existing file is replaced only once the
+    // new one is whole.  Returns false after reporting the error.
     bool SaveTo(const std::string &path, bool textOnly);
 
     // The pop-up menu as it opens now: with a selection only the delete

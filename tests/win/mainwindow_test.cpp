@@ -562,16 +562,18 @@ TEST_F(App, StoredValuesAreReadAndWrittenBackNormalised)
         EXPECT_EQ(c.written, Registry::Get(c.name)) << c.name;
 }
 
-TEST_F(App, MinExtractStrAboveRangeComesBackAsThousand)
+// Integers typed into the registry outside their ranges are brought into
+// them as they are read: used so, and written back so.
+TEST_F(App, IntegersOutsideTheirRangesAreClampedWhenRead)
 {
     Registry::PutString("MinExtractStr", "5000");
-    Registry::PutString("RecurrenceTime", "-3");
+    Registry::PutString("RecurrenceTime", "-7");
     Start();
     EXPECT_EQ("1000", Text(Item(IDC_ASCII)));
+    EXPECT_EQ(1, form_->settings().RecurrenceTime);
     CloseMain();
     EXPECT_EQ("1000", Registry::Get("MinExtractStr"));
-    // RecurrenceTime stays as read until the dialog is confirmed.
-    EXPECT_EQ("-3", Registry::Get("RecurrenceTime"));
+    EXPECT_EQ("1", Registry::Get("RecurrenceTime"));
 }
 
 TEST_F(App, AsciiBoxTextIsBroughtIntoRangeOnLeavingIt)
