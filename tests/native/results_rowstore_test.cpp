@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "scan_reference.h"
+
 namespace lex {
 namespace {
 
@@ -55,18 +57,9 @@ std::vector<uint32_t> Offsets(const RowStore &s)
 
 int Sign(int v) { return (v > 0) - (v < 0); }
 
-// The text comparison of address, kind and name order, written plainly: the
-// model that the row store's sorts are checked against.
-int ReferenceCompare(const std::string &a, const std::string &b)
-{
-    auto fold = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 0x20 : int(c); };
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
-        const int d = fold(static_cast<unsigned char>(a[i])) - fold(static_cast<unsigned char>(b[i]));
-        if (d != 0)
-            return d;
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
-}
+// The text comparison of address, kind and name order, from the plain model
+// that the row store's sorts are checked against.
+using lexref::ByteCompare;
 
 // ---------------------------------------------------------------------------
 // Text comparison, through name order: two rows in either order come out
@@ -103,7 +96,7 @@ TEST(TextComparison, FoldsLettersByteByByte)
         {"\x88\x9F", "\x82\xA0", 1, "lead bytes decide"},
     };
     for (const Case &c : cases) {
-        ASSERT_EQ(Sign(ReferenceCompare(c.a, c.b)), c.sign) << c.what << " (the model)";
+        ASSERT_EQ(Sign(ByteCompare(c.a, c.b)), c.sign) << c.what << " (the model)";
         for (bool swapped : {false, true}) {
             RowStore s;
             FillTexts(s, swapped ? std::vector<std::string>{c.b, c.a} : std::vector<std::string>{c.a, c.b});
@@ -158,7 +151,7 @@ TEST(RowStoreSort, NameOrderAgreesWithTheTextComparison)
     for (size_t i = 0; i < expect.size(); ++i)
         expect[i] = i;
     std::stable_sort(expect.begin(), expect.end(), [&](size_t a, size_t b) {
-        return ReferenceCompare(texts[a], texts[b]) < 0;
+        return ByteCompare(texts[a], texts[b]) < 0;
     });
     ASSERT_EQ(s.Count(), expect.size());
     for (size_t i = 0; i < expect.size(); ++i)
@@ -200,7 +193,7 @@ TEST(RowStoreSort, AddressOrderIsNumericAndMatchesTheTextOrder)
     // The comparison of the column texts agrees with the numeric order.
     for (size_t i = 0; i + 1 < s.Count(); ++i) {
         const std::string a = OffsetText(s.Offset(i)), b = OffsetText(s.Offset(i + 1));
-        EXPECT_LT(ReferenceCompare(a, b), 0) << a << " " << b;
+        EXPECT_LT(ByteCompare(a, b), 0) << a << " " << b;
     }
 }
 
@@ -531,7 +524,7 @@ TEST(RowStoreStorage, SortsAndDeletionAcrossPagesAndChunks)
         std::function<bool(const RowIn &, const RowIn &)> less;
     } orders[] = {
         {SortKey::Length, [](const RowIn &a, const RowIn &b) { return a.text.size() < b.text.size(); }},
-        {SortKey::Name, [](const RowIn &a, const RowIn &b) { return ReferenceCompare(a.text, b.text) < 0; }},
+        {SortKey::Name, [](const RowIn &a, const RowIn &b) { return ByteCompare(a.text, b.text) < 0; }},
         {SortKey::Checked, [](const RowIn &a, const RowIn &b) { return a.checked > b.checked; }},
         {SortKey::Kind, [](const RowIn &a, const RowIn &b) { return a.wide < b.wide; }},
         {SortKey::Address, [](const RowIn &a, const RowIn &b) { return a.offset < b.offset; }},

@@ -1,6 +1,6 @@
 // The string list's rules: numbering, deletion, the pointer-exchanging sort
 // under Shift-JIS and duplicate removal.
-#include "util/strlist.h"
+#include "strlist_items.h"
 
 #include <gtest/gtest.h>
 
@@ -22,13 +22,7 @@ struct List {
             EXPECT_EQ(1, StrListAdd(&head, item.c_str()));
     }
     ~List() { StrListDestroy(&head); }
-    std::vector<std::string> Items() const
-    {
-        std::vector<std::string> items;
-        for (int i = 1; i <= StrListCount(&head); ++i)
-            items.push_back(StrListItem(&head, i));
-        return items;
-    }
+    std::vector<std::string> Items() const { return ::Items(head); }
 };
 
 TEST(StrList, FreshListIsEmpty)

@@ -15,11 +15,6 @@ std::string Message(HMODULE module, unsigned id)
     return std::string(buffer, n > 0 ? n : 0);
 }
 
-TEST(Resources, RunsUnderCodePage932)
-{
-    EXPECT_EQ(932u, GetACP());
-}
-
 TEST(Resources, LibraryMessagesAreShiftJis)
 {
     HMODULE lib = LoadLibraryA("loomlib.dll");

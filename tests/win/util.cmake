@@ -7,6 +7,7 @@ add_executable(util_test
   ${CMAKE_CURRENT_LIST_DIR}/util_files_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/util_path_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/util_guard_test.cpp)
+target_include_directories(util_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(util_test PRIVATE loomlib gtest_main)
 loom_wine_test(util sh ${CMAKE_CURRENT_LIST_DIR}/with-test-drive.sh ${LOOM_WINEPREFIX}
                ${LOOM_WINE_STATE}/drive-r ${CMAKE_BINARY_DIR}/wine-run $<TARGET_FILE:util_test>)

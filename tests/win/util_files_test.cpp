@@ -1,6 +1,7 @@
 // File times, directory creation and tree deletion on real files in a
 // temporary folder of the test prefix.
 #include "util/loomutil.h"
+#include "win_test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +11,7 @@
 
 namespace {
 
-bool Exists(const std::string &path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using testsupport::Exists;
 
 bool IsDirectory(const std::string &path)
 {

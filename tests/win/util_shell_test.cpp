@@ -18,19 +18,8 @@
 
 namespace {
 
-std::string TempDir()
-{
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    return dir;
-}
-
-bool WriteFile(const std::string &path, const std::string &bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
+using testsupport::TempDir;
+using testsupport::WriteAll;
 
 std::string Upper(std::string text)
 {
@@ -170,7 +159,7 @@ TEST(InvokeFileProperty, FindsAFileWhateverItsCase)
     std::string dir = TempDir() + "LoomProp";
     CreateDirectoryA(dir.c_str(), nullptr);
     std::string file = dir + "\\MixedCase.Txt";
-    ASSERT_TRUE(WriteFile(file, "properties"));
+    ASSERT_TRUE(WriteAll(file, "properties"));
     std::string path = Upper(file);
     int result;
     PropertyWindowCloser closer;
@@ -235,8 +224,8 @@ protected:
 
 TEST_F(SeekFile, UsualPlacesInOrder)
 {
-    ASSERT_TRUE(WriteFile(first_ + "\\loomseek.exe", "MZ program"));
-    ASSERT_TRUE(WriteFile(windows_ + "\\loomseek_win.exe", "MZ program"));
+    ASSERT_TRUE(WriteAll(first_ + "\\loomseek.exe", "MZ program"));
+    ASSERT_TRUE(WriteAll(windows_ + "\\loomseek_win.exe", "MZ program"));
     EXPECT_EQ(first_, Seek("loomseek.exe", first_));
     EXPECT_EQ(first_ + "\\", Seek("loomseek.exe", first_ + "\\"));
     // Only in the Windows directory.
@@ -244,7 +233,7 @@ TEST_F(SeekFile, UsualPlacesInOrder)
     // In the system directory.
     EXPECT_EQ(system_, Seek("kernel32.dll", first_));
     // A text file of that name in the first directory does not count.
-    ASSERT_TRUE(WriteFile(first_ + "\\kernel32.dll", "not a program"));
+    ASSERT_TRUE(WriteAll(first_ + "\\kernel32.dll", "not a program"));
     EXPECT_EQ(system_, Seek("kernel32.dll", first_));
     EXPECT_EQ("", Seek("no_such_file.dll", first_));
     EXPECT_EQ("", Seek("loomseek.exe", std::string(300, 'd')));

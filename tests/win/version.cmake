@@ -15,6 +15,7 @@ add_executable(version_probe ${CMAKE_CURRENT_LIST_DIR}/version_probe.cpp)
 target_link_libraries(version_probe PRIVATE loomlib)
 
 add_executable(version_test ${CMAKE_CURRENT_LIST_DIR}/version_test.cpp)
+target_include_directories(version_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(version_test PRIVATE loomlib gtest_main)
 foreach(fixture ${LOOM_VERFIX})
   add_dependencies(version_test verfix_${fixture})

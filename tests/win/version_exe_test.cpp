@@ -16,6 +16,8 @@
 
 #include "util/loomutil.h"
 #include "version/exeinfo.h"
+#include "guarded_record.h"
+#include "strlist_items.h"
 #include "win_test_util.h"
 
 namespace {
@@ -26,17 +28,13 @@ using testsupport::InBin;
 
 std::string TempPath(const std::string &name)
 {
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + "exeinfo_" + name;
+    return testsupport::TempDir() + "exeinfo_" + name;
 }
 
 std::string WriteTemp(const std::string &name, const std::string &bytes)
 {
-    std::string path = TempPath(name);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return out ? path : std::string();
+    const std::string path = TempPath(name);
+    return testsupport::WriteAll(path, bytes) ? path : std::string();
 }
 
 std::string CopyToTemp(const std::string &file, const std::string &name)
@@ -46,32 +44,18 @@ std::string CopyToTemp(const std::string &file, const std::string &name)
     return path;
 }
 
-Strings Items(StrList *list)
-{
-    Strings items;
-    for (int i = 1, n = StrList_Count(list); i <= n; ++i)
-        items.push_back(StrList_Item(list, i));
-    return items;
-}
-
 bool Has(const Strings &items, const std::string &item)
 {
     return std::find(items.begin(), items.end(), item) != items.end();
 }
 
-constexpr std::size_t kGuard = 64;
-constexpr unsigned char kFill = 0xA5;
-
 // A caller's record, cleared as the caller must, with guard bytes behind it;
 // its lists are freed at the end as the caller must.
-struct Record {
-    unsigned char bytes[sizeof(ExeInfo) + kGuard];
-    ExeInfo &info = *reinterpret_cast<ExeInfo *>(bytes);
+struct Record : testsupport::Guarded<ExeInfo> {
+    ExeInfo &info = record();
 
     explicit Record(const std::string &path)
     {
-        std::memset(bytes, 0, sizeof(ExeInfo));
-        std::memset(bytes + sizeof(ExeInfo), kFill, kGuard);
         std::strncpy(info.Path, path.c_str(), sizeof info.Path - 1);
     }
     ~Record()
@@ -80,11 +64,6 @@ struct Record {
         StrList_Destroy(&info.ExportedNames);
         StrList_Destroy(&info.ImportedDlls);
         StrList_Destroy(&info.FoundDlls);
-    }
-    bool GuardIntact() const
-    {
-        return std::all_of(bytes + sizeof(ExeInfo), bytes + sizeof bytes,
-                           [](unsigned char b) { return b == kFill; });
     }
     Strings Dlls() { return Items(&info.ImportedDlls); }
     Strings Functions() { return Items(&info.ImportedFunctions); }
