@@ -1,11 +1,13 @@
 // Rules that every window and dialog of the program keeps, checked on the
 // live window rather than against its resource: each visible control lies
-// inside the client area, no two overlap (group boxes aside), each caption
-// fits its control in the control's own font, and (where asked) the tab
-// order runs row by row, left to right.  One line for each fault.
+// inside the client area, no two overlap (group boxes and an up-down control
+// on its box aside), each caption fits its control in the control's own
+// font, and (where asked) the tab order runs row by row, left to right.
+// One line for each fault.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -88,6 +90,16 @@ inline bool ReadsAfter(const RECT &a, const RECT &b)
     return sameRow ? b.left > a.left : b.top >= a.bottom;
 }
 
+// An up-down control sits on the edge of the box it steps.
+inline bool Buddies(const LaidOutControl &a, const LaidOutControl &b)
+{
+    auto buddy = [](const LaidOutControl &c) {
+        return c.Is(UPDOWN_CLASSA) ? reinterpret_cast<HWND>(SendMessageA(c.hwnd, UDM_GETBUDDY, 0, 0))
+                                   : nullptr;
+    };
+    return buddy(a) == b.hwnd || buddy(b) == a.hwnd;
+}
+
 inline std::vector<std::string> LayoutFaults(HWND window, bool tabOrderByRows)
 {
     std::vector<std::string> faults;
@@ -104,7 +116,7 @@ inline std::vector<std::string> LayoutFaults(HWND window, bool tabOrderByRows)
             faults.push_back(c.name + " is too small for its caption");
         for (std::size_t j = i + 1; j < controls.size(); ++j)
             if (!c.Is("Button", BS_GROUPBOX) && !controls[j].Is("Button", BS_GROUPBOX) &&
-                IntersectRect(&both, &c.rect, &controls[j].rect))
+                !Buddies(c, controls[j]) && IntersectRect(&both, &c.rect, &controls[j].rect))
                 faults.push_back(c.name + " overlaps " + controls[j].name);
         if (tabOrderByRows && (c.style & WS_TABSTOP)) {
             if (lastStop && !ReadsAfter(lastStop->rect, c.rect))

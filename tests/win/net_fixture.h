@@ -68,8 +68,9 @@ public:
     HttpServicePort &operator=(const HttpServicePort &) = delete;
     ~HttpServicePort()
     {
-        if (original_ != "<missing>")
+        if (original_ != "<missing>") {
             EXPECT_TRUE(WriteAll(path_, original_)) << path_;
+        }
     }
 
 private:

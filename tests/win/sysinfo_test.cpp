@@ -147,9 +147,10 @@ TEST(LoomGetSystemInfo, ReportAgreesWithThePlatform)
     const int stepping = std::atoi(CpuinfoField("stepping").c_str());
     ASSERT_FALSE(vendor.empty()) << "no /proc/cpuinfo";
     const std::string name = lines[i++];
-    if (vendor == "GenuineIntel" && (family == 6 || family == 15) && brand.compare(0, 5, "Intel") == 0)
+    if (vendor == "GenuineIntel" && (family == 6 || family == 15) && brand.compare(0, 5, "Intel") == 0) {
         EXPECT_EQ(brand.substr(0, brand.find_last_not_of(' ') + 1),
                   name.substr(0, name.find_last_not_of(' ') + 1));
+    }
     if (std::regex_match(lines[i], m, std::regex(R"re((\d+) MHz)re"))) {
         EXPECT_GE(std::stoi(m[1]), 50);
         EXPECT_LE(std::stoi(m[1]), 10000);
@@ -178,8 +179,9 @@ TEST(LoomGetSystemInfo, ReportAgreesWithThePlatform)
         ASSERT_GE(a.total, 0) << lines[i - 1];
         EXPECT_LE(a.free, a.total * 1.01) << lines[i - 1];
         EXPECT_LE(a.percent, 100) << lines[i - 1];
-        if (k == 0)
+        if (k == 0) {
             EXPECT_NEAR(double(memory.ullTotalPhys), a.total, memory.ullTotalPhys * 0.01);
+        }
     }
 
     // System and user language, then the keyboard with its layout name.
