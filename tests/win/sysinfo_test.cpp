@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
@@ -61,10 +62,7 @@ double SizeBytes(const std::string &text)
 }
 
 // "label<TAB>free/total (percent%)": the two sizes and the percentage.
-struct Amounts {
-    double free = -1, total = -1;
-    int percent = -1;
-};
+struct Amounts { double free = -1, total = -1; int percent = -1; };
 Amounts AmountsOf(const std::string &text)
 {
     Amounts a;
@@ -213,13 +211,16 @@ TEST(LoomGetSystemInfo, ReportAgreesWithThePlatform)
     // none.
     char roots[1024] = "";
     GetLogicalDriveStringsA(sizeof roots, roots);
-    std::set<std::pair<UINT, std::string>> typeNames;
+    std::map<UINT, std::string> nameOf; // one name for each type, a different one for each
+    std::set<std::string> names;
     for (const char *root = roots; *root; root += std::strlen(root) + 1) {
         ASSERT_LT(i, lines.size());
         const UINT type = GetDriveTypeA(root);
         ASSERT_EQ(0u, lines[i].find(std::string(root) + "\t")) << root;
         const std::string typeName = lines[i++].substr(std::strlen(root) + 1);
-        typeNames.insert({type, typeName.substr(0, typeName.find(" ("))});
+        const std::string name = typeName.substr(0, typeName.find(" ("));
+        EXPECT_EQ(nameOf.emplace(type, name).first->second, name) << root;
+        names.insert(name);
         if (type != DRIVE_REMOVABLE && type != DRIVE_CDROM) {
             const std::string free = lines[i++];
             ULARGE_INTEGER available, total, totalFree;
@@ -229,15 +230,7 @@ TEST(LoomGetSystemInfo, ReportAgreesWithThePlatform)
             }
         }
     }
-    // One name for each type, a different one for each.
-    std::set<UINT> types;
-    std::set<std::string> names;
-    for (const auto &t : typeNames) {
-        types.insert(t.first);
-        names.insert(t.second);
-    }
-    EXPECT_EQ(typeNames.size(), types.size());
-    EXPECT_EQ(types.size(), names.size());
+    EXPECT_EQ(nameOf.size(), names.size());
     EXPECT_EQ(std::vector<std::string>(2, ""),
               std::vector<std::string>(lines.begin() + i, lines.end()));
 }
