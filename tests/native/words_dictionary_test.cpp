@@ -45,6 +45,7 @@ TEST(DictionaryLoad, SplitsLinesAndSkipsEmptyOnes)
         {"a zero byte ends the file", std::string("beta\nal\0pha\nzeta\n", 17), {"al", "beta"}},
         {"spaces belong to the entry", "ice cream\n", {"ice cream"}},
         {"empty file", "", {}},
+        {"case variants: capitals first", "nasa\nNASA\nNasa\nmoon\n", {"moon", "NASA", "Nasa", "nasa"}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.entries, Entries(Dict(c.text))) << c.what;
@@ -72,12 +73,6 @@ TEST(DictionaryLoad, BlocksHoldEachLetterWhateverElseTheFileHolds)
     lex::EnglishWordMarker marker(d, st);
     const std::string text = "xxbananaxx";
     EXPECT_TRUE(marker.ContainsWord(text.data(), text.size()));
-}
-
-TEST(DictionaryLoad, CaseVariantsSortCapitalsFirst)
-{
-    const WordDictionary d = Dict("nasa\nNASA\nNasa\nmoon\n");
-    EXPECT_EQ((std::vector<std::string>{"moon", "NASA", "Nasa", "nasa"}), Entries(d));
 }
 
 struct MarkerCase {
