@@ -59,7 +59,7 @@ std::string Name(const Cpu &cpu)
 std::string Unknown(std::uint32_t signature)
 {
     char text[64];
-    std::snprintf(text, sizeof text, "不明なプロセッサ (CPUID=0x%X)", signature);
+    std::snprintf(text, sizeof text, LibText(27), signature); // the unknown part's message
     return text;
 }
 
