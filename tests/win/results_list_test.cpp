@@ -9,14 +9,21 @@ namespace {
 
 using namespace listtest;
 
+// The list made afresh on another parent, as the main window makes it.
+void Recreate(ResultsListTest &t, HWND parent)
+{
+    g_list = nullptr;
+    DestroyWindow(t.lv_);
+    delete t.list_;
+    t.list_ = new lex::ResultsList;
+    g_list = t.list_;
+    ASSERT_TRUE(t.list_->Create(parent, IDC_LISTVIEW));
+    t.lv_ = t.list_->hwnd();
+}
+
 TEST_F(ResultsListTest, ControlIsAHiddenOwnerDataReportWithCheckBoxes)
 {
-    ResultsListTest::TearDown();
-    list_ = new lex::ResultsList;
-    g_list = list_;
-    ASSERT_TRUE(list_->Create(parent_, IDC_LISTVIEW));
-    lv_ = list_->hwnd();
-
+    Recreate(*this, parent_);
     char name[32] = {};
     GetClassNameA(lv_, name, sizeof name);
     EXPECT_STREQ("TListViewXP", name);
@@ -29,23 +36,23 @@ TEST_F(ResultsListTest, ControlIsAHiddenOwnerDataReportWithCheckBoxes)
     EXPECT_FALSE(style & LVS_EDITLABELS);
     EXPECT_TRUE(SendMessageA(lv_, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_CHECKBOXES);
 
-    const struct {
-        const char *caption;
-        int width;
-    } columns[] = {{"アドレス", 80}, {"種類", 60}, {"文字列", 400}};
-    for (int i = 0; i < 3; ++i) {
+    // Three columns, each wide enough for its caption and for what it
+    // shows: eight hex digits of address, the longer kind name.
+    const char *widest[] = {"00000000", "Unicode", ""};
+    for (int i = 0; i < 4; ++i) {
         char text[32] = {};
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
         column.pszText = text;
         column.cchTextMax = sizeof text;
-        ASSERT_TRUE(SendMessageA(lv_, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
-        EXPECT_STREQ(columns[i].caption, text);
-        EXPECT_EQ(columns[i].width, column.cx);
+        ASSERT_EQ(i < 3, SendMessageA(lv_, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)) != 0);
+        if (i == 3)
+            break;
+        EXPECT_STRNE("", text) << i;
+        for (const char *shown : {static_cast<const char *>(text), widest[i]})
+            EXPECT_LT(SendMessageA(lv_, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(shown)),
+                      column.cx) << i << " " << shown;
     }
-    LVCOLUMNA extra = {};
-    extra.mask = LVCF_WIDTH;
-    EXPECT_FALSE(SendMessageA(lv_, LVM_GETCOLUMNA, 3, reinterpret_cast<LPARAM>(&extra)));
 }
 
 TEST_F(ResultsListTest, ShowsTheStoredRowsThroughTheControl)
@@ -520,11 +527,7 @@ TEST_F(ResultsListTest, UnicodeParentGetsConvertedTexts)
     HWND wide = CreateWindowW(L"ListTestWideParent", L"wide", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
                               nullptr, wc.hInstance, nullptr);
     ASSERT_NE(nullptr, wide);
-    ResultsListTest::TearDown();
-    list_ = new lex::ResultsList;
-    g_list = list_;
-    ASSERT_TRUE(list_->Create(wide, IDC_LISTVIEW));
-    lv_ = list_->hwnd();
+    Recreate(*this, wide);
     Fill({{0x1A2B, true, "日本語テキスト", true}});
 
     wchar_t buffer[64] = {};
@@ -550,25 +553,24 @@ TEST_F(ResultsListTest, UnicodeParentGetsConvertedTexts)
     DestroyWindow(wide);
 }
 
-std::vector<std::pair<UINT, std::string>> MenuItems(HMENU menu)
+// The commands of a pop-up menu; each has a caption of its own.
+std::vector<UINT> MenuCommands(HMENU menu)
 {
-    std::vector<std::pair<UINT, std::string>> items;
+    std::vector<UINT> ids;
+    std::set<std::string> captions;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         char text[64] = {};
         GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
-        items.emplace_back(GetMenuItemID(menu, i), text);
+        EXPECT_TRUE(*text && captions.insert(text).second) << "item " << i << " \"" << text << "\"";
+        ids.push_back(GetMenuItemID(menu, i));
     }
-    return items;
+    return ids;
 }
 
 TEST_F(ResultsListTest, PopupShowsSortsWithoutSelectionAndDeleteWithOne)
 {
-    using Items = std::vector<std::pair<UINT, std::string>>;
-    const Items sorts = {{IDM_SORTADDRESS, "アドレス順"},
-                         {IDM_SORTNAME, "文字列の名前順"},
-                         {IDM_SORTLENGTH, "文字列の長さ順"},
-                         {IDM_SORTCHECK, "チェックあり/なし順"}};
-    const Items remove = {{IDM_POPUPDELETE, "リストから削除"}};
+    const std::vector<UINT> sorts = {IDM_SORTADDRESS, IDM_SORTNAME, IDM_SORTLENGTH, IDM_SORTCHECK};
+    const std::vector<UINT> remove = {IDM_POPUPDELETE};
     FillNumbered(5);
 
     struct Step {
@@ -590,7 +592,7 @@ TEST_F(ResultsListTest, PopupShowsSortsWithoutSelectionAndDeleteWithOne)
         EXPECT_EQ(step.selection, list_->HasSelection()) << step.what;
         HMENU menu = list_->CreatePopup();
         ASSERT_NE(nullptr, menu);
-        EXPECT_EQ(step.selection ? remove : sorts, MenuItems(menu)) << step.what;
+        EXPECT_EQ(step.selection ? remove : sorts, MenuCommands(menu)) << step.what;
         DestroyMenu(menu);
     }
 }
