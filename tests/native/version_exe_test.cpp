@@ -45,41 +45,33 @@ TEST(ExeSignature, FlagsOfDosHeaders)
     }
 }
 
-TEST(ExeSignature, DosProgramWithoutNewHeaderSetsFlags3AndNothingElse)
+// A DOS program (flags 3) whose new header is absent, of another kind, or
+// past the end of the file (the offset is the whole 32-bit field): nothing
+// of a Windows header is read.
+TEST(ExeSignature, NoWindowsHeaderNothingElse)
 {
-    Image m = exefix::Dos();
-    m.U16(24, 0x10);
-    m.Text(0x80, "PE");
-    Exam e;
-    EXPECT_EQ(3, e.Run(m.bytes));
-    EXPECT_EQ(3, e.info.Subsystem);
-    EXPECT_EQ(0xFFFFFFFFu, e.info.CodeSize);
-    EXPECT_EQ(0xFFFFFFFFu, e.info.ResourceSize);
-    EXPECT_EQ(-1, e.info.DebugSize);
-    EXPECT_EQ(0, e.info.Machine);
-    EXPECT_EQ(0, e.info.ModuleCount);
-    EXPECT_TRUE(e.Dlls().empty());
-}
-
-TEST(ExeSignature, NewHeaderThatIsNeitherNeNorPe)
-{
-    Image m = exefix::Dos("ZM");
-    m.Text(0x80, "LE");
-    Exam e;
-    EXPECT_EQ(1, e.Run(m.bytes));
-    EXPECT_EQ(3, e.info.Subsystem);
-}
-
-TEST(ExeSignature, NewHeaderOffsetIsTheWhole32BitField)
-{
-    // "NE" at 0x80, but the field names 0x10080, past the end of the file.
-    Image m = exefix::Dos();
-    m.Text(0x80, "NE");
-    m.U32(60, 0x10080);
-    Exam e;
-    EXPECT_EQ(1, e.Run(m.bytes));
-    EXPECT_EQ(3, e.info.Subsystem);
-    EXPECT_TRUE(e.Dlls().empty());
+    Image dos = exefix::Dos(), other = exefix::Dos("ZM"), far = exefix::Dos();
+    dos.U16(24, 0x10);
+    dos.Text(0x80, "PE");
+    other.Text(0x80, "LE");
+    far.Text(0x80, "NE");
+    far.U32(60, 0x10080);
+    const struct {
+        const char *what;
+        const Image &image;
+        int flags;
+    } cases[] = {{"no new header", dos, 3}, {"LE", other, 1}, {"NE past the end", far, 1}};
+    for (const auto &c : cases) {
+        Exam e;
+        EXPECT_EQ(c.flags, e.Run(c.image.bytes)) << c.what;
+        EXPECT_EQ(3, e.info.Subsystem) << c.what;
+        EXPECT_EQ(0xFFFFFFFFu, e.info.CodeSize) << c.what;
+        EXPECT_EQ(0xFFFFFFFFu, e.info.ResourceSize) << c.what;
+        EXPECT_EQ(-1, e.info.DebugSize) << c.what;
+        EXPECT_EQ(0, e.info.Machine) << c.what;
+        EXPECT_EQ(0, e.info.ModuleCount) << c.what;
+        EXPECT_TRUE(e.Dlls().empty()) << c.what;
+    }
 }
 
 TEST(ExeSignature, AllocationsKeptTo16Bits)
@@ -443,11 +435,13 @@ TEST(ExeExports, NamesSortedWithLimitAndModuleName)
 {
     PeShape shape;
     shape.exportName = "a-rather-long-module-name.dll";
-    shape.exports = {"Zeta", "Alpha", "DllCanUnloadNow", "Beta"};
+    shape.exports = {"Zeta", "Alpha", "DllCanUnloadNow", "Beta", std::string(150, 'n')};
     Exam e;
     e.Run(exefix::Pe(shape).bytes);
     EXPECT_STREQ("a-rather-long-module-name.dll", e.info.ModuleName);
-    EXPECT_EQ((Strings{"Alpha", "Beta", "DllCanUnloadNow", "Zeta"}), e.Exports());
+    // A name keeps its first 100 bytes.
+    EXPECT_EQ((Strings{"Alpha", "Beta", "DllCanUnloadNow", "Zeta", std::string(100, 'n')}),
+              e.Exports());
 }
 
 TEST(ExeExports, DllCanUnloadNowEleventhIsSeenTwelfthIsNot)
@@ -465,16 +459,6 @@ TEST(ExeExports, DllCanUnloadNowEleventhIsSeenTwelfthIsNot)
         EXPECT_EQ(before == 10, found) << before << " names before it";
         EXPECT_EQ(11u, names.size());
     }
-}
-
-TEST(ExeExports, ExportNameLimitedTo100Bytes)
-{
-    PeShape shape;
-    shape.exportName = "x.dll";
-    shape.exports = {std::string(150, 'n')};
-    Exam e;
-    e.Run(exefix::Pe(shape).bytes);
-    EXPECT_EQ((Strings{std::string(100, 'n')}), e.Exports());
 }
 
 TEST(ExeTruncated, HeaderSizesBeyondTheFile)
