@@ -3,6 +3,5 @@
 add_executable(results_test
   ${CMAKE_CURRENT_LIST_DIR}/results_rowstore_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/results_file_test.cpp)
-target_include_directories(results_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(results_test PRIVATE lexcore gtest_main)
 add_test(NAME results.unit COMMAND results_test)

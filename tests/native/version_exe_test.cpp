@@ -174,17 +174,6 @@ TEST(ExePe, HeaderFieldsOfPe32AndPe32Plus)
     }
 }
 
-TEST(ExePe, SectionCountIsTheWhole16BitField)
-{
-    // 257 sections: the imports sit in the last one.
-    PeShape shape;
-    shape.extraSections.assign(256, ".pad");
-    shape.imports = {{"kernel32.dll", {"Sleep"}}};
-    Exam e;
-    e.Run(exefix::Pe(shape).bytes);
-    EXPECT_EQ((Strings{"kernel32.dll"}), e.Dlls());
-}
-
 TEST(ExePe, DirectoriesBeyondTheirCountAreAbsent)
 {
     PeShape shape;
@@ -353,20 +342,6 @@ TEST(ExeImports, ModuleNameRules)
     }
 }
 
-TEST(ExeImports, OrdinalEntriesAreSkippedNotTheEnd)
-{
-    for (bool wide : {false, true}) {
-        PeShape shape;
-        shape.wide = wide;
-        shape.imports = {{"comctl32.dll", {"#17", "ImageList_Create", "#413", "ImageList_Add"}}};
-        Exam e;
-        e.Run(exefix::Pe(shape).bytes);
-        EXPECT_EQ((Strings{"comctl32.dll    ImageList_Add", "comctl32.dll    ImageList_Create"}),
-                  e.Functions())
-            << wide;
-    }
-}
-
 TEST(ExeImports, NameLimitAndLongNames)
 {
     PeShape shape;
@@ -387,48 +362,59 @@ TEST(ExeImports, NameLimitAndLongNames)
     EXPECT_EQ("kernel32.dll    " + std::string(60, 'x'), e.Functions().back());
 }
 
-TEST(ExeImports, EmptyFunctionNameSkippedAndUnmappableNameEndsTheList)
+// The walk of the import directory on images edited where a case says.
+TEST(ExeImports, TheWalkOfTheDirectory)
 {
-    PeShape shape;
-    shape.imports = {{"kernel32.dll", {"", "Sleep", "Beep", "ExitProcess"}}};
-    Image m = exefix::Pe(shape);
-    // The third lookup entry points far past the end of the file.
-    std::size_t lookup = shape.dataRaw + 40;
-    m.U32(lookup + 8, 0x7FFF0000);
-    Exam e;
-    e.Run(m.bytes);
-    EXPECT_EQ((Strings{"kernel32.dll    Sleep"}), e.Functions());
-}
-
-TEST(ExeImports, AbsentDirectoryIsNotWalked)
-{
-    // A section at address 0 would hold an import address of 0.
-    PeShape shape;
-    shape.imports = {{"kernel32.dll", {"Sleep"}}};
-    Image m = exefix::Pe(shape);
-    m.U32(shape.sectionTable + 12, 0);
-    m.U32(kDirs32 + 8, 0);
-    Exam e;
-    e.Run(m.bytes);
-    EXPECT_TRUE(e.Dlls().empty());
-    EXPECT_TRUE(e.Functions().empty());
-}
-
-TEST(ExeImports, NamesInAnotherSectionAreFound)
-{
-    // The import directory in the data section, the module name moved into
-    // a second section with a different address-to-offset difference.
-    PeShape shape;
-    shape.extraSections = {".text"};
-    shape.imports = {{"kernel32.dll", {"Sleep"}}};
-    Image m = exefix::Pe(shape);
-    // .text: raw data at 0x400, address 0x1000.
-    m.Text(0x400 + 0x10, std::string("user32.dll\0", 11));
-    m.U32(shape.dataRaw + 12, 0x1010);
-    Exam e;
-    e.Run(m.bytes);
-    EXPECT_EQ((Strings{"user32.dll"}), e.Dlls());
-    EXPECT_EQ((Strings{"user32.dll      Sleep"}), e.Functions());
+    using Edit = void (*)(Image &, const PeShape &);
+    const Import sleep = {"kernel32.dll", {"Sleep"}};
+    const Import ordinals = {"comctl32.dll", {"#17", "ImageList_Create", "#413", "ImageList_Add"}};
+    const Strings comctl = {"comctl32.dll    ImageList_Add", "comctl32.dll    ImageList_Create"};
+    struct Case {
+        const char *what;
+        Import import;
+        std::vector<std::string> sections; // before the data section
+        bool wide;
+        Edit edit;
+        Strings dlls, functions;
+    } cases[] = {
+        {"257 sections (the whole 16-bit count), the imports in the last", sleep,
+         std::vector<std::string>(256, ".pad"), false, nullptr, {"kernel32.dll"},
+         {"kernel32.dll    Sleep"}},
+        {"ordinal entries are skipped, not the end", ordinals, {}, false, nullptr, {"comctl32.dll"}, comctl},
+        {"the same in PE32+", ordinals, {}, true, nullptr, {"comctl32.dll"}, comctl},
+        {"an empty name is skipped, one past the end of the file ends the list",
+         {"kernel32.dll", {"", "Sleep", "Beep", "ExitProcess"}}, {}, false,
+         [](Image &m, const PeShape &s) { m.U32(s.dataRaw + 40 + 8, 0x7FFF0000); }, {"kernel32.dll"},
+         {"kernel32.dll    Sleep"}},
+        // A section at address 0 would hold an import address of 0.
+        {"an absent directory is not walked", sleep, {}, false,
+         [](Image &m, const PeShape &s) {
+             m.U32(s.sectionTable + 12, 0);
+             m.U32(kDirs32 + 8, 0);
+         },
+         {}, {}},
+        // .text: raw data at 0x400, address 0x1000, another address-to-offset
+        // difference than the data section's.
+        {"a module name in another section", sleep, {".text"}, false,
+         [](Image &m, const PeShape &s) {
+             m.Text(0x400 + 0x10, std::string("user32.dll\0", 11));
+             m.U32(s.dataRaw + 12, 0x1010);
+         },
+         {"user32.dll"}, {"user32.dll      Sleep"}},
+    };
+    for (const Case &c : cases) {
+        PeShape shape;
+        shape.imports = {c.import};
+        shape.extraSections = c.sections;
+        shape.wide = c.wide;
+        Image m = exefix::Pe(shape);
+        if (c.edit)
+            c.edit(m, shape);
+        Exam e;
+        e.Run(m.bytes);
+        EXPECT_EQ(c.dlls, e.Dlls()) << c.what;
+        EXPECT_EQ(c.functions, e.Functions()) << c.what;
+    }
 }
 
 TEST(ExeExports, NamesSortedWithLimitAndModuleName)

@@ -206,35 +206,23 @@ TEST_F(AboutDialog, MailLinkCarriesTheDialogText)
     EXPECT_TRUE(boxes_.empty());
 }
 
-TEST_F(AboutDialog, MailEscapesAndFitsAnyText)
+// The escapes are the library's URL encoding; a text of 60,000 bytes grows
+// to 180,000 when every byte is escaped, and the mail takes all of it.
+TEST_F(AboutDialog, MailFitsAnyText)
 {
     Start();
-    // A text of 60,000 bytes grows to 180,000 when every byte is escaped:
-    // the mail takes all of it.
-    std::string crlf;
+    std::string text;
     for (int i = 0; i < 30000; ++i)
-        crlf += "\r\n";
-    const struct {
-        std::string text, tail;
-    } cases[] = {
-        {"A&B?C%D\tE", "body=(ここに本文を記述します)%0d%0a%0d%0a%0d%0aシステム情報:%0d%0a" +
-                           std::string(48, '=') + "%0d%0aA%26B%3FC%25D%09E"},
-        {"日本語 text", "%0d%0a日本語 text"},
-        {crlf + "end", "%0D%0A%0D%0Aend"},
-    };
+        text += "\r\n";
+    text += "end";
     WithDialog([&](HWND dlg) {
-        for (const auto &c : cases) {
-            requests_.clear();
-            SetDlgItemTextA(dlg, IDC_SYSINFO, c.text.c_str());
-            ASSERT_EQ(c.text.size(), SysInfo(dlg).size());
-            Click(GetDlgItem(dlg, IDC_BTNMAIL));
-            ASSERT_EQ(1u, requests_.size());
-            const std::string &link = requests_[0].file;
-            EXPECT_EQ(link.size() - c.tail.size(), link.rfind(c.tail)) << c.text.substr(0, 20);
-            // The text follows the template's last (lower-case) line break.
-            EXPECT_EQ(c.text, Unescape(link.substr(link.rfind("%0d%0a") + 6)))
-                << c.text.substr(0, 20);
-        }
+        SetDlgItemTextA(dlg, IDC_SYSINFO, text.c_str());
+        ASSERT_EQ(text.size(), SysInfo(dlg).size());
+        Click(GetDlgItem(dlg, IDC_BTNMAIL));
+        ASSERT_EQ(1u, requests_.size());
+        const std::string &link = requests_[0].file;
+        // The text follows the template's last (lower-case) line break.
+        EXPECT_EQ(text, Unescape(link.substr(link.rfind("%0d%0a") + 6))) << link.substr(0, 200);
     });
 }
 

@@ -1,5 +1,4 @@
 add_executable(res_test ${CMAKE_CURRENT_LIST_DIR}/res_test.cpp)
-target_include_directories(res_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_compile_definitions(res_test PRIVATE LOOM_STRINGS_RC="Z:${CMAKE_SOURCE_DIR}/lib/res/strings.rc")
 target_link_libraries(res_test PRIVATE gtest_main)
 add_dependencies(res_test loomlib Lexprobe)

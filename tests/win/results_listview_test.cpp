@@ -89,19 +89,6 @@ protected:
     HWND plain_ = nullptr;
 };
 
-TEST_F(ListViewXPWindow, ReportViewColumnsWorkAsUsual)
-{
-    Insert(xp_, 0, 0);
-    char text[32] = {};
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = text;
-    column.cchTextMax = sizeof text;
-    ASSERT_TRUE(SendMessageA(xp_, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column)));
-    EXPECT_STREQ("caption", text);
-    EXPECT_EQ(50, column.cx);
-}
-
 TEST_F(ListViewXPWindow, ColumnWithoutImageReachesTheControlWithoutTheFlag)
 {
     EXPECT_EQ(UINT(LVCF_TEXT | LVCF_WIDTH), Insert(xp_, 0, -1));

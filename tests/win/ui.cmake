@@ -7,7 +7,6 @@ add_executable(ui_test
   ${CMAKE_CURRENT_LIST_DIR}/ui_application_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ui_boundary_test.cpp
   ${lex_rc})
-target_include_directories(ui_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(ui_test PRIVATE lexwin gtest_main)
 loom_wine_test(ui ui_test)
 if(TARGET english_dic)
