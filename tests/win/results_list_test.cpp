@@ -432,9 +432,18 @@ TEST_F(ResultsListTest, FindNextScrollsTheHitIntoView)
 TEST_F(ResultsListTest, FindDialogKeepsItsTextAndChoices)
 {
     Fill({{1, false, "one", false}, {2, false, "two", false}, {3, false, "three", false}});
-    list_->ShowFind(parent_);
-    Pump();
-    HWND dialog = GetLastActivePopup(parent_);
+    HWND dialog = nullptr;
+    const auto open = [&] {
+        list_->ShowFind(parent_);
+        Pump();
+        dialog = GetLastActivePopup(parent_);
+    };
+    const auto press = [&](int id) {
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        Pump();
+    };
+    open();
     ASSERT_NE(parent_, dialog);
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, chx1)));  // whole word hidden
@@ -444,39 +453,32 @@ TEST_F(ResultsListTest, FindDialogKeepsItsTextAndChoices)
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, rad2));  // down
 
     // A second Ctrl+F brings the same dialog back.
-    list_->ShowFind(parent_);
-    Pump();
-    EXPECT_EQ(dialog, GetLastActivePopup(parent_));
+    const HWND first = dialog;
+    open();
+    EXPECT_EQ(first, dialog);
 
     SetDlgItemTextA(dialog, edt1, "t");
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-    Pump();
+    press(IDOK);
     EXPECT_EQ(1, Focused());
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-    Pump();
+    press(IDOK);
     EXPECT_EQ(2, Focused());
 
     // Up and match case, then close.
     CheckRadioButton(dialog, rad1, rad2, rad1);
     CheckDlgButton(dialog, chx2, BST_CHECKED);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-    Pump();
+    press(IDOK);
     EXPECT_EQ(1, Focused());
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    Pump();
+    press(IDCANCEL);
     EXPECT_FALSE(IsWindow(dialog));
 
-    list_->ShowFind(parent_);
-    Pump();
-    dialog = GetLastActivePopup(parent_);
+    open();
     ASSERT_NE(parent_, dialog);
     char text[32] = {};
     GetDlgItemTextA(dialog, edt1, text, sizeof text);
     EXPECT_STREQ("t", text);
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, chx2));
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, rad1));
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    Pump();
+    press(IDCANCEL);
 }
 
 // A parent that asks for Unicode notifications gets the texts converted
