@@ -12,14 +12,29 @@ bool LhaMethodDecodable(unsigned method)
     return method == 0 || (method >= 4 && method <= 7);
 }
 
-MemberStatus StatusOf(LhaDecodeStatus status)
+uint32_t Crc16Check(uint32_t check, const uint8_t *data, std::size_t count)
 {
-    switch (status) {
-    case LhaDecodeStatus::Complete: return MemberStatus::Complete;
-    case LhaDecodeStatus::DataEnded: return MemberStatus::DataEnded;
-    case LhaDecodeStatus::WriteFailed: return MemberStatus::WriteFailed;
-    default: return MemberStatus::Damaged;
-    }
+    return Crc16Update(static_cast<uint16_t>(check), data, count);
+}
+
+// A member is whole when the decoder produced its original size (no more:
+// the checked sink refuses bytes past it) and their CRC-16 is the stored one.
+MemberOutcome OutcomeOf(const LhaDecodeResult &result, const CheckedSink &checked,
+                        const LhaHeader &header)
+{
+    MemberOutcome outcome;
+    outcome.produced = checked.written();
+    outcome.storedCheck = header.dataCrc;
+    if (checked.overran())
+        outcome.status = MemberStatus::Damaged;
+    else if (result.status == LhaDecodeStatus::DataEnded)
+        outcome.status = MemberStatus::DataEnded;
+    else if (result.status == LhaDecodeStatus::WriteFailed)
+        outcome.status = MemberStatus::WriteFailed;
+    else if (result.status != LhaDecodeStatus::Complete ||
+             checked.written() != header.entry.originalSize || checked.check() != header.dataCrc)
+        outcome.status = MemberStatus::Damaged;
+    return outcome;
 }
 
 } // namespace
@@ -49,13 +64,11 @@ bool WalkLha(ByteSource &source, const LhaOptions &options, MemberHandler &handl
         ByteSink *sink =
             handler.Begin(header.entry, decodable ? MemberData::Unpackable : MemberData::NoDecoder);
         if (sink && decodable) {
+            CheckedSink checked(*sink, header.entry.originalSize, Crc16Check);
             const LhaDecodeResult result =
                 DecodeLhaMember(reader, header.dataStart, header.entry.packedSize,
-                                header.entry.originalSize, header.entry.method, *sink);
-            MemberOutcome outcome;
-            outcome.status = StatusOf(result.status);
-            outcome.produced = result.produced;
-            handler.End(header.entry, outcome);
+                                header.entry.originalSize, header.entry.method, checked);
+            handler.End(header.entry, OutcomeOf(result, checked, header));
         }
         if (!ReadLhaHeader(reader, next, options, header))
             break;

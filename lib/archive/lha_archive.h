@@ -12,8 +12,9 @@ namespace loom::archive {
 bool IsLhaFolder(const ArchiveEntry &entry);
 
 // False when the file holds no LHA header at all; otherwise every member is
-// given to the handler, and true.  A member whose packed data would run past
-// the end of the file is passed by and ends the walk.
+// given to the handler, and true.  A member unpacked is complete only with
+// exactly its original size and its stored CRC-16.  A member whose packed
+// data would run past the end of the file is passed by and ends the walk.
 bool WalkLha(ByteSource &source, const LhaOptions &options, MemberHandler &handler);
 
 } // namespace loom::archive

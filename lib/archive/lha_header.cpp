@@ -41,6 +41,9 @@ constexpr std::size_t kMarkTest = kMethodMark + 3;
 // Levels 0 and 1: the name after the fixed part, then the member's CRC-16.
 enum NameOffset : std::size_t { kNameLength = 21, kName = 22 };
 constexpr std::size_t kMemberCrcSize = 2;
+// Level 2: the member's CRC-16 right after the fixed part; 26 bytes of
+// base header in all.
+constexpr std::size_t kLevel2MemberCrc = 21;
 constexpr std::size_t kLevel2Base = 26;
 // Levels 0 and 1 store the header length less 2 in one byte.
 constexpr std::size_t kMaxLevel01Header = 255 + 2;
@@ -140,6 +143,8 @@ public:
             return false;
         if (level_ < 2 && !TakeLevel01Name())
             return false;
+        if (level_ == 2)
+            header_.dataCrc = Le16(base_ + kLevel2MemberCrc);
         header_.entry.check = sums_.crc;
         end_ = header_.offset + length_;
         if (level_ > 0 && !ReadExtensionChain())
@@ -204,6 +209,7 @@ private:
         if (nameLength + kName + kMemberCrcSize > length_)
             return false;
         name_.assign(reinterpret_cast<const char *>(base_ + kName), nameLength);
+        header_.dataCrc = Le16(base_ + kName + nameLength);
         return true;
     }
 

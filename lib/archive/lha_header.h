@@ -32,6 +32,7 @@ struct LhaHeader {
     int level = 0;
     uint64_t offset = 0;    // first byte of the header
     uint64_t dataStart = 0; // first byte of the member's packed data
+    uint16_t dataCrc = 0;   // the CRC-16 of the member's unpacked bytes
 };
 
 // Reads the header at offset.  False when the bytes there are not a header

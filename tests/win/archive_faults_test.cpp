@@ -1,19 +1,25 @@
-// Members that cannot be written whole, in all three formats: each case
-// extracts into a folder that already holds a file of the member's name and
-// checks the export's result, the thread's last error and every file left
-// in the folder.  A damaged, cut-off or unsupported member never replaces
-// the file that was there, and leaves no file of its own.
+// The archive cases in all three formats: each extracts into a folder that
+// already holds a file of a member's name (or into a missing or read-only
+// folder) and checks the export's result, the thread's last error, every
+// file left in the folder and, where the case is about it, the listing.  A
+// damaged, cut-off or unsupported member never replaces the file that was
+// there, and leaves no file of its own.
 #include "archive_builders.h"
 #include "archive_win_fixture.h"
 
 #include <functional>
+#include <iterator>
 #include <map>
+#include <optional>
 
 namespace {
 
 using namespace archive_test;
+using loom::archive::test::BuildLha;
 using loom::archive::test::BuildZip;
+using loom::archive::test::Crc16;
 using loom::archive::test::Crc32;
+using loom::archive::test::LhaMember;
 using loom::archive::test::ZipMember;
 
 using Files = std::map<std::string, std::string>; // name -> bytes
@@ -57,9 +63,49 @@ ZipMember FixtureMember(const std::string &archive, const std::string &name,
     return m;
 }
 
+// The first -lh5- member of a level-0 fixture archive that jlha wrote,
+// renamed: its packed data, sizes and CRC-16.
+LhaMember FixtureLh5Member(const std::string &archive, const std::string &renamed)
+{
+    const Bytes lzh = ReadBytes(Fixture("lha\\" + archive));
+    const auto le16 = [&](std::size_t at) { return unsigned(lzh[at] | lzh[at + 1] << 8); };
+    const auto le32 = [&](std::size_t at) { return uint32_t(le16(at) | le16(at + 2) << 16); };
+    LhaMember m;
+    for (std::size_t at = 0; at + 24 <= lzh.size() && lzh[at] != 0;) {
+        const std::size_t length = lzh[at] + 2u;
+        const uint32_t packed = le32(at + 7);
+        if (lzh[at + 5] == '5') {
+            m.method = "-lh5-";
+            m.name = renamed;
+            m.originalSize = le32(at + 11);
+            m.dataCrc = static_cast<uint16_t>(le16(at + 22 + lzh[at + 21]));
+            m.data.assign(lzh.begin() + at + length, lzh.begin() + at + length + packed);
+            break;
+        }
+        at += length + packed;
+    }
+    EXPECT_FALSE(m.data.empty()) << archive;
+    return m;
+}
+
 class ArchiveFaults : public TempFolderTest {};
 
-TEST_F(ArchiveFaults, MembersThatCannotBeWrittenWholeLeaveTheOldFile)
+struct Format {
+    EnumFn enumerate;
+    Extract3 extract;
+};
+const Format kZip{ZipEnum, ZipExtractAllFiles}, kLha{LhaEnum, LhaExtractAllFiles},
+    kCab{CabEnum, CabExtractAllFiles};
+
+// Where a case extracts to.
+enum class Place {
+    Folder,         // a folder holding a file of the victim's name
+    ReadOnlyVictim, // the same, the file read-only
+    ReadOnlyFolder, // the same, the folder read-only
+    Missing,        // a folder that does not exist
+};
+
+TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
 {
     const ZipMember words = FixtureMember("deflated.zip", "words.txt", "victim.txt");
     const ZipMember zeros = FixtureMember("deflated.zip", "zeros.bin", "victim.txt");
@@ -70,6 +116,12 @@ TEST_F(ArchiveFaults, MembersThatCannotBeWrittenWholeLeaveTheOldFile)
                 loom::archive::test::Append(bytes, BuildZip(m));
             return bytes;
         };
+    };
+    const auto fixture = [](const std::string &name) {
+        return [name] { return ReadBytes(Fixture(name)); };
+    };
+    const auto peer = [](const std::string &file) {
+        return Summary(ReadBytes(Fixture("peer\\" + file)));
     };
     ZipMember good;
     good.name = "victim.txt";
@@ -84,33 +136,85 @@ TEST_F(ArchiveFaults, MembersThatCannotBeWrittenWholeLeaveTheOldFile)
     shrunk.method = 1;
     ZipMember device = good;
     device.name = "COM5\x81";
+    const auto lha = [](std::vector<LhaMember> members) {
+        return [members] {
+            Bytes bytes;
+            for (const LhaMember &m : members)
+                loom::archive::test::Append(bytes, BuildLha(m));
+            bytes.push_back(0);
+            return bytes;
+        };
+    };
+    LhaMember stored;
+    stored.name = "victim.txt";
+    stored.data = Bytes{'n', 'e', 'w'};
+    LhaMember storedWrongCrc = stored;
+    storedWrongCrc.dataCrc = static_cast<uint16_t>(Crc16(stored.data) ^ 0x100);
+    LhaMember lh1 = stored, lzs = stored, lh9 = stored;
+    lh1.method = "-lh1-";
+    lzs.method = "-lzs-";
+    lh9.method = "-lh9-";
+    const LhaMember lh5 = FixtureLh5Member("small_lh5.lzh", "victim.txt");
+    LhaMember lh5Damaged = lh5;
+    lh5Damaged.data[lh5.data.size() / 2] ^= 0x24;
+    LhaMember lh5WrongCrc = lh5;
+    lh5WrongCrc.dataCrc = static_cast<uint16_t>(*lh5.dataCrc ^ 1);
+    // 1,000 bytes "A" that claim to be 100,000.
+    loom::archive::test::BitWriter bits;
+    loom::archive::test::PutSingleCodeBlock(bits, 1000, 'A', 0);
+    LhaMember claimsMore;
+    claimsMore.method = "-lh5-";
+    claimsMore.name = "victim.txt";
+    claimsMore.data = bits.Finish();
+    claimsMore.originalSize = 100000;
+    claimsMore.dataCrc = Crc16(Bytes(1000, 'A'));
+    LhaMember lhaDevice = stored;
+    lhaDevice.name = "COM5\x81";
     const Bytes cabinet = ReadBytes(Fixture("cab\\small.cab"));
     Bytes badChecksum = cabinet;
     badChecksum[cabinet.size() - 10] ^= 0x55; // inside the compressed data
+    // What the peer unpacked from a fixture archive, under the base names.
+    const auto peerFiles = [&](const std::string &archive) {
+        Files files;
+        for (std::string name : ReadLines(Fixture("peer\\" + archive + ".list"))) {
+            std::replace(name.begin(), name.end(), '/', '\\');
+            files[name.substr(name.rfind('\\') + 1)] = peer(archive + "\\" + name);
+        }
+        return files;
+    };
+    const Files smallCab = peerFiles("small.cab");
 
+    using Listing = std::optional<std::vector<std::string>>; // "name size" per member
     struct Case {
         const char *what;
         std::function<Bytes()> archive;
-        Extract3 extract;
+        const Format &format;
         const char *victim; // the file that was there
         int result;
         DWORD lastError;
-        Files after;           // the destination afterwards
-        bool readOnly = false; // the file that was there is read-only
+        Files after;             // the destination afterwards
+        Listing listed = {};     // what enumeration reports, where the case is about it
+        Place place = Place::Folder;
     } cases[] = {
-        {"ZIP good member", zip({good}), ZipExtractAllFiles, "victim.txt", 1, 0,
-         {{"victim.txt", "new"}}},
-        {"ZIP good member, read-only file there", zip({good}), ZipExtractAllFiles,
-         "victim.txt", 1, ERROR_ACCESS_DENIED, {{"victim.txt", kOld}}, true},
-        {"ZIP stored, wrong CRC-32", zip({wrongCrc}), ZipExtractAllFiles, "victim.txt", 1,
-         ERROR_CRC, {{"victim.txt", kOld}}},
-        {"ZIP deflate stream cut short", zip({cut}), ZipExtractAllFiles, "victim.txt", 1,
-         ERROR_HANDLE_EOF, {{"victim.txt", kOld}}},
-        {"ZIP 10 bytes declared, 400,000 inflated", zip({tooLong}), ZipExtractAllFiles,
-         "victim.txt", 1, ERROR_CRC, {{"victim.txt", kOld}}},
-        {"ZIP method 1", zip({shrunk}), ZipExtractAllFiles, "victim.txt", 1, ERROR_NOT_SUPPORTED,
+        {"ZIP good member", zip({good}), kZip, "victim.txt", 1, 0, {{"victim.txt", "new"}}},
+        {"ZIP good member, read-only file there", zip({good}), kZip, "victim.txt", 1,
+         ERROR_ACCESS_DENIED, {{"victim.txt", kOld}}, {}, Place::ReadOnlyVictim},
+        {"ZIP stored members, sizes after the data, one a ZIP (Python on a pipe)",
+         fixture("zip\\pystream.zip"), kZip, "victim.txt", 1, 0,
+         {{"inner.zip", peer("pystream.zip\\inner.zip")},
+          {"nested.txt", "two folders down\n"},
+          {"victim.txt", kOld},
+          {"words.txt", peer("pystream.zip\\words.txt")}},
+         Listing({{"inner.zip 143"}, {"words.txt 300000"}, {"sub/deeper/nested.txt 17"}})},
+        {"ZIP stored, wrong CRC-32", zip({wrongCrc}), kZip, "victim.txt", 1, ERROR_CRC,
          {{"victim.txt", kOld}}},
-        {"ZIP member COM5 + lone lead byte", zip({device}), ZipExtractAllFiles, "victim.txt", 1,
+        {"ZIP deflate stream cut short", zip({cut}), kZip, "victim.txt", 1, ERROR_HANDLE_EOF,
+         {{"victim.txt", kOld}}},
+        {"ZIP 10 bytes declared, 400,000 inflated", zip({tooLong}), kZip, "victim.txt", 1,
+         ERROR_CRC, {{"victim.txt", kOld}}},
+        {"ZIP method 1", zip({shrunk}), kZip, "victim.txt", 1, ERROR_NOT_SUPPORTED,
+         {{"victim.txt", kOld}}},
+        {"ZIP member COM5 + lone lead byte", zip({device}), kZip, "victim.txt", 1,
          ERROR_INVALID_NAME, {{"victim.txt", kOld}}},
         {"ZIP archive cut inside a member", [&] {
              Bytes bytes = BuildZip(good);
@@ -118,31 +222,86 @@ TEST_F(ArchiveFaults, MembersThatCannotBeWrittenWholeLeaveTheOldFile)
              bytes.insert(bytes.end(), member.begin(), member.begin() + 400);
              return bytes;
          },
-         ZipExtractAllFiles, "words.txt", 1, ERROR_HANDLE_EOF,
-         {{"victim.txt", "new"}, {"words.txt", kOld}}},
-        {"cabinet, good", [&] { return cabinet; }, CabExtractAllFiles, "hello.txt", 1, 0,
-         {{"hello.txt", Summary(ReadBytes(Fixture("peer\\small.cab\\hello.txt")))},
-          {"nested.txt", "two folders down\n"}}},
-        {"cabinet, bad checksum", [&] { return badChecksum; }, CabExtractAllFiles, "hello.txt", 0,
-         ERROR_CRC, {{"hello.txt", kOld}}},
+         kZip, "words.txt", 1, ERROR_HANDLE_EOF, {{"victim.txt", "new"}, {"words.txt", kOld}}},
+        {"LHA lh0 good member", lha({stored}), kLha, "victim.txt", 1, 0, {{"victim.txt", "new"}}},
+        {"LHA lh0, wrong CRC-16", lha({storedWrongCrc}), kLha, "victim.txt", 1, ERROR_CRC,
+         {{"victim.txt", kOld}}},
+        {"LHA lh1", lha({lh1}), kLha, "victim.txt", 1, ERROR_NOT_SUPPORTED, {{"victim.txt", kOld}}},
+        {"LHA lzs", lha({lzs}), kLha, "victim.txt", 1, ERROR_NOT_SUPPORTED, {{"victim.txt", kOld}}},
+        {"LHA lh9", lha({lh9}), kLha, "victim.txt", 1, ERROR_NOT_SUPPORTED, {{"victim.txt", kOld}}},
+        {"LHA lh5 good member", lha({lh5}), kLha, "victim.txt", 1, 0,
+         {{"victim.txt", peer("small_lh5.lzh\\hello.txt")}}},
+        {"LHA lh5, damaged data", lha({lh5Damaged}), kLha, "victim.txt", 1, ERROR_CRC,
+         {{"victim.txt", kOld}}},
+        {"LHA lh5, wrong CRC-16", lha({lh5WrongCrc}), kLha, "victim.txt", 1, ERROR_CRC,
+         {{"victim.txt", kOld}}},
+        {"LHA lh5, 1,000 bytes claiming 100,000", lha({claimsMore}), kLha, "victim.txt", 1,
+         ERROR_HANDLE_EOF, {{"victim.txt", kOld}}},
+        {"LHA member COM5 + lone lead byte", lha({lhaDevice}), kLha, "victim.txt", 1,
+         ERROR_INVALID_NAME, {{"victim.txt", kOld}}},
+        {"LHA folders (-lhd-, attribute 0x20) at level 0", fixture("lha\\l0_dirs.lzh"), kLha,
+         "victim.txt", 1, 0, {{"nested.txt", "two folders down\n"}, {"victim.txt", kOld}},
+         Listing({{"sub\\deeper\\nested.txt 17"}})},
+        {"LHA folders at level 1", fixture("lha\\l1_dirs.lzh"), kLha, "victim.txt", 1, 0,
+         {{"nested.txt", "two folders down\n"}, {"victim.txt", kOld}},
+         Listing({{"sub\\deeper\\nested.txt 17"}})},
+        {"LHA folders at level 2", fixture("lha\\l2_dirs.lzh"), kLha, "victim.txt", 1, 0,
+         {{"nested.txt", "two folders down\n"}, {"victim.txt", kOld}},
+         Listing({{"sub\\deeper\\nested.txt 17"}})},
+        {"cabinet, good", [&] { return cabinet; }, kCab, "hello.txt", 1, 0, smallCab},
+        {"cabinet, bad checksum", [&] { return badChecksum; }, kCab, "hello.txt", 0, ERROR_CRC,
+         {{"hello.txt", kOld}}},
+        // Every format reports a destination that cannot hold files by the
+        // same last error; the results keep their meaning (LHA and ZIP: the
+        // archive was read; cabinets: the extraction stopped).  Windows lets
+        // files be made in a read-only folder.
+        {"ZIP, missing folder", fixture("zip\\deflated.zip"), kZip, "", 1, ERROR_PATH_NOT_FOUND,
+         {}, {}, Place::Missing},
+        {"LHA, missing folder", fixture("lha\\small_lh5.lzh"), kLha, "", 1, ERROR_PATH_NOT_FOUND,
+         {}, {}, Place::Missing},
+        {"cabinet, missing folder", [&] { return cabinet; }, kCab, "", 0, ERROR_PATH_NOT_FOUND,
+         {}, {}, Place::Missing},
+        {"ZIP, read-only folder", fixture("zip\\deflated.zip"), kZip, "words.txt", 1, 0,
+         peerFiles("deflated.zip"), {}, Place::ReadOnlyFolder},
+        {"LHA, read-only folder", fixture("lha\\small_lh5.lzh"), kLha, "hello.txt", 1, 0,
+         peerFiles("small_lh5.lzh"), {}, Place::ReadOnlyFolder},
+        {"cabinet, read-only folder", [&] { return cabinet; }, kCab, "hello.txt", 1, 0, smallCab,
+         {}, Place::ReadOnlyFolder},
     };
     int round = 0;
     for (const auto &c : cases) {
-        const std::string folder = Folder("case" + std::to_string(round++));
-        const std::string archive = folder + ".bin";
+        const std::string name = "case" + std::to_string(round++);
+        const std::string archive = Path(name + ".bin");
         WriteBytes(archive, c.archive());
-        const std::string victim = folder + "\\" + c.victim;
-        WriteBytes(victim, Bytes(kOld, kOld + sizeof kOld - 1));
-        if (c.readOnly)
-            SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_READONLY);
+        const std::string folder =
+            c.place == Place::Missing ? Path("missing\\" + name) : Folder(name);
+        if (c.place != Place::Missing) {
+            const std::string victim = folder + "\\" + c.victim;
+            WriteBytes(victim, Bytes(kOld, kOld + sizeof kOld - 1));
+            if (c.place == Place::ReadOnlyVictim)
+                SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_READONLY);
+            if (c.place == Place::ReadOnlyFolder)
+                SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_READONLY);
+        }
+        if (c.listed) {
+            Collected collected;
+            EXPECT_EQ(1, c.format.enumerate(archive.c_str(), &collected, Collect)) << c.what;
+            std::vector<std::string> listed;
+            for (const ArchiveEntry &entry : collected.entries)
+                listed.push_back(std::string(entry.name) + " " + std::to_string(entry.originalSize));
+            EXPECT_EQ(*c.listed, listed) << c.what;
+        }
         SetLastError(12345);
-        EXPECT_EQ(c.result, c.extract(0, archive.c_str(), folder.c_str())) << c.what;
+        EXPECT_EQ(c.result, c.format.extract(0, archive.c_str(), folder.c_str())) << c.what;
         EXPECT_EQ(c.lastError, GetLastError()) << c.what;
         Files after;
-        for (const std::string &name : FolderContents(folder))
-            after[name] = Summary(ReadBytes(folder + "\\" + name));
+        for (const std::string &file : FolderContents(folder))
+            after[file] = Summary(ReadBytes(folder + "\\" + file));
         EXPECT_EQ(c.after, after) << c.what;
     }
+    // Nothing landed beside the case folders and their archives.
+    EXPECT_FALSE(Exists(Path("missing")));
+    EXPECT_EQ(2 * std::size(cases) - 3, FolderContents(root_).size());
 }
 
 // A cabinet that cannot be completed is reported, and a file of its name
