@@ -32,6 +32,27 @@ bool IsDeviceName(const std::string &name)
     return false;
 }
 
+// The name without its incomplete double-byte characters: a lead byte
+// followed by NUL or by a byte below 0x40 (a dot, a space, a separator),
+// which no double-byte code page takes as a second byte.  How a file system
+// reads such a byte differs (it may drop it, or take it with the byte after
+// it), so it is dropped here and every later test sees the bytes that reach
+// the file system.
+std::string WithoutIncompleteCharacters(const char *name, LeadByteFn isLead)
+{
+    std::string kept;
+    for (const char *p = name; *p; ++p) {
+        const auto next = static_cast<unsigned char>(p[1]);
+        if (isLead(static_cast<unsigned char>(*p))) {
+            if (next < 0x40)
+                continue;
+            kept += *p++;
+        }
+        kept += *p;
+    }
+    return kept;
+}
+
 } // namespace
 
 const char *BaseName(const char *name, LeadByteFn isLead)
@@ -64,17 +85,18 @@ bool NamesFolder(const char *name, LeadByteFn isLead)
 
 std::string SafeMemberName(const char *name, LeadByteFn isLead)
 {
-    if (NamesFolder(name, isLead))
+    const std::string whole = WithoutIncompleteCharacters(name, isLead);
+    if (NamesFolder(whole.c_str(), isLead))
         return std::string();
-    std::string base = BaseName(name, isLead);
-    // What the file system drops at the end: dots, spaces, and a lead byte
-    // without its second byte.  Whole characters are walked from the start,
-    // so the second byte of a double-byte character is never taken for one.
+    std::string base = BaseName(whole.c_str(), isLead);
+    // What the file system drops at the end: dots and spaces.  Whole
+    // characters are walked from the start, so the second byte of a
+    // double-byte character is never taken for one.
     std::size_t kept = 0;
     for (std::size_t i = 0; i < base.size();) {
         const std::size_t length = CharLength(base.c_str() + i, isLead);
         const auto byte = static_cast<unsigned char>(base[i]);
-        const bool dropped = length == 1 && (byte == '.' || byte == ' ' || isLead(byte));
+        const bool dropped = length == 1 && (byte == '.' || byte == ' ');
         i += length;
         if (!dropped)
             kept = i;

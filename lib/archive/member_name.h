@@ -25,8 +25,8 @@ bool NamesFolder(const char *name, LeadByteFn isLead);
 // folder, or an empty text when the member must be skipped.  Whatever the
 // stored name holds (folders, "..", a drive, an absolute path), the result is
 // a single plain name component: BaseName of the stored name, taken as the
-// file system will store it (it drops dots and spaces at the end and a lead
-// byte that ends the name without its second byte, so the result is the
+// file system will store it (lead bytes without a second byte, anywhere,
+// are dropped first, then dots and spaces at the end, so the result is the
 // name the file really gets), and refused when that is empty (".", "..",
 // " . "), when the name is a folder's, or when it names a device ("CON",
 // "NUL", "COM1", ... with any extension), which would not be a file in the

@@ -92,8 +92,9 @@ TEST(MemberName, SafeNameKeepsDoubleByteCharactersWithABackslashByte)
     EXPECT_EQ("", SafeMemberName("\x83\x5C", NoLeadBytes));
 }
 
-// The device test sees the name the file system stores: without dots and
-// spaces at the end, and without a lead byte that has no second byte.
+// The device test sees the name the file system stores: without a lead
+// byte that has no second byte (anywhere), then without dots and spaces at
+// the end.
 TEST(MemberName, SafeNameIsTheNameTheFileSystemKeeps)
 {
     struct Case {
@@ -108,12 +109,17 @@ TEST(MemberName, SafeNameIsTheNameTheFileSystemKeeps)
         {"readme.txt\x81", "readme.txt"},
         {"file.txt. . ", "file.txt"},
         {"a. .\x81", "a"},
-        // Whole characters stay, even when their second byte is a dot or
-        // a space as a single byte.
+        // A lead byte before a dot, a space or a separator has no second
+        // byte either.
+        {"COM5\x81.txt", ""},
+        {"x\x81.", "x"},
+        {"con \x81. ", ""},
+        {"..\x81/passwd", "passwd"},
+        {"dir\x81/nul", ""},
+        // Whole characters stay.
         {"COM5\x81\x81", "COM5\x81\x81"},
         {"\x82\xA0\x82\xA2", "\x82\xA0\x82\xA2"},
-        {"x\x81.", "x\x81."},
-        {"con \x81. ", "con \x81."},
+        {"\x95\x5C\x81\x40.txt", "\x95\x5C\x81\x40.txt"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.written, SafeMemberName(c.stored, IsShiftJisLeadByte)) << c.stored;
