@@ -218,7 +218,8 @@ public:
           nameLimit_(nameLimit), hooks_(hooks),
           // Lookup entries of one file occupy distinct bytes of it; entries
           // beyond that many come from tables shared by crafted descriptors.
-          entryBudget_(file_.Size() / 4 + 64)
+          entryBudget_(file_.Size() / 4 + 64), exports_(hooks.isLead), functions_(hooks.isLead),
+          dlls_(hooks.isLead)
     {
     }
 
@@ -321,7 +322,7 @@ private:
                 info_->CompilerCode = kVisualBasic1;
             else if (module == "vbrjp200")
                 info_->CompilerCode = kVisualBasic2;
-            dlls_.push_back(NeModuleFile(module));
+            dlls_.Add(NeModuleFile(module));
         }
         if (!withNames_)
             return;
@@ -337,7 +338,7 @@ private:
             if (first)
                 SetField(info_->ModuleName, name);
             else
-                exports_.push_back(name);
+                exports_.Add(name);
             first = false;
             at += 1u + length + 2u;
             Pump();
@@ -355,7 +356,7 @@ private:
             if (first)
                 SetField(info_->Description, name);
             else
-                exports_.push_back(name);
+                exports_.Add(name);
             first = false;
             at += 1u + length + 2u;
             Pump();
@@ -393,7 +394,7 @@ private:
 
         // Sizes that the file cannot hold: report it and trust no section.
         if (std::uint64_t(info_->CodeSize) + info_->ResourceSize >= file_.Size()) {
-            dlls_.push_back(Message(kMsgTruncated));
+            dlls_.Add(Message(kMsgTruncated));
             return;
         }
         ReadSections(optional + file_.U16(pe + kPeOptionalSize), file_.U16(pe + kPeSectionCount));
@@ -466,7 +467,7 @@ private:
             std::string module = file_.Text(FileOffset(nameAddress, section), kModuleNameLimit);
             std::size_t dll = module.find(".dll");
             if (module.size() < 6 || (module[module.size() - 4] != '.' && dll == std::string::npos)) {
-                dlls_.push_back(Message(kMsgDamagedEntry));
+                dlls_.Add(Message(kMsgDamagedEntry));
                 break;
             }
             if (dll != std::string::npos)
@@ -475,7 +476,7 @@ private:
             DeleteRetTab(&module[0]);
             ApplyRuntimeRules(module, linker, &info_->CompilerCode);
             if (!module.empty())
-                dlls_.push_back(module);
+                dlls_.Add(module);
             if (withNames_) {
                 std::uint32_t lookup = file_.U32(at + kImpLookup);
                 if (lookup == 0)
@@ -515,7 +516,7 @@ private:
             std::string text = module;
             if (text.size() < 14)
                 text.append(14 - text.size(), ' ');
-            functions_.push_back(text + "  " + function);
+            functions_.Add(text + "  " + function);
         }
     }
 
@@ -535,42 +536,19 @@ private:
             std::uint64_t name = FileOffset(file_.U32(at), section);
             if (file_.PastEnd(name))
                 return;
-            exports_.push_back(file_.Text(name, kExportNameLimit));
+            exports_.Add(file_.Text(name, kExportNameLimit));
             Pump();
         }
     }
 
-    void Sort(std::vector<std::string> &texts, bool unique) const
-    {
-        LeadByteFn isLead = hooks_.isLead;
-        auto less = [isLead](const std::string &a, const std::string &b) {
-            return MbCompare(a.c_str(), b.c_str(), isLead) < 0;
-        };
-        std::sort(texts.begin(), texts.end(), less);
-        if (unique)
-            texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
-    }
-
-    static void Store(StrList *list, const std::vector<std::string> &texts)
-    {
-        std::vector<const char *> pointers;
-        pointers.reserve(texts.size());
-        for (const std::string &text : texts)
-            pointers.push_back(text.c_str());
-        StrListAddAll(list, pointers.data(), pointers.size());
-    }
-
     void Finish(bool scanDlls)
     {
-        Sort(exports_, false);
-        Sort(functions_, false);
-        Sort(dlls_, true);
-        Store(&info_->ExportedNames, exports_);
-        Store(&info_->ImportedFunctions, functions_);
-        Store(&info_->ImportedDlls, dlls_);
+        exports_.Store(&info_->ExportedNames, false);
+        functions_.Store(&info_->ImportedFunctions, false);
+        dlls_.Store(&info_->ImportedDlls, true);
         if (scanDlls)
             ScanForDlls(info_, source_, hooks_);
-        info_->ModuleCount = static_cast<std::uint16_t>(std::min<std::size_t>(dlls_.size(), 0xFFFF));
+        info_->ModuleCount = static_cast<std::uint16_t>(std::min<std::size_t>(dlls_.distinct(), 0xFFFF));
     }
 
     ExeInfo *info_;
@@ -584,10 +562,22 @@ private:
     std::uint64_t entryBudget_;
     std::vector<Section> sections_;
     std::vector<std::size_t> byAddress_;
-    std::vector<std::string> exports_, functions_, dlls_;
+    NameTally exports_, functions_, dlls_;
 };
 
 } // namespace
+
+int NameTally::Store(StrList *list, bool once) const
+{
+    std::size_t total = 0;
+    for (const auto &entry : counts_)
+        total += once ? 1 : entry.second;
+    std::vector<const char *> pointers;
+    pointers.reserve(total);
+    for (const auto &entry : counts_)
+        pointers.insert(pointers.end(), once ? 1 : entry.second, entry.first.c_str());
+    return StrListAddAll(list, pointers.data(), pointers.size());
+}
 
 void InitExeInfo(ExeInfo *info)
 {

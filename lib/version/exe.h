@@ -8,7 +8,9 @@
 #include "version/exe_reader.h"
 #include "version/exeinfo.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace loom {
@@ -79,6 +81,39 @@ enum Compiler : std::uint16_t {
 // Step one of every examination: sizes -1, subsystem 3, every other number
 // 0, Description empty, the four lists empty (their old items are
 // forgotten, not freed: they belong to the caller).
+// Names as an examination collects them: each distinct text once with the
+// number of times it was found, in the order of the final lists (MbCompare,
+// which tells apart exactly the texts whose bytes differ).  A table that
+// names one text millions of times takes the memory of one text and a
+// count; only the list handed to the caller holds every copy.
+class NameTally {
+public:
+    explicit NameTally(LeadByteFn isLead) : counts_(Order{isLead}) {}
+    void Add(std::string name) { ++counts_[std::move(name)]; }
+    bool empty() const { return counts_.empty(); }
+    std::size_t distinct() const { return counts_.size(); }
+    // Calls fn(name, count) for every distinct name, in order.
+    template <class Fn>
+    void ForEach(Fn fn) const
+    {
+        for (const auto &entry : counts_)
+            fn(entry.first, entry.second);
+    }
+    // Appends the names to list in order: each as often as it was found,
+    // or once when `once`.  0 when memory ran out.
+    int Store(StrList *list, bool once) const;
+
+private:
+    struct Order {
+        LeadByteFn isLead;
+        bool operator()(const std::string &a, const std::string &b) const
+        {
+            return MbCompare(a.c_str(), b.c_str(), isLead) < 0;
+        }
+    };
+    std::map<std::string, std::size_t, Order> counts_;
+};
+
 void InitExeInfo(ExeInfo *info);
 
 // The file's name from the record's Path: at most 254 bytes, since a Path

@@ -48,23 +48,12 @@ std::string PlainConversion(const std::u16string &name)
     return text;
 }
 
-// Names in the order of the final list (MbCompare, which tells apart
-// exactly the texts whose bytes differ).
-struct NameOrder {
-    LeadByteFn isLead;
-    bool operator()(const std::string &a, const std::string &b) const
-    {
-        return MbCompare(a.c_str(), b.c_str(), isLead) < 0;
-    }
-};
-using NameSet = std::set<std::string, NameOrder>;
-
 class Scanner {
 public:
     Scanner(const ExeInfo *info, const ExeHooks &hooks)
         : hooks_(hooks), path_(ExePath(info)),
           module_(info->ModuleName, strnlen(info->ModuleName, EXEINFO_TEXT_SIZE - 1)),
-          found_(NameOrder{hooks.isLead})
+          found_(hooks.isLead)
     {
         own_ = ExtractFileName(path_.c_str(), hooks_.isLead);
     }
@@ -87,9 +76,9 @@ public:
         }
     }
 
-    // Every kept name once, sorted: a name the file repeats a million
-    // times takes the memory of one.
-    const NameSet &Found() const { return found_; }
+    // Every kept name, sorted: a name the file repeats a million times
+    // takes the memory of one.
+    const NameTally &Found() const { return found_; }
 
 private:
     void NarrowName(const std::uint8_t *begin, const std::uint8_t *dot)
@@ -135,7 +124,7 @@ private:
         if (MbEqualsIgnoreCase(name.c_str(), own_, hooks_.isLead))
             return;
         vertext::LowerAscii(name, hooks_.isLead);
-        found_.insert(std::move(name));
+        found_.Add(std::move(name));
     }
 
     const ExeHooks &hooks_;
@@ -143,7 +132,7 @@ private:
     const char *own_;
     std::string module_;
     unsigned seen_ = 0;
-    NameSet found_;
+    NameTally found_;
 };
 
 } // namespace
@@ -176,10 +165,10 @@ void ScanForDlls(ExeInfo *info, ByteSource &file, const ExeHooks &hooks)
     for (const StrListNode *node = info->ImportedDlls.first; node; node = node->next)
         imported.insert(node->text);
     std::vector<const char *> kept;
-    for (const std::string &name : scanner.Found()) {
+    scanner.Found().ForEach([&](const std::string &name, std::size_t) {
         if (!imported.count(name))
             kept.push_back(name.c_str());
-    }
+    });
     StrListAddAll(&info->FoundDlls, kept.data(), kept.size());
 }
 
