@@ -6,10 +6,12 @@
  * Extracted members land directly in the destination folder under the last
  * plain component of their stored name: folders inside an archive are not
  * recreated, and no stored name ("..", a drive, an absolute path) can place a
- * file anywhere else.  The name is taken as the file system stores it (dots
- * and spaces at its end, and a lead byte at its end without its second byte,
- * dropped); a member without such a component (a folder, "..") or naming a
- * device ("CON", "COM5", ... with any extension) is skipped.
+ * file anywhere else.  The name is taken as the file system stores it: a
+ * lead byte of the process's code page without its second byte (at the end,
+ * or before a dot, a space or a separator) is dropped wherever it stands,
+ * then dots and spaces at the end; a member without such a component (a
+ * folder, "..") or naming a device ("CON", "COM5", ... with any extension)
+ * is skipped.
  *
  * A member is written under a temporary name ("~lm....tmp") in the
  * destination folder and takes its own name only once it unpacked whole: to
@@ -18,8 +20,8 @@
  * bytes than declared, a full disk) is deleted: it never stays behind under
  * its name, and a file of that name that was there stays as it was.  A
  * member that cannot be unpacked at all (a method without a decoder, an
- * encrypted ZIP member) makes no file, and leaves a file of its name as it
- * was.
+ * encrypted ZIP member) makes no file, not even an empty one, and leaves a
+ * file of its name as it was.
  *
  * After an extraction export, the thread's last error (GetLastError) tells
  * what became of the members selected.  When the export returns 1 it is 0

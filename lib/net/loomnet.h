@@ -51,15 +51,18 @@ int __cdecl ServerNametoIPS(const char *host, char *out, int all);
  * connection.  An answer that begins with an HTTP status line and states a
  * Content-Length, but ends before that many bytes followed its header, was
  * cut off: -1 with ERROR_HANDLE_EOF (38).  outPath may be null: the answer
- * is then read and discarded.  The client waits at most 30 seconds for
- * the connection and 30 seconds for each next piece of the answer; a server
- * that stays silent longer fails the call.  After a failure the thread's last error (GetLastError) holds the
+ * is then read and discarded.  The pending file is made before the client
+ * connects, so an output that cannot be made fails the call before any
+ * request.  The client waits at most 30 seconds for the connection and 30
+ * seconds for each next piece of the answer; a server that stays silent
+ * longer fails the call.  After a failure the thread's last error (GetLastError) holds the
  * socket error code (10060 for a time-out, 10061 for a refused connection,
  * 10054 for a reset one, 11001 for an unknown host), ERROR_HANDLE_EOF for a
- * cut-off answer, or the file system's code when the output file cannot be
- * created, written or put in place (ERROR_PATH_NOT_FOUND for a missing
- * folder).  A dotted host is looked up in reverse; an empty host is not
- * looked up and fails with 11001.
+ * cut-off answer (a socket layer may report a reset after part of the
+ * stated length that way too), or the file system's code when the output
+ * file cannot be created, written or put in place (ERROR_PATH_NOT_FOUND
+ * for a missing folder, ERROR_DISK_FULL).  A dotted host is looked up in
+ * reverse; an empty host is not looked up and fails with 11001.
  *
  * Any other mode hands the URL to the system's URL download service
  * (URLDownloadToFileA); progress, when not null, is called as the download
