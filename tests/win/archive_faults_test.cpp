@@ -15,12 +15,7 @@
 namespace {
 
 using namespace archive_test;
-using loom::archive::test::BuildLha;
-using loom::archive::test::BuildZip;
-using loom::archive::test::Crc16;
-using loom::archive::test::Crc32;
-using loom::archive::test::LhaMember;
-using loom::archive::test::ZipMember;
+using namespace loom::archive::test;
 
 using Files = std::map<std::string, std::string>; // name -> bytes
 using Extract3 = int(__cdecl *)(DWORD, const char *, const char *);
@@ -113,7 +108,7 @@ TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
         return [members] {
             Bytes bytes;
             for (const ZipMember &m : members)
-                loom::archive::test::Append(bytes, BuildZip(m));
+                Append(bytes, BuildZip(m));
             return bytes;
         };
     };
@@ -140,7 +135,7 @@ TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
         return [members] {
             Bytes bytes;
             for (const LhaMember &m : members)
-                loom::archive::test::Append(bytes, BuildLha(m));
+                Append(bytes, BuildLha(m));
             bytes.push_back(0);
             return bytes;
         };
@@ -160,8 +155,8 @@ TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
     LhaMember lh5WrongCrc = lh5;
     lh5WrongCrc.dataCrc = static_cast<uint16_t>(*lh5.dataCrc ^ 1);
     // 1,000 bytes "A" that claim to be 100,000.
-    loom::archive::test::BitWriter bits;
-    loom::archive::test::PutSingleCodeBlock(bits, 1000, 'A', 0);
+    BitWriter bits;
+    PutSingleCodeBlock(bits, 1000, 'A', 0);
     LhaMember claimsMore;
     claimsMore.method = "-lh5-";
     claimsMore.name = "victim.txt";

@@ -6,6 +6,7 @@
 
 #include "archive/loomarchive.h"
 #include "util/loomutil.h"
+#include "util/wide_text_win.h"
 #include "win_test_util.h"
 
 #include <gtest/gtest.h>
@@ -38,13 +39,7 @@ using testsupport::Exists;
 
 inline std::wstring Wide(const std::string &text, UINT codePage = CP_ACP)
 {
-    if (text.empty())
-        return std::wstring();
-    const int length =
-        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-    return wide;
+    return loom::Widen(text, codePage);
 }
 
 inline std::string Utf8(const std::wstring &text)
