@@ -7,6 +7,8 @@
 #include "archive/lha_header.h"
 #include "archive/member_handler.h"
 
+#include <zlib.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -229,6 +231,22 @@ inline uint32_t Crc32(const Bytes &bytes)
     return ~crc;
 }
 
+// Raw deflate data, as ZIP stores them (zlib's own compressor).
+inline Bytes Deflate(const Bytes &plain)
+{
+    z_stream stream{};
+    deflateInit2(&stream, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    Bytes out(deflateBound(&stream, static_cast<uLong>(plain.size())));
+    stream.next_in = const_cast<Bytef *>(plain.data());
+    stream.avail_in = static_cast<uInt>(plain.size());
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
+
 // A ZIP local header with its name, extra field and data.
 struct ZipMember {
     std::string name = "file.txt";
@@ -240,6 +258,18 @@ struct ZipMember {
     std::optional<uint32_t> crc; // default: the CRC-32 of data (right for stored members)
     Bytes extra;
 };
+
+// A deflated member with the size and CRC-32 of its plain bytes.
+inline ZipMember Deflated(const std::string &name, const Bytes &plain)
+{
+    ZipMember m;
+    m.name = name;
+    m.method = 8;
+    m.data = Deflate(plain);
+    m.uncompressedSize = static_cast<uint32_t>(plain.size());
+    m.crc = Crc32(plain);
+    return m;
+}
 
 inline Bytes BuildZip(const ZipMember &m)
 {

@@ -13,8 +13,9 @@ add_executable(archive_test
   ${CMAKE_CURRENT_LIST_DIR}/archive_faults_test.cpp)
 target_include_directories(archive_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support
                                                 ${CMAKE_CURRENT_LIST_DIR})
-# loomcore only for the hand-made archives' checksums.
-target_link_libraries(archive_test PRIVATE loomlib loomcore gtest_main)
+# loomcore only for the hand-made archives' checksums, zlib for their
+# deflated members.
+target_link_libraries(archive_test PRIVATE loomlib loomcore ${LOOM_ZLIB} gtest_main)
 loom_wine_test(archive archive_test)
 
 # Wine reaches the build tree through its Z: drive.

@@ -31,56 +31,12 @@ std::string Summary(const Bytes &bytes)
     return std::string(bytes.begin(), bytes.end());
 }
 
-// A member of a fixture ZIP archive that zip wrote with its sizes in the
-// local header, renamed: its real deflate data, CRC and sizes.
-ZipMember FixtureMember(const std::string &archive, const std::string &name,
-                        const std::string &renamed)
+// -lh5- data of `count` copies of one character code, in one block.
+Bytes Lh5Block(unsigned count, unsigned charCode)
 {
-    const Bytes zip = ReadBytes(Fixture("zip\\" + archive));
-    const auto le16 = [&](std::size_t at) { return unsigned(zip[at] | zip[at + 1] << 8); };
-    const auto le32 = [&](std::size_t at) { return uint32_t(le16(at) | le16(at + 2) << 16); };
-    ZipMember m;
-    for (std::size_t at = 0; at + 30 <= zip.size();) {
-        const std::size_t nameLength = le16(at + 26), extra = le16(at + 28);
-        const std::size_t data = at + 30 + nameLength + extra;
-        const uint32_t packed = le32(at + 18);
-        if (std::string(zip.begin() + at + 30, zip.begin() + at + 30 + nameLength) == name) {
-            m.name = renamed;
-            m.method = static_cast<uint16_t>(le16(at + 8));
-            m.crc = le32(at + 14);
-            m.uncompressedSize = le32(at + 22);
-            m.data.assign(zip.begin() + data, zip.begin() + data + packed);
-            break;
-        }
-        at = data + packed;
-    }
-    EXPECT_FALSE(m.data.empty()) << archive << " " << name;
-    return m;
-}
-
-// The first -lh5- member of a level-0 fixture archive that jlha wrote,
-// renamed: its packed data, sizes and CRC-16.
-LhaMember FixtureLh5Member(const std::string &archive, const std::string &renamed)
-{
-    const Bytes lzh = ReadBytes(Fixture("lha\\" + archive));
-    const auto le16 = [&](std::size_t at) { return unsigned(lzh[at] | lzh[at + 1] << 8); };
-    const auto le32 = [&](std::size_t at) { return uint32_t(le16(at) | le16(at + 2) << 16); };
-    LhaMember m;
-    for (std::size_t at = 0; at + 24 <= lzh.size() && lzh[at] != 0;) {
-        const std::size_t length = lzh[at] + 2u;
-        const uint32_t packed = le32(at + 7);
-        if (lzh[at + 5] == '5') {
-            m.method = "-lh5-";
-            m.name = renamed;
-            m.originalSize = le32(at + 11);
-            m.dataCrc = static_cast<uint16_t>(le16(at + 22 + lzh[at + 21]));
-            m.data.assign(lzh.begin() + at + length, lzh.begin() + at + length + packed);
-            break;
-        }
-        at += length + packed;
-    }
-    EXPECT_FALSE(m.data.empty()) << archive;
-    return m;
+    BitWriter bits;
+    PutSingleCodeBlock(bits, count, charCode, 0);
+    return bits.Finish();
 }
 
 class ArchiveFaults : public TempFolderTest {};
@@ -102,8 +58,11 @@ enum class Place {
 
 TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
 {
-    const ZipMember words = FixtureMember("deflated.zip", "words.txt", "victim.txt");
-    const ZipMember zeros = FixtureMember("deflated.zip", "zeros.bin", "victim.txt");
+    Bytes text;
+    for (unsigned i = 0; text.size() < 300000; ++i)
+        Append(text, Bytes{'w', 'o', 'r', 'd', uint8_t('a' + i % 26), '\n'});
+    const ZipMember words = Deflated("victim.txt", text);
+    const ZipMember zeros = Deflated("victim.txt", Bytes(400000, 0));
     const auto zip = [](std::vector<ZipMember> members) {
         return [members] {
             Bytes bytes;
@@ -129,6 +88,12 @@ TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
     tooLong.uncompressedSize = 10;
     ZipMember shrunk = good;
     shrunk.method = 1;
+    ZipMember encrypted = good;
+    encrypted.flags = 1;
+    ZipMember wordsWrongCrc = words, moreDeclared = words, storedSizesDiffer = good;
+    wordsWrongCrc.crc = *words.crc ^ 1;
+    moreDeclared.uncompressedSize = *words.uncompressedSize + 1;
+    storedSizesDiffer.uncompressedSize = 2;
     ZipMember device = good;
     device.name = "COM5\x81";
     const auto lha = [](std::vector<LhaMember> members) {
@@ -149,20 +114,17 @@ TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
     lh1.method = "-lh1-";
     lzs.method = "-lzs-";
     lh9.method = "-lh9-";
-    const LhaMember lh5 = FixtureLh5Member("small_lh5.lzh", "victim.txt");
-    LhaMember lh5Damaged = lh5;
-    lh5Damaged.data[lh5.data.size() / 2] ^= 0x24;
-    LhaMember lh5WrongCrc = lh5;
+    // 1,000 bytes "A".
+    LhaMember lh5;
+    lh5.method = "-lh5-";
+    lh5.name = "victim.txt";
+    lh5.data = Lh5Block(1000, 'A');
+    lh5.originalSize = 1000;
+    lh5.dataCrc = Crc16(Bytes(1000, 'A'));
+    LhaMember lh5Damaged = lh5, lh5WrongCrc = lh5, claimsMore = lh5;
+    lh5Damaged.data = Lh5Block(1000, 511); // no such code
     lh5WrongCrc.dataCrc = static_cast<uint16_t>(*lh5.dataCrc ^ 1);
-    // 1,000 bytes "A" that claim to be 100,000.
-    BitWriter bits;
-    PutSingleCodeBlock(bits, 1000, 'A', 0);
-    LhaMember claimsMore;
-    claimsMore.method = "-lh5-";
-    claimsMore.name = "victim.txt";
-    claimsMore.data = bits.Finish();
     claimsMore.originalSize = 100000;
-    claimsMore.dataCrc = Crc16(Bytes(1000, 'A'));
     LhaMember lhaDevice = stored;
     lhaDevice.name = "COM5\x81";
     const Bytes cabinet = ReadBytes(Fixture("cab\\small.cab"));
@@ -207,7 +169,15 @@ TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
          {{"victim.txt", kOld}}},
         {"ZIP 10 bytes declared, 400,000 inflated", zip({tooLong}), kZip, "victim.txt", 1,
          ERROR_CRC, {{"victim.txt", kOld}}},
+        {"ZIP deflated, wrong CRC-32", zip({wordsWrongCrc}), kZip, "victim.txt", 1, ERROR_CRC,
+         {{"victim.txt", kOld}}},
+        {"ZIP one byte more declared than inflated", zip({moreDeclared}), kZip, "victim.txt", 1,
+         ERROR_CRC, {{"victim.txt", kOld}}},
+        {"ZIP stored, 3 bytes of data, 2 declared", zip({storedSizesDiffer}), kZip, "victim.txt",
+         1, ERROR_CRC, {{"victim.txt", kOld}}},
         {"ZIP method 1", zip({shrunk}), kZip, "victim.txt", 1, ERROR_NOT_SUPPORTED,
+         {{"victim.txt", kOld}}},
+        {"ZIP encrypted", zip({encrypted}), kZip, "victim.txt", 1, ERROR_NOT_SUPPORTED,
          {{"victim.txt", kOld}}},
         {"ZIP member COM5 + lone lead byte", zip({device}), kZip, "victim.txt", 1,
          ERROR_INVALID_NAME, {{"victim.txt", kOld}}},
@@ -225,8 +195,8 @@ TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
         {"LHA lzs", lha({lzs}), kLha, "victim.txt", 1, ERROR_NOT_SUPPORTED, {{"victim.txt", kOld}}},
         {"LHA lh9", lha({lh9}), kLha, "victim.txt", 1, ERROR_NOT_SUPPORTED, {{"victim.txt", kOld}}},
         {"LHA lh5 good member", lha({lh5}), kLha, "victim.txt", 1, 0,
-         {{"victim.txt", peer("small_lh5.lzh\\hello.txt")}}},
-        {"LHA lh5, damaged data", lha({lh5Damaged}), kLha, "victim.txt", 1, ERROR_CRC,
+         {{"victim.txt", "1000 bytes"}}},
+        {"LHA lh5, impossible code", lha({lh5Damaged}), kLha, "victim.txt", 1, ERROR_CRC,
          {{"victim.txt", kOld}}},
         {"LHA lh5, wrong CRC-16", lha({lh5WrongCrc}), kLha, "victim.txt", 1, ERROR_CRC,
          {{"victim.txt", kOld}}},
