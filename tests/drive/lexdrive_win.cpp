@@ -10,6 +10,10 @@
 //   lexdrive start                presses the start button (does not wait)
 //   lexdrive progress PERCENT     until the progress bar reaches PERCENT
 //   lexdrive done                 until a scan has completed (list shown)
+//   lexdrive stop                 presses the stop button during a scan (waits
+//                                 until the window is idle)
+//   lexdrive hover ROW            puts the mouse on the text of the list's
+//                                 ROW-th visible row, and waits for its tooltip
 //   lexdrive opt                  opens the settings dialog (waits for it)
 //   lexdrive cancel               closes the settings dialog with Cancel
 //   lexdrive about                opens the version dialog (waits for it)
@@ -268,12 +272,48 @@ int Drop(const char *path)
     return WaitFor([] { return Text(Item(IDC_FILENAME)) == want; }, 10000) ? 0 : 1;
 }
 
+// The mouse on the text column of a visible row: the rows share the room
+// below the header among those a page holds; the text column starts after
+// the first two (80 and 60 pixels wide).
+int Hover(int row)
+{
+    HWND list = Item(IDC_LISTVIEW);
+    HWND header = GetWindow(list, GW_CHILD);
+    RECT h = {}, client = {};
+    if (header)
+        GetWindowRect(header, &h);
+    GetClientRect(list, &client);
+    const int perPage = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    const int rowHeight = perPage > 0 ? (client.bottom - (h.bottom - h.top)) / perPage : 14;
+    SetForegroundWindow(g_main);
+    // A headless X server may put the pointer back where it was, and the
+    // list may have seen its last move there: the pointer is put on the
+    // row again, and the list told of it once a second, until the tip shows.
+    const POINT want = {h.left + 80 + 60 + 40, h.bottom + row * rowHeight + rowHeight / 2};
+    for (int tries = 0; tries < 50; ++tries) {
+        POINT at;
+        if (GetCursorPos(&at) && (at.x != want.x || at.y != want.y))
+            SetCursorPos(want.x, want.y);
+        if (tries % 5 == 4) {
+            POINT inList = want;
+            ScreenToClient(list, &inList);
+            PostMessageA(list, WM_MOUSEMOVE, 0, MAKELPARAM(inList.x, inList.y));
+        }
+        Sleep(200);
+        for (HWND tip = FindWindowA(TOOLTIPS_CLASSA, nullptr); tip;
+             tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr))
+            if (IsWindowVisible(tip))
+                return 0;
+    }
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: lexdrive wait|file PATH|drop PATH|start|progress N|done|opt|cancel|about|about-ok|command ID|menu KEY|escape|minimize|restore|close|bench FILE\n");
+        std::fprintf(stderr, "usage: lexdrive wait|file PATH|drop PATH|start|progress N|done|stop|hover ROW|opt|cancel|about|about-ok|command ID|menu KEY|escape|minimize|restore|close|bench FILE\n");
         return 2;
     }
     std::string cmd = argv[1];
@@ -307,6 +347,12 @@ int main(int argc, char **argv)
     }
     if (cmd == "done")
         return WaitFor(Completed, 600000) ? 0 : 1;
+    if (cmd == "stop") {
+        PostMessageA(Item(IDC_STARTBTN), BM_CLICK, 0, 0);
+        return WaitFor(Completed, 60000) ? 0 : 1;
+    }
+    if (cmd == "hover" && argc > 2)
+        return Hover(std::atoi(argv[2]));
     if (cmd == "opt") {
         PostMessageA(Item(IDC_OPTBTN), BM_CLICK, 0, 0);
         return WaitFor(DialogShown, 10000) ? 0 : 1;
