@@ -29,6 +29,9 @@ constexpr int kMinWidth = 450;
 // from the message loop, once the window is on screen.
 constexpr UINT kStartScan = WM_APP + 1;
 
+// Least time between two counts told to a list on screen during a scan.
+constexpr DWORD kListSyncIntervalMs = 1000;
+
 std::string WindowText(HWND wnd)
 {
     int n = GetWindowTextLengthA(wnd);
@@ -553,9 +556,17 @@ void MainForm::ShowBusyNotice(bool shown)
     menu_.Redraw();
 }
 
+// A list on screen from the last scan shows the new rows as they come, once
+// a second: telling a visible list its count redraws its scroll bar, which
+// costs 5 to 20 ms under Wine.
 void MainForm::ShowProgress(int percent)
 {
     SendMessageA(progressBar_, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    const DWORD now = GetTickCount();
+    if (list_.hwnd() && IsWindowVisible(list_.hwnd()) && now - lastListSync_ >= kListSyncIntervalMs) {
+        lastListSync_ = now;
+        list_.SyncCount();
+    }
     ShowStatus();
 }
 

@@ -173,6 +173,7 @@ private:
     // How the scan whose rows the list holds ended, and how far it got.
     ScanOutcome listOutcome_ = ScanOutcome::NotOpened;
     int listPercent_ = 0;
+    DWORD lastListSync_ = 0;  // when a scan last told the list on screen its count
 
     bool destroyed_ = false;
     bool inResize_ = false;
