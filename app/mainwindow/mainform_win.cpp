@@ -28,6 +28,8 @@ constexpr int kMinWidth = 450;
 // Posted by OpenFile: the scan of a file named on the command line starts
 // from the message loop, once the window is on screen.
 constexpr UINT kStartScan = WM_APP + 1;
+// Posted on activation: the find dialog is put back in front.
+constexpr UINT kKeepFindInFront = WM_APP + 2;
 
 // Least time between two counts told to a list on screen during a scan.
 constexpr DWORD kListSyncIntervalMs = 1000;
@@ -172,6 +174,9 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
             Layout();
         }
         return 0;
+    case kKeepFindInFront:
+        list_.KeepFindInFront();
+        return 0;
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO *>(lp)->ptMinTrackSize.x = kMinWidth;
         return 0;
@@ -194,6 +199,11 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
         return id ? MAKELONG(id, DC_HASDEFID) : 0;
     }
     case WM_ACTIVATE:
+        // The find dialog stays in front of the window that owns it; under
+        // Wine the window that becomes active is raised above it once the
+        // activation has reached the X server, so that is mended after it.
+        if (LOWORD(wp) != WA_INACTIVE)
+            PostMessageA(hwnd_, kKeepFindInFront, 0, 0);
         if (KeepFocusOnActivate(wp))
             return 0;
         break;
@@ -516,11 +526,14 @@ void MainForm::PrepareScan()
     menu_.Redraw();
     EnableMenuItem(menu_.Popup(FileItem), IDM_SAVE, MF_BYCOMMAND | MF_GRAYED);
     // The keyboard focus must not be left on a control about to be disabled:
-    // it goes to the stop button, so Enter and Space stop the scan.
+    // it goes to the stop button, so Enter and Space stop the scan, and
+    // comes back when the scan ends.
     HWND focus = GetFocus();
     if (focus == fileName_ || focus == optBtn_ || focus == ascii_.edit() ||
-        focus == browseBtn_ || focus == list_.hwnd())
+        focus == browseBtn_ || focus == list_.hwnd()) {
+        focusBeforeScan_ = focus;
         SetFocus(startBtn_);
+    }
     EnableInputs(false);
     Layout();
 }
@@ -531,6 +544,9 @@ void MainForm::RestoreControls()
     SetWindowTextA(startBtn_, kStartCaption);
     ShowWindow(progressBar_, SW_HIDE);
     Layout();
+    if (focusBeforeScan_ && GetFocus() == startBtn_ && IsWindowVisible(focusBeforeScan_))
+        SetFocus(focusBeforeScan_);
+    focusBeforeScan_ = nullptr;
 }
 
 // The controls that would change the scan's inputs are locked while it

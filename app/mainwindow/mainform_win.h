@@ -174,6 +174,7 @@ private:
     ScanOutcome listOutcome_ = ScanOutcome::NotOpened;
     int listPercent_ = 0;
     DWORD lastListSync_ = 0;  // when a scan last told the list on screen its count
+    HWND focusBeforeScan_ = nullptr;  // the control the scan took the focus from
 
     bool destroyed_ = false;
     bool inResize_ = false;

@@ -56,6 +56,12 @@ void ResultsList::FindAgain(HWND owner, bool reverse)
     FindNext(findWhat_, reverse ? !down : down, (find_.Flags & FR_MATCHCASE) != 0);
 }
 
+void ResultsList::KeepFindInFront()
+{
+    if (findDlg_ && IsWindowVisible(findDlg_))
+        SetWindowPos(findDlg_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 bool ResultsList::IsFindDialogMessage(MSG *msg)
 {
     return findDlg_ && IsDialogMessageA(findDlg_, msg);

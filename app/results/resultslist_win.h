@@ -72,6 +72,10 @@ public:
     void OnFindMessage(LPARAM lp);
     bool IsFindDialogMessage(MSG *msg);
     HWND findDialog() const { return findDlg_; }
+    // Puts an open find dialog back in front of its owner, which has come to
+    // the front (Wine raises an owner that becomes active above the windows
+    // it owns).
+    void KeepFindInFront();
     // F3 and Shift+F3: the find dialog's search once more, with its text
     // and match-case choice, in its direction or (`reverse`) the other
     // way.  With no search text yet the dialog opens instead.

@@ -15,4 +15,7 @@ if(TARGET english_dic)
 endif()
 # The main window reads and writes the program's registry key, as the other
 # window tests' main windows do: they take turns.
-set_tests_properties(ui PROPERTIES RESOURCE_LOCK lexprobe_settings)
+# Tests that look at the keyboard focus and the active window take turns
+# with the other programs that do (two at once take the focus from each
+# other on the one display).
+set_tests_properties(ui PROPERTIES RESOURCE_LOCK "lexprobe_settings;gui_focus")
