@@ -6,6 +6,7 @@
 #                   with where it stopped and the row count, the title
 #   3-results.png   after a scan, rows with Japanese text
 #   12-tooltip.png  the whole of a long text that its column cuts, as a tooltip
+#   13-find.png     the find dialog after a hit, still in front of the window
 #   4-settings.png  the settings dialog
 #   5-sorted-menu.png  the list in name order (the sort arrow on "文字列"),
 #                   the "表示(&V)" menu dropped down
@@ -123,6 +124,9 @@ drive done
 shot 3-results.png
 drive hover 8
 shot 12-tooltip.png
+drive find kernel32
+shot 13-find.png
+drive find-close
 
 drive opt
 shot 4-settings.png

@@ -14,6 +14,9 @@
 //                                 until the window is idle)
 //   lexdrive hover ROW            puts the mouse on the text of the list's
 //                                 ROW-th visible row, and waits for its tooltip
+//   lexdrive find TEXT            opens the find dialog and presses its
+//                                 find-next button for TEXT
+//   lexdrive find-close           closes the find dialog
 //   lexdrive opt                  opens the settings dialog (waits for it)
 //   lexdrive cancel               closes the settings dialog with Cancel
 //   lexdrive about                opens the version dialog (waits for it)
@@ -28,6 +31,7 @@
 //   lexdrive bench FILE           scan timing, responsiveness and memory
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 #include <psapi.h>
 #include <shlobj.h>
 
@@ -331,12 +335,45 @@ int Hover(int row)
     return 1;
 }
 
+// The find dialog: the dialog box of the program's thread that the main
+// window owns.
+BOOL CALLBACK IsFindDialog(HWND wnd, LPARAM found)
+{
+    char cls[16] = "";
+    GetClassNameA(wnd, cls, sizeof cls);
+    if (!IsWindowVisible(wnd) || GetWindow(wnd, GW_OWNER) != g_main || std::strcmp(cls, "#32770") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND *>(found) = wnd;
+    return FALSE;
+}
+
+HWND FindDialog()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(GetWindowThreadProcessId(g_main, nullptr), IsFindDialog,
+                      reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+int Find(const char *text)
+{
+    PostMessageA(g_main, WM_COMMAND, MAKEWPARAM(IDM_FIND, 0), 0);
+    if (!WaitFor([] { return FindDialog() != nullptr; }, 10000))
+        return 1;
+    HWND dialog = FindDialog();
+    SetDlgItemTextA(dialog, edt1, text);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    Sleep(500);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: lexdrive wait|file PATH|drop PATH|start|progress N|done|stop|hover ROW|opt|cancel|about|about-ok|command ID|menu KEY|escape|minimize|restore|close|bench FILE\n");
+        std::fprintf(stderr, "usage: lexdrive wait|file PATH|drop PATH|start|progress N|done|stop|hover ROW|find TEXT|find-close|opt|cancel|about|about-ok|command ID|menu KEY|escape|minimize|restore|close|bench FILE\n");
         return 2;
     }
     std::string cmd = argv[1];
@@ -376,6 +413,14 @@ int main(int argc, char **argv)
     }
     if (cmd == "hover" && argc > 2)
         return Hover(std::atoi(argv[2]));
+    if (cmd == "find" && argc > 2)
+        return Find(argv[2]);
+    if (cmd == "find-close") {
+        HWND dialog = FindDialog();
+        if (dialog)
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return dialog ? 0 : 1;
+    }
     if (cmd == "opt") {
         PostMessageA(Item(IDC_OPTBTN), BM_CLICK, 0, 0);
         return WaitFor(DialogShown, 10000) ? 0 : 1;
