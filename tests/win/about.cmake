@@ -15,9 +15,7 @@ endif()
 loom_wine_test(about about_test)
 # The window tests start the real main window, which reads and writes the
 # program's registry key; the prefix is shared, so they take turns.
-# Tests that look at the keyboard focus and the active window take turns
-# with the other programs that do (two at once take the focus from each
-# other on the one display).
+# gui_focus: the programs that look at the keyboard focus run one at a time.
 set_tests_properties(about PROPERTIES RESOURCE_LOCK "lexprobe_settings;gui_focus")
 
 # The program takes exactly three functions from the library.

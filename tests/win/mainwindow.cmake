@@ -14,9 +14,7 @@ loom_wine_test(mainwindow mainwindow_test)
 if(TARGET english_dic)
   add_dependencies(mainwindow_test english_dic)
 endif()
-# Tests that look at the keyboard focus and the active window take turns
-# with the other programs that do (two at once take the focus from each
-# other on the one display).
+# gui_focus: the programs that look at the keyboard focus run one at a time.
 set_tests_properties(mainwindow PROPERTIES RESOURCE_LOCK "lexprobe_settings;gui_focus")
 
 # What an installation holds: the program with its word list and library.

@@ -15,7 +15,5 @@ if(TARGET english_dic)
 endif()
 # The main window reads and writes the program's registry key, as the other
 # window tests' main windows do: they take turns.
-# Tests that look at the keyboard focus and the active window take turns
-# with the other programs that do (two at once take the focus from each
-# other on the one display).
+# gui_focus: the programs that look at the keyboard focus run one at a time.
 set_tests_properties(ui PROPERTIES RESOURCE_LOCK "lexprobe_settings;gui_focus")
