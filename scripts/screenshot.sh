@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Pictures of Lexprobe.exe as a user meets it, in build/screenshots/:
 #   1-start.png     the main window at start
-#   2-scanning.png  during a scan (progress bar)
+#   2-scanning.png  during a scan (progress bar, status line)
+#   11-stopped.png  that scan stopped: the rows found so far, the status line
+#                   with where it stopped and the row count, the title
 #   3-results.png   after a scan, rows with Japanese text
+#   12-tooltip.png  the whole of a long text that its column cuts, as a tooltip
+#   13-find.png     the find dialog after a hit, still in front of the window
 #   4-settings.png  the settings dialog
-#   5-sorted-menu.png  the list in name order, the "表示(&V)" menu dropped down
+#   5-sorted-menu.png  the list in name order (the sort arrow on "文字列"),
+#                   the "表示(&V)" menu dropped down
 #   6-about.png     the version dialog with the system report
 #   7-version-dialog.png  the library's version dialog (LoomVerInfo of the
 #                  real loomlib.dll) on its own, opened by verdlg_show.exe
@@ -75,7 +80,9 @@ import random, sys
 random.seed(7)
 texts = ["ファイルから文字列を抽出します", "設定を保存しました", "Hello World",
          "Copyright (C) 2026 Halvek", "エラーが発生しました。", "kernel32.dll",
-         "GetProcAddress", "This program cannot be run in DOS mode."]
+         "GetProcAddress", "This program cannot be run in DOS mode.",
+         "C:\\Program Files\\Halvek\\Lexprobe\\samples\\a rather long path name "
+         "that no column of the list is wide enough to show whole.txt"]
 out = bytearray()
 for i in range(60):
     t = texts[i % len(texts)]
@@ -108,12 +115,18 @@ drive file "$big"
 drive start
 drive progress 25
 import -window root "$out/2-scanning.png"; echo "wrote build/screenshots/2-scanning.png"
-drive done
+drive stop
+shot 11-stopped.png
 
 drive file "$sample"
 drive start
 drive done
 shot 3-results.png
+drive hover 8
+shot 12-tooltip.png
+drive find kernel32
+shot 13-find.png
+drive find-close
 
 drive opt
 shot 4-settings.png

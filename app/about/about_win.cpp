@@ -174,9 +174,13 @@ int AboutDlg::ShowModal()
     return RunModal(GetDlgItem(hwnd_, IDOK), Hook());
 }
 
+// A readme that is missing, or that no program opens, is reported; what a
+// program that starts does with it is its own affair.
 void ShowReadMe(HWND owner)
 {
-    ShellOpen(owner, ExecutableDir() + "readme.htm", "", "", SW_SHOWNORMAL);
+    const std::string path = ExecutableDir() + "readme.htm";
+    if (ShellOpen(owner, path, "", "", SW_SHOWNORMAL) <= 32)
+        ShowError(owner, "説明書 " + path + " を開けません。");
 }
 
 } // namespace lex

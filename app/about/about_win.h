@@ -39,8 +39,8 @@ private:
     loom::FontHandle titleFont_;
 };
 
-// "ReadMe 表示(&R)": hands readme.htm beside the program to the shell.
-// What the shell answers is not examined.
+// "ReadMe 表示(&R)": hands readme.htm beside the program to the shell; a
+// message box owned by `owner` says so when the shell cannot open it.
 void ShowReadMe(HWND owner);
 
 } // namespace lex

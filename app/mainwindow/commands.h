@@ -14,6 +14,7 @@
 #define IDC_LISTVIEW       1008
 #define IDC_PROGRESSBAR    1009
 #define IDC_PANEL          1010
+#define IDC_STATUSBAR      1013
 
 // "ファイル(&F)"
 #define IDM_SAVE           2001   // SaveItem

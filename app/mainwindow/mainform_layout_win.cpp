@@ -1,7 +1,8 @@
 // The main window's controls: made in tab order at their places in the
 // top panel, and laid out again whenever the window's size or state
-// changes (the right-hand buttons keep to the right edge, the list fills
-// the space between the panel and the progress bar).
+// changes (the right-hand buttons keep to the right edge, the status line
+// runs along the bottom, the progress bar above it, and the list fills the
+// space between the panel and them).
 #include "mainwindow/mainform_win.h"
 
 #include <commctrl.h>
@@ -19,6 +20,8 @@ constexpr int kRightButtonWidth = 107;
 constexpr int kButtonHeight = 23;
 constexpr int kBrowseWidth = 75;
 constexpr int kFileNameLeft = 86;
+// The status line's right-hand part, which holds the row count.
+constexpr int kCountPartWidth = 160;
 
 // Identifiers of the two labels (never addressed by the program).
 constexpr int kFileLabelId = 1011;
@@ -81,6 +84,7 @@ void MainForm::CreateControls()
     progressBar_ = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0,
                                    hwnd_, IdMenu(IDC_PROGRESSBAR), inst, nullptr);
     SendMessageA(progressBar_, PBM_SETRANGE32, 0, 100);
+    CreateStatusBar();
 
     // The browse button's tooltip.  The structure size of common controls
     // 5 keeps this working with every comctl32.
@@ -97,16 +101,26 @@ void MainForm::CreateControls()
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
+// While the list is hidden the window can only be widened or narrowed,
+// unless the user has maximised it.
 void MainForm::FormResize()
 {
-    if (inResize_ || !hwnd_)
+    if (inResize_ || !hwnd_ || IsZoomed(hwnd_))
         return;
     if (list_.hwnd() && IsWindowVisible(list_.hwnd()))
         return;
     RECT c;
     GetClientRect(hwnd_, &c);
-    if (c.bottom - c.top != kIdleClientHeight)
-        SetClientHeight(kIdleClientHeight);
+    if (c.bottom - c.top != IdleClientHeight())
+        SetClientHeight(IdleClientHeight());
+}
+
+int MainForm::IdleClientHeight() const
+{
+    RECT status = {};
+    if (statusBar_)
+        GetWindowRect(statusBar_, &status);
+    return kIdleClientHeight + (status.bottom - status.top);
 }
 
 void MainForm::SetClientHeight(int height)
@@ -124,13 +138,21 @@ void MainForm::SetClientHeight(int height)
 
 void MainForm::Layout()
 {
-    if (!progressBar_)
+    if (!progressBar_ || !statusBar_)
         return;  // still being created
     RECT c;
     GetClientRect(hwnd_, &c);
     int width = c.right - c.left;
     int height = c.bottom - c.top;
     PanelResize(width);
+    // The status line sizes itself along the bottom edge; its row count
+    // keeps to the right end.
+    SendMessageA(statusBar_, WM_SIZE, 0, 0);
+    int parts[] = {width > kCountPartWidth ? width - kCountPartWidth : 0, -1};
+    SendMessageA(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    RECT status;
+    GetWindowRect(statusBar_, &status);
+    height -= status.bottom - status.top;
     bool progress = IsWindowVisible(progressBar_);
     MoveIfChanged(hwnd_, progressBar_, 0, height - kProgressHeight, width, kProgressHeight);
     if (list_.hwnd()) {

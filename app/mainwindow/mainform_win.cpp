@@ -28,6 +28,11 @@ constexpr int kMinWidth = 450;
 // Posted by OpenFile: the scan of a file named on the command line starts
 // from the message loop, once the window is on screen.
 constexpr UINT kStartScan = WM_APP + 1;
+// Posted on activation: the find dialog is put back in front.
+constexpr UINT kKeepFindInFront = WM_APP + 2;
+
+// Least time between two counts told to a list on screen during a scan.
+constexpr DWORD kListSyncIntervalMs = 1000;
 
 std::string WindowText(HWND wnd)
 {
@@ -96,6 +101,7 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
     menu_.SetVisible(EditItem, false);
     menu_.Redraw();
     CreateControls();
+    list_.SetCountChanged([this] { ShowStatus(); });
     animateWindow1_ = std::make_unique<TAnimateWindow>(*this);
     animateWindow1_->SetParentComponent(*this);
     FormResize();
@@ -115,8 +121,8 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
 void MainForm::FormCreate()
 {
     LoadSettings(settings_, [this] {
-        std::string caption = WindowText(hwnd_) + " (デバッグ)";
-        SetWindowTextA(hwnd_, caption.c_str());
+        baseTitle_ = WindowText(hwnd_) + " (デバッグ)";
+        SetWindowTextA(hwnd_, baseTitle_.c_str());
         ShowInfo(nullptr, "Lexprobe はデバッグモードです。");
     });
     ascii_.SetValue(settings_.MinExtractStr);
@@ -168,6 +174,9 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
             Layout();
         }
         return 0;
+    case kKeepFindInFront:
+        list_.KeepFindInFront();
+        return 0;
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO *>(lp)->ptMinTrackSize.x = kMinWidth;
         return 0;
@@ -182,9 +191,22 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
         EndPaint(hwnd_, &ps);
         return 0;
     }
-    case DM_GETDEFID:
-        // Enter presses StartBtn (when it is enabled), as in a dialog.
-        return MAKELONG(IDC_STARTBTN, DC_HASDEFID);
+    case DM_GETDEFID: {
+        // What Enter presses, as in a dialog: the button with the focus,
+        // StartBtn (when it is enabled) from the two boxes; nothing in the
+        // list.
+        int id = EnterButton(GetFocus());
+        return id ? MAKELONG(id, DC_HASDEFID) : 0;
+    }
+    case WM_ACTIVATE:
+        // The find dialog stays in front of the window that owns it; under
+        // Wine the window that becomes active is raised above it once the
+        // activation has reached the X server, so that is mended after it.
+        if (LOWORD(wp) != WA_INACTIVE)
+            PostMessageA(hwnd_, kKeepFindInFront, 0, 0);
+        if (KeepFocusOnActivate(wp))
+            return 0;
+        break;
     case WM_NEXTDLGCTL: {
         // Keyboard navigation between the controls (Tab, arrows).
         HWND next = LOWORD(lp) ? reinterpret_cast<HWND>(wp)
@@ -233,7 +255,7 @@ void MainForm::OnCommand(int id, int code)
         CloseBtnClick();
         break;
     case IDM_SAVE:
-        list_.Save(hwnd_, settings_.SaveOption, WindowText(fileName_));
+        SaveItemClick(false);
         break;
     case IDM_README:
         ShowReadMeitemClick();
@@ -281,6 +303,28 @@ HBRUSH MainForm::OnCtlColor(HDC dc, HWND control)
     return PaintControl(dc, control, inputsWindowColor_ ? COLOR_WINDOW : COLOR_BTNFACE);
 }
 
+int MainForm::EnterButton(HWND focus) const
+{
+    if (focus == fileName_ || focus == ascii_.edit())
+        return IDC_STARTBTN;
+    for (HWND button : {startBtn_, browseBtn_, optBtn_, closeBtn_}) {
+        if (focus == button)
+            return GetDlgCtrlID(button);
+    }
+    return 0;
+}
+
+// The rows are saved as they came from the file that was scanned, which
+// they must never replace (the file name box may name another one by now).
+// Ctrl+S saves only a list that holds rows.
+void MainForm::SaveItemClick(bool onlyWithRows)
+{
+    UINT state = GetMenuState(menu_.Popup(FileItem), IDM_SAVE, MF_BYCOMMAND);
+    if ((state & (MF_GRAYED | MF_DISABLED)) || (onlyWithRows && list_.rows().Count() == 0))
+        return;
+    list_.Save(hwnd_, settings_.SaveOption, scan_.ListedFile());
+}
+
 void MainForm::FileNameChange()
 {
     EnableWindow(startBtn_, GetWindowTextLengthA(fileName_) > 0);
@@ -300,14 +344,24 @@ void MainForm::BrowseBtnClick()
     ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER;
     BOOL chosen = OpenHook() ? OpenHook()(ofn) : GetOpenFileNameA(&ofn);
     if (chosen)
-        SetWindowTextA(fileName_, path);
+        SetFileNameText(path);
+}
+
+// A chosen or dropped name: the box shows the end of the path, where the
+// file's own name stands.
+void MainForm::SetFileNameText(const std::string &path)
+{
+    SetWindowTextA(fileName_, path.c_str());
+    const WPARAM end = static_cast<WPARAM>(GetWindowTextLengthA(fileName_));
+    SendMessageA(fileName_, EM_SETSEL, end, static_cast<LPARAM>(end));
+    SendMessageA(fileName_, EM_SCROLLCARET, 0, 0);
 }
 
 void MainForm::OpenFile(const std::string &path, bool startScan)
 {
     if (scan_.Scanning() || !hwnd_)
         return;
-    SetWindowTextA(fileName_, path.c_str());
+    SetFileNameText(path);
     if (startScan)
         PostMessageA(hwnd_, kStartScan, 0, 0);
 }
@@ -397,27 +451,42 @@ void MainForm::StartBtnClick()
         return;
     }
     PrepareScan();
-    bool completed;
+    ScanOutcome outcome;
     try {
-        completed = scan_.Run(WindowText(fileName_), ascii_.Value(), settings_,
-                              settings_.CheckEnglish ? &marker_ : nullptr);
+        outcome = scan_.Run(WindowText(fileName_), ascii_.Value(), settings_,
+                            settings_.CheckEnglish ? &marker_ : nullptr);
     } catch (...) {
-        // Memory ran out inside the scan: the window is put back to the
-        // stopped state before the error reaches the window procedure's
-        // edge, which reports it, so that the next start press scans again.
-        FinishScan();
+        // Memory ran out inside the scan: the rows found so far are shown
+        // before the error reaches the window procedure's edge, which
+        // reports it, so that the next start press scans again.
+        EndScan(ScanOutcome::NoMemory);
         throw;
     }
-    // After a stop, or a scan that could not run to its end (reported by
-    // the session), the rows found so far stay in the hidden list.
-    if (completed)
+    EndScan(outcome);
+}
+
+// However a scan ended, the list shows the rows it holds: those of this
+// scan (completed, stopped, cut short by a read error or by memory running
+// out), or, when this file could not be scanned at all, those of the last
+// scan as they were.  Before any scan has opened its file the list stays
+// hidden.
+void MainForm::EndScan(ScanOutcome outcome)
+{
+    if (outcome != ScanOutcome::NotOpened) {
+        listOutcome_ = outcome;
+        listPercent_ = scan_.Percent();
+    }
+    if (!scan_.ListedFile().empty())
         ShowResults();
+    ShowTitle();
+    ShowStatus();
     FinishScan();
 }
 
 // The progress bar goes first (restoring the controls would hide it
 // anyway), so the list is sized once: each resize of a list of a million
-// rows costs about 0.1 s under Wine.
+// rows costs about 0.1 s under Wine.  The window grows to half the screen's
+// height, unless the user has made it larger or maximised it.
 void MainForm::ShowResults()
 {
     ShowWindow(progressBar_, SW_HIDE);
@@ -426,7 +495,13 @@ void MainForm::ShowResults()
     menu_.SetVisible(ShowItem, true);
     menu_.Redraw();
     EnableMenuItem(menu_.Popup(FileItem), IDM_SAVE, MF_BYCOMMAND | MF_ENABLED);
-    SetClientHeight(GetSystemMetrics(SM_CYSCREEN) / 2);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const int half = GetSystemMetrics(SM_CYSCREEN) / 2;
+    if (!IsZoomed(hwnd_) && client.bottom - client.top < half)
+        SetClientHeight(half);
+    else
+        Layout();
 }
 
 // The controls come back, and a close that came during the scan goes ahead.
@@ -439,10 +514,10 @@ void MainForm::FinishScan()
     }
 }
 
+// The window keeps its size, and the list what it holds until the file is
+// open: a file that cannot be scanned leaves it as it was.
 void MainForm::PrepareScan()
 {
-    ShowWindow(list_.hwnd(), SW_HIDE);
-    SetClientHeight(kIdleClientHeight);
     SendMessageA(progressBar_, PBM_SETPOS, 0, 0);
     ShowWindow(progressBar_, SW_SHOW);
     SetWindowTextA(startBtn_, kStopCaption);
@@ -451,11 +526,14 @@ void MainForm::PrepareScan()
     menu_.Redraw();
     EnableMenuItem(menu_.Popup(FileItem), IDM_SAVE, MF_BYCOMMAND | MF_GRAYED);
     // The keyboard focus must not be left on a control about to be disabled:
-    // it goes to the stop button, so Enter and Space stop the scan.
+    // it goes to the stop button, so Enter and Space stop the scan, and
+    // comes back when the scan ends.
     HWND focus = GetFocus();
     if (focus == fileName_ || focus == optBtn_ || focus == ascii_.edit() ||
-        focus == browseBtn_ || focus == list_.hwnd())
+        focus == browseBtn_ || focus == list_.hwnd()) {
+        focusBeforeScan_ = focus;
         SetFocus(startBtn_);
+    }
     EnableInputs(false);
     Layout();
 }
@@ -466,6 +544,9 @@ void MainForm::RestoreControls()
     SetWindowTextA(startBtn_, kStartCaption);
     ShowWindow(progressBar_, SW_HIDE);
     Layout();
+    if (focusBeforeScan_ && GetFocus() == startBtn_ && IsWindowVisible(focusBeforeScan_))
+        SetFocus(focusBeforeScan_);
+    focusBeforeScan_ = nullptr;
 }
 
 // The controls that would change the scan's inputs are locked while it
@@ -491,22 +572,48 @@ void MainForm::ShowBusyNotice(bool shown)
     menu_.Redraw();
 }
 
+// A list on screen from the last scan shows the new rows as they come, once
+// a second: telling a visible list its count redraws its scroll bar, which
+// costs 5 to 20 ms under Wine.
 void MainForm::ShowProgress(int percent)
 {
     SendMessageA(progressBar_, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    const DWORD now = GetTickCount();
+    if (list_.hwnd() && IsWindowVisible(list_.hwnd()) && now - lastListSync_ >= kListSyncIntervalMs) {
+        lastListSync_ = now;
+        list_.SyncCount();
+    }
+    ShowStatus();
 }
 
 // The list's shortcuts act whenever the main window has the keyboard; the
 // text boxes keep Del and Ctrl+A for their own editing.
 bool MainForm::OnShortcut(const MSG *m)
 {
-    if (m->message != WM_KEYDOWN || !(m->hwnd == hwnd_ || IsChild(hwnd_, m->hwnd)))
+    if (m->message != WM_KEYDOWN)
+        return false;
+    // F3 also repeats the search from the find dialog.
+    HWND find = list_.findDialog();
+    if (m->wParam == VK_F3 && find && (m->hwnd == find || IsChild(find, m->hwnd))) {
+        MSG here = *m;
+        here.hwnd = hwnd_;
+        return OnShortcut(&here);
+    }
+    if (!(m->hwnd == hwnd_ || IsChild(hwnd_, m->hwnd)))
         return false;
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
     bool alt = GetKeyState(VK_MENU) < 0;
     bool inEdit = m->hwnd == fileName_ || m->hwnd == ascii_.edit();
     if (alt)
         return false;
+    if (m->wParam == VK_F3 && !ctrl) {
+        list_.FindAgain(hwnd_, GetKeyState(VK_SHIFT) < 0);
+        return true;
+    }
+    if (m->wParam == 'S' && ctrl) {
+        SaveItemClick(true);
+        return true;
+    }
     if (m->wParam == VK_DELETE && !ctrl && !inEdit) {
         EditItemClick();
         list_.DeleteSelected();
@@ -525,11 +632,9 @@ bool MainForm::OnShortcut(const MSG *m)
 
 bool MainForm::PreTranslate(MSG *m)
 {
-    if (list_.IsFindDialogMessage(m))
-        return true;
     if (destroyed_ || !hwnd_)
-        return false;
-    if (OnShortcut(m))
+        return list_.IsFindDialogMessage(m);
+    if (OnShortcut(m) || list_.IsFindDialogMessage(m))
         return true;
     return IsDialogMessageA(hwnd_, m) != FALSE;
 }

@@ -94,7 +94,8 @@ private:
     // StartBtn's captions, as the start and as the stop button.
     static const char kStartCaption[];
     static const char kStopCaption[];
-    // While the list is hidden the client area is 100 pixels high.
+    // While the list is hidden the client area above the status line is
+    // 100 pixels high.
     static constexpr int kIdleClientHeight = 100;
 
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -106,10 +107,19 @@ private:
     bool OnShortcut(const MSG *msg);
     void Layout();
     void SetClientHeight(int height);
+    int IdleClientHeight() const;
+    int EnterButton(HWND focus) const;
+    void SetFileNameText(const std::string &path);
 
     // ScanWindow
     void ShowBusyNotice(bool shown) override;
+    void ShowScanStarted() override;
     void ShowProgress(int percent) override;
+
+    // The title and the status line (mainform_status_win.cpp).
+    void CreateStatusBar();
+    void ShowTitle();
+    void ShowStatus();
 
     // Handlers.
     void FormCreate();
@@ -124,7 +134,9 @@ private:
     void ShowReadMeitemClick();
     void VerItemClick();
     void FormDropFiles(HDROP drop);
+    void SaveItemClick(bool onlyWithRows);
     void PrepareScan();
+    void EndScan(ScanOutcome outcome);
     void ShowResults();
     void FinishScan();
     void RestoreControls();
@@ -138,6 +150,7 @@ private:
     HWND optBtn_ = nullptr;
     HWND closeBtn_ = nullptr;
     HWND progressBar_ = nullptr;
+    HWND statusBar_ = nullptr;
     HWND tooltip_ = nullptr;
     HWND fileLabel_ = nullptr;
     HWND asciiLabel_ = nullptr;
@@ -153,6 +166,15 @@ private:
     ExtractionSettings settings_;
     WordDictionary dict_;
     EnglishWordMarker marker_{dict_, settings_};
+
+    // The caption without a file: the program's title, with the debug
+    // notice in debug mode.
+    std::string baseTitle_ = "Lexprobe";
+    // How the scan whose rows the list holds ended, and how far it got.
+    ScanOutcome listOutcome_ = ScanOutcome::NotOpened;
+    int listPercent_ = 0;
+    DWORD lastListSync_ = 0;  // when a scan last told the list on screen its count
+    HWND focusBeforeScan_ = nullptr;  // the control the scan took the focus from
 
     bool destroyed_ = false;
     bool inResize_ = false;

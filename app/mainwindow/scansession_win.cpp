@@ -21,11 +21,12 @@ void ScanSession::SetIntervals(DWORD pumpMs, DWORD progressMs)
     progressIntervalMs_ = progressMs;
 }
 
-bool ScanSession::Run(const std::string &fileName, int minLength,
-                      const ExtractionSettings &settings, const EnglishWordMarker *marker)
+ScanOutcome ScanSession::Run(const std::string &fileName, int minLength,
+                             const ExtractionSettings &settings, const EnglishWordMarker *marker)
 {
     abort_ = 0;
     progress_ = -1;
+    fileName_ = fileName;
     SetProgress(0);
     lastPump_ = GetTickCount();
     scanning_ = true;
@@ -42,14 +43,12 @@ bool ScanSession::Run(const std::string &fileName, int minLength,
         throw;
     }
     Returned();
-    if (result == 1) {
-        ReportFailure(why);
-        return false;
-    }
+    if (result == 1)
+        return ReportFailure(why);
     if (abort_ != 0)
-        return false;
+        return ScanOutcome::Stopped;
     abort_ = 1;
-    return true;
+    return ScanOutcome::Completed;
 }
 
 bool ScanSession::DeferClose()
@@ -69,26 +68,28 @@ void ScanSession::Returned()
 }
 
 // A scan that could not run to its end.  After a read error, or with memory
-// exhausted, the rows found so far stay in the (hidden) list, as after a
-// stop.
-void ScanSession::ReportFailure(InputError why)
+// exhausted, the rows found so far stay in the list, as after a stop; a
+// file that could not be scanned at all leaves the list as it was.
+ScanOutcome ScanSession::ReportFailure(InputError why)
 {
     switch (why) {
     case InputError::TooLarge:
         ShowError(nullptr, kTooLarge);
-        break;
+        return ScanOutcome::NotOpened;
     case InputError::ShortRead:
         ShowError(nullptr, kReadError);
-        break;
+        return ScanOutcome::ReadError;
     case InputError::NoMemory:
         ReportOutOfMemory();
-        break;
+        return ScanOutcome::NoMemory;
     default:
         ShowError(nullptr, kCannotOpen);
-        break;
+        return ScanOutcome::NotOpened;
     }
 }
 
+// The file is open: from here on the list holds its rows.  Its full path is
+// taken now, while the current folder is the one the name was given in.
 void ScanSession::ClearRows()
 {
     // The list may hold many rows; releasing them can take a moment, so the
@@ -96,7 +97,9 @@ void ScanSession::ClearRows()
     window_.ShowBusyNotice(true);
     PumpMessages();
     list_.Clear();
+    listedFile_ = FullPathOf(fileName_);
     window_.ShowBusyNotice(false);
+    window_.ShowScanStarted();
 }
 
 void ScanSession::AddRow(uint32_t offset, bool wide, const char *text, size_t length,

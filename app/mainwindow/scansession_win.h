@@ -24,13 +24,27 @@ namespace lex {
 class EnglishWordMarker;
 class ResultsList;
 
+// How a scan ended.
+enum class ScanOutcome {
+    Completed,  // the walk reached the end of the file
+    Stopped,    // a stop or a close
+    NotOpened,  // not found, not opened or too large: the list keeps what it held
+    ReadError,  // the file could not be read to its end: the rows found so far stay
+    NoMemory,   // memory ran out for the rows: the rows found so far stay
+};
+
 // What a scan needs from the window that shows it.
 class ScanWindow {
 public:
     // The menu bar shows the busy notice alone (while the old rows are
     // released), or its usual entries again.
     virtual void ShowBusyNotice(bool shown) = 0;
-    // The progress bar's position, 0..100.
+    // The file is open and the list, emptied, takes its rows from now on
+    // (the session's ListedFile).
+    virtual void ShowScanStarted() = 0;
+    // The progress bar's position, 0..100 (at most once per progress
+    // interval: the rest of the window's display of a running scan goes
+    // with it).
     virtual void ShowProgress(int percent) = 0;
     // The window's share of a message the pump took (dialog navigation, the
     // list's shortcuts, the find dialog); true when it was dealt with.
@@ -52,13 +66,20 @@ public:
     void SetIntervals(DWORD pumpMs, DWORD progressMs);
 
     // Scans the file `fileName` and returns once the scanner has returned,
-    // the list knowing all its rows: true when the walk reached the end
-    // with no stop or close requested (the abort flag is then set), false
-    // after a stop or close, or after a failure, which is reported here (the
-    // rows found so far stay).  Memory running out inside the scan sets the
-    // abort flag and goes on to the caller as the exception it is.
-    bool Run(const std::string &fileName, int minLength, const ExtractionSettings &settings,
-             const EnglishWordMarker *marker);
+    // the list knowing all its rows.  Completed when the walk reached the
+    // end with no stop or close requested (the abort flag is then set); a
+    // failure is reported here (the rows found so far stay).  Memory
+    // running out inside the scan sets the abort flag and goes on to the
+    // caller as the exception it is.
+    ScanOutcome Run(const std::string &fileName, int minLength,
+                    const ExtractionSettings &settings, const EnglishWordMarker *marker);
+
+    // The full path of the file whose rows the list holds, as it was when
+    // its scan started (a relative name stays tied to the folder it was
+    // given in); empty before the first scan that opened its file.
+    const std::string &ListedFile() const { return listedFile_; }
+    // How far the latest scan got, 0..100.
+    int Percent() const { return progressWanted_ < 0 ? 0 : progressWanted_; }
 
     // A stop or a close: the scanner ends at its next abort check.
     void RequestStop() { abort_ = 1; }
@@ -85,12 +106,14 @@ private:
     bool AbortRequested() override;
 
     void Returned();
-    void ReportFailure(InputError why);
+    ScanOutcome ReportFailure(InputError why);
     void ShowProgress(DWORD now);
     void PumpMessages();
 
     ScanWindow &window_;
     ResultsList &list_;
+    std::string fileName_;    // as the running scan was given it
+    std::string listedFile_;
     DWORD pumpIntervalMs_ = 0;
     DWORD progressIntervalMs_ = 0;
 

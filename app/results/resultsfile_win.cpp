@@ -24,17 +24,15 @@ ResultsList::SaveDialogHook &SaveHook()
 // two bytes each, and the NUL.
 constexpr size_t kMaxSaveName = 2 * 32767 + 1;
 
-// The full path of `path` as the current folder gives it now (the save
-// dialog may change the current folder); `path` itself when that fails.
-std::string FullPath(const std::string &path)
+} // namespace
+
+std::string FullPathOf(const std::string &path)
 {
     std::vector<char> full(kMaxSaveName, '\0');
     const DWORD length =
         GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     return length == 0 || length >= full.size() ? path : std::string(full.data(), length);
 }
-
-} // namespace
 
 void ResultsList::SetSaveDialogHook(SaveDialogHook hook)
 {
@@ -43,7 +41,7 @@ void ResultsList::SetSaveDialogHook(SaveDialogHook hook)
 
 void ResultsList::Save(HWND owner, bool textOnly, const std::string &sourceFile)
 {
-    const std::string source = sourceFile.empty() ? sourceFile : FullPath(sourceFile);
+    const std::string source = sourceFile.empty() ? sourceFile : FullPathOf(sourceFile);
     // The dialog fails, as if cancelled, when the chosen name does not fit
     // its buffer.  A name of MAX_PATH characters takes up to twice as many
     // bytes in a double-byte code page, so the buffer holds the longest name

@@ -46,6 +46,22 @@ void ResultsList::OnFindMessage(LPARAM lp)
         FindNext(request->lpstrFindWhat, (request->Flags & FR_DOWN) != 0, (request->Flags & FR_MATCHCASE) != 0);
 }
 
+void ResultsList::FindAgain(HWND owner, bool reverse)
+{
+    if (findWhat_[0] == '\0') {
+        ShowFind(owner);
+        return;
+    }
+    const bool down = (find_.Flags & FR_DOWN) != 0;
+    FindNext(findWhat_, reverse ? !down : down, (find_.Flags & FR_MATCHCASE) != 0);
+}
+
+void ResultsList::KeepFindInFront()
+{
+    if (findDlg_ && IsWindowVisible(findDlg_))
+        SetWindowPos(findDlg_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 bool ResultsList::IsFindDialogMessage(MSG *msg)
 {
     return findDlg_ && IsDialogMessageA(findDlg_, msg);

@@ -29,6 +29,7 @@
 #include "results/listviewxp_win.h"
 #include "mainwindow/commands.h"
 #include "util/handles_win.h"
+#include "util/mbcs.h"
 #include "ui/msgbox_win.h"
 
 namespace lex {
@@ -42,6 +43,29 @@ struct Column {
     int width;
 };
 const Column kColumns[] = {{"アドレス", 80}, {"種類", 60}, {"文字列", 400}};
+constexpr int kTextColumn = 2;
+// The text column is never made narrower than this to fit the list.
+constexpr int kMinTextWidth = 100;
+// The room the list view leaves around a cell's text, and the most of a
+// text a tooltip shows (in bytes) and how wide it may grow before it wraps.
+constexpr int kCellPadding = 12;
+constexpr size_t kMaxTipText = 2048;
+constexpr int kTipWidth = 600;
+
+// The column whose header shows the sort arrow for `key`: the check boxes
+// stand in the first column.
+int SortedColumn(SortKey key)
+{
+    switch (key) {
+    case SortKey::Kind:
+        return 1;
+    case SortKey::Name:
+    case SortKey::Length:
+        return kTextColumn;
+    default:
+        return 0;
+    }
+}
 
 // The three texts of a row as the columns show them.
 struct CellText {
@@ -149,6 +173,151 @@ bool ResultsList::Create(HWND parent, int id)
     subclass_.Install(hwnd_, [this](UINT msg, WPARAM wp, LPARAM lp) {
         return ListMessage(msg, wp, lp);
     });
+    CreateTextTip();
+    return true;
+}
+
+// The text column takes the width that the other two leave in the list's
+// client area (a vertical scroll bar already left out), so long texts get
+// all the room the window has.  Runs on every change of the list's size;
+// one column width, whatever the row count.
+void ResultsList::FitTextColumn()
+{
+    if (!hwnd_ || fitting_)
+        return;
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    int width = client.right - client.left;
+    for (int column = 0; column < kTextColumn; ++column)
+        width -= static_cast<int>(SendMessageA(hwnd_, LVM_GETCOLUMNWIDTH, column, 0));
+    width = std::max(width, kMinTextWidth);
+    if (width == static_cast<int>(SendMessageA(hwnd_, LVM_GETCOLUMNWIDTH, kTextColumn, 0)))
+        return;
+    fitting_ = true;
+    SendMessageA(hwnd_, LVM_SETCOLUMNWIDTH, kTextColumn, MAKELPARAM(width, 0));
+    fitting_ = false;
+}
+
+// The sorted column's header carries the ascending arrow (the only order
+// there is); -1 takes it away.
+void ResultsList::ShowSortArrow(int column)
+{
+    if (!hwnd_ || column == sortedColumn_)
+        return;
+    sortedColumn_ = column;
+    HWND header = reinterpret_cast<HWND>(SendMessageA(hwnd_, LVM_GETHEADER, 0, 0));
+    for (int i = 0; header && i <= kTextColumn; ++i) {
+        HDITEMA item = {};
+        item.mask = HDI_FORMAT;
+        if (!SendMessageA(header, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&item)))
+            continue;
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (i == column)
+            item.fmt |= HDF_SORTUP;
+        SendMessageA(header, HDM_SETITEMA, i, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+// One tool over the list whose rectangle is the text cell under the mouse
+// while that cell cuts its text, and empty otherwise; its text is asked for
+// when it shows.
+void ResultsList::CreateTextTip()
+{
+    textTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    if (!textTip_)
+        return;
+    TOOLINFOA ti = {};
+    ti.cbSize = TTTOOLINFOA_V2_SIZE;
+    ti.uFlags = TTF_SUBCLASS;
+    ti.hwnd = hwnd_;
+    ti.uId = 1;
+    ti.lpszText = LPSTR_TEXTCALLBACKA;
+    SendMessageA(textTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageA(textTip_, TTM_SETMAXTIPWIDTH, 0, kTipWidth);
+}
+
+// The mouse over the list: when it comes to another text cell, the tip of
+// the last one goes, and the new cell gets one if its text is cut.  Costs
+// one hit test a move and one text measure a cell, whatever the row count.
+void ResultsList::OnMouseMove(WPARAM wp, LPARAM lp)
+{
+    const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+    if (!textTip_)
+        return;
+    LVHITTESTINFO hit = {};
+    hit.pt.x = x;
+    hit.pt.y = y;
+    int row = static_cast<int>(subclass_.CallPrevious(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    if (row < 0 || hit.iSubItem != kTextColumn || !(hit.flags & LVHT_ONITEM) ||
+        static_cast<size_t>(row) >= std::min(rows_.Count(), syncedCount_))
+        row = -1;
+    if (row == tipRow_)
+        return;
+    ResetTextTip();
+    tipRow_ = row;
+    TOOLINFOA ti = {};
+    ti.cbSize = TTTOOLINFOA_V2_SIZE;
+    ti.hwnd = hwnd_;
+    ti.uId = 1;
+    if (row >= 0) {
+        RECT cell = {};
+        cell.top = kTextColumn;
+        cell.left = LVIR_LABEL;
+        SendMessageA(hwnd_, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
+        const int room = static_cast<int>(SendMessageA(hwnd_, LVM_GETCOLUMNWIDTH, kTextColumn, 0)) - kCellPadding;
+        // Every character is at least a pixel wide, so a text of more bytes
+        // than the column has pixels is cut without measuring it.
+        const size_t length = rows_.TextLength(row);
+        std::string text(rows_.Text(row), std::min(length, kMaxTipText));
+        bool cut = length > static_cast<size_t>(std::max(room, 0)) ||
+                   SendMessageA(hwnd_, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text.c_str())) > room;
+        if (cut) {
+            if (length > text.size()) {
+                // Cut at a character's start, never inside a double-byte one.
+                size_t end = 0;
+                while (end < text.size() && end + loom::CharLength(text.c_str() + end, loom::SystemLeadByte) <= text.size())
+                    end += loom::CharLength(text.c_str() + end, loom::SystemLeadByte);
+                text.resize(end);
+                text += "...";
+            }
+            tipText_ = std::move(text);
+            ti.rect = cell;
+            SendMessageA(textTip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&ti));
+        }
+    }
+    // The tooltip saw this move before its tool took the cell: it sees it
+    // again, so that the tip comes without a further move.
+    MSG move = {hwnd_, WM_MOUSEMOVE, wp, lp, 0, {x, y}};
+    SendMessageA(textTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&move));
+}
+
+// The rows under the mouse changed (sorted, deleted, scrolled, a new
+// scan): the tip goes until the mouse moves again.
+void ResultsList::ResetTextTip()
+{
+    if (!textTip_)
+        return;
+    tipRow_ = -1;
+    tipText_.clear();
+    SendMessageA(textTip_, TTM_POP, 0, 0);
+    TOOLINFOA ti = {};
+    ti.cbSize = TTTOOLINFOA_V2_SIZE;
+    ti.hwnd = hwnd_;
+    ti.uId = 1;
+    SendMessageA(textTip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+bool ResultsList::OnTipNotify(NMHDR *hdr)
+{
+    if (hdr->code != TTN_GETDISPINFOA)
+        return false;
+    auto *info = reinterpret_cast<NMTTDISPINFOA *>(hdr);
+    info->lpszText = const_cast<char *>(tipText_.c_str());
+    info->szText[0] = '\0';
+    info->hinst = nullptr;
     return true;
 }
 
@@ -180,6 +349,31 @@ LRESULT ResultsList::ListMessage(UINT msg, WPARAM wp, LPARAM lp)
         if (wp == ' ')
             return 0;
         break;
+    case WM_MOUSEMOVE:
+        OnMouseMove(wp, lp);
+        break;
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_MOUSEWHEEL:
+        ResetTextTip();
+        break;
+    case WM_SIZE: {
+        LRESULT result = subclass_.CallPrevious(msg, wp, lp);
+        FitTextColumn();
+        return result;
+    }
+    case WM_NOTIFY: {
+        auto *hdr = reinterpret_cast<NMHDR *>(lp);
+        if (hdr && hdr->hwndFrom == textTip_ && textTip_ && OnTipNotify(hdr))
+            return 0;
+        LRESULT result = subclass_.CallPrevious(msg, wp, lp);
+        // The user widened or narrowed the first two columns: the text
+        // column takes what they leave.
+        if (hdr && (hdr->code == HDN_ITEMCHANGEDA || hdr->code == HDN_ITEMCHANGEDW) &&
+            reinterpret_cast<NMHEADERA *>(hdr)->iItem < kTextColumn)
+            FitTextColumn();
+        return result;
+    }
     case LVM_SETITEMSTATE:
         // A selection set through the control's own message goes to the
         // store; the rest of the request (the focus) to the control.
@@ -372,6 +566,11 @@ void ResultsList::Clear()
         SendMessageA(hwnd_, LVM_SETITEMCOUNT, 0, 0);
         SendMessageA(hwnd_, LVM_SETSELECTIONMARK, 0, -1);
     }
+    // The new rows come in the order the scan finds them.
+    ShowSortArrow(-1);
+    ResetTextTip();
+    if (countChanged_)
+        countChanged_();
 }
 
 void ResultsList::AppendRow(uint32_t offset, bool wide, const char *text, size_t length, bool checked)
@@ -383,9 +582,14 @@ void ResultsList::SyncCount()
 {
     if (!hwnd_ || rows_.Count() == syncedCount_)
         return;
+    // Rows added after a sort stand at the end, out of its order.
+    if (rows_.Count() > syncedCount_)
+        ShowSortArrow(-1);
     syncedCount_ = rows_.Count();
     SendMessageA(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(syncedCount_),
                  LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    if (countChanged_)
+        countChanged_();
 }
 
 bool ResultsList::OnNotify(const NMHDR *hdr, LRESULT *result)
@@ -489,6 +693,7 @@ void ResultsList::RedrawRows()
 {
     if (hwnd_)
         InvalidateRect(hwnd_, nullptr, TRUE);
+    ResetTextTip();
 }
 
 bool ResultsList::OnCommand(int id, HWND owner)
@@ -560,6 +765,7 @@ void ResultsList::SortBy(SortKey key)
         ReportOutOfMemory();
         return;
     }
+    ShowSortArrow(SortedColumn(key));
     if (focusText) {
         for (size_t row = 0, n = rows_.Count(); row < n; ++row) {
             if (rows_.Text(row) == focusText) {
@@ -601,6 +807,8 @@ void ResultsList::DeleteSelected()
         SendMessageA(hwnd_, LVM_SETSELECTIONMARK, 0, -1);
     SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
     RedrawRows();
+    if (countChanged_)
+        countChanged_();
 }
 
 void ResultsList::RunWithHourglass(void (RowStore::*command)())

@@ -43,6 +43,10 @@ public:
     void AppendRow(uint32_t offset, bool wide, const char *text, size_t length, bool checked);
     void SyncCount();                  // tell the control how many rows there are now
 
+    // Runs whenever the control's row count changes (a scan's rows told,
+    // rows deleted), for the window's status line.
+    void SetCountChanged(std::function<void()> changed) { countChanged_ = std::move(changed); }
+
     // WM_NOTIFY from the list view (and its header).  Returns true when
     // handled, with the window procedure's result in *result.
     bool OnNotify(const NMHDR *hdr, LRESULT *result);
@@ -67,10 +71,20 @@ public:
     void ShowFind(HWND owner);
     void OnFindMessage(LPARAM lp);
     bool IsFindDialogMessage(MSG *msg);
+    HWND findDialog() const { return findDlg_; }
+    // Puts an open find dialog back in front of its owner, which has come to
+    // the front (Wine raises an owner that becomes active above the windows
+    // it owns).
+    void KeepFindInFront();
+    // F3 and Shift+F3: the find dialog's search once more, with its text
+    // and match-case choice, in its direction or (`reverse`) the other
+    // way.  With no search text yet the dialog opens instead.
+    void FindAgain(HWND owner, bool reverse);
 
     // "結果の保存(&S)...": the save dialog, the name's extension forced to
     // ".txt", and one write.  A name that leads to `sourceFile`, the file
-    // the rows came from, is refused and the file kept.
+    // the rows came from (best given as a full path: the dialog may move
+    // the current folder), is refused and the file kept.
     // Errors go through the program's top-level error handler.
     void Save(HWND owner, bool textOnly, const std::string &sourceFile);
     // The write behind Save: all rows in one write to `path` as it stands
@@ -89,6 +103,12 @@ public:
 
 private:
     LRESULT ListMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void FitTextColumn();
+    void ShowSortArrow(int column);
+    void CreateTextTip();
+    void OnMouseMove(WPARAM wp, LPARAM lp);
+    void ResetTextTip();
+    bool OnTipNotify(NMHDR *hdr);
     bool OnGetDispInfoA(NMLVDISPINFOA *info);
     bool OnGetDispInfoW(NMLVDISPINFOW *info);
     void OnItemChanged(const NMLISTVIEW *change);
@@ -108,6 +128,14 @@ private:
 
     HWND hwnd_ = nullptr;
     WindowSubclass subclass_;  // the list view's input, in front of TListViewXP
+    std::function<void()> countChanged_;
+    bool fitting_ = false;     // the text column is being fitted to the list's width
+    int sortedColumn_ = -1;    // the column whose header shows the sort arrow
+    // The tooltip that shows a text the column cuts: the cell under the
+    // mouse, and the text it shows.
+    HWND textTip_ = nullptr;
+    int tipRow_ = -1;
+    std::string tipText_;
     RowStore rows_;
     size_t syncedCount_ = 0;
     // Which order the next click on the "文字列" header applies: 0 name
@@ -121,5 +149,9 @@ private:
     // The save dialog's last chosen name.
     std::string saveName_;
 };
+
+// The full path of `path` as the current folder gives it now; `path`
+// itself when that fails.
+std::string FullPathOf(const std::string &path);
 
 } // namespace lex

@@ -9,31 +9,32 @@ namespace lex {
 namespace {
 
 // The form's client area and where every control sits in it, in pixels.
-constexpr int kClientWidth = 327;
-constexpr int kClientHeight = 294;
+constexpr int kClientWidth = 351;
+constexpr int kClientHeight = 280;
 
 struct Place {
     int id, x, y, w, h;
 };
 constexpr Place kLayout[] = {
     {IDC_HEADSEARCH, 8, 8, 28, 14},
-    {IDC_RULESEARCH, 40, 14, 279, 2},
-    {IDC_CHKSEARCHKANJI, 24, 26, 290, 18},
-    {IDC_CHKSEARCHWIDE, 24, 48, 290, 18},
-    {IDC_CHKHALFKANA, 24, 70, 290, 18},
+    {IDC_RULESEARCH, 40, 14, 303, 2},
+    {IDC_CHKSEARCHKANJI, 24, 26, 314, 18},
+    {IDC_CHKSEARCHWIDE, 24, 48, 314, 18},
+    {IDC_CHKHALFKANA, 24, 70, 314, 18},
     {IDC_CHKRECURRENCE, 24, 96, 16, 18},
     {IDC_SPNRECURRENCE, 42, 94, 56, 21},
-    // Three lines: the sentence wraps in the narrow column.
-    {IDC_LBLRECURRENCE, 104, 96, 215, 42},
-    {IDC_LBLEXAMPLE, 104, 140, 215, 14},
-    {IDC_CHKENGLISH, 24, 160, 295, 18},
-    {IDC_CHKSEPARATOR, 42, 182, 277, 18},
-    {IDC_CHKINITIAL, 42, 204, 277, 18},
-    {IDC_HEADSAVE, 8, 228, 28, 14},
-    {IDC_RULESAVE, 40, 234, 279, 2},
-    {IDC_CHKSAVEOPTION, 24, 246, 290, 18},
-    {IDOK, 160, 266, 75, 25},
-    {IDCANCEL, 244, 266, 75, 25},
+    // Two lines, the sentence and its bracketed exception, each whole on
+    // its line.
+    {IDC_LBLRECURRENCE, 104, 96, 239, 28},
+    {IDC_LBLEXAMPLE, 104, 126, 239, 14},
+    {IDC_CHKENGLISH, 24, 146, 319, 18},
+    {IDC_CHKSEPARATOR, 42, 168, 301, 18},
+    {IDC_CHKINITIAL, 42, 190, 301, 18},
+    {IDC_HEADSAVE, 8, 214, 28, 14},
+    {IDC_RULESAVE, 40, 220, 303, 2},
+    {IDC_CHKSAVEOPTION, 24, 232, 314, 18},
+    {IDOK, 184, 252, 75, 25},
+    {IDCANCEL, 268, 252, 75, 25},
 };
 
 OptForm::ShowHook &Hook()

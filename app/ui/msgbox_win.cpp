@@ -12,10 +12,19 @@ MessageBoxHook &Hook()
 
 } // namespace
 
+HWND BoxOwner(HWND owner)
+{
+    if (owner)
+        return owner;
+    HWND active = GetActiveWindow();
+    return active && IsWindowVisible(active) && IsWindowEnabled(active) ? active : nullptr;
+}
+
 int ShowMessageBox(HWND owner, const std::string &text, const std::string &caption, UINT type)
 {
     if (Hook())
         return Hook()(text, caption, type);
+    owner = BoxOwner(owner);
     if (!owner)
         type |= MB_TASKMODAL;
     return MessageBoxA(owner, text.c_str(), caption.c_str(), type);
@@ -48,7 +57,8 @@ void ReportOutOfMemory() noexcept
     try {
         ReportError(kOutOfMemory);
     } catch (...) {
-        MessageBoxA(nullptr, kOutOfMemory, "Lexprobe", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+        HWND owner = BoxOwner(nullptr);
+        MessageBoxA(owner, kOutOfMemory, "Lexprobe", MB_OK | MB_ICONSTOP | (owner ? 0 : MB_TASKMODAL));
     }
 }
 

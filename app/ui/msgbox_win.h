@@ -9,8 +9,15 @@
 
 namespace lex {
 
-// Shows a modal message box (centred on the screen when `owner` is null)
-// and returns the button pressed.
+// The owner of a box: `owner`, or when that is null the window the user is
+// in (the thread's active window: the main window, the find dialog, a
+// dialog), so that the box stays in front of it and the activation, and
+// with it the keyboard focus, goes back there when the box closes.  Null
+// when no window of the program is active (a box at start-up).
+HWND BoxOwner(HWND owner);
+
+// Shows a modal message box owned by BoxOwner(owner) (task-modal when that
+// is null) and returns the button pressed.
 int ShowMessageBox(HWND owner, const std::string &text, const std::string &caption, UINT type);
 
 // Expected failures and notices: "エラー" with the error icon, "情報" with

@@ -35,6 +35,22 @@ HWND Window::CreateHwnd(DWORD exStyle, const char *className, const char *title,
                            instance, this);
 }
 
+bool Window::KeepFocusOnActivate(WPARAM wp)
+{
+    if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus))
+            lastFocus_ = focus;
+        return false;
+    }
+    HWND focus = lastFocus_;
+    if (IsIconic(hwnd_) || !focus || !IsChild(hwnd_, focus) || !IsWindowVisible(focus) ||
+        !IsWindowEnabled(focus))
+        return false;
+    SetFocus(focus);
+    return true;
+}
+
 LRESULT CALLBACK Window::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_NCCREATE) {

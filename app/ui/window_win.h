@@ -46,10 +46,19 @@ protected:
     // gone and hwnd_ is null.
     virtual LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) = 0;
 
+    // WM_ACTIVATE of a top-level window with controls: the control that has
+    // the keyboard focus when the window goes inactive (a message box, a
+    // dialog, another program comes up) gets it back when the window is
+    // active again, as in a dialog.  True when it did; otherwise the message
+    // goes on to DefWindowProcA.
+    bool KeepFocusOnActivate(WPARAM wp);
+
     HWND hwnd_ = nullptr;
 
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    HWND lastFocus_ = nullptr;  // the control to give the focus back to
 };
 
 class WindowSubclass {

@@ -10,6 +10,13 @@
 //   lexdrive start                presses the start button (does not wait)
 //   lexdrive progress PERCENT     until the progress bar reaches PERCENT
 //   lexdrive done                 until a scan has completed (list shown)
+//   lexdrive stop                 presses the stop button during a scan (waits
+//                                 until the window is idle)
+//   lexdrive hover ROW            puts the mouse on the text of the list's
+//                                 ROW-th visible row, and waits for its tooltip
+//   lexdrive find TEXT            opens the find dialog and presses its
+//                                 find-next button for TEXT
+//   lexdrive find-close           closes the find dialog
 //   lexdrive opt                  opens the settings dialog (waits for it)
 //   lexdrive cancel               closes the settings dialog with Cancel
 //   lexdrive about                opens the version dialog (waits for it)
@@ -24,6 +31,7 @@
 //   lexdrive bench FILE           scan timing, responsiveness and memory
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 #include <psapi.h>
 #include <shlobj.h>
 
@@ -198,6 +206,26 @@ int Bench(const char *file)
     bool shown = Completed();
     int rows = ListView_GetItemCount(Item(IDC_LISTVIEW));
 
+    // The same scan again, with the list of the first on screen.
+    a = Now();
+    SendMessageA(Item(IDC_STARTBTN), BM_CLICK, 0, 0);
+    double again = Seconds(a, Now());
+
+    // With the rows listed: the window resized (the text column follows),
+    // and the mouse moved over the text column (the tooltip's cell test).
+    RECT w;
+    GetWindowRect(g_main, &w);
+    a = Now();
+    for (int i = 1; i <= 10; ++i)
+        SetWindowPos(g_main, nullptr, 0, 0, w.right - w.left + (i % 2) * 120, w.bottom - w.top,
+                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    double resize = Seconds(a, Now()) / 10;
+    HWND list = Item(IDC_LISTVIEW);
+    a = Now();
+    for (int i = 0; i < 100; ++i)
+        SendMessageA(list, WM_MOUSEMOVE, 0, MAKELPARAM(200 + i % 7, 30 + (i * 14) % 200));
+    double move = Seconds(a, Now()) / 100;
+
     // A stop press a quarter into a second scan (by its progress bar, so
     // that a fast scan is still running then): how long until the window
     // is idle again.
@@ -225,6 +253,9 @@ int Bench(const char *file)
     std::printf("start press to list shown  %8.2f s  %d rows  %s\n", gui, rows,
                 shown ? "list shown" : "LIST NOT SHOWN");
     std::printf("ratio window / core        %8.2f\n", gui / core);
+    std::printf("again, list on screen      %8.2f s  ratio %.2f\n", again, again / core);
+    std::printf("window resize, list shown  %8.1f ms  (text column fitted)\n", resize * 1000);
+    std::printf("mouse move over the list   %8.2f ms  (tooltip cell test)\n", move * 1000);
     std::printf("worst message latency      %8.1f ms over %d probes, at %.2f s of %.2f s\n",
                 latency.worst * 1000, latency.samples, latency.worstAt, gui);
     if (running)
@@ -268,12 +299,81 @@ int Drop(const char *path)
     return WaitFor([] { return Text(Item(IDC_FILENAME)) == want; }, 10000) ? 0 : 1;
 }
 
+// The mouse on the text column of a visible row: the rows share the room
+// below the header among those a page holds; the text column starts after
+// the first two (80 and 60 pixels wide).
+int Hover(int row)
+{
+    HWND list = Item(IDC_LISTVIEW);
+    HWND header = GetWindow(list, GW_CHILD);
+    RECT h = {}, client = {};
+    if (header)
+        GetWindowRect(header, &h);
+    GetClientRect(list, &client);
+    const int perPage = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    const int rowHeight = perPage > 0 ? (client.bottom - (h.bottom - h.top)) / perPage : 14;
+    SetForegroundWindow(g_main);
+    // A headless X server may put the pointer back where it was, and the
+    // list may have seen its last move there: the pointer is put on the
+    // row again, and the list told of it once a second, until the tip shows.
+    const POINT want = {h.left + 80 + 60 + 40, h.bottom + row * rowHeight + rowHeight / 2};
+    for (int tries = 0; tries < 50; ++tries) {
+        POINT at;
+        if (GetCursorPos(&at) && (at.x != want.x || at.y != want.y))
+            SetCursorPos(want.x, want.y);
+        if (tries % 5 == 4) {
+            POINT inList = want;
+            ScreenToClient(list, &inList);
+            PostMessageA(list, WM_MOUSEMOVE, 0, MAKELPARAM(inList.x, inList.y));
+        }
+        Sleep(200);
+        for (HWND tip = FindWindowA(TOOLTIPS_CLASSA, nullptr); tip;
+             tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr))
+            if (IsWindowVisible(tip))
+                return 0;
+    }
+    return 1;
+}
+
+// The find dialog: the dialog box of the program's thread that the main
+// window owns.
+BOOL CALLBACK IsFindDialog(HWND wnd, LPARAM found)
+{
+    char cls[16] = "";
+    GetClassNameA(wnd, cls, sizeof cls);
+    if (!IsWindowVisible(wnd) || GetWindow(wnd, GW_OWNER) != g_main || std::strcmp(cls, "#32770") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND *>(found) = wnd;
+    return FALSE;
+}
+
+HWND FindDialog()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(GetWindowThreadProcessId(g_main, nullptr), IsFindDialog,
+                      reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+int Find(const char *text)
+{
+    PostMessageA(g_main, WM_COMMAND, MAKEWPARAM(IDM_FIND, 0), 0);
+    if (!WaitFor([] { return FindDialog() != nullptr; }, 10000))
+        return 1;
+    HWND dialog = FindDialog();
+    SetDlgItemTextA(dialog, edt1, text);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    Sleep(500);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: lexdrive wait|file PATH|drop PATH|start|progress N|done|opt|cancel|about|about-ok|command ID|menu KEY|escape|minimize|restore|close|bench FILE\n");
+        std::fprintf(stderr, "usage: lexdrive wait|file PATH|drop PATH|start|progress N|done|stop|hover ROW|find TEXT|find-close|opt|cancel|about|about-ok|command ID|menu KEY|escape|minimize|restore|close|bench FILE\n");
         return 2;
     }
     std::string cmd = argv[1];
@@ -307,6 +407,20 @@ int main(int argc, char **argv)
     }
     if (cmd == "done")
         return WaitFor(Completed, 600000) ? 0 : 1;
+    if (cmd == "stop") {
+        PostMessageA(Item(IDC_STARTBTN), BM_CLICK, 0, 0);
+        return WaitFor(Completed, 60000) ? 0 : 1;
+    }
+    if (cmd == "hover" && argc > 2)
+        return Hover(std::atoi(argv[2]));
+    if (cmd == "find" && argc > 2)
+        return Find(argv[2]);
+    if (cmd == "find-close") {
+        HWND dialog = FindDialog();
+        if (dialog)
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return dialog ? 0 : 1;
+    }
     if (cmd == "opt") {
         PostMessageA(Item(IDC_OPTBTN), BM_CLICK, 0, 0);
         return WaitFor(DialogShown, 10000) ? 0 : 1;

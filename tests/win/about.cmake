@@ -15,7 +15,8 @@ endif()
 loom_wine_test(about about_test)
 # The window tests start the real main window, which reads and writes the
 # program's registry key; the prefix is shared, so they take turns.
-set_tests_properties(about PROPERTIES RESOURCE_LOCK lexprobe_settings)
+# gui_focus: the programs that look at the keyboard focus run one at a time.
+set_tests_properties(about PROPERTIES RESOURCE_LOCK "lexprobe_settings;gui_focus")
 
 # The program takes exactly three functions from the library.
 add_test(NAME about.imports COMMAND ${CMAKE_CURRENT_LIST_DIR}/about_imports.sh

@@ -312,7 +312,7 @@ TEST_F(AboutDialog, MailProgramThatCannotStart)
     });
 }
 
-TEST_F(AboutDialog, ReadMeOpensTheDocumentBesideTheProgram)
+TEST_F(AboutDialog, ReadMeOpensTheDocumentBesideTheProgramOrSaysItCannot)
 {
     Start();
     char exe[MAX_PATH];
@@ -321,6 +321,7 @@ TEST_F(AboutDialog, ReadMeOpensTheDocumentBesideTheProgram)
     folder.resize(folder.rfind('\\'));
     for (INT_PTR shell : {INT_PTR(42), INT_PTR(2)}) {
         requests_.clear();
+        boxes_.clear();
         shellResult_ = shell;
         SendMessageA(Main(), WM_COMMAND, IDM_README, 0);
         ASSERT_EQ(1u, requests_.size());
@@ -329,8 +330,11 @@ TEST_F(AboutDialog, ReadMeOpensTheDocumentBesideTheProgram)
         EXPECT_EQ("", requests_[0].parameters);
         EXPECT_EQ("", requests_[0].directory);
         EXPECT_NE(SW_HIDE, requests_[0].show);
-        // Whatever the shell answers, the program says nothing.
-        EXPECT_TRUE(boxes_.empty()) << shell;
+        // A document the shell cannot open is reported, with its name.
+        ASSERT_EQ(shell <= 32 ? 1u : 0u, boxes_.size()) << shell;
+        if (!boxes_.empty()) {
+            EXPECT_NE(std::string::npos, boxes_[0].text.find(requests_[0].file));
+        }
     }
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((folder + "\\readme.htm").c_str()));
 }

@@ -6,6 +6,7 @@ add_executable(mainwindow_test
   ${CMAKE_CURRENT_LIST_DIR}/mainwindow_scan_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mainwindow_progress_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mainwindow_files_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mainwindow_habits_test.cpp
   ${lex_rc})
 target_include_directories(mainwindow_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(mainwindow_test PRIVATE lexwin gtest_main)
@@ -13,7 +14,8 @@ loom_wine_test(mainwindow mainwindow_test)
 if(TARGET english_dic)
   add_dependencies(mainwindow_test english_dic)
 endif()
-set_tests_properties(mainwindow PROPERTIES RESOURCE_LOCK lexprobe_settings)
+# gui_focus: the programs that look at the keyboard focus run one at a time.
+set_tests_properties(mainwindow PROPERTIES RESOURCE_LOCK "lexprobe_settings;gui_focus")
 
 # What an installation holds: the program with its word list and library.
 add_test(NAME install.files COMMAND sh -c

@@ -49,6 +49,14 @@ inline int ClientHeight(HWND wnd)
     return r.bottom - r.top;
 }
 
+// The client height above the status line along the bottom edge.
+inline int HeightAboveStatus(HWND wnd)
+{
+    RECT status = {};
+    GetWindowRect(GetDlgItem(wnd, IDC_STATUSBAR), &status);
+    return ClientHeight(wnd) - (status.bottom - status.top);
+}
+
 inline RECT ChildRect(HWND parent, HWND child)
 {
     RECT r;

@@ -8,4 +8,5 @@ loom_wine_test(settings settings_dialog_test)
 if(TARGET english_dic)
   add_dependencies(settings_dialog_test english_dic)
 endif()
-set_tests_properties(settings PROPERTIES RESOURCE_LOCK lexprobe_settings)
+# gui_focus: the programs that look at the keyboard focus run one at a time.
+set_tests_properties(settings PROPERTIES RESOURCE_LOCK "lexprobe_settings;gui_focus")

@@ -15,4 +15,5 @@ if(TARGET english_dic)
 endif()
 # The main window reads and writes the program's registry key, as the other
 # window tests' main windows do: they take turns.
-set_tests_properties(ui PROPERTIES RESOURCE_LOCK lexprobe_settings)
+# gui_focus: the programs that look at the keyboard focus run one at a time.
+set_tests_properties(ui PROPERTIES RESOURCE_LOCK "lexprobe_settings;gui_focus")

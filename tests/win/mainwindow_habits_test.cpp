@@ -1,0 +1,218 @@
+// The main window against what a Windows user expects of a window, one row
+// of the table for each habit.  Message boxes here are real ones, answered
+// from a second thread as a user would.
+#include "mainwindow_fixture.h"
+
+#include <dlgs.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "ui/shell_win.h"
+
+namespace apptest {
+namespace {
+
+// Presses OK on the message box that comes to the front in place of
+// `before`, and records the box's owner (none when no box came within ten
+// seconds).
+struct BoxAnswer {
+    HWND before, owner = nullptr;
+    bool came = false;
+    static DWORD WINAPI Run(void *param)
+    {
+        auto *self = static_cast<BoxAnswer *>(param);
+        for (int i = 0; i < 1000 && !self->came; ++i, Sleep(10)) {
+            HWND box = GetForegroundWindow();
+            if (box && box != self->before) {
+                self->came = true;
+                self->owner = GetWindow(box, GW_OWNER);
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+            }
+        }
+        return 0;
+    }
+};
+
+class Habits : public App {
+public:  // the table below names these
+    // A key on `target` as the message loop sees it, with VK_SHIFT or
+    // VK_CONTROL held down (`modifier`, 0: none).
+    void Key(HWND target, WPARAM key, int modifier = 0)
+    {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[modifier] = modifier ? 0x80 : 0;
+        SetKeyboardState(keys);
+        MSG m = {target, WM_KEYDOWN, key, 0, 0, {0, 0}};
+        form_->PreTranslate(&m);
+        keys[modifier] = 0;
+        SetKeyboardState(keys);
+    }
+    void Scan(const std::string &name, const std::string &bytes)
+    {
+        SetFileName(Write(name, bytes));
+        Click(Item(IDC_STARTBTN));
+    }
+    HWND List() { return form_->list().hwnd(); }
+    int Focused() { return ListView_GetNextItem(List(), -1, LVNI_FOCUSED); }
+    std::string Status(int part)
+    {
+        char text[256] = "";
+        SendMessageA(Item(IDC_STATUSBAR), SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    HWND FindNext(const char *what)
+    {
+        if (!form_->list().findDialog())
+            SendMessageA(Main(), WM_COMMAND, IDM_FIND, 0);
+        HWND find = form_->list().findDialog();
+        SetDlgItemTextA(find, edt1, what);
+        SendMessageA(find, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(find, IDOK)));
+        return find;
+    }
+
+    // 1. After a scan the window grows to half the screen only when it is
+    // smaller than that and not maximised.
+    void Size()
+    {
+        const int half = GetSystemMetrics(SM_CYSCREEN) / 2;
+        for (int height : {half + 150, half - 150, 0}) {  // 0: maximised
+            Scan("first.bin", ManyStrings(10));
+            RECT before, after;
+            GetWindowRect(Main(), &before);
+            const int frame = before.bottom - before.top - ClientHeight(Main());
+            SetWindowPos(Main(), nullptr, 0, 0, before.right - before.left, height + frame, SWP_NOMOVE);
+            ShowWindow(Main(), height ? SW_SHOW : SW_MAXIMIZE);
+            GetWindowRect(Main(), &before);
+            Scan("second.bin", ManyStrings(20));
+            GetWindowRect(Main(), &after);
+            EXPECT_EQ(height == 0, IsZoomed(Main()) != 0) << height;
+            if (height == half - 150)
+                EXPECT_EQ(half, ClientHeight(Main()));
+            else
+                EXPECT_TRUE(EqualRect(&before, &after)) << height;
+            ShowWindow(Main(), SW_RESTORE);
+        }
+    }
+
+    // 2. A stopped scan lists its rows (mainwindow_test.cpp); the status
+    // line says that it stopped and how many rows there are, the title
+    // names the file.
+    void Stop()
+    {
+        Scan("done.bin", ManyStrings(50));
+        const std::string completed = Status(0);
+        int pumps = 0;
+        form_->SetPumpHook([&] { ++pumps == 3 ? Click(Item(IDC_STARTBTN)) : void(); });
+        Scan("stopped.bin", ManyStrings(200000));
+        EXPECT_NE(completed, Status(0));
+        std::string count = Status(1);
+        count.erase(std::remove_if(count.begin(), count.end(), [](char c) { return c < '0' || c > '9'; }), count.end());
+        EXPECT_EQ(std::to_string(form_->list().rows().Count()), count);
+        EXPECT_NE(std::string::npos, Text(Main()).find(" - stopped.bin"));
+    }
+
+    // 3. Enter scans from the file name, the length box and the start
+    // button; in the list it starts nothing.
+    void Enter()
+    {
+        Scan("enter.bin", ManyStrings(30));
+        const std::pair<HWND, bool> places[] = {{Item(IDC_FILENAME), true}, {Item(IDC_ASCII), true},
+                                                {Item(IDC_STARTBTN), true}, {List(), false}};
+        for (const auto &place : places) {
+            int pumps = 0;
+            form_->SetPumpHook([&] { ++pumps; });
+            SetFocus(place.first);
+            Key(place.first, VK_RETURN);
+            EXPECT_EQ(place.second, pumps > 0) << GetDlgCtrlID(place.first);
+        }
+    }
+
+    // 4. A message box belongs to the window the user is in, and the focus
+    // comes back to where it was.  5. The find dialog belongs to the main
+    // window and stays in front of it after a hit.
+    void BoxesAndFindDialog()
+    {
+        lex::SetMessageBoxHook(nullptr);
+        lex::SetShellOpenHook([](const lex::ShellRequest &) -> INT_PTR { return SE_ERR_FNF; });
+        Scan("rows.bin", ManyStrings(30));
+        HWND find = FindNext("string100017");
+        Pump();
+        EXPECT_EQ(17, Focused());
+        EXPECT_EQ(List(), GetFocus());
+        EXPECT_EQ(Main(), GetWindow(find, GW_OWNER));
+        HWND below = find;
+        while (below && below != Main())
+            below = GetWindow(below, GW_HWNDNEXT);
+        EXPECT_EQ(Main(), below);
+
+        const struct {
+            HWND window, focus;
+            std::function<void()> act;
+        } boxes[] = {
+            {Main(), Item(IDC_FILENAME), [&] { SetFileName(dir_ + "missing.bin"), Key(Item(IDC_FILENAME), VK_RETURN); }},
+            {Main(), List(), [&] { SendMessageA(Main(), WM_COMMAND, IDM_README, 0); }},
+            {find, GetDlgItem(find, edt1), [&] { FindNext("no such text"); }},
+        };
+        for (const auto &box : boxes) {
+            SetActiveWindow(box.window);
+            SetFocus(box.focus);
+            SCOPED_TRACE(GetDlgCtrlID(box.focus));
+            BoxAnswer answer{box.window};
+            HANDLE thread = CreateThread(nullptr, 0, BoxAnswer::Run, &answer, 0, nullptr);
+            box.act();
+            WaitForSingleObject(thread, INFINITE);
+            CloseHandle(thread);
+            Pump();
+            EXPECT_EQ(box.window, answer.owner);
+            EXPECT_EQ(box.window, GetActiveWindow());
+            EXPECT_EQ(box.focus, GetFocus());
+        }
+        lex::SetShellOpenHook(nullptr);
+    }
+
+    // 6. F3 and Shift+F3 search again down and up (the find dialog opens
+    // when there is nothing to search for yet); Ctrl+S saves a list with
+    // rows.
+    void Keys()
+    {
+        int saves = 0;
+        lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &) -> BOOL { return ++saves, FALSE; });
+        Scan("empty.bin", std::string(100, '\0'));
+        Key(List(), 'S', VK_CONTROL);
+        EXPECT_EQ(0, saves);
+        Key(List(), VK_F3);
+        EXPECT_NE(nullptr, form_->list().findDialog());
+
+        Scan("keys.bin", ManyStrings(30));
+        FindNext("string1000");
+        const std::pair<int, int> presses[] = {{0, 1}, {0, 2}, {VK_SHIFT, 1}, {VK_SHIFT, 0}};
+        for (const auto &press : presses) {
+            Key(List(), VK_F3, press.first);
+            EXPECT_EQ(press.second, Focused()) << press.first;
+        }
+        Key(List(), 'S', VK_CONTROL);
+        EXPECT_EQ(1, saves);
+        lex::ResultsList::SetSaveDialogHook(nullptr);
+    }
+};
+
+TEST_F(Habits, TheWindowKeepsTheHabitsOfAWindowsProgram)
+{
+    // Real message boxes come last: a box that nobody answers would hold a
+    // row that does not expect one.
+    const std::pair<const char *, void (Habits::*)()> habits[] = {
+        {"1 size", &Habits::Size}, {"2 stop", &Habits::Stop}, {"3 Enter", &Habits::Enter},
+        {"6 F3, Ctrl+S", &Habits::Keys}, {"4, 5 boxes, find dialog", &Habits::BoxesAndFindDialog}};
+    for (const auto &habit : habits) {
+        SCOPED_TRACE(habit.first);
+        form_.reset();
+        Start();
+        (this->*habit.second)();
+        form_->SetPumpHook(nullptr);
+    }
+}
+
+} // namespace
+} // namespace apptest
