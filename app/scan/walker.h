@@ -73,8 +73,8 @@ public:
 
 protected:
     // The row emitter: length, Japanese text's kana, repetition filter,
-    // row, English word.  The text starts at start_ and is wide when wide_
-    // is set; `extra` of its bytes are the second bytes of Japanese
+    // Shift-JIS noise, row, English word.  The text starts at start_ and
+    // is wide when wide_ is set; `extra` of its bytes are the second bytes of Japanese
     // characters, which the minimum length does not count.
     void Emit(const char *text, size_t length, size_t extra = 0);
     void Clear()

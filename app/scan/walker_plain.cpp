@@ -2,6 +2,7 @@
 // with plain loops, for processors without SSE2.
 #include "scan/walker.h"
 
+#include "scan/kanjinoise.h"
 #include "words/dictionary.h"
 
 namespace lex {
@@ -25,6 +26,10 @@ void WalkCore::Emit(const char *text, size_t length, size_t extra)
         return;
     if (settings_.CheckRecurrence &&
         !PassesRepetitionFilter(text, length, settings_.RecurrenceTime))
+        return;
+    // Shift-JIS pairs that machine code makes.
+    if (!wide_ && settings_.SearchKanji && settings_.CheckKanjiNoise &&
+        !ReadsAsJapanese(text, length))
         return;
     const bool checked = settings_.CheckEnglish && marker_ && marker_->ContainsWord(text, length);
     host_.AddRow(static_cast<uint32_t>(start_), wide_, text, length, checked);

@@ -6,6 +6,7 @@ namespace lex {
 
 struct ExtractionSettings {
     bool SearchKanji = false;     // take Shift-JIS double-byte characters into "ANSI" strings
+    bool CheckKanjiNoise = true;  // drop "ANSI" rows whose double-byte characters read as machine code
     bool CheckHalfKana = true;    // half-width katakana 0xA1-0xDF are not printable
     bool SearchWideJapanese = false;  // take Japanese code units into "Unicode" strings
     bool CheckRecurrence = true;  // apply the repetition filter
