@@ -18,6 +18,7 @@
 
 #include "scan/cp932.h"
 #include "scan/scanner.h"
+#include "util/shiftjis.h"
 
 namespace lex {
 

@@ -36,6 +36,8 @@
 namespace lex {
 namespace {
 
+namespace sjis = loom::sjis;
+
 // A set of bytes made of up to four ranges, with searches that take 16 or
 // 64 bytes at a time where SSE2 is used.
 class ByteSet {
@@ -49,6 +51,13 @@ public:
         ++count_;
         for (int b = lo; b <= hi; ++b)
             table_[b] = true;
+    }
+    void Add(loom::ByteRange range) { Add(range.first, range.last); }
+    template <size_t n>
+    void Add(const loom::ByteRange (&ranges)[n])
+    {
+        for (const loom::ByteRange &range : ranges)
+            Add(range);
     }
     bool Has(uint8_t b) const { return table_[b]; }
 
@@ -131,6 +140,13 @@ inline int LowestBit(uint64_t v)
 
 enum ByteClass : uint8_t { kZero, kPrintable, kLead, kOther };
 
+// The high bytes of Japanese UTF-16 code units: kana and CJK symbols
+// (U+3000-U+30FF), CJK ideographs (U+4E00-U+9FFF), full-width and
+// half-width forms (U+FF01-U+FF9F).
+constexpr uint8_t kKanaHigh = 0x30;
+constexpr loom::ByteRange kIdeographHigh{0x4E, 0x9F};
+constexpr uint8_t kFormsHigh = 0xFF;
+
 // Where a position of UTF-16 text stands in its code unit: at its first
 // byte (right after a Japanese character unlike single-byte text, after
 // one that looks like it, or otherwise), at the zero after an ASCII unit's
@@ -157,13 +173,13 @@ inline uint64_t SpreadInRuns(uint64_t bits, uint64_t runs)
     return bits;
 }
 
-ByteClass ClassOf(int b)
+ByteClass ClassOf(uint8_t b)
 {
     if (b == 0)
         return kZero;
-    if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF))
+    if (sjis::IsPrintableAscii(b) || sjis::IsHalfWidthKana(b))
         return kPrintable;
-    if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC))
+    if (sjis::IsLead(b))
         return kLead;
     return kOther;
 }
@@ -173,36 +189,33 @@ public:
     explicit BodyWalker(const WalkSetup &setup) : WalkCore(setup)
     {
         const ExtractionSettings &settings = *setup.settings;
-        for (int b = 0; b < 256; ++b) {
+        for (int v = 0; v < 256; ++v) {
+            const auto b = static_cast<uint8_t>(v);
             class_[b] = ClassOf(b);
-            printable_[b] = (b >= 0x20 && b <= 0x7E) ||
-                            (b >= 0xA1 && b <= 0xDF && !settings.CheckHalfKana);
-            trail_[b] = (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+            printable_[b] = sjis::IsPrintableAscii(b) ||
+                            (sjis::IsHalfWidthKana(b) && !settings.CheckHalfKana);
+            trail_[b] = sjis::IsTrail(b);
         }
         // With no candidate, only printable bytes and (with SearchKanji)
         // lead bytes change anything.
-        printableSet_.Add(0x20, 0x7E);
+        printableSet_.Add(sjis::kPrintableAscii);
         if (!settings.CheckHalfKana)
-            printableSet_.Add(0xA1, 0xDF);
+            printableSet_.Add(sjis::kHalfWidthKana);
         startSet_ = printableSet_;
-        if (settings.SearchKanji) {
-            startSet_.Add(0x81, 0x9F);
-            startSet_.Add(0xE0, 0xFC);
-        }
+        if (settings.SearchKanji)
+            startSet_.Add(sjis::kLead);
         zeroSet_.Add(0, 0);
-        kanaSet_.Add(0xA1, 0xDF);
-        // The Shift-JIS lead bytes, as ranges for the vector searches.
-        leadSet_.Add(0x81, 0x9F);
-        leadSet_.Add(0xE0, 0xFC);
+        kanaSet_.Add(sjis::kHalfWidthKana);
+        leadSet_.Add(sjis::kLead);
         wideJapanese_ = settings.SearchWideJapanese;
         lookAhead_ = LookAhead();
         halfKana_ = !settings.CheckHalfKana;
-        // The high bytes of the Japanese code units.
-        highSet_.Add(0x30, 0x30);
-        highSet_.Add(0x4E, 0x9F);
-        highSet_.Add(0xFF, 0xFF);
-        markSet_.Add(0x30, 0x30);
-        markSet_.Add(0xFF, 0xFF);
+        // The high bytes of Japanese code units; those of kana, symbols and
+        // forms (the marks of Japanese text) first.
+        markSet_.Add(kKanaHigh, kKanaHigh);
+        markSet_.Add(kFormsHigh, kFormsHigh);
+        highSet_ = markSet_;
+        highSet_.Add(kIdeographHigh);
     }
 
     bool Walk(const uint8_t *d, uint64_t base, size_t avail, bool final) override
@@ -240,124 +253,182 @@ public:
 
 private:
     // Runs the step of position i (and any fast path from there, never past
-    // `limit`) and returns the next position to examine.
+    // `limit`) and returns the next position to examine.  The walk's state
+    // decides which fast paths may run; the plain step goes by the class of
+    // the byte.
     size_t Step(size_t i, size_t limit)
     {
-        const uint8_t *d = data_;
-        if (candidate_.empty()) {
-            // Wide text always has a candidate, so this is single-byte state.
-            if (resume_) {
-                resume_ = false;
-                if (BeginsJapanese(i, true))
-                    return TakeJapanese(i);
-            }
-            i = SkipEmpty(i, limit);
-            if (i > limit)
-                return i;
-            if (wideJapanese_) {
-                i = FindStartOrJapanese(i, limit);
-                if (i > limit)
-                    return i;
-                if (BeginsJapanese(i, false))
-                    return TakeJapanese(i);
-            } else {
-                i = startSet_.Find<true>(d, i, limit + 1);
-                if (i > limit)
-                    return i;
-            }
-            if (printable_[d[i]]) {
-                // A run of printable bytes from i to j - 1.  When the byte
-                // at j flushes, the run is emitted (or dropped) from the
-                // data as it stands, without gathering it.  A zero after a
-                // single byte may begin UTF-16 text and takes the plain way.
-                const size_t j = printableSet_.Find<false>(d, i + 1, limit + 1);
-                start_ = base_ + i;
-                if (j <= limit && Flushes(d[j], j - i)) {
-                    Emit(reinterpret_cast<const char *>(d + i), j - i);
-                    return j + 1;
-                }
-                candidate_.assign(reinterpret_cast<const char *>(d + i), j - i);
-                return j;
-            }
-        } else if (wide_) {
-            const size_t from = i;
-            i = WideRun(i, limit);
-            if (i != from)
-                unit_ = kUnitBegin;
-            if (i > limit)
-                return i;
-            if (wideJapanese_ && unit_ <= kUnitBegin) {
-                if (Japanese(i) &&
-                    (!TextLike(i) || unit_ == kUnitAfterUnlike || UnlikeAhead(i)))
-                    return TakeJapanese(i);
-                // Text with Japanese in it ends at any other code unit
-                // than an ASCII one.  A byte that may begin single-byte
-                // text is then examined again, with no candidate.
-                if (japanese_ > 0 && !AsciiUnit(i)) {
-                    if (!printable_[d[i]])
-                        return EndWide(i);
-                    Flush();
-                    return i;
-                }
-            }
-        }
+        if (candidate_.empty())
+            return StepWithoutCandidate(i, limit);
+        if (wide_)
+            return StepInWideText(i, limit);
+        return StepByClass(i, limit);
+    }
 
-        const uint8_t b = d[i];
-        const bool hasNext = i + 1 < avail_;       // false only at the data's end
-        const uint8_t x = hasNext ? d[i + 1] : 0;  // past the end: a zero byte
-        switch (class_[b]) {
-        case kZero:
-            if (wide_) {
-                // The text goes on with a printable byte, or with a
-                // Japanese character after an ASCII unit.
-                if (printable_[x] || (wideJapanese_ && unit_ == kUnitHigh && Japanese(i + 1))) {
-                    unit_ = unit_ == kUnitHigh ? kUnitBegin : kUnitUnknown;
-                } else {
-                    return EndWide(i);
-                }
-            } else if (candidate_.size() == 1) {
-                // A single byte and a zero: the first code unit of UTF-16
-                // text if a printable byte (or a Japanese character)
-                // follows, otherwise nothing.
-                if (printable_[x] || (wideJapanese_ && Japanese(i + 1))) {
-                    wide_ = true;
-                    unit_ = kUnitBegin;
-                } else {
-                    Clear();
-                }
-            } else {
-                Flush();
-            }
-            return i + 1;
-        case kPrintable:
-            if (!printable_[b]) {
-                unit_ = kUnitUnknown;
-                return i + 1;  // left-out katakana: the candidate goes on
-            }
-            if (wide_) {
-                if (x == 0) {
-                    if (candidate_.empty())
-                        start_ = base_ + i;
-                    candidate_.push_back(static_cast<char>(b));
-                    unit_ = kUnitHigh;
-                } else {
-                    unit_ = kUnitUnknown;
-                }
-                return i + 1;
-            }
-            return AppendRun(i, limit);
-        case kLead:
-            if (settings_.SearchKanji && !wide_ && trail_[x] && hasNext) {
-                if (candidate_.empty())
-                    start_ = base_ + i;
-                candidate_.push_back(static_cast<char>(b));
-                candidate_.push_back(static_cast<char>(x));
-                return i + 2;
-            }
-            return wide_ ? EndWide(i) : (Flush(), i + 1);
-        default:
-            return wide_ ? EndWide(i) : (Flush(), i + 1);
+    // No candidate, so no UTF-16 text either (it always has one): passes
+    // over what begins no string, then starts Japanese UTF-16 text or a run
+    // of printable bytes, or leaves the position to the plain step.
+    size_t StepWithoutCandidate(size_t i, size_t limit)
+    {
+        if (resume_) {
+            resume_ = false;
+            if (BeginsJapanese(i, true))
+                return TakeJapanese(i);
         }
+        i = SkipEmpty(i, limit);
+        if (i > limit)
+            return i;
+        if (wideJapanese_) {
+            i = FindStartOrJapanese(i, limit);
+            if (i > limit)
+                return i;
+            if (BeginsJapanese(i, false))
+                return TakeJapanese(i);
+        } else {
+            i = startSet_.Find<true>(data_, i, limit + 1);
+            if (i > limit)
+                return i;
+        }
+        if (printable_[data_[i]])
+            return StartRun(i, limit);
+        return StepByClass(i, limit);
+    }
+
+    // With no candidate, a run of printable bytes from i to j - 1.  When the
+    // byte at j flushes, the run is emitted (or dropped) from the data as it
+    // stands, without gathering it.  A zero after a single byte may begin
+    // UTF-16 text and takes the plain way.
+    size_t StartRun(size_t i, size_t limit)
+    {
+        const uint8_t *d = data_;
+        const size_t j = printableSet_.Find<false>(d, i + 1, limit + 1);
+        start_ = base_ + i;
+        if (j <= limit && Flushes(d[j], j - i)) {
+            Emit(reinterpret_cast<const char *>(d + i), j - i);
+            return j + 1;
+        }
+        candidate_.assign(reinterpret_cast<const char *>(d + i), j - i);
+        return j;
+    }
+
+    // In UTF-16 text: takes the ASCII code units that a printable byte
+    // follows at once; with Japanese text, takes a Japanese character at a
+    // code unit's first byte, or ends text with Japanese in it.  Anything
+    // else goes to the plain step.
+    size_t StepInWideText(size_t i, size_t limit)
+    {
+        const size_t from = i;
+        i = WideRun(i, limit);
+        if (i != from)
+            unit_ = kUnitBegin;
+        if (i > limit)
+            return i;
+        if (wideJapanese_ && unit_ <= kUnitBegin) {
+            if (Japanese(i) && (!TextLike(i) || unit_ == kUnitAfterUnlike || UnlikeAhead(i)))
+                return TakeJapanese(i);
+            // Text with Japanese in it ends at any other code unit than an
+            // ASCII one.  A byte that may begin single-byte text is then
+            // examined again, with no candidate.
+            if (japanese_ > 0 && !AsciiUnit(i)) {
+                if (!printable_[data_[i]])
+                    return EndWide(i);
+                Flush();
+                return i;
+            }
+        }
+        return StepByClass(i, limit);
+    }
+
+    // The plain step of position i, by the class of its byte.
+    size_t StepByClass(size_t i, size_t limit)
+    {
+        switch (class_[data_[i]]) {
+        case kZero:
+            return ZeroStep(i);
+        case kPrintable:
+            return PrintableStep(i, limit);
+        case kLead:
+            return LeadStep(i);
+        default:  // kOther
+            return EndText(i);
+        }
+    }
+
+    // A zero byte.  In UTF-16 text it is the high byte of the code unit
+    // just taken; after a single byte it may make that byte the first code
+    // unit of UTF-16 text; elsewhere it ends the candidate.
+    size_t ZeroStep(size_t i)
+    {
+        const uint8_t x = At(i + 1);
+        if (wide_) {
+            // The text goes on with a printable byte, or with a Japanese
+            // character after an ASCII unit.
+            if (printable_[x] || (wideJapanese_ && unit_ == kUnitHigh && Japanese(i + 1)))
+                unit_ = unit_ == kUnitHigh ? kUnitBegin : kUnitUnknown;
+            else
+                return EndWide(i);
+        } else if (candidate_.size() == 1) {
+            // A single byte and a zero: the first code unit of UTF-16 text
+            // if a printable byte (or a Japanese character) follows,
+            // otherwise nothing.
+            if (printable_[x] || (wideJapanese_ && Japanese(i + 1))) {
+                wide_ = true;
+                unit_ = kUnitBegin;
+            } else {
+                Clear();
+            }
+        } else {
+            Flush();
+        }
+        return i + 1;
+    }
+
+    // A byte of the printable range.  A left-out katakana byte is passed
+    // over and the candidate goes on.  Single-byte text takes the whole run
+    // from here; UTF-16 text takes the byte when a zero follows it and
+    // leaves it out otherwise.
+    size_t PrintableStep(size_t i, size_t limit)
+    {
+        const uint8_t b = data_[i];
+        if (!printable_[b]) {
+            unit_ = kUnitUnknown;
+            return i + 1;
+        }
+        if (!wide_)
+            return AppendRun(i, limit);
+        if (At(i + 1) == 0) {
+            if (candidate_.empty())
+                start_ = base_ + i;
+            candidate_.push_back(static_cast<char>(b));
+            unit_ = kUnitHigh;
+        } else {
+            unit_ = kUnitUnknown;
+        }
+        return i + 1;
+    }
+
+    // A lead byte.  With SearchKanji, single-byte text takes it and the
+    // trail byte after it as one character, so the trail byte is not
+    // examined again; otherwise it ends the text and is left out.
+    size_t LeadStep(size_t i)
+    {
+        if (settings_.SearchKanji && !wide_ && i + 1 < avail_ && trail_[data_[i + 1]]) {
+            if (candidate_.empty())
+                start_ = base_ + i;
+            candidate_.push_back(static_cast<char>(data_[i]));
+            candidate_.push_back(static_cast<char>(data_[i + 1]));
+            return i + 2;
+        }
+        return EndText(i);
+    }
+
+    // A byte that ends the text at i and is left out.
+    size_t EndText(size_t i)
+    {
+        if (wide_)
+            return EndWide(i);
+        Flush();
+        return i + 1;
     }
 
     // UTF-16 text ends at position i.  Right after a Japanese character the
@@ -395,8 +466,8 @@ private:
     bool TextLike(size_t k) const { return TextLikeUnit(At(k), At(k + 1)); }
     static bool TextLikeUnit(uint8_t lo, uint8_t hi)
     {
-        const bool asciiHigh = hi >= 0x20 && hi <= 0x7E;
-        return asciiHigh && (lo == 0 || (lo >= 0x20 && lo <= 0x7E && hi != 0x30));
+        return sjis::IsPrintableAscii(hi) &&
+               (lo == 0 || (sjis::IsPrintableAscii(lo) && hi != kKanaHigh));
     }
 
     // Whether the code unit at k is "printable byte, zero".
@@ -452,7 +523,7 @@ private:
         const uint16_t form = JapaneseUnitCp932(unit);
         ++japanese_;
         kana_ = kana_ || IsKanaOrSymbol(unit);
-        ideographs_ = ideographs_ || (unit >= 0x4E00 && unit <= 0x9FFF);
+        ideographs_ = ideographs_ || kIdeographHigh.Holds(static_cast<uint8_t>(unit >> 8));
         if (form > 0xFF) {
             candidate_.push_back(static_cast<char>(form >> 8));
             ++extra_;
@@ -678,19 +749,20 @@ private:
     }
 
     // Bit k set where byte k of the 64 at d is the high byte of a Japanese
-    // character: 0x30, 0x4E-0x9F or 0xFF.
+    // character: kKanaHigh, kIdeographHigh or kFormsHigh.
     // *marks gets the bits of the high bytes of kana, CJK symbols and
-    // half-width forms: 0x30 and 0xFF.
+    // half-width forms: kKanaHigh and kFormsHigh.
     uint64_t HighMask64(const uint8_t *d, uint64_t *marks) const
     {
 #if LEX_WALK_SSE2
         uint64_t mask = 0, mark = 0;
         for (int k = 0; k < 64; k += 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + k));
-            const __m128i x = _mm_sub_epi8(v, _mm_set1_epi8(0x4E));
-            const __m128i kanji = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(0x9F - 0x4E)), x);
-            const __m128i kana = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x30));
-            const __m128i wide = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xFF)));
+            const __m128i x = _mm_sub_epi8(v, _mm_set1_epi8(kIdeographHigh.first));
+            const __m128i kanji = _mm_cmpeq_epi8(
+                _mm_min_epu8(x, _mm_set1_epi8(kIdeographHigh.last - kIdeographHigh.first)), x);
+            const __m128i kana = _mm_cmpeq_epi8(v, _mm_set1_epi8(kKanaHigh));
+            const __m128i wide = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(kFormsHigh)));
             const __m128i marked = _mm_or_si128(kana, wide);
             mask |= static_cast<uint64_t>(
                         static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(kanji, marked))))

@@ -2,6 +2,7 @@
 #include "util/mbcs.h"
 
 #include "util/ascii.h"
+#include "util/shiftjis.h"
 
 namespace loom {
 
@@ -21,7 +22,7 @@ unsigned NextCode(const char *&p, LeadByteFn isLead)
 
 bool IsShiftJisLeadByte(unsigned char byte)
 {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    return sjis::IsLead(byte);
 }
 
 const char *FindLastChar(const char *text, char c, LeadByteFn isLead)

@@ -11,7 +11,8 @@ namespace loom {
 // Tells whether a byte is the lead byte of a double-byte character.
 using LeadByteFn = bool (*)(unsigned char);
 
-// The fixed Shift-JIS lead bytes 0x81-0x9F and 0xE0-0xFC.
+// The fixed Shift-JIS lead bytes 0x81-0x9F and 0xE0-0xFC: sjis::IsLead as a
+// LeadByteFn.
 bool IsShiftJisLeadByte(unsigned char byte);
 
 // A single-byte code page: no byte leads.
