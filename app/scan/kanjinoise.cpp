@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "util/shiftjis.h"
+
 namespace lex {
 
 namespace {
@@ -28,8 +30,6 @@ Kind KindOf(unsigned code)
         return Kind::Kanji2;
     return Kind::Unused;
 }
-
-bool IsLead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 bool IsLetter(uint8_t b) { return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'); }
 
@@ -72,7 +72,7 @@ bool ReadsAsJapanese(const char *text, size_t length)
     int before = -1;
     for (size_t i = 0; i < length;) {
         const uint8_t b = t[i];
-        if (IsLead(b) && i + 1 < length) {
+        if (loom::sjis::IsLead(b) && i + 1 < length) {
             const Kind kind = KindOf(static_cast<unsigned>(b) << 8 | t[i + 1]);
             ++doubles;
             code = code || before == '$';
