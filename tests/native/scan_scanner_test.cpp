@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "words/dictionary.h"
+#include "scan/cp932.h"
 #include "scan/scanner.h"
 #include "recording_host.h"
 #include "scan_inputs.h"
@@ -209,6 +210,47 @@ TEST(ScannerWalk, JapaneseUtf16TextWithTheSettingOn)
     for (const WalkCase &c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(c.rows, Scan(c.data, c.m, c.settings));
+    }
+}
+
+// Shift-JIS bytes of UTF-8 text, through the code page 932 table.
+std::string Sjis(const char *utf8)
+{
+    const std::string units = W(utf8);
+    std::string out;
+    for (size_t k = 0; k < units.size(); k += 2) {
+        const uint16_t u = static_cast<uint8_t>(units[k]) | static_cast<uint8_t>(units[k + 1]) << 8;
+        const uint16_t form = u < 0x80 ? u : lex::JapaneseUnitCp932(u);
+        if (form > 0xFF)
+            out.push_back(static_cast<char>(form >> 8));
+        out.push_back(static_cast<char>(form & 0xFF));
+    }
+    return out;
+}
+
+TEST(ScannerWalk, ShiftJisNoiseFilterDropsMachineCodeAndKeepsMessages)
+{
+    struct Case {
+        const char *what;
+        std::string text;
+        bool listed;
+    } const cases[] = {
+        {"x86 prologue: push ebp; mov ebp,esp; push edi, esi, ebx; sub esp,44",
+         "U\x89\xE5WVS\x83\xEC,", false},
+        {"mov eax,[esp+56]; mov [esp+60],eax: '$' after kanji", "\x8B\x44$8\x89\x44$<", false},
+        {"mov edx,eax; mov eax,ebx; sub: kanji of mov alone", "\x89\xC2\x89\xD8)", false},
+        {"a message with a level-2 kanji", Sjis("%2$s に対する引数 %1$s が曖昧です"), true},
+        {"kanji and a colon", Sjis("使用方法:"), true},
+        {"kanji of the mov and nop rows with an accelerator", Sjis("更新(_R)"), true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string data = Z(1) + c.text + Z(1);
+        ExtractionSettings on = Kanji(), off = Kanji();
+        off.CheckKanjiNoise = false;
+        const std::vector<Row> listed = {A(1, c.text)};
+        EXPECT_EQ(c.listed ? listed : std::vector<Row>{}, Scan(data, 5, on));
+        EXPECT_EQ(listed, Scan(data, 5, off));
     }
 }
 

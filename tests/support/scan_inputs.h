@@ -24,6 +24,7 @@ inline lex::ExtractionSettings RandomSettings(std::mt19937 &rng)
     st.CheckSeparator = f & 16;
     st.CheckInitial = f & 32;
     st.SearchWideJapanese = f & 64;
+    st.CheckKanjiNoise = f & 128;
     st.RecurrenceTime = static_cast<int>(rng() % 6);
     return st;
 }
@@ -31,12 +32,16 @@ inline lex::ExtractionSettings RandomSettings(std::mt19937 &rng)
 // Up to `maxSize` bytes (a little more: the last piece may run over).
 inline std::vector<uint8_t> RandomData(std::mt19937 &rng, size_t maxSize)
 {
+    // The last one: bytes of Shift-JIS text and of x86 code read as it
+    // (kanji, katakana and hiragana rows, level-2 kanji, the symbol rows,
+    // '$', '&', '%', "(_").
     static const std::string alphabet[] = {
         std::string("AB\0 x\x82\xA0\xB1\x01\x7F\xFC\x40", 12),
         std::string("a\0\0b\0c", 6),
         std::string("\x81\x40\x9F\xFC\xE0\x7E\x80\xA1\xDF", 9),
+        std::string("\x89\x8B\x90\x93\x83\x82\xE8\x81\x84\xC2\x44\x74\xA0\xB0\xFA$&%sD(_R)", 24),
     };
-    const std::string &abc = alphabet[rng() % 3];
+    const std::string &abc = alphabet[rng() % 4];
     std::vector<uint8_t> data;
     // UTF-16 code units around Japanese text: hiragana, katakana, CJK
     // ideographs (whose bytes may look like ASCII text, or whose low byte

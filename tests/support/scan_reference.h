@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "scan/cp932.h"
 #include "words/dictionary.h"
@@ -60,6 +62,92 @@ inline bool Repetitive(const std::string &text, int limit)
             return true;
     }
     return false;
+}
+
+// The Shift-JIS noise filter, one condition at a time over the row's
+// characters: double-byte ones as lead << 8 | trail, single bytes as they
+// are.
+struct RowChar {
+    unsigned code;
+    bool pair;
+};
+
+inline std::vector<RowChar> RowChars(const std::string &text)
+{
+    std::vector<RowChar> chars;
+    for (size_t k = 0; k < text.size(); ++k) {
+        const uint8_t b = static_cast<uint8_t>(text[k]);
+        if (((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) && k + 1 < text.size()) {
+            chars.push_back({static_cast<unsigned>(b) << 8 | static_cast<uint8_t>(text[k + 1]), true});
+            ++k;
+        } else {
+            chars.push_back({b, false});
+        }
+    }
+    return chars;
+}
+
+inline bool ReadsAsJapanese(const std::string &text)
+{
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    const std::vector<RowChar> c = RowChars(text);
+    const size_t n = c.size();
+    auto pair = [&](size_t k, unsigned lo, unsigned hi) {
+        return k < n && c[k].pair && c[k].code >= lo && c[k].code <= hi;
+    };
+    auto hiragana = [&](size_t k) { return pair(k, 0x829F, 0x82F1); };
+    auto katakana = [&](size_t k) { return pair(k, 0x8340, 0x8396); };
+    auto mark = [&](size_t k) { return pair(k, 0x8140, 0x81AC); };
+    auto wide = [&](size_t k) {
+        return pair(k, 0x824F, 0x8258) || pair(k, 0x8260, 0x8279) || pair(k, 0x8281, 0x829A);
+    };
+    auto kanji1 = [&](size_t k) { return pair(k, 0x889F, 0x9872); };
+    auto kanji2 = [&](size_t k) { return pair(k, 0x989F, 0xEAA4); };
+    auto single = [&](size_t k, const char *set) {
+        return k < n && !c[k].pair && c[k].code != 0 && std::strchr(set, static_cast<int>(c[k].code));
+    };
+    size_t doubles = 0, marks = 0, unused = 0;
+    bool marked = false, level2 = false, code = false, plain = false, word = false;
+    for (size_t k = 0; k < n; ++k) {
+        if (c[k].pair) {
+            ++doubles;
+            if (hiragana(k) || mark(k) || (katakana(k) && k > 0 && katakana(k - 1)))
+                marked = true;
+            if (hiragana(k) || mark(k) || katakana(k))
+                ++marks;
+            else if (kanji2(k))
+                level2 = true;
+            else if (!kanji1(k) && !wide(k))
+                ++unused;
+            else if (c[k].code >> 8 != 0x89 && c[k].code >> 8 != 0x8B &&
+                     c[k].code >> 8 != 0x8D && c[k].code >> 8 != 0x90)
+                plain = true;
+        } else if (c[k].code == '$') {
+            if ((k > 0 && c[k - 1].pair) || (k + 1 < n && c[k + 1].pair) ||
+                (k > 0 && single(k - 1, "DLT\\dlt|")))
+                code = true;
+        } else if (c[k].code == '&') {
+            if (k > 0 && c[k - 1].pair)
+                code = true;
+        } else if (c[k].code == '%') {
+            size_t j = k + 1;
+            while (single(j, "-+ #0123456789.*hlLqjzt"))
+                ++j;
+            if (single(j, "diouxXcsp"))
+                word = true;
+        } else if (c[k].code == '(') {
+            if (single(k + 1, "&_") && (single(k + 2, kLetters) || single(k + 2, "0123456789")) &&
+                single(k + 3, ")"))
+                word = true;
+        }
+        if (k >= 2 && single(k, kLetters) && single(k - 1, kLetters) && single(k - 2, kLetters))
+            word = true;
+    }
+    if (doubles == 0)
+        return true;
+    if (marked)
+        return unused < marks;
+    return unused == 0 && !level2 && !code && (plain || word);
 }
 
 inline bool NoLowerCase(const std::string &e)
@@ -212,6 +300,8 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         if (ideographs && !kana && chars - japanese < 2)
             return;
         if (st.CheckRecurrence && Repetitive(cand, st.RecurrenceTime))
+            return;
+        if (!wide && st.SearchKanji && st.CheckKanjiNoise && !ReadsAsJapanese(cand))
             return;
         const bool checked = st.CheckEnglish && dict && ContainsWord(*dict, st, cand);
         host.AddRow(static_cast<uint32_t>(start), wide, cand.data(), cand.size(), checked);
