@@ -14,15 +14,21 @@ WalkCore::WalkCore(const WalkSetup &setup)
 {
 }
 
-void WalkCore::Emit(const char *text, size_t length, size_t extra)
+void WalkCore::Emit(const char *text, size_t length, size_t extra, bool hard)
 {
-    if (length - extra < min_)
+    const size_t chars = length - extra;
+    if (chars < min_)
         return;
     // Random bytes and Shift-JIS text read as UTF-16 give runs of CJK
     // ideographs mixed with full-width forms; Japanese text with
     // ideographs nearly always has kana or punctuation, or ASCII beside
-    // them ("保存(&S)").
-    if (ideographs_ && !kana_ && length - extra - japanese_ < 2)
+    // them ("保存(&S)"), unless it is a whole string ("中華人民共和国"
+    // between zero code units).
+    if (ideographs_ && !kana_ && chars - japanese_ < 2 && !(whole_ && hard))
+        return;
+    // A table of 32-bit relocations (0x3000 and an offset each) reads as
+    // kana in rising order.
+    if (wide_ && japanese_ > 0 && japanese_ == chars && rising_ && chars >= 4)
         return;
     if (settings_.CheckRecurrence &&
         !PassesRepetitionFilter(text, length, settings_.RecurrenceTime))

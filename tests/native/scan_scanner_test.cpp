@@ -135,6 +135,21 @@ std::string W(const char *utf8)
     return out;
 }
 
+// Shift-JIS bytes of UTF-8 text, through the code page 932 table.
+std::string Sjis(const char *utf8)
+{
+    const std::string units = W(utf8);
+    std::string out;
+    for (size_t k = 0; k < units.size(); k += 2) {
+        const uint16_t u = static_cast<uint8_t>(units[k]) | static_cast<uint8_t>(units[k + 1]) << 8;
+        const uint16_t form = u < 0x80 ? u : lex::JapaneseUnitCp932(u);
+        if (form > 0xFF)
+            out.push_back(static_cast<char>(form >> 8));
+        out.push_back(static_cast<char>(form & 0xFF));
+    }
+    return out;
+}
+
 ExtractionSettings WideJapanese(bool halfKanaListed = false)
 {
     ExtractionSettings s;
@@ -171,10 +186,24 @@ TEST(ScannerWalk, JapaneseUtf16TextWithTheSettingOn)
          {U(5, "\x82\xF0\x95\\\x8E\xA6")}},
         {"but goes on with it", Z(2) + W("統一を表示") + Z(2), 5, WideJapanese(),
          {U(2, "\x93\x9D\x88\xEA\x82\xF0\x95\\\x8E\xA6")}},
-        // Random bytes and Shift-JIS text read as UTF-16 give ideographs.
-        {"ideographs alone are not listed", Z(2) + W("日本国憲法") + Z(2), 5, WideJapanese(),
-         {}},
-        {"nor with one ASCII character", Z(2) + W("日本国憲法A") + Z(2), 5, WideJapanese(), {}},
+        // Random bytes and Shift-JIS text read as UTF-16 give ideographs:
+        // alone they are listed only as a whole string.
+        {"ideographs alone after another byte are not listed", "\x80" + W("日本国憲法") + Z(2), 5,
+         WideJapanese(), {}},
+        {"nor with one ASCII character", "\x80" + W("日本国憲法A") + Z(2), 5, WideJapanese(), {}},
+        {"ideographs between zero code units are a whole string", Z(2) + W("日本国憲法") + Z(2), 5,
+         WideJapanese(), {U(2, Sjis("日本国憲法"))}},
+        {"ideographs and a space after a string table's length", Z(2) + W("\x05太字 斜体") + Z(2),
+         5, WideJapanese(), {U(4, Sjis("太字 斜体"))}},
+        {"a character that reads as ASCII ends the string", Z(2) + W("保存する場所") + Z(2), 5,
+         WideJapanese(), {U(2, Sjis("保存する場所"))}},
+        // Length words of 33 and 32 read as "!" and " ".
+        {"string table lengths that read as ASCII are not text",
+         Z(2) + W("!ファイルを開けません。ファイルを開けません。ファイルを開けません。 "
+                  "ファイルが見つかりません。ファイルが見つかりません。ファイル名。") + Z(2),
+         5, WideJapanese(),
+         {U(4, Sjis("ファイルを開けません。ファイルを開けません。ファイルを開けません。")),
+          U(72, Sjis("ファイルが見つかりません。ファイルが見つかりません。ファイル名。"))}},
         {"ideographic space and full-width forms", Z(2) + W("全角　ＡＢＣ～") + Z(2), 7,
          WideJapanese(), {U(2, "\x91S\x8Ap\x81@\x82`\x82" "a\x82" "b\x81`")}},
         {"odd offset", "\x01" + Z(2) + W("日本語です") + Z(2), 5, WideJapanese(),
@@ -211,21 +240,6 @@ TEST(ScannerWalk, JapaneseUtf16TextWithTheSettingOn)
         SCOPED_TRACE(c.what);
         EXPECT_EQ(c.rows, Scan(c.data, c.m, c.settings));
     }
-}
-
-// Shift-JIS bytes of UTF-8 text, through the code page 932 table.
-std::string Sjis(const char *utf8)
-{
-    const std::string units = W(utf8);
-    std::string out;
-    for (size_t k = 0; k < units.size(); k += 2) {
-        const uint16_t u = static_cast<uint8_t>(units[k]) | static_cast<uint8_t>(units[k + 1]) << 8;
-        const uint16_t form = u < 0x80 ? u : lex::JapaneseUnitCp932(u);
-        if (form > 0xFF)
-            out.push_back(static_cast<char>(form >> 8));
-        out.push_back(static_cast<char>(form & 0xFF));
-    }
-    return out;
 }
 
 TEST(ScannerWalk, ShiftJisNoiseFilterDropsMachineCodeAndKeepsMessages)
