@@ -222,10 +222,8 @@ public:
         symbolHighSet_.Add(0x20, 0x26);
         symbolHighSet_.Add(0x32, 0x33);
         symbolHighSet_.Add(0xF9, 0xFA);
-        // Those and zero, in three ranges that hold them all.
-        markHighSet_.Add(0x00, 0x04);
-        markHighSet_.Add(0x20, 0x33);
-        markHighSet_.Add(0xF9, 0xFF);
+        kanaFormsSet_.Add(kKanaHigh, kKanaHigh);
+        kanaFormsSet_.Add(kFormsHigh, kFormsHigh);
         for (int v = 0; v < 256; ++v) {
             const auto b = static_cast<uint8_t>(v);
             markHigh_[b] = b == 0 || b == kKanaHigh || b == kFormsHigh || symbolHighSet_.Has(b);
@@ -517,8 +515,8 @@ private:
     bool Japanese(ptrdiff_t k) const { return JapaneseUnit(Unit(k)); }
     bool JapaneseUnit(unsigned u) const
     {
-        return IsJapaneseUnit(static_cast<uint16_t>(u)) &&
-               (halfKana_ || !IsHalfWidthKatakana(static_cast<uint16_t>(u)));
+        return unsigned(IsJapaneseUnit(static_cast<uint16_t>(u))) &
+               unsigned(halfKana_ || !IsHalfWidthKatakana(static_cast<uint16_t>(u)));
     }
 
     // Whether both bytes of the code unit at k could be single-byte text:
@@ -985,7 +983,8 @@ private:
         // Bit k: the byte at i + k + 1 is a Japanese character's high byte
         // (high1); the code unit at i + k may be a Japanese character or an
         // ASCII unit (text0).
-        const uint64_t high1 = HighMask64(d + i + 1);
+        uint64_t marks1;
+        const uint64_t high1 = HighMask64(d + i + 1, &marks1);
         const uint64_t zero1 = zero >> 1 | uint64_t(d[i + 64] == 0) << 63;
         const uint64_t text0 = high1 | (zero1 & p);
         // Shifted masks lack their top bits (bytes past i + 64); those are
@@ -1010,29 +1009,43 @@ private:
         if (first)
             maybe &= first - 1;
         maybe &= (text0 >> 2 | uint64_t(3) << 62) & (text0 >> 4 | uint64_t(15) << 60);
-        // After a byte other than zero, a mark (kana, forms, symbols, an
-        // ASCII unit) or an end among the sixteen code units: bit k gets
-        // the high bytes at i + k + 1, + 3, ..., + 31 (the bytes up to
-        // i + 128 are in the window).
+        // After a byte other than zero, text up to a mark (kana, forms,
+        // symbols, an ASCII unit) or an end within sixteen code units, by
+        // the high bytes: bit b of `reach` is set when the high byte at
+        // i + b + 1 is a mark's, or a text's with `reach` set two bytes on
+        // (spread over up to fifteen code units by doubling; the bytes up
+        // to i + 128 are in the window).
         if (maybe & ~zeroBefore) {
-            uint64_t lo = markHighSet_.Mask64(d + i + 1), hi = markHighSet_.Mask64(d + i + 65);
+            uint64_t marksHi;
+            const uint64_t highHiMask = HighMask64(d + i + 65, &marksHi);
+            const uint64_t symbolLo = symbolHighSet_.Mask64(d + i + 1);
+            const uint64_t symbolHi = symbolHighSet_.Mask64(d + i + 65);
+            const uint64_t zeroLo = zero1, zeroHi = zeroSet_.Mask64(d + i + 65);
+            uint64_t reachLo = marks1 | symbolLo | zeroLo, reachHi = marksHi | symbolHi | zeroHi;
+            uint64_t textLo = high1 | symbolLo | zeroLo, textHi = highHiMask | symbolHi | zeroHi;
             for (int step = 2; step <= 16; step *= 2) {
-                lo |= lo >> step | hi << (64 - step);
-                hi |= hi >> step;
+                reachLo |= textLo & (reachLo >> step | reachHi << (64 - step));
+                reachHi |= textHi & (reachHi >> step);
+                textLo &= textLo >> step | textHi << (64 - step);
+                textHi &= textHi >> step;
             }
-            maybe &= zeroBefore | lo;
+            maybe &= zeroBefore | reachLo;
         }
-        // The three code units exactly, without branches.
+        // The three code units exactly, without branches: the first, then
+        // the others of the positions left.
         uint64_t exact = 0;
         for (uint64_t m = maybe; m; m &= m - 1) {
             const int q = LowestBit(m);
+            exact |= uint64_t(JapaneseUnit(d[i + q] | d[i + q + 1] << 8)) << q;
+        }
+        for (uint64_t m = exact; m; m &= m - 1) {
+            const int q = LowestBit(m);
             const uint8_t *u = d + i + q;
-            const unsigned first3 = unsigned(JapaneseUnit(u[0] | u[1] << 8));
-            const unsigned second3 = unsigned(JapaneseUnit(u[2] | u[3] << 8)) |
-                                     (unsigned(printable_[u[2]]) & unsigned(u[3] == 0));
-            const unsigned third3 = unsigned(JapaneseUnit(u[4] | u[5] << 8)) |
-                                    (unsigned(printable_[u[4]]) & unsigned(u[5] == 0));
-            exact |= uint64_t(first3 & second3 & third3) << q;
+            const unsigned second = unsigned(JapaneseUnit(u[2] | u[3] << 8)) |
+                                    (unsigned(printable_[u[2]]) & unsigned(u[3] == 0));
+            const unsigned third = unsigned(JapaneseUnit(u[4] | u[5] << 8)) |
+                                   (unsigned(printable_[u[4]]) & unsigned(u[5] == 0));
+            exact &= ~(uint64_t(!(second & third)) << q);
         }
         maybe = exact;
         if (maybe == 0)
@@ -1047,11 +1060,13 @@ private:
     }
 
     // Bit k set where byte k of the 64 at d is the high byte of a Japanese
-    // character: kKanaHigh, kIdeographHigh or kFormsHigh.
-    uint64_t HighMask64(const uint8_t *d) const
+    // character: kKanaHigh, kIdeographHigh or kFormsHigh.  *marks gets the
+    // bits of the high bytes of kana, CJK symbols and forms: kKanaHigh and
+    // kFormsHigh.
+    uint64_t HighMask64(const uint8_t *d, uint64_t *marks) const
     {
 #if LEX_WALK_SSE2
-        uint64_t mask = 0;
+        uint64_t mask = 0, mark = 0;
         for (int k = 0; k < 64; k += 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + k));
             const __m128i x = _mm_sub_epi8(v, _mm_set1_epi8(kIdeographHigh.first));
@@ -1063,9 +1078,12 @@ private:
             mask |= static_cast<uint64_t>(
                         static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(kanji, marked))))
                     << k;
+            mark |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(marked))) << k;
         }
+        *marks = mark;
         return mask;
 #else
+        *marks = kanaFormsSet_.Mask64(d);
         return highSet_.Mask64(d);
 #endif
     }
@@ -1109,7 +1127,7 @@ private:
     ByteSet leadSet_;
     ByteSet highSet_;
     ByteSet symbolHighSet_;
-    ByteSet markHighSet_;
+    ByteSet kanaFormsSet_;
     bool markHigh_[256];  // high bytes of marks and ends of Japanese text
     bool wideJapanese_;  // SearchWideJapanese
     bool halfKana_;  // half-width katakana are printable
