@@ -13,25 +13,86 @@ namespace {
 
 enum class Kind { Hiragana, Katakana, Mark, Wide, Kanji1, Kanji2, Unused };
 
-Kind KindOf(unsigned code)
+// By the lead byte first: most rows are decided there.
+Kind KindOf(uint8_t lead, uint8_t trail)
 {
-    if (code >= 0x829F && code <= 0x82F1)
-        return Kind::Hiragana;
-    if (code >= 0x8340 && code <= 0x8396)
-        return Kind::Katakana;
-    if (code >= 0x8140 && code <= 0x81AC)
-        return Kind::Mark;
-    if ((code >= 0x824F && code <= 0x8258) || (code >= 0x8260 && code <= 0x8279) ||
-        (code >= 0x8281 && code <= 0x829A))
-        return Kind::Wide;
-    if (code >= 0x889F && code <= 0x9872)
+    if (lead >= 0x89 && lead <= 0x97)
         return Kind::Kanji1;
-    if (code >= 0x989F && code <= 0xEAA4)
+    if ((lead >= 0x99 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xE9))
         return Kind::Kanji2;
-    return Kind::Unused;
+    switch (lead) {
+    case 0x81:
+        return trail <= 0xAC ? Kind::Mark : Kind::Unused;
+    case 0x82:
+        if (trail >= 0x9F)
+            return trail <= 0xF1 ? Kind::Hiragana : Kind::Unused;
+        return (trail >= 0x4F && trail <= 0x58) || (trail >= 0x60 && trail <= 0x79) ||
+                       (trail >= 0x81 && trail <= 0x9A)
+                   ? Kind::Wide
+                   : Kind::Unused;
+    case 0x83:
+        return trail <= 0x96 ? Kind::Katakana : Kind::Unused;
+    case 0x88:
+        return trail >= 0x9F ? Kind::Kanji1 : Kind::Unused;
+    case 0x98:
+        return trail <= 0x72 ? Kind::Kanji1 : trail >= 0x9F ? Kind::Kanji2 : Kind::Unused;
+    case 0xEA:
+        return trail <= 0xA4 ? Kind::Kanji2 : Kind::Unused;
+    default:
+        return Kind::Unused;
+    }
 }
 
-bool IsLetter(uint8_t b) { return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'); }
+// What a double-byte character adds to a row's account, as bits, for
+// every lead byte (by its index among the lead bytes) and trail byte: the
+// character's kind and whether its lead byte is one that x86 "mov", "lea"
+// and "nop" begin with.  Built once from KindOf.
+enum : uint8_t {
+    kMarkBit = 1,      // hiragana or punctuation
+    kKatakanaBit = 2,
+    kUnusedBit = 4,
+    kLevel2Bit = 8,
+    kPlainBit = 16,    // a level-1 kanji or full-width letter outside those lead bytes
+};
+
+struct DoubleTable {
+    uint8_t index[256];       // lead byte -> row of bits, 0xFF for other bytes
+    uint8_t bits[60][256];
+    DoubleTable()
+    {
+        uint8_t rows = 0;
+        for (int lead = 0; lead < 256; ++lead) {
+            const auto b = static_cast<uint8_t>(lead);
+            index[b] = loom::sjis::IsLead(b) ? rows++ : 0xFF;
+            if (index[b] == 0xFF)
+                continue;
+            const bool movLead = b == 0x89 || b == 0x8B || b == 0x8D || b == 0x90;
+            for (int trail = 0; trail < 256; ++trail) {
+                const Kind kind = KindOf(b, static_cast<uint8_t>(trail));
+                uint8_t v = 0;
+                if (kind == Kind::Hiragana || kind == Kind::Mark)
+                    v = kMarkBit;
+                else if (kind == Kind::Katakana)
+                    v = kKatakanaBit;
+                else if (kind == Kind::Unused)
+                    v = kUnusedBit;
+                else if (kind == Kind::Kanji2)
+                    v = kLevel2Bit;
+                else if (!movLead)
+                    v = kPlainBit;
+                bits[index[b]][trail] = v;
+            }
+        }
+    }
+};
+
+const DoubleTable &Doubles()
+{
+    static const DoubleTable table;
+    return table;
+}
+
+bool IsLetter(uint8_t b) { return static_cast<uint8_t>((b | 0x20) - 'a') < 26; }
 
 bool Contains(const char *set, uint8_t b)
 {
@@ -63,53 +124,56 @@ bool AcceleratorAt(const uint8_t *t, size_t i, size_t n)
 
 bool ReadsAsJapanese(const char *text, size_t length)
 {
+    const DoubleTable &table = Doubles();
     const uint8_t *t = reinterpret_cast<const uint8_t *>(text);
-    size_t doubles = 0, marks = 0, unused = 0, katakanaRun = 0, letters = 0;
-    bool marked = false, level2 = false, code = false, plain = false, wordLike = false;
+    const uint8_t *const end = t + length;
+    unsigned marks = 0, unused = 0, katakanaRun = 0, letters = 0, seen = 0;
+    bool doubles = false, marked = false, code = false, wordLike = false;
     // The last character: a double-byte one, or the byte of a single one
     // (none at the start).
     bool afterDouble = false;
-    int before = -1;
-    for (size_t i = 0; i < length;) {
-        const uint8_t b = t[i];
-        if (loom::sjis::IsLead(b) && i + 1 < length) {
-            const Kind kind = KindOf(static_cast<unsigned>(b) << 8 | t[i + 1]);
-            ++doubles;
-            code = code || before == '$';
-            katakanaRun = kind == Kind::Katakana ? katakanaRun + 1 : 0;
-            marked = marked || kind == Kind::Hiragana || kind == Kind::Mark || katakanaRun >= 2;
-            if (kind == Kind::Hiragana || kind == Kind::Mark || kind == Kind::Katakana)
-                ++marks;
-            else if (kind == Kind::Unused)
-                ++unused;
-            else if (kind == Kind::Kanji2)
-                level2 = true;
-            else if (b != 0x89 && b != 0x8B && b != 0x8D && b != 0x90)
-                plain = true;
+    uint8_t before = 0;
+    for (const uint8_t *p = t; p < end;) {
+        const uint8_t b = *p;
+        const uint8_t row = table.index[b];
+        if (row != 0xFF && p + 1 < end) {
+            const unsigned v = table.bits[row][p[1]];
+            doubles = true;
+            code = code || (!afterDouble && before == '$');
+            const unsigned katakana = (v & kKatakanaBit) != 0;
+            katakanaRun = katakana ? katakanaRun + 1 : 0;
+            marked = marked || (v & kMarkBit) != 0 || katakanaRun >= 2;
+            marks += (v & (kMarkBit | kKatakanaBit)) != 0;
+            unused += (v & kUnusedBit) != 0;
+            seen |= v;
             afterDouble = true;
-            before = -1;
             letters = 0;
-            i += 2;
+            p += 2;
             continue;
         }
-        if (b == '$' && (afterDouble || (before >= 0 && Contains("DLT\\dlt|", static_cast<uint8_t>(before)))))
-            code = true;
-        if (b == '&' && afterDouble)
-            code = true;
-        if ((b == '%' && DirectiveAt(t, i, length)) || (b == '(' && AcceleratorAt(t, i, length)))
-            wordLike = true;
-        letters = IsLetter(b) ? letters + 1 : 0;
-        wordLike = wordLike || letters >= 3;
+        if (IsLetter(b)) {
+            wordLike = wordLike || ++letters >= 3;
+        } else {
+            letters = 0;
+            if (b == '$')
+                code = code || afterDouble || (before != 0 && Contains("DLT\\dlt|", before));
+            else if (b == '&')
+                code = code || afterDouble;
+            else if (b == '%')
+                wordLike = wordLike || DirectiveAt(t, static_cast<size_t>(p - t), length);
+            else if (b == '(')
+                wordLike = wordLike || AcceleratorAt(t, static_cast<size_t>(p - t), length);
+        }
         katakanaRun = 0;
         afterDouble = false;
         before = b;
-        ++i;
+        ++p;
     }
-    if (doubles == 0)
+    if (!doubles)
         return true;
     if (marked)
         return unused < marks;
-    return unused == 0 && !level2 && !code && (plain || wordLike);
+    return unused == 0 && !(seen & kLevel2Bit) && !code && ((seen & kPlainBit) || wordLike);
 }
 
 } // namespace lex

@@ -93,6 +93,7 @@ protected:
         rising_ = true;
         lastUnit_ = 0;
         unlikeSeen_ = false;
+        doubles_ = false;
     }
     void Flush(bool hard = false)
     {
@@ -126,6 +127,8 @@ protected:
     // A Japanese character unlike single-byte text after its first
     // character.
     bool unlikeSeen_ = false;
+    // Single-byte text with Shift-JIS double-byte characters.
+    bool doubles_ = false;
     uint64_t start_ = 0;            // file offset of the candidate's first byte
     bool wide_ = false;
     uint64_t pos_ = 0;              // the next position to examine

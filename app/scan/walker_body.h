@@ -454,6 +454,7 @@ private:
                 start_ = base_ + i;
             candidate_.push_back(static_cast<char>(data_[i]));
             candidate_.push_back(static_cast<char>(data_[i + 1]));
+            doubles_ = true;
             return i + 2;
         }
         return EndText(i);

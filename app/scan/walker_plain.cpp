@@ -34,8 +34,7 @@ void WalkCore::Emit(const char *text, size_t length, size_t extra, bool hard)
         !PassesRepetitionFilter(text, length, settings_.RecurrenceTime))
         return;
     // Shift-JIS pairs that machine code makes.
-    if (!wide_ && settings_.SearchKanji && settings_.CheckKanjiNoise &&
-        !ReadsAsJapanese(text, length))
+    if (doubles_ && settings_.CheckKanjiNoise && !ReadsAsJapanese(text, length))
         return;
     const bool checked = settings_.CheckEnglish && marker_ && marker_->ContainsWord(text, length);
     host_.AddRow(static_cast<uint32_t>(start_), wide_, text, length, checked);
