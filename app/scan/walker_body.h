@@ -224,6 +224,15 @@ public:
         symbolHighSet_.Add(0xF9, 0xFA);
         kanaFormsSet_.Add(kKanaHigh, kKanaHigh);
         kanaFormsSet_.Add(kFormsHigh, kFormsHigh);
+        // Bytes below 0x20, line breaks, and (in four ranges that hold
+        // them all) the high bytes of Japanese characters and symbols.
+        controlSet_.Add(0x00, 0x1F);
+        breakSet_.Add(0x09, 0x0A);
+        breakSet_.Add(0x0D, 0x0D);
+        spanHighSet_.Add(0x03, 0x04);
+        spanHighSet_.Add(0x20, 0x33);
+        spanHighSet_.Add(kIdeographHigh);
+        spanHighSet_.Add(0xF9, 0xFF);
         for (int v = 0; v < 256; ++v) {
             const auto b = static_cast<uint8_t>(v);
             markHigh_[b] = b == 0 || b == kKanaHigh || b == kFormsHigh || symbolHighSet_.Has(b);
@@ -960,14 +969,31 @@ private:
         if (settings_.SearchKanji)
             result |= leadSet_.Mask64(d + i);
         if (wideJapanese_) {
-            // A zero after a single byte that stands right after a zero
-            // byte: the byte may be a string table's length word.
-            const uint64_t zeroTwoBefore = zero << 2 | uint64_t(Back(static_cast<ptrdiff_t>(i), 1) == 0) << 1 |
-                                           uint64_t(Back(static_cast<ptrdiff_t>(i), 2) == 0);
-            result |= zeroAfterSingle & zeroTwoBefore;
+            result |= LengthWordBits(i, zero, zeroAfterSingle & ~followedByPrintable);
             result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable);
         }
         return result;
+    }
+
+    // With Japanese UTF-16 text, the positions of the 64 at i (of
+    // `zeroAfterSingle`, as bits) where the single byte before the zero may
+    // be a string table's length word after a zero or control unit: a
+    // zero and a byte below 0x20 before it, and after the zero a code unit
+    // that may begin its string (a line break or text; a printable byte or
+    // a Japanese character there makes the position interesting anyway).
+    uint64_t LengthWordBits(size_t i, uint64_t zero, uint64_t zeroAfterSingle) const
+    {
+        const ptrdiff_t s = static_cast<ptrdiff_t>(i);
+        const uint64_t zero2 = zero << 2 | uint64_t(Back(s, 1) == 0) << 1 | uint64_t(Back(s, 2) == 0);
+        uint64_t bits = zeroAfterSingle & zero2;
+        if (bits == 0)
+            return 0;
+        const uint8_t *d = data_;
+        const uint64_t low3 = controlSet_.Mask64(d + i) << 3 | uint64_t(Back(s, 1) < 0x20) << 2 |
+                              uint64_t(Back(s, 2) < 0x20) << 1 | uint64_t(Back(s, 3) < 0x20);
+        const uint64_t zeroAt2 = zero >> 2 | uint64_t(d[i + 64] == 0) << 62 | uint64_t(d[i + 65] == 0) << 63;
+        const uint64_t next = (breakSet_.Mask64(d + i + 1) & zeroAt2) | spanHighSet_.Mask64(d + i + 2);
+        return bits & low3 & next;
     }
 
     // With Japanese UTF-16 text, the first position of the 64 at i (as a
@@ -1129,6 +1155,9 @@ private:
     ByteSet highSet_;
     ByteSet symbolHighSet_;
     ByteSet kanaFormsSet_;
+    ByteSet controlSet_;
+    ByteSet breakSet_;
+    ByteSet spanHighSet_;
     bool markHigh_[256];  // high bytes of marks and ends of Japanese text
     bool wideJapanese_;  // SearchWideJapanese
     bool halfKana_;  // half-width katakana are printable
