@@ -184,6 +184,9 @@ ByteClass ClassOf(uint8_t b)
     return kOther;
 }
 
+// Built once for each value of SearchWideJapanese: without it, none of the
+// work for Japanese UTF-16 text is in the walk at all.
+template <bool wideJapanese_>
 class BodyWalker final : public WalkCore {
 public:
     explicit BodyWalker(const WalkSetup &setup) : WalkCore(setup)
@@ -207,7 +210,6 @@ public:
         zeroSet_.Add(0, 0);
         kanaSet_.Add(sjis::kHalfWidthKana);
         leadSet_.Add(sjis::kLead);
-        wideJapanese_ = settings.SearchWideJapanese;
         lookAhead_ = LookAhead();
         halfKana_ = !settings.CheckHalfKana;
         // The high bytes of Japanese code units, and of text in Japanese
@@ -508,9 +510,9 @@ private:
     // of every position examined.)
     uint8_t At(ptrdiff_t k) const
     {
-        if (k < 0)
-            return history_[-k - 1];
-        return static_cast<size_t>(k) < avail_ ? data_[k] : 0;
+        if (static_cast<size_t>(k) < avail_)
+            return data_[k];
+        return k < 0 ? history_[-k - 1] : 0;
     }
     // Byte n (1 to 3) before position k.
     uint8_t Back(ptrdiff_t k, size_t n) const { return At(k - static_cast<ptrdiff_t>(n)); }
@@ -1159,7 +1161,6 @@ private:
     ByteSet breakSet_;
     ByteSet spanHighSet_;
     bool markHigh_[256];  // high bytes of marks and ends of Japanese text
-    bool wideJapanese_;  // SearchWideJapanese
     bool halfKana_;  // half-width katakana are printable
     size_t lookAhead_;
     UnitPlace unit_ = kUnitUnknown;  // in UTF-16 text
@@ -1180,7 +1181,9 @@ private:
 
 std::unique_ptr<WalkCore> LEX_WALK_FACTORY(const WalkSetup &setup)
 {
-    return std::unique_ptr<WalkCore>(new BodyWalker(setup));
+    if (setup.settings->SearchWideJapanese)
+        return std::unique_ptr<WalkCore>(new BodyWalker<true>(setup));
+    return std::unique_ptr<WalkCore>(new BodyWalker<false>(setup));
 }
 
 } // namespace lex
