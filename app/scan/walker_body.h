@@ -1043,8 +1043,10 @@ private:
         // the high bytes: bit b of `reach` is set when the high byte at
         // i + b + 1 is a mark's, or a text's with `reach` set two bytes on
         // (spread over up to fifteen code units by doubling; the bytes up
-        // to i + 128 are in the window).
-        if (maybe & ~zeroBefore) {
+        // to i + 128 are in the window).  Worth it where such positions
+        // are many (Shift-JIS text read as UTF-16); a few are left to the
+        // exact tests.
+        if (__builtin_popcountll(maybe & ~zeroBefore) >= 4) {
             uint64_t marksHi;
             const uint64_t highHiMask = HighMask64(d + i + 65, &marksHi);
             const uint64_t symbolLo = symbolHighSet_.Mask64(d + i + 1);
