@@ -37,6 +37,9 @@ const char kUsage[] =
     "                              characters for UTF-16 text with Japanese\n"
     "      --search-kanji          take Shift-JIS double-byte characters into ANSI\n"
     "                              strings (default off; --no-search-kanji)\n"
+    "      --no-check-kanji-noise  keep ANSI rows whose double-byte characters\n"
+    "                              read as machine code (default: dropped;\n"
+    "                              --check-kanji-noise)\n"
     "      --search-wide-japanese  take Japanese text in UTF-16LE strings into\n"
     "                              Unicode strings (default off;\n"
     "                              --no-search-wide-japanese)\n"
@@ -189,6 +192,7 @@ struct FlagOption {
 
 const FlagOption kFlags[] = {
     {"search-kanji", &lex::ExtractionSettings::SearchKanji},
+    {"check-kanji-noise", &lex::ExtractionSettings::CheckKanjiNoise},
     {"search-wide-japanese", &lex::ExtractionSettings::SearchWideJapanese},
     {"check-half-kana", &lex::ExtractionSettings::CheckHalfKana},
     {"check-recurrence", &lex::ExtractionSettings::CheckRecurrence},
