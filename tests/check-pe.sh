@@ -4,6 +4,8 @@
 # It must be a PE of the build's machine, of the stated kind, import no
 # mingw runtime DLL, and (for a DLL) export exactly the names of DEF,
 # undecorated.
+# objdump speaks the shell's language; its messages are read in English.
+export LC_ALL=C
 set -euo pipefail
 objdump=$1 file=$2 kind=$3 def=${4:-}
 dump=$($objdump -p "$file")

@@ -1,6 +1,6 @@
 // The main window TMainForm: file name, minimum length, start/stop, the
-// settings dialog, the results list, and the scan run on the user-interface
-// thread (the window is the scan's host).
+// settings dialog and the results list.  The window starts the scan run
+// (mainwindow/scansession_win.h), shows its progress and takes its rows.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +12,8 @@
 
 #include "ui/animwnd_win.h"
 #include "about/about_win.h"
+#include "mainwindow/scansession_win.h"
 #include "words/dictionary.h"
-#include "scan/scanner.h"
 #include "settings/settings.h"
 #include "results/resultslist_win.h"
 #include "settings/optform_win.h"
@@ -21,10 +21,11 @@
 #include "ui/application_win.h"
 #include "ui/menubar_win.h"
 #include "ui/numberbox_win.h"
+#include "ui/window_win.h"
 
 namespace lex {
 
-class MainForm : public ScanHost, public Form {
+class MainForm : public Form, public Window, private ScanWindow {
 public:
     struct Options {
         // Time between two message pumps while a scan runs.
@@ -66,7 +67,7 @@ public:
     // For the message loops (the program's and the scan's): dialog
     // navigation, the list's shortcuts and the find dialog.  True when the
     // message was dealt with.
-    bool PreTranslate(MSG *msg);
+    bool PreTranslate(MSG *msg) override;
 
     // Lays out the top panel for width `width`: the right-hand buttons keep
     // to the right edge; from 400 pixels on, the browse button and the file
@@ -74,8 +75,8 @@ public:
     void PanelResize(int width);
 
     // State, for the tests.
-    int AbortFlag() const { return abort_; }
-    bool Scanning() const { return scanning_; }
+    int AbortFlag() const { return scan_.AbortFlag(); }
+    bool Scanning() const { return scan_.Scanning(); }
     const ExtractionSettings &settings() const { return settings_; }
     const WordDictionary &dictionary() const { return dict_; }
     ResultsList &list() { return list_; }
@@ -83,32 +84,32 @@ public:
     AboutDlg &aboutDlg() { return aboutDlg_; }
     TAnimateWindow &animateWindow1() { return *animateWindow1_; }
     // Runs after every message pump during a scan (tests press buttons here).
-    void SetPumpHook(std::function<void()> hook) { pumpHook_ = std::move(hook); }
+    void SetPumpHook(std::function<void()> hook) { scan_.SetPumpHook(std::move(hook)); }
     // Tests answer the open dialog instead of a user: the hook sees the
     // dialog's description and returns what GetOpenFileNameA would.
     using OpenDialogHook = std::function<BOOL(OPENFILENAMEA &ofn)>;
     static void SetOpenDialogHook(OpenDialogHook hook);
 
-    // ScanHost
-    void ClearRows() override;
-    void AddRow(uint32_t offset, bool wide, const char *text, size_t length,
-                bool checked) override;
-    void SetProgress(int percent) override;
-    void ProcessEvents() override;
-    bool AbortRequested() override;
-
 private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // StartBtn's captions, as the start and as the stop button.
+    static const char kStartCaption[];
+    static const char kStopCaption[];
+    // While the list is hidden the client area is 100 pixels high.
+    static constexpr int kIdleClientHeight = 100;
+
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void CreateControls();
     void OnCommand(int id, int code);
+    bool OnButtonClicked(int id);
     LRESULT OnNotify(const NMHDR *hdr);
     HBRUSH OnCtlColor(HDC dc, HWND control);
     bool OnShortcut(const MSG *msg);
     void Layout();
     void SetClientHeight(int height);
-    void PumpMessages();
-    void ShowProgress(DWORD now);
+
+    // ScanWindow
+    void ShowBusyNotice(bool shown) override;
+    void ShowProgress(int percent) override;
 
     // Handlers.
     void FormCreate();
@@ -124,14 +125,13 @@ private:
     void VerItemClick();
     void FormDropFiles(HDROP drop);
     void PrepareScan();
-    void ReportScanFailure(InputError why);
-    void ScanReturned();
+    void ShowResults();
     void FinishScan();
     void RestoreControls();
+    void EnableInputs(bool on);
     void ReleaseDictionary();
 
     Options options_;
-    HWND hwnd_ = nullptr;
     HWND fileName_ = nullptr;
     HWND browseBtn_ = nullptr;
     HWND startBtn_ = nullptr;
@@ -145,6 +145,7 @@ private:
     loom::FontHandle font_;
     MenuBar menu_;
     ResultsList list_;
+    ScanSession scan_{*this, list_};
     OptForm optForm_;
     AboutDlg aboutDlg_;
     std::unique_ptr<TAnimateWindow> animateWindow1_;
@@ -153,19 +154,9 @@ private:
     WordDictionary dict_;
     EnglishWordMarker marker_{dict_, settings_};
 
-    int abort_ = 0;
-    bool stopCaption_ = false;     // StartBtn reads "中止(&L)"
-    bool scanning_ = false;        // StartBtnClick is inside the scanner
-    bool closePending_ = false;    // closed during a scan: destroy once it returns
     bool destroyed_ = false;
     bool inResize_ = false;
-    bool fileNameWindowColor_ = true;
-    bool asciiWindowColor_ = true;
-    int progress_ = -1;            // the position the bar shows
-    int progressWanted_ = -1;      // the scan's latest percentage
-    DWORD lastProgress_ = 0;       // when the bar last moved
-    DWORD lastPump_ = 0;
-    std::function<void()> pumpHook_;
+    bool inputsWindowColor_ = true;  // FileName and Ascii in the window colour
 };
 
 // The program's event loop: runs until the main window has closed.

@@ -29,7 +29,6 @@
 #include "results/listviewxp_win.h"
 #include "mainwindow/commands.h"
 #include "util/handles_win.h"
-#include "ui/boundary_win.h"
 #include "ui/msgbox_win.h"
 
 namespace lex {
@@ -122,10 +121,6 @@ ResultsList::~ResultsList()
 {
     if (findDlg_ && IsWindow(findDlg_))
         DestroyWindow(findDlg_);
-    if (hwnd_ && IsWindow(hwnd_) && baseProc_) {
-        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(baseProc_));
-        SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-    }
 }
 
 bool ResultsList::Create(HWND parent, int id)
@@ -151,9 +146,9 @@ bool ResultsList::Create(HWND parent, int id)
         column.iSubItem = i;
         SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    baseProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ResultsList::ListProc)));
+    subclass_.Install(hwnd_, [this](UINT msg, WPARAM wp, LPARAM lp) {
+        return ListMessage(msg, wp, lp);
+    });
     return true;
 }
 
@@ -164,28 +159,21 @@ bool ResultsList::Create(HWND parent, int id)
 // row.  So a click on a check box and Space toggle the stored check state,
 // and clicks and the movement keys set the stored selection the way a list
 // view does; the control is told only where the focus goes.
-LRESULT CALLBACK ResultsList::ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+LRESULT ResultsList::ListMessage(UINT msg, WPARAM wp, LPARAM lp)
 {
-    return GuardedMessage<LRESULT>(0, [&] { return Dispatch(hwnd, msg, wp, lp); });
-}
-
-LRESULT ResultsList::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    auto *self = reinterpret_cast<ResultsList *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    WNDPROC base = self->baseProc_;
     switch (msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        SetFocus(hwnd);
-        self->OnLeftClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & MK_CONTROL) != 0, (wp & MK_SHIFT) != 0);
+        SetFocus(hwnd_);
+        OnLeftClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & MK_CONTROL) != 0, (wp & MK_SHIFT) != 0);
         return 0;
     case WM_RBUTTONDOWN:
         // A right click on a row that is not selected selects it alone; the
         // control then goes on to the context menu.
-        self->OnRightClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & (MK_CONTROL | MK_SHIFT)) != 0);
+        OnRightClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & (MK_CONTROL | MK_SHIFT)) != 0);
         break;
     case WM_KEYDOWN:
-        if (self->OnKeyDown(static_cast<UINT>(wp)))
+        if (OnKeyDown(static_cast<UINT>(wp)))
             return 0;
         break;
     case WM_CHAR:
@@ -198,22 +186,19 @@ LRESULT ResultsList::Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         if (lp) {
             LVITEMA item = *reinterpret_cast<const LVITEMA *>(lp);
             if (item.stateMask & kStoreStates) {
-                self->SetStoredState(static_cast<int>(wp), item.state, item.stateMask);
+                SetStoredState(static_cast<int>(wp), item.state, item.stateMask);
                 item.stateMask &= ~kStoreStates;
                 if (!item.stateMask)
                     return TRUE;
-                return CallWindowProcA(base, hwnd, msg, wp, reinterpret_cast<LPARAM>(&item));
+                return subclass_.CallPrevious(msg, wp, reinterpret_cast<LPARAM>(&item));
             }
         }
         break;
     case WM_NCDESTROY:
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        self->baseProc_ = nullptr;
-        return CallWindowProcA(base, hwnd, msg, wp, lp);
+        hwnd_ = nullptr;
+        break;
     }
-    return CallWindowProcA(base, hwnd, msg, wp, lp);
+    return subclass_.CallPrevious(msg, wp, lp);
 }
 
 int ResultsList::RowAt(int x, int y, bool *onCheckBox) const
@@ -221,7 +206,7 @@ int ResultsList::RowAt(int x, int y, bool *onCheckBox) const
     LVHITTESTINFO hit = {};
     hit.pt.x = x;
     hit.pt.y = y;
-    int row = static_cast<int>(CallWindowProcA(baseProc_, hwnd_, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    int row = static_cast<int>(subclass_.CallPrevious(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     if (row < 0 || !(hit.flags & LVHT_ONITEM) || static_cast<size_t>(row) >= rows_.Count())
         return -1;
     if (onCheckBox)
@@ -504,6 +489,41 @@ void ResultsList::RedrawRows()
 {
     if (hwnd_)
         InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool ResultsList::OnCommand(int id, HWND owner)
+{
+    switch (id) {
+    case IDM_DELETE:
+    case IDM_POPUPDELETE:
+        DeleteSelected();
+        return true;
+    case IDM_FIND:
+        ShowFind(owner);
+        return true;
+    case IDM_SELECTALL:
+        SelectAll();
+        return true;
+    case IDM_REVERSE:
+        InvertSelection();
+        return true;
+    case IDM_SELECTCHECK:
+        SelectChecked();
+        return true;
+    case IDM_SORTADDRESS:
+        SortBy(SortKey::Address);
+        return true;
+    case IDM_SORTNAME:
+        SortBy(SortKey::Name);
+        return true;
+    case IDM_SORTLENGTH:
+        SortBy(SortKey::Length);
+        return true;
+    case IDM_SORTCHECK:
+        SortBy(SortKey::Checked);
+        return true;
+    }
+    return false;
 }
 
 void ResultsList::OnColumnClick(int column)

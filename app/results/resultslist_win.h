@@ -3,10 +3,10 @@
 // program's RowStore, and the list commands that act on it (sorting, the
 // find dialog, deleting, selecting, the pop-up menu, the results file).
 //
-// The main window owns one ResultsList, forwards WM_NOTIFY from the list,
-// its menu commands and the find dialog's registered message to it, and is
-// the scan's host: rows arrive through AppendRow and reach the control in
-// batches (SyncCount).
+// The main window owns one ResultsList and forwards WM_NOTIFY from the
+// list, its menu commands and the find dialog's registered message to it.
+// A scan's rows arrive through AppendRow (from the main window's scan
+// session) and reach the control in batches (SyncCount).
 #pragma once
 
 #include <windows.h>
@@ -19,6 +19,7 @@
 #include <string>
 
 #include "results/rowstore.h"
+#include "ui/window_win.h"
 
 namespace lex {
 
@@ -48,7 +49,9 @@ public:
     // WM_CONTEXTMENU on the list: the pop-up menu.
     void OnContextMenu(int x, int y);
 
-    // Commands of the "編集(&E)" and "表示(&V)" menus.
+    // The commands of the "編集(&E)" and "表示(&V)" menus and of the pop-up
+    // menu (the find dialog owned by `owner`); false for any other command.
+    bool OnCommand(int id, HWND owner);
     void OnColumnClick(int column);    // header click, with the "文字列" toggle
     void SortBy(SortKey key);
     void DeleteSelected();
@@ -66,11 +69,13 @@ public:
     bool IsFindDialogMessage(MSG *msg);
 
     // "結果の保存(&S)...": the save dialog, the name's extension forced to
-    // ".txt", and one write.
+    // ".txt", and one write.  A name that leads to `sourceFile`, the file
+    // the rows came from, is refused and the file kept.
     // Errors go through the program's top-level error handler.
-    void Save(HWND owner, bool textOnly);
+    void Save(HWND owner, bool textOnly, const std::string &sourceFile);
     // The write behind Save: all rows in one write to `path` as it stands
-    // (the extension as given).  Returns false after reporting the error.
+    // (the extension as given); an existing file is replaced only once the
+    // new one is whole.  Returns false after reporting the error.
     bool SaveTo(const std::string &path, bool textOnly);
 
     // The pop-up menu as it opens now: with a selection only the delete
@@ -83,8 +88,7 @@ public:
     static void SetSaveDialogHook(SaveDialogHook hook);
 
 private:
-    static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    static LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT ListMessage(UINT msg, WPARAM wp, LPARAM lp);
     bool OnGetDispInfoA(NMLVDISPINFOA *info);
     bool OnGetDispInfoW(NMLVDISPINFOW *info);
     void OnItemChanged(const NMLISTVIEW *change);
@@ -103,7 +107,7 @@ private:
     void RunWithHourglass(void (RowStore::*command)());
 
     HWND hwnd_ = nullptr;
-    WNDPROC baseProc_ = nullptr;
+    WindowSubclass subclass_;  // the list view's input, in front of TListViewXP
     RowStore rows_;
     size_t syncedCount_ = 0;
     // Which order the next click on the "文字列" header applies: 0 name

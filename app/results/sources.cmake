@@ -9,3 +9,11 @@ list(APPEND LEX_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/resultslist_find_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resultsfile_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/listviewxp_win.cpp)
+# The output file that replaces an existing one only once it is whole: a
+# portable interface with one implementation per platform.
+list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/outputfile.cpp)
+if(WIN32)
+  list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/outputfile_win.cpp)
+else()
+  list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/outputfile_posix.cpp)
+endif()

@@ -14,7 +14,7 @@ OptFormValues OptFormFromSettings(const ExtractionSettings &s)
     v.Initial = s.CheckInitial;
     v.Separator = s.CheckSeparator;
     v.SaveOption = s.SaveOption;
-    v.RecurrenceTime = Clamp(s.RecurrenceTime, kNumberBoxMin, kNumberBoxMax);
+    v.RecurrenceTime = kRecurrenceTimeRange.Clamp(s.RecurrenceTime);
     return v;
 }
 
@@ -28,7 +28,7 @@ void OptFormToSettings(const OptFormValues &v, ExtractionSettings &s)
     s.CheckInitial = v.Initial;
     s.CheckSeparator = v.Separator;
     s.SaveOption = v.SaveOption;
-    s.RecurrenceTime = Clamp(v.RecurrenceTime, kNumberBoxMin, kNumberBoxMax);
+    s.RecurrenceTime = kRecurrenceTimeRange.Clamp(v.RecurrenceTime);
 }
 
 } // namespace lex

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "settings/settings.h"
-#include "ui/numberbox.h"
 
 namespace lex {
 

@@ -57,7 +57,7 @@ bool OptForm::Create(HWND owner)
 void OptForm::OnInit()
 {
     spnRecurrence_.Attach(GetDlgItem(hwnd_, IDC_SPNRECURRENCE),
-                          GetDlgItem(hwnd_, IDC_SPNRECURRENCESPIN));
+                          GetDlgItem(hwnd_, IDC_SPNRECURRENCESPIN), kRecurrenceTimeRange);
     // The template's font would come with the default character set; the
     // form's own font carries Shift-JIS.
     font_.reset(CreateUiFont(hwnd_));

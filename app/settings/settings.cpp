@@ -1,5 +1,6 @@
-// The integer parser shared by the registry layer, the number boxes and the
-// command-line front end, and the clamp that brings values into range.
+// The list of stored values, the clamp that brings the integers into range,
+// and the integer parser shared by the registry layer, the number boxes and
+// the command-line front end.
 #include "settings/settings.h"
 
 #include <climits>
@@ -59,13 +60,27 @@ bool ParseInt(const char *text, int *out)
     return true;
 }
 
-int Clamp(int value, int lo, int hi)
+const StoredFlag kStoredFlags[9] = {
+    {"SearchKanji", &ExtractionSettings::SearchKanji},
+    {"SearchWideJapanese", &ExtractionSettings::SearchWideJapanese},
+    {"CheckHalfKana", &ExtractionSettings::CheckHalfKana},
+    {"CheckRecurrence", &ExtractionSettings::CheckRecurrence},
+    {"CheckEnglish", &ExtractionSettings::CheckEnglish},
+    {"CheckInitial", &ExtractionSettings::CheckInitial},
+    {"CheckSeparator", &ExtractionSettings::CheckSeparator},
+    {"SaveOption", &ExtractionSettings::SaveOption},
+    {"Debug", &ExtractionSettings::Debug},
+};
+
+const StoredInt kStoredInts[2] = {
+    {"RecurrenceTime", &ExtractionSettings::RecurrenceTime, kRecurrenceTimeRange},
+    {"MinExtractStr", &ExtractionSettings::MinExtractStr, kMinExtractStrRange},
+};
+
+void ClampToRanges(ExtractionSettings &s)
 {
-    if (value < lo)
-        return lo;
-    if (value > hi)
-        return hi;
-    return value;
+    for (const StoredInt &i : kStoredInts)
+        s.*i.field = i.range.Clamp(s.*i.field);
 }
 
 } // namespace lex

@@ -1,8 +1,26 @@
-// The program's single settings record and its one integer parser.
+// The program's single settings record, the range and default of each of
+// its integers, the list of its stored values, and its one integer parser.
 // Portable: no <windows.h>; the registry layer lives in settings_win.cpp.
 #pragma once
 
 namespace lex {
+
+// What an integer setting may hold, and what it holds until set.
+struct IntRange {
+    int min;
+    int max;
+    int def;
+
+    // Brings `value` into [min, max].
+    constexpr int Clamp(int value) const { return value < min ? min : value > max ? max : value; }
+    constexpr bool Contains(int value) const { return value >= min && value <= max; }
+};
+
+// The one home of the integers' ranges and defaults: the settings dialog's
+// number box, the main window's box Ascii, the registry layer and the
+// command-line front end all take them from here.
+constexpr IntRange kRecurrenceTimeRange = {1, 1000, 4};
+constexpr IntRange kMinExtractStrRange = {1, 1000, 5};
 
 struct ExtractionSettings {
     bool SearchKanji = false;     // take Shift-JIS double-byte characters into "ANSI" strings
@@ -10,14 +28,33 @@ struct ExtractionSettings {
     bool CheckHalfKana = true;    // half-width katakana 0xA1-0xDF are not printable
     bool SearchWideJapanese = false;  // take Japanese code units into "Unicode" strings
     bool CheckRecurrence = true;  // apply the repetition filter
-    int RecurrenceTime = 4;       // run length that the repetition filter rejects (1..1000)
+    int RecurrenceTime = kRecurrenceTimeRange.def;  // run length that the repetition filter rejects
     bool CheckEnglish = true;     // check rows whose text holds a dictionary word
     bool CheckSeparator = true;   // a capital after a non-capital starts a new word
     bool CheckInitial = false;    // entries written wholly in capitals never match
     bool SaveOption = false;      // results file: text column only
     bool Debug = false;           // registry only: start-up notice, a box per dictionary hit
-    int MinExtractStr = 5;        // minimum length in bytes (1..1000)
+    int MinExtractStr = kMinExtractStrRange.def;  // minimum length in bytes
 };
+
+// The stored values, named after their fields, in the order in which they
+// are read: the flags, then the integers.  `Debug` is read but never
+// written.
+struct StoredFlag {
+    const char *name;
+    bool ExtractionSettings::*field;
+};
+struct StoredInt {
+    const char *name;
+    int ExtractionSettings::*field;
+    IntRange range;
+};
+extern const StoredFlag kStoredFlags[9];
+extern const StoredInt kStoredInts[2];
+
+// Brings every integer setting into its range.  Values from outside the
+// program (the registry) pass through here before anything uses them.
+void ClampToRanges(ExtractionSettings &settings);
 
 // Parses `text` as an integer the one way the program does everywhere:
 // leading spaces, an optional sign, decimal digits, or a leading $, x or X
@@ -25,8 +62,5 @@ struct ExtractionSettings {
 // false (and leaves *out alone) for anything else, an empty text and a value
 // outside the range of int included.
 bool ParseInt(const char *text, int *out);
-
-// Brings `value` into [lo, hi].
-int Clamp(int value, int lo, int hi);
 
 } // namespace lex

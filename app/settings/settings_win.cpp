@@ -73,20 +73,15 @@ void LoadSettings(ExtractionSettings &s, const std::function<void()> &onDebug)
     loom::RegKey key;
     if (!CreateKey(key))
         return;
-    HKEY k = key.get();
-    ReadFlag(k, "SearchKanji", &s.SearchKanji);
-    ReadFlag(k, "SearchWideJapanese", &s.SearchWideJapanese);
-    ReadFlag(k, "CheckHalfKana", &s.CheckHalfKana);
-    ReadFlag(k, "CheckRecurrence", &s.CheckRecurrence);
-    ReadFlag(k, "CheckEnglish", &s.CheckEnglish);
-    ReadFlag(k, "CheckInitial", &s.CheckInitial);
-    ReadFlag(k, "CheckSeparator", &s.CheckSeparator);
-    ReadFlag(k, "SaveOption", &s.SaveOption);
-    ReadFlag(k, "Debug", &s.Debug);
-    if (s.Debug && onDebug)
-        onDebug();
-    ReadInt(k, "RecurrenceTime", &s.RecurrenceTime);
-    ReadInt(k, "MinExtractStr", &s.MinExtractStr);
+    for (const StoredFlag &f : kStoredFlags) {
+        ReadFlag(key.get(), f.name, &(s.*f.field));
+        if (f.field == &ExtractionSettings::Debug && s.Debug && onDebug)
+            onDebug();
+    }
+    for (const StoredInt &i : kStoredInts)
+        ReadInt(key.get(), i.name, &(s.*i.field));
+    // A value typed into the registry by hand may lie outside its range.
+    ClampToRanges(s);
 }
 
 void SaveSettings(const ExtractionSettings &s)
@@ -94,17 +89,12 @@ void SaveSettings(const ExtractionSettings &s)
     loom::RegKey key;
     if (!CreateKey(key))
         return;
-    HKEY k = key.get();
-    WriteInt(k, "SearchKanji", s.SearchKanji);
-    WriteInt(k, "SearchWideJapanese", s.SearchWideJapanese);
-    WriteInt(k, "CheckHalfKana", s.CheckHalfKana);
-    WriteInt(k, "CheckRecurrence", s.CheckRecurrence);
-    WriteInt(k, "CheckEnglish", s.CheckEnglish);
-    WriteInt(k, "CheckInitial", s.CheckInitial);
-    WriteInt(k, "CheckSeparator", s.CheckSeparator);
-    WriteInt(k, "SaveOption", s.SaveOption);
-    WriteInt(k, "RecurrenceTime", s.RecurrenceTime);
-    WriteInt(k, "MinExtractStr", s.MinExtractStr);
+    // Debug stays as the user put it into the registry.
+    for (const StoredFlag &f : kStoredFlags)
+        if (f.field != &ExtractionSettings::Debug)
+            WriteInt(key.get(), f.name, s.*f.field);
+    for (const StoredInt &i : kStoredInts)
+        WriteInt(key.get(), i.name, s.*i.field);
 }
 
 } // namespace lex

@@ -15,7 +15,7 @@ extern const char kSettingsKey[];
 // a missing value, a value that is not a string or whose text is not an
 // integer keeps the field's default.  `onDebug` runs immediately after
 // `Debug` was read, when it is on.  MinExtractStr and RecurrenceTime come
-// back as stored; the boxes that show them bring them into range.
+// back brought into their ranges.
 void LoadSettings(ExtractionSettings &settings, const std::function<void()> &onDebug);
 
 // Opens (or creates) the key and writes every field but `Debug`, flags as

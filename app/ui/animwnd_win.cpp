@@ -4,15 +4,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/boundary_win.h"
-
 namespace lex {
 namespace {
 
 const char kHookClass[] = "TAnimateHookWnd";
-// The window property that names the component whose procedure a window
-// runs through (on the form's window and on the application window).
-const char kBindingProp[] = "TAnimateWindow";
 
 const char kOnePerForm[] = "AnimateWindowはフォームに一つしか置けません";
 
@@ -26,64 +21,34 @@ std::vector<const Form *> &Forms()
 // 1 (armed) at start; 0 after a restore run on activation.
 unsigned char g_restoreFlag = 1;
 
-WNDPROC ProcOf(HWND wnd)
-{
-    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(wnd, GWLP_WNDPROC));
-}
-
-void SetProc(HWND wnd, WNDPROC proc)
-{
-    SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
-}
-
-TAnimateWindow *BoundTo(HWND wnd)
-{
-    return static_cast<TAnimateWindow *>(GetPropA(wnd, kBindingProp));
-}
-
 } // namespace
 
 // Hook window.
 
 void TAnimateHookWnd::SetParent(HWND parent)
 {
-    if (wnd_.valid() || !parent)
+    if (hwnd_ || !parent)
         return;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc = {};
-    if (!GetClassInfoA(instance, kHookClass, &wc)) {
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = instance;
-        wc.lpszClassName = kHookClass;
-        RegisterClassA(&wc);
-    }
+    wc.hInstance = instance;
+    wc.lpszClassName = kHookClass;
+    RegisterWindowClass(wc);
     // Not visible and disabled: it takes no room and no input.
-    CreateWindowExA(0, kHookClass, "", WS_CHILD | WS_DISABLED, 0, 0, 0, 0, parent, nullptr,
-                    instance, this);
+    CreateHwnd(0, kHookClass, "", WS_CHILD | WS_DISABLED, 0, 0, 0, 0, parent, nullptr, instance);
 }
 
-LRESULT CALLBACK TAnimateHookWnd::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg == WM_NCCREATE) {
-        auto *cs = reinterpret_cast<CREATESTRUCTA *>(lp);
-        auto *self = static_cast<TAnimateHookWnd *>(cs->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->wnd_.reset(hwnd);
-    }
-    auto *self = reinterpret_cast<TAnimateHookWnd *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcA(hwnd, msg, wp, lp);
-    return GuardedMessage<LRESULT>(0, [&] { return self->OnMessage(hwnd, msg, wp, lp); });
-}
-
-LRESULT TAnimateHookWnd::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+LRESULT TAnimateHookWnd::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
     case WM_CREATE: {
         // The form's window exists now: after the default handling, its
         // procedure is replaced.
-        LRESULT result = DefWindowProcA(hwnd, msg, wp, lp);
-        component_.formHook_.Install(GetParent(hwnd), TAnimateWindow::FormProc, &component_);
+        LRESULT result = DefWindowProcA(hwnd_, msg, wp, lp);
+        TAnimateWindow &c = component_;
+        c.formHook_.Install(GetParent(hwnd_), [&c](UINT m, WPARAM w, LPARAM l) {
+            return c.FormMessage(m, w, l);
+        });
         return result;
     }
     case WM_DESTROY:
@@ -91,13 +56,8 @@ LRESULT TAnimateHookWnd::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         // procedure back while it still exists.
         component_.formHook_.Remove();
         break;
-    case WM_NCDESTROY:
-        // Gone with the form's window or on its own: nothing left to destroy.
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        wnd_.release();
-        break;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcA(hwnd_, msg, wp, lp);
 }
 
 // Component.
@@ -112,7 +72,9 @@ TAnimateWindow::TAnimateWindow(Form &owner) : form_(owner)
     // and before it is registered as the main window, serves the
     // application window.
     if (!Application::Instance().mainForm())
-        appHook_.Install(Application::Instance().handle(), ApplicationProc, this);
+        appHook_.Install(Application::Instance().handle(), [this](UINT m, WPARAM w, LPARAM l) {
+            return ApplicationMessage(m, w, l);
+        });
     forms.push_back(&owner);
 }
 
@@ -141,54 +103,11 @@ int TAnimateWindow::RestoreFlag()
     return g_restoreFlag;
 }
 
-// Installing keeps the window's procedure, names this component on the
-// window and puts `proc` in its place; removing undoes that (on a window
-// that still exists).
-void TAnimateWindow::Hook::Install(HWND target, WNDPROC proc, TAnimateWindow *self)
-{
-    if (wnd || !target)
-        return;
-    prev = ProcOf(target);
-    SetPropA(target, kBindingProp, self);
-    SetProc(target, proc);
-    wnd = target;
-}
-
-void TAnimateWindow::Hook::Remove()
-{
-    if (!wnd)
-        return;
-    if (IsWindow(wnd)) {
-        SetProc(wnd, prev);
-        RemovePropA(wnd, kBindingProp);
-    }
-    wnd = nullptr;
-    prev = nullptr;
-}
-
-LRESULT CALLBACK TAnimateWindow::FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    TAnimateWindow *self = BoundTo(hwnd);
-    if (!self)
-        return DefWindowProcA(hwnd, msg, wp, lp);
-    return GuardedMessage<LRESULT>(0, [&] { return self->FormMessage(hwnd, msg, wp, lp); });
-}
-
-LRESULT CALLBACK TAnimateWindow::ApplicationProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    TAnimateWindow *self = BoundTo(hwnd);
-    if (!self)
-        return DefWindowProcA(hwnd, msg, wp, lp);
-    return GuardedMessage<LRESULT>(0, [&] {
-        return self->ApplicationMessage(hwnd, msg, wp, lp);
-    });
-}
-
 // The form's minimise command, and only the plain one (a value with any of
 // the low four bits set goes the standard way), is taken over: the main
 // window minimises the program itself, any other form asks the application
 // window to.
-LRESULT TAnimateWindow::FormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+LRESULT TAnimateWindow::FormMessage(UINT msg, WPARAM wp, LPARAM lp)
 {
     HWND app = Application::Instance().handle();
     if (msg == WM_SYSCOMMAND && wp == SC_MINIMIZE && app) {
@@ -198,7 +117,7 @@ LRESULT TAnimateWindow::FormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             PostMessageA(app, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         return 0;
     }
-    return CallWindowProcA(formHook_.prev, hwnd, msg, wp, lp);
+    return formHook_.CallPrevious(msg, wp, lp);
 }
 
 // Minimise and restore run here first; the message then goes on to the
@@ -206,7 +125,7 @@ LRESULT TAnimateWindow::FormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 // activation disarms the next restore command, which only re-arms the flag:
 // the system sends that command right after the activation, and the
 // restore has already been played.
-LRESULT TAnimateWindow::ApplicationMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+LRESULT TAnimateWindow::ApplicationMessage(UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
     case WM_SYSCOMMAND:
@@ -220,13 +139,13 @@ LRESULT TAnimateWindow::ApplicationMessage(HWND hwnd, UINT msg, WPARAM wp, LPARA
         }
         break;
     case WM_ACTIVATEAPP:
-        if (wp && IsIconic(hwnd)) {
+        if (wp && IsIconic(appHook_.hwnd())) {
             Restore();
             g_restoreFlag = 0;
         }
         break;
     }
-    return CallWindowProcA(appHook_.prev, hwnd, msg, wp, lp);
+    return appHook_.CallPrevious(msg, wp, lp);
 }
 
 // The application window is laid over the form's top edge, then the
@@ -236,7 +155,7 @@ void TAnimateWindow::Minimize()
 {
     Application &application = Application::Instance();
     HWND app = application.handle();
-    HWND form = formHook_.wnd ? formHook_.wnd : form_.hwnd();
+    HWND form = formHook_.hwnd() ? formHook_.hwnd() : form_.hwnd();
     if (!app || !form || !IsWindow(form))
         return;
     // A modal dialog disables the application window; minimising must

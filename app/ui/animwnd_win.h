@@ -12,15 +12,14 @@
 // The classes keep their T: without it the name would be user32's
 // AnimateWindow function.
 //
-// Binding a window procedure to an instance: the component's procedures
-// are two plain CALLBACK functions (one for forms, one for the application
-// window) that find their instance in a window property set when the
-// procedure is installed.  That is the same code in 32 and 64 bits, needs no
-// writable executable memory (which a per-instance code thunk would, and
-// which data-execution prevention may refuse), and does not depend on the
-// subclassing functions of common controls 6, which the program does not
-// ask for.  The price, one property lookup per message, is small next to
-// the message itself.
+// Binding a window procedure to an instance: the form's window and the
+// application window are subclassed (ui/window_win.h), with the component
+// named in a window property.  That is the same code in 32 and 64 bits,
+// needs no writable executable memory (which a per-instance code thunk
+// would, and which data-execution prevention may refuse), and does not
+// depend on the subclassing functions of common controls 6, which the
+// program does not ask for.  The price, one property lookup per message, is
+// small next to the message itself.
 #pragma once
 
 #include <windows.h>
@@ -28,8 +27,8 @@
 #include <functional>
 #include <stdexcept>
 
-#include "util/handles_win.h"
 #include "ui/application_win.h"
+#include "ui/window_win.h"
 
 namespace lex {
 
@@ -44,24 +43,19 @@ public:
 // TAnimateHookWnd: a hidden child window of the form with no size, content
 // or input.  It exists to learn when the form's window is created and
 // destroyed: its own creation and destruction come with the form's.
-class TAnimateHookWnd {
+class TAnimateHookWnd : public Window {
 public:
     explicit TAnimateHookWnd(TAnimateWindow &component) : component_(component) {}
-    TAnimateHookWnd(const TAnimateHookWnd &) = delete;
-    TAnimateHookWnd &operator=(const TAnimateHookWnd &) = delete;
 
     // Creates the hook window as a child of `parent`.  Its WM_CREATE hooks
     // the form's window; its WM_DESTROY (also when it is destroyed on its
     // own) unhooks it.
     void SetParent(HWND parent);
-    HWND hwnd() const { return wnd_.get(); }
 
 private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
     TAnimateWindow &component_;
-    loom::WindowHandle wnd_;
 };
 
 class TAnimateWindow {
@@ -92,30 +86,19 @@ public:
 
     // Whether the form's window, and the application window, currently run
     // through this component's procedures.
-    bool FormHooked() const { return formHook_.wnd != nullptr; }
-    bool ApplicationHooked() const { return appHook_.wnd != nullptr; }
+    bool FormHooked() const { return formHook_.hwnd() != nullptr; }
+    bool ApplicationHooked() const { return appHook_.hwnd() != nullptr; }
 
 private:
     friend class TAnimateHookWnd;
-    static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK ApplicationProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT FormMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT ApplicationMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT FormMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT ApplicationMessage(UINT msg, WPARAM wp, LPARAM lp);
     void Minimize();
     void Restore();
 
-    // A window whose procedure the component has replaced, with the
-    // procedure it had before.
-    struct Hook {
-        HWND wnd = nullptr;
-        WNDPROC prev = nullptr;
-        void Install(HWND target, WNDPROC proc, TAnimateWindow *self);
-        void Remove();
-    };
-
     Form &form_;
-    Hook formHook_;  // the form's current window
-    Hook appHook_;   // the application window (main window's component only)
+    WindowSubclass formHook_;  // the form's current window
+    WindowSubclass appHook_;   // the application window (main window's component only)
     TAnimateHookWnd hookWnd_{*this};
 };
 

@@ -1,6 +1,7 @@
 // The application window and the main-window record.
 #include "ui/application_win.h"
 
+#include "about/about_ids.h"
 #include "ui/boundary_win.h"
 
 namespace lex {
@@ -22,34 +23,30 @@ Application &Application::Instance()
 
 bool Application::CreateHandle(HINSTANCE instance, const char *title)
 {
-    if (wnd_.valid())
+    if (hwnd_)
         return true;
     WNDCLASSA wc = {};
-    if (!GetClassInfoA(instance, kClassName, &wc)) {
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-        wc.lpszClassName = kClassName;
-        if (!RegisterClassA(&wc))
-            return false;
-    }
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_LEXPROBE));
+    wc.lpszClassName = kClassName;
+    if (!RegisterWindowClass(wc))
+        return false;
     // A caption and a system menu with a minimise box, so that the system
     // offers minimise and restore for the taskbar button; no thick frame, so
     // that the system keeps the size of 0 x 0.
-    wnd_.reset(CreateWindowExA(0, kClassName, title,
-                               WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU |
-                                   WS_MINIMIZEBOX,
-                               0, 0, 0, 0, nullptr, nullptr, instance, this));
-    if (!wnd_.valid())
+    if (!CreateHwnd(0, kClassName, title,
+                    WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
+                    0, 0, nullptr, nullptr, instance))
         return false;
-    ShowWindow(wnd_.get(), SW_SHOWNOACTIVATE);
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     return true;
 }
 
 void Application::DestroyHandle()
 {
-    wnd_.reset();
+    if (hwnd_)
+        DestroyWindow(hwnd_);
 }
 
 void Application::RegisterMainForm(Form &form)
@@ -64,21 +61,9 @@ void Application::UnregisterMainForm(Form &form)
         mainForm_ = nullptr;
 }
 
-LRESULT CALLBACK Application::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg == WM_NCCREATE) {
-        auto *cs = reinterpret_cast<CREATESTRUCTA *>(lp);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    auto *self = reinterpret_cast<Application *>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self || self->wnd_.get() != hwnd)
-        return DefWindowProcA(hwnd, msg, wp, lp);
-    return GuardedMessage<LRESULT>(0, [&] { return self->OnMessage(msg, wp, lp); });
-}
-
 LRESULT Application::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
 {
-    HWND wnd = wnd_.get();
+    HWND wnd = hwnd_;
     switch (msg) {
     case WM_CLOSE:
         // Close from the taskbar button: the program ends by closing its main
@@ -103,7 +88,7 @@ LRESULT Application::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
 // modal dialog while one is open), or else to the main window.
 void Application::ActivateForm()
 {
-    HWND wnd = wnd_.get();
+    HWND wnd = hwnd_;
     if (GetActiveWindow() != wnd || IsIconic(wnd))
         return;
     HWND target = GetLastActivePopup(wnd);

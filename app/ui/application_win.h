@@ -12,7 +12,7 @@
 
 #include <vector>
 
-#include "util/handles_win.h"
+#include "ui/window_win.h"
 
 namespace lex {
 
@@ -27,7 +27,7 @@ protected:
     ~Form() = default;
 };
 
-class Application {
+class Application : private Window {
 public:
     // The program's one application object.
     static Application &Instance();
@@ -38,7 +38,7 @@ public:
     void DestroyHandle();
     // The application window; null when the program runs without one (the
     // window tests create forms on their own).
-    HWND handle() const { return wnd_.get(); }
+    HWND handle() const { return hwnd_; }
 
     // The program's main window: the first form that registers itself,
     // until it unregisters.  Null before and after.
@@ -47,11 +47,9 @@ public:
     void UnregisterMainForm(Form &form);
 
 private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void ActivateForm();
 
-    loom::WindowHandle wnd_;
     Form *mainForm_ = nullptr;
 };
 

@@ -1,15 +1,13 @@
 #include "ui/numberbox.h"
 
-#include "settings/settings.h"
-
 namespace lex {
 
-int NumberBoxValue(const char *text)
+int NumberBoxValue(const char *text, const IntRange &range)
 {
     int v;
     if (!ParseInt(text, &v))
-        v = kNumberBoxMin;
-    return Clamp(v, kNumberBoxMin, kNumberBoxMax);
+        v = range.min;
+    return range.Clamp(v);
 }
 
 } // namespace lex

@@ -1,14 +1,14 @@
 // The value rule of the program's number boxes, kept apart from the window
-// so that it can be tested without one.
+// so that it can be tested without one.  Each box takes its range from the
+// setting it shows.
 #pragma once
+
+#include "settings/settings.h"
 
 namespace lex {
 
-constexpr int kNumberBoxMin = 1;
-constexpr int kNumberBoxMax = 1000;
-
 // The value of a number box: the integer in its text, the minimum when the
-// text is not an integer, brought into [kNumberBoxMin, kNumberBoxMax].
-int NumberBoxValue(const char *text);
+// text is not an integer, brought into `range`.
+int NumberBoxValue(const char *text, const IntRange &range);
 
 } // namespace lex

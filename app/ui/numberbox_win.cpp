@@ -6,7 +6,8 @@
 
 namespace lex {
 
-void NumberBox::Create(HWND parent, int editId, int spinId, const RECT &r, HFONT font)
+void NumberBox::Create(HWND parent, int editId, int spinId, const RECT &r, HFONT font,
+                       const IntRange &range)
 {
     HINSTANCE inst = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
     HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
@@ -20,15 +21,16 @@ void NumberBox::Create(HWND parent, int editId, int spinId, const RECT &r, HFONT
                                 0, 0, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(spinId)), inst,
                                 nullptr);
-    Attach(edit, spin);
+    Attach(edit, spin, range);
 }
 
-void NumberBox::Attach(HWND edit, HWND spin)
+void NumberBox::Attach(HWND edit, HWND spin, const IntRange &range)
 {
     edit_ = edit;
     spin_ = spin;
+    range_ = range;
     SendMessageA(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
-    SendMessageA(spin_, UDM_SETRANGE32, kNumberBoxMin, kNumberBoxMax);
+    SendMessageA(spin_, UDM_SETRANGE32, range_.min, range_.max);
 }
 
 void NumberBox::Move(const RECT &r)
@@ -42,15 +44,12 @@ int NumberBox::Value() const
 {
     char text[64] = "";
     GetWindowTextA(edit_, text, sizeof text);
-    return NumberBoxValue(text);
+    return NumberBoxValue(text, range_);
 }
 
 void NumberBox::SetValue(int value)
 {
-    if (value < kNumberBoxMin)
-        value = kNumberBoxMin;
-    if (value > kNumberBoxMax)
-        value = kNumberBoxMax;
+    value = range_.Clamp(value);
     SetWindowTextA(edit_, std::to_string(value).c_str());
     SendMessageA(spin_, UDM_SETPOS32, 0, value);
 }
@@ -65,7 +64,7 @@ void NumberBox::OnKillFocus()
 {
     char text[64] = "";
     GetWindowTextA(edit_, text, sizeof text);
-    int v = NumberBoxValue(text);
+    int v = NumberBoxValue(text, range_);
     if (std::to_string(v) != text)
         SetValue(v);
 }

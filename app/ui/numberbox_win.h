@@ -1,20 +1,24 @@
-// A number box: an edit box holding an integer 1..1000 with an up-down
-// control at its right edge.  The value is the integer in the text (the
-// minimum when the text is not one); the text is brought into range when
-// the box loses the focus.
+// A number box: an edit box holding an integer of a given range with an
+// up-down control at its right edge.  The value is the integer in the text
+// (the minimum when the text is not one); the text is brought into range
+// when the box loses the focus.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include "settings/settings.h"
+
 namespace lex {
 
 class NumberBox {
 public:
-    // Creates the edit box and its up-down control as children of `parent`.
-    void Create(HWND parent, int editId, int spinId, const RECT &bounds, HFONT font);
+    // Creates the edit box and its up-down control as children of `parent`,
+    // for values in `range`.
+    void Create(HWND parent, int editId, int spinId, const RECT &bounds, HFONT font,
+                const IntRange &range);
     // Takes over an edit box and up-down control made from a dialog template.
-    void Attach(HWND edit, HWND spin);
+    void Attach(HWND edit, HWND spin, const IntRange &range);
     // Moves the box; the up-down control follows.
     void Move(const RECT &bounds);
 
@@ -35,6 +39,7 @@ public:
 private:
     HWND edit_ = nullptr;
     HWND spin_ = nullptr;
+    IntRange range_ = {0, 0, 0};
 };
 
 } // namespace lex

@@ -102,6 +102,110 @@ void AddBlock(const WordDictionary &dict, int k, bool checkInitial, std::vector<
     }
 }
 
+// Which prefixes matter.  H: the words reached with every shorter step
+// going on, on which the step hits.  The automaton's states: the words of
+// H and every word they begin with.
+struct Marks {
+    std::vector<uint8_t> inH;
+    std::vector<uint8_t> keep;
+};
+
+Marks MarkHitWords(const std::vector<Prefix> &prefixes)
+{
+    const size_t n = prefixes.size();
+    Marks m{std::vector<uint8_t>(n), std::vector<uint8_t>(n)};
+    // A parent always comes before its children in the list.
+    std::vector<uint8_t> reached(n);
+    for (size_t i = 0; i < n; ++i) {
+        const int32_t parent = prefixes[i].parent;
+        reached[i] = parent < 0 || (reached[parent] && prefixes[parent].answer == Answer::GoOn);
+        m.inH[i] = reached[i] && prefixes[i].depth >= 2 && prefixes[i].answer == Answer::Hit;
+    }
+    for (size_t i = n; i-- > 0;) {
+        m.keep[i] = m.keep[i] || m.inH[i];
+        if (m.keep[i] && prefixes[i].parent >= 0)
+            m.keep[prefixes[i].parent] = 1;
+    }
+    return m;
+}
+
+// Columns: one per byte that a kept word holds, numbered from 1 in the
+// order the bytes are met; 0 for all other bytes.  Returns the number of
+// columns, 0 included, or 0 when no word is kept.
+size_t AssignColumns(const std::vector<Prefix> &prefixes, const std::vector<uint8_t> &keep,
+                     uint8_t columnOfFolded[256])
+{
+    size_t columns = 1;
+    for (size_t i = 0; i < prefixes.size(); ++i)
+        if (keep[i] && columnOfFolded[prefixes[i].last] == 0)
+            columnOfFolded[prefixes[i].last] = static_cast<uint8_t>(columns++);
+    return columns == 1 ? 0 : columns;
+}
+
+// The kept words as a tree of states in breadth-first order: by length, and
+// within a length in the list's order, so that the children of each state
+// are consecutive.  State 0 is the empty word.
+struct StateTree {
+    std::vector<int32_t> order;       // order[s - 1]: the prefix of state s
+    std::vector<int32_t> childBegin;  // the children of state s: childBegin[s] to childEnd[s] - 1
+    std::vector<int32_t> childEnd;
+};
+
+StateTree OrderStates(const std::vector<Prefix> &prefixes, const std::vector<uint8_t> &keep)
+{
+    StateTree t;
+    for (size_t i = 0; i < prefixes.size(); ++i)
+        if (keep[i])
+            t.order.push_back(static_cast<int32_t>(i));
+    std::stable_sort(t.order.begin(), t.order.end(), [&](int32_t a, int32_t b) {
+        return prefixes[a].depth < prefixes[b].depth;
+    });
+    const size_t states = t.order.size() + 1;
+    std::vector<int32_t> stateOf(prefixes.size(), 0);
+    t.childBegin.assign(states, 0);
+    t.childEnd.assign(states, 0);
+    for (size_t s = 1; s < states; ++s) {
+        const Prefix &p = prefixes[t.order[s - 1]];
+        stateOf[t.order[s - 1]] = static_cast<int32_t>(s);
+        const int32_t parentState = p.parent < 0 ? 0 : stateOf[p.parent];
+        if (t.childEnd[parentState] == 0)
+            t.childBegin[parentState] = static_cast<int32_t>(s);
+        t.childEnd[parentState] = static_cast<int32_t>(s) + 1;
+    }
+    return t;
+}
+
+// The transitions, `columns` to a state.  The classic construction: each
+// state's row is its failure state's row with its own children put in; a
+// child's failure state is where the failure state's row leads on the
+// child's byte.  A transition into a state whose word ends with a member
+// of H is a hit (-1); the others hold the next state's row offset.
+std::vector<int32_t> Transitions(const std::vector<Prefix> &prefixes, const Marks &marks,
+                                 const StateTree &tree, const uint8_t columnOfFolded[256],
+                                 size_t columns)
+{
+    const size_t C = columns;
+    const size_t states = tree.order.size() + 1;
+    std::vector<int32_t> next(states * C, 0);
+    std::vector<int32_t> fail(states, 0);
+    std::vector<uint8_t> out(states, 0);
+    for (size_t s = 0; s < states; ++s) {
+        int32_t *row = &next[s * C];
+        if (s != 0)
+            std::memcpy(row, &next[static_cast<size_t>(fail[s]) * C], C * sizeof *row);
+        for (int32_t c = tree.childBegin[s]; c < tree.childEnd[s]; ++c) {
+            const int32_t node = tree.order[static_cast<size_t>(c) - 1];
+            const uint8_t column = columnOfFolded[prefixes[node].last];
+            fail[c] = s == 0 ? 0 : row[column];
+            out[c] = marks.inH[node] || out[fail[c]];
+            row[column] = c;
+        }
+    }
+    for (int32_t &v : next)
+        v = out[v] ? -1 : static_cast<int32_t>(static_cast<size_t>(v) * C);
+    return next;
+}
+
 } // namespace
 
 void WordAutomaton::Clear()
@@ -117,82 +221,20 @@ void WordAutomaton::Build(const WordDictionary &dict, bool checkInitial)
     std::vector<Prefix> prefixes;
     for (int k = 1; k <= 26; ++k)
         AddBlock(dict, k, checkInitial, prefixes);
-    const size_t n = prefixes.size();
+    const Marks marks = MarkHitWords(prefixes);
 
-    // H: reached with every shorter step going on, and a hit.  A parent
-    // always comes before its children in the list.
-    std::vector<uint8_t> reached(n), inH(n), keep(n);
-    for (size_t i = 0; i < n; ++i) {
-        const int32_t parent = prefixes[i].parent;
-        reached[i] = parent < 0 || (reached[parent] && prefixes[parent].answer == Answer::GoOn);
-        inH[i] = reached[i] && prefixes[i].depth >= 2 && prefixes[i].answer == Answer::Hit;
-    }
-    // The automaton's states: the words of H and every word they begin with.
-    for (size_t i = n; i-- > 0;) {
-        keep[i] = keep[i] || inH[i];
-        if (keep[i] && prefixes[i].parent >= 0)
-            keep[prefixes[i].parent] = 1;
-    }
-
-    // Columns: one per byte that a kept word holds, 0 for all others.
     uint8_t columnOfFolded[256] = {};
-    columns_ = 1;
-    for (size_t i = 0; i < n; ++i)
-        if (keep[i] && columnOfFolded[prefixes[i].last] == 0)
-            columnOfFolded[prefixes[i].last] = static_cast<uint8_t>(columns_++);
-    if (columns_ == 1) {
-        columns_ = 0;  // nothing can ever hit
-        return;
-    }
+    columns_ = AssignColumns(prefixes, marks.keep, columnOfFolded);
+    if (columns_ == 0)
+        return;  // nothing can ever hit
     for (int b = 0; b < 256; ++b) {
         const unsigned char folded = loom::UpperAscii(static_cast<unsigned char>(b));
         const uint8_t column = folded <= 'Z' ? columnOfFolded[folded] : 0;
         byte_[b] = static_cast<uint8_t>(column | (b >= 'A' && b <= 'Z' ? kCapital : 0));
     }
 
-    // States in breadth-first order: by length, and within a length in the
-    // list's order, so that the children of each state are consecutive.
-    std::vector<int32_t> order;
-    for (size_t i = 0; i < n; ++i)
-        if (keep[i])
-            order.push_back(static_cast<int32_t>(i));
-    std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-        return prefixes[a].depth < prefixes[b].depth;
-    });
-    const size_t states = order.size() + 1;  // state 0: nothing read
-    std::vector<int32_t> stateOf(n, 0), childBegin(states, 0), childEnd(states, 0);
-    for (size_t s = 1; s < states; ++s) {
-        const Prefix &p = prefixes[order[s - 1]];
-        stateOf[order[s - 1]] = static_cast<int32_t>(s);
-        const int32_t parentState = p.parent < 0 ? 0 : stateOf[p.parent];
-        if (childEnd[parentState] == 0)
-            childBegin[parentState] = static_cast<int32_t>(s);
-        childEnd[parentState] = static_cast<int32_t>(s) + 1;
-    }
-
-    // The classic construction: each state's row is its failure state's
-    // row with its own children put in; a child's failure state is where
-    // the failure state's row leads on the child's byte.
-    const size_t C = columns_;
-    next_.assign(states * C, 0);
-    std::vector<int32_t> fail(states, 0);
-    std::vector<uint8_t> out(states, 0);
-    for (size_t s = 0; s < states; ++s) {
-        int32_t *row = &next_[s * C];
-        if (s != 0)
-            std::memcpy(row, &next_[static_cast<size_t>(fail[s]) * C], C * sizeof *row);
-        for (int32_t c = childBegin[s]; c < childEnd[s]; ++c) {
-            const int32_t node = order[static_cast<size_t>(c) - 1];
-            const uint8_t column = columnOfFolded[prefixes[node].last];
-            fail[c] = s == 0 ? 0 : row[column];
-            out[c] = inH[node] || out[fail[c]];
-            row[column] = c;
-        }
-    }
-    // A transition into a state whose word ends with a member of H is a
-    // hit; the others hold the next state's row offset.
-    for (int32_t &v : next_)
-        v = out[v] ? -1 : static_cast<int32_t>(static_cast<size_t>(v) * C);
+    const StateTree tree = OrderStates(prefixes, marks.keep);
+    next_ = Transitions(prefixes, marks, tree, columnOfFolded, columns_);
 }
 
 } // namespace lex

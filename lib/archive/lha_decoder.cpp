@@ -135,6 +135,57 @@ private:
     uint32_t zeroBytes_ = 0;
 };
 
+// The output ring and the sink behind it: decoded bytes go into the ring,
+// which is handed to the sink whenever it fills, and at the end.
+class OutputRing {
+public:
+    OutputRing(ByteSink &sink, uint64_t &produced) : sink_(sink), produced_(produced) {}
+
+    // False when the sink refused the ring.
+    bool Put(uint8_t byte)
+    {
+        ring_[position_++] = byte;
+        return FlushIfFull();
+    }
+    // The match of `length` bytes from `distance` + 1 bytes back.
+    bool Copy(uint32_t distance, uint32_t length)
+    {
+        uint32_t from = (position_ - distance - 1) & kRingMask;
+        if (distance + 1 >= length && from + length <= kRingSize && position_ + length <= kRingSize) {
+            // The two ranges cannot overlap: the ring is twice the largest
+            // dictionary.
+            std::memcpy(&ring_[position_], &ring_[from], length);
+            position_ += length;
+            return FlushIfFull();
+        }
+        while (length-- > 0) {
+            if (!Put(ring_[from]))
+                return false;
+            from = (from + 1) & kRingMask;
+        }
+        return true;
+    }
+    // Hands the bytes in the ring to the sink.
+    bool Flush()
+    {
+        if (position_ == 0)
+            return true;
+        if (!sink_.Write(ring_.data(), position_))
+            return false;
+        produced_ += position_;
+        position_ = 0;
+        return true;
+    }
+
+private:
+    bool FlushIfFull() { return position_ < kRingSize || Flush(); }
+
+    ByteSink &sink_;
+    uint64_t &produced_;
+    std::vector<uint8_t> ring_ = std::vector<uint8_t>(kRingSize, ' ');
+    uint32_t position_ = 0;
+};
+
 class HuffmanDecoder {
 public:
     HuffmanDecoder(SourceReader &in, uint32_t packed, const MethodParameters &parameters)
@@ -166,6 +217,19 @@ private:
     bool Walk(uint16_t &code, unsigned tableBits, unsigned codes);
     bool DecodeChar(unsigned &code);
     bool DecodePosition(uint32_t &distance);
+    // Whether decoding stops after a code, and why (`decoded`: the code was
+    // possible): a code that needed bits beyond the packed data ends the
+    // data, an impossible one the member.
+    bool Stops(bool decoded, LhaDecodeStatus &status) const
+    {
+        if (bits_.Overrun())
+            status = LhaDecodeStatus::DataEnded;
+        else if (!decoded)
+            status = LhaDecodeStatus::Damaged;
+        else
+            return false;
+        return true;
+    }
 
     BitReader bits_;
     MethodParameters parameters_;
@@ -354,45 +418,21 @@ bool HuffmanDecoder::DecodePosition(uint32_t &distance)
 
 LhaDecodeStatus HuffmanDecoder::Run(uint32_t originalSize, ByteSink &sink, uint64_t &produced)
 {
-    std::vector<uint8_t> ring(kRingSize, ' ');
-    uint32_t position = 0;
+    OutputRing out(sink, produced);
     uint64_t done = 0;
-    const auto flush = [&](uint32_t count) {
-        if (!sink.Write(ring.data(), count))
-            return false;
-        produced += count;
-        return true;
-    };
-
     LhaDecodeStatus status = LhaDecodeStatus::Complete;
     while (done < originalSize) {
+        // A character code; a match code is followed by its position code.
         unsigned code;
-        if (!DecodeChar(code)) {
-            status = bits_.Overrun() ? LhaDecodeStatus::DataEnded : LhaDecodeStatus::Damaged;
+        uint32_t distance = 0;
+        const bool decoded = DecodeChar(code) && (code < 256 || DecodePosition(distance));
+        if (Stops(decoded, status))
             break;
-        }
         if (code < 256) {
-            if (bits_.Overrun()) {
-                status = LhaDecodeStatus::DataEnded;
-                break;
-            }
-            ring[position++] = static_cast<uint8_t>(code);
+            if (!out.Put(static_cast<uint8_t>(code)))
+                return LhaDecodeStatus::WriteFailed;
             ++done;
-            if (position == kRingSize) {
-                if (!flush(kRingSize))
-                    return LhaDecodeStatus::WriteFailed;
-                position = 0;
-            }
             continue;
-        }
-        uint32_t distance;
-        if (!DecodePosition(distance)) {
-            status = bits_.Overrun() ? LhaDecodeStatus::DataEnded : LhaDecodeStatus::Damaged;
-            break;
-        }
-        if (bits_.Overrun()) {
-            status = LhaDecodeStatus::DataEnded;
-            break;
         }
         if (distance >= parameters_.dictionary || distance >= done) {
             status = LhaDecodeStatus::Damaged;
@@ -400,31 +440,11 @@ LhaDecodeStatus HuffmanDecoder::Run(uint32_t originalSize, ByteSink &sink, uint6
         }
         uint32_t length = code - kMatchBase;
         length = static_cast<uint32_t>(std::min<uint64_t>(length, originalSize - done));
-        uint32_t from = (position - distance - 1) & kRingMask;
         done += length;
-        if (distance + 1 >= length && from + length <= kRingSize && position + length <= kRingSize) {
-            // The two ranges cannot overlap: the ring is twice the largest
-            // dictionary.
-            std::memcpy(&ring[position], &ring[from], length);
-            position += length;
-            if (position == kRingSize) {
-                if (!flush(kRingSize))
-                    return LhaDecodeStatus::WriteFailed;
-                position = 0;
-            }
-            continue;
-        }
-        while (length-- > 0) {
-            ring[position++] = ring[from];
-            from = (from + 1) & kRingMask;
-            if (position == kRingSize) {
-                if (!flush(kRingSize))
-                    return LhaDecodeStatus::WriteFailed;
-                position = 0;
-            }
-        }
+        if (!out.Copy(distance, length))
+            return LhaDecodeStatus::WriteFailed;
     }
-    if (position > 0 && !flush(position))
+    if (!out.Flush())
         return LhaDecodeStatus::WriteFailed;
     return status;
 }

@@ -110,60 +110,61 @@ struct Section {
 // The runtime rules: an imported module name (lower case) that names a
 // compiler's runtime library sets the compiler code.
 enum class Match { Prefix, Whole };
+// Set: the rule's code.  ByLinker: the code by the linker's version.
+// Delphi: the rule's code for a Delphi program (a "CODE" section gave
+// kDelphi, or an earlier rule this code), else `other`.  DelphiOnly: the
+// rule's code for a Delphi program, else no change.
 enum class Rule { Set, ByLinker, Delphi, DelphiOnly };
 struct RuntimeRule {
     const char *name;
     Match match;
     Rule rule;
-    std::uint16_t code;  // Set, Delphi, DelphiOnly: the code when it applies
-    std::uint16_t other; // Delphi: the code otherwise
+    Compiler code = kCompilerUnknown;  // Set, Delphi, DelphiOnly: the code when it applies
+    Compiler other = kCompilerUnknown; // Delphi: the code otherwise
 };
 const RuntimeRule kRuntimeRules[] = {
-    {"mfc40.", Match::Prefix, Rule::Set, 14, 0},
-    {"msvcrt40.", Match::Prefix, Rule::Set, 14, 0},
-    {"mfc42.", Match::Prefix, Rule::ByLinker, 0, 0},
-    {"msvcrt.", Match::Prefix, Rule::ByLinker, 0, 0},
-    {"mfc70.", Match::Prefix, Rule::Set, 17, 0},
-    {"msvcr70.", Match::Prefix, Rule::Set, 17, 0},
-    {"mfc71.", Match::Prefix, Rule::Set, 18, 0},
-    {"msvcr71.", Match::Prefix, Rule::Set, 18, 0},
-    {"mfc80.", Match::Prefix, Rule::Set, 19, 0},
-    {"msvcr80.", Match::Prefix, Rule::Set, 19, 0},
-    {"mscoree.", Match::Prefix, Rule::Set, 91, 0},
-    {"vbrjp200.", Match::Prefix, Rule::Set, 32, 0},
-    {"vbrun300.", Match::Prefix, Rule::Set, 33, 0},
-    {"vb40016.", Match::Prefix, Rule::Set, 34, 0},
-    {"vb40032.", Match::Prefix, Rule::Set, 34, 0},
-    {"msvbvm50.", Match::Prefix, Rule::Set, 35, 0},
-    {"msvbvm60.", Match::Prefix, Rule::Set, 36, 0},
-    {"vcl30.dpl", Match::Whole, Rule::Set, 53, 0},
-    {"vcl35.bpl", Match::Whole, Rule::Set, 73, 0},
-    {"vcl40.bpl", Match::Whole, Rule::Delphi, 54, 74},
-    {"vcl50.bpl", Match::Whole, Rule::Delphi, 55, 75},
-    {"vcl60.bpl", Match::Whole, Rule::Delphi, 56, 76},
-    {"vcl70.bpl", Match::Whole, Rule::DelphiOnly, 57, 0},
-    {"vcl90.bpl", Match::Whole, Rule::DelphiOnly, 58, 0},
+    {"mfc40.", Match::Prefix, Rule::Set, kVisualC4},
+    {"msvcrt40.", Match::Prefix, Rule::Set, kVisualC4},
+    {"mfc42.", Match::Prefix, Rule::ByLinker},
+    {"msvcrt.", Match::Prefix, Rule::ByLinker},
+    {"mfc70.", Match::Prefix, Rule::Set, kVisualC7},
+    {"msvcr70.", Match::Prefix, Rule::Set, kVisualC7},
+    {"mfc71.", Match::Prefix, Rule::Set, kVisualC71},
+    {"msvcr71.", Match::Prefix, Rule::Set, kVisualC71},
+    {"mfc80.", Match::Prefix, Rule::Set, kVisualC2005},
+    {"msvcr80.", Match::Prefix, Rule::Set, kVisualC2005},
+    {"mscoree.", Match::Prefix, Rule::Set, kDotNet},
+    {"vbrjp200.", Match::Prefix, Rule::Set, kVisualBasic2},
+    {"vbrun300.", Match::Prefix, Rule::Set, kVisualBasic3},
+    {"vb40016.", Match::Prefix, Rule::Set, kVisualBasic4},
+    {"vb40032.", Match::Prefix, Rule::Set, kVisualBasic4},
+    {"msvbvm50.", Match::Prefix, Rule::Set, kVisualBasic5},
+    {"msvbvm60.", Match::Prefix, Rule::Set, kVisualBasic6},
+    {"vcl30.dpl", Match::Whole, Rule::Set, kDelphi3},
+    {"vcl35.bpl", Match::Whole, Rule::Set, kCppBuilder3},
+    {"vcl40.bpl", Match::Whole, Rule::Delphi, kDelphi4, kCppBuilder4},
+    {"vcl50.bpl", Match::Whole, Rule::Delphi, kDelphi5, kCppBuilder5},
+    {"vcl60.bpl", Match::Whole, Rule::Delphi, kDelphi6, kCppBuilder6},
+    {"vcl70.bpl", Match::Whole, Rule::DelphiOnly, kDelphi7},
+    {"vcl90.bpl", Match::Whole, Rule::DelphiOnly, kDelphi2005},
 };
-// A "CODE" section: Borland Delphi, which the vcl rules refine.
-constexpr std::uint16_t kDelphi = 50;
-constexpr std::uint16_t kWatcom = 80;
-constexpr std::uint16_t kBorlandC = 60;
-constexpr std::uint16_t kVisualBasic1 = 31, kVisualBasic2 = 32;
 
-std::uint16_t CodeByLinker(unsigned linker)
+// mfc42 and msvcrt serve several versions of Visual C++: the linker's
+// version (major * 100 + minor) tells which built the program.
+Compiler CodeByLinker(unsigned linker)
 {
     switch (linker) {
     case 600:
     case 620:
-        return 16;
+        return kVisualC6;
     case 700:
-        return 17;
+        return kVisualC7;
     case 710:
-        return 18;
+        return kVisualC71;
     case 800:
-        return 19;
+        return kVisualC2005;
     default:
-        return 15;
+        return kVisualC5Or6;
     }
 }
 
@@ -595,7 +596,7 @@ void InitExeInfo(ExeInfo *info)
     info->DebugSize = -1;
     info->Description[0] = '\0';
     info->Flags = 0;
-    info->CompilerCode = 0;
+    info->CompilerCode = kCompilerUnknown;
     for (std::uint16_t &v : info->Versions)
         v = 0;
     info->LinkerMajor = 0;

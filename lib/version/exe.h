@@ -43,6 +43,39 @@ enum ExeMessage : unsigned {
     kMsgDamagedEntry = 51,  // a damaged import name
 };
 
+// The codes of ExeInfo.CompilerCode: the compiler or runtime that built a
+// program, as the examination finds it and CompilerName shows it.
+enum Compiler : std::uint16_t {
+    kCompilerUnknown = 0,
+    kMicrosoftC = 1,
+    kVisualC4 = 14,
+    kVisualC5Or6 = 15,
+    kVisualC6 = 16,
+    kVisualC7 = 17,
+    kVisualC71 = 18,
+    kVisualC2005 = 19,
+    kVisualBasic1 = 31,
+    kVisualBasic2 = 32,
+    kVisualBasic3 = 33,
+    kVisualBasic4 = 34,
+    kVisualBasic5 = 35,
+    kVisualBasic6 = 36,
+    kDelphi = 50,
+    kDelphi3 = 53,
+    kDelphi4 = 54,
+    kDelphi5 = 55,
+    kDelphi6 = 56,
+    kDelphi7 = 57,
+    kDelphi2005 = 58,
+    kBorlandC = 60,
+    kCppBuilder3 = 73,
+    kCppBuilder4 = 74,
+    kCppBuilder5 = 75,
+    kCppBuilder6 = 76,
+    kWatcom = 80,
+    kDotNet = 91,
+};
+
 // Step one of every examination: sizes -1, subsystem 3, every other number
 // 0, Description empty, the four lists empty (their old items are
 // forgotten, not freed: they belong to the caller).

@@ -121,31 +121,29 @@ TEST(LhaHeader, NamesFromExtensionsWithFolderSeparators)
     }
 }
 
-TEST(LhaHeader, Level1PackedSizeExcludesExtensionsAndAttributeExtensionWins)
+// The data follow the whole header: after level 1's extensions (which the
+// packed size leaves out, and whose attribute extension wins) and level 2's
+// padding byte.
+TEST(LhaHeader, DataFollowExtensionsAndPadding)
 {
-    LhaMember m;
-    m.level = 1;
-    m.data = Text("abc");
-    m.attributeExtension = 0x0123;
-    m.moreExtensions = {Bytes{0x50, 1, 2}, Bytes{0x7F}};
-    const Bytes bytes = BuildLha(m);
+    LhaMember one, two;
+    one.level = 1;
+    one.data = Text("abc");
+    one.attributeExtension = 0x0123;
+    one.moreExtensions = {Bytes{0x50, 1, 2}, Bytes{0x7F}};
+    two.level = 2;
+    two.data = Text("payload");
+    two.level2Padding = 1;
+    for (const LhaMember &m : {one, two}) {
+        const Bytes bytes = BuildLha(m);
+        LhaHeader h;
+        ASSERT_TRUE(ReadHeader(bytes, h)) << m.level;
+        EXPECT_EQ(m.data.size(), h.entry.packedSize) << m.level;
+        EXPECT_EQ(bytes.size() - m.data.size(), h.dataStart) << m.level;
+    }
     LhaHeader h;
-    ASSERT_TRUE(ReadHeader(bytes, h));
-    EXPECT_EQ(3u, h.entry.packedSize);
+    ASSERT_TRUE(ReadHeader(BuildLha(one), h));
     EXPECT_EQ(0x0123u, h.entry.attributes);
-    EXPECT_EQ(bytes.size() - 3, h.dataStart);
-}
-
-TEST(LhaHeader, Level2PaddingBelongsToTheHeader)
-{
-    LhaMember m;
-    m.level = 2;
-    m.data = Text("payload");
-    m.level2Padding = 1;
-    const Bytes bytes = BuildLha(m);
-    LhaHeader h;
-    ASSERT_TRUE(ReadHeader(bytes, h));
-    EXPECT_EQ(bytes.size() - 7, h.dataStart);
 }
 
 LhaMember AtLevel(int level)
@@ -276,37 +274,29 @@ Bytes TwoMembers()
     return file;
 }
 
-TEST(LhaWalk, GivesEveryMemberInOrder)
-{
-    const Bytes file = TwoMembers();
-    MemorySource source(file);
-    Recorder recorder;
-    ASSERT_TRUE(WalkLha(source, LhaOptions(), recorder));
-    ASSERT_EQ(2u, recorder.members.size());
-    EXPECT_STREQ("a.txt", recorder.members[0].entry.name);
-    EXPECT_EQ(Text("first member"), recorder.members[0].bytes);
-    EXPECT_TRUE(recorder.members[0].outcome.complete);
-    EXPECT_STREQ("b.txt", recorder.members[1].entry.name);
-    EXPECT_EQ(Text("second"), recorder.members[1].bytes);
-
-    MemorySource none(file.data(), 10);
-    EXPECT_FALSE(WalkLha(none, LhaOptions(), recorder));
-}
-
-TEST(LhaWalk, TruncatedAtEveryByteGivesOnlyWholeMembers)
+// Every member in order, whole; cut short at any byte, only the members
+// that are whole; shorter than a header, no archive.
+TEST(LhaWalk, GivesTheWholeMembersInOrderWhereverTheFileEnds)
 {
     const Bytes file = TwoMembers();
     const Bytes expected[] = {Text("first member"), Text("second")};
+    const char *names[] = {"a.txt", "b.txt"};
     std::size_t previous = 0;
     for (std::size_t cut = 0; cut <= file.size(); ++cut) {
         MemorySource source(file.data(), cut);
         Recorder recorder;
-        WalkLha(source, LhaOptions(), recorder);
+        const bool found = WalkLha(source, LhaOptions(), recorder);
+        if (cut == 10 || cut == file.size()) {
+            EXPECT_EQ(cut == file.size(), found) << "cut at " << cut;
+        }
         ASSERT_LE(recorder.members.size(), 2u);
         EXPECT_GE(recorder.members.size(), previous) << "cut at " << cut;
         previous = recorder.members.size();
-        for (std::size_t i = 0; i < recorder.members.size(); ++i)
+        for (std::size_t i = 0; i < recorder.members.size(); ++i) {
             EXPECT_EQ(expected[i], recorder.members[i].bytes) << "cut at " << cut;
+            EXPECT_STREQ(names[i], recorder.members[i].entry.name) << "cut at " << cut;
+            EXPECT_TRUE(recorder.members[i].outcome.complete) << "cut at " << cut;
+        }
     }
     EXPECT_EQ(2u, previous);
 }
@@ -376,16 +366,40 @@ void PutLength(BitWriter &w, unsigned length)
     w.Put(0, 1);
 }
 
-TEST(LhaDecoder, SingleCodeBlocksLiteralsAndMatches)
+// Blocks that decode: literals and matches, within the original size the
+// header declares (or what the data hold) and the dictionary of the method.
+TEST(LhaDecoder, DecodesWhatTheBlocksHold)
 {
-    BitWriter w;
-    PutSingleCodeBlock(w, 1, 'A', 0);
-    PutSingleCodeBlock(w, 1, 256 + 2, 0); // a match of 5 at distance 0
-    PutSingleCodeBlock(w, 2, 'B', 0);
-    Bytes out;
-    const auto result = Decode(w.Finish(), 8, 5, out);
-    EXPECT_EQ(LhaDecodeStatus::Complete, result.status);
-    EXPECT_EQ(Text("AAAAAABB"), out);
+    // Exactly three pre-tree lengths (1, 2, 2): the encoder still writes
+    // the 2-bit run of zeros, which then reaches index 6; valid.
+    const BitFields threeLengths = {{2, 16}, {3, 5}, {1, 3}, {2, 3}, {2, 3}, {3, 2}};
+    const struct {
+        const char *what;
+        BitFields fields;
+        uint32_t original;
+        LhaDecodeStatus status;
+        Bytes out;
+    } cases[] = {
+        {"literals and a match of 5 at distance 0",
+         SingleCodeBlock(1, 'A', 0) + SingleCodeBlock(1, 256 + 2, 0) + SingleCodeBlock(2, 'B', 0), 8,
+         LhaDecodeStatus::Complete, Text("AAAAAABB")},
+        {"a match of 256 where 10 bytes are declared",
+         SingleCodeBlock(1, 'z', 0) + SingleCodeBlock(1, 509, 0), 10, LhaDecodeStatus::Complete,
+         Bytes(10, 'z')},
+        {"a header claiming 4 GiB", SingleCodeBlock(65535, 'A', 0), 0xFFFFFFFFu,
+         LhaDecodeStatus::DataEnded, Bytes(65535, 'A')},
+        {"a distance of 4096, within -lh5-'s dictionary",
+         SingleCodeBlock(4097, 'x', 0) + SingleCodeBlock(1, 256, 13) + BitFields{{0, 12}}, 4100,
+         LhaDecodeStatus::Complete, Bytes(4100, 'x')},
+        {"a zero run past the pre-tree count",
+         threeLengths + BitFields{{0, 9}, {'A', 9}, {0, 4}, {0, 4}}, 2, LhaDecodeStatus::Complete,
+         Text("AA")},
+    };
+    for (const auto &c : cases) {
+        Bytes out;
+        EXPECT_EQ(c.status, Decode(Pack(c.fields), c.original, 5, out).status) << c.what;
+        EXPECT_EQ(c.out, out) << c.what;
+    }
 }
 
 TEST(LhaDecoder, StopsAtTheFirstImpossibleValue)
@@ -432,26 +446,6 @@ TEST(LhaDecoder, StopsAtTheFirstImpossibleValue)
         EXPECT_EQ(LhaDecodeStatus::Damaged, result.status) << c.what;
         EXPECT_EQ(c.produced, out.size()) << c.what;
     }
-}
-
-TEST(LhaDecoder, ZeroRunMayPassTheCountAsTheEncoderWritesIt)
-{
-    // With exactly three pre-tree lengths the encoder still writes the
-    // 2-bit run of zeros, which then reaches index 6: valid.
-    BitWriter w;
-    w.Put(2, 16);
-    w.Put(3, 5);
-    PutLength(w, 1);
-    PutLength(w, 2);
-    PutLength(w, 2);
-    w.Put(3, 2);
-    w.Put(0, 9); // characters: 'A' throughout
-    w.Put('A', 9);
-    w.Put(0, 4); // positions: code 0 throughout
-    w.Put(0, 4);
-    Bytes out;
-    EXPECT_EQ(LhaDecodeStatus::Complete, Decode(w.Finish(), 2, 5, out).status);
-    EXPECT_EQ(Text("AA"), out);
 }
 
 // Canonical Huffman codes from code lengths (shorter codes first, then by
@@ -515,34 +509,9 @@ TEST(LhaDecoder, FullTablesWithCodesUpToSixteenBits)
     EXPECT_EQ(Text(message), out);
 }
 
-TEST(LhaDecoder, OutputStaysWithinTheOriginalSize)
-{
-    // A match of 256 where 10 bytes are declared.
-    BitWriter w;
-    PutSingleCodeBlock(w, 1, 'z', 0);
-    PutSingleCodeBlock(w, 1, 509, 0);
-    Bytes out;
-    const auto result = Decode(w.Finish(), 10, 5, out);
-    EXPECT_EQ(LhaDecodeStatus::Complete, result.status);
-    EXPECT_EQ(Bytes(10, 'z'), out);
-}
-
-TEST(LhaDecoder, AHeaderClaimingFourGigabytesGetsWhatTheDataHold)
-{
-    BitWriter w;
-    PutSingleCodeBlock(w, 65535, 'A', 0);
-    Bytes out;
-    const auto result = Decode(w.Finish(), 0xFFFFFFFFu, 5, out);
-    EXPECT_EQ(LhaDecodeStatus::DataEnded, result.status);
-    EXPECT_EQ(65535u, out.size());
-}
-
 TEST(LhaDecoder, DataCutShortEndsTheMember)
 {
-    BitWriter w;
-    PutSingleCodeBlock(w, 3, 'A', 0);
-    PutSingleCodeBlock(w, 3, 'B', 0);
-    const Bytes whole = w.Finish();
+    const Bytes whole = Pack(SingleCodeBlock(3, 'A', 0) + SingleCodeBlock(3, 'B', 0));
     Bytes out;
     ASSERT_EQ(LhaDecodeStatus::Complete, Decode(whole, 6, 5, out).status);
     EXPECT_EQ(Text("AAABBB"), out);
@@ -554,17 +523,62 @@ TEST(LhaDecoder, DataCutShortEndsTheMember)
     }
 }
 
-TEST(LhaDecoder, DictionarySizeFollowsTheMethod)
+// Takes `room` bytes; a write that would pass them is refused whole.
+class LimitedSink : public ByteSink {
+public:
+    explicit LimitedSink(uint64_t room) : room_(room) {}
+    bool Write(const uint8_t *, std::size_t count) override
+    {
+        if (count > room_ - taken)
+            return false;
+        taken += count;
+        return true;
+    }
+    uint64_t taken = 0;
+
+private:
+    uint64_t room_;
+};
+
+TEST(LhaDecoder, ARefusedWriteStopsTheMember)
 {
-    // A distance of 4096 is beyond -lh4-'s dictionary but within -lh5-'s.
-    BitWriter w;
-    PutSingleCodeBlock(w, 4097, 'x', 0);
-    PutSingleCodeBlock(w, 1, 256, 13);
-    w.Put(0, 12);
-    Bytes out;
-    const auto result = Decode(w.Finish(), 4100, 5, out);
-    EXPECT_EQ(LhaDecodeStatus::Complete, result.status);
-    EXPECT_EQ(Bytes(4100, 'x'), out);
+    // The output fills the decoder's 128 KiB of buffered output by literals,
+    // by matches copied whole (length 4 from 4 back: one extra position bit
+    // each) and by matches copied byte by byte; a short member is written
+    // only at its end.
+    BitFields wholeMatches = SingleCodeBlock(4, 'a', 0) + SingleCodeBlock(65535, 257, 2);
+    wholeMatches.insert(wholeMatches.end(), 65535, {1, 1});
+    const struct {
+        const char *what;
+        BitFields fields;
+        uint32_t original;
+    } cases[] = {
+        {"literals", SingleCodeBlock(65535, 'a', 0) + SingleCodeBlock(65535, 'a', 0) +
+                         SingleCodeBlock(65535, 'a', 0), 3 * 65535},
+        {"whole matches", wholeMatches, 4 + 65535 * 4},
+        {"byte-by-byte matches", SingleCodeBlock(1, 'a', 0) + SingleCodeBlock(768, 509, 0),
+         1 + 768 * 256},
+        {"short member", SingleCodeBlock(10, 'a', 0), 10},
+    };
+    constexpr uint64_t kBuffered = 128 * 1024;
+    for (const auto &c : cases) {
+        const Bytes packed = Pack(c.fields);
+        for (uint64_t room : {uint64_t(0), kBuffered, ~uint64_t(0)}) {
+            MemorySource source(packed);
+            SourceReader reader(source);
+            LimitedSink sink(room);
+            const LhaDecodeResult result = DecodeLhaMember(
+                reader, 0, static_cast<uint32_t>(packed.size()), c.original, 5, sink);
+            EXPECT_EQ(sink.taken, result.produced) << c.what << ", room " << room;
+            if (room >= c.original) {
+                EXPECT_EQ(LhaDecodeStatus::Complete, result.status) << c.what << ", room " << room;
+                EXPECT_EQ(c.original, result.produced) << c.what << ", room " << room;
+            } else {
+                EXPECT_EQ(LhaDecodeStatus::WriteFailed, result.status) << c.what << ", room " << room;
+                EXPECT_EQ(room, result.produced) << c.what << ", room " << room;
+            }
+        }
+    }
 }
 
 TEST(LhaDecoder, StoredAndUnsupportedMethods)

@@ -91,6 +91,10 @@ expect_status "--search-wide-japanese is an option" 0 "" \
   -- --dict "$tmp/words.dic" --no-search-wide-japanese --search-wide-japanese "$tmp/wide.bin"
 expect_status "--search-wide-japanese takes no value" 2 "takes no value" \
   -- --search-wide-japanese=1 "$tmp/wide.bin"
+# No flag takes a value: --checked-column=0 must not pass for the flag.
+for flag in --checked-column=0 --text-only=0 --help=x; do
+  expect_status "$flag" 2 "takes no value" -- "$flag" "$tmp/wide.bin"
+done
 run --help >"$tmp/out" 2>&1
 grep -q -- "--search-wide-japanese  take Japanese text in UTF-16LE" "$tmp/out" ||
   fail "help lacks --search-wide-japanese"
@@ -118,5 +122,34 @@ run --dict "$tmp/words.dic" -o "$tmp/out.txt" "$tmp/in.bin" >"$tmp/stdout" 2>&1 
 printf '00000002\tANSI\tHello World\r\n0000000E\tUnicode\trocket!\r\n' >"$tmp/want"
 cmp -s "$tmp/want" "$tmp/out.txt" || fail "-o: file content differs"
 [ ! -s "$tmp/stdout" ] || fail "-o: wrote to stdout"
+
+# -o over an existing, longer file: it holds the new rows alone.
+printf '%04000d' 0 >"$tmp/out.txt"
+run --dict "$tmp/words.dic" -o "$tmp/out.txt" "$tmp/in.bin" >"$tmp/stdout" 2>&1 ||
+  fail "-o over a file: exit status $?"
+cmp -s "$tmp/want" "$tmp/out.txt" || fail "-o over a file: content differs"
+
+# The output named as the input, however spelled, is refused before
+# anything is opened, and the input is left whole.
+cp "$tmp/blocks.bin" "$tmp/blocks.keep"
+mkdir "$tmp/sub"
+ln "$tmp/blocks.bin" "$tmp/blocks.link"
+for out in "$tmp/blocks.bin" "$tmp/sub/../blocks.bin" "$tmp/blocks.link"; do
+  expect_status "-o $out" 2 "is the input file" -- -o "$out" "$tmp/blocks.bin"
+  cmp -s "$tmp/blocks.keep" "$tmp/blocks.bin" || fail "-o $out: the input changed"
+done
+
+# A disk that fills (here the file-size limit, natively only): the old
+# file stays as it was and no new file is left beside it.
+if [ -z "$runner" ]; then
+  mkdir "$tmp/full"
+  printf 'old results\r\n' >"$tmp/full/out.txt"
+  (trap '' XFSZ; ulimit -f 64; exec "$exe" --no-check-english -t -o "$tmp/full/out.txt" \
+    "$tmp/blocks.bin") >"$tmp/stdout" 2>&1
+  [ $? -eq 3 ] || fail "full disk: exit status, expected 3"
+  grep -q "write error" "$tmp/stdout" || fail "full disk: message: $(cat "$tmp/stdout")"
+  [ "$(cat "$tmp/full/out.txt")" = "$(printf 'old results\r\n')" ] || fail "full disk: old file changed"
+  [ "$(ls -A "$tmp/full")" = "out.txt" ] || fail "full disk: left $(ls -A "$tmp/full")"
+fi
 
 finish "all front-end checks passed"

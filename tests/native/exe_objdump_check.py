@@ -19,6 +19,8 @@ import subprocess
 import sys
 
 OBJDUMP = os.environ.get("OBJDUMP", "objdump")
+# objdump's headings are read in English, whatever the caller's language.
+ENGLISH = dict(os.environ, LC_ALL="C")
 IMPORT_LINE = re.compile(rb"^\t([0-9a-fA-F]+)\s+(\d+)\s+(\S*)")
 EXPORT_LINE = re.compile(rb"^\t\[\s*\d+\] (.*)$")
 EXPORT_NAME = re.compile(rb"^Name\s+[0-9a-fA-F]+ (.*)$")
@@ -28,7 +30,8 @@ MSG_DAMAGED = b"(message 51)"
 
 def objdump(path):
     """Imports (module, [names or None]) in table order, exports, module name."""
-    out = subprocess.run([OBJDUMP, "-p", path], capture_output=True, check=True).stdout
+    out = subprocess.run([OBJDUMP, "-p", path], capture_output=True, check=True,
+                         env=ENGLISH).stdout
     imports, exports, module = [], [], b""
     part = None
     for line in out.split(b"\n"):

@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "ui/numberbox.h"
+
 namespace {
 
 TEST(OptFormRules, NumberBoxValue)
@@ -14,7 +16,10 @@ TEST(OptFormRules, NumberBoxValue)
         {"  12", 12}, {"$10", 16}, {"X1f", 31}, {"12a", 1}, {"99999999999", 1},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(c.second, lex::NumberBoxValue(c.first)) << c.first;
+        EXPECT_EQ(c.second, lex::NumberBoxValue(c.first, lex::kRecurrenceTimeRange)) << c.first;
+    // Another range: a text that is not an integer counts as its minimum.
+    EXPECT_EQ(3, lex::NumberBoxValue("abc", lex::IntRange{3, 9, 5}));
+    EXPECT_EQ(9, lex::NumberBoxValue("12", lex::IntRange{3, 9, 5}));
 }
 
 TEST(OptFormRules, SettingsRoundTripAndRangeOfTheNumber)

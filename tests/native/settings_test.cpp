@@ -1,4 +1,5 @@
-// The integer parser used for registry values, number boxes and options.
+// The integer parser used for registry values, number boxes and options,
+// and the ranges that the integer settings are brought into.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -39,11 +40,31 @@ TEST(ParseInt, RejectsEverythingElseAndLeavesTheValue)
     EXPECT_FALSE(lex::ParseInt(nullptr, &v));
 }
 
-TEST(Clamp, BringsValuesIntoRange)
+// The integers as the registry may hold them after a hand edit: each is
+// brought into 1 to 1000 on its own, the other left as it was.
+TEST(ClampToRanges, BringsEachIntegerIntoItsRange)
 {
-    EXPECT_EQ(1, lex::Clamp(0, 1, 1000));
-    EXPECT_EQ(1, lex::Clamp(INT_MIN, 1, 1000));
-    EXPECT_EQ(1000, lex::Clamp(5000, 1, 1000));
-    EXPECT_EQ(5, lex::Clamp(5, 1, 1000));
-    EXPECT_EQ(1000, lex::Clamp(1000, 1, 1000));
+    using S = lex::ExtractionSettings;
+    const struct {
+        int S::*field;
+        int stored;
+        int used;
+    } cases[] = {
+        {&S::RecurrenceTime, 0, 1},         {&S::RecurrenceTime, -7, 1},
+        {&S::RecurrenceTime, INT_MIN, 1},   {&S::RecurrenceTime, 1, 1},
+        {&S::RecurrenceTime, 4, 4},         {&S::RecurrenceTime, 1000, 1000},
+        {&S::RecurrenceTime, 1001, 1000},   {&S::RecurrenceTime, INT_MAX, 1000},
+        {&S::MinExtractStr, 0, 1},          {&S::MinExtractStr, -1, 1},
+        {&S::MinExtractStr, 5, 5},          {&S::MinExtractStr, 5000, 1000},
+    };
+    for (const auto &c : cases) {
+        S s;
+        s.RecurrenceTime = 77;
+        s.MinExtractStr = 77;
+        s.*c.field = c.stored;
+        lex::ClampToRanges(s);
+        EXPECT_EQ(c.used, s.*c.field) << c.stored;
+        const int other = c.field == &S::RecurrenceTime ? s.MinExtractStr : s.RecurrenceTime;
+        EXPECT_EQ(77, other) << c.stored;
+    }
 }

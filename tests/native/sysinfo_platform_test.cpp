@@ -56,12 +56,8 @@ TEST(OsDisplayName, EveryRow)
     };
     for (const auto &c : cases) {
         const char *name = OsDisplayName(c.v);
-        std::string where = std::to_string(c.v.platform) + " " + std::to_string(c.v.major) + "." +
-                            std::to_string(c.v.minor) + " " + std::to_string(c.v.build);
-        if (c.name)
-            EXPECT_STREQ(c.name, name) << where;
-        else
-            EXPECT_EQ(nullptr, name) << where;
+        EXPECT_EQ(c.name ? std::string(c.name) : "<null>", name ? std::string(name) : "<null>")
+            << c.v.platform << " " << c.v.major << "." << c.v.minor << " " << c.v.build;
     }
 }
 
@@ -113,11 +109,6 @@ TEST(CheckRequirement, LevelsPlatformsAndBrowser)
             << c.v.minor << " browser '" << c.browser << "'";
 }
 
-bool ShiftJisLead(unsigned char c)
-{
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 TEST(CaptionBeginsWith, BytesWithoutSplittingACharacter)
 {
     // ソフト in Shift-JIS: the second byte of ソ is a backslash.
@@ -137,7 +128,7 @@ TEST(CaptionBeginsWith, BytesWithoutSplittingACharacter)
         {"\x83\x5C", "\x83\x5C\x83", false},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(c.match, CaptionBeginsWith(c.caption.c_str(), c.title.c_str(), ShiftJisLead))
+        EXPECT_EQ(c.match, CaptionBeginsWith(c.caption.c_str(), c.title.c_str(), IsShiftJisLeadByte))
             << c.caption << " / " << c.title;
     // Under a single-byte code page the same bytes are separate characters.
     EXPECT_TRUE(CaptionBeginsWith(soft.c_str(), "\x83", NoLeadBytes));

@@ -168,30 +168,33 @@ struct FakeDisk {
     int Create(const char *path) { return CreateDirectoryWalk(path, Mkdir, this, IsShiftJisLeadByte); }
 };
 
-TEST(CreateDirectoryWalk, CreatesEveryMissingLevel)
+// Every missing level is made, from the root on; an existing folder is
+// success at the first try; a file in the way is failure.
+TEST(CreateDirectoryWalk, MakesTheMissingLevels)
 {
-    FakeDisk disk;
-    disk.entries["C:\\a"] = true;
-    EXPECT_EQ(1, disk.Create("C:\\a\\b\\c\\d"));
-    EXPECT_TRUE(disk.entries["C:\\a\\b"]);
-    EXPECT_TRUE(disk.entries["C:\\a\\b\\c"]);
-    EXPECT_TRUE(disk.entries["C:\\a\\b\\c\\d"]);
-}
-
-TEST(CreateDirectoryWalk, CreatesFromTheRoot)
-{
-    FakeDisk disk;
-    EXPECT_EQ(1, disk.Create("D:\\x\\y"));
-    EXPECT_TRUE(disk.entries["D:\\x"]);
-    EXPECT_TRUE(disk.entries["D:\\x\\y"]);
-}
-
-TEST(CreateDirectoryWalk, ExistingDirectoryIsSuccess)
-{
-    FakeDisk disk;
-    disk.entries["C:\\a"] = true;
-    EXPECT_EQ(1, disk.Create("C:\\a"));
-    EXPECT_EQ((std::vector<std::string>{"C:\\a"}), disk.attempts);
+    using Entries = std::map<std::string, bool>;
+    struct Case {
+        Entries before;
+        const char *path;
+        int result;
+        Entries after;
+    } cases[] = {
+        {{{"C:\\a", true}}, "C:\\a\\b\\c\\d", 1,
+         {{"C:\\a", true}, {"C:\\a\\b", true}, {"C:\\a\\b\\c", true}, {"C:\\a\\b\\c\\d", true}}},
+        {{}, "D:\\x\\y", 1, {{"D:\\x", true}, {"D:\\x\\y", true}}},
+        {{{"C:\\a", true}}, "C:\\a", 1, {{"C:\\a", true}}},
+        {{{"C:\\f", false}}, "C:\\f\\sub", 0, {{"C:\\f", false}}},
+        {{{"C:\\f", false}}, "C:\\f", 0, {{"C:\\f", false}}},
+    };
+    for (const Case &c : cases) {
+        FakeDisk disk;
+        disk.entries = c.before;
+        EXPECT_EQ(c.result, disk.Create(c.path)) << c.path;
+        EXPECT_EQ(c.after, disk.entries) << c.path;
+        if (c.before.count(c.path)) {
+            EXPECT_EQ(std::vector<std::string>{c.path}, disk.attempts) << c.path;
+        }
+    }
 }
 
 TEST(CreateDirectoryWalk, RelativeAndOverlongPathsTouchNothing)
@@ -208,15 +211,6 @@ TEST(CreateDirectoryWalk, RelativeAndOverlongPathsTouchNothing)
     disk.attempts.clear();
     EXPECT_EQ(0, disk.Create(tooLong.c_str()));
     EXPECT_TRUE(disk.attempts.empty());
-}
-
-TEST(CreateDirectoryWalk, FileInTheWayFails)
-{
-    FakeDisk disk;
-    disk.entries["C:\\f"] = false;
-    EXPECT_EQ(0, disk.Create("C:\\f\\sub"));
-    EXPECT_EQ(0, disk.Create("C:\\f"));
-    EXPECT_FALSE(disk.entries.count("C:\\f\\sub"));
 }
 
 TEST(CreateDirectoryWalk, StopsAtTheDriveWhenNothingCanBeCreated)
@@ -355,74 +349,56 @@ int Delete(FakeTree &tree, const std::string &path)
     return DeleteTree(path.c_str(), tree, IsShiftJisLeadByte);
 }
 
-TEST(DeleteTree, RemovesEverythingBelowAndTheFolder)
+// What is left of a tree after the deletion of one path: read-only files
+// stay with their folders; the folder ソ (83 5C) is searched with
+// "C:\a\ソ\*.*", not "C:\a\ソ*.*", which would match its siblings ソフト
+// and ソ表.txt; a folder link (Wine makes none) is removed as a link, never
+// followed, whether it is the path itself or lies inside.
+TEST(DeleteTree, RemovesWhatItMayAndNothingElse)
 {
-    FakeTree tree;
-    tree.Folder("C:\\t");
-    tree.Folder("C:\\t\\a");
-    tree.File("C:\\t\\a\\1.txt");
-    tree.Folder("C:\\t\\a\\b");
-    tree.File("C:\\t\\2.txt");
-    tree.Folder("C:\\other");
-    EXPECT_EQ(1, Delete(tree, "C:\\t"));
-    EXPECT_EQ((std::set<std::string>{"C:\\other"}), [&] {
+    struct Node {
+        std::string path;
+        char kind; // 'd' folder, 'f' file, 'r' read-only file, 'l' link to C:\data
+    };
+    const std::vector<Node> data = {{"C:\\data", 'd'}, {"C:\\data\\precious.txt", 'f'}};
+    const std::string so = "C:\\a\\" + kSo;
+    struct Case {
+        std::vector<Node> tree;
+        std::string path;
+        int result;
+        std::set<std::string> left;
+    } cases[] = {
+        {{{"C:\\t", 'd'}, {"C:\\t\\a", 'd'}, {"C:\\t\\a\\1.txt", 'f'}, {"C:\\t\\a\\b", 'd'},
+          {"C:\\t\\2.txt", 'f'}, {"C:\\other", 'd'}},
+         "C:\\t", 1, {"C:\\other"}},
+        {{{"C:\\other", 'd'}}, "C:\\t", 0, {"C:\\other"}}, // gone already
+        {{{"C:\\t", 'd'}, {"C:\\t\\keep", 'd'}, {"C:\\t\\keep\\locked", 'r'}, {"C:\\t\\gone", 'd'},
+          {"C:\\t\\gone\\f", 'f'}},
+         "C:\\t", 0, {"C:\\t", "C:\\t\\keep", "C:\\t\\keep\\locked"}},
+        {{{"C:\\a", 'd'}, {so, 'd'}, {so + "\\in.txt", 'f'}, {so + kFuto, 'd'},
+          {so + kFuto + "\\keep.txt", 'f'}, {so + kHyou + ".txt", 'f'}},
+         so, 1, {"C:\\a", so + kFuto, so + kFuto + "\\keep.txt", so + kHyou + ".txt"}},
+        {{{"C:\\link", 'l'}}, "C:\\link", 1, {}},
+        {{{"C:\\t", 'd'}, {"C:\\t\\inner", 'l'}, {"C:\\t\\f", 'f'}}, "C:\\t", 1, {}},
+    };
+    for (Case &c : cases) {
+        FakeTree tree;
+        c.tree.insert(c.tree.begin(), data.begin(), data.end());
+        for (const Node &n : c.tree) {
+            if (n.kind == 'd')
+                tree.Folder(n.path);
+            else if (n.kind == 'l')
+                tree.Link(n.path, "C:\\data");
+            else
+                tree.File(n.path, n.kind == 'r');
+        }
+        c.left.insert({"C:\\data", "C:\\data\\precious.txt"});
+        EXPECT_EQ(c.result, Delete(tree, c.path)) << c.path;
         std::set<std::string> left;
         for (const auto &node : tree.nodes)
             left.insert(node.first);
-        return left;
-    }());
-    EXPECT_EQ(0, Delete(tree, "C:\\t"));  // gone already
-}
-
-TEST(DeleteTree, ReadOnlyFilesStayWithTheirFolders)
-{
-    FakeTree tree;
-    tree.Folder("C:\\t");
-    tree.Folder("C:\\t\\keep");
-    tree.File("C:\\t\\keep\\locked", true);
-    tree.Folder("C:\\t\\gone");
-    tree.File("C:\\t\\gone\\f");
-    EXPECT_EQ(0, Delete(tree, "C:\\t"));
-    EXPECT_TRUE(tree.Has("C:\\t\\keep\\locked"));
-    EXPECT_TRUE(tree.Has("C:\\t"));
-    EXPECT_FALSE(tree.Has("C:\\t\\gone"));
-}
-
-// The folder ソ (83 5C): its entries are searched with "C:\a\ソ\*.*", not
-// with "C:\a\ソ*.*", which would match its siblings ソフト and ソ表.txt.
-TEST(DeleteTree, AJapaneseNameKeepsItsSiblings)
-{
-    FakeTree tree;
-    tree.Folder("C:\\a");
-    tree.Folder("C:\\a\\" + kSo);
-    tree.File("C:\\a\\" + kSo + "\\in.txt");
-    tree.Folder("C:\\a\\" + kSo + kFuto);
-    tree.File("C:\\a\\" + kSo + kFuto + "\\keep.txt");
-    tree.File("C:\\a\\" + kSo + kHyou + ".txt");
-    EXPECT_EQ(1, Delete(tree, "C:\\a\\" + kSo));
-    EXPECT_FALSE(tree.Has("C:\\a\\" + kSo));
-    EXPECT_TRUE(tree.Has("C:\\a\\" + kSo + kFuto + "\\keep.txt"));
-    EXPECT_TRUE(tree.Has("C:\\a\\" + kSo + kHyou + ".txt"));
-}
-
-// Wine makes no folder links, so links are tried here: a link is removed
-// as a link, never followed, whether it is the path itself or lies inside.
-TEST(DeleteTree, FolderLinksAreRemovedNotFollowed)
-{
-    FakeTree tree;
-    tree.Folder("C:\\data");
-    tree.File("C:\\data\\precious.txt");
-    tree.Link("C:\\link", "C:\\data");
-    EXPECT_EQ(1, Delete(tree, "C:\\link"));
-    EXPECT_FALSE(tree.Has("C:\\link"));
-    EXPECT_TRUE(tree.Has("C:\\data\\precious.txt"));
-
-    tree.Folder("C:\\t");
-    tree.Link("C:\\t\\inner", "C:\\data");
-    tree.File("C:\\t\\f");
-    EXPECT_EQ(1, Delete(tree, "C:\\t"));
-    EXPECT_FALSE(tree.Has("C:\\t"));
-    EXPECT_TRUE(tree.Has("C:\\data\\precious.txt"));
+        EXPECT_EQ(c.left, left) << c.path;
+    }
 }
 
 // Paths that name no folder below a root, in their text or once resolved,

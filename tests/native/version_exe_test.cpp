@@ -45,41 +45,33 @@ TEST(ExeSignature, FlagsOfDosHeaders)
     }
 }
 
-TEST(ExeSignature, DosProgramWithoutNewHeaderSetsFlags3AndNothingElse)
+// A DOS program (flags 3) whose new header is absent, of another kind, or
+// past the end of the file (the offset is the whole 32-bit field): nothing
+// of a Windows header is read.
+TEST(ExeSignature, NoWindowsHeaderNothingElse)
 {
-    Image m = exefix::Dos();
-    m.U16(24, 0x10);
-    m.Text(0x80, "PE");
-    Exam e;
-    EXPECT_EQ(3, e.Run(m.bytes));
-    EXPECT_EQ(3, e.info.Subsystem);
-    EXPECT_EQ(0xFFFFFFFFu, e.info.CodeSize);
-    EXPECT_EQ(0xFFFFFFFFu, e.info.ResourceSize);
-    EXPECT_EQ(-1, e.info.DebugSize);
-    EXPECT_EQ(0, e.info.Machine);
-    EXPECT_EQ(0, e.info.ModuleCount);
-    EXPECT_TRUE(e.Dlls().empty());
-}
-
-TEST(ExeSignature, NewHeaderThatIsNeitherNeNorPe)
-{
-    Image m = exefix::Dos("ZM");
-    m.Text(0x80, "LE");
-    Exam e;
-    EXPECT_EQ(1, e.Run(m.bytes));
-    EXPECT_EQ(3, e.info.Subsystem);
-}
-
-TEST(ExeSignature, NewHeaderOffsetIsTheWhole32BitField)
-{
-    // "NE" at 0x80, but the field names 0x10080, past the end of the file.
-    Image m = exefix::Dos();
-    m.Text(0x80, "NE");
-    m.U32(60, 0x10080);
-    Exam e;
-    EXPECT_EQ(1, e.Run(m.bytes));
-    EXPECT_EQ(3, e.info.Subsystem);
-    EXPECT_TRUE(e.Dlls().empty());
+    Image dos = exefix::Dos(), other = exefix::Dos("ZM"), far = exefix::Dos();
+    dos.U16(24, 0x10);
+    dos.Text(0x80, "PE");
+    other.Text(0x80, "LE");
+    far.Text(0x80, "NE");
+    far.U32(60, 0x10080);
+    const struct {
+        const char *what;
+        const Image &image;
+        int flags;
+    } cases[] = {{"no new header", dos, 3}, {"LE", other, 1}, {"NE past the end", far, 1}};
+    for (const auto &c : cases) {
+        Exam e;
+        EXPECT_EQ(c.flags, e.Run(c.image.bytes)) << c.what;
+        EXPECT_EQ(3, e.info.Subsystem) << c.what;
+        EXPECT_EQ(0xFFFFFFFFu, e.info.CodeSize) << c.what;
+        EXPECT_EQ(0xFFFFFFFFu, e.info.ResourceSize) << c.what;
+        EXPECT_EQ(-1, e.info.DebugSize) << c.what;
+        EXPECT_EQ(0, e.info.Machine) << c.what;
+        EXPECT_EQ(0, e.info.ModuleCount) << c.what;
+        EXPECT_TRUE(e.Dlls().empty()) << c.what;
+    }
 }
 
 TEST(ExeSignature, AllocationsKeptTo16Bits)
@@ -180,17 +172,6 @@ TEST(ExePe, HeaderFieldsOfPe32AndPe32Plus)
         for (int i = 0; i < 6; ++i)
             EXPECT_EQ(versions[i], e.info.Versions[i]) << wide << " version " << i;
     }
-}
-
-TEST(ExePe, SectionCountIsTheWhole16BitField)
-{
-    // 257 sections: the imports sit in the last one.
-    PeShape shape;
-    shape.extraSections.assign(256, ".pad");
-    shape.imports = {{"kernel32.dll", {"Sleep"}}};
-    Exam e;
-    e.Run(exefix::Pe(shape).bytes);
-    EXPECT_EQ((Strings{"kernel32.dll"}), e.Dlls());
 }
 
 TEST(ExePe, DirectoriesBeyondTheirCountAreAbsent)
@@ -361,20 +342,6 @@ TEST(ExeImports, ModuleNameRules)
     }
 }
 
-TEST(ExeImports, OrdinalEntriesAreSkippedNotTheEnd)
-{
-    for (bool wide : {false, true}) {
-        PeShape shape;
-        shape.wide = wide;
-        shape.imports = {{"comctl32.dll", {"#17", "ImageList_Create", "#413", "ImageList_Add"}}};
-        Exam e;
-        e.Run(exefix::Pe(shape).bytes);
-        EXPECT_EQ((Strings{"comctl32.dll    ImageList_Add", "comctl32.dll    ImageList_Create"}),
-                  e.Functions())
-            << wide;
-    }
-}
-
 TEST(ExeImports, NameLimitAndLongNames)
 {
     PeShape shape;
@@ -395,59 +362,72 @@ TEST(ExeImports, NameLimitAndLongNames)
     EXPECT_EQ("kernel32.dll    " + std::string(60, 'x'), e.Functions().back());
 }
 
-TEST(ExeImports, EmptyFunctionNameSkippedAndUnmappableNameEndsTheList)
+// The walk of the import directory on images edited where a case says.
+TEST(ExeImports, TheWalkOfTheDirectory)
 {
-    PeShape shape;
-    shape.imports = {{"kernel32.dll", {"", "Sleep", "Beep", "ExitProcess"}}};
-    Image m = exefix::Pe(shape);
-    // The third lookup entry points far past the end of the file.
-    std::size_t lookup = shape.dataRaw + 40;
-    m.U32(lookup + 8, 0x7FFF0000);
-    Exam e;
-    e.Run(m.bytes);
-    EXPECT_EQ((Strings{"kernel32.dll    Sleep"}), e.Functions());
-}
-
-TEST(ExeImports, AbsentDirectoryIsNotWalked)
-{
-    // A section at address 0 would hold an import address of 0.
-    PeShape shape;
-    shape.imports = {{"kernel32.dll", {"Sleep"}}};
-    Image m = exefix::Pe(shape);
-    m.U32(shape.sectionTable + 12, 0);
-    m.U32(kDirs32 + 8, 0);
-    Exam e;
-    e.Run(m.bytes);
-    EXPECT_TRUE(e.Dlls().empty());
-    EXPECT_TRUE(e.Functions().empty());
-}
-
-TEST(ExeImports, NamesInAnotherSectionAreFound)
-{
-    // The import directory in the data section, the module name moved into
-    // a second section with a different address-to-offset difference.
-    PeShape shape;
-    shape.extraSections = {".text"};
-    shape.imports = {{"kernel32.dll", {"Sleep"}}};
-    Image m = exefix::Pe(shape);
-    // .text: raw data at 0x400, address 0x1000.
-    m.Text(0x400 + 0x10, std::string("user32.dll\0", 11));
-    m.U32(shape.dataRaw + 12, 0x1010);
-    Exam e;
-    e.Run(m.bytes);
-    EXPECT_EQ((Strings{"user32.dll"}), e.Dlls());
-    EXPECT_EQ((Strings{"user32.dll      Sleep"}), e.Functions());
+    using Edit = void (*)(Image &, const PeShape &);
+    const Import sleep = {"kernel32.dll", {"Sleep"}};
+    const Import ordinals = {"comctl32.dll", {"#17", "ImageList_Create", "#413", "ImageList_Add"}};
+    const Strings comctl = {"comctl32.dll    ImageList_Add", "comctl32.dll    ImageList_Create"};
+    struct Case {
+        const char *what;
+        Import import;
+        std::vector<std::string> sections; // before the data section
+        bool wide;
+        Edit edit;
+        Strings dlls, functions;
+    } cases[] = {
+        {"257 sections (the whole 16-bit count), the imports in the last", sleep,
+         std::vector<std::string>(256, ".pad"), false, nullptr, {"kernel32.dll"},
+         {"kernel32.dll    Sleep"}},
+        {"ordinal entries are skipped, not the end", ordinals, {}, false, nullptr, {"comctl32.dll"}, comctl},
+        {"the same in PE32+", ordinals, {}, true, nullptr, {"comctl32.dll"}, comctl},
+        {"an empty name is skipped, one past the end of the file ends the list",
+         {"kernel32.dll", {"", "Sleep", "Beep", "ExitProcess"}}, {}, false,
+         [](Image &m, const PeShape &s) { m.U32(s.dataRaw + 40 + 8, 0x7FFF0000); }, {"kernel32.dll"},
+         {"kernel32.dll    Sleep"}},
+        // A section at address 0 would hold an import address of 0.
+        {"an absent directory is not walked", sleep, {}, false,
+         [](Image &m, const PeShape &s) {
+             m.U32(s.sectionTable + 12, 0);
+             m.U32(kDirs32 + 8, 0);
+         },
+         {}, {}},
+        // .text: raw data at 0x400, address 0x1000, another address-to-offset
+        // difference than the data section's.
+        {"a module name in another section", sleep, {".text"}, false,
+         [](Image &m, const PeShape &s) {
+             m.Text(0x400 + 0x10, std::string("user32.dll\0", 11));
+             m.U32(s.dataRaw + 12, 0x1010);
+         },
+         {"user32.dll"}, {"user32.dll      Sleep"}},
+    };
+    for (const Case &c : cases) {
+        PeShape shape;
+        shape.imports = {c.import};
+        shape.extraSections = c.sections;
+        shape.wide = c.wide;
+        Image m = exefix::Pe(shape);
+        if (c.edit)
+            c.edit(m, shape);
+        Exam e;
+        e.Run(m.bytes);
+        EXPECT_EQ(c.dlls, e.Dlls()) << c.what;
+        EXPECT_EQ(c.functions, e.Functions()) << c.what;
+    }
 }
 
 TEST(ExeExports, NamesSortedWithLimitAndModuleName)
 {
     PeShape shape;
     shape.exportName = "a-rather-long-module-name.dll";
-    shape.exports = {"Zeta", "Alpha", "DllCanUnloadNow", "Beta"};
+    shape.exports = {"Zeta", "Alpha", "DllCanUnloadNow", "Beta", std::string(150, 'n')};
     Exam e;
     e.Run(exefix::Pe(shape).bytes);
     EXPECT_STREQ("a-rather-long-module-name.dll", e.info.ModuleName);
-    EXPECT_EQ((Strings{"Alpha", "Beta", "DllCanUnloadNow", "Zeta"}), e.Exports());
+    // A name keeps its first 100 bytes.
+    EXPECT_EQ((Strings{"Alpha", "Beta", "DllCanUnloadNow", "Zeta", std::string(100, 'n')}),
+              e.Exports());
 }
 
 TEST(ExeExports, DllCanUnloadNowEleventhIsSeenTwelfthIsNot)
@@ -465,16 +445,6 @@ TEST(ExeExports, DllCanUnloadNowEleventhIsSeenTwelfthIsNot)
         EXPECT_EQ(before == 10, found) << before << " names before it";
         EXPECT_EQ(11u, names.size());
     }
-}
-
-TEST(ExeExports, ExportNameLimitedTo100Bytes)
-{
-    PeShape shape;
-    shape.exportName = "x.dll";
-    shape.exports = {std::string(150, 'n')};
-    Exam e;
-    e.Run(exefix::Pe(shape).bytes);
-    EXPECT_EQ((Strings{std::string(100, 'n')}), e.Exports());
 }
 
 TEST(ExeTruncated, HeaderSizesBeyondTheFile)

@@ -1,6 +1,5 @@
 # Native tests of the word dictionary and the English-word marker.
 add_executable(words_test ${CMAKE_CURRENT_LIST_DIR}/words_dictionary_test.cpp)
-target_include_directories(words_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(words_test PRIVATE lexcore gtest_main)
 add_test(NAME words.unit COMMAND words_test)
 

@@ -45,6 +45,7 @@ TEST(DictionaryLoad, SplitsLinesAndSkipsEmptyOnes)
         {"a zero byte ends the file", std::string("beta\nal\0pha\nzeta\n", 17), {"al", "beta"}},
         {"spaces belong to the entry", "ice cream\n", {"ice cream"}},
         {"empty file", "", {}},
+        {"case variants: capitals first", "nasa\nNASA\nNasa\nmoon\n", {"moon", "NASA", "Nasa", "nasa"}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.entries, Entries(Dict(c.text))) << c.what;
@@ -72,12 +73,6 @@ TEST(DictionaryLoad, BlocksHoldEachLetterWhateverElseTheFileHolds)
     lex::EnglishWordMarker marker(d, st);
     const std::string text = "xxbananaxx";
     EXPECT_TRUE(marker.ContainsWord(text.data(), text.size()));
-}
-
-TEST(DictionaryLoad, CaseVariantsSortCapitalsFirst)
-{
-    const WordDictionary d = Dict("nasa\nNASA\nNasa\nmoon\n");
-    EXPECT_EQ((std::vector<std::string>{"moon", "NASA", "Nasa", "nasa"}), Entries(d));
 }
 
 struct MarkerCase {
@@ -155,67 +150,86 @@ TEST(EnglishWordMarker, ReportsHitsOnlyInDebugMode)
     EXPECT_EQ(std::vector<std::string>{"the NASA rocket|nasa"}, seen);
 }
 
-TEST(EnglishWordMarker, AgreesWithTheLinearLookupOnRandomTexts)
+// The automaton, the block walk and the debug mode's hit report answer as
+// the plain linear lookup (lexref) on random dictionaries and texts.  Small
+// alphabets, so that prefixes, case variants and separators meet often.  A
+// dictionary is read from a file (the loader sorts it) or taken in the order
+// given, as a locale collation may leave punctuation out of byte order: the
+// lookup must then walk such a block from its first entry.
+TEST(EnglishWordMarker, AnswersAsTheLinearLookupOnRandomDictionaries)
 {
-    // Entries and texts from a small alphabet so that prefixes, case
-    // variants and separators meet often.
-    std::mt19937 rng(777);
-    const std::string abc = "abAB' 1_\xB1";
-    for (int round = 0; round < 300; ++round) {
-        std::string file;
-        for (int e = rng() % 40; e > 0; --e) {
-            for (int len = rng() % 5; len >= 0; --len)
-                file += abc[rng() % abc.size()];
-            file += "\r\n";
-        }
-        const WordDictionary d = Dict(file);
-        for (int t = 0; t < 50; ++t) {
-            std::string text;
-            for (int len = rng() % 12; len > 0; --len)
-                text += abc[rng() % abc.size()];
-            ExtractionSettings st;
-            st.CheckSeparator = rng() & 1;
-            st.CheckInitial = rng() & 1;
-            lex::EnglishWordMarker marker(d, st);
-            const bool expected = lexref::ContainsWord(d, st, text);
-            ASSERT_EQ(expected, marker.ContainsWord(text.data(), text.size()))
-                << "text \"" << text << "\" dictionary:\n" << file;
-            ASSERT_EQ(expected, marker.ContainsWordByWalk(text.data(), text.size()))
-                << "walk, text \"" << text << "\" dictionary:\n" << file;
-        }
-    }
-}
+    enum Load { FromFile, InGivenOrder, ShuffledOrFromFile };
+    const std::string kana = "\xB1", letters = "abcABC";
+    std::string mostlyLetters; // five letters in six, then ' - 1 and blank
+    for (int k = 0; k < 10; ++k)
+        mostlyLetters += letters;
+    for (int k = 0; k < 3; ++k)
+        mostlyLetters += "' -1";
+    const struct {
+        unsigned seed;
+        int rounds, texts;
+        Load load;
+        std::string first, rest; // an entry's first byte, and the bytes after it
+        int fewestEntries, mostEntries, longestRest;
+        std::string text;
+        int longestText;
+    } shapes[] = {
+        {777, 300, 50, FromFile, "abAB' 1_" + kana, "abAB' 1_" + kana, 0, 39, 4,
+         "abAB' 1_" + kana, 11},
+        {4242, 300, 40, InGivenOrder, "aAbB", "abAB' -", 1, 30, 4, "abAB' -", 9},
+        {9001, 400, 60, ShuffledOrFromFile, letters, mostlyLetters, 1, 60, 5,
+         "abcABCabc' 1_\x7F" + kana + "\x82Z[", 15},
+    };
+    for (const auto &shape : shapes) {
+        std::mt19937 rng(shape.seed);
+        auto pick = [&](const std::string &from) { return from[rng() % from.size()]; };
+        for (int round = 0; round < shape.rounds; ++round) {
+            std::vector<std::string> entries;
+            const int count = shape.fewestEntries +
+                              int(rng() % (shape.mostEntries - shape.fewestEntries + 1));
+            for (int e = 0; e < count; ++e) {
+                std::string w(1, pick(shape.first));
+                for (int len = rng() % (shape.longestRest + 1); len > 0; --len)
+                    w += pick(shape.rest);
+                entries.push_back(w);
+            }
+            WordDictionary d;
+            std::string file;
+            if (shape.load == InGivenOrder || (shape.load == ShuffledOrFromFile && round % 2)) {
+                if (shape.load == ShuffledOrFromFile)
+                    std::shuffle(entries.begin(), entries.end(), rng);
+                d.LoadInOrder(entries);
+            } else {
+                for (const std::string &e : entries)
+                    file += e + (shape.load == FromFile ? "\r\n" : "\n");
+                d.Load(file.data(), file.size());
+            }
+            for (int t = 0; t < shape.texts; ++t) {
+                std::string text;
+                for (int len = rng() % (shape.longestText + 1); len > 0; --len)
+                    text += pick(shape.text);
+                ExtractionSettings st;
+                st.CheckSeparator = rng() & 1;
+                st.CheckInitial = rng() & 1;
+                std::string modelHit;
+                const bool expected = lexref::ContainsWord(d, st, text, &modelHit);
+                const std::string where = "seed " + std::to_string(shape.seed) + " round " +
+                                          std::to_string(round) + ", text \"" + text + "\"";
 
-TEST(EnglishWordMarker, WalksBlocksThatAreNotInByteOrder)
-{
-    // A locale collation may order entries with punctuation differently
-    // from the byte comparison; the lookup then walks the block from its
-    // first entry, and must agree with the plain walk on every order.
-    std::mt19937 rng(4242);
-    const std::string abc = "abAB' -";
-    for (int round = 0; round < 300; ++round) {
-        std::vector<std::string> entries;
-        for (int e = 1 + rng() % 30; e > 0; --e) {
-            std::string w(1, "aAbB"[rng() % 4]);
-            for (int len = rng() % 5; len > 0; --len)
-                w += abc[rng() % abc.size()];
-            entries.push_back(w);
-        }
-        WordDictionary d;
-        d.LoadInOrder(entries);
-        for (int t = 0; t < 40; ++t) {
-            std::string text;
-            for (int len = rng() % 10; len > 0; --len)
-                text += abc[rng() % abc.size()];
-            ExtractionSettings st;
-            st.CheckSeparator = rng() & 1;
-            st.CheckInitial = rng() & 1;
-            lex::EnglishWordMarker marker(d, st);
-            const bool expected = lexref::ContainsWord(d, st, text);
-            ASSERT_EQ(expected, marker.ContainsWord(text.data(), text.size()))
-                << "text \"" << text << "\"";
-            ASSERT_EQ(expected, marker.ContainsWordByWalk(text.data(), text.size()))
-                << "walk, text \"" << text << "\"";
+                lex::EnglishWordMarker marker(d, st);
+                ASSERT_EQ(expected, marker.ContainsWord(text.data(), text.size())) << where;
+                ASSERT_EQ(expected, marker.ContainsWordByWalk(text.data(), text.size()))
+                    << "walk, " << where;
+                std::vector<std::string> hits;
+                marker.SetHitReport([&](const std::string &, const std::string &entry) {
+                    hits.push_back(entry);
+                });
+                st.Debug = true;
+                ASSERT_EQ(expected, marker.ContainsWord(text.data(), text.size())) << where;
+                ASSERT_EQ(expected ? std::vector<std::string>{modelHit} : std::vector<std::string>{},
+                          hits)
+                    << where;
+            }
         }
     }
     // The order is kept as given, and such a block is not bisected.
@@ -224,61 +238,6 @@ TEST(EnglishWordMarker, WalksBlocksThatAreNotInByteOrder)
     EXPECT_EQ("ab", d.entry(0));
     EXPECT_FALSE(d.BlockSortedBytewise(1));
     EXPECT_TRUE(d.BlockSortedBytewise(2));
-}
-
-// The automaton must answer exactly as the walk does (the walk stays as the
-// reference and as the debug mode's lookup, which reports the entry hit).
-// Dictionaries of every shape: case variants, initialisms, entries that
-// begin others, punctuation, blocks out of byte order; texts with
-// separators, digits, spaces and bytes that end a word.
-TEST(EnglishWordMarker, TheAutomatonAnswersAsTheWalkAndDebugHitsAreTheWalks)
-{
-    std::mt19937 rng(9001);
-    const std::string letters = "abcABC";
-    const std::string others = "' -1";
-    const std::string textBytes = "abcABCabc' 1_\x7F\xB1\x82Z[";
-    for (int round = 0; round < 400; ++round) {
-        std::vector<std::string> entries;
-        for (int e = 1 + rng() % 60; e > 0; --e) {
-            std::string w(1, letters[rng() % letters.size()]);
-            for (int len = rng() % 6; len > 0; --len)
-                w += rng() % 6 ? letters[rng() % letters.size()] : others[rng() % others.size()];
-            entries.push_back(w);
-        }
-        WordDictionary d;
-        if (round % 2) {
-            std::shuffle(entries.begin(), entries.end(), rng);
-            d.LoadInOrder(entries);
-        } else {
-            std::string file;
-            for (const std::string &e : entries)
-                file += e + "\n";
-            d.Load(file.data(), file.size());
-        }
-        for (int t = 0; t < 60; ++t) {
-            std::string text;
-            for (int len = rng() % 16; len > 0; --len)
-                text += textBytes[rng() % textBytes.size()];
-            ExtractionSettings st;
-            st.CheckSeparator = rng() & 1;
-            st.CheckInitial = rng() & 1;
-            std::string modelHit;
-            const bool expected = lexref::ContainsWord(d, st, text, &modelHit);
-
-            lex::EnglishWordMarker marker(d, st);
-            ASSERT_EQ(expected, marker.ContainsWord(text.data(), text.size()))
-                << "round " << round << ", text \"" << text << "\"";
-            std::vector<std::string> hits;
-            marker.SetHitReport([&](const std::string &, const std::string &entry) {
-                hits.push_back(entry);
-            });
-            st.Debug = true;
-            ASSERT_EQ(expected, marker.ContainsWord(text.data(), text.size()));
-            ASSERT_EQ(expected ? std::vector<std::string>{modelHit} : std::vector<std::string>{},
-                      hits)
-                << "round " << round << ", text \"" << text << "\"";
-        }
-    }
 }
 
 TEST(EnglishWordMarker, AnEmptyOrUnmatchableDictionaryBuildsNoAutomaton)

@@ -3,6 +3,8 @@
 # words it takes, which it leaves out, and the file it writes.
 #   make_dictionary_test.sh PATH/TO/make-dictionary.sh
 set -u
+# Bytes, not the shell's language, decide what sorts, matches and counts.
+export LC_ALL=C
 script=$1
 . "$(dirname "$0")/shtest.sh"
 
@@ -39,9 +41,9 @@ EOF
 [ "$(grep -c . "$tmp/words")" -eq "$(sort -u "$tmp/words" | grep -c .)" ] || fail "duplicate entries"
 # Every line ends with CR LF, and only there.
 [ "$(tr -cd '\r' <"$tmp/out.dic" | wc -c)" -eq "$(wc -l <"$tmp/out.dic")" ] || fail "not CR LF"
-LC_ALL=C grep -q '[^A-Za-z]' "$tmp/words" && fail "an entry holds a byte other than a letter"
+grep -q '[^A-Za-z]' "$tmp/words" && fail "an entry holds a byte other than a letter"
 # The loader's order: case-insensitive, equal words by bytes.
-LC_ALL=C sort -f -c "$tmp/words" 2>/dev/null || fail "not in case-insensitive order"
+sort -f -c "$tmp/words" 2>/dev/null || fail "not in case-insensitive order"
 # The same lists always give the same file.
 sh "$script" "$tmp/again.dic" "$tmp/b.txt" "$tmp/a.txt" || fail "second run: exit status $?"
 cmp -s "$tmp/out.dic" "$tmp/again.dic" || fail "the order of the lists changes the file"

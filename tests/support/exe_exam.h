@@ -2,7 +2,7 @@
 // fuzz target do, and reads the record back as plain values.
 #pragma once
 
-#include "util/strlist.h"
+#include "strlist_items.h"
 #include "version/exe.h"
 
 #include <cstdio>
@@ -17,14 +17,6 @@ inline const char *MessageText(unsigned id)
     static char text[16];
     std::snprintf(text, sizeof text, "(msg%u)", id);
     return text;
-}
-
-inline std::vector<std::string> Items(const StrList &list)
-{
-    std::vector<std::string> items;
-    for (const StrListNode *node = list.first; node; node = node->next)
-        items.push_back(node->text);
-    return items;
 }
 
 // One examination, its record, and the lists freed at the end.

@@ -1,6 +1,7 @@
 // Small helpers of the Windows test programs: where the build's programs
-// are, a scratch folder, running a program to its end, the library's own
-// messages, and the lines of a CR LF text.
+// are, the temporary and scratch folders, whole files read and written,
+// running a program to its end, the library's own messages, and the lines
+// of a CR LF text.
 #pragma once
 
 #include <windows.h>
@@ -23,14 +24,55 @@ inline std::string InBin(const std::string &name)
     return BinDir() + "\\" + name;
 }
 
-// A fresh folder under the temporary folder (emptied of files first).
-inline std::string ScratchDir(const std::string &name)
+// The temporary folder, with its closing backslash.
+inline std::string TempDir()
 {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    std::string dir = std::string(temp) + name;
+    return temp;
+}
+
+// A folder under the temporary folder, made when it is missing.
+inline std::string ScratchDir(const std::string &name)
+{
+    std::string dir = TempDir() + name;
     CreateDirectoryA(dir.c_str(), nullptr);
     return dir;
+}
+
+inline bool Exists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The whole file, or "<missing>" when it cannot be opened.
+inline std::string ReadAll(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string bytes;
+    char block[65536];
+    DWORD n = 0;
+    while (ReadFile(file, block, sizeof block, &n, nullptr) && n > 0)
+        bytes.append(block, n);
+    CloseHandle(file);
+    return bytes;
+}
+
+// Replaces the file with `bytes`; false when it cannot be written whole.
+inline bool WriteAll(const std::string &path, const std::string &bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const BOOL ok = bytes.empty() ||
+                    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
 }
 
 // Runs a command line to its end; the exit code, or -1 when it cannot start.

@@ -3,7 +3,6 @@
 # with a stand-in mail program.
 get_property(lex_rc GLOBAL PROPERTY LEX_WIN_RC_FILES)
 add_executable(about_test ${CMAKE_CURRENT_LIST_DIR}/about_test.cpp ${lex_rc})
-target_include_directories(about_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(about_test PRIVATE lexwin gtest_main)
 add_dependencies(about_test readme_htm)
 # The stand-in mail program of the real-shell mail test.

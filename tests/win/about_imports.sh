@@ -3,6 +3,8 @@
 #   about_imports.sh OBJDUMP PROGRAM
 # The program must import from loomlib.dll exactly GetFileVerInfo,
 # LoomGetSystemInfo and szURLEncode, and nothing else.
+# objdump's headings are read in English, whatever the shell's language.
+export LC_ALL=C
 set -euo pipefail
 objdump=$1 file=$2
 dump=$($objdump -p "$file")

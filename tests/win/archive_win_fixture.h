@@ -6,6 +6,7 @@
 
 #include "archive/loomarchive.h"
 #include "util/loomutil.h"
+#include "win_test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -33,10 +34,7 @@ inline std::string Fixture(const std::string &relative)
     return path;
 }
 
-inline bool Exists(const std::string &path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using testsupport::Exists;
 
 inline std::wstring Wide(const std::string &text, UINT codePage = CP_ACP)
 {

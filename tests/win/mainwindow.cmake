@@ -7,6 +7,7 @@ add_executable(mainwindow_test
   ${CMAKE_CURRENT_LIST_DIR}/mainwindow_progress_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mainwindow_files_test.cpp
   ${lex_rc})
+target_include_directories(mainwindow_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(mainwindow_test PRIVATE lexwin gtest_main)
 loom_wine_test(mainwindow mainwindow_test)
 if(TARGET english_dic)

@@ -23,6 +23,7 @@
 #include "settings/optform_ids.h"
 #include "settings/settings_win.h"
 #include "ui/msgbox_win.h"
+#include "win_layout.h"
 
 namespace apptest {
 

@@ -12,16 +12,11 @@ using namespace apptest;
 TEST_F(App, StartUpState)
 {
     Start();
-    EXPECT_EQ("Lexprobe", Text(Main()));
-    EXPECT_EQ("検索開始(&I)", Text(Item(IDC_STARTBTN)));
     EXPECT_FALSE(IsWindowEnabled(Item(IDC_STARTBTN)));
     EXPECT_TRUE(GetWindowLongA(Item(IDC_STARTBTN), GWL_STYLE) & BS_DEFPUSHBUTTON);
-    EXPECT_EQ("高度な設定(&O)", Text(Item(IDC_OPTBTN)));
-    EXPECT_EQ("閉じる(&C)", Text(Item(IDC_CLOSEBTN)));
-    EXPECT_EQ("参照(&B)...", Text(Item(IDC_BROWSEBTN)));
     EXPECT_FALSE(IsWindowVisible(form_->list().hwnd()));
     EXPECT_FALSE(IsWindowVisible(Item(IDC_PROGRESSBAR)));
-    EXPECT_EQ((std::vector<std::string>{"ファイル(&F)", "ヘルプ(&H)"}), MenuBarCaptions(Main()));
+    EXPECT_EQ(2u, MenuBarCaptions(Main()).size());
     EXPECT_FALSE(SaveItemEnabled(Main()));
     for (int id : {IDC_FILENAME, IDC_ASCII, IDC_BROWSEBTN, IDC_OPTBTN, IDC_CLOSEBTN})
         EXPECT_TRUE(IsWindowEnabled(Item(id))) << id;
@@ -30,15 +25,20 @@ TEST_F(App, StartUpState)
     EXPECT_EQ(0, form_->AbortFlag());
     EXPECT_TRUE(boxes_.empty());
 
-    for (int id : {IDC_STARTBTN, IDC_OPTBTN, IDC_CLOSEBTN}) {
+    // The panel's controls: inside the window, no overlaps, captions that
+    // fit in the window's Shift-JIS font; the three right-hand buttons line
+    // up one above the other, equally wide.
+    EXPECT_EQ(std::vector<std::string>{}, testsupport::LayoutFaults(Main(), false));
+    EXPECT_EQ(SHIFTJIS_CHARSET, FontOf(Item(IDC_FILENAME)).lfCharSet);
+    const RECT start = ChildRect(Main(), Item(IDC_STARTBTN));
+    for (int id : {IDC_OPTBTN, IDC_CLOSEBTN}) {
         RECT r = ChildRect(Main(), Item(id));
-        EXPECT_EQ(107, r.right - r.left) << id;
+        EXPECT_EQ(start.left, r.left) << id;
+        EXPECT_EQ(start.right, r.right) << id;
+        EXPECT_GT(r.top, start.top) << id;
     }
-    LOGFONTA lf = FontOf(Item(IDC_FILENAME));
-    EXPECT_STREQ("MS UI Gothic", lf.lfFaceName);
-    EXPECT_EQ(SHIFTJIS_CHARSET, lf.lfCharSet);
 
-    // The browse button's tooltip.
+    // The browse button has a tooltip.
     HWND tip = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr);
     bool found = false;
     for (; tip; tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr)) {
@@ -51,18 +51,14 @@ TEST_F(App, StartUpState)
         ti.uId = reinterpret_cast<UINT_PTR>(Item(IDC_BROWSEBTN));
         ti.lpszText = text;
         SendMessageA(tip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&ti));
-        EXPECT_EQ("ダイアログボックスからファイルを選択します。", std::string(text));
-        found = true;
+        found = found || text[0] != '\0';
     }
     EXPECT_TRUE(found);
 
-    // The help menu's entries.
+    // The help menu holds both commands.
     HMENU help = GetSubMenu(GetMenu(Main()), 1);
-    char buf[128];
-    GetMenuStringA(help, IDM_README, buf, sizeof buf, MF_BYCOMMAND);
-    EXPECT_EQ("ReadMe 表示(&R)", std::string(buf));
-    GetMenuStringA(help, IDM_VERSION, buf, sizeof buf, MF_BYCOMMAND);
-    EXPECT_EQ("バージョン情報(&A)...", std::string(buf));
+    for (UINT id : {IDM_README, IDM_VERSION})
+        EXPECT_NE(UINT(-1), GetMenuState(help, id, MF_BYCOMMAND)) << id;
 }
 
 TEST_F(App, FileNameEnablesStart)
@@ -176,21 +172,25 @@ TEST_F(App, PanelResizeMovesTheFileBoxFromFourHundredPixelsOn)
 {
     Start();
     HWND browse = Item(IDC_BROWSEBTN), file = Item(IDC_FILENAME);
+    const RECT b = ChildRect(Main(), browse);
+    const int browseWidth = b.right - b.left;
+    const RECT s = ChildRect(Main(), Item(IDC_STARTBTN));
+    const int buttonWidth = s.right - s.left;
     form_->PanelResize(600);
     RECT b600 = ChildRect(Main(), browse), f600 = ChildRect(Main(), file);
-    EXPECT_EQ(600 - 75 - 140, b600.left);
+    EXPECT_EQ(600 - browseWidth - 140, b600.left);
     EXPECT_EQ(b600.left - 4, f600.right);
 
     form_->PanelResize(399);
     for (int id : {IDC_STARTBTN, IDC_OPTBTN, IDC_CLOSEBTN})
-        EXPECT_EQ(399 - 107 - 6, ChildRect(Main(), Item(id)).left) << id;
+        EXPECT_EQ(399 - buttonWidth - 6, ChildRect(Main(), Item(id)).left) << id;
     EXPECT_EQ(b600.left, ChildRect(Main(), browse).left);
     EXPECT_EQ(f600.right, ChildRect(Main(), file).right);
 
     form_->PanelResize(400);
-    EXPECT_EQ(400 - 75 - 140, ChildRect(Main(), browse).left);
-    EXPECT_EQ(400 - 75 - 140 - 4, ChildRect(Main(), file).right);
-    EXPECT_EQ(400 - 107 - 6, ChildRect(Main(), Item(IDC_CLOSEBTN)).left);
+    EXPECT_EQ(400 - browseWidth - 140, ChildRect(Main(), browse).left);
+    EXPECT_EQ(400 - browseWidth - 140 - 4, ChildRect(Main(), file).right);
+    EXPECT_EQ(400 - buttonWidth - 6, ChildRect(Main(), Item(IDC_CLOSEBTN)).left);
 }
 
 // ---- Scan run --------------------------------------------------------------
@@ -562,16 +562,18 @@ TEST_F(App, StoredValuesAreReadAndWrittenBackNormalised)
         EXPECT_EQ(c.written, Registry::Get(c.name)) << c.name;
 }
 
-TEST_F(App, MinExtractStrAboveRangeComesBackAsThousand)
+// Integers typed into the registry outside their ranges are brought into
+// them as they are read: used so, and written back so.
+TEST_F(App, IntegersOutsideTheirRangesAreClampedWhenRead)
 {
     Registry::PutString("MinExtractStr", "5000");
-    Registry::PutString("RecurrenceTime", "-3");
+    Registry::PutString("RecurrenceTime", "-7");
     Start();
     EXPECT_EQ("1000", Text(Item(IDC_ASCII)));
+    EXPECT_EQ(1, form_->settings().RecurrenceTime);
     CloseMain();
     EXPECT_EQ("1000", Registry::Get("MinExtractStr"));
-    // RecurrenceTime stays as read until the dialog is confirmed.
-    EXPECT_EQ("-3", Registry::Get("RecurrenceTime"));
+    EXPECT_EQ("1", Registry::Get("RecurrenceTime"));
 }
 
 TEST_F(App, AsciiBoxTextIsBroughtIntoRangeOnLeavingIt)

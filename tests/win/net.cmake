@@ -7,6 +7,7 @@ add_executable(net_test
   ${CMAKE_CURRENT_LIST_DIR}/net_client_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/net_download_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/net_update_test.cpp)
+target_include_directories(net_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(net_test PRIVATE loomlib gtest_main wsock32 urlmon comctl32)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_test(NAME net

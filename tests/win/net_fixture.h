@@ -1,10 +1,10 @@
 // What the network tests share: the servers that net_servers.py started
 // (their ports and working folder come in the environment), the services
-// database entry that points the library's own client at one of them, and
-// file helpers.
+// database entry that points the library's own client at one of them.
 #pragma once
 
 #include "net/loomnet.h"
+#include "win_test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -34,36 +34,9 @@ inline std::string WorkDir()
     return text;
 }
 
-inline bool Exists(const std::string &path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The whole file, or "<missing>" when it cannot be opened.
-inline std::string ReadAll(const std::string &path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    std::string bytes;
-    char block[65536];
-    DWORD n = 0;
-    while (ReadFile(file, block, sizeof block, &n, nullptr) && n > 0)
-        bytes.append(block, n);
-    CloseHandle(file);
-    return bytes;
-}
-
-inline void WriteAll(const std::string &path, const std::string &bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
-    DWORD written = 0;
-    ::WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    ASSERT_EQ(bytes.size(), written) << path;
-}
+using testsupport::Exists;
+using testsupport::ReadAll;
+using testsupport::WriteAll;
 
 // Points the service "http" of the system's services database at a port of
 // the loopback address for as long as it lives, then puts the file back.
@@ -89,14 +62,15 @@ public:
             if (!httpTcp)
                 redirected += line + "\n";
         }
-        WriteAll(path_, redirected);
+        EXPECT_TRUE(WriteAll(path_, redirected)) << path_;
     }
     HttpServicePort(const HttpServicePort &) = delete;
     HttpServicePort &operator=(const HttpServicePort &) = delete;
     ~HttpServicePort()
     {
-        if (original_ != "<missing>")
-            WriteAll(path_, original_);
+        if (original_ != "<missing>") {
+            EXPECT_TRUE(WriteAll(path_, original_)) << path_;
+        }
     }
 
 private:

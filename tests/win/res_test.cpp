@@ -1,43 +1,50 @@
-// The library's message table and both version resources, read back through
-// the system as a caller sees them (code page 932).
+// The library's string table read back through the system as a caller sees
+// it: every message says in code page 932 what the table's source says.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+
+#include "lib_messages.h"
 
 namespace {
 
-std::string Message(HMODULE module, unsigned id)
+std::wstring Wide(UINT codePage, const std::string &bytes, DWORD flags = 0)
 {
-    char buffer[1024] = {};
-    int n = LoadStringA(module, id, buffer, sizeof buffer);
-    return std::string(buffer, n > 0 ? n : 0);
-}
-
-TEST(Resources, RunsUnderCodePage932)
-{
-    EXPECT_EQ(932u, GetACP());
+    std::wstring wide(bytes.size(), L'\0');
+    const int n = MultiByteToWideChar(codePage, flags, bytes.data(), int(bytes.size()), &wide[0],
+                                      int(wide.size()));
+    wide.resize(n > 0 ? n : 0);
+    return wide;
 }
 
 TEST(Resources, LibraryMessagesAreShiftJis)
 {
     HMODULE lib = LoadLibraryA("loomlib.dll");
     ASSERT_NE(nullptr, lib);
-    EXPECT_EQ("エラー", Message(lib, 33));
-    EXPECT_EQ(" バイト", Message(lib, 46));
-    EXPECT_EQ(" TB", Message(lib, 50));
-    EXPECT_EQ("システム情報:\r\n", Message(lib, 4));
-    EXPECT_EQ("物理メモリ (空き/総容量):\t%s/%s (%d%%)\r\n", Message(lib, 5));
-    EXPECT_EQ("カタログをダウンロードできません。", Message(lib, 102));
+    ASSERT_EQ(932u, GetACP());
+    for (const auto &[id, text] : testsupport::LibMessages()) {
+        char ansi[1024] = "", back[1024] = "";
+        const std::string bytes(ansi, std::max(0, LoadStringA(lib, id, ansi, sizeof ansi)));
+        // Strict code page 932 that means the source's text and converts
+        // back to the same bytes.
+        const std::wstring wide = Wide(932, bytes, MB_ERR_INVALID_CHARS);
+        EXPECT_FALSE(wide.empty()) << "message " << id;
+        EXPECT_EQ(Wide(CP_UTF8, text), wide) << "message " << id;
+        BOOL lossy = FALSE;
+        const int n = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), int(wide.size()),
+                                          back, sizeof back, nullptr, &lossy);
+        EXPECT_EQ(bytes, std::string(back, std::max(0, n))) << "message " << id;
+        EXPECT_FALSE(lossy) << "message " << id;
+    }
     // Every message the library quotes exists; 40 is the one unused number.
-    for (unsigned id = 1; id <= 52; ++id) {
+    for (unsigned id = 1; id <= 102; id = id == 52 ? 100 : id + 1) {
         if (id != 40) {
-            EXPECT_FALSE(Message(lib, id).empty()) << "message " << id;
+            EXPECT_EQ(1u, testsupport::LibMessages().count(id)) << "message " << id;
         }
     }
-    for (unsigned id = 100; id <= 102; ++id)
-        EXPECT_FALSE(Message(lib, id).empty()) << "message " << id;
     FreeLibrary(lib);
 }
 

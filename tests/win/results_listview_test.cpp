@@ -89,23 +89,6 @@ protected:
     HWND plain_ = nullptr;
 };
 
-TEST_F(ListViewXPWindow, IsAListViewWithItsOwnClassName)
-{
-    char name[64] = {};
-    GetClassNameA(xp_, name, sizeof name);
-    EXPECT_STREQ("TListViewXP", name);
-    // A report view works as usual: columns and their captions.
-    Insert(xp_, 0, 0);
-    char text[32] = {};
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = text;
-    column.cchTextMax = sizeof text;
-    ASSERT_TRUE(SendMessageA(xp_, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column)));
-    EXPECT_STREQ("caption", text);
-    EXPECT_EQ(50, column.cx);
-}
-
 TEST_F(ListViewXPWindow, ColumnWithoutImageReachesTheControlWithoutTheFlag)
 {
     EXPECT_EQ(UINT(LVCF_TEXT | LVCF_WIDTH), Insert(xp_, 0, -1));

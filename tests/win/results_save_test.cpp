@@ -1,8 +1,12 @@
 // The results file: both layouts, the forced ".txt", replacing a file, the
-// save dialog (as tests answer it, and the real one) and the error box.
+// save dialog (as tests answer it, and the real one), the error box, the
+// old file kept when the new one cannot be written whole, and the scanned
+// file never written over.
 #include "results_fixture.h"
 
 #include <dlgs.h>
+
+#include "results/outputfile.h"
 
 namespace {
 
@@ -21,6 +25,8 @@ protected:
     }
     void TearDown() override
     {
+        lex::OutputFile::SetSpaceForTests(lex::OutputFile::kUnlimited);
+        SetFileAttributesA((dir_ + "\\out.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
         for (const char *name : {"\\out.txt", "\\out.log", "\\a.txt", "\\empty.txt", "\\a.b\\list.txt"})
             DeleteFileA((dir_ + name).c_str());
         RemoveDirectoryA((dir_ + "\\a.b").c_str());
@@ -45,6 +51,29 @@ protected:
         DWORD put = 0;
         WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &put, nullptr);
         CloseHandle(h);
+    }
+    // The names in the test's folder.
+    std::set<std::string> Names() const
+    {
+        std::set<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((dir_ + "\\*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, ".."))
+                names.insert(found.cFileName);
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+        return names;
+    }
+    // The dialog answers `name` (in the test's folder).
+    void Answer(const std::string &name)
+    {
+        lex::ResultsList::SetSaveDialogHook([this, name](OPENFILENAMEA &ofn) -> BOOL {
+            lstrcpyA(ofn.lpstrFile, (dir_ + "\\" + name).c_str());
+            return TRUE;
+        });
     }
     std::string dir_;
 };
@@ -90,13 +119,13 @@ TEST_F(SaveTest, DialogNameGetsTxtAndReplacesAnExistingFile)
         lstrcpyA(ofn.lpstrFile, (dir_ + "\\out.log").c_str());
         return TRUE;
     });
-    list_->Save(parent_, false);
+    list_->Save(parent_, false, "");
     EXPECT_EQ("", offered);
     EXPECT_EQ("00001A2B\tANSI\tHello World\r\n", Read(dir_ + "\\out.txt"));
     EXPECT_EQ("<missing>", Read(dir_ + "\\out.log"));
 
     // The next time the dialog offers the name chosen last.
-    list_->Save(parent_, true);
+    list_->Save(parent_, true, "");
     EXPECT_EQ(dir_ + "\\out.log", offered);
     EXPECT_EQ("Hello World\r\n", Read(dir_ + "\\out.txt"));
     EXPECT_EQ(2, calls);
@@ -108,7 +137,7 @@ TEST_F(SaveTest, DialogNameGetsTxtAndReplacesAnExistingFile)
         lstrcpyA(ofn.lpstrFile, (dir_ + "\\a.b\\list").c_str());
         return TRUE;
     });
-    list_->Save(parent_, true);
+    list_->Save(parent_, true, "");
     EXPECT_EQ("Hello World\r\n", Read(dir_ + "\\a.b\\list.txt"));
 
     // Cancel writes nothing.
@@ -117,7 +146,7 @@ TEST_F(SaveTest, DialogNameGetsTxtAndReplacesAnExistingFile)
         lstrcpyA(ofn.lpstrFile, (dir_ + "\\out.txt").c_str());
         return FALSE;
     });
-    list_->Save(parent_, true);
+    list_->Save(parent_, true, "");
     EXPECT_EQ("<missing>", Read(dir_ + "\\out.txt"));
 }
 
@@ -157,7 +186,7 @@ struct DialogUser {
         found = false;
         ticks = 0;
         UINT_PTR timer = SetTimer(nullptr, 0, 100, &DialogUser::Tick);
-        list.Save(owner, true);
+        list.Save(owner, true, "");
         KillTimer(nullptr, timer);
     }
 };
@@ -219,12 +248,101 @@ TEST_F(SaveTest, MissingFolderReportsTheError)
         lstrcpyA(ofn.lpstrFile, (folder + "\\out.log").c_str());
         return TRUE;
     });
-    list_->Save(parent_, false);
+    list_->Save(parent_, false, "");
     ASSERT_EQ(1u, boxes_.size());
     EXPECT_EQ("ファイル " + folder + "\\out.txt を作成できません.", boxes_[0].text);
     EXPECT_EQ("Lexprobe", boxes_[0].caption);
     EXPECT_EQ(UINT(MB_ICONSTOP), boxes_[0].type & MB_ICONMASK);
     EXPECT_EQ(1, Count());
+}
+
+// A save that cannot be written whole (a disk that fills after 1 MiB of
+// 3 MB, a file marked read-only) reports the error and leaves the old
+// file as it was, with no new file beside it.
+TEST_F(SaveTest, OldFileIsKeptWhenTheNewOneCannotBeWrittenWhole)
+{
+    std::vector<Row> rows;
+    for (int i = 0; i < 30000; ++i)
+        rows.push_back({static_cast<uint32_t>(i), false, std::string(90, 'a' + i % 26), false});
+    Fill(rows);
+    const std::string old = "an older results file of fifty-four bytes, CR LF too\r\n";
+    const struct {
+        const char *what;
+        uint64_t space;
+        DWORD attributes;
+        std::string box;
+    } cases[] = {
+        {"disk full", 1 << 20, FILE_ATTRIBUTE_NORMAL, "ストリームへの書き込みエラー."},
+        {"nothing fits", 0, FILE_ATTRIBUTE_NORMAL, "ストリームへの書き込みエラー."},
+        {"read-only", lex::OutputFile::kUnlimited, FILE_ATTRIBUTE_READONLY,
+         "ファイル " + dir_ + "\\out.txt を作成できません."},
+    };
+    Answer("out.txt");
+    for (const auto &c : cases) {
+        SetFileAttributesA((dir_ + "\\out.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+        Write(dir_ + "\\out.txt", old);
+        SetFileAttributesA((dir_ + "\\out.txt").c_str(), c.attributes);
+        lex::OutputFile::SetSpaceForTests(c.space);
+        boxes_.clear();
+        list_->Save(parent_, false, "");
+        ASSERT_EQ(1u, boxes_.size()) << c.what;
+        EXPECT_EQ(c.box, boxes_[0].text) << c.what;
+        EXPECT_EQ(old, Read(dir_ + "\\out.txt")) << c.what;
+        EXPECT_EQ(std::set<std::string>{"out.txt"}, Names()) << c.what;
+    }
+    // With room enough the same save replaces the file.
+    SetFileAttributesA((dir_ + "\\out.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    lex::OutputFile::SetSpaceForTests(lex::OutputFile::kUnlimited);
+    boxes_.clear();
+    list_->Save(parent_, true, "");
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(30000u * 92, Read(dir_ + "\\out.txt").size());
+    EXPECT_EQ(std::set<std::string>{"out.txt"}, Names());
+}
+
+// The file the rows came from is never written over, whatever name the
+// dialog gives it, and even when the dialog has moved the current folder
+// away from the one in which a relative name was given.
+TEST_F(SaveTest, TheScannedFileIsNeverWrittenOver)
+{
+    Fill({{1, false, "from out.txt", false}});
+    const std::string old = "the scanned file\r\n";
+    char here[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof here, here);
+    const struct {
+        std::string source;  // as the main window names it
+        const char *answer;  // the name the dialog returns
+        bool relative;       // the source relative to the test's folder
+    } cases[] = {
+        {dir_ + "\\out.txt", "out.txt", false},
+        {dir_ + "\\out.txt", "OUT.log", false},  // another case and extension
+        {dir_ + "\\a.b\\..\\out.txt", "out", false},
+        {"out.txt", "out.txt", true},
+    };
+    CreateDirectoryA((dir_ + "\\a.b").c_str(), nullptr);
+    for (const auto &c : cases) {
+        Write(dir_ + "\\out.txt", old);
+        if (c.relative)
+            SetCurrentDirectoryA(dir_.c_str());
+        lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
+            SetCurrentDirectoryA(here);  // as the real dialog may
+            lstrcpyA(ofn.lpstrFile, (dir_ + "\\" + c.answer).c_str());
+            return TRUE;
+        });
+        boxes_.clear();
+        list_->Save(parent_, false, c.source);
+        SetCurrentDirectoryA(here);
+        ASSERT_EQ(1u, boxes_.size()) << c.source << " " << c.answer;
+        EXPECT_NE(std::string::npos, boxes_[0].text.find("抽出元のファイル")) << boxes_[0].text;
+        EXPECT_EQ(old, Read(dir_ + "\\out.txt")) << c.answer;
+        EXPECT_EQ(1, Count());
+    }
+    // Another file of the folder is saved as usual.
+    Answer("a.txt");
+    boxes_.clear();
+    list_->Save(parent_, true, dir_ + "\\out.txt");
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ("from out.txt\r\n", Read(dir_ + "\\a.txt"));
 }
 
 } // namespace

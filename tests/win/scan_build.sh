@@ -1,12 +1,14 @@
 #!/bin/sh
 # Static checks of how the scanner is built, read with objdump:
-#   check_build.sh OBJDUMP LEXPROBE.EXE OBJECT...
+#   scan_build.sh OBJDUMP LEXPROBE.EXE OBJECT...
 # - a 32-bit Lexprobe.exe is marked large-address-aware;
 # - the SSE2 walk (walker_sse2) is compiled with SSE2 instructions, and only
 #   in its own code: no function that other files may share (a COMDAT
 #   section) holds one, or a processor without SSE2 could run it through
 #   the plain walk;
 # - the plain walk (walker_plain) holds no SSE2 instruction at all.
+# objdump's headings are read in English, whatever the shell's language.
+export LC_ALL=C
 set -u
 objdump=$1 exe=$2
 shift 2

@@ -8,7 +8,6 @@ target_link_libraries(sysinfo_probe PRIVATE loomlib)
 # CountDirectoryFiles is no export: the test builds its own copy.
 add_executable(sysinfo_test ${CMAKE_CURRENT_LIST_DIR}/sysinfo_test.cpp
                ${CMAKE_SOURCE_DIR}/lib/sysinfo/dircount_win.cpp)
-target_include_directories(sysinfo_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(sysinfo_test PRIVATE loomlib loomcore gtest_main)
 add_dependencies(sysinfo_test sysinfo_probe)
 loom_wine_test(sysinfo sysinfo_test)

@@ -16,7 +16,6 @@ loom_wine_test(util sh ${CMAKE_CURRENT_LIST_DIR}/with-test-drive.sh ${LOOM_WINEP
 add_executable(theme_probe ${CMAKE_CURRENT_LIST_DIR}/theme_probe.cpp)
 target_link_libraries(theme_probe PRIVATE loomlib)
 add_executable(util_shell_test ${CMAKE_CURRENT_LIST_DIR}/util_shell_test.cpp)
-target_include_directories(util_shell_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(util_shell_test PRIVATE loomlib comctl32 gtest_main)
 add_dependencies(util_shell_test theme_probe)
 loom_wine_test(util.shell util_shell_test)

@@ -1,6 +1,7 @@
 // File times, directory creation and tree deletion on real files in a
 // temporary folder of the test prefix.
 #include "util/loomutil.h"
+#include "win_test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +11,7 @@
 
 namespace {
 
-bool Exists(const std::string &path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+using testsupport::Exists;
 
 bool IsDirectory(const std::string &path)
 {
@@ -21,14 +19,9 @@ bool IsDirectory(const std::string &path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void MakeFile(const std::string &path, const char *text = "data")
+void MakeFile(const std::string &path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
-    DWORD written;
-    WriteFile(file, text, lstrlenA(text), &written, nullptr);
-    CloseHandle(file);
+    ASSERT_TRUE(testsupport::WriteAll(path, "data")) << path;
 }
 
 // A fresh folder below the temporary folder for each test.
@@ -46,23 +39,16 @@ protected:
     }
     void TearDown() override { Clear(root_); }
 
+    // Removes a folder and all it holds, read-only files too.
     static void Clear(const std::string &path)
     {
-        WIN32_FIND_DATAA entry;
-        HANDLE find = FindFirstFileA((path + "\\*").c_str(), &entry);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                std::string name = entry.cFileName;
-                if (name == "." || name == "..")
-                    continue;
-                std::string child = path + "\\" + name;
-                SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    Clear(child);
-                else
-                    DeleteFileA(child.c_str());
-            } while (FindNextFileA(find, &entry));
-            FindClose(find);
+        for (const std::string &name : Names(path)) {
+            const std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (IsDirectory(child))
+                Clear(child);
+            else
+                DeleteFileA(child.c_str());
         }
         RemoveDirectoryA(path.c_str());
     }
@@ -207,10 +193,6 @@ TEST_F(FileExports, DelTreeKeepsReadOnlyFilesAndTheirFolders)
     EXPECT_FALSE(Exists(tree));
     EXPECT_EQ(0, DelTree(tree.c_str()));
 }
-
-} // namespace
-
-namespace {
 
 // A folder link inside the tree is removed, never followed: what it points
 // to stays whole.

@@ -18,31 +18,13 @@
 
 namespace {
 
-std::string TempDir()
-{
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    return dir;
-}
+using testsupport::TempDir;
+using testsupport::WriteAll;
 
-bool WriteFile(const std::string &path, const std::string &bytes)
+// The text in upper or lower case, by the system's own rule.
+std::string Cased(std::string text, LPSTR (WINAPI *change)(LPSTR))
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
-
-std::string Upper(std::string text)
-{
-    for (char &c : text)
-        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-    return text;
-}
-
-std::string Lower(std::string text)
-{
-    for (char &c : text)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    change(&text[0]);
     return text;
 }
 
@@ -76,7 +58,7 @@ struct CountingWindow {
 };
 int CountingWindow::received;
 
-TEST(ProcessSingleMessage, OneMessageAtATime)
+TEST(ProcessSingleMessage, OneMessageAtATimeAndNeverTheQuitRequest)
 {
     CountingWindow w;
     EXPECT_EQ(0, ProcessSingleMessage());
@@ -87,10 +69,7 @@ TEST(ProcessSingleMessage, OneMessageAtATime)
     EXPECT_EQ(1, ProcessSingleMessage());
     EXPECT_EQ(2, CountingWindow::received);
     EXPECT_EQ(0, ProcessSingleMessage());
-}
-
-TEST(ProcessSingleMessage, QuitRequestIsLeftForTheCaller)
-{
+    // A quit request is left for the caller.
     PostQuitMessage(7);
     EXPECT_EQ(0, ProcessSingleMessage());
     MSG msg;
@@ -107,20 +86,14 @@ long RunThemeProbe()
     return testsupport::RunProgram("\"" + testsupport::InBin("theme_probe.exe") + "\"");
 }
 
-class ThemeVersion : public ::testing::Test {
-protected:
-    void TearDown() override { testsupport::SetProgramWindowsVersion("theme_probe.exe", ""); }
-};
-
-TEST_F(ThemeVersion, WithUxthemeLoadedTheSystemAnswers)
+// With uxtheme.dll loaded the system answers; on version 5.0 both give -1.
+TEST(ThemeExports, AsTheWindowsVersionAllows)
 {
-    EXPECT_EQ(4 | 8, RunThemeProbe());
-}
-
-TEST_F(ThemeVersion, OnVersion50BothGiveMinusOne)
-{
-    ASSERT_TRUE(testsupport::SetProgramWindowsVersion("theme_probe.exe", "win2k"));
-    EXPECT_EQ(1 | 2 | 4, RunThemeProbe());
+    for (const char *version : {"", "win2k"}) {
+        ASSERT_TRUE(!*version || testsupport::SetProgramWindowsVersion("theme_probe.exe", version));
+        EXPECT_EQ(*version ? 1 | 2 | 4 : 4 | 8, RunThemeProbe()) << version;
+    }
+    testsupport::SetProgramWindowsVersion("theme_probe.exe", "");
 }
 
 // Closes the first properties window that appears while a call runs.
@@ -170,8 +143,8 @@ TEST(InvokeFileProperty, FindsAFileWhateverItsCase)
     std::string dir = TempDir() + "LoomProp";
     CreateDirectoryA(dir.c_str(), nullptr);
     std::string file = dir + "\\MixedCase.Txt";
-    ASSERT_TRUE(WriteFile(file, "properties"));
-    std::string path = Upper(file);
+    ASSERT_TRUE(WriteAll(file, "properties"));
+    std::string path = Cased(file, CharUpperA);
     int result;
     PropertyWindowCloser closer;
     result = InvokeFileProperty(nullptr, &path[0]);
@@ -183,7 +156,7 @@ TEST(InvokeFileProperty, FindsAFileWhateverItsCase)
         Sleep(20);
     }
     EXPECT_GE(result, 0);
-    EXPECT_EQ(Lower(file), path);
+    EXPECT_EQ(Cased(file, CharLowerA), path);
     EXPECT_TRUE(closer.Closed()) << "no properties window appeared";
     // The shell names the window after the file, in its own letter case.
     EXPECT_NE(std::string::npos, closer.Title().find("MixedCase.Txt")) << closer.Title();
@@ -235,8 +208,8 @@ protected:
 
 TEST_F(SeekFile, UsualPlacesInOrder)
 {
-    ASSERT_TRUE(WriteFile(first_ + "\\loomseek.exe", "MZ program"));
-    ASSERT_TRUE(WriteFile(windows_ + "\\loomseek_win.exe", "MZ program"));
+    ASSERT_TRUE(WriteAll(first_ + "\\loomseek.exe", "MZ program"));
+    ASSERT_TRUE(WriteAll(windows_ + "\\loomseek_win.exe", "MZ program"));
     EXPECT_EQ(first_, Seek("loomseek.exe", first_));
     EXPECT_EQ(first_ + "\\", Seek("loomseek.exe", first_ + "\\"));
     // Only in the Windows directory.
@@ -244,7 +217,7 @@ TEST_F(SeekFile, UsualPlacesInOrder)
     // In the system directory.
     EXPECT_EQ(system_, Seek("kernel32.dll", first_));
     // A text file of that name in the first directory does not count.
-    ASSERT_TRUE(WriteFile(first_ + "\\kernel32.dll", "not a program"));
+    ASSERT_TRUE(WriteAll(first_ + "\\kernel32.dll", "not a program"));
     EXPECT_EQ(system_, Seek("kernel32.dll", first_));
     EXPECT_EQ("", Seek("no_such_file.dll", first_));
     EXPECT_EQ("", Seek("loomseek.exe", std::string(300, 'd')));

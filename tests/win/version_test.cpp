@@ -7,18 +7,21 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "guarded_record.h"
 #include "loom_version.h"
 #include "version/loomver.h"
+#include "win_test_util.h"
 
 namespace {
 
+using testsupport::BinDir;
+using testsupport::InBin;
+using testsupport::TempDir;
+
 constexpr std::size_t kRecord = sizeof(FileVerInfo);
-constexpr std::size_t kGuard = 64;
 constexpr unsigned char kFill = 0xCD;
 constexpr int kFields = 11;
 
@@ -27,47 +30,20 @@ const char *const kFieldNames[kFields] = {
     "Language", "LegalTrademarks", "OriginalFileName", "ProductVersion",
     "ProductName", "InternalName"};
 
-std::string BinDir()
+std::string WriteTempFile(const std::string &name, const std::string &bytes)
 {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, n);
-    return dir.substr(0, dir.rfind('\\'));
+    const std::string path = TempDir() + "verinfo_" + name;
+    return testsupport::WriteAll(path, bytes) ? path : std::string();
 }
 
-std::string InBin(const std::string &name) { return BinDir() + "\\" + name; }
-
-std::string TempDir()
-{
-    char path[MAX_PATH];
-    GetTempPathA(MAX_PATH, path);
-    return path;
-}
-
-std::string WriteTempFile(const std::string &name, const std::vector<char> &bytes)
-{
-    std::string path = TempDir() + "verinfo_" + name;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return out ? path : std::string();
-}
-
-std::vector<char> ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(in), {});
-}
-
-// A record with guard bytes behind it, every byte filled with kFill before
-// the call, so that what the call writes and what it leaves can be told.
-struct Call {
+// One call on a record filled with kFill, so that what the call writes and
+// what it leaves can be told.
+struct Call : testsupport::Guarded<FileVerInfo> {
     int result = -1;
-    unsigned char bytes[kRecord + kGuard];
 
-    explicit Call(const std::string &path)
+    explicit Call(const std::string &path) : Guarded(kFill)
     {
-        std::memset(bytes, kFill, sizeof bytes);
-        result = GetFileVerInfo(path.c_str(), reinterpret_cast<FileVerInfo *>(bytes));
+        result = GetFileVerInfo(path.c_str(), &record());
     }
 
     // Field i up to its terminator; fails the test when the field has none
@@ -79,15 +55,6 @@ struct Call {
         EXPECT_LT(len, 255u) << kFieldNames[i] << " not terminated";
         EXPECT_LE(len, 250u) << kFieldNames[i] << " longer than 250 bytes";
         return std::string(f, len);
-    }
-    const FileVerInfo &Info() const { return *reinterpret_cast<const FileVerInfo *>(bytes); }
-
-    bool GuardIntact() const
-    {
-        for (std::size_t i = kRecord; i < sizeof bytes; ++i)
-            if (bytes[i] != kFill)
-                return false;
-        return true;
     }
 
     // A cleared record: the first 254 bytes of every field zero, the last
@@ -103,61 +70,41 @@ struct Call {
     }
 };
 
-std::string Message36()
+TEST(GetFileVerInfo, ReadsTheFieldsOfTheFirstTranslation)
 {
-    HMODULE lib = GetModuleHandleA("loomlib.dll");
-    char text[1024] = {};
-    int n = LoadStringA(lib, 36, text, sizeof text);
-    return std::string(text, n > 0 ? n : 0);
-}
-
-TEST(GetFileVerInfo, ReadsTheFirstTranslation)
-{
-    Call c(InBin("verfix_basic.dll"));
-    ASSERT_EQ(1, c.result);
-    EXPECT_EQ("2.3.4.5 (fixture)", c.Field(0));
-    // Line breaks flattened, also between double-byte characters.
-    EXPECT_EQ("Line one/ Line two", c.Field(1));
-    EXPECT_EQ("日本語/ 表示 終わり/", c.Field(2));
-    // No "Comments" key: only that field stays empty.
-    EXPECT_EQ("", c.Field(3));
-    // The platform's name of language 0x0409; its wording varies.
-    EXPECT_FALSE(c.Field(5).empty());
-    EXPECT_EQ("2.3", c.Field(8));
-    // Copied as stored: line breaks kept.
-    EXPECT_EQ("Line\r\nkept.dll", c.Field(7));
-    EXPECT_EQ("Line one\r\nLine two", c.Field(9));
-    EXPECT_EQ("verfix_basic", c.Field(10));
-    EXPECT_TRUE(c.GuardIntact());
-    EXPECT_EQ(0x0409, GetFileVerLCID(InBin("verfix_basic.dll").c_str()));
-}
-
-TEST(GetFileVerInfo, OverLongValuesKeepTheirFirst250Bytes)
-{
-    Call c(InBin("verfix_basic.dll"));
-    ASSERT_EQ(1, c.result);
-    std::string company;
+    std::string digits;
     for (int i = 0; i < 250; ++i)
-        company += static_cast<char>('0' + i % 10);
-    EXPECT_EQ(company, c.Field(4));
-    // Byte 250 would be the first byte of 日: the character is dropped whole.
-    EXPECT_EQ(std::string(249, 'x'), c.Field(6));
-    EXPECT_TRUE(c.GuardIntact());
-}
-
-TEST(GetFileVerInfo, OnlyTheFirstLanguageIsRead)
-{
-    Call c(InBin("verfix_enja.dll"));
-    ASSERT_EQ(1, c.result);
-    EXPECT_EQ("1.0 English", c.Field(0));
-    EXPECT_EQ("English Company", c.Field(4));
-    EXPECT_FALSE(c.Field(5).empty());
-    // Present only under Japanese.
-    EXPECT_EQ("", c.Field(3));
-    EXPECT_EQ("", c.Field(9));
-    EXPECT_EQ("", c.Field(10));
-    EXPECT_TRUE(c.GuardIntact());
-    EXPECT_EQ(0x0409, GetFileVerLCID(InBin("verfix_enja.dll").c_str()));
+        digits += static_cast<char>('0' + i % 10);
+    // "?": the platform's name of the language, whose wording varies; "*":
+    // not looked at.
+    const struct {
+        const char *file;
+        std::string fields[kFields];
+    } cases[] = {
+        // Line breaks flattened in the first three fields (also between
+        // double-byte characters) and kept in the others; no "Comments" key;
+        // over-long values keep their first 250 bytes, and a character that
+        // would begin at byte 250 is dropped whole.
+        {"verfix_basic.dll",
+         {"2.3.4.5 (fixture)", "Line one/ Line two", "日本語/ 表示 終わり/", "", digits, "?",
+          std::string(249, 'x'), "Line\r\nkept.dll", "2.3", "Line one\r\nLine two",
+          "verfix_basic"}},
+        // English first, then Japanese: what only Japanese holds stays empty.
+        {"verfix_enja.dll",
+         {"1.0 English", "*", "*", "", "English Company", "?", "*", "*", "*", "", ""}},
+    };
+    for (const auto &k : cases) {
+        Call c(InBin(k.file));
+        ASSERT_EQ(1, c.result) << k.file;
+        for (int i = 0; i < kFields; ++i) {
+            if (k.fields[i] == "?")
+                EXPECT_FALSE(c.Field(i).empty()) << k.file << " " << kFieldNames[i];
+            else if (k.fields[i] != "*")
+                EXPECT_EQ(k.fields[i], c.Field(i)) << k.file << " " << kFieldNames[i];
+        }
+        EXPECT_TRUE(c.GuardIntact()) << k.file;
+        EXPECT_EQ(0x0409, GetFileVerLCID(InBin(k.file).c_str())) << k.file;
+    }
 }
 
 TEST(GetFileVerInfo, RelativePath)
@@ -204,15 +151,15 @@ TEST(GetFileVerInfo, TheDeliverables)
 // both exports, the record cleared and nothing else written.
 TEST(GetFileVerInfo, NoReadableVersionResource)
 {
-    std::vector<char> dll = ReadFile(InBin("verfix_basic.dll"));
+    const std::string dll = testsupport::ReadAll(InBin("verfix_basic.dll"));
     ASSERT_GT(dll.size(), 1024u);
-    std::vector<char> random(4096);
+    std::string random(4096, '\0');
     unsigned seed = 12345;
     for (char &b : random) {
         seed = seed * 1103515245u + 12345u;
         b = static_cast<char>(seed >> 16);
     }
-    std::vector<char> mzRandom = random;
+    std::string mzRandom = random;
     mzRandom[0] = 'M';
     mzRandom[1] = 'Z';
 
@@ -227,11 +174,11 @@ TEST(GetFileVerInfo, NoReadableVersionResource)
         {"folder that does not exist", BinDir() + "\\no such folder\\verfix_basic.dll"},
         {"directory", BinDir()},
         {"empty path", ""},
-        {"zero-byte file", WriteTempFile("empty.dll", {})},
-        {"DOS header only", WriteTempFile("cut64.dll", {dll.begin(), dll.begin() + 64})},
-        {"PE headers only", WriteTempFile("cut512.dll", {dll.begin(), dll.begin() + 512})},
+        {"zero-byte file", WriteTempFile("empty.dll", "")},
+        {"DOS header only", WriteTempFile("cut64.dll", dll.substr(0, 64))},
+        {"PE headers only", WriteTempFile("cut512.dll", dll.substr(0, 512))},
         {"cut in the resources",
-         WriteTempFile("cuthalf.dll", {dll.begin(), dll.begin() + dll.size() / 2})},
+         WriteTempFile("cuthalf.dll", dll.substr(0, dll.size() / 2))},
         {"random bytes", WriteTempFile("random.bin", random)},
         {"random bytes after MZ", WriteTempFile("mzrandom.dll", mzRandom)},
     };
@@ -250,7 +197,7 @@ TEST(GetFileVerInfo, NullArguments)
 {
     Call c(InBin("verfix_basic.dll"));
     ASSERT_EQ(1, c.result);
-    EXPECT_EQ(0, GetFileVerInfo(nullptr, reinterpret_cast<FileVerInfo *>(c.bytes)));
+    EXPECT_EQ(0, GetFileVerInfo(nullptr, &c.record()));
     c.ExpectCleared("null path");
     EXPECT_EQ(0, GetFileVerInfo(InBin("verfix_basic.dll").c_str(), nullptr));
     EXPECT_EQ(0, GetFileVerLCID(nullptr));
@@ -275,20 +222,11 @@ TEST(GetFileVerInfo, UpdateFilesAreReadOnNt)
 // The probe program runs with Wine reporting Windows 95 to it alone.
 class Windows95Family : public ::testing::Test {
 protected:
-    static constexpr const char *kKey = "Software\\Wine\\AppDefaults\\version_probe.exe";
-
     void SetUp() override
     {
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0,
-                                                 KEY_SET_VALUE, nullptr, &key, nullptr));
-        static const char version[] = "win95";
-        LONG rc = RegSetValueExA(key, "Version", 0, REG_SZ,
-                                 reinterpret_cast<const BYTE *>(version), sizeof version);
-        RegCloseKey(key);
-        ASSERT_EQ(ERROR_SUCCESS, rc);
+        ASSERT_TRUE(testsupport::SetProgramWindowsVersion("version_probe.exe", "win95"));
     }
-    void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
+    void TearDown() override { testsupport::SetProgramWindowsVersion("version_probe.exe", ""); }
 
     struct Entry {
         int platform, result;
@@ -303,24 +241,9 @@ protected:
         std::string cmd = "\"" + InBin("version_probe.exe") + "\" \"" + output + "\"";
         for (const std::string &p : paths)
             cmd += " \"" + p + "\"";
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi = {};
-        std::vector<char> line(cmd.begin(), cmd.end());
-        line.push_back('\0');
         std::vector<Entry> entries;
-        if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &si, &pi)) {
-            ADD_FAILURE() << "cannot start the probe: " << GetLastError();
-            return entries;
-        }
-        WaitForSingleObject(pi.hProcess, INFINITE);
-        DWORD code = 1;
-        GetExitCodeProcess(pi.hProcess, &code);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-        EXPECT_EQ(0u, code) << "probe exit code";
-        std::vector<char> bytes = ReadFile(output);
+        EXPECT_EQ(0, testsupport::RunProgram(cmd)) << "probe exit code";
+        const std::string bytes = testsupport::ReadAll(output);
         const std::size_t step = 2 * sizeof(int) + kRecord;
         for (std::size_t at = 0; at + step <= bytes.size(); at += step) {
             Entry e;
@@ -342,7 +265,7 @@ TEST_F(Windows95Family, UpdateFilesAreNotOpened)
                                   InBin("verfix_basic.dll")});
     ASSERT_EQ(4u, e.size());
     ASSERT_EQ(VER_PLATFORM_WIN32_WINDOWS, e[0].platform) << "Wine did not report Windows 95";
-    std::string message = Message36();
+    std::string message = testsupport::LibMessage(36);
     ASSERT_FALSE(message.empty());
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(1, e[i].result) << i;

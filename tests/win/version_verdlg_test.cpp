@@ -24,6 +24,13 @@ using testsupport::LibMessage;
 
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Loomkit";
 
+std::string Title(const std::string &product)
+{
+    char title[256];
+    wsprintfA(title, LibMessage(1).c_str(), product.c_str());
+    return title;
+}
+
 std::string ItemText(HWND dialog, int id)
 {
     std::string text(70000, '\0');
@@ -120,9 +127,9 @@ protected:
     // close it.  Returns LoomVerInfo's result.
     INT_PTR Run(const std::function<void(HWND)> &drive)
     {
-        // The product name as the dialog reads it: at most 99 bytes.
-        std::string title = std::string(param_.ProductName, strnlen(param_.ProductName, 99)) +
-                            "のバージョン情報";
+        // The library's "version of" message for the product name as the
+        // dialog reads it: at most 99 bytes.
+        const std::string title = Title(std::string(param_.ProductName, strnlen(param_.ProductName, 99)));
         std::thread driver([&] {
             HWND dialog = WaitForDialog(title);
             seen_.found = dialog != nullptr;
@@ -174,7 +181,7 @@ TEST_F(VersionDialog, TextsPlaceAndPicture)
     param_.Bitmap = RedBitmap();
     EXPECT_EQ(IDOK, Run(LookAndPress(IDOK)));
     ASSERT_TRUE(seen_.found);
-    EXPECT_EQ("Lexprobeのバージョン情報", seen_.title);
+    EXPECT_EQ(Title("Lexprobe"), seen_.title);
     EXPECT_EQ("Loomkit\nLexprobe  Version 1.2.3", seen_.productLine);
     EXPECT_EQ("Copyright (C) 2026 Halvek", seen_.copyright);
     EXPECT_EQ("Lexprobe", seen_.productName);
@@ -207,7 +214,6 @@ TEST_F(VersionDialog, LongProductNameWithoutTerminatorAndNoExtraText)
     std::memset(param_.VersionText, 'V', sizeof param_.VersionText);
     param_.ExtraText = nullptr;
     const std::string product(99, 'P');
-    std::string title = product + "のバージョン情報";
     EXPECT_EQ(IDCANCEL, Run([&](HWND dialog) {
         seen_.title = WindowText(dialog);
         seen_.productLine = ItemText(dialog, 200);
@@ -215,7 +221,7 @@ TEST_F(VersionDialog, LongProductNameWithoutTerminatorAndNoExtraText)
         PostMessageA(dialog, WM_CLOSE, 0, 0);
     }));
     ASSERT_TRUE(seen_.found);
-    EXPECT_EQ(title, seen_.title);
+    EXPECT_EQ(Title(product), seen_.title);
     EXPECT_EQ("Loomkit\n" + product + "  Version " + std::string(49, 'V'), seen_.productLine);
     // No uninstall key: an empty first line, then the component header.
     EXPECT_EQ(0u, seen_.text.find("\r\n" + LibMessage(3))) << seen_.text.substr(0, 100);

@@ -1,0 +1,165 @@
+// The main window's controls: made in tab order at their places in the
+// top panel, and laid out again whenever the window's size or state
+// changes (the right-hand buttons keep to the right edge, the list fills
+// the space between the panel and the progress bar).
+#include "mainwindow/mainform_win.h"
+
+#include <commctrl.h>
+
+#include "mainwindow/commands.h"
+#include "ui/uifont_win.h"
+
+namespace lex {
+namespace {
+
+// The top panel is 85 pixels high and the progress bar 19.
+constexpr int kPanelHeight = 85;
+constexpr int kProgressHeight = 19;
+constexpr int kRightButtonWidth = 107;
+constexpr int kButtonHeight = 23;
+constexpr int kBrowseWidth = 75;
+constexpr int kFileNameLeft = 86;
+
+// Identifiers of the two labels (never addressed by the program).
+constexpr int kFileLabelId = 1011;
+constexpr int kAsciiLabelId = 1012;
+
+HMENU IdMenu(int id)
+{
+    return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+}
+
+// Moves `wnd` only when its place changes: moving the list view costs
+// time with many rows, and Layout runs on every state change.
+void MoveIfChanged(HWND parent, HWND wnd, int x, int y, int w, int h)
+{
+    RECT r;
+    GetWindowRect(wnd, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&r), 2);
+    if (r.left != x || r.top != y || r.right - r.left != w || r.bottom - r.top != h)
+        MoveWindow(wnd, x, y, w, h, TRUE);
+}
+
+} // namespace
+
+void MainForm::CreateControls()
+{
+    HINSTANCE inst = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
+    font_.reset(CreateUiFont(hwnd_));
+
+    auto make = [&](DWORD ex, const char *cls, const char *text, DWORD style, int x, int y,
+                    int w, int h, int id) {
+        HWND c = CreateWindowExA(ex, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h,
+                                 hwnd_, IdMenu(id), inst, nullptr);
+        SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        return c;
+    };
+    // Creation order is the tab order.
+    fileLabel_ = make(0, "STATIC", "ファイル名 :", SS_LEFT, 8, 14, 76, 14, kFileLabelId);
+    fileName_ = make(WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, kFileNameLeft,
+                     10, 250, 21, IDC_FILENAME);
+    browseBtn_ = make(0, "BUTTON", "参照(&B)...", WS_TABSTOP | BS_PUSHBUTTON, 330, 9,
+                      kBrowseWidth, kButtonHeight, IDC_BROWSEBTN);
+    RECT asciiBox = {kFileNameLeft, 44, kFileNameLeft + 60, 44 + 21};
+    ascii_.Create(hwnd_, IDC_ASCII, IDC_ASCIISPIN, asciiBox, font_.get(), kMinExtractStrRange);
+    ascii_.SetValue(settings_.MinExtractStr);
+    asciiLabel_ = make(0, "STATIC", "文字以上の文字列を抽出", SS_LEFT, kFileNameLeft + 66, 47,
+                       200, 14, kAsciiLabelId);
+    startBtn_ = make(0, "BUTTON", kStartCaption, WS_TABSTOP | WS_DISABLED | BS_DEFPUSHBUTTON,
+                     420, 4, kRightButtonWidth, kButtonHeight, IDC_STARTBTN);
+    optBtn_ = make(0, "BUTTON", "高度な設定(&O)", WS_TABSTOP | BS_PUSHBUTTON, 420, 30,
+                   kRightButtonWidth, kButtonHeight, IDC_OPTBTN);
+    closeBtn_ = make(0, "BUTTON", "閉じる(&C)", WS_TABSTOP | BS_PUSHBUTTON, 420, 56,
+                     kRightButtonWidth, kButtonHeight, IDC_CLOSEBTN);
+
+    list_.Create(hwnd_, IDC_LISTVIEW);
+    if (list_.hwnd()) {
+        SendMessageA(list_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        ShowWindow(list_.hwnd(), SW_HIDE);
+    }
+
+    progressBar_ = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | PBS_SMOOTH, 0, 0, 0, 0,
+                                   hwnd_, IdMenu(IDC_PROGRESSBAR), inst, nullptr);
+    SendMessageA(progressBar_, PBM_SETRANGE32, 0, 100);
+
+    // The browse button's tooltip.  The structure size of common controls
+    // 5 keeps this working with every comctl32.
+    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                               inst, nullptr);
+    TOOLINFOA ti = {};
+    ti.cbSize = TTTOOLINFOA_V2_SIZE;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = hwnd_;
+    ti.uId = reinterpret_cast<UINT_PTR>(browseBtn_);
+    ti.lpszText = const_cast<char *>("ダイアログボックスからファイルを選択します。");
+    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void MainForm::FormResize()
+{
+    if (inResize_ || !hwnd_)
+        return;
+    if (list_.hwnd() && IsWindowVisible(list_.hwnd()))
+        return;
+    RECT c;
+    GetClientRect(hwnd_, &c);
+    if (c.bottom - c.top != kIdleClientHeight)
+        SetClientHeight(kIdleClientHeight);
+}
+
+void MainForm::SetClientHeight(int height)
+{
+    RECT c, w;
+    GetClientRect(hwnd_, &c);
+    GetWindowRect(hwnd_, &w);
+    int dy = height - (c.bottom - c.top);
+    inResize_ = true;
+    SetWindowPos(hwnd_, nullptr, 0, 0, w.right - w.left, (w.bottom - w.top) + dy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    inResize_ = false;
+    Layout();
+}
+
+void MainForm::Layout()
+{
+    if (!progressBar_)
+        return;  // still being created
+    RECT c;
+    GetClientRect(hwnd_, &c);
+    int width = c.right - c.left;
+    int height = c.bottom - c.top;
+    PanelResize(width);
+    bool progress = IsWindowVisible(progressBar_);
+    MoveIfChanged(hwnd_, progressBar_, 0, height - kProgressHeight, width, kProgressHeight);
+    if (list_.hwnd()) {
+        int bottom = height - (progress ? kProgressHeight : 0);
+        int listHeight = bottom - kPanelHeight;
+        MoveIfChanged(hwnd_, list_.hwnd(), 0, kPanelHeight, width, listHeight > 0 ? listHeight : 0);
+    }
+}
+
+void MainForm::PanelResize(int width)
+{
+    for (HWND b : {startBtn_, optBtn_, closeBtn_}) {
+        RECT r;
+        GetWindowRect(b, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT *>(&r), 2);
+        int w = r.right - r.left;
+        MoveIfChanged(hwnd_, b, width - w - 6, r.top, w, r.bottom - r.top);
+    }
+    if (width < 400)
+        return;
+    RECT br, fr;
+    GetWindowRect(browseBtn_, &br);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT *>(&br), 2);
+    int bw = br.right - br.left;
+    int browseLeft = width - bw - 140;
+    MoveIfChanged(hwnd_, browseBtn_, browseLeft, br.top, bw, br.bottom - br.top);
+    GetWindowRect(fileName_, &fr);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT *>(&fr), 2);
+    MoveIfChanged(hwnd_, fileName_, fr.left, fr.top, browseLeft - fr.left - 4, fr.bottom - fr.top);
+}
+
+} // namespace lex

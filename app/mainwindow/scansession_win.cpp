@@ -1,0 +1,163 @@
+// The main window's scan run: the scanner's host on the user-interface
+// thread.
+#include "mainwindow/scansession_win.h"
+
+#include "results/resultslist_win.h"
+#include "ui/msgbox_win.h"
+
+namespace lex {
+namespace {
+
+// Why a scan could not run to its end.
+const char kCannotOpen[] = "ファイルが開けません。調査を中断します。";
+const char kTooLarge[] = "ファイルが大きすぎます (4 GB 以上のファイルは調べられません)。調査を中断します。";
+const char kReadError[] = "ファイルを最後まで読み込めませんでした。調査を中断します。";
+
+} // namespace
+
+void ScanSession::SetIntervals(DWORD pumpMs, DWORD progressMs)
+{
+    pumpIntervalMs_ = pumpMs;
+    progressIntervalMs_ = progressMs;
+}
+
+bool ScanSession::Run(const std::string &fileName, int minLength,
+                      const ExtractionSettings &settings, const EnglishWordMarker *marker)
+{
+    abort_ = 0;
+    progress_ = -1;
+    SetProgress(0);
+    lastPump_ = GetTickCount();
+    scanning_ = true;
+    int result = 1;
+    InputError why = InputError::None;
+    try {
+        result = StringScanner(fileName.c_str(), minLength, settings, marker, *this, &why);
+    } catch (...) {
+        // Memory ran out inside the scan: it counts as stopped, so that the
+        // window can go back to the stopped state before the error reaches
+        // the window procedure's edge, which reports it.
+        abort_ = 1;
+        Returned();
+        throw;
+    }
+    Returned();
+    if (result == 1) {
+        ReportFailure(why);
+        return false;
+    }
+    if (abort_ != 0)
+        return false;
+    abort_ = 1;
+    return true;
+}
+
+bool ScanSession::DeferClose()
+{
+    if (scanning_)
+        closePending_ = true;
+    return scanning_;
+}
+
+// The scanner has returned, whichever way: the rows it added reach the list
+// control.  The list stays hidden while a scan runs, so it learns its row
+// count only now.
+void ScanSession::Returned()
+{
+    scanning_ = false;
+    list_.SyncCount();
+}
+
+// A scan that could not run to its end.  After a read error, or with memory
+// exhausted, the rows found so far stay in the (hidden) list, as after a
+// stop.
+void ScanSession::ReportFailure(InputError why)
+{
+    switch (why) {
+    case InputError::TooLarge:
+        ShowError(nullptr, kTooLarge);
+        break;
+    case InputError::ShortRead:
+        ShowError(nullptr, kReadError);
+        break;
+    case InputError::NoMemory:
+        ReportOutOfMemory();
+        break;
+    default:
+        ShowError(nullptr, kCannotOpen);
+        break;
+    }
+}
+
+void ScanSession::ClearRows()
+{
+    // The list may hold many rows; releasing them can take a moment, so the
+    // menu bar shows the busy notice alone meanwhile, drawn by one pump.
+    window_.ShowBusyNotice(true);
+    PumpMessages();
+    list_.Clear();
+    window_.ShowBusyNotice(false);
+}
+
+void ScanSession::AddRow(uint32_t offset, bool wide, const char *text, size_t length,
+                         bool checked)
+{
+    list_.AppendRow(offset, wide, text, length, checked);
+}
+
+void ScanSession::SetProgress(int percent)
+{
+    progressWanted_ = percent;
+    ShowProgress(GetTickCount());
+}
+
+// The bar follows the scan's percentage at most once per progress interval
+// (a move repaints the bar there and then); the first position of a scan
+// shows at once.
+void ScanSession::ShowProgress(DWORD now)
+{
+    if (progressWanted_ == progress_)
+        return;
+    if (progress_ >= 0 && now - lastProgress_ < progressIntervalMs_)
+        return;
+    progress_ = progressWanted_;
+    lastProgress_ = now;
+    window_.ShowProgress(progress_);
+}
+
+// Called by the scanner at its checkpoints; dispatches messages only once a
+// time slice has passed, since every message query costs a server call.
+void ScanSession::ProcessEvents()
+{
+    DWORD now = GetTickCount();
+    if (now - lastPump_ < pumpIntervalMs_)
+        return;
+    lastPump_ = now;
+    ShowProgress(now);
+    PumpMessages();
+}
+
+bool ScanSession::AbortRequested()
+{
+    return abort_ != 0;
+}
+
+void ScanSession::PumpMessages()
+{
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) {
+            // Leave the quit request for the program's own loop.
+            PostQuitMessage(static_cast<int>(m.wParam));
+            break;
+        }
+        if (!window_.PreTranslate(&m)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+    }
+    if (pumpHook_)
+        pumpHook_();
+}
+
+} // namespace lex
