@@ -49,7 +49,7 @@ struct StoredInt {
     int ExtractionSettings::*field;
     IntRange range;
 };
-extern const StoredFlag kStoredFlags[9];
+extern const StoredFlag kStoredFlags[10];
 extern const StoredInt kStoredInts[2];
 
 // Brings every integer setting into its range.  Values from outside the
