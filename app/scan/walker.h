@@ -41,9 +41,10 @@ public:
     // How many bytes after a position its step may look at: the next one
     // for single-byte and ASCII UTF-16 text; with Japanese UTF-16 text, a
     // string table's length word and the strings it spans (up to 255 code
-    // units, and the next length word's 126), and a whole string's first
-    // sixteen code units.
-    static constexpr size_t kMaxLookAhead = 520;
+    // units after one read from a control unit; three strings of up to 126
+    // after ASCII ones, 762 bytes with their length words and the unit
+    // that ends them), and a whole string's first sixteen code units.
+    static constexpr size_t kMaxLookAhead = 768;
     size_t LookAhead() const { return settings_.SearchWideJapanese ? kMaxLookAhead : 1; }
 
     explicit WalkCore(const WalkSetup &setup);
