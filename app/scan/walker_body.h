@@ -1070,7 +1070,10 @@ private:
         const uint8_t before = Before(i);
         const uint64_t notText = ~(p << 1 | uint64_t(printable_[before]));
         const uint64_t zeroBefore = zero << 1 | uint64_t(before == 0);
-        uint64_t maybe = ((~zero & notText) | (zero & zeroBefore) | MenuItemBits(i, zero)) & high1;
+        // Right after a menu item's identifier, whatever its bytes, a
+        // whole string may begin.
+        const uint64_t items = MenuItemBits(i, zero);
+        uint64_t maybe = ((~zero & notText) | (zero & zeroBefore) | items) & high1;
         if (first)
             maybe &= first - 1;
         maybe &= (text0 >> 2 | uint64_t(3) << 62) & (text0 >> 4 | uint64_t(15) << 60);
@@ -1096,7 +1099,7 @@ private:
                 textLo &= textLo >> step | textHi << (64 - step);
                 textHi &= textHi >> step;
             }
-            maybe &= zeroBefore | reachLo;
+            maybe &= zeroBefore | reachLo | items;
         }
         // The three code units exactly, without branches: the first, then
         // the others of the positions left.

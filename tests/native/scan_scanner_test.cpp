@@ -215,6 +215,10 @@ TEST(ScannerWalk, JapaneseUtf16TextWithTheSettingOn)
         {"ideographs after a menu item's flags and identifier",
          Z(2) + "\x80" + Z(1) + "\xD2\x07" + W("最小化") + Z(2), 3, WideJapanese(),
          {U(6, Sjis("最小化"))}},
+        // Ideographs whose high bytes are no text, many starts at once.
+        {"a menu item's ideographs among other ideographs",
+         Z(6) + "\x34\x12" + W("説議論題類願雑録鉄道運転距離計説") + Z(900), 5, WideJapanese(),
+         {U(8, Sjis("説議論題類願雑録鉄道運転距離計説"))}},
         {"ASCII after a popup's flags is not read one byte off",
          Z(8) + "\x90" + Z(1) + W("Windows Media オーディオ") + Z(2), 5, WideJapanese(),
          {U(10, "Windows Media " + Sjis("オーディオ"))}},
