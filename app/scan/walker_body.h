@@ -235,7 +235,6 @@ public:
         spanHighSet_.Add(0x20, 0x33);
         spanHighSet_.Add(kIdeographHigh);
         spanHighSet_.Add(0xF9, 0xFF);
-        flagsSet_.Add(0x00, 0x00);
         flagsSet_.Add(0x80, 0x80);
         for (int v = 0; v < 256; ++v) {
             const auto b = static_cast<uint8_t>(v);
@@ -1134,20 +1133,23 @@ private:
     // 3 before them zero, the byte 4 before them zero or 0x80.
     uint64_t MenuItemBits(size_t i, uint64_t zero) const
     {
-        // The six bytes before i, as bits 0 (the farthest) to 5.
-        uint64_t zeroBefore = 0, flagsBefore = 0;
-        for (size_t n = 1; n <= 6; ++n) {
-            const uint8_t b = Back(static_cast<ptrdiff_t>(i), n);
-            zeroBefore |= uint64_t(b == 0) << (6 - n);
-            flagsBefore |= uint64_t(b == 0 || b == 0x80) << (6 - n);
-        }
-        // Bit q: the byte n before i + q is in the set.
+        // Bit q: the byte n before i + q is in the set, `before` holding
+        // the six bytes before i as bits 0 (the farthest) to 5.
         const auto back = [](uint64_t mask, uint64_t before, size_t n) {
             return mask << n | before >> (6 - n);
         };
-        const uint64_t flags = flagsSet_.Mask64(data_ + i);
-        return back(zero, zeroBefore, 6) & back(zero, zeroBefore, 5) & back(zero, zeroBefore, 3) &
-               back(flags, flagsBefore, 4);
+        uint64_t zeroBefore = 0, flagsBefore = 0;
+        for (size_t n = 1; n <= 6; ++n) {
+            const uint8_t b = i >= 6 ? data_[i - n] : Back(static_cast<ptrdiff_t>(i), n);
+            zeroBefore |= uint64_t(b == 0) << (6 - n);
+            flagsBefore |= uint64_t(b == 0x80) << (6 - n);
+        }
+        const uint64_t zeros =
+            back(zero, zeroBefore, 6) & back(zero, zeroBefore, 5) & back(zero, zeroBefore, 3);
+        if (zeros == 0)
+            return 0;
+        const uint64_t flags = zero | flagsSet_.Mask64(data_ + i);
+        return zeros & back(flags, zeroBefore | flagsBefore, 4);
     }
 
     // Bit k set where byte k of the 64 at d is the high byte of a Japanese
@@ -1222,7 +1224,7 @@ private:
     ByteSet controlSet_;
     ByteSet breakSet_;
     ByteSet spanHighSet_;
-    ByteSet flagsSet_;  // a menu item's flags' low byte: 0x00 and 0x80
+    ByteSet flagsSet_;  // a menu item's flags' low byte other than zero: 0x80
     bool markHigh_[256];  // high bytes of marks and ends of Japanese text
     bool halfKana_;  // half-width katakana are printable
     size_t lookAhead_;
