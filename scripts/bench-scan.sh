@@ -6,6 +6,8 @@
 #     --no-check-english, and the 32-bit lexprobe.exe under 32-bit Wine (the
 #     win64 build under wine64 where the kernel runs no 32-bit code), all
 #     writing their lines to a file;
+#   - the front end with --search-kanji, with the Shift-JIS noise filter
+#     on and off (what the filter costs);
 #   - the marker's rows/s, the scan core's time with Japanese UTF-16 text
 #     taken against without, and how a scan's time splits between reading,
 #     scanning, marking and writing (bench/scan_bench, which also
@@ -72,7 +74,7 @@ with open(out, "wb") as f:
 PY
   rm -f "$dir/libs.bin"
 fi
-size=$(stat -c %s "$corpus")
+size=$(stat -L -c %s "$corpus")
 mb=$(awk -v s="$size" 'BEGIN { printf "%.1f", s / 1e6 }')
 echo "corpus: $corpus ($mb MB)"
 cat "$corpus" >/dev/null  # into the page cache for every contender
@@ -104,6 +106,8 @@ echo "== whole process, best of $REPEAT (name, wall s, CPU s, peak kB, lines)"
 measure strings strings -a -n 5 "$corpus"
 measure lexprobe "$bin/lexprobe" "$corpus"
 measure lexprobe-no-english "$bin/lexprobe" --no-check-english "$corpus"
+measure lexprobe-kanji "$bin/lexprobe" --search-kanji "$corpus"
+measure lexprobe-kanji-no-filter "$bin/lexprobe" --search-kanji --no-check-kanji-noise "$corpus"
 if [ -n "${LEXPROBE_BEFORE:-}" ]; then
   measure before-lexprobe "$LEXPROBE_BEFORE" --dict "$bin/English.dic" "$corpus"
   measure before-lexprobe-no-english "$LEXPROBE_BEFORE" --no-check-english "$corpus"
@@ -163,6 +167,9 @@ awk -v size="$size" -v read="$(value split_read)" -v scan="$(value split_scan)" 
     if ("wine-lexprobe.exe" in wall)
       printf "lexprobe.exe under Wine / native front end (wall): %.2f (marker on), %.2f (--no-check-english)\n",
              wall["wine-lexprobe.exe"] / wall["lexprobe"], wall["wine-lexprobe.exe-no-english"] / wall["lexprobe-no-english"]
+    if (("lexprobe-kanji" in cpu) && cpu["lexprobe-kanji-no-filter"] > 0)
+      printf "Shift-JIS noise filter: %+.1f%% of the front end CPU time with --search-kanji (%.3f s against %.3f s)\n",
+             100 * (cpu["lexprobe-kanji"] / cpu["lexprobe-kanji-no-filter"] - 1), cpu["lexprobe-kanji"], cpu["lexprobe-kanji-no-filter"]
     printf "marker: %.2f million rows/s\n", mrows
     printf "scan core with Japanese UTF-16 text: %.2fx its time without\n", wide
     printf "front end peak memory: %.1f MiB (marker on), %.1f MiB (--no-check-english)\n",

@@ -18,6 +18,14 @@ half-width katakana, or 0 for a character that code page 932 lacks.  The
 bit set kJapaneseUnitBits has one bit per code unit, set exactly where the
 form is not 0; a unit outside the ranges has no bit.
 
+The other double-byte characters of code page 932 (Greek, Cyrillic,
+punctuation such as quotation marks and ellipses, arrows, mathematical
+signs, circled numbers, box drawing, shapes, squared words, compatibility
+ideographs, full-width signs; not the Latin-1 signs, whose code units read
+as a byte and a zero, nor the user-defined rows) form the symbols: the bit
+set kJapaneseSymbolBits and the sorted array kCp932Symbols of
+unit << 16 | form.
+
 The forms come from Python's strict "cp932" encoder (nothing is replaced),
 with one change: for the characters that code page 932 holds twice, in the
 NEC-selected rows 0xED-0xEE and in the IBM rows 0xFA-0xFC (ideographs, and
@@ -71,6 +79,22 @@ def form_of(unit, ibm):
     return encoded[0] << 8 | encoded[1]
 
 
+def symbols(ibm):
+    """(unit, form) of every double-byte character outside RANGES, from
+    U+0100 on, private use areas left out."""
+    result = []
+    for unit in range(0x100, 0x10000):
+        if any(first <= unit <= last for _, first, last in RANGES) or 0xD800 <= unit <= 0xF8FF:
+            continue
+        try:
+            encoded = chr(unit).encode("cp932")
+        except UnicodeEncodeError:
+            continue
+        if len(encoded) == 2:
+            result.append((unit, form_of(unit, ibm)))
+    return result
+
+
 def c_array(ctype, name, values, per_line, width):
     lines = ["const %s %s[%d] = {" % (ctype, name, len(values))]
     for i in range(0, len(values), per_line):
@@ -109,6 +133,15 @@ def main():
     parts.append("};")
     parts.append("")
     parts.append(c_array("uint32_t", "kJapaneseUnitBits", bits, 8, 8))
+    parts.append("")
+    symbol_bits = [0] * (65536 // 32)
+    pairs = symbols(ibm)
+    for unit, _ in pairs:
+        symbol_bits[unit >> 5] |= 1 << (unit & 31)
+    parts.append(c_array("uint32_t", "kJapaneseSymbolBits", symbol_bits, 8, 8))
+    parts.append("")
+    parts.append(c_array("uint32_t", "kCp932Symbols", [u << 16 | f for u, f in pairs], 6, 8))
+    parts.append("const size_t kCp932SymbolCount = %d;" % len(pairs))
     parts.append("")
     parts.append("} // namespace lex")
     parts.append("")

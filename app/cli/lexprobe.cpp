@@ -187,6 +187,11 @@ const CliOption kOptions[] = {
     Flag(0, "search-kanji", nullptr, "no-search-kanji", &Options::SearchKanji, true,
          "take Shift-JIS double-byte characters into ANSI\n"
          "strings (default off; --no-search-kanji)"),
+    Flag(0, "no-check-kanji-noise", nullptr, "check-kanji-noise", &Options::CheckKanjiNoise,
+         false,
+         "keep ANSI rows whose double-byte characters\n"
+         "read as machine code (default: dropped;\n"
+         "--check-kanji-noise)"),
     Flag(0, "search-wide-japanese", nullptr, "no-search-wide-japanese",
          &Options::SearchWideJapanese, true,
          "take Japanese text in UTF-16LE strings into\n"

@@ -24,6 +24,20 @@ inline bool IsHalfWidthKatakana(uint16_t unit)
     return unit >= 0xFF61 && unit <= 0xFF9F;
 }
 
+// The other double-byte characters of code page 932, from U+0100 on:
+// Greek, Cyrillic, punctuation such as quotation marks and ellipses,
+// arrows, mathematical signs, circled numbers, box drawing, shapes, squared
+// words, compatibility ideographs, full-width signs.  They never begin
+// Japanese text; inside it, they go on with it.  (The Latin-1 signs that
+// code page 932 holds are left out: their code units read as a byte and a
+// zero, the form of ASCII UTF-16 text.)
+extern const uint32_t kJapaneseSymbolBits[65536 / 32];
+
+inline bool IsJapaneseSymbol(uint16_t unit)
+{
+    return (kJapaneseSymbolBits[unit >> 5] >> (unit & 31)) & 1;
+}
+
 // Kana, CJK symbols and punctuation, and half-width katakana: what marks a
 // string as Japanese text rather than a run of ideographs.
 inline bool IsKanaOrSymbol(uint16_t unit)
@@ -31,9 +45,9 @@ inline bool IsKanaOrSymbol(uint16_t unit)
     return (unit >= 0x3000 && unit <= 0x30FF) || IsHalfWidthKatakana(unit);
 }
 
-// The Shift-JIS bytes of a Japanese character: lead byte << 8 | trail byte,
-// or the one byte (0xA1-0xDF) of half-width katakana.  0 when
-// IsJapaneseUnit(unit) is false.
+// The Shift-JIS bytes of a Japanese character or symbol: lead byte << 8 |
+// trail byte, or the one byte (0xA1-0xDF) of half-width katakana.  0 when
+// IsJapaneseUnit(unit) and IsJapaneseSymbol(unit) are both false.
 uint16_t JapaneseUnitCp932(uint16_t unit);
 
 } // namespace lex

@@ -5,6 +5,7 @@
 // definitions when the program is built.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace lex {
@@ -17,5 +18,10 @@ struct Cp932Range {
 
 constexpr int kCp932RangeCount = 3;
 extern const Cp932Range kCp932Ranges[kCp932RangeCount];
+
+// The symbols (cp932.h), as code unit << 16 | form, in the order of their
+// code units.
+extern const uint32_t kCp932Symbols[];
+extern const size_t kCp932SymbolCount;
 
 } // namespace lex

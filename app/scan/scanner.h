@@ -90,7 +90,7 @@ public:
 
     // Room for the bytes kept from one piece for the next: the walk's
     // longest look-ahead.
-    static constexpr size_t kCarryRoom = 5;
+    static constexpr size_t kCarryRoom = 768;
 
     // Where the next piece goes: room for PieceSize() bytes.
     uint8_t *Piece() { return buffer_.get() + kCarryRoom; }
@@ -104,8 +104,8 @@ public:
     void Finish();
     // The data ends early (a read error): the pending string is emitted,
     // as after a stop, and the bytes still waiting for their look-ahead
-    // (the last one, or up to five with Japanese UTF-16 text) are left
-    // out.
+    // (the last one, or up to kCarryRoom with Japanese UTF-16 text) are
+    // left out.
     void Abandon();
 
     bool Ended() const { return ended_; }

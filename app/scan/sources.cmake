@@ -6,6 +6,7 @@ list(APPEND LEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/scanner.cpp
   ${CMAKE_CURRENT_LIST_DIR}/walker_plain.cpp
   ${CMAKE_CURRENT_LIST_DIR}/walker_sse2.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/kanjinoise.cpp
   ${CMAKE_CURRENT_LIST_DIR}/inputfile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resultrow.cpp)
 if(WIN32)

@@ -39,9 +39,12 @@ struct WalkSetup {
 class WalkCore {
 public:
     // How many bytes after a position its step may look at: the next one
-    // for single-byte and ASCII UTF-16 text, five with Japanese UTF-16
-    // text (the first three code units from a position).
-    static constexpr size_t kMaxLookAhead = 5;
+    // for single-byte and ASCII UTF-16 text; with Japanese UTF-16 text, a
+    // string table's length word and the strings it spans (up to 255 code
+    // units after one read from a control unit; three strings of up to 126
+    // after ASCII ones, 762 bytes with their length words and the unit
+    // that ends them), and a whole string's first sixteen code units.
+    static constexpr size_t kMaxLookAhead = 768;
     size_t LookAhead() const { return settings_.SearchWideJapanese ? kMaxLookAhead : 1; }
 
     explicit WalkCore(const WalkSetup &setup);
@@ -70,14 +73,16 @@ public:
     bool CheckpointAtEnd();
     // The end of the walk, after a stop too: the pending candidate is
     // emitted when it reaches the minimum length.
-    void EmitPending() { Emit(candidate_.data(), candidate_.size(), extra_); }
+    void EmitPending() { Emit(candidate_.data(), candidate_.size(), extra_, true); }
 
 protected:
-    // The row emitter: length, Japanese text's kana, repetition filter,
-    // row, English word.  The text starts at start_ and is wide when wide_
-    // is set; `extra` of its bytes are the second bytes of Japanese
-    // characters, which the minimum length does not count.
-    void Emit(const char *text, size_t length, size_t extra = 0);
+    // The row emitter: length, Japanese text's kana, relocation tables,
+    // repetition filter, Shift-JIS noise, row, English word.  The text
+    // starts at start_ and is wide when wide_ is set; `extra` of its bytes
+    // are the second bytes of Japanese characters, which the minimum
+    // length does not count.  `hard`: UTF-16 text ended at a zero or
+    // control unit, a string table's length word or the data's end.
+    void Emit(const char *text, size_t length, size_t extra = 0, bool hard = false);
     void Clear()
     {
         candidate_.clear();
@@ -85,10 +90,15 @@ protected:
         japanese_ = 0;
         kana_ = ideographs_ = false;
         wide_ = false;
+        whole_ = false;
+        rising_ = true;
+        lastUnit_ = 0;
+        unlikeSeen_ = false;
+        doubles_ = false;
     }
-    void Flush()
+    void Flush(bool hard = false)
     {
-        Emit(candidate_.data(), candidate_.size(), extra_);
+        Emit(candidate_.data(), candidate_.size(), extra_, hard);
         Clear();
     }
     // Progress, events and the abort check after the step that ended on
@@ -108,6 +118,18 @@ protected:
     size_t japanese_ = 0;           // Japanese characters in it
     bool kana_ = false;             // among them kana or CJK symbols
     bool ideographs_ = false;       // among them CJK ideographs
+    // UTF-16 text begun as a whole string (right after a zero or control
+    // unit or a length word).
+    bool whole_ = false;
+    // All its characters kana or CJK symbols in rising order so far (a
+    // table of 32-bit relocations reads so), the last one.
+    bool rising_ = true;
+    uint16_t lastUnit_ = 0;
+    // A Japanese character unlike single-byte text after its first
+    // character.
+    bool unlikeSeen_ = false;
+    // Single-byte text with Shift-JIS double-byte characters.
+    bool doubles_ = false;
     uint64_t start_ = 0;            // file offset of the candidate's first byte
     bool wide_ = false;
     uint64_t pos_ = 0;              // the next position to examine

@@ -184,6 +184,9 @@ ByteClass ClassOf(uint8_t b)
     return kOther;
 }
 
+// Built once for each value of SearchWideJapanese: without it, none of the
+// work for Japanese UTF-16 text is in the walk at all.
+template <bool wideJapanese_>
 class BodyWalker final : public WalkCore {
 public:
     explicit BodyWalker(const WalkSetup &setup) : WalkCore(setup)
@@ -207,15 +210,36 @@ public:
         zeroSet_.Add(0, 0);
         kanaSet_.Add(sjis::kHalfWidthKana);
         leadSet_.Add(sjis::kLead);
-        wideJapanese_ = settings.SearchWideJapanese;
         lookAhead_ = LookAhead();
         halfKana_ = !settings.CheckHalfKana;
-        // The high bytes of Japanese code units; those of kana, symbols and
-        // forms (the marks of Japanese text) first.
-        markSet_.Add(kKanaHigh, kKanaHigh);
-        markSet_.Add(kFormsHigh, kFormsHigh);
-        highSet_ = markSet_;
+        // The high bytes of Japanese code units, and of text in Japanese
+        // UTF-16 text (those, the symbols' and zero, in a few ranges that
+        // hold them all).
+        highSet_.Add(kKanaHigh, kKanaHigh);
+        highSet_.Add(kFormsHigh, kFormsHigh);
         highSet_.Add(kIdeographHigh);
+        // The high bytes of the symbols other than those of the Japanese
+        // characters' (kFormsHigh).
+        symbolHighSet_.Add(0x03, 0x04);
+        symbolHighSet_.Add(0x20, 0x26);
+        symbolHighSet_.Add(0x32, 0x33);
+        symbolHighSet_.Add(0xF9, 0xFA);
+        kanaFormsSet_.Add(kKanaHigh, kKanaHigh);
+        kanaFormsSet_.Add(kFormsHigh, kFormsHigh);
+        // Bytes below 0x20, line breaks, and (in four ranges that hold
+        // them all) the high bytes of Japanese characters and symbols.
+        controlSet_.Add(0x00, 0x1F);
+        breakSet_.Add(0x09, 0x0A);
+        breakSet_.Add(0x0D, 0x0D);
+        spanHighSet_.Add(0x03, 0x04);
+        spanHighSet_.Add(0x20, 0x33);
+        spanHighSet_.Add(kIdeographHigh);
+        spanHighSet_.Add(0xF9, 0xFF);
+        flagsSet_.Add(0x80, 0x80);
+        for (int v = 0; v < 256; ++v) {
+            const auto b = static_cast<uint8_t>(v);
+            markHigh_[b] = b == 0 || b == kKanaHigh || b == kFormsHigh || symbolHighSet_.Has(b);
+        }
     }
 
     bool Walk(const uint8_t *d, uint64_t base, size_t avail, bool final) override
@@ -245,9 +269,11 @@ public:
             }
         }
         pos_ = base + i;
-        // The next window begins at pos_: the byte before it.
-        if (i > 0 && i <= avail)
-            before_ = d[i - 1];
+        // The next window begins at pos_: the bytes before it.
+        uint8_t history[kHistory];
+        for (size_t n = 1; n <= kHistory; ++n)
+            history[n - 1] = Back(static_cast<ptrdiff_t>(i), n);
+        std::memcpy(history_, history, sizeof history_);
         return true;
     }
 
@@ -258,6 +284,11 @@ private:
     // the byte.
     size_t Step(size_t i, size_t limit)
     {
+        if (tableNext_ != kNone) {
+            size_t next;
+            if (TableStep(i, &next))
+                return next;
+        }
         if (candidate_.empty())
             return StepWithoutCandidate(i, limit);
         if (wide_)
@@ -272,25 +303,28 @@ private:
     {
         if (resume_) {
             resume_ = false;
-            if (BeginsJapanese(i, true))
-                return TakeJapanese(i);
+            if (BeginsAt(i, true))
+                return BeginJapanese(i, true);
         }
-        i = SkipEmpty(i, limit);
-        if (i > limit)
+        // The fast paths stop before a string table's next length word.
+        const size_t stop = Stop(i, limit);
+        i = SkipEmpty(i, stop);
+        if (i > stop)
             return i;
         if (wideJapanese_) {
-            i = FindStartOrJapanese(i, limit);
-            if (i > limit)
+            bool japanese = false;
+            i = FindStartOrJapanese(i, stop, &japanese);
+            if (i > stop)
                 return i;
-            if (BeginsJapanese(i, false))
-                return TakeJapanese(i);
+            if (japanese)
+                return BeginJapanese(i, StrongAt(static_cast<ptrdiff_t>(i)));
         } else {
             i = startSet_.Find<true>(data_, i, limit + 1);
             if (i > limit)
                 return i;
         }
         if (printable_[data_[i]])
-            return StartRun(i, limit);
+            return StartRun(i, stop);
         return StepByClass(i, limit);
     }
 
@@ -318,13 +352,14 @@ private:
     size_t StepInWideText(size_t i, size_t limit)
     {
         const size_t from = i;
-        i = WideRun(i, limit);
+        const size_t stop = Stop(i, limit);
+        i = WideRun(i, stop);
         if (i != from)
             unit_ = kUnitBegin;
-        if (i > limit)
+        if (i > stop)
             return i;
         if (wideJapanese_ && unit_ <= kUnitBegin) {
-            if (Japanese(i) && (!TextLike(i) || unit_ == kUnitAfterUnlike || UnlikeAhead(i)))
+            if (Takes(i))
                 return TakeJapanese(i);
             // Text with Japanese in it ends at any other code unit than an
             // ASCII one.  A byte that may begin single-byte text is then
@@ -362,18 +397,32 @@ private:
         const uint8_t x = At(i + 1);
         if (wide_) {
             // The text goes on with a printable byte, or with a Japanese
-            // character after an ASCII unit.
-            if (printable_[x] || (wideJapanese_ && unit_ == kUnitHigh && Japanese(i + 1)))
+            // character (or, in Japanese text, a symbol) after an ASCII
+            // unit.
+            if (printable_[x] || (wideJapanese_ && unit_ == kUnitHigh &&
+                                  (Japanese(i + 1) || (japanese_ > 0 && Symbol(i + 1)))))
                 unit_ = unit_ == kUnitHigh ? kUnitBegin : kUnitUnknown;
             else
                 return EndWide(i);
         } else if (candidate_.size() == 1) {
-            // A single byte and a zero: the first code unit of UTF-16 text
-            // if a printable byte (or a Japanese character) follows,
-            // otherwise nothing.
-            if (printable_[x] || (wideJapanese_ && Japanese(i + 1))) {
+            // A single byte and a zero: a string table's length word right
+            // after an empty string or a control unit (not text: the
+            // string begins after it, and the table is followed from
+            // there); the first code unit of UTF-16 text if a printable
+            // byte (or a Japanese character) follows; otherwise nothing.
+            const ptrdiff_t k = static_cast<ptrdiff_t>(i) - 1;
+            if (wideJapanese_ && LengthWordAfterControl(k)) {
+                const uint8_t v = At(k);
+                Clear();
+                afterLength_ = base_ + i + 1;
+                tableNext_ = base_ + i + 1 + 2 * static_cast<uint64_t>(v);
+            } else if (printable_[x] || (wideJapanese_ && Japanese(i + 1))) {
                 wide_ = true;
                 unit_ = kUnitBegin;
+                if (wideJapanese_) {
+                    whole_ = StrongAt(k);
+                    Follow(k);
+                }
             } else {
                 Clear();
             }
@@ -417,6 +466,7 @@ private:
                 start_ = base_ + i;
             candidate_.push_back(static_cast<char>(data_[i]));
             candidate_.push_back(static_cast<char>(data_[i + 1]));
+            doubles_ = true;
             return i + 2;
         }
         return EndText(i);
@@ -434,28 +484,52 @@ private:
     // UTF-16 text ends at position i.  Right after a Japanese character the
     // code unit there is passed over whole: its second byte belongs to it
     // and begins nothing.
+    //
+    // The code unit that ends it (when the walk knows where units begin)
+    // tells whether the text ended for good, at a zero or control unit;
+    // it, or the unit after a line break that ends the text, may be a
+    // string table's length word.
     size_t EndWide(size_t i)
     {
         const bool wholeUnit = unit_ <= kUnitAfterJapanese && i + 1 < avail_;
-        Flush();
+        const ptrdiff_t end = unit_ <= kUnitBegin ? static_cast<ptrdiff_t>(i)
+                              : unit_ == kUnitHigh ? static_cast<ptrdiff_t>(i) + 1
+                                                   : -1;
+        Flush(end >= 0 && HardEnd(end));
+        if (wideJapanese_ && end >= 0) {
+            FollowFrom(end);
+            if (LineBreak(end))
+                FollowFrom(end + 2);
+        }
         resume_ = wholeUnit;
         return wholeUnit ? i + 2 : i + 1;
     }
 
-    // Byte k of the window; past the data's end, a zero byte.  (A window
-    // that does not end the data holds the look-ahead of every position
-    // examined.)
-    uint8_t At(size_t k) const { return k < avail_ ? data_[k] : 0; }
-    // The byte before position k; before the data's first byte, a zero.
-    uint8_t Before(size_t k) const { return k > 0 ? data_[k - 1] : before_; }
+    // Byte k of the window, k from -kHistory on: before the window, the
+    // bytes the walk passed (zeros before the data's first); past the
+    // data's end, a zero byte.  (A window that does not end the data holds the look-ahead
+    // of every position examined.)
+    uint8_t At(ptrdiff_t k) const
+    {
+        if (static_cast<size_t>(k) < avail_)
+            return data_[k];
+        return k < 0 ? history_[-k - 1] : 0;
+    }
+    // Byte n (1 to 6) before position k (k from -1 on).
+    uint8_t Back(ptrdiff_t k, size_t n) const { return At(k - static_cast<ptrdiff_t>(n)); }
+    uint8_t Before(size_t k) const { return Back(static_cast<ptrdiff_t>(k), 1); }
+    // Whether position k lies past the data's end (only in the window that
+    // ends the data).
+    bool Past(ptrdiff_t k) const { return k >= static_cast<ptrdiff_t>(avail_); }
+    uint16_t Unit(ptrdiff_t k) const { return static_cast<uint16_t>(At(k) | At(k + 1) << 8); }
 
     // Whether the code unit at k is a Japanese character that code page
     // 932 holds (half-width katakana only when they are printable).
-    bool Japanese(size_t k) const { return JapaneseUnit(At(k) | At(k + 1) << 8); }
+    bool Japanese(ptrdiff_t k) const { return JapaneseUnit(Unit(k)); }
     bool JapaneseUnit(unsigned u) const
     {
-        return IsJapaneseUnit(static_cast<uint16_t>(u)) &&
-               (halfKana_ || !IsHalfWidthKatakana(static_cast<uint16_t>(u)));
+        return unsigned(IsJapaneseUnit(static_cast<uint16_t>(u))) &
+               unsigned(halfKana_ || !IsHalfWidthKatakana(static_cast<uint16_t>(u)));
     }
 
     // Whether both bytes of the code unit at k could be single-byte text:
@@ -463,7 +537,7 @@ private:
     // that is printable ASCII or zero.  "ge" reads as a CJK ideograph, so
     // such a unit alone does not begin Japanese text; hiragana (high byte
     // '0') may.
-    bool TextLike(size_t k) const { return TextLikeUnit(At(k), At(k + 1)); }
+    bool TextLike(ptrdiff_t k) const { return TextLikeUnit(At(k), At(k + 1)); }
     static bool TextLikeUnit(uint8_t lo, uint8_t hi)
     {
         return sjis::IsPrintableAscii(hi) &&
@@ -471,7 +545,256 @@ private:
     }
 
     // Whether the code unit at k is "printable byte, zero".
-    bool AsciiUnit(size_t k) const { return printable_[At(k)] && At(k + 1) == 0; }
+    bool AsciiUnit(ptrdiff_t k) const { return printable_[At(k)] && At(k + 1) == 0; }
+
+    // A symbol of code page 932 (it goes on with Japanese text, and never
+    // begins it), and any code unit of Japanese text.
+    bool Symbol(ptrdiff_t k) const { return IsJapaneseSymbol(Unit(k)); }
+    bool TextUnit(ptrdiff_t k) const { return Japanese(k) || Symbol(k) || AsciiUnit(k); }
+    // A zero or control code unit, or the data's end: where UTF-16 text
+    // ends for good.
+    bool HardEnd(ptrdiff_t k) const { return Past(k) || (At(k + 1) == 0 && At(k) < 0x20); }
+    static bool BreakValue(uint8_t v) { return v == 0x09 || v == 0x0A || v == 0x0D; }
+    // A line break: a code unit 0x0009, 0x000A or 0x000D.
+    bool LineBreak(ptrdiff_t k) const { return At(k + 1) == 0 && BreakValue(At(k)); }
+    // Whether a zero or control code unit stands right before k.
+    bool ControlBefore(ptrdiff_t k) const { return Back(k, 1) == 0 && Back(k, 2) < 0x20; }
+    // Whether a string may begin at k as a whole one: right after a zero
+    // or control code unit, a string table's length word, or the words of
+    // a menu or dialog item.
+    bool StrongAt(ptrdiff_t k) const
+    {
+        return afterLength_ == base_ + static_cast<uint64_t>(k) || ControlBefore(k) ||
+               ItemWordsBefore(k);
+    }
+    // Right before k, in the data: a popup menu's flags or a dialog item's
+    // class (a unit 0x0080-0x00FF after a zero unit or 0xFFFF), or a menu
+    // item's flags (0x0000 or 0x0080 after a zero unit) and identifier.
+    bool ItemWordsBefore(ptrdiff_t k) const
+    {
+        if (static_cast<int64_t>(base_) + k < 6)
+            return false;
+        const unsigned flags = Back(k, 4) | Back(k, 3) << 8;
+        if (Back(k, 1) == 0 && Back(k, 2) >= 0x80 && (flags == 0 || flags == 0xFFFF))
+            return true;
+        return (flags & 0xFF7F) == 0 && Back(k, 6) == 0 && Back(k, 5) == 0;
+    }
+
+    // UTF-16 text from k to its end: Japanese characters, symbols and
+    // ASCII units up to a zero or control unit right after a character
+    // that is not ASCII, or with a character unlike single-byte text or two
+    // ASCII units in a row after the first (single-byte strings read as
+    // UTF-16 have neither before their zero byte), or after text that had
+    // either (`evidence`); within sixteen code units.
+    bool TextToEnd(ptrdiff_t k, bool evidence) const
+    {
+        for (ptrdiff_t u = 0; u < 16; ++u) {
+            const ptrdiff_t p = k + 2 * u;
+            if (u > 0 && HardEnd(p))
+                return evidence || !AsciiUnit(p - 2);
+            if (Past(p + 1) || !TextUnit(p))
+                return false;
+            const bool ascii = AsciiUnit(p);
+            evidence = evidence || (u > 0 && !ascii && !TextLike(p)) || (ascii && AsciiUnit(p + 2));
+        }
+        return evidence;
+    }
+
+    // Whether Japanese text begins at k as a whole string: a Japanese
+    // character and two more Japanese characters or ASCII units, then text
+    // that ends at a zero or control unit within sixteen code units (or
+    // runs on past them), with a character unlike single-byte text after
+    // the first, or two ASCII units in a row (single-byte strings read as
+    // UTF-16 have neither before their zero byte); `marked`: with kana, a
+    // symbol or an ASCII unit among them too, and not beginning with a
+    // zero byte.
+    bool BeginsWhole(ptrdiff_t k, bool marked) const
+    {
+        if (!Japanese(k) || (marked && At(k) == 0))
+            return false;
+        // A marked string needs a code unit whose high byte is that of a
+        // mark or of an end (kana, forms, symbols, ASCII units and zero or
+        // control units) among the sixteen: looked for by the high bytes
+        // first (Shift-JIS text read as UTF-16 has none).
+        if (marked) {
+            ptrdiff_t u = 0;
+            while (u < 16 && !markHigh_[At(k + 2 * u + 1)])
+                ++u;
+            if (u == 16)
+                return false;
+        }
+        bool evidence = false, marks = !marked;
+        for (ptrdiff_t u = 0; u < 16; ++u) {
+            const ptrdiff_t p = k + 2 * u;
+            if (u > 0 && HardEnd(p))
+                return evidence && marks && u >= 3;
+            const bool ascii = AsciiUnit(p);
+            if (Past(p + 1) || !(ascii || Japanese(p) || (u >= 3 && Symbol(p))))
+                return false;
+            evidence = evidence || (u > 0 && !ascii && !TextLike(p)) || (ascii && AsciiUnit(p + 2));
+            marks = marks || ascii || Symbol(p) || IsKanaOrSymbol(Unit(p));
+        }
+        return evidence && marks;
+    }
+
+    // Whether the v code units from `at` (the string after a code unit
+    // read as a string table's length word v) are text or line breaks,
+    // with a Japanese character or symbol among them when `japaneseIn`,
+    // and end at a unit that may end a string (`depth` length words deep;
+    // a line break only when `breakEnds`) or, with `depth` below 0, at
+    // anything but a Japanese character or symbol.
+    bool LengthSpan(ptrdiff_t at, size_t v, int depth, bool japaneseIn,
+                    bool breakEnds = true) const
+    {
+        // Where the units end first: it decides most cases at once.
+        const ptrdiff_t after = at + 2 * static_cast<ptrdiff_t>(v);
+        if (depth < 0 ? Japanese(after) || Symbol(after) : !StringEnd(after, depth, breakEnds))
+            return false;
+        bool seen = false;
+        for (size_t u = 0; u < v; ++u) {
+            const ptrdiff_t p = at + 2 * static_cast<ptrdiff_t>(u);
+            if (Past(p + 1) || (!TextUnit(p) && !LineBreak(p)))
+                return false;
+            seen = seen || Japanese(p) || Symbol(p);
+        }
+        return seen || !japaneseIn;
+    }
+    // A code unit that may end a string of a string table: the data's end,
+    // a zero or control unit (a line break only when `breakEnds`), a unit
+    // 0x007F-0x00FF that is no text (a length of 127 and more), or, with
+    // `depth` above 0, the next string's ASCII length word.
+    bool StringEnd(ptrdiff_t k, int depth, bool breakEnds = true) const
+    {
+        if (Past(k) || (At(k + 1) == 0 && !AsciiUnit(k)))
+            return breakEnds || !LineBreak(k);
+        return depth > 0 && AsciiLengthWord(k, depth - 1, false, breakEnds);
+    }
+    // An ASCII unit (0x20-0x7E) at k that reads as a length word.
+    bool AsciiLengthWord(ptrdiff_t k, int depth, bool japaneseIn, bool breakEnds = true) const
+    {
+        return AsciiUnit(k) && At(k) <= 0x7E &&
+               LengthSpan(k + 2, At(k), depth, japaneseIn, breakEnds);
+    }
+    // An ASCII unit at k that reads as a string table's length word with
+    // Japanese text in its string (two more length words deep), right
+    // after a zero or control unit.  After a line break (the string before
+    // ended with one) the string holds a line break only as its last unit,
+    // and no string of the three ends at one: the lines of a longer string
+    // that begin with ASCII characters would read so otherwise.
+    bool LengthWordAfterControl(ptrdiff_t k) const
+    {
+        if (!ControlBefore(k))
+            return false;
+        if (!LineBreak(k - 2))
+            return AsciiLengthWord(k, 2, true);
+        if (!AsciiLengthWord(k, 2, true, false))
+            return false;
+        const ptrdiff_t last = k + 2 * static_cast<ptrdiff_t>(At(k));
+        for (ptrdiff_t p = k + 2; p < last; p += 2) {
+            if (LineBreak(p))
+                return false;
+        }
+        return true;
+    }
+    // A code unit at k that reads as a string table's length word with
+    // Japanese text in its string (a control unit other than a line break,
+    // or one of 0x007F-0x00FF that is no text): the table is followed from
+    // there, unless one is followed already.
+    void FollowFrom(ptrdiff_t k)
+    {
+        if (tableNext_ != kNone || Past(k + 1) || At(k + 1) != 0)
+            return;
+        const uint8_t v = At(k);
+        if (v == 0 || printable_[v] || BreakValue(v))
+            return;
+        if (LengthSpan(k + 2, v, -1, true))
+            tableNext_ = base_ + static_cast<uint64_t>(k) + 2 + 2 * uint64_t(v);
+    }
+    // UTF-16 text that begins at k, right after such a code unit.
+    void Follow(ptrdiff_t k)
+    {
+        if (base_ + static_cast<uint64_t>(k) >= 2)
+            FollowFrom(k - 2);
+    }
+
+    // A string table being followed: at its next length word, UTF-16 text
+    // ends, and an ASCII unit there is passed over (the string after it
+    // begins as a whole one).  Returns true with the next position in
+    // *next when it did so.
+    bool TableStep(size_t i, size_t *next)
+    {
+        const uint64_t at = base_ + i;
+        if (tableNext_ < at || (tableNext_ == at && !wide_ && !candidate_.empty())) {
+            tableNext_ = kNone;
+            return false;
+        }
+        if (tableNext_ != at)
+            return false;
+        const ptrdiff_t k = static_cast<ptrdiff_t>(i);
+        const uint8_t v = data_[i];
+        if (AsciiLengthWord(k, -1, false)) {
+            if (!candidate_.empty())
+                Flush(true);
+            tableNext_ = at + 2 + 2 * uint64_t(v);
+            afterLength_ = at + 2;
+            resume_ = false;
+            *next = i + 2;
+            return true;
+        }
+        tableNext_ = At(k + 1) == 0 ? at + 2 + 2 * uint64_t(v) : kNone;
+        return false;
+    }
+    // The last position up to `limit` that the fast paths from i may take:
+    // the one before a string table's next length word.
+    size_t Stop(size_t i, size_t limit) const
+    {
+        (void)i;
+        if (tableNext_ == kNone || tableNext_ > base_ + limit)
+            return limit;
+        return static_cast<size_t>(tableNext_ - base_) - 1;
+    }
+
+    // Whether Japanese UTF-16 text begins at k: by the three code units
+    // that follow a zero byte, or as a whole string (right after a zero or
+    // control unit or a length word; after another byte that is not text,
+    // a marked one).
+    bool BeginsAt(size_t k, bool resumed) const
+    {
+        // Both ways need a Japanese character and two more Japanese
+        // characters or ASCII units, not all three with a zero low byte:
+        // those are a unit 0x0080-0x00FF (a menu item's flags, a dialog
+        // item's class) and ASCII UTF-16 text, read one byte off.
+        const ptrdiff_t s = static_cast<ptrdiff_t>(k);
+        if (!Japanese(s) || !(Japanese(s + 2) || AsciiUnit(s + 2)) ||
+            !(Japanese(s + 4) || AsciiUnit(s + 4)) || (At(s) | At(s + 2) | At(s + 4)) == 0)
+            return false;
+        if (BeginsJapanese(k, resumed))
+            return true;
+        if (resumed || StrongAt(s))
+            return BeginsWhole(s, false);
+        return !printable_[Before(k)] && BeginsWhole(s, true);
+    }
+    // Begins Japanese text at i (`strong`: as a whole string).
+    size_t BeginJapanese(size_t i, bool strong)
+    {
+        Follow(static_cast<ptrdiff_t>(i));
+        const size_t next = TakeJapanese(i);
+        whole_ = strong;
+        return next;
+    }
+    // Whether UTF-16 text takes the character at i: a Japanese character;
+    // one that looks like single-byte text only next to one that does not,
+    // or when text runs from it to its end.  Japanese text takes symbols
+    // too.
+    bool Takes(size_t i) const
+    {
+        const ptrdiff_t k = static_cast<ptrdiff_t>(i);
+        if (japanese_ > 0 && Symbol(k))
+            return true;
+        return Japanese(k) &&
+               (!TextLike(k) || unit_ == kUnitAfterUnlike || UnlikeAhead(i) ||
+                TextToEnd(k, unlikeSeen_ || candidate_.size() - extra_ - japanese_ >= 2));
+    }
 
     // Whether Japanese UTF-16 text begins at k: a Japanese character, then
     // two code units each a Japanese character or an ASCII unit, with at
@@ -524,6 +847,9 @@ private:
         ++japanese_;
         kana_ = kana_ || IsKanaOrSymbol(unit);
         ideographs_ = ideographs_ || kIdeographHigh.Holds(static_cast<uint8_t>(unit >> 8));
+        rising_ = rising_ && unit >= 0x3000 && unit <= 0x30FF && unit > lastUnit_;
+        lastUnit_ = unit;
+        unlikeSeen_ = unlikeSeen_ || (!candidate_.empty() && !TextLike(static_cast<ptrdiff_t>(i)));
         if (form > 0xFF) {
             candidate_.push_back(static_cast<char>(form >> 8));
             ++extra_;
@@ -535,14 +861,16 @@ private:
     }
 
     // With no candidate, from position i: the first position up to `limit`
-    // that begins a string (a start byte, or Japanese UTF-16 text); a
-    // position past `limit` when there is none.
-    size_t FindStartOrJapanese(size_t i, size_t limit) const
+    // that begins a string (Japanese UTF-16 text, which sets *japanese, or
+    // a start byte); a position past `limit` when there is none.
+    size_t FindStartOrJapanese(size_t i, size_t limit, bool *japanese) const
     {
         for (; i <= limit; ++i) {
-            if (startSet_.Has(data_[i]))
+            if (highSet_.Has(At(i + 1)) && BeginsAt(i, false)) {
+                *japanese = true;
                 return i;
-            if (highSet_.Has(At(i + 1)) && BeginsJapanese(i, false))
+            }
+            if (startSet_.Has(data_[i]))
                 return i;
         }
         return i;
@@ -677,9 +1005,32 @@ private:
         uint64_t result = longRuns | (zeroAfterSingle & followedByPrintable);
         if (settings_.SearchKanji)
             result |= leadSet_.Mask64(d + i);
-        if (wideJapanese_)
+        if (wideJapanese_) {
+            result |= LengthWordBits(i, zero, zeroAfterSingle & ~followedByPrintable);
             result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable);
+        }
         return result;
+    }
+
+    // With Japanese UTF-16 text, the positions of the 64 at i (of
+    // `zeroAfterSingle`, as bits) where the single byte before the zero may
+    // be a string table's length word after a zero or control unit: a
+    // zero and a byte below 0x20 before it, and after the zero a code unit
+    // that may begin its string (a line break or text; a printable byte or
+    // a Japanese character there makes the position interesting anyway).
+    uint64_t LengthWordBits(size_t i, uint64_t zero, uint64_t zeroAfterSingle) const
+    {
+        const ptrdiff_t s = static_cast<ptrdiff_t>(i);
+        const uint64_t zero2 = zero << 2 | uint64_t(Back(s, 1) == 0) << 1 | uint64_t(Back(s, 2) == 0);
+        uint64_t bits = zeroAfterSingle & zero2;
+        if (bits == 0)
+            return 0;
+        const uint8_t *d = data_;
+        const uint64_t low3 = controlSet_.Mask64(d + i) << 3 | uint64_t(Back(s, 1) < 0x20) << 2 |
+                              uint64_t(Back(s, 2) < 0x20) << 1 | uint64_t(Back(s, 3) < 0x20);
+        const uint64_t zeroAt2 = zero >> 2 | uint64_t(d[i + 64] == 0) << 62 | uint64_t(d[i + 65] == 0) << 63;
+        const uint64_t next = (breakSet_.Mask64(d + i + 1) & zeroAt2) | spanHighSet_.Mask64(d + i + 2);
+        return bits & low3 & next;
     }
 
     // With Japanese UTF-16 text, the first position of the 64 at i (as a
@@ -687,20 +1038,22 @@ private:
     // after a single byte (of `zeroAfterSingle`) that one follows, or, with
     // no candidate (outside the text that a run gathers from its first
     // printable byte on, and the byte that ends it), the beginning of
-    // Japanese text after a zero byte.  0 when there is none.  The 64
-    // positions' look-ahead is in the window.
+    // Japanese text after a byte that is not text.  0 when there is none.
+    // The 64 positions' look-ahead is in the window.
     uint64_t JapaneseBits(size_t i, uint64_t p, uint64_t run, uint64_t zero,
                           uint64_t zeroAfterSingle) const
     {
         const uint8_t *d = data_;
-        // Bit k: the byte at i + k + n is a Japanese character's high byte
-        // (highN), or a zero (zeroN).
-        uint64_t mark1;
-        const uint64_t high1 = HighMask64(d + i + 1, &mark1);
+        // Bit k: the byte at i + k + 1 is a Japanese character's high byte
+        // (high1); the code unit at i + k may be a Japanese character or an
+        // ASCII unit (text0).
+        uint64_t marks1;
+        const uint64_t high1 = HighMask64(d + i + 1, &marks1);
+        const uint64_t zero1 = zero >> 1 | uint64_t(d[i + 64] == 0) << 63;
+        const uint64_t text0 = high1 | (zero1 & p);
         // Shifted masks lack their top bits (bytes past i + 64); those are
         // taken as set, and the exact tests below decide.
-        const uint64_t unknown2 = uint64_t(1) << 63, unknown3 = uint64_t(3) << 62;
-        const uint64_t high2 = high1 >> 1 | unknown2;
+        const uint64_t high2 = high1 >> 1 | uint64_t(1) << 63;
         uint64_t first = 0;
         for (uint64_t maybe = zeroAfterSingle & high2; maybe; maybe &= maybe - 1) {
             const size_t k = i + static_cast<size_t>(LowestBit(maybe)) + 1;
@@ -709,49 +1062,100 @@ private:
                 break;
             }
         }
-        // Three code units after a byte that is not text (a zero before a
-        // zero low byte): a Japanese character, then a Japanese character
-        // or an ASCII unit, twice (the high bytes first, then the first
-        // character, then the whole rule).
+        // Japanese text after a byte that is not text (a zero before a zero
+        // low byte): a Japanese character, then two more Japanese
+        // characters or ASCII units (the high bytes first, then the whole
+        // rule).
         const uint8_t before = Before(i);
         const uint64_t notText = ~(p << 1 | uint64_t(printable_[before]));
         const uint64_t zeroBefore = zero << 1 | uint64_t(before == 0);
-        uint64_t maybe = ((~zero & notText) | (zero & zeroBefore)) & high1;
+        // Right after a menu item's identifier, whatever its bytes, a
+        // whole string may begin.
+        const uint64_t items = MenuItemBits(i, zero);
+        uint64_t maybe = ((~zero & notText) | (zero & zeroBefore) | items) & high1;
         if (first)
             maybe &= first - 1;
-        if (maybe == 0)
-            return first;
-        // Bit k: the byte at i + k + 3 (+ 5) is a high byte of a Japanese
-        // character or of an ASCII unit (zero); or of kana, a symbol or an
-        // ASCII unit.
-        const uint64_t zero3 = zero >> 3 | uint64_t(7) << 61;
-        const uint64_t unit3 = high1 >> 2 | unknown3 | zero3;
-        const uint64_t unit5 = unit3 >> 2 | unknown3;
-        maybe &= unit3 & unit5;
-        // After a byte other than zero, kana, a symbol or an ASCII unit
-        // among the three.
-        const uint64_t mark3 = mark1 >> 2 | zero3 | unknown3;
-        maybe &= zeroBefore | mark1 | mark3 | mark3 >> 2 | unknown3;
-        for (uint64_t m = maybe; m; m &= m - 1) {
-            const size_t k = i + static_cast<size_t>(LowestBit(m));
-            if (!JapaneseUnit(d[k] | d[k + 1] << 8))
-                maybe &= ~(m & -m);
+        maybe &= (text0 >> 2 | uint64_t(3) << 62) & (text0 >> 4 | uint64_t(15) << 60);
+        // After a byte other than zero, text up to a mark (kana, forms,
+        // symbols, an ASCII unit) or an end within sixteen code units, by
+        // the high bytes: bit b of `reach` is set when the high byte at
+        // i + b + 1 is a mark's, or a text's with `reach` set two bytes on
+        // (spread over up to fifteen code units by doubling; the bytes up
+        // to i + 128 are in the window).  Worth it where such positions
+        // are many (Shift-JIS text read as UTF-16); a few are left to the
+        // exact tests.
+        if (__builtin_popcountll(maybe & ~zeroBefore) >= 4) {
+            uint64_t marksHi;
+            const uint64_t highHiMask = HighMask64(d + i + 65, &marksHi);
+            const uint64_t symbolLo = symbolHighSet_.Mask64(d + i + 1);
+            const uint64_t symbolHi = symbolHighSet_.Mask64(d + i + 65);
+            const uint64_t zeroLo = zero1, zeroHi = zeroSet_.Mask64(d + i + 65);
+            uint64_t reachLo = marks1 | symbolLo | zeroLo, reachHi = marksHi | symbolHi | zeroHi;
+            uint64_t textLo = high1 | symbolLo | zeroLo, textHi = highHiMask | symbolHi | zeroHi;
+            for (int step = 2; step <= 16; step *= 2) {
+                reachLo |= textLo & (reachLo >> step | reachHi << (64 - step));
+                reachHi |= textHi & (reachHi >> step);
+                textLo &= textLo >> step | textHi << (64 - step);
+                textHi &= textHi >> step;
+            }
+            maybe &= zeroBefore | reachLo | items;
         }
+        // The three code units exactly, without branches: the first, then
+        // the others of the positions left.
+        uint64_t exact = 0;
+        for (uint64_t m = maybe; m; m &= m - 1) {
+            const int q = LowestBit(m);
+            exact |= uint64_t(JapaneseUnit(d[i + q] | d[i + q + 1] << 8)) << q;
+        }
+        for (uint64_t m = exact; m; m &= m - 1) {
+            const int q = LowestBit(m);
+            const uint8_t *u = d + i + q;
+            const unsigned second = unsigned(JapaneseUnit(u[2] | u[3] << 8)) |
+                                    (unsigned(printable_[u[2]]) & unsigned(u[3] == 0));
+            const unsigned third = unsigned(JapaneseUnit(u[4] | u[5] << 8)) |
+                                   (unsigned(printable_[u[4]]) & unsigned(u[5] == 0));
+            exact &= ~(uint64_t(!(second & third)) << q);
+        }
+        maybe = exact;
         if (maybe == 0)
             return first;
         maybe &= ~(SpreadInRuns(p, run) << 1);
         for (; maybe; maybe &= maybe - 1) {
             const int q = LowestBit(maybe);
-            if (BeginsJapanese(i + static_cast<size_t>(q), false))
+            if (BeginsAt(i + static_cast<size_t>(q), false))
                 return uint64_t(1) << q;
         }
         return first;
     }
 
+    // The positions of the 64 at i (`zero`: their zero bytes, as bits)
+    // right after a menu item's flags and identifier: the bytes 6, 5 and
+    // 3 before them zero, the byte 4 before them zero or 0x80.
+    uint64_t MenuItemBits(size_t i, uint64_t zero) const
+    {
+        // Bit q: the byte n before i + q is in the set, `before` holding
+        // the six bytes before i as bits 0 (the farthest) to 5.
+        const auto back = [](uint64_t mask, uint64_t before, size_t n) {
+            return mask << n | before >> (6 - n);
+        };
+        uint64_t zeroBefore = 0, flagsBefore = 0;
+        for (size_t n = 1; n <= 6; ++n) {
+            const uint8_t b = i >= 6 ? data_[i - n] : Back(static_cast<ptrdiff_t>(i), n);
+            zeroBefore |= uint64_t(b == 0) << (6 - n);
+            flagsBefore |= uint64_t(b == 0x80) << (6 - n);
+        }
+        const uint64_t zeros =
+            back(zero, zeroBefore, 6) & back(zero, zeroBefore, 5) & back(zero, zeroBefore, 3);
+        if (zeros == 0)
+            return 0;
+        const uint64_t flags = zero | flagsSet_.Mask64(data_ + i);
+        return zeros & back(flags, zeroBefore | flagsBefore, 4);
+    }
+
     // Bit k set where byte k of the 64 at d is the high byte of a Japanese
-    // character: kKanaHigh, kIdeographHigh or kFormsHigh.
-    // *marks gets the bits of the high bytes of kana, CJK symbols and
-    // half-width forms: kKanaHigh and kFormsHigh.
+    // character: kKanaHigh, kIdeographHigh or kFormsHigh.  *marks gets the
+    // bits of the high bytes of kana, CJK symbols and forms: kKanaHigh and
+    // kFormsHigh.
     uint64_t HighMask64(const uint8_t *d, uint64_t *marks) const
     {
 #if LEX_WALK_SSE2
@@ -772,7 +1176,7 @@ private:
         *marks = mark;
         return mask;
 #else
-        *marks = markSet_.Mask64(d);
+        *marks = kanaFormsSet_.Mask64(d);
         return highSet_.Mask64(d);
 #endif
     }
@@ -815,22 +1219,37 @@ private:
     ByteSet kanaSet_;
     ByteSet leadSet_;
     ByteSet highSet_;
-    ByteSet markSet_;
-    bool wideJapanese_;  // SearchWideJapanese
+    ByteSet symbolHighSet_;
+    ByteSet kanaFormsSet_;
+    ByteSet controlSet_;
+    ByteSet breakSet_;
+    ByteSet spanHighSet_;
+    ByteSet flagsSet_;  // a menu item's flags' low byte other than zero: 0x80
+    bool markHigh_[256];  // high bytes of marks and ends of Japanese text
     bool halfKana_;  // half-width katakana are printable
     size_t lookAhead_;
     UnitPlace unit_ = kUnitUnknown;  // in UTF-16 text
     // Japanese text ended at a code unit passed over whole: new text may
     // begin right after it.
     bool resume_ = false;
-    uint8_t before_ = 0;  // the byte before the window's first
+    // The bytes before the window's first, nearest first.
+    static constexpr size_t kHistory = 7;
+    uint8_t history_[kHistory] = {};
+    // A string table being followed: the file offset of its next length
+    // word (kNone: none), and the offset right after a length word passed
+    // over.
+    static constexpr uint64_t kNone = UINT64_MAX;
+    uint64_t tableNext_ = kNone;
+    uint64_t afterLength_ = kNone;
 };
 
 } // namespace
 
 std::unique_ptr<WalkCore> LEX_WALK_FACTORY(const WalkSetup &setup)
 {
-    return std::unique_ptr<WalkCore>(new BodyWalker(setup));
+    if (setup.settings->SearchWideJapanese)
+        return std::unique_ptr<WalkCore>(new BodyWalker<true>(setup));
+    return std::unique_ptr<WalkCore>(new BodyWalker<false>(setup));
 }
 
 } // namespace lex

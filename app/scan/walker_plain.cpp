@@ -2,6 +2,7 @@
 // with plain loops, for processors without SSE2.
 #include "scan/walker.h"
 
+#include "scan/kanjinoise.h"
 #include "words/dictionary.h"
 
 namespace lex {
@@ -13,18 +14,27 @@ WalkCore::WalkCore(const WalkSetup &setup)
 {
 }
 
-void WalkCore::Emit(const char *text, size_t length, size_t extra)
+void WalkCore::Emit(const char *text, size_t length, size_t extra, bool hard)
 {
-    if (length - extra < min_)
+    const size_t chars = length - extra;
+    if (chars < min_)
         return;
     // Random bytes and Shift-JIS text read as UTF-16 give runs of CJK
     // ideographs mixed with full-width forms; Japanese text with
     // ideographs nearly always has kana or punctuation, or ASCII beside
-    // them ("保存(&S)").
-    if (ideographs_ && !kana_ && length - extra - japanese_ < 2)
+    // them ("保存(&S)"), unless it is a whole string ("中華人民共和国"
+    // between zero code units).
+    if (ideographs_ && !kana_ && chars - japanese_ < 2 && !(whole_ && hard))
+        return;
+    // A table of 32-bit relocations (0x3000 and an offset each) reads as
+    // kana in rising order.
+    if (wide_ && japanese_ > 0 && japanese_ == chars && rising_ && chars >= 4)
         return;
     if (settings_.CheckRecurrence &&
         !PassesRepetitionFilter(text, length, settings_.RecurrenceTime))
+        return;
+    // Shift-JIS pairs that machine code makes.
+    if (doubles_ && settings_.CheckKanjiNoise && !ReadsAsJapanese(text, length))
         return;
     const bool checked = settings_.CheckEnglish && marker_ && marker_->ContainsWord(text, length);
     host_.AddRow(static_cast<uint32_t>(start_), wide_, text, length, checked);

@@ -7,6 +7,7 @@ OptFormValues OptFormFromSettings(const ExtractionSettings &s)
 {
     OptFormValues v;
     v.SearchKanji = s.SearchKanji;
+    v.KanjiNoise = s.CheckKanjiNoise;
     v.SearchWideJapanese = s.SearchWideJapanese;
     v.HalfKana = s.CheckHalfKana;
     v.Recurrence = s.CheckRecurrence;
@@ -21,6 +22,7 @@ OptFormValues OptFormFromSettings(const ExtractionSettings &s)
 void OptFormToSettings(const OptFormValues &v, ExtractionSettings &s)
 {
     s.SearchKanji = v.SearchKanji;
+    s.CheckKanjiNoise = v.KanjiNoise;
     s.SearchWideJapanese = v.SearchWideJapanese;
     s.CheckHalfKana = v.HalfKana;
     s.CheckRecurrence = v.Recurrence;

@@ -9,6 +9,7 @@ namespace lex {
 // The values of the dialog's controls.
 struct OptFormValues {
     bool SearchKanji = false;
+    bool KanjiNoise = false;
     bool SearchWideJapanese = false;
     bool HalfKana = false;
     bool Recurrence = false;
@@ -30,5 +31,8 @@ inline bool RecurrenceBoxEnabled(const OptFormValues &v) { return v.Recurrence; 
 // usable exactly when ChkEnglish is checked (their checks are kept either
 // way).
 inline bool EnglishDependantsEnabled(const OptFormValues &v) { return v.English; }
+// ChkKanjiNoise judges only the rows that ChkSearchKanji lets hold
+// double-byte characters, so it is usable exactly when that is checked.
+inline bool KanjiNoiseBoxEnabled(const OptFormValues &v) { return v.SearchKanji; }
 
 } // namespace lex

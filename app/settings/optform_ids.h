@@ -19,4 +19,5 @@
 #define IDC_RULESAVE            3014
 #define IDC_CHKSAVEOPTION       3015
 #define IDC_CHKSEARCHWIDE       3016
+#define IDC_CHKKANJINOISE       3017
 // BtnOK and BtnCancel are IDOK and IDCANCEL, so Enter and Esc reach them.

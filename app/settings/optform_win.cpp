@@ -10,7 +10,7 @@ namespace {
 
 // The form's client area and where every control sits in it, in pixels.
 constexpr int kClientWidth = 351;
-constexpr int kClientHeight = 280;
+constexpr int kClientHeight = 302;
 
 struct Place {
     int id, x, y, w, h;
@@ -19,22 +19,23 @@ constexpr Place kLayout[] = {
     {IDC_HEADSEARCH, 8, 8, 28, 14},
     {IDC_RULESEARCH, 40, 14, 303, 2},
     {IDC_CHKSEARCHKANJI, 24, 26, 314, 18},
-    {IDC_CHKSEARCHWIDE, 24, 48, 314, 18},
-    {IDC_CHKHALFKANA, 24, 70, 314, 18},
-    {IDC_CHKRECURRENCE, 24, 96, 16, 18},
-    {IDC_SPNRECURRENCE, 42, 94, 56, 21},
+    {IDC_CHKKANJINOISE, 42, 48, 301, 18},
+    {IDC_CHKSEARCHWIDE, 24, 70, 314, 18},
+    {IDC_CHKHALFKANA, 24, 92, 314, 18},
+    {IDC_CHKRECURRENCE, 24, 118, 16, 18},
+    {IDC_SPNRECURRENCE, 42, 116, 56, 21},
     // Two lines, the sentence and its bracketed exception, each whole on
     // its line.
-    {IDC_LBLRECURRENCE, 104, 96, 239, 28},
-    {IDC_LBLEXAMPLE, 104, 126, 239, 14},
-    {IDC_CHKENGLISH, 24, 146, 319, 18},
-    {IDC_CHKSEPARATOR, 42, 168, 301, 18},
-    {IDC_CHKINITIAL, 42, 190, 301, 18},
-    {IDC_HEADSAVE, 8, 214, 28, 14},
-    {IDC_RULESAVE, 40, 220, 303, 2},
-    {IDC_CHKSAVEOPTION, 24, 232, 314, 18},
-    {IDOK, 184, 252, 75, 25},
-    {IDCANCEL, 268, 252, 75, 25},
+    {IDC_LBLRECURRENCE, 104, 118, 239, 28},
+    {IDC_LBLEXAMPLE, 104, 148, 239, 14},
+    {IDC_CHKENGLISH, 24, 168, 319, 18},
+    {IDC_CHKSEPARATOR, 42, 190, 301, 18},
+    {IDC_CHKINITIAL, 42, 212, 301, 18},
+    {IDC_HEADSAVE, 8, 236, 28, 14},
+    {IDC_RULESAVE, 40, 242, 303, 2},
+    {IDC_CHKSAVEOPTION, 24, 254, 314, 18},
+    {IDOK, 184, 274, 75, 25},
+    {IDCANCEL, 268, 274, 75, 25},
 };
 
 OptForm::ShowHook &Hook()
@@ -71,24 +72,10 @@ INT_PTR OptForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
     case WM_COMMAND:
-        switch (LOWORD(wp)) {
-        case IDC_CHKRECURRENCE:
-            if (HIWORD(wp) == BN_CLICKED)
-                ChkRecurrenceClick();
+        if (HIWORD(wp) == BN_CLICKED && OnButtonClicked(LOWORD(wp)))
             return TRUE;
-        case IDC_CHKENGLISH:
-            if (HIWORD(wp) == BN_CLICKED)
-                ChkEnglishClick();
-            return TRUE;
-        case IDC_SPNRECURRENCE:
-            if (HIWORD(wp) == EN_KILLFOCUS)
-                spnRecurrence_.OnKillFocus();
-            return TRUE;
-        case IDOK:
-            BtnOKClick();
-            return TRUE;
-        case IDCANCEL:
-            Close(IDCANCEL);
+        if (LOWORD(wp) == IDC_SPNRECURRENCE && HIWORD(wp) == EN_KILLFOCUS) {
+            spnRecurrence_.OnKillFocus();
             return TRUE;
         }
         break;
@@ -117,6 +104,28 @@ INT_PTR OptForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
     return FALSE;
 }
 
+bool OptForm::OnButtonClicked(int id)
+{
+    switch (id) {
+    case IDC_CHKSEARCHKANJI:
+        ChkSearchKanjiClick();
+        return true;
+    case IDC_CHKRECURRENCE:
+        ChkRecurrenceClick();
+        return true;
+    case IDC_CHKENGLISH:
+        ChkEnglishClick();
+        return true;
+    case IDOK:
+        BtnOKClick();
+        return true;
+    case IDCANCEL:
+        Close(IDCANCEL);
+        return true;
+    }
+    return false;
+}
+
 void OptForm::Layout()
 {
     SetClientSize(hwnd_, kClientWidth, kClientHeight);
@@ -143,6 +152,7 @@ OptFormValues OptForm::Values() const
 {
     OptFormValues v;
     v.SearchKanji = Checked(IDC_CHKSEARCHKANJI);
+    v.KanjiNoise = Checked(IDC_CHKKANJINOISE);
     v.SearchWideJapanese = Checked(IDC_CHKSEARCHWIDE);
     v.HalfKana = Checked(IDC_CHKHALFKANA);
     v.Recurrence = Checked(IDC_CHKRECURRENCE);
@@ -155,12 +165,15 @@ OptFormValues OptForm::Values() const
 }
 
 // Puts the settings as they stand into the controls, in the order the
-// settings are listed; the English-word dependants are enabled before
-// SaveOption is set, SpnRecurrence last.
+// settings are listed; the noise filter's box is enabled after the kanji
+// box is set, the English-word dependants before SaveOption is set,
+// SpnRecurrence last.
 void OptForm::FormShow()
 {
     OptFormValues v = OptFormFromSettings(*settings_);
     SetChecked(IDC_CHKSEARCHKANJI, v.SearchKanji);
+    SetChecked(IDC_CHKKANJINOISE, v.KanjiNoise);
+    ChkSearchKanjiClick();
     SetChecked(IDC_CHKSEARCHWIDE, v.SearchWideJapanese);
     SetChecked(IDC_CHKHALFKANA, v.HalfKana);
     SetChecked(IDC_CHKRECURRENCE, v.Recurrence);
@@ -171,6 +184,11 @@ void OptForm::FormShow()
     SetChecked(IDC_CHKSAVEOPTION, v.SaveOption);
     spnRecurrence_.SetValue(v.RecurrenceTime);
     ChkRecurrenceClick();
+}
+
+void OptForm::ChkSearchKanjiClick()
+{
+    EnableWindow(GetDlgItem(hwnd_, IDC_CHKKANJINOISE), KanjiNoiseBoxEnabled(Values()));
 }
 
 void OptForm::ChkRecurrenceClick()

@@ -35,8 +35,11 @@ public:
 private:
     void OnInit() override;
     INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    // A click on one of the form's buttons; false for any other control.
+    bool OnButtonClicked(int id);
     void Layout();
     void FormShow();
+    void ChkSearchKanjiClick();
     void ChkRecurrenceClick();
     void ChkEnglishClick();
     void BtnOKClick();

@@ -60,8 +60,9 @@ bool ParseInt(const char *text, int *out)
     return true;
 }
 
-const StoredFlag kStoredFlags[9] = {
+const StoredFlag kStoredFlags[10] = {
     {"SearchKanji", &ExtractionSettings::SearchKanji},
+    {"CheckKanjiNoise", &ExtractionSettings::CheckKanjiNoise},
     {"SearchWideJapanese", &ExtractionSettings::SearchWideJapanese},
     {"CheckHalfKana", &ExtractionSettings::CheckHalfKana},
     {"CheckRecurrence", &ExtractionSettings::CheckRecurrence},

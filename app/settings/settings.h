@@ -24,6 +24,7 @@ constexpr IntRange kMinExtractStrRange = {1, 1000, 5};
 
 struct ExtractionSettings {
     bool SearchKanji = false;     // take Shift-JIS double-byte characters into "ANSI" strings
+    bool CheckKanjiNoise = true;  // drop "ANSI" rows whose double-byte characters read as machine code
     bool CheckHalfKana = true;    // half-width katakana 0xA1-0xDF are not printable
     bool SearchWideJapanese = false;  // take Japanese code units into "Unicode" strings
     bool CheckRecurrence = true;  // apply the repetition filter
@@ -48,7 +49,7 @@ struct StoredInt {
     int ExtractionSettings::*field;
     IntRange range;
 };
-extern const StoredFlag kStoredFlags[9];
+extern const StoredFlag kStoredFlags[10];
 extern const StoredInt kStoredInts[2];
 
 // Brings every integer setting into its range.  Values from outside the

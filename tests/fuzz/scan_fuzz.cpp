@@ -14,7 +14,8 @@
 //   byte 3     checkpoint distance 1..64, or the real one when above 64
 //   byte 4     abort at the n-th check (0xFF: never)
 //   byte 5     the stream's piece size - 1 (1..256)
-//   byte 6     length d of the dictionary text that follows
+//   byte 6     flags: CheckKanjiNoise (bit 0)
+//   byte 7     length d of the dictionary text that follows
 //   d bytes    dictionary text (English.dic bytes)
 //   the rest   the file to scan
 // scan_fuzz fuzzes; scan_fuzz_replay runs the files it is given.
@@ -32,7 +33,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size < 7)
+    if (size < 8)
         return 0;
     lex::ExtractionSettings st;
     st.SearchKanji = data[0] & 1;
@@ -51,9 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     pieces.path = plainWhole ? lex::ScanPath::Sse2 : lex::ScanPath::Plain;
     pieces.pieceSize = size_t(data[5]) + 1;
     pieces.interval = interval;
-    size_t d = data[6];
-    data += 7;
-    size -= 7;
+    st.CheckKanjiNoise = data[6] & 1;
+    size_t d = data[7];
+    data += 8;
+    size -= 8;
     if (d > size)
         d = size;
     lex::WordDictionary dict;

@@ -98,30 +98,31 @@ TEST(Cp932Table, KnownCharacters)
         {"after the ideographs", 0xA000, 0},
         {"before the full-width forms", 0xFF00, 0},
         {"after the half-width katakana", 0xFFA0, 0},
-        // In code page 932, but not Japanese text to the scanner.
+        // Symbols: in code page 932, and Japanese text goes on with them.
+        {"greek alpha", 0x03B1, 0x83BF},
+        {"horizontal bar", 0x2015, 0x815C},
+        {"full-width yen sign", 0xFFE5, 0x818F},
+        // Latin-1 signs read as a byte and a zero: left out.
         {"section sign", 0x00A7, 0},
-        {"greek alpha", 0x03B1, 0},
-        {"horizontal bar", 0x2015, 0},
-        {"full-width yen sign", 0xFFE5, 0},
         {"ASCII A", 0x0041, 0},
         {"zero", 0x0000, 0},
     };
     for (const Known &c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(Hex(c.form), Hex(JapaneseUnitCp932(c.unit))) << "U+" << Hex(c.unit);
-        EXPECT_EQ(c.form != 0, IsJapaneseUnit(c.unit)) << "U+" << Hex(c.unit);
+        EXPECT_EQ(c.form != 0 && InRanges(c.unit), IsJapaneseUnit(c.unit)) << "U+" << Hex(c.unit);
+        EXPECT_EQ(c.form != 0 && !InRanges(c.unit), lex::IsJapaneseSymbol(c.unit))
+            << "U+" << Hex(c.unit);
     }
 }
 
-TEST(Cp932Table, BitsAgreeWithTheFormsAndStayInTheRanges)
+TEST(Cp932Table, BitsAgreeWithTheFormsAndSymbolsStayOutsideTheRanges)
 {
     for (uint32_t unit = 0; unit <= 0xFFFF; ++unit) {
         const uint16_t u = static_cast<uint16_t>(unit);
         const uint16_t form = JapaneseUnitCp932(u);
-        ASSERT_EQ(form != 0, IsJapaneseUnit(u)) << "U+" << Hex(unit);
-        if (!InRanges(unit)) {
-            ASSERT_EQ(0, form) << "U+" << Hex(unit);
-        }
+        ASSERT_EQ(form != 0 && InRanges(unit), IsJapaneseUnit(u)) << "U+" << Hex(unit);
+        ASSERT_EQ(form != 0 && !InRanges(unit), lex::IsJapaneseSymbol(u)) << "U+" << Hex(unit);
     }
 }
 
@@ -155,8 +156,11 @@ TEST(Cp932Table, EveryFormBelongsToOneCharacterExceptTheWaveDash)
             units[form].push_back(u);
     }
     // The wave dash has no form of its own: it is written as the JIS wave
-    // dash, which Windows reads as the full-width tilde.
-    const std::map<uint16_t, std::vector<uint16_t>> shared = {{0x8160, {0x301C, 0xFF5E}}};
+    // dash, which Windows reads as the full-width tilde; so are the double
+    // vertical line (read as the parallel sign) and the minus sign (read as
+    // the full-width hyphen-minus).
+    const std::map<uint16_t, std::vector<uint16_t>> shared = {
+        {0x8160, {0x301C, 0xFF5E}}, {0x8161, {0x2016, 0x2225}}, {0x817C, {0x2212, 0xFF0D}}};
     for (const auto &[form, us] : units) {
         if (us.size() == 1)
             continue;

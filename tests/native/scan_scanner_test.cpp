@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "words/dictionary.h"
+#include "scan/cp932.h"
 #include "scan/scanner.h"
 #include "recording_host.h"
 #include "scan_inputs.h"
@@ -134,6 +135,21 @@ std::string W(const char *utf8)
     return out;
 }
 
+// Shift-JIS bytes of UTF-8 text, through the code page 932 table.
+std::string Sjis(const char *utf8)
+{
+    const std::string units = W(utf8);
+    std::string out;
+    for (size_t k = 0; k < units.size(); k += 2) {
+        const uint16_t u = static_cast<uint8_t>(units[k]) | static_cast<uint8_t>(units[k + 1]) << 8;
+        const uint16_t form = u < 0x80 ? u : lex::JapaneseUnitCp932(u);
+        if (form > 0xFF)
+            out.push_back(static_cast<char>(form >> 8));
+        out.push_back(static_cast<char>(form & 0xFF));
+    }
+    return out;
+}
+
 ExtractionSettings WideJapanese(bool halfKanaListed = false)
 {
     ExtractionSettings s;
@@ -170,10 +186,42 @@ TEST(ScannerWalk, JapaneseUtf16TextWithTheSettingOn)
          {U(5, "\x82\xF0\x95\\\x8E\xA6")}},
         {"but goes on with it", Z(2) + W("統一を表示") + Z(2), 5, WideJapanese(),
          {U(2, "\x93\x9D\x88\xEA\x82\xF0\x95\\\x8E\xA6")}},
-        // Random bytes and Shift-JIS text read as UTF-16 give ideographs.
-        {"ideographs alone are not listed", Z(2) + W("日本国憲法") + Z(2), 5, WideJapanese(),
-         {}},
-        {"nor with one ASCII character", Z(2) + W("日本国憲法A") + Z(2), 5, WideJapanese(), {}},
+        // Random bytes and Shift-JIS text read as UTF-16 give ideographs:
+        // alone they are listed only as a whole string.
+        {"ideographs alone after another byte are not listed", "\x80" + W("日本国憲法") + Z(2), 5,
+         WideJapanese(), {}},
+        {"nor with one ASCII character", "\x80" + W("日本国憲法A") + Z(2), 5, WideJapanese(), {}},
+        {"ideographs between zero code units are a whole string", Z(2) + W("日本国憲法") + Z(2), 5,
+         WideJapanese(), {U(2, Sjis("日本国憲法"))}},
+        {"ideographs and a space after a string table's length", Z(2) + W("\x05太字 斜体") + Z(2),
+         5, WideJapanese(), {U(4, Sjis("太字 斜体"))}},
+        {"a character that reads as ASCII ends the string", Z(2) + W("保存する場所") + Z(2), 5,
+         WideJapanese(), {U(2, Sjis("保存する場所"))}},
+        // Length words of 33 and 32 read as "!" and " ".
+        {"string table lengths that read as ASCII are not text",
+         Z(2) + W("!ファイルを開けません。ファイルを開けません。ファイルを開けません。 "
+                  "ファイルが見つかりません。ファイルが見つかりません。ファイル名。") + Z(2),
+         5, WideJapanese(),
+         {U(4, Sjis("ファイルを開けません。ファイルを開けません。ファイルを開けません。")),
+          U(72, Sjis("ファイルが見つかりません。ファイルが見つかりません。ファイル名。"))}},
+        {"a length that reads as ASCII after a string ending with a line break",
+         Z(2) + W("ファイルを開く\n %s を開けません。ファイルが存在するかどうか確かめてください。") +
+             Z(2),
+         2, WideJapanese(),
+         {U(2, Sjis("ファイルを開く")),
+          U(20, Sjis("%s を開けません。ファイルが存在するかどうか確かめてください。"))}},
+        {"ideographs after a dialog item's class", Z(4) + "\xFF\xFF\x82" + Z(1) + W("浮動小数点例外") + Z(2),
+         5, WideJapanese(), {U(8, Sjis("浮動小数点例外"))}},
+        {"ideographs after a menu item's flags and identifier",
+         Z(2) + "\x80" + Z(1) + "\xD2\x07" + W("最小化") + Z(2), 3, WideJapanese(),
+         {U(6, Sjis("最小化"))}},
+        // Ideographs whose high bytes are no text, many starts at once.
+        {"a menu item's ideographs among other ideographs",
+         Z(6) + "\x34\x12" + W("説議論題類願雑録鉄道運転距離計説") + Z(900), 5, WideJapanese(),
+         {U(8, Sjis("説議論題類願雑録鉄道運転距離計説"))}},
+        {"ASCII after a popup's flags is not read one byte off",
+         Z(8) + "\x90" + Z(1) + W("Windows Media オーディオ") + Z(2), 5, WideJapanese(),
+         {U(10, "Windows Media " + Sjis("オーディオ"))}},
         {"ideographic space and full-width forms", Z(2) + W("全角　ＡＢＣ～") + Z(2), 7,
          WideJapanese(), {U(2, "\x91S\x8Ap\x81@\x82`\x82" "a\x82" "b\x81`")}},
         {"odd offset", "\x01" + Z(2) + W("日本語です") + Z(2), 5, WideJapanese(),
@@ -209,6 +257,32 @@ TEST(ScannerWalk, JapaneseUtf16TextWithTheSettingOn)
     for (const WalkCase &c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(c.rows, Scan(c.data, c.m, c.settings));
+    }
+}
+
+TEST(ScannerWalk, ShiftJisNoiseFilterDropsMachineCodeAndKeepsMessages)
+{
+    struct Case {
+        const char *what;
+        std::string text;
+        bool listed;
+    } const cases[] = {
+        {"x86 prologue: push ebp; mov ebp,esp; push edi, esi, ebx; sub esp,44",
+         "U\x89\xE5WVS\x83\xEC,", false},
+        {"mov eax,[esp+56]; mov [esp+60],eax: '$' after kanji", "\x8B\x44$8\x89\x44$<", false},
+        {"mov edx,eax; mov eax,ebx; sub: kanji of mov alone", "\x89\xC2\x89\xD8)", false},
+        {"a message with a level-2 kanji", Sjis("%2$s に対する引数 %1$s が曖昧です"), true},
+        {"kanji and a colon", Sjis("使用方法:"), true},
+        {"kanji of the mov and nop rows with an accelerator", Sjis("更新(_R)"), true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string data = Z(1) + c.text + Z(1);
+        ExtractionSettings on = Kanji(), off = Kanji();
+        off.CheckKanjiNoise = false;
+        const std::vector<Row> listed = {A(1, c.text)};
+        EXPECT_EQ(c.listed ? listed : std::vector<Row>{}, Scan(data, 5, on));
+        EXPECT_EQ(listed, Scan(data, 5, off));
     }
 }
 

@@ -32,10 +32,14 @@ TEST(OptFormRules, SettingsRoundTripAndRangeOfTheNumber)
     EXPECT_EQ(1, v.RecurrenceTime);
     EXPECT_TRUE(lex::RecurrenceBoxEnabled(v));
     EXPECT_TRUE(lex::EnglishDependantsEnabled(v));
+    EXPECT_FALSE(lex::KanjiNoiseBoxEnabled(v));  // SearchKanji is off at first
+    EXPECT_TRUE(v.KanjiNoise);
     v.English = false;
     v.Recurrence = false;
+    v.SearchKanji = true;
     EXPECT_FALSE(lex::RecurrenceBoxEnabled(v));
     EXPECT_FALSE(lex::EnglishDependantsEnabled(v));
+    EXPECT_TRUE(lex::KanjiNoiseBoxEnabled(v));
     v.RecurrenceTime = 20;
     lex::OptFormToSettings(v, s);
     EXPECT_FALSE(s.CheckEnglish);
@@ -58,6 +62,7 @@ TEST(OptFormRules, EveryFlagMapsToItsOwnBoxBothWays)
         const char *name;
     } flags[] = {
         {&S::SearchKanji, &V::SearchKanji, "SearchKanji"},
+        {&S::CheckKanjiNoise, &V::KanjiNoise, "CheckKanjiNoise"},
         {&S::SearchWideJapanese, &V::SearchWideJapanese, "SearchWideJapanese"},
         {&S::CheckHalfKana, &V::HalfKana, "CheckHalfKana"},
         {&S::CheckRecurrence, &V::Recurrence, "CheckRecurrence"},

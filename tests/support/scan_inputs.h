@@ -24,6 +24,7 @@ inline lex::ExtractionSettings RandomSettings(std::mt19937 &rng)
     st.CheckSeparator = f & 16;
     st.CheckInitial = f & 32;
     st.SearchWideJapanese = f & 64;
+    st.CheckKanjiNoise = f & 128;
     st.RecurrenceTime = static_cast<int>(rng() % 6);
     return st;
 }
@@ -31,23 +32,34 @@ inline lex::ExtractionSettings RandomSettings(std::mt19937 &rng)
 // Up to `maxSize` bytes (a little more: the last piece may run over).
 inline std::vector<uint8_t> RandomData(std::mt19937 &rng, size_t maxSize)
 {
+    // The last one: bytes of Shift-JIS text and of x86 code read as it
+    // (kanji, katakana and hiragana rows, level-2 kanji, the symbol rows,
+    // '$', '&', '%', "(_").
     static const std::string alphabet[] = {
         std::string("AB\0 x\x82\xA0\xB1\x01\x7F\xFC\x40", 12),
         std::string("a\0\0b\0c", 6),
         std::string("\x81\x40\x9F\xFC\xE0\x7E\x80\xA1\xDF", 9),
+        std::string("\x89\x8B\x90\x93\x83\x82\xE8\x81\x84\xC2\x44\x74\xA0\xB0\xFA$&%sD(_R)", 24),
     };
-    const std::string &abc = alphabet[rng() % 3];
+    const std::string &abc = alphabet[rng() % 4];
     std::vector<uint8_t> data;
     // UTF-16 code units around Japanese text: hiragana, katakana, CJK
     // ideographs (whose bytes may look like ASCII text, or whose low byte
-    // is zero), symbols, full-width forms, half-width katakana, characters
-    // code page 932 lacks, ASCII units and the zero that ends a string.
+    // is zero), CJK symbols, full-width forms, half-width katakana, other
+    // symbols of code page 932, characters code page 932 lacks, ASCII
+    // units, a line break, a control unit, a unit 0x0080-0x00FF and the
+    // zero that ends a string.
     static const uint16_t japanese[] = {
         0x3042, 0x3053, 0x307E, 0x3093, 0x30A2, 0x30D5, 0x30FC, 0x4E00, 0x65E5, 0x672C,
         0x7D42, 0x4E86, 0x8A9E, 0x9F8D, 0x3000, 0x3001, 0x300C, 0xFF21, 0xFF5E, 0xFF71,
-        0xFF9F, 0x3094, 0x9FFF, 0x3030, 0x6567, 0x0041, 0x0020, 0x0000};
+        0xFF9F, 0x3094, 0x9FFF, 0x3030, 0x6567, 0x5B57, 0x2026, 0x201C, 0x03B1, 0x0041,
+        0x0020, 0x000A, 0x0005, 0x0085, 0x0000};
+    auto unit = [&](uint16_t u) {
+        data.push_back(static_cast<uint8_t>(u & 0xFF));
+        data.push_back(static_cast<uint8_t>(u >> 8));
+    };
     for (size_t target = rng() % maxSize; data.size() < target;) {
-        const unsigned kind = rng() % 10;
+        const unsigned kind = rng() % 12;
         if (kind < 4) {
             data.push_back(rng() % 4 ? static_cast<uint8_t>(abc[rng() % abc.size()])
                                      : static_cast<uint8_t>(rng()));
@@ -59,12 +71,27 @@ inline std::vector<uint8_t> RandomData(std::mt19937 &rng, size_t maxSize)
                 data.push_back(static_cast<uint8_t>('A' + rng() % 26));
                 data.push_back(rng() % 30 ? 0 : static_cast<uint8_t>(rng()));
             }
+        } else if (kind < 10) {
+            for (unsigned len = rng() % 24; len > 0; --len)
+                unit(japanese[rng() % (sizeof japanese / sizeof japanese[0])]);
         } else {
-            for (unsigned len = rng() % 24; len > 0; --len) {
-                const uint16_t u = japanese[rng() % (sizeof japanese / sizeof japanese[0])];
-                data.push_back(static_cast<uint8_t>(u & 0xFF));
-                data.push_back(static_cast<uint8_t>(u >> 8));
+            // Strings of a string table, of text and line breaks (mostly
+            // ideographs that read as single-byte text, with a few kana,
+            // symbols and ASCII units), between empty strings or not: each
+            // after a length word that mostly counts its code units (often
+            // 32 or more, so that it reads as an ASCII unit).
+            static const uint16_t table[] = {0x5B57, 0x6567, 0x6E7E, 0x4E00, 0x65E5, 0x8A9E,
+                                             0x3042, 0x30A2, 0x2026, 0x0041, 0x0020, 0x000A};
+            if (rng() % 2)
+                unit(0);
+            for (unsigned strings = 1 + rng() % 4; strings > 0; --strings) {
+                const unsigned len = rng() % 2 ? 32 + rng() % 8 : rng() % 32;
+                unit(static_cast<uint16_t>(rng() % 8 ? len : len + 1));
+                for (unsigned k = 0; k < len; ++k)
+                    unit(table[rng() % (rng() % 2 ? 6 : sizeof table / sizeof table[0])]);
             }
+            if (rng() % 4)
+                unit(0);
         }
     }
     return data;

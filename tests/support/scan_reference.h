@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "scan/cp932.h"
 #include "words/dictionary.h"
@@ -60,6 +62,92 @@ inline bool Repetitive(const std::string &text, int limit)
             return true;
     }
     return false;
+}
+
+// The Shift-JIS noise filter, one condition at a time over the row's
+// characters: double-byte ones as lead << 8 | trail, single bytes as they
+// are.
+struct RowChar {
+    unsigned code;
+    bool pair;
+};
+
+inline std::vector<RowChar> RowChars(const std::string &text)
+{
+    std::vector<RowChar> chars;
+    for (size_t k = 0; k < text.size(); ++k) {
+        const uint8_t b = static_cast<uint8_t>(text[k]);
+        if (((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) && k + 1 < text.size()) {
+            chars.push_back({static_cast<unsigned>(b) << 8 | static_cast<uint8_t>(text[k + 1]), true});
+            ++k;
+        } else {
+            chars.push_back({b, false});
+        }
+    }
+    return chars;
+}
+
+inline bool ReadsAsJapanese(const std::string &text)
+{
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    const std::vector<RowChar> c = RowChars(text);
+    const size_t n = c.size();
+    auto pair = [&](size_t k, unsigned lo, unsigned hi) {
+        return k < n && c[k].pair && c[k].code >= lo && c[k].code <= hi;
+    };
+    auto hiragana = [&](size_t k) { return pair(k, 0x829F, 0x82F1); };
+    auto katakana = [&](size_t k) { return pair(k, 0x8340, 0x8396); };
+    auto mark = [&](size_t k) { return pair(k, 0x8140, 0x81AC); };
+    auto wide = [&](size_t k) {
+        return pair(k, 0x824F, 0x8258) || pair(k, 0x8260, 0x8279) || pair(k, 0x8281, 0x829A);
+    };
+    auto kanji1 = [&](size_t k) { return pair(k, 0x889F, 0x9872); };
+    auto kanji2 = [&](size_t k) { return pair(k, 0x989F, 0xEAA4); };
+    auto single = [&](size_t k, const char *set) {
+        return k < n && !c[k].pair && c[k].code != 0 && std::strchr(set, static_cast<int>(c[k].code));
+    };
+    size_t doubles = 0, marks = 0, unused = 0;
+    bool marked = false, level2 = false, code = false, plain = false, word = false;
+    for (size_t k = 0; k < n; ++k) {
+        if (c[k].pair) {
+            ++doubles;
+            if (hiragana(k) || mark(k) || (katakana(k) && k > 0 && katakana(k - 1)))
+                marked = true;
+            if (hiragana(k) || mark(k) || katakana(k))
+                ++marks;
+            else if (kanji2(k))
+                level2 = true;
+            else if (!kanji1(k) && !wide(k))
+                ++unused;
+            else if (c[k].code >> 8 != 0x89 && c[k].code >> 8 != 0x8B &&
+                     c[k].code >> 8 != 0x8D && c[k].code >> 8 != 0x90)
+                plain = true;
+        } else if (c[k].code == '$') {
+            if ((k > 0 && c[k - 1].pair) || (k + 1 < n && c[k + 1].pair) ||
+                (k > 0 && single(k - 1, "DLT\\dlt|")))
+                code = true;
+        } else if (c[k].code == '&') {
+            if (k > 0 && c[k - 1].pair)
+                code = true;
+        } else if (c[k].code == '%') {
+            size_t j = k + 1;
+            while (single(j, "-+ #0123456789.*hlLqjzt"))
+                ++j;
+            if (single(j, "diouxXcsp"))
+                word = true;
+        } else if (c[k].code == '(') {
+            if (single(k + 1, "&_") && (single(k + 2, kLetters) || single(k + 2, "0123456789")) &&
+                single(k + 3, ")"))
+                word = true;
+        }
+        if (k >= 2 && single(k, kLetters) && single(k - 1, kLetters) && single(k - 2, kLetters))
+            word = true;
+    }
+    if (doubles == 0)
+        return true;
+    if (marked)
+        return unused < marks;
+    return unused == 0 && !level2 && !code && (plain || word);
 }
 
 inline bool NoLowerCase(const std::string &e)
@@ -133,8 +221,15 @@ struct Units {
         const uint16_t u = unit(k);
         return lex::IsJapaneseUnit(u) && !(lex::IsHalfWidthKatakana(u) && st.CheckHalfKana);
     }
+    // Another double-byte character of code page 932: it goes on with
+    // Japanese text but never begins it.
+    bool symbol(size_t k) const { return lex::IsJapaneseSymbol(unit(k)); }
     // "printable, zero": a code unit of the ASCII rule.
     bool ascii(size_t k) const { return Printable(at(k), st) && at(k + 1) == 0; }
+    bool text(size_t k) const { return japanese(k) || symbol(k) || ascii(k); }
+    // A zero or control code unit, or the data's end: where UTF-16 text
+    // ends for good.
+    bool hardEnd(size_t k) const { return k >= n || (at(k + 1) == 0 && at(k) < 0x20); }
     // Both bytes could be single-byte text (the high one a printable ASCII
     // byte other than '0', the low one too or zero): "ge" reads as a CJK
     // ideograph, so such a unit alone never begins Japanese text.
@@ -150,6 +245,27 @@ struct Units {
     {
         return (japanese(k + 2) && !textLike(k + 2)) || (japanese(k + 4) && !textLike(k + 4));
     }
+    // UTF-16 text from k to its end: Japanese characters, symbols and
+    // ASCII units up to a zero or control unit right after a character
+    // that is not ASCII, or with a character unlike single-byte text or two
+    // ASCII units in a row after the first (single-byte strings read as
+    // UTF-16 have neither before their zero byte), or after text that had
+    // either (`evidence`); within sixteen code units.
+    bool textToEnd(size_t k, bool evidence) const
+    {
+        for (size_t u = 0; u < 16; ++u) {
+            const size_t p = k + 2 * u;
+            if (u > 0 && hardEnd(p))
+                return evidence || !ascii(p - 2);
+            if (p + 1 >= n || !text(p))
+                return false;
+            evidence = evidence || (u > 0 && !ascii(p) && !textLike(p)) || (ascii(p) && ascii(p + 2));
+        }
+        return evidence;
+    }
+    // Three code units from k whose low bytes are all zero: a unit
+    // 0x0080-0x00FF and ASCII UTF-16 text read one byte off.
+    bool oneByteOff(size_t k) const { return at(k) == 0 && at(k + 2) == 0 && at(k + 4) == 0; }
     bool kanaOrSymbol(size_t k) const
     {
         const uint16_t u = unit(k);
@@ -161,12 +277,12 @@ struct Units {
     // than zero (and not text), kana, a symbol or an ASCII unit must be
     // among them too, and a first character whose low byte is zero does
     // not begin text (zero and a byte are also ASCII UTF-16 text read one
-    // byte off).
+    // byte off).  Nor do three whose low bytes are all zero, after any byte.
     bool begins(size_t k, uint8_t before) const
     {
         if (before != 0 && (at(k) == 0 || Printable(before, st)))
             return false;
-        if (!japanese(k))
+        if (!japanese(k) || oneByteOff(k))
             return false;
         bool unlike = false, marked = false;
         for (size_t u = k; u <= k + 4; u += 2) {
@@ -180,6 +296,79 @@ struct Units {
             }
         }
         return unlike && (before == 0 || marked);
+    }
+    // Japanese text begins here as a whole string: a Japanese character and
+    // two more Japanese characters or ASCII units, then text that ends at a
+    // zero or control unit within sixteen code units (or runs on past
+    // them), with a character unlike single-byte text after the first, or
+    // two ASCII units in a row (single-byte strings read as UTF-16 have
+    // neither before their zero byte); `marked`: with kana, a symbol or an
+    // ASCII unit among them too.  Right after a zero or control code unit
+    // or a length word, that is enough; after another byte that is not
+    // text, the string must be marked and must not begin with a zero byte.
+    bool beginsWhole(size_t k, bool marked) const
+    {
+        if (!japanese(k) || (marked && at(k) == 0) || oneByteOff(k))
+            return false;
+        bool evidence = false, marks = !marked;
+        for (size_t u = 0; u < 16; ++u) {
+            const size_t p = k + 2 * u;
+            if (u > 0 && hardEnd(p))
+                return evidence && marks && u >= 3;
+            if (p + 1 >= n || !(u < 3 ? japanese(p) || ascii(p) : text(p)))
+                return false;
+            evidence = evidence || (u > 0 && !ascii(p) && !textLike(p)) || (ascii(p) && ascii(p + 2));
+            marks = marks || ascii(p) || symbol(p) || kanaOrSymbol(p);
+        }
+        return evidence && marks;
+    }
+    // A line break: a code unit 0x0009, 0x000A or 0x000D.
+    bool lineBreak(size_t k) const
+    {
+        return at(k + 1) == 0 && (at(k) == 0x09 || at(k) == 0x0A || at(k) == 0x0D);
+    }
+    // Whether the code unit at k (a zero high byte, a low byte v other than
+    // zero) reads as a string table's length word: v code units after it
+    // that are text or line breaks,
+    // with a Japanese character or symbol among them when `japaneseIn`,
+    // then, where they end, a unit that may end a string (`depth` length
+    // words deep); with `depth` below 0, any unit but a Japanese character
+    // or symbol.
+    bool lengthWord(size_t k, int depth, bool japaneseIn, bool breakEnds = true) const
+    {
+        const size_t v = at(k);
+        if (at(k + 1) != 0 || v == 0)
+            return false;
+        bool japaneseSeen = false;
+        for (size_t u = 0; u < v; ++u) {
+            const size_t p = k + 2 + 2 * u;
+            if (p + 1 >= n || (!text(p) && !lineBreak(p)))
+                return false;
+            japaneseSeen = japaneseSeen || japanese(p) || symbol(p);
+        }
+        if (japaneseIn && !japaneseSeen)
+            return false;
+        const size_t after = k + 2 + 2 * v;
+        if (depth < 0)
+            return !japanese(after) && !symbol(after);
+        return stringEnd(after, depth, breakEnds);
+    }
+    // An ASCII unit (0x20-0x7E) that reads as a length word.
+    bool asciiLengthWord(size_t k, int depth, bool japaneseIn, bool breakEnds = true) const
+    {
+        return ascii(k) && at(k) <= 0x7E && lengthWord(k, depth, japaneseIn, breakEnds);
+    }
+    // A code unit that may end a string of a string table: the data's end,
+    // a zero or control unit (a line break only when `breakEnds`), a unit
+    // 0x007F-0x00FF that is no text (a length of 127 and more), or, with
+    // `depth` above 0, the next string's ASCII length word.
+    bool stringEnd(size_t k, int depth, bool breakEnds) const
+    {
+        if (k >= n)
+            return true;
+        if (at(k + 1) == 0 && !ascii(k))
+            return breakEnds || !lineBreak(k);
+        return depth > 0 && asciiLengthWord(k, depth - 1, false, breakEnds);
     }
 };
 
@@ -200,18 +389,41 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
     // In wide text: where the position stands in its code unit.
     enum { kAfterUnlike, kAfterJapanese, kBegin, kHigh, kUnknown } unitAt = kUnknown;
     bool resume = false;
+    // Wide text: whether it began as a whole string (right after a zero or
+    // control unit or a length word), and whether all its characters are
+    // kana or CJK symbols in rising order (a table of 32-bit relocations
+    // reads so).
+    bool whole = false, rising = true;
+    uint16_t lastUnit = 0;
+    // A Japanese character unlike single-byte text after its first
+    // character.
+    bool unlikeSeen = false;
+    // A string table being followed: where its next length word stands
+    // (none: SIZE_MAX), and the position right after a length word passed
+    // over.
+    const size_t none = SIZE_MAX;
+    size_t tableNext = none, afterLength = none;
     const bool jp = st.SearchWideJapanese;
     const Units units{data, n, st};
     const size_t minLen = static_cast<size_t>(m < 1 ? 1 : m);
 
-    auto emit = [&]() {
+    // `hard`: the text ended at a zero or control unit, a length word or
+    // the data's end.
+    auto emit = [&](bool hard) {
         if (chars < minLen)
             return;
         // Japanese text with ideographs is listed only with kana or
-        // symbols, or with two ASCII characters or more.
-        if (ideographs && !kana && chars - japanese < 2)
+        // symbols, or with two ASCII characters or more, unless it is a
+        // whole string: begun after a zero or control unit or a length
+        // word, and ended at one.
+        if (ideographs && !kana && chars - japanese < 2 && !(whole && hard))
+            return;
+        // Kana and symbols alone in rising order: a relocation table.
+        if (wide && japanese > 0 && japanese == chars && rising && chars >= 4)
             return;
         if (st.CheckRecurrence && Repetitive(cand, st.RecurrenceTime))
+            return;
+        if (!wide && st.SearchKanji && st.CheckKanjiNoise && !ReadsAsJapanese(cand))
             return;
         const bool checked = st.CheckEnglish && dict && ContainsWord(*dict, st, cand);
         host.AddRow(static_cast<uint32_t>(start), wide, cand.data(), cand.size(), checked);
@@ -222,9 +434,13 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         japanese = 0;
         kana = ideographs = false;
         wide = false;
+        whole = false;
+        rising = true;
+        lastUnit = 0;
+        unlikeSeen = false;
     };
-    auto flush = [&]() {
-        emit();
+    auto flush = [&](bool hard) {
+        emit(hard);
         clear();
     };
     auto append = [&](size_t at, uint8_t byte) {
@@ -233,12 +449,68 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         cand.push_back(static_cast<char>(byte));
         ++chars;
     };
+    // Whether a zero or control code unit stands right before k (bytes
+    // before the data count as zeros).
+    auto controlBefore = [&](size_t k) {
+        return (k < 1 || data[k - 1] == 0) && (k < 2 || data[k - 2] < 0x20);
+    };
+    // Right before k, a popup menu's flags or a dialog item's class (a
+    // unit 0x0080-0x00FF after a zero unit or 0xFFFF), or a menu item's
+    // flags (0x0000 or 0x0080, after a zero unit) and identifier, all in
+    // the data.
+    auto itemWordBefore = [&](size_t k) {
+        if (k < 6)
+            return false;
+        auto back = [&](size_t d) -> unsigned { return data[k - d]; };
+        const unsigned u = back(4) | back(3) << 8;
+        if (back(1) == 0 && back(2) >= 0x80 && (u == 0 || u == 0xFFFF))
+            return true;
+        return (u == 0 || u == 0x80) && back(6) == 0 && back(5) == 0;
+    };
+    // Whether a string may begin at k as a whole one: right after a zero
+    // or control code unit, a length word, or such an item's word.
+    auto wholeAt = [&](size_t k) {
+        return afterLength == k || controlBefore(k) || itemWordBefore(k);
+    };
+    // A code unit at k that reads as a string table's length word with
+    // Japanese text in its string (a control unit other than a line break,
+    // or one of 0x007F-0x00FF that is no text): the table is followed from
+    // there, unless one is followed already.
+    auto followFrom = [&](size_t k) {
+        if (jp && tableNext == none && k + 1 < n && data[k + 1] == 0 && !units.ascii(k) &&
+            !units.lineBreak(k) && units.lengthWord(k, -1, true))
+            tableNext = k + 2 + 2 * static_cast<size_t>(data[k]);
+    };
+    // An ASCII unit at k that reads as a string table's length word with
+    // Japanese text in its string (two more length words deep), right after
+    // a zero or control unit.  After a line break, the string holds a line
+    // break only as its last unit, and no string of the three ends at one.
+    auto lengthWordAfterControl = [&](size_t k) {
+        if (!controlBefore(k))
+            return false;
+        const bool afterBreak = k >= 2 && units.lineBreak(k - 2);
+        if (!units.asciiLengthWord(k, 2, true, !afterBreak))
+            return false;
+        for (size_t p = k + 2; afterBreak && p < k + 2 * size_t(data[k]); p += 2) {
+            if (units.lineBreak(p))
+                return false;
+        }
+        return true;
+    };
+    // UTF-16 text that begins at k, right after such a unit.
+    auto follow = [&](size_t k) {
+        if (k >= 2)
+            followFrom(k - 2);
+    };
     auto appendJapanese = [&](size_t at) {
         if (cand.empty())
             start = at;
         const uint16_t u = units.unit(at);
         kana = kana || units.kanaOrSymbol(at);
         ideographs = ideographs || (u >= 0x4E00 && u <= 0x9FFF);
+        rising = rising && u >= 0x3000 && u <= 0x30FF && u > lastUnit;
+        lastUnit = u;
+        unlikeSeen = unlikeSeen || (!cand.empty() && !units.textLike(at));
         ++japanese;
         const uint16_t form = lex::JapaneseUnitCp932(u);
         if (form > 0xFF)
@@ -263,49 +535,108 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         // Right after Japanese text that ended at a code unit passed over
         // whole, text begins as after a zero.
         const uint8_t before = i == 0 || resume ? 0 : data[i - 1];
+        // Right after a zero or control code unit, a length word, or a code
+        // unit passed over whole, Japanese text may begin as a whole
+        // string.
+        const bool strong = jp && (resume || wholeAt(i));
         resume = false;
         auto end = [&]() {
-            flush();
+            // The code unit that ends the text, when known.
+            const size_t endUnit = atUnit ? i : unitAt == kHigh ? i + 1 : none;
+            flush(endUnit != none && units.hardEnd(endUnit));
+            // It, or the unit after a line break that ends the text, may be
+            // a string table's length word.
+            if (endUnit != none) {
+                followFrom(endUnit);
+                if (units.lineBreak(endUnit))
+                    followFrom(endUnit + 2);
+            }
             if (wholeUnit) {
                 ++i;
                 resume = true;
             }
         };
-        // A character that looks like single-byte text goes on only next
-        // to one that does not.
+        // UTF-16 text goes on with a Japanese character; with one that looks
+        // like single-byte text only next to one that does not, or when
+        // text runs from it to its end.  Japanese text goes on with
+        // symbols too.
         const bool takes =
-            jp && atUnit && units.japanese(i) &&
-            (!units.textLike(i) || unitAt == kAfterUnlike || units.unlikeAhead(i));
+            jp && atUnit &&
+            ((japanese > 0 && units.symbol(i)) ||
+             (units.japanese(i) && (!units.textLike(i) || unitAt == kAfterUnlike ||
+                                    units.unlikeAhead(i) ||
+                                    units.textToEnd(i, unlikeSeen || chars - japanese >= 2))));
+        // A string table being followed: at its next length word, UTF-16
+        // text ends, and an ASCII unit there is passed over.
+        if (tableNext < i || (tableNext == i && !wide && !cand.empty()))
+            tableNext = none;
+        bool ended = false;
+        if (tableNext == i) {
+            if (units.asciiLengthWord(i, -1, false)) {
+                if (!cand.empty())
+                    flush(true);
+                tableNext = i + 2 + 2 * static_cast<size_t>(b);
+                afterLength = i + 2;
+                ++i;
+                ended = true;
+            } else if (x == 0) {
+                tableNext = i + 2 + 2 * static_cast<size_t>(b);
+            } else {
+                tableNext = none;
+            }
+        }
         // Text with Japanese in it ends at a code unit other than an ASCII
         // one; a printable byte there is then examined with no candidate.
-        bool ended = false;
-        if (jp && atUnit && !takes && japanese > 0 && !units.ascii(i)) {
+        if (!ended && jp && atUnit && !takes && japanese > 0 && !units.ascii(i)) {
             if (Printable(b, st)) {
-                flush();
+                flush(false);
             } else {
                 end();
                 ended = true;
             }
         }
         if (ended) {
-        } else if (takes || (jp && cand.empty() && units.begins(i, before))) {
+        } else if (takes) {
             appendJapanese(i);
+            ++i;
+        } else if (jp && cand.empty() &&
+                   (units.begins(i, before) ||
+                    (strong ? units.beginsWhole(i, false)
+                            : !Printable(before, st) && units.beginsWhole(i, true)))) {
+            follow(i);
+            appendJapanese(i);
+            whole = strong;
             ++i;
         } else if (b == 0) {
             if (wide) {
-                if (Printable(x, st) || (jp && unitAt == kHigh && units.japanese(i + 1)))
+                // The text goes on with a printable byte, or with a Japanese
+                // character (or, in Japanese text, a symbol) after an ASCII
+                // unit.
+                if (Printable(x, st) ||
+                    (jp && unitAt == kHigh &&
+                     (units.japanese(i + 1) || (japanese > 0 && units.symbol(i + 1)))))
                     unitAt = unitAt == kHigh ? kBegin : kUnknown;
                 else
                     end();
             } else if (cand.size() == 1) {
-                if (Printable(x, st) || (jp && units.japanese(i + 1))) {
+                if (jp && lengthWordAfterControl(i - 1)) {
+                    // A string table's length word after an empty string or
+                    // a control unit: not text; the string begins after it,
+                    // and the table is followed from there.
+                    clear();
+                    afterLength = i + 1;
+                    tableNext = i + 1 + 2 * static_cast<size_t>(data[i - 1]);
+                } else if (Printable(x, st) || (jp && units.japanese(i + 1))) {
                     wide = true;
                     unitAt = kBegin;
+                    whole = jp && wholeAt(i - 1);
+                    if (jp)
+                        follow(i - 1);
                 } else {
                     clear();
                 }
             } else {
-                flush();
+                flush(false);
             }
         } else if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF)) {
             if (!Printable(b, st)) {
@@ -323,13 +654,19 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                     append(i + 1, x);
                     ++i;
                 } else {
-                    flush();
+                    flush(false);
                 }
-            } else {
+            } else if (wide) {
                 end();
+            } else {
+                flush(false);
             }
         } else {
-            end();
+            if (wide) {
+                end();
+            } else {
+                flush(false);
+            }
         }
         if (i >= limit) {
             host.SetProgress(static_cast<int>(static_cast<uint64_t>(i) * 100 / n));
@@ -339,7 +676,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             limit = std::min(((i + 1) / interval + 1) * interval - 1, n - 1);
         }
     }
-    emit();
+    emit(true);
 }
 
 } // namespace lexref

@@ -451,7 +451,7 @@ TEST_F(App, CloseButtonClosesAndSaves)
     Start();
     Click(Item(IDC_CLOSEBTN));
     EXPECT_TRUE(form_->Destroyed());
-    EXPECT_EQ(10u, Registry::ValueCount());
+    EXPECT_EQ(11u, Registry::ValueCount());
 }
 
 // ---- Dictionary and debug mode ----------------------------------------------
@@ -507,15 +507,15 @@ TEST_F(App, DebugModeCaptionNoticeAndHitBoxes)
 
 // ---- Registry ------------------------------------------------------------
 
-TEST_F(App, FirstStartWritesTenValuesWithoutDebug)
+TEST_F(App, FirstStartWritesElevenValuesWithoutDebug)
 {
     Start();
     EXPECT_FALSE(form_->settings().SearchWideJapanese);
     CloseMain();
-    EXPECT_EQ(10u, Registry::ValueCount());
+    EXPECT_EQ(11u, Registry::ValueCount());
     EXPECT_EQ("<missing>", Registry::Get("Debug"));
     const std::pair<const char *, const char *> expected[] = {
-        {"SearchKanji", "0"},     {"SearchWideJapanese", "0"},
+        {"SearchKanji", "0"},     {"CheckKanjiNoise", "1"}, {"SearchWideJapanese", "0"},
         {"CheckHalfKana", "1"},   {"CheckRecurrence", "1"},
         {"CheckEnglish", "1"},    {"CheckInitial", "0"},   {"CheckSeparator", "1"},
         {"SaveOption", "0"},      {"RecurrenceTime", "4"}, {"MinExtractStr", "5"},
@@ -535,6 +535,7 @@ TEST_F(App, StoredValuesAreReadAndWrittenBackNormalised)
     };
     const Case cases[] = {
         {"SearchKanji", REG_SZ, "2", 0, "1"},             // any non-zero integer is on
+        {"CheckKanjiNoise", REG_SZ, "0", 0, "0"},
         {"SearchWideJapanese", REG_SZ, "x1F", 0, "1"},
         {"CheckHalfKana", REG_SZ, "0", 0, "0"},
         {"CheckRecurrence", REG_SZ, "abc", 0, "1"},       // unparseable: default
@@ -555,6 +556,7 @@ TEST_F(App, StoredValuesAreReadAndWrittenBackNormalised)
     EXPECT_EQ("1", Text(Item(IDC_ASCII)));
     EXPECT_TRUE(form_->settings().SearchKanji);
     EXPECT_TRUE(form_->settings().SearchWideJapanese);
+    EXPECT_FALSE(form_->settings().CheckKanjiNoise);
     EXPECT_EQ(16, form_->settings().RecurrenceTime);
     CloseMain();
     for (const Case &c : cases)

@@ -6,8 +6,9 @@ namespace {
 using namespace apptest;
 
 // The dialog's check boxes, top to bottom, and the number box beside them.
-const int kBoxes[] = {IDC_CHKSEARCHKANJI, IDC_CHKSEARCHWIDE, IDC_CHKHALFKANA, IDC_CHKRECURRENCE,
-                      IDC_CHKENGLISH,     IDC_CHKSEPARATOR,  IDC_CHKINITIAL,  IDC_CHKSAVEOPTION};
+const int kBoxes[] = {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHWIDE,
+                      IDC_CHKHALFKANA,    IDC_CHKRECURRENCE, IDC_CHKENGLISH,
+                      IDC_CHKSEPARATOR,   IDC_CHKINITIAL,    IDC_CHKSAVEOPTION};
 
 class OptDialog : public App {
 protected:
@@ -62,7 +63,7 @@ TEST_F(OptDialog, FirstShowingLayoutAndPlacement)
         // Japanese captions need a font of the Shift-JIS character set.
         EXPECT_EQ(SHIFTJIS_CHARSET, FontOf(GetDlgItem(dlg, IDC_CHKENGLISH)).lfCharSet);
 
-        EXPECT_EQ("--xxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("-X-xxxx-- 4", Boxes(dlg));
         EXPECT_EQ(GetDlgItem(dlg, IDC_CHKSEARCHKANJI), GetFocus());
         EXPECT_TRUE(GetWindowLongA(GetDlgItem(dlg, IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
         // Every control that takes input is a tab stop.
@@ -74,30 +75,38 @@ TEST_F(OptDialog, FirstShowingLayoutAndPlacement)
     });
 }
 
-TEST_F(OptDialog, EnglishAndRepetitionRules)
+TEST_F(OptDialog, KanjiEnglishAndRepetitionRules)
 {
     Start();
     WithDialog([&](HWND dlg) {
         HWND spn = GetDlgItem(dlg, IDC_SPNRECURRENCE);
         EXPECT_EQ(GetSysColor(COLOR_WINDOW), BackgroundOf(dlg, spn));
+        // The kanji box enables the noise filter's box, whose mark stays.
+        Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE});
+        EXPECT_EQ("x--xxxx-- 4", Boxes(dlg));
+        Press(dlg, {IDC_CHKSEARCHKANJI});
+        EXPECT_EQ("-=-xxxx-- 4", Boxes(dlg));
+        Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHKANJI});
         // The English rule greys the dependants and keeps their marks.
         Press(dlg, {IDC_CHKINITIAL, IDC_CHKENGLISH});
-        EXPECT_EQ("--xx-XX- 4", Boxes(dlg));
+        EXPECT_EQ("-X-xx-XX- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKENGLISH});
-        EXPECT_EQ("--xxxxx- 4", Boxes(dlg));
+        EXPECT_EQ("-X-xxxxx- 4", Boxes(dlg));
         // The repetition rule greys the number box, with the button face.
         Press(dlg, {IDC_CHKRECURRENCE});
-        EXPECT_EQ("--x-xxx- 4*", Boxes(dlg));
+        EXPECT_EQ("-X-x-xxx- 4*", Boxes(dlg));
         EXPECT_EQ(GetSysColor(COLOR_BTNFACE), BackgroundOf(dlg, spn));
         Press(dlg, {IDC_CHKRECURRENCE});
         EXPECT_EQ(GetSysColor(COLOR_WINDOW), BackgroundOf(dlg, spn));
         Click(GetDlgItem(dlg, IDCANCEL));
     });
-    // A dialog opened on settings with English and repetition off starts
-    // with the dependants greyed.
-    WithDialog([&](HWND dlg) { Press(dlg, {IDC_CHKENGLISH, IDC_CHKRECURRENCE, IDOK}); });
+    // A dialog opened on settings with kanji on and English and repetition
+    // off starts with the noise box usable and the other dependants greyed.
     WithDialog([&](HWND dlg) {
-        EXPECT_EQ("--x--X=- 4*", Boxes(dlg));
+        Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKENGLISH, IDC_CHKRECURRENCE, IDOK});
+    });
+    WithDialog([&](HWND dlg) {
+        EXPECT_EQ("xx-x--X=- 4*", Boxes(dlg));
         Click(GetDlgItem(dlg, IDCANCEL));
     });
 }
@@ -106,13 +115,14 @@ TEST_F(OptDialog, OkCopiesEverySettingAndTheyReachTheRegistry)
 {
     Start();
     WithDialog([&](HWND dlg) {
-        Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKSEARCHWIDE, IDC_CHKHALFKANA, IDC_CHKINITIAL,
-                    IDC_CHKSEPARATOR, IDC_CHKSAVEOPTION});
+        Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHWIDE, IDC_CHKHALFKANA,
+                    IDC_CHKINITIAL, IDC_CHKSEPARATOR, IDC_CHKSAVEOPTION});
         SetWindowTextA(GetDlgItem(dlg, IDC_SPNRECURRENCE), "7");
         Click(GetDlgItem(dlg, IDOK));
     });
     const lex::ExtractionSettings &s = form_->settings();
-    EXPECT_EQ("xx-xx-xx 7", std::string() + "-x"[s.SearchKanji] + "-x"[s.SearchWideJapanese] +
+    EXPECT_EQ("x-x-xx-xx 7", std::string() + "-x"[s.SearchKanji] + "-x"[s.CheckKanjiNoise] +
+                                "-x"[s.SearchWideJapanese] +
                                 "-x"[s.CheckHalfKana] + "-x"[s.CheckRecurrence] +
                                 "-x"[s.CheckEnglish] + "-x"[s.CheckSeparator] +
                                 "-x"[s.CheckInitial] + "-x"[s.SaveOption] + " " +
@@ -121,7 +131,8 @@ TEST_F(OptDialog, OkCopiesEverySettingAndTheyReachTheRegistry)
     EXPECT_EQ(0u, Registry::ValueCount());
     CloseMain();
     const std::pair<const char *, const char *> stored[] = {
-        {"SearchKanji", "1"},  {"SearchWideJapanese", "1"}, {"CheckHalfKana", "0"},
+        {"SearchKanji", "1"},  {"CheckKanjiNoise", "0"}, {"SearchWideJapanese", "1"},
+        {"CheckHalfKana", "0"},
         {"CheckInitial", "1"}, {"CheckSeparator", "0"},     {"SaveOption", "1"},
         {"RecurrenceTime", "7"},
     };
@@ -134,7 +145,7 @@ TEST_F(OptDialog, StoredWideJapaneseShowsOnItsOwnBoxAndOkClearsIt)
     Registry::PutString("SearchWideJapanese", "1");
     Start();
     WithDialog([&](HWND dlg) {
-        EXPECT_EQ("-xxxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("-Xxxxxx-- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKSEARCHWIDE, IDOK});
     });
     EXPECT_FALSE(form_->settings().SearchWideJapanese);
@@ -164,7 +175,7 @@ TEST_F(OptDialog, CancelEscapeAndCloseBoxKeepTheSettings)
         });
         // The next showing presents the unchanged settings.
         WithDialog([&](HWND dlg) {
-            EXPECT_EQ("--xxxx-- 4", Boxes(dlg));
+            EXPECT_EQ("-X-xxxx-- 4", Boxes(dlg));
             Click(GetDlgItem(dlg, IDCANCEL));
         });
     }

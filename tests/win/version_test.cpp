@@ -97,10 +97,11 @@ TEST(GetFileVerInfo, ReadsTheFieldsOfTheFirstTranslation)
         Call c(InBin(k.file));
         ASSERT_EQ(1, c.result) << k.file;
         for (int i = 0; i < kFields; ++i) {
-            if (k.fields[i] == "?")
+            if (k.fields[i] == "?") {
                 EXPECT_FALSE(c.Field(i).empty()) << k.file << " " << kFieldNames[i];
-            else if (k.fields[i] != "*")
+            } else if (k.fields[i] != "*") {
                 EXPECT_EQ(k.fields[i], c.Field(i)) << k.file << " " << kFieldNames[i];
+            }
         }
         EXPECT_TRUE(c.GuardIntact()) << k.file;
         EXPECT_EQ(0x0409, GetFileVerLCID(InBin(k.file).c_str())) << k.file;
