@@ -78,10 +78,15 @@ const StoredInt kStoredInts[2] = {
     {"MinExtractStr", &ExtractionSettings::MinExtractStr, kMinExtractStrRange},
 };
 
+// A stored value above the range is brought down to its top. One below it
+// (0 or negative) can only be damage, and as the repetition limit it would
+// drop every row of every scan: the default stands in for it.
 void ClampToRanges(ExtractionSettings &s)
 {
-    for (const StoredInt &i : kStoredInts)
-        s.*i.field = i.range.Clamp(s.*i.field);
+    for (const StoredInt &i : kStoredInts) {
+        int &v = s.*i.field;
+        v = v < i.range.min ? i.range.def : i.range.Clamp(v);
+    }
 }
 
 } // namespace lex

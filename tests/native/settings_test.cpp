@@ -41,7 +41,8 @@ TEST(ParseInt, RejectsEverythingElseAndLeavesTheValue)
 }
 
 // The integers as the registry may hold them after a hand edit: each is
-// brought into 1 to 1000 on its own, the other left as it was.
+// brought into 1 to 1000 on its own (below it, the default), the other left
+// as it was.
 TEST(ClampToRanges, BringsEachIntegerIntoItsRange)
 {
     using S = lex::ExtractionSettings;
@@ -50,11 +51,11 @@ TEST(ClampToRanges, BringsEachIntegerIntoItsRange)
         int stored;
         int used;
     } cases[] = {
-        {&S::RecurrenceTime, 0, 1},         {&S::RecurrenceTime, -7, 1},
-        {&S::RecurrenceTime, INT_MIN, 1},   {&S::RecurrenceTime, 1, 1},
+        {&S::RecurrenceTime, 0, 4},         {&S::RecurrenceTime, -7, 4},
+        {&S::RecurrenceTime, INT_MIN, 4},   {&S::RecurrenceTime, 1, 1},
         {&S::RecurrenceTime, 4, 4},         {&S::RecurrenceTime, 1000, 1000},
         {&S::RecurrenceTime, 1001, 1000},   {&S::RecurrenceTime, INT_MAX, 1000},
-        {&S::MinExtractStr, 0, 1},          {&S::MinExtractStr, -1, 1},
+        {&S::MinExtractStr, 0, 5},          {&S::MinExtractStr, -1, 5},
         {&S::MinExtractStr, 5, 5},          {&S::MinExtractStr, 5000, 1000},
     };
     for (const auto &c : cases) {

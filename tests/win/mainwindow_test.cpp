@@ -564,17 +564,18 @@ TEST_F(App, StoredValuesAreReadAndWrittenBackNormalised)
 }
 
 // Integers typed into the registry outside their ranges are brought into
-// them as they are read: used so, and written back so.
+// them as they are read (below them, the default): used so, and written
+// back so.
 TEST_F(App, IntegersOutsideTheirRangesAreClampedWhenRead)
 {
     Registry::PutString("MinExtractStr", "5000");
     Registry::PutString("RecurrenceTime", "-7");
     Start();
     EXPECT_EQ("1000", Text(Item(IDC_ASCII)));
-    EXPECT_EQ(1, form_->settings().RecurrenceTime);
+    EXPECT_EQ(4, form_->settings().RecurrenceTime);
     CloseMain();
     EXPECT_EQ("1000", Registry::Get("MinExtractStr"));
-    EXPECT_EQ("1", Registry::Get("RecurrenceTime"));
+    EXPECT_EQ("4", Registry::Get("RecurrenceTime"));
 }
 
 TEST_F(App, AsciiBoxTextIsBroughtIntoRangeOnLeavingIt)

@@ -193,7 +193,7 @@ TEST_F(OptDialog, RecurrenceNumberIsKeptInRange)
     Start();
     WithDialog([&](HWND dlg) {
         HWND spn = GetDlgItem(dlg, IDC_SPNRECURRENCE);
-        EXPECT_EQ("1", Text(spn));  // the box brings the stored 0 into range
+        EXPECT_EQ("4", Text(spn));  // a stored 0 is read as the default
         SetWindowTextA(spn, "5000");
         SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_SPNRECURRENCE, EN_KILLFOCUS),
                      reinterpret_cast<LPARAM>(spn));
