@@ -95,6 +95,21 @@ def symbols(ibm):
     return result
 
 
+def latin1_signs(ibm):
+    """(unit, form) of every character U+0080-U+00FF that code page 932
+    holds as a double-byte character (the control character U+0080, which
+    Python maps to the byte 0x80, is no sign)."""
+    result = []
+    for unit in range(0x80, 0x100):
+        try:
+            encoded = chr(unit).encode("cp932")
+        except UnicodeEncodeError:
+            continue
+        if len(encoded) == 2:
+            result.append((unit, form_of(unit, ibm)))
+    return result
+
+
 def c_array(ctype, name, values, per_line, width):
     lines = ["const %s %s[%d] = {" % (ctype, name, len(values))]
     for i in range(0, len(values), per_line):
@@ -142,6 +157,10 @@ def main():
     parts.append("")
     parts.append(c_array("uint32_t", "kCp932Symbols", [u << 16 | f for u, f in pairs], 6, 8))
     parts.append("const size_t kCp932SymbolCount = %d;" % len(pairs))
+    parts.append("")
+    latin1 = latin1_signs(ibm)
+    parts.append(c_array("uint32_t", "kCp932Latin1", [u << 16 | f for u, f in latin1], 6, 8))
+    parts.append("const size_t kCp932Latin1Count = %d;" % len(latin1))
     parts.append("")
     parts.append("} // namespace lex")
     parts.append("")

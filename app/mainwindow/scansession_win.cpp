@@ -99,10 +99,10 @@ void ScanSession::ClearRows()
     window_.ShowBusyNotice(false);
 }
 
-void ScanSession::AddRow(uint32_t offset, bool wide, const char *text, size_t length,
+void ScanSession::AddRow(uint32_t offset, RowKind kind, const char *text, size_t length,
                          bool checked)
 {
-    list_.AppendRow(offset, wide, text, length, checked);
+    list_.AppendRow(offset, kind, text, length, checked);
 }
 
 void ScanSession::SetProgress(int percent)

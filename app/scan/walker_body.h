@@ -28,6 +28,13 @@
 // code unit's first byte (one that looks like single-byte text only next
 // to one that does not).  Text with Japanese in it ends at a code unit
 // that is neither Japanese nor ASCII.
+//
+// With SearchUtf8, single-byte text also takes well-formed multi-byte UTF-8
+// characters (as their code page 932 bytes, or a stand-in), at the plain
+// step: a byte that may begin one ends the fast paths.  A run of text takes
+// its first such character only where UTF-8 text is likely (Utf8Begins);
+// the bytes of one that it does not take never begin a Shift-JIS pair
+// there, nor join single-byte text.
 // None of them crosses a checkpoint, so the host sees the same progress,
 // event and abort calls as a walk that took one position at a time; and
 // none looks at a byte the window does not hold (where a byte past the
@@ -38,19 +45,30 @@ namespace {
 
 namespace sjis = loom::sjis;
 
-// A set of bytes made of up to four ranges, with searches that take 16 or
-// 64 bytes at a time where SSE2 is used.
+// A set of bytes, with searches that take 16 or 64 bytes at a time where
+// SSE2 is used: those compare with up to four ranges (ranges that overlap
+// or touch count as one), a set of more ranges byte by byte.
 class ByteSet {
 public:
     void Add(uint8_t lo, uint8_t hi)
     {
-#if LEX_WALK_SSE2
-        std::memset(lo_[count_], lo, 16);
-        std::memset(span_[count_], hi - lo, 16);
-#endif
-        ++count_;
         for (int b = lo; b <= hi; ++b)
             table_[b] = true;
+        count_ = 0;
+        for (int b = 0; b < 256; ++b) {
+            if (!table_[b] || (b > 0 && table_[b - 1]))
+                continue;
+            int last = b;
+            while (last < 255 && table_[last + 1])
+                ++last;
+#if LEX_WALK_SSE2
+            if (count_ < kRanges) {
+                std::memset(lo_[count_], b, 16);
+                std::memset(span_[count_], last - b, 16);
+            }
+#endif
+            ++count_;
+        }
     }
     void Add(loom::ByteRange range) { Add(range.first, range.last); }
     template <size_t n>
@@ -65,6 +83,12 @@ public:
     // Bit k set where byte k of the 16 at d is in the set.
     unsigned Mask16(const uint8_t *d) const
     {
+        if (count_ > kRanges) {
+            unsigned mask = 0;
+            for (int k = 0; k < 16; ++k)
+                mask |= unsigned(table_[d[k]]) << k;
+            return mask;
+        }
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d));
         // b - lo <= span, unsigned: min(x, span) == x.
         __m128i x = _mm_sub_epi8(v, Load(lo_[0]));
@@ -121,8 +145,9 @@ private:
     // Each range's low end and width, 16 times over.  Plain bytes rather
     // than vectors: the 32-bit heap hands out blocks aligned to 8 bytes
     // only, and a vector member would be read with an aligned access.
-    uint8_t lo_[4][16];
-    uint8_t span_[4][16];
+    static constexpr int kRanges = 4;
+    uint8_t lo_[kRanges][16];
+    uint8_t span_[kRanges][16];
 #endif
     int count_ = 0;
     bool table_[256] = {};
@@ -184,9 +209,10 @@ ByteClass ClassOf(uint8_t b)
     return kOther;
 }
 
-// Built once for each value of SearchWideJapanese: without it, none of the
-// work for Japanese UTF-16 text is in the walk at all.
-template <bool wideJapanese_>
+// Built once for each value of SearchWideJapanese and of SearchUtf8:
+// without them, none of the work for Japanese UTF-16 text or for UTF-8
+// text is in the walk at all.
+template <bool wideJapanese_, bool utf8Text_>
 class BodyWalker final : public WalkCore {
 public:
     explicit BodyWalker(const WalkSetup &setup) : WalkCore(setup)
@@ -198,6 +224,7 @@ public:
             printable_[b] = sjis::IsPrintableAscii(b) ||
                             (sjis::IsHalfWidthKana(b) && !settings.CheckHalfKana);
             trail_[b] = sjis::IsTrail(b);
+            utf8Lead_[b] = utf8Text_ && utf8::kLead.Holds(b);
         }
         // With no candidate, only printable bytes and (with SearchKanji)
         // lead bytes change anything.
@@ -207,6 +234,19 @@ public:
         startSet_ = printableSet_;
         if (settings.SearchKanji)
             startSet_.Add(sjis::kLead);
+        // Runs of printable bytes that the fast paths take whole: with UTF-8
+        // text, without the bytes that may begin a UTF-8 character.
+        runSet_ = printableSet_;
+        if (utf8Text_) {
+            runSet_ = ByteSet();
+            runSet_.Add(sjis::kPrintableAscii);
+            if (!settings.CheckHalfKana)
+                runSet_.Add(sjis::kHalfWidthKana.first, utf8::kLead.first - 1);
+            startSet_.Add(utf8::kLead);
+            asciiSet_.Add(sjis::kPrintableAscii);
+            utf8LeadSet_.Add(utf8::kLead);
+            continuationSet_.Add(utf8::kContinuation);
+        }
         zeroSet_.Add(0, 0);
         kanaSet_.Add(sjis::kHalfWidthKana);
         leadSet_.Add(sjis::kLead);
@@ -322,7 +362,7 @@ private:
             if (i > limit)
                 return i;
         }
-        if (printable_[data_[i]])
+        if (printable_[data_[i]] && !(utf8Text_ && utf8Lead_[data_[i]]))
             return StartRun(i, stop);
         return StepByClass(i, limit);
     }
@@ -334,7 +374,7 @@ private:
     size_t StartRun(size_t i, size_t limit)
     {
         const uint8_t *d = data_;
-        const size_t j = printableSet_.Find<false>(d, i + 1, limit + 1);
+        const size_t j = runSet_.Find<false>(d, i + 1, limit + 1);
         start_ = base_ + i;
         if (j <= limit && Flushes(d[j], j - i)) {
             Emit(reinterpret_cast<const char *>(d + i), j - i);
@@ -373,9 +413,15 @@ private:
         return StepByClass(i, limit);
     }
 
-    // The plain step of position i, by the class of its byte.
+    // The plain step of position i, by the class of its byte; single-byte
+    // text looks for a UTF-8 character first.
     size_t StepByClass(size_t i, size_t limit)
     {
+        if (utf8Text_ && !wide_ && utf8Lead_[data_[i]]) {
+            uint32_t code;
+            if (const unsigned length = Utf8At(static_cast<ptrdiff_t>(i), &code))
+                return Utf8Step(i, length, code);
+        }
         switch (class_[data_[i]]) {
         case kZero:
             return ZeroStep(i);
@@ -403,7 +449,7 @@ private:
                 unit_ = unit_ == kUnitHigh ? kUnitBegin : kUnitUnknown;
             else
                 return EndWide(i);
-        } else if (candidate_.size() == 1) {
+        } else if (candidate_.size() == 1 && !(utf8Text_ && utf8_)) {
             // A single byte and a zero: a string table's length word right
             // after an empty string or a control unit (not text: the
             // string begins after it, and the table is followed from
@@ -438,6 +484,9 @@ private:
     size_t PrintableStep(size_t i, size_t limit)
     {
         const uint8_t b = data_[i];
+        // UTF-8 text is ASCII and UTF-8 characters: it ends at katakana.
+        if (utf8Text_ && utf8_ && b > 0x7E)
+            return EndText(i);
         if (!printable_[b]) {
             unit_ = kUnitUnknown;
             return i + 1;
@@ -461,6 +510,9 @@ private:
     size_t LeadStep(size_t i)
     {
         if (settings_.SearchKanji && !wide_ && i + 1 < avail_ && trail_[data_[i + 1]]) {
+            // A pair ends UTF-8 text.
+            if (utf8Text_ && utf8_)
+                Flush();
             if (candidate_.empty())
                 start_ = base_ + i;
             candidate_.push_back(static_cast<char>(data_[i]));
@@ -469,6 +521,114 @@ private:
             return i + 2;
         }
         return EndText(i);
+    }
+
+    // With SearchUtf8, single-byte text at the well-formed UTF-8 sequence
+    // of `length` bytes at i, of the character `code`:
+    //   - UTF-8 text takes it if it is text (Utf8Text), and ends before it
+    //     otherwise;
+    //   - text with Shift-JIS pairs takes a pair there (SearchKanji);
+    //   - other text takes it where UTF-8 text begins (Utf8Begins), or
+    //     where it could be a Shift-JIS pair as well and the UTF-8 reading
+    //     runs on (Utf8RunsOn); text with Shift-JIS pairs ends before it;
+    //   - otherwise a pair is taken there, or the text ends before it.
+    // A sequence that is not taken is passed over whole.
+    size_t Utf8Step(size_t i, unsigned length, uint32_t code)
+    {
+        const bool pair = settings_.SearchKanji && class_[data_[i]] == kLead && i + 1 < avail_ &&
+                          trail_[data_[i + 1]];
+        const ptrdiff_t k = static_cast<ptrdiff_t>(i);
+        if (!utf8_) {
+            if (doubles_ && pair)
+                return LeadStep(i);
+            if (!Utf8Text(code) ||
+                !(Utf8Begins(k, length, code) || (pair && Utf8RunsOn(k + length)))) {
+                if (pair)
+                    return LeadStep(i);
+                Flush();
+                return i + length;
+            }
+            if (doubles_)
+                Flush();
+        } else if (!Utf8Text(code)) {
+            Flush();
+            return i + length;
+        }
+        TakeUtf8(i, code);
+        return i + length;
+    }
+
+    // The well-formed UTF-8 sequence at k: its length (0: none) and code
+    // point.
+    unsigned Utf8At(ptrdiff_t k, uint32_t *code) const
+    {
+        const uint8_t b[4] = {At(k), At(k + 1), At(k + 2), At(k + 3)};
+        return utf8::Sequence(b, code);
+    }
+    // A character of text: not a control character (U+0080-U+009F), and a
+    // half-width katakana only when they are printable.
+    bool Utf8Text(uint32_t code) const
+    {
+        return code >= 0xA0 && (halfKana_ || !(code >= 0xFF61 && code <= 0xFF9F));
+    }
+    // Whether UTF-8 text begins with the character `code` of `length` bytes
+    // at k: another multi-byte character of text follows it at once; or it
+    // has three bytes or four and code page 932 holds it (kana, kanji,
+    // full-width forms, symbols); or it is a Latin-1 letter, a small one
+    // (U+00DF-U+00FF but the division sign) next to an ASCII letter, or a
+    // capital (U+00C0-U+00DE but the multiplication sign) before two small
+    // ASCII letters.  Machine code makes lone characters of two bytes
+    // between ASCII bytes, never those.
+    bool Utf8Begins(ptrdiff_t k, unsigned length, uint32_t code) const
+    {
+        uint32_t next;
+        if (Utf8At(k + length, &next) && Utf8Text(next))
+            return true;
+        if (length >= 3)
+            return Cp932Form(code) != 0;
+        auto letter = [](uint8_t b) { return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'); };
+        auto small = [](uint8_t b) { return b >= 'a' && b <= 'z'; };
+        if (code >= 0xDF && code <= 0xFF && code != 0xF7)
+            return letter(At(k - 1)) || letter(At(k + 2));
+        if (code >= 0xC0 && code <= 0xDE && code != 0xD7)
+            return small(At(k + 2)) && small(At(k + 3));
+        return false;
+    }
+    // Whether the UTF-8 reading runs on from k: printable ASCII bytes up to
+    // the end of the text (a byte below 0x20, the data's end) or up to a
+    // multi-byte character of text, within kUtf8RunsOn bytes.
+    bool Utf8RunsOn(ptrdiff_t k) const
+    {
+        for (ptrdiff_t j = k; j < k + static_cast<ptrdiff_t>(kUtf8RunsOn); ++j) {
+            const uint8_t b = At(j);
+            if (Past(j) || b < 0x20)
+                return true;
+            if (b > 0x7E) {
+                uint32_t code;
+                return Utf8At(j, &code) && Utf8Text(code);
+            }
+        }
+        return true;
+    }
+    // Appends the UTF-8 character at i to the text, as its code page 932
+    // bytes or a stand-in.
+    void TakeUtf8(size_t i, uint32_t code)
+    {
+        if (candidate_.empty())
+            start_ = base_ + i;
+        const size_t before = candidate_.size();
+        const uint16_t form = Cp932Form(code);
+        if (form == 0) {
+            char standIn[kMaxStandIn];
+            standIns_.push_back(before);
+            candidate_.append(standIn, PutStandIn(code, standIn));
+        } else {
+            if (form > 0xFF)
+                candidate_.push_back(static_cast<char>(form >> 8));
+            candidate_.push_back(static_cast<char>(form & 0xFF));
+        }
+        extra_ += candidate_.size() - before - 1;
+        utf8_ = true;
     }
 
     // A byte that ends the text at i and is left out.
@@ -877,6 +1037,8 @@ private:
     // lead bytes without SearchKanji, and a zero after two bytes or more.
     bool Flushes(uint8_t after, size_t run) const
     {
+        if (utf8Text_ && utf8Lead_[after])
+            return false;  // it may begin a UTF-8 character
         const ByteClass c = class_[after];
         return c == kOther || (c == kLead && !settings_.SearchKanji) || (c == kZero && run >= 2);
     }
@@ -893,7 +1055,7 @@ private:
         const uint8_t *d = data_;
         // With Japanese text, the 64 positions' look-ahead must be in the
         // window too.
-        const size_t reach = wideJapanese_ ? 64 + lookAhead_ : 64;
+        const size_t reach = wideJapanese_ || utf8Text_ ? 64 + lookAhead_ : 64;
         while (limit + 1 - i >= 64 && avail_ - i >= reach) {
             const uint64_t p = printableSet_.Mask64(d + i);
             const uint64_t kana = settings_.CheckHalfKana ? kanaSet_.Mask64(d + i) : 0;
@@ -934,7 +1096,9 @@ private:
     //   - runs of at least the minimum length (they may hold a row);
     //   - a zero after a run that may hold a single text byte, when a
     //     printable byte may follow (UTF-16 text may begin there);
-    //   - with SearchKanji, every lead byte.
+    //   - with SearchKanji, every lead byte;
+    //   - with SearchUtf8, every byte that a continuation byte follows and
+    //     that may begin a UTF-8 character.
     // Runs that reach the window's end are the caller's concern.
     uint64_t Interesting(size_t i, uint64_t p, uint64_t kana) const
     {
@@ -970,6 +1134,9 @@ private:
         uint64_t result = longRuns | (zeroAfterSingle & followedByPrintable);
         if (settings_.SearchKanji)
             result |= leadSet_.Mask64(d + i);
+        // With UTF-8 text, every byte that may begin a UTF-8 character.
+        if (utf8Text_)
+            result |= utf8LeadSet_.Mask64(d + i) & continuationSet_.Mask64(d + i + 1);
         if (wideJapanese_) {
             result |= LengthWordBits(i, zero, zeroAfterSingle & ~followedByPrintable);
             result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable);
@@ -1123,19 +1290,26 @@ private:
     // following byte of the printable range up to `limit`, leaving out the
     // katakana bytes that are not printable.  The printable step of
     // single-byte text does not look at the next byte, so the run can be
-    // taken whole.
+    // taken whole; with UTF-8 text, up to a byte that may begin a UTF-8
+    // character (the one at i begins none: the step looked).
     size_t AppendRun(size_t i, size_t limit)
     {
         const uint8_t *d = data_;
         if (candidate_.empty())
             start_ = base_ + i;
         size_t j = i;
+        // UTF-8 text takes ASCII only (PrintableStep ends it at katakana).
+        const bool ascii = utf8Text_ && utf8_;
+        const ByteSet &run = ascii ? asciiSet_ : runSet_;
+        if (utf8Text_ && utf8Lead_[d[i]])
+            candidate_.push_back(static_cast<char>(d[j++]));
         while (j <= limit) {
-            const size_t k = printableSet_.Find<false>(d, j, limit + 1);
+            const size_t k = run.Find<false>(d, j, limit + 1);
             candidate_.append(reinterpret_cast<const char *>(d + j), k - j);
             j = k;
             // Left-out katakana do not end the run.
-            while (j <= limit && class_[d[j]] == kPrintable && !printable_[d[j]])
+            while (j <= limit && !ascii && class_[d[j]] == kPrintable && !printable_[d[j]] &&
+                   !(utf8Text_ && utf8Lead_[d[j]]))
                 ++j;
             if (j == k)
                 break;
@@ -1152,7 +1326,12 @@ private:
     bool printable_[256];
     bool trail_[256];
     ByteSet printableSet_;
+    ByteSet runSet_;
+    ByteSet asciiSet_;
     ByteSet startSet_;
+    ByteSet utf8LeadSet_;
+    ByteSet continuationSet_;
+    bool utf8Lead_[256];  // bytes that may begin a UTF-8 character (SearchUtf8)
     ByteSet zeroSet_;
     ByteSet kanaSet_;
     ByteSet leadSet_;
@@ -1183,9 +1362,12 @@ private:
 
 std::unique_ptr<WalkCore> LEX_WALK_FACTORY(const WalkSetup &setup)
 {
-    if (setup.settings->SearchWideJapanese)
-        return std::unique_ptr<WalkCore>(new BodyWalker<true>(setup));
-    return std::unique_ptr<WalkCore>(new BodyWalker<false>(setup));
+    const ExtractionSettings &s = *setup.settings;
+    if (s.SearchWideJapanese)
+        return s.SearchUtf8 ? std::unique_ptr<WalkCore>(new BodyWalker<true, true>(setup))
+                            : std::unique_ptr<WalkCore>(new BodyWalker<true, false>(setup));
+    return s.SearchUtf8 ? std::unique_ptr<WalkCore>(new BodyWalker<false, true>(setup))
+                        : std::unique_ptr<WalkCore>(new BodyWalker<false, false>(setup));
 }
 
 } // namespace lex
