@@ -10,7 +10,7 @@ namespace {
 
 // The form's client area and where every control sits in it, in pixels.
 constexpr int kClientWidth = 327;
-constexpr int kClientHeight = 316;
+constexpr int kClientHeight = 338;
 
 struct Place {
     int id, x, y, w, h;
@@ -21,20 +21,21 @@ constexpr Place kLayout[] = {
     {IDC_CHKSEARCHKANJI, 24, 26, 290, 18},
     {IDC_CHKKANJINOISE, 42, 48, 277, 18},
     {IDC_CHKSEARCHWIDE, 24, 70, 290, 18},
-    {IDC_CHKHALFKANA, 24, 92, 290, 18},
-    {IDC_CHKRECURRENCE, 24, 118, 16, 18},
-    {IDC_SPNRECURRENCE, 42, 116, 56, 21},
+    {IDC_CHKSEARCHUTF8, 24, 92, 290, 18},
+    {IDC_CHKHALFKANA, 24, 114, 290, 18},
+    {IDC_CHKRECURRENCE, 24, 140, 16, 18},
+    {IDC_SPNRECURRENCE, 42, 138, 56, 21},
     // Three lines: the sentence wraps in the narrow column.
-    {IDC_LBLRECURRENCE, 104, 118, 215, 42},
-    {IDC_LBLEXAMPLE, 104, 162, 215, 14},
-    {IDC_CHKENGLISH, 24, 182, 295, 18},
-    {IDC_CHKSEPARATOR, 42, 204, 277, 18},
-    {IDC_CHKINITIAL, 42, 226, 277, 18},
-    {IDC_HEADSAVE, 8, 250, 28, 14},
-    {IDC_RULESAVE, 40, 256, 279, 2},
-    {IDC_CHKSAVEOPTION, 24, 268, 290, 18},
-    {IDOK, 160, 288, 75, 25},
-    {IDCANCEL, 244, 288, 75, 25},
+    {IDC_LBLRECURRENCE, 104, 140, 215, 42},
+    {IDC_LBLEXAMPLE, 104, 184, 215, 14},
+    {IDC_CHKENGLISH, 24, 204, 295, 18},
+    {IDC_CHKSEPARATOR, 42, 226, 277, 18},
+    {IDC_CHKINITIAL, 42, 248, 277, 18},
+    {IDC_HEADSAVE, 8, 272, 28, 14},
+    {IDC_RULESAVE, 40, 278, 279, 2},
+    {IDC_CHKSAVEOPTION, 24, 290, 290, 18},
+    {IDOK, 160, 310, 75, 25},
+    {IDCANCEL, 244, 310, 75, 25},
 };
 
 OptForm::ShowHook &Hook()
@@ -153,6 +154,7 @@ OptFormValues OptForm::Values() const
     v.SearchKanji = Checked(IDC_CHKSEARCHKANJI);
     v.KanjiNoise = Checked(IDC_CHKKANJINOISE);
     v.SearchWideJapanese = Checked(IDC_CHKSEARCHWIDE);
+    v.SearchUtf8 = Checked(IDC_CHKSEARCHUTF8);
     v.HalfKana = Checked(IDC_CHKHALFKANA);
     v.Recurrence = Checked(IDC_CHKRECURRENCE);
     v.English = Checked(IDC_CHKENGLISH);
@@ -174,6 +176,7 @@ void OptForm::FormShow()
     SetChecked(IDC_CHKKANJINOISE, v.KanjiNoise);
     ChkSearchKanjiClick();
     SetChecked(IDC_CHKSEARCHWIDE, v.SearchWideJapanese);
+    SetChecked(IDC_CHKSEARCHUTF8, v.SearchUtf8);
     SetChecked(IDC_CHKHALFKANA, v.HalfKana);
     SetChecked(IDC_CHKRECURRENCE, v.Recurrence);
     SetChecked(IDC_CHKENGLISH, v.English);
