@@ -33,8 +33,7 @@
 // characters (as their code page 932 bytes, or a stand-in), at the plain
 // step: a byte that may begin one ends the fast paths.  A run of text takes
 // its first such character only where UTF-8 text is likely (Utf8Begins);
-// the bytes of one that it does not take never begin a Shift-JIS pair
-// there, nor join single-byte text.
+// where it does not, the bytes go by their classes as without SearchUtf8.
 // None of them crosses a checkpoint, so the host sees the same progress,
 // event and abort calls as a walk that took one position at a time; and
 // none looks at a byte the window does not hold (where a byte past the
@@ -413,15 +412,19 @@ private:
         return StepByClass(i, limit);
     }
 
-    // The plain step of position i, by the class of its byte; single-byte
-    // text looks for a UTF-8 character first.
+    // The plain step of position i: single-byte text looks for a UTF-8
+    // character first, then goes by the class of the byte.
     size_t StepByClass(size_t i, size_t limit)
     {
         if (utf8Text_ && !wide_ && utf8Lead_[data_[i]]) {
             uint32_t code;
             if (const unsigned length = Utf8At(static_cast<ptrdiff_t>(i), &code))
-                return Utf8Step(i, length, code);
+                return Utf8Step(i, limit, length, code);
         }
+        return ClassStep(i, limit);
+    }
+    size_t ClassStep(size_t i, size_t limit)
+    {
         switch (class_[data_[i]]) {
         case kZero:
             return ZeroStep(i);
@@ -525,37 +528,35 @@ private:
 
     // With SearchUtf8, single-byte text at the well-formed UTF-8 sequence
     // of `length` bytes at i, of the character `code`:
-    //   - UTF-8 text takes it if it is text (Utf8Text), and ends before it
-    //     otherwise;
-    //   - text with Shift-JIS pairs takes a pair there (SearchKanji);
-    //   - other text takes it where UTF-8 text begins (Utf8Begins), or
-    //     where it could be a Shift-JIS pair as well and the UTF-8 reading
-    //     runs on (Utf8RunsOn); text with Shift-JIS pairs ends before it;
-    //   - otherwise a pair is taken there, or the text ends before it.
-    // A sequence that is not taken is passed over whole.
-    size_t Utf8Step(size_t i, unsigned length, uint32_t code)
+    //   - UTF-8 text takes it if it is text (Utf8Text); otherwise the text
+    //     ends before it and it is passed over whole;
+    //   - other text takes it where UTF-8 text begins (Utf8Begins), or,
+    //     with SearchKanji, where its first two bytes are a Shift-JIS pair
+    //     as well, the text holds no pair yet and the UTF-8 reading runs on
+    //     (Utf8RunsOn); text with pairs ends before it;
+    //   - otherwise the byte at i goes by its class, as without SearchUtf8
+    //     (a pair, if there is one there).
+    size_t Utf8Step(size_t i, size_t limit, unsigned length, uint32_t code)
     {
+        if (utf8_) {
+            if (Utf8Text(code)) {
+                TakeUtf8(i, code);
+            } else {
+                Flush();
+            }
+            return i + length;
+        }
         const bool pair = settings_.SearchKanji && class_[data_[i]] == kLead && i + 1 < avail_ &&
                           trail_[data_[i + 1]];
         const ptrdiff_t k = static_cast<ptrdiff_t>(i);
-        if (!utf8_) {
-            if (doubles_ && pair)
-                return LeadStep(i);
-            if (!Utf8Text(code) ||
-                !(Utf8Begins(k, length, code) || (pair && Utf8RunsOn(k + length)))) {
-                if (pair)
-                    return LeadStep(i);
-                Flush();
-                return i + length;
-            }
+        if (Utf8Text(code) && !(doubles_ && pair) &&
+            (Utf8Begins(k, length, code) || (pair && Utf8RunsOn(k + length)))) {
             if (doubles_)
                 Flush();
-        } else if (!Utf8Text(code)) {
-            Flush();
+            TakeUtf8(i, code);
             return i + length;
         }
-        TakeUtf8(i, code);
-        return i + length;
+        return ClassStep(i, limit);
     }
 
     // The well-formed UTF-8 sequence at k: its length (0: none) and code
@@ -574,11 +575,11 @@ private:
     // Whether UTF-8 text begins with the character `code` of `length` bytes
     // at k: another multi-byte character of text follows it at once; or it
     // has three bytes or four and code page 932 holds it (kana, kanji,
-    // full-width forms, symbols); or it is a Latin-1 letter, a small one
-    // (U+00DF-U+00FF but the division sign) next to an ASCII letter, or a
-    // capital (U+00C0-U+00DE but the multiplication sign) before two small
-    // ASCII letters.  Machine code makes lone characters of two bytes
-    // between ASCII bytes, never those.
+    // full-width forms, symbols); or it is a Latin letter (U+00C0-U+017F but
+    // the multiplication and division signs) inside a word: small ASCII
+    // letters right before it and right after it, or two of them on one
+    // side.  Machine code makes lone characters of two bytes between other
+    // bytes (after a return: C3, then the next function's first byte).
     bool Utf8Begins(ptrdiff_t k, unsigned length, uint32_t code) const
     {
         uint32_t next;
@@ -586,13 +587,11 @@ private:
             return true;
         if (length >= 3)
             return Cp932Form(code) != 0;
-        auto letter = [](uint8_t b) { return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'); };
         auto small = [](uint8_t b) { return b >= 'a' && b <= 'z'; };
-        if (code >= 0xDF && code <= 0xFF && code != 0xF7)
-            return letter(At(k - 1)) || letter(At(k + 2));
-        if (code >= 0xC0 && code <= 0xDE && code != 0xD7)
-            return small(At(k + 2)) && small(At(k + 3));
-        return false;
+        if (code < 0xC0 || code > 0x17F || code == 0xD7 || code == 0xF7)
+            return false;
+        const bool before = small(At(k - 1)), after = small(At(k + 2));
+        return (before && (small(At(k - 2)) || after)) || (after && small(At(k + 3)));
     }
     // Whether the UTF-8 reading runs on from k: printable ASCII bytes up to
     // the end of the text (a byte below 0x20, the data's end) or up to a

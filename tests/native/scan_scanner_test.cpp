@@ -273,7 +273,7 @@ TEST(ScannerWalk, Utf8TextWithTheSettingOn)
         {"a character code page 932 lacks stands as \\u{...}", Z(1) + "絵文字😀です" + Z(1), 5,
          Utf8(), {U8(1, Sjis("絵文字") + "\\u{1F600}" + Sjis("です"))}},
         {"an accented word", "caf\xC3\xA9 au lait", 5, Utf8(), {U8(0, "caf\\u{E9} au lait")}},
-        {"a lone character of machine code (ret; lea) is passed over",
+        {"a lone character of machine code (ret; lea) is read as bytes",
          "pop[^_]\xC3\x8D" "t&", 3, Utf8(), {A(0, "pop[^_]")}},
         {"a control character ends UTF-8 text", "日本語\xC2\x85テキスト", 3, Utf8(),
          {U8(0, Sjis("日本語")), U8(11, Sjis("テキスト"))}},

@@ -419,24 +419,24 @@ struct Utf8Chars {
     }
     // UTF-8 text begins with the character at k: another character of text
     // right after it, or three bytes or more and a form in code page 932,
-    // or a Latin-1 letter: a small one next to an ASCII letter, a capital
-    // before two small ASCII letters.
+    // or a Latin letter inside a word (a small ASCII letter on each side,
+    // or two on one side).
     bool begins(size_t k, size_t length, uint32_t code) const
     {
-        auto letter = [&](size_t j) {
-            const uint8_t b = j < n ? data[j] : 0;
-            return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
-        };
-        auto small = [&](size_t j) { return at(j) >= 'a' && at(j) <= 'z'; };
         if (textAt(k + length))
             return true;
         if (length > 2)
             return lex::Cp932Form(code) != 0;
-        if (code >= 0xDF && code <= 0xFF && code != 0xF7)
-            return (k > 0 && letter(k - 1)) || letter(k + 2);
-        if (code >= 0xC0 && code <= 0xDE && code != 0xD7)
-            return small(k + 2) && small(k + 3);
-        return false;
+        if (code < 0xC0 || code > 0x17F || code == 0xD7 || code == 0xF7)
+            return false;
+        auto small = [&](size_t j, size_t count) {
+            for (size_t c = 0; c < count; ++c, ++j)
+                if (j >= n || data[j] < 'a' || data[j] > 'z')
+                    return false;
+            return true;
+        };
+        return (k >= 2 && small(k - 2, 2)) || small(k + 2, 2) ||
+               (k >= 1 && small(k - 1, 1) && small(k + 2, 1));
     }
     // After a character that a Shift-JIS pair could also read: printable
     // ASCII up to a control byte, the data's end or a character of text,
@@ -603,7 +603,26 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
     if (n == 0)
         return;
     size_t limit = std::min(interval - 1, n - 1);
+    // What single-byte text does at a UTF-8 character: UTF-8 text takes it
+    // if it is text, or ends before it and passes it over; other text takes
+    // it where UTF-8 text begins, or where a Shift-JIS pair could be read
+    // there too, the text holds no pair and the UTF-8 reading runs on;
+    // otherwise the bytes are read as without UTF-8.
+    enum Act8 { kTake, kPass, kBytes };
     uint32_t code8 = 0;
+    size_t length8 = 0;
+    Act8 act8 = kBytes;
+    auto utf8Act = [&](size_t i, size_t length) {
+        const uint8_t b = data[i];
+        const bool pair = st.SearchKanji && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) &&
+                          i + 1 < n && Trail(data[i + 1]);
+        if (utf8)
+            return chars8.text(code8) ? kTake : kPass;
+        if (chars8.text(code8) && !(pairs && pair) &&
+            (chars8.begins(i, length, code8) || (pair && chars8.runsOn(i + length))))
+            return kTake;
+        return kBytes;
+    };
     for (size_t i = 0; i < n; ++i) {
         const uint8_t b = data[i];
         const uint8_t x = i + 1 < n ? data[i + 1] : 0;
@@ -687,30 +706,12 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             appendJapanese(i);
             whole = strong;
             ++i;
-        } else if (st.SearchUtf8 && !wide && chars8.sequence(i, &code8) != 0) {
-            // A UTF-8 character: taken by UTF-8 text; a pair where
-            // Shift-JIS text goes on; taken where UTF-8 text begins (or
-            // where a pair could be read and the UTF-8 reading runs on);
-            // otherwise a pair, or passed over, ending the text.
-            const size_t length = chars8.sequence(i, &code8);
-            const bool pair = st.SearchKanji && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) &&
-                              i + 1 < n && Trail(x);
-            enum { kTake, kPair, kPass } act;
-            if (utf8)
-                act = chars8.text(code8) ? kTake : kPass;
-            else if (pairs && pair)
-                act = kPair;
-            else if (chars8.text(code8) && (chars8.begins(i, length, code8) ||
-                                            (pair && !pairs && chars8.runsOn(i + length))))
-                act = kTake;
-            else
-                act = pair ? kPair : kPass;
-            if (act == kPair) {
-                append(i, b);
-                append(i + 1, x);
-                pairs = true;
-                ++i;
-            } else if (act == kPass) {
+        } else if (st.SearchUtf8 && !wide && (length8 = chars8.sequence(i, &code8)) != 0 &&
+                   (act8 = utf8Act(i, length8)) != kBytes) {
+            // A UTF-8 character that UTF-8 text takes, or that ends it and
+            // is passed over.
+            const size_t length = length8;
+            if (act8 == kPass) {
                 flush(false);
                 i += length - 1;
             } else {
