@@ -22,35 +22,29 @@ constexpr loom::ByteRange kContinuation{0x80, 0xBF};
 inline unsigned Sequence(const uint8_t *b, uint32_t *code)
 {
     const uint8_t first = b[0];
-    unsigned length;
-    uint32_t c;
-    uint8_t low = kContinuation.first, high = kContinuation.last;
-    if (first < kLead.first || first > kLead.last) {
+    if (first < kLead.first || first > kLead.last || !kContinuation.Holds(b[1]))
         return 0;
-    } else if (first < 0xE0) {
-        length = 2;
-        c = first & 0x1F;
-    } else if (first < 0xF0) {
-        length = 3;
-        c = first & 0x0F;
-        low = first == 0xE0 ? 0xA0 : low;
-        high = first == 0xED ? 0x9F : high;
-    } else {
-        length = 4;
-        c = first & 0x07;
-        low = first == 0xF0 ? 0x90 : low;
-        high = first == 0xF4 ? 0x8F : high;
+    const uint32_t second = b[1] & 0x3Fu;
+    if (first < 0xE0) {
+        *code = (first & 0x1Fu) << 6 | second;
+        return 2;
     }
-    for (unsigned k = 1; k < length; ++k) {
-        const uint8_t next = b[k];
-        if (next < low || next > high)
-            return 0;
-        c = c << 6 | (next & 0x3F);
-        low = kContinuation.first;
-        high = kContinuation.last;
+    // The second byte's range is narrower after E0 (no overlong form), ED
+    // (no surrogate), F0 (no overlong form) and F4 (nothing above
+    // U+10FFFF).
+    if ((first == 0xE0 && b[1] < 0xA0) || (first == 0xED && b[1] > 0x9F) ||
+        (first == 0xF0 && b[1] < 0x90) || (first == 0xF4 && b[1] > 0x8F) ||
+        !kContinuation.Holds(b[2]))
+        return 0;
+    const uint32_t third = b[2] & 0x3Fu;
+    if (first < 0xF0) {
+        *code = (first & 0x0Fu) << 12 | second << 6 | third;
+        return 3;
     }
-    *code = c;
-    return length;
+    if (!kContinuation.Holds(b[3]))
+        return 0;
+    *code = (first & 0x07u) << 18 | second << 12 | third << 6 | (b[3] & 0x3Fu);
+    return 4;
 }
 
 } // namespace utf8

@@ -44,9 +44,9 @@ namespace {
 
 namespace sjis = loom::sjis;
 
-// A set of bytes, with searches that take 16 or 64 bytes at a time where
-// SSE2 is used: those compare with up to four ranges (ranges that overlap
-// or touch count as one), a set of more ranges byte by byte.
+// A set of bytes made of up to four ranges (ranges that overlap or touch
+// count as one), with searches that take 16 or 64 bytes at a time where
+// SSE2 is used.
 class ByteSet {
 public:
     void Add(uint8_t lo, uint8_t hi)
@@ -82,12 +82,6 @@ public:
     // Bit k set where byte k of the 16 at d is in the set.
     unsigned Mask16(const uint8_t *d) const
     {
-        if (count_ > kRanges) {
-            unsigned mask = 0;
-            for (int k = 0; k < 16; ++k)
-                mask |= unsigned(table_[d[k]]) << k;
-            return mask;
-        }
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d));
         // b - lo <= span, unsigned: min(x, span) == x.
         __m128i x = _mm_sub_epi8(v, Load(lo_[0]));
@@ -241,10 +235,9 @@ public:
             runSet_.Add(sjis::kPrintableAscii);
             if (!settings.CheckHalfKana)
                 runSet_.Add(sjis::kHalfWidthKana.first, utf8::kLead.first - 1);
-            startSet_.Add(utf8::kLead);
             asciiSet_.Add(sjis::kPrintableAscii);
             utf8LeadSet_.Add(utf8::kLead);
-            continuationSet_.Add(utf8::kContinuation);
+            smallSet_.Add('a', 'z');
         }
         zeroSet_.Add(0, 0);
         kanaSet_.Add(sjis::kHalfWidthKana);
@@ -357,7 +350,15 @@ private:
             if (japanese)
                 return BeginJapanese(i, StrongAt(static_cast<ptrdiff_t>(i)));
         } else {
-            i = startSet_.Find<true>(data_, i, limit + 1);
+            const size_t start = startSet_.Find<true>(data_, i, limit + 1);
+            // Or, before it, a UTF-8 character that begins UTF-8 text.
+            if (utf8Text_) {
+                for (size_t k = utf8LeadSet_.Find<true>(data_, i, start); k < start;
+                     k = utf8LeadSet_.Find<true>(data_, k + 1, start))
+                    if (Utf8Starts(k))
+                        return StepByClass(k, limit);
+            }
+            i = start;
             if (i > limit)
                 return i;
         }
@@ -375,7 +376,7 @@ private:
         const uint8_t *d = data_;
         const size_t j = runSet_.Find<false>(d, i + 1, limit + 1);
         start_ = base_ + i;
-        if (j <= limit && Flushes(d[j], j - i)) {
+        if (j <= limit && Flushes(j, j - i)) {
             Emit(reinterpret_cast<const char *>(d + i), j - i);
             return j + 1;
         }
@@ -563,6 +564,8 @@ private:
     // point.
     unsigned Utf8At(ptrdiff_t k, uint32_t *code) const
     {
+        if (k >= 0 && static_cast<size_t>(k) + 4 <= avail_)
+            return utf8::Sequence(data_ + k, code);
         const uint8_t b[4] = {At(k), At(k + 1), At(k + 2), At(k + 3)};
         return utf8::Sequence(b, code);
     }
@@ -573,25 +576,49 @@ private:
         return code >= 0xA0 && (halfKana_ || !(code >= 0xFF61 && code <= 0xFF9F));
     }
     // Whether UTF-8 text begins with the character `code` of `length` bytes
-    // at k: another multi-byte character of text follows it at once; or it
-    // has three bytes or four and code page 932 holds it (kana, kanji,
-    // full-width forms, symbols); or it is a Latin letter (U+00C0-U+017F but
-    // the multiplication and division signs) inside a word: small ASCII
-    // letters right before it and right after it, or two of them on one
-    // side.  Machine code makes lone characters of two bytes between other
-    // bytes (after a return: C3, then the next function's first byte).
+    // at k:
+    //   - three bytes or four, and another multi-byte character of text
+    //     follows it at once, or code page 932 holds it (kana, kanji,
+    //     full-width forms, symbols) and ASCII or a character follows it;
+    //   - two bytes, and another character of two bytes from the same
+    //     stretch of the code (a first byte one apart at most: Cyrillic,
+    //     Greek, Hebrew, Arabic letters) follows it at once;
+    //   - a Latin letter (U+00C0-U+017F but the multiplication and division
+    //     signs) inside a word: small ASCII letters right before it and
+    //     right after it, or two of them on one side.
+    // Machine code makes lone characters of two bytes between other bytes
+    // (after a return: C3, then the next function's first byte), and
+    // Shift-JIS text read as UTF-8 characters of two bytes from all over
+    // the code.
     bool Utf8Begins(ptrdiff_t k, unsigned length, uint32_t code) const
     {
         uint32_t next;
-        if (Utf8At(k + length, &next) && Utf8Text(next))
+        if (length >= 3) {
+            const unsigned nextLength = Utf8At(k + length, &next);
+            if (nextLength)
+                return Utf8Text(next) || Cp932Form(code) != 0;
+            return At(k + length) < 0x80 && Cp932Form(code) != 0;
+        }
+        if (unsigned(At(k + 2) + 1 - At(k)) <= 2 && Utf8At(k + 2, &next) == 2 && Utf8Text(next))
             return true;
-        if (length >= 3)
-            return Cp932Form(code) != 0;
         auto small = [](uint8_t b) { return b >= 'a' && b <= 'z'; };
         if (code < 0xC0 || code > 0x17F || code == 0xD7 || code == 0xF7)
             return false;
         const bool before = small(At(k - 1)), after = small(At(k + 2));
         return (before && (small(At(k - 2)) || after)) || (after && small(At(k + 3)));
+    }
+    // Whether the UTF-8 character at k begins UTF-8 text in single-byte text
+    // without Shift-JIS pairs.
+    bool Utf8Starts(size_t k) const
+    {
+        const ptrdiff_t at = static_cast<ptrdiff_t>(k);
+        uint32_t code;
+        const unsigned length = Utf8At(at, &code);
+        if (!length || !Utf8Text(code))
+            return false;
+        const bool pair = settings_.SearchKanji && class_[data_[k]] == kLead && k + 1 < avail_ &&
+                          trail_[data_[k + 1]];
+        return Utf8Begins(at, length, code) || (pair && Utf8RunsOn(at + length));
     }
     // Whether the UTF-8 reading runs on from k: printable ASCII bytes up to
     // the end of the text (a byte below 0x20, the data's end) or up to a
@@ -985,8 +1012,9 @@ private:
     }
 
     // With no candidate, from position i: the first position up to `limit`
-    // that begins a string (Japanese UTF-16 text, which sets *japanese, or
-    // a start byte); a position past `limit` when there is none.
+    // that begins a string (Japanese UTF-16 text, which sets *japanese, a
+    // start byte, or a UTF-8 character that begins UTF-8 text); a position
+    // past `limit` when there is none.
     size_t FindStartOrJapanese(size_t i, size_t limit, bool *japanese) const
     {
         for (; i <= limit; ++i) {
@@ -994,7 +1022,7 @@ private:
                 *japanese = true;
                 return i;
             }
-            if (startSet_.Has(data_[i]))
+            if (startSet_.Has(data_[i]) || (utf8Text_ && utf8Lead_[data_[i]] && Utf8Starts(i)))
                 return i;
         }
         return i;
@@ -1031,13 +1059,15 @@ private:
         return i;
     }
 
-    // Whether the byte after a run of `run` printable bytes, examined with
-    // no wide text, ends the run with a flush: control bytes and the like,
-    // lead bytes without SearchKanji, and a zero after two bytes or more.
-    bool Flushes(uint8_t after, size_t run) const
+    // Whether the byte at j after a run of `run` printable bytes, examined
+    // with no wide text, ends the run with a flush: control bytes and the
+    // like, lead bytes without SearchKanji, and a zero after two bytes or
+    // more; not a UTF-8 character that begins UTF-8 text.
+    bool Flushes(size_t j, size_t run) const
     {
-        if (utf8Text_ && utf8Lead_[after])
-            return false;  // it may begin a UTF-8 character
+        const uint8_t after = data_[j];
+        if (utf8Text_ && utf8Lead_[after] && Utf8Starts(j))
+            return false;
         const ByteClass c = class_[after];
         return c == kOther || (c == kLead && !settings_.SearchKanji) || (c == kZero && run >= 2);
     }
@@ -1096,8 +1126,7 @@ private:
     //   - a zero after a run that may hold a single text byte, when a
     //     printable byte may follow (UTF-16 text may begin there);
     //   - with SearchKanji, every lead byte;
-    //   - with SearchUtf8, every byte that a continuation byte follows and
-    //     that may begin a UTF-8 character.
+    //   - with SearchUtf8, a UTF-8 character that begins UTF-8 text.
     // Runs that reach the window's end are the caller's concern.
     uint64_t Interesting(size_t i, uint64_t p, uint64_t kana) const
     {
@@ -1105,18 +1134,7 @@ private:
         const uint64_t run = p | kana;
         const uint64_t starts = run & ~(run << 1);
         const uint64_t ends = ~run & (run << 1);  // the byte after each run
-        // Bits where min_ run bytes in a row begin, by doubling.
-        uint64_t longRuns = 0;
-        if (min_ < 64) {
-            longRuns = run;
-            size_t have = 1;
-            while (have * 2 <= min_) {
-                longRuns &= longRuns >> have;
-                have *= 2;
-            }
-            if (have < min_)
-                longRuns &= longRuns >> (min_ - have);
-        }
+        const uint64_t longRuns = LongStarts(run);
         // Runs that may hold exactly one text byte: a single printable
         // byte, or any run with katakana in it (marked at its last byte by
         // spreading each katakana bit upwards through its run).
@@ -1133,14 +1151,71 @@ private:
         uint64_t result = longRuns | (zeroAfterSingle & followedByPrintable);
         if (settings_.SearchKanji)
             result |= leadSet_.Mask64(d + i);
-        // With UTF-8 text, every byte that may begin a UTF-8 character.
-        if (utf8Text_)
-            result |= utf8LeadSet_.Mask64(d + i) & continuationSet_.Mask64(d + i + 1);
         if (wideJapanese_) {
             result |= LengthWordBits(i, zero, zeroAfterSingle & ~followedByPrintable);
             result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable);
         }
+        if (utf8Text_)
+            result |= Utf8Bits(i, result);
         return result;
+    }
+
+    // Bits where min_ bytes of `run` in a row begin, by doubling (none when
+    // the minimum length is 64 or more).
+    uint64_t LongStarts(uint64_t run) const
+    {
+        if (min_ >= 64)
+            return 0;
+        size_t have = 1;
+        while (have * 2 <= min_) {
+            run &= run >> have;
+            have *= 2;
+        }
+        if (have < min_)
+            run &= run >> (min_ - have);
+        return run;
+    }
+
+    // With UTF-8 text, the first position of the 64 at i (as a bit) below
+    // the lowest bit of `before` where a UTF-8 character begins UTF-8 text;
+    // 0 when there is none.  Elsewhere the plain steps read the bytes as
+    // without UTF-8 text (with SearchKanji, every lead byte is interesting
+    // anyway, and with it the characters that a pair could also read).
+    // The 64 positions' look-ahead is in the window.
+    uint64_t Utf8Bits(size_t i, uint64_t before) const
+    {
+        // By the bytes' top bits first (bit k: position i + k; the bytes
+        // after the 64 are taken one by one): a byte 11xxxxxx and a
+        // continuation byte 10xxxxxx; for 111xxxxx, another continuation
+        // byte after them; for 110xxxxx, another 110xxxxx and a continuation
+        // byte after them, or a small ASCII letter before or after (a Latin
+        // letter in a word).  Then each exactly.
+        if (before & 1)
+            return 0;
+        const uint8_t *d = data_ + i;
+        uint64_t top[4];
+        TopBits64(d, top);
+        auto past = [d](int k, uint8_t mask, uint8_t value) { return uint64_t((d[64 + k] & mask) == value); };
+        const uint64_t lead = top[0] & top[1], cont = top[0] & ~top[1];
+        const uint64_t cont1 = cont >> 1 | past(0, 0xC0, 0x80) << 63;
+        uint64_t maybe = lead & cont1;
+        if (before)
+            maybe &= (before & -before) - 1;
+        if (!maybe)
+            return 0;
+        const uint64_t cont2 = cont1 >> 1 | past(1, 0xC0, 0x80) << 63;
+        const uint64_t cont3 = cont2 >> 1 | past(2, 0xC0, 0x80) << 63;
+        const uint64_t two = lead & ~top[2];
+        const uint64_t twoAfter = two >> 2 | past(0, 0xE0, 0xC0) << 62 | past(1, 0xE0, 0xC0) << 63;
+        const uint64_t small = top[3];
+        const uint64_t word = small << 1 | uint64_t(smallSet_.Has(Before(i))) | small >> 2 |
+                              uint64_t(smallSet_.Has(d[64])) << 62 | uint64_t(smallSet_.Has(d[65])) << 63;
+        maybe &= (top[2] & cont2) | (~top[2] & ((twoAfter & cont3) | word));
+        for (; maybe; maybe &= maybe - 1) {
+            if (Utf8Starts(i + static_cast<size_t>(LowestBit(maybe))))
+                return maybe & -maybe;
+        }
+        return 0;
     }
 
     // With Japanese UTF-16 text, the positions of the 64 at i (of
@@ -1256,6 +1331,32 @@ private:
         return first;
     }
 
+    // Bit k of top[n] set where bit 7 - n of byte k of the 64 at d is set
+    // (n = 0, 1, 2), and of top[3] where that byte is a small ASCII letter.
+    static void TopBits64(const uint8_t *d, uint64_t top[4])
+    {
+        top[0] = top[1] = top[2] = top[3] = 0;
+#if LEX_WALK_SSE2
+        for (int k = 0; k < 64; k += 16) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + k));
+            // b - 'a' <= 25, unsigned: min(x, 25) == x.
+            const __m128i x = _mm_sub_epi8(v, _mm_set1_epi8('a'));
+            const __m128i small = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8('z' - 'a')), x);
+            top[3] |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(small))) << k;
+            for (int n = 0; n < 3; ++n) {
+                top[n] |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v))) << k;
+                v = _mm_add_epi8(v, v);
+            }
+        }
+#else
+        for (int k = 0; k < 64; ++k) {
+            for (int n = 0; n < 3; ++n)
+                top[n] |= static_cast<uint64_t>((d[k] >> (7 - n)) & 1) << k;
+            top[3] |= static_cast<uint64_t>(d[k] >= 'a' && d[k] <= 'z') << k;
+        }
+#endif
+    }
+
     // Bit k set where byte k of the 64 at d is the high byte of a Japanese
     // character: kKanaHigh, kIdeographHigh or kFormsHigh.  *marks gets the
     // bits of the high bytes of kana, CJK symbols and forms: kKanaHigh and
@@ -1306,9 +1407,10 @@ private:
             const size_t k = run.Find<false>(d, j, limit + 1);
             candidate_.append(reinterpret_cast<const char *>(d + j), k - j);
             j = k;
-            // Left-out katakana do not end the run.
+            // Left-out katakana do not end the run, unless a UTF-8 character
+            // that begins UTF-8 text is there.
             while (j <= limit && !ascii && class_[d[j]] == kPrintable && !printable_[d[j]] &&
-                   !(utf8Text_ && utf8Lead_[d[j]]))
+                   !(utf8Text_ && utf8Lead_[d[j]] && Utf8Starts(j)))
                 ++j;
             if (j == k)
                 break;
@@ -1329,7 +1431,7 @@ private:
     ByteSet asciiSet_;
     ByteSet startSet_;
     ByteSet utf8LeadSet_;
-    ByteSet continuationSet_;
+    ByteSet smallSet_;  // a-z
     bool utf8Lead_[256];  // bytes that may begin a UTF-8 character (SearchUtf8)
     ByteSet zeroSet_;
     ByteSet kanaSet_;

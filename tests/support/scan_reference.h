@@ -417,16 +417,22 @@ struct Utf8Chars {
         uint32_t code;
         return sequence(k, &code) != 0 && text(code);
     }
-    // UTF-8 text begins with the character at k: another character of text
-    // right after it, or three bytes or more and a form in code page 932,
-    // or a Latin letter inside a word (a small ASCII letter on each side,
-    // or two on one side).
+    // UTF-8 text begins with the character at k: three bytes or more, and
+    // another character of text right after it, or a form in code page 932
+    // and right after it an ASCII byte or a character;
+    // two bytes, and right after it another of two bytes whose first byte
+    // is the same or next to it; a Latin letter inside a word (a small
+    // ASCII letter on each side, or two on one side).
     bool begins(size_t k, size_t length, uint32_t code) const
     {
-        if (textAt(k + length))
-            return true;
+        uint32_t after;
         if (length > 2)
-            return lex::Cp932Form(code) != 0;
+            return textAt(k + length) ||
+                   (lex::Cp932Form(code) != 0 && (at(k + length) < 0x80 || sequence(k + length, &after)));
+        uint32_t next;
+        if (sequence(k + 2, &next) == 2 && text(next) &&
+            (at(k + 2) == at(k) || at(k + 2) == at(k) + 1 || at(k + 2) + 1 == at(k)))
+            return true;
         if (code < 0xC0 || code > 0x17F || code == 0xD7 || code == 0xF7)
             return false;
         auto small = [&](size_t j, size_t count) {
