@@ -21,7 +21,7 @@ if [ ! -f "$corpus" ]; then
   find /usr/lib /usr/share/doc -type f -size +64k 2>/dev/null | sort | head -4000 |
     xargs cat 2>/dev/null | head -c $((200 * 1024 * 1024)) >"$corpus" || true
 fi
-size=$(stat -c %s "$corpus")
+size=$(stat -L -c %s "$corpus")
 
 "$build/wine-start" >/dev/null
 lexprobe=

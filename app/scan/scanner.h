@@ -91,7 +91,7 @@ public:
 
     // Room for the bytes kept from one piece for the next: the walk's
     // longest look-ahead.
-    static constexpr size_t kCarryRoom = 520;
+    static constexpr size_t kCarryRoom = 768;
 
     // Where the next piece goes: room for PieceSize() bytes.
     uint8_t *Piece() { return buffer_.get() + kCarryRoom; }

@@ -44,12 +44,13 @@ public:
     // for single-byte and ASCII UTF-16 text; with UTF-8 text, a character
     // and the next one, or the text after a character (kUtf8RunsOn bytes)
     // and a character there; with Japanese UTF-16 text, a string table's
-    // length word and the strings it spans (up to 255 code units, and the
-    // next length word's 126), and a whole string's first sixteen code
-    // units.
+    // length word and the strings it spans (up to 255 code units after one
+    // read from a control unit; three strings of up to 126 after ASCII
+    // ones, 762 bytes with their length words and the unit that ends them),
+    // and a whole string's first sixteen code units.
     static constexpr size_t kUtf8RunsOn = 32;
     static constexpr size_t kUtf8LookAhead = 4 + kUtf8RunsOn + 3;
-    static constexpr size_t kMaxLookAhead = 520;
+    static constexpr size_t kMaxLookAhead = 768;
     size_t LookAhead() const
     {
         return settings_.SearchWideJapanese ? kMaxLookAhead

@@ -267,6 +267,7 @@ public:
         spanHighSet_.Add(0x20, 0x33);
         spanHighSet_.Add(kIdeographHigh);
         spanHighSet_.Add(0xF9, 0xFF);
+        flagsSet_.Add(0x80, 0x80);
         for (int v = 0; v < 256; ++v) {
             const auto b = static_cast<uint8_t>(v);
             markHigh_[b] = b == 0 || b == kKanaHigh || b == kFormsHigh || symbolHighSet_.Has(b);
@@ -301,8 +302,8 @@ public:
         }
         pos_ = base + i;
         // The next window begins at pos_: the bytes before it.
-        uint8_t history[3];
-        for (size_t n = 1; n <= 3; ++n)
+        uint8_t history[kHistory];
+        for (size_t n = 1; n <= kHistory; ++n)
             history[n - 1] = Back(static_cast<ptrdiff_t>(i), n);
         std::memcpy(history_, history, sizeof history_);
         return true;
@@ -460,7 +461,7 @@ private:
             // there); the first code unit of UTF-16 text if a printable
             // byte (or a Japanese character) follows; otherwise nothing.
             const ptrdiff_t k = static_cast<ptrdiff_t>(i) - 1;
-            if (wideJapanese_ && ControlBefore(k, false) && AsciiLengthWord(k, 1, true)) {
+            if (wideJapanese_ && LengthWordAfterControl(k)) {
                 const uint8_t v = At(k);
                 Clear();
                 afterLength_ = base_ + i + 1;
@@ -690,9 +691,9 @@ private:
         return wholeUnit ? i + 2 : i + 1;
     }
 
-    // Byte k of the window, k from -3 on: before the window, the bytes the
-    // walk passed (zeros before the data's first); past the data's end, a
-    // zero byte.  (A window that does not end the data holds the look-ahead
+    // Byte k of the window, k from -kHistory on: before the window, the
+    // bytes the walk passed (zeros before the data's first); past the
+    // data's end, a zero byte.  (A window that does not end the data holds the look-ahead
     // of every position examined.)
     uint8_t At(ptrdiff_t k) const
     {
@@ -700,7 +701,7 @@ private:
             return data_[k];
         return k < 0 ? history_[-k - 1] : 0;
     }
-    // Byte n (1 to 3) before position k.
+    // Byte n (1 to 6) before position k (k from -1 on).
     uint8_t Back(ptrdiff_t k, size_t n) const { return At(k - static_cast<ptrdiff_t>(n)); }
     uint8_t Before(size_t k) const { return Back(static_cast<ptrdiff_t>(k), 1); }
     // Whether position k lies past the data's end (only in the window that
@@ -742,18 +743,27 @@ private:
     static bool BreakValue(uint8_t v) { return v == 0x09 || v == 0x0A || v == 0x0D; }
     // A line break: a code unit 0x0009, 0x000A or 0x000D.
     bool LineBreak(ptrdiff_t k) const { return At(k + 1) == 0 && BreakValue(At(k)); }
-    // Whether a zero or control code unit stands right before k; a line
-    // break only when `breaks`.
-    bool ControlBefore(ptrdiff_t k, bool breaks) const
-    {
-        const uint8_t low = Back(k, 2);
-        return Back(k, 1) == 0 && low < 0x20 && (breaks || !BreakValue(low));
-    }
+    // Whether a zero or control code unit stands right before k.
+    bool ControlBefore(ptrdiff_t k) const { return Back(k, 1) == 0 && Back(k, 2) < 0x20; }
     // Whether a string may begin at k as a whole one: right after a zero
-    // or control code unit or a string table's length word.
+    // or control code unit, a string table's length word, or the words of
+    // a menu or dialog item.
     bool StrongAt(ptrdiff_t k) const
     {
-        return afterLength_ == base_ + static_cast<uint64_t>(k) || ControlBefore(k, true);
+        return afterLength_ == base_ + static_cast<uint64_t>(k) || ControlBefore(k) ||
+               ItemWordsBefore(k);
+    }
+    // Right before k, in the data: a popup menu's flags or a dialog item's
+    // class (a unit 0x0080-0x00FF after a zero unit or 0xFFFF), or a menu
+    // item's flags (0x0000 or 0x0080 after a zero unit) and identifier.
+    bool ItemWordsBefore(ptrdiff_t k) const
+    {
+        if (static_cast<int64_t>(base_) + k < 6)
+            return false;
+        const unsigned flags = Back(k, 4) | Back(k, 3) << 8;
+        if (Back(k, 1) == 0 && Back(k, 2) >= 0x80 && (flags == 0 || flags == 0xFFFF))
+            return true;
+        return (flags & 0xFF7F) == 0 && Back(k, 6) == 0 && Back(k, 5) == 0;
     }
 
     // UTF-16 text from k to its end: Japanese characters, symbols and
@@ -816,14 +826,15 @@ private:
     // Whether the v code units from `at` (the string after a code unit
     // read as a string table's length word v) are text or line breaks,
     // with a Japanese character or symbol among them when `japaneseIn`,
-    // and end at a unit that may end a string (`depth` length words deep)
-    // or, with `depth` below 0, at anything but a Japanese character or
-    // symbol.
-    bool LengthSpan(ptrdiff_t at, size_t v, int depth, bool japaneseIn) const
+    // and end at a unit that may end a string (`depth` length words deep;
+    // a line break only when `breakEnds`) or, with `depth` below 0, at
+    // anything but a Japanese character or symbol.
+    bool LengthSpan(ptrdiff_t at, size_t v, int depth, bool japaneseIn,
+                    bool breakEnds = true) const
     {
         // Where the units end first: it decides most cases at once.
         const ptrdiff_t after = at + 2 * static_cast<ptrdiff_t>(v);
-        if (depth < 0 ? Japanese(after) || Symbol(after) : !StringEnd(after, depth))
+        if (depth < 0 ? Japanese(after) || Symbol(after) : !StringEnd(after, depth, breakEnds))
             return false;
         bool seen = false;
         for (size_t u = 0; u < v; ++u) {
@@ -835,19 +846,41 @@ private:
         return seen || !japaneseIn;
     }
     // A code unit that may end a string of a string table: the data's end,
-    // a zero or control unit, a unit 0x007F-0x00FF that is no text (a
-    // length of 127 and more), or, with `depth` above 0, the next string's
-    // ASCII length word.
-    bool StringEnd(ptrdiff_t k, int depth) const
+    // a zero or control unit (a line break only when `breakEnds`), a unit
+    // 0x007F-0x00FF that is no text (a length of 127 and more), or, with
+    // `depth` above 0, the next string's ASCII length word.
+    bool StringEnd(ptrdiff_t k, int depth, bool breakEnds = true) const
     {
         if (Past(k) || (At(k + 1) == 0 && !AsciiUnit(k)))
-            return true;
-        return depth > 0 && AsciiLengthWord(k, depth - 1, false);
+            return breakEnds || !LineBreak(k);
+        return depth > 0 && AsciiLengthWord(k, depth - 1, false, breakEnds);
     }
     // An ASCII unit (0x20-0x7E) at k that reads as a length word.
-    bool AsciiLengthWord(ptrdiff_t k, int depth, bool japaneseIn) const
+    bool AsciiLengthWord(ptrdiff_t k, int depth, bool japaneseIn, bool breakEnds = true) const
     {
-        return AsciiUnit(k) && At(k) <= 0x7E && LengthSpan(k + 2, At(k), depth, japaneseIn);
+        return AsciiUnit(k) && At(k) <= 0x7E &&
+               LengthSpan(k + 2, At(k), depth, japaneseIn, breakEnds);
+    }
+    // An ASCII unit at k that reads as a string table's length word with
+    // Japanese text in its string (two more length words deep), right
+    // after a zero or control unit.  After a line break (the string before
+    // ended with one) the string holds a line break only as its last unit,
+    // and no string of the three ends at one: the lines of a longer string
+    // that begin with ASCII characters would read so otherwise.
+    bool LengthWordAfterControl(ptrdiff_t k) const
+    {
+        if (!ControlBefore(k))
+            return false;
+        if (!LineBreak(k - 2))
+            return AsciiLengthWord(k, 2, true);
+        if (!AsciiLengthWord(k, 2, true, false))
+            return false;
+        const ptrdiff_t last = k + 2 * static_cast<ptrdiff_t>(At(k));
+        for (ptrdiff_t p = k + 2; p < last; p += 2) {
+            if (LineBreak(p))
+                return false;
+        }
+        return true;
     }
     // A code unit at k that reads as a string table's length word with
     // Japanese text in its string (a control unit other than a line break,
@@ -914,10 +947,12 @@ private:
     bool BeginsAt(size_t k, bool resumed) const
     {
         // Both ways need a Japanese character and two more Japanese
-        // characters or ASCII units.
+        // characters or ASCII units, not all three with a zero low byte:
+        // those are a unit 0x0080-0x00FF (a menu item's flags, a dialog
+        // item's class) and ASCII UTF-16 text, read one byte off.
         const ptrdiff_t s = static_cast<ptrdiff_t>(k);
         if (!Japanese(s) || !(Japanese(s + 2) || AsciiUnit(s + 2)) ||
-            !(Japanese(s + 4) || AsciiUnit(s + 4)))
+            !(Japanese(s + 4) || AsciiUnit(s + 4)) || (At(s) | At(s + 2) | At(s + 4)) == 0)
             return false;
         if (BeginsJapanese(k, resumed))
             return true;
@@ -1275,7 +1310,10 @@ private:
         const uint8_t before = Before(i);
         const uint64_t notText = ~(p << 1 | uint64_t(printable_[before]));
         const uint64_t zeroBefore = zero << 1 | uint64_t(before == 0);
-        uint64_t maybe = ((~zero & notText) | (zero & zeroBefore)) & high1;
+        // Right after a menu item's identifier, whatever its bytes, a
+        // whole string may begin.
+        const uint64_t items = MenuItemBits(i, zero);
+        uint64_t maybe = ((~zero & notText) | (zero & zeroBefore) | items) & high1;
         if (first)
             maybe &= first - 1;
         maybe &= (text0 >> 2 | uint64_t(3) << 62) & (text0 >> 4 | uint64_t(15) << 60);
@@ -1301,7 +1339,7 @@ private:
                 textLo &= textLo >> step | textHi << (64 - step);
                 textHi &= textHi >> step;
             }
-            maybe &= zeroBefore | reachLo;
+            maybe &= zeroBefore | reachLo | items;
         }
         // The three code units exactly, without branches: the first, then
         // the others of the positions left.
@@ -1355,6 +1393,30 @@ private:
             top[3] |= static_cast<uint64_t>(d[k] >= 'a' && d[k] <= 'z') << k;
         }
 #endif
+    }
+
+    // The positions of the 64 at i (`zero`: their zero bytes, as bits)
+    // right after a menu item's flags and identifier: the bytes 6, 5 and
+    // 3 before them zero, the byte 4 before them zero or 0x80.
+    uint64_t MenuItemBits(size_t i, uint64_t zero) const
+    {
+        // Bit q: the byte n before i + q is in the set, `before` holding
+        // the six bytes before i as bits 0 (the farthest) to 5.
+        const auto back = [](uint64_t mask, uint64_t before, size_t n) {
+            return mask << n | before >> (6 - n);
+        };
+        uint64_t zeroBefore = 0, flagsBefore = 0;
+        for (size_t n = 1; n <= 6; ++n) {
+            const uint8_t b = i >= 6 ? data_[i - n] : Back(static_cast<ptrdiff_t>(i), n);
+            zeroBefore |= uint64_t(b == 0) << (6 - n);
+            flagsBefore |= uint64_t(b == 0x80) << (6 - n);
+        }
+        const uint64_t zeros =
+            back(zero, zeroBefore, 6) & back(zero, zeroBefore, 5) & back(zero, zeroBefore, 3);
+        if (zeros == 0)
+            return 0;
+        const uint64_t flags = zero | flagsSet_.Mask64(data_ + i);
+        return zeros & back(flags, zeroBefore | flagsBefore, 4);
     }
 
     // Bit k set where byte k of the 64 at d is the high byte of a Japanese
@@ -1442,6 +1504,7 @@ private:
     ByteSet controlSet_;
     ByteSet breakSet_;
     ByteSet spanHighSet_;
+    ByteSet flagsSet_;  // a menu item's flags' low byte other than zero: 0x80
     bool markHigh_[256];  // high bytes of marks and ends of Japanese text
     bool halfKana_;  // half-width katakana are printable
     size_t lookAhead_;
@@ -1449,8 +1512,9 @@ private:
     // Japanese text ended at a code unit passed over whole: new text may
     // begin right after it.
     bool resume_ = false;
-    // The three bytes before the window's first, nearest first.
-    uint8_t history_[3] = {};
+    // The bytes before the window's first, nearest first.
+    static constexpr size_t kHistory = 7;
+    uint8_t history_[kHistory] = {};
     // A string table being followed: the file offset of its next length
     // word (kNone: none), and the offset right after a length word passed
     // over.

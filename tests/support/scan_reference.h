@@ -264,6 +264,9 @@ struct Units {
         }
         return evidence;
     }
+    // Three code units from k whose low bytes are all zero: a unit
+    // 0x0080-0x00FF and ASCII UTF-16 text read one byte off.
+    bool oneByteOff(size_t k) const { return at(k) == 0 && at(k + 2) == 0 && at(k + 4) == 0; }
     bool kanaOrSymbol(size_t k) const
     {
         const uint16_t u = unit(k);
@@ -275,12 +278,12 @@ struct Units {
     // than zero (and not text), kana, a symbol or an ASCII unit must be
     // among them too, and a first character whose low byte is zero does
     // not begin text (zero and a byte are also ASCII UTF-16 text read one
-    // byte off).
+    // byte off).  Nor do three whose low bytes are all zero, after any byte.
     bool begins(size_t k, uint8_t before) const
     {
         if (before != 0 && (at(k) == 0 || Printable(before, st)))
             return false;
-        if (!japanese(k))
+        if (!japanese(k) || oneByteOff(k))
             return false;
         bool unlike = false, marked = false;
         for (size_t u = k; u <= k + 4; u += 2) {
@@ -306,7 +309,7 @@ struct Units {
     // text, the string must be marked and must not begin with a zero byte.
     bool beginsWhole(size_t k, bool marked) const
     {
-        if (!japanese(k) || (marked && at(k) == 0))
+        if (!japanese(k) || (marked && at(k) == 0) || oneByteOff(k))
             return false;
         bool evidence = false, marks = !marked;
         for (size_t u = 0; u < 16; ++u) {
@@ -332,7 +335,7 @@ struct Units {
     // then, where they end, a unit that may end a string (`depth` length
     // words deep); with `depth` below 0, any unit but a Japanese character
     // or symbol.
-    bool lengthWord(size_t k, int depth, bool japaneseIn) const
+    bool lengthWord(size_t k, int depth, bool japaneseIn, bool breakEnds = true) const
     {
         const size_t v = at(k);
         if (at(k + 1) != 0 || v == 0)
@@ -349,24 +352,24 @@ struct Units {
         const size_t after = k + 2 + 2 * v;
         if (depth < 0)
             return !japanese(after) && !symbol(after);
-        return stringEnd(after, depth);
+        return stringEnd(after, depth, breakEnds);
     }
     // An ASCII unit (0x20-0x7E) that reads as a length word.
-    bool asciiLengthWord(size_t k, int depth, bool japaneseIn) const
+    bool asciiLengthWord(size_t k, int depth, bool japaneseIn, bool breakEnds = true) const
     {
-        return ascii(k) && at(k) <= 0x7E && lengthWord(k, depth, japaneseIn);
+        return ascii(k) && at(k) <= 0x7E && lengthWord(k, depth, japaneseIn, breakEnds);
     }
     // A code unit that may end a string of a string table: the data's end,
-    // a zero or control unit, a unit 0x007F-0x00FF that is no text (a
-    // length of 127 and more), or, with `depth` above 0, the next string's
-    // ASCII length word.
-    bool stringEnd(size_t k, int depth) const
+    // a zero or control unit (a line break only when `breakEnds`), a unit
+    // 0x007F-0x00FF that is no text (a length of 127 and more), or, with
+    // `depth` above 0, the next string's ASCII length word.
+    bool stringEnd(size_t k, int depth, bool breakEnds) const
     {
         if (k >= n)
             return true;
         if (at(k + 1) == 0 && !ascii(k))
-            return true;
-        return depth > 0 && asciiLengthWord(k, depth - 1, false);
+            return breakEnds || !lineBreak(k);
+        return depth > 0 && asciiLengthWord(k, depth - 1, false, breakEnds);
     }
 };
 
@@ -564,15 +567,28 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         ++chars;
     };
     // Whether a zero or control code unit stands right before k (bytes
-    // before the data count as zeros); `breaks`: a line break counts.
-    auto controlBefore = [&](size_t k, bool breaks) {
-        if (k >= 2 && data[k - 1] == 0 && !breaks && units.lineBreak(k - 2))
-            return false;
+    // before the data count as zeros).
+    auto controlBefore = [&](size_t k) {
         return (k < 1 || data[k - 1] == 0) && (k < 2 || data[k - 2] < 0x20);
     };
+    // Right before k, a popup menu's flags or a dialog item's class (a
+    // unit 0x0080-0x00FF after a zero unit or 0xFFFF), or a menu item's
+    // flags (0x0000 or 0x0080, after a zero unit) and identifier, all in
+    // the data.
+    auto itemWordBefore = [&](size_t k) {
+        if (k < 6)
+            return false;
+        auto back = [&](size_t d) -> unsigned { return data[k - d]; };
+        const unsigned u = back(4) | back(3) << 8;
+        if (back(1) == 0 && back(2) >= 0x80 && (u == 0 || u == 0xFFFF))
+            return true;
+        return (u == 0 || u == 0x80) && back(6) == 0 && back(5) == 0;
+    };
     // Whether a string may begin at k as a whole one: right after a zero
-    // or control code unit or a length word.
-    auto wholeAt = [&](size_t k) { return afterLength == k || controlBefore(k, true); };
+    // or control code unit, a length word, or such an item's word.
+    auto wholeAt = [&](size_t k) {
+        return afterLength == k || controlBefore(k) || itemWordBefore(k);
+    };
     // A code unit at k that reads as a string table's length word with
     // Japanese text in its string (a control unit other than a line break,
     // or one of 0x007F-0x00FF that is no text): the table is followed from
@@ -581,6 +597,22 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         if (jp && tableNext == none && k + 1 < n && data[k + 1] == 0 && !units.ascii(k) &&
             !units.lineBreak(k) && units.lengthWord(k, -1, true))
             tableNext = k + 2 + 2 * static_cast<size_t>(data[k]);
+    };
+    // An ASCII unit at k that reads as a string table's length word with
+    // Japanese text in its string (two more length words deep), right after
+    // a zero or control unit.  After a line break, the string holds a line
+    // break only as its last unit, and no string of the three ends at one.
+    auto lengthWordAfterControl = [&](size_t k) {
+        if (!controlBefore(k))
+            return false;
+        const bool afterBreak = k >= 2 && units.lineBreak(k - 2);
+        if (!units.asciiLengthWord(k, 2, true, !afterBreak))
+            return false;
+        for (size_t p = k + 2; afterBreak && p < k + 2 * size_t(data[k]); p += 2) {
+            if (units.lineBreak(p))
+                return false;
+        }
+        return true;
     };
     // UTF-16 text that begins at k, right after such a unit.
     auto follow = [&](size_t k) {
@@ -746,7 +778,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                 else
                     end();
             } else if (cand.size() == 1 && !utf8) {
-                if (jp && controlBefore(i - 1, false) && units.asciiLengthWord(i - 1, 1, true)) {
+                if (jp && lengthWordAfterControl(i - 1)) {
                     // A string table's length word after an empty string or
                     // a control unit: not text; the string begins after it,
                     // and the table is followed from there.
