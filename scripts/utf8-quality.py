@@ -8,7 +8,7 @@ quality corpus, and counts.
 JAPANESE-WORK is the folder that scripts/japanese-quality.sh builds its
 programs into (build/japanese-quality).
 """
-import concurrent.futures, importlib.util, os, re, subprocess, sys
+import concurrent.futures, importlib.util, os, re, sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 spec = importlib.util.spec_from_file_location("jq", os.path.join(HERE, "japanese-quality.py"))
@@ -76,18 +76,6 @@ def catalogue(path, japanese):
     return pieces
 
 
-def rows(lexprobe, options, path):
-    """(offset, kind, text bytes) of every row the front end lists."""
-    out = subprocess.run([lexprobe, "--no-check-english"] + options + [path], check=True,
-                         stdout=subprocess.PIPE).stdout
-    result = []
-    for line in out.split(b"\r\n"):
-        if line:
-            offset, kind, text = line.split(b"\t", 2)
-            result.append((int(offset, 16), kind.decode(), text))
-    return result
-
-
 def double_byte(text):
     return any(lead(b) for b in text)
 
@@ -126,7 +114,7 @@ def measure_catalogues(lexprobe):
             ("--search-utf8", ["--search-utf8"]),
             ("--search-utf8 --search-kanji", ["--search-utf8", "--search-kanji"])]
     for label, options in runs:
-        found = parallel(lambda p: rows(lexprobe, options, p), utf8)
+        found = parallel(lambda p: jq.kind_rows(lexprobe, options, p), utf8)
         whole = japanese = mojibake = stray = 0
         for p, r in zip(utf8, found):
             texts = set(t for _, k, t in r if k == "UTF-8")
@@ -149,7 +137,7 @@ def measure_catalogues(lexprobe):
                                 pct(stray, japanese)))
     if others:
         for label, options in runs[1:]:
-            found = parallel(lambda p: rows(lexprobe, options, p), others)
+            found = parallel(lambda p: jq.kind_rows(lexprobe, options, p), others)
             count = sum(1 for r in found for _, k, t in r if k == "UTF-8" and any(b >= 0x80 for b in t))
             print("  catalogues in other character sets, %s: %d UTF-8 rows with characters "
                   "outside ASCII (none is real UTF-8 text)" % (options and " ".join(options), count))
@@ -166,7 +154,7 @@ def measure_other_languages(lexprobe):
         paths = sorted(os.path.join(folder, n) for n in os.listdir(folder)
                        if n.endswith(".mo") and charset(os.path.join(folder, n)) == "UTF-8")
         pieces = parallel(lambda p: catalogue(p, False), paths)
-        found = parallel(lambda p: rows(lexprobe, ["--search-utf8"], p), paths)
+        found = parallel(lambda p: jq.kind_rows(lexprobe, ["--search-utf8"], p), paths)
         whole = sum(len(m & set(t for _, k, t in r if k == "UTF-8")) for m, r in zip(pieces, found))
         print("  %-60s %s" % (lang, pct(whole, sum(len(m) for m in pieces))))
 
@@ -179,7 +167,7 @@ def measure_programs(work, lexprobe):
     for label, options in (("--search-kanji", ["--search-kanji"]),
                            ("--search-kanji --search-utf8", ["--search-kanji", "--search-utf8"]),
                            ("--search-utf8", ["--search-utf8"])):
-        found = parallel(lambda p: rows(lexprobe, options, p.exe), progs)
+        found = parallel(lambda p: jq.kind_rows(lexprobe, options, p.exe), progs)
         whole = sum(len(set(m for m in p.sjis if m.encode("cp932") in
                             set(t for _, k, t in r if k == "ANSI"))) for p, r in zip(progs, found))
         all_rows = sum(len(r) for r in found)

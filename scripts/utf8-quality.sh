@@ -24,48 +24,21 @@
 # the front end's defaults can list: 5 characters or more, no half-width
 # katakana, not dropped by the repetition filter.
 #
-#   scripts/utf8-quality.sh [--before LEXPROBE]
-#
-#   --before LEXPROBE  measure an earlier native front end's catalogue rows
-#                      with --search-kanji too
+#   scripts/utf8-quality.sh
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$ROOT"
 
-before=""
-while [ $# -gt 0 ]; do
-  case $1 in
-    --before) before=${2:?--before needs a front end}; shift 2 ;;
-    -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
-    *) echo "utf8-quality: unknown option $1" >&2; exit 2 ;;
-  esac
-done
+if [ $# -gt 0 ]; then
+  sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'
+  exit 2
+fi
 
 build_preset native-release >/dev/null
-lexprobe="$ROOT/build/native-release/bin/lexprobe"
-work="$ROOT/build/japanese-quality"
-if [ ! -s "$work/manifest.json" ]; then
+jwork="$ROOT/build/japanese-quality"
+if [ ! -s "$jwork/manifest.json" ]; then
   echo "building the Japanese programs from the message catalogues (a few minutes)..."
-  mkdir -p "$work"
-  python3 "$ROOT/scripts/japanese-quality.py" "$work" build >/dev/null 2>&1
+  mkdir -p "$jwork"
+  python3 "$ROOT/scripts/japanese-quality.py" "$jwork" build >/dev/null 2>&1
 fi
-
-if [ -n "$before" ]; then
-  echo "before: $(realpath "$before") --search-kanji on the Japanese catalogues"
-  python3 - "$(realpath "$before")" <<'PY'
-import glob, subprocess, sys
-rows = mojibake = 0
-for path in sorted(glob.glob("/usr/share/locale/ja/LC_MESSAGES/*.mo")):
-    out = subprocess.run([sys.argv[1], "--no-check-english", "--search-kanji", path],
-                         check=True, stdout=subprocess.PIPE).stdout
-    for line in out.split(b"\r\n"):
-        if line:
-            rows += 1
-            text = line.split(b"\t", 2)[2]
-            mojibake += any(0x81 <= b <= 0x9F or 0xE0 <= b <= 0xFC for b in text)
-print("  rows %d, of them with Shift-JIS double-byte text (mojibake) %d" % (rows, mojibake))
-PY
-  echo
-fi
-echo "after: $lexprobe"
-python3 "$ROOT/scripts/utf8-quality.py" "$work" "$lexprobe"
+python3 "$ROOT/scripts/utf8-quality.py" "$jwork" "$ROOT/build/native-release/bin/lexprobe"
