@@ -105,8 +105,8 @@ public:
     void Finish();
     // The data ends early (a read error): the pending string is emitted,
     // as after a stop, and the bytes still waiting for their look-ahead
-    // (the last one, or up to kCarryRoom with Japanese UTF-16 text) are
-    // left out.
+    // (the last one; with UTF-8 text up to 39, with Japanese UTF-16 text
+    // up to kCarryRoom) are left out.
     void Abandon();
 
     bool Ended() const { return ended_; }
