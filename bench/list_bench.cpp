@@ -103,7 +103,9 @@ int main(int argc, char **argv)
                 seed = seed * 1103515245u + 12345u;
                 text[k] = static_cast<char>('a' + (seed >> 16) % 26);
             }
-            list.AppendRow(static_cast<uint32_t>(i * 16), i % 5 == 0, text, length, i % 7 == 0);
+            list.AppendRow(static_cast<uint32_t>(i * 16),
+                           i % 5 == 0 ? lex::RowKind::Unicode : lex::RowKind::Ansi, text, length,
+                           i % 7 == 0);
         }
         list.SyncCount();
     });

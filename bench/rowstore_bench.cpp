@@ -102,9 +102,9 @@ int main(int argc, char **argv)
             offset += static_cast<uint32_t>(t.size()) + 1 + rng.Below(64);
             // One draw per statement: the order in which arguments are
             // evaluated differs between compilers.
-            const bool wide = rng.Below(4) == 0;
+            const lex::RowKind kind = rng.Below(4) == 0 ? lex::RowKind::Unicode : lex::RowKind::Ansi;
             const bool checked = rng.Below(5) == 0;
-            rows.Append(offset, wide, t.data(), t.size(), checked);
+            rows.Append(offset, kind, t.data(), t.size(), checked);
             textBytes += t.size();
         }
     });

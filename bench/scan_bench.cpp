@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "words/dictionary.h"
@@ -41,7 +42,7 @@ double Seconds(double a, double b) { return b - a; }
 class CountHost : public lex::ScanHost {
 public:
     void ClearRows() override {}
-    void AddRow(uint32_t, bool, const char *, size_t length, bool) override
+    void AddRow(uint32_t, lex::RowKind, const char *, size_t length, bool) override
     {
         ++rows;
         bytes += length;
@@ -58,15 +59,18 @@ class DigestHost : public lex::ScanHost {
 public:
     explicit DigestHost(bool keep = false) : keep_(keep) {}
     void ClearRows() override {}
-    void AddRow(uint32_t offset, bool wide, const char *text, size_t length,
+    void AddRow(uint32_t offset, lex::RowKind kind, const char *text, size_t length,
                 bool checked) override
     {
         ++rows;
         checkedRows += checked;
+        utf8Rows += kind == lex::RowKind::Utf8;
         // Wide rows with bytes above 0x7F hold Japanese characters.
+        const bool wide = kind == lex::RowKind::Unicode;
         japaneseRows += wide && std::any_of(text, text + length, [](char c) { return c & 0x80; });
         Mix(&offset, sizeof offset);
-        const uint8_t flags = static_cast<uint8_t>(wide | (checked << 1));
+        const uint8_t flags = static_cast<uint8_t>(wide | (checked << 1) |
+                                                   (kind == lex::RowKind::Utf8) << 2);
         Mix(&flags, 1);
         const uint64_t len = length;
         Mix(&len, sizeof len);
@@ -83,6 +87,7 @@ public:
     uint64_t rows = 0;
     uint64_t checkedRows = 0;
     uint64_t japaneseRows = 0;
+    uint64_t utf8Rows = 0;
     uint64_t digest = 1469598103934665603ull;
     std::string texts;
     std::vector<size_t> ends;
@@ -104,14 +109,15 @@ public:
     explicit WriteHost(FILE *out) : out_(out), block_(kBlock) {}
     ~WriteHost() override { Drain(); }
     void ClearRows() override {}
-    void AddRow(uint32_t offset, bool wide, const char *text, size_t length, bool) override
+    void AddRow(uint32_t offset, lex::RowKind kind, const char *text, size_t length,
+                bool) override
     {
-        const size_t need = lex::ResultsLineLength(wide, length, false);
+        const size_t need = lex::ResultsLineLength(kind, length, false);
         if (need > kBlock - used_)
             Drain();
         if (need > kBlock)
             return;  // (no row of the corpus is that long)
-        lex::PutResultsLine(block_.data() + used_, offset, wide, text, length, false);
+        lex::PutResultsLine(block_.data() + used_, offset, kind, text, length, false);
         used_ += need;
     }
     void SetProgress(int) override {}
@@ -206,22 +212,53 @@ int main(int argc, char **argv)
     std::printf("scan core (default settings, no marker): %.3f s, %.0f MB/s\n", best, mb / best);
     std::printf("scan_mbps=%.0f\n", mb / best);
 
+    // The scan alone with other settings, best of three.
+    auto timeScan = [&](const lex::ExtractionSettings &settings) {
+        return Best(3, [&] {
+            CountHost host;
+            lex::ScanBuffer(data.get(), n, m, settings, nullptr, host);
+        });
+    };
+
     // The same scan with Japanese UTF-16 text taken (SearchWideJapanese).
     lex::ExtractionSettings wide = st;
     wide.SearchWideJapanese = true;
-    const double bestWide = Best(3, [&] {
-        CountHost host;
-        lex::ScanBuffer(data.get(), n, m, wide, nullptr, host);
-    });
+    const double bestWide = timeScan(wide);
+    // One line for a scan with other settings: its time against the
+    // default's, its rows, and how many of them are of the text it adds.
+    auto report = [&](const char *what, double time, const DigestHost &rows, uint64_t added,
+                      const char *addedWhat) {
+        std::printf("scan core with %s: %.3f s, %.0f MB/s, %.2fx the time without; "
+                    "%llu rows (%+lld), %llu of them %s\n",
+                    what, time, mb / time, time / best, static_cast<unsigned long long>(rows.rows),
+                    static_cast<long long>(rows.rows) - static_cast<long long>(plain.rows),
+                    static_cast<unsigned long long>(added), addedWhat);
+    };
     DigestHost japanese;
     lex::ScanBuffer(data.get(), n, m, wide, nullptr, japanese);
-    std::printf("scan core with Japanese UTF-16 text: %.3f s, %.0f MB/s, %.2fx the time "
-                "without; %llu rows (%+lld), %llu of them Japanese\n",
-                bestWide, mb / bestWide, bestWide / best,
-                static_cast<unsigned long long>(japanese.rows),
-                static_cast<long long>(japanese.rows) - static_cast<long long>(plain.rows),
-                static_cast<unsigned long long>(japanese.japaneseRows));
+    report("Japanese UTF-16 text", bestWide, japanese, japanese.japaneseRows, "Japanese");
     std::printf("wide_japanese_ratio=%.2f\n", bestWide / best);
+
+    // The same scan with UTF-8 text (SearchUtf8), without and with
+    // Shift-JIS text.
+    lex::ExtractionSettings utf8 = st, utf8Kanji = st;
+    utf8.SearchUtf8 = utf8Kanji.SearchUtf8 = utf8Kanji.SearchKanji = true;
+    lex::ExtractionSettings kanji = st;
+    kanji.SearchKanji = true;
+    const double bestUtf8 = timeScan(utf8);
+    const double bestKanji = timeScan(kanji);
+    const double bestUtf8Kanji = timeScan(utf8Kanji);
+    DigestHost utf8Rows, utf8KanjiRows;
+    lex::ScanBuffer(data.get(), n, m, utf8, nullptr, utf8Rows);
+    lex::ScanBuffer(data.get(), n, m, utf8Kanji, nullptr, utf8KanjiRows);
+    report("UTF-8 text", bestUtf8, utf8Rows, utf8Rows.utf8Rows, "UTF-8");
+    std::printf("scan core with UTF-8 and Shift-JIS text: %.3f s, %.2fx the time with Shift-JIS "
+                "text alone (%.3f s); %llu rows, %llu of them UTF-8\n",
+                bestUtf8Kanji, bestUtf8Kanji / bestKanji, bestKanji,
+                static_cast<unsigned long long>(utf8KanjiRows.rows),
+                static_cast<unsigned long long>(utf8KanjiRows.utf8Rows));
+    std::printf("utf8_ratio=%.2f\nutf8_kanji_ratio=%.2f\n", bestUtf8 / best,
+                bestUtf8Kanji / bestKanji);
 
     // The whole default pipeline: scan and marker.
     CountHost timed;
@@ -323,5 +360,16 @@ int main(int argc, char **argv)
     }
     std::printf("marker vs reference lookup: %zu rows compared, %zu differ\n", compared,
                 disagree);
-    return same && sameWide && disagree == 0 ? 0 : 1;
+    bool sameUtf8 = true;
+    for (const auto &run : {std::make_pair(&utf8, &utf8Rows), std::make_pair(&utf8Kanji, &utf8KanjiRows)}) {
+        DigestHost utf8Model;
+        lexref::Scan(data.get(), n, m, *run.first, nullptr, utf8Model);
+        const bool same8 = utf8Model.rows == run.second->rows && utf8Model.digest == run.second->digest;
+        std::printf("reference walk with UTF-8 text%s: rows %s (%llu rows, digest %016llx)\n",
+                    run.first->SearchKanji ? " and Shift-JIS text" : "", same8 ? "identical" : "DIFFER",
+                    static_cast<unsigned long long>(utf8Model.rows),
+                    static_cast<unsigned long long>(utf8Model.digest));
+        sameUtf8 = sameUtf8 && same8;
+    }
+    return same && sameWide && sameUtf8 && disagree == 0 ? 0 : 1;
 }

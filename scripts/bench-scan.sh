@@ -7,9 +7,10 @@
 #     win64 build under wine64 where the kernel runs no 32-bit code), all
 #     writing their lines to a file;
 #   - the front end with --search-kanji, with the Shift-JIS noise filter
-#     on and off (what the filter costs);
+#     on and off (what the filter costs), and with --search-utf8 too;
 #   - the marker's rows/s, the scan core's time with Japanese UTF-16 text
-#     taken against without, and how a scan's time splits between reading,
+#     taken against without, with UTF-8 text taken against without (alone,
+#     and beside Shift-JIS text), and how a scan's time splits between reading,
 #     scanning, marking and writing (bench/scan_bench, which also
 #     checks the rows against the reference walk);
 #   - peak memory of the front end (/usr/bin/time -v) and the program's scan
@@ -108,6 +109,7 @@ measure lexprobe "$bin/lexprobe" "$corpus"
 measure lexprobe-no-english "$bin/lexprobe" --no-check-english "$corpus"
 measure lexprobe-kanji "$bin/lexprobe" --search-kanji "$corpus"
 measure lexprobe-kanji-no-filter "$bin/lexprobe" --search-kanji --no-check-kanji-noise "$corpus"
+measure lexprobe-kanji-utf8 "$bin/lexprobe" --search-kanji --search-utf8 "$corpus"
 if [ -n "${LEXPROBE_BEFORE:-}" ]; then
   measure before-lexprobe "$LEXPROBE_BEFORE" --dict "$bin/English.dic" "$corpus"
   measure before-lexprobe-no-english "$LEXPROBE_BEFORE" --no-check-english "$corpus"
@@ -146,7 +148,8 @@ echo "== summary ($mb MB corpus)"
 awk -v size="$size" -v read="$(value split_read)" -v scan="$(value split_scan)" \
     -v mark="$(value split_mark)" -v write="$(value split_write)" -v mrows="$(value marker_mrows)" \
     -v gscan="$gui_scan" -v gcore="$gui_core" -v gws="$gui_ws" \
-    -v wide="$(value wide_japanese_ratio)" '
+    -v wide="$(value wide_japanese_ratio)" -v utf8="$(value utf8_ratio)" \
+    -v utf8kanji="$(value utf8_kanji_ratio)" '
   { wall[$1] = $2; cpu[$1] = $3; kb[$1] = $4 }
   function ratio(a, b) { return (a in wall) && (b in wall) && wall[b] > 0 ? sprintf("%.2fx", wall[a] / wall[b]) : "-" }
   function line(label, name) {
@@ -172,6 +175,10 @@ awk -v size="$size" -v read="$(value split_read)" -v scan="$(value split_scan)" 
              100 * (cpu["lexprobe-kanji"] / cpu["lexprobe-kanji-no-filter"] - 1), cpu["lexprobe-kanji"], cpu["lexprobe-kanji-no-filter"]
     printf "marker: %.2f million rows/s\n", mrows
     printf "scan core with Japanese UTF-16 text: %.2fx its time without\n", wide
+    printf "scan core with UTF-8 text: %.2fx its time without (%.2fx beside Shift-JIS text)\n", utf8, utf8kanji
+    if (("lexprobe-kanji-utf8" in cpu) && cpu["lexprobe-kanji"] > 0)
+      printf "front end --search-kanji --search-utf8: %.3f s CPU, %.2fx --search-kanji alone\n",
+             cpu["lexprobe-kanji-utf8"], cpu["lexprobe-kanji-utf8"] / cpu["lexprobe-kanji"]
     printf "front end peak memory: %.1f MiB (marker on), %.1f MiB (--no-check-english)\n",
            kb["lexprobe"] / 1024, kb["lexprobe-no-english"] / 1024
     if (gscan != "") {

@@ -455,16 +455,21 @@ def sections(path):
     return result
 
 
-def rows(lexprobe, options, path):
-    """(offset, wide, text bytes) of every row the front end lists."""
+def kind_rows(lexprobe, options, path):
+    """(offset, kind, text bytes) of every row the front end lists."""
     out = subprocess.run([lexprobe, "--no-check-english"] + options + [path], check=True,
                          stdout=subprocess.PIPE).stdout
     result = []
     for line in out.split(b"\r\n"):
         if line:
             offset, kind, text = line.split(b"\t", 2)
-            result.append((int(offset, 16), kind == b"Unicode", text))
+            result.append((int(offset, 16), kind.decode(), text))
     return result
+
+
+def rows(lexprobe, options, path):
+    """(offset, wide, text bytes) of every row the front end lists."""
+    return [(o, kind == "Unicode", t) for o, kind, t in kind_rows(lexprobe, options, path)]
 
 
 def double_byte(text):

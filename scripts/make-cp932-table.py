@@ -79,13 +79,11 @@ def form_of(unit, ibm):
     return encoded[0] << 8 | encoded[1]
 
 
-def symbols(ibm):
-    """(unit, form) of every double-byte character outside RANGES, from
-    U+0100 on, private use areas left out."""
+def double_byte(units, ibm):
+    """(unit, form) of every unit of `units` that code page 932 holds as a
+    double-byte character."""
     result = []
-    for unit in range(0x100, 0x10000):
-        if any(first <= unit <= last for _, first, last in RANGES) or 0xD800 <= unit <= 0xF8FF:
-            continue
+    for unit in units:
         try:
             encoded = chr(unit).encode("cp932")
         except UnicodeEncodeError:
@@ -93,6 +91,21 @@ def symbols(ibm):
         if len(encoded) == 2:
             result.append((unit, form_of(unit, ibm)))
     return result
+
+
+def symbols(ibm):
+    """(unit, form) of every double-byte character outside RANGES, from
+    U+0100 on, private use areas left out."""
+    return double_byte((u for u in range(0x100, 0x10000)
+                        if not any(first <= u <= last for _, first, last in RANGES)
+                        and not 0xD800 <= u <= 0xF8FF), ibm)
+
+
+def latin1_signs(ibm):
+    """(unit, form) of every character U+0080-U+00FF that code page 932
+    holds as a double-byte character (the control character U+0080, which
+    Python maps to the byte 0x80, is no sign)."""
+    return double_byte(range(0x80, 0x100), ibm)
 
 
 def c_array(ctype, name, values, per_line, width):
@@ -142,6 +155,10 @@ def main():
     parts.append("")
     parts.append(c_array("uint32_t", "kCp932Symbols", [u << 16 | f for u, f in pairs], 6, 8))
     parts.append("const size_t kCp932SymbolCount = %d;" % len(pairs))
+    parts.append("")
+    latin1 = latin1_signs(ibm)
+    parts.append(c_array("uint32_t", "kCp932Latin1", [u << 16 | f for u, f in latin1], 6, 8))
+    parts.append("const size_t kCp932Latin1Count = %d;" % len(latin1))
     parts.append("")
     parts.append("} // namespace lex")
     parts.append("")

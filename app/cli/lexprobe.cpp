@@ -53,21 +53,21 @@ public:
         if (outPath_)
             error_ = file_.Open(outPath_);
     }
-    void AddRow(uint32_t offset, bool wide, const char *text, size_t length,
+    void AddRow(uint32_t offset, lex::RowKind kind, const char *text, size_t length,
                 bool checked) override
     {
         const size_t column = checkedColumn_ ? 2 : 0;
-        const size_t need = column + lex::ResultsLineLength(wide, length, textOnly_);
+        const size_t need = column + lex::ResultsLineLength(kind, length, textOnly_);
         if (need > kBlock - used_)
             Drain();
         if (need > kBlock) {
             // A line longer than the block is written through one of its own.
             std::string line(need, '\0');
-            Put(&line[0], offset, wide, text, length, checked);
+            Put(&line[0], offset, kind, text, length, checked);
             Write(line.data(), line.size());
             return;
         }
-        Put(block_.get() + used_, offset, wide, text, length, checked);
+        Put(block_.get() + used_, offset, kind, text, length, checked);
         used_ += need;
     }
     void SetProgress(int) override {}
@@ -94,13 +94,14 @@ private:
     static constexpr size_t kBlock = size_t(1) << 20;
 
     // The line of the program's results file, after the checked column.
-    void Put(char *at, uint32_t offset, bool wide, const char *text, size_t length, bool checked)
+    void Put(char *at, uint32_t offset, lex::RowKind kind, const char *text, size_t length,
+             bool checked)
     {
         if (checkedColumn_) {
             *at++ = checked ? '1' : '0';
             *at++ = '\t';
         }
-        lex::PutResultsLine(at, offset, wide, text, length, textOnly_);
+        lex::PutResultsLine(at, offset, kind, text, length, textOnly_);
     }
     void Write(const char *data, size_t size)
     {
@@ -183,7 +184,8 @@ constexpr CliOption Text(char letter, const char *name, const char *alias,
 const CliOption kOptions[] = {
     Number('m', "min-length", &Options::MinExtractStr, lex::kMinExtractStrRange,
            "minimum length in bytes, {range} (default {default});\n"
-           "characters for UTF-16 text with Japanese"),
+           "characters for UTF-8 text and UTF-16 text\n"
+           "with Japanese"),
     Flag(0, "search-kanji", nullptr, "no-search-kanji", &Options::SearchKanji, true,
          "take Shift-JIS double-byte characters into ANSI\n"
          "strings (default off; --no-search-kanji)"),
@@ -197,6 +199,10 @@ const CliOption kOptions[] = {
          "take Japanese text in UTF-16LE strings into\n"
          "Unicode strings (default off;\n"
          "--no-search-wide-japanese)"),
+    Flag(0, "search-utf8", nullptr, "no-search-utf8", &Options::SearchUtf8, true,
+         "list well-formed UTF-8 text as UTF-8 rows, in\n"
+         "code page 932; a character it lacks as \\u{HEX}\n"
+         "(default off; --no-search-utf8)"),
     Flag(0, "no-check-half-kana", nullptr, "check-half-kana", &Options::CheckHalfKana, false,
          "list half-width katakana 0xA1-0xDF as text\n"
          "(default: left out; --check-half-kana)"),
@@ -233,8 +239,9 @@ const CliOption kOptions[] = {
 
 const char kUsageHead[] =
     "Usage: lexprobe [options] FILE\n"
-    "Lists the readable strings of FILE: ANSI runs, optional Shift-JIS text and\n"
-    "UTF-16LE text.  Each line: offset TAB kind TAB text, ended by CR LF.\n"
+    "Lists the readable strings of FILE: ANSI runs, optional Shift-JIS text,\n"
+    "UTF-16LE text and optional UTF-8 text.  Each line: offset TAB kind TAB text,\n"
+    "ended by CR LF; the kind is ANSI, Unicode or UTF-8.\n"
     "FILE may hold up to 4 GiB - 1 bytes (4,294,967,295); it is read piece by\n"
     "piece, so memory does not grow with its size.\n"
     "\n";

@@ -102,10 +102,10 @@ void ScanSession::ClearRows()
     window_.ShowScanStarted();
 }
 
-void ScanSession::AddRow(uint32_t offset, bool wide, const char *text, size_t length,
+void ScanSession::AddRow(uint32_t offset, RowKind kind, const char *text, size_t length,
                          bool checked)
 {
-    list_.AppendRow(offset, wide, text, length, checked);
+    list_.AppendRow(offset, kind, text, length, checked);
 }
 
 void ScanSession::SetProgress(int percent)

@@ -99,7 +99,7 @@ public:
 private:
     // ScanHost
     void ClearRows() override;
-    void AddRow(uint32_t offset, bool wide, const char *text, size_t length,
+    void AddRow(uint32_t offset, RowKind kind, const char *text, size_t length,
                 bool checked) override;
     void SetProgress(int percent) override;
     void ProcessEvents() override;

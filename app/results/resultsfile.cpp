@@ -3,25 +3,25 @@
 
 #include <cstring>
 
-#include "scan/resultrow.h"
 
 namespace lex {
 
-size_t ResultsLineLength(bool wide, size_t textLength, bool textOnly)
+size_t ResultsLineLength(RowKind kind, size_t textLength, bool textOnly)
 {
-    const size_t columns = textOnly ? 0 : kOffsetTextLength + 1 + KindTextLength(wide) + 1;
+    const size_t columns = textOnly ? 0 : kOffsetTextLength + 1 + KindTextLength(kind) + 1;
     return columns + textLength + 2;
 }
 
-char *PutResultsLine(char *out, uint32_t offset, bool wide, const char *text, size_t length,
+char *PutResultsLine(char *out, uint32_t offset, RowKind kind, const char *text, size_t length,
                      bool textOnly)
 {
     if (!textOnly) {
         PutOffsetText(out, offset);
         out += kOffsetTextLength;
         *out++ = '\t';
-        std::memcpy(out, KindText(wide), KindTextLength(wide));
-        out += KindTextLength(wide);
+        const size_t kindLength = KindTextLength(kind);
+        std::memcpy(out, KindText(kind), kindLength);
+        out += kindLength;
         *out++ = '\t';
     }
     if (length != 0)

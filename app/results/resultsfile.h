@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "scan/resultrow.h"
 #include "util/mbcs.h"
 
 namespace lex {
@@ -14,10 +15,10 @@ namespace lex {
 // One line per row: the offset text, TAB, the kind, TAB and the text, or
 // with `textOnly` the text alone; CR LF after every line.  The length in
 // bytes of a row's line.
-size_t ResultsLineLength(bool wide, size_t textLength, bool textOnly);
+size_t ResultsLineLength(RowKind kind, size_t textLength, bool textOnly);
 // Writes a row's line (ResultsLineLength bytes) at `out` and returns the
 // position after it.
-char *PutResultsLine(char *out, uint32_t offset, bool wide, const char *text, size_t length,
+char *PutResultsLine(char *out, uint32_t offset, RowKind kind, const char *text, size_t length,
                      bool textOnly);
 
 // Forces the extension of a results file name to ".txt": the last "." after

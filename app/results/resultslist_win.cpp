@@ -84,8 +84,8 @@ CellText Cell(const RowStore &rows, size_t row, int column)
         cell.length = kOffsetTextLength;
         break;
     case 1:
-        cell.text = KindText(rows.Wide(row));
-        cell.length = KindTextLength(rows.Wide(row));
+        cell.text = KindText(rows.Kind(row));
+        cell.length = KindTextLength(rows.Kind(row));
         break;
     case 2:
         cell.text = rows.Text(row);
@@ -573,9 +573,10 @@ void ResultsList::Clear()
         countChanged_();
 }
 
-void ResultsList::AppendRow(uint32_t offset, bool wide, const char *text, size_t length, bool checked)
+void ResultsList::AppendRow(uint32_t offset, RowKind kind, const char *text, size_t length,
+                            bool checked)
 {
-    rows_.Append(offset, wide, text, length, checked);
+    rows_.Append(offset, kind, text, length, checked);
 }
 
 void ResultsList::SyncCount()

@@ -40,7 +40,7 @@ public:
 
     // Scan host side.
     void Clear();                      // delete all rows
-    void AppendRow(uint32_t offset, bool wide, const char *text, size_t length, bool checked);
+    void AppendRow(uint32_t offset, RowKind kind, const char *text, size_t length, bool checked);
     void SyncCount();                  // tell the control how many rows there are now
 
     // Runs whenever the control's row count changes (a scan's rows told,

@@ -23,10 +23,16 @@ namespace lex {
 
 namespace {
 
-constexpr uint32_t kWide = 1;
-constexpr uint32_t kChecked = 2;
-constexpr uint32_t kSelected = 4;
-constexpr unsigned kLengthShift = 3;
+// The row's kind (RowKind) in the low two bits, then the flags.
+constexpr uint32_t kKindMask = 3;
+constexpr uint32_t kChecked = 4;
+constexpr uint32_t kSelected = 8;
+constexpr unsigned kLengthShift = 4;
+
+RowKind KindOf(uint32_t lengthFlags)
+{
+    return static_cast<RowKind>(lengthFlags & kKindMask);
+}
 
 using loom::UpperAscii;
 
@@ -204,7 +210,8 @@ void RowStore::Clear()
     garbage_ = 0;
 }
 
-void RowStore::Append(uint32_t offset, bool wide, const char *text, size_t length, bool checked)
+void RowStore::Append(uint32_t offset, RowKind kind, const char *text, size_t length,
+                      bool checked)
 {
     if (length > kMaxTextLength || count_ >= UINT32_MAX)
         throw std::bad_alloc();
@@ -214,7 +221,7 @@ void RowStore::Append(uint32_t offset, bool wide, const char *text, size_t lengt
     if (length > textLimit_ - textUsed_ && garbage_ != 0) {
         const std::string copy(text, length);
         Compact();
-        Append(offset, wide, copy.data(), length, checked);
+        Append(offset, kind, copy.data(), length, checked);
         return;
     }
     if (length > textLimit_ - textUsed_)
@@ -231,14 +238,14 @@ void RowStore::Append(uint32_t offset, bool wide, const char *text, size_t lengt
     Row &r = At(count_);
     r.offset = offset;
     r.text = ref;
-    r.lengthFlags = static_cast<uint32_t>(length) << kLengthShift | (wide ? kWide : 0) |
-                    (checked ? kChecked : 0);
+    r.lengthFlags = static_cast<uint32_t>(length) << kLengthShift |
+                    static_cast<uint32_t>(kind) | (checked ? kChecked : 0);
     ++count_;
     textUsed_ += length;
 }
 
 uint32_t RowStore::Offset(size_t row) const { return At(row).offset; }
-bool RowStore::Wide(size_t row) const { return (At(row).lengthFlags & kWide) != 0; }
+RowKind RowStore::Kind(size_t row) const { return KindOf(At(row).lengthFlags); }
 const char *RowStore::Text(size_t row) const { return TextOf(At(row)); }
 size_t RowStore::TextLength(size_t row) const { return At(row).lengthFlags >> kLengthShift; }
 bool RowStore::Checked(size_t row) const { return (At(row).lengthFlags & kChecked) != 0; }
@@ -314,7 +321,7 @@ void RowStore::Sort(SortKey key)
 {
     // The new order as row numbers, stable: equal keys keep their order.
     // Address and length order sort (key, row number) pairs; kind and check
-    // order split the rows in two.
+    // order gather the rows of each of a few groups in turn.
     auto byKey = [this](auto keyOf) {
         std::vector<uint64_t> keys(count_);
         for (size_t i = 0; i < count_; ++i)
@@ -322,12 +329,12 @@ void RowStore::Sort(SortKey key)
         std::sort(keys.begin(), keys.end());
         Reorder([&keys](size_t p) { return static_cast<size_t>(keys[p] & 0xFFFFFFFFu); });
     };
-    auto split = [this](uint32_t flag, bool setFirst) {
+    auto groups = [this](uint32_t count, auto groupOf) {
         std::vector<uint32_t> order;
         order.reserve(count_);
-        for (int pass = 0; pass < 2; ++pass)
+        for (uint32_t group = 0; group < count; ++group)
             for (size_t i = 0; i < count_; ++i)
-                if (((At(i).lengthFlags & flag) != 0) == (setFirst == (pass == 0)))
+                if (groupOf(At(i).lengthFlags) == group)
                     order.push_back(static_cast<uint32_t>(i));
         Reorder([&order](size_t p) { return static_cast<size_t>(order[p]); });
     };
@@ -339,8 +346,9 @@ void RowStore::Sort(SortKey key)
         byKey([](const Row &r) { return r.offset; });
         break;
     case SortKey::Kind:
-        // "ANSI" sorts before "Unicode" ('A' < 'U').
-        split(kWide, false);
+        // The kinds' values are in the order of their texts: "ANSI",
+        // "Unicode", "UTF-8" ('N' < 'T' once folded).
+        groups(3, [](uint32_t f) { return f & kKindMask; });
         break;
     case SortKey::Name:
         SortByName();
@@ -349,7 +357,7 @@ void RowStore::Sort(SortKey key)
         byKey([](const Row &r) { return r.lengthFlags >> kLengthShift; });
         break;
     case SortKey::Checked:
-        split(kChecked, true);
+        groups(2, [](uint32_t f) { return (f & kChecked) ? 0u : 1u; });
         break;
     }
 }
@@ -578,7 +586,7 @@ std::string RowStore::ResultsText(bool textOnly) const
     uint64_t total = 0;
     for (size_t i = 0; i < count_; ++i) {
         const Row &r = At(i);
-        total += ResultsLineLength((r.lengthFlags & kWide) != 0, r.lengthFlags >> kLengthShift,
+        total += ResultsLineLength(KindOf(r.lengthFlags), r.lengthFlags >> kLengthShift,
                                    textOnly);
     }
     std::string out;
@@ -589,7 +597,7 @@ std::string RowStore::ResultsText(bool textOnly) const
     char *p = &out[0];
     for (size_t i = 0; i < count_; ++i) {
         const Row &r = At(i);
-        p = PutResultsLine(p, r.offset, (r.lengthFlags & kWide) != 0, TextOf(r),
+        p = PutResultsLine(p, r.offset, KindOf(r.lengthFlags), TextOf(r),
                            r.lengthFlags >> kLengthShift, textOnly);
     }
     return out;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "scan/resultrow.h"
+
 namespace lex {
 
 // Sort keys of the list's commands.  Address, kind and name order use the
@@ -28,8 +30,8 @@ public:
     // The most text bytes the store can hold: texts are addressed by 32-bit
     // references into the arena of their chunks.
     static constexpr size_t kMaxTextBytes = 0xFFFFFFFFu;
-    // The longest text of one row (the row keeps its length in 29 bits).
-    static constexpr size_t kMaxTextLength = (size_t(1) << 29) - 1;
+    // The longest text of one row (the row keeps its length in 28 bits).
+    static constexpr size_t kMaxTextLength = (size_t(1) << 28) - 1;
     static constexpr size_t kNoMemoryLimit = SIZE_MAX;
 
     // `textLimit` lowers the most text bytes (values above kMaxTextBytes are
@@ -47,14 +49,14 @@ public:
     // was, when the row does not fit: memory runs out (or the memory limit
     // is reached), the texts would pass the text limit, or the text is
     // longer than kMaxTextLength.
-    void Append(uint32_t offset, bool wide, const char *text, size_t length, bool checked);
+    void Append(uint32_t offset, RowKind kind, const char *text, size_t length, bool checked);
     // Memory taken for rows and texts, in bytes.
     size_t MemoryUsed() const { return used_; }
     // Changes the memory limit; rows already held stay.
     void SetMemoryLimit(size_t limit) { memoryLimit_ = limit; }
 
     uint32_t Offset(size_t row) const;
-    bool Wide(size_t row) const;
+    RowKind Kind(size_t row) const;
     const char *Text(size_t row) const;  // not NUL-terminated
     size_t TextLength(size_t row) const;
     bool Checked(size_t row) const;
@@ -90,8 +92,8 @@ public:
 
 private:
     // A row in 12 bytes: the offset, the text's reference into the arena,
-    // and the text's length (top 29 bits) with the flags kWide, kChecked
-    // and kSelected (low 3 bits).
+    // and the text's length (top 28 bits) with the kind (low 2 bits) and
+    // the flags kChecked and kSelected.
     struct Row {
         uint32_t offset;
         uint32_t text;

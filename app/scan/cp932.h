@@ -4,6 +4,7 @@
 // Portable: no <windows.h>.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace lex {
@@ -49,5 +50,18 @@ inline bool IsKanaOrSymbol(uint16_t unit)
 // trail byte, or the one byte (0xA1-0xDF) of half-width katakana.  0 when
 // IsJapaneseUnit(unit) and IsJapaneseSymbol(unit) are both false.
 uint16_t JapaneseUnitCp932(uint16_t unit);
+
+// The code page 932 form of any character (a Unicode code point): the byte
+// itself for ASCII, the one byte 0xA1-0xDF of a half-width katakana, or
+// lead byte << 8 | trail byte; 0 when code page 932 lacks the character
+// (its user-defined rows, mapped to the private use area, count as lacking).
+uint16_t Cp932Form(uint32_t code);
+
+// The stand-in that a row's text holds for a character that code page 932
+// lacks: "\u{", the code point in upper-case hexadecimal digits without
+// leading zeros, "}" (U+00E9 is \u{E9}, U+1F600 is \u{1F600}).  Writes it
+// at `out` (at most kMaxStandIn bytes) and returns its length.
+constexpr size_t kMaxStandIn = 10;
+size_t PutStandIn(uint32_t code, char *out);
 
 } // namespace lex

@@ -24,4 +24,8 @@ extern const Cp932Range kCp932Ranges[kCp932RangeCount];
 extern const uint32_t kCp932Symbols[];
 extern const size_t kCp932SymbolCount;
 
+// The Latin-1 signs that code page 932 holds (U+0080-U+00FF), likewise.
+extern const uint32_t kCp932Latin1[];
+extern const size_t kCp932Latin1Count;
+
 } // namespace lex

@@ -18,15 +18,21 @@ constexpr size_t kOffsetTextLength = 8;
 void PutOffsetText(char *out, uint32_t offset);
 std::string OffsetText(uint32_t offset);
 
-// "Unicode" for text taken as UTF-16 little-endian, otherwise "ANSI".
-inline const char *KindText(bool wide)
+// What a row's text was taken as: single-byte and Shift-JIS text, UTF-16
+// little-endian text, or UTF-8 text.  Kind order is this order.
+enum class RowKind : uint8_t { Ansi, Unicode, Utf8 };
+
+// The kind column: "ANSI", "Unicode" or "UTF-8".
+inline const char *KindText(RowKind kind)
 {
-    return wide ? "Unicode" : "ANSI";
+    static const char *const kTexts[] = {"ANSI", "Unicode", "UTF-8"};
+    return kTexts[static_cast<int>(kind)];
 }
 
-inline size_t KindTextLength(bool wide)
+inline size_t KindTextLength(RowKind kind)
 {
-    return wide ? 7 : 4;
+    static const uint8_t kLengths[] = {4, 7, 5};
+    return kLengths[static_cast<int>(kind)];
 }
 
 } // namespace lex

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "scan/inputfile.h"
+#include "scan/resultrow.h"
 #include "settings/settings.h"
 
 namespace lex {
@@ -25,10 +26,10 @@ public:
     virtual ~ScanHost() = default;
     // Once, after the file was opened and before it is read.
     virtual void ClearRows() = 0;
-    // Once per emitted row.  `text` holds `length` bytes, never a zero byte;
-    // `wide` marks UTF-16LE text ("Unicode"), otherwise "ANSI".  May throw
-    // std::bad_alloc when the row does not fit: the scan then ends.
-    virtual void AddRow(uint32_t offset, bool wide, const char *text, size_t length,
+    // Once per emitted row.  `text` holds `length` bytes, never a zero byte.
+    // May throw std::bad_alloc when the row does not fit: the scan then
+    // ends.
+    virtual void AddRow(uint32_t offset, RowKind kind, const char *text, size_t length,
                         bool checked) = 0;
     // A percentage 0..100.
     virtual void SetProgress(int percent) = 0;
@@ -104,8 +105,8 @@ public:
     void Finish();
     // The data ends early (a read error): the pending string is emitted,
     // as after a stop, and the bytes still waiting for their look-ahead
-    // (the last one, or up to kCarryRoom with Japanese UTF-16 text) are
-    // left out.
+    // (the last one; with UTF-8 text up to 39, with Japanese UTF-16 text
+    // up to kCarryRoom) are left out.
     void Abandon();
 
     bool Ended() const { return ended_; }

@@ -15,9 +15,11 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "scan/cp932.h"
 #include "scan/scanner.h"
+#include "scan/utf8.h"
 #include "util/shiftjis.h"
 
 namespace lex {
@@ -39,13 +41,22 @@ struct WalkSetup {
 class WalkCore {
 public:
     // How many bytes after a position its step may look at: the next one
-    // for single-byte and ASCII UTF-16 text; with Japanese UTF-16 text, a
-    // string table's length word and the strings it spans (up to 255 code
-    // units after one read from a control unit; three strings of up to 126
-    // after ASCII ones, 762 bytes with their length words and the unit
-    // that ends them), and a whole string's first sixteen code units.
+    // for single-byte and ASCII UTF-16 text; with UTF-8 text, a character
+    // and the next one, or the text after a character (kUtf8RunsOn bytes)
+    // and a character there; with Japanese UTF-16 text, a string table's
+    // length word and the strings it spans (up to 255 code units after one
+    // read from a control unit; three strings of up to 126 after ASCII
+    // ones, 762 bytes with their length words and the unit that ends them),
+    // and a whole string's first sixteen code units.
+    static constexpr size_t kUtf8RunsOn = 32;
+    static constexpr size_t kUtf8LookAhead = 4 + kUtf8RunsOn + 3;
     static constexpr size_t kMaxLookAhead = 768;
-    size_t LookAhead() const { return settings_.SearchWideJapanese ? kMaxLookAhead : 1; }
+    size_t LookAhead() const
+    {
+        return settings_.SearchWideJapanese ? kMaxLookAhead
+               : settings_.SearchUtf8       ? kUtf8LookAhead
+                                            : 1;
+    }
 
     explicit WalkCore(const WalkSetup &setup);
     virtual ~WalkCore() = default;
@@ -78,10 +89,11 @@ public:
 protected:
     // The row emitter: length, Japanese text's kana, relocation tables,
     // repetition filter, Shift-JIS noise, row, English word.  The text
-    // starts at start_ and is wide when wide_ is set; `extra` of its bytes
-    // are the second bytes of Japanese characters, which the minimum
-    // length does not count.  `hard`: UTF-16 text ended at a zero or
-    // control unit, a string table's length word or the data's end.
+    // starts at start_ and is wide when wide_ is set, UTF-8 text when
+    // utf8_ is; `extra` of its bytes are the further bytes of Japanese and
+    // UTF-8 characters, which the minimum length does not count.  `hard`:
+    // UTF-16 text ended at a zero or control unit, a string table's length
+    // word or the data's end.
     void Emit(const char *text, size_t length, size_t extra = 0, bool hard = false);
     void Clear()
     {
@@ -95,6 +107,8 @@ protected:
         lastUnit_ = 0;
         unlikeSeen_ = false;
         doubles_ = false;
+        utf8_ = false;
+        standIns_.clear();
     }
     void Flush(bool hard = false)
     {
@@ -130,6 +144,10 @@ protected:
     bool unlikeSeen_ = false;
     // Single-byte text with Shift-JIS double-byte characters.
     bool doubles_ = false;
+    // UTF-8 text (single-byte text with a multi-byte UTF-8 character), and
+    // where its stand-ins for characters that code page 932 lacks begin.
+    bool utf8_ = false;
+    std::vector<size_t> standIns_;
     uint64_t start_ = 0;            // file offset of the candidate's first byte
     bool wide_ = false;
     uint64_t pos_ = 0;              // the next position to examine

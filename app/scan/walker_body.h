@@ -28,6 +28,12 @@
 // code unit's first byte (one that looks like single-byte text only next
 // to one that does not).  Text with Japanese in it ends at a code unit
 // that is neither Japanese nor ASCII.
+//
+// With SearchUtf8, single-byte text also takes well-formed multi-byte UTF-8
+// characters (as their code page 932 bytes, or a stand-in), at the plain
+// step: a byte that may begin one ends the fast paths.  A run of text takes
+// its first such character only where UTF-8 text is likely (Utf8Begins);
+// where it does not, the bytes go by their classes as without SearchUtf8.
 // None of them crosses a checkpoint, so the host sees the same progress,
 // event and abort calls as a walk that took one position at a time; and
 // none looks at a byte the window does not hold (where a byte past the
@@ -38,19 +44,30 @@ namespace {
 
 namespace sjis = loom::sjis;
 
-// A set of bytes made of up to four ranges, with searches that take 16 or
-// 64 bytes at a time where SSE2 is used.
+// A set of bytes made of up to four ranges (ranges that overlap or touch
+// count as one), with searches that take 16 or 64 bytes at a time where
+// SSE2 is used.
 class ByteSet {
 public:
     void Add(uint8_t lo, uint8_t hi)
     {
-#if LEX_WALK_SSE2
-        std::memset(lo_[count_], lo, 16);
-        std::memset(span_[count_], hi - lo, 16);
-#endif
-        ++count_;
         for (int b = lo; b <= hi; ++b)
             table_[b] = true;
+        count_ = 0;
+        for (int b = 0; b < 256; ++b) {
+            if (!table_[b] || (b > 0 && table_[b - 1]))
+                continue;
+            int last = b;
+            while (last < 255 && table_[last + 1])
+                ++last;
+#if LEX_WALK_SSE2
+            if (count_ < kRanges) {
+                std::memset(lo_[count_], b, 16);
+                std::memset(span_[count_], last - b, 16);
+            }
+#endif
+            ++count_;
+        }
     }
     void Add(loom::ByteRange range) { Add(range.first, range.last); }
     template <size_t n>
@@ -121,8 +138,9 @@ private:
     // Each range's low end and width, 16 times over.  Plain bytes rather
     // than vectors: the 32-bit heap hands out blocks aligned to 8 bytes
     // only, and a vector member would be read with an aligned access.
-    uint8_t lo_[4][16];
-    uint8_t span_[4][16];
+    static constexpr int kRanges = 4;
+    uint8_t lo_[kRanges][16];
+    uint8_t span_[kRanges][16];
 #endif
     int count_ = 0;
     bool table_[256] = {};
@@ -184,9 +202,10 @@ ByteClass ClassOf(uint8_t b)
     return kOther;
 }
 
-// Built once for each value of SearchWideJapanese: without it, none of the
-// work for Japanese UTF-16 text is in the walk at all.
-template <bool wideJapanese_>
+// Built once for each value of SearchWideJapanese and of SearchUtf8:
+// without them, none of the work for Japanese UTF-16 text or for UTF-8
+// text is in the walk at all.
+template <bool wideJapanese_, bool utf8Text_>
 class BodyWalker final : public WalkCore {
 public:
     explicit BodyWalker(const WalkSetup &setup) : WalkCore(setup)
@@ -198,6 +217,7 @@ public:
             printable_[b] = sjis::IsPrintableAscii(b) ||
                             (sjis::IsHalfWidthKana(b) && !settings.CheckHalfKana);
             trail_[b] = sjis::IsTrail(b);
+            utf8Lead_[b] = utf8Text_ && utf8::kLead.Holds(b);
         }
         // With no candidate, only printable bytes and (with SearchKanji)
         // lead bytes change anything.
@@ -207,6 +227,18 @@ public:
         startSet_ = printableSet_;
         if (settings.SearchKanji)
             startSet_.Add(sjis::kLead);
+        // Runs of printable bytes that the fast paths take whole: with UTF-8
+        // text, without the bytes that may begin a UTF-8 character.
+        runSet_ = printableSet_;
+        if (utf8Text_) {
+            runSet_ = ByteSet();
+            runSet_.Add(sjis::kPrintableAscii);
+            if (!settings.CheckHalfKana)
+                runSet_.Add(sjis::kHalfWidthKana.first, utf8::kLead.first - 1);
+            asciiSet_.Add(sjis::kPrintableAscii);
+            utf8LeadSet_.Add(utf8::kLead);
+            smallSet_.Add('a', 'z');
+        }
         zeroSet_.Add(0, 0);
         kanaSet_.Add(sjis::kHalfWidthKana);
         leadSet_.Add(sjis::kLead);
@@ -319,11 +351,19 @@ private:
             if (japanese)
                 return BeginJapanese(i, StrongAt(static_cast<ptrdiff_t>(i)));
         } else {
-            i = startSet_.Find<true>(data_, i, limit + 1);
+            const size_t start = startSet_.Find<true>(data_, i, limit + 1);
+            // Or, before it, a UTF-8 character that begins UTF-8 text.
+            if (utf8Text_) {
+                for (size_t k = utf8LeadSet_.Find<true>(data_, i, start); k < start;
+                     k = utf8LeadSet_.Find<true>(data_, k + 1, start))
+                    if (Utf8Starts(k))
+                        return StepByClass(k, limit);
+            }
+            i = start;
             if (i > limit)
                 return i;
         }
-        if (printable_[data_[i]])
+        if (printable_[data_[i]] && !(utf8Text_ && utf8Lead_[data_[i]]))
             return StartRun(i, stop);
         return StepByClass(i, limit);
     }
@@ -335,9 +375,9 @@ private:
     size_t StartRun(size_t i, size_t limit)
     {
         const uint8_t *d = data_;
-        const size_t j = printableSet_.Find<false>(d, i + 1, limit + 1);
+        const size_t j = runSet_.Find<false>(d, i + 1, limit + 1);
         start_ = base_ + i;
-        if (j <= limit && Flushes(d[j], j - i)) {
+        if (j <= limit && Flushes(j, j - i)) {
             Emit(reinterpret_cast<const char *>(d + i), j - i);
             return j + 1;
         }
@@ -374,8 +414,18 @@ private:
         return StepByClass(i, limit);
     }
 
-    // The plain step of position i, by the class of its byte.
+    // The plain step of position i: single-byte text looks for a UTF-8
+    // character first, then goes by the class of the byte.
     size_t StepByClass(size_t i, size_t limit)
+    {
+        if (utf8Text_ && !wide_ && utf8Lead_[data_[i]]) {
+            uint32_t code;
+            if (const unsigned length = Utf8At(static_cast<ptrdiff_t>(i), &code))
+                return Utf8Step(i, limit, length, code);
+        }
+        return ClassStep(i, limit);
+    }
+    size_t ClassStep(size_t i, size_t limit)
     {
         switch (class_[data_[i]]) {
         case kZero:
@@ -404,7 +454,7 @@ private:
                 unit_ = unit_ == kUnitHigh ? kUnitBegin : kUnitUnknown;
             else
                 return EndWide(i);
-        } else if (candidate_.size() == 1) {
+        } else if (candidate_.size() == 1 && !(utf8Text_ && utf8_)) {
             // A single byte and a zero: a string table's length word right
             // after an empty string or a control unit (not text: the
             // string begins after it, and the table is followed from
@@ -439,6 +489,9 @@ private:
     size_t PrintableStep(size_t i, size_t limit)
     {
         const uint8_t b = data_[i];
+        // UTF-8 text is ASCII and UTF-8 characters: it ends at katakana.
+        if (utf8Text_ && utf8_ && b > 0x7E)
+            return EndText(i);
         if (!printable_[b]) {
             unit_ = kUnitUnknown;
             return i + 1;
@@ -462,6 +515,9 @@ private:
     size_t LeadStep(size_t i)
     {
         if (settings_.SearchKanji && !wide_ && i + 1 < avail_ && trail_[data_[i + 1]]) {
+            // A pair ends UTF-8 text.
+            if (utf8Text_ && utf8_)
+                Flush();
             if (candidate_.empty())
                 start_ = base_ + i;
             candidate_.push_back(static_cast<char>(data_[i]));
@@ -470,6 +526,136 @@ private:
             return i + 2;
         }
         return EndText(i);
+    }
+
+    // With SearchUtf8, single-byte text at the well-formed UTF-8 sequence
+    // of `length` bytes at i, of the character `code`:
+    //   - UTF-8 text takes it if it is text (Utf8Text); otherwise the text
+    //     ends before it and it is passed over whole;
+    //   - other text takes it where UTF-8 text begins (Utf8Begins), or,
+    //     with SearchKanji, where its first two bytes are a Shift-JIS pair
+    //     as well, the text holds no pair yet and the UTF-8 reading runs on
+    //     (Utf8RunsOn); text with pairs ends before it;
+    //   - otherwise the byte at i goes by its class, as without SearchUtf8
+    //     (a pair, if there is one there).
+    size_t Utf8Step(size_t i, size_t limit, unsigned length, uint32_t code)
+    {
+        if (utf8_) {
+            if (Utf8Text(code)) {
+                TakeUtf8(i, code);
+            } else {
+                Flush();
+            }
+            return i + length;
+        }
+        const bool pair = settings_.SearchKanji && class_[data_[i]] == kLead && i + 1 < avail_ &&
+                          trail_[data_[i + 1]];
+        const ptrdiff_t k = static_cast<ptrdiff_t>(i);
+        if (Utf8Text(code) && !(doubles_ && pair) &&
+            (Utf8Begins(k, length, code) || (pair && Utf8RunsOn(k + length)))) {
+            if (doubles_)
+                Flush();
+            TakeUtf8(i, code);
+            return i + length;
+        }
+        return ClassStep(i, limit);
+    }
+
+    // The well-formed UTF-8 sequence at k: its length (0: none) and code
+    // point.
+    unsigned Utf8At(ptrdiff_t k, uint32_t *code) const
+    {
+        if (k >= 0 && static_cast<size_t>(k) + 4 <= avail_)
+            return utf8::Sequence(data_ + k, code);
+        const uint8_t b[4] = {At(k), At(k + 1), At(k + 2), At(k + 3)};
+        return utf8::Sequence(b, code);
+    }
+    // A character of text: not a control character (U+0080-U+009F), and a
+    // half-width katakana only when they are printable.
+    bool Utf8Text(uint32_t code) const
+    {
+        return code >= 0xA0 && (halfKana_ || !(code >= 0xFF61 && code <= 0xFF9F));
+    }
+    // Whether UTF-8 text begins with the character `code` of `length` bytes
+    // at k:
+    //   - three bytes or four, and another multi-byte character of text
+    //     follows it at once, or code page 932 holds it (kana, kanji,
+    //     full-width forms, symbols) and ASCII or a character follows it;
+    //   - two bytes, and another character of two bytes from the same
+    //     stretch of the code (a first byte one apart at most: Cyrillic,
+    //     Greek, Hebrew, Arabic letters) follows it at once;
+    //   - a Latin letter (U+00C0-U+017F but the multiplication and division
+    //     signs) inside a word: small ASCII letters right before it and
+    //     right after it, or two of them on one side.
+    // Machine code makes lone characters of two bytes between other bytes
+    // (after a return: C3, then the next function's first byte), and
+    // Shift-JIS text read as UTF-8 characters of two bytes from all over
+    // the code.
+    bool Utf8Begins(ptrdiff_t k, unsigned length, uint32_t code) const
+    {
+        uint32_t next;
+        if (length >= 3) {
+            const unsigned nextLength = Utf8At(k + length, &next);
+            if (nextLength)
+                return Utf8Text(next) || Cp932Form(code) != 0;
+            return At(k + length) < 0x80 && Cp932Form(code) != 0;
+        }
+        if (unsigned(At(k + 2) + 1 - At(k)) <= 2 && Utf8At(k + 2, &next) == 2 && Utf8Text(next))
+            return true;
+        auto small = [](uint8_t b) { return b >= 'a' && b <= 'z'; };
+        if (code < 0xC0 || code > 0x17F || code == 0xD7 || code == 0xF7)
+            return false;
+        const bool before = small(At(k - 1)), after = small(At(k + 2));
+        return (before && (small(At(k - 2)) || after)) || (after && small(At(k + 3)));
+    }
+    // Whether the UTF-8 character at k begins UTF-8 text in single-byte text
+    // without Shift-JIS pairs.
+    bool Utf8Starts(size_t k) const
+    {
+        const ptrdiff_t at = static_cast<ptrdiff_t>(k);
+        uint32_t code;
+        const unsigned length = Utf8At(at, &code);
+        if (!length || !Utf8Text(code))
+            return false;
+        const bool pair = settings_.SearchKanji && class_[data_[k]] == kLead && k + 1 < avail_ &&
+                          trail_[data_[k + 1]];
+        return Utf8Begins(at, length, code) || (pair && Utf8RunsOn(at + length));
+    }
+    // Whether the UTF-8 reading runs on from k: printable ASCII bytes up to
+    // the end of the text (a byte below 0x20, the data's end) or up to a
+    // multi-byte character of text, within kUtf8RunsOn bytes.
+    bool Utf8RunsOn(ptrdiff_t k) const
+    {
+        for (ptrdiff_t j = k; j < k + static_cast<ptrdiff_t>(kUtf8RunsOn); ++j) {
+            const uint8_t b = At(j);
+            if (Past(j) || b < 0x20)
+                return true;
+            if (b > 0x7E) {
+                uint32_t code;
+                return Utf8At(j, &code) && Utf8Text(code);
+            }
+        }
+        return true;
+    }
+    // Appends the UTF-8 character at i to the text, as its code page 932
+    // bytes or a stand-in.
+    void TakeUtf8(size_t i, uint32_t code)
+    {
+        if (candidate_.empty())
+            start_ = base_ + i;
+        const size_t before = candidate_.size();
+        const uint16_t form = Cp932Form(code);
+        if (form == 0) {
+            char standIn[kMaxStandIn];
+            standIns_.push_back(before);
+            candidate_.append(standIn, PutStandIn(code, standIn));
+        } else {
+            if (form > 0xFF)
+                candidate_.push_back(static_cast<char>(form >> 8));
+            candidate_.push_back(static_cast<char>(form & 0xFF));
+        }
+        extra_ += candidate_.size() - before - 1;
+        utf8_ = true;
     }
 
     // A byte that ends the text at i and is left out.
@@ -861,8 +1047,9 @@ private:
     }
 
     // With no candidate, from position i: the first position up to `limit`
-    // that begins a string (Japanese UTF-16 text, which sets *japanese, or
-    // a start byte); a position past `limit` when there is none.
+    // that begins a string (Japanese UTF-16 text, which sets *japanese, a
+    // start byte, or a UTF-8 character that begins UTF-8 text); a position
+    // past `limit` when there is none.
     size_t FindStartOrJapanese(size_t i, size_t limit, bool *japanese) const
     {
         for (; i <= limit; ++i) {
@@ -870,7 +1057,7 @@ private:
                 *japanese = true;
                 return i;
             }
-            if (startSet_.Has(data_[i]))
+            if (startSet_.Has(data_[i]) || (utf8Text_ && utf8Lead_[data_[i]] && Utf8Starts(i)))
                 return i;
         }
         return i;
@@ -907,11 +1094,15 @@ private:
         return i;
     }
 
-    // Whether the byte after a run of `run` printable bytes, examined with
-    // no wide text, ends the run with a flush: control bytes and the like,
-    // lead bytes without SearchKanji, and a zero after two bytes or more.
-    bool Flushes(uint8_t after, size_t run) const
+    // Whether the byte at j after a run of `run` printable bytes, examined
+    // with no wide text, ends the run with a flush: control bytes and the
+    // like, lead bytes without SearchKanji, and a zero after two bytes or
+    // more; not a UTF-8 character that begins UTF-8 text.
+    bool Flushes(size_t j, size_t run) const
     {
+        const uint8_t after = data_[j];
+        if (utf8Text_ && utf8Lead_[after] && Utf8Starts(j))
+            return false;
         const ByteClass c = class_[after];
         return c == kOther || (c == kLead && !settings_.SearchKanji) || (c == kZero && run >= 2);
     }
@@ -928,7 +1119,7 @@ private:
         const uint8_t *d = data_;
         // With Japanese text, the 64 positions' look-ahead must be in the
         // window too.
-        const size_t reach = wideJapanese_ ? 64 + lookAhead_ : 64;
+        const size_t reach = wideJapanese_ || utf8Text_ ? 64 + lookAhead_ : 64;
         while (limit + 1 - i >= 64 && avail_ - i >= reach) {
             const uint64_t p = printableSet_.Mask64(d + i);
             const uint64_t kana = settings_.CheckHalfKana ? kanaSet_.Mask64(d + i) : 0;
@@ -969,7 +1160,8 @@ private:
     //   - runs of at least the minimum length (they may hold a row);
     //   - a zero after a run that may hold a single text byte, when a
     //     printable byte may follow (UTF-16 text may begin there);
-    //   - with SearchKanji, every lead byte.
+    //   - with SearchKanji, every lead byte;
+    //   - with SearchUtf8, a UTF-8 character that begins UTF-8 text.
     // Runs that reach the window's end are the caller's concern.
     uint64_t Interesting(size_t i, uint64_t p, uint64_t kana) const
     {
@@ -977,18 +1169,7 @@ private:
         const uint64_t run = p | kana;
         const uint64_t starts = run & ~(run << 1);
         const uint64_t ends = ~run & (run << 1);  // the byte after each run
-        // Bits where min_ run bytes in a row begin, by doubling.
-        uint64_t longRuns = 0;
-        if (min_ < 64) {
-            longRuns = run;
-            size_t have = 1;
-            while (have * 2 <= min_) {
-                longRuns &= longRuns >> have;
-                have *= 2;
-            }
-            if (have < min_)
-                longRuns &= longRuns >> (min_ - have);
-        }
+        const uint64_t longRuns = LongStarts(run);
         // Runs that may hold exactly one text byte: a single printable
         // byte, or any run with katakana in it (marked at its last byte by
         // spreading each katakana bit upwards through its run).
@@ -1009,7 +1190,67 @@ private:
             result |= LengthWordBits(i, zero, zeroAfterSingle & ~followedByPrintable);
             result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable);
         }
+        if (utf8Text_)
+            result |= Utf8Bits(i, result);
         return result;
+    }
+
+    // Bits where min_ bytes of `run` in a row begin, by doubling (none when
+    // the minimum length is 64 or more).
+    uint64_t LongStarts(uint64_t run) const
+    {
+        if (min_ >= 64)
+            return 0;
+        size_t have = 1;
+        while (have * 2 <= min_) {
+            run &= run >> have;
+            have *= 2;
+        }
+        if (have < min_)
+            run &= run >> (min_ - have);
+        return run;
+    }
+
+    // With UTF-8 text, the first position of the 64 at i (as a bit) below
+    // the lowest bit of `before` where a UTF-8 character begins UTF-8 text;
+    // 0 when there is none.  Elsewhere the plain steps read the bytes as
+    // without UTF-8 text (with SearchKanji, every lead byte is interesting
+    // anyway, and with it the characters that a pair could also read).
+    // The 64 positions' look-ahead is in the window.
+    uint64_t Utf8Bits(size_t i, uint64_t before) const
+    {
+        // By the bytes' top bits first (bit k: position i + k; the bytes
+        // after the 64 are taken one by one): a byte 11xxxxxx and a
+        // continuation byte 10xxxxxx; for 111xxxxx, another continuation
+        // byte after them; for 110xxxxx, another 110xxxxx and a continuation
+        // byte after them, or a small ASCII letter before or after (a Latin
+        // letter in a word).  Then each exactly.
+        if (before & 1)
+            return 0;
+        const uint8_t *d = data_ + i;
+        uint64_t top[4];
+        TopBits64(d, top);
+        auto past = [d](int k, uint8_t mask, uint8_t value) { return uint64_t((d[64 + k] & mask) == value); };
+        const uint64_t lead = top[0] & top[1], cont = top[0] & ~top[1];
+        const uint64_t cont1 = cont >> 1 | past(0, 0xC0, 0x80) << 63;
+        uint64_t maybe = lead & cont1;
+        if (before)
+            maybe &= (before & -before) - 1;
+        if (!maybe)
+            return 0;
+        const uint64_t cont2 = cont1 >> 1 | past(1, 0xC0, 0x80) << 63;
+        const uint64_t cont3 = cont2 >> 1 | past(2, 0xC0, 0x80) << 63;
+        const uint64_t two = lead & ~top[2];
+        const uint64_t twoAfter = two >> 2 | past(0, 0xE0, 0xC0) << 62 | past(1, 0xE0, 0xC0) << 63;
+        const uint64_t small = top[3];
+        const uint64_t word = small << 1 | uint64_t(smallSet_.Has(Before(i))) | small >> 2 |
+                              uint64_t(smallSet_.Has(d[64])) << 62 | uint64_t(smallSet_.Has(d[65])) << 63;
+        maybe &= (top[2] & cont2) | (~top[2] & ((twoAfter & cont3) | word));
+        for (; maybe; maybe &= maybe - 1) {
+            if (Utf8Starts(i + static_cast<size_t>(LowestBit(maybe))))
+                return maybe & -maybe;
+        }
+        return 0;
     }
 
     // With Japanese UTF-16 text, the positions of the 64 at i (of
@@ -1128,6 +1369,32 @@ private:
         return first;
     }
 
+    // Bit k of top[n] set where bit 7 - n of byte k of the 64 at d is set
+    // (n = 0, 1, 2), and of top[3] where that byte is a small ASCII letter.
+    static void TopBits64(const uint8_t *d, uint64_t top[4])
+    {
+        top[0] = top[1] = top[2] = top[3] = 0;
+#if LEX_WALK_SSE2
+        for (int k = 0; k < 64; k += 16) {
+            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + k));
+            // b - 'a' <= 25, unsigned: min(x, 25) == x.
+            const __m128i x = _mm_sub_epi8(v, _mm_set1_epi8('a'));
+            const __m128i small = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8('z' - 'a')), x);
+            top[3] |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(small))) << k;
+            for (int n = 0; n < 3; ++n) {
+                top[n] |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v))) << k;
+                v = _mm_add_epi8(v, v);
+            }
+        }
+#else
+        for (int k = 0; k < 64; ++k) {
+            for (int n = 0; n < 3; ++n)
+                top[n] |= static_cast<uint64_t>((d[k] >> (7 - n)) & 1) << k;
+            top[3] |= static_cast<uint64_t>(d[k] >= 'a' && d[k] <= 'z') << k;
+        }
+#endif
+    }
+
     // The positions of the 64 at i (`zero`: their zero bytes, as bits)
     // right after a menu item's flags and identifier: the bytes 6, 5 and
     // 3 before them zero, the byte 4 before them zero or 0x80.
@@ -1185,19 +1452,27 @@ private:
     // following byte of the printable range up to `limit`, leaving out the
     // katakana bytes that are not printable.  The printable step of
     // single-byte text does not look at the next byte, so the run can be
-    // taken whole.
+    // taken whole; with UTF-8 text, up to a byte that may begin a UTF-8
+    // character (the one at i begins none: the step looked).
     size_t AppendRun(size_t i, size_t limit)
     {
         const uint8_t *d = data_;
         if (candidate_.empty())
             start_ = base_ + i;
         size_t j = i;
+        // UTF-8 text takes ASCII only (PrintableStep ends it at katakana).
+        const bool ascii = utf8Text_ && utf8_;
+        const ByteSet &run = ascii ? asciiSet_ : runSet_;
+        if (utf8Text_ && utf8Lead_[d[i]])
+            candidate_.push_back(static_cast<char>(d[j++]));
         while (j <= limit) {
-            const size_t k = printableSet_.Find<false>(d, j, limit + 1);
+            const size_t k = run.Find<false>(d, j, limit + 1);
             candidate_.append(reinterpret_cast<const char *>(d + j), k - j);
             j = k;
-            // Left-out katakana do not end the run.
-            while (j <= limit && class_[d[j]] == kPrintable && !printable_[d[j]])
+            // Left-out katakana do not end the run, unless a UTF-8 character
+            // that begins UTF-8 text is there.
+            while (j <= limit && !ascii && class_[d[j]] == kPrintable && !printable_[d[j]] &&
+                   !(utf8Text_ && utf8Lead_[d[j]] && Utf8Starts(j)))
                 ++j;
             if (j == k)
                 break;
@@ -1214,7 +1489,12 @@ private:
     bool printable_[256];
     bool trail_[256];
     ByteSet printableSet_;
+    ByteSet runSet_;
+    ByteSet asciiSet_;
     ByteSet startSet_;
+    ByteSet utf8LeadSet_;
+    ByteSet smallSet_;  // a-z
+    bool utf8Lead_[256];  // bytes that may begin a UTF-8 character (SearchUtf8)
     ByteSet zeroSet_;
     ByteSet kanaSet_;
     ByteSet leadSet_;
@@ -1247,9 +1527,12 @@ private:
 
 std::unique_ptr<WalkCore> LEX_WALK_FACTORY(const WalkSetup &setup)
 {
-    if (setup.settings->SearchWideJapanese)
-        return std::unique_ptr<WalkCore>(new BodyWalker<true>(setup));
-    return std::unique_ptr<WalkCore>(new BodyWalker<false>(setup));
+    const ExtractionSettings &s = *setup.settings;
+    if (s.SearchWideJapanese)
+        return s.SearchUtf8 ? std::unique_ptr<WalkCore>(new BodyWalker<true, true>(setup))
+                            : std::unique_ptr<WalkCore>(new BodyWalker<true, false>(setup));
+    return s.SearchUtf8 ? std::unique_ptr<WalkCore>(new BodyWalker<false, true>(setup))
+                        : std::unique_ptr<WalkCore>(new BodyWalker<false, false>(setup));
 }
 
 } // namespace lex

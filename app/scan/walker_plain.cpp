@@ -36,8 +36,22 @@ void WalkCore::Emit(const char *text, size_t length, size_t extra, bool hard)
     // Shift-JIS pairs that machine code makes.
     if (doubles_ && settings_.CheckKanjiNoise && !ReadsAsJapanese(text, length))
         return;
-    const bool checked = settings_.CheckEnglish && marker_ && marker_->ContainsWord(text, length);
-    host_.AddRow(static_cast<uint32_t>(start_), wide_, text, length, checked);
+    bool checked = false;
+    if (settings_.CheckEnglish && marker_) {
+        if (standIns_.empty()) {
+            checked = marker_->ContainsWord(text, length);
+        } else {
+            // A stand-in is no text (its letters are hexadecimal digits):
+            // the marker reads it as bytes that no word holds.
+            std::string masked(text, length);
+            for (size_t at : standIns_)
+                for (size_t k = at; k < masked.size() && masked[k] != '}'; ++k)
+                    masked[k] = '~';
+            checked = marker_->ContainsWord(masked.data(), masked.size());
+        }
+    }
+    const RowKind kind = wide_ ? RowKind::Unicode : utf8_ ? RowKind::Utf8 : RowKind::Ansi;
+    host_.AddRow(static_cast<uint32_t>(start_), kind, text, length, checked);
 }
 
 bool WalkCore::Checkpoint(uint64_t at)

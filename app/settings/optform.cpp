@@ -9,6 +9,7 @@ OptFormValues OptFormFromSettings(const ExtractionSettings &s)
     v.SearchKanji = s.SearchKanji;
     v.KanjiNoise = s.CheckKanjiNoise;
     v.SearchWideJapanese = s.SearchWideJapanese;
+    v.SearchUtf8 = s.SearchUtf8;
     v.HalfKana = s.CheckHalfKana;
     v.Recurrence = s.CheckRecurrence;
     v.English = s.CheckEnglish;
@@ -24,6 +25,7 @@ void OptFormToSettings(const OptFormValues &v, ExtractionSettings &s)
     s.SearchKanji = v.SearchKanji;
     s.CheckKanjiNoise = v.KanjiNoise;
     s.SearchWideJapanese = v.SearchWideJapanese;
+    s.SearchUtf8 = v.SearchUtf8;
     s.CheckHalfKana = v.HalfKana;
     s.CheckRecurrence = v.Recurrence;
     s.CheckEnglish = v.English;

@@ -11,6 +11,7 @@ struct OptFormValues {
     bool SearchKanji = false;
     bool KanjiNoise = false;
     bool SearchWideJapanese = false;
+    bool SearchUtf8 = false;
     bool HalfKana = false;
     bool Recurrence = false;
     int RecurrenceTime = 1;  // SpnRecurrence, always within its range

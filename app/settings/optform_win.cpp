@@ -10,7 +10,7 @@ namespace {
 
 // The form's client area and where every control sits in it, in pixels.
 constexpr int kClientWidth = 351;
-constexpr int kClientHeight = 302;
+constexpr int kClientHeight = 324;
 
 struct Place {
     int id, x, y, w, h;
@@ -21,21 +21,22 @@ constexpr Place kLayout[] = {
     {IDC_CHKSEARCHKANJI, 24, 26, 314, 18},
     {IDC_CHKKANJINOISE, 42, 48, 301, 18},
     {IDC_CHKSEARCHWIDE, 24, 70, 314, 18},
-    {IDC_CHKHALFKANA, 24, 92, 314, 18},
-    {IDC_CHKRECURRENCE, 24, 118, 16, 18},
-    {IDC_SPNRECURRENCE, 42, 116, 56, 21},
+    {IDC_CHKSEARCHUTF8, 24, 92, 314, 18},
+    {IDC_CHKHALFKANA, 24, 114, 314, 18},
+    {IDC_CHKRECURRENCE, 24, 140, 16, 18},
+    {IDC_SPNRECURRENCE, 42, 138, 56, 21},
     // Two lines, the sentence and its bracketed exception, each whole on
     // its line.
-    {IDC_LBLRECURRENCE, 104, 118, 239, 28},
-    {IDC_LBLEXAMPLE, 104, 148, 239, 14},
-    {IDC_CHKENGLISH, 24, 168, 319, 18},
-    {IDC_CHKSEPARATOR, 42, 190, 301, 18},
-    {IDC_CHKINITIAL, 42, 212, 301, 18},
-    {IDC_HEADSAVE, 8, 236, 28, 14},
-    {IDC_RULESAVE, 40, 242, 303, 2},
-    {IDC_CHKSAVEOPTION, 24, 254, 314, 18},
-    {IDOK, 184, 274, 75, 25},
-    {IDCANCEL, 268, 274, 75, 25},
+    {IDC_LBLRECURRENCE, 104, 140, 239, 28},
+    {IDC_LBLEXAMPLE, 104, 170, 239, 14},
+    {IDC_CHKENGLISH, 24, 190, 319, 18},
+    {IDC_CHKSEPARATOR, 42, 212, 301, 18},
+    {IDC_CHKINITIAL, 42, 234, 301, 18},
+    {IDC_HEADSAVE, 8, 258, 28, 14},
+    {IDC_RULESAVE, 40, 264, 303, 2},
+    {IDC_CHKSAVEOPTION, 24, 276, 314, 18},
+    {IDOK, 184, 296, 75, 25},
+    {IDCANCEL, 268, 296, 75, 25},
 };
 
 OptForm::ShowHook &Hook()
@@ -154,6 +155,7 @@ OptFormValues OptForm::Values() const
     v.SearchKanji = Checked(IDC_CHKSEARCHKANJI);
     v.KanjiNoise = Checked(IDC_CHKKANJINOISE);
     v.SearchWideJapanese = Checked(IDC_CHKSEARCHWIDE);
+    v.SearchUtf8 = Checked(IDC_CHKSEARCHUTF8);
     v.HalfKana = Checked(IDC_CHKHALFKANA);
     v.Recurrence = Checked(IDC_CHKRECURRENCE);
     v.English = Checked(IDC_CHKENGLISH);
@@ -175,6 +177,7 @@ void OptForm::FormShow()
     SetChecked(IDC_CHKKANJINOISE, v.KanjiNoise);
     ChkSearchKanjiClick();
     SetChecked(IDC_CHKSEARCHWIDE, v.SearchWideJapanese);
+    SetChecked(IDC_CHKSEARCHUTF8, v.SearchUtf8);
     SetChecked(IDC_CHKHALFKANA, v.HalfKana);
     SetChecked(IDC_CHKRECURRENCE, v.Recurrence);
     SetChecked(IDC_CHKENGLISH, v.English);

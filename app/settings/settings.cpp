@@ -60,10 +60,11 @@ bool ParseInt(const char *text, int *out)
     return true;
 }
 
-const StoredFlag kStoredFlags[10] = {
+const StoredFlag kStoredFlags[11] = {
     {"SearchKanji", &ExtractionSettings::SearchKanji},
     {"CheckKanjiNoise", &ExtractionSettings::CheckKanjiNoise},
     {"SearchWideJapanese", &ExtractionSettings::SearchWideJapanese},
+    {"SearchUtf8", &ExtractionSettings::SearchUtf8},
     {"CheckHalfKana", &ExtractionSettings::CheckHalfKana},
     {"CheckRecurrence", &ExtractionSettings::CheckRecurrence},
     {"CheckEnglish", &ExtractionSettings::CheckEnglish},

@@ -27,6 +27,7 @@ struct ExtractionSettings {
     bool CheckKanjiNoise = true;  // drop "ANSI" rows whose double-byte characters read as machine code
     bool CheckHalfKana = true;    // half-width katakana 0xA1-0xDF are not printable
     bool SearchWideJapanese = false;  // take Japanese code units into "Unicode" strings
+    bool SearchUtf8 = false;      // list well-formed UTF-8 text as rows of the kind "UTF-8"
     bool CheckRecurrence = true;  // apply the repetition filter
     int RecurrenceTime = kRecurrenceTimeRange.def;  // run length that the repetition filter rejects
     bool CheckEnglish = true;     // check rows whose text holds a dictionary word
@@ -34,7 +35,7 @@ struct ExtractionSettings {
     bool CheckInitial = false;    // entries written wholly in capitals never match
     bool SaveOption = false;      // results file: text column only
     bool Debug = false;           // registry only: start-up notice, a box per dictionary hit
-    int MinExtractStr = kMinExtractStrRange.def;  // minimum length in bytes
+    int MinExtractStr = kMinExtractStrRange.def;  // minimum length (characters in UTF-8 and Japanese UTF-16 text)
 };
 
 // The stored values, named after their fields, in the order in which they
@@ -49,7 +50,7 @@ struct StoredInt {
     int ExtractionSettings::*field;
     IntRange range;
 };
-extern const StoredFlag kStoredFlags[10];
+extern const StoredFlag kStoredFlags[11];
 extern const StoredInt kStoredInts[2];
 
 // Brings every integer setting into its range.  Values from outside the

@@ -1,4 +1,4 @@
-// The settings record's persistent form: eleven REG_SZ values under
+// The settings record's persistent form: twelve REG_SZ values under
 // HKEY_CURRENT_USER\Software\Halvek\Lexprobe.
 #pragma once
 

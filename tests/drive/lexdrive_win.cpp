@@ -114,7 +114,7 @@ public:
     DWORD longest = 0;
     DWORD last = 0;  // 0 until the first checkpoint: the file read is not counted
     void ClearRows() override {}
-    void AddRow(uint32_t, bool, const char *, size_t, bool) override { rows++; }
+    void AddRow(uint32_t, lex::RowKind, const char *, size_t, bool) override { rows++; }
     void SetProgress(int) override {}
     void ProcessEvents() override
     {

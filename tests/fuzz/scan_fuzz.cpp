@@ -14,7 +14,7 @@
 //   byte 3     checkpoint distance 1..64, or the real one when above 64
 //   byte 4     abort at the n-th check (0xFF: never)
 //   byte 5     the stream's piece size - 1 (1..256)
-//   byte 6     flags: CheckKanjiNoise (bit 0)
+//   byte 6     flags: CheckKanjiNoise (bit 0), SearchUtf8 (bit 1)
 //   byte 7     length d of the dictionary text that follows
 //   d bytes    dictionary text (English.dic bytes)
 //   the rest   the file to scan
@@ -53,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     pieces.pieceSize = size_t(data[5]) + 1;
     pieces.interval = interval;
     st.CheckKanjiNoise = data[6] & 1;
+    st.SearchUtf8 = data[6] & 2;
     size_t d = data[7];
     data += 8;
     size -= 8;

@@ -20,7 +20,7 @@ namespace {
 
 struct RowIn {
     uint32_t offset;
-    bool wide;
+    RowKind kind;
     std::string text;
     bool checked;
 };
@@ -28,7 +28,7 @@ struct RowIn {
 void Fill(RowStore &s, const std::vector<RowIn> &rows)
 {
     for (const RowIn &r : rows)
-        s.Append(r.offset, r.wide, r.text.data(), r.text.size(), r.checked);
+        s.Append(r.offset, r.kind, r.text.data(), r.text.size(), r.checked);
 }
 
 // Rows holding `texts`, at offsets 0, 1, 2, ... (the offset records the
@@ -36,7 +36,7 @@ void Fill(RowStore &s, const std::vector<RowIn> &rows)
 void FillTexts(RowStore &s, const std::vector<std::string> &texts)
 {
     for (size_t i = 0; i < texts.size(); ++i)
-        s.Append(static_cast<uint32_t>(i), false, texts[i].data(), texts[i].size(), false);
+        s.Append(static_cast<uint32_t>(i), RowKind::Ansi, texts[i].data(), texts[i].size(), false);
 }
 
 std::vector<std::string> Texts(const RowStore &s)
@@ -150,7 +150,7 @@ TEST(RowStoreSort, AddressOrderIsNumericAndMatchesTheTextOrder)
     RowStore s;
     const uint32_t offsets[] = {0x1A2B, 0xA, 0x7FFFFFF0, 0x9, 0xFFFFFFFF, 0x10, 0x0, 0xAB};
     for (uint32_t o : offsets)
-        s.Append(o, false, "x", 1, false);
+        s.Append(o, RowKind::Ansi, "x", 1, false);
     s.Sort(SortKey::Name);  // scramble first; all texts equal, so no change
     s.Sort(SortKey::Address);
     EXPECT_EQ(Offsets(s),
@@ -239,8 +239,8 @@ TEST(RowStoreFind, FullWidthLettersAreNeverFoldedAndBytesMatchAnywhere)
 TEST(RowStoreFind, OnlyTheTextColumnIsSearched)
 {
     RowStore s;
-    s.Append(0x1A2B, false, "hello", 5, false);
-    s.Append(0x10, true, "world", 5, false);
+    s.Append(0x1A2B, RowKind::Ansi, "hello", 5, false);
+    s.Append(0x10, RowKind::Unicode, "world", 5, false);
     EXPECT_EQ(s.FindNext(SIZE_MAX, true, "1A2B", false), SIZE_MAX);
     EXPECT_EQ(s.FindNext(SIZE_MAX, true, "ANSI", false), SIZE_MAX);
     EXPECT_EQ(s.FindNext(SIZE_MAX, true, "Unicode", false), SIZE_MAX);
@@ -286,7 +286,7 @@ TEST(RowStoreDelete, TextsSurviveCompactionAndLaterAppends)
     for (size_t i = 0; i < s.Count(); ++i)
         s.SetSelected(i, i % 4 != 0);
     EXPECT_EQ(s.DeleteSelected(), 750u);
-    s.Append(5000, false, "late", 4, false);
+    s.Append(5000, RowKind::Ansi, "late", 4, false);
     ASSERT_EQ(s.Count(), 251u);
     for (size_t i = 0; i + 1 < s.Count(); ++i)
         EXPECT_EQ(std::string(s.Text(i), s.TextLength(i)), texts[s.Offset(i)]) << i;
@@ -306,7 +306,7 @@ TEST(RowStoreSelect, TheThreeCommandsAndTheCount)
     RowStore s;
     const bool checks[] = {true, false, false, true, false};
     for (uint32_t i = 0; i < 5; ++i)
-        s.Append(i, false, "t", 1, checks[i]);
+        s.Append(i, RowKind::Ansi, "t", 1, checks[i]);
     auto selection = [&] {
         std::vector<bool> v;
         for (size_t i = 0; i < s.Count(); ++i)
@@ -369,17 +369,20 @@ TEST(RowStoreResults, BothLayouts)
     EXPECT_EQ(s.ResultsText(false), "");
     EXPECT_EQ(s.ResultsText(true), "");
 
-    s.Append(0x1A2B, false, "Hello World", 11, true);
+    s.Append(0x1A2B, RowKind::Ansi, "Hello World", 11, true);
     EXPECT_EQ(s.ResultsText(false), "00001A2B\tANSI\tHello World\r\n");
     EXPECT_EQ(s.ResultsText(true), "Hello World\r\n");
 
-    s.Append(0x7FFFFFFF, true, "\x82\xA0z", 3, false);
-    s.Append(0, false, "a", 1, false);
+    s.Append(0x7FFFFFFF, RowKind::Unicode, "\x82\xA0z", 3, false);
+    s.Append(0, RowKind::Ansi, "a", 1, false);
+    s.Append(0x30, RowKind::Utf8, "\x82\xA0\\u{E9}", 8, false);
     s.Sort(SortKey::Length);  // saved in the order shown
     EXPECT_EQ(s.ResultsText(false), std::string("00000000\tANSI\ta\r\n"
                                                 "7FFFFFFF\tUnicode\t\x82\xA0z\r\n"
+                                                "00000030\tUTF-8\t\x82\xA0\\u{E9}\r\n"
                                                 "00001A2B\tANSI\tHello World\r\n"));
-    EXPECT_EQ(s.ResultsText(true), std::string("a\r\n\x82\xA0z\r\nHello World\r\n"));
+    EXPECT_EQ(s.ResultsText(true),
+              std::string("a\r\n\x82\xA0z\r\n\x82\xA0\\u{E9}\r\nHello World\r\n"));
 
     EXPECT_EQ(OffsetText(s.Offset(1)), "7FFFFFFF");
 }
@@ -390,11 +393,11 @@ TEST(RowStoreResults, BothLayouts)
 TEST(RowStoreAppend, RefusesTextBeyondTheLimitWithoutHarm)
 {
     RowStore s(16);
-    s.Append(1, false, "0123456789", 10, false);
-    EXPECT_THROW(s.Append(2, false, "abcdefg", 7, true), std::bad_alloc);
+    s.Append(1, RowKind::Ansi, "0123456789", 10, false);
+    EXPECT_THROW(s.Append(2, RowKind::Ansi, "abcdefg", 7, true), std::bad_alloc);
     ASSERT_EQ(s.Count(), 1u);
     EXPECT_EQ(std::string(s.Text(0), s.TextLength(0)), "0123456789");
-    s.Append(3, false, "abcdef", 6, false);  // exactly fills the arena
+    s.Append(3, RowKind::Ansi, "abcdef", 6, false);  // exactly fills the arena
     EXPECT_EQ(s.ResultsText(true), "0123456789\r\nabcdef\r\n");
 
     // Deleting a row makes room again (the arena is squeezed on demand).
@@ -402,16 +405,16 @@ TEST(RowStoreAppend, RefusesTextBeyondTheLimitWithoutHarm)
     s.SetSelected(0, false);
     s.SetSelected(1, true);
     s.DeleteSelected();
-    s.Append(4, false, "uvwxyz", 6, false);
+    s.Append(4, RowKind::Ansi, "uvwxyz", 6, false);
     EXPECT_EQ(s.ResultsText(true), "0123456789\r\nuvwxyz\r\n");
 }
 
 TEST(RowStoreAppend, OwnTextCanBeAppendedAgain)
 {
     RowStore s;
-    s.Append(0, false, "repeat me", 9, false);
+    s.Append(0, RowKind::Ansi, "repeat me", 9, false);
     for (int i = 0; i < 100; ++i)  // grows the arena, moving it
-        s.Append(uint32_t(i + 1), false, s.Text(size_t(i)), s.TextLength(size_t(i)), false);
+        s.Append(uint32_t(i + 1), RowKind::Ansi, s.Text(size_t(i)), s.TextLength(size_t(i)), false);
     EXPECT_EQ(std::string(s.Text(100), s.TextLength(100)), "repeat me");
 }
 
@@ -435,7 +438,8 @@ Model ManyRows(size_t n)
         text.append((seed >> 20) % 90, static_cast<char>('a' + i % 26));
         if (i % 5 == 0)
             text += "\x88\x9F\x82\xA0";
-        m.rows.push_back({static_cast<uint32_t>(i), (seed & 1) != 0, text, (seed & 2) != 0});
+        m.rows.push_back(
+            {static_cast<uint32_t>(i), static_cast<RowKind>((seed >> 4) % 3), text, (seed & 2) != 0});
     }
     return m;
 }
@@ -448,7 +452,7 @@ void ExpectRows(const RowStore &s, const Model &m, const std::vector<size_t> &or
         const RowIn &r = m.rows[order[i]];
         ASSERT_EQ(s.Offset(i), r.offset) << "row " << i;
         ASSERT_EQ(std::string(s.Text(i), s.TextLength(i)), r.text) << "row " << i;
-        ASSERT_EQ(s.Wide(i), r.wide) << "row " << i;
+        ASSERT_EQ(s.Kind(i), r.kind) << "row " << i;
         ASSERT_EQ(s.Checked(i), r.checked) << "row " << i;
     }
 }
@@ -478,7 +482,10 @@ TEST(RowStoreStorage, SortsAndDeletionAcrossPagesAndChunks)
         {SortKey::Length, [](const RowIn &a, const RowIn &b) { return a.text.size() < b.text.size(); }},
         {SortKey::Name, [](const RowIn &a, const RowIn &b) { return ByteCompare(a.text, b.text) < 0; }},
         {SortKey::Checked, [](const RowIn &a, const RowIn &b) { return a.checked > b.checked; }},
-        {SortKey::Kind, [](const RowIn &a, const RowIn &b) { return a.wide < b.wide; }},
+        {SortKey::Kind,
+         [](const RowIn &a, const RowIn &b) {
+             return ByteCompare(KindText(a.kind), KindText(b.kind)) < 0;
+         }},
         {SortKey::Address, [](const RowIn &a, const RowIn &b) { return a.offset < b.offset; }},
     };
     std::vector<size_t> order = StableOrder(m, [](const RowIn &, const RowIn &) { return false; });
@@ -507,8 +514,10 @@ TEST(RowStoreStorage, TextsLongerThanAChunkKeepTheirNeighbours)
 {
     RowStore s;
     const std::string big(3 * 1024 * 1024 + 17, 'B');
-    Fill(s, {{0, false, "before", false}, {1, false, big, false}, {2, false, "after", true}});
-    s.Append(3, true, big.data(), 1024 * 1024 - 100, false);  // almost a chunk
+    Fill(s, {{0, RowKind::Ansi, "before", false},
+             {1, RowKind::Ansi, big, false},
+             {2, RowKind::Ansi, "after", true}});
+    s.Append(3, RowKind::Unicode, big.data(), 1024 * 1024 - 100, false);  // almost a chunk
     EXPECT_EQ(std::string(s.Text(0), s.TextLength(0)), "before");
     EXPECT_EQ(std::string(s.Text(1), s.TextLength(1)), big);
     EXPECT_EQ(std::string(s.Text(2), s.TextLength(2)), "after");
@@ -520,7 +529,7 @@ TEST(RowStoreStorage, TextsLongerThanAChunkKeepTheirNeighbours)
     EXPECT_EQ(Texts(s)[1], "after");
     EXPECT_EQ(std::string(s.Text(2), s.TextLength(2)), big.substr(0, 1024 * 1024 - 100));
     // A text beyond the longest a row can keep is refused.
-    EXPECT_THROW(s.Append(9, false, big.data(), RowStore::kMaxTextLength + 1, false),
+    EXPECT_THROW(s.Append(9, RowKind::Ansi, big.data(), RowStore::kMaxTextLength + 1, false),
                  std::bad_alloc);
     EXPECT_EQ(s.Count(), 3u);
 }
@@ -534,7 +543,7 @@ TEST(RowStoreStorage, TheMemoryLimitRefusesRowsAndLeavesTheStoreWhole)
     size_t added = 0;
     try {
         for (const RowIn &r : m.rows) {
-            s.Append(r.offset, r.wide, r.text.data(), r.text.size(), r.checked);
+            s.Append(r.offset, r.kind, r.text.data(), r.text.size(), r.checked);
             ++added;
         }
         FAIL() << "every row fitted";
@@ -562,7 +571,7 @@ TEST(RowStoreStorage, TheMemoryLimitRefusesRowsAndLeavesTheStoreWhole)
     // Emptied, the store takes rows again.
     s.Clear();
     EXPECT_EQ(s.MemoryUsed(), 0u);
-    s.Append(1, false, "again", 5, false);
+    s.Append(1, RowKind::Ansi, "again", 5, false);
     EXPECT_EQ(Texts(s), std::vector<std::string>{"again"});
 }
 

@@ -133,7 +133,7 @@ std::vector<Row> ExpectedRows(const std::string &file, const Text &t)
     const std::string needle = Utf16Bytes(units);
     std::vector<Row> rows;
     for (size_t at = file.find(needle); at != std::string::npos; at = file.find(needle, at + 1))
-        rows.push_back({static_cast<uint32_t>(at), true, Cp932(units), false});
+        rows.push_back({static_cast<uint32_t>(at), lex::RowKind::Unicode, Cp932(units), false});
     EXPECT_FALSE(rows.empty()) << t.where << ": not in the file";
     return rows;
 }
@@ -213,7 +213,7 @@ TEST_P(JapaneseResources, NothingJapaneseWhenTheSettingIsOff)
     }
     // Without half-width katakana every "Unicode" row is plain ASCII.
     for (const Row &r : Scan(file_, ExtractionSettings())) {
-        if (!r.wide)
+        if (r.kind != lex::RowKind::Unicode)
             continue;
         for (char c : r.text)
             EXPECT_LT(static_cast<unsigned char>(c), 0x80) << "row at " << r.offset;

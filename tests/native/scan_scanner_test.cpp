@@ -2,6 +2,7 @@
 // repetition filter, and reading files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -47,8 +48,8 @@ ExtractionSettings HalfKanaListed()
     return s;
 }
 
-Row A(uint32_t off, const std::string &text) { return {off, false, text, false}; }
-Row U(uint32_t off, const std::string &text) { return {off, true, text, false}; }
+Row A(uint32_t off, const std::string &text) { return {off, lex::RowKind::Ansi, text, false}; }
+Row U(uint32_t off, const std::string &text) { return {off, lex::RowKind::Unicode, text, false}; }
 
 struct WalkCase {
     const char *what;
@@ -257,6 +258,80 @@ TEST(ScannerWalk, JapaneseUtf16TextWithTheSettingOn)
     for (const WalkCase &c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(c.rows, Scan(c.data, c.m, c.settings));
+    }
+}
+
+Row U8(uint32_t off, const std::string &text) { return {off, lex::RowKind::Utf8, text, false}; }
+
+ExtractionSettings Utf8(bool kanji = false, bool halfKanaListed = false)
+{
+    ExtractionSettings s;
+    s.SearchUtf8 = true;
+    s.SearchKanji = kanji;
+    s.CheckHalfKana = !halfKanaListed;
+    return s;
+}
+
+// UTF-8 text.  Each case is scanned whole and as a stream cut into pieces
+// of every size, so that every character is also cut at a piece boundary.
+TEST(ScannerWalk, Utf8TextWithTheSettingOn)
+{
+    const WalkCase cases[] = {
+        {"Japanese text between zeros, in code page 932", Z(1) + "ファイル名: %s" + Z(1), 5,
+         Utf8(), {U8(1, Sjis("ファイル名: %s"))}},
+        {"the minimum length counts characters", Z(1) + "日本語" + Z(1), 4, Utf8(), {}},
+        {"ASCII before the first character belongs to the row", "abc日本", 5, Utf8(),
+         {U8(0, "abc" + Sjis("日本"))}},
+        {"setting off: bytes as before", Z(1) + "日本語です" + Z(1), 1, Defaults(), {}},
+        {"an overlong form is no character", "abcd\xE0\x80\xAF" "efgh", 4, Utf8(),
+         {A(0, "abcd"), A(7, "efgh")}},
+        {"nor is a surrogate", "abcd\xED\xA0\x80" "efgh", 4, Utf8(), {A(0, "abcd"), A(7, "efgh")}},
+        {"nor anything above U+10FFFF", "abcd\xF4\x90\x80\x80" "efgh", 4, Utf8(),
+         {A(0, "abcd"), A(8, "efgh")}},
+        {"a character code page 932 lacks stands as \\u{...}", Z(1) + "絵文字😀です" + Z(1), 5,
+         Utf8(), {U8(1, Sjis("絵文字") + "\\u{1F600}" + Sjis("です"))}},
+        {"an accented word", "caf\xC3\xA9 au lait", 5, Utf8(), {U8(0, "caf\\u{E9} au lait")}},
+        {"a lone character of machine code (ret; lea) is read as bytes",
+         "pop[^_]\xC3\x8D" "t&", 3, Utf8(), {A(0, "pop[^_]")}},
+        {"a control character ends UTF-8 text", "日本語\xC2\x85テキスト", 3, Utf8(),
+         {U8(0, Sjis("日本語")), U8(11, Sjis("テキスト"))}},
+        {"half-width katakana end it by default", "日本語ｶﾀｶﾅ", 3, Utf8(), {U8(0, Sjis("日本語"))}},
+        {"and are taken with their setting", "日本語ｶﾀｶﾅ", 3, Utf8(false, true),
+         {U8(0, Sjis("日本語") + "\xB6\xC0\xB6\xC5")}},
+        {"a stray Shift-JIS byte ends UTF-8 text", "日本語\xB1です", 2, Utf8(false, true),
+         {U8(0, Sjis("日本語")), U8(10, Sjis("です"))}},
+        // With Shift-JIS text too: the bytes of 日 read as a pair as well.
+        {"UTF-8 text read as UTF-8, not as pairs", Z(1) + "日本語のテキスト" + Z(1), 5,
+         Utf8(true), {U8(1, Sjis("日本語のテキスト"))}},
+        {"Shift-JIS text whose first pair also begins a UTF-8 character", Z(1) + Sjis("苺ジャム") + Z(1),
+         5, Utf8(true), {A(1, Sjis("苺ジャム"))}},
+        {"UTF-8 next to Shift-JIS: two rows", Z(1) + "日本語" + Sjis("日本語") + Z(1), 3,
+         Utf8(true), {U8(1, Sjis("日本語")), A(10, Sjis("日本語"))}},
+        {"Shift-JIS next to UTF-8: two rows", Z(1) + Sjis("テスト") + "тест" + Z(1), 3,
+         Utf8(true), {A(1, Sjis("テスト")), U8(7, Sjis("тест"))}},
+    };
+    for (const WalkCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<Row> rows = Scan(c.data, c.m, c.settings);
+        EXPECT_EQ(c.rows, rows);
+        const auto bytes = Bytes(c.data);
+        for (lex::ScanPath path : {lex::ScanPath::Plain, lex::ScanPath::Sse2}) {
+            for (size_t piece = 1; piece <= bytes.size(); ++piece) {
+                RecordingHost host;
+                lex::StreamOptions options;
+                options.path = path;
+                options.pieceSize = piece;
+                lex::ScanStream stream(bytes.size(), c.m, c.settings, nullptr, host, options);
+                for (size_t at = 0; at < bytes.size(); at += piece) {
+                    const size_t n = std::min(piece, bytes.size() - at);
+                    std::copy_n(bytes.data() + at, n, stream.Piece());
+                    stream.Scan(n);
+                }
+                stream.Finish();
+                ASSERT_EQ(rows, host.rows) << "pieces of " << piece << ", "
+                                           << lex::ScanPathName(path);
+            }
+        }
     }
 }
 

@@ -160,7 +160,7 @@ TEST_F(StreamModel, LongRunsAcrossPiecesUseTheFastPaths)
 // ---------------------------------------------------------------------------
 // Ends other than the data's end
 
-Row A(uint32_t off, const std::string &text) { return {off, false, text, false}; }
+Row A(uint32_t off, const std::string &text) { return {off, lex::RowKind::Ansi, text, false}; }
 
 StreamOptions Pieces(size_t pieceSize, size_t interval = lex::kCheckpointInterval)
 {

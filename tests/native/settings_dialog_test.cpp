@@ -64,6 +64,7 @@ TEST(OptFormRules, EveryFlagMapsToItsOwnBoxBothWays)
         {&S::SearchKanji, &V::SearchKanji, "SearchKanji"},
         {&S::CheckKanjiNoise, &V::KanjiNoise, "CheckKanjiNoise"},
         {&S::SearchWideJapanese, &V::SearchWideJapanese, "SearchWideJapanese"},
+        {&S::SearchUtf8, &V::SearchUtf8, "SearchUtf8"},
         {&S::CheckHalfKana, &V::HalfKana, "CheckHalfKana"},
         {&S::CheckRecurrence, &V::Recurrence, "CheckRecurrence"},
         {&S::CheckEnglish, &V::English, "CheckEnglish"},

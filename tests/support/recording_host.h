@@ -15,12 +15,12 @@ namespace lextest {
 
 struct Row {
     uint32_t offset;
-    bool wide;
+    lex::RowKind kind;
     std::string text;
     bool checked;
     bool operator==(const Row &o) const
     {
-        return offset == o.offset && wide == o.wide && text == o.text && checked == o.checked;
+        return offset == o.offset && kind == o.kind && text == o.text && checked == o.checked;
     }
 };
 
@@ -35,7 +35,7 @@ public:
         ++clears;
         log.push_back("clear");
     }
-    void AddRow(uint32_t offset, bool wide, const char *text, size_t length,
+    void AddRow(uint32_t offset, lex::RowKind kind, const char *text, size_t length,
                 bool checked) override
     {
         // A row the program could not hold.
@@ -43,7 +43,7 @@ public:
             log.push_back("no memory");
             throw std::bad_alloc();
         }
-        rows.push_back({offset, wide, std::string(text, length), checked});
+        rows.push_back({offset, kind, std::string(text, length), checked});
         log.push_back("row " + lex::OffsetText(offset));
     }
     void SetProgress(int percent) override

@@ -25,6 +25,7 @@ inline lex::ExtractionSettings RandomSettings(std::mt19937 &rng)
     st.CheckInitial = f & 32;
     st.SearchWideJapanese = f & 64;
     st.CheckKanjiNoise = f & 128;
+    st.SearchUtf8 = f & 256;
     st.RecurrenceTime = static_cast<int>(rng() % 6);
     return st;
 }
@@ -58,8 +59,22 @@ inline std::vector<uint8_t> RandomData(std::mt19937 &rng, size_t maxSize)
         data.push_back(static_cast<uint8_t>(u & 0xFF));
         data.push_back(static_cast<uint8_t>(u >> 8));
     };
+    // UTF-8 text and what lies next to it: characters of two to four bytes
+    // (small and capital Latin-1 letters, the multiplication sign, a sign
+    // code page 932 holds, Cyrillic, kana, a kanji whose bytes are a
+    // Shift-JIS pair too, a dash, a letter whose stand-in spells a word and an
+    // emoji that it lacks, a half-width
+    // katakana, a control character, the last code point), malformed ones
+    // (overlong, surrogate, above U+10FFFF, cut short, a lone continuation
+    // byte), Shift-JIS pairs, ASCII letters and a zero byte.
+    static const char *const utf8Pieces[] = {
+        "\xC3\xA9", "\xC3\x9F", "\xC3\x89", "\xC3\x97", "\xC2\xA2", "\xD1\x84",
+        "\xE3\x81\x82", "\xE6\x97\xA5", "\xE8\xB3\xA2", "\xE2\x80\x94", "\xE0\xAE\xAA", "\xF0\x9F\x98\x80",
+        "\xEF\xBD\xB1", "\xC2\x85", "\xF4\x8F\xBF\xBF", "\xC0\xAF", "\xE0\x9F\xBF",
+        "\xF0\x8F\xBF\xBF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\xBF",
+        "\x82\xA0", "\x88\x9F", "a", "ab", "Z", "ca", " ", ""};
     for (size_t target = rng() % maxSize; data.size() < target;) {
-        const unsigned kind = rng() % 12;
+        const unsigned kind = rng() % 14;
         if (kind < 4) {
             data.push_back(rng() % 4 ? static_cast<uint8_t>(abc[rng() % abc.size()])
                                      : static_cast<uint8_t>(rng()));
@@ -74,6 +89,14 @@ inline std::vector<uint8_t> RandomData(std::mt19937 &rng, size_t maxSize)
         } else if (kind < 10) {
             for (unsigned len = rng() % 24; len > 0; --len)
                 unit(japanese[rng() % (sizeof japanese / sizeof japanese[0])]);
+        } else if (kind >= 12) {
+            for (unsigned len = rng() % 16; len > 0; --len) {
+                const char *piece = utf8Pieces[rng() % (sizeof utf8Pieces / sizeof utf8Pieces[0])];
+                // The empty piece stands for a zero byte.
+                data.insert(data.end(), piece, piece + std::char_traits<char>::length(piece));
+                if (!*piece)
+                    data.push_back(0);
+            }
         } else {
             // Strings of a string table, of text and line breaks (mostly
             // ideographs that read as single-byte text, with a few kana,

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -372,6 +373,109 @@ struct Units {
     }
 };
 
+// UTF-8 text (SearchUtf8): characters decoded bit by bit and checked
+// against the ranges of Unicode, bytes past the data's end being zero.
+struct Utf8Chars {
+    const uint8_t *data;
+    size_t n;
+    const lex::ExtractionSettings &st;
+
+    uint8_t at(size_t k) const { return k < n ? data[k] : 0; }
+    // The length of the well-formed multi-byte sequence at k (0: none) and
+    // its code point: no overlong form, no surrogate, nothing above
+    // U+10FFFF.
+    size_t sequence(size_t k, uint32_t *code) const
+    {
+        const uint8_t b = at(k);
+        size_t length;
+        uint32_t least;
+        if ((b & 0xE0) == 0xC0) {
+            length = 2, least = 0x80, *code = b & 0x1F;
+        } else if ((b & 0xF0) == 0xE0) {
+            length = 3, least = 0x800, *code = b & 0x0F;
+        } else if ((b & 0xF8) == 0xF0) {
+            length = 4, least = 0x10000, *code = b & 0x07;
+        } else {
+            return 0;
+        }
+        for (size_t j = 1; j < length; ++j) {
+            if ((at(k + j) & 0xC0) != 0x80)
+                return 0;
+            *code = *code << 6 | (at(k + j) & 0x3F);
+        }
+        if (*code < least || *code > 0x10FFFF || (*code >= 0xD800 && *code <= 0xDFFF))
+            return 0;
+        return length;
+    }
+    // A character of text: no C1 control, a half-width katakana only when
+    // they are printable.
+    bool text(uint32_t code) const
+    {
+        if (code >= 0x80 && code <= 0x9F)
+            return false;
+        return !(code >= 0xFF61 && code <= 0xFF9F && st.CheckHalfKana);
+    }
+    bool textAt(size_t k) const
+    {
+        uint32_t code;
+        return sequence(k, &code) != 0 && text(code);
+    }
+    // UTF-8 text begins with the character at k: three bytes or more, and
+    // another character of text right after it, or a form in code page 932
+    // and right after it an ASCII byte or a character;
+    // two bytes, and right after it another of two bytes whose first byte
+    // is the same or next to it; a Latin letter inside a word (a small
+    // ASCII letter on each side, or two on one side).
+    bool begins(size_t k, size_t length, uint32_t code) const
+    {
+        uint32_t after;
+        if (length > 2)
+            return textAt(k + length) ||
+                   (lex::Cp932Form(code) != 0 && (at(k + length) < 0x80 || sequence(k + length, &after)));
+        uint32_t next;
+        if (sequence(k + 2, &next) == 2 && text(next) &&
+            (at(k + 2) == at(k) || at(k + 2) == at(k) + 1 || at(k + 2) + 1 == at(k)))
+            return true;
+        if (code < 0xC0 || code > 0x17F || code == 0xD7 || code == 0xF7)
+            return false;
+        auto small = [&](size_t j, size_t count) {
+            for (size_t c = 0; c < count; ++c, ++j)
+                if (j >= n || data[j] < 'a' || data[j] > 'z')
+                    return false;
+            return true;
+        };
+        return (k >= 2 && small(k - 2, 2)) || small(k + 2, 2) ||
+               (k >= 1 && small(k - 1, 1) && small(k + 2, 1));
+    }
+    // After a character that a Shift-JIS pair could also read: printable
+    // ASCII up to a control byte, the data's end or a character of text,
+    // within 32 bytes.
+    bool runsOn(size_t k) const
+    {
+        for (size_t j = k; j < k + 32; ++j) {
+            if (j >= n || data[j] < 0x20)
+                return true;
+            if (data[j] >= 0x7F)
+                return textAt(j);
+        }
+        return true;
+    }
+    // The character as a row holds it: code page 932 bytes, or \u{HEX}.
+    std::string form(uint32_t code, bool *standIn) const
+    {
+        const uint16_t f = lex::Cp932Form(code);
+        *standIn = f == 0;
+        if (f == 0) {
+            char text[16];
+            std::snprintf(text, sizeof text, "\\u{%X}", static_cast<unsigned>(code));
+            return text;
+        }
+        if (f > 0xFF)
+            return std::string{static_cast<char>(f >> 8), static_cast<char>(f & 0xFF)};
+        return std::string(1, static_cast<char>(f));
+    }
+};
+
 // The byte walk, one position at a time.  `checked` rows come from `dict`
 // (null: none).  A checkpoint follows the step that reaches the last
 // position of each `interval`-sized block and of the data.
@@ -398,6 +502,10 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
     // A Japanese character unlike single-byte text after its first
     // character.
     bool unlikeSeen = false;
+    // Single-byte text with Shift-JIS pairs; UTF-8 text, and where its
+    // stand-ins lie (start, length).
+    bool pairs = false, utf8 = false;
+    std::vector<std::pair<size_t, size_t>> standIns;
     // A string table being followed: where its next length word stands
     // (none: SIZE_MAX), and the position right after a length word passed
     // over.
@@ -405,6 +513,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
     size_t tableNext = none, afterLength = none;
     const bool jp = st.SearchWideJapanese;
     const Units units{data, n, st};
+    const Utf8Chars chars8{data, n, st};
     const size_t minLen = static_cast<size_t>(m < 1 ? 1 : m);
 
     // `hard`: the text ended at a zero or control unit, a length word or
@@ -423,10 +532,16 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             return;
         if (st.CheckRecurrence && Repetitive(cand, st.RecurrenceTime))
             return;
-        if (!wide && st.SearchKanji && st.CheckKanjiNoise && !ReadsAsJapanese(cand))
+        if (!wide && !utf8 && st.SearchKanji && st.CheckKanjiNoise && !ReadsAsJapanese(cand))
             return;
-        const bool checked = st.CheckEnglish && dict && ContainsWord(*dict, st, cand);
-        host.AddRow(static_cast<uint32_t>(start), wide, cand.data(), cand.size(), checked);
+        // Stand-ins hold no words.
+        std::string words = cand;
+        for (const auto &s : standIns)
+            words.replace(s.first, s.second, s.second, '~');
+        const bool checked = st.CheckEnglish && dict && ContainsWord(*dict, st, words);
+        const lex::RowKind kind =
+            wide ? lex::RowKind::Unicode : utf8 ? lex::RowKind::Utf8 : lex::RowKind::Ansi;
+        host.AddRow(static_cast<uint32_t>(start), kind, cand.data(), cand.size(), checked);
     };
     auto clear = [&]() {
         cand.clear();
@@ -438,6 +553,8 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         rising = true;
         lastUnit = 0;
         unlikeSeen = false;
+        pairs = utf8 = false;
+        standIns.clear();
     };
     auto flush = [&](bool hard) {
         emit(hard);
@@ -524,6 +641,26 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
     if (n == 0)
         return;
     size_t limit = std::min(interval - 1, n - 1);
+    // What single-byte text does at a UTF-8 character: UTF-8 text takes it
+    // if it is text, or ends before it and passes it over; other text takes
+    // it where UTF-8 text begins, or where a Shift-JIS pair could be read
+    // there too, the text holds no pair and the UTF-8 reading runs on;
+    // otherwise the bytes are read as without UTF-8.
+    enum Act8 { kTake, kPass, kBytes };
+    uint32_t code8 = 0;
+    size_t length8 = 0;
+    Act8 act8 = kBytes;
+    auto utf8Act = [&](size_t i, size_t length) {
+        const uint8_t b = data[i];
+        const bool pair = st.SearchKanji && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) &&
+                          i + 1 < n && Trail(data[i + 1]);
+        if (utf8)
+            return chars8.text(code8) ? kTake : kPass;
+        if (chars8.text(code8) && !(pairs && pair) &&
+            (chars8.begins(i, length, code8) || (pair && chars8.runsOn(i + length))))
+            return kTake;
+        return kBytes;
+    };
     for (size_t i = 0; i < n; ++i) {
         const uint8_t b = data[i];
         const uint8_t x = i + 1 < n ? data[i + 1] : 0;
@@ -607,6 +744,28 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             appendJapanese(i);
             whole = strong;
             ++i;
+        } else if (st.SearchUtf8 && !wide && (length8 = chars8.sequence(i, &code8)) != 0 &&
+                   (act8 = utf8Act(i, length8)) != kBytes) {
+            // A UTF-8 character that UTF-8 text takes, or that ends it and
+            // is passed over.
+            const size_t length = length8;
+            if (act8 == kPass) {
+                flush(false);
+                i += length - 1;
+            } else {
+                if (pairs)
+                    flush(false);
+                if (cand.empty())
+                    start = i;
+                bool standIn = false;
+                const std::string f = chars8.form(code8, &standIn);
+                if (standIn)
+                    standIns.push_back({cand.size(), f.size()});
+                cand += f;
+                ++chars;
+                utf8 = true;
+                i += length - 1;
+            }
         } else if (b == 0) {
             if (wide) {
                 // The text goes on with a printable byte, or with a Japanese
@@ -618,7 +777,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                     unitAt = unitAt == kHigh ? kBegin : kUnknown;
                 else
                     end();
-            } else if (cand.size() == 1) {
+            } else if (cand.size() == 1 && !utf8) {
                 if (jp && lengthWordAfterControl(i - 1)) {
                     // A string table's length word after an empty string or
                     // a control unit: not text; the string begins after it,
@@ -639,7 +798,10 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                 flush(false);
             }
         } else if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF)) {
-            if (!Printable(b, st)) {
+            if (utf8 && b >= 0x80) {
+                // UTF-8 text holds no katakana byte.
+                flush(false);
+            } else if (!Printable(b, st)) {
                 unitAt = kUnknown;
             } else if (wide && x != 0) {
                 unitAt = kUnknown;
@@ -650,8 +812,11 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         } else if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
             if (st.SearchKanji && !wide) {
                 if (Trail(x) && i + 1 < n) {
+                    if (utf8)
+                        flush(false);
                     append(i, b);
                     append(i + 1, x);
+                    pairs = true;
                     ++i;
                 } else {
                     flush(false);

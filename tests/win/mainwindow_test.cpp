@@ -451,7 +451,7 @@ TEST_F(App, CloseButtonClosesAndSaves)
     Start();
     Click(Item(IDC_CLOSEBTN));
     EXPECT_TRUE(form_->Destroyed());
-    EXPECT_EQ(11u, Registry::ValueCount());
+    EXPECT_EQ(12u, Registry::ValueCount());
 }
 
 // ---- Dictionary and debug mode ----------------------------------------------
@@ -507,16 +507,16 @@ TEST_F(App, DebugModeCaptionNoticeAndHitBoxes)
 
 // ---- Registry ------------------------------------------------------------
 
-TEST_F(App, FirstStartWritesElevenValuesWithoutDebug)
+TEST_F(App, FirstStartWritesTwelveValuesWithoutDebug)
 {
     Start();
     EXPECT_FALSE(form_->settings().SearchWideJapanese);
     CloseMain();
-    EXPECT_EQ(11u, Registry::ValueCount());
+    EXPECT_EQ(12u, Registry::ValueCount());
     EXPECT_EQ("<missing>", Registry::Get("Debug"));
     const std::pair<const char *, const char *> expected[] = {
         {"SearchKanji", "0"},     {"CheckKanjiNoise", "1"}, {"SearchWideJapanese", "0"},
-        {"CheckHalfKana", "1"},   {"CheckRecurrence", "1"},
+        {"SearchUtf8", "0"},      {"CheckHalfKana", "1"},   {"CheckRecurrence", "1"},
         {"CheckEnglish", "1"},    {"CheckInitial", "0"},   {"CheckSeparator", "1"},
         {"SaveOption", "0"},      {"RecurrenceTime", "4"}, {"MinExtractStr", "5"},
     };

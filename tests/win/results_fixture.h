@@ -117,7 +117,8 @@ public:
     {
         list_->Clear();
         for (const Row &r : rows)
-            list_->AppendRow(r.offset, r.wide, r.text.data(), r.text.size(), r.checked);
+            list_->AppendRow(r.offset, r.wide ? lex::RowKind::Unicode : lex::RowKind::Ansi,
+                             r.text.data(), r.text.size(), r.checked);
         list_->SyncCount();
         Pump();
     }

@@ -69,7 +69,7 @@ TEST_F(ResultsListTest, ShowsTheStoredRowsThroughTheControl)
     EXPECT_FALSE(Checked(1));
 
     // Rows appended during a scan reach the control with the next count.
-    list_->AppendRow(0x99, false, "later", 5, false);
+    list_->AppendRow(0x99, lex::RowKind::Ansi, "later", 5, false);
     EXPECT_EQ(2, Count());
     list_->SyncCount();
     EXPECT_EQ(3, Count());

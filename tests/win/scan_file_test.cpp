@@ -21,7 +21,10 @@ using lextest::Row;
 
 constexpr uint64_t kGiB = uint64_t(1) << 30;
 
-Row A(uint32_t offset, const std::string &text) { return {offset, false, text, false}; }
+Row A(uint32_t offset, const std::string &text)
+{
+    return {offset, lex::RowKind::Ansi, text, false};
+}
 
 // Scans `path` with default settings, the marker off.
 int Scan(const std::string &path, RecordingHost &host, InputError *why)

@@ -7,8 +7,9 @@ using namespace apptest;
 
 // The dialog's check boxes, top to bottom, and the number box beside them.
 const int kBoxes[] = {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHWIDE,
-                      IDC_CHKHALFKANA,    IDC_CHKRECURRENCE, IDC_CHKENGLISH,
-                      IDC_CHKSEPARATOR,   IDC_CHKINITIAL,    IDC_CHKSAVEOPTION};
+                      IDC_CHKSEARCHUTF8,  IDC_CHKHALFKANA,   IDC_CHKRECURRENCE,
+                      IDC_CHKENGLISH,     IDC_CHKSEPARATOR,  IDC_CHKINITIAL,
+                      IDC_CHKSAVEOPTION};
 
 class OptDialog : public App {
 protected:
@@ -63,7 +64,7 @@ TEST_F(OptDialog, FirstShowingLayoutAndPlacement)
         // Japanese captions need a font of the Shift-JIS character set.
         EXPECT_EQ(SHIFTJIS_CHARSET, FontOf(GetDlgItem(dlg, IDC_CHKENGLISH)).lfCharSet);
 
-        EXPECT_EQ("-X-xxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("-X--xxxx-- 4", Boxes(dlg));
         EXPECT_EQ(GetDlgItem(dlg, IDC_CHKSEARCHKANJI), GetFocus());
         EXPECT_TRUE(GetWindowLongA(GetDlgItem(dlg, IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
         // Every control that takes input is a tab stop.
@@ -83,18 +84,18 @@ TEST_F(OptDialog, KanjiEnglishAndRepetitionRules)
         EXPECT_EQ(GetSysColor(COLOR_WINDOW), BackgroundOf(dlg, spn));
         // The kanji box enables the noise filter's box, whose mark stays.
         Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE});
-        EXPECT_EQ("x--xxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("x---xxxx-- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKSEARCHKANJI});
-        EXPECT_EQ("-=-xxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("-=--xxxx-- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHKANJI});
         // The English rule greys the dependants and keeps their marks.
         Press(dlg, {IDC_CHKINITIAL, IDC_CHKENGLISH});
-        EXPECT_EQ("-X-xx-XX- 4", Boxes(dlg));
+        EXPECT_EQ("-X--xx-XX- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKENGLISH});
-        EXPECT_EQ("-X-xxxxx- 4", Boxes(dlg));
+        EXPECT_EQ("-X--xxxxx- 4", Boxes(dlg));
         // The repetition rule greys the number box, with the button face.
         Press(dlg, {IDC_CHKRECURRENCE});
-        EXPECT_EQ("-X-x-xxx- 4*", Boxes(dlg));
+        EXPECT_EQ("-X--x-xxx- 4*", Boxes(dlg));
         EXPECT_EQ(GetSysColor(COLOR_BTNFACE), BackgroundOf(dlg, spn));
         Press(dlg, {IDC_CHKRECURRENCE});
         EXPECT_EQ(GetSysColor(COLOR_WINDOW), BackgroundOf(dlg, spn));
@@ -106,7 +107,7 @@ TEST_F(OptDialog, KanjiEnglishAndRepetitionRules)
         Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKENGLISH, IDC_CHKRECURRENCE, IDOK});
     });
     WithDialog([&](HWND dlg) {
-        EXPECT_EQ("xx-x--X=- 4*", Boxes(dlg));
+        EXPECT_EQ("xx--x--X=- 4*", Boxes(dlg));
         Click(GetDlgItem(dlg, IDCANCEL));
     });
 }
@@ -115,14 +116,14 @@ TEST_F(OptDialog, OkCopiesEverySettingAndTheyReachTheRegistry)
 {
     Start();
     WithDialog([&](HWND dlg) {
-        Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHWIDE, IDC_CHKHALFKANA,
-                    IDC_CHKINITIAL, IDC_CHKSEPARATOR, IDC_CHKSAVEOPTION});
+        Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHWIDE, IDC_CHKSEARCHUTF8,
+                    IDC_CHKHALFKANA, IDC_CHKINITIAL, IDC_CHKSEPARATOR, IDC_CHKSAVEOPTION});
         SetWindowTextA(GetDlgItem(dlg, IDC_SPNRECURRENCE), "7");
         Click(GetDlgItem(dlg, IDOK));
     });
     const lex::ExtractionSettings &s = form_->settings();
-    EXPECT_EQ("x-x-xx-xx 7", std::string() + "-x"[s.SearchKanji] + "-x"[s.CheckKanjiNoise] +
-                                "-x"[s.SearchWideJapanese] +
+    EXPECT_EQ("x-xx-xx-xx 7", std::string() + "-x"[s.SearchKanji] + "-x"[s.CheckKanjiNoise] +
+                                "-x"[s.SearchWideJapanese] + "-x"[s.SearchUtf8] +
                                 "-x"[s.CheckHalfKana] + "-x"[s.CheckRecurrence] +
                                 "-x"[s.CheckEnglish] + "-x"[s.CheckSeparator] +
                                 "-x"[s.CheckInitial] + "-x"[s.SaveOption] + " " +
@@ -132,7 +133,7 @@ TEST_F(OptDialog, OkCopiesEverySettingAndTheyReachTheRegistry)
     CloseMain();
     const std::pair<const char *, const char *> stored[] = {
         {"SearchKanji", "1"},  {"CheckKanjiNoise", "0"}, {"SearchWideJapanese", "1"},
-        {"CheckHalfKana", "0"},
+        {"SearchUtf8", "1"},   {"CheckHalfKana", "0"},
         {"CheckInitial", "1"}, {"CheckSeparator", "0"},     {"SaveOption", "1"},
         {"RecurrenceTime", "7"},
     };
@@ -145,7 +146,7 @@ TEST_F(OptDialog, StoredWideJapaneseShowsOnItsOwnBoxAndOkClearsIt)
     Registry::PutString("SearchWideJapanese", "1");
     Start();
     WithDialog([&](HWND dlg) {
-        EXPECT_EQ("-Xxxxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("-Xx-xxxx-- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKSEARCHWIDE, IDOK});
     });
     EXPECT_FALSE(form_->settings().SearchWideJapanese);
@@ -175,7 +176,7 @@ TEST_F(OptDialog, CancelEscapeAndCloseBoxKeepTheSettings)
         });
         // The next showing presents the unchanged settings.
         WithDialog([&](HWND dlg) {
-            EXPECT_EQ("-X-xxxx-- 4", Boxes(dlg));
+            EXPECT_EQ("-X--xxxx-- 4", Boxes(dlg));
             Click(GetDlgItem(dlg, IDCANCEL));
         });
     }
