@@ -257,6 +257,9 @@ void MainForm::OnCommand(int id, int code)
     case IDM_SAVE:
         SaveItemClick(false);
         break;
+    case IDM_COPY:
+        list_.Copy(hwnd_, settings_.SaveOption);
+        break;
     case IDM_README:
         ShowReadMeitemClick();
         break;
@@ -434,8 +437,9 @@ void MainForm::ReleaseDictionary()
 
 void MainForm::EditItemClick()
 {
-    EnableMenuItem(menu_.Popup(EditItem), IDM_DELETE,
-                   MF_BYCOMMAND | (list_.HasSelection() ? MF_ENABLED : MF_GRAYED));
+    const UINT state = list_.HasSelection() ? MF_ENABLED : MF_GRAYED;
+    EnableMenuItem(menu_.Popup(EditItem), IDM_COPY, MF_BYCOMMAND | state);
+    EnableMenuItem(menu_.Popup(EditItem), IDM_DELETE, MF_BYCOMMAND | state);
 }
 
 // Start, or during a scan stop, a scan.
@@ -587,7 +591,7 @@ void MainForm::ShowProgress(int percent)
 }
 
 // The list's shortcuts act whenever the main window has the keyboard; the
-// text boxes keep Del and Ctrl+A for their own editing.
+// text boxes keep Del, Ctrl+A and Ctrl+C for their own editing.
 bool MainForm::OnShortcut(const MSG *m)
 {
     if (m->message != WM_KEYDOWN)
@@ -617,6 +621,10 @@ bool MainForm::OnShortcut(const MSG *m)
     if (m->wParam == VK_DELETE && !ctrl && !inEdit) {
         EditItemClick();
         list_.DeleteSelected();
+        return true;
+    }
+    if (m->wParam == 'C' && ctrl && !inEdit) {
+        list_.Copy(hwnd_, settings_.SaveOption);
         return true;
     }
     if (m->wParam == 'F' && ctrl) {
