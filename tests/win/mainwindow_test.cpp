@@ -544,7 +544,7 @@ TEST_F(App, StoredValuesAreReadAndWrittenBackNormalised)
         {"CheckSeparator", REG_SZ, "  -1", 0, "1"},
         {"SaveOption", REG_SZ, "$1", 0, "1"},             // hexadecimal
         {"RecurrenceTime", REG_SZ, "x10", 0, "16"},
-        {"MinExtractStr", REG_SZ, "0", 0, "1"},           // the box brings it into range
+        {"MinExtractStr", REG_SZ, "0", 0, "5"},           // below its range: the default
     };
     for (const Case &c : cases) {
         if (c.type == REG_DWORD)
@@ -553,7 +553,7 @@ TEST_F(App, StoredValuesAreReadAndWrittenBackNormalised)
             Registry::PutString(c.name, c.stored, c.type);
     }
     Start();
-    EXPECT_EQ("1", Text(Item(IDC_ASCII)));
+    EXPECT_EQ("5", Text(Item(IDC_ASCII)));
     EXPECT_TRUE(form_->settings().SearchKanji);
     EXPECT_TRUE(form_->settings().SearchWideJapanese);
     EXPECT_FALSE(form_->settings().CheckKanjiNoise);
