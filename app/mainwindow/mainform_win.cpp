@@ -107,6 +107,7 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
     FormResize();
     Layout();
     FormCreate();
+    RestoreLayout();
     // The dialogs belong to the application window, as the main window does.
     HWND dialogOwner = owner ? owner : hwnd_;
     optForm_.Create(dialogOwner);
@@ -422,6 +423,7 @@ void MainForm::FormClose()
         return;
     settings_.MinExtractStr = ascii_.Value();
     SaveSettings(settings_);
+    StoreLayout();
     if (scan_.DeferClose()) {
         ShowWindow(hwnd_, SW_HIDE);
         return;
@@ -489,8 +491,9 @@ void MainForm::EndScan(ScanOutcome outcome)
 
 // The progress bar goes first (restoring the controls would hide it
 // anyway), so the list is sized once: each resize of a list of a million
-// rows costs about 0.1 s under Wine.  The window grows to half the screen's
-// height, unless the user has made it larger or maximised it.
+// rows costs about 0.1 s under Wine.  The window takes the height it had
+// when it last closed, or grows to half the screen's height, unless the
+// user has made it larger or maximised it.
 void MainForm::ShowResults()
 {
     ShowWindow(progressBar_, SW_HIDE);
@@ -502,7 +505,14 @@ void MainForm::ShowResults()
     RECT client;
     GetClientRect(hwnd_, &client);
     const int half = GetSystemMetrics(SM_CYSCREEN) / 2;
-    if (!IsZoomed(hwnd_) && client.bottom - client.top < half)
+    if (rememberedHeight_ > 0 && !IsZoomed(hwnd_)) {
+        RECT w;
+        GetWindowRect(hwnd_, &w);
+        SetWindowPos(hwnd_, nullptr, 0, 0, w.right - w.left, rememberedHeight_,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        rememberedHeight_ = 0;
+        Layout();
+    } else if (!IsZoomed(hwnd_) && client.bottom - client.top < half)
         SetClientHeight(half);
     else
         Layout();

@@ -295,5 +295,78 @@ TEST_F(Habits, CopyPutsTheSelectedRowsOnTheClipboard)
     EXPECT_TRUE(boxes_.empty());
 }
 
+RECT NormalPlace(HWND wnd)
+{
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    GetWindowPlacement(wnd, &wp);
+    return wp.rcNormalPosition;
+}
+
+// The window's place, whether it was maximised and the column widths come
+// back at the next start; a place off every monitor and damaged values are
+// ignored.
+TEST_F(Habits, TheLayoutIsRememberedAcrossStarts)
+{
+    Start();
+    const RECT fresh = NormalPlace(Main());
+    const int freshColumn = ListView_GetColumnWidth(List(), 0);
+    Scan("layout.bin", ManyStrings(5));
+    SetWindowPos(Main(), nullptr, 40, 50, 620, 480, SWP_NOZORDER);
+    ListView_SetColumnWidth(List(), 0, 111);
+    ListView_SetColumnWidth(List(), 1, 77);
+    CloseMain();
+    Start();
+    RECT r = NormalPlace(Main());
+    EXPECT_EQ(40, r.left);
+    EXPECT_EQ(50, r.top);
+    EXPECT_EQ(620, r.right - r.left);
+    EXPECT_EQ(111, ListView_GetColumnWidth(List(), 0));
+    EXPECT_EQ(77, ListView_GetColumnWidth(List(), 1));
+    Scan("layout.bin", ManyStrings(5));  // the list brings the height back
+    GetWindowRect(Main(), &r);
+    EXPECT_EQ(480, r.bottom - r.top);
+
+    const struct {
+        const char *what, *name, *value;
+        bool placed, maximized;
+        int column;  // the first column's width; 0: the fresh one
+    } cases[] = {
+        {"sound", "", "", true, false, 120},
+        {"maximised", "WindowMaximized", "1", true, true, 120},
+        {"off every monitor", "WindowLeft", "-20000", false, false, 120},
+        {"left not a number", "WindowLeft", "1O0", false, false, 120},
+        {"no width", "WindowWidth", "0", false, false, 120},
+        {"height too large", "WindowHeight", "99999", false, false, 120},
+        {"column negative", "ColumnWidth1", "-5", true, false, 0},
+        {"column not a number", "ColumnWidth1", "wide", true, false, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        form_.reset();
+        Registry::Delete();
+        const std::pair<const char *, const char *> sound[] = {
+            {"WindowLeft", "100"}, {"WindowTop", "80"}, {"WindowWidth", "600"},
+            {"WindowHeight", "500"}, {"ColumnWidth1", "120"}};
+        for (const auto &value : sound)
+            Registry::PutString(value.first, value.second);
+        if (*c.name)
+            Registry::PutString(c.name, c.value);
+        Start();
+        r = NormalPlace(Main());
+        if (c.placed) {
+            EXPECT_EQ(100, r.left);
+            EXPECT_EQ(80, r.top);
+            EXPECT_EQ(600, r.right - r.left);
+        } else {
+            EXPECT_NE(100, r.left);
+            EXPECT_EQ(fresh.right - fresh.left, r.right - r.left);
+            EXPECT_NE(nullptr, MonitorFromRect(&r, MONITOR_DEFAULTTONULL));
+        }
+        EXPECT_EQ(c.maximized, IsZoomed(Main()) != 0);
+        EXPECT_EQ(c.column ? c.column : freshColumn, ListView_GetColumnWidth(List(), 0));
+    }
+}
+
 } // namespace
 } // namespace apptest
