@@ -32,21 +32,23 @@ HGLOBAL AnsiBlock(const std::string &text)
     return block;
 }
 
-// `text` read in code page 932 as UTF-16, with its terminating NUL.
+// `text` read in code page 932 as UTF-16, with its terminating NUL.  No
+// byte of code page 932 text gives more than one UTF-16 unit, so the block
+// is sized from the bytes and the text converted in one pass.
 HGLOBAL WideBlock(const std::string &text)
 {
-    const int size = static_cast<int>(text.size());
-    const int length = size ? MultiByteToWideChar(kRowCodePage, 0, text.data(), size, nullptr, 0) : 0;
-    if (size && length <= 0)
-        return nullptr;
-    HGLOBAL block = NewBlock((static_cast<size_t>(length) + 1) * sizeof(wchar_t));
+    HGLOBAL block = NewBlock((text.size() + 1) * sizeof(wchar_t));
     if (!block)
         return nullptr;
     wchar_t *out = static_cast<wchar_t *>(GlobalLock(block));
-    if (length)
-        MultiByteToWideChar(kRowCodePage, 0, text.data(), size, out, length);
-    out[length] = L'\0';
+    const int size = static_cast<int>(text.size());
+    const int length = size ? MultiByteToWideChar(kRowCodePage, 0, text.data(), size, out, size) : 0;
+    out[length > 0 ? length : 0] = L'\0';
     GlobalUnlock(block);
+    if (size && length <= 0) {
+        GlobalFree(block);
+        return nullptr;
+    }
     return block;
 }
 
