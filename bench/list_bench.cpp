@@ -119,6 +119,10 @@ int main(int argc, char **argv)
 
     Time(lv, "select all", [&] { list.SelectAll(); });
     std::printf("  selected: %zu\n", list.rows().SelectedCount());
+    bool copied = false;
+    Time(lv, "copy the selection (address, kind, text)", [&] { copied = list.Copy(lv, false); });
+    Time(lv, "copy the selection (text only)", [&] { copied = list.Copy(lv, true) && copied; });
+    std::printf("  on the clipboard: %s\n", copied ? "yes" : "no");
     Time(lv, "invert selection", [&] { list.InvertSelection(); });
     std::printf("  selected: %zu\n", list.rows().SelectedCount());
     Time(lv, "select checked", [&] { list.SelectChecked(); });

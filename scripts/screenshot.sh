@@ -10,6 +10,8 @@
 #   4-settings.png  the settings dialog
 #   5-sorted-menu.png  the list in name order (the sort arrow on "文字列"),
 #                   the "表示(&V)" menu dropped down
+#   14-edit-menu.png  every row selected, the "編集(&E)" menu dropped down
+#                   ("コピー(&C)" enabled at its top)
 #   6-about.png     the version dialog with the system report
 #   7-version-dialog.png  the library's version dialog (LoomVerInfo of the
 #                  real loomlib.dll) on its own, opened by verdlg_show.exe
@@ -136,6 +138,11 @@ drive cancel
 drive command 2202
 drive menu v
 shot 5-sorted-menu.png
+drive escape
+# The edit menu with a selection: copy and delete enabled.
+drive command 2103
+drive menu e
+shot 14-edit-menu.png
 drive escape
 
 drive about

@@ -19,7 +19,8 @@
 // "ファイル(&F)"
 #define IDM_SAVE           2001   // SaveItem
 #define IDM_CLOSE          2002   // CloseItem
-// "編集(&E)"
+// "編集(&E)" (the pop-up menu's copy entry uses the same identifier)
+#define IDM_COPY           2106   // "コピー(&C)"
 #define IDM_DELETE         2101   // "リストから削除(&D)"
 #define IDM_FIND           2102   // "検索(&F)..."
 #define IDM_SELECTALL      2103   // "すべて選択(&A)"

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include "mainwindow/commands.h"
+#include "settings/settings_win.h"
 #include "ui/uifont_win.h"
 
 namespace lex {
@@ -182,6 +183,64 @@ void MainForm::PanelResize(int width)
     GetWindowRect(fileName_, &fr);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT *>(&fr), 2);
     MoveIfChanged(hwnd_, fileName_, fr.left, fr.top, browseLeft - fr.left - 4, fr.bottom - fr.top);
+}
+
+// The stored place is taken when the window's caption would lie on a
+// monitor; otherwise (a screen since removed) the window opens where the
+// system puts it.  The list's text column is fitted to the window again as
+// soon as the list shows.
+void MainForm::RestoreLayout()
+{
+    const WindowLayout layout = LoadWindowLayout();
+    for (int i = 0; i < WindowLayout::kColumns; ++i)
+        if (list_.hwnd() && layout.columnWidths[i] != WindowLayout::kNoWidth)
+            SendMessageA(list_.hwnd(), LVM_SETCOLUMNWIDTH, i, MAKELPARAM(layout.columnWidths[i], 0));
+    startMaximized_ = layout.maximized;
+    if (!layout.hasPlace)
+        return;
+    RECT place = {layout.left, layout.top, layout.left + layout.width, layout.top + layout.height};
+    RECT caption = place;
+    caption.bottom = caption.top + GetSystemMetrics(SM_CYCAPTION);
+    if (!MonitorFromRect(&caption, MONITOR_DEFAULTTONULL))
+        return;
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    GetWindowPlacement(hwnd_, &wp);
+    wp.flags = 0;
+    wp.showCmd = SW_HIDE;
+    wp.rcNormalPosition = place;
+    SetWindowPlacement(hwnd_, &wp);
+    rememberedHeight_ = layout.height;
+}
+
+// While the list is hidden the window is only as high as its panel: the
+// height from the last time the list showed is kept then.
+void MainForm::StoreLayout()
+{
+    WindowLayout layout;
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    if (GetWindowPlacement(hwnd_, &wp)) {
+        const RECT &r = wp.rcNormalPosition;
+        layout.hasPlace = true;
+        layout.left = r.left;
+        layout.top = r.top;
+        layout.width = r.right - r.left;
+        layout.height = r.bottom - r.top;
+        if (rememberedHeight_ > 0 && !(list_.hwnd() && IsWindowVisible(list_.hwnd())))
+            layout.height = rememberedHeight_;
+        layout.maximized = wp.showCmd == SW_SHOWMAXIMIZED ||
+                           (wp.showCmd == SW_SHOWMINIMIZED && (wp.flags & WPF_RESTORETOMAXIMIZED));
+    }
+    for (int i = 0; list_.hwnd() && i < WindowLayout::kColumns; ++i)
+        layout.columnWidths[i] = static_cast<int>(SendMessageA(list_.hwnd(), LVM_GETCOLUMNWIDTH, i, 0));
+    SaveWindowLayout(layout);
+}
+
+void MainForm::Show(int command)
+{
+    const bool plain = command == SW_SHOW || command == SW_SHOWNORMAL || command == SW_SHOWDEFAULT;
+    ShowWindow(hwnd_, startMaximized_ && plain ? SW_SHOWMAXIMIZED : command);
 }
 
 } // namespace lex

@@ -107,6 +107,7 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
     FormResize();
     Layout();
     FormCreate();
+    RestoreLayout();
     // The dialogs belong to the application window, as the main window does.
     HWND dialogOwner = owner ? owner : hwnd_;
     optForm_.Create(dialogOwner);
@@ -256,6 +257,9 @@ void MainForm::OnCommand(int id, int code)
         break;
     case IDM_SAVE:
         SaveItemClick(false);
+        break;
+    case IDM_COPY:
+        list_.Copy(hwnd_, settings_.SaveOption);
         break;
     case IDM_README:
         ShowReadMeitemClick();
@@ -419,6 +423,7 @@ void MainForm::FormClose()
         return;
     settings_.MinExtractStr = ascii_.Value();
     SaveSettings(settings_);
+    StoreLayout();
     if (scan_.DeferClose()) {
         ShowWindow(hwnd_, SW_HIDE);
         return;
@@ -434,8 +439,9 @@ void MainForm::ReleaseDictionary()
 
 void MainForm::EditItemClick()
 {
-    EnableMenuItem(menu_.Popup(EditItem), IDM_DELETE,
-                   MF_BYCOMMAND | (list_.HasSelection() ? MF_ENABLED : MF_GRAYED));
+    const UINT state = list_.HasSelection() ? MF_ENABLED : MF_GRAYED;
+    EnableMenuItem(menu_.Popup(EditItem), IDM_COPY, MF_BYCOMMAND | state);
+    EnableMenuItem(menu_.Popup(EditItem), IDM_DELETE, MF_BYCOMMAND | state);
 }
 
 // Start, or during a scan stop, a scan.
@@ -485,8 +491,9 @@ void MainForm::EndScan(ScanOutcome outcome)
 
 // The progress bar goes first (restoring the controls would hide it
 // anyway), so the list is sized once: each resize of a list of a million
-// rows costs about 0.1 s under Wine.  The window grows to half the screen's
-// height, unless the user has made it larger or maximised it.
+// rows costs about 0.1 s under Wine.  The window takes the height it had
+// when it last closed, or grows to half the screen's height, unless the
+// user has made it larger or maximised it.
 void MainForm::ShowResults()
 {
     ShowWindow(progressBar_, SW_HIDE);
@@ -498,7 +505,14 @@ void MainForm::ShowResults()
     RECT client;
     GetClientRect(hwnd_, &client);
     const int half = GetSystemMetrics(SM_CYSCREEN) / 2;
-    if (!IsZoomed(hwnd_) && client.bottom - client.top < half)
+    if (rememberedHeight_ > 0 && !IsZoomed(hwnd_)) {
+        RECT w;
+        GetWindowRect(hwnd_, &w);
+        SetWindowPos(hwnd_, nullptr, 0, 0, w.right - w.left, rememberedHeight_,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        rememberedHeight_ = 0;
+        Layout();
+    } else if (!IsZoomed(hwnd_) && client.bottom - client.top < half)
         SetClientHeight(half);
     else
         Layout();
@@ -587,7 +601,7 @@ void MainForm::ShowProgress(int percent)
 }
 
 // The list's shortcuts act whenever the main window has the keyboard; the
-// text boxes keep Del and Ctrl+A for their own editing.
+// text boxes keep Del, Ctrl+A and Ctrl+C for their own editing.
 bool MainForm::OnShortcut(const MSG *m)
 {
     if (m->message != WM_KEYDOWN)
@@ -617,6 +631,10 @@ bool MainForm::OnShortcut(const MSG *m)
     if (m->wParam == VK_DELETE && !ctrl && !inEdit) {
         EditItemClick();
         list_.DeleteSelected();
+        return true;
+    }
+    if (m->wParam == 'C' && ctrl && !inEdit) {
+        list_.Copy(hwnd_, settings_.SaveOption);
         return true;
     }
     if (m->wParam == 'F' && ctrl) {

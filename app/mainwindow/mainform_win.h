@@ -57,6 +57,10 @@ public:
     // raises AnimateWindowError.
     bool Create(HINSTANCE instance, const Options &options);
     HWND hwnd() const override { return hwnd_; }
+    // Shows the window as `command` (ShowWindow) asks; a window that was
+    // maximised when it last closed comes back maximised, unless `command`
+    // asks for a state of its own (minimised, maximised, hidden).
+    void Show(int command);
 
     // A file named on the command line or dropped on the window: its name
     // goes into FileName, and with `startScan` a scan starts as soon as the
@@ -142,6 +146,10 @@ private:
     void RestoreControls();
     void EnableInputs(bool on);
     void ReleaseDictionary();
+    // The window's place, its maximised state and the list's column widths
+    // from the last session, and stored for the next (mainform_layout_win.cpp).
+    void RestoreLayout();
+    void StoreLayout();
 
     Options options_;
     HWND fileName_ = nullptr;
@@ -175,6 +183,12 @@ private:
     int listPercent_ = 0;
     DWORD lastListSync_ = 0;  // when a scan last told the list on screen its count
     HWND focusBeforeScan_ = nullptr;  // the control the scan took the focus from
+
+    // From the stored layout: the window's height once the list shows (the
+    // window is only as high as its panel until then), and whether it
+    // opens maximised.
+    int rememberedHeight_ = 0;
+    bool startMaximized_ = false;
 
     bool destroyed_ = false;
     bool inResize_ = false;

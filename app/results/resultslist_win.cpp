@@ -845,6 +845,9 @@ HMENU ResultsList::CreatePopup() const
     HMENU menu = CreatePopupMenu();
     if (!menu)
         return nullptr;
+    AppendMenuA(menu, MF_STRING | (HasSelection() ? MF_ENABLED : MF_GRAYED), IDM_COPY,
+                "コピー(&C)");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     if (HasSelection()) {
         AppendMenuA(menu, MF_STRING, IDM_POPUPDELETE, "リストから削除");
     } else {
@@ -896,6 +899,10 @@ void ResultsList::OnContextMenu(int x, int y)
         break;
     case IDM_POPUPDELETE:
         DeleteSelected();
+        break;
+    case IDM_COPY:
+        // The window's own command, which knows the results file's layout.
+        SendMessageA(owner, WM_COMMAND, IDM_COPY, 0);
         break;
     default:
         break;

@@ -92,8 +92,15 @@ public:
     // new one is whole.  Returns false after reporting the error.
     bool SaveTo(const std::string &path, bool textOnly);
 
-    // The pop-up menu as it opens now: with a selection only the delete
-    // entry, without one the four sort entries.  The caller destroys it.
+    // "コピー(&C)": the selected rows' lines of the results file (see
+    // Save), CR LF between them, on the clipboard as CF_TEXT (code page
+    // 932) and CF_UNICODETEXT, owned by `owner`.  Nothing happens without
+    // a selection; errors are reported.  True when the clipboard holds them.
+    bool Copy(HWND owner, bool textOnly);
+
+    // The pop-up menu as it opens now: the copy entry (greyed without a
+    // selection), then with a selection the delete entry, without one the
+    // four sort entries.  The caller destroys it.
     HMENU CreatePopup() const;
 
     // Tests answer the save dialog instead of a user: the hook sees the

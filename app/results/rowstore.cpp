@@ -579,13 +579,18 @@ size_t RowStore::FindNext(size_t focused, bool down, const std::string &what, bo
     }
 }
 
-std::string RowStore::ResultsText(bool textOnly) const
+std::string RowStore::ResultsText(bool textOnly, bool selectedOnly) const
 {
+    const auto skipped = [selectedOnly](const Row &r) {
+        return selectedOnly && !(r.lengthFlags & kSelected);
+    };
     // Size the text first so that it is built with one allocation.
     // Computed in 64 bits: in a 32-bit build the sum could wrap.
     uint64_t total = 0;
     for (size_t i = 0; i < count_; ++i) {
         const Row &r = At(i);
+        if (skipped(r))
+            continue;
         total += ResultsLineLength(KindOf(r.lengthFlags), r.lengthFlags >> kLengthShift,
                                    textOnly);
     }
@@ -597,6 +602,8 @@ std::string RowStore::ResultsText(bool textOnly) const
     char *p = &out[0];
     for (size_t i = 0; i < count_; ++i) {
         const Row &r = At(i);
+        if (skipped(r))
+            continue;
         p = PutResultsLine(p, r.offset, KindOf(r.lengthFlags), TextOf(r),
                            r.lengthFlags >> kLengthShift, textOnly);
     }

@@ -87,8 +87,9 @@ public:
 
     // The results file: one line per row in display order, CR LF after
     // each; `textOnly` writes the text alone, otherwise offset text, TAB,
-    // kind, TAB, text.
-    std::string ResultsText(bool textOnly) const;
+    // kind, TAB, text.  With `selectedOnly`, the selected rows alone (the
+    // clipboard's copy).
+    std::string ResultsText(bool textOnly, bool selectedOnly = false) const;
 
 private:
     // A row in 12 bytes: the offset, the text's reference into the arena,

@@ -8,6 +8,7 @@ list(APPEND LEX_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/resultslist_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resultslist_find_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resultsfile_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/resultslist_copy_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/listviewxp_win.cpp)
 # The output file that replaces an existing one only once it is whole: a
 # portable interface with one implementation per platform.

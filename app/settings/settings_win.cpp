@@ -59,6 +59,16 @@ void ReadFlag(HKEY key, const char *name, bool *flag)
         *flag = v != 0;
 }
 
+// An integer within `range`; anything else counts as missing.
+bool ReadInRange(HKEY key, const char *name, const IntRange &range, int *value)
+{
+    int v;
+    if (!ReadInt(key, name, &v) || !range.Contains(v))
+        return false;
+    *value = v;
+    return true;
+}
+
 void WriteInt(HKEY key, const char *name, int value)
 {
     std::string text = std::to_string(value);
@@ -95,6 +105,61 @@ void SaveSettings(const ExtractionSettings &s)
             WriteInt(key.get(), f.name, s.*f.field);
     for (const StoredInt &i : kStoredInts)
         WriteInt(key.get(), i.name, s.*i.field);
+}
+
+namespace {
+
+// Coordinates and sizes the system can hold; the defaults are not used.
+constexpr IntRange kCoordinateRange = {-32768, 32767, 0};
+constexpr IntRange kWindowSizeRange = {1, 32767, 0};
+constexpr IntRange kColumnWidthRange = {0, 32767, 0};
+
+const char *const kPlaceNames[] = {"WindowLeft", "WindowTop", "WindowWidth", "WindowHeight"};
+const char kMaximizedName[] = "WindowMaximized";
+const char *const kColumnNames[WindowLayout::kColumns] = {"ColumnWidth1", "ColumnWidth2",
+                                                          "ColumnWidth3"};
+
+} // namespace
+
+WindowLayout LoadWindowLayout()
+{
+    WindowLayout layout;
+    loom::RegKey key;
+    if (!CreateKey(key))
+        return layout;
+    int place[4];
+    const IntRange *ranges[4] = {&kCoordinateRange, &kCoordinateRange, &kWindowSizeRange,
+                                 &kWindowSizeRange};
+    layout.hasPlace = true;
+    for (int i = 0; i < 4; ++i)
+        layout.hasPlace = ReadInRange(key.get(), kPlaceNames[i], *ranges[i], &place[i]) &&
+                          layout.hasPlace;
+    if (layout.hasPlace) {
+        layout.left = place[0];
+        layout.top = place[1];
+        layout.width = place[2];
+        layout.height = place[3];
+    }
+    ReadFlag(key.get(), kMaximizedName, &layout.maximized);
+    for (int i = 0; i < WindowLayout::kColumns; ++i)
+        ReadInRange(key.get(), kColumnNames[i], kColumnWidthRange, &layout.columnWidths[i]);
+    return layout;
+}
+
+void SaveWindowLayout(const WindowLayout &layout)
+{
+    loom::RegKey key;
+    if (!CreateKey(key))
+        return;
+    if (layout.hasPlace) {
+        const int place[4] = {layout.left, layout.top, layout.width, layout.height};
+        for (int i = 0; i < 4; ++i)
+            WriteInt(key.get(), kPlaceNames[i], place[i]);
+    }
+    WriteInt(key.get(), kMaximizedName, layout.maximized);
+    for (int i = 0; i < WindowLayout::kColumns; ++i)
+        if (layout.columnWidths[i] != WindowLayout::kNoWidth)
+            WriteInt(key.get(), kColumnNames[i], layout.columnWidths[i]);
 }
 
 } // namespace lex

@@ -1,5 +1,6 @@
 // The settings record's persistent form: twelve REG_SZ values under
-// HKEY_CURRENT_USER\Software\Halvek\Lexprobe.
+// HKEY_CURRENT_USER\Software\Halvek\Lexprobe, and beside them the main
+// window's layout.
 #pragma once
 
 #include <functional>
@@ -21,5 +22,25 @@ void LoadSettings(ExtractionSettings &settings, const std::function<void()> &onD
 // Opens (or creates) the key and writes every field but `Debug`, flags as
 // "0" or "1", integers as decimal text.
 void SaveSettings(const ExtractionSettings &settings);
+
+// The main window's layout as the user left it, kept beside the settings
+// in the same form (decimal text).
+struct WindowLayout {
+    // The window's normal (not maximised) place, in the coordinates of
+    // GetWindowPlacement; `hasPlace` false: none stored, or damaged.
+    bool hasPlace = false;
+    int left = 0, top = 0, width = 0, height = 0;
+    bool maximized = false;
+    // The results list's columns; kNoWidth: none stored, or damaged.
+    static constexpr int kNoWidth = -1;
+    static constexpr int kColumns = 3;
+    int columnWidths[kColumns] = {kNoWidth, kNoWidth, kNoWidth};
+};
+
+// Reads the stored layout.  A value that is missing, not an integer or out
+// of its range is ignored; the place is taken only when all four of its
+// values are sound.
+WindowLayout LoadWindowLayout();
+void SaveWindowLayout(const WindowLayout &layout);
 
 } // namespace lex

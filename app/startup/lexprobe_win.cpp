@@ -35,7 +35,7 @@ int Run(HINSTANCE instance, int show)
             return 1;
         // A shortcut set to start minimised minimises the program (the
         // application window), not the main window alone.
-        ShowWindow(form.hwnd(), IsMinimizeCommand(show) ? SW_SHOWNORMAL : show);
+        form.Show(IsMinimizeCommand(show) ? SW_SHOWNORMAL : show);
         UpdateWindow(form.hwnd());
         if (IsMinimizeCommand(show))
             PostMessageA(application.handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);

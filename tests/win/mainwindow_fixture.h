@@ -214,7 +214,7 @@ protected:
         o.quitOnDestroy = false;
         form_ = std::make_unique<MainForm>();
         EXPECT_TRUE(form_->Create(GetModuleHandleA(nullptr), o));
-        ShowWindow(form_->hwnd(), SW_SHOW);
+        form_->Show(SW_SHOW);
         Pump();
         return *form_;
     }

@@ -6,7 +6,9 @@
 #include <dlgs.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
+#include <vector>
 
 #include "ui/shell_win.h"
 
@@ -211,6 +213,158 @@ TEST_F(Habits, TheWindowKeepsTheHabitsOfAWindowsProgram)
         Start();
         (this->*habit.second)();
         form_->SetPumpHook(nullptr);
+    }
+}
+
+// What the clipboard holds in the format `format`, as UTF-16 (CF_TEXT read
+// in code page 932); "<none>" without it.
+std::wstring Clipboard(UINT format)
+{
+    std::wstring out = L"<none>";
+    if (!OpenClipboard(nullptr))
+        return L"<not open>";
+    if (HANDLE data = GetClipboardData(format)) {
+        const void *p = GlobalLock(data);
+        if (format == CF_UNICODETEXT) {
+            out = static_cast<const wchar_t *>(p);
+        } else {
+            const char *text = static_cast<const char *>(p);
+            out.assign(std::strlen(text) + 1, L'\0');
+            out.resize(MultiByteToWideChar(932, 0, text, -1, &out[0], static_cast<int>(out.size())) - 1);
+        }
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return out;
+}
+
+void PutClipboard(const char *text)
+{
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, std::strlen(text) + 1);
+    std::strcpy(static_cast<char *>(GlobalLock(block)), text);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+}
+
+// Ctrl+C and "コピー(&C)" put the selected rows on the clipboard in the
+// results file's lines, in both text formats; without a selection the
+// command is greyed and the clipboard keeps what it held.
+TEST_F(Habits, CopyPutsTheSelectedRowsOnTheClipboard)
+{
+    const struct {
+        const char *saveOption;
+        std::vector<size_t> selected;
+        bool byKey;
+        const wchar_t *expected;
+    } copies[] = {
+        {"0", {}, true, L"kept"},
+        {"0", {}, false, L"kept"},
+        {"0", {1}, true, L"0000000F\tANSI\tstring100001"},
+        {"0", {0, 2, 3}, false,
+         L"00000000\tANSI\tstring100000\r\n0000001E\tANSI\tstring100002\r\n"
+         L"00001A2B\tUnicode\t\x30c6\x30b9\x30c8\x2460"},
+        {"1", {0, 3}, true, L"string100000\r\n\x30c6\x30b9\x30c8\x2460"},
+        {"1", {1, 2}, false, L"string100001\r\nstring100002"},
+    };
+    for (const auto &copy : copies) {
+        SCOPED_TRACE(std::string(copy.saveOption) + (copy.byKey ? " Ctrl+C " : " menu ") +
+                     std::to_string(copy.selected.size()));
+        form_.reset();
+        Registry::PutString("SaveOption", copy.saveOption);
+        Start();
+        Scan("copy.bin", ManyStrings(3));
+        form_->list().AppendRow(0x1A2B, true, "テスト①", 8, false);  // code page 932 only
+        form_->list().SyncCount();
+        for (size_t row : copy.selected)
+            form_->list().rows().SetSelected(row, true);
+        HMENU edit = GetSubMenu(GetMenu(Main()), 1);
+        SendMessageA(Main(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);
+        EXPECT_EQ(copy.selected.empty(), (GetMenuState(edit, IDM_COPY, MF_BYCOMMAND) & MF_GRAYED) != 0);
+        PutClipboard("kept");
+        SetFocus(List());
+        if (copy.byKey)
+            Key(List(), 'C', VK_CONTROL);
+        else
+            SendMessageA(Main(), WM_COMMAND, IDM_COPY, 0);
+        EXPECT_EQ(copy.expected, Clipboard(CF_UNICODETEXT));
+        EXPECT_EQ(copy.expected, Clipboard(CF_TEXT));
+    }
+    EXPECT_TRUE(boxes_.empty());
+}
+
+RECT NormalPlace(HWND wnd)
+{
+    WINDOWPLACEMENT wp = {};
+    wp.length = sizeof wp;
+    GetWindowPlacement(wnd, &wp);
+    return wp.rcNormalPosition;
+}
+
+// The window's place, whether it was maximised and the column widths come
+// back at the next start; a place off every monitor and damaged values are
+// ignored.
+TEST_F(Habits, TheLayoutIsRememberedAcrossStarts)
+{
+    Start();
+    const RECT fresh = NormalPlace(Main());
+    const int freshColumn = ListView_GetColumnWidth(List(), 0);
+    Scan("layout.bin", ManyStrings(5));
+    SetWindowPos(Main(), nullptr, 40, 50, 620, 480, SWP_NOZORDER);
+    ListView_SetColumnWidth(List(), 0, 111);
+    ListView_SetColumnWidth(List(), 1, 77);
+    CloseMain();
+    Start();
+    RECT r = NormalPlace(Main());
+    EXPECT_EQ(40, r.left);
+    EXPECT_EQ(50, r.top);
+    EXPECT_EQ(620, r.right - r.left);
+    EXPECT_EQ(111, ListView_GetColumnWidth(List(), 0));
+    EXPECT_EQ(77, ListView_GetColumnWidth(List(), 1));
+    Scan("layout.bin", ManyStrings(5));  // the list brings the height back
+    GetWindowRect(Main(), &r);
+    EXPECT_EQ(480, r.bottom - r.top);
+
+    const struct {
+        const char *what, *name, *value;
+        bool placed, maximized;
+        int column;  // the first column's width; 0: the fresh one
+    } cases[] = {
+        {"sound", "", "", true, false, 120},
+        {"maximised", "WindowMaximized", "1", true, true, 120},
+        {"off every monitor", "WindowLeft", "-20000", false, false, 120},
+        {"left not a number", "WindowLeft", "1O0", false, false, 120},
+        {"no width", "WindowWidth", "0", false, false, 120},
+        {"height too large", "WindowHeight", "99999", false, false, 120},
+        {"column negative", "ColumnWidth1", "-5", true, false, 0},
+        {"column not a number", "ColumnWidth1", "wide", true, false, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        form_.reset();
+        Registry::Delete();
+        const std::pair<const char *, const char *> sound[] = {
+            {"WindowLeft", "100"}, {"WindowTop", "80"}, {"WindowWidth", "600"},
+            {"WindowHeight", "500"}, {"ColumnWidth1", "120"}};
+        for (const auto &value : sound)
+            Registry::PutString(value.first, value.second);
+        if (*c.name)
+            Registry::PutString(c.name, c.value);
+        Start();
+        r = NormalPlace(Main());
+        if (c.placed) {
+            EXPECT_EQ(100, r.left);
+            EXPECT_EQ(80, r.top);
+            EXPECT_EQ(600, r.right - r.left);
+        } else {
+            EXPECT_NE(100, r.left);
+            EXPECT_EQ(fresh.right - fresh.left, r.right - r.left);
+            EXPECT_NE(nullptr, MonitorFromRect(&r, MONITOR_DEFAULTTONULL));
+        }
+        EXPECT_EQ(c.maximized, IsZoomed(Main()) != 0);
+        EXPECT_EQ(c.column ? c.column : freshColumn, ListView_GetColumnWidth(List(), 0));
     }
 }
 

@@ -451,7 +451,7 @@ TEST_F(App, CloseButtonClosesAndSaves)
     Start();
     Click(Item(IDC_CLOSEBTN));
     EXPECT_TRUE(form_->Destroyed());
-    EXPECT_EQ(12u, Registry::ValueCount());
+    EXPECT_EQ(12u + 8u, Registry::ValueCount());  // the settings and the window's layout
 }
 
 // ---- Dictionary and debug mode ----------------------------------------------
@@ -507,12 +507,12 @@ TEST_F(App, DebugModeCaptionNoticeAndHitBoxes)
 
 // ---- Registry ------------------------------------------------------------
 
-TEST_F(App, FirstStartWritesTwelveValuesWithoutDebug)
+TEST_F(App, FirstStartWritesTwelveSettingsWithoutDebugAndTheLayout)
 {
     Start();
     EXPECT_FALSE(form_->settings().SearchWideJapanese);
     CloseMain();
-    EXPECT_EQ(12u, Registry::ValueCount());
+    EXPECT_EQ(12u + 8u, Registry::ValueCount());  // eight values of the window's layout
     EXPECT_EQ("<missing>", Registry::Get("Debug"));
     const std::pair<const char *, const char *> expected[] = {
         {"SearchKanji", "0"},     {"CheckKanjiNoise", "1"}, {"SearchWideJapanese", "0"},

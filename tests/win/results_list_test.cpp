@@ -537,6 +537,8 @@ std::vector<UINT> MenuCommands(HMENU menu)
     std::vector<UINT> ids;
     std::set<std::string> captions;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR)
+            continue;
         char text[64] = {};
         GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
         EXPECT_TRUE(*text && captions.insert(text).second) << "item " << i << " \"" << text << "\"";
@@ -547,8 +549,9 @@ std::vector<UINT> MenuCommands(HMENU menu)
 
 TEST_F(ResultsListTest, PopupShowsSortsWithoutSelectionAndDeleteWithOne)
 {
-    const std::vector<UINT> sorts = {IDM_SORTADDRESS, IDM_SORTNAME, IDM_SORTLENGTH, IDM_SORTCHECK};
-    const std::vector<UINT> remove = {IDM_POPUPDELETE};
+    const std::vector<UINT> sorts = {IDM_COPY, IDM_SORTADDRESS, IDM_SORTNAME, IDM_SORTLENGTH,
+                                     IDM_SORTCHECK};
+    const std::vector<UINT> remove = {IDM_COPY, IDM_POPUPDELETE};
     FillNumbered(5);
 
     struct Step {
@@ -571,6 +574,8 @@ TEST_F(ResultsListTest, PopupShowsSortsWithoutSelectionAndDeleteWithOne)
         HMENU menu = list_->CreatePopup();
         ASSERT_NE(nullptr, menu);
         EXPECT_EQ(step.selection ? remove : sorts, MenuCommands(menu)) << step.what;
+        EXPECT_EQ(!step.selection, (GetMenuState(menu, IDM_COPY, MF_BYCOMMAND) & MF_GRAYED) != 0)
+            << step.what;
         DestroyMenu(menu);
     }
 }
