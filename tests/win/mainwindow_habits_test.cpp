@@ -276,7 +276,7 @@ TEST_F(Habits, CopyPutsTheSelectedRowsOnTheClipboard)
         Registry::PutString("SaveOption", copy.saveOption);
         Start();
         Scan("copy.bin", ManyStrings(3));
-        form_->list().AppendRow(0x1A2B, true, "テスト①", 8, false);  // code page 932 only
+        form_->list().AppendRow(0x1A2B, lex::RowKind::Unicode, "テスト①", 8, false);  // code page 932 only
         form_->list().SyncCount();
         for (size_t row : copy.selected)
             form_->list().rows().SetSelected(row, true);
