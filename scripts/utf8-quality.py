@@ -11,9 +11,9 @@ programs into (build/japanese-quality).
 import concurrent.futures, importlib.util, os, re, sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-spec = importlib.util.spec_from_file_location("jq", os.path.join(HERE, "japanese-quality.py"))
-jq = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(jq)
+module_def = importlib.util.spec_from_file_location("jq", os.path.join(HERE, "japanese-quality.py"))
+jq = importlib.util.module_from_spec(module_def)
+module_def.loader.exec_module(jq)
 
 LOCALES = "/usr/share/locale"
 OTHER_LANGUAGES = ["fr", "de", "ru", "el", "zh_CN", "ko"]
