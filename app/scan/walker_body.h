@@ -158,6 +158,11 @@ inline int LowestBit(uint64_t v)
 
 enum ByteClass : uint8_t { kZero, kPrintable, kLead, kOther };
 
+// A byte in single-byte text with Shift-JIS pairs: text, a katakana left
+// out, a lead byte, anything else, or (with SearchUtf8) a byte that may
+// begin a UTF-8 character, which is one of the others where none begins.
+enum MixedByte : uint8_t { kMixedText, kMixedLeftOut, kMixedLead, kMixedEnd, kMixedUtf8 };
+
 // The high bytes of Japanese UTF-16 code units: kana and CJK symbols
 // (U+3000-U+30FF), CJK ideographs (U+4E00-U+9FFF), full-width and
 // half-width forms (U+FF01-U+FF9F).
@@ -218,6 +223,7 @@ public:
                             (sjis::IsHalfWidthKana(b) && !settings.CheckHalfKana);
             trail_[b] = sjis::IsTrail(b);
             utf8Lead_[b] = utf8Text_ && utf8::kLead.Holds(b);
+            mixed_[b] = utf8Lead_[b] ? kMixedUtf8 : MixedOf(b);
         }
         // With no candidate, only printable bytes and (with SearchKanji)
         // lead bytes change anything.
@@ -240,8 +246,11 @@ public:
             smallSet_.Add('a', 'z');
         }
         zeroSet_.Add(0, 0);
+        // Printable bytes, katakana, and the bytes of Shift-JIS pairs.
+        textSet_ = printableSet_;
+        textSet_.Add(sjis::kLead);
+        textSet_.Add(sjis::kTrail);
         kanaSet_.Add(sjis::kHalfWidthKana);
-        leadSet_.Add(sjis::kLead);
         lookAhead_ = LookAhead();
         halfKana_ = !settings.CheckHalfKana;
         // The high bytes of Japanese code units, and of text in Japanese
@@ -363,6 +372,10 @@ private:
             if (i > limit)
                 return i;
         }
+        if (settings_.SearchKanji) {
+            const size_t next = StartMixed(i, stop);
+            return next != i ? next : StepByClass(i, limit);
+        }
         if (printable_[data_[i]] && !(utf8Text_ && utf8Lead_[data_[i]]))
             return StartRun(i, stop);
         return StepByClass(i, limit);
@@ -433,7 +446,7 @@ private:
         case kPrintable:
             return PrintableStep(i, limit);
         case kLead:
-            return LeadStep(i);
+            return LeadStep(i, limit);
         default:  // kOther
             return EndText(i);
         }
@@ -496,8 +509,16 @@ private:
             unit_ = kUnitUnknown;
             return i + 1;
         }
-        if (!wide_)
-            return AppendRun(i, limit);
+        if (!wide_) {
+            if (!settings_.SearchKanji || utf8_)
+                return AppendRun(i, limit);
+            // The byte may begin a UTF-8 character that the step did not
+            // take: it is taken here as what it is, text.
+            if (candidate_.empty())
+                start_ = base_ + i;
+            candidate_.push_back(static_cast<char>(b));
+            return i + 1 <= limit ? GatherMixed(i + 1, limit) : i + 1;
+        }
         if (At(i + 1) == 0) {
             if (candidate_.empty())
                 start_ = base_ + i;
@@ -511,8 +532,9 @@ private:
 
     // A lead byte.  With SearchKanji, single-byte text takes it and the
     // trail byte after it as one character, so the trail byte is not
-    // examined again; otherwise it ends the text and is left out.
-    size_t LeadStep(size_t i)
+    // examined again, and the text that follows it at once; otherwise it
+    // ends the text and is left out.
+    size_t LeadStep(size_t i, size_t limit)
     {
         if (settings_.SearchKanji && !wide_ && i + 1 < avail_ && trail_[data_[i + 1]]) {
             // A pair ends UTF-8 text.
@@ -523,9 +545,124 @@ private:
             candidate_.push_back(static_cast<char>(data_[i]));
             candidate_.push_back(static_cast<char>(data_[i + 1]));
             doubles_ = true;
-            return i + 2;
+            return i + 2 <= limit ? GatherMixed(i + 2, limit) : i + 2;
         }
         return EndText(i);
+    }
+
+    // With SearchKanji, single-byte text from position i on: printable
+    // bytes, left-out katakana and Shift-JIS pairs taken at once up to
+    // `limit`, as their steps would take them one by one.  Stops at any
+    // other byte, at a pair that `limit` cuts, and (with UTF-8 text) at a
+    // well-formed UTF-8 character, which the plain step reads.  *leftOut:
+    // katakana were left out; *pairs: a pair was taken.
+    size_t MixedEnd(size_t i, size_t limit, bool *leftOut, bool *pairs) const
+    {
+        const uint8_t *d = data_;
+        bool left = false, taken = false;
+        size_t j = i;
+        while (j <= limit) {
+            MixedByte m = mixed_[d[j]];
+            if (m == kMixedText) {
+                ++j;
+                continue;
+            }
+            if (m == kMixedUtf8) {
+                if (Utf8Here(j))
+                    break;
+                m = MixedOf(d[j]);
+            }
+            if (m == kMixedText || m == kMixedLeftOut) {
+                left = left || m == kMixedLeftOut;
+                ++j;
+                continue;
+            }
+            if (m != kMixedLead || j + 1 > limit || !trail_[d[j + 1]])
+                break;
+            taken = true;
+            j += 2;
+        }
+        *leftOut = left;
+        *pairs = taken;
+        return j;
+    }
+    MixedByte MixedOf(uint8_t b) const
+    {
+        return printable_[b]                ? kMixedText
+               : class_[b] == kPrintable    ? kMixedLeftOut
+               : class_[b] == kLead         ? kMixedLead
+                                            : kMixedEnd;
+    }
+    bool Utf8Here(size_t j) const
+    {
+        uint32_t code;
+        return Utf8At(static_cast<ptrdiff_t>(j), &code) != 0;
+    }
+    // Whether the step of the byte at j, after `run` bytes of single-byte
+    // text that is not UTF-8 text, flushes it: control bytes and the like,
+    // a lead byte without a trail byte, and a zero after two bytes or more
+    // (a zero after one may begin UTF-16 text); not a UTF-8 character.
+    bool MixedFlushes(size_t j, size_t run) const
+    {
+        const uint8_t after = data_[j];
+        if (utf8Text_ && utf8Lead_[after] && Utf8Here(j))
+            return false;
+        switch (class_[after]) {
+        case kZero:
+            return run >= 2;
+        case kLead:
+            return !(j + 1 < avail_ && trail_[data_[j + 1]]);
+        case kPrintable:
+            return false;
+        default:
+            return true;
+        }
+    }
+    // The text that MixedEnd takes, with no candidate: emitted (or
+    // dropped) straight from the data when the byte after it flushes and
+    // no katakana were left out.  Returns i when it takes nothing.
+    size_t StartMixed(size_t i, size_t limit)
+    {
+        bool leftOut = false, pairs = false;
+        const size_t j = MixedEnd(i, limit, &leftOut, &pairs);
+        if (j == i)
+            return i;
+        start_ = base_ + i;
+        if (!leftOut && j <= limit && MixedFlushes(j, j - i)) {
+            doubles_ = pairs;
+            Emit(reinterpret_cast<const char *>(data_ + i), j - i);
+            doubles_ = false;
+            return j + 1;
+        }
+        return TakeMixed(i, j, leftOut, pairs);
+    }
+    // Single-byte text that is not UTF-8 text goes on from i.
+    size_t GatherMixed(size_t i, size_t limit)
+    {
+        bool leftOut = false, pairs = false;
+        const size_t j = MixedEnd(i, limit, &leftOut, &pairs);
+        return TakeMixed(i, j, leftOut, pairs);
+    }
+    // Appends the bytes from i to j - 1 to the text, without the katakana
+    // left out; returns j.
+    size_t TakeMixed(size_t i, size_t j, bool leftOut, bool pairs)
+    {
+        const char *from = reinterpret_cast<const char *>(data_ + i);
+        if (!leftOut) {
+            candidate_.append(from, j - i);
+        } else {
+            // A katakana byte of a pair is its trail byte and stays.
+            for (size_t k = i; k < j; ++k) {
+                if (class_[data_[k]] == kLead && !printable_[data_[k]]) {
+                    candidate_.append(from + (k - i), 2);
+                    ++k;
+                } else if (printable_[data_[k]]) {
+                    candidate_.push_back(static_cast<char>(data_[k]));
+                }
+            }
+        }
+        doubles_ = doubles_ || pairs;
+        return j;
     }
 
     // With SearchUtf8, single-byte text at the well-formed UTF-8 sequence
@@ -1113,39 +1250,44 @@ private:
     // that needs the plain steps, or a position past `limit`.
     //
     // A run here is a stretch of printable bytes and left-out katakana
-    // (which neither end a candidate nor join it).
+    // (which neither end a candidate nor join it).  With SearchKanji, text
+    // is gathered across stretches of runs and Shift-JIS pairs, whose bytes
+    // all lie in textSet_; such a stretch (`text` below) holds no more text
+    // than its bytes, and the bytes around it end any text.
     size_t SkipEmpty(size_t i, size_t limit)
     {
         const uint8_t *d = data_;
         // With Japanese text, the 64 positions' look-ahead must be in the
         // window too.
         const size_t reach = wideJapanese_ || utf8Text_ ? 64 + lookAhead_ : 64;
+        const bool kanji = settings_.SearchKanji;
         while (limit + 1 - i >= 64 && avail_ - i >= reach) {
             const uint64_t p = printableSet_.Mask64(d + i);
             const uint64_t kana = settings_.CheckHalfKana ? kanaSet_.Mask64(d + i) : 0;
             const uint64_t run = p | kana;
-            // A run that reaches the window's end is left for the next
-            // window, which begins at the run's start.
-            const uint64_t other = ~run;
+            const uint64_t text = kanji ? textSet_.Mask64(d + i) : run;
+            // A stretch that reaches the window's end is left for the next
+            // window, which begins at the stretch's start.
+            const uint64_t other = ~text;
             if (other == 0)
                 return i;
-            const int cut = (run >> 63) == 0 ? 64 : 64 - LeadingZeros(other);
+            const int cut = (text >> 63) == 0 ? 64 : 64 - LeadingZeros(other);
             const uint64_t valid = cut == 64 ? ~uint64_t(0) : (uint64_t(1) << cut) - 1;
-            const uint64_t interesting = Interesting(i, p, kana) & valid;
+            const uint64_t interesting = Interesting(i, p, kana, text) & valid;
             if (interesting == 0) {
                 i += static_cast<size_t>(cut);
                 continue;
             }
             // Back from the first interesting position to the start of the
-            // run that holds it or that ends right before it.
+            // stretch that holds it or that ends right before it.
             int q = LowestBit(interesting);
             int inRun = -1;
-            if ((run >> q) & 1)
+            if ((text >> q) & 1)
                 inRun = q;
-            else if (q > 0 && ((run >> (q - 1)) & 1))
+            else if (q > 0 && ((text >> (q - 1)) & 1))
                 inRun = q - 1;
             if (inRun >= 0) {
-                const uint64_t runStarts = run & ~(run << 1);
+                const uint64_t runStarts = text & ~(text << 1);
                 const uint64_t below = runStarts & ((uint64_t(2) << inRun) - 1);
                 q = 63 - LeadingZeros(below);
             }
@@ -1157,19 +1299,19 @@ private:
     // The positions of the 64 at i, with no candidate, that the plain
     // steps might not pass over silently (p: printable bytes, kana:
     // left-out katakana; runs are stretches of both):
-    //   - runs of at least the minimum length (they may hold a row);
+    //   - runs of at least the minimum length (they may hold a row); with
+    //     SearchKanji, stretches of text bytes (`text`) of that length;
     //   - a zero after a run that may hold a single text byte, when a
     //     printable byte may follow (UTF-16 text may begin there);
-    //   - with SearchKanji, every lead byte;
     //   - with SearchUtf8, a UTF-8 character that begins UTF-8 text.
     // Runs that reach the window's end are the caller's concern.
-    uint64_t Interesting(size_t i, uint64_t p, uint64_t kana) const
+    uint64_t Interesting(size_t i, uint64_t p, uint64_t kana, uint64_t text) const
     {
         const uint8_t *d = data_;
         const uint64_t run = p | kana;
         const uint64_t starts = run & ~(run << 1);
         const uint64_t ends = ~run & (run << 1);  // the byte after each run
-        const uint64_t longRuns = LongStarts(run);
+        const uint64_t longRuns = LongStarts(text);
         // Runs that may hold exactly one text byte: a single printable
         // byte, or any run with katakana in it (marked at its last byte by
         // spreading each katakana bit upwards through its run).
@@ -1184,8 +1326,6 @@ private:
         const uint64_t zero = zeroSet_.Mask64(d + i);
         const uint64_t zeroAfterSingle = ends & zero & (single << 1);
         uint64_t result = longRuns | (zeroAfterSingle & followedByPrintable);
-        if (settings_.SearchKanji)
-            result |= leadSet_.Mask64(d + i);
         if (wideJapanese_) {
             result |= LengthWordBits(i, zero, zeroAfterSingle & ~followedByPrintable);
             result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable);
@@ -1495,9 +1635,10 @@ private:
     ByteSet utf8LeadSet_;
     ByteSet smallSet_;  // a-z
     bool utf8Lead_[256];  // bytes that may begin a UTF-8 character (SearchUtf8)
+    MixedByte mixed_[256];  // what single-byte text with Shift-JIS pairs does with a byte
     ByteSet zeroSet_;
+    ByteSet textSet_;
     ByteSet kanaSet_;
-    ByteSet leadSet_;
     ByteSet highSet_;
     ByteSet symbolHighSet_;
     ByteSet kanaFormsSet_;
