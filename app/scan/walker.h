@@ -88,7 +88,7 @@ public:
 
 protected:
     // The row emitter: length, Japanese text's kana, relocation tables,
-    // repetition filter, Shift-JIS noise, row, English word.  The text
+    // Shift-JIS noise, repetition filter, row, English word.  The text
     // starts at start_ and is wide when wide_ is set, UTF-8 text when
     // utf8_ is; `extra` of its bytes are the further bytes of Japanese and
     // UTF-8 characters, which the minimum length does not count.  `hard`:

@@ -146,14 +146,27 @@ private:
     bool table_[256] = {};
 };
 
+// Of a value that is not zero.  A 32-bit build has no 64-bit bit scan:
+// the compiler would call a library function for each, so the halves are
+// scanned here.
 inline int LeadingZeros(uint64_t v)
 {
+#if defined(__i386__)
+    const auto high = static_cast<uint32_t>(v >> 32);
+    return high ? __builtin_clz(high) : 32 + __builtin_clz(static_cast<uint32_t>(v));
+#else
     return __builtin_clzll(v);
+#endif
 }
 
 inline int LowestBit(uint64_t v)
 {
+#if defined(__i386__)
+    const auto low = static_cast<uint32_t>(v);
+    return low ? __builtin_ctz(low) : 32 + __builtin_ctz(static_cast<uint32_t>(v >> 32));
+#else
     return __builtin_ctzll(v);
+#endif
 }
 
 enum ByteClass : uint8_t { kZero, kPrintable, kLead, kOther };
@@ -290,6 +303,7 @@ public:
             return true;
         const size_t last = final ? avail - 1 : avail - 1 - lookAhead_;
         data_ = d;
+        seenFrom_ = seenTo_ = 0;
         base_ = base;
         avail_ = avail;
         size_t i = static_cast<size_t>(pos_ - base);
@@ -1261,6 +1275,27 @@ private:
         // window too.
         const size_t reach = wideJapanese_ || utf8Text_ ? 64 + lookAhead_ : 64;
         const bool kanji = settings_.SearchKanji;
+        // What the last 64 positions classified still tell about those
+        // after i: the walk comes back here after each row, mostly within
+        // them.  Runs must begin where they began then: not in the middle
+        // of one (after UTF-8 text that ended at a katakana byte).
+        const int shift = static_cast<int>(i - seenFrom_);
+        if (i >= seenFrom_ && i < seenTo_ && (shift == 0 || !((seenRun_ >> (shift - 1)) & 1))) {
+            const uint64_t interesting = seenInteresting_ >> shift;
+            if (interesting == 0) {
+                i = seenTo_;
+            } else {
+                const int q = LowestBit(interesting);
+                const uint64_t text = seenText_ >> shift;
+                // Back to the start of the stretch, but not before i: from
+                // where the walk stands, the stretch begins there.
+                const uint64_t starts = (text & ~(text << 1)) | 1;
+                const int inRun = (text >> q) & 1 ? q : q > 0 && ((text >> (q - 1)) & 1) ? q - 1 : -1;
+                return i + static_cast<size_t>(
+                               inRun < 0 ? q
+                                         : 63 - LeadingZeros(starts & ((uint64_t(2) << inRun) - 1)));
+            }
+        }
         while (limit + 1 - i >= 64 && avail_ - i >= reach) {
             const uint64_t p = printableSet_.Mask64(d + i);
             const uint64_t kana = settings_.CheckHalfKana ? kanaSet_.Mask64(d + i) : 0;
@@ -1274,6 +1309,16 @@ private:
             const int cut = (text >> 63) == 0 ? 64 : 64 - LeadingZeros(other);
             const uint64_t valid = cut == 64 ? ~uint64_t(0) : (uint64_t(1) << cut) - 1;
             const uint64_t interesting = Interesting(i, p, kana, text) & valid;
+            // Without Japanese UTF-16 text, every position's bit tells
+            // (with it, only the first where such text begins is known):
+            // kept for the walk's next visit.
+            if (!wideJapanese_) {
+                seenFrom_ = i;
+                seenTo_ = i + static_cast<size_t>(cut);
+                seenInteresting_ = interesting;
+                seenText_ = text;
+                seenRun_ = run;
+            }
             if (interesting == 0) {
                 i += static_cast<size_t>(cut);
                 continue;
@@ -1331,7 +1376,7 @@ private:
             result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable);
         }
         if (utf8Text_)
-            result |= Utf8Bits(i, result);
+            result |= Utf8Bits(i, result, !wideJapanese_);
         return result;
     }
 
@@ -1351,14 +1396,18 @@ private:
         return run;
     }
 
-    // With UTF-8 text, the first position of the 64 at i (as a bit) below
-    // the lowest bit of `before` where a UTF-8 character begins UTF-8 text;
-    // 0 when there is none.  Elsewhere the plain steps read the bytes as
-    // without UTF-8 text (with SearchKanji, every lead byte is interesting
-    // anyway, and with it the characters that a pair could also read).
-    // The 64 positions' look-ahead is in the window.
-    uint64_t Utf8Bits(size_t i, uint64_t before) const
+    // With UTF-8 text, the positions of the 64 at i (as bits) where a
+    // UTF-8 character begins UTF-8 text: all of them, or (`all` false) the
+    // first below the lowest bit of `before`; 0 when there is none.
+    // Elsewhere the plain steps read the bytes as without UTF-8 text (with
+    // SearchKanji, a character that a pair could also read lies in a
+    // stretch of text bytes, which holds no row unless it is long enough
+    // to be interesting anyway).  The 64 positions' look-ahead is in the
+    // window.
+    uint64_t Utf8Bits(size_t i, uint64_t before, bool all) const
     {
+        if (all)
+            before = 0;
         // By the bytes' top bits first (bit k: position i + k; the bytes
         // after the 64 are taken one by one): a byte 11xxxxxx and a
         // continuation byte 10xxxxxx; for 111xxxxx, another continuation
@@ -1386,11 +1435,15 @@ private:
         const uint64_t word = small << 1 | uint64_t(smallSet_.Has(Before(i))) | small >> 2 |
                               uint64_t(smallSet_.Has(d[64])) << 62 | uint64_t(smallSet_.Has(d[65])) << 63;
         maybe &= (top[2] & cont2) | (~top[2] & ((twoAfter & cont3) | word));
+        uint64_t starts = 0;
         for (; maybe; maybe &= maybe - 1) {
-            if (Utf8Starts(i + static_cast<size_t>(LowestBit(maybe))))
-                return maybe & -maybe;
+            if (Utf8Starts(i + static_cast<size_t>(LowestBit(maybe)))) {
+                starts |= maybe & -maybe;
+                if (!all)
+                    break;
+            }
         }
-        return 0;
+        return starts;
     }
 
     // With Japanese UTF-16 text, the positions of the 64 at i (of
@@ -1622,6 +1675,11 @@ private:
 
     // The window being walked.
     const uint8_t *data_ = nullptr;
+    // The positions [seenFrom_, seenTo_) of the window that SkipEmpty
+    // classified last: where the plain steps are needed, and the stretches
+    // of text.
+    size_t seenFrom_ = 0, seenTo_ = 0;
+    uint64_t seenInteresting_ = 0, seenText_ = 0, seenRun_ = 0;
     uint64_t base_ = 0;
     size_t avail_ = 0;
 
