@@ -1280,21 +1280,11 @@ private:
         // them.  Runs must begin where they began then: not in the middle
         // of one (after UTF-8 text that ended at a katakana byte).
         const int shift = static_cast<int>(i - seenFrom_);
-        if (i >= seenFrom_ && i < seenTo_ && (shift == 0 || !((seenRun_ >> (shift - 1)) & 1))) {
-            const uint64_t interesting = seenInteresting_ >> shift;
-            if (interesting == 0) {
-                i = seenTo_;
-            } else {
-                const int q = LowestBit(interesting);
-                const uint64_t text = seenText_ >> shift;
-                // Back to the start of the stretch, but not before i: from
-                // where the walk stands, the stretch begins there.
-                const uint64_t starts = (text & ~(text << 1)) | 1;
-                const int inRun = (text >> q) & 1 ? q : q > 0 && ((text >> (q - 1)) & 1) ? q - 1 : -1;
-                return i + static_cast<size_t>(
-                               inRun < 0 ? q
-                                         : 63 - LeadingZeros(starts & ((uint64_t(2) << inRun) - 1)));
-            }
+        if (i >= seenFrom_ && i < seenTo_ && seenTo_ <= limit + 1 &&
+            (shift == 0 || !((seenRun_ >> (shift - 1)) & 1))) {
+            if (const uint64_t at = Found(i, seenInteresting_ >> shift, seenBegins_ >> shift))
+                return i + BackToStretch(seenText_ >> shift, LowestBit(at));
+            i = seenTo_;
         }
         while (limit + 1 - i >= 64 && avail_ - i >= reach) {
             const uint64_t p = printableSet_.Mask64(d + i);
@@ -1308,37 +1298,44 @@ private:
                 return i;
             const int cut = (text >> 63) == 0 ? 64 : 64 - LeadingZeros(other);
             const uint64_t valid = cut == 64 ? ~uint64_t(0) : (uint64_t(1) << cut) - 1;
-            const uint64_t interesting = Interesting(i, p, kana, text) & valid;
-            // Without Japanese UTF-16 text, every position's bit tells
-            // (with it, only the first where such text begins is known):
-            // kept for the walk's next visit.
-            if (!wideJapanese_) {
-                seenFrom_ = i;
-                seenTo_ = i + static_cast<size_t>(cut);
-                seenInteresting_ = interesting;
-                seenText_ = text;
-                seenRun_ = run;
-            }
-            if (interesting == 0) {
-                i += static_cast<size_t>(cut);
-                continue;
-            }
-            // Back from the first interesting position to the start of the
-            // stretch that holds it or that ends right before it.
-            int q = LowestBit(interesting);
-            int inRun = -1;
-            if ((text >> q) & 1)
-                inRun = q;
-            else if (q > 0 && ((text >> (q - 1)) & 1))
-                inRun = q - 1;
-            if (inRun >= 0) {
-                const uint64_t runStarts = text & ~(text << 1);
-                const uint64_t below = runStarts & ((uint64_t(2) << inRun) - 1);
-                q = 63 - LeadingZeros(below);
-            }
-            return i + static_cast<size_t>(q);
+            uint64_t begins = 0;
+            const uint64_t interesting = Interesting(i, p, kana, text, &begins) & valid;
+            // Kept for the walk's next visit.
+            seenFrom_ = i;
+            seenTo_ = i + static_cast<size_t>(cut);
+            seenInteresting_ = interesting;
+            seenBegins_ = begins & valid;
+            seenText_ = text;
+            seenRun_ = run;
+            if (const uint64_t at = Found(i, interesting, seenBegins_))
+                return i + BackToStretch(text, LowestBit(at));
+            i += static_cast<size_t>(cut);
         }
         return i;
+    }
+
+    // The first position (as a bit) of the 64 at i that needs the plain
+    // steps, of Interesting's bits and its positions where Japanese UTF-16
+    // text may begin; 0 when there is none.
+    uint64_t Found(size_t i, uint64_t interesting, uint64_t begins) const
+    {
+        const uint64_t begin = wideJapanese_ && begins ? FirstBeginning(i, begins, interesting) : 0;
+        return begin ? begin : interesting & -interesting;
+    }
+    // Back from position q of the 64 (of stretches `text`, the first of
+    // them taken to begin at 0) to the start of the stretch that holds it or
+    // that ends right before it.
+    static size_t BackToStretch(uint64_t text, int q)
+    {
+        int inRun = -1;
+        if ((text >> q) & 1)
+            inRun = q;
+        else if (q > 0 && ((text >> (q - 1)) & 1))
+            inRun = q - 1;
+        if (inRun < 0)
+            return static_cast<size_t>(q);
+        const uint64_t starts = (text & ~(text << 1)) | 1;
+        return static_cast<size_t>(63 - LeadingZeros(starts & ((uint64_t(2) << inRun) - 1)));
     }
 
     // The positions of the 64 at i, with no candidate, that the plain
@@ -1349,8 +1346,11 @@ private:
     //   - a zero after a run that may hold a single text byte, when a
     //     printable byte may follow (UTF-16 text may begin there);
     //   - with SearchUtf8, a UTF-8 character that begins UTF-8 text.
+    //   - with SearchWideJapanese, *begins: positions where Japanese UTF-16
+    //     text may begin (FirstBeginning tells where it does).
     // Runs that reach the window's end are the caller's concern.
-    uint64_t Interesting(size_t i, uint64_t p, uint64_t kana, uint64_t text) const
+    uint64_t Interesting(size_t i, uint64_t p, uint64_t kana, uint64_t text,
+                         uint64_t *begins) const
     {
         const uint8_t *d = data_;
         const uint64_t run = p | kana;
@@ -1373,10 +1373,10 @@ private:
         uint64_t result = longRuns | (zeroAfterSingle & followedByPrintable);
         if (wideJapanese_) {
             result |= LengthWordBits(i, zero, zeroAfterSingle & ~followedByPrintable);
-            result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable);
+            result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable, begins);
         }
         if (utf8Text_)
-            result |= Utf8Bits(i, result, !wideJapanese_);
+            result |= Utf8Bits(i, result, true);
         return result;
     }
 
@@ -1467,15 +1467,17 @@ private:
         return bits & low3 & next;
     }
 
-    // With Japanese UTF-16 text, the first position of the 64 at i (as a
-    // bit) where the plain steps would take a Japanese character: a zero
-    // after a single byte (of `zeroAfterSingle`) that one follows, or, with
-    // no candidate (outside the text that a run gathers from its first
+    // With Japanese UTF-16 text, the positions of the 64 at i (as bits)
+    // where the plain steps would take a Japanese character: a zero after a
+    // single byte (of `zeroAfterSingle`) that one follows (returned), or,
+    // with no candidate (outside the text that a run gathers from its first
     // printable byte on, and the byte that ends it), the beginning of
-    // Japanese text after a byte that is not text.  0 when there is none.
-    // The 64 positions' look-ahead is in the window.
+    // Japanese text after a byte that is not text.  Whether such text
+    // begins depends on the walk (a length word passed over), so *begins
+    // gets the positions where it may, for FirstBeginning.  The 64
+    // positions' look-ahead is in the window.
     uint64_t JapaneseBits(size_t i, uint64_t p, uint64_t run, uint64_t zero,
-                          uint64_t zeroAfterSingle) const
+                          uint64_t zeroAfterSingle, uint64_t *begins) const
     {
         const uint8_t *d = data_;
         // Bit k: the byte at i + k + 1 is a Japanese character's high byte
@@ -1491,10 +1493,8 @@ private:
         uint64_t first = 0;
         for (uint64_t maybe = zeroAfterSingle & high2; maybe; maybe &= maybe - 1) {
             const size_t k = i + static_cast<size_t>(LowestBit(maybe)) + 1;
-            if (JapaneseUnit(d[k] | d[k + 1] << 8)) {
-                first = maybe & -maybe;
-                break;
-            }
+            if (JapaneseUnit(d[k] | d[k + 1] << 8))
+                first |= maybe & -maybe;
         }
         // Japanese text after a byte that is not text (a zero before a zero
         // low byte): a Japanese character, then two more Japanese
@@ -1507,8 +1507,6 @@ private:
         // whole string may begin.
         const uint64_t items = MenuItemBits(i, zero);
         uint64_t maybe = ((~zero & notText) | (zero & zeroBefore) | items) & high1;
-        if (first)
-            maybe &= first - 1;
         maybe &= (text0 >> 2 | uint64_t(3) << 62) & (text0 >> 4 | uint64_t(15) << 60);
         // After a byte other than zero, text up to a mark (kana, forms,
         // symbols, an ASCII unit) or an end within sixteen code units, by
@@ -1550,16 +1548,23 @@ private:
                                    (unsigned(printable_[u[4]]) & unsigned(u[5] == 0));
             exact &= ~(uint64_t(!(second & third)) << q);
         }
-        maybe = exact;
-        if (maybe == 0)
-            return first;
-        maybe &= ~(SpreadInRuns(p, run) << 1);
-        for (; maybe; maybe &= maybe - 1) {
-            const int q = LowestBit(maybe);
+        *begins = exact ? exact & ~(SpreadInRuns(p, run) << 1) : 0;
+        return first;
+    }
+
+    // The first of the positions `begins` of the 64 at i, below the lowest
+    // bit of `below`, where Japanese UTF-16 text begins (as a bit); 0 when
+    // there is none.
+    uint64_t FirstBeginning(size_t i, uint64_t begins, uint64_t below) const
+    {
+        if (below)
+            begins &= (below & -below) - 1;
+        for (; begins; begins &= begins - 1) {
+            const int q = LowestBit(begins);
             if (BeginsAt(i + static_cast<size_t>(q), false))
                 return uint64_t(1) << q;
         }
-        return first;
+        return 0;
     }
 
     // Bit k of top[n] set where bit 7 - n of byte k of the 64 at d is set
@@ -1679,7 +1684,7 @@ private:
     // classified last: where the plain steps are needed, and the stretches
     // of text.
     size_t seenFrom_ = 0, seenTo_ = 0;
-    uint64_t seenInteresting_ = 0, seenText_ = 0, seenRun_ = 0;
+    uint64_t seenInteresting_ = 0, seenBegins_ = 0, seenText_ = 0, seenRun_ = 0;
     uint64_t base_ = 0;
     size_t avail_ = 0;
 
