@@ -379,7 +379,7 @@ private:
             if (utf8Text_) {
                 for (size_t k = utf8LeadSet_.Find<true>(data_, i, start); k < start;
                      k = utf8LeadSet_.Find<true>(data_, k + 1, start))
-                    if (Utf8Starts(k))
+                    if (StartsUtf8(k))
                         return StepByClass(k, limit);
             }
             i = start;
@@ -758,6 +758,14 @@ private:
             return false;
         const bool before = small(At(k - 1)), after = small(At(k + 2));
         return (before && (small(At(k - 2)) || after)) || (after && small(At(k + 3)));
+    }
+    // Utf8Starts, known not to hold at the positions SkipEmpty classified
+    // last where it found nothing for the plain steps.
+    bool StartsUtf8(size_t k) const
+    {
+        if (k >= seenFrom_ && k < seenTo_ && !((seenInteresting_ >> (k - seenFrom_)) & 1))
+            return false;
+        return Utf8Starts(k);
     }
     // Whether the UTF-8 character at k begins UTF-8 text in single-byte text
     // without Shift-JIS pairs.
@@ -1208,7 +1216,7 @@ private:
                 *japanese = true;
                 return i;
             }
-            if (startSet_.Has(data_[i]) || (utf8Text_ && utf8Lead_[data_[i]] && Utf8Starts(i)))
+            if (startSet_.Has(data_[i]) || (utf8Text_ && utf8Lead_[data_[i]] && StartsUtf8(i)))
                 return i;
         }
         return i;
@@ -1252,7 +1260,7 @@ private:
     bool Flushes(size_t j, size_t run) const
     {
         const uint8_t after = data_[j];
-        if (utf8Text_ && utf8Lead_[after] && Utf8Starts(j))
+        if (utf8Text_ && utf8Lead_[after] && StartsUtf8(j))
             return false;
         const ByteClass c = class_[after];
         return c == kOther || (c == kLead && !settings_.SearchKanji) || (c == kZero && run >= 2);
@@ -1670,7 +1678,7 @@ private:
             // Left-out katakana do not end the run, unless a UTF-8 character
             // that begins UTF-8 text is there.
             while (j <= limit && !ascii && class_[d[j]] == kPrintable && !printable_[d[j]] &&
-                   !(utf8Text_ && utf8Lead_[d[j]] && Utf8Starts(j)))
+                   !(utf8Text_ && utf8Lead_[d[j]] && StartsUtf8(j)))
                 ++j;
             if (j == k)
                 break;
