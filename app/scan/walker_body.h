@@ -256,6 +256,7 @@ public:
                 runSet_.Add(sjis::kHalfWidthKana.first, utf8::kLead.first - 1);
             asciiSet_.Add(sjis::kPrintableAscii);
             utf8LeadSet_.Add(utf8::kLead);
+            continuationSet_.Add(utf8::kContinuation);
             smallSet_.Add('a', 'z');
         }
         zeroSet_.Add(0, 0);
@@ -760,10 +761,10 @@ private:
         return (before && (small(At(k - 2)) || after)) || (after && small(At(k + 3)));
     }
     // Utf8Starts, known not to hold at the positions SkipEmpty classified
-    // last where it found nothing for the plain steps.
+    // last where UTF-8 text cannot begin.
     bool StartsUtf8(size_t k) const
     {
-        if (k >= seenFrom_ && k < seenTo_ && !((seenInteresting_ >> (k - seenFrom_)) & 1))
+        if (k >= seenFrom_ && k < seenTo_ && !((seenUtf8_ >> (k - seenFrom_)) & 1))
             return false;
         return Utf8Starts(k);
     }
@@ -1290,7 +1291,8 @@ private:
         const int shift = static_cast<int>(i - seenFrom_);
         if (i >= seenFrom_ && i < seenTo_ && seenTo_ <= limit + 1 &&
             (shift == 0 || !((seenRun_ >> (shift - 1)) & 1))) {
-            if (const uint64_t at = Found(i, seenInteresting_ >> shift, seenBegins_ >> shift))
+            if (const uint64_t at = Found(i, seenInteresting_ >> shift, seenBegins_ >> shift,
+                                          seenUtf8_ >> shift))
                 return i + BackToStretch(seenText_ >> shift, LowestBit(at));
             i = seenTo_;
         }
@@ -1306,16 +1308,17 @@ private:
                 return i;
             const int cut = (text >> 63) == 0 ? 64 : 64 - LeadingZeros(other);
             const uint64_t valid = cut == 64 ? ~uint64_t(0) : (uint64_t(1) << cut) - 1;
-            uint64_t begins = 0;
-            const uint64_t interesting = Interesting(i, p, kana, text, &begins) & valid;
+            uint64_t begins = 0, utf8 = 0;
+            const uint64_t interesting = Interesting(i, p, kana, text, &begins, &utf8) & valid;
             // Kept for the walk's next visit.
             seenFrom_ = i;
             seenTo_ = i + static_cast<size_t>(cut);
             seenInteresting_ = interesting;
             seenBegins_ = begins & valid;
+            seenUtf8_ = utf8 & valid;
             seenText_ = text;
             seenRun_ = run;
-            if (const uint64_t at = Found(i, interesting, seenBegins_))
+            if (const uint64_t at = Found(i, interesting, seenBegins_, seenUtf8_))
                 return i + BackToStretch(text, LowestBit(at));
             i += static_cast<size_t>(cut);
         }
@@ -1324,11 +1327,15 @@ private:
 
     // The first position (as a bit) of the 64 at i that needs the plain
     // steps, of Interesting's bits and its positions where Japanese UTF-16
-    // text may begin; 0 when there is none.
-    uint64_t Found(size_t i, uint64_t interesting, uint64_t begins) const
+    // text or UTF-8 text may begin; 0 when there is none.
+    uint64_t Found(size_t i, uint64_t interesting, uint64_t begins, uint64_t utf8) const
     {
-        const uint64_t begin = wideJapanese_ && begins ? FirstBeginning(i, begins, interesting) : 0;
-        return begin ? begin : interesting & -interesting;
+        uint64_t first = interesting & -interesting;
+        if (const uint64_t start = utf8Text_ && utf8 ? FirstUtf8(i, utf8, first) : 0)
+            first = start;
+        if (const uint64_t begin = wideJapanese_ && begins ? FirstBeginning(i, begins, first) : 0)
+            first = begin;
+        return first;
     }
     // Back from position q of the 64 (of stretches `text`, the first of
     // them taken to begin at 0) to the start of the stretch that holds it or
@@ -1353,12 +1360,13 @@ private:
     //     SearchKanji, stretches of text bytes (`text`) of that length;
     //   - a zero after a run that may hold a single text byte, when a
     //     printable byte may follow (UTF-16 text may begin there);
-    //   - with SearchUtf8, a UTF-8 character that begins UTF-8 text.
     //   - with SearchWideJapanese, *begins: positions where Japanese UTF-16
-    //     text may begin (FirstBeginning tells where it does).
+    //     text may begin (FirstBeginning tells where it does);
+    //   - with SearchUtf8, *utf8: positions where UTF-8 text may begin
+    //     (FirstUtf8 tells where it does).
     // Runs that reach the window's end are the caller's concern.
-    uint64_t Interesting(size_t i, uint64_t p, uint64_t kana, uint64_t text,
-                         uint64_t *begins) const
+    uint64_t Interesting(size_t i, uint64_t p, uint64_t kana, uint64_t text, uint64_t *begins,
+                         uint64_t *utf8) const
     {
         const uint8_t *d = data_;
         const uint64_t run = p | kana;
@@ -1384,7 +1392,7 @@ private:
             result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable, begins);
         }
         if (utf8Text_)
-            result |= Utf8Bits(i, result, true);
+            *utf8 = Utf8Bits(i);
         return result;
     }
 
@@ -1405,36 +1413,32 @@ private:
     }
 
     // With UTF-8 text, the positions of the 64 at i (as bits) where a
-    // UTF-8 character begins UTF-8 text: all of them, or (`all` false) the
-    // first below the lowest bit of `before`; 0 when there is none.
-    // Elsewhere the plain steps read the bytes as without UTF-8 text (with
-    // SearchKanji, a character that a pair could also read lies in a
-    // stretch of text bytes, which holds no row unless it is long enough
-    // to be interesting anyway).  The 64 positions' look-ahead is in the
-    // window.
-    uint64_t Utf8Bits(size_t i, uint64_t before, bool all) const
+    // UTF-8 character may begin UTF-8 text, by the bytes' top bits (Utf8Starts
+    // tells exactly, FirstUtf8 finds the first); elsewhere the plain steps
+    // read the bytes as without UTF-8 text (with SearchKanji, a character
+    // that a pair could also read lies in a stretch of text bytes, which
+    // holds no row unless it is long enough to be interesting anyway).  The
+    // 64 positions' look-ahead is in the window.
+    uint64_t Utf8Bits(size_t i) const
     {
-        if (all)
-            before = 0;
-        // By the bytes' top bits first (bit k: position i + k; the bytes
-        // after the 64 are taken one by one): a byte 11xxxxxx and a
+        // By the bytes first (bit k: position i + k; the bytes after the
+        // 64 are taken one by one): a byte that may begin a character and a
         // continuation byte 10xxxxxx; for 111xxxxx, another continuation
         // byte after them; for 110xxxxx, another 110xxxxx and a continuation
         // byte after them, or a small ASCII letter before or after (a Latin
         // letter in a word).  Then each exactly.
-        if (before & 1)
-            return 0;
         const uint8_t *d = data_ + i;
-        uint64_t top[4];
-        TopBits64(d, top);
+        const uint64_t lead = utf8LeadSet_.Mask64(d);
+        if (!lead)
+            return 0;
         auto past = [d](int k, uint8_t mask, uint8_t value) { return uint64_t((d[64 + k] & mask) == value); };
-        const uint64_t lead = top[0] & top[1], cont = top[0] & ~top[1];
+        const uint64_t cont = continuationSet_.Mask64(d);
         const uint64_t cont1 = cont >> 1 | past(0, 0xC0, 0x80) << 63;
-        uint64_t maybe = lead & cont1;
-        if (before)
-            maybe &= (before & -before) - 1;
+        const uint64_t maybe = lead & cont1;
         if (!maybe)
             return 0;
+        uint64_t top[4];
+        TopBits64(d, top);
         const uint64_t cont2 = cont1 >> 1 | past(1, 0xC0, 0x80) << 63;
         const uint64_t cont3 = cont2 >> 1 | past(2, 0xC0, 0x80) << 63;
         const uint64_t two = lead & ~top[2];
@@ -1442,16 +1446,7 @@ private:
         const uint64_t small = top[3];
         const uint64_t word = small << 1 | uint64_t(smallSet_.Has(Before(i))) | small >> 2 |
                               uint64_t(smallSet_.Has(d[64])) << 62 | uint64_t(smallSet_.Has(d[65])) << 63;
-        maybe &= (top[2] & cont2) | (~top[2] & ((twoAfter & cont3) | word));
-        uint64_t starts = 0;
-        for (; maybe; maybe &= maybe - 1) {
-            if (Utf8Starts(i + static_cast<size_t>(LowestBit(maybe)))) {
-                starts |= maybe & -maybe;
-                if (!all)
-                    break;
-            }
-        }
-        return starts;
+        return maybe & ((top[2] & cont2) | (~top[2] & ((twoAfter & cont3) | word)));
     }
 
     // With Japanese UTF-16 text, the positions of the 64 at i (of
@@ -1560,6 +1555,19 @@ private:
         return first;
     }
 
+    // The first of the positions `maybe` of the 64 at i, below the lowest
+    // bit of `below`, where UTF-8 text begins (as a bit); 0 when there is
+    // none.
+    uint64_t FirstUtf8(size_t i, uint64_t maybe, uint64_t below) const
+    {
+        if (below)
+            maybe &= (below & -below) - 1;
+        for (; maybe; maybe &= maybe - 1) {
+            if (Utf8Starts(i + static_cast<size_t>(LowestBit(maybe))))
+                return maybe & -maybe;
+        }
+        return 0;
+    }
     // The first of the positions `begins` of the 64 at i, below the lowest
     // bit of `below`, where Japanese UTF-16 text begins (as a bit); 0 when
     // there is none.
@@ -1692,7 +1700,7 @@ private:
     // classified last: where the plain steps are needed, and the stretches
     // of text.
     size_t seenFrom_ = 0, seenTo_ = 0;
-    uint64_t seenInteresting_ = 0, seenBegins_ = 0, seenText_ = 0, seenRun_ = 0;
+    uint64_t seenInteresting_ = 0, seenBegins_ = 0, seenUtf8_ = 0, seenText_ = 0, seenRun_ = 0;
     uint64_t base_ = 0;
     size_t avail_ = 0;
 
@@ -1704,6 +1712,7 @@ private:
     ByteSet asciiSet_;
     ByteSet startSet_;
     ByteSet utf8LeadSet_;
+    ByteSet continuationSet_;  // a UTF-8 character's further bytes
     ByteSet smallSet_;  // a-z
     bool utf8Lead_[256];  // bytes that may begin a UTF-8 character (SearchUtf8)
     MixedByte mixed_[256];  // what single-byte text with Shift-JIS pairs does with a byte
