@@ -102,9 +102,24 @@ if [ "$gui" = 1 ] && [ "$big" = 1 ] && { [ ! -f "$binaries" ] || [ "$rebuild" = 
   echo "building the 300 MB file of binaries..."
   # ELF shared libraries and executables under /usr, in a fixed order.
   LC_ALL=C find /usr/lib /usr/bin /usr/sbin /usr/libexec -xdev -type f -size +16k 2>/dev/null |
-    LC_ALL=C sort | while IFS= read -r f; do
-      if [ "$(head -c 4 "$f" 2>/dev/null)" = $'\x7fELF' ]; then printf '%s\0' "$f"; fi
-    done | xargs -0 cat 2>/dev/null | head -c $((300 * 1048576)) >"$binaries.part" || true
+    LC_ALL=C sort | python3 -c '
+import sys
+left = 300 * 1048576
+with open(sys.argv[1], "wb") as out:
+    for name in sys.stdin.read().splitlines():
+        try:
+            with open(name, "rb") as f:
+                if f.read(4) != b"\x7fELF":
+                    continue
+                f.seek(0)
+                data = f.read(left)
+        except OSError:
+            continue
+        out.write(data)
+        left -= len(data)
+        if left == 0:
+            break
+' "$binaries.part"
   mv "$binaries.part" "$binaries"
 fi
 
