@@ -73,11 +73,12 @@ run() { "$build/wine-run" "$@" | tr -d '\r'; }
 drive() { run "$build/bin/lexdrive.exe" "$@"; }
 
 "$build/wine-start" >/dev/null
-# The settings key as it was, to put back at the end ("absent": there was
-# none).
+# The settings key as it was, to put back at the end (none: no key).
 rm -f "$saved"
-run reg export "$key" "$(run winepath -w "$saved")" /y >/dev/null 2>&1 || true
-[ -s "$saved" ] || echo absent >"$saved"
+had_key=0
+if run reg export "$key" "$(run winepath -w "$saved")" /y >/dev/null 2>&1 && [ -s "$saved" ]; then
+  had_key=1
+fi
 lexprobe=
 cleanup() {
   if [ -n "$lexprobe" ]; then
@@ -85,7 +86,7 @@ cleanup() {
     wait "$lexprobe" 2>/dev/null || true
   fi
   run reg delete "$key" /f >/dev/null 2>&1 || true
-  if [ "$(head -c 6 "$saved")" != absent ]; then
+  if [ "$had_key" = 1 ]; then
     run reg import "$(run winepath -w "$saved")" >/dev/null 2>&1 ||
       echo "bench-gui: could not put the settings back from $saved" >&2
   fi
