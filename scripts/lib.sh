@@ -28,3 +28,22 @@ japanese_locale() {
   mkdir -p "$1"
   localedef -i ja_JP -f UTF-8 "$1/ja_JP.UTF-8" >/dev/null 2>&1 || [ -d "$1/ja_JP.UTF-8" ]
 }
+
+# The settings the benchmarks time, by short name: default, each of the
+# three encodings that users turn on, and all three together.  One line per
+# encoding: its name, the front ends' option and the program's registry
+# value (a REG_SZ "1" under HKCU\Software\Halvek\Lexprobe, read at start).
+BENCH_SETTINGS="default kanji wide utf8 all"
+bench_encodings() {
+  printf '%s\n' "kanji --search-kanji SearchKanji" \
+    "wide --search-wide-japanese SearchWideJapanese" \
+    "utf8 --search-utf8 SearchUtf8"
+}
+
+# Prints field FIELD (2: the option, 3: the registry value) of every
+# encoding that setting NAME turns on, one a line.
+bench_setting_fields() {
+  bench_encodings | awk -v name="$1" -v field="$2" '
+    name == "all" || name == $1 { print $field; found = 1 }
+    END { exit !(found || name == "default") }'
+}

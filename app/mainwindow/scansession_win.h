@@ -62,7 +62,8 @@ public:
 
     // Time between two message pumps, and least time between two moves of
     // the progress bar (each move repaints the bar at once, which costs
-    // milliseconds under Wine).
+    // milliseconds under Wine).  Where a move takes long, the bar waits
+    // longer, so that showing the progress takes a small share of the scan.
     void SetIntervals(DWORD pumpMs, DWORD progressMs);
 
     // Scans the file `fileName` and returns once the scanner has returned,
@@ -123,6 +124,7 @@ private:
     int progress_ = -1;          // the position the bar shows
     int progressWanted_ = -1;    // the scan's latest percentage
     DWORD lastProgress_ = 0;     // when the bar last moved
+    DWORD progressWaitMs_ = 0;   // least time until the next move
     DWORD lastPump_ = 0;
     std::function<void()> pumpHook_;
 };

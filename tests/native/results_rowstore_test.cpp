@@ -418,6 +418,23 @@ TEST(RowStoreAppend, OwnTextCanBeAppendedAgain)
     EXPECT_EQ(std::string(s.Text(100), s.TextLength(100)), "repeat me");
 }
 
+// Texts of every length up to past the word-by-word copies, back to back
+// in the arena, each of bytes of its own: every text reads back whole, and
+// none spills into its neighbours.
+TEST(RowStoreAppend, TextsOfEveryShortLengthReadBackWhole)
+{
+    RowStore s;
+    std::vector<std::string> texts;
+    for (size_t length = 1; length <= 300; ++length) {
+        std::string t;
+        for (size_t i = 0; i < length; ++i)
+            t += static_cast<char>(0x21 + (length * 7 + i * 13) % 0x5E);
+        texts.push_back(t);
+    }
+    FillTexts(s, texts);
+    EXPECT_EQ(Texts(s), texts);
+}
+
 // ---------------------------------------------------------------------------
 // Storage: rows across pages, texts across chunks, the memory limit
 
