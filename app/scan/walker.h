@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,58 @@
 #include "scan/scanner.h"
 #include "scan/utf8.h"
 #include "util/shiftjis.h"
+#include "util/shortcopy.h"
 
 namespace lex {
 
 class EnglishWordMarker;
+
+// The text a walk gathers: a growing buffer whose appends copy in word
+// moves (most are a few bytes, and a call to the runtime's memcpy costs
+// more than that).  Throws std::bad_alloc when it cannot grow.
+class TextBuffer {
+public:
+    bool empty() const { return size_ == 0; }
+    size_t size() const { return size_; }
+    const char *data() const { return data_.get(); }
+    void clear() { size_ = 0; }
+    void push_back(char c)
+    {
+        if (size_ == capacity_)
+            Grow(1);
+        data_[size_++] = c;
+    }
+    void append(const char *from, size_t n)
+    {
+        if (capacity_ - size_ < n)
+            Grow(n);
+        loom::CopyShort(data_.get() + size_, from, n);
+        size_ += n;
+    }
+    void assign(const char *from, size_t n)
+    {
+        clear();
+        append(from, n);
+    }
+
+private:
+    // Room for `more` bytes after the text, at least twice the old room.
+    void Grow(size_t more)
+    {
+        if (more > SIZE_MAX / 2 - size_)
+            throw std::bad_alloc();
+        const size_t capacity = std::max({capacity_ * 2, size_ + more, size_t(256)});
+        std::unique_ptr<char[]> grown(new char[capacity]);
+        if (size_ != 0)
+            std::memcpy(grown.get(), data_.get(), size_);
+        data_ = std::move(grown);
+        capacity_ = capacity;
+    }
+
+    std::unique_ptr<char[]> data_;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+};
 
 // What a walk is set up with.
 struct WalkSetup {
@@ -127,7 +176,7 @@ protected:
     uint64_t size_;
     uint64_t interval_;
 
-    std::string candidate_;
+    TextBuffer candidate_;
     size_t extra_ = 0;              // second bytes of Japanese characters in it
     size_t japanese_ = 0;           // Japanese characters in it
     bool kana_ = false;             // among them kana or CJK symbols
