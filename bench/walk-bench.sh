@@ -12,8 +12,10 @@ corpus=${1:-$ROOT/build/bench/corpus.bin}
 rounds=${2:-5}
 [ -f "$corpus" ] || { echo "no corpus at $corpus (scripts/bench-scan.sh builds it)" >&2; exit 2; }
 preset=$(wine_preset)
-build_preset native-release >/dev/null
-build_preset "$preset" >/dev/null
+for p in native-release "$preset"; do
+  cmake --preset "$p" >/dev/null
+  cmake --build --preset "$p" --target walk_bench >/dev/null
+done
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 status=0
 echo "== native"
