@@ -1,12 +1,14 @@
 // The string scanner's byte walk over data that arrives in windows, with its
 // state (the candidate, its start, the wide flag, the next position) carried
 // from one window to the next.  Internal to the scanner: scanner.cpp drives
-// it; walker_plain.cpp and walker_sse2.cpp each build the walk itself from
-// walker_body.h, one with plain loops and one with SSE2 searches.
+// it; walker_plain.cpp, walker_sse2.cpp and walker_avx2.cpp each build the
+// walk itself from walker_body.h, with plain loops, SSE2 searches and AVX2
+// searches.
 //
-// Everything here is defined before walker_sse2.cpp switches SSE2 code on,
-// so none of it (inline functions included) is ever built with SSE2: only
-// the walk's own functions, which are local to their file, are.
+// Everything here is defined before walker_sse2.cpp and walker_avx2.cpp
+// switch SSE2 or AVX2 code on, so none of it (inline functions included)
+// is ever built with them: only the walk's own functions, which are local
+// to their file, are.
 #pragma once
 
 #include <algorithm>
@@ -204,8 +206,10 @@ protected:
     uint64_t lastCheckpoint_ = UINT64_MAX;  // where the last checkpoint was held
 };
 
-// The walk with plain loops (any processor) and with SSE2 searches.
+// The walk with plain loops (any processor), with SSE2 searches and with
+// AVX2 searches.
 std::unique_ptr<WalkCore> MakePlainWalker(const WalkSetup &setup);
 std::unique_ptr<WalkCore> MakeSse2Walker(const WalkSetup &setup);
+std::unique_ptr<WalkCore> MakeAvx2Walker(const WalkSetup &setup);
 
 } // namespace lex

@@ -1,9 +1,12 @@
-// The string scanner's byte walk, built twice: walker_plain.cpp includes it
-// with LEX_WALK_SSE2 0 (plain loops, any processor), walker_sse2.cpp with
-// LEX_WALK_SSE2 1 (16 bytes at a time with SSE2).  Everything here lives in
-// an unnamed namespace, so the two builds never meet at link time; the
-// including file names the factory with LEX_WALK_FACTORY.  No header may be
-// included from here: walker.h brings in all that the walk uses.
+// The string scanner's byte walk, built three times: walker_plain.cpp
+// includes it with LEX_WALK_SSE2 0 (plain loops, any processor),
+// walker_sse2.cpp with LEX_WALK_SSE2 1 (16 bytes at a time with SSE2) and
+// walker_avx2.cpp with LEX_WALK_SSE2 and LEX_WALK_AVX2 1 (32 bytes at a
+// time with AVX2).  Everything here lives in an unnamed namespace, so the
+// builds never meet at link time; the including file names the factory
+// with LEX_WALK_FACTORY.  No header may be included from here: walker.h
+// (and the including file's intrinsics header) brings in all that the walk
+// uses.
 //
 // The walk is a small state machine over the bytes (candidate, its start,
 // the wide flag).  Besides the plain one-position step it has three fast
@@ -44,9 +47,83 @@ namespace {
 
 namespace sjis = loom::sjis;
 
+#ifndef LEX_WALK_AVX2
+#define LEX_WALK_AVX2 0
+#endif
+
+#if LEX_WALK_SSE2
+// The few vector operations that the searches use, for vectors of 16 bytes
+// (SSE2) and of 32 (AVX2), so that each search is written once for both
+// widths.  Bits() gathers the bytes' top bits, byte k's as bit k.
+struct Vec16 {
+    using T = __m128i;
+    static constexpr size_t kBytes = 16;
+    static T Load(const uint8_t *d) { return _mm_loadu_si128(reinterpret_cast<const T *>(d)); }
+    static T Splat(uint8_t b) { return _mm_set1_epi8(static_cast<char>(b)); }
+    static T Zero() { return _mm_setzero_si128(); }
+    static T Add(T a, T b) { return _mm_add_epi8(a, b); }
+    static T Sub(T a, T b) { return _mm_sub_epi8(a, b); }
+    static T Min(T a, T b) { return _mm_min_epu8(a, b); }
+    static T Equal(T a, T b) { return _mm_cmpeq_epi8(a, b); }
+    static T Or(T a, T b) { return _mm_or_si128(a, b); }
+    static uint32_t Bits(T v) { return static_cast<uint32_t>(_mm_movemask_epi8(v)); }
+    // The low bytes of v's 16-bit units (each at most 0xFF), kBytes / 2 of
+    // them, to the kBytes at out.
+    static void StoreLowBytes(T v, uint8_t *out)
+    {
+        _mm_storeu_si128(reinterpret_cast<T *>(out), _mm_packus_epi16(v, v));
+    }
+};
+
+#if LEX_WALK_AVX2
+struct Vec32 {
+    using T = __m256i;
+    static constexpr size_t kBytes = 32;
+    static T Load(const uint8_t *d) { return _mm256_loadu_si256(reinterpret_cast<const T *>(d)); }
+    static T Splat(uint8_t b) { return _mm256_set1_epi8(static_cast<char>(b)); }
+    static T Zero() { return _mm256_setzero_si256(); }
+    static T Add(T a, T b) { return _mm256_add_epi8(a, b); }
+    static T Sub(T a, T b) { return _mm256_sub_epi8(a, b); }
+    static T Min(T a, T b) { return _mm256_min_epu8(a, b); }
+    static T Equal(T a, T b) { return _mm256_cmpeq_epi8(a, b); }
+    static T Or(T a, T b) { return _mm256_or_si256(a, b); }
+    static uint32_t Bits(T v) { return static_cast<uint32_t>(_mm256_movemask_epi8(v)); }
+    // (The 256-bit pack works on each half apart: the halves are packed
+    // as 128-bit vectors instead, in order.)
+    static void StoreLowBytes(T v, uint8_t *out)
+    {
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out),
+                         _mm_packus_epi16(_mm256_castsi256_si128(v),
+                                          _mm256_extracti128_si256(v, 1)));
+    }
+};
+// The width of the build's searches; the AVX2 build finishes with one
+// 16-byte step what is too short for 32 bytes.
+using WideVec = Vec32;
+#else
+using WideVec = Vec16;
+#endif
+
+// All ones where a byte of v lies in lo .. lo + span: v - lo <= span,
+// unsigned, so min(x, span) == x.
+template <class V>
+typename V::T InRange(typename V::T v, typename V::T lo, typename V::T span)
+{
+    const typename V::T x = V::Sub(v, lo);
+    return V::Equal(V::Min(x, span), x);
+}
+
+// The mask of V::kBytes bits, each bit of it set.
+template <class V>
+constexpr uint32_t AllBits()
+{
+    return static_cast<uint32_t>(~uint64_t(0) >> (64 - V::kBytes));
+}
+#endif
+
 // A set of bytes made of up to four ranges (ranges that overlap or touch
-// count as one), with searches that take 16 or 64 bytes at a time where
-// SSE2 is used.
+// count as one), with searches that take 16 or 32 and 64 bytes at a time
+// where SSE2 or AVX2 is used.
 class ByteSet {
 public:
     void Add(uint8_t lo, uint8_t hi)
@@ -62,8 +139,8 @@ public:
                 ++last;
 #if LEX_WALK_SSE2
             if (count_ < kRanges) {
-                std::memset(lo_[count_], b, 16);
-                std::memset(span_[count_], last - b, 16);
+                std::memset(lo_[count_], b, sizeof lo_[count_]);
+                std::memset(span_[count_], last - b, sizeof span_[count_]);
             }
 #endif
             ++count_;
@@ -79,18 +156,15 @@ public:
     bool Has(uint8_t b) const { return table_[b]; }
 
 #if LEX_WALK_SSE2
-    // Bit k set where byte k of the 16 at d is in the set.
-    unsigned Mask16(const uint8_t *d) const
+    // Bit k set where byte k of the V::kBytes at d is in the set.
+    template <class V>
+    uint32_t Mask(const uint8_t *d) const
     {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d));
-        // b - lo <= span, unsigned: min(x, span) == x.
-        __m128i x = _mm_sub_epi8(v, Load(lo_[0]));
-        __m128i in = _mm_cmpeq_epi8(_mm_min_epu8(x, Load(span_[0])), x);
-        for (int r = 1; r < count_; ++r) {
-            x = _mm_sub_epi8(v, Load(lo_[r]));
-            in = _mm_or_si128(in, _mm_cmpeq_epi8(_mm_min_epu8(x, Load(span_[r])), x));
-        }
-        return static_cast<unsigned>(_mm_movemask_epi8(in));
+        const typename V::T v = V::Load(d);
+        typename V::T in = InRange<V>(v, V::Load(lo_[0]), V::Load(span_[0]));
+        for (int r = 1; r < count_; ++r)
+            in = V::Or(in, InRange<V>(v, V::Load(lo_[r]), V::Load(span_[r])));
+        return V::Bits(in);
     }
 #endif
 
@@ -98,9 +172,10 @@ public:
     uint64_t Mask64(const uint8_t *d) const
     {
 #if LEX_WALK_SSE2
-        return static_cast<uint64_t>(Mask16(d)) | static_cast<uint64_t>(Mask16(d + 16)) << 16 |
-               static_cast<uint64_t>(Mask16(d + 32)) << 32 |
-               static_cast<uint64_t>(Mask16(d + 48)) << 48;
+        uint64_t mask = 0;
+        for (size_t k = 0; k < 64; k += WideVec::kBytes)
+            mask |= static_cast<uint64_t>(Mask<WideVec>(d + k)) << k;
+        return mask;
 #else
         uint64_t mask = 0;
         for (int k = 0; k < 64; ++k)
@@ -115,13 +190,16 @@ public:
     size_t Find(const uint8_t *d, size_t i, size_t end) const
     {
 #if LEX_WALK_SSE2
-        while (end - i >= 16) {
-            unsigned mask = Mask16(d + i);
-            if (!want)
-                mask ^= 0xFFFF;
-            if (mask)
-                return i + static_cast<size_t>(__builtin_ctz(mask));
-            i += 16;
+        size_t at;
+        while (end - i >= WideVec::kBytes) {
+            if (FindIn<WideVec, want>(d, i, &at))
+                return at;
+            i += WideVec::kBytes;
+        }
+        if (LEX_WALK_AVX2 && end - i >= Vec16::kBytes) {
+            if (FindIn<Vec16, want>(d, i, &at))
+                return at;
+            i += Vec16::kBytes;
         }
 #endif
         while (i < end && table_[d[i]] != want)
@@ -131,16 +209,26 @@ public:
 
 private:
 #if LEX_WALK_SSE2
-    static __m128i Load(const uint8_t *v)
+    // Whether the V::kBytes at d + i hold a byte that is (want) or is not
+    // (!want) in the set; *at gets the first one's position.
+    template <class V, bool want>
+    bool FindIn(const uint8_t *d, size_t i, size_t *at) const
     {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(v));
+        uint32_t mask = Mask<V>(d + i);
+        if (!want)
+            mask ^= AllBits<V>();
+        if (mask == 0)
+            return false;
+        *at = i + static_cast<size_t>(__builtin_ctz(mask));
+        return true;
     }
-    // Each range's low end and width, 16 times over.  Plain bytes rather
-    // than vectors: the 32-bit heap hands out blocks aligned to 8 bytes
-    // only, and a vector member would be read with an aligned access.
+    // Each range's low end and width, once for every byte of the widest
+    // vector.  Plain bytes rather than vectors: the 32-bit heap hands out
+    // blocks aligned to 8 bytes only, and a vector member would be read
+    // with an aligned access.
     static constexpr int kRanges = 4;
-    uint8_t lo_[kRanges][16];
-    uint8_t span_[kRanges][16];
+    uint8_t lo_[kRanges][WideVec::kBytes];
+    uint8_t span_[kRanges][WideVec::kBytes];
 #endif
     int count_ = 0;
     bool table_[256] = {};
@@ -1225,26 +1313,16 @@ private:
 
     // In UTF-16 text from position i: takes every code unit "printable
     // byte, zero" that another printable byte follows, two positions at a
-    // time (sixteen with SSE2), appending the low bytes.  Returns the first
-    // position left for the plain step.
+    // time (sixteen with SSE2, thirty-two with AVX2), appending the low
+    // bytes.  Returns the first position left for the plain step.
     size_t WideRun(size_t i, size_t limit)
     {
         const uint8_t *d = data_;
 #if LEX_WALK_SSE2
-        // Eight code units at once: even bytes printable, odd bytes zero,
-        // and a printable byte after them.
-        while (i + 16 <= limit && i + 16 < avail_ && printable_[d[i + 16]]) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + i));
-            const unsigned printable = printableSet_.Mask16(d + i);
-            const unsigned zero =
-                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
-            if ((printable & 0x5555) != 0x5555 || (zero & 0xAAAA) != 0xAAAA)
-                break;
-            char low[16];
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(low), _mm_packus_epi16(v, v));
-            candidate_.append(low, 8);
-            i += 16;
-        }
+        i = WideUnits<WideVec>(i, limit);
+#if LEX_WALK_AVX2
+        i = WideUnits<Vec16>(i, limit);
+#endif
 #endif
         while (i + 1 <= limit && i + 2 < avail_ && printable_[d[i]] && d[i + 1] == 0 &&
                printable_[d[i + 2]]) {
@@ -1253,6 +1331,29 @@ private:
         }
         return i;
     }
+
+#if LEX_WALK_SSE2
+    // WideRun's code units V::kBytes / 2 at a time: even bytes printable,
+    // odd bytes zero, and a printable byte after them.
+    template <class V>
+    size_t WideUnits(size_t i, size_t limit)
+    {
+        const uint8_t *d = data_;
+        constexpr uint32_t even = static_cast<uint32_t>(0x5555555555555555ull) & AllBits<V>();
+        while (i + V::kBytes <= limit && i + V::kBytes < avail_ && printable_[d[i + V::kBytes]]) {
+            const typename V::T v = V::Load(d + i);
+            const uint32_t printable = printableSet_.Mask<V>(d + i);
+            const uint32_t zero = V::Bits(V::Equal(v, V::Zero()));
+            if ((printable & even) != even || (zero & even << 1) != even << 1)
+                break;
+            uint8_t low[V::kBytes];
+            V::StoreLowBytes(v, low);
+            candidate_.append(reinterpret_cast<const char *>(low), V::kBytes / 2);
+            i += V::kBytes;
+        }
+        return i;
+    }
+#endif
 
     // Whether the byte at j after a run of `run` printable bytes, examined
     // with no wide text, ends the run with a flush: control bytes and the
@@ -1589,15 +1690,14 @@ private:
     {
         top[0] = top[1] = top[2] = top[3] = 0;
 #if LEX_WALK_SSE2
-        for (int k = 0; k < 64; k += 16) {
-            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + k));
-            // b - 'a' <= 25, unsigned: min(x, 25) == x.
-            const __m128i x = _mm_sub_epi8(v, _mm_set1_epi8('a'));
-            const __m128i small = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8('z' - 'a')), x);
-            top[3] |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(small))) << k;
+        using V = WideVec;
+        for (size_t k = 0; k < 64; k += V::kBytes) {
+            typename V::T v = V::Load(d + k);
+            const typename V::T small = InRange<V>(v, V::Splat('a'), V::Splat('z' - 'a'));
+            top[3] |= static_cast<uint64_t>(V::Bits(small)) << k;
             for (int n = 0; n < 3; ++n) {
-                top[n] |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v))) << k;
-                v = _mm_add_epi8(v, v);
+                top[n] |= static_cast<uint64_t>(V::Bits(v)) << k;
+                v = V::Add(v, v);
             }
         }
 #else
@@ -1640,19 +1740,17 @@ private:
     uint64_t HighMask64(const uint8_t *d, uint64_t *marks) const
     {
 #if LEX_WALK_SSE2
+        using V = WideVec;
         uint64_t mask = 0, mark = 0;
-        for (int k = 0; k < 64; k += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + k));
-            const __m128i x = _mm_sub_epi8(v, _mm_set1_epi8(kIdeographHigh.first));
-            const __m128i kanji = _mm_cmpeq_epi8(
-                _mm_min_epu8(x, _mm_set1_epi8(kIdeographHigh.last - kIdeographHigh.first)), x);
-            const __m128i kana = _mm_cmpeq_epi8(v, _mm_set1_epi8(kKanaHigh));
-            const __m128i wide = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(kFormsHigh)));
-            const __m128i marked = _mm_or_si128(kana, wide);
-            mask |= static_cast<uint64_t>(
-                        static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(kanji, marked))))
-                    << k;
-            mark |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(marked))) << k;
+        for (size_t k = 0; k < 64; k += V::kBytes) {
+            const typename V::T v = V::Load(d + k);
+            const typename V::T kanji =
+                InRange<V>(v, V::Splat(kIdeographHigh.first),
+                           V::Splat(kIdeographHigh.last - kIdeographHigh.first));
+            const typename V::T marked =
+                V::Or(V::Equal(v, V::Splat(kKanaHigh)), V::Equal(v, V::Splat(kFormsHigh)));
+            mask |= static_cast<uint64_t>(V::Bits(V::Or(kanji, marked))) << k;
+            mark |= static_cast<uint64_t>(V::Bits(marked)) << k;
         }
         *marks = mark;
         return mask;
