@@ -5,3 +5,8 @@ if(NOT WIN32)
   target_include_directories(scan_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   target_link_libraries(scan_bench PRIVATE lexcore)
 endif()
+
+# The scan core with each build of the walk (plain, SSE2, AVX2), natively
+# and under Wine: bench/walk-bench.sh.
+add_executable(walk_bench ${CMAKE_CURRENT_LIST_DIR}/walk_bench.cpp)
+target_link_libraries(walk_bench PRIVATE lexcore)

@@ -13,6 +13,7 @@
 
 #include "results/resultsfile.h"
 #include "util/ascii.h"
+#include "util/shortcopy.h"
 
 #include <algorithm>
 #include <cstring>
@@ -81,43 +82,6 @@ bool Contains(const char *hay, size_t hayLen, const std::string &needle, bool fo
             return true;
     }
     return false;
-}
-
-// One word of `Word`'s size from `from` to `to`, in register moves.
-template <class Word>
-inline void CopyWord(char *to, const char *from)
-{
-    Word word;
-    std::memcpy(&word, from, sizeof word);
-    std::memcpy(to, &word, sizeof word);
-}
-
-// Copies a row's text into the arena.  Most texts are a few dozen bytes:
-// word moves copy them, the last word overlapping the one before, where a
-// call to the C runtime's memcpy costs more than the copy itself (under
-// Wine the runtime's memcpy is a general routine in another module,
-// reached through an import).
-inline void CopyText(char *to, const char *from, size_t n)
-{
-    struct Words16 {
-        uint64_t a, b;
-    };
-    if (n > 256) {
-        std::memcpy(to, from, n);
-    } else if (n >= 16) {
-        for (size_t i = 0; i + 16 < n; i += 16)
-            CopyWord<Words16>(to + i, from + i);
-        CopyWord<Words16>(to + n - 16, from + n - 16);
-    } else if (n >= 8) {
-        CopyWord<uint64_t>(to, from);
-        CopyWord<uint64_t>(to + n - 8, from + n - 8);
-    } else if (n >= 4) {
-        CopyWord<uint32_t>(to, from);
-        CopyWord<uint32_t>(to + n - 4, from + n - 4);
-    } else {
-        for (size_t i = 0; i < n; ++i)
-            to[i] = from[i];
-    }
 }
 
 } // namespace
@@ -270,7 +234,7 @@ void RowStore::Append(uint32_t offset, RowKind kind, const char *text, size_t le
     uint32_t ref = 0;
     if (length != 0) {
         ref = arena_->Place(length);
-        CopyText(arena_->At(ref), text, length);
+        loom::CopyShort(arena_->At(ref), text, length);
     }
     Row &r = At(count_);
     r.offset = offset;

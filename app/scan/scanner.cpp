@@ -8,7 +8,7 @@
 #include <new>
 #include <stdexcept>
 
-#if defined(__i386__)
+#if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
 #endif
 
@@ -33,29 +33,86 @@ bool PassesRepetitionFilter(const char *text, size_t length, int limit)
     return true;
 }
 
+ProcessorFeatures FeaturesFromCpuid(const CpuidWords &words)
+{
+    constexpr uint32_t kSse2 = 1u << 26;                   // leaf 1 EDX
+    constexpr uint32_t kOsXsave = 1u << 27, kAvx = 1u << 28;  // leaf 1 ECX
+    constexpr uint32_t kAvx2 = 1u << 5;                    // leaf 7 EBX
+    constexpr uint32_t kXmmYmmState = 6;                   // XCR0
+    ProcessorFeatures features;
+    features.sse2 = (words.leaf1Edx & kSse2) != 0;
+    const bool ymmSaved = (words.leaf1Ecx & (kOsXsave | kAvx)) == (kOsXsave | kAvx) &&
+                          (words.xcr0 & kXmmYmmState) == kXmmYmmState;
+    features.avx2 = features.sse2 && ymmSaved && (words.leaf7Ebx & kAvx2) != 0;
+    return features;
+}
+
+namespace {
+
+ProcessorFeatures AskProcessor()
+{
+#if defined(__i386__) || defined(__x86_64__)
+    // __get_cpuid fails on 32-bit processors too old to have the
+    // instruction at all, __get_cpuid_count on those without leaf 7.
+    CpuidWords words;
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (!__get_cpuid(1, &a, &b, &c, &d))
+        return ProcessorFeatures();
+    words.leaf1Ecx = c;
+    words.leaf1Edx = d;
+    if (__get_cpuid_count(7, 0, &a, &b, &c, &d))
+        words.leaf7Ebx = b;
+    // XGETBV faults unless the operating system enabled it (OSXSAVE).
+    if (words.leaf1Ecx & (1u << 27)) {
+        uint32_t low = 0, high = 0;
+        __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
+        words.xcr0 = low;
+    }
+    return FeaturesFromCpuid(words);
+#else
+    return ProcessorFeatures();
+#endif
+}
+
+} // namespace
+
+ProcessorFeatures DetectedProcessorFeatures()
+{
+    static const ProcessorFeatures features = AskProcessor();
+    return features;
+}
+
 bool ProcessorHasSse2()
 {
-#if defined(__x86_64__) || defined(_M_X64)
-    return true;
-#elif defined(__i386__)
-    // Feature flags of leaf 1: SSE2 is bit 26 of EDX.  __get_cpuid fails
-    // on processors too old to have the instruction at all.
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    return __get_cpuid(1, &a, &b, &c, &d) && (d & (1u << 26)) != 0;
-#else
-    return false;
-#endif
+    return DetectedProcessorFeatures().sse2;
+}
+
+ScanPath RunnableScanPath(ScanPath wanted, const ProcessorFeatures &features)
+{
+    if (wanted == ScanPath::Avx2 && features.avx2)
+        return ScanPath::Avx2;
+    if (wanted != ScanPath::Plain && features.sse2)
+        return ScanPath::Sse2;
+    return ScanPath::Plain;
 }
 
 ScanPath SelectedScanPath()
 {
-    static const ScanPath path = ProcessorHasSse2() ? ScanPath::Sse2 : ScanPath::Plain;
+    static const ScanPath path = RunnableScanPath(ScanPath::Avx2, DetectedProcessorFeatures());
     return path;
 }
 
 const char *ScanPathName(ScanPath path)
 {
-    return path == ScanPath::Sse2 ? "SSE2" : "plain";
+    switch (path) {
+    case ScanPath::Avx2:
+        return "AVX2";
+    case ScanPath::Sse2:
+        return "SSE2";
+    case ScanPath::Plain:
+        break;
+    }
+    return "plain";
 }
 
 static_assert(ScanStream::kCarryRoom == WalkCore::kMaxLookAhead,
@@ -65,10 +122,16 @@ namespace {
 
 std::unique_ptr<WalkCore> MakeWalker(ScanPath path, const WalkSetup &setup)
 {
-    // The SSE2 build runs only where the processor has it, whatever the
-    // caller asked for.
-    if (path == ScanPath::Sse2 && ProcessorHasSse2())
+    // A build runs only where the processor has what it needs, whatever
+    // the caller asked for.
+    switch (RunnableScanPath(path, DetectedProcessorFeatures())) {
+    case ScanPath::Avx2:
+        return MakeAvx2Walker(setup);
+    case ScanPath::Sse2:
         return MakeSse2Walker(setup);
+    case ScanPath::Plain:
+        break;
+    }
     return MakePlainWalker(setup);
 }
 

@@ -49,20 +49,50 @@ constexpr size_t kCheckpointInterval = 65536;
 // with the file.
 constexpr size_t kScanPiece = 256 * 1024;
 
-// The two builds of the walk: plain loops for any processor, and 16 bytes at
-// a time with SSE2.  Both give the same rows.
-enum class ScanPath { Plain, Sse2 };
+// The three builds of the walk: plain loops for any processor, 16 bytes at
+// a time with SSE2, 32 bytes at a time with AVX2.  All give the same rows.
+enum class ScanPath { Plain, Sse2, Avx2 };
 
-// Whether the processor runs SSE2 code: always on x86-64, asked of the
-// processor itself on 32-bit x86, never elsewhere.
+// What the processor and its operating system let the walk use.
+struct ProcessorFeatures {
+    bool sse2 = false;
+    bool avx2 = false;
+};
+
+// The words of the processor's identification that tell it: CPUID leaf 1's
+// ECX and EDX, leaf 7's EBX (0 when the processor has no leaf 7), and the
+// extended control register 0 (XGETBV; 0 when the operating system did
+// not enable the instruction).
+struct CpuidWords {
+    uint32_t leaf1Ecx = 0;
+    uint32_t leaf1Edx = 0;
+    uint32_t leaf7Ebx = 0;
+    uint32_t xcr0 = 0;
+};
+
+// SSE2: leaf 1 EDX bit 26.  AVX2: leaf 7 EBX bit 5, and only where the
+// operating system saves the 256-bit registers across task switches:
+// OSXSAVE and AVX (leaf 1 ECX bits 27 and 28) with the XMM and YMM state
+// enabled in XCR0 (bits 1 and 2).
+ProcessorFeatures FeaturesFromCpuid(const CpuidWords &words);
+// This processor's, asked once: on x86 (32 and 64 bits) from CPUID, none
+// elsewhere.
+ProcessorFeatures DetectedProcessorFeatures();
+// Whether the processor runs SSE2 code (every x86-64 processor does).
 bool ProcessorHasSse2();
-// The build that scans use unless told otherwise: SSE2 where the processor
-// has it.
+
+// The build that runs when `wanted` is asked for on a processor with
+// `features`: that one when the processor runs it, else the fastest below
+// it that it runs (AVX2, then SSE2, then plain loops).
+ScanPath RunnableScanPath(ScanPath wanted, const ProcessorFeatures &features);
+// The build that scans use unless told otherwise: the fastest that this
+// processor runs.
 ScanPath SelectedScanPath();
 const char *ScanPathName(ScanPath path);
 
 // How a stream is cut and walked; tests choose small pieces and checkpoint
-// distances, and either build of the walk.
+// distances, and the build of the walk (one the processor lacks falls back
+// as RunnableScanPath tells).
 struct StreamOptions {
     ScanPath path = SelectedScanPath();
     size_t pieceSize = kScanPiece;            // >= 1

@@ -1,11 +1,13 @@
 # The string scanner: the input file, the byte walk, the code page 932 table
 # of Japanese UTF-16 code units and the texts of a result row.  Reading the
-# file has one implementation per platform; the walk is built twice
-# (walker_plain.cpp, walker_sse2.cpp), and the scan picks one at run time.
+# file has one implementation per platform; the walk is built three times
+# (walker_plain.cpp, walker_sse2.cpp, walker_avx2.cpp), and the scan picks
+# one at run time.
 list(APPEND LEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/scanner.cpp
   ${CMAKE_CURRENT_LIST_DIR}/walker_plain.cpp
   ${CMAKE_CURRENT_LIST_DIR}/walker_sse2.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/walker_avx2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/kanjinoise.cpp
   ${CMAKE_CURRENT_LIST_DIR}/inputfile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resultrow.cpp)
@@ -19,6 +21,23 @@ endif()
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
   set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/walker_sse2.cpp
     PROPERTIES COMPILE_OPTIONS -mstackrealign)
+endif()
+# GCC cannot align the stack to 32 bytes on Windows (32 or 64 bits): a
+# 256-bit vector it keeps on the stack may lie at an address that is not a
+# multiple of 32, where the aligned moves it writes for it would fault.
+# The assembler writes every aligned vector move as an unaligned one, which
+# is just as fast on aligned data.
+if(WIN32)
+  include(CheckCXXSourceCompiles)
+  set(CMAKE_REQUIRED_FLAGS -Wa,-muse-unaligned-vector-move)
+  check_cxx_source_compiles("int main() { return 0; }" LEX_AS_UNALIGNED_VECTOR_MOVE)
+  unset(CMAKE_REQUIRED_FLAGS)
+  if(NOT LEX_AS_UNALIGNED_VECTOR_MOVE)
+    message(FATAL_ERROR "the assembler lacks -muse-unaligned-vector-move (binutils 2.38 or "
+                        "later), which the AVX2 walk needs on Windows")
+  endif()
+  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/walker_avx2.cpp
+    PROPERTIES COMPILE_OPTIONS -Wa,-muse-unaligned-vector-move)
 endif()
 
 # The code page 932 table of Japanese UTF-16 code units, generated into the

@@ -1,12 +1,14 @@
 // The string scanner's byte walk over data that arrives in windows, with its
 // state (the candidate, its start, the wide flag, the next position) carried
 // from one window to the next.  Internal to the scanner: scanner.cpp drives
-// it; walker_plain.cpp and walker_sse2.cpp each build the walk itself from
-// walker_body.h, one with plain loops and one with SSE2 searches.
+// it; walker_plain.cpp, walker_sse2.cpp and walker_avx2.cpp each build the
+// walk itself from walker_body.h, with plain loops, SSE2 searches and AVX2
+// searches.
 //
-// Everything here is defined before walker_sse2.cpp switches SSE2 code on,
-// so none of it (inline functions included) is ever built with SSE2: only
-// the walk's own functions, which are local to their file, are.
+// Everything here is defined before walker_sse2.cpp and walker_avx2.cpp
+// switch SSE2 or AVX2 code on, so none of it (inline functions included)
+// is ever built with them: only the walk's own functions, which are local
+// to their file, are.
 #pragma once
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -21,10 +24,58 @@
 #include "scan/scanner.h"
 #include "scan/utf8.h"
 #include "util/shiftjis.h"
+#include "util/shortcopy.h"
 
 namespace lex {
 
 class EnglishWordMarker;
+
+// The text a walk gathers: a growing buffer whose appends copy in word
+// moves (most are a few bytes, and a call to the runtime's memcpy costs
+// more than that).  Throws std::bad_alloc when it cannot grow.
+class TextBuffer {
+public:
+    bool empty() const { return size_ == 0; }
+    size_t size() const { return size_; }
+    const char *data() const { return data_.get(); }
+    void clear() { size_ = 0; }
+    void push_back(char c)
+    {
+        if (size_ == capacity_)
+            Grow(1);
+        data_[size_++] = c;
+    }
+    void append(const char *from, size_t n)
+    {
+        if (capacity_ - size_ < n)
+            Grow(n);
+        loom::CopyShort(data_.get() + size_, from, n);
+        size_ += n;
+    }
+    void assign(const char *from, size_t n)
+    {
+        clear();
+        append(from, n);
+    }
+
+private:
+    // Room for `more` bytes after the text, at least twice the old room.
+    void Grow(size_t more)
+    {
+        if (more > SIZE_MAX / 2 - size_)
+            throw std::bad_alloc();
+        const size_t capacity = std::max({capacity_ * 2, size_ + more, size_t(256)});
+        std::unique_ptr<char[]> grown(new char[capacity]);
+        if (size_ != 0)
+            std::memcpy(grown.get(), data_.get(), size_);
+        data_ = std::move(grown);
+        capacity_ = capacity;
+    }
+
+    std::unique_ptr<char[]> data_;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+};
 
 // What a walk is set up with.
 struct WalkSetup {
@@ -88,7 +139,7 @@ public:
 
 protected:
     // The row emitter: length, Japanese text's kana, relocation tables,
-    // repetition filter, Shift-JIS noise, row, English word.  The text
+    // Shift-JIS noise, repetition filter, row, English word.  The text
     // starts at start_ and is wide when wide_ is set, UTF-8 text when
     // utf8_ is; `extra` of its bytes are the further bytes of Japanese and
     // UTF-8 characters, which the minimum length does not count.  `hard`:
@@ -127,7 +178,7 @@ protected:
     uint64_t size_;
     uint64_t interval_;
 
-    std::string candidate_;
+    TextBuffer candidate_;
     size_t extra_ = 0;              // second bytes of Japanese characters in it
     size_t japanese_ = 0;           // Japanese characters in it
     bool kana_ = false;             // among them kana or CJK symbols
@@ -155,8 +206,10 @@ protected:
     uint64_t lastCheckpoint_ = UINT64_MAX;  // where the last checkpoint was held
 };
 
-// The walk with plain loops (any processor) and with SSE2 searches.
+// The walk with plain loops (any processor), with SSE2 searches and with
+// AVX2 searches.
 std::unique_ptr<WalkCore> MakePlainWalker(const WalkSetup &setup);
 std::unique_ptr<WalkCore> MakeSse2Walker(const WalkSetup &setup);
+std::unique_ptr<WalkCore> MakeAvx2Walker(const WalkSetup &setup);
 
 } // namespace lex

@@ -1,9 +1,12 @@
-// The string scanner's byte walk, built twice: walker_plain.cpp includes it
-// with LEX_WALK_SSE2 0 (plain loops, any processor), walker_sse2.cpp with
-// LEX_WALK_SSE2 1 (16 bytes at a time with SSE2).  Everything here lives in
-// an unnamed namespace, so the two builds never meet at link time; the
-// including file names the factory with LEX_WALK_FACTORY.  No header may be
-// included from here: walker.h brings in all that the walk uses.
+// The string scanner's byte walk, built three times: walker_plain.cpp
+// includes it with LEX_WALK_SSE2 0 (plain loops, any processor),
+// walker_sse2.cpp with LEX_WALK_SSE2 1 (16 bytes at a time with SSE2) and
+// walker_avx2.cpp with LEX_WALK_SSE2 and LEX_WALK_AVX2 1 (32 bytes at a
+// time with AVX2).  Everything here lives in an unnamed namespace, so the
+// builds never meet at link time; the including file names the factory
+// with LEX_WALK_FACTORY.  No header may be included from here: walker.h
+// (and the including file's intrinsics header) brings in all that the walk
+// uses.
 //
 // The walk is a small state machine over the bytes (candidate, its start,
 // the wide flag).  Besides the plain one-position step it has three fast
@@ -44,9 +47,83 @@ namespace {
 
 namespace sjis = loom::sjis;
 
+#ifndef LEX_WALK_AVX2
+#define LEX_WALK_AVX2 0
+#endif
+
+#if LEX_WALK_SSE2
+// The few vector operations that the searches use, for vectors of 16 bytes
+// (SSE2) and of 32 (AVX2), so that each search is written once for both
+// widths.  Bits() gathers the bytes' top bits, byte k's as bit k.
+struct Vec16 {
+    using T = __m128i;
+    static constexpr size_t kBytes = 16;
+    static T Load(const uint8_t *d) { return _mm_loadu_si128(reinterpret_cast<const T *>(d)); }
+    static T Splat(uint8_t b) { return _mm_set1_epi8(static_cast<char>(b)); }
+    static T Zero() { return _mm_setzero_si128(); }
+    static T Add(T a, T b) { return _mm_add_epi8(a, b); }
+    static T Sub(T a, T b) { return _mm_sub_epi8(a, b); }
+    static T Min(T a, T b) { return _mm_min_epu8(a, b); }
+    static T Equal(T a, T b) { return _mm_cmpeq_epi8(a, b); }
+    static T Or(T a, T b) { return _mm_or_si128(a, b); }
+    static uint32_t Bits(T v) { return static_cast<uint32_t>(_mm_movemask_epi8(v)); }
+    // The low bytes of v's 16-bit units (each at most 0xFF), kBytes / 2 of
+    // them, to the kBytes at out.
+    static void StoreLowBytes(T v, uint8_t *out)
+    {
+        _mm_storeu_si128(reinterpret_cast<T *>(out), _mm_packus_epi16(v, v));
+    }
+};
+
+#if LEX_WALK_AVX2
+struct Vec32 {
+    using T = __m256i;
+    static constexpr size_t kBytes = 32;
+    static T Load(const uint8_t *d) { return _mm256_loadu_si256(reinterpret_cast<const T *>(d)); }
+    static T Splat(uint8_t b) { return _mm256_set1_epi8(static_cast<char>(b)); }
+    static T Zero() { return _mm256_setzero_si256(); }
+    static T Add(T a, T b) { return _mm256_add_epi8(a, b); }
+    static T Sub(T a, T b) { return _mm256_sub_epi8(a, b); }
+    static T Min(T a, T b) { return _mm256_min_epu8(a, b); }
+    static T Equal(T a, T b) { return _mm256_cmpeq_epi8(a, b); }
+    static T Or(T a, T b) { return _mm256_or_si256(a, b); }
+    static uint32_t Bits(T v) { return static_cast<uint32_t>(_mm256_movemask_epi8(v)); }
+    // (The 256-bit pack works on each half apart: the halves are packed
+    // as 128-bit vectors instead, in order.)
+    static void StoreLowBytes(T v, uint8_t *out)
+    {
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out),
+                         _mm_packus_epi16(_mm256_castsi256_si128(v),
+                                          _mm256_extracti128_si256(v, 1)));
+    }
+};
+// The width of the build's searches; the AVX2 build finishes with one
+// 16-byte step what is too short for 32 bytes.
+using WideVec = Vec32;
+#else
+using WideVec = Vec16;
+#endif
+
+// All ones where a byte of v lies in lo .. lo + span: v - lo <= span,
+// unsigned, so min(x, span) == x.
+template <class V>
+typename V::T InRange(typename V::T v, typename V::T lo, typename V::T span)
+{
+    const typename V::T x = V::Sub(v, lo);
+    return V::Equal(V::Min(x, span), x);
+}
+
+// The mask of V::kBytes bits, each bit of it set.
+template <class V>
+constexpr uint32_t AllBits()
+{
+    return static_cast<uint32_t>(~uint64_t(0) >> (64 - V::kBytes));
+}
+#endif
+
 // A set of bytes made of up to four ranges (ranges that overlap or touch
-// count as one), with searches that take 16 or 64 bytes at a time where
-// SSE2 is used.
+// count as one), with searches that take 16 or 32 and 64 bytes at a time
+// where SSE2 or AVX2 is used.
 class ByteSet {
 public:
     void Add(uint8_t lo, uint8_t hi)
@@ -62,8 +139,8 @@ public:
                 ++last;
 #if LEX_WALK_SSE2
             if (count_ < kRanges) {
-                std::memset(lo_[count_], b, 16);
-                std::memset(span_[count_], last - b, 16);
+                std::memset(lo_[count_], b, sizeof lo_[count_]);
+                std::memset(span_[count_], last - b, sizeof span_[count_]);
             }
 #endif
             ++count_;
@@ -79,18 +156,15 @@ public:
     bool Has(uint8_t b) const { return table_[b]; }
 
 #if LEX_WALK_SSE2
-    // Bit k set where byte k of the 16 at d is in the set.
-    unsigned Mask16(const uint8_t *d) const
+    // Bit k set where byte k of the V::kBytes at d is in the set.
+    template <class V>
+    uint32_t Mask(const uint8_t *d) const
     {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d));
-        // b - lo <= span, unsigned: min(x, span) == x.
-        __m128i x = _mm_sub_epi8(v, Load(lo_[0]));
-        __m128i in = _mm_cmpeq_epi8(_mm_min_epu8(x, Load(span_[0])), x);
-        for (int r = 1; r < count_; ++r) {
-            x = _mm_sub_epi8(v, Load(lo_[r]));
-            in = _mm_or_si128(in, _mm_cmpeq_epi8(_mm_min_epu8(x, Load(span_[r])), x));
-        }
-        return static_cast<unsigned>(_mm_movemask_epi8(in));
+        const typename V::T v = V::Load(d);
+        typename V::T in = InRange<V>(v, V::Load(lo_[0]), V::Load(span_[0]));
+        for (int r = 1; r < count_; ++r)
+            in = V::Or(in, InRange<V>(v, V::Load(lo_[r]), V::Load(span_[r])));
+        return V::Bits(in);
     }
 #endif
 
@@ -98,9 +172,10 @@ public:
     uint64_t Mask64(const uint8_t *d) const
     {
 #if LEX_WALK_SSE2
-        return static_cast<uint64_t>(Mask16(d)) | static_cast<uint64_t>(Mask16(d + 16)) << 16 |
-               static_cast<uint64_t>(Mask16(d + 32)) << 32 |
-               static_cast<uint64_t>(Mask16(d + 48)) << 48;
+        uint64_t mask = 0;
+        for (size_t k = 0; k < 64; k += WideVec::kBytes)
+            mask |= static_cast<uint64_t>(Mask<WideVec>(d + k)) << k;
+        return mask;
 #else
         uint64_t mask = 0;
         for (int k = 0; k < 64; ++k)
@@ -115,13 +190,16 @@ public:
     size_t Find(const uint8_t *d, size_t i, size_t end) const
     {
 #if LEX_WALK_SSE2
-        while (end - i >= 16) {
-            unsigned mask = Mask16(d + i);
-            if (!want)
-                mask ^= 0xFFFF;
-            if (mask)
-                return i + static_cast<size_t>(__builtin_ctz(mask));
-            i += 16;
+        size_t at;
+        while (end - i >= WideVec::kBytes) {
+            if (FindIn<WideVec, want>(d, i, &at))
+                return at;
+            i += WideVec::kBytes;
+        }
+        if (LEX_WALK_AVX2 && end - i >= Vec16::kBytes) {
+            if (FindIn<Vec16, want>(d, i, &at))
+                return at;
+            i += Vec16::kBytes;
         }
 #endif
         while (i < end && table_[d[i]] != want)
@@ -131,32 +209,60 @@ public:
 
 private:
 #if LEX_WALK_SSE2
-    static __m128i Load(const uint8_t *v)
+    // Whether the V::kBytes at d + i hold a byte that is (want) or is not
+    // (!want) in the set; *at gets the first one's position.
+    template <class V, bool want>
+    bool FindIn(const uint8_t *d, size_t i, size_t *at) const
     {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i *>(v));
+        uint32_t mask = Mask<V>(d + i);
+        if (!want)
+            mask ^= AllBits<V>();
+        if (mask == 0)
+            return false;
+        *at = i + static_cast<size_t>(__builtin_ctz(mask));
+        return true;
     }
-    // Each range's low end and width, 16 times over.  Plain bytes rather
-    // than vectors: the 32-bit heap hands out blocks aligned to 8 bytes
-    // only, and a vector member would be read with an aligned access.
+    // Each range's low end and width, once for every byte of the widest
+    // vector.  Plain bytes rather than vectors: the 32-bit heap hands out
+    // blocks aligned to 8 bytes only, and a vector member would be read
+    // with an aligned access.
     static constexpr int kRanges = 4;
-    uint8_t lo_[kRanges][16];
-    uint8_t span_[kRanges][16];
+    uint8_t lo_[kRanges][WideVec::kBytes];
+    uint8_t span_[kRanges][WideVec::kBytes];
 #endif
     int count_ = 0;
     bool table_[256] = {};
 };
 
+// Of a value that is not zero.  A 32-bit build has no 64-bit bit scan:
+// the compiler would call a library function for each, so the halves are
+// scanned here.
 inline int LeadingZeros(uint64_t v)
 {
+#if defined(__i386__)
+    const auto high = static_cast<uint32_t>(v >> 32);
+    return high ? __builtin_clz(high) : 32 + __builtin_clz(static_cast<uint32_t>(v));
+#else
     return __builtin_clzll(v);
+#endif
 }
 
 inline int LowestBit(uint64_t v)
 {
+#if defined(__i386__)
+    const auto low = static_cast<uint32_t>(v);
+    return low ? __builtin_ctz(low) : 32 + __builtin_ctz(static_cast<uint32_t>(v >> 32));
+#else
     return __builtin_ctzll(v);
+#endif
 }
 
 enum ByteClass : uint8_t { kZero, kPrintable, kLead, kOther };
+
+// A byte in single-byte text with Shift-JIS pairs: text, a katakana left
+// out, a lead byte, anything else, or (with SearchUtf8) a byte that may
+// begin a UTF-8 character, which is one of the others where none begins.
+enum MixedByte : uint8_t { kMixedText, kMixedLeftOut, kMixedLead, kMixedEnd, kMixedUtf8 };
 
 // The high bytes of Japanese UTF-16 code units: kana and CJK symbols
 // (U+3000-U+30FF), CJK ideographs (U+4E00-U+9FFF), full-width and
@@ -218,6 +324,7 @@ public:
                             (sjis::IsHalfWidthKana(b) && !settings.CheckHalfKana);
             trail_[b] = sjis::IsTrail(b);
             utf8Lead_[b] = utf8Text_ && utf8::kLead.Holds(b);
+            mixed_[b] = utf8Lead_[b] ? kMixedUtf8 : MixedOf(b);
         }
         // With no candidate, only printable bytes and (with SearchKanji)
         // lead bytes change anything.
@@ -237,11 +344,15 @@ public:
                 runSet_.Add(sjis::kHalfWidthKana.first, utf8::kLead.first - 1);
             asciiSet_.Add(sjis::kPrintableAscii);
             utf8LeadSet_.Add(utf8::kLead);
+            continuationSet_.Add(utf8::kContinuation);
             smallSet_.Add('a', 'z');
         }
         zeroSet_.Add(0, 0);
+        // Printable bytes, katakana, and the bytes of Shift-JIS pairs.
+        textSet_ = printableSet_;
+        textSet_.Add(sjis::kLead);
+        textSet_.Add(sjis::kTrail);
         kanaSet_.Add(sjis::kHalfWidthKana);
-        leadSet_.Add(sjis::kLead);
         lookAhead_ = LookAhead();
         halfKana_ = !settings.CheckHalfKana;
         // The high bytes of Japanese code units, and of text in Japanese
@@ -281,6 +392,7 @@ public:
             return true;
         const size_t last = final ? avail - 1 : avail - 1 - lookAhead_;
         data_ = d;
+        seenFrom_ = seenTo_ = 0;
         base_ = base;
         avail_ = avail;
         size_t i = static_cast<size_t>(pos_ - base);
@@ -356,12 +468,16 @@ private:
             if (utf8Text_) {
                 for (size_t k = utf8LeadSet_.Find<true>(data_, i, start); k < start;
                      k = utf8LeadSet_.Find<true>(data_, k + 1, start))
-                    if (Utf8Starts(k))
+                    if (StartsUtf8(k))
                         return StepByClass(k, limit);
             }
             i = start;
             if (i > limit)
                 return i;
+        }
+        if (settings_.SearchKanji) {
+            const size_t next = StartMixed(i, stop);
+            return next != i ? next : StepByClass(i, limit);
         }
         if (printable_[data_[i]] && !(utf8Text_ && utf8Lead_[data_[i]]))
             return StartRun(i, stop);
@@ -433,7 +549,7 @@ private:
         case kPrintable:
             return PrintableStep(i, limit);
         case kLead:
-            return LeadStep(i);
+            return LeadStep(i, limit);
         default:  // kOther
             return EndText(i);
         }
@@ -496,8 +612,16 @@ private:
             unit_ = kUnitUnknown;
             return i + 1;
         }
-        if (!wide_)
-            return AppendRun(i, limit);
+        if (!wide_) {
+            if (!settings_.SearchKanji || utf8_)
+                return AppendRun(i, limit);
+            // The byte may begin a UTF-8 character that the step did not
+            // take: it is taken here as what it is, text.
+            if (candidate_.empty())
+                start_ = base_ + i;
+            candidate_.push_back(static_cast<char>(b));
+            return i + 1 <= limit ? GatherMixed(i + 1, limit) : i + 1;
+        }
         if (At(i + 1) == 0) {
             if (candidate_.empty())
                 start_ = base_ + i;
@@ -511,8 +635,9 @@ private:
 
     // A lead byte.  With SearchKanji, single-byte text takes it and the
     // trail byte after it as one character, so the trail byte is not
-    // examined again; otherwise it ends the text and is left out.
-    size_t LeadStep(size_t i)
+    // examined again, and the text that follows it at once; otherwise it
+    // ends the text and is left out.
+    size_t LeadStep(size_t i, size_t limit)
     {
         if (settings_.SearchKanji && !wide_ && i + 1 < avail_ && trail_[data_[i + 1]]) {
             // A pair ends UTF-8 text.
@@ -523,9 +648,124 @@ private:
             candidate_.push_back(static_cast<char>(data_[i]));
             candidate_.push_back(static_cast<char>(data_[i + 1]));
             doubles_ = true;
-            return i + 2;
+            return i + 2 <= limit ? GatherMixed(i + 2, limit) : i + 2;
         }
         return EndText(i);
+    }
+
+    // With SearchKanji, single-byte text from position i on: printable
+    // bytes, left-out katakana and Shift-JIS pairs taken at once up to
+    // `limit`, as their steps would take them one by one.  Stops at any
+    // other byte, at a pair that `limit` cuts, and (with UTF-8 text) at a
+    // well-formed UTF-8 character, which the plain step reads.  *leftOut:
+    // katakana were left out; *pairs: a pair was taken.
+    size_t MixedEnd(size_t i, size_t limit, bool *leftOut, bool *pairs) const
+    {
+        const uint8_t *d = data_;
+        bool left = false, taken = false;
+        size_t j = i;
+        while (j <= limit) {
+            MixedByte m = mixed_[d[j]];
+            if (m == kMixedText) {
+                ++j;
+                continue;
+            }
+            if (m == kMixedUtf8) {
+                if (Utf8Here(j))
+                    break;
+                m = MixedOf(d[j]);
+            }
+            if (m == kMixedText || m == kMixedLeftOut) {
+                left = left || m == kMixedLeftOut;
+                ++j;
+                continue;
+            }
+            if (m != kMixedLead || j + 1 > limit || !trail_[d[j + 1]])
+                break;
+            taken = true;
+            j += 2;
+        }
+        *leftOut = left;
+        *pairs = taken;
+        return j;
+    }
+    MixedByte MixedOf(uint8_t b) const
+    {
+        return printable_[b]                ? kMixedText
+               : class_[b] == kPrintable    ? kMixedLeftOut
+               : class_[b] == kLead         ? kMixedLead
+                                            : kMixedEnd;
+    }
+    bool Utf8Here(size_t j) const
+    {
+        uint32_t code;
+        return Utf8At(static_cast<ptrdiff_t>(j), &code) != 0;
+    }
+    // Whether the step of the byte at j, after `run` bytes of single-byte
+    // text that is not UTF-8 text, flushes it: control bytes and the like,
+    // a lead byte without a trail byte, and a zero after two bytes or more
+    // (a zero after one may begin UTF-16 text); not a UTF-8 character.
+    bool MixedFlushes(size_t j, size_t run) const
+    {
+        const uint8_t after = data_[j];
+        if (utf8Text_ && utf8Lead_[after] && Utf8Here(j))
+            return false;
+        switch (class_[after]) {
+        case kZero:
+            return run >= 2;
+        case kLead:
+            return !(j + 1 < avail_ && trail_[data_[j + 1]]);
+        case kPrintable:
+            return false;
+        default:
+            return true;
+        }
+    }
+    // The text that MixedEnd takes, with no candidate: emitted (or
+    // dropped) straight from the data when the byte after it flushes and
+    // no katakana were left out.  Returns i when it takes nothing.
+    size_t StartMixed(size_t i, size_t limit)
+    {
+        bool leftOut = false, pairs = false;
+        const size_t j = MixedEnd(i, limit, &leftOut, &pairs);
+        if (j == i)
+            return i;
+        start_ = base_ + i;
+        if (!leftOut && j <= limit && MixedFlushes(j, j - i)) {
+            doubles_ = pairs;
+            Emit(reinterpret_cast<const char *>(data_ + i), j - i);
+            doubles_ = false;
+            return j + 1;
+        }
+        return TakeMixed(i, j, leftOut, pairs);
+    }
+    // Single-byte text that is not UTF-8 text goes on from i.
+    size_t GatherMixed(size_t i, size_t limit)
+    {
+        bool leftOut = false, pairs = false;
+        const size_t j = MixedEnd(i, limit, &leftOut, &pairs);
+        return TakeMixed(i, j, leftOut, pairs);
+    }
+    // Appends the bytes from i to j - 1 to the text, without the katakana
+    // left out; returns j.
+    size_t TakeMixed(size_t i, size_t j, bool leftOut, bool pairs)
+    {
+        const char *from = reinterpret_cast<const char *>(data_ + i);
+        if (!leftOut) {
+            candidate_.append(from, j - i);
+        } else {
+            // A katakana byte of a pair is its trail byte and stays.
+            for (size_t k = i; k < j; ++k) {
+                if (class_[data_[k]] == kLead && !printable_[data_[k]]) {
+                    candidate_.append(from + (k - i), 2);
+                    ++k;
+                } else if (printable_[data_[k]]) {
+                    candidate_.push_back(static_cast<char>(data_[k]));
+                }
+            }
+        }
+        doubles_ = doubles_ || pairs;
+        return j;
     }
 
     // With SearchUtf8, single-byte text at the well-formed UTF-8 sequence
@@ -607,6 +847,14 @@ private:
             return false;
         const bool before = small(At(k - 1)), after = small(At(k + 2));
         return (before && (small(At(k - 2)) || after)) || (after && small(At(k + 3)));
+    }
+    // Utf8Starts, known not to hold at the positions SkipEmpty classified
+    // last where UTF-8 text cannot begin.
+    bool StartsUtf8(size_t k) const
+    {
+        if (k >= seenFrom_ && k < seenTo_ && !((seenUtf8_ >> (k - seenFrom_)) & 1))
+            return false;
+        return Utf8Starts(k);
     }
     // Whether the UTF-8 character at k begins UTF-8 text in single-byte text
     // without Shift-JIS pairs.
@@ -1057,7 +1305,7 @@ private:
                 *japanese = true;
                 return i;
             }
-            if (startSet_.Has(data_[i]) || (utf8Text_ && utf8Lead_[data_[i]] && Utf8Starts(i)))
+            if (startSet_.Has(data_[i]) || (utf8Text_ && utf8Lead_[data_[i]] && StartsUtf8(i)))
                 return i;
         }
         return i;
@@ -1065,26 +1313,16 @@ private:
 
     // In UTF-16 text from position i: takes every code unit "printable
     // byte, zero" that another printable byte follows, two positions at a
-    // time (sixteen with SSE2), appending the low bytes.  Returns the first
-    // position left for the plain step.
+    // time (sixteen with SSE2, thirty-two with AVX2), appending the low
+    // bytes.  Returns the first position left for the plain step.
     size_t WideRun(size_t i, size_t limit)
     {
         const uint8_t *d = data_;
 #if LEX_WALK_SSE2
-        // Eight code units at once: even bytes printable, odd bytes zero,
-        // and a printable byte after them.
-        while (i + 16 <= limit && i + 16 < avail_ && printable_[d[i + 16]]) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + i));
-            const unsigned printable = printableSet_.Mask16(d + i);
-            const unsigned zero =
-                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
-            if ((printable & 0x5555) != 0x5555 || (zero & 0xAAAA) != 0xAAAA)
-                break;
-            char low[16];
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(low), _mm_packus_epi16(v, v));
-            candidate_.append(low, 8);
-            i += 16;
-        }
+        i = WideUnits<WideVec>(i, limit);
+#if LEX_WALK_AVX2
+        i = WideUnits<Vec16>(i, limit);
+#endif
 #endif
         while (i + 1 <= limit && i + 2 < avail_ && printable_[d[i]] && d[i + 1] == 0 &&
                printable_[d[i + 2]]) {
@@ -1094,6 +1332,29 @@ private:
         return i;
     }
 
+#if LEX_WALK_SSE2
+    // WideRun's code units V::kBytes / 2 at a time: even bytes printable,
+    // odd bytes zero, and a printable byte after them.
+    template <class V>
+    size_t WideUnits(size_t i, size_t limit)
+    {
+        const uint8_t *d = data_;
+        constexpr uint32_t even = static_cast<uint32_t>(0x5555555555555555ull) & AllBits<V>();
+        while (i + V::kBytes <= limit && i + V::kBytes < avail_ && printable_[d[i + V::kBytes]]) {
+            const typename V::T v = V::Load(d + i);
+            const uint32_t printable = printableSet_.Mask<V>(d + i);
+            const uint32_t zero = V::Bits(V::Equal(v, V::Zero()));
+            if ((printable & even) != even || (zero & even << 1) != even << 1)
+                break;
+            uint8_t low[V::kBytes];
+            V::StoreLowBytes(v, low);
+            candidate_.append(reinterpret_cast<const char *>(low), V::kBytes / 2);
+            i += V::kBytes;
+        }
+        return i;
+    }
+#endif
+
     // Whether the byte at j after a run of `run` printable bytes, examined
     // with no wide text, ends the run with a flush: control bytes and the
     // like, lead bytes without SearchKanji, and a zero after two bytes or
@@ -1101,7 +1362,7 @@ private:
     bool Flushes(size_t j, size_t run) const
     {
         const uint8_t after = data_[j];
-        if (utf8Text_ && utf8Lead_[after] && Utf8Starts(j))
+        if (utf8Text_ && utf8Lead_[after] && StartsUtf8(j))
             return false;
         const ByteClass c = class_[after];
         return c == kOther || (c == kLead && !settings_.SearchKanji) || (c == kZero && run >= 2);
@@ -1113,63 +1374,106 @@ private:
     // that needs the plain steps, or a position past `limit`.
     //
     // A run here is a stretch of printable bytes and left-out katakana
-    // (which neither end a candidate nor join it).
+    // (which neither end a candidate nor join it).  With SearchKanji, text
+    // is gathered across stretches of runs and Shift-JIS pairs, whose bytes
+    // all lie in textSet_; such a stretch (`text` below) holds no more text
+    // than its bytes, and the bytes around it end any text.
     size_t SkipEmpty(size_t i, size_t limit)
     {
         const uint8_t *d = data_;
         // With Japanese text, the 64 positions' look-ahead must be in the
         // window too.
         const size_t reach = wideJapanese_ || utf8Text_ ? 64 + lookAhead_ : 64;
+        const bool kanji = settings_.SearchKanji;
+        // What the last 64 positions classified still tell about those
+        // after i: the walk comes back here after each row, mostly within
+        // them.  Runs must begin where they began then: not in the middle
+        // of one (after UTF-8 text that ended at a katakana byte).
+        const int shift = static_cast<int>(i - seenFrom_);
+        if (i >= seenFrom_ && i < seenTo_ && seenTo_ <= limit + 1 &&
+            (shift == 0 || !((seenRun_ >> (shift - 1)) & 1))) {
+            if (const uint64_t at = Found(i, seenInteresting_ >> shift, seenBegins_ >> shift,
+                                          seenUtf8_ >> shift))
+                return i + BackToStretch(seenText_ >> shift, LowestBit(at));
+            i = seenTo_;
+        }
         while (limit + 1 - i >= 64 && avail_ - i >= reach) {
             const uint64_t p = printableSet_.Mask64(d + i);
             const uint64_t kana = settings_.CheckHalfKana ? kanaSet_.Mask64(d + i) : 0;
             const uint64_t run = p | kana;
-            // A run that reaches the window's end is left for the next
-            // window, which begins at the run's start.
-            const uint64_t other = ~run;
+            const uint64_t text = kanji ? textSet_.Mask64(d + i) : run;
+            // A stretch that reaches the window's end is left for the next
+            // window, which begins at the stretch's start.
+            const uint64_t other = ~text;
             if (other == 0)
                 return i;
-            const int cut = (run >> 63) == 0 ? 64 : 64 - LeadingZeros(other);
+            const int cut = (text >> 63) == 0 ? 64 : 64 - LeadingZeros(other);
             const uint64_t valid = cut == 64 ? ~uint64_t(0) : (uint64_t(1) << cut) - 1;
-            const uint64_t interesting = Interesting(i, p, kana) & valid;
-            if (interesting == 0) {
-                i += static_cast<size_t>(cut);
-                continue;
-            }
-            // Back from the first interesting position to the start of the
-            // run that holds it or that ends right before it.
-            int q = LowestBit(interesting);
-            int inRun = -1;
-            if ((run >> q) & 1)
-                inRun = q;
-            else if (q > 0 && ((run >> (q - 1)) & 1))
-                inRun = q - 1;
-            if (inRun >= 0) {
-                const uint64_t runStarts = run & ~(run << 1);
-                const uint64_t below = runStarts & ((uint64_t(2) << inRun) - 1);
-                q = 63 - LeadingZeros(below);
-            }
-            return i + static_cast<size_t>(q);
+            uint64_t begins = 0, utf8 = 0;
+            const uint64_t interesting = Interesting(i, p, kana, text, &begins, &utf8) & valid;
+            // Kept for the walk's next visit.
+            seenFrom_ = i;
+            seenTo_ = i + static_cast<size_t>(cut);
+            seenInteresting_ = interesting;
+            seenBegins_ = begins & valid;
+            seenUtf8_ = utf8 & valid;
+            seenText_ = text;
+            seenRun_ = run;
+            if (const uint64_t at = Found(i, interesting, seenBegins_, seenUtf8_))
+                return i + BackToStretch(text, LowestBit(at));
+            i += static_cast<size_t>(cut);
         }
         return i;
+    }
+
+    // The first position (as a bit) of the 64 at i that needs the plain
+    // steps, of Interesting's bits and its positions where Japanese UTF-16
+    // text or UTF-8 text may begin; 0 when there is none.
+    uint64_t Found(size_t i, uint64_t interesting, uint64_t begins, uint64_t utf8) const
+    {
+        uint64_t first = interesting & -interesting;
+        if (const uint64_t start = utf8Text_ && utf8 ? FirstUtf8(i, utf8, first) : 0)
+            first = start;
+        if (const uint64_t begin = wideJapanese_ && begins ? FirstBeginning(i, begins, first) : 0)
+            first = begin;
+        return first;
+    }
+    // Back from position q of the 64 (of stretches `text`, the first of
+    // them taken to begin at 0) to the start of the stretch that holds it or
+    // that ends right before it.
+    static size_t BackToStretch(uint64_t text, int q)
+    {
+        int inRun = -1;
+        if ((text >> q) & 1)
+            inRun = q;
+        else if (q > 0 && ((text >> (q - 1)) & 1))
+            inRun = q - 1;
+        if (inRun < 0)
+            return static_cast<size_t>(q);
+        const uint64_t starts = (text & ~(text << 1)) | 1;
+        return static_cast<size_t>(63 - LeadingZeros(starts & ((uint64_t(2) << inRun) - 1)));
     }
 
     // The positions of the 64 at i, with no candidate, that the plain
     // steps might not pass over silently (p: printable bytes, kana:
     // left-out katakana; runs are stretches of both):
-    //   - runs of at least the minimum length (they may hold a row);
+    //   - runs of at least the minimum length (they may hold a row); with
+    //     SearchKanji, stretches of text bytes (`text`) of that length;
     //   - a zero after a run that may hold a single text byte, when a
     //     printable byte may follow (UTF-16 text may begin there);
-    //   - with SearchKanji, every lead byte;
-    //   - with SearchUtf8, a UTF-8 character that begins UTF-8 text.
+    //   - with SearchWideJapanese, *begins: positions where Japanese UTF-16
+    //     text may begin (FirstBeginning tells where it does);
+    //   - with SearchUtf8, *utf8: positions where UTF-8 text may begin
+    //     (FirstUtf8 tells where it does).
     // Runs that reach the window's end are the caller's concern.
-    uint64_t Interesting(size_t i, uint64_t p, uint64_t kana) const
+    uint64_t Interesting(size_t i, uint64_t p, uint64_t kana, uint64_t text, uint64_t *begins,
+                         uint64_t *utf8) const
     {
         const uint8_t *d = data_;
         const uint64_t run = p | kana;
         const uint64_t starts = run & ~(run << 1);
         const uint64_t ends = ~run & (run << 1);  // the byte after each run
-        const uint64_t longRuns = LongStarts(run);
+        const uint64_t longRuns = LongStarts(text);
         // Runs that may hold exactly one text byte: a single printable
         // byte, or any run with katakana in it (marked at its last byte by
         // spreading each katakana bit upwards through its run).
@@ -1184,14 +1488,12 @@ private:
         const uint64_t zero = zeroSet_.Mask64(d + i);
         const uint64_t zeroAfterSingle = ends & zero & (single << 1);
         uint64_t result = longRuns | (zeroAfterSingle & followedByPrintable);
-        if (settings_.SearchKanji)
-            result |= leadSet_.Mask64(d + i);
         if (wideJapanese_) {
             result |= LengthWordBits(i, zero, zeroAfterSingle & ~followedByPrintable);
-            result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable);
+            result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable, begins);
         }
         if (utf8Text_)
-            result |= Utf8Bits(i, result);
+            *utf8 = Utf8Bits(i);
         return result;
     }
 
@@ -1211,33 +1513,33 @@ private:
         return run;
     }
 
-    // With UTF-8 text, the first position of the 64 at i (as a bit) below
-    // the lowest bit of `before` where a UTF-8 character begins UTF-8 text;
-    // 0 when there is none.  Elsewhere the plain steps read the bytes as
-    // without UTF-8 text (with SearchKanji, every lead byte is interesting
-    // anyway, and with it the characters that a pair could also read).
-    // The 64 positions' look-ahead is in the window.
-    uint64_t Utf8Bits(size_t i, uint64_t before) const
+    // With UTF-8 text, the positions of the 64 at i (as bits) where a
+    // UTF-8 character may begin UTF-8 text, by the bytes' top bits (Utf8Starts
+    // tells exactly, FirstUtf8 finds the first); elsewhere the plain steps
+    // read the bytes as without UTF-8 text (with SearchKanji, a character
+    // that a pair could also read lies in a stretch of text bytes, which
+    // holds no row unless it is long enough to be interesting anyway).  The
+    // 64 positions' look-ahead is in the window.
+    uint64_t Utf8Bits(size_t i) const
     {
-        // By the bytes' top bits first (bit k: position i + k; the bytes
-        // after the 64 are taken one by one): a byte 11xxxxxx and a
+        // By the bytes first (bit k: position i + k; the bytes after the
+        // 64 are taken one by one): a byte that may begin a character and a
         // continuation byte 10xxxxxx; for 111xxxxx, another continuation
         // byte after them; for 110xxxxx, another 110xxxxx and a continuation
         // byte after them, or a small ASCII letter before or after (a Latin
         // letter in a word).  Then each exactly.
-        if (before & 1)
-            return 0;
         const uint8_t *d = data_ + i;
-        uint64_t top[4];
-        TopBits64(d, top);
+        const uint64_t lead = utf8LeadSet_.Mask64(d);
+        if (!lead)
+            return 0;
         auto past = [d](int k, uint8_t mask, uint8_t value) { return uint64_t((d[64 + k] & mask) == value); };
-        const uint64_t lead = top[0] & top[1], cont = top[0] & ~top[1];
+        const uint64_t cont = continuationSet_.Mask64(d);
         const uint64_t cont1 = cont >> 1 | past(0, 0xC0, 0x80) << 63;
-        uint64_t maybe = lead & cont1;
-        if (before)
-            maybe &= (before & -before) - 1;
+        const uint64_t maybe = lead & cont1;
         if (!maybe)
             return 0;
+        uint64_t top[4];
+        TopBits64(d, top);
         const uint64_t cont2 = cont1 >> 1 | past(1, 0xC0, 0x80) << 63;
         const uint64_t cont3 = cont2 >> 1 | past(2, 0xC0, 0x80) << 63;
         const uint64_t two = lead & ~top[2];
@@ -1245,12 +1547,7 @@ private:
         const uint64_t small = top[3];
         const uint64_t word = small << 1 | uint64_t(smallSet_.Has(Before(i))) | small >> 2 |
                               uint64_t(smallSet_.Has(d[64])) << 62 | uint64_t(smallSet_.Has(d[65])) << 63;
-        maybe &= (top[2] & cont2) | (~top[2] & ((twoAfter & cont3) | word));
-        for (; maybe; maybe &= maybe - 1) {
-            if (Utf8Starts(i + static_cast<size_t>(LowestBit(maybe))))
-                return maybe & -maybe;
-        }
-        return 0;
+        return maybe & ((top[2] & cont2) | (~top[2] & ((twoAfter & cont3) | word)));
     }
 
     // With Japanese UTF-16 text, the positions of the 64 at i (of
@@ -1274,15 +1571,17 @@ private:
         return bits & low3 & next;
     }
 
-    // With Japanese UTF-16 text, the first position of the 64 at i (as a
-    // bit) where the plain steps would take a Japanese character: a zero
-    // after a single byte (of `zeroAfterSingle`) that one follows, or, with
-    // no candidate (outside the text that a run gathers from its first
+    // With Japanese UTF-16 text, the positions of the 64 at i (as bits)
+    // where the plain steps would take a Japanese character: a zero after a
+    // single byte (of `zeroAfterSingle`) that one follows (returned), or,
+    // with no candidate (outside the text that a run gathers from its first
     // printable byte on, and the byte that ends it), the beginning of
-    // Japanese text after a byte that is not text.  0 when there is none.
-    // The 64 positions' look-ahead is in the window.
+    // Japanese text after a byte that is not text.  Whether such text
+    // begins depends on the walk (a length word passed over), so *begins
+    // gets the positions where it may, for FirstBeginning.  The 64
+    // positions' look-ahead is in the window.
     uint64_t JapaneseBits(size_t i, uint64_t p, uint64_t run, uint64_t zero,
-                          uint64_t zeroAfterSingle) const
+                          uint64_t zeroAfterSingle, uint64_t *begins) const
     {
         const uint8_t *d = data_;
         // Bit k: the byte at i + k + 1 is a Japanese character's high byte
@@ -1298,10 +1597,8 @@ private:
         uint64_t first = 0;
         for (uint64_t maybe = zeroAfterSingle & high2; maybe; maybe &= maybe - 1) {
             const size_t k = i + static_cast<size_t>(LowestBit(maybe)) + 1;
-            if (JapaneseUnit(d[k] | d[k + 1] << 8)) {
-                first = maybe & -maybe;
-                break;
-            }
+            if (JapaneseUnit(d[k] | d[k + 1] << 8))
+                first |= maybe & -maybe;
         }
         // Japanese text after a byte that is not text (a zero before a zero
         // low byte): a Japanese character, then two more Japanese
@@ -1314,8 +1611,6 @@ private:
         // whole string may begin.
         const uint64_t items = MenuItemBits(i, zero);
         uint64_t maybe = ((~zero & notText) | (zero & zeroBefore) | items) & high1;
-        if (first)
-            maybe &= first - 1;
         maybe &= (text0 >> 2 | uint64_t(3) << 62) & (text0 >> 4 | uint64_t(15) << 60);
         // After a byte other than zero, text up to a mark (kana, forms,
         // symbols, an ASCII unit) or an end within sixteen code units, by
@@ -1357,16 +1652,36 @@ private:
                                    (unsigned(printable_[u[4]]) & unsigned(u[5] == 0));
             exact &= ~(uint64_t(!(second & third)) << q);
         }
-        maybe = exact;
-        if (maybe == 0)
-            return first;
-        maybe &= ~(SpreadInRuns(p, run) << 1);
+        *begins = exact ? exact & ~(SpreadInRuns(p, run) << 1) : 0;
+        return first;
+    }
+
+    // The first of the positions `maybe` of the 64 at i, below the lowest
+    // bit of `below`, where UTF-8 text begins (as a bit); 0 when there is
+    // none.
+    uint64_t FirstUtf8(size_t i, uint64_t maybe, uint64_t below) const
+    {
+        if (below)
+            maybe &= (below & -below) - 1;
         for (; maybe; maybe &= maybe - 1) {
-            const int q = LowestBit(maybe);
+            if (Utf8Starts(i + static_cast<size_t>(LowestBit(maybe))))
+                return maybe & -maybe;
+        }
+        return 0;
+    }
+    // The first of the positions `begins` of the 64 at i, below the lowest
+    // bit of `below`, where Japanese UTF-16 text begins (as a bit); 0 when
+    // there is none.
+    uint64_t FirstBeginning(size_t i, uint64_t begins, uint64_t below) const
+    {
+        if (below)
+            begins &= (below & -below) - 1;
+        for (; begins; begins &= begins - 1) {
+            const int q = LowestBit(begins);
             if (BeginsAt(i + static_cast<size_t>(q), false))
                 return uint64_t(1) << q;
         }
-        return first;
+        return 0;
     }
 
     // Bit k of top[n] set where bit 7 - n of byte k of the 64 at d is set
@@ -1375,15 +1690,14 @@ private:
     {
         top[0] = top[1] = top[2] = top[3] = 0;
 #if LEX_WALK_SSE2
-        for (int k = 0; k < 64; k += 16) {
-            __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + k));
-            // b - 'a' <= 25, unsigned: min(x, 25) == x.
-            const __m128i x = _mm_sub_epi8(v, _mm_set1_epi8('a'));
-            const __m128i small = _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8('z' - 'a')), x);
-            top[3] |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(small))) << k;
+        using V = WideVec;
+        for (size_t k = 0; k < 64; k += V::kBytes) {
+            typename V::T v = V::Load(d + k);
+            const typename V::T small = InRange<V>(v, V::Splat('a'), V::Splat('z' - 'a'));
+            top[3] |= static_cast<uint64_t>(V::Bits(small)) << k;
             for (int n = 0; n < 3; ++n) {
-                top[n] |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v))) << k;
-                v = _mm_add_epi8(v, v);
+                top[n] |= static_cast<uint64_t>(V::Bits(v)) << k;
+                v = V::Add(v, v);
             }
         }
 #else
@@ -1426,19 +1740,17 @@ private:
     uint64_t HighMask64(const uint8_t *d, uint64_t *marks) const
     {
 #if LEX_WALK_SSE2
+        using V = WideVec;
         uint64_t mask = 0, mark = 0;
-        for (int k = 0; k < 64; k += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(d + k));
-            const __m128i x = _mm_sub_epi8(v, _mm_set1_epi8(kIdeographHigh.first));
-            const __m128i kanji = _mm_cmpeq_epi8(
-                _mm_min_epu8(x, _mm_set1_epi8(kIdeographHigh.last - kIdeographHigh.first)), x);
-            const __m128i kana = _mm_cmpeq_epi8(v, _mm_set1_epi8(kKanaHigh));
-            const __m128i wide = _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(kFormsHigh)));
-            const __m128i marked = _mm_or_si128(kana, wide);
-            mask |= static_cast<uint64_t>(
-                        static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(kanji, marked))))
-                    << k;
-            mark |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(marked))) << k;
+        for (size_t k = 0; k < 64; k += V::kBytes) {
+            const typename V::T v = V::Load(d + k);
+            const typename V::T kanji =
+                InRange<V>(v, V::Splat(kIdeographHigh.first),
+                           V::Splat(kIdeographHigh.last - kIdeographHigh.first));
+            const typename V::T marked =
+                V::Or(V::Equal(v, V::Splat(kKanaHigh)), V::Equal(v, V::Splat(kFormsHigh)));
+            mask |= static_cast<uint64_t>(V::Bits(V::Or(kanji, marked))) << k;
+            mark |= static_cast<uint64_t>(V::Bits(marked)) << k;
         }
         *marks = mark;
         return mask;
@@ -1472,7 +1784,7 @@ private:
             // Left-out katakana do not end the run, unless a UTF-8 character
             // that begins UTF-8 text is there.
             while (j <= limit && !ascii && class_[d[j]] == kPrintable && !printable_[d[j]] &&
-                   !(utf8Text_ && utf8Lead_[d[j]] && Utf8Starts(j)))
+                   !(utf8Text_ && utf8Lead_[d[j]] && StartsUtf8(j)))
                 ++j;
             if (j == k)
                 break;
@@ -1482,6 +1794,11 @@ private:
 
     // The window being walked.
     const uint8_t *data_ = nullptr;
+    // The positions [seenFrom_, seenTo_) of the window that SkipEmpty
+    // classified last: where the plain steps are needed, and the stretches
+    // of text.
+    size_t seenFrom_ = 0, seenTo_ = 0;
+    uint64_t seenInteresting_ = 0, seenBegins_ = 0, seenUtf8_ = 0, seenText_ = 0, seenRun_ = 0;
     uint64_t base_ = 0;
     size_t avail_ = 0;
 
@@ -1493,11 +1810,13 @@ private:
     ByteSet asciiSet_;
     ByteSet startSet_;
     ByteSet utf8LeadSet_;
+    ByteSet continuationSet_;  // a UTF-8 character's further bytes
     ByteSet smallSet_;  // a-z
     bool utf8Lead_[256];  // bytes that may begin a UTF-8 character (SearchUtf8)
+    MixedByte mixed_[256];  // what single-byte text with Shift-JIS pairs does with a byte
     ByteSet zeroSet_;
+    ByteSet textSet_;
     ByteSet kanaSet_;
-    ByteSet leadSet_;
     ByteSet highSet_;
     ByteSet symbolHighSet_;
     ByteSet kanaFormsSet_;

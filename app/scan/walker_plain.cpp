@@ -30,11 +30,12 @@ void WalkCore::Emit(const char *text, size_t length, size_t extra, bool hard)
     // kana in rising order.
     if (wide_ && japanese_ > 0 && japanese_ == chars && rising_ && chars >= 4)
         return;
+    // Shift-JIS pairs that machine code makes (first: it drops most of the
+    // rows with pairs).
+    if (doubles_ && settings_.CheckKanjiNoise && !ReadsAsJapanese(text, length))
+        return;
     if (settings_.CheckRecurrence &&
         !PassesRepetitionFilter(text, length, settings_.RecurrenceTime))
-        return;
-    // Shift-JIS pairs that machine code makes.
-    if (doubles_ && settings_.CheckKanjiNoise && !ReadsAsJapanese(text, length))
         return;
     bool checked = false;
     if (settings_.CheckEnglish && marker_) {

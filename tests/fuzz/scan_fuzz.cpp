@@ -1,5 +1,5 @@
 // Differential fuzz target: the string scanner, whole and in pieces, with
-// both builds of its walk, against the plain reference walk, and the
+// the builds of its walk, against the plain reference walk, and the
 // English-word marker against the plain linear lookup.
 //
 // Input layout (all derived from the fuzzer's bytes, so it explores the
@@ -7,14 +7,16 @@
 //   byte 0     flags: SearchKanji, CheckHalfKana, CheckRecurrence,
 //              CheckEnglish, CheckSeparator, CheckInitial (bits 0-5);
 //              bit 6: the whole-data scan uses the plain walk and the
-//              stream the SSE2 one (clear: the other way round);
+//              stream the vector one (clear: the other way round);
 //              bit 7: SearchWideJapanese
 //   byte 1     RecurrenceTime - 2 (signed: -130..125)
 //   byte 2     minimum length (0..255)
 //   byte 3     checkpoint distance 1..64, or the real one when above 64
 //   byte 4     abort at the n-th check (0xFF: never)
 //   byte 5     the stream's piece size - 1 (1..256)
-//   byte 6     flags: CheckKanjiNoise (bit 0), SearchUtf8 (bit 1)
+//   byte 6     flags: CheckKanjiNoise (bit 0), SearchUtf8 (bit 1); bit 2:
+//              the vector walk is the AVX2 one (where the processor has
+//              AVX2; clear: the SSE2 one)
 //   byte 7     length d of the dictionary text that follows
 //   d bytes    dictionary text (English.dic bytes)
 //   the rest   the file to scan
@@ -48,8 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const size_t interval = data[3] <= 64 ? size_t(data[3]) + 1 : lex::kCheckpointInterval;
     const long abortAt = data[4] == 0xFF ? -1 : data[4];
     const bool plainWhole = data[0] & 64;
+    const lex::ScanPath vector = data[6] & 4 ? lex::ScanPath::Avx2 : lex::ScanPath::Sse2;
     lex::StreamOptions pieces;
-    pieces.path = plainWhole ? lex::ScanPath::Sse2 : lex::ScanPath::Plain;
+    pieces.path = plainWhole ? vector : lex::ScanPath::Plain;
     pieces.pieceSize = size_t(data[5]) + 1;
     pieces.interval = interval;
     st.CheckKanjiNoise = data[6] & 1;
@@ -67,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     lex::EnglishWordMarker marker(dict, st);
     lextest::RecordingHost fast(abortAt), streamed(abortAt), model(abortAt);
     lex::ScanBufferWithInterval(data, size, m, st, &marker, fast, interval,
-                                plainWhole ? lex::ScanPath::Plain : lex::ScanPath::Sse2);
+                                plainWhole ? lex::ScanPath::Plain : vector);
     lexref::Scan(data, size, m, st, &dict, model, interval);
     lex::ScanStream stream(size, m, st, &marker, streamed, pieces);
     bool goOn = true;

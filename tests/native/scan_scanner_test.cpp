@@ -315,7 +315,7 @@ TEST(ScannerWalk, Utf8TextWithTheSettingOn)
         const std::vector<Row> rows = Scan(c.data, c.m, c.settings);
         EXPECT_EQ(c.rows, rows);
         const auto bytes = Bytes(c.data);
-        for (lex::ScanPath path : {lex::ScanPath::Plain, lex::ScanPath::Sse2}) {
+        for (lex::ScanPath path : {lex::ScanPath::Plain, lex::ScanPath::Sse2, lex::ScanPath::Avx2}) {
             for (size_t piece = 1; piece <= bytes.size(); ++piece) {
                 RecordingHost host;
                 lex::StreamOptions options;
@@ -462,6 +462,65 @@ TEST(ScannerCheckpoints, SmallFilesSetProgressOnceAndEmptyOnesNever)
     EXPECT_EQ(std::vector<int>{0}, single.progress);
 }
 
+// The processor check, forced: the words that CPUID and XGETBV give on
+// processors and operating systems of every kind, and the build of the walk
+// that each request then runs.
+TEST(ScanPathChoice, TheCpuidChoicePicksEachWalkWhenForced)
+{
+    using lex::ScanPath;
+    constexpr uint32_t sse2 = 1u << 26;                      // leaf 1 EDX
+    constexpr uint32_t osxsave = 1u << 27, avx = 1u << 28;  // leaf 1 ECX
+    constexpr uint32_t avx2 = 1u << 5, bmi = 1u << 3 | 1u << 8;  // leaf 7 EBX
+    constexpr uint32_t sse3 = 1u << 0, sse41 = 1u << 19;
+    constexpr uint32_t x87 = 1, xmm = 2, ymm = 4;           // XCR0
+    struct Case {
+        const char *what;
+        lex::CpuidWords words;
+        ScanPath forAvx2;  // the build that runs when AVX2 is asked for
+        ScanPath forSse2;
+    };
+    const Case cases[] = {
+        {"AVX2, its registers saved by the system",
+         {osxsave | avx | sse3, sse2, avx2 | bmi, x87 | xmm | ymm}, ScanPath::Avx2, ScanPath::Sse2},
+        {"AVX2, only the 128-bit registers saved",
+         {osxsave | avx, sse2, avx2, x87 | xmm}, ScanPath::Sse2, ScanPath::Sse2},
+        {"AVX2, the upper halves saved without the XMM state",
+         {osxsave | avx, sse2, avx2, x87 | ymm}, ScanPath::Sse2, ScanPath::Sse2},
+        {"AVX2, XSAVE not enabled by the system",
+         {avx, sse2, avx2, x87 | xmm | ymm}, ScanPath::Sse2, ScanPath::Sse2},
+        {"AVX2 without AVX", {osxsave, sse2, avx2, x87 | xmm | ymm}, ScanPath::Sse2,
+         ScanPath::Sse2},
+        {"AVX without AVX2", {osxsave | avx | sse41, sse2, bmi, x87 | xmm | ymm}, ScanPath::Sse2,
+         ScanPath::Sse2},
+        {"no leaf 7", {osxsave | avx, sse2, 0, x87 | xmm | ymm}, ScanPath::Sse2, ScanPath::Sse2},
+        {"SSE without SSE2", {0, 1u << 25, 0, 0}, ScanPath::Plain, ScanPath::Plain},
+        {"no CPUID at all", {}, ScanPath::Plain, ScanPath::Plain},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const lex::ProcessorFeatures features = lex::FeaturesFromCpuid(c.words);
+        EXPECT_EQ(c.forAvx2, lex::RunnableScanPath(ScanPath::Avx2, features));
+        EXPECT_EQ(c.forSse2, lex::RunnableScanPath(ScanPath::Sse2, features));
+        EXPECT_EQ(ScanPath::Plain, lex::RunnableScanPath(ScanPath::Plain, features));
+    }
+}
+
+// This processor's check agrees with the kernel's flags: AVX2 where Linux
+// lists "avx2" (which it does only where it saves the 256-bit registers).
+TEST(ScanPathChoice, TheProcessorCheckAgreesWithTheKernel)
+{
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    std::string line, flags;
+    while (flags.empty() && std::getline(cpuinfo, line))
+        if (line.compare(0, 5, "flags") == 0)
+            flags = line + " ";
+    if (flags.empty())
+        GTEST_SKIP() << "no x86 flags in /proc/cpuinfo";
+    const bool avx2 = flags.find(" avx2 ") != std::string::npos;
+    EXPECT_EQ(avx2, lex::DetectedProcessorFeatures().avx2);
+    EXPECT_EQ(avx2 ? lex::ScanPath::Avx2 : lex::ScanPath::Sse2, lex::SelectedScanPath());
+}
+
 TEST(ScannerModel, AgreesWithTheReferenceWalkOnRandomData)
 {
     // Byte mixes that favour every kind of text, every setting combination,
@@ -480,7 +539,7 @@ TEST(ScannerModel, AgreesWithTheReferenceWalkOnRandomData)
         RecordingHost model(abortAt);
         lexref::Scan(data.data(), data.size(), m, st, &dict, model, interval);
         // Both builds of the walk: plain loops and SSE2 searches.
-        for (lex::ScanPath path : {lex::ScanPath::Plain, lex::ScanPath::Sse2}) {
+        for (lex::ScanPath path : {lex::ScanPath::Plain, lex::ScanPath::Sse2, lex::ScanPath::Avx2}) {
             RecordingHost fast(abortAt);
             lex::ScanBufferWithInterval(data.data(), data.size(), m, st, &marker, fast, interval,
                                         path);

@@ -26,7 +26,7 @@ using lex::StreamOptions;
 using lextest::RecordingHost;
 using lextest::Row;
 
-const ScanPath kPaths[] = {ScanPath::Plain, ScanPath::Sse2};
+const ScanPath kPaths[] = {ScanPath::Plain, ScanPath::Sse2, ScanPath::Avx2};
 
 // Feeds `data` to `scan` in pieces whose sizes `next` chooses (each at most
 // the stream's piece size), then finishes it.

@@ -5,8 +5,8 @@ loom_wine_test(cli.win sh ${CMAKE_SOURCE_DIR}/tests/native/cli_test.sh
 
 # The portable core built for Windows: the dictionary (sorted by the
 # locale's collation here), the integer parser, the scan of data in pieces
-# with both builds of the walk (the 32-bit build's own SSE2 and plain walks,
-# the Win32 file reading), and the code page 932 table.
+# with each build of the walk (the 32-bit build's own plain, SSE2 and AVX2
+# walks, the Win32 file reading), and the code page 932 table.
 add_executable(core_win_test
   ${CMAKE_SOURCE_DIR}/tests/native/words_dictionary_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/native/settings_test.cpp
@@ -31,7 +31,8 @@ target_include_directories(scan_file_win_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/
 target_link_libraries(scan_file_win_test PRIVATE lexcore gtest_main)
 loom_wine_test(scan.files.win scan_file_win_test)
 
-# How the scanner is built: large-address-aware, SSE2 only where it belongs.
+# How the scanner is built: large-address-aware, SSE2 and AVX2 only where
+# they belong.
 add_test(NAME scan.build
   COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/scan_build.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:Lexprobe>
           "$<TARGET_OBJECTS:lexcore>"

@@ -80,13 +80,17 @@ protected:
     std::vector<std::string> files_;
 };
 
-// The 32-bit build runs the SSE2 walk exactly when the processor has SSE2,
-// as Windows itself reports it.
-TEST(ScanPath, TheProcessorCheckPicksTheSse2WalkWhereThereIsSse2)
+// The Windows build runs the AVX2 walk exactly when the processor and the
+// system run AVX2 code, else the SSE2 walk where there is SSE2, as Windows
+// itself reports them.
+TEST(ScanPath, TheProcessorCheckPicksTheWalkThatWindowsReports)
 {
     const bool sse2 = IsProcessorFeaturePresent(PF_XMMI64_INSTRUCTIONS_AVAILABLE) != 0;
+    const bool avx2 = IsProcessorFeaturePresent(PF_AVX2_INSTRUCTIONS_AVAILABLE) != 0;
     EXPECT_EQ(sse2, lex::ProcessorHasSse2());
-    EXPECT_EQ(sse2 ? lex::ScanPath::Sse2 : lex::ScanPath::Plain, lex::SelectedScanPath());
+    EXPECT_EQ(avx2, lex::DetectedProcessorFeatures().avx2);
+    EXPECT_EQ(avx2 ? lex::ScanPath::Avx2 : sse2 ? lex::ScanPath::Sse2 : lex::ScanPath::Plain,
+              lex::SelectedScanPath());
     std::printf("scan path chosen by the processor check: %s (%d-bit build)\n",
                 lex::ScanPathName(lex::SelectedScanPath()), int(sizeof(void *) * 8));
     ::testing::Test::RecordProperty("scan_path", lex::ScanPathName(lex::SelectedScanPath()));
