@@ -190,6 +190,9 @@ public:
     size_t Find(const uint8_t *d, size_t i, size_t end) const
     {
 #if LEX_WALK_SSE2
+        // Often the first byte answers.
+        if (i < end && table_[d[i]] == want)
+            return i;
         size_t at;
         while (end - i >= WideVec::kBytes) {
             if (FindIn<WideVec, want>(d, i, &at))
@@ -345,8 +348,10 @@ public:
             asciiSet_.Add(sjis::kPrintableAscii);
             utf8LeadSet_.Add(utf8::kLead);
             continuationSet_.Add(utf8::kContinuation);
+            longLeadSet_.Add(0xE0, utf8::kLead.last);
             smallSet_.Add('a', 'z');
         }
+        sameRun_ = !(utf8Text_ && !settings.CheckHalfKana);
         zeroSet_.Add(0, 0);
         // Printable bytes, katakana, and the bytes of Shift-JIS pairs.
         textSet_ = printableSet_;
@@ -491,7 +496,7 @@ private:
     size_t StartRun(size_t i, size_t limit)
     {
         const uint8_t *d = data_;
-        const size_t j = runSet_.Find<false>(d, i + 1, limit + 1);
+        const size_t j = RunEnd(i + 1, limit + 1);
         start_ = base_ + i;
         if (j <= limit && Flushes(j, j - i)) {
             Emit(reinterpret_cast<const char *>(d + i), j - i);
@@ -499,6 +504,23 @@ private:
         }
         candidate_.assign(reinterpret_cast<const char *>(d + i), j - i);
         return j;
+    }
+
+    // The first position in [i, end) whose byte is not in runSet_ (`end`
+    // when there is none): from the printable bytes of the 64 positions
+    // SkipEmpty classified last where they tell.
+    size_t RunEnd(size_t i, size_t end) const
+    {
+        if (sameRun_ && seenTo_ > seenFrom_ && i >= seenFrom_ && i < seenFrom_ + 64) {
+            const auto shift = static_cast<unsigned>(i - seenFrom_);
+            const uint64_t other = ~seenPrintable_ >> shift;
+            if (other != 0) {
+                const size_t j = i + static_cast<size_t>(LowestBit(other));
+                if (j < seenFrom_ + 64)
+                    return std::min(j, end);
+            }
+        }
+        return runSet_.Find<false>(data_, i, end);
     }
 
     // In UTF-16 text: takes the ASCII code units that a printable byte
@@ -1419,6 +1441,7 @@ private:
             seenUtf8_ = utf8 & valid;
             seenText_ = text;
             seenRun_ = run;
+            seenPrintable_ = p;
             if (const uint64_t at = Found(i, interesting, seenBegins_, seenUtf8_))
                 return i + BackToStretch(text, LowestBit(at));
             i += static_cast<size_t>(cut);
@@ -1538,16 +1561,21 @@ private:
         const uint64_t maybe = lead & cont1;
         if (!maybe)
             return 0;
-        uint64_t top[4];
-        TopBits64(d, top);
         const uint64_t cont2 = cont1 >> 1 | past(1, 0xC0, 0x80) << 63;
-        const uint64_t cont3 = cont2 >> 1 | past(2, 0xC0, 0x80) << 63;
-        const uint64_t two = lead & ~top[2];
-        const uint64_t twoAfter = two >> 2 | past(0, 0xE0, 0xC0) << 62 | past(1, 0xE0, 0xC0) << 63;
-        const uint64_t small = top[3];
-        const uint64_t word = small << 1 | uint64_t(smallSet_.Has(Before(i))) | small >> 2 |
-                              uint64_t(smallSet_.Has(d[64])) << 62 | uint64_t(smallSet_.Has(d[65])) << 63;
-        return maybe & ((top[2] & cont2) | (~top[2] & ((twoAfter & cont3) | word)));
+        const uint64_t three = lead & longLeadSet_.Mask64(d);
+        uint64_t result = maybe & three & cont2;
+        const uint64_t twoMaybe = maybe & ~three;
+        if (twoMaybe) {
+            const uint64_t cont3 = cont2 >> 1 | past(2, 0xC0, 0x80) << 63;
+            const uint64_t two = lead & ~three;
+            const uint64_t twoAfter = two >> 2 | past(0, 0xE0, 0xC0) << 62 | past(1, 0xE0, 0xC0) << 63;
+            const uint64_t small = smallSet_.Mask64(d);
+            const uint64_t word = small << 1 | uint64_t(smallSet_.Has(Before(i))) | small >> 2 |
+                                  uint64_t(smallSet_.Has(d[64])) << 62 |
+                                  uint64_t(smallSet_.Has(d[65])) << 63;
+            result |= twoMaybe & ((twoAfter & cont3) | word);
+        }
+        return result;
     }
 
     // With Japanese UTF-16 text, the positions of the 64 at i (of
@@ -1684,31 +1712,6 @@ private:
         return 0;
     }
 
-    // Bit k of top[n] set where bit 7 - n of byte k of the 64 at d is set
-    // (n = 0, 1, 2), and of top[3] where that byte is a small ASCII letter.
-    static void TopBits64(const uint8_t *d, uint64_t top[4])
-    {
-        top[0] = top[1] = top[2] = top[3] = 0;
-#if LEX_WALK_SSE2
-        using V = WideVec;
-        for (size_t k = 0; k < 64; k += V::kBytes) {
-            typename V::T v = V::Load(d + k);
-            const typename V::T small = InRange<V>(v, V::Splat('a'), V::Splat('z' - 'a'));
-            top[3] |= static_cast<uint64_t>(V::Bits(small)) << k;
-            for (int n = 0; n < 3; ++n) {
-                top[n] |= static_cast<uint64_t>(V::Bits(v)) << k;
-                v = V::Add(v, v);
-            }
-        }
-#else
-        for (int k = 0; k < 64; ++k) {
-            for (int n = 0; n < 3; ++n)
-                top[n] |= static_cast<uint64_t>((d[k] >> (7 - n)) & 1) << k;
-            top[3] |= static_cast<uint64_t>(d[k] >= 'a' && d[k] <= 'z') << k;
-        }
-#endif
-    }
-
     // The positions of the 64 at i (`zero`: their zero bytes, as bits)
     // right after a menu item's flags and identifier: the bytes 6, 5 and
     // 3 before them zero, the byte 4 before them zero or 0x80.
@@ -1799,6 +1802,9 @@ private:
     // of text.
     size_t seenFrom_ = 0, seenTo_ = 0;
     uint64_t seenInteresting_ = 0, seenBegins_ = 0, seenUtf8_ = 0, seenText_ = 0, seenRun_ = 0;
+    uint64_t seenPrintable_ = 0;
+    // runSet_ holds the printable bytes, no more, no less.
+    bool sameRun_ = false;
     uint64_t base_ = 0;
     size_t avail_ = 0;
 
@@ -1811,6 +1817,7 @@ private:
     ByteSet startSet_;
     ByteSet utf8LeadSet_;
     ByteSet continuationSet_;  // a UTF-8 character's further bytes
+    ByteSet longLeadSet_;      // first bytes of UTF-8 characters of three bytes and four
     ByteSet smallSet_;  // a-z
     bool utf8Lead_[256];  // bytes that may begin a UTF-8 character (SearchUtf8)
     MixedByte mixed_[256];  // what single-byte text with Shift-JIS pairs does with a byte
