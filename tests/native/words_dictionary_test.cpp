@@ -46,6 +46,9 @@ TEST(DictionaryLoad, SplitsLinesAndSkipsEmptyOnes)
         {"spaces belong to the entry", "ice cream\n", {"ice cream"}},
         {"empty file", "", {}},
         {"case variants: capitals first", "nasa\nNASA\nNasa\nmoon\n", {"moon", "NASA", "Nasa", "nasa"}},
+        // Collation keys longer than words' are ordered the same way.
+        {"long entries ignore case too", "B" + std::string(299, 'a') + "b\nb" + std::string(300, 'a') + "\n",
+         {"b" + std::string(300, 'a'), "B" + std::string(299, 'a') + "b"}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.entries, Entries(Dict(c.text))) << c.what;
