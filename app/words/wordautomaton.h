@@ -66,15 +66,7 @@ private:
             const unsigned capital = b & kCapital;
             row &= -static_cast<size_t>((capital & ~previous & split) == 0);
             previous = capital;
-            const unsigned column = b & kColumnMask;
-            // A byte that no word holds sends every state back to the
-            // start: the state's row, which may be out of the cache, is
-            // not read.
-            if (column == 0) {
-                row = 0;
-                continue;
-            }
-            const Cell cell = next[row + column];
+            const Cell cell = next[row + (b & kColumnMask)];
             if (cell == kHit)
                 return true;
             row = kNumbers ? cell * columns : cell;
