@@ -175,9 +175,10 @@ StateTree OrderStates(const std::vector<Prefix> &prefixes, const std::vector<uin
     return t;
 }
 
-// The transitions, `columns` to a state.  The classic construction: each
-// state's row is its failure state's row with its own children put in; a
-// child's failure state is where the failure state's row leads on the
+// The transitions, in rows of `columns` cells (more than the columns in
+// use: the others stay zero).  The classic construction: each state's row
+// is its failure state's row with its own children put in; a child's
+// failure state is where the failure state's row leads on the
 // child's byte.  A transition into a state whose word ends with a member
 // of H is a hit (all bits of the cell set); the others hold the next
 // state's number, which `Cell` must hold with a value to spare.
@@ -214,6 +215,7 @@ void WordAutomaton::Clear()
 {
     std::fill(std::begin(byte_), std::end(byte_), uint8_t(0));
     columns_ = 0;
+    shift_ = 0;
     states_ = 0;
     numbers_.clear();
     offsets_.clear();
@@ -241,7 +243,9 @@ void WordAutomaton::Build(const WordDictionary &dict, bool checkInitial)
     states_ = tree.order.size() + 1;
     // State numbers stay below the hit value, all bits set.
     if (states_ <= UINT16_MAX) {
-        numbers_ = Transitions<uint16_t>(prefixes, marks, tree, columnOfFolded, columns_);
+        while ((size_t(1) << shift_) < columns_)
+            ++shift_;
+        numbers_ = Transitions<uint16_t>(prefixes, marks, tree, columnOfFolded, size_t(1) << shift_);
         return;
     }
     offsets_ = Transitions<uint32_t>(prefixes, marks, tree, columnOfFolded, columns_);

@@ -48,14 +48,14 @@ public:
 
 private:
     // Walks `text` through the transitions `next`, whose cells hold the next
-    // state's number (kNumbers) or its row offset (state * columns_), or
-    // all bits set where a member of H has just been read.
+    // state's number (kNumbers: its row begins at number << shift_) or its
+    // row offset, or all bits set where a member of H has just been read.
     template <class Cell, bool kNumbers>
     bool Run(const Cell *next, const char *text, size_t length, bool separator) const
     {
         constexpr Cell kHit = static_cast<Cell>(~Cell(0));
         const unsigned char *s = reinterpret_cast<const unsigned char *>(text);
-        const size_t columns = columns_;
+        const unsigned shift = shift_;
         const unsigned split = separator ? kCapital : 0;
         size_t row = 0;
         unsigned previous = kCapital;
@@ -69,7 +69,7 @@ private:
             const Cell cell = next[row + (b & kColumnMask)];
             if (cell == kHit)
                 return true;
-            row = kNumbers ? cell * columns : cell;
+            row = kNumbers ? size_t(cell) << shift : cell;
         }
         return false;
     }
@@ -81,6 +81,10 @@ private:
     static constexpr unsigned kColumnMask = 0x7F;
     uint8_t byte_[256] = {};
     size_t columns_ = 0;
+    // Rows of 16-bit numbers are 1 << shift_ cells long (columns_ rounded
+    // up to a power of two: a shift, not a multiplication, on the way from
+    // one state to the next); rows of offsets are columns_ long.
+    unsigned shift_ = 0;
     size_t states_ = 0;
     // Row-major transitions, one of the two: 16-bit state numbers where
     // they fit (half the memory of offsets, so that more of the table stays
