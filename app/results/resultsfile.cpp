@@ -1,36 +1,7 @@
 // The results file's portable rules.
 #include "results/resultsfile.h"
 
-#include <cstring>
-
-
 namespace lex {
-
-size_t ResultsLineLength(RowKind kind, size_t textLength, bool textOnly)
-{
-    const size_t columns = textOnly ? 0 : kOffsetTextLength + 1 + KindTextLength(kind) + 1;
-    return columns + textLength + 2;
-}
-
-char *PutResultsLine(char *out, uint32_t offset, RowKind kind, const char *text, size_t length,
-                     bool textOnly)
-{
-    if (!textOnly) {
-        PutOffsetText(out, offset);
-        out += kOffsetTextLength;
-        *out++ = '\t';
-        const size_t kindLength = KindTextLength(kind);
-        std::memcpy(out, KindText(kind), kindLength);
-        out += kindLength;
-        *out++ = '\t';
-    }
-    if (length != 0)
-        std::memcpy(out, text, length);
-    out += length;
-    *out++ = '\r';
-    *out++ = '\n';
-    return out;
-}
 
 std::string ForceTxtExtension(const std::string &path, loom::LeadByteFn isLead)
 {

@@ -5,21 +5,47 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "scan/resultrow.h"
 #include "util/mbcs.h"
+#include "util/shortcopy.h"
 
 namespace lex {
 
 // One line per row: the offset text, TAB, the kind, TAB and the text, or
 // with `textOnly` the text alone; CR LF after every line.  The length in
 // bytes of a row's line.
-size_t ResultsLineLength(RowKind kind, size_t textLength, bool textOnly);
+inline size_t ResultsLineLength(RowKind kind, size_t textLength, bool textOnly)
+{
+    const size_t columns = textOnly ? 0 : kOffsetTextLength + 1 + KindTextLength(kind) + 1;
+    return columns + textLength + 2;
+}
+
 // Writes a row's line (ResultsLineLength bytes) at `out` and returns the
-// position after it.
-char *PutResultsLine(char *out, uint32_t offset, RowKind kind, const char *text, size_t length,
-                     bool textOnly);
+// position after it.  Inline, with no library call for a short row: the
+// front end and the results file write one per row.
+inline char *PutResultsLine(char *out, uint32_t offset, RowKind kind, const char *text,
+                            size_t length, bool textOnly)
+{
+    if (!textOnly) {
+        PutOffsetText(out, offset);
+        out += kOffsetTextLength;
+        *out++ = '\t';
+        // The longest kind's length, known to the compiler: a shorter
+        // kind's further bytes lie inside the line (its TAB, at least two
+        // more bytes) and are written over below.
+        std::memcpy(out, KindText(kind), kMaxKindTextLength);
+        out += KindTextLength(kind);
+        *out++ = '\t';
+    }
+    loom::CopyShort(out, text, length);
+    out += length;
+    *out++ = '\r';
+    *out++ = '\n';
+    return out;
+}
 
 // Forces the extension of a results file name to ".txt": the last "." after
 // the last "\" or ":" and what follows are replaced, otherwise ".txt" is

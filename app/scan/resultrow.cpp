@@ -1,16 +1,7 @@
-// The offset text of a result row.
+// The offset text of a result row as a string.
 #include "scan/resultrow.h"
 
 namespace lex {
-
-void PutOffsetText(char *out, uint32_t offset)
-{
-    static const char kHex[] = "0123456789ABCDEF";
-    for (size_t d = kOffsetTextLength; d-- > 0;) {
-        out[d] = kHex[offset & 15];
-        offset >>= 4;
-    }
-}
 
 std::string OffsetText(uint32_t offset)
 {

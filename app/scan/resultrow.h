@@ -15,17 +15,29 @@ namespace lex {
 constexpr size_t kOffsetTextLength = 8;
 
 // Writes the offset text to `out` (kOffsetTextLength bytes, no terminator).
-void PutOffsetText(char *out, uint32_t offset);
+// Inline: the front end writes one per row.
+inline void PutOffsetText(char *out, uint32_t offset)
+{
+    for (size_t d = kOffsetTextLength; d-- > 0;) {
+        out[d] = "0123456789ABCDEF"[offset & 15];
+        offset >>= 4;
+    }
+}
 std::string OffsetText(uint32_t offset);
 
 // What a row's text was taken as: single-byte and Shift-JIS text, UTF-16
 // little-endian text, or UTF-8 text.  Kind order is this order.
 enum class RowKind : uint8_t { Ansi, Unicode, Utf8 };
 
-// The kind column: "ANSI", "Unicode" or "UTF-8".
+// The longest kind text, "Unicode".
+constexpr size_t kMaxKindTextLength = 7;
+
+// The kind column: "ANSI", "Unicode" or "UTF-8".  Each text is followed by
+// zero bytes up to kMaxKindTextLength + 1 bytes, so that a line writer may
+// copy kMaxKindTextLength bytes of any kind.
 inline const char *KindText(RowKind kind)
 {
-    static const char *const kTexts[] = {"ANSI", "Unicode", "UTF-8"};
+    static const char kTexts[][kMaxKindTextLength + 1] = {"ANSI", "Unicode", "UTF-8"};
     return kTexts[static_cast<int>(kind)];
 }
 

@@ -18,17 +18,29 @@ namespace lex {
 
 bool PassesRepetitionFilter(const char *text, size_t length, int limit)
 {
-    // Wide arithmetic: a limit read from the registry may be any int, and
-    // limit - 1 must not overflow.
-    const int64_t threshold = static_cast<int64_t>(limit) - 1;
-    uint8_t previous = 0;  // no text byte is zero
-    int64_t run = 0;
+    const auto *s = reinterpret_cast<const unsigned char *>(text);
+    auto exempt = [](unsigned char c) { return c == ' ' || c == '_' || (c >= '0' && c <= '9'); };
+    // A limit of 1 or less (a registry value may be any int) drops every
+    // text with a byte that is not exempt.
+    if (limit <= 1) {
+        for (size_t k = 0; k < length; ++k)
+            if (!exempt(s[k]))
+                return false;
+        return true;
+    }
+    // Counters of the word size: a row is shorter than 4 GiB, and 64-bit
+    // arithmetic costs two registers a step in 32-bit code.
+    const size_t repeats = static_cast<size_t>(limit) - 1;  // equal neighbours that drop it
+    unsigned char previous = 0;  // no text byte is zero
+    size_t run = 0;
     for (size_t k = 0; k < length; ++k) {
-        const uint8_t c = static_cast<uint8_t>(text[k]);
-        run = c == previous ? run + 1 : 0;
-        if (run >= threshold && c != ' ' && c != '_' && !(c >= '0' && c <= '9'))
+        const unsigned char c = s[k];
+        if (c != previous) {
+            previous = c;
+            run = 0;
+        } else if (++run >= repeats && !exempt(c)) {
             return false;
-        previous = c;
+        }
     }
     return true;
 }

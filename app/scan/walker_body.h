@@ -254,9 +254,26 @@ inline int LowestBit(uint64_t v)
 {
 #if defined(__i386__)
     const auto low = static_cast<uint32_t>(v);
-    return low ? __builtin_ctz(low) : 32 + __builtin_ctz(static_cast<uint32_t>(v >> 32));
+    return low != 0 ? __builtin_ctz(low) : 32 + __builtin_ctz(static_cast<uint32_t>(v >> 32));
 #else
     return __builtin_ctzll(v);
+#endif
+}
+
+// The number of set bits.  32-bit code without the processor's count would
+// call the compiler's library: each half is counted in place instead.
+inline int BitCount(uint64_t v)
+{
+#if defined(__i386__) && !defined(__POPCNT__)
+    auto half = [](uint32_t x) {
+        x -= (x >> 1) & 0x55555555u;
+        x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
+        x = (x + (x >> 4)) & 0x0F0F0F0Fu;
+        return static_cast<int>((x * 0x01010101u) >> 24);
+    };
+    return half(static_cast<uint32_t>(v)) + half(static_cast<uint32_t>(v >> 32));
+#else
+    return __builtin_popcountll(v);
 #endif
 }
 
@@ -1648,7 +1665,7 @@ private:
         // to i + 128 are in the window).  Worth it where such positions
         // are many (Shift-JIS text read as UTF-16); a few are left to the
         // exact tests.
-        if (__builtin_popcountll(maybe & ~zeroBefore) >= 4) {
+        if (BitCount(maybe & ~zeroBefore) >= 4) {
             uint64_t marksHi;
             const uint64_t highHiMask = HighMask64(d + i + 65, &marksHi);
             const uint64_t symbolLo = symbolHighSet_.Mask64(d + i + 1);

@@ -13,17 +13,27 @@ std::string CollationKey(const std::string &entry)
     if (entry.empty())
         return std::string();
     const int length = static_cast<int>(entry.size());
+    // One call for the keys of words, which fit the buffer; a longer key is
+    // measured first.
+    char buffer[256];
     int need = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, entry.data(),
+                            length, buffer, sizeof buffer);
+    std::string key;
+    if (need > 0) {
+        key.assign(buffer, static_cast<size_t>(need));
+    } else {
+        need = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, entry.data(),
                             length, nullptr, 0);
-    if (need <= 0)
-        return entry;
-    std::string key(static_cast<size_t>(need), '\0');
-    need = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, entry.data(),
-                        length, reinterpret_cast<LPSTR>(&key[0]), need);
-    if (need <= 0)
-        return entry;
+        if (need <= 0)
+            return entry;
+        key.assign(static_cast<size_t>(need), '\0');
+        need = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, entry.data(),
+                            length, reinterpret_cast<LPSTR>(&key[0]), need);
+        if (need <= 0)
+            return entry;
+        key.resize(static_cast<size_t>(need));
+    }
     // The key ends with a zero byte, which is not part of the order.
-    key.resize(static_cast<size_t>(need));
     if (!key.empty() && key.back() == '\0')
         key.pop_back();
     return key;

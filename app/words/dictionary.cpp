@@ -65,6 +65,7 @@ void WordDictionary::Clear()
     std::fill(std::begin(bytewise_), std::end(bytewise_), false);
     for (WordAutomaton &a : automaton_)
         a.Clear();
+    std::fill(std::begin(built_), std::end(built_), false);
 }
 
 void WordDictionary::Load(const char *data, size_t size)
@@ -103,13 +104,16 @@ void WordDictionary::Load(const char *data, size_t size)
     for (size_t k = 0; k < lines.size(); ++k)
         items.push_back({LetterNumber(static_cast<unsigned char>(lines[k][0])),
                          CollationKey(lines[k]), k});
-    std::sort(items.begin(), items.end(), [&](const Item &a, const Item &b) {
+    const auto before = [&](const Item &a, const Item &b) {
         if (a.group != b.group)
             return a.group < b.group;
         if (a.key != b.key)
             return a.key < b.key;
         return lines[a.line] < lines[b.line];
-    });
+    };
+    // English.dic comes in this order already: checking it is one pass.
+    if (!std::is_sorted(items.begin(), items.end(), before))
+        std::sort(items.begin(), items.end(), before);
 
     std::vector<std::string> sorted;
     sorted.reserve(items.size());
@@ -159,8 +163,6 @@ void WordDictionary::Index(std::vector<std::string> entries)
             sorted = folded_[j - 1] <= folded_[j];
         bytewise_[k - 1] = sorted;
     }
-    automaton_[0].Build(*this, false);
-    automaton_[1].Build(*this, true);
 }
 
 // The lookup of one start in a block sorted by the byte comparison.  The

@@ -40,7 +40,16 @@ public:
     // lookup may bisect it instead of walking it.
     bool BlockSortedBytewise(int k) const { return bytewise_[k - 1]; }
     // The marker's lookup as one automaton, without and with CheckInitial.
-    const WordAutomaton &automaton(bool checkInitial) const { return automaton_[checkInitial]; }
+    // Each is built on first use: a run needs only the one of its setting.
+    // Not for two threads at once (the program scans on one thread).
+    const WordAutomaton &automaton(bool checkInitial) const
+    {
+        if (!built_[checkInitial]) {
+            automaton_[checkInitial].Build(*this, checkInitial);
+            built_[checkInitial] = true;
+        }
+        return automaton_[checkInitial];
+    }
 
 private:
     // Takes sorted, grouped entries and builds the folded copies and the
@@ -51,7 +60,8 @@ private:
     std::vector<std::string> folded_;
     size_t index_[27] = {};
     bool bytewise_[26] = {};
-    WordAutomaton automaton_[2];
+    mutable WordAutomaton automaton_[2];
+    mutable bool built_[2] = {};
 };
 
 // An entry written wholly without the letters a-z: it equals its own

@@ -175,22 +175,25 @@ StateTree OrderStates(const std::vector<Prefix> &prefixes, const std::vector<uin
     return t;
 }
 
-// The transitions, `columns` to a state.  The classic construction: each
-// state's row is its failure state's row with its own children put in; a
-// child's failure state is where the failure state's row leads on the
+// The transitions, in rows of `columns` cells (more than the columns in
+// use: the others stay zero).  The classic construction: each state's row
+// is its failure state's row with its own children put in; a child's
+// failure state is where the failure state's row leads on the
 // child's byte.  A transition into a state whose word ends with a member
-// of H is a hit (-1); the others hold the next state's row offset.
-std::vector<int32_t> Transitions(const std::vector<Prefix> &prefixes, const Marks &marks,
-                                 const StateTree &tree, const uint8_t columnOfFolded[256],
-                                 size_t columns)
+// of H is a hit (all bits of the cell set); the others hold the next
+// state's number, which `Cell` must hold with a value to spare.
+template <class Cell>
+std::vector<Cell> Transitions(const std::vector<Prefix> &prefixes, const Marks &marks,
+                              const StateTree &tree, const uint8_t columnOfFolded[256],
+                              size_t columns)
 {
     const size_t C = columns;
     const size_t states = tree.order.size() + 1;
-    std::vector<int32_t> next(states * C, 0);
+    std::vector<Cell> next(states * C, 0);
     std::vector<int32_t> fail(states, 0);
     std::vector<uint8_t> out(states, 0);
     for (size_t s = 0; s < states; ++s) {
-        int32_t *row = &next[s * C];
+        Cell *row = &next[s * C];
         if (s != 0)
             std::memcpy(row, &next[static_cast<size_t>(fail[s]) * C], C * sizeof *row);
         for (int32_t c = tree.childBegin[s]; c < tree.childEnd[s]; ++c) {
@@ -198,11 +201,11 @@ std::vector<int32_t> Transitions(const std::vector<Prefix> &prefixes, const Mark
             const uint8_t column = columnOfFolded[prefixes[node].last];
             fail[c] = s == 0 ? 0 : row[column];
             out[c] = marks.inH[node] || out[fail[c]];
-            row[column] = c;
+            row[column] = static_cast<Cell>(c);
         }
     }
-    for (int32_t &v : next)
-        v = out[v] ? -1 : static_cast<int32_t>(static_cast<size_t>(v) * C);
+    for (Cell &v : next)
+        v = out[v] ? static_cast<Cell>(~Cell(0)) : v;
     return next;
 }
 
@@ -212,7 +215,10 @@ void WordAutomaton::Clear()
 {
     std::fill(std::begin(byte_), std::end(byte_), uint8_t(0));
     columns_ = 0;
-    next_.clear();
+    shift_ = 0;
+    states_ = 0;
+    numbers_.clear();
+    offsets_.clear();
 }
 
 void WordAutomaton::Build(const WordDictionary &dict, bool checkInitial)
@@ -234,7 +240,18 @@ void WordAutomaton::Build(const WordDictionary &dict, bool checkInitial)
     }
 
     const StateTree tree = OrderStates(prefixes, marks.keep);
-    next_ = Transitions(prefixes, marks, tree, columnOfFolded, columns_);
+    states_ = tree.order.size() + 1;
+    // State numbers stay below the hit value, all bits set.
+    if (states_ <= UINT16_MAX) {
+        while ((size_t(1) << shift_) < columns_)
+            ++shift_;
+        numbers_ = Transitions<uint16_t>(prefixes, marks, tree, columnOfFolded, size_t(1) << shift_);
+        return;
+    }
+    offsets_ = Transitions<uint32_t>(prefixes, marks, tree, columnOfFolded, columns_);
+    for (uint32_t &v : offsets_)
+        if (v != UINT32_MAX)
+            v = static_cast<uint32_t>(v * columns_);
 }
 
 } // namespace lex

@@ -37,29 +37,43 @@ public:
     {
         if (columns_ == 0)
             return false;
-        const int32_t *next = next_.data();
+        return numbers_.empty() ? Run<uint32_t, false>(offsets_.data(), text, length, separator)
+                                : Run<uint16_t, true>(numbers_.data(), text, length, separator);
+    }
+
+    // Number of states (for tests and the benchmark).
+    size_t States() const { return states_; }
+    // Whether the transitions are held as 16-bit state numbers (for tests).
+    bool Narrow() const { return !numbers_.empty(); }
+
+private:
+    // Walks `text` through the transitions `next`, whose cells hold the next
+    // state's number (kNumbers: its row begins at number << shift_) or its
+    // row offset, or all bits set where a member of H has just been read.
+    template <class Cell, bool kNumbers>
+    bool Run(const Cell *next, const char *text, size_t length, bool separator) const
+    {
+        constexpr Cell kHit = static_cast<Cell>(~Cell(0));
         const unsigned char *s = reinterpret_cast<const unsigned char *>(text);
+        const unsigned shift = shift_;
         const unsigned split = separator ? kCapital : 0;
-        int32_t row = 0;
+        size_t row = 0;
         unsigned previous = kCapital;
         for (size_t q = 0; q < length; ++q) {
             const unsigned b = byte_[s[q]];
             // With the separator rule a capital after a non-capital ends
             // every walk (and may begin a new one).
             const unsigned capital = b & kCapital;
-            row &= -static_cast<int32_t>((capital & ~previous & split) == 0);
+            row &= -static_cast<size_t>((capital & ~previous & split) == 0);
             previous = capital;
-            row = next[row + static_cast<int32_t>(b & kColumnMask)];
-            if (row < 0)
+            const Cell cell = next[row + (b & kColumnMask)];
+            if (cell == kHit)
                 return true;
+            row = kNumbers ? size_t(cell) << shift : cell;
         }
         return false;
     }
 
-    // Number of states (for tests and the benchmark).
-    size_t States() const { return columns_ ? next_.size() / columns_ : 0; }
-
-private:
     // For each byte its column (kColumnMask bits; 0 for bytes that no word
     // in H holds, bytes above Z once folded among them, which send every
     // state back to the start), and kCapital for A-Z.
@@ -67,9 +81,17 @@ private:
     static constexpr unsigned kColumnMask = 0x7F;
     uint8_t byte_[256] = {};
     size_t columns_ = 0;
-    // Row-major transitions; a value is the next state's row offset
-    // (state * columns_), or -1 where a member of H has just been read.
-    std::vector<int32_t> next_;
+    // Rows of 16-bit numbers are 1 << shift_ cells long (columns_ rounded
+    // up to a power of two: a shift, not a multiplication, on the way from
+    // one state to the next); rows of offsets are columns_ long.
+    unsigned shift_ = 0;
+    size_t states_ = 0;
+    // Row-major transitions, one of the two: 16-bit state numbers where
+    // they fit (half the memory of offsets, so that more of the table stays
+    // in the processor's cache while the scan streams the file through
+    // it), else 32-bit row offsets.
+    std::vector<uint16_t> numbers_;
+    std::vector<uint32_t> offsets_;
 };
 
 } // namespace lex

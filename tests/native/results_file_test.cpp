@@ -1,8 +1,10 @@
-// The results file's rules without a window: the ".txt" extension forced on
-// its name.
+// The results file's rules without a window: the layout of its lines and
+// the ".txt" extension forced on its name.
 #include "results/resultsfile.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace lex {
 namespace {
@@ -39,6 +41,36 @@ TEST(ForceTxtExtension, Table)
     };
     for (const Case &c : cases)
         EXPECT_EQ(ForceTxtExtension(c.in, loom::IsShiftJisLeadByte), c.out) << c.in;
+}
+
+// Each line written into a buffer of exactly its length (a write past it
+// fails under AddressSanitizer): every kind, with and without the columns,
+// texts around the lengths at which the copy changes its way.
+TEST(ResultsLine, FillsExactlyItsLength)
+{
+    struct Case {
+        RowKind kind;
+        const char *kindText;
+    } const kinds[] = {{RowKind::Ansi, "ANSI"}, {RowKind::Unicode, "Unicode"}, {RowKind::Utf8, "UTF-8"}};
+    for (const Case &k : kinds) {
+        for (const size_t length : {0, 1, 2, 3, 4, 5, 7, 8, 63, 64, 65, 300}) {
+            std::string text;
+            for (size_t n = 0; n < length; ++n)
+                text += static_cast<char>('a' + n % 26);
+            for (const bool textOnly : {false, true}) {
+                const std::string expected =
+                    (textOnly ? std::string() : std::string("0012ABEF\t") + k.kindText + "\t") +
+                    text + "\r\n";
+                const size_t size = ResultsLineLength(k.kind, length, textOnly);
+                ASSERT_EQ(expected.size(), size) << k.kindText << ' ' << length;
+                std::unique_ptr<char[]> line(new char[size]);
+                const char *end = PutResultsLine(line.get(), 0x0012ABEF, k.kind, text.data(), length,
+                                                 textOnly);
+                EXPECT_EQ(line.get() + size, end);
+                EXPECT_EQ(expected, std::string(line.get(), size)) << k.kindText << ' ' << length;
+            }
+        }
+    }
 }
 
 } // namespace

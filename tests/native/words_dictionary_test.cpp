@@ -46,6 +46,9 @@ TEST(DictionaryLoad, SplitsLinesAndSkipsEmptyOnes)
         {"spaces belong to the entry", "ice cream\n", {"ice cream"}},
         {"empty file", "", {}},
         {"case variants: capitals first", "nasa\nNASA\nNasa\nmoon\n", {"moon", "NASA", "Nasa", "nasa"}},
+        // Collation keys longer than words' are ordered the same way.
+        {"long entries ignore case too", "B" + std::string(299, 'a') + "b\nb" + std::string(300, 'a') + "\n",
+         {"b" + std::string(300, 'a'), "B" + std::string(299, 'a') + "b"}},
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.entries, Entries(Dict(c.text))) << c.what;
@@ -251,5 +254,52 @@ TEST(EnglishWordMarker, AnEmptyOrUnmatchableDictionaryBuildsNoAutomaton)
         lex::EnglishWordMarker marker(d, st);
         const std::string text = "a_b c[d aB";
         EXPECT_FALSE(marker.ContainsWord(text.data(), text.size())) << file;
+    }
+}
+
+// The automaton keeps its transitions as 16-bit state numbers while they fit
+// and as 32-bit row offsets beyond 65,535 states; both answer as the linear
+// lookup, on texts that hold a dictionary word half of the time.
+TEST(EnglishWordMarker, AnswersAsTheLinearLookupWithNarrowAndWideTransitions)
+{
+    const struct {
+        int entries;
+        bool narrow;
+    } sizes[] = {{2000, true}, {30000, false}};
+    for (const auto &size : sizes) {
+        std::mt19937 rng(static_cast<unsigned>(size.entries));
+        auto letters = [&](int n, const std::string &from) {
+            std::string w;
+            for (; n > 0; --n)
+                w += from[rng() % from.size()];
+            return w;
+        };
+        const std::string lower = "abcdefghijklmnopqrstuvwxyz";
+        std::vector<std::string> words;
+        std::string file;
+        for (int e = 0; e < size.entries; ++e) {
+            words.push_back(letters(4 + static_cast<int>(rng() % 6), lower));
+            file += words.back() + "\n";
+        }
+        const WordDictionary d = Dict(file);
+        EXPECT_EQ(size.narrow, d.automaton(false).Narrow()) << size.entries;
+        EXPECT_EQ(size.narrow, d.automaton(true).Narrow()) << size.entries;
+        const std::string noise = lower + "ABCXYZ -1";
+        for (int t = 0; t < 400; ++t) {
+            std::string text = letters(static_cast<int>(rng() % 8), noise);
+            if (t % 2) {
+                std::string word = words[rng() % words.size()];
+                if (t % 3 == 0)
+                    word[0] = static_cast<char>(word[0] - 'a' + 'A');
+                text += word;
+            }
+            text += letters(static_cast<int>(rng() % 8), noise);
+            ExtractionSettings st;
+            st.CheckSeparator = t & 4;
+            st.CheckInitial = t & 8;
+            const lex::EnglishWordMarker marker(d, st);
+            ASSERT_EQ(lexref::ContainsWord(d, st, text), marker.ContainsWord(text.data(), text.size()))
+                << size.entries << " entries, text \"" << text << '"';
+        }
     }
 }
