@@ -14,10 +14,13 @@
 // would do exactly the same:
 //   - with no candidate, 64 positions at a time are classified with bit
 //     masks; windows that hold only runs too short for a row, ended by
-//     bytes that flush them, are passed over whole.  Elsewhere a run of
-//     printable bytes that the next byte flushes is emitted (or dropped)
-//     straight from the data;
-//   - in single-byte text, a run of printable bytes is appended at once;
+//     bytes that flush them, are passed over whole (with SearchKanji,
+//     stretches of the bytes that Shift-JIS text may hold).  What the last
+//     64 positions told is kept for the walk's next visit among them.
+//     Elsewhere a run of printable bytes (with SearchKanji, and pairs) that
+//     the next byte flushes is emitted (or dropped) straight from the data;
+//   - in single-byte text, a run of printable bytes (with SearchKanji, and
+//     pairs) is appended at once;
 //   - in UTF-16 text, "printable, zero" code units followed by a printable
 //     byte are taken two (or sixteen) positions at a time.
 //
