@@ -576,7 +576,8 @@ private:
     // character first, then goes by the class of the byte.
     size_t StepByClass(size_t i, size_t limit)
     {
-        if (utf8Text_ && !wide_ && utf8Lead_[data_[i]]) {
+        // Other text takes a UTF-8 character only where UTF-8 text begins.
+        if (utf8Text_ && !wide_ && utf8Lead_[data_[i]] && (utf8_ || !NoUtf8Start(i))) {
             uint32_t code;
             if (const unsigned length = Utf8At(static_cast<ptrdiff_t>(i), &code))
                 return Utf8Step(i, limit, length, code);
@@ -892,11 +893,10 @@ private:
     }
     // Utf8Starts, known not to hold at the positions SkipEmpty classified
     // last where UTF-8 text cannot begin.
-    bool StartsUtf8(size_t k) const
+    bool StartsUtf8(size_t k) const { return !NoUtf8Start(k) && Utf8Starts(k); }
+    bool NoUtf8Start(size_t k) const
     {
-        if (k >= seenFrom_ && k < seenTo_ && !((seenUtf8_ >> (k - seenFrom_)) & 1))
-            return false;
-        return Utf8Starts(k);
+        return k >= seenFrom_ && k < seenTo_ && !((seenUtf8_ >> (k - seenFrom_)) & 1);
     }
     // Whether the UTF-8 character at k begins UTF-8 text in single-byte text
     // without Shift-JIS pairs.
