@@ -69,6 +69,9 @@ struct Vec16 {
     static T Min(T a, T b) { return _mm_min_epu8(a, b); }
     static T Equal(T a, T b) { return _mm_cmpeq_epi8(a, b); }
     static T Or(T a, T b) { return _mm_or_si128(a, b); }
+    static T And(T a, T b) { return _mm_and_si128(a, b); }
+    static T AndNot(T a, T b) { return _mm_andnot_si128(a, b); }  // ~a & b
+    static T Less(T a, T b) { return _mm_cmpgt_epi8(b, a); }  // signed
     static uint32_t Bits(T v) { return static_cast<uint32_t>(_mm_movemask_epi8(v)); }
     // The low bytes of v's 16-bit units (each at most 0xFF), kBytes / 2 of
     // them, to the kBytes at out.
@@ -90,6 +93,9 @@ struct Vec32 {
     static T Min(T a, T b) { return _mm256_min_epu8(a, b); }
     static T Equal(T a, T b) { return _mm256_cmpeq_epi8(a, b); }
     static T Or(T a, T b) { return _mm256_or_si256(a, b); }
+    static T And(T a, T b) { return _mm256_and_si256(a, b); }
+    static T AndNot(T a, T b) { return _mm256_andnot_si256(a, b); }  // ~a & b
+    static T Less(T a, T b) { return _mm256_cmpgt_epi8(b, a); }  // signed
     static uint32_t Bits(T v) { return static_cast<uint32_t>(_mm256_movemask_epi8(v)); }
     // (The 256-bit pack works on each half apart: the halves are packed
     // as 128-bit vectors instead, in order.)
@@ -367,8 +373,6 @@ public:
                 runSet_.Add(sjis::kHalfWidthKana.first, utf8::kLead.first - 1);
             asciiSet_.Add(sjis::kPrintableAscii);
             utf8LeadSet_.Add(utf8::kLead);
-            continuationSet_.Add(utf8::kContinuation);
-            longLeadSet_.Add(0xE0, utf8::kLead.last);
             smallSet_.Add('a', 'z');
         }
         sameRun_ = !(utf8Text_ && !settings.CheckHalfKana);
@@ -1557,45 +1561,86 @@ private:
     }
 
     // With UTF-8 text, the positions of the 64 at i (as bits) where a
-    // UTF-8 character may begin UTF-8 text, by the bytes' top bits (Utf8Starts
-    // tells exactly, FirstUtf8 finds the first); elsewhere the plain steps
-    // read the bytes as without UTF-8 text (with SearchKanji, a character
-    // that a pair could also read lies in a stretch of text bytes, which
-    // holds no row unless it is long enough to be interesting anyway).  The
-    // 64 positions' look-ahead is in the window.
+    // UTF-8 character may begin UTF-8 text (Utf8Starts tells exactly,
+    // FirstUtf8 finds the first); elsewhere the plain steps read the bytes
+    // as without UTF-8 text.  By the bytes, what Utf8Begins asks for:
+    //   - a first byte E0-EF, two continuation bytes and a byte that is
+    //     none (ASCII or another character's first byte); F0-F4 and three
+    //     continuation bytes;
+    //   - a first byte C2-DF and a continuation byte, then another first
+    //     byte one apart at most and its continuation byte, or (C3-C5, a
+    //     Latin letter) small ASCII letters around it.
+    // The 64 positions' look-ahead is in the window.
     uint64_t Utf8Bits(size_t i) const
     {
-        // By the bytes first (bit k: position i + k; the bytes after the
-        // 64 are taken one by one): a byte that may begin a character and a
-        // continuation byte 10xxxxxx; for 111xxxxx, another continuation
-        // byte after them; for 110xxxxx, another 110xxxxx and a continuation
-        // byte after them, or a small ASCII letter before or after (a Latin
-        // letter in a word).  Then each exactly.
         const uint8_t *d = data_ + i;
-        const uint64_t lead = utf8LeadSet_.Mask64(d);
-        if (!lead)
-            return 0;
-        auto past = [d](int k, uint8_t mask, uint8_t value) { return uint64_t((d[64 + k] & mask) == value); };
-        const uint64_t cont = continuationSet_.Mask64(d);
-        const uint64_t cont1 = cont >> 1 | past(0, 0xC0, 0x80) << 63;
-        const uint64_t maybe = lead & cont1;
-        if (!maybe)
-            return 0;
-        const uint64_t cont2 = cont1 >> 1 | past(1, 0xC0, 0x80) << 63;
-        const uint64_t three = lead & longLeadSet_.Mask64(d);
-        uint64_t result = maybe & three & cont2;
-        const uint64_t twoMaybe = maybe & ~three;
-        if (twoMaybe) {
-            const uint64_t cont3 = cont2 >> 1 | past(2, 0xC0, 0x80) << 63;
-            const uint64_t two = lead & ~three;
-            const uint64_t twoAfter = two >> 2 | past(0, 0xE0, 0xC0) << 62 | past(1, 0xE0, 0xC0) << 63;
-            const uint64_t small = smallSet_.Mask64(d);
-            const uint64_t word = small << 1 | uint64_t(smallSet_.Has(Before(i))) | small >> 2 |
-                                  uint64_t(smallSet_.Has(d[64])) << 62 |
-                                  uint64_t(smallSet_.Has(d[65])) << 63;
-            result |= twoMaybe & ((twoAfter & cont3) | word);
+        uint64_t latin;
+        const uint64_t found = Utf8Candidates64(d, &latin);
+        if (!latin)
+            return found;
+        // A Latin letter between small ASCII letters: two of them right
+        // before it, or one right before it and one right after it, or
+        // two right after it.
+        const uint64_t small = smallSet_.Mask64(d);
+        auto had = [this, i](size_t n) {
+            return uint64_t(smallSet_.Has(Back(static_cast<ptrdiff_t>(i), n)));
+        };
+        auto has = [this, d](int k) { return uint64_t(smallSet_.Has(d[64 + k])); };
+        const uint64_t before1 = small << 1 | had(1);
+        const uint64_t before2 = small << 2 | had(1) << 1 | had(2);
+        const uint64_t after2 = small >> 2 | has(0) << 62 | has(1) << 63;
+        const uint64_t after3 = small >> 3 | has(0) << 61 | has(1) << 62 | has(2) << 63;
+        return found | (latin & ((before1 & (before2 | after2)) | (after2 & after3)));
+    }
+
+    // Utf8Bits of the 64 bytes at d, but for the Latin letters' neighbours:
+    // returns the characters of three bytes and four and those of two with
+    // another after them; *latin gets the Latin letters of two bytes.  One
+    // pass over the bytes, without branches: binary data has such bytes in
+    // most blocks.
+    static uint64_t Utf8Candidates64(const uint8_t *d, uint64_t *latin)
+    {
+        uint64_t found = 0, letters = 0;
+#if LEX_WALK_SSE2
+        using V = WideVec;
+        // As signed bytes, the continuation bytes 0x80-0xBF are those below
+        // 0xC0 (-64).
+        const typename V::T below = V::Splat(0xC0);
+        for (size_t k = 0; k < 64; k += V::kBytes) {
+            const typename V::T v = V::Load(d + k), v2 = V::Load(d + k + 2);
+            const typename V::T c1 = V::Less(V::Load(d + k + 1), below);
+            const typename V::T c2 = V::Less(v2, below);
+            const typename V::T c3 = V::Less(V::Load(d + k + 3), below);
+            const typename V::T lead3 = InRange<V>(v, V::Splat(0xE0), V::Splat(0xEF - 0xE0));
+            const typename V::T lead4 =
+                InRange<V>(v, V::Splat(0xF0), V::Splat(utf8::kLead.last - 0xF0));
+            const typename V::T lead2 =
+                InRange<V>(v, V::Splat(utf8::kLead.first), V::Splat(0xDF - utf8::kLead.first));
+            const typename V::T three =
+                V::And(V::And(c1, c2), V::Or(V::AndNot(c3, lead3), V::And(c3, lead4)));
+            const typename V::T two = V::And(c1, lead2);
+            const typename V::T gap = V::Add(V::Sub(v2, v), V::Splat(1));
+            const typename V::T near = V::And(c3, V::Equal(V::Min(gap, V::Splat(2)), gap));
+            found |= static_cast<uint64_t>(V::Bits(V::Or(three, V::And(two, near)))) << k;
+            letters |= static_cast<uint64_t>(
+                           V::Bits(V::And(two, InRange<V>(v, V::Splat(0xC3), V::Splat(2)))))
+                       << k;
         }
-        return result;
+#else
+        auto cont = [](uint8_t b) { return (b & 0xC0) == 0x80; };
+        for (int k = 0; k < 64; ++k) {
+            const uint8_t *u = d + k;
+            const bool c12 = cont(u[1]) && cont(u[2]);
+            const bool three = c12 && ((u[0] >= 0xE0 && u[0] <= 0xEF && !cont(u[3])) ||
+                                       (u[0] >= 0xF0 && u[0] <= utf8::kLead.last && cont(u[3])));
+            const bool two = cont(u[1]) && u[0] >= utf8::kLead.first && u[0] <= 0xDF;
+            const bool near = cont(u[3]) && uint8_t(u[2] + 1 - u[0]) <= 2;
+            found |= static_cast<uint64_t>(three || (two && near)) << k;
+            letters |= static_cast<uint64_t>(two && u[0] >= 0xC3 && u[0] <= 0xC5) << k;
+        }
+#endif
+        *latin = letters;
+        return found;
     }
 
     // With Japanese UTF-16 text, the positions of the 64 at i (of
@@ -1836,8 +1881,6 @@ private:
     ByteSet asciiSet_;
     ByteSet startSet_;
     ByteSet utf8LeadSet_;
-    ByteSet continuationSet_;  // a UTF-8 character's further bytes
-    ByteSet longLeadSet_;      // first bytes of UTF-8 characters of three bytes and four
     ByteSet smallSet_;  // a-z
     bool utf8Lead_[256];  // bytes that may begin a UTF-8 character (SearchUtf8)
     MixedByte mixed_[256];  // what single-byte text with Shift-JIS pairs does with a byte
