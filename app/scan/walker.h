@@ -91,8 +91,9 @@ struct WalkSetup {
 // searched: the row emitter and the checkpoints.
 class WalkCore {
 public:
-    // How many bytes after a position its step may look at: the next one
-    // for single-byte and ASCII UTF-16 text; with UTF-8 text, a character
+    // How many bytes after a position its step may look at: the next two
+    // for single-byte and ASCII UTF-16 text (after a single byte and a
+    // zero, whether a code unit of ASCII follows); with UTF-8 text, a character
     // and the next one, or the text after a character (kUtf8RunsOn bytes)
     // and a character there; with Japanese UTF-16 text, a string table's
     // length word and the strings it spans (up to 255 code units after one
@@ -106,7 +107,7 @@ public:
     {
         return settings_.SearchWideJapanese ? kMaxLookAhead
                : settings_.SearchUtf8       ? kUtf8LookAhead
-                                            : 1;
+                                            : 2;
     }
 
     explicit WalkCore(const WalkSetup &setup);

@@ -621,15 +621,19 @@ private:
             // A single byte and a zero: a string table's length word right
             // after an empty string or a control unit (not text: the
             // string begins after it, and the table is followed from
-            // there); the first code unit of UTF-16 text if a printable
-            // byte (or a Japanese character) follows; otherwise nothing.
+            // there); the first code unit of UTF-16 text if another ASCII
+            // unit (or a Japanese character) follows; otherwise nothing.
+            // A printable byte that no zero follows begins single-byte
+            // text: the byte before the zero is then mostly the end of a
+            // pointer or a number (0x00420000 is "B", zero), and taking the
+            // text as UTF-16 would leave out all of it.
             const ptrdiff_t k = static_cast<ptrdiff_t>(i) - 1;
             if (wideJapanese_ && LengthWordAfterControl(k)) {
                 const uint8_t v = At(k);
                 Clear();
                 afterLength_ = base_ + i + 1;
                 tableNext_ = base_ + i + 1 + 2 * static_cast<uint64_t>(v);
-            } else if (printable_[x] || (wideJapanese_ && Japanese(i + 1))) {
+            } else if ((printable_[x] && At(i + 2) == 0) || (wideJapanese_ && Japanese(i + 1))) {
                 wide_ = true;
                 unit_ = kUnitBegin;
                 if (wideJapanese_) {

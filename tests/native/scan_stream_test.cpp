@@ -178,16 +178,16 @@ void Put(ScanStream &scan, const std::string &bytes)
 
 TEST(StreamEnds, AReadErrorKeepsTheRowsAndEmitsThePendingString)
 {
-    // The byte that waits for its look-ahead is left out; what was gathered
-    // before it is emitted as after a stop.
+    // The bytes that wait for their look-ahead (the next two) are left out;
+    // what was gathered before them is emitted as after a stop.
     struct {
         std::vector<std::string> pieces;
         int m;
         std::vector<Row> rows;
     } cases[] = {
-        {{"first\x01" "second"}, 5, {A(0, "first"), A(6, "secon")}},
-        {{"first\x01", "seco", "nd"}, 5, {A(0, "first"), A(6, "secon")}},
-        {{"abc\x01" "d"}, 1, {A(0, "abc")}},
+        {{"first\x01" "seconds"}, 5, {A(0, "first"), A(6, "secon")}},
+        {{"first\x01", "seco", "nds"}, 5, {A(0, "first"), A(6, "secon")}},
+        {{"abc\x01" "de"}, 1, {A(0, "abc")}},
         {{""}, 1, {}},
     };
     for (const auto &c : cases) {

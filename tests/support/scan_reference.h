@@ -785,7 +785,8 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                     clear();
                     afterLength = i + 1;
                     tableNext = i + 1 + 2 * static_cast<size_t>(data[i - 1]);
-                } else if (Printable(x, st) || (jp && units.japanese(i + 1))) {
+                } else if ((Printable(x, st) && (i + 2 >= n || data[i + 2] == 0)) ||
+                           (jp && units.japanese(i + 1))) {
                     wide = true;
                     unitAt = kBegin;
                     whole = jp && wholeAt(i - 1);
