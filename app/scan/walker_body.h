@@ -588,7 +588,10 @@ private:
         }
         return ClassStep(i, limit);
     }
-    size_t ClassStep(size_t i, size_t limit)
+    // Inlined by force: the compiler leaves it out of line in the walks
+    // with UTF-8 text, where a call for most steps costs a sixth of the
+    // walk's time.
+    __attribute__((always_inline)) size_t ClassStep(size_t i, size_t limit)
     {
         switch (class_[data_[i]]) {
         case kZero:
