@@ -787,6 +787,9 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                     tableNext = i + 1 + 2 * static_cast<size_t>(data[i - 1]);
                 } else if ((Printable(x, st) && (i + 2 >= n || data[i + 2] == 0)) ||
                            (jp && units.japanese(i + 1))) {
+                    // UTF-16 text: another ASCII unit follows (a printable
+                    // byte that no zero follows begins single-byte text),
+                    // or a Japanese character.
                     wide = true;
                     unitAt = kBegin;
                     whole = jp && wholeAt(i - 1);
