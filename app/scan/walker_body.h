@@ -173,36 +173,21 @@ public:
     }
 #endif
 
-    // Bit k set where byte k of the 64 at d is in the set.
-    uint64_t Mask64(const uint8_t *d) const
+    // Bit k set where byte k of the 64 (32) at d is in the set.
+    uint64_t Mask64(const uint8_t *d) const { return MaskOf<uint64_t, 64>(d); }
+    uint32_t Mask32(const uint8_t *d) const { return MaskOf<uint32_t, 32>(d); }
+    template <class Bits, size_t n>
+    Bits MaskOf(const uint8_t *d) const
     {
+        Bits mask = 0;
 #if LEX_WALK_SSE2
-        uint64_t mask = 0;
-        for (size_t k = 0; k < 64; k += WideVec::kBytes)
-            mask |= static_cast<uint64_t>(Mask<WideVec>(d + k)) << k;
-        return mask;
+        for (size_t k = 0; k < n; k += WideVec::kBytes)
+            mask |= static_cast<Bits>(Mask<WideVec>(d + k)) << k;
 #else
-        uint64_t mask = 0;
-        for (int k = 0; k < 64; ++k)
-            mask |= static_cast<uint64_t>(table_[d[k]]) << k;
-        return mask;
+        for (size_t k = 0; k < n; ++k)
+            mask |= static_cast<Bits>(table_[d[k]]) << k;
 #endif
-    }
-
-    // Bit k set where byte k of the 32 at d is in the set.
-    uint32_t Mask32(const uint8_t *d) const
-    {
-#if LEX_WALK_SSE2
-        uint32_t mask = 0;
-        for (size_t k = 0; k < 32; k += WideVec::kBytes)
-            mask |= Mask<WideVec>(d + k) << k;
         return mask;
-#else
-        uint32_t mask = 0;
-        for (int k = 0; k < 32; ++k)
-            mask |= static_cast<uint32_t>(table_[d[k]]) << k;
-        return mask;
-#endif
     }
 
     // First position in [i, end) whose byte is (want = true) or is not
