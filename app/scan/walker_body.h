@@ -411,7 +411,6 @@ public:
         spanHighSet_.Add(0x20, 0x33);
         spanHighSet_.Add(kIdeographHigh);
         spanHighSet_.Add(0xF9, 0xFF);
-        flagsSet_.Add(0x80, 0x80);
         std::memcpy(japaneseUnits_, kJapaneseUnitBits, sizeof japaneseUnits_);
         if (!halfKana_) {
             for (unsigned unit = 0xFF61; unit <= 0xFF9F; ++unit)
@@ -1752,11 +1751,14 @@ private:
         if (maybe == 0)
             return first;
         // After a zero, or (a zero before a zero low byte) right after a
-        // menu item's identifier, whatever its bytes.
+        // menu item's flags and identifier, whatever its bytes: there the
+        // bytes 6, 5 and 3 before are zero (and the byte 4 before zero or
+        // 0x80), taken by those zeros, and for the first six positions
+        // whatever the bytes before.
         const uint8_t before = Before(i);
         const uint64_t notText = ~(p << 1 | uint64_t(printable_[before]));
         const uint64_t zeroBefore = zero << 1 | uint64_t(before == 0);
-        const uint64_t items = MenuItemBits(i, zero);
+        const uint64_t items = (zero << 6 & zero << 5 & zero << 3) | 0x3F;
         maybe &= (~zero & notText) | (zero & zeroBefore) | items;
         // After another byte, kana, a symbol or an ASCII unit among the
         // three, or text up to one within sixteen code units.
@@ -1863,40 +1865,6 @@ private:
             }
         }
         return 0;
-    }
-
-    // The positions of the 64 at i (`zero`: their zero bytes, as bits)
-    // right after a menu item's flags and identifier: the bytes 6, 5 and
-    // 3 before them zero, the byte 4 before them zero or 0x80.
-    uint64_t MenuItemBits(size_t i, uint64_t zero) const
-    {
-        const uint64_t flags = zero | flagsSet_.Mask64(data_ + i);
-        if (i >= 8) {
-            // The same of the 64 bytes from i - 8: bit q + 8 - n is the
-            // byte n before i + q.
-            const uint8_t *d = data_ + i - 8;
-            const uint64_t zeroFrom = zeroSet_.Mask64(d);
-            const uint64_t flagsFrom = zeroFrom | flagsSet_.Mask64(d);
-            const auto back = [](uint64_t mask, uint64_t from, int n) {
-                return mask << n | from >> (8 - n);
-            };
-            return back(zero, zeroFrom, 6) & back(zero, zeroFrom, 5) & back(zero, zeroFrom, 3) &
-                   back(flags, flagsFrom, 4);
-        }
-        // Bit q: the byte n before i + q is in the set, `before` holding
-        // the six bytes before i as bits 0 (the farthest) to 5.
-        const auto back = [](uint64_t mask, uint64_t before, size_t n) {
-            return mask << n | before >> (6 - n);
-        };
-        uint64_t zeroBefore = 0, flagsBefore = 0;
-        for (size_t n = 1; n <= 6; ++n) {
-            const uint8_t b = i >= 6 ? data_[i - n] : Back(static_cast<ptrdiff_t>(i), n);
-            zeroBefore |= uint64_t(b == 0) << (6 - n);
-            flagsBefore |= uint64_t(b == 0x80) << (6 - n);
-        }
-        const uint64_t zeros =
-            back(zero, zeroBefore, 6) & back(zero, zeroBefore, 5) & back(zero, zeroBefore, 3);
-        return zeros & back(flags, zeroBefore | flagsBefore, 4);
     }
 
     // Bit q of *japanese set where the code unit at d + q (its low byte
@@ -2013,7 +1981,6 @@ private:
     ByteSet controlSet_;
     ByteSet breakSet_;
     ByteSet spanHighSet_;
-    ByteSet flagsSet_;  // a menu item's flags' low byte other than zero: 0x80
     bool markHigh_[256];  // high bytes of marks and ends of Japanese text
     // Bit u: the code unit u is a Japanese character that code page 932
     // holds (half-width katakana only when they are printable); in
