@@ -1009,6 +1009,18 @@ private:
             return data_[k];
         return k < 0 ? history_[-k - 1] : 0;
     }
+    // The four bytes before position i, byte n before it as bits 8 (n - 1)
+    // on.
+    uint32_t BytesBefore(size_t i) const
+    {
+        if (i >= 4) {
+            const uint8_t *d = data_ + i - 4;
+            return uint32_t(d[3]) | uint32_t(d[2]) << 8 | uint32_t(d[1]) << 16 | uint32_t(d[0]) << 24;
+        }
+        const ptrdiff_t k = static_cast<ptrdiff_t>(i);
+        return uint32_t(Back(k, 1)) | uint32_t(Back(k, 2)) << 8 | uint32_t(Back(k, 3)) << 16 |
+               uint32_t(Back(k, 4)) << 24;
+    }
     // Byte n (1 to 6) before position k (k from -1 on).
     uint8_t Back(ptrdiff_t k, size_t n) const { return At(k - static_cast<ptrdiff_t>(n)); }
     uint8_t Before(size_t k) const { return Back(static_cast<ptrdiff_t>(k), 1); }
@@ -1618,9 +1630,10 @@ private:
         const uint64_t zeroAfterSingle = ends & zero & (single << 1);
         uint64_t result = longRuns | (zeroAfterSingle & followedByPrintable);
         if (wideJapanese_) {
-            result |= LengthWordBits(i, zero, zeroAfterSingle & ~followedByPrintable);
-            result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable, begins,
-                                   japanese);
+            const uint32_t before = BytesBefore(i);
+            result |= LengthWordBits(i, before, zero, zeroAfterSingle & ~followedByPrintable);
+            result |= JapaneseBits(i, before, p, run, zero, zeroAfterSingle & ~followedByPrintable,
+                                   begins, japanese);
         }
         if (utf8Text_)
             *utf8 = Utf8Bits(i);
@@ -1691,16 +1704,17 @@ private:
     // zero and a byte below 0x20 before it, and after the zero a code unit
     // that may begin its string (a line break or text; a printable byte or
     // a Japanese character there makes the position interesting anyway).
-    uint64_t LengthWordBits(size_t i, uint64_t zero, uint64_t zeroAfterSingle) const
+    // `before`: the bytes before i (BytesBefore).
+    uint64_t LengthWordBits(size_t i, uint32_t before, uint64_t zero, uint64_t zeroAfterSingle) const
     {
-        const ptrdiff_t s = static_cast<ptrdiff_t>(i);
-        const uint64_t zero2 = zero << 2 | uint64_t(Back(s, 1) == 0) << 1 | uint64_t(Back(s, 2) == 0);
+        const auto back = [before](int n) { return static_cast<uint8_t>(before >> 8 * (n - 1)); };
+        const uint64_t zero2 = zero << 2 | uint64_t(back(1) == 0) << 1 | uint64_t(back(2) == 0);
         uint64_t bits = zeroAfterSingle & zero2;
         if (bits == 0)
             return 0;
         const uint8_t *d = data_;
-        const uint64_t low3 = controlSet_.Mask64(d + i) << 3 | uint64_t(Back(s, 1) < 0x20) << 2 |
-                              uint64_t(Back(s, 2) < 0x20) << 1 | uint64_t(Back(s, 3) < 0x20);
+        const uint64_t low3 = controlSet_.Mask64(d + i) << 3 | uint64_t(back(1) < 0x20) << 2 |
+                              uint64_t(back(2) < 0x20) << 1 | uint64_t(back(3) < 0x20);
         const uint64_t zeroAt2 = zero >> 2 | uint64_t(d[i + 64] == 0) << 62 | uint64_t(d[i + 65] == 0) << 63;
         const uint64_t next = (breakSet_.Mask64(d + i + 1) & zeroAt2) | spanHighSet_.Mask64(d + i + 2);
         return bits & low3 & next;
@@ -1715,13 +1729,14 @@ private:
     // begins depends on the walk (a length word passed over), so *begins
     // gets the positions where it may, for FirstBeginning; *may, those
     // where BeginsAt may hold at all (in runs too), whatever the walk's
-    // state.  The 64 positions' look-ahead is in the window.
+    // state.  `bytesBefore`: the bytes before i (BytesBefore).  The 64
+    // positions' look-ahead is in the window.
     //
     // The positions are sifted in vector registers first, so that the
     // table of Japanese characters is read for few of them: most blocks of
     // machine code (whose bytes read as CJK ideographs everywhere) and of
     // Shift-JIS text read as UTF-16 keep none.
-    uint64_t JapaneseBits(size_t i, uint64_t p, uint64_t run, uint64_t zero,
+    uint64_t JapaneseBits(size_t i, uint32_t bytesBefore, uint64_t p, uint64_t run, uint64_t zero,
                           uint64_t zeroAfterSingle, uint64_t *begins, uint64_t *may) const
     {
         const uint8_t *d = data_;
@@ -1755,7 +1770,7 @@ private:
         // bytes 6, 5 and 3 before are zero (and the byte 4 before zero or
         // 0x80), taken by those zeros, and for the first six positions
         // whatever the bytes before.
-        const uint8_t before = Before(i);
+        const auto before = static_cast<uint8_t>(bytesBefore);
         const uint64_t notText = ~(p << 1 | uint64_t(printable_[before]));
         const uint64_t zeroBefore = zero << 1 | uint64_t(before == 0);
         const uint64_t items = (zero << 6 & zero << 5 & zero << 3) | 0x3F;
