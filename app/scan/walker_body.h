@@ -1997,11 +1997,6 @@ private:
     ByteSet breakSet_;
     ByteSet spanHighSet_;
     bool markHigh_[256];  // high bytes of marks and ends of Japanese text
-    // Bit u: the code unit u is a Japanese character that code page 932
-    // holds (half-width katakana only when they are printable); in
-    // textUnits_, or an ASCII unit (printable byte, zero).
-    uint32_t japaneseUnits_[65536 / 32];
-    uint32_t textUnits_[65536 / 32];
     bool halfKana_;  // half-width katakana are printable
     size_t lookAhead_;
     UnitPlace unit_ = kUnitUnknown;  // in UTF-16 text
@@ -2017,6 +2012,12 @@ private:
     static constexpr uint64_t kNone = UINT64_MAX;
     uint64_t tableNext_ = kNone;
     uint64_t afterLength_ = kNone;
+    // Bit u: the code unit u is a Japanese character that code page 932
+    // holds (half-width katakana only when they are printable); in
+    // textUnits_, or an ASCII unit (printable byte, zero).  Last: the
+    // members the walk reads at every step stay together.
+    uint32_t japaneseUnits_[65536 / 32];
+    uint32_t textUnits_[65536 / 32];
 };
 
 } // namespace
