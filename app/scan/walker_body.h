@@ -177,20 +177,21 @@ public:
     }
 #endif
 
-    // Bit k set where byte k of the 64 at d is in the set.
-    uint64_t Mask64(const uint8_t *d) const
+    // Bit k set where byte k of the 64 (32) at d is in the set.
+    uint64_t Mask64(const uint8_t *d) const { return MaskOf<uint64_t, 64>(d); }
+    uint32_t Mask32(const uint8_t *d) const { return MaskOf<uint32_t, 32>(d); }
+    template <class Bits, size_t n>
+    Bits MaskOf(const uint8_t *d) const
     {
+        Bits mask = 0;
 #if LEX_WALK_SSE2
-        uint64_t mask = 0;
-        for (size_t k = 0; k < 64; k += WideVec::kBytes)
-            mask |= static_cast<uint64_t>(Mask<WideVec>(d + k)) << k;
-        return mask;
+        for (size_t k = 0; k < n; k += WideVec::kBytes)
+            mask |= static_cast<Bits>(Mask<WideVec>(d + k)) << k;
 #else
-        uint64_t mask = 0;
-        for (int k = 0; k < 64; ++k)
-            mask |= static_cast<uint64_t>(table_[d[k]]) << k;
-        return mask;
+        for (size_t k = 0; k < n; ++k)
+            mask |= static_cast<Bits>(table_[d[k]]) << k;
 #endif
+        return mask;
     }
 
     // First position in [i, end) whose byte is (want = true) or is not
@@ -396,8 +397,13 @@ public:
         symbolHighSet_.Add(0x20, 0x26);
         symbolHighSet_.Add(0x32, 0x33);
         symbolHighSet_.Add(0xF9, 0xFA);
-        kanaFormsSet_.Add(kKanaHigh, kKanaHigh);
-        kanaFormsSet_.Add(kFormsHigh, kFormsHigh);
+        // The high bytes of the code units that mark Japanese text (kana,
+        // forms, symbols), in four ranges that hold them all.
+        markHighSet_.Add(0x03, 0x04);
+        markHighSet_.Add(0x20, 0x26);
+        markHighSet_.Add(kKanaHigh, 0x33);
+        markHighSet_.Add(0xF9, kFormsHigh);
+        ideographHighSet_.Add(kIdeographHigh);
         // Bytes below 0x20, line breaks, and (in four ranges that hold
         // them all) the high bytes of Japanese characters and symbols.
         controlSet_.Add(0x00, 0x1F);
@@ -407,7 +413,16 @@ public:
         spanHighSet_.Add(0x20, 0x33);
         spanHighSet_.Add(kIdeographHigh);
         spanHighSet_.Add(0xF9, 0xFF);
-        flagsSet_.Add(0x80, 0x80);
+        std::memcpy(japaneseUnits_, kJapaneseUnitBits, sizeof japaneseUnits_);
+        if (!halfKana_) {
+            for (unsigned unit = 0xFF61; unit <= 0xFF9F; ++unit)
+                japaneseUnits_[unit >> 5] &= ~(uint32_t(1) << (unit & 31));
+        }
+        std::memcpy(textUnits_, japaneseUnits_, sizeof textUnits_);
+        for (unsigned unit = 0; unit < 0x100; ++unit) {
+            if (printable_[unit])
+                textUnits_[unit >> 5] |= uint32_t(1) << (unit & 31);
+        }
         for (int v = 0; v < 256; ++v) {
             const auto b = static_cast<uint8_t>(v);
             markHigh_[b] = b == 0 || b == kKanaHigh || b == kFormsHigh || symbolHighSet_.Has(b);
@@ -422,6 +437,7 @@ public:
         const size_t last = final ? avail - 1 : avail - 1 - lookAhead_;
         data_ = d;
         seenFrom_ = seenTo_ = 0;
+        begunAt_ = SIZE_MAX;
         base_ = base;
         avail_ = avail;
         size_t i = static_cast<size_t>(pos_ - base);
@@ -485,9 +501,9 @@ private:
         if (i > stop)
             return i;
         if (wideJapanese_) {
-            bool japanese = false;
-            i = FindStartOrJapanese(i, stop, &japanese);
-            if (i > stop)
+            bool japanese = false, none = false;
+            i = FindStartOrJapanese(i, stop, &japanese, &none);
+            if (i > stop || none)
                 return i;
             if (japanese)
                 return BeginJapanese(i, StrongAt(static_cast<ptrdiff_t>(i)));
@@ -1002,6 +1018,18 @@ private:
             return data_[k];
         return k < 0 ? history_[-k - 1] : 0;
     }
+    // The four bytes before position i, byte n before it as bits 8 (n - 1)
+    // on.
+    uint32_t BytesBefore(size_t i) const
+    {
+        if (i >= 4) {
+            const uint8_t *d = data_ + i - 4;
+            return uint32_t(d[3]) | uint32_t(d[2]) << 8 | uint32_t(d[1]) << 16 | uint32_t(d[0]) << 24;
+        }
+        const ptrdiff_t k = static_cast<ptrdiff_t>(i);
+        return uint32_t(Back(k, 1)) | uint32_t(Back(k, 2)) << 8 | uint32_t(Back(k, 3)) << 16 |
+               uint32_t(Back(k, 4)) << 24;
+    }
     // Byte n (1 to 6) before position k (k from -1 on).
     uint8_t Back(ptrdiff_t k, size_t n) const { return At(k - static_cast<ptrdiff_t>(n)); }
     uint8_t Before(size_t k) const { return Back(static_cast<ptrdiff_t>(k), 1); }
@@ -1013,11 +1041,7 @@ private:
     // Whether the code unit at k is a Japanese character that code page
     // 932 holds (half-width katakana only when they are printable).
     bool Japanese(ptrdiff_t k) const { return JapaneseUnit(Unit(k)); }
-    bool JapaneseUnit(unsigned u) const
-    {
-        return unsigned(IsJapaneseUnit(static_cast<uint16_t>(u))) &
-               unsigned(halfKana_ || !IsHalfWidthKatakana(static_cast<uint16_t>(u)));
-    }
+    bool JapaneseUnit(unsigned u) const { return (japaneseUnits_[u >> 5] >> (u & 31)) & 1; }
 
     // Whether both bytes of the code unit at k could be single-byte text:
     // a high byte that is printable ASCII other than '0', and a low byte
@@ -1133,18 +1157,55 @@ private:
     bool LengthSpan(ptrdiff_t at, size_t v, int depth, bool japaneseIn,
                     bool breakEnds = true) const
     {
-        // Where the units end first: it decides most cases at once.
+        // Most spans that must hold Japanese text are ASCII text (UTF-16
+        // strings that begin after a zero unit): the first unit that is no
+        // ASCII unit or line break must be a Japanese character or symbol.
+        if (japaneseIn) {
+            const ptrdiff_t p = at + 2 * static_cast<ptrdiff_t>(AsciiUnits(at, v));
+            if (p == at + 2 * static_cast<ptrdiff_t>(v) || Past(p + 1) || !(Japanese(p) || Symbol(p)))
+                return false;
+        }
+        // Where the units end: it decides most other cases at once.
         const ptrdiff_t after = at + 2 * static_cast<ptrdiff_t>(v);
         if (depth < 0 ? Japanese(after) || Symbol(after) : !StringEnd(after, depth, breakEnds))
             return false;
-        bool seen = false;
         for (size_t u = 0; u < v; ++u) {
             const ptrdiff_t p = at + 2 * static_cast<ptrdiff_t>(u);
-            if (Past(p + 1) || (!TextUnit(p) && !LineBreak(p)))
+            if (Past(p + 1))
                 return false;
-            seen = seen || Japanese(p) || Symbol(p);
+            if (!AsciiUnit(p) && !LineBreak(p) && !Japanese(p) && !Symbol(p))
+                return false;
         }
-        return seen || !japaneseIn;
+        return true;
+    }
+    // How many of the v code units from `at` on are ASCII units or line
+    // breaks before the first that is neither (v when all are).
+    size_t AsciiUnits(ptrdiff_t at, size_t v) const
+    {
+        size_t u = 0;
+        if (at < 0 || static_cast<size_t>(at) + 2 * v + 2 > avail_) {
+            for (ptrdiff_t p = at; u < v && (AsciiUnit(p) || LineBreak(p)); p += 2)
+                ++u;
+            return u;
+        }
+        const uint8_t *d = data_ + at;
+#if LEX_WALK_SSE2
+        // V::kBytes / 2 units at a time: low bytes printable or a line
+        // break, high bytes zero.
+        using V = WideVec;
+        constexpr uint32_t even = static_cast<uint32_t>(0x5555555555555555ull) & AllBits<V>();
+        for (; v - u >= V::kBytes / 2; u += V::kBytes / 2) {
+            const uint8_t *from = d + 2 * u;
+            const uint32_t low = printableSet_.Mask<V>(from) | breakSet_.Mask<V>(from);
+            const uint32_t zero = V::Bits(V::Equal(V::Load(from), V::Zero()));
+            const uint32_t good = low & (zero >> 1) & even;
+            if (good != even)
+                return u + static_cast<size_t>(__builtin_ctz(~good & even)) / 2;
+        }
+#endif
+        while (u < v && (printable_[d[2 * u]] || BreakValue(d[2 * u])) && d[2 * u + 1] == 0)
+            ++u;
+        return u;
     }
     // A code unit that may end a string of a string table: the data's end,
     // a zero or control unit (a line break only when `breakEnds`), a unit
@@ -1350,11 +1411,31 @@ private:
     // With no candidate, from position i: the first position up to `limit`
     // that begins a string (Japanese UTF-16 text, which sets *japanese, a
     // start byte, or a UTF-8 character that begins UTF-8 text); a position
-    // past `limit` when there is none.
-    size_t FindStartOrJapanese(size_t i, size_t limit, bool *japanese) const
+    // past `limit` when there is none.  Or, when none begins up to the end
+    // of the positions SkipEmpty classified last, that end, with *none set:
+    // SkipEmpty goes on from there.
+    size_t FindStartOrJapanese(size_t i, size_t limit, bool *japanese, bool *none) const
     {
+        // Among the positions SkipEmpty classified last: the start byte by
+        // a vector search, and Japanese text where it may begin before it.
+        if (!utf8Text_ && i >= seenFrom_ && i < seenTo_) {
+            const size_t end = std::min(limit + 1, seenTo_);
+            const size_t start = startSet_.Find<true>(data_, i, end);
+            for (uint64_t may = seenJapanese_ >> (i - seenFrom_); may; may &= may - 1) {
+                const size_t k = i + static_cast<size_t>(LowestBit(may));
+                if (k > start || k >= end)
+                    break;
+                if (Begun(k) || BeginsAt(k, false)) {
+                    *japanese = true;
+                    return k;
+                }
+            }
+            if (start == end)
+                *none = true;
+            return start;
+        }
         for (; i <= limit; ++i) {
-            if (highSet_.Has(At(i + 1)) && BeginsAt(i, false)) {
+            if (MayBegin(i) && (Begun(i) || BeginsAt(i, false))) {
                 *japanese = true;
                 return i;
             }
@@ -1363,6 +1444,18 @@ private:
         }
         return i;
     }
+
+    // Whether BeginsAt(k, false) may hold: known from the positions that
+    // SkipEmpty classified last, or by the high byte.
+    bool MayBegin(size_t k) const
+    {
+        if (k >= seenFrom_ && k < seenTo_)
+            return (seenJapanese_ >> (k - seenFrom_)) & 1;
+        return highSet_.Has(At(static_cast<ptrdiff_t>(k) + 1));
+    }
+    // Whether FirstBeginning found that Japanese text begins at k, with the
+    // walk as it is now.
+    bool Begun(size_t k) const { return k == begunAt_ && afterLength_ == begunAfterLength_; }
 
     // In UTF-16 text from position i: takes every code unit "printable
     // byte, zero" that another printable byte follows, two positions at a
@@ -1462,8 +1555,9 @@ private:
                 return i;
             const int cut = (text >> 63) == 0 ? 64 : 64 - LeadingZeros(other);
             const uint64_t valid = cut == 64 ? ~uint64_t(0) : (uint64_t(1) << cut) - 1;
-            uint64_t begins = 0, utf8 = 0;
-            const uint64_t interesting = Interesting(i, p, kana, text, &begins, &utf8) & valid;
+            uint64_t begins = 0, utf8 = 0, japanese = 0;
+            const uint64_t interesting =
+                Interesting(i, p, kana, text, &begins, &utf8, &japanese) & valid;
             // Kept for the walk's next visit.
             seenFrom_ = i;
             seenTo_ = i + static_cast<size_t>(cut);
@@ -1473,6 +1567,7 @@ private:
             seenText_ = text;
             seenRun_ = run;
             seenPrintable_ = p;
+            seenJapanese_ = japanese;
             if (const uint64_t at = Found(i, interesting, seenBegins_, seenUtf8_))
                 return i + BackToStretch(text, LowestBit(at));
             i += static_cast<size_t>(cut);
@@ -1516,12 +1611,13 @@ private:
     //   - a zero after a run that may hold a single text byte, when a
     //     printable byte may follow (UTF-16 text may begin there);
     //   - with SearchWideJapanese, *begins: positions where Japanese UTF-16
-    //     text may begin (FirstBeginning tells where it does);
+    //     text may begin (FirstBeginning tells where it does), and
+    //     *japanese: the positions of the 64 where BeginsAt may hold at all;
     //   - with SearchUtf8, *utf8: positions where UTF-8 text may begin
     //     (FirstUtf8 tells where it does).
     // Runs that reach the window's end are the caller's concern.
     uint64_t Interesting(size_t i, uint64_t p, uint64_t kana, uint64_t text, uint64_t *begins,
-                         uint64_t *utf8) const
+                         uint64_t *utf8, uint64_t *japanese) const
     {
         const uint8_t *d = data_;
         const uint64_t run = p | kana;
@@ -1543,8 +1639,10 @@ private:
         const uint64_t zeroAfterSingle = ends & zero & (single << 1);
         uint64_t result = longRuns | (zeroAfterSingle & followedByPrintable);
         if (wideJapanese_) {
-            result |= LengthWordBits(i, zero, zeroAfterSingle & ~followedByPrintable);
-            result |= JapaneseBits(i, p, run, zero, zeroAfterSingle & ~followedByPrintable, begins);
+            const uint32_t before = BytesBefore(i);
+            result |= LengthWordBits(i, before, zero, zeroAfterSingle & ~followedByPrintable);
+            result |= JapaneseBits(i, before, p, run, zero, zeroAfterSingle & ~followedByPrintable,
+                                   begins, japanese);
         }
         if (utf8Text_)
             *utf8 = Utf8Bits(i);
@@ -1656,16 +1754,17 @@ private:
     // zero and a byte below 0x20 before it, and after the zero a code unit
     // that may begin its string (a line break or text; a printable byte or
     // a Japanese character there makes the position interesting anyway).
-    uint64_t LengthWordBits(size_t i, uint64_t zero, uint64_t zeroAfterSingle) const
+    // `before`: the bytes before i (BytesBefore).
+    uint64_t LengthWordBits(size_t i, uint32_t before, uint64_t zero, uint64_t zeroAfterSingle) const
     {
-        const ptrdiff_t s = static_cast<ptrdiff_t>(i);
-        const uint64_t zero2 = zero << 2 | uint64_t(Back(s, 1) == 0) << 1 | uint64_t(Back(s, 2) == 0);
+        const auto back = [before](int n) { return static_cast<uint8_t>(before >> 8 * (n - 1)); };
+        const uint64_t zero2 = zero << 2 | uint64_t(back(1) == 0) << 1 | uint64_t(back(2) == 0);
         uint64_t bits = zeroAfterSingle & zero2;
         if (bits == 0)
             return 0;
         const uint8_t *d = data_;
-        const uint64_t low3 = controlSet_.Mask64(d + i) << 3 | uint64_t(Back(s, 1) < 0x20) << 2 |
-                              uint64_t(Back(s, 2) < 0x20) << 1 | uint64_t(Back(s, 3) < 0x20);
+        const uint64_t low3 = controlSet_.Mask64(d + i) << 3 | uint64_t(back(1) < 0x20) << 2 |
+                              uint64_t(back(2) < 0x20) << 1 | uint64_t(back(3) < 0x20);
         const uint64_t zeroAt2 = zero >> 2 | uint64_t(d[i + 64] == 0) << 62 | uint64_t(d[i + 65] == 0) << 63;
         const uint64_t next = (breakSet_.Mask64(d + i + 1) & zeroAt2) | spanHighSet_.Mask64(d + i + 2);
         return bits & low3 & next;
@@ -1678,82 +1777,128 @@ private:
     // printable byte on, and the byte that ends it), the beginning of
     // Japanese text after a byte that is not text.  Whether such text
     // begins depends on the walk (a length word passed over), so *begins
-    // gets the positions where it may, for FirstBeginning.  The 64
+    // gets the positions where it may, for FirstBeginning; *may, those
+    // where BeginsAt may hold at all (in runs too), whatever the walk's
+    // state.  `bytesBefore`: the bytes before i (BytesBefore).  The 64
     // positions' look-ahead is in the window.
-    uint64_t JapaneseBits(size_t i, uint64_t p, uint64_t run, uint64_t zero,
-                          uint64_t zeroAfterSingle, uint64_t *begins) const
+    //
+    // The positions are sifted in vector registers first, so that the
+    // table of Japanese characters is read for few of them: most blocks of
+    // machine code (whose bytes read as CJK ideographs everywhere) and of
+    // Shift-JIS text read as UTF-16 keep none.
+    uint64_t JapaneseBits(size_t i, uint32_t bytesBefore, uint64_t p, uint64_t run, uint64_t zero,
+                          uint64_t zeroAfterSingle, uint64_t *begins, uint64_t *may) const
     {
         const uint8_t *d = data_;
-        // Bit k: the byte at i + k + 1 is a Japanese character's high byte
-        // (high1); the code unit at i + k may be a Japanese character or an
-        // ASCII unit (text0).
-        uint64_t marks1;
-        const uint64_t high1 = HighMask64(d + i + 1, &marks1);
+        // Bit q: the code unit at i + q may be a Japanese character
+        // (japanese), kana or a symbol among them (kana), an ASCII unit
+        // (ascii).  Shifted masks lack their top bits (units past i + 64):
+        // those are taken as set, and the exact tests below decide.
+        uint64_t japanese, kana;
+        UnitMasks64(d + i, &japanese, &kana);
         const uint64_t zero1 = zero >> 1 | uint64_t(d[i + 64] == 0) << 63;
-        const uint64_t text0 = high1 | (zero1 & p);
-        // Shifted masks lack their top bits (bytes past i + 64); those are
-        // taken as set, and the exact tests below decide.
-        const uint64_t high2 = high1 >> 1 | uint64_t(1) << 63;
+        const uint64_t ascii = zero1 & p;
+        const uint64_t text = japanese | ascii;
         uint64_t first = 0;
-        for (uint64_t maybe = zeroAfterSingle & high2; maybe; maybe &= maybe - 1) {
+        const uint64_t japanese64 = highSet_.Has(d[i + 65]);  // the unit at i + 64, by its high byte
+        for (uint64_t maybe = zeroAfterSingle & (japanese >> 1 | japanese64 << 63); maybe;
+             maybe &= maybe - 1) {
             const size_t k = i + static_cast<size_t>(LowestBit(maybe)) + 1;
             if (JapaneseUnit(d[k] | d[k + 1] << 8))
                 first |= maybe & -maybe;
         }
-        // Japanese text after a byte that is not text (a zero before a zero
-        // low byte): a Japanese character, then two more Japanese
-        // characters or ASCII units (the high bytes first, then the whole
-        // rule).
-        const uint8_t before = Before(i);
+        // Japanese text after a byte that is not text: a Japanese
+        // character, then two more Japanese characters or ASCII units, not
+        // all three with a zero low byte.
+        uint64_t maybe = japanese & (text >> 2 | uint64_t(3) << 62) &
+                         (text >> 4 | uint64_t(15) << 60) & ~(zero & zero >> 2 & zero >> 4);
+        *begins = *may = 0;
+        if (maybe == 0)
+            return first;
+        // After a zero, or (a zero before a zero low byte) right after a
+        // menu item's flags and identifier, whatever its bytes: there the
+        // bytes 6, 5 and 3 before are zero (and the byte 4 before zero or
+        // 0x80), taken by those zeros, and for the first six positions
+        // whatever the bytes before.
+        const auto before = static_cast<uint8_t>(bytesBefore);
         const uint64_t notText = ~(p << 1 | uint64_t(printable_[before]));
         const uint64_t zeroBefore = zero << 1 | uint64_t(before == 0);
-        // Right after a menu item's identifier, whatever its bytes, a
-        // whole string may begin.
-        const uint64_t items = MenuItemBits(i, zero);
-        uint64_t maybe = ((~zero & notText) | (zero & zeroBefore) | items) & high1;
-        maybe &= (text0 >> 2 | uint64_t(3) << 62) & (text0 >> 4 | uint64_t(15) << 60);
-        // After a byte other than zero, text up to a mark (kana, forms,
-        // symbols, an ASCII unit) or an end within sixteen code units, by
-        // the high bytes: bit b of `reach` is set when the high byte at
-        // i + b + 1 is a mark's, or a text's with `reach` set two bytes on
-        // (spread over up to fifteen code units by doubling; the bytes up
-        // to i + 128 are in the window).  Worth it where such positions
-        // are many (Shift-JIS text read as UTF-16); a few are left to the
-        // exact tests.
-        if (BitCount(maybe & ~zeroBefore) >= 4) {
-            uint64_t marksHi;
-            const uint64_t highHiMask = HighMask64(d + i + 65, &marksHi);
-            const uint64_t symbolLo = symbolHighSet_.Mask64(d + i + 1);
-            const uint64_t symbolHi = symbolHighSet_.Mask64(d + i + 65);
-            const uint64_t zeroLo = zero1, zeroHi = zeroSet_.Mask64(d + i + 65);
-            uint64_t reachLo = marks1 | symbolLo | zeroLo, reachHi = marksHi | symbolHi | zeroHi;
-            uint64_t textLo = high1 | symbolLo | zeroLo, textHi = highHiMask | symbolHi | zeroHi;
-            for (int step = 2; step <= 16; step *= 2) {
-                reachLo |= textLo & (reachLo >> step | reachHi << (64 - step));
-                reachHi |= textHi & (reachHi >> step);
-                textLo &= textLo >> step | textHi << (64 - step);
-                textHi &= textHi >> step;
-            }
-            maybe &= zeroBefore | reachLo | items;
-        }
-        // The three code units exactly, without branches: the first, then
-        // the others of the positions left.
+        const uint64_t items = (zero << 6 & zero << 5 & zero << 3) | 0x3F;
+        maybe &= (~zero & notText) | (zero & zeroBefore) | items;
+        // After another byte, kana, a symbol or an ASCII unit among the
+        // three, or text up to one within sixteen code units.
+        const uint64_t marks = kana | ascii;
+        const uint64_t strong = zeroBefore | items | kana | marks >> 2 | marks >> 4 |
+                                uint64_t(15) << 60;
+        if (maybe & ~strong)
+            maybe &= strong | WholeAhead(i, zero1, ascii, japanese);
+        // The three code units exactly: the first two positions without
+        // branches (most blocks of machine code keep one or two, and a loop
+        // that ends after a varying count mispredicts its end), position 63
+        // standing in for one that is missing; then the others.
         uint64_t exact = 0;
-        for (uint64_t m = maybe; m; m &= m - 1) {
-            const int q = LowestBit(m);
-            exact |= uint64_t(JapaneseUnit(d[i + q] | d[i + q + 1] << 8)) << q;
+        for (; maybe; maybe &= maybe - 1) {
+            const int q = LowestBit(maybe);
+            exact |= uint64_t(TextUnitsAt(d + i + q)) << q;
         }
-        for (uint64_t m = exact; m; m &= m - 1) {
-            const int q = LowestBit(m);
-            const uint8_t *u = d + i + q;
-            const unsigned second = unsigned(JapaneseUnit(u[2] | u[3] << 8)) |
-                                    (unsigned(printable_[u[2]]) & unsigned(u[3] == 0));
-            const unsigned third = unsigned(JapaneseUnit(u[4] | u[5] << 8)) |
-                                   (unsigned(printable_[u[4]]) & unsigned(u[5] == 0));
-            exact &= ~(uint64_t(!(second & third)) << q);
-        }
-        *begins = exact ? exact & ~(SpreadInRuns(p, run) << 1) : 0;
+        *may = exact;
+        if (exact)
+            *begins = exact & ~(SpreadInRuns(p, run) << 1);
         return first;
+    }
+
+    // Whether each of the three code units at u is a Japanese character or
+    // an ASCII unit.
+    unsigned TextUnitsAt(const uint8_t *u) const
+    {
+        auto text = [this](const uint8_t *at) {
+            const unsigned unit = at[0] | at[1] << 8;
+            return (textUnits_[unit >> 5] >> (unit & 31)) & 1;
+        };
+        return text(u) & text(u + 2) & text(u + 4);
+    }
+
+    // Bit q set where, from the code unit at i + q + 6 (the fourth of text
+    // that begins at i + q) on, text units run up to a mark of Japanese
+    // text (kana, a symbol, an ASCII unit) within the sixteen code units
+    // from i + q, and on to a zero or control unit or past the sixteen, by
+    // the high bytes (and the low bytes of ASCII units and ends).  Units
+    // past i + 96 are taken as marks and ends.  `zero1`: the bytes after
+    // the 64 positions that are zero; `ascii` and `japanese`: the units
+    // there that are ASCII and may be Japanese.
+    uint64_t WholeAhead(size_t i, uint64_t zero1, uint64_t ascii, uint64_t japanese) const
+    {
+        const uint8_t *d = data_ + i;
+        uint64_t markLo = ascii | markHighSet_.Mask64(d + 1);
+        uint64_t textLo = markLo | japanese;
+        uint64_t endLo = zero1 & controlSet_.Mask64(d);
+        // The units at i + 64 .. i + 95.
+        const uint64_t zeroHi = zeroSet_.Mask32(d + 65);
+        const uint64_t asciiHi = printableSet_.Mask32(d + 64) & zeroHi;
+        uint64_t markHi = asciiHi | markHighSet_.Mask32(d + 65) | ~uint64_t(0) << 32;
+        uint64_t textHi = markHi | ideographHighSet_.Mask32(d + 65);
+        uint64_t endHi = (zeroHi & controlSet_.Mask32(d + 64)) | ~uint64_t(0) << 32;
+        // Doubling: after the step of s bytes, text holds the units whose
+        // s / 2 units from them on are text, and mark and end those from
+        // which text units run (up to s - 1 of them) to one.
+        uint64_t text8 = 0, text8Hi = 0;
+        for (int step = 2; step <= 16; step *= 2) {
+            markLo |= textLo & (markLo >> step | markHi << (64 - step));
+            markHi |= textHi & (markHi >> step);
+            endLo |= textLo & (endLo >> step | endHi << (64 - step));
+            endHi |= textHi & (endHi >> step);
+            textLo &= textLo >> step | textHi << (64 - step);
+            textHi &= textHi >> step;
+            if (step == 8) {
+                text8 = textLo;
+                text8Hi = textHi;
+            }
+        }
+        // Text that runs through the thirteen units 3 to 15 needs no end.
+        const uint64_t text13 = text8 & (text8 >> 10 | text8Hi << 54);
+        const uint64_t text13Hi = text8Hi & text8Hi >> 10;
+        const uint64_t endOrOn = endLo | text13, endOrOnHi = endHi | text13Hi;
+        return (markLo >> 6 | markHi << 58) & (endOrOn >> 6 | endOrOnHi << 58);
     }
 
     // The first of the positions `maybe` of the 64 at i, below the lowest
@@ -1778,60 +1923,52 @@ private:
             begins &= (below & -below) - 1;
         for (; begins; begins &= begins - 1) {
             const int q = LowestBit(begins);
-            if (BeginsAt(i + static_cast<size_t>(q), false))
+            if (BeginsAt(i + static_cast<size_t>(q), false)) {
+                begunAt_ = i + static_cast<size_t>(q);
+                begunAfterLength_ = afterLength_;
                 return uint64_t(1) << q;
+            }
         }
         return 0;
     }
 
-    // The positions of the 64 at i (`zero`: their zero bytes, as bits)
-    // right after a menu item's flags and identifier: the bytes 6, 5 and
-    // 3 before them zero, the byte 4 before them zero or 0x80.
-    uint64_t MenuItemBits(size_t i, uint64_t zero) const
+    // Bit q of *japanese set where the code unit at d + q (its low byte
+    // there, its high byte after it) may be a Japanese character: by its
+    // high byte (kKanaHigh, kIdeographHigh, kFormsHigh), and forms by their
+    // low byte too (0xFF01-0xFF9F, to 0xFF60 when half-width katakana are
+    // not printable).  *kana: kana and CJK symbols (kKanaHigh) and
+    // half-width katakana (0xFF61-0xFF9F).
+    void UnitMasks64(const uint8_t *d, uint64_t *japanese, uint64_t *kana) const
     {
-        // Bit q: the byte n before i + q is in the set, `before` holding
-        // the six bytes before i as bits 0 (the farthest) to 5.
-        const auto back = [](uint64_t mask, uint64_t before, size_t n) {
-            return mask << n | before >> (6 - n);
-        };
-        uint64_t zeroBefore = 0, flagsBefore = 0;
-        for (size_t n = 1; n <= 6; ++n) {
-            const uint8_t b = i >= 6 ? data_[i - n] : Back(static_cast<ptrdiff_t>(i), n);
-            zeroBefore |= uint64_t(b == 0) << (6 - n);
-            flagsBefore |= uint64_t(b == 0x80) << (6 - n);
-        }
-        const uint64_t zeros =
-            back(zero, zeroBefore, 6) & back(zero, zeroBefore, 5) & back(zero, zeroBefore, 3);
-        if (zeros == 0)
-            return 0;
-        const uint64_t flags = zero | flagsSet_.Mask64(data_ + i);
-        return zeros & back(flags, zeroBefore | flagsBefore, 4);
-    }
-
-    // Bit k set where byte k of the 64 at d is the high byte of a Japanese
-    // character: kKanaHigh, kIdeographHigh or kFormsHigh.  *marks gets the
-    // bits of the high bytes of kana, CJK symbols and forms: kKanaHigh and
-    // kFormsHigh.
-    uint64_t HighMask64(const uint8_t *d, uint64_t *marks) const
-    {
+        const uint8_t formsLast = halfKana_ ? 0x9F : 0x60;
 #if LEX_WALK_SSE2
         using V = WideVec;
-        uint64_t mask = 0, mark = 0;
+        using T = typename V::T;
+        uint64_t jm = 0, km = 0;
         for (size_t k = 0; k < 64; k += V::kBytes) {
-            const typename V::T v = V::Load(d + k);
-            const typename V::T kanji =
-                InRange<V>(v, V::Splat(kIdeographHigh.first),
-                           V::Splat(kIdeographHigh.last - kIdeographHigh.first));
-            const typename V::T marked =
-                V::Or(V::Equal(v, V::Splat(kKanaHigh)), V::Equal(v, V::Splat(kFormsHigh)));
-            mask |= static_cast<uint64_t>(V::Bits(V::Or(kanji, marked))) << k;
-            mark |= static_cast<uint64_t>(V::Bits(marked)) << k;
+            const T lo = V::Load(d + k), hi = V::Load(d + k + 1);
+            const T ideograph = InRange<V>(hi, V::Splat(kIdeographHigh.first),
+                                           V::Splat(kIdeographHigh.last - kIdeographHigh.first));
+            const T kanaHigh = V::Equal(hi, V::Splat(kKanaHigh));
+            const T formsHigh = V::Equal(hi, V::Splat(kFormsHigh));
+            const T forms = V::And(formsHigh, InRange<V>(lo, V::Splat(0x01), V::Splat(formsLast - 0x01)));
+            const T halfWidth = V::And(formsHigh, InRange<V>(lo, V::Splat(0x61), V::Splat(0x9F - 0x61)));
+            jm |= static_cast<uint64_t>(V::Bits(V::Or(ideograph, V::Or(kanaHigh, forms)))) << k;
+            km |= static_cast<uint64_t>(V::Bits(V::Or(kanaHigh, halfWidth))) << k;
         }
-        *marks = mark;
-        return mask;
+        *japanese = jm;
+        *kana = km;
 #else
-        *marks = kanaFormsSet_.Mask64(d);
-        return highSet_.Mask64(d);
+        uint64_t jm = 0, km = 0;
+        for (int q = 0; q < 64; ++q) {
+            const uint8_t lo = d[q], hi = d[q + 1];
+            const bool forms = hi == kFormsHigh && lo >= 0x01 && lo <= formsLast;
+            const bool halfWidth = hi == kFormsHigh && lo >= 0x61 && lo <= 0x9F;
+            jm |= uint64_t(kIdeographHigh.Holds(hi) || hi == kKanaHigh || forms) << q;
+            km |= uint64_t(hi == kKanaHigh || halfWidth) << q;
+        }
+        *japanese = jm;
+        *kana = km;
 #endif
     }
 
@@ -1875,6 +2012,12 @@ private:
     size_t seenFrom_ = 0, seenTo_ = 0;
     uint64_t seenInteresting_ = 0, seenBegins_ = 0, seenUtf8_ = 0, seenText_ = 0, seenRun_ = 0;
     uint64_t seenPrintable_ = 0;
+    // Of those positions, where BeginsAt(k, false) may hold.
+    uint64_t seenJapanese_ = 0;
+    // Where FirstBeginning found that Japanese text begins, and
+    // afterLength_ then (the only state BeginsAt depends on).
+    mutable size_t begunAt_ = SIZE_MAX;
+    mutable uint64_t begunAfterLength_ = 0;
     // runSet_ holds the printable bytes, no more, no less.
     bool sameRun_ = false;
     uint64_t base_ = 0;
@@ -1896,11 +2039,11 @@ private:
     ByteSet kanaSet_;
     ByteSet highSet_;
     ByteSet symbolHighSet_;
-    ByteSet kanaFormsSet_;
+    ByteSet markHighSet_;
+    ByteSet ideographHighSet_;
     ByteSet controlSet_;
     ByteSet breakSet_;
     ByteSet spanHighSet_;
-    ByteSet flagsSet_;  // a menu item's flags' low byte other than zero: 0x80
     bool markHigh_[256];  // high bytes of marks and ends of Japanese text
     bool halfKana_;  // half-width katakana are printable
     size_t lookAhead_;
@@ -1917,6 +2060,12 @@ private:
     static constexpr uint64_t kNone = UINT64_MAX;
     uint64_t tableNext_ = kNone;
     uint64_t afterLength_ = kNone;
+    // Bit u: the code unit u is a Japanese character that code page 932
+    // holds (half-width katakana only when they are printable); in
+    // textUnits_, or an ASCII unit (printable byte, zero).  Last: the
+    // members the walk reads at every step stay together.
+    uint32_t japaneseUnits_[65536 / 32];
+    uint32_t textUnits_[65536 / 32];
 };
 
 } // namespace

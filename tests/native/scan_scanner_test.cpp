@@ -551,6 +551,72 @@ TEST(ScannerModel, AgreesWithTheReferenceWalkOnRandomData)
     }
 }
 
+// Japanese text after a byte that is not text begins only with kana, a
+// symbol or an ASCII unit among its code units and an end after them; the
+// walk sifts such beginnings 64 positions at a time, looking up to 96 bytes
+// on.  Strings with their first mark and their end at each distance, at
+// every offset against those 64 positions, in each build of the walk, give
+// the rows of the reference walk.
+TEST(ScannerModel, JapaneseTextAfterOtherBytesAgreesWithTheReferenceWalk)
+{
+    struct Case {
+        const char *what;
+        size_t mark;  // code unit of the first mark
+        uint16_t markUnit;
+        size_t end;  // code unit of the end
+        uint16_t endUnit;
+    };
+    const Case cases[] = {
+        {"ASCII unit among the three", 2, 0x0041, 6, 0x0000},
+        {"ASCII unit further on", 3, 0x0041, 6, 0x0000},
+        {"kana far on", 12, 0x3042, 14, 0x0001},
+        {"symbol", 5, 0x2026, 9, 0x0000},
+        {"full-width form", 4, 0xFF21, 8, 0x0000},
+        {"half-width katakana", 7, 0xFF71, 10, 0x0000},
+        {"mark past the sixteen units", 16, 0x3042, 18, 0x0000},
+        {"no end within the sixteen", 6, 0x0041, 24, 0x0000},
+        {"end before the mark", 9, 0x3042, 5, 0x0000},
+        {"line break after the mark", 5, 0x0041, 7, 0x000A},
+        {"a unit that is no text after the mark", 5, 0x3042, 7, 0x00E9},
+    };
+    // Ideographs unlike single-byte text and like it, and machine code.
+    const uint16_t ideographs[] = {0x8A9E, 0x65E5, 0x7D42, 0x9F8D, 0x4E00};
+    const std::string code("\x89\x45\xF8\x8B\x4D\xFC\x83\xC4\x10\xFF\xFF", 11);
+    for (const Case &c : cases) {
+        for (bool halfKana : {false, true}) {
+            const ExtractionSettings st = WideJapanese(halfKana);
+            for (size_t at = 0; at < 140; ++at) {
+                std::string data;
+                while (data.size() < at)
+                    data += code[data.size() % code.size()];
+                data += '\x80';
+                for (size_t u = 0; u <= std::max(c.mark, c.end); ++u) {
+                    const uint16_t unit = u == c.mark  ? c.markUnit
+                                          : u == c.end ? c.endUnit
+                                                       : ideographs[u % 5];
+                    data += static_cast<char>(unit & 0xFF);
+                    data += static_cast<char>(unit >> 8);
+                }
+                // The walk sifts 64 positions at a time where their look-ahead
+                // is in the data.
+                while (data.size() < at + 1200)
+                    data += code;
+                const std::vector<uint8_t> bytes = Bytes(data);
+                RecordingHost model;
+                lexref::Scan(bytes.data(), bytes.size(), 3, st, nullptr, model);
+                for (lex::ScanPath path :
+                     {lex::ScanPath::Plain, lex::ScanPath::Sse2, lex::ScanPath::Avx2}) {
+                    RecordingHost fast;
+                    lex::ScanBufferWithInterval(bytes.data(), bytes.size(), 3, st, nullptr, fast,
+                                                lex::kCheckpointInterval, path);
+                    ASSERT_EQ(model.rows, fast.rows)
+                        << c.what << ", at " << at << ", " << lex::ScanPathName(path);
+                }
+            }
+        }
+    }
+}
+
 struct FilterCase {
     std::string text;
     int limit;
