@@ -1832,10 +1832,7 @@ private:
                                 uint64_t(15) << 60;
         if (maybe & ~strong)
             maybe &= strong | WholeAhead(i, zero1, ascii, japanese);
-        // The three code units exactly: the first two positions without
-        // branches (most blocks of machine code keep one or two, and a loop
-        // that ends after a varying count mispredicts its end), position 63
-        // standing in for one that is missing; then the others.
+        // The three code units exactly, by the table of text units.
         uint64_t exact = 0;
         for (; maybe; maybe &= maybe - 1) {
             const int q = LowestBit(maybe);
