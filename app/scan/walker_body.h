@@ -496,7 +496,7 @@ private:
                 return BeginJapanese(i, true);
         }
         // The fast paths stop before a string table's next length word.
-        const size_t stop = Stop(i, limit);
+        const size_t stop = Stop(limit);
         i = SkipEmpty(i, stop);
         if (i > stop)
             return i;
@@ -570,7 +570,7 @@ private:
     size_t StepInWideText(size_t i, size_t limit)
     {
         const size_t from = i;
-        const size_t stop = Stop(i, limit);
+        const size_t stop = Stop(limit);
         i = WideRun(i, stop);
         if (i != from)
             unit_ = kUnitBegin;
@@ -1292,11 +1292,11 @@ private:
         tableNext_ = At(k + 1) == 0 ? at + 2 + 2 * uint64_t(v) : kNone;
         return false;
     }
-    // The last position up to `limit` that the fast paths from i may take:
-    // the one before a string table's next length word.
-    size_t Stop(size_t i, size_t limit) const
+    // The last position up to `limit` that the fast paths may take: the
+    // one before a string table's next length word (which lies past the
+    // position being stepped: TableStep moved it on).
+    size_t Stop(size_t limit) const
     {
-        (void)i;
         if (tableNext_ == kNone || tableNext_ > base_ + limit)
             return limit;
         return static_cast<size_t>(tableNext_ - base_) - 1;
