@@ -19,7 +19,7 @@ need=(
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
-  $SUDO apt-get update -q
+  $SUDO apt-get update -q || true
 fi
 
 missing=()
@@ -32,7 +32,15 @@ done
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "deps: installing ${missing[*]}"
   $SUDO apt-get update -q || true
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+  install=(env DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends)
+  # A mirror whose i386 security index is out of sync with its amd64 one
+  # offers the two architectures different versions of the same library,
+  # which 32-bit Wine cannot take beside the 64-bit one: then both come
+  # from the release itself.
+  if ! "${install[@]}" "${missing[@]}"; then
+    echo "deps: retrying with the release's own versions"
+    "${install[@]}" -t bookworm "${missing[@]}"
+  fi
 else
   echo "deps: all packages present"
 fi
