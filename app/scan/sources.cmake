@@ -5,6 +5,7 @@
 # one at run time.
 list(APPEND LEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/scanner.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/processor.cpp
   ${CMAKE_CURRENT_LIST_DIR}/walker_plain.cpp
   ${CMAKE_CURRENT_LIST_DIR}/walker_sse2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/walker_avx2.cpp
