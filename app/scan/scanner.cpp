@@ -1,6 +1,6 @@
-// The string scanner: the repetition filter, the choice of the walk's
-// build (the processor check is in processor.cpp), the stream that feeds
-// the walk piece by piece, and the scan of a file.  The walk itself is in walker_body.h.
+// The string scanner: the choice of the walk's build, the stream that feeds
+// the walk piece by piece, and the scan of a file.  The walk itself is in
+// walk/ (walk/body.h), the row filters in rowfilter.cpp.
 #include "scan/scanner.h"
 
 #include <algorithm>
@@ -8,38 +8,9 @@
 #include <new>
 #include <stdexcept>
 
-#include "scan/walker.h"
+#include "scan/walk/walker.h"
 
 namespace lex {
-
-bool PassesRepetitionFilter(const char *text, size_t length, int limit)
-{
-    const auto *s = reinterpret_cast<const unsigned char *>(text);
-    auto exempt = [](unsigned char c) { return c == ' ' || c == '_' || (c >= '0' && c <= '9'); };
-    // A limit of 1 or less (a registry value may be any int) drops every
-    // text with a byte that is not exempt.
-    if (limit <= 1) {
-        for (size_t k = 0; k < length; ++k)
-            if (!exempt(s[k]))
-                return false;
-        return true;
-    }
-    // Counters of the word size: a row is shorter than 4 GiB, and 64-bit
-    // arithmetic costs two registers a step in 32-bit code.
-    const size_t repeats = static_cast<size_t>(limit) - 1;  // equal neighbours that drop it
-    unsigned char previous = 0;  // no text byte is zero
-    size_t run = 0;
-    for (size_t k = 0; k < length; ++k) {
-        const unsigned char c = s[k];
-        if (c != previous) {
-            previous = c;
-            run = 0;
-        } else if (++run >= repeats && !exempt(c)) {
-            return false;
-        }
-    }
-    return true;
-}
 
 ScanPath RunnableScanPath(ScanPath wanted, const ProcessorFeatures &features)
 {

@@ -38,10 +38,6 @@ public:
     virtual bool AbortRequested() = 0;
 };
 
-// The repetition filter: false when `text` holds `limit` or more equal bytes
-// in a row, unless that byte is a space, an underscore or a digit.
-bool PassesRepetitionFilter(const char *text, size_t length, int limit);
-
 // Distance in bytes between the scan's checkpoints (progress, events, abort).
 constexpr size_t kCheckpointInterval = 65536;
 

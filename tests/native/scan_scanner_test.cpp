@@ -13,6 +13,7 @@
 
 #include "words/dictionary.h"
 #include "scan/cp932.h"
+#include "scan/rowfilter.h"
 #include "scan/scanner.h"
 #include "recording_host.h"
 #include "scan_inputs.h"
