@@ -24,8 +24,9 @@ inline std::vector<std::string> Misses(const std::vector<std::vector<uint8_t>> &
             const RunBits b = single.Classify(d + i);
             const uint64_t zero = single.Zeros(d + i);
             uint64_t starts, may, high = 0;
-            const uint64_t after = japanese.JapaneseBits(w, i, w.BytesBefore(i), b.printable,
-                                                         b.run, zero, zero, &starts, &may);
+            const uint64_t after = japanese.JapaneseBits(w, single, i, w.BytesBefore(i),
+                                                         b.printable, b.run, zero, zero, &starts,
+                                                         &may);
             for (size_t q = 0; q < 64; ++q)
                 high |= uint64_t(japanese.MayBegin(w, i + q)) << q;
             return begins ? may & high : after;

@@ -71,7 +71,7 @@ public:
     static_assert(kLookAhead <= kMaxLookAhead, "a stream keeps the look-ahead for its next piece");
 
     explicit BodyWalker(const WalkSetup &setup)
-        : WalkCore(setup), sift_(emitter_.MinLength(), kLookAhead),
+        : WalkCore(setup), sift_(emitter_.MinLength()),
           single_(*setup.settings, utf8Text_), utf16_(*setup.settings), utf8_(*setup.settings),
           japanese_(*setup.settings)
     {
@@ -490,8 +490,9 @@ private:
         if (tableNext_ == kNone && japanese_.FollowsFrom(w_, k))
             tableNext_ = w_.base + static_cast<uint64_t>(k) + 2 + 2 * uint64_t(w_.At(k));
     }
-    // UTF-16 text that begins at k, right after such a code unit.
-    void Follow(ptrdiff_t k)
+    // UTF-16 text that begins at k, right after such a code unit (inlined by
+    // force, as the rules it reads).
+    __attribute__((always_inline)) void Follow(ptrdiff_t k)
     {
         if (w_.base + static_cast<uint64_t>(k) >= 2)
             FollowFrom(k - 2);

@@ -76,29 +76,52 @@ private:
             ++i;
         return i;
     }
-    // Often the first byte answers; then a vector at a time, widest first,
-    // and byte by byte what is too short for the narrowest.
-    template <bool want, class... V>
-    size_t FindBy(const uint8_t *d, size_t i, size_t end, Vectors<V...> vectors) const
+    // Often the first byte answers; then the widest vectors, one vector of
+    // each narrower width for what is too short for them, and byte by
+    // byte what is too short for any.
+    template <bool want, class Wide, class... Narrower>
+    size_t FindBy(const uint8_t *d, size_t i, size_t end, Vectors<Wide, Narrower...>) const
     {
         if (i < end && table_[d[i]] == want)
             return i;
-        bool found = false;
-        vectors.Each([&](auto vector) {
-            using W = decltype(vector);
-            while (!found && end - i >= W::kBytes) {
-                uint32_t mask = Mask<W>(d + i);
-                if (!want)
-                    mask ^= AllBits<W>();
-                if (mask != 0) {
-                    i += static_cast<size_t>(__builtin_ctz(mask));
-                    found = true;
-                } else {
-                    i += W::kBytes;
-                }
-            }
-        });
-        return found ? i : FindBy<want>(d, i, end, Vectors<>());
+        size_t at;
+        while (end - i >= Wide::kBytes) {
+            if (FindIn<Wide, want>(d, i, &at))
+                return at;
+            i += Wide::kBytes;
+        }
+        if (FindShort<want>(d, &i, end, &at, Vectors<Narrower...>()))
+            return at;
+        return FindBy<want>(d, i, end, Vectors<>());
+    }
+    template <bool want>
+    bool FindShort(const uint8_t *, size_t *, size_t, size_t *, Vectors<>) const
+    {
+        return false;
+    }
+    template <bool want, class V, class... Narrower>
+    bool FindShort(const uint8_t *d, size_t *i, size_t end, size_t *at,
+                   Vectors<V, Narrower...>) const
+    {
+        if (end - *i >= V::kBytes) {
+            if (FindIn<V, want>(d, *i, at))
+                return true;
+            *i += V::kBytes;
+        }
+        return FindShort<want>(d, i, end, at, Vectors<Narrower...>());
+    }
+    // Whether the V::kBytes at d + i hold a byte that is (want) or is not
+    // (!want) in the set; *at gets the first one's position.
+    template <class V, bool want>
+    bool FindIn(const uint8_t *d, size_t i, size_t *at) const
+    {
+        uint32_t mask = Mask<V>(d + i);
+        if (!want)
+            mask ^= AllBits<V>();
+        if (mask == 0)
+            return false;
+        *at = i + static_cast<size_t>(__builtin_ctz(mask));
+        return true;
     }
 
     // Each range's low end and width, once for every byte of the widest

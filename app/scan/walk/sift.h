@@ -24,12 +24,8 @@ struct SiftView {
 template <bool wideJapanese_, bool utf8Text_>
 class Sift {
 public:
-    // `minLength`: the rows' minimum length; `lookAhead`: how far the
-    // walk's rules read after a position.
-    Sift(size_t minLength, size_t lookAhead)
-        : min_(minLength), reach_(wideJapanese_ || utf8Text_ ? 64 + lookAhead : 64)
-    {
-    }
+    // `minLength`: the rows' minimum length.
+    explicit Sift(size_t minLength) : min_(minLength) {}
 
     // A new window: nothing of it is classified yet.
     void Reset()
@@ -51,6 +47,7 @@ public:
     size_t SkipEmpty(const SiftView &v, size_t i, size_t limit)
     {
         const uint8_t *d = v.w.data;
+        const size_t avail = v.w.avail;
         // What the last 64 positions classified still tell about those
         // after i.  Runs must begin where they began then: not in the
         // middle of one (after UTF-8 text that ended at a katakana byte).
@@ -62,9 +59,7 @@ public:
                 return i + BackToStretch(text_ >> shift, LowestBit(at));
             i = to_;
         }
-        // With Japanese and UTF-8 text, the 64 positions' look-ahead must
-        // be in the window too.
-        while (limit + 1 - i >= 64 && v.w.avail - i >= reach_) {
+        while (limit + 1 - i >= 64 && avail - i >= kReach) {
             const RunBits b = v.single.Classify(d + i);
             // A stretch that reaches the window's end is left for the next
             // window, which begins at the stretch's start.
@@ -222,8 +217,8 @@ private:
             const uint32_t before = v.w.BytesBefore(i);
             const uint64_t notAscii = zeroAfterSingle & ~followedByPrintable;
             result |= v.japanese.LengthWordBits(v.w, i, before, zero, notAscii);
-            result |= v.japanese.JapaneseBits(v.w, i, before, b.printable, b.run, zero, notAscii,
-                                              begins, japanese);
+            result |= v.japanese.JapaneseBits(v.w, v.single, i, before, b.printable, b.run, zero,
+                                              notAscii, begins, japanese);
         }
         if (utf8Text_)
             *utf8 = v.utf8.Sieve(v.w, i);
@@ -276,8 +271,12 @@ private:
         return k == begunAt_ && afterLength == begunAfterLength_;
     }
 
+    // How many bytes from the 64 positions on the window must hold: with
+    // Japanese and UTF-8 text, the 64 positions' look-ahead too.
+    static constexpr size_t kReach =
+        64 + (wideJapanese_ ? JapaneseUtf16::kLookAhead : utf8Text_ ? Utf8Text::kLookAhead : 0);
+
     size_t min_;
-    size_t reach_;  // how many bytes from the 64 positions on the window must hold
     // The positions [from_, to_) of the window classified last: where the
     // plain steps are needed, the stretches of text, the runs, the
     // printable bytes, and where Japanese UTF-16 text (BeginsAt) may begin.

@@ -110,6 +110,7 @@ public:
     bool SameRun() const { return sameRun_; }
     // Bit k set where byte k of the 64 at d is zero.
     uint64_t Zeros(const uint8_t *d) const { return zeroSet_.Mask64(d); }
+    const ByteSet &ZeroSet() const { return zeroSet_; }
 
     // The 64 positions at d.
     RunBits Classify(const uint8_t *d) const
