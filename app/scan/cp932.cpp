@@ -4,8 +4,10 @@
 #include "scan/cp932.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "scan/cp932_table.h"
+#include "util/shiftjis.h"
 
 namespace lex {
 
@@ -49,6 +51,101 @@ size_t PutStandIn(uint32_t code, char *out)
     for (int d = digits - 1; d >= 0; --d)
         *p++ = kHex[(code >> (4 * d)) & 15];
     *p++ = '}';
+    return static_cast<size_t>(p - out);
+}
+
+uint32_t Cp932Char(uint8_t lead, uint8_t trail)
+{
+    if (!loom::sjis::IsLead(lead) || trail < 0x40 || trail > 0xFC)
+        return 0;
+    const size_t row = lead <= 0x9F ? lead - 0x81u : lead - 0xE0u + (0x9F - 0x81 + 1);
+    return kCp932Chars[row * kCp932TrailCount + (trail - 0x40u)];
+}
+
+namespace {
+
+constexpr uint32_t kReplacement = 0xFFFD;
+
+char *PutUtf8(uint32_t code, char *out)
+{
+    if (code < 0x80) {
+        *out++ = static_cast<char>(code);
+    } else if (code < 0x800) {
+        *out++ = static_cast<char>(0xC0 | code >> 6);
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | code >> 12);
+        *out++ = static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | code >> 18);
+        *out++ = static_cast<char>(0x80 | (code >> 12 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
+}
+
+// The character of the stand-in at t[0, left), or 0 when none begins
+// there; *length is its length.
+uint32_t StandInAt(const char *t, size_t left, size_t *length)
+{
+    if (left < 5 || t[1] != 'u' || t[2] != '{')
+        return 0;
+    uint32_t code = 0;
+    size_t k = 3;
+    for (; k < left && k < 3 + 6; ++k) {
+        const char c = t[k];
+        if (c >= '0' && c <= '9')
+            code = code << 4 | static_cast<uint32_t>(c - '0');
+        else if (c >= 'A' && c <= 'F')
+            code = code << 4 | static_cast<uint32_t>(c - 'A' + 10);
+        else
+            break;
+    }
+    if (k == 3 || k >= left || t[k] != '}')
+        return 0;
+    // Written back as PutStandIn writes it (no leading zero), and of a
+    // character that code page 932 lacks, or it was text of the file.
+    char again[kMaxStandIn];
+    const bool scalar = code >= 0x80 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+    if (!scalar || Cp932Form(code) != 0 || PutStandIn(code, again) != k + 1 ||
+        std::memcmp(again, t, k + 1) != 0)
+        return 0;
+    *length = k + 1;
+    return code;
+}
+
+} // namespace
+
+size_t Cp932TextToUtf8(const char *text, size_t length, bool standIns, char *out)
+{
+    const auto *t = reinterpret_cast<const uint8_t *>(text);
+    char *p = out;
+    for (size_t i = 0; i < length;) {
+        const uint8_t b = t[i];
+        if (b < 0x80) {
+            size_t standIn = 0;
+            const uint32_t code = b == '\\' && standIns ? StandInAt(text + i, length - i, &standIn) : 0;
+            if (code != 0) {
+                p = PutUtf8(code, p);
+                i += standIn;
+            } else {
+                *p++ = static_cast<char>(b);
+                ++i;
+            }
+        } else if (loom::sjis::IsHalfWidthKana(b)) {
+            p = PutUtf8(0xFF61 + (b - 0xA1u), p);
+            ++i;
+        } else if (loom::sjis::IsLead(b) && i + 1 < length && loom::sjis::IsTrail(t[i + 1])) {
+            const uint32_t code = Cp932Char(b, t[i + 1]);
+            p = PutUtf8(code != 0 ? code : kReplacement, p);
+            i += 2;
+        } else {
+            p = PutUtf8(kReplacement, p);
+            ++i;
+        }
+    }
     return static_cast<size_t>(p - out);
 }
 
