@@ -245,10 +245,10 @@ const CliOption kOptions[] = {
          "the text's encoding, instead of the system's\n"
          "(see below)"),
     Flag(0, "json", nullptr, nullptr, &Options::json, true,
-         "one JSON object a line: {\"file\":...,\"offset\":N,\n"
-         "\"kind\":...,\"text\":...,\"checked\":true|false};\n"
-         "\"file\" with more than one FILE or -f; text in\n"
-         "UTF-8, stand-ins as their characters"),
+         "one JSON object a line, its fields: file (with\n"
+         "more than one FILE or -f), offset (a number),\n"
+         "kind, text (UTF-8, stand-ins as their\n"
+         "characters), checked (true or false)"),
     Flag('R', "results-layout", nullptr, nullptr, &Options::resultsLayout, true,
          "exactly the program's results file on any\n"
          "system: code page 932, CR LF, \\u{HEX} stand-ins\n"
