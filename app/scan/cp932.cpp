@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "scan/cp932_table.h"
 #include "util/shiftjis.h"
@@ -54,11 +55,40 @@ size_t PutStandIn(uint32_t code, char *out)
     return static_cast<size_t>(p - out);
 }
 
+namespace {
+
+// What a byte of code page 932 text begins: the row of a lead byte in
+// kCp932Chars (0-59), or one of these.
+constexpr uint8_t kAscii = 0xFD, kHalfKana = 0xFE, kNoCharacter = 0xFF;
+
+struct ByteClasses {
+    uint8_t of[256];
+};
+
+constexpr ByteClasses MakeByteClasses()
+{
+    ByteClasses c{};
+    uint8_t row = 0;
+    for (int b = 0; b < 256; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        c.of[b] = b < 0x80                               ? kAscii
+                  : loom::sjis::IsHalfWidthKana(byte)    ? kHalfKana
+                  : loom::sjis::IsLead(byte)             ? row++
+                                                         : kNoCharacter;
+    }
+    return c;
+}
+
+constexpr ByteClasses kByteClass = MakeByteClasses();
+static_assert(kByteClass.of[0xFC] == kCp932LeadCount - 1, "one row per lead byte");
+
+} // namespace
+
 uint32_t Cp932Char(uint8_t lead, uint8_t trail)
 {
-    if (!loom::sjis::IsLead(lead) || trail < 0x40 || trail > 0xFC)
+    const uint8_t row = kByteClass.of[lead];
+    if (row >= kCp932LeadCount || trail < 0x40 || trail > 0xFC)
         return 0;
-    const size_t row = lead <= 0x9F ? lead - 0x81u : lead - 0xE0u + (0x9F - 0x81 + 1);
     return kCp932Chars[row * kCp932TrailCount + (trail - 0x40u)];
 }
 
@@ -84,6 +114,22 @@ char *PutUtf8(uint32_t code, char *out)
         *out++ = static_cast<char>(0x80 | (code & 0x3F));
     }
     return out;
+}
+
+// The UTF-8 bytes, in memory order in a word, of every double-byte form
+// whose character takes three (most of them); 0 for the others.
+std::unique_ptr<uint32_t[]> ThreeBytePairs()
+{
+    const size_t count = kCp932LeadCount * kCp932TrailCount;
+    std::unique_ptr<uint32_t[]> pairs(new uint32_t[count]);
+    for (size_t k = 0; k < count; ++k) {
+        const uint32_t code = kCp932Chars[k];
+        char bytes[4] = {};
+        if (code >= 0x800)
+            PutUtf8(code, bytes);
+        std::memcpy(&pairs[k], bytes, 4);
+    }
+    return pairs;
 }
 
 // The character of the stand-in at t[0, left), or 0 when none begins
@@ -120,13 +166,58 @@ uint32_t StandInAt(const char *t, size_t left, size_t *length)
 
 size_t Cp932TextToUtf8(const char *text, size_t length, bool standIns, char *out)
 {
+    constexpr uint64_t kHigh = 0x8080808080808080u, kOnes = 0x0101010101010101u;
+    static const std::unique_ptr<uint32_t[]> utf8Pairs = ThreeBytePairs();
     const auto *t = reinterpret_cast<const uint8_t *>(text);
     char *p = out;
-    for (size_t i = 0; i < length;) {
-        const uint8_t b = t[i];
-        if (b < 0x80) {
+    size_t i = 0;
+    while (i < length) {
+        // ASCII as it is, eight bytes at a time (up to a backslash where a
+        // stand-in may begin).
+        for (; i + 8 <= length; i += 8, p += 8) {
+            uint64_t word;
+            std::memcpy(&word, t + i, 8);
+            const uint64_t slashes = word ^ (kOnes * '\\');
+            if ((word & kHigh) || (standIns && ((slashes - kOnes) & ~slashes & kHigh)))
+                break;
+            std::memcpy(p, &word, 8);
+        }
+        if (i >= length)
+            break;
+        uint8_t b = t[i];
+        uint8_t cls = kByteClass.of[b];
+        // Japanese text: pair after pair, each a character of three bytes,
+        // stored as one word whose fourth byte the next character (or
+        // nothing, within the room of 3 bytes a byte) takes.
+        while (cls < kCp932LeadCount && i + 1 < length) {
+            const unsigned column = t[i + 1] - 0x40u;
+            const uint32_t bytes =
+                column < kCp932TrailCount ? utf8Pairs[cls * kCp932TrailCount + column] : 0;
+            if (bytes == 0)
+                break;
+            std::memcpy(p, &bytes, 4);
+            p += 3;
+            i += 2;
+            if (i >= length)
+                return static_cast<size_t>(p - out);
+            b = t[i];
+            cls = kByteClass.of[b];
+        }
+        if (cls < kCp932LeadCount) {
+            // Any other pair, or a lead byte that begins none.
+            const uint8_t trail = i + 1 < length ? t[i + 1] : 0;
+            const uint32_t code = Cp932Char(b, trail);
+            if (loom::sjis::IsTrail(trail)) {
+                p = PutUtf8(code != 0 ? code : kReplacement, p);
+                i += 2;
+            } else {
+                p = PutUtf8(kReplacement, p);
+                ++i;
+            }
+        } else if (cls == kAscii) {
             size_t standIn = 0;
-            const uint32_t code = b == '\\' && standIns ? StandInAt(text + i, length - i, &standIn) : 0;
+            const uint32_t code =
+                b == '\\' && standIns ? StandInAt(text + i, length - i, &standIn) : 0;
             if (code != 0) {
                 p = PutUtf8(code, p);
                 i += standIn;
@@ -134,15 +225,8 @@ size_t Cp932TextToUtf8(const char *text, size_t length, bool standIns, char *out
                 *p++ = static_cast<char>(b);
                 ++i;
             }
-        } else if (loom::sjis::IsHalfWidthKana(b)) {
-            p = PutUtf8(0xFF61 + (b - 0xA1u), p);
-            ++i;
-        } else if (loom::sjis::IsLead(b) && i + 1 < length && loom::sjis::IsTrail(t[i + 1])) {
-            const uint32_t code = Cp932Char(b, t[i + 1]);
-            p = PutUtf8(code != 0 ? code : kReplacement, p);
-            i += 2;
         } else {
-            p = PutUtf8(kReplacement, p);
+            p = PutUtf8(cls == kHalfKana ? 0xFF61 + (b - 0xA1u) : kReplacement, p);
             ++i;
         }
     }

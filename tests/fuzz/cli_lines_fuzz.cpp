@@ -72,6 +72,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     data += n;
     size -= n;
 
+    // The conversion alone, into exactly the room it promises.
+    std::unique_ptr<char[]> converted(new char[lex::kMaxUtf8PerByte * size]);
+    const size_t utf8 = lex::Cp932TextToUtf8(reinterpret_cast<const char *>(data), size,
+                                             kind == lex::RowKind::Utf8, converted.get());
+    if (utf8 > lex::kMaxUtf8PerByte * size ||
+        !WellFormedUtf8(reinterpret_cast<const uint8_t *>(converted.get()), utf8))
+        Fail("a text in UTF-8 beyond its room or not well-formed");
+
     lex::LineFormatter lines(format);
     lines.SetFile(n ? name.c_str() : nullptr);
     const size_t room = lines.MaxLength(size);
