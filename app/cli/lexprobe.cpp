@@ -375,11 +375,17 @@ const CliOption *FindLetter(char letter)
     return nullptr;
 }
 
-// Gives `option` (spelled `spelling`) its `value`.  Returns kOk, or an
-// exit status after printing the reason.
+// Gives `option` (spelled `spelling`) its `value`, or when that is null
+// the next argument.  Returns kOk, or an exit status after printing the
+// reason.
 int TakeValue(const CliOption &option, const std::string &spelling, const char *value,
-              Options &o)
+              int argc, char **argv, int &a, Options &o)
 {
+    if (!value) {
+        if (a + 1 >= argc)
+            return Usage("option " + spelling + " needs " + option.needs);
+        value = argv[++a];
+    }
     if (option.text) {
         o.*option.text = value;
         return kOk;
@@ -393,11 +399,13 @@ int TakeValue(const CliOption &option, const std::string &spelling, const char *
     return kOk;
 }
 
-void SetFlag(const CliOption &option, bool negated, Options &o)
+// Sets a flag; true when it ends the parse (--help, --version).
+bool SetFlag(const CliOption &option, bool negated, Options &o)
 {
     o.*option.flag = option.sets != negated;
     if (option.given)
         o.*option.given = true;
+    return o.help || o.version;
 }
 
 // Returns kOk, or an exit status after printing the reason.  --help and
@@ -424,18 +432,13 @@ int ParseArgs(int argc, char **argv, Options &o)
                 if (!option)
                     return Usage("unknown option '" + spelling + "'");
                 if (option->flag) {
-                    SetFlag(*option, false, o);
-                    if (o.help || o.version)
+                    if (SetFlag(*option, false, o))
                         return kOk;
                     continue;
                 }
-                const char *value = argv[a] + k + 1;
-                if (!*value) {
-                    if (a + 1 >= argc)
-                        return Usage("option " + spelling + " needs " + option->needs);
-                    value = argv[++a];
-                }
-                const int taken = TakeValue(*option, spelling, value, o);
+                const char *rest = argv[a] + k + 1;
+                const int taken = TakeValue(*option, spelling, *rest ? rest : nullptr, argc, argv,
+                                            a, o);
                 if (taken != kOk)
                     return taken;
                 break;
@@ -456,17 +459,11 @@ int ParseArgs(int argc, char **argv, Options &o)
         if (option->flag) {
             if (value)
                 return Usage("option " + arg + " takes no value");
-            SetFlag(*option, negated, o);
-            if (o.help || o.version)
+            if (SetFlag(*option, negated, o))
                 return kOk;
             continue;
         }
-        if (!value) {
-            if (a + 1 >= argc)
-                return Usage("option " + arg + " needs " + option->needs);
-            value = argv[++a];
-        }
-        const int taken = TakeValue(*option, arg, value, o);
+        const int taken = TakeValue(*option, arg, value, argc, argv, a, o);
         if (taken != kOk)
             return taken;
     }
