@@ -251,7 +251,8 @@ const CliOption kOptions[] = {
          "characters), checked (true or false)"),
     Flag('R', "results-layout", nullptr, nullptr, &Options::resultsLayout, true,
          "exactly the program's results file on any\n"
-         "system: code page 932, CR LF, \\u{HEX} stand-ins\n"
+         "system: code page 932, CR LF, \\u{HEX} stand-ins;\n"
+         "several FILEs' lines follow each other\n"
          "(not with -f, --radix, --encoding, --json)"),
     Flag(0, "debug", nullptr, "no-debug", &Options::Debug, true,
          "report every dictionary hit on stderr"),
