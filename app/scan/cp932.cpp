@@ -1,6 +1,6 @@
 // Code page 932 forms of Japanese code units, looked up in the generated
 // per-range arrays and the sorted array of symbols (the bit sets are
-// generated beside them).
+// generated beside them); the way back, and a row's text in UTF-8.
 #include "scan/cp932.h"
 
 #include <algorithm>
@@ -9,6 +9,10 @@
 
 #include "scan/cp932_table.h"
 #include "util/shiftjis.h"
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "Cp932TextToUtf8 reads the bytes of a word in little-endian order"
+#endif
 
 namespace lex {
 
@@ -172,15 +176,25 @@ size_t Cp932TextToUtf8(const char *text, size_t length, bool standIns, char *out
     char *p = out;
     size_t i = 0;
     while (i < length) {
-        // ASCII as it is, eight bytes at a time (up to a backslash where a
-        // stand-in may begin).
+        // ASCII as it is, eight bytes at a time, up to a byte above ASCII
+        // or a backslash where a stand-in may begin: the word is stored
+        // whole (within the room of 3 bytes a byte, as 8 more bytes follow)
+        // and only the bytes before that one are kept.  The lowest flag of
+        // the test for a byte is exact; the bytes are in memory order on
+        // the little-endian processors this runs on.
         for (; i + 8 <= length; i += 8, p += 8) {
             uint64_t word;
             std::memcpy(&word, t + i, 8);
             const uint64_t slashes = word ^ (kOnes * '\\');
-            if ((word & kHigh) || (standIns && ((slashes - kOnes) & ~slashes & kHigh)))
-                break;
+            const uint64_t stop =
+                (word & kHigh) | (standIns ? (slashes - kOnes) & ~slashes & kHigh : 0);
             std::memcpy(p, &word, 8);
+            if (stop != 0) {
+                const unsigned kept = static_cast<unsigned>(__builtin_ctzll(stop)) / 8;
+                i += kept;
+                p += kept;
+                break;
+            }
         }
         if (i >= length)
             break;
