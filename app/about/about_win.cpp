@@ -11,7 +11,7 @@
 
 #include "about/about.h"
 #include "about/about_ids.h"
-#include "startup/exepath.h"
+#include "base/exepath.h"
 #include "sysinfo/loomsys.h"
 #include "util/loomutil.h"
 #include "version/loomver.h"

@@ -6,7 +6,7 @@
 #include <shellapi.h>
 
 #include "about/about_ids.h"
-#include "startup/exepath.h"
+#include "base/exepath.h"
 #include "mainwindow/commands.h"
 #include "mainwindow/mainform_ids.h"
 #include "settings/settings_win.h"

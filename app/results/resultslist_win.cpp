@@ -27,7 +27,7 @@
 
 #include "scan/resultrow.h"
 #include "results/listviewxp_win.h"
-#include "mainwindow/commands.h"
+#include "results/resultslist_commands.h"
 #include "util/handles_win.h"
 #include "util/mbcs.h"
 #include "ui/msgbox_win.h"
