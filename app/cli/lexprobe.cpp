@@ -19,7 +19,7 @@
 #include "cli/lines.h"
 #include "loom_version.h"
 #include "words/dictionary.h"
-#include "startup/exepath.h"
+#include "base/exepath.h"
 #include "scan/scanner.h"
 #include "settings/settings.h"
 #include "results/outputfile.h"

@@ -2,7 +2,7 @@
 // a regular file's size is taken from its entry, and not on the kernel's
 // pseudo file systems: pipes, FIFOs and devices give none, the files of
 // /proc give 0 and those of /sys 4,096 whatever data they hold.
-#include "scan/inputfile.h"
+#include "base/inputfile.h"
 
 #include <cerrno>
 #include <climits>
