@@ -91,18 +91,28 @@ public:
 
 private:
     // Whether the text differs in UTF-8: a byte above ASCII, or in a UTF-8
-    // row a backslash (which may begin a stand-in).  Eight bytes at a time.
+    // row a backslash (which may begin a stand-in).  Eight bytes at a time,
+    // the last word overlapping the one before.
     static bool NeedsConversion(RowKind kind, const char *text, size_t length)
     {
         uint64_t high = 0;
-        size_t i = 0;
-        for (; i + 8 <= length; i += 8) {
+        if (length >= 8) {
             uint64_t word;
-            std::memcpy(&word, text + i, 8);
+            for (size_t i = 0; i + 8 < length; i += 8) {
+                std::memcpy(&word, text + i, 8);
+                high |= word;
+            }
+            std::memcpy(&word, text + length - 8, 8);
             high |= word;
+        } else if (length >= 4) {
+            uint32_t first, last;
+            std::memcpy(&first, text, 4);
+            std::memcpy(&last, text + length - 4, 4);
+            high = first | last;
+        } else {
+            for (size_t i = 0; i < length; ++i)
+                high |= static_cast<uint8_t>(text[i]);
         }
-        for (; i < length; ++i)
-            high |= static_cast<uint8_t>(text[i]);
         if (high & 0x8080808080808080u)
             return true;
         return kind == RowKind::Utf8 && std::memchr(text, '\\', length) != nullptr;
