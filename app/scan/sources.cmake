@@ -1,7 +1,6 @@
-# The string scanner: the input file, the byte walk, the row filters, the
-# processor check that picks the walk's build, the code page 932 table of
-# Japanese UTF-16 code units and the texts of a result row.  Reading the
-# file has one implementation per platform.  The walk (walk/) is built
+# The string scanner: the byte walk, the row filters, the processor check
+# that picks the walk's build, the code page 932 table of Japanese UTF-16
+# code units and the texts of a result row.  The walk (walk/) is built
 # three times, walk/walker_plain.cpp, walk/walker_sse2.cpp and
 # walk/walker_avx2.cpp, each from walk/body.h with its own vector types
 # (walk/vector_*.h), and the scan picks one at run time; its step machine
@@ -18,13 +17,7 @@ list(APPEND LEX_CORE_SOURCES
   ${LEX_WALK_DIR}/walker_sse2.cpp
   ${LEX_WALK_DIR}/walker_avx2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/kanjinoise.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/inputfile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resultrow.cpp)
-if(WIN32)
-  list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/inputfile_win.cpp)
-else()
-  list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/inputfile_posix.cpp)
-endif()
 # 32-bit Windows keeps its stack aligned to 4 bytes only; the SSE2 walk's
 # functions realign it, so that vectors kept on the stack are aligned.
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
