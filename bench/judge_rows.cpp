@@ -24,7 +24,8 @@
 //   - not read as Japanese: a Shift-JIS row is read again without pairs
 //     (its printable ASCII runs, as rows of --min-length bytes or more);
 //     a UTF-16 or UTF-8 row is dropped.
-// With --japanese-only only rows that hold Japanese characters are written.
+// With --japanese-only only rows that hold Japanese characters are written;
+// --margins adds a fourth column, the judge's margin (judge.h).
 #include <stdio.h>
 
 #include <cstdint>
@@ -44,6 +45,7 @@ struct Options {
     size_t minJapanese = 2;
     size_t minLength = 5;
     bool japaneseOnly = false;
+    bool margins = false;  // a fourth column with the judge's margin
 };
 
 class Driver {
@@ -79,9 +81,12 @@ private:
         return static_cast<uint8_t>(data_[at]) < 0x20;
     }
 
-    void Write(uint32_t offset, const std::string &kind, const std::string &text)
+    void Write(uint32_t offset, const std::string &kind, const std::string &text, int32_t margin = 0)
     {
-        std::printf("%08X\t%s\t%s\r\n", offset, kind.c_str(), text.c_str());
+        if (opt_.margins)
+            std::printf("%08X\t%s\t%s\t%d\r\n", offset, kind.c_str(), text.c_str(), static_cast<int>(margin));
+        else
+            std::printf("%08X\t%s\t%s\r\n", offset, kind.c_str(), text.c_str());
     }
 
     // The Shift-JIS run the walk reads from file position `at`: printable
@@ -177,7 +182,7 @@ private:
             lex::japanese::KeptBytes(chars.data(), v, &from, &to);
             PlainRuns(at, at + from);
             if (v.end - v.first >= opt_.minJapanese)
-                Write(static_cast<uint32_t>(at + from), "ANSI", Slice(bytes, chars, v.first, v.end));
+                Write(static_cast<uint32_t>(at + from), "ANSI", Slice(bytes, chars, v.first, v.end), v.margin);
             PlainRuns(at + to, end);
             return;
         }
@@ -218,7 +223,7 @@ private:
         std::string kept;
         for (uint32_t k = v.first; k < v.end; ++k)
             kept += forms[k];
-        Write(offset + chars[v.first].at, form == JudgeForm::Utf8 ? "UTF-8" : "Unicode", kept);
+        Write(offset + chars[v.first].at, form == JudgeForm::Utf8 ? "UTF-8" : "Unicode", kept, v.margin);
     }
 
     const std::string &data_;
@@ -260,6 +265,8 @@ int main(int argc, char **argv)
             (a == "--min-japanese" ? opt.minJapanese : opt.minLength) = static_cast<size_t>(n);
         } else if (a == "--japanese-only") {
             opt.japaneseOnly = true;
+        } else if (a == "--margins") {
+            opt.margins = true;
         } else if (!path && a[0] != '-') {
             path = argv[k];
         } else {

@@ -138,7 +138,15 @@ def after_binary(work, part, files, pieces):
                 src = rng.choice(sources)
                 size = rng.randint(8, 400)
                 start = rng.randrange(0, len(src) - size)
-                out += src[start:start + size]
+                # A piece never ends inside a run of text (four printable
+                # bytes or more, or two UTF-16 code units): a message right
+                # after another text with no zero between would be one text.
+                end = start + size
+                while end > start + 4 and (all(0x20 <= b < 0x7F for b in src[end - 4:end]) or
+                                           (src[end - 1] == 0 and 0x20 <= src[end - 2] < 0x7F and
+                                            src[end - 3] == 0 and 0x20 <= src[end - 4] < 0x7F)):
+                    end -= 1
+                out += src[start:end]
                 if join == "zero":
                     out += zero
                 placed.append([len(out), piece])

@@ -358,10 +358,17 @@ def log_ratios(text, code, text_clean_start, text_clean_end):
     pt, pc = conditional(t), conditional(code.pair)
     share = {START_CLEAN: text_clean_start, START_DIRTY: 1 - text_clean_start}
     end_share = {END_CLEAN: text_clean_end, END_DIRTY: 1 - text_clean_end}
+    # Pairs of ASCII characters, and an edge beside one, score nothing: the
+    # judge weighs the Japanese characters and their neighbours, and ASCII
+    # text has rules of its own.
+    ascii_ = set(range(len(ASCII_CLASSES)))
     out = []
     for r in range(K + 2):
         row = []
         for c in range(K + 2):
+            if (r in ascii_ or r >= K) and (c in ascii_ or c >= K):
+                row.append(0.0)
+                continue
             p = pt[r][c]
             if c >= K:
                 p *= end_share[c] * 2  # the two ends shared the counts of one

@@ -18,9 +18,9 @@ struct Bar {
     int32_t threshold;
 };
 constexpr Bar kBars[kForms] = {
-    {48, 0},  // Shift-JIS
-    {48, 0},  // UTF-16LE
-    {48, 0},  // UTF-8
+    {48, 100},  // Shift-JIS
+    {48, 100},  // UTF-16LE
+    {48, 60},   // UTF-8
 };
 
 } // namespace
@@ -34,6 +34,21 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
     const Bar bar = kBars[static_cast<int>(form)];
     const uint8_t startEdge = edges.cleanStart ? kCleanEdge : kDirtyEdge;
     const uint8_t endEdge = edges.cleanEnd ? kCleanEdge : kDirtyEdge;
+
+    // A row that begins at a dirty edge with ASCII glued to a Japanese
+    // character ("D$が含まれて", "_NetServerEnあなた") most often holds the
+    // end of other data there: the span then begins at the first Japanese
+    // character, as at a dirty edge, without paying for the cut.  Where a
+    // space stands before the Japanese character ("[Enter] キー") the
+    // ASCII may be text and the pairs decide.
+    size_t forcedStart = 0;
+    if (!edges.cleanStart) {
+        size_t k = 0;
+        while (k < count && chars[k].code < 0x80)
+            ++k;
+        if (k > 0 && k < count && chars[k - 1].code != ' ' && IsJapaneseClass(ClassOf(chars[k].code)))
+            forcedStart = k;
+    }
 
     // The span [a, b) scores head(a) + the pairs inside it + tail(b), where
     // a head or tail that was cut stands at a dirty edge and pays the cut.
@@ -51,8 +66,10 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
         const uint8_t c = ClassOf(chars[k].code);
         if (k > 0)
             inner += score[prev][c];
-        const int64_t head = k == 0 ? score[startEdge][c] : score[kDirtyEdge][c] - bar.cut;
-        if (head - inner > bestStart) {
+        const int64_t head = k == 0          ? score[startEdge][c]
+                             : k == forcedStart ? score[kDirtyEdge][c]
+                                                : score[kDirtyEdge][c] - bar.cut;
+        if (k >= forcedStart && head - inner > bestStart) {
             bestStart = head - inner;
             bestStartAt = static_cast<uint32_t>(k);
         }
