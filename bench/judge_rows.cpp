@@ -7,8 +7,8 @@
 //
 // Reads the rows (offset TAB kind TAB text CR LF) from standard input and
 // writes the judged rows in the same layout.  FILE is the scanned file: the
-// driver finds each row's bytes in it, to see the row's edges (a zero or a
-// control character right before and after it) and to read bytes again.
+// driver finds each row's bytes in it, to see the row's edges (a zero, a
+// tab or a line break right before and after it) and to read bytes again.
 //
 // A row without Japanese characters passes unchanged when it holds
 // --min-length bytes or more (default 5).  A row with Japanese characters
@@ -21,13 +21,20 @@
 //     judges what it reads, so an ASCII trail byte ("[" of "[Enter]") joins
 //     the text, and a trail byte that is a lead byte begins the pair it
 //     belongs to;
+//     A Shift-JIS row at a dirty edge whose first pair's trail byte is a
+//     lead byte is also read from that byte, and the reading the judge
+//     scores higher is kept;
 //   - not read as Japanese: a Shift-JIS row is read again without pairs
 //     (its printable ASCII runs, as rows of --min-length bytes or more);
 //     a UTF-16 or UTF-8 row is dropped.
+// A Shift-JIS row dropped, or cut at its tail, whose last pair took a lead
+// byte as its trail byte, has that byte read again as the start of a row
+// (the front end's rows it overlaps are passed over).
 // With --japanese-only only rows that hold Japanese characters are written;
 // --margins adds a fourth column, the judge's margin (judge.h).
 #include <stdio.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -55,8 +62,10 @@ public:
     void Row(uint32_t offset, const std::string &kind, const std::string &text)
     {
         JudgeForm form;
-        if (FormOf(kind, &form) && form == JudgeForm::ShiftJis)
-            Ansi(offset, text);
+        if (FormOf(kind, &form) && form == JudgeForm::ShiftJis) {
+            if (offset >= readAgainTo_)
+                Ansi(offset, text);
+        }
         else if (FormOf(kind, &form))
             Wide(offset, text, form);
         else if (!opt_.japaneseOnly && text.size() >= opt_.minLength)
@@ -64,21 +73,18 @@ public:
     }
 
 private:
-    bool CleanBefore(size_t at, size_t unit) const
+    // A zero, a tab or a line break (a UTF-16 code unit of one for UTF-16
+    // text), or the file's edge, makes a row's edge clean.
+    static bool CleanUnit(uint32_t u) { return u == 0 || u == 9 || u == 10 || u == 13; }
+    uint32_t UnitAt(size_t at, size_t unit) const
     {
-        if (at < unit)
-            return true;
-        if (unit == 2)
-            return static_cast<uint8_t>(data_[at - 1]) == 0 && static_cast<uint8_t>(data_[at - 2]) < 0x20;
-        return static_cast<uint8_t>(data_[at - 1]) < 0x20;
+        const uint32_t lo = static_cast<uint8_t>(data_[at]);
+        return unit == 2 ? lo | static_cast<uint32_t>(static_cast<uint8_t>(data_[at + 1])) << 8 : lo;
     }
+    bool CleanBefore(size_t at, size_t unit) const { return at < unit || CleanUnit(UnitAt(at - unit, unit)); }
     bool CleanAfter(size_t at, size_t unit) const
     {
-        if (at + unit > data_.size())
-            return true;
-        if (unit == 2)
-            return static_cast<uint8_t>(data_[at + 1]) == 0 && static_cast<uint8_t>(data_[at]) < 0x20;
-        return static_cast<uint8_t>(data_[at]) < 0x20;
+        return at + unit > data_.size() || CleanUnit(UnitAt(at, unit));
     }
 
     void Write(uint32_t offset, const std::string &kind, const std::string &text, int32_t margin = 0)
@@ -158,20 +164,47 @@ private:
                 Write(offset, "ANSI", text);
             return;
         }
-        // Judged again after each head cut that ends in a pair, from that
-        // pair's trail byte; each round starts further on.
+        // Judged again after each head cut, from the cut on (from the
+        // trail byte of a pair cut off: the walk reads it again); each
+        // round starts further on.
         for (int round = 0; round < 8; ++round) {
+            // At a dirty edge, a first pair whose trail byte is a lead byte
+            // may be machine code's last byte taking the text's first lead
+            // byte ("8B 82" before "82 A8 82 C1" of "おっと"): the reading
+            // from that trail byte is judged too, and the better one kept.
+            if (!CleanBefore(at, 1) && chars[0].size == 2 && Lead(static_cast<uint8_t>(data_[at + 1]))) {
+                std::vector<RowChar> other;
+                std::string otherBytes;
+                const size_t otherEnd = ReadAnsi(at + 1, &other, &otherBytes);
+                if (HasJapanese(other)) {
+                    const lex::japanese::Verdict a = lex::japanese::JudgeRow(
+                        chars.data(), chars.size(), JudgeForm::ShiftJis, {false, CleanAfter(end, 1)});
+                    const lex::japanese::Verdict b = lex::japanese::JudgeRow(
+                        other.data(), other.size(), JudgeForm::ShiftJis, {false, CleanAfter(otherEnd, 1)});
+                    if (b.japanese && (!a.japanese || b.margin > a.margin)) {
+                        at += 1;
+                        end = otherEnd;
+                        chars.swap(other);
+                        bytes.swap(otherBytes);
+                        readAgainTo_ = std::max(readAgainTo_, end);
+                    }
+                }
+            }
             const lex::japanese::Verdict v = lex::japanese::JudgeRow(
                 chars.data(), chars.size(), JudgeForm::ShiftJis,
                 {CleanBefore(at, 1), CleanAfter(end, 1)});
             if (!v.japanese) {
                 PlainRuns(at, end);
+                ReadLastTrailAgain(at, chars);
                 return;
             }
-            if (v.first > 0 && chars[v.first - 1].size == 2) {
-                PlainRuns(at, at + chars[v.first - 1].at);
-                at += chars[v.first - 1].at + 1;
+            if (v.first > 0) {
+                const RowChar &cut = chars[v.first - 1];
+                const size_t from = cut.size == 2 ? at + cut.at + 1 : at + chars[v.first].at;
+                PlainRuns(at, at + cut.at + (cut.size == 2 ? 0 : 1));
+                at = from;
                 end = ReadAnsi(at, &chars, &bytes);
+                readAgainTo_ = std::max(readAgainTo_, end);
                 if (!HasJapanese(chars)) {
                     PlainRuns(at, end);
                     return;
@@ -180,12 +213,38 @@ private:
             }
             uint32_t from = 0, to = 0;
             lex::japanese::KeptBytes(chars.data(), v, &from, &to);
-            PlainRuns(at, at + from);
             if (v.end - v.first >= opt_.minJapanese)
                 Write(static_cast<uint32_t>(at + from), "ANSI", Slice(bytes, chars, v.first, v.end), v.margin);
             PlainRuns(at + to, end);
+            if (v.end < chars.size())
+                ReadLastTrailAgain(at, chars);
             return;
         }
+    }
+
+    // A row dropped or cut whose last character is a pair with a lead byte
+    // as its trail byte ("EA 82" before the "82 A0" of "あなた"): the walk
+    // reads that byte again, as the start of the next row.  The front
+    // end's rows that the new one overlaps are passed over.
+    void ReadLastTrailAgain(size_t at, const std::vector<RowChar> &chars)
+    {
+        const RowChar &last = chars.back();
+        const size_t trail = at + last.at + 1;
+        if (last.size != 2 || !Lead(static_cast<uint8_t>(data_[trail])))
+            return;
+        std::vector<RowChar> again;
+        std::string bytes;
+        const size_t end = ReadAnsi(trail, &again, &bytes);
+        if (end - trail < 2 || !HasJapanese(again))
+            return;
+        readAgainTo_ = end;
+        const lex::japanese::Verdict v = lex::japanese::JudgeRow(
+            again.data(), again.size(), JudgeForm::ShiftJis, {false, CleanAfter(end, 1)});
+        if (!v.japanese || v.end - v.first < opt_.minJapanese)
+            return;
+        uint32_t from = 0, to = 0;
+        lex::japanese::KeptBytes(again.data(), v, &from, &to);
+        Write(static_cast<uint32_t>(trail + from), "ANSI", Slice(bytes, again, v.first, v.end), v.margin);
     }
 
     // The row's bytes of characters [first, end).  Half-width katakana are
@@ -228,6 +287,7 @@ private:
 
     const std::string &data_;
     Options opt_;
+    size_t readAgainTo_ = 0;  // front-end rows before it were read again
 };
 
 bool ReadFile(const char *path, std::string *out)

@@ -138,14 +138,20 @@ def after_binary(work, part, files, pieces):
                 src = rng.choice(sources)
                 size = rng.randint(8, 400)
                 start = rng.randrange(0, len(src) - size)
-                # A piece never ends inside a run of text (four printable
-                # bytes or more, or two UTF-16 code units): a message right
-                # after another text with no zero between would be one text.
+                # A piece never ends inside a string: a message right after
+                # the head of another text with no zero between would be one
+                # text.  Printable bytes at its end after a zero (the head of
+                # a string), four or more printable bytes, or two ASCII
+                # UTF-16 code units are taken off.
                 end = start + size
-                while end > start + 4 and (all(0x20 <= b < 0x7F for b in src[end - 4:end]) or
-                                           (src[end - 1] == 0 and 0x20 <= src[end - 2] < 0x7F and
-                                            src[end - 3] == 0 and 0x20 <= src[end - 4] < 0x7F)):
-                    end -= 1
+                run = end
+                while run > start and 0x20 <= src[run - 1] < 0x7F:
+                    run -= 1
+                if run < end and (end - run >= 4 or (run > start and src[run - 1] == 0)):
+                    end = run
+                while end > start + 4 and (src[end - 1] == 0 and 0x20 <= src[end - 2] < 0x7F and
+                                           src[end - 3] == 0 and 0x20 <= src[end - 4] < 0x7F):
+                    end -= 2
                 out += src[start:end]
                 if join == "zero":
                     out += zero

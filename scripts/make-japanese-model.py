@@ -23,9 +23,10 @@ Classes: ASCII by role (space, digit, capital, small letter, kinds of
 punctuation, '$', '%', '&'), the common hiragana, other hiragana,
 katakana, the long vowel mark, Japanese punctuation, brackets, full-width
 letters and signs, half-width katakana, kanji in five bands by how often
-the text uses them, the other symbols of code page 932, and everything
-else.  A row's start and end are classes too, "clean" after or before a
-zero byte, a control character or the file's edge, "dirty" otherwise.
+the text uses them, the kana and kanji that machine code makes far more
+often than text uses them (per encoding), the other symbols of code page
+932, and everything else.  A row's start and end are classes too, "clean" after or before a
+zero, a tab, a line break or the file's edge, "dirty" otherwise.
 """
 import hashlib, os, re, struct, sys
 
@@ -52,7 +53,7 @@ ASCII_CLASSES = ["space", "digit", "capital", "small", "stop", "open", "close", 
                  "dollar", "percent", "amp", "math", "sign"]
 JAPANESE_CLASSES = ["hira1", "hira2", "kata", "long", "jstop", "bracket", "jsign",
                     "wide", "wsign", "half", "kanji1", "kanji2", "kanji3", "kanji4", "kanji5",
-                    "symbol", "other"]
+                    "codelike", "symbol", "other"]
 CLASSES = ASCII_CLASSES + JAPANESE_CLASSES
 K = len(CLASSES)
 START_CLEAN, START_DIRTY = K, K + 1  # as the class before the first character
@@ -60,7 +61,14 @@ END_CLEAN, END_DIRTY = K, K + 1      # as the class after the last one
 C = {name: k for k, name in enumerate(CLASSES)}
 # The first class that is Japanese (kana, kanji, Japanese punctuation,
 # full-width forms); "symbol" and "other" are not.
-FIRST_JAPANESE, LAST_JAPANESE = C["hira1"], C["kanji5"]
+FIRST_JAPANESE, LAST_JAPANESE = C["hira1"], C["codelike"]
+
+# A Japanese character that machine code read in one encoding makes at
+# least CODE_LIKE times as often as text uses it (and CODE_LIKE_SEEN times
+# or more) is of the class "codelike" in that encoding: "ボ" is 83 7D, the
+# start of x86 "cmp dword [ebp-4], ..."; "畿" is 8B 45, "mov eax, [ebp+...]".
+CODE_LIKE = 8.0
+CODE_LIKE_SEEN = 5
 
 # How many kanji each band holds, most used first; the fifth band is every
 # kanji the text never uses.
@@ -259,7 +267,9 @@ SJIS_PAIR = re.compile(rb"[\x81-\x9f\xe0-\xfc][\x40-\x7e\x80-\xfc]")
 
 
 def clean(b):
-    return b < 0x20
+    """Whether a byte or code unit at a row's edge makes it clean: a zero, a
+    tab or a line break (other control bytes are as common in code as any)."""
+    return b in (0, 9, 10, 13)
 
 
 def runs_sjis(data):
@@ -292,7 +302,7 @@ def runs_utf16(data):
         a, b = m.start(), m.end()
         before = data[a - 2] | data[a - 1] << 8 if a >= 2 else 0
         after = data[b] | data[b + 1] << 8 if b + 1 < len(data) else 0
-        yield codes, before < 0x20, after < 0x20
+        yield codes, clean(before), clean(after)
 
 
 UTF8_WIDE = re.compile(rb"[\xe0-\xef][\x80-\xbf]{2}|[\xf0-\xf4][\x80-\xbf]{3}")
@@ -410,12 +420,8 @@ def main():
     common = set(sorted(hira, key=lambda u: (-hira[u], u))[:COMMON_HIRAGANA])
     table = class_table(band, common)
 
-    text = Counts()
-    for p in text_pieces:
-        text.add([table[ord(ch)] for ch in p], True, True)
 
-    codes = {name: Counts() for name, _ in FORMS}
-    rows = {name: 0 for name, _ in FORMS}
+    runs_of = {name: [] for name, _ in FORMS}
     for kind, globs in BINARIES:
         budget = BUDGET
         taken = {name: 0 for name, _ in FORMS}
@@ -431,18 +437,39 @@ def main():
                 if name != "Utf8" and taken[name] >= ROWS_PER_KIND:
                     continue
                 for chars, a, b in runs(data):
-                    classes = [table[u] if u < 0x10000 else C["other"] for u in chars]
-                    if not any(FIRST_JAPANESE <= c <= LAST_JAPANESE for c in classes):
+                    if not any(FIRST_JAPANESE <= (table[u] if u < 0x10000 else C["other"]) <= LAST_JAPANESE
+                               for u in chars):
                         continue
-                    codes[name].add(classes, a, b)
-                    rows[name] += 1
+                    runs_of[name].append((chars, a, b))
                     taken[name] += 1
                     if name != "Utf8" and taken[name] >= ROWS_PER_KIND:
                         break
+    rows = {name: len(runs_of[name]) for name, _ in FORMS}
     for name, _ in FORMS:
         if rows[name] < 50:
             sys.exit("make-japanese-model: too little machine code read as %s (%d rows); "
                      "the mingw-w64 and Wine packages of scripts/deps.sh bring it" % (name, rows[name]))
+
+    text_seen, text_total = {}, 0
+    for p in text_pieces:
+        for ch in p:
+            text_seen[ord(ch)] = text_seen.get(ord(ch), 0) + 1
+            text_total += 1
+    code_like = {}
+    codes = {name: Counts() for name, _ in FORMS}
+    for name, _ in FORMS:
+        seen, total = {}, 0
+        for chars, _, _ in runs_of[name]:
+            for u in chars:
+                seen[u] = seen.get(u, 0) + 1
+                total += 1
+        code_like[name] = set(
+            u for u, n in seen.items()
+            if u < 0x10000 and FIRST_JAPANESE <= table[u] < C["codelike"] and n >= CODE_LIKE_SEEN and
+            n / total > CODE_LIKE * (text_seen.get(u, 0) + 0.5) / text_total)
+        for chars, a, b in runs_of[name]:
+            codes[name].add([C["codelike"] if u in code_like[name] else
+                             table[u] if u < 0x10000 else C["other"] for u in chars], a, b)
 
     # Fixed point: 1/16 of a natural-log unit, clamped to what 16 bits hold.
     scale = 16
@@ -451,7 +478,7 @@ def main():
              "// tuning half of the Japanese message catalogues and machine code read as",
              "// text (%s rows); do not edit." % ", ".join("%s %d" % (n, rows[n]) for n, _ in FORMS),
              '#include "japanese/model.h"', "", "namespace lex {", "namespace japanese {", "",
-             "static_assert(kCharClasses == %d && kHiraganaCommon == %d && kKanji5 == %d &&"
+             "static_assert(kCharClasses == %d && kHiraganaCommon == %d && kCodeLike == %d &&"
              % (K, FIRST_JAPANESE, LAST_JAPANESE),
              "              kSymbol == %d && kForms == %d, \"the classes of make-japanese-model.py\");"
              % (C["symbol"], len(FORMS)), ""]
@@ -477,8 +504,36 @@ def main():
         lines.append("    },")
     lines.append("};")
     lines.append("")
+    lines.append("const uint32_t kCodeLikeBits[kForms][65536 / 32] = {")
+    for name, _ in FORMS:
+        words = [0] * 2048
+        for u in code_like[name]:
+            words[u >> 5] |= 1 << (u & 31)
+        lines.append("    {   // %s: %d characters" % (name, len(code_like[name])))
+        for k in range(0, 2048, 8):
+            lines.append("        " + ", ".join("0x%08Xu" % w for w in words[k:k + 8]) + ",")
+        lines.append("    },")
+    lines.append("};")
+    lines.append("")
+    # A row with one Japanese character alone: how much likelier in text.
+    import math
+    def share_one(rows_):
+        one = sum(1 for r in rows_ if sum(1 for c in r if FIRST_JAPANESE <= c <= LAST_JAPANESE) == 1)
+        return (one + 1.0) / (len(rows_) + 2.0)
+    text_one = share_one([[table[ord(ch)] for ch in p] for p in text_pieces])
+    lines.append("const int16_t kOneJapaneseScore[kForms] = {")
+    for name, _ in FORMS:
+        code_one = share_one([[C["codelike"] if u in code_like[name] else
+                               table[u] if u < 0x10000 else C["other"] for u in chars]
+                              for chars, _, _ in runs_of[name]])
+        lines.append("    %d,  // %s" % (int(round(math.log(text_one / code_one) * scale)), name))
+    lines.append("};")
+    lines.append("")
     lines.append("const int16_t kPairScore[kForms][kRowClasses][kRowClasses] = {")
     for name, _ in FORMS:
+        text = Counts()
+        for p in text_pieces:
+            text.add([C["codelike"] if ord(ch) in code_like[name] else table[ord(ch)] for ch in p], True, True)
         ratio = log_ratios(text, codes[name], 0.9, 0.97)
         lines.append("    {   // %s" % name)
         for r in range(K + 2):

@@ -19,8 +19,8 @@ struct Bar {
 };
 constexpr Bar kBars[kForms] = {
     {48, 100},  // Shift-JIS
-    {48, 100},  // UTF-16LE
-    {48, 60},   // UTF-8
+    {48, 25},   // UTF-16LE
+    {48, 0},    // UTF-8
 };
 
 } // namespace
@@ -46,8 +46,22 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
         size_t k = 0;
         while (k < count && chars[k].code < 0x80)
             ++k;
-        if (k > 0 && k < count && chars[k - 1].code != ' ' && IsJapaneseClass(ClassOf(chars[k].code)))
+        if (k > 0 && k < count && chars[k - 1].code != ' ' &&
+            IsJapaneseClass(ClassOf(chars[k].code, static_cast<int>(form))))
             forcedStart = k;
+    }
+
+    // At a clean start, a cut takes away only a head that holds more than
+    // ASCII (a zero, then code bytes that read as a pair, then the text):
+    // ASCII right after a zero is text.  At a clean end no tail is cut: a
+    // string that ends at a zero ends with its text.
+    size_t headCutFrom = edges.cleanStart ? count : 1;
+    if (edges.cleanStart) {
+        for (size_t k = 0; k < count; ++k)
+            if (chars[k].code >= 0x80) {
+                headCutFrom = k + 1;
+                break;
+            }
     }
 
     // The span [a, b) scores head(a) + the pairs inside it + tail(b), where
@@ -63,13 +77,18 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
     uint32_t first = 0, end = 0;
     uint8_t prev = 0;
     for (size_t k = 0; k < count; ++k) {
-        const uint8_t c = ClassOf(chars[k].code);
+        const uint8_t c = ClassOf(chars[k].code, static_cast<int>(form));
+        // Bytes the walk left out between two characters (half-width
+        // katakana in a Shift-JIS row) are seldom inside text: a span over
+        // them pays twice a cut, and a cut may fall there at any edge.
+        const bool gap = k > 0 && chars[k].at > chars[k - 1].at + chars[k - 1].size;
         if (k > 0)
-            inner += score[prev][c];
+            inner += score[prev][c] - (gap ? 2 * bar.cut : 0);
         const int64_t head = k == 0          ? score[startEdge][c]
                              : k == forcedStart ? score[kDirtyEdge][c]
                                                 : score[kDirtyEdge][c] - bar.cut;
-        if (k >= forcedStart && head - inner > bestStart) {
+        const bool startHere = k >= forcedStart && (k == 0 || k == forcedStart || k >= headCutFrom || gap);
+        if (startHere && head - inner > bestStart) {
             bestStart = head - inner;
             bestStartAt = static_cast<uint32_t>(k);
         }
@@ -77,7 +96,7 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
             frozen = bestStart;
             frozenAt = bestStartAt;
         }
-        if (frozen != INT64_MIN) {
+        if (frozen != INT64_MIN && (k + 1 == count || !edges.cleanEnd)) {
             const int64_t tail = k + 1 == count ? score[c][endEdge] : score[c][kDirtyEdge] - bar.cut;
             const int64_t total = frozen + inner + tail;
             if (total > best) {
@@ -90,6 +109,11 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
     }
     if (best == INT64_MIN)
         return none;
+    unsigned japanese = 0;
+    for (uint32_t k = first; k < end && japanese < 2; ++k)
+        japanese += IsJapaneseClass(ClassOf(chars[k].code, static_cast<int>(form)));
+    if (japanese == 1)
+        best += kOneJapaneseScore[static_cast<int>(form)];
     const int64_t margin = best - bar.threshold;
     const auto clamp = [](int64_t v) {
         return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);

@@ -34,9 +34,9 @@ struct RowChar {
     uint32_t size;
 };
 
-// What the row is read between: whether a zero, a control character or the
-// file's edge stands right before its first byte (cleanStart) and right
-// after its last one (cleanEnd).  Text nearly always sits so; machine code
+// What the row is read between: whether a zero, a tab, a line break (as a
+// code unit, for UTF-16) or the file's edge stands right before its first
+// character (cleanStart) and right after its last one (cleanEnd).  Text nearly always sits so; machine code
 // read as text mostly begins and ends at other bytes.
 struct RowEdges {
     bool cleanStart;

@@ -15,16 +15,16 @@ enum CharClass : uint8_t {
     kDollar, kPercent, kAmp, kMath, kSign,
     kHiraganaCommon, kHiragana, kKatakana, kLongVowel, kJapaneseStop, kBracket,
     kJapaneseSign, kWide, kWideSign, kHalfKatakana,
-    kKanji1, kKanji2, kKanji3, kKanji4, kKanji5,
+    kKanji1, kKanji2, kKanji3, kKanji4, kKanji5, kCodeLike,
     kSymbol, kOther,
     kCharClasses
 };
 // Kana, kanji, Japanese punctuation and full-width forms: the characters
 // that make a row one with Japanese text.
-constexpr bool IsJapaneseClass(uint8_t c) { return c >= kHiraganaCommon && c <= kKanji5; }
+constexpr bool IsJapaneseClass(uint8_t c) { return c >= kHiraganaCommon && c <= kCodeLike; }
 
 // A row's edges as classes: before its first character (after a zero, a
-// control character or the file's start: clean; after anything else:
+// tab, a line break or the file's start: clean; after anything else:
 // dirty) and after its last one.
 constexpr uint8_t kCleanEdge = kCharClasses, kDirtyEdge = kCharClasses + 1;
 constexpr int kRowClasses = kCharClasses + 2;
@@ -32,7 +32,8 @@ constexpr int kRowClasses = kCharClasses + 2;
 // Encodings the pair scores are counted for (JudgeForm in judge.h).
 constexpr int kForms = 3;
 
-// The class of a code point of the BMP: kClassBlocks[kClassBlockOf[u >> 8]][u & 0xFF].
+// The class of a code point of the BMP, kClassBlocks[kClassBlockOf[u >> 8]][u & 0xFF],
+// before the code-like characters of kCodeLikeBits are taken out.
 extern const uint8_t kClassBlockOf[256];
 extern const uint8_t kClassBlocks[][256];
 
@@ -43,9 +44,24 @@ extern const uint8_t kClassBlocks[][256];
 // kDirtyEdge its end.
 extern const int16_t kPairScore[kForms][kRowClasses][kRowClasses];
 
-inline uint8_t ClassOf(uint32_t code)
+// kOneJapaneseScore[form]: ln of how much likelier a row with a single
+// Japanese character is in text than in machine code read in that
+// encoding, in sixteenths (machine code makes lone characters: "$ん",
+// "並%").
+extern const int16_t kOneJapaneseScore[kForms];
+
+// kCodeLikeBits[form]: one bit per BMP code point, set for the kana and
+// kanji that machine code read in that encoding makes far more often than
+// Japanese text uses them; they are of the class kCodeLike there.
+extern const uint32_t kCodeLikeBits[kForms][65536 / 32];
+
+inline uint8_t ClassOf(uint32_t code, int form)
 {
-    return code < 0x10000 ? kClassBlocks[kClassBlockOf[code >> 8]][code & 0xFF] : kOther;
+    if (code >= 0x10000)
+        return kOther;
+    if ((kCodeLikeBits[form][code >> 5] >> (code & 31)) & 1)
+        return kCodeLike;
+    return kClassBlocks[kClassBlockOf[code >> 8]][code & 0xFF];
 }
 
 } // namespace japanese
