@@ -7,8 +7,6 @@
 // decoded once, then judged over and over in five rounds of 0.2 s; prints the
 // rows, their mean length in characters and the nanoseconds per row (the
 // best of five rounds).
-#include <stdio.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -32,25 +30,16 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "judge_bench: cannot read %s\n", argv[k]);
             return 1;
         }
-        char *line = nullptr;
-        size_t capacity = 0;
-        ssize_t got;
-        while ((got = getline(&line, &capacity, f)) >= 0) {
-            std::string l(line, static_cast<size_t>(got));
-            while (!l.empty() && (l.back() == '\n' || l.back() == '\r'))
-                l.pop_back();
-            uint32_t offset;
-            std::string kind, text;
+        ReadRows(f, [&](uint32_t, const std::string &kind, const std::string &text) {
             JudgeForm form;
-            if (!SplitLine(l, &offset, &kind, &text) || !FormOf(kind, &form))
-                continue;
+            if (!FormOf(kind, &form))
+                return;
             std::vector<RowChar> chars = Decode(text, form);
             if (!HasJapanese(chars))
-                continue;
+                return;
             total += chars.size();
             rows.push_back({std::move(chars), form});
-        }
-        std::free(line);
+        });
         std::fclose(f);
     }
     if (rows.empty()) {

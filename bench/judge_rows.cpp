@@ -32,8 +32,6 @@
 // (the front end's rows it overlaps are passed over).
 // With --japanese-only only rows that hold Japanese characters are written;
 // --margins adds a fourth column, the judge's margin (judge.h).
-#include <stdio.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -73,18 +71,24 @@ public:
     }
 
 private:
-    // A zero, a tab or a line break (a UTF-16 code unit of one for UTF-16
-    // text), or the file's edge, makes a row's edge clean.
-    static bool CleanUnit(uint32_t u) { return u == 0 || u == 9 || u == 10 || u == 13; }
+    // A zero, a tab or a line break, or the file's edge, makes a row's edge
+    // clean; for UTF-16 text any control code unit (the length words of
+    // string tables stand there) and a dialog's control class atoms
+    // 0x0080-0x0085.
+    static bool CleanByte(uint32_t b) { return b == 0 || b == 9 || b == 10 || b == 13; }
     uint32_t UnitAt(size_t at, size_t unit) const
     {
         const uint32_t lo = static_cast<uint8_t>(data_[at]);
         return unit == 2 ? lo | static_cast<uint32_t>(static_cast<uint8_t>(data_[at + 1])) << 8 : lo;
     }
-    bool CleanBefore(size_t at, size_t unit) const { return at < unit || CleanUnit(UnitAt(at - unit, unit)); }
+    static bool Clean(uint32_t u, size_t unit)
+    {
+        return unit == 2 ? u < 0x20 || (u >= 0x80 && u <= 0x85) : CleanByte(u);
+    }
+    bool CleanBefore(size_t at, size_t unit) const { return at < unit || Clean(UnitAt(at - unit, unit), unit); }
     bool CleanAfter(size_t at, size_t unit) const
     {
-        return at + unit > data_.size() || CleanUnit(UnitAt(at, unit));
+        return at + unit > data_.size() || Clean(UnitAt(at, unit), unit);
     }
 
     void Write(uint32_t offset, const std::string &kind, const std::string &text, int32_t margin = 0)
@@ -341,19 +345,8 @@ int main(int argc, char **argv)
         return 1;
     }
     Driver driver(data, opt);
-    // Lines end in CR LF; the text, the third field, may hold TABs.
-    char *line = nullptr;
-    size_t capacity = 0;
-    ssize_t got;
-    while ((got = getline(&line, &capacity, stdin)) >= 0) {
-        std::string l(line, static_cast<size_t>(got));
-        while (!l.empty() && (l.back() == '\n' || l.back() == '\r'))
-            l.pop_back();
-        uint32_t offset;
-        std::string kind, text;
-        if (SplitLine(l, &offset, &kind, &text))
-            driver.Row(offset, kind, text);
-    }
-    std::free(line);
+    ReadRows(stdin, [&](uint32_t offset, const std::string &kind, const std::string &text) {
+        driver.Row(offset, kind, text);
+    });
     return std::fflush(stdout) == 0 ? 0 : 3;
 }

@@ -5,6 +5,8 @@
 // bytes in the encoding the row was read in.
 #pragma once
 
+#include <stdio.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -103,6 +105,26 @@ inline bool SplitLine(const std::string &line, uint32_t *offset, std::string *ki
     *kind = line.substr(t1 + 1, t2 - t1 - 1);
     *text = line.substr(t2 + 1);
     return true;
+}
+
+// Calls row(offset, kind, text) for every line of the front end's layout
+// that `in` holds.
+template <typename Row>
+void ReadRows(FILE *in, Row row)
+{
+    char *line = nullptr;
+    size_t capacity = 0;
+    ssize_t got;
+    while ((got = getline(&line, &capacity, in)) >= 0) {
+        std::string l(line, static_cast<size_t>(got));
+        while (!l.empty() && (l.back() == '\n' || l.back() == '\r'))
+            l.pop_back();
+        uint32_t offset;
+        std::string kind, text;
+        if (SplitLine(l, &offset, &kind, &text))
+            row(offset, kind, text);
+    }
+    std::free(line);
 }
 
 inline bool FormOf(const std::string &kind, JudgeForm *form)

@@ -335,23 +335,16 @@ class Runner:
         """(offset, kind, text) of the rows of one column: "now" runs the
         front end as a user would, "judged" runs it with its Japanese
         filters off at minimum length 2 and judges the rows."""
-        base = [self.lexprobe, "--no-check-english"]
         if column == "now":
-            out = subprocess.run(base + options + [path], check=True, stdout=subprocess.PIPE).stdout
-        else:
-            front = subprocess.Popen(base + ["--no-check-kanji-noise", "-m", "2"] + options + [path],
-                                     stdout=subprocess.PIPE)
-            out = subprocess.run([self.judge, "--min-japanese", str(self.min_japanese), path],
-                                 stdin=front.stdout, check=True, stdout=subprocess.PIPE).stdout
-            front.stdout.close()
-            if front.wait() != 0:
-                raise RuntimeError("lexprobe failed on " + path)
-        result = []
-        for line in out.split(b"\r\n"):
-            if line:
-                offset, kind, text = line.split(b"\t", 2)
-                result.append((int(offset, 16), kind.decode(), text))
-        return result
+            return jq.kind_rows(self.lexprobe, options, path)
+        front = subprocess.Popen([self.lexprobe, "--no-check-english", "--no-check-kanji-noise", "-m", "2"] +
+                                 options + [path], stdout=subprocess.PIPE)
+        out = subprocess.run([self.judge, "--min-japanese", str(self.min_japanese), path],
+                             stdin=front.stdout, check=True, stdout=subprocess.PIPE).stdout
+        front.stdout.close()
+        if front.wait() != 0:
+            raise RuntimeError("lexprobe failed on " + path)
+        return jq.parse_rows(out)
 
 
 def kana_or_kanji(kind, text):

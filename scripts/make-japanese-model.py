@@ -26,7 +26,8 @@ letters and signs, half-width katakana, kanji in five bands by how often
 the text uses them, the kana and kanji that machine code makes far more
 often than text uses them (per encoding), the other symbols of code page
 932, and everything else.  A row's start and end are classes too, "clean" after or before a
-zero, a tab, a line break or the file's edge, "dirty" otherwise.
+zero, a tab, a line break (in UTF-16 any control code unit or a dialog's
+class atom) or the file's edge, "dirty" otherwise.
 """
 import hashlib, os, re, struct, sys
 
@@ -266,9 +267,16 @@ UTF8_RUN = re.compile(rb"(?:[\x20-\x7e]|[\xc2-\xdf][\x80-\xbf]|[\xe0-\xef][\x80-
 SJIS_PAIR = re.compile(rb"[\x81-\x9f\xe0-\xfc][\x40-\x7e\x80-\xfc]")
 
 
+def clean_unit(u):
+    """Whether a UTF-16 code unit at a row's edge makes it clean: any
+    control unit (string tables' length words stand there) and the
+    dialog templates' control class atoms 0x0080-0x0085."""
+    return u < 0x20 or 0x80 <= u <= 0x85
+
+
 def clean(b):
-    """Whether a byte or code unit at a row's edge makes it clean: a zero, a
-    tab or a line break (other control bytes are as common in code as any)."""
+    """Whether a byte at a row's edge makes it clean: a zero, a tab or a
+    line break (other control bytes are as common in code as any)."""
     return b in (0, 9, 10, 13)
 
 
@@ -302,7 +310,7 @@ def runs_utf16(data):
         a, b = m.start(), m.end()
         before = data[a - 2] | data[a - 1] << 8 if a >= 2 else 0
         after = data[b] | data[b + 1] << 8 if b + 1 < len(data) else 0
-        yield codes, clean(before), clean(after)
+        yield codes, clean_unit(before), clean_unit(after)
 
 
 UTF8_WIDE = re.compile(rb"[\xe0-\xef][\x80-\xbf]{2}|[\xf0-\xf4][\x80-\xbf]{3}")
@@ -515,7 +523,8 @@ def main():
         lines.append("    },")
     lines.append("};")
     lines.append("")
-    # A row with one Japanese character alone: how much likelier in text.
+    # A row with one Japanese character alone: how much likelier in text
+    # (between clean edges or not, the ratio comes out the same).
     import math
     def share_one(rows_):
         one = sum(1 for r in rows_ if sum(1 for c in r if FIRST_JAPANESE <= c <= LAST_JAPANESE) == 1)

@@ -19,9 +19,13 @@ struct Bar {
 };
 constexpr Bar kBars[kForms] = {
     {48, 100},  // Shift-JIS
-    {48, 25},   // UTF-16LE
+    {48, 50},   // UTF-16LE
     {48, 0},    // UTF-8
 };
+
+// The most ASCII characters a head glued to Japanese text at a dirty edge
+// is cut off with.
+constexpr size_t kGluedHead = 4;
 
 } // namespace
 
@@ -35,18 +39,19 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
     const uint8_t startEdge = edges.cleanStart ? kCleanEdge : kDirtyEdge;
     const uint8_t endEdge = edges.cleanEnd ? kCleanEdge : kDirtyEdge;
 
-    // A row that begins at a dirty edge with ASCII glued to a Japanese
-    // character ("D$が含まれて", "_NetServerEnあなた") most often holds the
-    // end of other data there: the span then begins at the first Japanese
-    // character, as at a dirty edge, without paying for the cut.  Where a
-    // space stands before the Japanese character ("[Enter] キー") the
-    // ASCII may be text and the pairs decide.
+    // A row that begins at a dirty edge with a few ASCII characters glued
+    // to a Japanese character ("D$が含まれて", "7dHおっと") most often holds
+    // the end of machine code there: the span then begins at the first
+    // Japanese character, as at a dirty edge, without paying for the cut.
+    // A longer head, or one with a space ("[Enter] キー", a string table's
+    // "    IPX/イーサネット" after its length word), may be text, and the
+    // pairs decide.
     size_t forcedStart = 0;
     if (!edges.cleanStart) {
         size_t k = 0;
-        while (k < count && chars[k].code < 0x80)
+        while (k < count && k <= kGluedHead && chars[k].code < 0x80 && chars[k].code != ' ')
             ++k;
-        if (k > 0 && k < count && chars[k - 1].code != ' ' &&
+        if (k > 0 && k <= kGluedHead && k < count &&
             IsJapaneseClass(ClassOf(chars[k].code, static_cast<int>(form))))
             forcedStart = k;
     }

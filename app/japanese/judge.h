@@ -34,9 +34,11 @@ struct RowChar {
     uint32_t size;
 };
 
-// What the row is read between: whether a zero, a tab, a line break (as a
-// code unit, for UTF-16) or the file's edge stands right before its first
-// character (cleanStart) and right after its last one (cleanEnd).  Text nearly always sits so; machine code
+// What the row is read between: whether a zero, a tab, a line break (for
+// UTF-16, any control code unit, as string tables' length words, or a
+// dialog's control class atom 0x0080-0x0085) or the file's edge stands
+// right before its first character (cleanStart) and right after its last
+// one (cleanEnd).  Text nearly always sits so; machine code
 // read as text mostly begins and ends at other bytes.
 struct RowEdges {
     bool cleanStart;

@@ -24,8 +24,9 @@ enum CharClass : uint8_t {
 constexpr bool IsJapaneseClass(uint8_t c) { return c >= kHiraganaCommon && c <= kCodeLike; }
 
 // A row's edges as classes: before its first character (after a zero, a
-// tab, a line break or the file's start: clean; after anything else:
-// dirty) and after its last one.
+// tab, a line break, in UTF-16 any control unit or a dialog's class atom,
+// or the file's start: clean; after anything else: dirty) and after its
+// last one.
 constexpr uint8_t kCleanEdge = kCharClasses, kDirtyEdge = kCharClasses + 1;
 constexpr int kRowClasses = kCharClasses + 2;
 
