@@ -28,4 +28,4 @@ set_tests_properties(archive PROPERTIES
 
 add_test(NAME archive.cabextract
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/archive_check_cab.sh ${CMAKE_BINARY_DIR}/archive-made)
-set_tests_properties(archive.cabextract PROPERTIES FIXTURES_REQUIRED archive_made)
+set_tests_properties(archive.cabextract PROPERTIES FIXTURES_REQUIRED archive_made LABELS wine)
