@@ -330,8 +330,19 @@ def build(work):
 class Runner:
     def __init__(self, lexprobe, judge, min_japanese):
         self.lexprobe, self.judge, self.min_japanese = lexprobe, judge, min_japanese
+        self.kept = {}
 
     def rows(self, column, options, path):
+        """The rows of a file below 32 MB are run for once and kept."""
+        key = (column, tuple(options), path)
+        if key in self.kept:
+            return self.kept[key]
+        result = self.run(column, options, path)
+        if os.path.getsize(path) < 32 << 20:
+            self.kept[key] = result
+        return result
+
+    def run(self, column, options, path):
         """(offset, kind, text) of the rows of one column: "now" runs the
         front end as a user would, "judged" runs it with its Japanese
         filters off at minimum length 2 and judges the rows."""
@@ -450,7 +461,8 @@ def measure(work, lexprobe, judge, min_japanese):
                 r = runner.rows(column, [option], path)
                 texts = set(t for o, k, t in r if k == kind)
                 key = (part if exe != "project.exe" else "project", column)
-                cells[key] = pct(len(wanted & texts), len(wanted))
+                if wanted:
+                    cells[key] = pct(len(wanted & texts), len(wanted))
                 if encoding == "utf16":
                     jp = [o for o, k, t in r if k == kind and kana_or_kanji(k, t)]
                     out = sum(1 for o in jp if not rsrc[0] <= o < rsrc[0] + rsrc[1])
