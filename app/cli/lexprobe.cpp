@@ -18,7 +18,7 @@
 #endif
 
 #include "words/dictionary.h"
-#include "startup/exepath.h"
+#include "base/exepath.h"
 #include "scan/scanner.h"
 #include "settings/settings.h"
 #include "results/outputfile.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "scan/inputfile.h"
+#include "base/inputfile.h"
 #include "scan/resultrow.h"
 #include "settings/settings.h"
 

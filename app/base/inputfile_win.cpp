@@ -1,6 +1,6 @@
 // InputFile on Windows: FindFirstFileA for the size, CreateFileA shared
 // with every reader and writer, and ReadFile.
-#include "scan/inputfile.h"
+#include "base/inputfile.h"
 
 #include <windows.h>
 

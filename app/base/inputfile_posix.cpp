@@ -1,5 +1,5 @@
 // InputFile on POSIX systems: stat for the size, open(2) and read(2).
-#include "scan/inputfile.h"
+#include "base/inputfile.h"
 
 #include <cerrno>
 #include <climits>
