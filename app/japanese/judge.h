@@ -14,7 +14,11 @@
 // its own binaries.  The row reads as Japanese when the best-scoring span
 // of its characters that holds a Japanese character scores above the
 // encoding's threshold; the span is the whole row unless cutting a head or
-// a tail raises the score by more than a cut costs.
+// a tail raises the score by more than a cut costs.  Besides: a row with a
+// single Japanese character scores its own ratio; no tail is cut at a
+// clean end, nor ASCII alone off the head at a clean start; a short ASCII
+// head glued to Japanese at a dirty start is cut; bytes left out between
+// two characters cost a span twice a cut.
 #pragma once
 
 #include <cstddef>
@@ -38,8 +42,8 @@ struct RowChar {
 // UTF-16, any control code unit, as string tables' length words, or a
 // dialog's control class atom 0x0080-0x0085) or the file's edge stands
 // right before its first character (cleanStart) and right after its last
-// one (cleanEnd).  Text nearly always sits so; machine code
-// read as text mostly begins and ends at other bytes.
+// one (cleanEnd).  Text nearly always sits so; machine code read as text
+// mostly begins and ends at other bytes.
 struct RowEdges {
     bool cleanStart;
     bool cleanEnd;
