@@ -2,7 +2,7 @@
 // listed, before the walk uses it, so that the quality scripts can count
 // what the judged rows would be.
 //
-//   lexprobe --no-check-english --no-check-kanji-noise -m 2 [--search-...] FILE |
+//   lexprobe -R --no-check-english --no-check-kanji-noise -m 2 [--search-...] FILE |
 //       judge_rows [--min-japanese N] [--min-length M] [--japanese-only] FILE
 //
 // Reads the rows (offset TAB kind TAB text CR LF) from standard input and

@@ -348,7 +348,7 @@ class Runner:
         filters off at minimum length 2 and judges the rows."""
         if column == "now":
             return jq.kind_rows(self.lexprobe, options, path)
-        front = subprocess.Popen([self.lexprobe, "--no-check-english", "--no-check-kanji-noise", "-m", "2"] +
+        front = subprocess.Popen([self.lexprobe, "-R", "--no-check-english", "--no-check-kanji-noise", "-m", "2"] +
                                  options + [path], stdout=subprocess.PIPE)
         out = subprocess.run([self.judge, "--min-japanese", str(self.min_japanese), path],
                              stdin=front.stdout, check=True, stdout=subprocess.PIPE).stdout
@@ -501,7 +501,7 @@ def measure(work, lexprobe, judge, min_japanese):
         best = None
         for _ in range(3):
             before = resource.getrusage(resource.RUSAGE_CHILDREN)
-            subprocess.run([lexprobe] + options + [path], check=True, stdout=subprocess.DEVNULL)
+            subprocess.run([lexprobe, "-R"] + options + [path], check=True, stdout=subprocess.DEVNULL)
             after_ = resource.getrusage(resource.RUSAGE_CHILDREN)
             t = after_.ru_utime - before.ru_utime + after_.ru_stime - before.ru_stime
             best = t if best is None else min(best, t)

@@ -429,12 +429,13 @@ def sections(path):
 
 def kind_rows(lexprobe, options, path):
     """(offset, kind, text bytes) of every row the front end lists."""
-    return parse_rows(subprocess.run([lexprobe, "--no-check-english"] + options + [path], check=True,
+    return parse_rows(subprocess.run([lexprobe, "-R", "--no-check-english"] + options + [path], check=True,
                                      stdout=subprocess.PIPE).stdout)
 
 
 def parse_rows(out):
-    """(offset, kind, text bytes) of the lines of a front end's output."""
+    """(offset, kind, text bytes) of the lines of a front end's output in
+    the results file's layout (-R)."""
     result = []
     for line in out.split(b"\r\n"):
         if line:
