@@ -194,14 +194,18 @@ const CliOption kOptions[] = {
            "minimum length in bytes, {range} (default {default});\n"
            "characters for UTF-8 text and UTF-16 text\n"
            "with Japanese"),
+    Number(0, 0, "min-japanese", &Options::MinJapaneseStr, lex::kMinJapaneseStrRange,
+           "minimum length in characters of a row with\n"
+           "Japanese characters, {range} (default {default})"),
     Flag(0, "search-kanji", nullptr, "no-search-kanji", &Options::SearchKanji, true,
          "take Shift-JIS double-byte characters into ANSI\n"
          "strings (default off; --no-search-kanji)"),
     Flag(0, "no-check-kanji-noise", nullptr, "check-kanji-noise", &Options::CheckKanjiNoise,
          false,
-         "keep ANSI rows whose double-byte characters\n"
-         "read as machine code (default: dropped;\n"
-         "--check-kanji-noise)"),
+         "keep rows whose Japanese characters read as\n"
+         "machine code, whole (default: only the part\n"
+         "that reads as Japanese text is kept, the rest\n"
+         "read as plain text; --check-kanji-noise)"),
     Flag(0, "search-wide-japanese", nullptr, "no-search-wide-japanese",
          &Options::SearchWideJapanese, true,
          "take Japanese text in UTF-16LE strings into\n"

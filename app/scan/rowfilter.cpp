@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "scan/kanjinoise.h"
+#include "util/shiftjis.h"
 #include "words/dictionary.h"
 
 namespace lex {
@@ -44,7 +44,8 @@ namespace {
 // ideographs mixed with full-width forms; Japanese text with ideographs
 // nearly always has kana or punctuation, or ASCII beside them ("保存(&S)"),
 // unless it is a whole string ("中華人民共和国" between zero code units).
-// `chars`: the text's length in characters.
+// `chars`: the text's length in characters.  (Without the Japanese-text
+// judge, which reads such rows as what they are.)
 bool IdeographsAlone(const TextFacts &facts, size_t chars, bool hard)
 {
     return facts.ideographs && !facts.kana && chars - facts.japanese < 2 &&
@@ -59,47 +60,95 @@ bool RelocationTable(const TextFacts &facts, size_t chars)
            chars >= 4;
 }
 
+// Whether the text holds Japanese characters: Shift-JIS pairs, Japanese
+// UTF-16 characters, or in UTF-8 text characters that code page 932 holds
+// beyond ASCII (its stand-ins are ASCII).
+bool HoldsJapanese(const char *text, size_t length, const TextFacts &facts)
+{
+    if (facts.doubles || facts.japanese > 0)
+        return true;
+    if (!facts.utf8)
+        return false;
+    for (size_t k = 0; k < length; ++k)
+        if (static_cast<unsigned char>(text[k]) >= 0x80)
+            return true;
+    return false;
+}
+
+// Characters of a text with Japanese characters: a Shift-JIS pair is one.
+size_t Characters(const char *text, size_t length, const TextFacts &facts)
+{
+    if (facts.wide || facts.utf8)
+        return length - facts.extra;
+    size_t chars = 0;
+    for (size_t k = 0; k < length; ++k, ++chars)
+        if (loom::sjis::IsLead(static_cast<unsigned char>(text[k])))
+            ++k;
+    return chars;
+}
+
 } // namespace
 
 RowEmitter::RowEmitter(int minLength, const ExtractionSettings &settings,
                        const EnglishWordMarker *marker, ScanHost &host)
-    : min_(static_cast<size_t>(std::max(minLength, 1))), settings_(settings), marker_(marker),
-      host_(host)
+    : min_(static_cast<size_t>(std::max(minLength, 1))),
+      minJapanese_(static_cast<size_t>(kMinJapaneseStrRange.Clamp(settings.MinJapaneseStr))),
+      shortest_(settings.SearchKanji || settings.SearchWideJapanese || settings.SearchUtf8
+                    ? std::min(min_, minJapanese_)
+                    : min_),
+      judging_(settings.CheckKanjiNoise &&
+               (settings.SearchKanji || settings.SearchWideJapanese || settings.SearchUtf8)),
+      settings_(settings), marker_(marker), host_(host),
+      japanese_(min_, minJapanese_, settings.CheckHalfKana)
 {
 }
 
 void RowEmitter::Emit(const char *text, size_t length, const TextFacts &facts, bool hard) const
 {
     const size_t chars = length - facts.extra;
-    if (chars < min_)
+    if (chars < shortest_)
         return;
-    if (IdeographsAlone(facts, chars, hard) || RelocationTable(facts, chars))
+    const RowKind kind = facts.wide   ? RowKind::Unicode
+                         : facts.utf8 ? RowKind::Utf8
+                                      : RowKind::Ansi;
+    if (!HoldsJapanese(text, length, facts)) {
+        if (chars >= min_)
+            Keep(facts.start, kind, text, length, facts.standIns);
         return;
-    // Shift-JIS pairs that machine code makes (first: it drops most of the
-    // rows with pairs).
-    if (facts.doubles && settings_.CheckKanjiNoise && !ReadsAsJapanese(text, length))
+    }
+    if (judging_) {
+        for (const TextPiece &p : japanese_.Judge(text, length, facts))
+            Keep(p.start, p.kind, p.text.data(), p.text.size(), p.standIns);
         return;
+    }
+    const size_t characters = Characters(text, length, facts);
+    if (characters < minJapanese_ || IdeographsAlone(facts, chars, hard) ||
+        RelocationTable(facts, chars))
+        return;
+    Keep(facts.start, kind, text, length, facts.standIns);
+}
+
+void RowEmitter::Keep(uint64_t start, RowKind kind, const char *text, size_t length,
+                      const std::vector<size_t> &standIns) const
+{
     if (settings_.CheckRecurrence &&
         !PassesRepetitionFilter(text, length, settings_.RecurrenceTime))
         return;
     bool checked = false;
     if (settings_.CheckEnglish && marker_) {
-        if (facts.standIns.empty()) {
+        if (standIns.empty()) {
             checked = marker_->ContainsWord(text, length);
         } else {
             // A stand-in is no text (its letters are hexadecimal digits):
             // the marker reads it as bytes that no word holds.
             std::string masked(text, length);
-            for (size_t at : facts.standIns)
+            for (size_t at : standIns)
                 for (size_t k = at; k < masked.size() && masked[k] != '}'; ++k)
                     masked[k] = '~';
             checked = marker_->ContainsWord(masked.data(), masked.size());
         }
     }
-    const RowKind kind = facts.wide   ? RowKind::Unicode
-                         : facts.utf8 ? RowKind::Utf8
-                                      : RowKind::Ansi;
-    host_.AddRow(static_cast<uint32_t>(facts.start), kind, text, length, checked);
+    host_.AddRow(static_cast<uint32_t>(start), kind, text, length, checked);
 }
 
 } // namespace lex

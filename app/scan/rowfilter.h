@@ -7,8 +7,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
+#include "scan/japanesefilter.h"
 #include "scan/scanner.h"
 
 namespace lex {
@@ -41,7 +43,19 @@ struct TextFacts {
     // (UTF-8 text).
     std::vector<size_t> standIns;
 
-    // No text yet (the stand-ins keep their room).
+    // For the Japanese-text filter (recorded only while it is in force):
+    // the four bytes before the text's first byte (byte n before it as bits
+    // 8 (n - 1) on; zeros before the data), whether the text ended at a
+    // clean edge (a zero, a tab, a line break, in UTF-16 text a control
+    // unit or a dialog's class atom, or the data's end), and marks (text
+    // byte, its file position from `start`) where the text does not run
+    // on as its kind does between them: byte for byte in single-byte text,
+    // a code unit a character in UTF-16 text, a character's UTF-8 bytes.
+    uint32_t before = 0;
+    bool cleanEnd = false;
+    std::vector<std::pair<uint32_t, uint32_t>> marks;
+
+    // No text yet (the stand-ins and the marks keep their room).
     void Reset()
     {
         wide = utf8 = doubles = false;
@@ -49,6 +63,8 @@ struct TextFacts {
         kana = ideographs = whole = false;
         rising = true;
         standIns.clear();
+        marks.clear();
+        cleanEnd = false;
     }
 };
 
@@ -59,20 +75,37 @@ public:
     RowEmitter(int minLength, const ExtractionSettings &settings, const EnglishWordMarker *marker,
                ScanHost &host);
 
-    // Length, the filters (Japanese text's kana, relocation tables,
-    // Shift-JIS noise, repetition), the row, the English word.  `hard`:
-    // UTF-16 text ended at a zero or control unit, a string table's length
-    // word or the data's end.
+    // Length, the filters (with CheckKanjiNoise, the Japanese-text judge
+    // for text with Japanese characters; without it, Japanese UTF-16
+    // text's kana and relocation tables; repetition), the row, the English
+    // word.  `hard`: UTF-16 text ended at a zero or control unit, a string
+    // table's length word or the data's end.
     void Emit(const char *text, size_t length, const TextFacts &facts, bool hard) const;
 
     size_t MinLength() const { return min_; }
+    // The fewest characters (bytes in single-byte text) a text that may
+    // become a row holds: the minimum length, or with a Japanese setting
+    // the Japanese one when it is less.
+    size_t ShortestRow() const { return shortest_; }
+    // Whether the Japanese-text judge is in force: the walk then records
+    // the facts it reads (TextFacts::before, cleanEnd, marks).
+    bool Judging() const { return judging_; }
 
 private:
+    // The repetition filter, the row and the English word.
+    void Keep(uint64_t start, RowKind kind, const char *text, size_t length,
+              const std::vector<size_t> &standIns) const;
+
     size_t min_;
+    size_t minJapanese_;  // characters of a row with Japanese characters
+    size_t shortest_;
+    bool judging_;
     // A copy: a stream may outlive the settings record it was made with.
     const ExtractionSettings settings_;
     const EnglishWordMarker *marker_;
     ScanHost &host_;
+    // Its scratch room is reused from text to text.
+    mutable JapaneseFilter japanese_;
 };
 
 } // namespace lex

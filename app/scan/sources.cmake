@@ -16,7 +16,7 @@ list(APPEND LEX_CORE_SOURCES
   ${LEX_WALK_DIR}/walker_plain.cpp
   ${LEX_WALK_DIR}/walker_sse2.cpp
   ${LEX_WALK_DIR}/walker_avx2.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/kanjinoise.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/japanesefilter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resultrow.cpp)
 # 32-bit Windows keeps its stack aligned to 4 bytes only; the SSE2 walk's
 # functions realign it, so that vectors kept on the stack are aligned.

@@ -17,6 +17,7 @@ OptFormValues OptFormFromSettings(const ExtractionSettings &s)
     v.Separator = s.CheckSeparator;
     v.SaveOption = s.SaveOption;
     v.RecurrenceTime = kRecurrenceTimeRange.Clamp(s.RecurrenceTime);
+    v.MinJapaneseStr = kMinJapaneseStrRange.Clamp(s.MinJapaneseStr);
     return v;
 }
 
@@ -33,6 +34,7 @@ void OptFormToSettings(const OptFormValues &v, ExtractionSettings &s)
     s.CheckSeparator = v.Separator;
     s.SaveOption = v.SaveOption;
     s.RecurrenceTime = kRecurrenceTimeRange.Clamp(v.RecurrenceTime);
+    s.MinJapaneseStr = kMinJapaneseStrRange.Clamp(v.MinJapaneseStr);
 }
 
 } // namespace lex

@@ -15,6 +15,7 @@ struct OptFormValues {
     bool HalfKana = false;
     bool Recurrence = false;
     int RecurrenceTime = 1;  // SpnRecurrence, always within its range
+    int MinJapaneseStr = 1;  // SpnMinJapanese, always within its range
     bool English = false;
     bool Separator = false;
     bool Initial = false;
@@ -32,8 +33,12 @@ inline bool RecurrenceBoxEnabled(const OptFormValues &v) { return v.Recurrence; 
 // usable exactly when ChkEnglish is checked (their checks are kept either
 // way).
 inline bool EnglishDependantsEnabled(const OptFormValues &v) { return v.English; }
-// ChkKanjiNoise judges only the rows that ChkSearchKanji lets hold
-// double-byte characters, so it is usable exactly when that is checked.
-inline bool KanjiNoiseBoxEnabled(const OptFormValues &v) { return v.SearchKanji; }
+// ChkKanjiNoise (the Japanese-text judge) and SpnMinJapanese act on the
+// rows with Japanese characters that the three Japanese settings let the
+// scan take, so they are usable exactly when one of those is checked.
+inline bool JapaneseBoxesEnabled(const OptFormValues &v)
+{
+    return v.SearchKanji || v.SearchWideJapanese || v.SearchUtf8;
+}
 
 } // namespace lex

@@ -21,4 +21,7 @@
 #define IDC_CHKSEARCHWIDE       3016
 #define IDC_CHKKANJINOISE       3017
 #define IDC_CHKSEARCHUTF8       3018
+#define IDC_SPNMINJAPANESE      3019
+#define IDC_SPNMINJAPANESESPIN  3020
+#define IDC_LBLMINJAPANESE      3021
 // BtnOK and BtnCancel are IDOK and IDCANCEL, so Enter and Esc reach them.

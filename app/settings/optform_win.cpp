@@ -10,7 +10,7 @@ namespace {
 
 // The form's client area and where every control sits in it, in pixels.
 constexpr int kClientWidth = 351;
-constexpr int kClientHeight = 324;
+constexpr int kClientHeight = 350;
 
 struct Place {
     int id, x, y, w, h;
@@ -19,24 +19,27 @@ constexpr Place kLayout[] = {
     {IDC_HEADSEARCH, 8, 8, 28, 14},
     {IDC_RULESEARCH, 40, 14, 303, 2},
     {IDC_CHKSEARCHKANJI, 24, 26, 314, 18},
-    {IDC_CHKKANJINOISE, 42, 48, 301, 18},
-    {IDC_CHKSEARCHWIDE, 24, 70, 314, 18},
-    {IDC_CHKSEARCHUTF8, 24, 92, 314, 18},
-    {IDC_CHKHALFKANA, 24, 114, 314, 18},
-    {IDC_CHKRECURRENCE, 24, 140, 16, 18},
-    {IDC_SPNRECURRENCE, 42, 138, 56, 21},
+    {IDC_CHKSEARCHWIDE, 24, 48, 314, 18},
+    {IDC_CHKSEARCHUTF8, 24, 70, 314, 18},
+    // What the three Japanese settings share: the judge and the length.
+    {IDC_CHKKANJINOISE, 42, 92, 301, 18},
+    {IDC_SPNMINJAPANESE, 42, 114, 56, 21},
+    {IDC_LBLMINJAPANESE, 104, 117, 239, 14},
+    {IDC_CHKHALFKANA, 24, 140, 314, 18},
+    {IDC_CHKRECURRENCE, 24, 166, 16, 18},
+    {IDC_SPNRECURRENCE, 42, 164, 56, 21},
     // Two lines, the sentence and its bracketed exception, each whole on
     // its line.
-    {IDC_LBLRECURRENCE, 104, 140, 239, 28},
-    {IDC_LBLEXAMPLE, 104, 170, 239, 14},
-    {IDC_CHKENGLISH, 24, 190, 319, 18},
-    {IDC_CHKSEPARATOR, 42, 212, 301, 18},
-    {IDC_CHKINITIAL, 42, 234, 301, 18},
-    {IDC_HEADSAVE, 8, 258, 28, 14},
-    {IDC_RULESAVE, 40, 264, 303, 2},
-    {IDC_CHKSAVEOPTION, 24, 276, 314, 18},
-    {IDOK, 184, 296, 75, 25},
-    {IDCANCEL, 268, 296, 75, 25},
+    {IDC_LBLRECURRENCE, 104, 166, 239, 28},
+    {IDC_LBLEXAMPLE, 104, 196, 239, 14},
+    {IDC_CHKENGLISH, 24, 216, 319, 18},
+    {IDC_CHKSEPARATOR, 42, 238, 301, 18},
+    {IDC_CHKINITIAL, 42, 260, 301, 18},
+    {IDC_HEADSAVE, 8, 284, 28, 14},
+    {IDC_RULESAVE, 40, 290, 303, 2},
+    {IDC_CHKSAVEOPTION, 24, 302, 314, 18},
+    {IDOK, 184, 322, 75, 25},
+    {IDCANCEL, 268, 322, 75, 25},
 };
 
 } // namespace
@@ -50,6 +53,8 @@ void OptForm::OnInit()
 {
     spnRecurrence_.Attach(GetDlgItem(hwnd_, IDC_SPNRECURRENCE),
                           GetDlgItem(hwnd_, IDC_SPNRECURRENCESPIN), kRecurrenceTimeRange);
+    spnMinJapanese_.Attach(GetDlgItem(hwnd_, IDC_SPNMINJAPANESE),
+                           GetDlgItem(hwnd_, IDC_SPNMINJAPANESESPIN), kMinJapaneseStrRange);
     SetDialogFont(CreateUiFont(hwnd_));
     Layout();
 }
@@ -60,28 +65,36 @@ INT_PTR OptForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_COMMAND:
         if (HIWORD(wp) == BN_CLICKED && OnButtonClicked(LOWORD(wp)))
             return TRUE;
-        if (LOWORD(wp) == IDC_SPNRECURRENCE && HIWORD(wp) == EN_KILLFOCUS) {
-            spnRecurrence_.OnKillFocus();
-            return TRUE;
+        if (HIWORD(wp) == EN_KILLFOCUS) {
+            for (NumberBox *box : {&spnRecurrence_, &spnMinJapanese_})
+                if (reinterpret_cast<HWND>(lp) == box->edit()) {
+                    box->OnKillFocus();
+                    return TRUE;
+                }
         }
         break;
     case WM_NOTIFY: {
         auto *hdr = reinterpret_cast<const NMHDR *>(lp);
-        if (hdr->hwndFrom == spnRecurrence_.spin() && hdr->code == UDN_DELTAPOS) {
-            SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT,
-                              spnRecurrence_.OnDeltaPos(reinterpret_cast<const NMUPDOWN *>(lp)));
-            return TRUE;
-        }
+        if (hdr->code != UDN_DELTAPOS)
+            break;
+        for (NumberBox *box : {&spnRecurrence_, &spnMinJapanese_})
+            if (hdr->hwndFrom == box->spin()) {
+                SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT,
+                                  box->OnDeltaPos(reinterpret_cast<const NMUPDOWN *>(lp)));
+                return TRUE;
+            }
         break;
     }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
-        // SpnRecurrence shows whether it can be used by its background.
-        if (reinterpret_cast<HWND>(lp) == spnRecurrence_.edit()) {
-            int color = IsWindowEnabled(spnRecurrence_.edit()) ? COLOR_WINDOW : COLOR_BTNFACE;
-            return reinterpret_cast<INT_PTR>(
-                PaintControl(reinterpret_cast<HDC>(wp), spnRecurrence_.edit(), color));
-        }
+        // The number boxes show whether they can be used by their
+        // background.
+        for (NumberBox *box : {&spnRecurrence_, &spnMinJapanese_})
+            if (reinterpret_cast<HWND>(lp) == box->edit()) {
+                int color = IsWindowEnabled(box->edit()) ? COLOR_WINDOW : COLOR_BTNFACE;
+                return reinterpret_cast<INT_PTR>(
+                    PaintControl(reinterpret_cast<HDC>(wp), box->edit(), color));
+            }
         break;
     case WM_CLOSE:
         Close(IDCANCEL);
@@ -94,7 +107,9 @@ bool OptForm::OnButtonClicked(int id)
 {
     switch (id) {
     case IDC_CHKSEARCHKANJI:
-        ChkSearchKanjiClick();
+    case IDC_CHKSEARCHWIDE:
+    case IDC_CHKSEARCHUTF8:
+        ChkJapaneseClick();
         return true;
     case IDC_CHKRECURRENCE:
         ChkRecurrenceClick();
@@ -119,6 +134,8 @@ void OptForm::Layout()
         RECT b = {p.x, p.y, p.x + p.w, p.y + p.h};
         if (p.id == IDC_SPNRECURRENCE)
             spnRecurrence_.Move(b);
+        else if (p.id == IDC_SPNMINJAPANESE)
+            spnMinJapanese_.Move(b);
         else
             MoveWindow(GetDlgItem(hwnd_, p.id), p.x, p.y, p.w, p.h, FALSE);
     }
@@ -148,21 +165,23 @@ OptFormValues OptForm::Values() const
     v.Separator = Checked(IDC_CHKSEPARATOR);
     v.SaveOption = Checked(IDC_CHKSAVEOPTION);
     v.RecurrenceTime = spnRecurrence_.Value();
+    v.MinJapaneseStr = spnMinJapanese_.Value();
     return v;
 }
 
 // Puts the settings as they stand into the controls, in the order the
-// settings are listed; the noise filter's box is enabled after the kanji
-// box is set, the English-word dependants before SaveOption is set,
-// SpnRecurrence last.
+// settings are listed; the Japanese settings' shared controls are enabled
+// after the three Japanese boxes are set, the English-word dependants
+// before SaveOption is set, SpnRecurrence last.
 void OptForm::FormShow()
 {
     OptFormValues v = OptFormFromSettings(*settings_);
     SetChecked(IDC_CHKSEARCHKANJI, v.SearchKanji);
     SetChecked(IDC_CHKKANJINOISE, v.KanjiNoise);
-    ChkSearchKanjiClick();
     SetChecked(IDC_CHKSEARCHWIDE, v.SearchWideJapanese);
     SetChecked(IDC_CHKSEARCHUTF8, v.SearchUtf8);
+    spnMinJapanese_.SetValue(v.MinJapaneseStr);
+    ChkJapaneseClick();
     SetChecked(IDC_CHKHALFKANA, v.HalfKana);
     SetChecked(IDC_CHKRECURRENCE, v.Recurrence);
     SetChecked(IDC_CHKENGLISH, v.English);
@@ -174,9 +193,13 @@ void OptForm::FormShow()
     ChkRecurrenceClick();
 }
 
-void OptForm::ChkSearchKanjiClick()
+void OptForm::ChkJapaneseClick()
 {
-    EnableWindow(GetDlgItem(hwnd_, IDC_CHKKANJINOISE), KanjiNoiseBoxEnabled(Values()));
+    const bool on = JapaneseBoxesEnabled(Values());
+    EnableWindow(GetDlgItem(hwnd_, IDC_CHKKANJINOISE), on);
+    spnMinJapanese_.Enable(on);
+    EnableWindow(GetDlgItem(hwnd_, IDC_LBLMINJAPANESE), on);
+    InvalidateRect(spnMinJapanese_.edit(), nullptr, TRUE);
 }
 
 void OptForm::ChkRecurrenceClick()

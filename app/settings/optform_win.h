@@ -31,7 +31,7 @@ private:
     bool OnButtonClicked(int id);
     void Layout();
     void FormShow();
-    void ChkSearchKanjiClick();
+    void ChkJapaneseClick();
     void ChkRecurrenceClick();
     void ChkEnglishClick();
     void BtnOKClick();
@@ -39,6 +39,7 @@ private:
     void SetChecked(int id, bool on);
 
     NumberBox spnRecurrence_;
+    NumberBox spnMinJapanese_;
     ExtractionSettings *settings_ = nullptr;
 };
 

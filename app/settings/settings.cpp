@@ -18,9 +18,10 @@ const StoredFlag kStoredFlags[11] = {
     {"Debug", &ExtractionSettings::Debug},
 };
 
-const StoredInt kStoredInts[2] = {
+const StoredInt kStoredInts[3] = {
     {"RecurrenceTime", &ExtractionSettings::RecurrenceTime, kRecurrenceTimeRange},
     {"MinExtractStr", &ExtractionSettings::MinExtractStr, kMinExtractStrRange},
+    {"MinJapaneseStr", &ExtractionSettings::MinJapaneseStr, kMinJapaneseStrRange},
 };
 
 // A stored value above the range is brought down to its top. One below it

@@ -12,6 +12,7 @@ namespace lex {
 // command-line front end all take them from here.
 constexpr IntRange kRecurrenceTimeRange = {1, 1000, 4};
 constexpr IntRange kMinExtractStrRange = {1, 1000, 5};
+constexpr IntRange kMinJapaneseStrRange = {1, 1000, 2};
 
 struct ExtractionSettings {
     bool SearchKanji = false;     // take Shift-JIS double-byte characters into "ANSI" strings
@@ -27,6 +28,7 @@ struct ExtractionSettings {
     bool SaveOption = false;      // results file: text column only
     bool Debug = false;           // registry only: start-up notice, a box per dictionary hit
     int MinExtractStr = kMinExtractStrRange.def;  // minimum length (characters in UTF-8 and Japanese UTF-16 text)
+    int MinJapaneseStr = kMinJapaneseStrRange.def;  // minimum length in characters of a row with Japanese characters
 };
 
 // The stored values, named after their fields, in the order in which they
@@ -42,7 +44,7 @@ struct StoredInt {
     IntRange range;
 };
 extern const StoredFlag kStoredFlags[11];
-extern const StoredInt kStoredInts[2];
+extern const StoredInt kStoredInts[3];
 
 // Brings every integer setting into its range.  Values from outside the
 // program (the registry) pass through here before anything uses them.

@@ -16,7 +16,7 @@
 //   byte 5     the stream's piece size - 1 (1..256)
 //   byte 6     flags: CheckKanjiNoise (bit 0), SearchUtf8 (bit 1); bit 2:
 //              the vector walk is the AVX2 one (where the processor has
-//              AVX2; clear: the SSE2 one)
+//              AVX2; clear: the SSE2 one); bits 3-5: MinJapaneseStr - 1
 //   byte 7     length d of the dictionary text that follows
 //   d bytes    dictionary text (English.dic bytes)
 //   the rest   the file to scan
@@ -57,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     pieces.interval = interval;
     st.CheckKanjiNoise = data[6] & 1;
     st.SearchUtf8 = data[6] & 2;
+    st.MinJapaneseStr = (data[6] >> 3 & 7) + 1;
     size_t d = data[7];
     data += 8;
     size -= 8;

@@ -56,7 +56,15 @@ ExtractionSettings With(bool ExtractionSettings::*flag, bool on)
     return s;
 }
 ExtractionSettings Defaults() { return ExtractionSettings(); }
-ExtractionSettings Kanji() { return With(&ExtractionSettings::SearchKanji, true); }
+// The walk's byte rules with Shift-JIS pairs, without the Japanese-text
+// judge (which has cases of its own below).
+ExtractionSettings Kanji(int minJapanese = lex::kMinJapaneseStrRange.def)
+{
+    ExtractionSettings s = With(&ExtractionSettings::SearchKanji, true);
+    s.CheckKanjiNoise = false;
+    s.MinJapaneseStr = minJapanese;
+    return s;
+}
 ExtractionSettings HalfKanaListed() { return With(&ExtractionSettings::CheckHalfKana, false); }
 
 Row A(uint32_t off, const std::string &text) { return {off, lex::RowKind::Ansi, text, false}; }
@@ -98,8 +106,8 @@ TEST(ScannerWalk, RowsFollowTheByteRules)
         {"katakana alone never starts a string", "\xB1\xB2\xB3\xB4\xB5\xB6", 1, Defaults(), {}},
         {"Shift-JIS pairs with SearchKanji: 3 characters are 6 bytes",
          Z(1) + "\x82\xA0\x82\xA2\x82\xA4" + Z(1), 6, Kanji(), {A(1, "\x82\xA0\x82\xA2\x82\xA4")}},
-        {"three pairs are too short for m=7", Z(1) + "\x82\xA0\x82\xA2\x82\xA4" + Z(1), 7,
-         Kanji(), {}},
+        {"three pairs are too short for four Japanese characters",
+         Z(1) + "\x82\xA0\x82\xA2\x82\xA4" + Z(1), 1, Kanji(4), {}},
         {"Shift-JIS between ANSI letters", "AB\x82\xA0" "CD", 6, Kanji(),
          {A(0, "AB\x82\xA0" "CD")}},
         {"without SearchKanji lead and trail both split", "ABCDE\x82\xA0" "FGHIJ", 5, Defaults(),
@@ -133,11 +141,13 @@ TEST(ScannerWalk, RowsFollowTheByteRules)
 std::string W(const std::string &utf8) { return lextest::Utf16Le(utf8); }
 std::string Sjis(const std::string &utf8) { return lextest::Cp932Text(utf8); }
 
-ExtractionSettings WideJapanese(bool halfKanaListed = false)
+ExtractionSettings WideJapanese(bool halfKanaListed = false, int minJapanese = 1)
 {
     ExtractionSettings s;
     s.SearchWideJapanese = true;
     s.CheckHalfKana = !halfKanaListed;
+    s.CheckKanjiNoise = false;
+    s.MinJapaneseStr = minJapanese;
     return s;
 }
 
@@ -148,8 +158,8 @@ TEST(ScannerWalk, JapaneseUtf16TextWithTheSettingOn)
     const WalkCase cases[] = {
         {"katakana between zeros: four characters reach m=4", Z(2) + W("ファイル") + Z(2), 4,
          WideJapanese(), {U(2, file)}},
-        {"the minimum counts characters, not bytes", Z(2) + W("ファイル") + Z(2), 5,
-         WideJapanese(), {}},
+        {"the Japanese minimum counts characters, not bytes", Z(2) + W("ファイル") + Z(2), 1,
+         WideJapanese(false, 5), {}},
         {"setting off: no Japanese row", Z(2) + W("ファイル") + Z(2), 1, Defaults(),
          {A(3, "000")}},
         {"ASCII and Japanese in one string", Z(2) + W("Lexprobe バージョン 1.0") + Z(2), 5,
@@ -251,6 +261,8 @@ ExtractionSettings Utf8(bool kanji = false, bool halfKanaListed = false)
     s.SearchUtf8 = true;
     s.SearchKanji = kanji;
     s.CheckHalfKana = !halfKanaListed;
+    s.CheckKanjiNoise = false;
+    s.MinJapaneseStr = 1;
     return s;
 }
 
@@ -259,7 +271,9 @@ TEST(ScannerWalk, Utf8TextWithTheSettingOn)
     const WalkCase cases[] = {
         {"Japanese text between zeros, in code page 932", Z(1) + "ファイル名: %s" + Z(1), 5,
          Utf8(), {U8(1, Sjis("ファイル名: %s"))}},
-        {"the minimum length counts characters", Z(1) + "日本語" + Z(1), 4, Utf8(), {}},
+        {"the Japanese minimum counts characters",
+         Z(1) + "日本語" + Z(1), 1, [] { ExtractionSettings t = Utf8(); t.MinJapaneseStr = 4; return t; }(),
+         {}},
         {"ASCII before the first character belongs to the row", "abc日本", 5, Utf8(),
          {U8(0, "abc" + Sjis("日本"))}},
         {"setting off: bytes as before", Z(1) + "日本語です" + Z(1), 1, Defaults(), {}},
@@ -296,29 +310,34 @@ TEST(ScannerWalk, Utf8TextWithTheSettingOn)
     }
 }
 
-TEST(ScannerWalk, ShiftJisNoiseFilterDropsMachineCodeAndKeepsMessages)
+// The Japanese-text judge in the walk (CheckKanjiNoise, on by default), on
+// the texts it is there for: machine code that pairs its bytes like
+// Shift-JIS, texts right after machine code, short Japanese words.
+TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
 {
-    struct Case {
+    const ExtractionSettings kanji = With(&ExtractionSettings::SearchKanji, true);
+    const std::string enter = Sjis("[Enter] キーを押すと続行します。");
+    const std::string message = Sjis("%2$s に対する引数 %1$s が曖昧です");
+    const struct {
         const char *what;
-        std::string text;
-        bool listed;
-    } const cases[] = {
+        std::string data;
+        std::vector<Row> rows;
+    } cases[] = {
         {"x86 prologue: push ebp; mov ebp,esp; push edi, esi, ebx; sub esp,44",
-         "U\x89\xE5WVS\x83\xEC,", false},
-        {"mov eax,[esp+56]; mov [esp+60],eax: '$' after kanji", "\x8B\x44$8\x89\x44$<", false},
-        {"mov edx,eax; mov eax,ebx; sub: kanji of mov alone", "\x89\xC2\x89\xD8)", false},
-        {"a message with a level-2 kanji", Sjis("%2$s に対する引数 %1$s が曖昧です"), true},
-        {"kanji and a colon", Sjis("使用方法:"), true},
-        {"kanji of the mov and nop rows with an accelerator", Sjis("更新(_R)"), true},
+         Z(1) + "U\x89\xE5WVS\x83\xEC," + Z(1), {}},
+        {"mov eax,[esp+56]; mov [esp+60],eax: '$' after kanji", Z(1) + "\x8B\x44$8\x89\x44$<" + Z(1),
+         {}},
+        {"a message with a level-2 kanji", Z(1) + message + Z(1), {A(1, message)}},
+        // The code's last byte 0x94 takes "[" as its trail byte: the pair
+        // is cut and "[" read again.
+        {"[Enter] right after code", "\x01\x8B\x45\xF8\x94" + enter + Z(1), {A(5, enter)}},
+        {"a two-character word between zeros", Z(1) + Sjis("全般") + Z(1), {A(1, Sjis("全般"))}},
+        {"the ASCII of a code row is read again as text",
+         Z(1) + "configure\x89\xC2\x89\xD8" + Z(1), {A(1, "configure")}},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string data = Z(1) + c.text + Z(1);
-        ExtractionSettings on = Kanji(), off = Kanji();
-        off.CheckKanjiNoise = false;
-        const std::vector<Row> listed = {A(1, c.text)};
-        EXPECT_EQ(c.listed ? listed : std::vector<Row>{}, Scan(data, 5, on));
-        EXPECT_EQ(listed, Scan(data, 5, off));
+        EXPECT_EQ(c.rows, Scan(c.data, 5, kanji));
     }
 }
 

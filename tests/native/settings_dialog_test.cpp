@@ -28,23 +28,32 @@ TEST(OptFormRules, SettingsRoundTripAndRangeOfTheNumber)
     s.RecurrenceTime = -5;
     s.Debug = true;
     s.MinExtractStr = 77;
+    s.MinJapaneseStr = 5000;
     lex::OptFormValues v = lex::OptFormFromSettings(s);
     EXPECT_EQ(1, v.RecurrenceTime);
+    EXPECT_EQ(1000, v.MinJapaneseStr);
     EXPECT_TRUE(lex::RecurrenceBoxEnabled(v));
     EXPECT_TRUE(lex::EnglishDependantsEnabled(v));
-    EXPECT_FALSE(lex::KanjiNoiseBoxEnabled(v));  // SearchKanji is off at first
+    EXPECT_FALSE(lex::JapaneseBoxesEnabled(v));  // no Japanese setting at first
     EXPECT_TRUE(v.KanjiNoise);
     v.English = false;
     v.Recurrence = false;
-    v.SearchKanji = true;
+    for (bool lex::OptFormValues::*japanese : {&lex::OptFormValues::SearchKanji,
+                                               &lex::OptFormValues::SearchWideJapanese,
+                                               &lex::OptFormValues::SearchUtf8}) {
+        lex::OptFormValues one = v;
+        one.*japanese = true;
+        EXPECT_TRUE(lex::JapaneseBoxesEnabled(one));
+    }
     EXPECT_FALSE(lex::RecurrenceBoxEnabled(v));
     EXPECT_FALSE(lex::EnglishDependantsEnabled(v));
-    EXPECT_TRUE(lex::KanjiNoiseBoxEnabled(v));
     v.RecurrenceTime = 20;
+    v.MinJapaneseStr = 0;
     lex::OptFormToSettings(v, s);
     EXPECT_FALSE(s.CheckEnglish);
     EXPECT_FALSE(s.CheckRecurrence);
     EXPECT_EQ(20, s.RecurrenceTime);
+    EXPECT_EQ(1, s.MinJapaneseStr);
     // Fields the dialog does not edit are left alone.
     EXPECT_TRUE(s.Debug);
     EXPECT_EQ(77, s.MinExtractStr);

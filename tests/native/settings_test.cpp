@@ -57,6 +57,7 @@ TEST(ClampToRanges, BringsEachIntegerIntoItsRange)
         {&S::RecurrenceTime, 1001, 1000},   {&S::RecurrenceTime, INT_MAX, 1000},
         {&S::MinExtractStr, 0, 5},          {&S::MinExtractStr, -1, 5},
         {&S::MinExtractStr, 5, 5},          {&S::MinExtractStr, 5000, 1000},
+        {&S::MinJapaneseStr, 0, lex::kMinJapaneseStrRange.def}, {&S::MinJapaneseStr, 5000, 1000},
     };
     for (const auto &c : cases) {
         S s;

@@ -63,6 +63,7 @@ inline lex::ExtractionSettings RandomSettings(std::mt19937 &rng)
     st.CheckKanjiNoise = f & 128;
     st.SearchUtf8 = f & 256;
     st.RecurrenceTime = static_cast<int>(rng() % 6);
+    st.MinJapaneseStr = static_cast<int>(1 + rng() % 5);
     return st;
 }
 

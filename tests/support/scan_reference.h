@@ -4,7 +4,9 @@
 // bytes counted afresh at every byte, the dictionary block walked linearly
 // from its first entry for every extension of the word.  It shares no code
 // with the program (only the code page 932 table, which is data and has
-// tests of its own), so that a fault of the program's cannot hide in it.
+// tests of its own, and the Japanese-text judge's verdict on a row, which
+// has rule cases of its own), so that a fault of the program's cannot hide
+// in it.
 // Tests, the fuzz target and the benchmark compare the real scanner with it
 // row for row.
 #pragma once
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -19,17 +22,9 @@
 #include "scan/cp932.h"
 #include "words/dictionary.h"
 #include "scan/scanner.h"
+#include "scan_reference_japanese.h"
 
 namespace lexref {
-
-inline bool Printable(uint8_t x, const lex::ExtractionSettings &s)
-{
-    if (x >= 0x20 && x <= 0x7E)
-        return true;
-    return x >= 0xA1 && x <= 0xDF && !s.CheckHalfKana;
-}
-
-inline bool Trail(uint8_t x) { return (x >= 0x40 && x <= 0x7E) || (x >= 0x80 && x <= 0xFC); }
 
 inline char Up(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c; }
 
@@ -63,92 +58,6 @@ inline bool Repetitive(const std::string &text, int limit)
             return true;
     }
     return false;
-}
-
-// The Shift-JIS noise filter, one condition at a time over the row's
-// characters: double-byte ones as lead << 8 | trail, single bytes as they
-// are.
-struct RowChar {
-    unsigned code;
-    bool pair;
-};
-
-inline std::vector<RowChar> RowChars(const std::string &text)
-{
-    std::vector<RowChar> chars;
-    for (size_t k = 0; k < text.size(); ++k) {
-        const uint8_t b = static_cast<uint8_t>(text[k]);
-        if (((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) && k + 1 < text.size()) {
-            chars.push_back({static_cast<unsigned>(b) << 8 | static_cast<uint8_t>(text[k + 1]), true});
-            ++k;
-        } else {
-            chars.push_back({b, false});
-        }
-    }
-    return chars;
-}
-
-inline bool ReadsAsJapanese(const std::string &text)
-{
-    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    const std::vector<RowChar> c = RowChars(text);
-    const size_t n = c.size();
-    auto pair = [&](size_t k, unsigned lo, unsigned hi) {
-        return k < n && c[k].pair && c[k].code >= lo && c[k].code <= hi;
-    };
-    auto hiragana = [&](size_t k) { return pair(k, 0x829F, 0x82F1); };
-    auto katakana = [&](size_t k) { return pair(k, 0x8340, 0x8396); };
-    auto mark = [&](size_t k) { return pair(k, 0x8140, 0x81AC); };
-    auto wide = [&](size_t k) {
-        return pair(k, 0x824F, 0x8258) || pair(k, 0x8260, 0x8279) || pair(k, 0x8281, 0x829A);
-    };
-    auto kanji1 = [&](size_t k) { return pair(k, 0x889F, 0x9872); };
-    auto kanji2 = [&](size_t k) { return pair(k, 0x989F, 0xEAA4); };
-    auto single = [&](size_t k, const char *set) {
-        return k < n && !c[k].pair && c[k].code != 0 && std::strchr(set, static_cast<int>(c[k].code));
-    };
-    size_t doubles = 0, marks = 0, unused = 0;
-    bool marked = false, level2 = false, code = false, plain = false, word = false;
-    for (size_t k = 0; k < n; ++k) {
-        if (c[k].pair) {
-            ++doubles;
-            if (hiragana(k) || mark(k) || (katakana(k) && k > 0 && katakana(k - 1)))
-                marked = true;
-            if (hiragana(k) || mark(k) || katakana(k))
-                ++marks;
-            else if (kanji2(k))
-                level2 = true;
-            else if (!kanji1(k) && !wide(k))
-                ++unused;
-            else if (c[k].code >> 8 != 0x89 && c[k].code >> 8 != 0x8B &&
-                     c[k].code >> 8 != 0x8D && c[k].code >> 8 != 0x90)
-                plain = true;
-        } else if (c[k].code == '$') {
-            if ((k > 0 && c[k - 1].pair) || (k + 1 < n && c[k + 1].pair) ||
-                (k > 0 && single(k - 1, "DLT\\dlt|")))
-                code = true;
-        } else if (c[k].code == '&') {
-            if (k > 0 && c[k - 1].pair)
-                code = true;
-        } else if (c[k].code == '%') {
-            size_t j = k + 1;
-            while (single(j, "-+ #0123456789.*hlLqjzt"))
-                ++j;
-            if (single(j, "diouxXcsp"))
-                word = true;
-        } else if (c[k].code == '(') {
-            if (single(k + 1, "&_") && (single(k + 2, kLetters) || single(k + 2, "0123456789")) &&
-                single(k + 3, ")"))
-                word = true;
-        }
-        if (k >= 2 && single(k, kLetters) && single(k - 1, kLetters) && single(k - 2, kLetters))
-            word = true;
-    }
-    if (doubles == 0)
-        return true;
-    if (marked)
-        return unused < marks;
-    return unused == 0 && !level2 && !code && (plain || word);
 }
 
 inline bool NoLowerCase(const std::string &e)
@@ -516,10 +425,60 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
     const Utf8Chars chars8{data, n, st};
     const size_t minLen = static_cast<size_t>(m < 1 ? 1 : m);
 
+    const size_t minJapanese = static_cast<size_t>(lex::kMinJapaneseStrRange.Clamp(st.MinJapaneseStr));
+    const bool anyJapanese = st.SearchKanji || st.SearchWideJapanese || st.SearchUtf8;
+    const size_t shortest = anyJapanese ? std::min(minLen, minJapanese) : minLen;
+    std::vector<Place> where;  // of each byte of cand
+
+    auto addRow = [&](size_t at, lex::RowKind kind, const std::string &text,
+                      const std::vector<std::pair<size_t, size_t>> &stands) {
+        if (st.CheckRecurrence && Repetitive(text, st.RecurrenceTime))
+            return;
+        // Stand-ins hold no words.
+        std::string words = text;
+        for (const auto &s : stands)
+            words.replace(s.first, s.second, s.second, '~');
+        const bool checked = st.CheckEnglish && dict && ContainsWord(*dict, st, words);
+        host.AddRow(static_cast<uint32_t>(at), kind, text.data(), text.size(), checked);
+    };
     // `hard`: the text ended at a zero or control unit, a length word or
-    // the data's end.
-    auto emit = [&](bool hard) {
-        if (chars < minLen)
+    // the data's end; `clean`: it ended at a zero, a tab, a line break (in
+    // UTF-16 text a control unit or a unit 0x0080-0x0085) or the data's end.
+    auto emit = [&](bool hard, bool clean) {
+        if (chars < shortest)
+            return;
+        const lex::RowKind kind =
+            wide ? lex::RowKind::Unicode : utf8 ? lex::RowKind::Utf8 : lex::RowKind::Ansi;
+        bool holds = pairs || japanese > 0;
+        for (size_t k = 0; utf8 && k < cand.size(); ++k)
+            holds = holds || static_cast<uint8_t>(cand[k]) >= 0x80;
+        if (!holds) {
+            if (chars >= minLen)
+                addRow(start, kind, cand, standIns);
+            return;
+        }
+        if (st.CheckKanjiNoise) {
+            const uint8_t b1 = start >= 1 ? data[start - 1] : 0, b2 = start >= 2 ? data[start - 2] : 0;
+            const unsigned unitBefore = b2 | b1 << 8;
+            const bool cleanStart = wide ? unitBefore < 0x20 || (unitBefore >= 0x80 && unitBefore <= 0x85)
+                                         : CleanByte(b1);
+            JapaneseText judged{cand, where, standIns, kind, cleanStart, clean, st, minLen, minJapanese, {}};
+            if (kind == lex::RowKind::Ansi)
+                judged.shiftJis();
+            else
+                judged.other();
+            for (const Piece &p : judged.out)
+                addRow(p.start, p.kind, p.text, p.standIns);
+            return;
+        }
+        // Without the judge: a pair counts as one character.
+        size_t characters = 0;
+        for (size_t k = 0; k < cand.size(); ++k, ++characters)
+            if (!wide && !utf8 && IsLead(static_cast<uint8_t>(cand[k])))
+                ++k;
+        if (wide || utf8)
+            characters = chars;
+        if (characters < minJapanese)
             return;
         // Japanese text with ideographs is listed only with kana or
         // symbols, or with two ASCII characters or more, unless it is a
@@ -530,18 +489,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         // Kana and symbols alone in rising order: a relocation table.
         if (wide && japanese > 0 && japanese == chars && rising && chars >= 4)
             return;
-        if (st.CheckRecurrence && Repetitive(cand, st.RecurrenceTime))
-            return;
-        if (!wide && !utf8 && st.SearchKanji && st.CheckKanjiNoise && !ReadsAsJapanese(cand))
-            return;
-        // Stand-ins hold no words.
-        std::string words = cand;
-        for (const auto &s : standIns)
-            words.replace(s.first, s.second, s.second, '~');
-        const bool checked = st.CheckEnglish && dict && ContainsWord(*dict, st, words);
-        const lex::RowKind kind =
-            wide ? lex::RowKind::Unicode : utf8 ? lex::RowKind::Utf8 : lex::RowKind::Ansi;
-        host.AddRow(static_cast<uint32_t>(start), kind, cand.data(), cand.size(), checked);
+        addRow(start, kind, cand, standIns);
     };
     auto clear = [&]() {
         cand.clear();
@@ -555,15 +503,17 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         unlikeSeen = false;
         pairs = utf8 = false;
         standIns.clear();
+        where.clear();
     };
-    auto flush = [&](bool hard) {
-        emit(hard);
+    auto flush = [&](bool hard, bool clean) {
+        emit(hard, clean);
         clear();
     };
     auto append = [&](size_t at, uint8_t byte) {
         if (cand.empty())
             start = at;
         cand.push_back(static_cast<char>(byte));
+        where.push_back({at, wide ? 2u : 1u});
         ++chars;
     };
     // Whether a zero or control code unit stands right before k (bytes
@@ -630,9 +580,12 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         unlikeSeen = unlikeSeen || (!cand.empty() && !units.textLike(at));
         ++japanese;
         const uint16_t form = lex::JapaneseUnitCp932(u);
-        if (form > 0xFF)
+        if (form > 0xFF) {
             cand.push_back(static_cast<char>(form >> 8));
+            where.push_back({at, 2});
+        }
         cand.push_back(static_cast<char>(form & 0xFF));
+        where.push_back({at, 2});
         ++chars;
         wide = true;
         unitAt = units.textLike(at) ? kAfterJapanese : kAfterUnlike;
@@ -680,7 +633,9 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         auto end = [&]() {
             // The code unit that ends the text, when known.
             const size_t endUnit = atUnit ? i : unitAt == kHigh ? i + 1 : none;
-            flush(endUnit != none && units.hardEnd(endUnit));
+            const bool hard = endUnit != none && units.hardEnd(endUnit);
+            const unsigned u = endUnit != none ? units.unit(endUnit) : 0xFFFF;
+            flush(hard, hard || u < 0x20 || (u >= 0x80 && u <= 0x85));
             // It, or the unit after a line break that ends the text, may be
             // a string table's length word.
             if (endUnit != none) {
@@ -711,7 +666,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         if (tableNext == i) {
             if (units.asciiLengthWord(i, -1, false)) {
                 if (!cand.empty())
-                    flush(true);
+                    flush(true, true);
                 tableNext = i + 2 + 2 * static_cast<size_t>(b);
                 afterLength = i + 2;
                 ++i;
@@ -726,7 +681,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         // one; a printable byte there is then examined with no candidate.
         if (!ended && jp && atUnit && !takes && japanese > 0 && !units.ascii(i)) {
             if (Printable(b, st)) {
-                flush(false);
+                flush(false, false);
             } else {
                 end();
                 ended = true;
@@ -750,11 +705,11 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             // is passed over.
             const size_t length = length8;
             if (act8 == kPass) {
-                flush(false);
+                flush(false, false);
                 i += length - 1;
             } else {
                 if (pairs)
-                    flush(false);
+                    flush(false, false);
                 if (cand.empty())
                     start = i;
                 bool standIn = false;
@@ -762,6 +717,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                 if (standIn)
                     standIns.push_back({cand.size(), f.size()});
                 cand += f;
+                where.insert(where.end(), f.size(), Place{i, length});
                 ++chars;
                 utf8 = true;
                 i += length - 1;
@@ -799,12 +755,12 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                     clear();
                 }
             } else {
-                flush(false);
+                flush(false, true);
             }
         } else if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF)) {
             if (utf8 && b >= 0x80) {
                 // UTF-8 text holds no katakana byte.
-                flush(false);
+                flush(false, false);
             } else if (!Printable(b, st)) {
                 unitAt = kUnknown;
             } else if (wide && x != 0) {
@@ -817,24 +773,24 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             if (st.SearchKanji && !wide) {
                 if (Trail(x) && i + 1 < n) {
                     if (utf8)
-                        flush(false);
+                        flush(false, false);
                     append(i, b);
                     append(i + 1, x);
                     pairs = true;
                     ++i;
                 } else {
-                    flush(false);
+                    flush(false, false);
                 }
             } else if (wide) {
                 end();
             } else {
-                flush(false);
+                flush(false, false);
             }
         } else {
             if (wide) {
                 end();
             } else {
-                flush(false);
+                flush(false, CleanByte(b));
             }
         }
         if (i >= limit) {
@@ -845,7 +801,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             limit = std::min(((i + 1) / interval + 1) * interval - 1, n - 1);
         }
     }
-    emit(true);
+    emit(true, true);
 }
 
 } // namespace lexref

@@ -451,7 +451,7 @@ TEST_F(App, CloseButtonClosesAndSaves)
     Start();
     Click(Item(IDC_CLOSEBTN));
     EXPECT_TRUE(form_->Destroyed());
-    EXPECT_EQ(12u + 8u, Registry::ValueCount());  // the settings and the window's layout
+    EXPECT_EQ(13u + 8u, Registry::ValueCount());  // the settings and the window's layout
 }
 
 // ---- Dictionary and debug mode ----------------------------------------------
@@ -507,18 +507,19 @@ TEST_F(App, DebugModeCaptionNoticeAndHitBoxes)
 
 // ---- Registry ------------------------------------------------------------
 
-TEST_F(App, FirstStartWritesTwelveSettingsWithoutDebugAndTheLayout)
+TEST_F(App, FirstStartWritesThirteenSettingsWithoutDebugAndTheLayout)
 {
     Start();
     EXPECT_FALSE(form_->settings().SearchWideJapanese);
     CloseMain();
-    EXPECT_EQ(12u + 8u, Registry::ValueCount());  // eight values of the window's layout
+    EXPECT_EQ(13u + 8u, Registry::ValueCount());  // eight values of the window's layout
     EXPECT_EQ("<missing>", Registry::Get("Debug"));
     const std::pair<const char *, const char *> expected[] = {
         {"SearchKanji", "0"},     {"CheckKanjiNoise", "1"}, {"SearchWideJapanese", "0"},
         {"SearchUtf8", "0"},      {"CheckHalfKana", "1"},   {"CheckRecurrence", "1"},
         {"CheckEnglish", "1"},    {"CheckInitial", "0"},   {"CheckSeparator", "1"},
         {"SaveOption", "0"},      {"RecurrenceTime", "4"}, {"MinExtractStr", "5"},
+        {"MinJapaneseStr", "2"},
     };
     for (const auto &e : expected)
         EXPECT_EQ(e.second, Registry::Get(e.first)) << e.first;

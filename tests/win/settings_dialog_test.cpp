@@ -88,6 +88,13 @@ TEST_F(OptDialog, KanjiEnglishAndRepetitionRules)
         Press(dlg, {IDC_CHKSEARCHKANJI});
         EXPECT_EQ("-=--xxxx-- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHKANJI});
+        // Any Japanese setting enables the judge's box and the Japanese
+        // minimum length.
+        Press(dlg, {IDC_CHKSEARCHUTF8});
+        EXPECT_EQ("-x-xxxxx-- 4", Boxes(dlg));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_SPNMINJAPANESE)));
+        Press(dlg, {IDC_CHKSEARCHUTF8});
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_SPNMINJAPANESE)));
         // The English rule greys the dependants and keeps their marks.
         Press(dlg, {IDC_CHKINITIAL, IDC_CHKENGLISH});
         EXPECT_EQ("-X--xx-XX- 4", Boxes(dlg));
@@ -119,6 +126,7 @@ TEST_F(OptDialog, OkCopiesEverySettingAndTheyReachTheRegistry)
         Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHWIDE, IDC_CHKSEARCHUTF8,
                     IDC_CHKHALFKANA, IDC_CHKINITIAL, IDC_CHKSEPARATOR, IDC_CHKSAVEOPTION});
         SetWindowTextA(GetDlgItem(dlg, IDC_SPNRECURRENCE), "7");
+        SetWindowTextA(GetDlgItem(dlg, IDC_SPNMINJAPANESE), "3");
         Click(GetDlgItem(dlg, IDOK));
     });
     const lex::ExtractionSettings &s = form_->settings();
@@ -135,7 +143,7 @@ TEST_F(OptDialog, OkCopiesEverySettingAndTheyReachTheRegistry)
         {"SearchKanji", "1"},  {"CheckKanjiNoise", "0"}, {"SearchWideJapanese", "1"},
         {"SearchUtf8", "1"},   {"CheckHalfKana", "0"},
         {"CheckInitial", "1"}, {"CheckSeparator", "0"},     {"SaveOption", "1"},
-        {"RecurrenceTime", "7"},
+        {"RecurrenceTime", "7"}, {"MinJapaneseStr", "3"},
     };
     for (const auto &value : stored)
         EXPECT_EQ(value.second, Registry::Get(value.first)) << value.first;
@@ -146,7 +154,7 @@ TEST_F(OptDialog, StoredWideJapaneseShowsOnItsOwnBoxAndOkClearsIt)
     Registry::PutString("SearchWideJapanese", "1");
     Start();
     WithDialog([&](HWND dlg) {
-        EXPECT_EQ("-Xx-xxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("-xx-xxxx-- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKSEARCHWIDE, IDOK});
     });
     EXPECT_FALSE(form_->settings().SearchWideJapanese);

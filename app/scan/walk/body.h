@@ -71,7 +71,8 @@ public:
     static_assert(kLookAhead <= kMaxLookAhead, "a stream keeps the look-ahead for its next piece");
 
     explicit BodyWalker(const WalkSetup &setup)
-        : WalkCore(setup), sift_(emitter_.MinLength()),
+        : WalkCore(setup),
+          sift_(setup.settings->SearchKanji ? emitter_.ShortestRow() : emitter_.MinLength()),
           single_(*setup.settings, utf8Text_), utf16_(*setup.settings), utf8_(*setup.settings),
           japanese_(*setup.settings)
     {
@@ -183,9 +184,13 @@ private:
         const uint8_t *d = w_.data;
         const size_t j = RunEnd(i + 1, limit + 1);
         facts_.start = w_.base + i;
+        // Only UTF-8 text of the texts begun here may hold Japanese.
+        if (utf8Text_ && judging_)
+            facts_.before = w_.BytesBefore(i);
         const auto startsUtf8 = [this](size_t k) { return StartsUtf8(k); };
         if (j <= limit && single_.Flushes<utf8Text_>(w_, j, j - i, startsUtf8)) {
-            Emit(reinterpret_cast<const char *>(d + i), j - i);
+            Emit(reinterpret_cast<const char *>(d + i), j - i, false,
+                 utf8Text_ && judging_ && IsCleanEdgeByte(d[j]));
             return j + 1;
         }
         candidate_.assign(reinterpret_cast<const char *>(d + i), j - i);
@@ -209,11 +214,14 @@ private:
     // else goes to the plain step.
     size_t StepInWideText(size_t i, size_t limit)
     {
-        const size_t from = i;
+        const size_t from = i, taken = candidate_.size();
         const size_t stop = Stop(limit);
         i = utf16_.Run(w_, i, stop, candidate_);
-        if (i != from)
+        if (i != from) {
             unit_ = kUnitBegin;
+            if (wideJapanese_ && judging_)
+                Mark(taken, w_.base + from);
+        }
         if (i > stop)
             return i;
         if (wideJapanese_ && unit_ <= kUnitBegin) {
@@ -297,12 +305,16 @@ private:
                 if (wideJapanese_) {
                     facts_.whole = japanese_.StrongAt(w_, k, afterLength_);
                     Follow(k);
+                    if (judging_)
+                        facts_.before = uint32_t(w_.Back(k, 1)) | uint32_t(w_.Back(k, 2)) << 8 |
+                                        uint32_t(w_.Back(k, 3)) << 16 |
+                                        uint32_t(w_.Back(k, 4)) << 24;
                 }
             } else {
                 Clear();
             }
         } else {
-            Flush();
+            Flush(false, true);
         }
         return i + 1;
     }
@@ -326,14 +338,15 @@ private:
                 return AppendRun(i, limit);
             // The byte may begin a UTF-8 character that the step did not
             // take: it is taken here as what it is, text.
-            if (candidate_.empty())
-                facts_.start = w_.base + i;
+            BeginOrMark(i);
             candidate_.push_back(static_cast<char>(b));
             return i + 1 <= limit ? GatherMixed(i + 1, limit) : i + 1;
         }
         if (w_.At(static_cast<ptrdiff_t>(i) + 1) == 0) {
             if (candidate_.empty())
                 facts_.start = w_.base + i;
+            else if (wideJapanese_ && judging_)
+                Mark(candidate_.size(), w_.base + i);
             candidate_.push_back(static_cast<char>(b));
             unit_ = kUnitHigh;
         } else {
@@ -352,8 +365,7 @@ private:
             // A pair ends UTF-8 text.
             if (utf8Text_ && facts_.utf8)
                 Flush();
-            if (candidate_.empty())
-                facts_.start = w_.base + i;
+            BeginOrMark(i);
             candidate_.push_back(static_cast<char>(w_.data[i]));
             candidate_.push_back(static_cast<char>(w_.data[i + 1]));
             facts_.doubles = true;
@@ -373,9 +385,12 @@ private:
         if (j == i)
             return i;
         facts_.start = w_.base + i;
+        if (judging_)
+            facts_.before = w_.BytesBefore(i);
         if (!leftOut && j <= limit && single_.MixedFlushes<utf8Text_>(w_, j, j - i, Utf8Here())) {
             facts_.doubles = pairs;
-            Emit(reinterpret_cast<const char *>(w_.data + i), j - i);
+            Emit(reinterpret_cast<const char *>(w_.data + i), j - i, false,
+                 judging_ && IsCleanEdgeByte(w_.data[j]));
             facts_.doubles = false;
             return j + 1;
         }
@@ -392,7 +407,11 @@ private:
     // left out; returns j.
     size_t TakeMixed(size_t i, size_t j, bool leftOut, bool pairs)
     {
-        single_.TakeMixed(w_, i, j, leftOut, candidate_);
+        if (judging_ && !candidate_.empty())
+            Mark(candidate_.size(), w_.base + i);
+        single_.TakeMixed(w_, i, j, leftOut, candidate_,
+                          judging_ ? &facts_.marks : nullptr,
+                          static_cast<uint32_t>(w_.base - facts_.start));
         facts_.doubles = facts_.doubles || pairs;
         return j;
     }
@@ -432,8 +451,7 @@ private:
     // bytes or a stand-in.
     void TakeUtf8(size_t i, uint32_t code)
     {
-        if (candidate_.empty())
-            facts_.start = w_.base + i;
+        BeginOrMark(i);
         const size_t before = candidate_.size();
         const uint16_t form = Cp932Form(code);
         if (form == 0) {
@@ -447,6 +465,11 @@ private:
         }
         facts_.extra += candidate_.size() - before - 1;
         facts_.utf8 = true;
+        // The text that follows lies after the character's own bytes,
+        // whatever its code page 932 form reads back as.
+        if (judging_)
+            Mark(candidate_.size(),
+                 w_.base + i + (code < 0x800 ? 2 : code < 0x10000 ? 3 : 4));
     }
 
     // A byte that ends the text at i and is left out.
@@ -454,7 +477,7 @@ private:
     {
         if (facts_.wide)
             return EndWide(i);
-        Flush();
+        Flush(false, judging_ && IsCleanEdgeByte(w_.data[i]));
         return i + 1;
     }
 
@@ -472,7 +495,9 @@ private:
         const ptrdiff_t end = unit_ <= kUnitBegin ? static_cast<ptrdiff_t>(i)
                               : unit_ == kUnitHigh ? static_cast<ptrdiff_t>(i) + 1
                                                    : -1;
-        Flush(end >= 0 && japanese_.HardEnd(w_, end));
+        const bool hard = end >= 0 && japanese_.HardEnd(w_, end);
+        Flush(hard, wideJapanese_ && judging_ &&
+                        (hard || (end >= 0 && IsCleanEdgeUnit(w_.Unit(end)))));
         if (wideJapanese_ && end >= 0) {
             FollowFrom(end);
             if (japanese_.LineBreak(w_, end))
@@ -515,7 +540,7 @@ private:
         const uint8_t v = w_.data[i];
         if (japanese_.AsciiLengthWord(w_, k, -1, false)) {
             if (!candidate_.empty())
-                Flush(true);
+                Flush(true, true);
             tableNext_ = at + 2 + 2 * uint64_t(v);
             afterLength_ = at + 2;
             resume_ = false;
@@ -562,8 +587,7 @@ private:
     // the UTF-16 text, as its Shift-JIS bytes.
     size_t TakeJapanese(size_t i)
     {
-        if (candidate_.empty())
-            facts_.start = w_.base + i;
+        BeginOrMark(i);
         const ptrdiff_t k = static_cast<ptrdiff_t>(i);
         const uint16_t unit = static_cast<uint16_t>(w_.data[i] | w_.data[i + 1] << 8);
         const uint16_t form = JapaneseUnitCp932(unit);
@@ -593,8 +617,11 @@ private:
     size_t AppendRun(size_t i, size_t limit)
     {
         const uint8_t *d = w_.data;
-        if (candidate_.empty())
+        if (candidate_.empty()) {
             facts_.start = w_.base + i;
+            if (utf8Text_ && judging_)
+                facts_.before = w_.BytesBefore(i);
+        }
         size_t j = i;
         // UTF-8 text takes ASCII only (PrintableStep ends it at katakana).
         const bool ascii = utf8Text_ && facts_.utf8;
@@ -614,6 +641,19 @@ private:
                 break;
         }
         return j;
+    }
+
+    // A character of Shift-JIS, Japanese UTF-16 or UTF-8 text at i: it
+    // begins the text, or (for the Japanese-text judge) its place is marked.
+    void BeginOrMark(size_t i)
+    {
+        if (candidate_.empty()) {
+            facts_.start = w_.base + i;
+            if (judging_)
+                facts_.before = w_.BytesBefore(i);
+        } else if (judging_) {
+            Mark(candidate_.size(), w_.base + i);
+        }
     }
 
     // What the sift reads.

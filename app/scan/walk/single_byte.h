@@ -225,8 +225,11 @@ public:
         return c == kOther || (c == kLead && !kanji_) || (c == kZero && run >= 2);
     }
     // Appends the bytes from i to j - 1, as MixedEnd took them, to `text`
-    // without the katakana left out.
-    void TakeMixed(const Window &w, size_t i, size_t j, bool leftOut, TextBuffer &text) const
+    // without the katakana left out.  With `marks`, the text byte after
+    // each katakana left out is marked with its file position (window
+    // position + `shift`, as the text's marks count it).
+    void TakeMixed(const Window &w, size_t i, size_t j, bool leftOut, TextBuffer &text,
+                   std::vector<std::pair<uint32_t, uint32_t>> *marks, uint32_t shift) const
     {
         const uint8_t *d = w.data;
         const char *from = reinterpret_cast<const char *>(d + i);
@@ -235,11 +238,21 @@ public:
             return;
         }
         // A katakana byte of a pair is its trail byte and stays.
+        bool skipped = false;
         for (size_t k = i; k < j; ++k) {
-            if (class_[d[k]] == kLead && !printable_[d[k]]) {
+            const bool lead = class_[d[k]] == kLead && !printable_[d[k]];
+            if (!lead && !printable_[d[k]]) {
+                skipped = true;
+                continue;
+            }
+            if (skipped && marks)
+                marks->emplace_back(static_cast<uint32_t>(text.size()),
+                                    static_cast<uint32_t>(k) + shift);
+            skipped = false;
+            if (lead) {
                 text.append(from + (k - i), 2);
                 ++k;
-            } else if (printable_[d[k]]) {
+            } else {
                 text.push_back(static_cast<char>(d[k]));
             }
         }

@@ -6,7 +6,8 @@ namespace lex {
 
 WalkCore::WalkCore(const WalkSetup &setup)
     : settings_(*setup.settings),
-      emitter_(setup.minLength, *setup.settings, setup.marker, *setup.host), host_(*setup.host),
+      emitter_(setup.minLength, *setup.settings, setup.marker, *setup.host),
+      judging_(emitter_.Judging()), host_(*setup.host),
       size_(setup.size), interval_(std::max<size_t>(setup.interval, 1)),
       blockLast_(interval_ - 1)
 {

@@ -124,17 +124,30 @@ public:
     bool CheckpointAtEnd();
     // The end of the walk, after a stop too: the pending candidate is
     // emitted when it reaches the minimum length.
-    void EmitPending() { emitter_.Emit(candidate_.data(), candidate_.size(), facts_, true); }
+    void EmitPending()
+    {
+        facts_.cleanEnd = true;
+        emitter_.Emit(candidate_.data(), candidate_.size(), facts_, true);
+    }
 
 protected:
     // Hands `length` bytes of text to the row emitter, with the facts of
     // the candidate (the text is the candidate's or, with no candidate,
     // bytes of the data that the walk took at once).  `hard`: UTF-16 text
     // ended at a zero or control unit, a string table's length word or the
-    // data's end.
-    void Emit(const char *text, size_t length, bool hard = false) const
+    // data's end; `clean`: the text ended at a clean edge (TextFacts), told
+    // only while the Japanese-text judge is in force.
+    void Emit(const char *text, size_t length, bool hard = false, bool clean = false)
     {
+        facts_.cleanEnd = clean;
         emitter_.Emit(text, length, facts_, hard);
+    }
+    // For the Japanese-text judge: text byte `text` of the candidate lies at
+    // file offset `at`.
+    void Mark(size_t text, uint64_t at)
+    {
+        facts_.marks.emplace_back(static_cast<uint32_t>(text),
+                                  static_cast<uint32_t>(at - facts_.start));
     }
     void Clear()
     {
@@ -143,9 +156,9 @@ protected:
         lastUnit_ = 0;
         unlikeSeen_ = false;
     }
-    void Flush(bool hard = false)
+    void Flush(bool hard = false, bool clean = false)
     {
-        Emit(candidate_.data(), candidate_.size(), hard);
+        Emit(candidate_.data(), candidate_.size(), hard, clean);
         Clear();
     }
     // Progress, events and the abort check after the step that ended on
@@ -155,6 +168,9 @@ protected:
     // A copy: a stream may outlive the settings record it was made with.
     const ExtractionSettings settings_;
     const RowEmitter emitter_;
+    // The Japanese-text judge is in force: the walk records what it reads
+    // of a text's edges and where its bytes lie (TextFacts).
+    const bool judging_;
     ScanHost &host_;
     uint64_t size_;
     uint64_t interval_;

@@ -1,0 +1,288 @@
+// The row filter for text with Japanese characters (japanesefilter.h tells
+// the rule).
+#include "scan/japanesefilter.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "scan/cp932.h"
+#include "scan/rowfilter.h"
+#include "util/shiftjis.h"
+
+namespace lex {
+
+namespace sjis = loom::sjis;
+using japanese::JudgeForm;
+using japanese::RowChar;
+using japanese::Verdict;
+
+namespace {
+
+uint32_t Utf8Size(uint32_t code)
+{
+    return code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+}
+
+// The character of a double-byte form; a pair the code page leaves empty
+// reads as U+FFFF, of no class that text uses.
+uint32_t PairCode(uint8_t lead, uint8_t trail)
+{
+    const uint32_t code = Cp932Char(lead, trail);
+    return code ? code : 0xFFFFu;
+}
+
+uint32_t SingleCode(uint8_t b)
+{
+    return sjis::IsHalfWidthKana(b) ? kHalfWidthKatakanaFirst + (b - 0xA1u) : b;
+}
+
+bool HoldsJapanese(const std::vector<RowChar> &chars, size_t first, size_t end)
+{
+    for (size_t k = first; k < end; ++k)
+        if (chars[k].code >= 0x80)
+            return true;
+    return false;
+}
+
+} // namespace
+
+// Shift-JIS characters read from a text byte on: each one's file position
+// (from the text's start) and its first text byte (one more entry: where
+// the reading stopped).
+struct JapaneseFilter::Reading {
+    std::vector<RowChar> chars;
+    std::vector<uint32_t> text;
+};
+
+const std::vector<TextPiece> &JapaneseFilter::Judge(const char *text, size_t length,
+                                                    const TextFacts &facts)
+{
+    pieces_.clear();
+    facts_ = &facts;
+    if (!facts.wide && !facts.utf8)
+        JudgeShiftJis(text, length, facts);
+    else
+        JudgeOther(text, length, facts);
+    return pieces_;
+}
+
+size_t JapaneseFilter::ReadShiftJis(const char *text, size_t length, size_t at, Reading &r) const
+{
+    const auto *s = reinterpret_cast<const uint8_t *>(text);
+    r.chars.clear();
+    r.text.clear();
+    size_t t = at;
+    while (t < length) {
+        const uint8_t b = s[t];
+        if (!sjis::IsLead(b)) {
+            r.chars.push_back({SingleCode(b), bytePos_[t], 1});
+            r.text.push_back(static_cast<uint32_t>(t));
+            ++t;
+            continue;
+        }
+        // A pair's bytes stand side by side in the file: a lead byte before
+        // bytes the walk left out, or at the end, has no trail byte.
+        if (t + 1 >= length || !sjis::IsTrail(s[t + 1]) || bytePos_[t + 1] != bytePos_[t] + 1)
+            break;
+        r.chars.push_back({PairCode(b, s[t + 1]), bytePos_[t], 2});
+        r.text.push_back(static_cast<uint32_t>(t));
+        t += 2;
+    }
+    r.text.push_back(static_cast<uint32_t>(t));
+    return t;
+}
+
+Verdict JapaneseFilter::JudgeReading(const Reading &r, bool cleanStart, bool cleanEnd) const
+{
+    return japanese::JudgeRow(r.chars.data(), r.chars.size(), JudgeForm::ShiftJis,
+                              {cleanStart, cleanEnd});
+}
+
+void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFacts &facts)
+{
+    const auto *s = reinterpret_cast<const uint8_t *>(text);
+    // Every text byte's file position: byte for byte from the start, and
+    // from each mark the walk left where bytes were left out.
+    bytePos_.resize(length + 1);
+    size_t m = 0;
+    uint32_t pos = 0;
+    for (size_t t = 0; t <= length; ++t, ++pos) {
+        while (m < facts.marks.size() && facts.marks[m].first == t)
+            pos = facts.marks[m++].second;
+        bytePos_[t] = pos;
+    }
+    Reading r, other;
+    size_t at = 0;
+    bool clean = IsCleanEdgeByte(facts.before & 0xFF);
+    // Each head cut reads the text again from the cut: a few rounds at
+    // most, so that a long row of junk is not read again pair by pair.
+    int rounds = 0;
+    while (at < length) {
+        size_t end = ReadShiftJis(text, length, at, r);
+        if (!HoldsJapanese(r.chars, 0, r.chars.size())) {
+            PlainRuns(text, at, end, facts);
+            at = end + 1;
+            clean = false;
+            continue;
+        }
+        // Machine code's last byte may have taken the text's first lead
+        // byte as its trail byte ("8B 82" before "82 A8 82 C1" of "おっと").
+        if (!clean && r.chars[0].size == 2 && sjis::IsLead(s[at + 1])) {
+            const size_t otherEnd = ReadShiftJis(text, length, at + 1, other);
+            if (HoldsJapanese(other.chars, 0, other.chars.size())) {
+                const Verdict a = JudgeReading(r, false, end == length && facts.cleanEnd);
+                const Verdict b = JudgeReading(other, false, otherEnd == length && facts.cleanEnd);
+                if (b.japanese && (!a.japanese || b.margin > a.margin)) {
+                    std::swap(r, other);
+                    at += 1;
+                    end = otherEnd;
+                }
+            }
+        }
+        const Verdict v = JudgeReading(r, clean, end == length && facts.cleanEnd);
+        if (!v.japanese) {
+            PlainRuns(text, at, end, facts);
+            at = end + 1;
+            clean = false;
+            continue;
+        }
+        if (v.first > 0 && rounds < 8) {
+            ++rounds;
+            // The head goes; a pair cut off gives its trail byte back.
+            const size_t cut = r.text[v.first - 1];
+            const bool pair = r.chars[v.first - 1].size == 2;
+            PlainRuns(text, at, pair ? cut : cut + 1, facts);
+            at = pair ? cut + 1 : r.text[v.first];
+            clean = false;
+            continue;
+        }
+        PlainRuns(text, at, r.text[v.first], facts);
+        const size_t from = r.text[v.first], to = r.text[v.end];
+        if (v.end - v.first >= minJapanese_)
+            Keep(facts.start + bytePos_[from], RowKind::Ansi, text + from, to - from, {});
+        else
+            PlainRuns(text, from, to, facts);
+        PlainRuns(text, to, end, facts);
+        at = end + 1;
+        clean = false;
+        rounds = 0;
+    }
+}
+
+void JapaneseFilter::PlainRuns(const char *text, size_t from, size_t to, const TextFacts &facts)
+{
+    const auto *s = reinterpret_cast<const uint8_t *>(text);
+    std::string run;
+    size_t runStart = 0;
+    auto flush = [&] {
+        if (run.size() >= minLength_)
+            pieces_.push_back({facts.start + bytePos_[runStart], RowKind::Ansi, run, {}});
+        run.clear();
+    };
+    for (size_t t = from; t < to; ++t) {
+        const uint8_t b = s[t];
+        // Without pairs, printable bytes join a run, left-out katakana
+        // neither join nor end it, and anything else ends it.
+        const bool kana = sjis::IsHalfWidthKana(b);
+        if (sjis::IsPrintableAscii(b) || (kana && !hideKana_)) {
+            if (run.empty())
+                runStart = t;
+            run.push_back(static_cast<char>(b));
+        } else if (!kana) {
+            flush();
+        }
+    }
+    flush();
+}
+
+void JapaneseFilter::JudgeOther(const char *text, size_t length, const TextFacts &facts)
+{
+    const auto *s = reinterpret_cast<const uint8_t *>(text);
+    const bool wide = facts.wide;
+    chars_.clear();
+    charText_.clear();
+    size_t m = 0, stand = 0;
+    uint32_t pos = 0;
+    for (size_t t = 0; t < length;) {
+        while (m < facts.marks.size() && facts.marks[m].first < t)
+            ++m;
+        while (m < facts.marks.size() && facts.marks[m].first == t)
+            pos = facts.marks[m++].second;
+        uint32_t code;
+        size_t bytes = 1;
+        while (stand < facts.standIns.size() && facts.standIns[stand] < t)
+            ++stand;
+        if (stand < facts.standIns.size() && facts.standIns[stand] == t) {
+            // "\u{HEX}": the character that code page 932 lacks.
+            char *close = nullptr;
+            code = static_cast<uint32_t>(std::strtoul(text + t + 3, &close, 16));
+            bytes = static_cast<size_t>(close - (text + t)) + 1;
+        } else if (sjis::IsLead(s[t]) && t + 1 < length) {
+            code = PairCode(s[t], s[t + 1]);
+            bytes = 2;
+        } else {
+            code = SingleCode(s[t]);
+        }
+        // In UTF-16 text a character is a code unit.  In UTF-8 text the
+        // walk marks where each multi-byte character and what follows it
+        // lie; a byte between marks is one byte of the file (the text may
+        // begin with single bytes, half-width katakana among them).
+        const uint32_t size = wide ? 2 : Utf8Size(code);
+        chars_.push_back({code, pos, size});
+        charText_.push_back(static_cast<uint32_t>(t));
+        pos += wide ? 2 : static_cast<uint32_t>(bytes);
+        t += bytes;
+    }
+    charText_.push_back(static_cast<uint32_t>(length));
+    const uint32_t n = static_cast<uint32_t>(chars_.size());
+    // A UTF-8 character's bytes reach to the next one (its code page 932
+    // form may read back as a character of another length).
+    for (uint32_t k = 0; !wide && k + 1 < n; ++k)
+        chars_[k].size = chars_[k + 1].at - chars_[k].at;
+    const RowKind kind = wide ? RowKind::Unicode : RowKind::Utf8;
+    const RowKind plain = wide ? RowKind::Unicode : RowKind::Ansi;
+    const bool cleanStart = wide ? IsCleanEdgeUnit((facts.before >> 8 & 0xFF) | (facts.before & 0xFF) << 8)
+                                 : IsCleanEdgeByte(facts.before & 0xFF);
+    const Verdict v = japanese::JudgeRow(chars_.data(), chars_.size(),
+                                         wide ? JudgeForm::Utf16Le : JudgeForm::Utf8,
+                                         {cleanStart, facts.cleanEnd});
+    if (!v.japanese) {
+        AsciiRuns(text, 0, n, plain);
+        return;
+    }
+    AsciiRuns(text, 0, v.first, plain);
+    if (v.end - v.first >= minJapanese_) {
+        const size_t from = charText_[v.first], to = charText_[v.end];
+        std::vector<size_t> standIns;
+        for (size_t at : facts.standIns)
+            if (at >= from && at < to)
+                standIns.push_back(at - from);
+        Keep(facts.start + chars_[v.first].at, kind, text + from, to - from, std::move(standIns));
+    } else {
+        AsciiRuns(text, v.first, v.end, plain);
+    }
+    AsciiRuns(text, v.end, n, plain);
+}
+
+void JapaneseFilter::AsciiRuns(const char *text, uint32_t first, uint32_t end, RowKind kind)
+{
+    uint32_t k = first;
+    while (k < end) {
+        while (k < end && chars_[k].code >= 0x80)
+            ++k;
+        const uint32_t runFirst = k;
+        while (k < end && chars_[k].code < 0x80)
+            ++k;
+        if (k - runFirst >= minLength_ && k > runFirst)
+            Keep(facts_->start + chars_[runFirst].at, kind, text + charText_[runFirst],
+                 charText_[k] - charText_[runFirst], {});
+    }
+}
+
+void JapaneseFilter::Keep(uint64_t start, RowKind kind, const char *text, size_t length,
+                          std::vector<size_t> standIns)
+{
+    pieces_.push_back({start, kind, std::string(text, length), std::move(standIns)});
+}
+
+} // namespace lex

@@ -1,0 +1,96 @@
+// The row filter for text that holds Japanese characters (Shift-JIS pairs
+// in "ANSI" text, Japanese UTF-16 text, UTF-8 text): the Japanese-text
+// judge (japanese/judge.h) keeps the part of the text that reads as
+// Japanese, and the rest is read again as the walk reads it without the
+// Japanese settings.  Portable: no <windows.h>.
+//
+//   - A Shift-JIS text is judged from its first byte.  Where the judge cuts
+//     a head whose last character is a pair, the pair's trail byte is read
+//     again as the first byte of the text ("[" of "[Enter]", which machine
+//     code's last byte took as its trail byte), and what follows is judged
+//     again; at a dirty start a first pair whose trail byte is a lead byte
+//     is also read from that byte, and the reading the judge scores higher
+//     wins.  The head and tail cut off, and a text that does not read as
+//     Japanese, are read without pairs: their runs of printable bytes.
+//   - A UTF-16 or UTF-8 text is judged once; what is cut off, or the whole
+//     text when it does not read as Japanese, gives its runs of ASCII
+//     characters (UTF-16 rows, and for UTF-8 text "ANSI" rows).
+//   - A span that reads as Japanese is listed when it holds at least the
+//     Japanese minimum length in characters; the runs need the minimum
+//     length in bytes (characters for UTF-16).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "japanese/judge.h"
+#include "scan/resultrow.h"
+
+namespace lex {
+
+struct TextFacts;
+
+// What stands at a clean edge of a text, right before or after it: a zero,
+// a tab or a line break (the data's edge reads as a zero); in UTF-16 text
+// any control unit (a string table's length word stands there) and a
+// dialog's control class atoms 0x0080-0x0085.  Text nearly always sits
+// so; machine code read as text mostly begins and ends at other bytes.
+inline bool IsCleanEdgeByte(uint32_t b) { return b == 0 || b == 9 || b == 10 || b == 13; }
+inline bool IsCleanEdgeUnit(uint32_t u) { return u < 0x20 || (u >= 0x80 && u <= 0x85); }
+
+// A piece of the text that becomes a row: its file offset, its kind, its
+// bytes, and (UTF-8 text) where its stand-ins begin.
+struct TextPiece {
+    uint64_t start;
+    RowKind kind;
+    std::string text;
+    std::vector<size_t> standIns;
+};
+
+class JapaneseFilter {
+public:
+    // `minLength`: the rows without Japanese (bytes; characters in UTF-16
+    // text); `minJapanese`: the characters a span with Japanese needs;
+    // `hideKana`: half-width katakana bytes are not printable
+    // (CheckHalfKana).
+    JapaneseFilter(size_t minLength, size_t minJapanese, bool hideKana)
+        : minLength_(minLength), minJapanese_(minJapanese), hideKana_(hideKana)
+    {
+    }
+
+    // The pieces of `text` (with the walk's `facts`) to list, in the order
+    // of their offsets.  The reference stays valid until the next call.
+    const std::vector<TextPiece> &Judge(const char *text, size_t length, const TextFacts &facts);
+
+private:
+    struct Reading;
+    void JudgeShiftJis(const char *text, size_t length, const TextFacts &facts);
+    void JudgeOther(const char *text, size_t length, const TextFacts &facts);
+    // Reads Shift-JIS characters from text byte `at` up to a lead byte
+    // without its trail byte or the text's end; returns where it stopped.
+    size_t ReadShiftJis(const char *text, size_t length, size_t at, Reading &r) const;
+    japanese::Verdict JudgeReading(const Reading &r, bool cleanStart, bool cleanEnd) const;
+    // The runs of printable bytes of text bytes [from, to), as "ANSI" rows.
+    void PlainRuns(const char *text, size_t from, size_t to, const TextFacts &facts);
+    // The runs of ASCII characters of characters [first, end) of a UTF-16
+    // or UTF-8 text, as rows of `kind`.
+    void AsciiRuns(const char *text, uint32_t first, uint32_t end, RowKind kind);
+    void Keep(uint64_t start, RowKind kind, const char *text, size_t length,
+              std::vector<size_t> standIns);
+
+    size_t minLength_, minJapanese_;
+    bool hideKana_;
+    // Where each text byte lies in the file, from the text's start.
+    std::vector<uint32_t> bytePos_;
+    // A UTF-16 or UTF-8 text's characters and the text byte each begins
+    // at (one more entry: the text's end).
+    std::vector<japanese::RowChar> chars_;
+    std::vector<uint32_t> charText_;
+    std::vector<TextPiece> pieces_;
+    const TextFacts *facts_ = nullptr;
+};
+
+} // namespace lex

@@ -1,0 +1,215 @@
+// The reference walk's Japanese-text filter (scan_reference.h), as plain
+// as the rest of it.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "japanese/judge.h"
+#include "scan/cp932.h"
+#include "scan/scanner.h"
+
+namespace lexref {
+
+inline bool Printable(uint8_t x, const lex::ExtractionSettings &s)
+{
+    if (x >= 0x20 && x <= 0x7E)
+        return true;
+    return x >= 0xA1 && x <= 0xDF && !s.CheckHalfKana;
+}
+
+inline bool Trail(uint8_t x) { return (x >= 0x40 && x <= 0x7E) || (x >= 0x80 && x <= 0xFC); }
+
+// The Japanese-text filter, plainly: a text with Japanese characters is
+// judged by the Japanese-text judge (lex::japanese::JudgeRow, which has
+// rule cases of its own); the part that reads as Japanese is kept and the
+// rest read again as without the Japanese settings.  Every text byte
+// carries the file offset and size of the character it belongs to.
+struct Place {
+    size_t at, size;
+};
+struct Piece {
+    size_t start;
+    lex::RowKind kind;
+    std::string text;
+    std::vector<std::pair<size_t, size_t>> standIns;  // (at, length) in text
+};
+
+inline bool IsLead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+inline bool CleanByte(uint8_t b) { return b == 0 || b == 9 || b == 10 || b == 13; }
+
+struct JapaneseText {
+    const std::string &text;
+    const std::vector<Place> &where;
+    const std::vector<std::pair<size_t, size_t>> &standIns;
+    lex::RowKind kind;
+    bool cleanStart, cleanEnd;
+    const lex::ExtractionSettings &st;
+    size_t minLen, minJapanese;
+    std::vector<Piece> out;
+
+    uint8_t byte(size_t t) const { return static_cast<uint8_t>(text[t]); }
+    // Text bytes [from, to) without pairs: runs of printable bytes,
+    // half-width katakana left out when they are not printable.
+    void plainRuns(size_t from, size_t to)
+    {
+        std::string run;
+        size_t at = 0;
+        for (size_t t = from; t <= to; ++t) {
+            const bool kana = t < to && byte(t) >= 0xA1 && byte(t) <= 0xDF;
+            if (t < to && Printable(byte(t), st)) {
+                if (run.empty())
+                    at = where[t].at;
+                run.push_back(text[t]);
+            } else if (!kana) {
+                if (run.size() >= minLen)
+                    out.push_back({at, lex::RowKind::Ansi, run, {}});
+                run.clear();
+            }
+        }
+    }
+    // Shift-JIS characters from text byte t on, to a lead byte without its
+    // trail byte right after it in the file.
+    size_t read(size_t t, std::vector<lex::japanese::RowChar> &chars,
+                std::vector<size_t> &firsts) const
+    {
+        chars.clear();
+        firsts.clear();
+        for (; t < text.size(); ++t) {
+            firsts.push_back(t);
+            if (!IsLead(byte(t))) {
+                const uint32_t code = byte(t) >= 0xA1 && byte(t) <= 0xDF ? 0xFF61u + (byte(t) - 0xA1u) : byte(t);
+                chars.push_back({code, static_cast<uint32_t>(where[t].at), 1});
+                continue;
+            }
+            if (t + 1 >= text.size() || !Trail(byte(t + 1)) || where[t + 1].at != where[t].at + 1) {
+                firsts.pop_back();
+                break;
+            }
+            const uint32_t code = lex::Cp932Char(byte(t), byte(t + 1));
+            chars.push_back({code ? code : 0xFFFFu, static_cast<uint32_t>(where[t].at), 2});
+            ++t;
+        }
+        firsts.push_back(t);
+        return t;
+    }
+    static bool anyJapanese(const std::vector<lex::japanese::RowChar> &c, size_t a, size_t b)
+    {
+        for (size_t k = a; k < b; ++k)
+            if (c[k].code >= 0x80)
+                return true;
+        return false;
+    }
+    void shiftJis()
+    {
+        using lex::japanese::JudgeForm;
+        std::vector<lex::japanese::RowChar> c, c2;
+        std::vector<size_t> f, f2;
+        bool clean = cleanStart;
+        int rounds = 0;
+        for (size_t t = 0; t < text.size();) {
+            size_t end = read(t, c, f);
+            auto verdict = [&](const std::vector<lex::japanese::RowChar> &x, bool edge, size_t e) {
+                return lex::japanese::JudgeRow(x.data(), x.size(), JudgeForm::ShiftJis,
+                                               {edge, e == text.size() && cleanEnd});
+            };
+            if (anyJapanese(c, 0, c.size()) && !clean && c[0].size == 2 && IsLead(byte(t + 1))) {
+                const size_t end2 = read(t + 1, c2, f2);
+                if (anyJapanese(c2, 0, c2.size())) {
+                    const auto a = verdict(c, false, end), b = verdict(c2, false, end2);
+                    if (b.japanese && (!a.japanese || b.margin > a.margin)) {
+                        c.swap(c2);
+                        f.swap(f2);
+                        ++t;
+                        end = end2;
+                    }
+                }
+            }
+            const auto v = anyJapanese(c, 0, c.size()) ? verdict(c, clean, end)
+                                                       : lex::japanese::Verdict{false, 0, 0, 0};
+            clean = false;
+            if (!v.japanese) {
+                plainRuns(t, end);
+                t = end + 1;
+                continue;
+            }
+            if (v.first > 0 && rounds < 8) {
+                ++rounds;
+                const bool pair = c[v.first - 1].size == 2;
+                plainRuns(t, f[v.first - 1] + (pair ? 0 : 1));
+                t = pair ? f[v.first - 1] + 1 : f[v.first];
+                continue;
+            }
+            rounds = 0;
+            plainRuns(t, f[v.first]);
+            if (v.end - v.first >= minJapanese)
+                out.push_back({c[v.first].at, lex::RowKind::Ansi,
+                               text.substr(f[v.first], f[v.end] - f[v.first]), {}});
+            else
+                plainRuns(f[v.first], f[v.end]);
+            plainRuns(f[v.end], end);
+            t = end + 1;
+        }
+    }
+    void other()
+    {
+        using lex::japanese::JudgeForm;
+        const bool wide = kind == lex::RowKind::Unicode;
+        std::vector<lex::japanese::RowChar> c;
+        std::vector<size_t> f;
+        for (size_t t = 0; t < text.size();) {
+            size_t bytes = 1;
+            uint32_t code = byte(t);
+            for (const auto &s : standIns)
+                if (s.first == t) {
+                    code = static_cast<uint32_t>(std::strtoul(text.c_str() + t + 3, nullptr, 16));
+                    bytes = s.second;
+                }
+            if (bytes == 1 && IsLead(byte(t)) && t + 1 < text.size()) {
+                code = lex::Cp932Char(byte(t), byte(t + 1));
+                code = code ? code : 0xFFFFu;
+                bytes = 2;
+            } else if (bytes == 1 && code >= 0xA1 && code <= 0xDF) {
+                code = 0xFF61u + (code - 0xA1u);
+            }
+            c.push_back({code, static_cast<uint32_t>(where[t].at),
+                         wide ? 2u : static_cast<uint32_t>(where[t].size)});
+            f.push_back(t);
+            t += bytes;
+        }
+        f.push_back(text.size());
+        const lex::RowKind plain = wide ? lex::RowKind::Unicode : lex::RowKind::Ansi;
+        auto asciiRuns = [&](size_t a, size_t b) {
+            for (size_t k = a; k < b;) {
+                size_t e = k;
+                while (e < b && c[e].code < 0x80)
+                    ++e;
+                if (e - k >= minLen && e > k)
+                    out.push_back({c[k].at, plain, text.substr(f[k], f[e] - f[k]), {}});
+                k = e == k ? k + 1 : e;
+            }
+        };
+        const auto v = lex::japanese::JudgeRow(c.data(), c.size(), wide ? JudgeForm::Utf16Le : JudgeForm::Utf8,
+                                               {cleanStart, cleanEnd});
+        if (!v.japanese) {
+            asciiRuns(0, c.size());
+            return;
+        }
+        asciiRuns(0, v.first);
+        if (v.end - v.first >= minJapanese) {
+            Piece p{c[v.first].at, kind, text.substr(f[v.first], f[v.end] - f[v.first]), {}};
+            for (const auto &s : standIns)
+                if (s.first >= f[v.first] && s.first < f[v.end])
+                    p.standIns.push_back({s.first - f[v.first], s.second});
+            out.push_back(p);
+        } else {
+            asciiRuns(v.first, v.end);
+        }
+        asciiRuns(v.end, c.size());
+    }
+};
+
+} // namespace lexref
