@@ -48,13 +48,31 @@
 namespace lex {
 namespace res {
 
+const uint8_t *EntryCursor::Bytes(uint32_t pos, uint32_t count)
+{
+    // Most entries fit the window whole: one read of the file each.
+    if (pos < windowStart_ || pos - windowStart_ > windowLength_ ||
+        count > windowLength_ - (pos - windowStart_)) {
+        windowStart_ = pos;
+        windowLength_ = std::min<uint32_t>(size_ - pos, kWindow);
+        file_.Bytes(start_ + pos, window_, windowLength_);
+    }
+    return window_ + (pos - windowStart_);
+}
+
+uint16_t EntryCursor::Peek16(uint32_t pos)
+{
+    const uint8_t *b = Bytes(pos, 2);
+    return static_cast<uint16_t>(b[0] | b[1] << 8);
+}
+
 uint16_t EntryCursor::U16()
 {
     if (Left() < 2) {
         failed_ = true;
         return 0;
     }
-    const uint16_t value = file_.U16(start_ + pos_);
+    const uint16_t value = Peek16(pos_);
     pos_ += 2;
     return value;
 }
@@ -65,9 +83,9 @@ uint32_t EntryCursor::U32()
         failed_ = true;
         return 0;
     }
-    const uint32_t value = file_.U32(start_ + pos_);
+    const uint8_t *b = Bytes(pos_, 4);
     pos_ += 4;
-    return value;
+    return b[0] | b[1] << 8 | b[2] << 16 | static_cast<uint32_t>(b[3]) << 24;
 }
 
 void EntryCursor::Skip(uint32_t count)
@@ -93,23 +111,16 @@ void EntryCursor::AlignTo(uint32_t alignment)
     pos_ = pad > Left() ? size_ : pos_ + pad;
 }
 
-void EntryCursor::Read(uint32_t pos, void *out, uint32_t count)
-{
-    file_.Bytes(start_ + pos, out, count);
-}
-
 uint32_t EntryCursor::UnitsBefore(uint32_t end, bool *terminated)
 {
-    // In pieces of a small buffer: the string's length is known only at
-    // its end, and the entry may be large.
-    constexpr uint32_t kPiece = 128;
-    uint8_t piece[2 * kPiece];
+    // A window at a time: the string's length is known only at its end,
+    // and the entry may be larger than the window.
     const uint32_t available = (end - pos_) / 2;
     for (uint32_t n = 0; n < available;) {
-        const uint32_t count = std::min(available - n, kPiece);
-        Read(pos_ + 2 * n, piece, 2 * count);
+        const uint32_t count = std::min(available - n, kWindow / 2);
+        const uint8_t *b = Bytes(pos_ + 2 * n, 2 * count);
         for (uint32_t k = 0; k < count; ++k) {
-            if (piece[2 * k] == 0 && piece[2 * k + 1] == 0) {
+            if ((b[2 * k] | b[2 * k + 1]) == 0) {
                 *terminated = true;
                 return n + k;
             }
@@ -120,15 +131,24 @@ uint32_t EntryCursor::UnitsBefore(uint32_t end, bool *terminated)
     return available;
 }
 
+ResourceText &EntryCursor::NewText(uint32_t pos, uint32_t size)
+{
+    texts_.emplace_back();
+    ResourceText &text = texts_.back();
+    text.offset = static_cast<uint32_t>(start_ + pos);
+    text.size = size;
+    text.kind = kind_;
+    return text;
+}
+
 void EntryCursor::KeepUnits(uint32_t pos, uint32_t units)
 {
-    ResourceText text;
-    text.offset = static_cast<uint32_t>(start_ + pos);
-    text.size = 2 * units;
-    text.kind = kind_;
+    ResourceText &text = NewText(pos, 2 * units);
     text.units.resize(units);
-    Read(pos, &text.units[0], 2 * units);
-    texts_.push_back(std::move(text));
+    if (2 * units <= kWindow)
+        std::memcpy(&text.units[0], Bytes(pos, 2 * units), 2 * units);
+    else
+        file_.Bytes(start_ + pos, &text.units[0], 2 * units);
 }
 
 void EntryCursor::ZeroString(bool keep, uint32_t end)
@@ -154,7 +174,7 @@ void EntryCursor::StringOrOrdinal(bool keep)
         failed_ = true;
         return;
     }
-    if (file_.U16(start_ + pos_) == 0xFFFF)
+    if (Peek16(pos_) == 0xFFFF)
         Skip(4);
     else
         ZeroString(keep);
@@ -170,10 +190,9 @@ bool EntryCursor::ZeroStringIs(const char *ascii, uint32_t end)
     if (units != std::strlen(ascii))
         return false;
     // Keys are short; longer strings never come this far.
+    const auto upper = [](uint32_t c) { return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c; };
     for (uint32_t i = 0; i < units; ++i) {
-        const uint16_t unit = file_.U16(start_ + start + 2 * i);
-        const auto upper = [](uint32_t c) { return c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c; };
-        if (upper(unit) != upper(static_cast<unsigned char>(ascii[i])))
+        if (upper(Peek16(start + 2 * i)) != upper(static_cast<unsigned char>(ascii[i])))
             return false;
     }
     return true;
@@ -188,7 +207,7 @@ void EntryCursor::CountedString(uint32_t units)
     // A terminator that a resource compiler counted with the string is
     // not part of its text.
     uint32_t kept = units;
-    while (kept > 0 && file_.U16(start_ + pos_ + 2 * (kept - 1)) == 0)
+    while (kept > 0 && Peek16(pos_ + 2 * (kept - 1)) == 0)
         --kept;
     if (kept > 0)
         KeepUnits(pos_, kept);
@@ -214,28 +233,23 @@ void EntryCursor::BoundedAnsi(uint32_t end)
         failed_ = true;
         return;
     }
-    constexpr uint32_t kPiece = 256;
-    char piece[kPiece];
-    std::string bytes;
+    uint32_t length = 0;
     for (uint32_t at = pos_; at < end;) {
-        const uint32_t count = std::min(end - at, kPiece);
-        Read(at, piece, count);
-        const void *zero = std::memchr(piece, 0, count);
-        const uint32_t kept =
-            zero ? static_cast<uint32_t>(static_cast<const char *>(zero) - piece) : count;
-        bytes.append(piece, kept);
-        if (zero)
+        const uint32_t count = std::min(end - at, kWindow);
+        const uint8_t *b = Bytes(at, count);
+        const void *zero = std::memchr(b, 0, count);
+        if (zero) {
+            length = at - pos_ + static_cast<uint32_t>(static_cast<const uint8_t *>(zero) - b);
             break;
+        }
         at += count;
+        length = at - pos_;
     }
-    if (!bytes.empty()) {
-        ResourceText text;
-        text.offset = static_cast<uint32_t>(start_ + pos_);
-        text.size = static_cast<uint32_t>(bytes.size());
-        text.kind = kind_;
+    if (length > 0) {
+        ResourceText &text = NewText(pos_, length);
         text.ansi = true;
-        text.bytes = std::move(bytes);
-        texts_.push_back(std::move(text));
+        text.bytes.resize(length);
+        file_.Bytes(start_ + pos_, &text.bytes[0], length);
     }
     pos_ = end;
 }

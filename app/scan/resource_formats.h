@@ -21,9 +21,14 @@ namespace res {
 // has checked that the entry lies inside the file.
 class EntryCursor {
 public:
+    // Room for the bytes of the entry that are read at a time.
+    static constexpr uint32_t kWindow = 16384;
+
+    // `window` is room for kWindow bytes; texts are appended to `texts`.
     EntryCursor(loom::PosReader &file, uint64_t start, uint32_t size, uint32_t rva,
-                ResourceKind kind, std::vector<ResourceText> &texts)
-        : file_(file), start_(start), size_(size), rva_(rva), kind_(kind), texts_(texts)
+                ResourceKind kind, uint8_t *window, std::vector<ResourceText> &texts)
+        : file_(file), start_(start), size_(size), rva_(rva), kind_(kind), window_(window),
+          texts_(texts)
     {
     }
 
@@ -65,21 +70,28 @@ public:
 
 private:
     void AlignTo(uint32_t alignment);
-    // Reads [pos, pos + count) of the entry, which the caller checked.
-    void Read(uint32_t pos, void *out, uint32_t count);
+    // The bytes [pos, pos + count) of the entry (the caller checked that
+    // they lie in it; count <= kWindow), through the window.
+    const uint8_t *Bytes(uint32_t pos, uint32_t count);
+    uint16_t Peek16(uint32_t pos);
     // Code units from pos_ up to the first zero one before `end`: their
     // count, or `end - pos_` halved when there is none.
     uint32_t UnitsBefore(uint32_t end, bool *terminated);
     void KeepUnits(uint32_t pos, uint32_t units);
+    ResourceText &NewText(uint32_t pos, uint32_t size);
 
     loom::PosReader &file_;
     uint64_t start_;
     uint32_t size_;
     uint32_t rva_;
     ResourceKind kind_;
+    uint8_t *window_;
     std::vector<ResourceText> &texts_;
     uint32_t pos_ = 0;
     bool failed_ = false;
+    // The window holds [windowStart_, windowStart_ + windowLength_).
+    uint32_t windowStart_ = 0;
+    uint32_t windowLength_ = 0;
 };
 
 // Each reads the whole entry behind the cursor and appends its texts;

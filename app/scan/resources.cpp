@@ -288,8 +288,10 @@ private:
 
     bool ReadLeaf(const Leaf &leaf)
     {
-        std::vector<ResourceText> texts;
-        res::EntryCursor entry(file_, leaf.offset, leaf.size, leaf.rva, leaf.kind, texts);
+        std::vector<ResourceText> &texts = out_.texts;
+        const size_t first = texts.size();
+        res::EntryCursor entry(file_, leaf.offset, leaf.size, leaf.rva, leaf.kind, window_.data(),
+                               texts);
         bool read = false;
         switch (leaf.kind) {
         case ResourceKind::Menu:
@@ -308,21 +310,19 @@ private:
             read = res::ReadVersion(entry);
             break;
         }
-        if (!read)
-            return false;
         // Message tables may list their blocks in any order; no two texts
         // may share a byte.
-        std::stable_sort(texts.begin(), texts.end(),
-                         [](const ResourceText &a, const ResourceText &b) {
-                             return a.offset < b.offset;
-                         });
-        for (size_t i = 1; i < texts.size(); ++i) {
-            if (texts[i].offset - texts[i - 1].offset < texts[i - 1].size)
-                return false;
-        }
-        for (ResourceText &text : texts)
-            out_.texts.push_back(std::move(text));
-        return true;
+        const auto byOffset = [](const ResourceText &a, const ResourceText &b) {
+            return a.offset < b.offset;
+        };
+        const auto begin = texts.begin() + static_cast<std::ptrdiff_t>(first);
+        if (read && !std::is_sorted(begin, texts.end(), byOffset))
+            std::stable_sort(begin, texts.end(), byOffset);
+        for (size_t i = first + 1; read && i < texts.size(); ++i)
+            read = texts[i].offset - texts[i - 1].offset >= texts[i - 1].size;
+        if (!read)
+            texts.erase(begin, texts.end());
+        return read;
     }
 
     loom::PosReader file_;
@@ -336,6 +336,7 @@ private:
     std::unordered_set<uint32_t> seenTables_;
     std::unordered_set<uint32_t> seenData_;
     std::vector<Leaf> leaves_;
+    std::vector<uint8_t> window_ = std::vector<uint8_t>(res::EntryCursor::kWindow);
 };
 
 } // namespace
