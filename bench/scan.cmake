@@ -9,3 +9,9 @@ target_link_libraries(scan_bench PRIVATE lexcore)
 # and under Wine: bench/walk-bench.sh.
 add_executable(walk_bench ${CMAKE_CURRENT_LIST_DIR}/walk_bench.cpp)
 target_link_libraries(walk_bench PRIVATE lexcore)
+
+# The resource reader on the machine's PE files (bench/resources-bench.sh):
+# texts per kind, damaged entries, time per MB.
+add_executable(resources_bench ${CMAKE_CURRENT_LIST_DIR}/resources_bench.cpp)
+target_include_directories(resources_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+target_link_libraries(resources_bench PRIVATE lexcore)
