@@ -1,8 +1,8 @@
 // Text filter and size formatting exports.
 #include "util/boundary.h"
+#include "util/libtext.h"
 #include "util/loomutil.h"
 #include "util/text.h"
-#include "version/libtext.h"
 
 #include <cstring>
 

@@ -19,9 +19,9 @@
 // import lookup entries.
 #include "version/exe.h"
 
+#include "util/mbcs.h"
 #include "util/strlist.h"
 #include "util/text.h"
-#include "version/vertext.h"
 
 #include <algorithm>
 #include <cstring>
@@ -267,7 +267,7 @@ private:
 
     void SetField(char *field, const std::string &text)
     {
-        vertext::CopyBounded(field, text.c_str(), kFieldLimit, hooks_.isLead);
+        CopyBounded(field, text.c_str(), kFieldLimit, hooks_.isLead);
     }
 
     // Self-extractor and compiler clues in the DOS header; later clues win.
@@ -313,7 +313,7 @@ private:
             if (file_.PastEnd(entry))
                 break;
             std::string module = CountedName(names + file_.U16(entry));
-            vertext::LowerAscii(module, hooks_.isLead);
+            LowerAscii(module, hooks_.isLead);
             Pump();
             // An empty reference names no module.
             if (module.empty())
@@ -472,7 +472,7 @@ private:
             }
             if (dll != std::string::npos)
                 module.resize(dll + 4);
-            vertext::LowerAscii(module, hooks_.isLead);
+            LowerAscii(module, hooks_.isLead);
             DeleteRetTab(&module[0]);
             ApplyRuntimeRules(module, linker, &info_->CompilerCode);
             if (!module.empty())

@@ -6,11 +6,11 @@
 
 #include "util/boundary.h"
 #include "util/handles_win.h"
+#include "util/libtext.h"
 #include "util/loomshell.h"
 #include "util/mbcs.h"
 #include "util/strlist.h"
 #include "version/exe.h"
-#include "version/libtext.h"
 
 #include <algorithm>
 #include <cstring>
