@@ -327,37 +327,29 @@ private:
         if (!withNames_)
             return;
 
-        // Resident names: length, name, ordinal; an empty name ends the
-        // table.  The first is the module's own name.
-        bool first = true;
-        for (std::uint64_t at = ne + file_.U16(ne + kNeResidentTable); !file_.PastEnd(at);) {
-            std::uint8_t length = file_.U8(at);
-            if (length == 0)
-                break;
-            std::string name = CountedName(at);
-            if (first)
-                SetField(info_->ModuleName, name);
-            else
-                exports_.Add(name);
-            first = false;
-            at += 1u + length + 2u;
-            Pump();
-        }
+        // Resident names: the first is the module's own name.
+        ReadNameTable(ne + file_.U16(ne + kNeResidentTable), ~std::uint64_t(0),
+                      info_->ModuleName);
         // Non-resident names, within their stated size; the first is the
         // module's description.
-        first = true;
         const std::uint64_t start = file_.U32(ne + kNeNonResidentTable);
-        const std::uint64_t end = start + file_.U16(ne + kNeNonResidentSize);
-        for (std::uint64_t at = start; at < end && !file_.PastEnd(at);) {
+        ReadNameTable(start, start + file_.U16(ne + kNeNonResidentSize), info_->Description);
+    }
+
+    // An NE name table from `at` up to `end`: entries of a length byte, the
+    // name and a 16-bit ordinal; an empty name ends the table.  The first
+    // name goes into `firstField`, the others are exported names.
+    void ReadNameTable(std::uint64_t at, std::uint64_t end, char *firstField)
+    {
+        for (bool first = true; at < end && !file_.PastEnd(at); first = false) {
             std::uint8_t length = file_.U8(at);
             if (length == 0)
                 break;
             std::string name = CountedName(at);
             if (first)
-                SetField(info_->Description, name);
+                SetField(firstField, name);
             else
                 exports_.Add(name);
-            first = false;
             at += 1u + length + 2u;
             Pump();
         }
