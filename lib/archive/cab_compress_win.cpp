@@ -6,6 +6,7 @@
 #include "util/mbcs.h"
 #include "util/path.h"
 #include "util/pending_file_win.h"
+#include "util/wide_text_win.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,9 +25,11 @@ using namespace loom::archive;
 constexpr char kSpareCabinet[] = "~TMP.cab";
 
 // What went wrong while FCI wrote the cabinet or its temporary files: the
-// first file system error of a write, an open for writing or a close.
+// first file system error of a write, an open for writing or a close; and
+// whether FCI was given the spare cabinet's name, which it then made.
 struct FciState {
     DWORD error = 0;
+    bool spareCabinet = false;
 };
 
 void NoteFailure(void *state, DWORD error)
@@ -120,11 +123,22 @@ int DIAMONDAPI FciFilePlaced(PCCAB, char *, LONG, BOOL, void *)
     return 0;
 }
 
-BOOL DIAMONDAPI FciNextCabinet(PCCAB cab, ULONG previousSize, void *)
+BOOL DIAMONDAPI FciNextCabinet(PCCAB cab, ULONG previousSize, void *state)
 {
-    if (previousSize != 0)
+    if (previousSize != 0) {
         std::strcpy(cab->szCab, kSpareCabinet);
+        static_cast<FciState *>(state)->spareCabinet = true;
+    }
     return TRUE;
+}
+
+// The full path of a file name, so that two spellings of one file compare
+// equal; the name itself when it has none.
+std::wstring FullPathOf(const std::wstring &path)
+{
+    wchar_t full[MAX_PATH];
+    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::wstring(full, length) : path;
 }
 
 LONG DIAMONDAPI FciStatus(UINT type, ULONG, ULONG size, void *)
@@ -208,7 +222,10 @@ int __cdecl CabCompressFiles(const char *cabPath, const char *mask)
         }
 
         // The files of the mask's folder, not descending into subfolders.
+        // The cabinet being built may lie there too: it is not packed into
+        // itself.
         const std::string maskFolder(mask, ExtractFileName(mask, SystemLeadByte));
+        const std::wstring ownFile = FullPathOf(pending.temporary());
         WIN32_FIND_DATAA found;
         FindHandle find(FindFirstFileA(mask, &found));
         bool failed = false;
@@ -217,6 +234,8 @@ int __cdecl CabCompressFiles(const char *cabPath, const char *mask)
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                     continue;
                 std::string source = maskFolder + found.cFileName;
+                if (lstrcmpiW(FullPathOf(Widen(source, CP_ACP)).c_str(), ownFile.c_str()) == 0)
+                    continue;
                 std::vector<char> sourceText(source.begin(), source.end());
                 sourceText.push_back('\0');
                 // A file that cannot be opened or read is left out; any
@@ -228,9 +247,10 @@ int __cdecl CabCompressFiles(const char *cabPath, const char *mask)
             } while (!failed && FindNextFileA(find.get(), &found));
         }
         failed = failed || !api.fciFlushCabinet(context.get(), FALSE, FciNextCabinet, FciStatus);
-        DeleteFileA((std::string(cabPath, ExtractFileName(cabPath, SystemLeadByte)) +
-                     kSpareCabinet)
-                        .c_str());
+        // Only a spare cabinet that FCI made is deleted, never a file of
+        // that name that was there before.
+        if (state.spareCabinet)
+            DeleteFileA((folder + kSpareCabinet).c_str());
         if (failed) {
             lastError = state.error ? state.error : ERROR_WRITE_FAULT;
             return 0;

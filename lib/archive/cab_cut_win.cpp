@@ -6,6 +6,7 @@
 #include "util/boundary.h"
 #include "util/handles_win.h"
 #include "util/loomutil.h"
+#include "util/pending_file_win.h"
 
 #include <algorithm>
 #include <cstring>
@@ -27,15 +28,39 @@ bool CopyOut(SourceReader &reader, uint64_t offset, uint32_t size, HANDLE out)
         const std::size_t piece = std::min<std::size_t>(size, kCopyChunk);
         // The size was checked against the file: a short read is a read
         // error, and the copy fails rather than leave a short cabinet.
-        if (reader.Read(chunk.data(), piece) != piece)
+        if (reader.Read(chunk.data(), piece) != piece) {
+            SetLastError(ERROR_READ_FAULT);
             return false;
+        }
+        // A write that took fewer bytes found the volume full.
         DWORD written = 0;
-        if (!WriteFile(out, chunk.data(), static_cast<DWORD>(piece), &written, nullptr) ||
-            written != piece)
+        if (!WriteFile(out, chunk.data(), static_cast<DWORD>(piece), &written, nullptr))
             return false;
+        if (written != piece) {
+            SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
         size -= static_cast<uint32_t>(piece);
     }
     return true;
+}
+
+// The cabinet's bytes into the file at path; false, with the thread's last
+// error telling why, when it could not be opened or a read or write failed.
+// (Opening the file that GetTempFileName made sets ERROR_ALREADY_EXISTS
+// even on success, so every failure below sets its own code.)
+bool CopyInto(const char *path, SourceReader &reader, uint64_t offset, uint32_t size)
+{
+    FileHandle out(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out.valid())
+        return false;
+    if (CopyOut(reader, offset, size, out.get()))
+        return true;
+    const DWORD error = GetLastError();
+    out.reset();
+    SetLastError(error);
+    return false;
 }
 
 } // namespace
@@ -55,16 +80,24 @@ int __cdecl ExtractCabFromFile(const char *file, const char *destination, char *
         uint32_t size = 0;
         if (FindCabinet(reader, offset, size) != CabSearchResult::Found)
             return 0;
-        if (!destination || !CreateDirectoryAtOnce(destination))
+        if (!destination)
+            return 0;
+        if (std::strlen(destination) > kMaxTempFolderChars) {
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            return 0;
+        }
+        if (!CreateDirectoryAtOnce(destination))
             return 0;
         char path[MAX_PATH];
         if (!GetTempFileNameA(destination, "cab", 0, path))
             return 0;
-        {
-            FileHandle out(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!out.valid() || !CopyOut(reader, offset, size, out.get()))
-                return 0;
+        // GetTempFileName made the file: what a failed copy wrote into it
+        // (a full volume, a read error) is deleted again.
+        if (!CopyInto(path, reader, offset, size)) {
+            const DWORD error = GetLastError();
+            DeleteFileA(path);
+            SetLastError(error ? error : ERROR_WRITE_FAULT);
+            return 0;
         }
         if (outPath)
             std::strcpy(outPath, path);

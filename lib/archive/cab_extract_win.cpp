@@ -106,7 +106,15 @@ MemberPath OutputPathOf(const CabinetApi &api, const char *name, USHORT attribut
         Widen(SafeMemberName(name, NoLeadBytes), CP_UTF8, MB_ERR_INVALID_CHARS);
     if (base.empty())
         return path;
-    path.unicode = Widen(api.destination, CP_ACP, MB_ERR_INVALID_CHARS);
+    // The destination converted as the ANSI file functions convert it, so
+    // that the wide path names the folder they would (bytes that are no
+    // character of the code page included).  A destination that gives no
+    // text at all is no folder to write to: the member is refused rather
+    // than written into the current folder.
+    const std::wstring folder = Widen(api.destination, CP_ACP);
+    if (folder.empty() && !api.destination.empty())
+        return path;
+    path.unicode = folder;
     if (!path.unicode.empty() && path.unicode.back() != L'\\')
         path.unicode += L'\\';
     path.unicode += base;
