@@ -158,14 +158,14 @@ extern "C" {
 
 int __cdecl GetExeInfo(ExeInfo *info, int withNames, int scanDlls)
 {
-    if (!info)
+    if (loom::NullArgument(info))
         return 0;
     return loom::CallGuarded(0, [&] { return Examine(info, withNames != 0, scanDlls != 0, loom::kNoNameLimit); });
 }
 
 int __cdecl SearchDll(ExeInfo *info)
 {
-    if (!info)
+    if (loom::NullArgument(info))
         return 0;
     return loom::CallGuarded(0, [&] {
         loom::StrListInit(&info->ImportedFunctions);
