@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -169,7 +170,8 @@ void ScanForDlls(ExeInfo *info, ByteSource &file, const ExeHooks &hooks)
         if (!imported.count(name))
             kept.push_back(name.c_str());
     });
-    StrListAddAll(&info->FoundDlls, kept.data(), kept.size());
+    if (!StrListAddAll(&info->FoundDlls, kept.data(), kept.size()))
+        throw std::bad_alloc();
 }
 
 } // namespace loom

@@ -145,7 +145,7 @@ int FillVerInfo(const char *path, FileVerInfo *out)
     // while it is being installed; say so instead of opening them.
     if (IsWindows95Family() && vertext::IsSkippedUpdateFile(path, loom::SystemLeadByte)) {
         loom::CopyBounded(out->Comments, LoadLibText(kMsgCannotExamine),
-                             FILEVERINFO_FIELD_SIZE - 1, loom::SystemLeadByte);
+                          FILEVERINFO_FIELD_SIZE - 1, loom::SystemLeadByte);
         return 1;
     }
 

@@ -273,6 +273,14 @@ TEST(ContentScan, AsPartOfTheExamination)
     Exam without;
     without.Run(exefix::Pe(shape).bytes, true, false);
     EXPECT_TRUE(without.Found().empty());
+    // A DOS program has no tables to walk, but its bytes are scanned too.
+    std::vector<std::uint8_t> dos = {'M', 'Z'};
+    dos.resize(62);
+    const std::string text = "uses KERNEL32.dll and user32.dll";
+    dos.insert(dos.end(), text.begin(), text.end());
+    Exam program;
+    EXPECT_EQ(EXEINFO_MZ | EXEINFO_DOS, program.Run(dos, true, true));
+    EXPECT_EQ((Strings{"kernel32.dll", "user32.dll"}), program.Found());
 }
 
 // Every code that the examination gives has a name of its own (the

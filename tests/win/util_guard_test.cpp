@@ -63,6 +63,9 @@ TEST(ExportGuard, RunningOutOfMemoryGivesTheDocumentedFailure)
     char size[16];
     char url[64];
     FileVerInfo info;
+    // A small program of the test fixtures, beside the library.
+    const std::string fixture = library.substr(0, library.rfind('\\') + 1) + "fxlib32.dll";
+    ExeInfo exe;
     const Case cases[] = {
         {"GetFileVerInfo", [] {},
          [&] { return GetFileVerInfo(library.c_str(), &info); }},
@@ -70,6 +73,22 @@ TEST(ExportGuard, RunningOutOfMemoryGivesTheDocumentedFailure)
          [&] {
              const int language = GetFileVerLCID(library.c_str());
              return language == 0x411 ? 1 : language;
+         }},
+        // A failed examination leaves no list that looks whole.
+        {"GetExeInfo", [&] { std::memset(&exe, 0, sizeof exe); std::strcpy(exe.Path, fixture.c_str()); },
+         [&] {
+             const int flags = GetExeInfo(&exe, 1, 1);
+             const int functions = StrList_Count(&exe.ImportedFunctions);
+             const int dlls = StrList_Count(&exe.ImportedDlls);
+             StrList_Destroy(&exe.ImportedFunctions);
+             StrList_Destroy(&exe.ExportedNames);
+             StrList_Destroy(&exe.ImportedDlls);
+             StrList_Destroy(&exe.FoundDlls);
+             if (flags == 0)
+                 return GetLastError() == ERROR_NOT_ENOUGH_MEMORY && functions == 0 && dlls == 0
+                            ? 0
+                            : -1;
+             return flags == (EXEINFO_MZ | EXEINFO_PE) && functions > 0 && dlls > 0 ? 1 : -1;
          }},
         {"FormatFileSize", [] {},
          [&] {
