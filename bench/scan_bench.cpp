@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "words/dictionary.h"
-#include "scan/inputfile.h"
+#include "base/inputfile.h"
 #include "scan/scanner.h"
 #include "results/resultsfile.h"
 #include "scan_reference.h"

@@ -21,7 +21,7 @@
 #include <memory>
 #include <vector>
 
-#include "scan/inputfile.h"
+#include "base/inputfile.h"
 #include "scan/scanner.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "about/about.h"
 #include "about/about_ids.h"
-#include "startup/exepath.h"
+#include "base/exepath.h"
 #include "sysinfo/loomsys.h"
 #include "util/loomutil.h"
 #include "version/loomver.h"
@@ -46,12 +46,6 @@ constexpr Place kLayout[] = {
 // The system report's buffer, and the capacity the library is told.
 constexpr int kReportBytes = 32767;
 
-AboutDlg::ShowHook &Hook()
-{
-    static AboutDlg::ShowHook hook;
-    return hook;
-}
-
 // A field of the version record up to its terminating NUL.
 std::string Field(const char (&field)[FILEVERINFO_FIELD_SIZE])
 {
@@ -60,11 +54,6 @@ std::string Field(const char (&field)[FILEVERINFO_FIELD_SIZE])
 
 } // namespace
 
-void AboutDlg::SetShowHook(ShowHook hook)
-{
-    Hook() = std::move(hook);
-}
-
 bool AboutDlg::Create(HWND owner)
 {
     return CreateFromTemplate(owner, IDD_ABOUTDLG);
@@ -72,12 +61,8 @@ bool AboutDlg::Create(HWND owner)
 
 void AboutDlg::OnInit()
 {
-    // The template's font would come with the default character set; the
-    // form's own fonts carry Shift-JIS.
-    font_.reset(CreateUiFontOfHeight(kFontPixels));
+    SetDialogFont(CreateUiFontOfHeight(kFontPixels));
     titleFont_.reset(CreateUiFontOfHeight(kTitlePixels, FW_BOLD));
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    SetFontOfChildren(hwnd_, font_.get());
     SendDlgItemMessageA(hwnd_, IDC_LABEL1, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()),
                         FALSE);
     // The report alone can fill 32 KB: no limit on the text.
@@ -171,7 +156,7 @@ int AboutDlg::ShowModal()
 {
     FormShow();
     CenterOnScreen();
-    return RunModal(GetDlgItem(hwnd_, IDOK), Hook());
+    return RunModal(GetDlgItem(hwnd_, IDOK));
 }
 
 // A readme that is missing, or that no program opens, is reported; what a

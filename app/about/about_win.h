@@ -6,14 +6,12 @@
 
 #include <windows.h>
 
-#include <functional>
-
 #include "util/handles_win.h"
 #include "ui/dialog_win.h"
 
 namespace lex {
 
-class AboutDlg : public Dialog {
+class AboutDlg : public DialogOfKind<AboutDlg> {
 public:
     // Creates the dialog (hidden) from its template, owned by `owner`.
     bool Create(HWND owner);
@@ -21,11 +19,6 @@ public:
     // Fills the dialog, shows it centred on the screen and returns when it
     // is closed (IDOK or IDCANCEL).
     int ShowModal();
-
-    // Tests: runs once the dialog is on screen, inside ShowModal, with the
-    // dialog's window; it ends the dialog by pressing one of its buttons.
-    using ShowHook = std::function<void(HWND dialog)>;
-    static void SetShowHook(ShowHook hook);
 
 private:
     void OnInit() override;
@@ -35,7 +28,6 @@ private:
     void FormShow();
     void BtnMailClick();
 
-    loom::FontHandle font_;
     loom::FontHandle titleFont_;
 };
 

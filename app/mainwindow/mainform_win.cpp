@@ -6,7 +6,7 @@
 #include <shellapi.h>
 
 #include "about/about_ids.h"
-#include "startup/exepath.h"
+#include "base/exepath.h"
 #include "mainwindow/commands.h"
 #include "mainwindow/mainform_ids.h"
 #include "settings/settings_win.h"
@@ -139,6 +139,8 @@ void MainForm::FormCreate()
         ReportError("ファイル " + path + " は開けません");
 }
 
+// One handler per message; a handler that returns false leaves the
+// message to the default procedure.
 LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
 {
     static const UINT findMessage = RegisterWindowMessageA(FINDMSGSTRINGA);
@@ -153,27 +155,19 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_NOTIFY:
         return OnNotify(reinterpret_cast<const NMHDR *>(lp));
     case WM_CONTEXTMENU:
-        if (list_.hwnd() && reinterpret_cast<HWND>(wp) == list_.hwnd()) {
-            list_.OnContextMenu(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+        if (OnContextMenu(reinterpret_cast<HWND>(wp), lp))
             return 0;
-        }
         break;
     case WM_INITMENUPOPUP:
-        if (reinterpret_cast<HMENU>(wp) == menu_.Popup(EditItem))
-            EditItemClick();
+        OnInitMenuPopup(reinterpret_cast<HMENU>(wp));
         return 0;
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC: {
-        HBRUSH brush = OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
-        if (brush)
+    case WM_CTLCOLORSTATIC:
+        if (HBRUSH brush = OnCtlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp)))
             return reinterpret_cast<LRESULT>(brush);
         break;
-    }
     case WM_SIZE:
-        if (wp != SIZE_MINIMIZED) {
-            FormResize();
-            Layout();
-        }
+        OnSize(wp);
         return 0;
     case kKeepFindInFront:
         list_.KeepFindInFront();
@@ -181,60 +175,99 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO *>(lp)->ptMinTrackSize.x = kMinWidth;
         return 0;
-    case WM_PAINT: {
-        // An etched line along the top panel's top edge.
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        RECT r;
-        GetClientRect(hwnd_, &r);
-        r.bottom = 2;
-        DrawEdge(dc, &r, EDGE_ETCHED, BF_TOP);
-        EndPaint(hwnd_, &ps);
+    case WM_PAINT:
+        OnPaint();
         return 0;
-    }
-    case DM_GETDEFID: {
-        // What Enter presses, as in a dialog: the button with the focus,
-        // StartBtn (when it is enabled) from the two boxes; nothing in the
-        // list.
-        int id = EnterButton(GetFocus());
-        return id ? MAKELONG(id, DC_HASDEFID) : 0;
-    }
+    case DM_GETDEFID:
+        return OnGetDefId();
     case WM_ACTIVATE:
-        // The find dialog stays in front of the window that owns it; under
-        // Wine the window that becomes active is raised above it once the
-        // activation has reached the X server, so that is mended after it.
-        if (LOWORD(wp) != WA_INACTIVE)
-            PostMessageA(hwnd_, kKeepFindInFront, 0, 0);
-        if (KeepFocusOnActivate(wp))
+        if (OnActivate(wp))
             return 0;
         break;
-    case WM_NEXTDLGCTL: {
-        // Keyboard navigation between the controls (Tab, arrows).
-        HWND next = LOWORD(lp) ? reinterpret_cast<HWND>(wp)
-                               : GetNextDlgTabItem(hwnd_, GetFocus(), wp != 0);
-        if (next)
-            SetFocus(next);
+    case WM_NEXTDLGCTL:
+        OnNextDlgCtl(wp, lp);
         return 0;
-    }
     case WM_DROPFILES:
         FormDropFiles(reinterpret_cast<HDROP>(wp));
         return 0;
     case kStartScan:
-        if (!scan_.Scanning() && IsWindowEnabled(startBtn_))
-            StartBtnClick();
+        OnStartScan();
         return 0;
     case WM_CLOSE:
-        // Closing is always allowed, and stops a running scan.
-        scan_.RequestStop();
-        FormClose();
+        OnClose();
         return 0;
     case WM_DESTROY:
-        destroyed_ = true;
-        if (options_.quitOnDestroy)
-            PostQuitMessage(0);
+        OnDestroy();
         return 0;
     }
     return DefWindowProcA(hwnd_, msg, wp, lp);
+}
+
+// The pop-up menu of the list; false for any other window.
+bool MainForm::OnContextMenu(HWND wnd, LPARAM lp)
+{
+    if (!list_.hwnd() || wnd != list_.hwnd())
+        return false;
+    list_.OnContextMenu(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)));
+    return true;
+}
+
+void MainForm::OnInitMenuPopup(HMENU popup)
+{
+    if (popup == menu_.Popup(EditItem))
+        EditItemClick();
+}
+
+void MainForm::OnSize(WPARAM kind)
+{
+    if (kind == SIZE_MINIMIZED)
+        return;
+    FormResize();
+    Layout();
+}
+
+// An etched line along the top panel's top edge.
+void MainForm::OnPaint()
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    r.bottom = 2;
+    DrawEdge(dc, &r, EDGE_ETCHED, BF_TOP);
+    EndPaint(hwnd_, &ps);
+}
+
+// The find dialog stays in front of the window that owns it; under Wine
+// the window that becomes active is raised above it once the activation
+// has reached the X server, so that is mended after it.  True when the
+// activation is handled (the focus kept where it was).
+bool MainForm::OnActivate(WPARAM wp)
+{
+    if (LOWORD(wp) != WA_INACTIVE)
+        PostMessageA(hwnd_, kKeepFindInFront, 0, 0);
+    return KeepFocusOnActivate(wp);
+}
+
+// A file named on the command line, once the window is on screen.
+void MainForm::OnStartScan()
+{
+    if (!scan_.Scanning() && IsWindowEnabled(startBtn_))
+        StartBtnClick();
+}
+
+// Closing is always allowed, and stops a running scan.
+void MainForm::OnClose()
+{
+    scan_.RequestStop();
+    FormClose();
+}
+
+void MainForm::OnDestroy()
+{
+    destroyed_ = true;
+    if (options_.quitOnDestroy)
+        PostQuitMessage(0);
 }
 
 // A menu command comes with the code of a button click (0); the buttons'
@@ -305,17 +338,6 @@ HBRUSH MainForm::OnCtlColor(HDC dc, HWND control)
     if (control != fileName_ && control != ascii_.edit())
         return nullptr;
     return PaintControl(dc, control, inputsWindowColor_ ? COLOR_WINDOW : COLOR_BTNFACE);
-}
-
-int MainForm::EnterButton(HWND focus) const
-{
-    if (focus == fileName_ || focus == ascii_.edit())
-        return IDC_STARTBTN;
-    for (HWND button : {startBtn_, browseBtn_, optBtn_, closeBtn_}) {
-        if (focus == button)
-            return GetDlgCtrlID(button);
-    }
-    return 0;
 }
 
 // The rows are saved as they came from the file that was scanned, which
@@ -602,75 +624,6 @@ void MainForm::ShowProgress(int percent)
         list_.SyncCount();
     }
     ShowStatus();
-}
-
-// The list's shortcuts act whenever the main window has the keyboard; the
-// text boxes keep Del, Ctrl+A and Ctrl+C for their own editing.
-bool MainForm::OnShortcut(const MSG *m)
-{
-    if (m->message != WM_KEYDOWN)
-        return false;
-    // F3 also repeats the search from the find dialog.
-    HWND find = list_.findDialog();
-    if (m->wParam == VK_F3 && find && (m->hwnd == find || IsChild(find, m->hwnd))) {
-        MSG here = *m;
-        here.hwnd = hwnd_;
-        return OnShortcut(&here);
-    }
-    if (!(m->hwnd == hwnd_ || IsChild(hwnd_, m->hwnd)))
-        return false;
-    bool ctrl = GetKeyState(VK_CONTROL) < 0;
-    bool alt = GetKeyState(VK_MENU) < 0;
-    bool inEdit = m->hwnd == fileName_ || m->hwnd == ascii_.edit();
-    if (alt)
-        return false;
-    if (m->wParam == VK_F3 && !ctrl) {
-        list_.FindAgain(hwnd_, GetKeyState(VK_SHIFT) < 0);
-        return true;
-    }
-    if (m->wParam == 'S' && ctrl) {
-        SaveItemClick(true);
-        return true;
-    }
-    if (m->wParam == VK_DELETE && !ctrl && !inEdit) {
-        EditItemClick();
-        list_.DeleteSelected();
-        return true;
-    }
-    if (m->wParam == 'C' && ctrl && !inEdit) {
-        list_.Copy(hwnd_, settings_.SaveOption);
-        return true;
-    }
-    if (m->wParam == 'F' && ctrl) {
-        list_.ShowFind(hwnd_);
-        return true;
-    }
-    if (m->wParam == 'A' && ctrl && !inEdit) {
-        list_.SelectAll();
-        return true;
-    }
-    return false;
-}
-
-bool MainForm::PreTranslate(MSG *m)
-{
-    if (destroyed_ || !hwnd_)
-        return list_.IsFindDialogMessage(m);
-    if (OnShortcut(m) || list_.IsFindDialogMessage(m))
-        return true;
-    return IsDialogMessageA(hwnd_, m) != FALSE;
-}
-
-int RunMessageLoop(MainForm &form)
-{
-    MSG m;
-    while (GetMessageA(&m, nullptr, 0, 0) > 0) {
-        if (!form.PreTranslate(&m)) {
-            TranslateMessage(&m);
-            DispatchMessageA(&m);
-        }
-    }
-    return static_cast<int>(m.wParam);
 }
 
 } // namespace lex

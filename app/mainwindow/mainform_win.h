@@ -103,17 +103,30 @@ private:
     static constexpr int kIdleClientHeight = 100;
 
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
-    void CreateControls();
     void OnCommand(int id, int code);
     bool OnButtonClicked(int id);
     LRESULT OnNotify(const NMHDR *hdr);
+    bool OnContextMenu(HWND wnd, LPARAM lp);
+    void OnInitMenuPopup(HMENU popup);
     HBRUSH OnCtlColor(HDC dc, HWND control);
-    bool OnShortcut(const MSG *msg);
+    void OnSize(WPARAM kind);
+    void OnPaint();
+    bool OnActivate(WPARAM wp);
+    void OnStartScan();
+    void OnClose();
+    void OnDestroy();
+    void CreateControls();
     void Layout();
     void SetClientHeight(int height);
     int IdleClientHeight() const;
-    int EnterButton(HWND focus) const;
     void SetFileNameText(const std::string &path);
+
+    // The keyboard (mainform_keys_win.cpp): Enter, Tab and the arrows,
+    // the list's shortcuts.
+    LRESULT OnGetDefId();
+    void OnNextDlgCtl(WPARAM wp, LPARAM lp);
+    int EnterButton(HWND focus) const;
+    bool OnShortcut(const MSG *msg);
 
     // ScanWindow
     void ShowBusyNotice(bool shown) override;

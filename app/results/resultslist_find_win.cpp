@@ -5,11 +5,6 @@
 #include "ui/msgbox_win.h"
 
 namespace lex {
-namespace {
-
-constexpr size_t kNoRow = SIZE_MAX;
-
-} // namespace
 
 void ResultsList::ShowFind(HWND owner)
 {

@@ -10,16 +10,17 @@
 // in the callback mask the control asks the store for both, so selecting,
 // inverting, sorting and deleting are plain store operations followed by a
 // repaint.  The clicks and keys that select rows or toggle check boxes are
-// handled in the list's window procedure (see ListProc); what the control
+// handled in the list's window procedure (ListMessage); what the control
 // still changes on its own (LVN_ITEMCHANGED for one row or for all rows,
 // LVN_ODSTATECHANGED for a range) is recorded as it is reported.
 //
-// The find dialog is in resultslist_find_win.cpp, the results file in
-// resultsfile_win.cpp.
+// The list's input (clicks and keys) is in resultslist_input_win.cpp, the
+// tooltip of cut texts in resultslist_tip_win.cpp, the find dialog in
+// resultslist_find_win.cpp, the copy in resultslist_copy_win.cpp and the
+// results file in resultsfile_win.cpp.
 #include "results/resultslist_win.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
 
 #include <algorithm>
 #include <cstring>
@@ -27,30 +28,20 @@
 
 #include "scan/resultrow.h"
 #include "results/listviewxp_win.h"
-#include "mainwindow/commands.h"
+#include "results/resultslist_commands.h"
 #include "util/handles_win.h"
-#include "util/mbcs.h"
 #include "ui/msgbox_win.h"
 
 namespace lex {
 namespace {
-
-constexpr size_t kNoRow = SIZE_MAX;
-constexpr UINT kStoreStates = LVIS_SELECTED | LVIS_STATEIMAGEMASK;
 
 struct Column {
     const char *caption;
     int width;
 };
 const Column kColumns[] = {{"アドレス", 80}, {"種類", 60}, {"文字列", 400}};
-constexpr int kTextColumn = 2;
 // The text column is never made narrower than this to fit the list.
 constexpr int kMinTextWidth = 100;
-// The room the list view leaves around a cell's text, and the most of a
-// text a tooltip shows (in bytes) and how wide it may grow before it wraps.
-constexpr int kCellPadding = 12;
-constexpr size_t kMaxTipText = 2048;
-constexpr int kTipWidth = 600;
 
 // The column whose header shows the sort arrow for `key`: the check boxes
 // stand in the first column.
@@ -61,7 +52,7 @@ int SortedColumn(SortKey key)
         return 1;
     case SortKey::Name:
     case SortKey::Length:
-        return kTextColumn;
+        return ResultsList::kTextColumn;
     default:
         return 0;
     }
@@ -134,7 +125,7 @@ void FillItem(const RowStore &rows, Item &item)
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
         PutText(item, Cell(rows, row, item.iSubItem));
     if (item.mask & LVIF_STATE) {
-        UINT mask = item.stateMask & kStoreStates;
+        UINT mask = item.stateMask & ResultsList::kStoreStates;
         item.state = (item.state & ~mask) | (StoreState(rows, row) & mask);
     }
 }
@@ -216,346 +207,6 @@ void ResultsList::ShowSortArrow(int column)
             item.fmt |= HDF_SORTUP;
         SendMessageA(header, HDM_SETITEMA, i, reinterpret_cast<LPARAM>(&item));
     }
-}
-
-// One tool over the list whose rectangle is the text cell under the mouse
-// while that cell cuts its text, and empty otherwise; its text is asked for
-// when it shows.
-void ResultsList::CreateTextTip()
-{
-    textTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
-    if (!textTip_)
-        return;
-    TOOLINFOA ti = {};
-    ti.cbSize = TTTOOLINFOA_V2_SIZE;
-    ti.uFlags = TTF_SUBCLASS;
-    ti.hwnd = hwnd_;
-    ti.uId = 1;
-    ti.lpszText = LPSTR_TEXTCALLBACKA;
-    SendMessageA(textTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-    SendMessageA(textTip_, TTM_SETMAXTIPWIDTH, 0, kTipWidth);
-}
-
-// The mouse over the list: when it comes to another text cell, the tip of
-// the last one goes, and the new cell gets one if its text is cut.  Costs
-// one hit test a move and one text measure a cell, whatever the row count.
-void ResultsList::OnMouseMove(WPARAM wp, LPARAM lp)
-{
-    const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
-    if (!textTip_)
-        return;
-    LVHITTESTINFO hit = {};
-    hit.pt.x = x;
-    hit.pt.y = y;
-    int row = static_cast<int>(subclass_.CallPrevious(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    if (row < 0 || hit.iSubItem != kTextColumn || !(hit.flags & LVHT_ONITEM) ||
-        static_cast<size_t>(row) >= std::min(rows_.Count(), syncedCount_))
-        row = -1;
-    if (row == tipRow_)
-        return;
-    ResetTextTip();
-    tipRow_ = row;
-    TOOLINFOA ti = {};
-    ti.cbSize = TTTOOLINFOA_V2_SIZE;
-    ti.hwnd = hwnd_;
-    ti.uId = 1;
-    if (row >= 0) {
-        RECT cell = {};
-        cell.top = kTextColumn;
-        cell.left = LVIR_LABEL;
-        SendMessageA(hwnd_, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
-        const int room = static_cast<int>(SendMessageA(hwnd_, LVM_GETCOLUMNWIDTH, kTextColumn, 0)) - kCellPadding;
-        // Every character is at least a pixel wide, so a text of more bytes
-        // than the column has pixels is cut without measuring it.
-        const size_t length = rows_.TextLength(row);
-        std::string text(rows_.Text(row), std::min(length, kMaxTipText));
-        bool cut = length > static_cast<size_t>(std::max(room, 0)) ||
-                   SendMessageA(hwnd_, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text.c_str())) > room;
-        if (cut) {
-            if (length > text.size()) {
-                // Cut at a character's start, never inside a double-byte one.
-                size_t end = 0;
-                while (end < text.size() && end + loom::CharLength(text.c_str() + end, loom::SystemLeadByte) <= text.size())
-                    end += loom::CharLength(text.c_str() + end, loom::SystemLeadByte);
-                text.resize(end);
-                text += "...";
-            }
-            tipText_ = std::move(text);
-            ti.rect = cell;
-            SendMessageA(textTip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&ti));
-        }
-    }
-    // The tooltip saw this move before its tool took the cell: it sees it
-    // again, so that the tip comes without a further move.
-    MSG move = {hwnd_, WM_MOUSEMOVE, wp, lp, 0, {x, y}};
-    SendMessageA(textTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&move));
-}
-
-// The rows under the mouse changed (sorted, deleted, scrolled, a new
-// scan): the tip goes until the mouse moves again.
-void ResultsList::ResetTextTip()
-{
-    if (!textTip_)
-        return;
-    tipRow_ = -1;
-    tipText_.clear();
-    SendMessageA(textTip_, TTM_POP, 0, 0);
-    TOOLINFOA ti = {};
-    ti.cbSize = TTTOOLINFOA_V2_SIZE;
-    ti.hwnd = hwnd_;
-    ti.uId = 1;
-    SendMessageA(textTip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&ti));
-}
-
-bool ResultsList::OnTipNotify(NMHDR *hdr)
-{
-    if (hdr->code != TTN_GETDISPINFOA)
-        return false;
-    auto *info = reinterpret_cast<NMTTDISPINFOA *>(hdr);
-    info->lpszText = const_cast<char *>(tipText_.c_str());
-    info->szText[0] = '\0';
-    info->hinst = nullptr;
-    return true;
-}
-
-// User input that changes check boxes or the selection is handled here and
-// never reaches the control: with the selection in the callback mask the
-// control cannot tell which rows it changes (Wine, for one, reports a
-// change only when the focus moves too), and its "deselect all" walks every
-// row.  So a click on a check box and Space toggle the stored check state,
-// and clicks and the movement keys set the stored selection the way a list
-// view does; the control is told only where the focus goes.
-LRESULT ResultsList::ListMessage(UINT msg, WPARAM wp, LPARAM lp)
-{
-    switch (msg) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-        SetFocus(hwnd_);
-        OnLeftClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & MK_CONTROL) != 0, (wp & MK_SHIFT) != 0);
-        return 0;
-    case WM_RBUTTONDOWN:
-        // A right click on a row that is not selected selects it alone; the
-        // control then goes on to the context menu.
-        OnRightClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & (MK_CONTROL | MK_SHIFT)) != 0);
-        break;
-    case WM_KEYDOWN:
-        if (OnKeyDown(static_cast<UINT>(wp)))
-            return 0;
-        break;
-    case WM_CHAR:
-        if (wp == ' ')
-            return 0;
-        break;
-    case WM_MOUSEMOVE:
-        OnMouseMove(wp, lp);
-        break;
-    case WM_VSCROLL:
-    case WM_HSCROLL:
-    case WM_MOUSEWHEEL:
-        ResetTextTip();
-        break;
-    case WM_SIZE: {
-        LRESULT result = subclass_.CallPrevious(msg, wp, lp);
-        FitTextColumn();
-        return result;
-    }
-    case WM_NOTIFY: {
-        auto *hdr = reinterpret_cast<NMHDR *>(lp);
-        if (hdr && hdr->hwndFrom == textTip_ && textTip_ && OnTipNotify(hdr))
-            return 0;
-        LRESULT result = subclass_.CallPrevious(msg, wp, lp);
-        // The user widened or narrowed the first two columns: the text
-        // column takes what they leave.
-        if (hdr && (hdr->code == HDN_ITEMCHANGEDA || hdr->code == HDN_ITEMCHANGEDW) &&
-            reinterpret_cast<NMHEADERA *>(hdr)->iItem < kTextColumn)
-            FitTextColumn();
-        return result;
-    }
-    case LVM_SETITEMSTATE:
-        // A selection set through the control's own message goes to the
-        // store; the rest of the request (the focus) to the control.
-        if (lp) {
-            LVITEMA item = *reinterpret_cast<const LVITEMA *>(lp);
-            if (item.stateMask & kStoreStates) {
-                SetStoredState(static_cast<int>(wp), item.state, item.stateMask);
-                item.stateMask &= ~kStoreStates;
-                if (!item.stateMask)
-                    return TRUE;
-                return subclass_.CallPrevious(msg, wp, reinterpret_cast<LPARAM>(&item));
-            }
-        }
-        break;
-    case WM_NCDESTROY:
-        hwnd_ = nullptr;
-        break;
-    }
-    return subclass_.CallPrevious(msg, wp, lp);
-}
-
-int ResultsList::RowAt(int x, int y, bool *onCheckBox) const
-{
-    LVHITTESTINFO hit = {};
-    hit.pt.x = x;
-    hit.pt.y = y;
-    int row = static_cast<int>(subclass_.CallPrevious(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    if (row < 0 || !(hit.flags & LVHT_ONITEM) || static_cast<size_t>(row) >= rows_.Count())
-        return -1;
-    if (onCheckBox)
-        *onCheckBox = hit.iSubItem == 0 && (hit.flags & LVHT_ONITEM) == LVHT_ONITEMSTATEICON;
-    return row;
-}
-
-void ResultsList::OnLeftClick(int x, int y, bool ctrl, bool shift)
-{
-    bool onCheckBox = false;
-    int row = RowAt(x, y, &onCheckBox);
-    if (row < 0) {
-        // Empty space: a plain click clears the selection.
-        if (!ctrl && !shift && rows_.SelectedCount()) {
-            rows_.ClearSelection();
-            RedrawRows();
-        }
-        return;
-    }
-    if (onCheckBox) {
-        ToggleChecked(row);
-        return;
-    }
-    SelectByUser(static_cast<size_t>(row), ctrl, shift);
-}
-
-void ResultsList::OnRightClick(int x, int y, bool modifiers)
-{
-    int row = RowAt(x, y, nullptr);
-    if (row >= 0 && !modifiers && !rows_.Selected(row))
-        SelectByUser(static_cast<size_t>(row), false, false);
-}
-
-// The movement keys: the focus moves as in any list view; plain keys select
-// the new row alone, Shift selects from the anchor to it, Ctrl moves only
-// the focus.  Space toggles the focused row's check box, Ctrl+Space its
-// selection.
-bool ResultsList::OnKeyDown(UINT key)
-{
-    bool ctrl = GetKeyState(VK_CONTROL) < 0;
-    bool shift = GetKeyState(VK_SHIFT) < 0;
-    size_t count = std::min(rows_.Count(), syncedCount_);
-    size_t focus = FocusedRow();
-    if (key == VK_SPACE) {
-        if (focus != kNoRow) {
-            if (ctrl)
-                SelectByUser(focus, true, false);
-            else
-                ToggleChecked(static_cast<int>(focus));
-        }
-        return true;
-    }
-    if (count == 0)
-        return false;
-    long long last = static_cast<long long>(count) - 1;
-    long long from = focus == kNoRow ? -1 : static_cast<long long>(focus);
-    long long top = SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0);
-    long long page = std::max<long long>(1, SendMessageA(hwnd_, LVM_GETCOUNTPERPAGE, 0, 0));
-    long long to;
-    switch (key) {
-    case VK_UP:
-        to = from < 0 ? 0 : from - 1;
-        break;
-    case VK_DOWN:
-        to = from + 1;
-        break;
-    case VK_HOME:
-        to = 0;
-        break;
-    case VK_END:
-        to = last;
-        break;
-    case VK_PRIOR:
-        // First to the top of the page, then a page further.
-        to = from == top ? from - page + 1 : top;
-        break;
-    case VK_NEXT:
-        to = from == top + page - 1 ? from + page - 1 : top + page - 1;
-        break;
-    default:
-        return false;
-    }
-    to = std::max<long long>(0, std::min(to, last));
-    if (ctrl && !shift) {
-        SetFocusedRow(static_cast<size_t>(to), false);
-        return true;
-    }
-    SelectByUser(static_cast<size_t>(to), false, shift);
-    return true;
-}
-
-// One row chosen by the user: alone, toggled (Ctrl) or as the end of a
-// range from the anchor (Shift; with Ctrl added to what is selected).
-void ResultsList::SelectByUser(size_t row, bool ctrl, bool shift)
-{
-    int mark = static_cast<int>(SendMessageA(hwnd_, LVM_GETSELECTIONMARK, 0, 0));
-    size_t anchor = mark >= 0 && static_cast<size_t>(mark) < rows_.Count() ? static_cast<size_t>(mark) : kNoRow;
-    if (anchor == kNoRow)
-        anchor = FocusedRow() != kNoRow ? FocusedRow() : row;
-    if (shift) {
-        if (!ctrl)
-            rows_.ClearSelection();
-        for (size_t i = std::min(anchor, row), last = std::max(anchor, row); i <= last; ++i)
-            rows_.SetSelected(i, true);
-    } else if (ctrl) {
-        rows_.SetSelected(row, !rows_.Selected(row));
-        anchor = row;
-    } else {
-        rows_.ClearSelection();
-        rows_.SetSelected(row, true);
-        anchor = row;
-    }
-    SetFocusedRow(row, false);
-    SendMessageA(hwnd_, LVM_SETSELECTIONMARK, 0, static_cast<LPARAM>(anchor));
-    RedrawRows();
-}
-
-// LVM_SETITEMSTATE for the states the store keeps (row -1: every row).
-void ResultsList::SetStoredState(int row, UINT state, UINT mask)
-{
-    if (row == -1) {
-        if (mask & LVIS_SELECTED) {
-            if (state & LVIS_SELECTED)
-                rows_.SelectAll();
-            else
-                rows_.ClearSelection();
-        }
-        if (mask & LVIS_STATEIMAGEMASK) {
-            UINT image = (state & LVIS_STATEIMAGEMASK) >> 12;
-            if (image == 1 || image == 2) {
-                for (size_t i = 0, n = rows_.Count(); i < n; ++i)
-                    rows_.SetChecked(i, image == 2);
-            }
-        }
-        RedrawRows();
-        return;
-    }
-    if (row < 0 || static_cast<size_t>(row) >= rows_.Count())
-        return;
-    if (mask & LVIS_SELECTED)
-        rows_.SetSelected(row, (state & LVIS_SELECTED) != 0);
-    if (mask & LVIS_STATEIMAGEMASK) {
-        UINT image = (state & LVIS_STATEIMAGEMASK) >> 12;
-        if (image == 1 || image == 2)
-            rows_.SetChecked(row, image == 2);
-    }
-    SendMessageA(hwnd_, LVM_REDRAWITEMS, row, row);
-}
-
-void ResultsList::ToggleChecked(int row)
-{
-    if (row < 0 || static_cast<size_t>(row) >= rows_.Count())
-        return;
-    rows_.SetChecked(row, !rows_.Checked(row));
-    SendMessageA(hwnd_, LVM_REDRAWITEMS, row, row);
 }
 
 void ResultsList::Clear()
@@ -884,29 +535,12 @@ void ResultsList::OnContextMenu(int x, int y)
     int command = static_cast<int>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN,
                                                   x, y, 0, owner, nullptr));
     menu.reset();
-    switch (command) {
-    case IDM_SORTADDRESS:
-        SortBy(SortKey::Address);
-        break;
-    case IDM_SORTNAME:
-        SortBy(SortKey::Name);
-        break;
-    case IDM_SORTLENGTH:
-        SortBy(SortKey::Length);
-        break;
-    case IDM_SORTCHECK:
-        SortBy(SortKey::Checked);
-        break;
-    case IDM_POPUPDELETE:
-        DeleteSelected();
-        break;
-    case IDM_COPY:
-        // The window's own command, which knows the results file's layout.
+    // Copying is the window's own command, which knows the results file's
+    // layout; the other entries are the list's commands.
+    if (command == IDM_COPY)
         SendMessageA(owner, WM_COMMAND, IDM_COPY, 0);
-        break;
-    default:
-        break;
-    }
+    else if (command != 0)
+        OnCommand(command, owner);
 }
 
 } // namespace lex

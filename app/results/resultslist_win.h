@@ -108,18 +108,16 @@ public:
     using SaveDialogHook = std::function<BOOL(OPENFILENAMEA &ofn)>;
     static void SetSaveDialogHook(SaveDialogHook hook);
 
+    // No row (FocusedRow without a focus, a search without a hit).
+    static constexpr size_t kNoRow = SIZE_MAX;
+    // The states of a row that the store keeps and the control asks for.
+    static constexpr UINT kStoreStates = LVIS_SELECTED | LVIS_STATEIMAGEMASK;
+    // The column of the rows' texts ("文字列").
+    static constexpr int kTextColumn = 2;
+
 private:
+    // The list's input, in front of the control (resultslist_input_win.cpp).
     LRESULT ListMessage(UINT msg, WPARAM wp, LPARAM lp);
-    void FitTextColumn();
-    void ShowSortArrow(int column);
-    void CreateTextTip();
-    void OnMouseMove(WPARAM wp, LPARAM lp);
-    void ResetTextTip();
-    bool OnTipNotify(NMHDR *hdr);
-    bool OnGetDispInfoA(NMLVDISPINFOA *info);
-    bool OnGetDispInfoW(NMLVDISPINFOW *info);
-    void OnItemChanged(const NMLISTVIEW *change);
-    void OnStateRangeChanged(const NMLVODSTATECHANGE *change);
     int RowAt(int x, int y, bool *onCheckBox) const;
     void OnLeftClick(int x, int y, bool ctrl, bool shift);
     void OnRightClick(int x, int y, bool modifiers);
@@ -127,6 +125,18 @@ private:
     void SelectByUser(size_t row, bool ctrl, bool shift);
     void SetStoredState(int row, UINT state, UINT mask);
     void ToggleChecked(int row);
+    // The tooltip of cut texts (resultslist_tip_win.cpp).
+    void CreateTextTip();
+    void OnMouseMove(WPARAM wp, LPARAM lp);
+    void ResetTextTip();
+    bool OnTipNotify(NMHDR *hdr);
+
+    void FitTextColumn();
+    void ShowSortArrow(int column);
+    bool OnGetDispInfoA(NMLVDISPINFOA *info);
+    bool OnGetDispInfoW(NMLVDISPINFOW *info);
+    void OnItemChanged(const NMLISTVIEW *change);
+    void OnStateRangeChanged(const NMLVODSTATECHANGE *change);
     void FindNext(const std::string &what, bool down, bool matchCase);
     size_t FocusedRow() const;
     void SetFocusedRow(size_t row, bool anchor = true);

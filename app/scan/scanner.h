@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "scan/inputfile.h"
+#include "base/inputfile.h"
 #include "scan/resultrow.h"
 #include "settings/settings.h"
 
@@ -184,5 +184,12 @@ int ScanBufferWithInterval(const uint8_t *data, size_t size, int minLength,
 int StringScanner(const char *fileName, int minLength, const ExtractionSettings &settings,
                   const EnglishWordMarker *marker, ScanHost &host,
                   InputError *error = nullptr, const StreamOptions &options = StreamOptions());
+
+// StringScanner on a file already opened (standard input, for one): data
+// of unknown size is read to its end, and more than kMaxInputSize bytes of
+// it end the scan as TooLarge after the rows before the limit.
+int ScanInput(InputFile &file, int minLength, const ExtractionSettings &settings,
+              const EnglishWordMarker *marker, ScanHost &host, InputError *error = nullptr,
+              const StreamOptions &options = StreamOptions());
 
 } // namespace lex

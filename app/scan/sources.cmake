@@ -1,21 +1,14 @@
-# The string scanner: the input file, the byte walk, the code page 932 table
-# of Japanese UTF-16 code units and the texts of a result row.  Reading the
-# file has one implementation per platform; the walk is built three times
-# (walker_plain.cpp, walker_sse2.cpp, walker_avx2.cpp), and the scan picks
-# one at run time.
+# The string scanner: the byte walk, the code page 932 table of Japanese
+# UTF-16 code units and the texts of a result row.  The walk is built three
+# times (walker_plain.cpp, walker_sse2.cpp, walker_avx2.cpp), and the scan
+# picks one at run time.
 list(APPEND LEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/scanner.cpp
   ${CMAKE_CURRENT_LIST_DIR}/walker_plain.cpp
   ${CMAKE_CURRENT_LIST_DIR}/walker_sse2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/walker_avx2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/kanjinoise.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/inputfile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resultrow.cpp)
-if(WIN32)
-  list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/inputfile_win.cpp)
-else()
-  list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/inputfile_posix.cpp)
-endif()
 # 32-bit Windows keeps its stack aligned to 4 bytes only; the SSE2 walk's
 # functions realign it, so that vectors kept on the stack are aligned.
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -39,18 +39,7 @@ constexpr Place kLayout[] = {
     {IDCANCEL, 268, 296, 75, 25},
 };
 
-OptForm::ShowHook &Hook()
-{
-    static OptForm::ShowHook hook;
-    return hook;
-}
-
 } // namespace
-
-void OptForm::SetShowHook(ShowHook hook)
-{
-    Hook() = std::move(hook);
-}
 
 bool OptForm::Create(HWND owner)
 {
@@ -61,11 +50,7 @@ void OptForm::OnInit()
 {
     spnRecurrence_.Attach(GetDlgItem(hwnd_, IDC_SPNRECURRENCE),
                           GetDlgItem(hwnd_, IDC_SPNRECURRENCESPIN), kRecurrenceTimeRange);
-    // The template's font would come with the default character set; the
-    // form's own font carries Shift-JIS.
-    font_.reset(CreateUiFont(hwnd_));
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    SetFontOfChildren(hwnd_, font_.get());
+    SetDialogFont(CreateUiFont(hwnd_));
     Layout();
 }
 
@@ -219,7 +204,7 @@ int OptForm::ShowModal(ExtractionSettings &settings, int x, int y)
     settings_ = &settings;
     FormShow();
     SetWindowPos(hwnd_, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
-    int result = RunModal(GetDlgItem(hwnd_, IDC_CHKSEARCHKANJI), Hook());
+    int result = RunModal(GetDlgItem(hwnd_, IDC_CHKSEARCHKANJI));
     settings_ = nullptr;
     return result;
 }

@@ -4,17 +4,14 @@
 
 #include <windows.h>
 
-#include <functional>
-
 #include "settings/settings.h"
 #include "settings/optform.h"
-#include "util/handles_win.h"
 #include "ui/dialog_win.h"
 #include "ui/numberbox_win.h"
 
 namespace lex {
 
-class OptForm : public Dialog {
+class OptForm : public DialogOfKind<OptForm> {
 public:
     // Creates the dialog (hidden) from its template, owned by `owner`.
     bool Create(HWND owner);
@@ -26,11 +23,6 @@ public:
 
     // The controls' values as they stand.
     OptFormValues Values() const;
-
-    // Tests: runs once the dialog is on screen, inside ShowModal, with the
-    // dialog's window; it ends the dialog by pressing one of its buttons.
-    using ShowHook = std::function<void(HWND dialog)>;
-    static void SetShowHook(ShowHook hook);
 
 private:
     void OnInit() override;
@@ -46,7 +38,6 @@ private:
     bool Checked(int id) const;
     void SetChecked(int id, bool on);
 
-    loom::FontHandle font_;
     NumberBox spnRecurrence_;
     ExtractionSettings *settings_ = nullptr;
 };

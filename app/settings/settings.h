@@ -1,20 +1,11 @@
 // The program's single settings record, the range and default of each of
-// its integers, the list of its stored values, and its one integer parser.
-// Portable: no <windows.h>; the registry layer lives in settings_win.cpp.
+// its integers and the list of its stored values.  Portable: no
+// <windows.h>; the registry layer lives in settings_win.cpp.
 #pragma once
 
+#include "base/intrange.h"
+
 namespace lex {
-
-// What an integer setting may hold, and what it holds until set.
-struct IntRange {
-    int min;
-    int max;
-    int def;
-
-    // Brings `value` into [min, max].
-    constexpr int Clamp(int value) const { return value < min ? min : value > max ? max : value; }
-    constexpr bool Contains(int value) const { return value >= min && value <= max; }
-};
 
 // The one home of the integers' ranges and defaults: the settings dialog's
 // number box, the main window's box Ascii, the registry layer and the
@@ -56,12 +47,5 @@ extern const StoredInt kStoredInts[2];
 // Brings every integer setting into its range.  Values from outside the
 // program (the registry) pass through here before anything uses them.
 void ClampToRanges(ExtractionSettings &settings);
-
-// Parses `text` as an integer the one way the program does everywhere:
-// leading spaces, an optional sign, decimal digits, or a leading $, x or X
-// followed by hexadecimal digits.  Nothing may follow the digits.  Returns
-// false (and leaves *out alone) for anything else, an empty text and a value
-// outside the range of int included.
-bool ParseInt(const char *text, int *out);
 
 } // namespace lex

@@ -4,6 +4,7 @@
 // line, then the event loop until the main window has closed.
 #include <windows.h>
 
+#include "about/about_ids.h"
 #include "startup/cmdline.h"
 #include "mainwindow/mainform_win.h"
 #include "ui/application_win.h"
@@ -26,7 +27,8 @@ bool IsMinimizeCommand(int show)
 int Run(HINSTANCE instance, int show)
 {
     lex::Application &application = lex::Application::Instance();
-    if (!application.CreateHandle(instance, "Lexprobe"))
+    if (!application.CreateHandle(instance, "Lexprobe",
+                                  LoadIconA(instance, MAKEINTRESOURCEA(IDI_LEXPROBE))))
         return 1;
     int result;
     {

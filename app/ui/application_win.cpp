@@ -1,7 +1,6 @@
 // The application window and the main-window record.
 #include "ui/application_win.h"
 
-#include "about/about_ids.h"
 #include "ui/boundary_win.h"
 
 namespace lex {
@@ -21,14 +20,14 @@ Application &Application::Instance()
     return application;
 }
 
-bool Application::CreateHandle(HINSTANCE instance, const char *title)
+bool Application::CreateHandle(HINSTANCE instance, const char *title, HICON icon)
 {
     if (hwnd_)
         return true;
     WNDCLASSA wc = {};
     wc.hInstance = instance;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_LEXPROBE));
+    wc.hIcon = icon;
     wc.lpszClassName = kClassName;
     if (!RegisterWindowClass(wc))
         return false;

@@ -33,8 +33,9 @@ public:
     static Application &Instance();
 
     // Creates the application window titled `title` (the taskbar's text)
-    // and shows it without activating it.  False when it cannot be made.
-    bool CreateHandle(HINSTANCE instance, const char *title);
+    // with the program's icon `icon` (may be null) and shows it without
+    // activating it.  False when it cannot be made.
+    bool CreateHandle(HINSTANCE instance, const char *title, HICON icon);
     void DestroyHandle();
     // The application window; null when the program runs without one (the
     // window tests create forms on their own).

@@ -4,6 +4,7 @@
 
 #include "ui/application_win.h"
 #include "ui/boundary_win.h"
+#include "ui/uifont_win.h"
 
 namespace lex {
 
@@ -45,7 +46,7 @@ void Dialog::Close(int result)
     done_ = true;
 }
 
-int Dialog::RunModal(HWND focus, const std::function<void(HWND)> &shown)
+int Dialog::RunModal(HWND focus, const ShowHook &shown)
 {
     result_ = IDCANCEL;
     done_ = false;
@@ -81,6 +82,13 @@ int Dialog::RunModal(HWND focus, const std::function<void(HWND)> &shown)
         SetActiveWindow(active);
     done_ = true;
     return result_;
+}
+
+void Dialog::SetDialogFont(HFONT font)
+{
+    font_.reset(font);
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SetFontOfChildren(hwnd_, font);
 }
 
 void SetClientSize(HWND window, int width, int height)

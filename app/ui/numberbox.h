@@ -3,7 +3,7 @@
 // setting it shows.
 #pragma once
 
-#include "settings/settings.h"
+#include "base/intrange.h"
 
 namespace lex {
 

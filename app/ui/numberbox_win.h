@@ -7,7 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "settings/settings.h"
+#include "base/intrange.h"
 
 namespace lex {
 

@@ -6,8 +6,8 @@
 #include <numeric>
 
 #include "words/collate.h"
-#include "startup/exepath.h"
-#include "scan/inputfile.h"
+#include "base/exepath.h"
+#include "base/inputfile.h"
 #include "util/ascii.h"
 
 namespace lex {

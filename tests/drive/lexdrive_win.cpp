@@ -46,7 +46,7 @@
 #include <string>
 
 #include "words/dictionary.h"
-#include "startup/exepath.h"
+#include "base/exepath.h"
 #include "scan/scanner.h"
 #include "settings/settings.h"
 #include "settings/settings_win.h"

@@ -26,7 +26,6 @@ set_tests_properties(archive PROPERTIES
   FIXTURES_SETUP archive_made
   ENVIRONMENT "LOOM_ARCHIVE_FIXTURES=${LOOM_ARCHIVE_FIXTURES_WIN};LOOM_ARCHIVE_OUTPUT=${LOOM_ARCHIVE_MADE_WIN};TZ=${LOOM_ARCHIVE_TZ}")
 
-# It reads what the archive test made under Wine: a Wine test too.
 add_test(NAME archive.cabextract
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/archive_check_cab.sh ${CMAKE_BINARY_DIR}/archive-made)
 set_tests_properties(archive.cabextract PROPERTIES FIXTURES_REQUIRED archive_made LABELS wine)

@@ -59,7 +59,7 @@ protected:
     // The application window first, then the main window on it.
     MainForm &StartProgram()
     {
-        EXPECT_TRUE(Application::Instance().CreateHandle(GetModuleHandleA(nullptr), "Lexprobe"));
+        EXPECT_TRUE(Application::Instance().CreateHandle(GetModuleHandleA(nullptr), "Lexprobe", nullptr));
         MainForm &form = Start();
         form.animateWindow1().OnMinimize = [this](Application &) { minimized_++; };
         form.animateWindow1().OnRestore = [this](Application &) { restored_++; };

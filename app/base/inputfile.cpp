@@ -1,6 +1,6 @@
 // Texts of the input errors, and the whole-file read, shared by both
 // implementations.
-#include "scan/inputfile.h"
+#include "base/inputfile.h"
 
 #include <new>
 

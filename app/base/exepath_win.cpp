@@ -1,6 +1,6 @@
 // The executable on Windows: the module file name of the process; its folder
 // ends at the last backslash, found by whole characters of the ANSI code page.
-#include "startup/exepath.h"
+#include "base/exepath.h"
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
 // The executable on Linux: the link /proc/self/exe.
-#include "startup/exepath.h"
+#include "base/exepath.h"
 
 #include <climits>
 #include <unistd.h>

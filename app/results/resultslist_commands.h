@@ -1,0 +1,20 @@
+// Command identifiers of the results list: the entries of the main window's
+// "編集(&E)" and "表示(&V)" menus and of the list's pop-up menu, which share
+// them.  The main window's own commands (mainwindow/commands.h) take these
+// in.
+#pragma once
+
+// "編集(&E)" (the pop-up menu's copy entry uses the same identifier)
+#define IDM_COPY           2106   // "コピー(&C)"
+#define IDM_DELETE         2101   // "リストから削除(&D)"
+#define IDM_FIND           2102   // "検索(&F)..."
+#define IDM_SELECTALL      2103   // "すべて選択(&A)"
+#define IDM_REVERSE        2104   // "選択の切り替え(&I)"
+#define IDM_SELECTCHECK    2105   // "チェックありを選択(&C)"
+// "表示(&V)" (the pop-up menu's sort entries use the same identifiers)
+#define IDM_SORTADDRESS    2201   // "アドレス順(&A)"
+#define IDM_SORTNAME       2202   // "文字列の名前順(&N)"
+#define IDM_SORTLENGTH     2203   // "文字列の長さ順(&L)"
+#define IDM_SORTCHECK      2204   // "チェックあり/なし順(&C)"
+// The pop-up menu's delete entry
+#define IDM_POPUPDELETE    2401
