@@ -20,9 +20,9 @@ using namespace loom::archive;
 // The largest piece ExtractCabFromFile writes at once.
 constexpr std::size_t kCopyChunk = 65535;
 
-bool CopyOut(SourceReader &reader, uint64_t offset, uint32_t size, HANDLE out)
+bool CopyOut(SourceReader &reader, uint64_t offset, uint32_t size, HANDLE out,
+             std::vector<uint8_t> &chunk)
 {
-    std::vector<uint8_t> chunk(kCopyChunk);
     reader.Seek(offset);
     while (size > 0) {
         const std::size_t piece = std::min<std::size_t>(size, kCopyChunk);
@@ -49,13 +49,14 @@ bool CopyOut(SourceReader &reader, uint64_t offset, uint32_t size, HANDLE out)
 // error telling why, when it could not be opened or a read or write failed.
 // (Opening the file that GetTempFileName made sets ERROR_ALREADY_EXISTS
 // even on success, so every failure below sets its own code.)
-bool CopyInto(const char *path, SourceReader &reader, uint64_t offset, uint32_t size)
+bool CopyInto(const char *path, SourceReader &reader, uint64_t offset, uint32_t size,
+              std::vector<uint8_t> &chunk)
 {
     FileHandle out(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out.valid())
         return false;
-    if (CopyOut(reader, offset, size, out.get()))
+    if (CopyOut(reader, offset, size, out.get(), chunk))
         return true;
     const DWORD error = GetLastError();
     out.reset();
@@ -88,12 +89,14 @@ int __cdecl ExtractCabFromFile(const char *file, const char *destination, char *
         }
         if (!CreateDirectoryAtOnce(destination))
             return 0;
+        // Taken before the file is made: nothing after that can throw.
+        std::vector<uint8_t> chunk(kCopyChunk);
         char path[MAX_PATH];
         if (!GetTempFileNameA(destination, "cab", 0, path))
             return 0;
         // GetTempFileName made the file: what a failed copy wrote into it
         // (a full volume, a read error) is deleted again.
-        if (!CopyInto(path, reader, offset, size)) {
+        if (!CopyInto(path, reader, offset, size, chunk)) {
             const DWORD error = GetLastError();
             DeleteFileA(path);
             SetLastError(error ? error : ERROR_WRITE_FAULT);
