@@ -15,3 +15,8 @@ add_dependencies(scan_fuzz_replay cp932_table)
 if(TARGET scan_fuzz)
   add_dependencies(scan_fuzz cp932_table)
 endif()
+# So is the Japanese-text judge's model.
+add_dependencies(scan_fuzz_replay japanese_model)
+if(TARGET scan_fuzz)
+  add_dependencies(scan_fuzz japanese_model)
+endif()
