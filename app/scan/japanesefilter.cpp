@@ -46,18 +46,11 @@ bool HoldsJapanese(const std::vector<RowChar> &chars, size_t first, size_t end)
 
 } // namespace
 
-// Shift-JIS characters read from a text byte on: each one's file position
-// (from the text's start) and its first text byte (one more entry: where
-// the reading stopped).
-struct JapaneseFilter::Reading {
-    std::vector<RowChar> chars;
-    std::vector<uint32_t> text;
-};
-
 const std::vector<TextPiece> &JapaneseFilter::Judge(const char *text, size_t length,
                                                     const TextFacts &facts)
 {
     pieces_.clear();
+    bytes_.clear();
     facts_ = &facts;
     if (!facts.wide && !facts.utf8)
         JudgeShiftJis(text, length, facts);
@@ -75,16 +68,16 @@ size_t JapaneseFilter::ReadShiftJis(const char *text, size_t length, size_t at, 
     while (t < length) {
         const uint8_t b = s[t];
         if (!sjis::IsLead(b)) {
-            r.chars.push_back({SingleCode(b), bytePos_[t], 1});
+            r.chars.push_back({SingleCode(b), Pos(t), 1});
             r.text.push_back(static_cast<uint32_t>(t));
             ++t;
             continue;
         }
         // A pair's bytes stand side by side in the file: a lead byte before
         // bytes the walk left out, or at the end, has no trail byte.
-        if (t + 1 >= length || !sjis::IsTrail(s[t + 1]) || bytePos_[t + 1] != bytePos_[t] + 1)
+        if (t + 1 >= length || !sjis::IsTrail(s[t + 1]) || Pos(t + 1) != Pos(t) + 1)
             break;
-        r.chars.push_back({PairCode(b, s[t + 1]), bytePos_[t], 2});
+        r.chars.push_back({PairCode(b, s[t + 1]), Pos(t), 2});
         r.text.push_back(static_cast<uint32_t>(t));
         t += 2;
     }
@@ -103,15 +96,18 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
     const auto *s = reinterpret_cast<const uint8_t *>(text);
     // Every text byte's file position: byte for byte from the start, and
     // from each mark the walk left where bytes were left out.
-    bytePos_.resize(length + 1);
+    // Without marks each byte lies at its place in the text.
+    byteForByte_ = facts.marks.empty();
+    if (!byteForByte_)
+        bytePos_.resize(length + 1);
     size_t m = 0;
     uint32_t pos = 0;
-    for (size_t t = 0; t <= length; ++t, ++pos) {
+    for (size_t t = 0; !byteForByte_ && t <= length; ++t, ++pos) {
         while (m < facts.marks.size() && facts.marks[m].first == t)
             pos = facts.marks[m++].second;
         bytePos_[t] = pos;
     }
-    Reading r, other;
+    Reading &r = reading_, &other = other_;
     size_t at = 0;
     bool clean = IsCleanEdgeByte(facts.before & 0xFF);
     // Each head cut reads the text again from the cut: a few rounds at
@@ -159,7 +155,7 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
         PlainRuns(text, at, r.text[v.first], facts);
         const size_t from = r.text[v.first], to = r.text[v.end];
         if (v.end - v.first >= minJapanese_)
-            Keep(facts.start + bytePos_[from], RowKind::Ansi, text + from, to - from, {});
+            Keep(facts.start + Pos(from), RowKind::Ansi, text + from, to - from, {});
         else
             PlainRuns(text, from, to, facts);
         PlainRuns(text, to, end, facts);
@@ -172,27 +168,37 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
 void JapaneseFilter::PlainRuns(const char *text, size_t from, size_t to, const TextFacts &facts)
 {
     const auto *s = reinterpret_cast<const uint8_t *>(text);
-    std::string run;
-    size_t runStart = 0;
-    auto flush = [&] {
-        if (run.size() >= minLength_)
-            pieces_.push_back({facts.start + bytePos_[runStart], RowKind::Ansi, run, {}});
-        run.clear();
-    };
-    for (size_t t = from; t < to; ++t) {
-        const uint8_t b = s[t];
-        // Without pairs, printable bytes join a run, left-out katakana
-        // neither join nor end it, and anything else ends it.
-        const bool kana = sjis::IsHalfWidthKana(b);
-        if (sjis::IsPrintableAscii(b) || (kana && !hideKana_)) {
-            if (run.empty())
-                runStart = t;
-            run.push_back(static_cast<char>(b));
-        } else if (!kana) {
-            flush();
+    // Without pairs, printable bytes join a run, left-out katakana neither
+    // join nor end it, and anything else ends it.
+    size_t t = from;
+    while (t < to) {
+        while (t < to && !sjis::IsPrintableAscii(s[t]) && !sjis::IsHalfWidthKana(s[t]))
+            ++t;
+        const size_t runStart = t;
+        size_t kept = 0, leftOut = 0;
+        for (; t < to; ++t) {
+            const uint8_t b = s[t];
+            if (sjis::IsPrintableAscii(b) || (!hideKana_ && sjis::IsHalfWidthKana(b)))
+                ++kept;
+            else if (sjis::IsHalfWidthKana(b))
+                ++leftOut;
+            else
+                break;
         }
+        if (kept < minLength_ || kept == 0)
+            continue;
+        size_t first = runStart;
+        while (hideKana_ && sjis::IsHalfWidthKana(s[first]))
+            ++first;
+        pieces_.push_back({facts.start + Pos(first), RowKind::Ansi, bytes_.size(), kept, {}});
+        if (leftOut == 0) {
+            bytes_.append(text + runStart, t - runStart);
+            continue;
+        }
+        for (size_t k = runStart; k < t; ++k)
+            if (!sjis::IsHalfWidthKana(s[k]))
+                bytes_.push_back(static_cast<char>(s[k]));
     }
-    flush();
 }
 
 void JapaneseFilter::JudgeOther(const char *text, size_t length, const TextFacts &facts)
@@ -282,7 +288,8 @@ void JapaneseFilter::AsciiRuns(const char *text, uint32_t first, uint32_t end, R
 void JapaneseFilter::Keep(uint64_t start, RowKind kind, const char *text, size_t length,
                           std::vector<size_t> standIns)
 {
-    pieces_.push_back({start, kind, std::string(text, length), std::move(standIns)});
+    pieces_.push_back({start, kind, bytes_.size(), length, std::move(standIns)});
+    bytes_.append(text, length);
 }
 
 } // namespace lex

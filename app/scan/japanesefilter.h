@@ -41,12 +41,13 @@ struct TextFacts;
 inline bool IsCleanEdgeByte(uint32_t b) { return b == 0 || b == 9 || b == 10 || b == 13; }
 inline bool IsCleanEdgeUnit(uint32_t u) { return u < 0x20 || (u >= 0x80 && u <= 0x85); }
 
-// A piece of the text that becomes a row: its file offset, its kind, its
-// bytes, and (UTF-8 text) where its stand-ins begin.
+// A piece of the text that becomes a row: its file offset, its kind, where
+// its bytes lie in the filter's room for them (JapaneseFilter::Bytes), and
+// (UTF-8 text) where its stand-ins begin.
 struct TextPiece {
     uint64_t start;
     RowKind kind;
-    std::string text;
+    size_t at, length;
     std::vector<size_t> standIns;
 };
 
@@ -64,9 +65,17 @@ public:
     // The pieces of `text` (with the walk's `facts`) to list, in the order
     // of their offsets.  The reference stays valid until the next call.
     const std::vector<TextPiece> &Judge(const char *text, size_t length, const TextFacts &facts);
+    // A piece's bytes (valid as long as the pieces are).
+    const char *Bytes(const TextPiece &p) const { return bytes_.data() + p.at; }
 
 private:
-    struct Reading;
+    // Shift-JIS characters read from a text byte on: each one's file
+    // position (from the text's start) and its first text byte (one more
+    // entry: where the reading stopped).
+    struct Reading {
+        std::vector<japanese::RowChar> chars;
+        std::vector<uint32_t> text;
+    };
     void JudgeShiftJis(const char *text, size_t length, const TextFacts &facts);
     void JudgeOther(const char *text, size_t length, const TextFacts &facts);
     // Reads Shift-JIS characters from text byte `at` up to a lead byte
@@ -84,12 +93,18 @@ private:
     size_t minLength_, minJapanese_;
     bool hideKana_;
     // Where each text byte lies in the file, from the text's start.
+    // (Not kept when the walk left no bytes out: byteForByte_.)
     std::vector<uint32_t> bytePos_;
+    bool byteForByte_ = true;
+    uint32_t Pos(size_t t) const { return byteForByte_ ? static_cast<uint32_t>(t) : bytePos_[t]; }
     // A UTF-16 or UTF-8 text's characters and the text byte each begins
     // at (one more entry: the text's end).
     std::vector<japanese::RowChar> chars_;
     std::vector<uint32_t> charText_;
     std::vector<TextPiece> pieces_;
+    std::string bytes_;  // the pieces' bytes, one after another
+    // Scratch room reused from text to text.
+    Reading reading_, other_;
     const TextFacts *facts_ = nullptr;
 };
 

@@ -117,8 +117,11 @@ void RowEmitter::Emit(const char *text, size_t length, const TextFacts &facts, b
         return;
     }
     if (judging_) {
+        // Too short for any piece: a span with Japanese or a run without.
+        if (chars < min_ && Characters(text, length, facts) < minJapanese_)
+            return;
         for (const TextPiece &p : japanese_.Judge(text, length, facts))
-            Keep(p.start, p.kind, p.text.data(), p.text.size(), p.standIns);
+            Keep(p.start, p.kind, japanese_.Bytes(p), p.length, p.standIns);
         return;
     }
     const size_t characters = Characters(text, length, facts);

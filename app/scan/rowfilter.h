@@ -5,6 +5,7 @@
 // text it ends to the emitter; no filter runs inside the walk.  Portable.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -83,10 +84,10 @@ public:
     void Emit(const char *text, size_t length, const TextFacts &facts, bool hard) const;
 
     size_t MinLength() const { return min_; }
-    // The fewest characters (bytes in single-byte text) a text that may
-    // become a row holds: the minimum length, or with a Japanese setting
-    // the Japanese one when it is less.
-    size_t ShortestRow() const { return shortest_; }
+    // The fewest bytes of single-byte text with a Shift-JIS pair that may
+    // become a row: a pair and the rest of the Japanese minimum's
+    // characters, or the minimum length when it is less.
+    size_t ShortestPairText() const { return std::min(min_, minJapanese_ + 1); }
     // Whether the Japanese-text judge is in force: the walk then records
     // the facts it reads (TextFacts::before, cleanEnd, marks).
     bool Judging() const { return judging_; }

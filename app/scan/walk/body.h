@@ -72,7 +72,7 @@ public:
 
     explicit BodyWalker(const WalkSetup &setup)
         : WalkCore(setup),
-          sift_(setup.settings->SearchKanji ? emitter_.ShortestRow() : emitter_.MinLength()),
+          sift_(emitter_.MinLength(), setup.settings->SearchKanji ? emitter_.ShortestPairText() : SIZE_MAX),
           single_(*setup.settings, utf8Text_), utf16_(*setup.settings), utf8_(*setup.settings),
           japanese_(*setup.settings)
     {

@@ -24,8 +24,10 @@ struct SiftView {
 template <bool wideJapanese_, bool utf8Text_>
 class Sift {
 public:
-    // `minLength`: the rows' minimum length.
-    explicit Sift(size_t minLength) : min_(minLength) {}
+    // `minLength`: the rows' minimum length; `pairText`: the fewest bytes
+    // of a stretch with a Shift-JIS pair that may hold a row (SearchKanji;
+    // more than the minimum length when none is shorter).
+    Sift(size_t minLength, size_t pairText) : min_(minLength), pairText_(pairText) {}
 
     // A new window: nothing of it is classified yet.
     void Reset()
@@ -191,7 +193,9 @@ private:
     // The positions of the 64 at i (b), with no candidate, that the plain
     // steps might not pass over silently:
     //   - runs of at least the minimum length (they may hold a row); with
-    //     SearchKanji, stretches of text bytes of that length;
+    //     SearchKanji, stretches of text bytes of that length, and shorter
+    //     stretches with a pair's bytes (not runs) that may hold a row with
+    //     Japanese (marked at those bytes);
     //   - a zero after a run that may hold a single text byte, when UTF-16
     //     text may begin there (Utf16Text's sieve);
     //   - with SearchWideJapanese, a string table's length word there
@@ -213,6 +217,9 @@ private:
         const uint64_t zero = v.single.Zeros(d + i);
         const uint64_t zeroAfterSingle = ends & zero & (single << 1);
         uint64_t result = longRuns | (zeroAfterSingle & followedByPrintable);
+        if (pairText_ < min_)
+            result |= SpreadInRuns(SingleByteText::LongStarts(b.text, pairText_), b.text) &
+                      b.text & ~b.run;
         if (wideJapanese_) {
             const uint32_t before = v.w.BytesBefore(i);
             const uint64_t notAscii = zeroAfterSingle & ~followedByPrintable;
@@ -276,7 +283,7 @@ private:
     static constexpr size_t kReach =
         64 + (wideJapanese_ ? JapaneseUtf16::kLookAhead : utf8Text_ ? Utf8Text::kLookAhead : 0);
 
-    size_t min_;
+    size_t min_, pairText_;
     // The positions [from_, to_) of the window classified last: where the
     // plain steps are needed, the stretches of text, the runs, the
     // printable bytes, and where Japanese UTF-16 text (BeginsAt) may begin.
