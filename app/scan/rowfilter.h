@@ -84,10 +84,14 @@ public:
     void Emit(const char *text, size_t length, const TextFacts &facts, bool hard) const;
 
     size_t MinLength() const { return min_; }
-    // The fewest bytes of single-byte text with a Shift-JIS pair that may
-    // become a row: a pair and the rest of the Japanese minimum's
-    // characters, or the minimum length when it is less.
-    size_t ShortestPairText() const { return std::min(min_, minJapanese_ + 1); }
+    // With SearchKanji, the fewest bytes of single-byte text with a
+    // Shift-JIS pair that may become a row: a pair and the rest of the
+    // Japanese minimum's characters, or the minimum length when it is less
+    // (without it, SIZE_MAX).
+    size_t ShortestPairText() const
+    {
+        return settings_.SearchKanji ? std::min(min_, minJapanese_ + 1) : SIZE_MAX;
+    }
     // Whether the Japanese-text judge is in force: the walk then records
     // the facts it reads (TextFacts::before, cleanEnd, marks).
     bool Judging() const { return judging_; }

@@ -72,7 +72,7 @@ public:
 
     explicit BodyWalker(const WalkSetup &setup)
         : WalkCore(setup),
-          sift_(emitter_.MinLength(), setup.settings->SearchKanji ? emitter_.ShortestPairText() : SIZE_MAX),
+          sift_(emitter_.MinLength(), emitter_.ShortestPairText()),
           single_(*setup.settings, utf8Text_), utf16_(*setup.settings), utf8_(*setup.settings),
           japanese_(*setup.settings)
     {
