@@ -20,9 +20,15 @@ inline bool IsJapaneseUnit(uint16_t unit)
     return (kJapaneseUnitBits[unit >> 5] >> (unit & 31)) & 1;
 }
 
-inline bool IsHalfWidthKatakana(uint16_t unit)
+// Half-width katakana, U+FF61-U+FF9F: the forms whose code page 932 form
+// is one byte, 0xA1-0xDF.
+constexpr uint16_t kHalfWidthKatakanaFirst = 0xFF61;
+constexpr uint16_t kHalfWidthKatakanaLast = 0xFF9F;
+
+// Of any code point (a UTF-8 character's too).
+inline bool IsHalfWidthKatakana(uint32_t code)
 {
-    return unit >= 0xFF61 && unit <= 0xFF9F;
+    return code >= kHalfWidthKatakanaFirst && code <= kHalfWidthKatakanaLast;
 }
 
 // The other double-byte characters of code page 932, from U+0100 on:

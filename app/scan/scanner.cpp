@@ -1,6 +1,6 @@
-// The string scanner: the repetition filter, the choice of the walk's
-// build, the stream that feeds the walk piece by piece, and the scan of a
-// file.  The walk itself is in walker_body.h.
+// The string scanner: the choice of the walk's build, the stream that feeds
+// the walk piece by piece, and the scan of a file.  The walk itself is in
+// walk/ (walk/body.h), the row filters in rowfilter.cpp.
 #include "scan/scanner.h"
 
 #include <algorithm>
@@ -8,96 +8,9 @@
 #include <new>
 #include <stdexcept>
 
-#if defined(__i386__) || defined(__x86_64__)
-#include <cpuid.h>
-#endif
-
-#include "scan/walker.h"
+#include "scan/walk/walker.h"
 
 namespace lex {
-
-bool PassesRepetitionFilter(const char *text, size_t length, int limit)
-{
-    const auto *s = reinterpret_cast<const unsigned char *>(text);
-    auto exempt = [](unsigned char c) { return c == ' ' || c == '_' || (c >= '0' && c <= '9'); };
-    // A limit of 1 or less (a registry value may be any int) drops every
-    // text with a byte that is not exempt.
-    if (limit <= 1) {
-        for (size_t k = 0; k < length; ++k)
-            if (!exempt(s[k]))
-                return false;
-        return true;
-    }
-    // Counters of the word size: a row is shorter than 4 GiB, and 64-bit
-    // arithmetic costs two registers a step in 32-bit code.
-    const size_t repeats = static_cast<size_t>(limit) - 1;  // equal neighbours that drop it
-    unsigned char previous = 0;  // no text byte is zero
-    size_t run = 0;
-    for (size_t k = 0; k < length; ++k) {
-        const unsigned char c = s[k];
-        if (c != previous) {
-            previous = c;
-            run = 0;
-        } else if (++run >= repeats && !exempt(c)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-ProcessorFeatures FeaturesFromCpuid(const CpuidWords &words)
-{
-    constexpr uint32_t kSse2 = 1u << 26;                   // leaf 1 EDX
-    constexpr uint32_t kOsXsave = 1u << 27, kAvx = 1u << 28;  // leaf 1 ECX
-    constexpr uint32_t kAvx2 = 1u << 5;                    // leaf 7 EBX
-    constexpr uint32_t kXmmYmmState = 6;                   // XCR0
-    ProcessorFeatures features;
-    features.sse2 = (words.leaf1Edx & kSse2) != 0;
-    const bool ymmSaved = (words.leaf1Ecx & (kOsXsave | kAvx)) == (kOsXsave | kAvx) &&
-                          (words.xcr0 & kXmmYmmState) == kXmmYmmState;
-    features.avx2 = features.sse2 && ymmSaved && (words.leaf7Ebx & kAvx2) != 0;
-    return features;
-}
-
-namespace {
-
-ProcessorFeatures AskProcessor()
-{
-#if defined(__i386__) || defined(__x86_64__)
-    // __get_cpuid fails on 32-bit processors too old to have the
-    // instruction at all, __get_cpuid_count on those without leaf 7.
-    CpuidWords words;
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    if (!__get_cpuid(1, &a, &b, &c, &d))
-        return ProcessorFeatures();
-    words.leaf1Ecx = c;
-    words.leaf1Edx = d;
-    if (__get_cpuid_count(7, 0, &a, &b, &c, &d))
-        words.leaf7Ebx = b;
-    // XGETBV faults unless the operating system enabled it (OSXSAVE).
-    if (words.leaf1Ecx & (1u << 27)) {
-        uint32_t low = 0, high = 0;
-        __asm__ volatile("xgetbv" : "=a"(low), "=d"(high) : "c"(0));
-        words.xcr0 = low;
-    }
-    return FeaturesFromCpuid(words);
-#else
-    return ProcessorFeatures();
-#endif
-}
-
-} // namespace
-
-ProcessorFeatures DetectedProcessorFeatures()
-{
-    static const ProcessorFeatures features = AskProcessor();
-    return features;
-}
-
-bool ProcessorHasSse2()
-{
-    return DetectedProcessorFeatures().sse2;
-}
 
 ScanPath RunnableScanPath(ScanPath wanted, const ProcessorFeatures &features)
 {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/inputfile.h"
+#include "scan/processor.h"
 #include "scan/resultrow.h"
 #include "settings/settings.h"
 
@@ -37,10 +38,6 @@ public:
     virtual bool AbortRequested() = 0;
 };
 
-// The repetition filter: false when `text` holds `limit` or more equal bytes
-// in a row, unless that byte is a space, an underscore or a digit.
-bool PassesRepetitionFilter(const char *text, size_t length, int limit);
-
 // Distance in bytes between the scan's checkpoints (progress, events, abort).
 constexpr size_t kCheckpointInterval = 65536;
 
@@ -52,34 +49,6 @@ constexpr size_t kScanPiece = 256 * 1024;
 // The three builds of the walk: plain loops for any processor, 16 bytes at
 // a time with SSE2, 32 bytes at a time with AVX2.  All give the same rows.
 enum class ScanPath { Plain, Sse2, Avx2 };
-
-// What the processor and its operating system let the walk use.
-struct ProcessorFeatures {
-    bool sse2 = false;
-    bool avx2 = false;
-};
-
-// The words of the processor's identification that tell it: CPUID leaf 1's
-// ECX and EDX, leaf 7's EBX (0 when the processor has no leaf 7), and the
-// extended control register 0 (XGETBV; 0 when the operating system did
-// not enable the instruction).
-struct CpuidWords {
-    uint32_t leaf1Ecx = 0;
-    uint32_t leaf1Edx = 0;
-    uint32_t leaf7Ebx = 0;
-    uint32_t xcr0 = 0;
-};
-
-// SSE2: leaf 1 EDX bit 26.  AVX2: leaf 7 EBX bit 5, and only where the
-// operating system saves the 256-bit registers across task switches:
-// OSXSAVE and AVX (leaf 1 ECX bits 27 and 28) with the XMM and YMM state
-// enabled in XCR0 (bits 1 and 2).
-ProcessorFeatures FeaturesFromCpuid(const CpuidWords &words);
-// This processor's, asked once: on x86 (32 and 64 bits) from CPUID, none
-// elsewhere.
-ProcessorFeatures DetectedProcessorFeatures();
-// Whether the processor runs SSE2 code (every x86-64 processor does).
-bool ProcessorHasSse2();
 
 // The build that runs when `wanted` is asked for on a processor with
 // `features`: that one when the processor runs it, else the fastest below

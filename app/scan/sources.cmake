@@ -1,18 +1,27 @@
-# The string scanner: the byte walk, the code page 932 table of Japanese
-# UTF-16 code units and the texts of a result row.  The walk is built three
-# times (walker_plain.cpp, walker_sse2.cpp, walker_avx2.cpp), and the scan
-# picks one at run time.
+# The string scanner: the byte walk, the row filters, the processor check
+# that picks the walk's build, the code page 932 table of Japanese UTF-16
+# code units and the texts of a result row.  The walk (walk/) is built
+# three times, walk/walker_plain.cpp, walk/walker_sse2.cpp and
+# walk/walker_avx2.cpp, each from walk/body.h with its own vector types
+# (walk/vector_*.h), and the scan picks one at run time; its step machine
+# (body.h) calls into one header per kind of text (single_byte.h, utf16.h,
+# utf16_japanese.h, utf8_text.h), each with its rule, its sieve and its
+# tables.
+set(LEX_WALK_DIR ${CMAKE_CURRENT_LIST_DIR}/walk)
 list(APPEND LEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/scanner.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/walker_plain.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/walker_sse2.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/walker_avx2.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/processor.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/rowfilter.cpp
+  ${LEX_WALK_DIR}/walker.cpp
+  ${LEX_WALK_DIR}/walker_plain.cpp
+  ${LEX_WALK_DIR}/walker_sse2.cpp
+  ${LEX_WALK_DIR}/walker_avx2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/kanjinoise.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resultrow.cpp)
 # 32-bit Windows keeps its stack aligned to 4 bytes only; the SSE2 walk's
 # functions realign it, so that vectors kept on the stack are aligned.
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
-  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/walker_sse2.cpp
+  set_source_files_properties(${LEX_WALK_DIR}/walker_sse2.cpp
     PROPERTIES COMPILE_OPTIONS -mstackrealign)
 endif()
 # GCC cannot align the stack to 32 bytes on Windows (32 or 64 bits): a
@@ -29,7 +38,7 @@ if(WIN32)
     message(FATAL_ERROR "the assembler lacks -muse-unaligned-vector-move (binutils 2.38 or "
                         "later), which the AVX2 walk needs on Windows")
   endif()
-  set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/walker_avx2.cpp
+  set_source_files_properties(${LEX_WALK_DIR}/walker_avx2.cpp
     PROPERTIES COMPILE_OPTIONS -Wa,-muse-unaligned-vector-move)
 endif()
 

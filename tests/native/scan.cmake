@@ -1,10 +1,11 @@
 # Native tests of the string scanner: case tables and random comparisons
-# against the reference walk, the scan of data in pieces, the generated
-# code page 932 table.
+# against the reference walk, the scan of data in pieces, the walk's sieves
+# against their rules, the generated code page 932 table.
 add_executable(scan_test
   ${CMAKE_CURRENT_LIST_DIR}/scan_scanner_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/scan_stream_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/scan_cp932_test.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/scan_cp932_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/scan_sieve_test.cpp)
 target_include_directories(scan_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(scan_test PRIVATE lexcore gtest_main)
 add_test(NAME scan.unit COMMAND scan_test)

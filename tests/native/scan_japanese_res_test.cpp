@@ -5,15 +5,16 @@
 // where its UTF-16 text starts; without, none of them is listed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include "scan/cp932.h"
 #include "scan/scanner.h"
 #include "recording_host.h"
+#include "scan_inputs.h"
 
 using lex::ExtractionSettings;
 using lextest::RecordingHost;
@@ -60,56 +61,6 @@ const Text kTooShort = {"dialog button, full-width", "ＯＫ"};
 // Half-width katakana: listed only while they count as printable.
 const Text kHalfWidth = {"string: half-width katakana", "ﾃﾞｰﾀ"};
 
-// UTF-8 (characters of the Basic Multilingual Plane) to UTF-16 code units.
-std::vector<uint16_t> Utf16(const std::string &utf8)
-{
-    std::vector<uint16_t> units;
-    for (size_t i = 0; i < utf8.size();) {
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        const auto cont = [&](size_t k) { return static_cast<unsigned char>(utf8[i + k]) & 0x3Fu; };
-        if (c < 0x80) {
-            units.push_back(c);
-            i += 1;
-        } else if (c < 0xE0) {
-            units.push_back(static_cast<uint16_t>((c & 0x1Fu) << 6 | cont(1)));
-            i += 2;
-        } else {
-            units.push_back(static_cast<uint16_t>((c & 0x0Fu) << 12 | cont(1) << 6 | cont(2)));
-            i += 3;
-        }
-    }
-    return units;
-}
-
-std::string Utf16Bytes(const std::vector<uint16_t> &units)
-{
-    std::string bytes;
-    for (uint16_t u : units) {
-        bytes.push_back(static_cast<char>(u & 0xFF));
-        bytes.push_back(static_cast<char>(u >> 8));
-    }
-    return bytes;
-}
-
-// The row text of a string: ASCII as it is, Japanese characters in their
-// code page 932 form.
-std::string Cp932(const std::vector<uint16_t> &units)
-{
-    std::string text;
-    for (uint16_t u : units) {
-        if (u < 0x80) {
-            text.push_back(static_cast<char>(u));
-            continue;
-        }
-        const uint16_t form = lex::JapaneseUnitCp932(u);
-        EXPECT_NE(0, form) << "no code page 932 form for U+" << std::hex << u;
-        if (form > 0xFF)
-            text.push_back(static_cast<char>(form >> 8));
-        text.push_back(static_cast<char>(form & 0xFF));
-    }
-    return text;
-}
-
 std::string ReadFile(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -129,31 +80,23 @@ std::vector<Row> Scan(const std::string &data, const ExtractionSettings &setting
 // form (a string may be stored more than once).
 std::vector<Row> ExpectedRows(const std::string &file, const Text &t)
 {
-    const std::vector<uint16_t> units = Utf16(t.utf8);
-    const std::string needle = Utf16Bytes(units);
+    const std::string needle = lextest::Utf16Le(t.utf8);
     std::vector<Row> rows;
     for (size_t at = file.find(needle); at != std::string::npos; at = file.find(needle, at + 1))
-        rows.push_back({static_cast<uint32_t>(at), lex::RowKind::Unicode, Cp932(units), false});
+        rows.push_back({static_cast<uint32_t>(at), lex::RowKind::Unicode,
+                        lextest::Cp932Text(t.utf8), false});
     EXPECT_FALSE(rows.empty()) << t.where << ": not in the file";
     return rows;
 }
 
 bool Listed(const std::vector<Row> &rows, const Row &want)
 {
-    for (const Row &r : rows) {
-        if (r == want)
-            return true;
-    }
-    return false;
+    return std::find(rows.begin(), rows.end(), want) != rows.end();
 }
 
 bool TextListed(const std::vector<Row> &rows, const std::string &text)
 {
-    for (const Row &r : rows) {
-        if (r.text == text)
-            return true;
-    }
-    return false;
+    return std::any_of(rows.begin(), rows.end(), [&](const Row &r) { return r.text == text; });
 }
 
 ExtractionSettings Japanese(bool checkHalfKana)
@@ -207,7 +150,7 @@ TEST_P(JapaneseResources, NothingJapaneseWhenTheSettingIsOff)
         off.CheckHalfKana = halfKana;
         const std::vector<Row> rows = Scan(file_, off);
         for (const Text &t : kTexts) {
-            EXPECT_FALSE(TextListed(rows, Cp932(Utf16(t.utf8))))
+            EXPECT_FALSE(TextListed(rows, lextest::Cp932Text(t.utf8)))
                 << t.where << ", half-width katakana " << (halfKana ? "left out" : "listed");
         }
     }

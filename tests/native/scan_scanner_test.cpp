@@ -7,13 +7,14 @@
 #include <fstream>
 #include <random>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 #include "words/dictionary.h"
 #include "scan/cp932.h"
+#include "scan/rowfilter.h"
 #include "scan/scanner.h"
+#include "file_test.h"
 #include "recording_host.h"
 #include "scan_inputs.h"
 #include "scan_reference.h"
@@ -26,27 +27,37 @@ namespace {
 
 std::vector<uint8_t> Bytes(const std::string &s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
+// The rows of the whole data; every build of the walk, given the data as a
+// stream in pieces of every size (so that every character is also cut at
+// a piece boundary), gives the same.
 std::vector<Row> Scan(const std::string &data, int m, const ExtractionSettings &st)
 {
     RecordingHost host;
     const auto bytes = Bytes(data);
     EXPECT_EQ(0, lex::ScanBuffer(bytes.data(), bytes.size(), m, st, nullptr, host));
+    for (lex::ScanPath path : lextest::kScanPaths) {
+        for (size_t piece = 1; piece <= bytes.size(); ++piece) {
+            RecordingHost streamed;
+            lex::ScanStream stream(bytes.size(), m, st, nullptr, streamed,
+                                   lex::StreamOptions{path, piece, lex::kCheckpointInterval});
+            lextest::Feed(stream, bytes, [&] { return piece; });
+            EXPECT_EQ(host.rows, streamed.rows)
+                << "pieces of " << piece << ", " << lex::ScanPathName(path);
+        }
+    }
     return host.rows;
 }
 
+// The default settings but for one flag.
+ExtractionSettings With(bool ExtractionSettings::*flag, bool on)
+{
+    ExtractionSettings s;
+    s.*flag = on;
+    return s;
+}
 ExtractionSettings Defaults() { return ExtractionSettings(); }
-ExtractionSettings Kanji()
-{
-    ExtractionSettings s;
-    s.SearchKanji = true;
-    return s;
-}
-ExtractionSettings HalfKanaListed()
-{
-    ExtractionSettings s;
-    s.CheckHalfKana = false;
-    return s;
-}
+ExtractionSettings Kanji() { return With(&ExtractionSettings::SearchKanji, true); }
+ExtractionSettings HalfKanaListed() { return With(&ExtractionSettings::CheckHalfKana, false); }
 
 Row A(uint32_t off, const std::string &text) { return {off, lex::RowKind::Ansi, text, false}; }
 Row U(uint32_t off, const std::string &text) { return {off, lex::RowKind::Unicode, text, false}; }
@@ -118,40 +129,9 @@ TEST(ScannerWalk, RowsFollowTheByteRules)
     }
 }
 
-// UTF-16LE bytes of UTF-8 text (characters of the Basic Multilingual
-// Plane only).
-std::string W(const char *utf8)
-{
-    std::string out;
-    for (const auto *p = reinterpret_cast<const unsigned char *>(utf8); *p;) {
-        unsigned u = *p++;
-        if (u >= 0xE0) {
-            u = (u & 0x0F) << 12 | (p[0] & 0x3F) << 6 | (p[1] & 0x3F);
-            p += 2;
-        } else if (u >= 0xC0) {
-            u = (u & 0x1F) << 6 | (p[0] & 0x3F);
-            p += 1;
-        }
-        out.push_back(static_cast<char>(u & 0xFF));
-        out.push_back(static_cast<char>(u >> 8));
-    }
-    return out;
-}
-
-// Shift-JIS bytes of UTF-8 text, through the code page 932 table.
-std::string Sjis(const char *utf8)
-{
-    const std::string units = W(utf8);
-    std::string out;
-    for (size_t k = 0; k < units.size(); k += 2) {
-        const uint16_t u = static_cast<uint8_t>(units[k]) | static_cast<uint8_t>(units[k + 1]) << 8;
-        const uint16_t form = u < 0x80 ? u : lex::JapaneseUnitCp932(u);
-        if (form > 0xFF)
-            out.push_back(static_cast<char>(form >> 8));
-        out.push_back(static_cast<char>(form & 0xFF));
-    }
-    return out;
-}
+// UTF-16LE and Shift-JIS bytes of UTF-8 text.
+std::string W(const std::string &utf8) { return lextest::Utf16Le(utf8); }
+std::string Sjis(const std::string &utf8) { return lextest::Cp932Text(utf8); }
 
 ExtractionSettings WideJapanese(bool halfKanaListed = false)
 {
@@ -274,8 +254,6 @@ ExtractionSettings Utf8(bool kanji = false, bool halfKanaListed = false)
     return s;
 }
 
-// UTF-8 text.  Each case is scanned whole and as a stream cut into pieces
-// of every size, so that every character is also cut at a piece boundary.
 TEST(ScannerWalk, Utf8TextWithTheSettingOn)
 {
     const WalkCase cases[] = {
@@ -314,26 +292,7 @@ TEST(ScannerWalk, Utf8TextWithTheSettingOn)
     };
     for (const WalkCase &c : cases) {
         SCOPED_TRACE(c.what);
-        const std::vector<Row> rows = Scan(c.data, c.m, c.settings);
-        EXPECT_EQ(c.rows, rows);
-        const auto bytes = Bytes(c.data);
-        for (lex::ScanPath path : {lex::ScanPath::Plain, lex::ScanPath::Sse2, lex::ScanPath::Avx2}) {
-            for (size_t piece = 1; piece <= bytes.size(); ++piece) {
-                RecordingHost host;
-                lex::StreamOptions options;
-                options.path = path;
-                options.pieceSize = piece;
-                lex::ScanStream stream(bytes.size(), c.m, c.settings, nullptr, host, options);
-                for (size_t at = 0; at < bytes.size(); at += piece) {
-                    const size_t n = std::min(piece, bytes.size() - at);
-                    std::copy_n(bytes.data() + at, n, stream.Piece());
-                    stream.Scan(n);
-                }
-                stream.Finish();
-                ASSERT_EQ(rows, host.rows) << "pieces of " << piece << ", "
-                                           << lex::ScanPathName(path);
-            }
-        }
+        EXPECT_EQ(c.rows, Scan(c.data, c.m, c.settings));
     }
 }
 
@@ -396,72 +355,58 @@ TEST(ScannerWalk, MarkerChecksRowsOnlyWithCheckEnglish)
 TEST(ScannerCheckpoints, ProgressEventsAndAbortChecksPerBlock)
 {
     // 3.5 blocks of text: a checkpoint at the end of each block and at the
-    // last position, never per byte.
-    const size_t n = 3 * lex::kCheckpointInterval + lex::kCheckpointInterval / 2;
-    std::vector<uint8_t> data(n, 'a');
-    for (size_t k = 7; k < n; k += 9)
-        data[k] = 0;
-    RecordingHost host;
-    lex::ScanBuffer(data.data(), n, 5, Defaults(), nullptr, host);
-    ASSERT_EQ(4u, host.progress.size());
-    EXPECT_EQ(4, host.events);
-    EXPECT_EQ(4, host.checks);
-    EXPECT_EQ(static_cast<int>((lex::kCheckpointInterval - 1) * 100 / n), host.progress[0]);
-    EXPECT_EQ(static_cast<int>((n - 1) * 100 / n), host.progress.back());
-    // Each checkpoint is progress, events, abort check, in that order.
-    size_t p = 0;
-    for (const std::string &entry : host.log) {
-        if (entry.compare(0, 3, "row") == 0)
-            continue;
-        const char *expected[] = {"progress", "events", "go on"};
-        EXPECT_EQ(0u, entry.find(expected[p % 3])) << entry;
-        ++p;
+    // last position, never per byte; one byte has one, no data none.
+    constexpr size_t block = lex::kCheckpointInterval, n = 3 * block + block / 2;
+    auto at = [](size_t k) { return static_cast<int>(k * 100 / n); };
+    const std::pair<size_t, std::vector<int>> cases[] = {
+        {n, {at(block - 1), at(2 * block - 1), at(3 * block - 1), at(n - 1)}}, {1, {0}}, {0, {}}};
+    for (const auto &c : cases) {
+        std::vector<uint8_t> data(c.first, 'a');
+        for (size_t k = 7; k < c.first; k += 9)
+            data[k] = 0;
+        RecordingHost host;
+        lex::ScanBuffer(data.data(), data.size(), 5, Defaults(), nullptr, host);
+        EXPECT_EQ(c.second, host.progress);
+        EXPECT_EQ(host.events, static_cast<int>(c.second.size()));
+        EXPECT_EQ(host.checks, host.events);
+        // Each checkpoint is progress, events, abort check, in that order.
+        size_t p = 0;
+        for (const std::string &entry : host.log) {
+            const char *expected[] = {"progress", "events", "go on"};
+            if (entry.compare(0, 3, "row") != 0)
+                EXPECT_EQ(0u, entry.find(expected[p++ % 3])) << entry;
+        }
     }
 }
 
-TEST(ScannerCheckpoints, AbortStillEmitsThePendingCandidate)
+// A stop at the first checkpoint (every 8 bytes here): the pending
+// candidate is still emitted when it reaches the minimum length, and
+// nothing after it is examined; a lead step across the block's end moves
+// the checkpoint to its trail byte.
+TEST(ScannerCheckpoints, AStopAtTheFirstCheckpointEmitsThePendingCandidate)
 {
-    // A run of letters across the first checkpoint: stopping there emits
-    // what was gathered so far, and nothing after it is examined.
-    const std::string data = std::string("abcdefghijklmnopqrst\0tail text after\0", 37);
-    const auto bytes = Bytes(data);
-    RecordingHost host(0);
-    lex::ScanBufferWithInterval(bytes.data(), bytes.size(), 5, Defaults(), nullptr, host, 8);
-    const std::vector<Row> expected = {A(0, "abcdefgh")};
-    EXPECT_EQ(expected, host.rows);
-    ASSERT_EQ(1u, host.progress.size());
-    EXPECT_EQ(static_cast<int>(7 * 100 / bytes.size()), host.progress[0]);
-
-    // Stopped before m bytes were gathered: nothing.
-    RecordingHost early(0);
-    lex::ScanBufferWithInterval(bytes.data(), bytes.size(), 9, Defaults(), nullptr, early, 8);
-    EXPECT_TRUE(early.rows.empty());
-}
-
-TEST(ScannerCheckpoints, LeadStepAcrossABlockEndMovesTheCheckpoint)
-{
-    // Positions 0-7 form the first block; the pair at 7-8 ends it at 8.
-    const std::string data = "ABCDEFG\x82\xA0HIJ";
-    const auto bytes = Bytes(data);
-    RecordingHost host(0);
-    lex::ScanBufferWithInterval(bytes.data(), bytes.size(), 5, Kanji(), nullptr, host, 8);
-    const std::vector<Row> expected = {A(0, "ABCDEFG\x82\xA0")};
-    EXPECT_EQ(expected, host.rows);
-    ASSERT_EQ(1u, host.progress.size());
-    EXPECT_EQ(static_cast<int>(8 * 100 / data.size()), host.progress[0]);
-}
-
-TEST(ScannerCheckpoints, SmallFilesSetProgressOnceAndEmptyOnesNever)
-{
-    RecordingHost empty;
-    lex::ScanBuffer(nullptr, 0, 5, Defaults(), nullptr, empty);
-    EXPECT_TRUE(empty.progress.empty());
-    EXPECT_EQ(0, empty.checks);
-
-    const uint8_t one[] = {'A'};
-    RecordingHost single;
-    lex::ScanBuffer(one, 1, 1, Defaults(), nullptr, single);
-    EXPECT_EQ(std::vector<int>{0}, single.progress);
+    const std::string letters = std::string("abcdefghijklmnopqrst\0tail text after\0", 37);
+    const struct {
+        const char *what;
+        std::string data;
+        int m;
+        ExtractionSettings settings;
+        std::vector<Row> rows;
+        size_t at;  // the checkpoint's position
+    } cases[] = {
+        {"a run of letters across the checkpoint", letters, 5, Defaults(), {A(0, "abcdefgh")}, 7},
+        {"stopped before m bytes were gathered", letters, 9, Defaults(), {}, 7},
+        {"the pair at 7-8 ends the block at 8", "ABCDEFG\x82\xA0HIJ", 5, Kanji(),
+         {A(0, "ABCDEFG\x82\xA0")}, 8},
+    };
+    for (const auto &c : cases) {
+        const auto bytes = Bytes(c.data);
+        RecordingHost host(0);
+        lex::ScanBufferWithInterval(bytes.data(), bytes.size(), c.m, c.settings, nullptr, host, 8);
+        EXPECT_EQ(c.rows, host.rows) << c.what;
+        EXPECT_EQ(std::vector<int>{static_cast<int>(c.at * 100 / bytes.size())}, host.progress)
+            << c.what;
+    }
 }
 
 // The processor check, forced: the words that CPUID and XGETBV give on
@@ -523,100 +468,6 @@ TEST(ScanPathChoice, TheProcessorCheckAgreesWithTheKernel)
     EXPECT_EQ(avx2 ? lex::ScanPath::Avx2 : lex::ScanPath::Sse2, lex::SelectedScanPath());
 }
 
-TEST(ScannerModel, AgreesWithTheReferenceWalkOnRandomData)
-{
-    // Byte mixes that favour every kind of text, every setting combination,
-    // small checkpoint distances and aborts.
-    std::mt19937 rng(12345);
-    lex::WordDictionary dict;
-    const std::string words = lextest::RandomWords();
-    dict.Load(words.data(), words.size());
-    for (int round = 0; round < 4000; ++round) {
-        const ExtractionSettings st = lextest::RandomSettings(rng);
-        const int m = static_cast<int>(rng() % 6);
-        const std::vector<uint8_t> data = lextest::RandomData(rng, 600);
-        const size_t interval = rng() % 4 ? lex::kCheckpointInterval : 1 + rng() % 100;
-        const long abortAt = static_cast<long>(rng() % 8) - 2;
-        lex::EnglishWordMarker marker(dict, st);
-        RecordingHost model(abortAt);
-        lexref::Scan(data.data(), data.size(), m, st, &dict, model, interval);
-        // Both builds of the walk: plain loops and SSE2 searches.
-        for (lex::ScanPath path : {lex::ScanPath::Plain, lex::ScanPath::Sse2, lex::ScanPath::Avx2}) {
-            RecordingHost fast(abortAt);
-            lex::ScanBufferWithInterval(data.data(), data.size(), m, st, &marker, fast, interval,
-                                        path);
-            ASSERT_EQ(model.log, fast.log) << "round " << round << ", " << lex::ScanPathName(path);
-            ASSERT_EQ(model.rows, fast.rows) << "round " << round << ", " << lex::ScanPathName(path);
-        }
-    }
-}
-
-// Japanese text after a byte that is not text begins only with kana, a
-// symbol or an ASCII unit among its code units and an end after them; the
-// walk sifts such beginnings 64 positions at a time, looking up to 96 bytes
-// on.  Strings with their first mark and their end at each distance, at
-// every offset against those 64 positions, in each build of the walk, give
-// the rows of the reference walk.
-TEST(ScannerModel, JapaneseTextAfterOtherBytesAgreesWithTheReferenceWalk)
-{
-    struct Case {
-        const char *what;
-        size_t mark;  // code unit of the first mark
-        uint16_t markUnit;
-        size_t end;  // code unit of the end
-        uint16_t endUnit;
-    };
-    const Case cases[] = {
-        {"ASCII unit among the three", 2, 0x0041, 6, 0x0000},
-        {"ASCII unit further on", 3, 0x0041, 6, 0x0000},
-        {"kana far on", 12, 0x3042, 14, 0x0001},
-        {"symbol", 5, 0x2026, 9, 0x0000},
-        {"full-width form", 4, 0xFF21, 8, 0x0000},
-        {"half-width katakana", 7, 0xFF71, 10, 0x0000},
-        {"mark past the sixteen units", 16, 0x3042, 18, 0x0000},
-        {"no end within the sixteen", 6, 0x0041, 24, 0x0000},
-        {"end before the mark", 9, 0x3042, 5, 0x0000},
-        {"line break after the mark", 5, 0x0041, 7, 0x000A},
-        {"a unit that is no text after the mark", 5, 0x3042, 7, 0x00E9},
-    };
-    // Ideographs unlike single-byte text and like it, and machine code.
-    const uint16_t ideographs[] = {0x8A9E, 0x65E5, 0x7D42, 0x9F8D, 0x4E00};
-    const std::string code("\x89\x45\xF8\x8B\x4D\xFC\x83\xC4\x10\xFF\xFF", 11);
-    for (const Case &c : cases) {
-        for (bool halfKana : {false, true}) {
-            const ExtractionSettings st = WideJapanese(halfKana);
-            for (size_t at = 0; at < 140; ++at) {
-                std::string data;
-                while (data.size() < at)
-                    data += code[data.size() % code.size()];
-                data += '\x80';
-                for (size_t u = 0; u <= std::max(c.mark, c.end); ++u) {
-                    const uint16_t unit = u == c.mark  ? c.markUnit
-                                          : u == c.end ? c.endUnit
-                                                       : ideographs[u % 5];
-                    data += static_cast<char>(unit & 0xFF);
-                    data += static_cast<char>(unit >> 8);
-                }
-                // The walk sifts 64 positions at a time where their look-ahead
-                // is in the data.
-                while (data.size() < at + 1200)
-                    data += code;
-                const std::vector<uint8_t> bytes = Bytes(data);
-                RecordingHost model;
-                lexref::Scan(bytes.data(), bytes.size(), 3, st, nullptr, model);
-                for (lex::ScanPath path :
-                     {lex::ScanPath::Plain, lex::ScanPath::Sse2, lex::ScanPath::Avx2}) {
-                    RecordingHost fast;
-                    lex::ScanBufferWithInterval(bytes.data(), bytes.size(), 3, st, nullptr, fast,
-                                                lex::kCheckpointInterval, path);
-                    ASSERT_EQ(model.rows, fast.rows)
-                        << c.what << ", at " << at << ", " << lex::ScanPathName(path);
-                }
-            }
-        }
-    }
-}
-
 struct FilterCase {
     std::string text;
     int limit;
@@ -641,23 +492,7 @@ TEST(RepetitionFilter, RejectsRunsOfTheLimitExceptSpacesUnderscoresDigits)
             << '"' << c.text << "\" limit " << c.limit;
 }
 
-// The filter's rule, one byte at a time: the longest run of one byte that is
-// not a space, an underscore or a digit, against the limit.
-bool FilterModel(const std::string &text, int limit)
-{
-    for (size_t k = 0; k < text.size();) {
-        size_t end = k;
-        while (end < text.size() && text[end] == text[k])
-            ++end;
-        const char c = text[k];
-        const bool exempt = c == ' ' || c == '_' || (c >= '0' && c <= '9');
-        if (!exempt && static_cast<int64_t>(end - k) >= static_cast<int64_t>(limit))
-            return false;
-        k = end;
-    }
-    return true;
-}
-
+// Against the reference walk's rule.
 TEST(RepetitionFilter, AgreesWithTheRuleOnRandomTextsWhereverTheRunsFall)
 {
     std::mt19937 rng(7);
@@ -671,48 +506,13 @@ TEST(RepetitionFilter, AgreesWithTheRuleOnRandomTextsWhereverTheRunsFall)
         for (char &c : text)
             c = alphabet[rng() % alphabet.size()];
         const int limit = limits[rng() % 8];
-        ASSERT_EQ(FilterModel(text, limit), lex::PassesRepetitionFilter(text.data(), text.size(), limit))
+        ASSERT_EQ(!lexref::Repetitive(text, limit),
+                  lex::PassesRepetitionFilter(text.data(), text.size(), limit))
             << '"' << text << "\" limit " << limit;
     }
 }
 
-class ScannerFile : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        char dir[] = "/tmp/lexscanXXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(dir));
-        dir_ = dir;
-    }
-    void TearDown() override
-    {
-        for (const std::string &f : files_)
-            std::remove(f.c_str());
-        rmdir(dir_.c_str());
-    }
-    std::string Write(const std::string &name, const std::string &data)
-    {
-        const std::string path = dir_ + "/" + name;
-        std::ofstream(path, std::ios::binary) << data;
-        files_.push_back(path);
-        return path;
-    }
-    std::string dir_;
-    std::vector<std::string> files_;
-};
-
-TEST_F(ScannerFile, ReadsTheWholeFileAndClearsOnce)
-{
-    const std::string path = Write("a.bin", std::string("\0\0Hello World\0\0", 15));
-    RecordingHost host;
-    lex::InputError why;
-    EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, host, &why));
-    EXPECT_EQ(lex::InputError::None, why);
-    EXPECT_EQ(1, host.clears);
-    EXPECT_EQ("clear", host.log.front());
-    const std::vector<Row> expected = {A(2, "Hello World")};
-    EXPECT_EQ(expected, host.rows);
-}
+using ScannerFile = lextest::FileTest;
 
 TEST_F(ScannerFile, BigFilesAreReadInPiecesThatTheHostCanStop)
 {
@@ -725,7 +525,10 @@ TEST_F(ScannerFile, BigFilesAreReadInPiecesThatTheHostCanStop)
     const std::string path = Write("big.bin", data);
 
     RecordingHost full;
-    EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, full));
+    lex::InputError why = lex::InputError::Stopped;
+    EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, full, &why));
+    EXPECT_EQ(lex::InputError::None, why);
+    EXPECT_EQ(1, full.clears);
     const std::vector<Row> expected = {A(lex::kCheckpointInterval + 5, late),
                                        A(lex::kScanPiece - 10, across)};
     EXPECT_EQ(expected, full.rows);
@@ -735,31 +538,11 @@ TEST_F(ScannerFile, BigFilesAreReadInPiecesThatTheHostCanStop)
     // A stop ends the scan at the next checkpoint, with the rows found so
     // far; it is not an error.
     RecordingHost stopped(1);
-    lex::InputError why = lex::InputError::None;
     EXPECT_EQ(0, lex::StringScanner(path.c_str(), 5, Defaults(), nullptr, stopped, &why));
     EXPECT_EQ(lex::InputError::Stopped, why);
     EXPECT_EQ(1, stopped.clears);
     EXPECT_EQ(std::vector<Row>{expected[0]}, stopped.rows);
     EXPECT_EQ(2u, stopped.progress.size());
-}
-
-TEST_F(ScannerFile, FailuresReturnOneAndKeepTheOldRows)
-{
-    struct {
-        std::string path;
-        lex::InputError why;
-    } cases[] = {
-        {dir_ + "/missing.bin", lex::InputError::NotFound},
-        {dir_, lex::InputError::CannotOpen},  // a directory
-    };
-    for (const auto &c : cases) {
-        RecordingHost host;
-        lex::InputError why = lex::InputError::None;
-        EXPECT_EQ(1, lex::StringScanner(c.path.c_str(), 5, Defaults(), nullptr, host, &why));
-        EXPECT_EQ(c.why, why) << c.path;
-        EXPECT_EQ(0, host.clears) << c.path;
-        EXPECT_EQ(1, lex::StringScanner(c.path.c_str(), 5, Defaults(), nullptr, host));
-    }
 }
 
 TEST_F(ScannerFile, FilesOfFourGigabytesAndMoreAreRefused)

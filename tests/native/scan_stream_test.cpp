@@ -1,6 +1,6 @@
 // The scan of data that arrives in pieces: the same rows and checkpoints as
-// the reference walk over the whole data, for every way of cutting it and
-// both builds of the walk; stops, read errors and memory running out; and
+// the reference walk over the whole data, for every way of cutting it (and
+// for the data at once) and every build of the walk; stops, read errors and memory running out; and
 // files that change while they are read.  Portable (std::filesystem), so it
 // runs natively and, in the Windows builds, under Wine.
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 
 #include "words/dictionary.h"
 #include "scan/scanner.h"
+#include "file_test.h"
 #include "recording_host.h"
 #include "scan_inputs.h"
 #include "scan_reference.h"
@@ -26,24 +27,8 @@ using lex::StreamOptions;
 using lextest::RecordingHost;
 using lextest::Row;
 
-const ScanPath kPaths[] = {ScanPath::Plain, ScanPath::Sse2, ScanPath::Avx2};
-
-// Feeds `data` to `scan` in pieces whose sizes `next` chooses (each at most
-// the stream's piece size), then finishes it.
-template <class NextSize>
-void Feed(ScanStream &scan, const std::vector<uint8_t> &data, NextSize next)
-{
-    size_t at = 0;
-    while (at < data.size()) {
-        const size_t n = std::min({next(), data.size() - at, scan.PieceSize()});
-        std::copy(data.begin() + static_cast<std::ptrdiff_t>(at),
-                  data.begin() + static_cast<std::ptrdiff_t>(at + n), scan.Piece());
-        at += n;
-        if (!scan.Scan(n))
-            return;
-    }
-    scan.Finish();
-}
+using lextest::Feed;
+const auto &kPaths = lextest::kScanPaths;
 
 struct Case {
     ExtractionSettings settings;
@@ -88,32 +73,31 @@ protected:
         ASSERT_EQ(model.log, streamed.log) << what << ", " << lex::ScanPathName(path);
         ASSERT_EQ(model.rows, streamed.rows) << what << ", " << lex::ScanPathName(path);
         EXPECT_FALSE(scan.OutOfMemory());
+        // And the whole data at once.
+        RecordingHost whole(c.abortAt);
+        lex::ScanBufferWithInterval(c.data.data(), c.data.size(), c.m, c.settings, &marker, whole,
+                                    c.interval, path);
+        ASSERT_EQ(model.log, whole.log) << what << ", whole, " << lex::ScanPathName(path);
+        ASSERT_EQ(model.rows, whole.rows) << what << ", whole, " << lex::ScanPathName(path);
     }
     lex::WordDictionary dict_;
 };
 
-TEST_F(StreamModel, EveryPieceSizeGivesTheRowsOfTheWholeData)
+TEST_F(StreamModel, EveryWayOfCuttingGivesTheRowsOfTheWholeData)
 {
     std::mt19937 rng(2024);
-    for (size_t pieceSize : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(4096)}) {
-        for (int round = 0; round < 300; ++round) {
+    // Pieces of one size, and (0) random splits: mostly short pieces, now
+    // and then one of up to 300 bytes.
+    for (size_t pieceSize : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(4096), size_t(0)}) {
+        auto next = [&] {
+            return pieceSize ? pieceSize : size_t(rng() % 4 ? 1 + rng() % 20 : 1 + rng() % 300);
+        };
+        for (int round = 0; round < (pieceSize ? 300 : 1500); ++round) {
             const Case c = RandomCase(rng);
             for (ScanPath path : kPaths)
-                Compare(c, path, pieceSize, [&] { return pieceSize; },
+                Compare(c, path, pieceSize ? pieceSize : 300, next,
                         "piece " + std::to_string(pieceSize) + ", round " + std::to_string(round));
         }
-    }
-}
-
-TEST_F(StreamModel, RandomSplitsGiveTheRowsOfTheWholeData)
-{
-    std::mt19937 rng(77);
-    for (int round = 0; round < 1500; ++round) {
-        const Case c = RandomCase(rng);
-        // Mostly short pieces, now and then one of up to 300 bytes.
-        auto next = [&rng] { return size_t(rng() % 4 ? 1 + rng() % 20 : 1 + rng() % 300); };
-        for (ScanPath path : kPaths)
-            Compare(c, path, 300, next, "round " + std::to_string(round));
     }
 }
 
@@ -235,25 +219,8 @@ TEST(StreamEnds, MemoryRunningOutEndsTheScanAndKeepsTheRows)
 // ---------------------------------------------------------------------------
 // Files
 
-class StreamFile : public ::testing::Test {
+class StreamFile : public lextest::FileTest {
 protected:
-    void SetUp() override
-    {
-        namespace fs = std::filesystem;
-        const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() / ("lexstream_" + std::string(info->name()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    std::string Write(const std::string &name, const std::string &data)
-    {
-        const std::filesystem::path path = dir_ / name;
-        std::ofstream(path, std::ios::binary) << data;
-        return path.string();
-    }
-
     // Lines of 20 bytes, each a row: "line 00000 of text\r\n" ...
     static std::string Lines(int first, int count)
     {
@@ -275,8 +242,6 @@ protected:
         }
         return rows;
     }
-
-    std::filesystem::path dir_;
 };
 
 TEST_F(StreamFile, AFileThatShrinksWhileReadKeepsTheRowsReadBeforeTheEnd)
@@ -338,6 +303,9 @@ TEST_F(StreamFile, EmptyFilesFoldersAndMissingFiles)
         EXPECT_EQ(c.clears, host.clears) << c.path;
         EXPECT_TRUE(host.rows.empty());
         EXPECT_TRUE(host.progress.empty());
+        // Also when the caller does not ask why.
+        EXPECT_EQ(c.result, lex::StringScanner(c.path.c_str(), 1, ExtractionSettings(), nullptr,
+                                               host));
     }
 }
 

@@ -1,7 +1,8 @@
 // A ScanHost that writes down everything a scan does, in order, so two
-// scans can be compared call for call.
+// scans can be compared call for call; and the stream fed to it in pieces.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <new>
@@ -81,5 +82,25 @@ public:
 private:
     long abortAt_;
 };
+
+// Every build of the walk (one the processor lacks falls back).
+const lex::ScanPath kScanPaths[] = {lex::ScanPath::Plain, lex::ScanPath::Sse2, lex::ScanPath::Avx2};
+
+// Feeds `data` to `scan` in pieces whose sizes `next` chooses (each at most
+// the stream's piece size), then finishes it.
+template <class NextSize>
+void Feed(lex::ScanStream &scan, const std::vector<uint8_t> &data, NextSize next)
+{
+    size_t at = 0;
+    while (at < data.size()) {
+        const size_t n = std::min({next(), data.size() - at, scan.PieceSize()});
+        std::copy(data.begin() + static_cast<std::ptrdiff_t>(at),
+                  data.begin() + static_cast<std::ptrdiff_t>(at + n), scan.Piece());
+        at += n;
+        if (!scan.Scan(n))
+            return;
+    }
+    scan.Finish();
+}
 
 } // namespace lextest

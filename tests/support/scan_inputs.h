@@ -1,7 +1,8 @@
-// Random inputs for comparing the scanner with the reference walk: every
-// setting combination, and data that mixes single bytes of one alphabet,
-// runs of text and UTF-16 text of every length, so that the 16- and 64-byte
-// fast paths meet their edges.
+// Inputs of the scanner tests: texts in UTF-16LE and code page 932 made
+// from UTF-8, and random inputs for comparing the scanner with the
+// reference walk (every setting combination, and data that mixes single
+// bytes of one alphabet, runs of text and UTF-16 text of every length, so
+// that the 16- and 64-byte fast paths meet their edges).
 #pragma once
 
 #include <cstdint>
@@ -9,9 +10,44 @@
 #include <string>
 #include <vector>
 
+#include "scan/cp932.h"
 #include "settings/settings.h"
 
 namespace lextest {
+
+// The UTF-16LE bytes of UTF-8 text (characters of the Basic Multilingual
+// Plane only).
+inline std::string Utf16Le(const std::string &utf8)
+{
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const auto next = [&](size_t k) { return static_cast<unsigned char>(utf8[i + k]) & 0x3Fu; };
+        const unsigned u = c >= 0xE0 ? (c & 0x0Fu) << 12 | next(1) << 6 | next(2)
+                           : c >= 0xC0 ? (c & 0x1Fu) << 6 | next(1)
+                                       : c;
+        i += c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        out += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+    }
+    return out;
+}
+
+// The code page 932 bytes (Shift-JIS) of UTF-8 text of ASCII and Japanese
+// characters, as a row holds them.
+inline std::string Cp932Text(const std::string &utf8)
+{
+    const std::string units = Utf16Le(utf8);
+    std::string out;
+    for (size_t k = 0; k < units.size(); k += 2) {
+        const auto u = static_cast<uint16_t>(static_cast<uint8_t>(units[k]) |
+                                             static_cast<uint8_t>(units[k + 1]) << 8);
+        const uint16_t form = u < 0x80 ? u : lex::JapaneseUnitCp932(u);
+        if (form > 0xFF)
+            out.push_back(static_cast<char>(form >> 8));
+        out.push_back(static_cast<char>(form & 0xFF));
+    }
+    return out;
+}
 
 inline lex::ExtractionSettings RandomSettings(std::mt19937 &rng)
 {

@@ -2,13 +2,14 @@
 // state (the candidate, its start, the wide flag, the next position) carried
 // from one window to the next.  Internal to the scanner: scanner.cpp drives
 // it; walker_plain.cpp, walker_sse2.cpp and walker_avx2.cpp each build the
-// walk itself from walker_body.h, with plain loops, SSE2 searches and AVX2
-// searches.
+// walk itself from body.h and the headers it includes (one per kind of
+// text, the window, the byte sets), with plain loops, SSE2 searches and
+// AVX2 searches.
 //
 // Everything here is defined before walker_sse2.cpp and walker_avx2.cpp
 // switch SSE2 or AVX2 code on, so none of it (inline functions included)
 // is ever built with them: only the walk's own functions, which are local
-// to their file, are.
+// to their file, are.  This header brings in everything those use.
 #pragma once
 
 #include <algorithm>
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "scan/cp932.h"
+#include "scan/rowfilter.h"
 #include "scan/scanner.h"
 #include "scan/utf8.h"
 #include "util/shiftjis.h"
@@ -29,6 +31,7 @@
 namespace lex {
 
 class EnglishWordMarker;
+namespace sjis = loom::sjis;
 
 // The text a walk gathers: a growing buffer whose appends copy in word
 // moves (most are a few bytes, and a call to the runtime's memcpy costs
@@ -88,27 +91,12 @@ struct WalkSetup {
 };
 
 // The walk's state and the parts of it that do not depend on how bytes are
-// searched: the row emitter and the checkpoints.
+// searched: the checkpoints, and the texts handed to the row emitter.
 class WalkCore {
 public:
-    // How many bytes after a position its step may look at: the next two
-    // for single-byte and ASCII UTF-16 text (after a single byte and a
-    // zero, whether a code unit of ASCII follows); with UTF-8 text, a character
-    // and the next one, or the text after a character (kUtf8RunsOn bytes)
-    // and a character there; with Japanese UTF-16 text, a string table's
-    // length word and the strings it spans (up to 255 code units after one
-    // read from a control unit; three strings of up to 126 after ASCII
-    // ones, 762 bytes with their length words and the unit that ends them),
-    // and a whole string's first sixteen code units.
-    static constexpr size_t kUtf8RunsOn = 32;
-    static constexpr size_t kUtf8LookAhead = 4 + kUtf8RunsOn + 3;
+    // How many bytes after a position the steps of any walk may look at
+    // (the longest look-ahead of a kind of text: JapaneseUtf16::kLookAhead).
     static constexpr size_t kMaxLookAhead = 768;
-    size_t LookAhead() const
-    {
-        return settings_.SearchWideJapanese ? kMaxLookAhead
-               : settings_.SearchUtf8       ? kUtf8LookAhead
-                                            : 2;
-    }
 
     explicit WalkCore(const WalkSetup &setup);
     virtual ~WalkCore() = default;
@@ -117,8 +105,8 @@ public:
 
     // Examines the positions of the window d[0, avail), which starts at file
     // offset `base`, from Pos() on.  Unless `final` (the window ends the
-    // data), a position is examined only when its LookAhead() following
-    // bytes are in the window, so at most the window's last LookAhead()
+    // data), a position is examined only when the bytes its steps may look
+    // at are in the window, so at most the window's last kMaxLookAhead
     // bytes are left unexamined; a final window is examined to its end,
     // with zero bytes after it.
     // A checkpoint follows the step that reaches the last position of each
@@ -136,72 +124,47 @@ public:
     bool CheckpointAtEnd();
     // The end of the walk, after a stop too: the pending candidate is
     // emitted when it reaches the minimum length.
-    void EmitPending() { Emit(candidate_.data(), candidate_.size(), extra_, true); }
+    void EmitPending() { emitter_.Emit(candidate_.data(), candidate_.size(), facts_, true); }
 
 protected:
-    // The row emitter: length, Japanese text's kana, relocation tables,
-    // Shift-JIS noise, repetition filter, row, English word.  The text
-    // starts at start_ and is wide when wide_ is set, UTF-8 text when
-    // utf8_ is; `extra` of its bytes are the further bytes of Japanese and
-    // UTF-8 characters, which the minimum length does not count.  `hard`:
-    // UTF-16 text ended at a zero or control unit, a string table's length
-    // word or the data's end.
-    void Emit(const char *text, size_t length, size_t extra = 0, bool hard = false);
+    // Hands `length` bytes of text to the row emitter, with the facts of
+    // the candidate (the text is the candidate's or, with no candidate,
+    // bytes of the data that the walk took at once).  `hard`: UTF-16 text
+    // ended at a zero or control unit, a string table's length word or the
+    // data's end.
+    void Emit(const char *text, size_t length, bool hard = false) const
+    {
+        emitter_.Emit(text, length, facts_, hard);
+    }
     void Clear()
     {
         candidate_.clear();
-        extra_ = 0;
-        japanese_ = 0;
-        kana_ = ideographs_ = false;
-        wide_ = false;
-        whole_ = false;
-        rising_ = true;
+        facts_.Reset();
         lastUnit_ = 0;
         unlikeSeen_ = false;
-        doubles_ = false;
-        utf8_ = false;
-        standIns_.clear();
     }
     void Flush(bool hard = false)
     {
-        Emit(candidate_.data(), candidate_.size(), extra_, hard);
+        Emit(candidate_.data(), candidate_.size(), hard);
         Clear();
     }
     // Progress, events and the abort check after the step that ended on
     // position `at`.  Returns false when the host asked to stop.
     bool Checkpoint(uint64_t at);
 
-    size_t min_;
     // A copy: a stream may outlive the settings record it was made with.
     const ExtractionSettings settings_;
-    const EnglishWordMarker *marker_;
+    const RowEmitter emitter_;
     ScanHost &host_;
     uint64_t size_;
     uint64_t interval_;
 
     TextBuffer candidate_;
-    size_t extra_ = 0;              // second bytes of Japanese characters in it
-    size_t japanese_ = 0;           // Japanese characters in it
-    bool kana_ = false;             // among them kana or CJK symbols
-    bool ideographs_ = false;       // among them CJK ideographs
-    // UTF-16 text begun as a whole string (right after a zero or control
-    // unit or a length word).
-    bool whole_ = false;
-    // All its characters kana or CJK symbols in rising order so far (a
-    // table of 32-bit relocations reads so), the last one.
-    bool rising_ = true;
+    TextFacts facts_;
+    // In UTF-16 text with Japanese characters: the last of them, and
+    // whether one unlike single-byte text came after its first character.
     uint16_t lastUnit_ = 0;
-    // A Japanese character unlike single-byte text after its first
-    // character.
     bool unlikeSeen_ = false;
-    // Single-byte text with Shift-JIS double-byte characters.
-    bool doubles_ = false;
-    // UTF-8 text (single-byte text with a multi-byte UTF-8 character), and
-    // where its stand-ins for characters that code page 932 lacks begin.
-    bool utf8_ = false;
-    std::vector<size_t> standIns_;
-    uint64_t start_ = 0;            // file offset of the candidate's first byte
-    bool wide_ = false;
     uint64_t pos_ = 0;              // the next position to examine
     uint64_t blockLast_;            // last position of the current checkpoint block
     uint64_t lastCheckpoint_ = UINT64_MAX;  // where the last checkpoint was held

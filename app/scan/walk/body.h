@@ -1,0 +1,660 @@
+// The string scanner's byte walk: its step machine and its state, built
+// three times, by walker_plain.cpp (plain loops, any processor),
+// walker_sse2.cpp (16 bytes at a time with SSE2) and walker_avx2.cpp (32
+// bytes at a time with AVX2).  Each includes it inside an unnamed
+// namespace, after the vector types of its build (BlockVec, SearchVecs:
+// vector.h), so the builds never meet at link time; each defines its
+// factory from MakeBodyWalker.
+//
+// The rules of each kind of text, their sieves and their tables live in a
+// header of their own (texts.h includes them): single_byte.h (single-byte
+// runs with Shift-JIS pairs), utf16.h (UTF-16LE text of ASCII units),
+// utf16_japanese.h (Japanese UTF-16 text with string tables' length
+// words), utf8_text.h (UTF-8 text); the steps here call into them, and the
+// sift (sift.h) classifies 64 positions with their sieves.  The texts the
+// walk ends go to the row emitter (scan/rowfilter.h), which holds every
+// row filter.
+//
+// The walk is a small state machine over the bytes (candidate, its start,
+// the wide flag).  Besides the plain one-position step it has three fast
+// paths that take many positions at once, each only where the plain steps
+// would do exactly the same:
+//   - with no candidate, the sift passes over 64 positions at a time that
+//     hold only runs too short for a row, ended by bytes that flush them.
+//     Elsewhere a run of printable bytes (with SearchKanji, and pairs) that
+//     the next byte flushes is emitted (or dropped) straight from the data;
+//   - in single-byte text, a run of printable bytes (with SearchKanji, and
+//     pairs) is appended at once;
+//   - in UTF-16 text, "printable, zero" code units followed by a printable
+//     byte are taken two (or sixteen, or thirty-two) positions at a time.
+//
+// With SearchWideJapanese, UTF-16 text also takes the code units of
+// Japanese characters (utf16_japanese.h tells where).  With SearchUtf8,
+// single-byte text also takes well-formed multi-byte UTF-8 characters, at
+// the plain step: a byte that may begin one ends the fast paths.  A run of
+// text takes its first such character only where UTF-8 text is likely
+// (Utf8Text::Begins); where it does not, the bytes go by their classes as
+// without SearchUtf8.
+//
+// None of the fast paths crosses a checkpoint, so the host sees the same
+// progress, event and abort calls as a walk that took one position at a
+// time; and none looks at a byte the window does not hold (where a byte
+// past the window would decide, they leave the position to the plain
+// step).
+
+#include "scan/walk/texts.h"
+#include "scan/walk/sift.h"
+
+// Where a position of UTF-16 text stands in its code unit: at its first
+// byte (right after a Japanese character unlike single-byte text, after
+// one that looks like it, or otherwise), at the zero after an ASCII unit's
+// byte, or not known (after bytes the text passed over).
+enum UnitPlace : uint8_t {
+    kUnitAfterUnlike,
+    kUnitAfterJapanese,
+    kUnitBegin,
+    kUnitHigh,
+    kUnitUnknown
+};
+
+// Built once for each value of SearchWideJapanese and of SearchUtf8:
+// without them, none of the work for Japanese UTF-16 text or for UTF-8
+// text is in the walk at all.
+template <bool wideJapanese_, bool utf8Text_>
+class BodyWalker final : public WalkCore {
+public:
+    // How many bytes after a position the steps may look at: the most that
+    // the rules of the kinds of text this walk takes read.
+    static constexpr size_t kLookAhead =
+        std::max({Utf16Text::kLookAhead, wideJapanese_ ? JapaneseUtf16::kLookAhead : 0,
+                  utf8Text_ ? Utf8Text::kLookAhead : 0});
+    static_assert(kLookAhead <= kMaxLookAhead, "a stream keeps the look-ahead for its next piece");
+
+    explicit BodyWalker(const WalkSetup &setup)
+        : WalkCore(setup), sift_(emitter_.MinLength()),
+          single_(*setup.settings, utf8Text_), utf16_(*setup.settings), utf8_(*setup.settings),
+          japanese_(*setup.settings)
+    {
+    }
+
+    bool Walk(const uint8_t *d, uint64_t base, size_t avail, bool final) override
+    {
+        // The last position whose look-ahead is known.
+        if (avail == 0 || (!final && avail <= kLookAhead))
+            return true;
+        const size_t last = final ? avail - 1 : avail - 1 - kLookAhead;
+        w_.Open(d, base, avail);
+        sift_.Reset();
+        size_t i = static_cast<size_t>(pos_ - base);
+        while (i <= last) {
+            // The block's last position, or the window's; a lead step there
+            // may take the byte after it as its trail byte.
+            const uint64_t blockLast = blockLast_;
+            const size_t limit =
+                blockLast - base < last ? static_cast<size_t>(blockLast - base) : last;
+            while (i <= limit)
+                i = Step(i, limit);
+            // i is one past the position that the last step ended on.
+            const uint64_t at = base + i - 1;
+            if (at >= blockLast || (final && i >= avail)) {
+                if (!Checkpoint(at)) {
+                    pos_ = base + i;
+                    return false;
+                }
+            }
+        }
+        pos_ = base + i;
+        // The next window begins at pos_.
+        w_.Keep(i);
+        return true;
+    }
+
+private:
+    // Runs the step of position i (and any fast path from there, never past
+    // `limit`) and returns the next position to examine.  The walk's state
+    // decides which fast paths may run; the plain step goes by the class of
+    // the byte.
+    size_t Step(size_t i, size_t limit)
+    {
+        if (tableNext_ != kNone) {
+            size_t next;
+            if (TableStep(i, &next))
+                return next;
+        }
+        if (candidate_.empty())
+            return StepWithoutCandidate(i, limit);
+        if (facts_.wide)
+            return StepInWideText(i, limit);
+        return StepByClass(i, limit);
+    }
+
+    // No candidate, so no UTF-16 text either (it always has one): passes
+    // over what begins no string, then starts Japanese UTF-16 text or a run
+    // of printable bytes, or leaves the position to the plain step.
+    size_t StepWithoutCandidate(size_t i, size_t limit)
+    {
+        if (resume_) {
+            resume_ = false;
+            if (japanese_.BeginsAt(w_, i, true, afterLength_))
+                return BeginJapanese(i, true);
+        }
+        // The fast paths stop before a string table's next length word.
+        const size_t stop = Stop(limit);
+        i = sift_.SkipEmpty(View(), i, stop);
+        if (i > stop)
+            return i;
+        if (wideJapanese_) {
+            bool japanese = false, none = false;
+            i = sift_.FindStartOrJapanese(View(), i, stop, &japanese, &none);
+            if (i > stop || none)
+                return i;
+            if (japanese)
+                return BeginJapanese(
+                    i, japanese_.StrongAt(w_, static_cast<ptrdiff_t>(i), afterLength_));
+        } else {
+            const size_t start = single_.StartSet().Find<true>(w_.data, i, limit + 1);
+            // Or, before it, a UTF-8 character that begins UTF-8 text.
+            if (utf8Text_) {
+                const ByteSet &leads = utf8_.LeadSet();
+                for (size_t k = leads.Find<true>(w_.data, i, start); k < start;
+                     k = leads.Find<true>(w_.data, k + 1, start))
+                    if (StartsUtf8(k))
+                        return StepByClass(k, limit);
+            }
+            i = start;
+            if (i > limit)
+                return i;
+        }
+        if (settings_.SearchKanji) {
+            const size_t next = StartMixed(i, stop);
+            return next != i ? next : StepByClass(i, limit);
+        }
+        if (single_.Printable(w_.data[i]) && !(utf8Text_ && utf8_.MayLead(w_.data[i])))
+            return StartRun(i, stop);
+        return StepByClass(i, limit);
+    }
+
+    // With no candidate, a run of printable bytes from i to j - 1.  When the
+    // byte at j flushes, the run is emitted (or dropped) from the data as it
+    // stands, without gathering it.  A zero after a single byte may begin
+    // UTF-16 text and takes the plain way.
+    size_t StartRun(size_t i, size_t limit)
+    {
+        const uint8_t *d = w_.data;
+        const size_t j = RunEnd(i + 1, limit + 1);
+        facts_.start = w_.base + i;
+        const auto startsUtf8 = [this](size_t k) { return StartsUtf8(k); };
+        if (j <= limit && single_.Flushes<utf8Text_>(w_, j, j - i, startsUtf8)) {
+            Emit(reinterpret_cast<const char *>(d + i), j - i);
+            return j + 1;
+        }
+        candidate_.assign(reinterpret_cast<const char *>(d + i), j - i);
+        return j;
+    }
+
+    // The first position in [i, end) whose byte is not in the run set
+    // (`end` when there is none): from the printable bytes of the 64
+    // positions the sift classified last where they tell.
+    size_t RunEnd(size_t i, size_t end) const
+    {
+        size_t j;
+        if (single_.SameRun() && sift_.KnownRunEnd(i, end, &j))
+            return j;
+        return single_.RunSet().Find<false>(w_.data, i, end);
+    }
+
+    // In UTF-16 text: takes the ASCII code units that a printable byte
+    // follows at once; with Japanese text, takes a Japanese character at a
+    // code unit's first byte, or ends text with Japanese in it.  Anything
+    // else goes to the plain step.
+    size_t StepInWideText(size_t i, size_t limit)
+    {
+        const size_t from = i;
+        const size_t stop = Stop(limit);
+        i = utf16_.Run(w_, i, stop, candidate_);
+        if (i != from)
+            unit_ = kUnitBegin;
+        if (i > stop)
+            return i;
+        if (wideJapanese_ && unit_ <= kUnitBegin) {
+            if (Takes(i))
+                return TakeJapanese(i);
+            // Text with Japanese in it ends at any other code unit than an
+            // ASCII one.  A byte that may begin single-byte text is then
+            // examined again, with no candidate.
+            if (facts_.japanese > 0 && !japanese_.AsciiUnit(w_, static_cast<ptrdiff_t>(i))) {
+                if (!single_.Printable(w_.data[i]))
+                    return EndWide(i);
+                Flush();
+                return i;
+            }
+        }
+        return StepByClass(i, limit);
+    }
+
+    // The plain step of position i: single-byte text looks for a UTF-8
+    // character first, then goes by the class of the byte.
+    size_t StepByClass(size_t i, size_t limit)
+    {
+        // Other text takes a UTF-8 character only where UTF-8 text begins.
+        if (utf8Text_ && !facts_.wide && utf8_.MayLead(w_.data[i]) &&
+            (facts_.utf8 || !sift_.NoUtf8Start(i))) {
+            uint32_t code;
+            if (const unsigned length = utf8_.CharAt(w_, static_cast<ptrdiff_t>(i), &code))
+                return Utf8Step(i, limit, length, code);
+        }
+        return ClassStep(i, limit);
+    }
+    // Inlined by force: the compiler leaves it out of line in the walks
+    // with UTF-8 text, where a call for most steps costs a sixth of the
+    // walk's time.
+    __attribute__((always_inline)) size_t ClassStep(size_t i, size_t limit)
+    {
+        switch (single_.Class(w_.data[i])) {
+        case kZero:
+            return ZeroStep(i);
+        case kPrintable:
+            return PrintableStep(i, limit);
+        case kLead:
+            return LeadStep(i, limit);
+        default:  // kOther
+            return EndText(i);
+        }
+    }
+
+    // A zero byte.  In UTF-16 text it is the high byte of the code unit
+    // just taken; after a single byte it may make that byte the first code
+    // unit of UTF-16 text; elsewhere it ends the candidate.
+    size_t ZeroStep(size_t i)
+    {
+        const ptrdiff_t z = static_cast<ptrdiff_t>(i);
+        if (facts_.wide) {
+            // The text goes on with a printable byte, or with a Japanese
+            // character (or, in Japanese text, a symbol) after an ASCII
+            // unit.
+            if (utf16_.Printable(w_.At(z + 1)) ||
+                (wideJapanese_ && unit_ == kUnitHigh &&
+                 (japanese_.Japanese(w_, z + 1) ||
+                  (facts_.japanese > 0 && japanese_.Symbol(w_, z + 1)))))
+                unit_ = unit_ == kUnitHigh ? kUnitBegin : kUnitUnknown;
+            else
+                return EndWide(i);
+        } else if (candidate_.size() == 1 && !(utf8Text_ && facts_.utf8)) {
+            // A single byte and a zero: a string table's length word right
+            // after an empty string or a control unit (not text: the
+            // string begins after it, and the table is followed from
+            // there); the first code unit of UTF-16 text if another ASCII
+            // unit (or a Japanese character) follows; otherwise nothing.
+            const ptrdiff_t k = z - 1;
+            if (wideJapanese_ && japanese_.LengthWordAfterControl(w_, k)) {
+                const uint8_t v = w_.At(k);
+                Clear();
+                afterLength_ = w_.base + i + 1;
+                tableNext_ = w_.base + i + 1 + 2 * static_cast<uint64_t>(v);
+            } else if (utf16_.BeginsAt(w_, i) || (wideJapanese_ && japanese_.Japanese(w_, z + 1))) {
+                facts_.wide = true;
+                unit_ = kUnitBegin;
+                if (wideJapanese_) {
+                    facts_.whole = japanese_.StrongAt(w_, k, afterLength_);
+                    Follow(k);
+                }
+            } else {
+                Clear();
+            }
+        } else {
+            Flush();
+        }
+        return i + 1;
+    }
+
+    // A byte of the printable range.  A left-out katakana byte is passed
+    // over and the candidate goes on.  Single-byte text takes the whole run
+    // from here; UTF-16 text takes the byte when a zero follows it and
+    // leaves it out otherwise.
+    size_t PrintableStep(size_t i, size_t limit)
+    {
+        const uint8_t b = w_.data[i];
+        // UTF-8 text is ASCII and UTF-8 characters: it ends at katakana.
+        if (utf8Text_ && facts_.utf8 && b > 0x7E)
+            return EndText(i);
+        if (!single_.Printable(b)) {
+            unit_ = kUnitUnknown;
+            return i + 1;
+        }
+        if (!facts_.wide) {
+            if (!settings_.SearchKanji || facts_.utf8)
+                return AppendRun(i, limit);
+            // The byte may begin a UTF-8 character that the step did not
+            // take: it is taken here as what it is, text.
+            if (candidate_.empty())
+                facts_.start = w_.base + i;
+            candidate_.push_back(static_cast<char>(b));
+            return i + 1 <= limit ? GatherMixed(i + 1, limit) : i + 1;
+        }
+        if (w_.At(static_cast<ptrdiff_t>(i) + 1) == 0) {
+            if (candidate_.empty())
+                facts_.start = w_.base + i;
+            candidate_.push_back(static_cast<char>(b));
+            unit_ = kUnitHigh;
+        } else {
+            unit_ = kUnitUnknown;
+        }
+        return i + 1;
+    }
+
+    // A lead byte.  With SearchKanji, single-byte text takes it and the
+    // trail byte after it as one character, so the trail byte is not
+    // examined again, and the text that follows it at once; otherwise it
+    // ends the text and is left out.
+    size_t LeadStep(size_t i, size_t limit)
+    {
+        if (settings_.SearchKanji && !facts_.wide && single_.TrailAfter(w_, i)) {
+            // A pair ends UTF-8 text.
+            if (utf8Text_ && facts_.utf8)
+                Flush();
+            if (candidate_.empty())
+                facts_.start = w_.base + i;
+            candidate_.push_back(static_cast<char>(w_.data[i]));
+            candidate_.push_back(static_cast<char>(w_.data[i + 1]));
+            facts_.doubles = true;
+            return i + 2 <= limit ? GatherMixed(i + 2, limit) : i + 2;
+        }
+        return EndText(i);
+    }
+
+    // With SearchKanji, the text that SingleByteText::MixedEnd takes, with
+    // no candidate: emitted (or dropped) straight from the data when the
+    // byte after it flushes and no katakana were left out.  Returns i when
+    // it takes nothing.
+    size_t StartMixed(size_t i, size_t limit)
+    {
+        bool leftOut = false, pairs = false;
+        const size_t j = single_.MixedEnd(w_, i, limit, &leftOut, &pairs, Utf8Here());
+        if (j == i)
+            return i;
+        facts_.start = w_.base + i;
+        if (!leftOut && j <= limit && single_.MixedFlushes<utf8Text_>(w_, j, j - i, Utf8Here())) {
+            facts_.doubles = pairs;
+            Emit(reinterpret_cast<const char *>(w_.data + i), j - i);
+            facts_.doubles = false;
+            return j + 1;
+        }
+        return TakeMixed(i, j, leftOut, pairs);
+    }
+    // Single-byte text that is not UTF-8 text goes on from i.
+    size_t GatherMixed(size_t i, size_t limit)
+    {
+        bool leftOut = false, pairs = false;
+        const size_t j = single_.MixedEnd(w_, i, limit, &leftOut, &pairs, Utf8Here());
+        return TakeMixed(i, j, leftOut, pairs);
+    }
+    // Appends the bytes from i to j - 1 to the text, without the katakana
+    // left out; returns j.
+    size_t TakeMixed(size_t i, size_t j, bool leftOut, bool pairs)
+    {
+        single_.TakeMixed(w_, i, j, leftOut, candidate_);
+        facts_.doubles = facts_.doubles || pairs;
+        return j;
+    }
+
+    // With SearchUtf8, single-byte text at the well-formed UTF-8 sequence
+    // of `length` bytes at i, of the character `code`:
+    //   - UTF-8 text takes it if it is text (Utf8Text::IsText); otherwise
+    //     the text ends before it and it is passed over whole;
+    //   - other text takes it where UTF-8 text begins (Utf8Text::Begins),
+    //     or, with SearchKanji, where its first two bytes are a Shift-JIS
+    //     pair as well, the text holds no pair yet and the UTF-8 reading
+    //     runs on (Utf8Text::RunsOn); text with pairs ends before it;
+    //   - otherwise the byte at i goes by its class, as without SearchUtf8
+    //     (a pair, if there is one there).
+    size_t Utf8Step(size_t i, size_t limit, unsigned length, uint32_t code)
+    {
+        if (facts_.utf8) {
+            if (utf8_.IsText(code)) {
+                TakeUtf8(i, code);
+            } else {
+                Flush();
+            }
+            return i + length;
+        }
+        const bool pair = single_.PairAt(w_, i);
+        const ptrdiff_t k = static_cast<ptrdiff_t>(i);
+        if (utf8_.IsText(code) && !(facts_.doubles && pair) &&
+            (utf8_.Begins(w_, k, length, code) || (pair && utf8_.RunsOn(w_, k + length)))) {
+            if (facts_.doubles)
+                Flush();
+            TakeUtf8(i, code);
+            return i + length;
+        }
+        return ClassStep(i, limit);
+    }
+    // Appends the UTF-8 character at i to the text, as its code page 932
+    // bytes or a stand-in.
+    void TakeUtf8(size_t i, uint32_t code)
+    {
+        if (candidate_.empty())
+            facts_.start = w_.base + i;
+        const size_t before = candidate_.size();
+        const uint16_t form = Cp932Form(code);
+        if (form == 0) {
+            char standIn[kMaxStandIn];
+            facts_.standIns.push_back(before);
+            candidate_.append(standIn, PutStandIn(code, standIn));
+        } else {
+            if (form > 0xFF)
+                candidate_.push_back(static_cast<char>(form >> 8));
+            candidate_.push_back(static_cast<char>(form & 0xFF));
+        }
+        facts_.extra += candidate_.size() - before - 1;
+        facts_.utf8 = true;
+    }
+
+    // A byte that ends the text at i and is left out.
+    size_t EndText(size_t i)
+    {
+        if (facts_.wide)
+            return EndWide(i);
+        Flush();
+        return i + 1;
+    }
+
+    // UTF-16 text ends at position i.  Right after a Japanese character the
+    // code unit there is passed over whole: its second byte belongs to it
+    // and begins nothing.
+    //
+    // The code unit that ends it (when the walk knows where units begin)
+    // tells whether the text ended for good, at a zero or control unit;
+    // it, or the unit after a line break that ends the text, may be a
+    // string table's length word.
+    size_t EndWide(size_t i)
+    {
+        const bool wholeUnit = unit_ <= kUnitAfterJapanese && i + 1 < w_.avail;
+        const ptrdiff_t end = unit_ <= kUnitBegin ? static_cast<ptrdiff_t>(i)
+                              : unit_ == kUnitHigh ? static_cast<ptrdiff_t>(i) + 1
+                                                   : -1;
+        Flush(end >= 0 && japanese_.HardEnd(w_, end));
+        if (wideJapanese_ && end >= 0) {
+            FollowFrom(end);
+            if (japanese_.LineBreak(w_, end))
+                FollowFrom(end + 2);
+        }
+        resume_ = wholeUnit;
+        return wholeUnit ? i + 2 : i + 1;
+    }
+
+    // A string table's length word with Japanese text in its string at k
+    // (JapaneseUtf16::FollowsFrom): the table is followed from there,
+    // unless one is followed already.
+    void FollowFrom(ptrdiff_t k)
+    {
+        if (tableNext_ == kNone && japanese_.FollowsFrom(w_, k))
+            tableNext_ = w_.base + static_cast<uint64_t>(k) + 2 + 2 * uint64_t(w_.At(k));
+    }
+    // UTF-16 text that begins at k, right after such a code unit (inlined by
+    // force, as the rules it reads).
+    __attribute__((always_inline)) void Follow(ptrdiff_t k)
+    {
+        if (w_.base + static_cast<uint64_t>(k) >= 2)
+            FollowFrom(k - 2);
+    }
+
+    // A string table being followed: at its next length word, UTF-16 text
+    // ends, and an ASCII unit there is passed over (the string after it
+    // begins as a whole one).  Returns true with the next position in
+    // *next when it did so.
+    bool TableStep(size_t i, size_t *next)
+    {
+        const uint64_t at = w_.base + i;
+        if (tableNext_ < at || (tableNext_ == at && !facts_.wide && !candidate_.empty())) {
+            tableNext_ = kNone;
+            return false;
+        }
+        if (tableNext_ != at)
+            return false;
+        const ptrdiff_t k = static_cast<ptrdiff_t>(i);
+        const uint8_t v = w_.data[i];
+        if (japanese_.AsciiLengthWord(w_, k, -1, false)) {
+            if (!candidate_.empty())
+                Flush(true);
+            tableNext_ = at + 2 + 2 * uint64_t(v);
+            afterLength_ = at + 2;
+            resume_ = false;
+            *next = i + 2;
+            return true;
+        }
+        tableNext_ = w_.At(k + 1) == 0 ? at + 2 + 2 * uint64_t(v) : kNone;
+        return false;
+    }
+    // The last position up to `limit` that the fast paths may take: the
+    // one before a string table's next length word (which lies past the
+    // position being stepped: TableStep moved it on).
+    size_t Stop(size_t limit) const
+    {
+        if (tableNext_ == kNone || tableNext_ > w_.base + limit)
+            return limit;
+        return static_cast<size_t>(tableNext_ - w_.base) - 1;
+    }
+
+    // Begins Japanese text at i (`strong`: as a whole string).
+    size_t BeginJapanese(size_t i, bool strong)
+    {
+        Follow(static_cast<ptrdiff_t>(i));
+        const size_t next = TakeJapanese(i);
+        facts_.whole = strong;
+        return next;
+    }
+    // Whether UTF-16 text takes the character at i: a Japanese character;
+    // one that looks like single-byte text only next to one that does not,
+    // or when text runs from it to its end.  Japanese text takes symbols
+    // too.
+    bool Takes(size_t i) const
+    {
+        const ptrdiff_t k = static_cast<ptrdiff_t>(i);
+        if (facts_.japanese > 0 && japanese_.Symbol(w_, k))
+            return true;
+        return japanese_.Japanese(w_, k) &&
+               (!japanese_.TextLike(w_, k) || unit_ == kUnitAfterUnlike ||
+                japanese_.UnlikeAhead(w_, i) ||
+                japanese_.TextToEnd(w_, k, unlikeSeen_ || candidate_.size() - facts_.extra -
+                                                                  facts_.japanese >= 2));
+    }
+    // Appends the Japanese character at i (a code unit, two positions) to
+    // the UTF-16 text, as its Shift-JIS bytes.
+    size_t TakeJapanese(size_t i)
+    {
+        if (candidate_.empty())
+            facts_.start = w_.base + i;
+        const ptrdiff_t k = static_cast<ptrdiff_t>(i);
+        const uint16_t unit = static_cast<uint16_t>(w_.data[i] | w_.data[i + 1] << 8);
+        const uint16_t form = JapaneseUnitCp932(unit);
+        ++facts_.japanese;
+        facts_.kana = facts_.kana || IsKanaOrSymbol(unit);
+        facts_.ideographs =
+            facts_.ideographs || kIdeographHigh.Holds(static_cast<uint8_t>(unit >> 8));
+        facts_.rising = facts_.rising && unit >= 0x3000 && unit <= 0x30FF && unit > lastUnit_;
+        lastUnit_ = unit;
+        unlikeSeen_ = unlikeSeen_ || (!candidate_.empty() && !japanese_.TextLike(w_, k));
+        if (form > 0xFF) {
+            candidate_.push_back(static_cast<char>(form >> 8));
+            ++facts_.extra;
+        }
+        candidate_.push_back(static_cast<char>(form & 0xFF));
+        facts_.wide = true;
+        unit_ = japanese_.TextLike(w_, k) ? kUnitAfterJapanese : kUnitAfterUnlike;
+        return i + 2;
+    }
+
+    // Single-byte text from position i (printable, kept): appends every
+    // following byte of the printable range up to `limit`, leaving out the
+    // katakana bytes that are not printable.  The printable step of
+    // single-byte text does not look at the next byte, so the run can be
+    // taken whole; with UTF-8 text, up to a byte that may begin a UTF-8
+    // character (the one at i begins none: the step looked).
+    size_t AppendRun(size_t i, size_t limit)
+    {
+        const uint8_t *d = w_.data;
+        if (candidate_.empty())
+            facts_.start = w_.base + i;
+        size_t j = i;
+        // UTF-8 text takes ASCII only (PrintableStep ends it at katakana).
+        const bool ascii = utf8Text_ && facts_.utf8;
+        const ByteSet &run = ascii ? utf8_.AsciiSet() : single_.RunSet();
+        if (utf8Text_ && utf8_.MayLead(d[i]))
+            candidate_.push_back(static_cast<char>(d[j++]));
+        while (j <= limit) {
+            const size_t k = run.Find<false>(d, j, limit + 1);
+            candidate_.append(reinterpret_cast<const char *>(d + j), k - j);
+            j = k;
+            // Left-out katakana do not end the run, unless a UTF-8 character
+            // that begins UTF-8 text is there.
+            while (j <= limit && !ascii && single_.Class(d[j]) == kPrintable &&
+                   !single_.Printable(d[j]) && !(utf8Text_ && utf8_.MayLead(d[j]) && StartsUtf8(j)))
+                ++j;
+            if (j == k)
+                break;
+        }
+        return j;
+    }
+
+    // What the sift reads.
+    SiftView View() const { return SiftView{w_, single_, utf16_, japanese_, utf8_, afterLength_}; }
+    // Whether UTF-8 text begins at k (Utf8Text::Starts, by the sift).
+    bool StartsUtf8(size_t k) const { return sift_.StartsUtf8(View(), k); }
+    // Whether a well-formed UTF-8 character stands at j.
+    auto Utf8Here() const
+    {
+        return [this](size_t j) { return utf8_.Here(w_, j); };
+    }
+
+    // The window being walked.
+    Window w_;
+    // What the positions classified last told.
+    Sift<wideJapanese_, utf8Text_> sift_;
+    UnitPlace unit_ = kUnitUnknown;  // in UTF-16 text
+    // Japanese text ended at a code unit passed over whole: new text may
+    // begin right after it.
+    bool resume_ = false;
+    // A string table being followed: the file offset of its next length
+    // word (kNone: none), and the offset right after a length word passed
+    // over.
+    static constexpr uint64_t kNone = UINT64_MAX;
+    uint64_t tableNext_ = kNone;
+    uint64_t afterLength_ = kNone;
+    // The kinds of text: their tables.  Japanese UTF-16 text's are the
+    // largest: last, so that the members the walk reads at every step stay
+    // together.
+    const SingleByteText single_;
+    const Utf16Text utf16_;
+    const Utf8Text utf8_;
+    const JapaneseUtf16 japanese_;
+};
+
+std::unique_ptr<WalkCore> MakeBodyWalker(const WalkSetup &setup)
+{
+    const ExtractionSettings &s = *setup.settings;
+    if (s.SearchWideJapanese)
+        return s.SearchUtf8 ? std::unique_ptr<WalkCore>(new BodyWalker<true, true>(setup))
+                            : std::unique_ptr<WalkCore>(new BodyWalker<true, false>(setup));
+    return s.SearchUtf8 ? std::unique_ptr<WalkCore>(new BodyWalker<false, true>(setup))
+                        : std::unique_ptr<WalkCore>(new BodyWalker<false, false>(setup));
+}
