@@ -33,11 +33,7 @@ inline char *PutResultsLine(char *out, uint32_t offset, RowKind kind, const char
         PutOffsetText(out, offset);
         out += kOffsetTextLength;
         *out++ = '\t';
-        // The longest kind's length, known to the compiler: a shorter
-        // kind's further bytes lie inside the line (its TAB, at least two
-        // more bytes) and are written over below.
-        std::memcpy(out, KindText(kind), kMaxKindTextLength);
-        out += KindTextLength(kind);
+        out = PutKindText(out, kind);
         *out++ = '\t';
     }
     loom::CopyShort(out, text, length);

@@ -26,6 +26,7 @@ namespace {
 
 // The row's kind (RowKind) in the low two bits, then the flags.
 constexpr uint32_t kKindMask = 3;
+static_assert(kRowKinds <= kKindMask + 1, "every kind fits in the kind bits");
 constexpr uint32_t kChecked = 4;
 constexpr uint32_t kSelected = 8;
 constexpr unsigned kLengthShift = 4;
@@ -347,9 +348,12 @@ void RowStore::Sort(SortKey key)
         byKey([](const Row &r) { return r.offset; });
         break;
     case SortKey::Kind:
-        // The kinds' values are in the order of their texts: "ANSI",
-        // "Unicode", "UTF-8" ('N' < 'T' once folded).
-        groups(3, [](uint32_t f) { return f & kKindMask; });
+        // In the order of the kinds' texts, folded: "ANSI", "Resource",
+        // "Unicode", "UTF-8" ('N' < 'T').
+        groups(static_cast<uint32_t>(kRowKinds), [](uint32_t f) {
+            static const uint32_t kRank[kRowKinds] = {0, 2, 3, 1};
+            return kRank[f & kKindMask];
+        });
         break;
     case SortKey::Name:
         SortByName();

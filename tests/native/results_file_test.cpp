@@ -51,7 +51,10 @@ TEST(ResultsLine, FillsExactlyItsLength)
     struct Case {
         RowKind kind;
         const char *kindText;
-    } const kinds[] = {{RowKind::Ansi, "ANSI"}, {RowKind::Unicode, "Unicode"}, {RowKind::Utf8, "UTF-8"}};
+    } const kinds[] = {{RowKind::Ansi, "ANSI"},
+                       {RowKind::Unicode, "Unicode"},
+                       {RowKind::Utf8, "UTF-8"},
+                       {RowKind::Resource, "Resource"}};
     for (const Case &k : kinds) {
         for (const size_t length : {0, 1, 2, 3, 4, 5, 7, 8, 63, 64, 65, 300}) {
             std::string text;

@@ -456,7 +456,7 @@ Model ManyRows(size_t n)
         if (i % 5 == 0)
             text += "\x88\x9F\x82\xA0";
         m.rows.push_back(
-            {static_cast<uint32_t>(i), static_cast<RowKind>((seed >> 4) % 3), text, (seed & 2) != 0});
+            {static_cast<uint32_t>(i), static_cast<RowKind>((seed >> 4) % lex::kRowKinds), text, (seed & 2) != 0});
     }
     return m;
 }

@@ -65,6 +65,7 @@ TEST(OptFormRules, EveryFlagMapsToItsOwnBoxBothWays)
         {&S::CheckKanjiNoise, &V::KanjiNoise, "CheckKanjiNoise"},
         {&S::SearchWideJapanese, &V::SearchWideJapanese, "SearchWideJapanese"},
         {&S::SearchUtf8, &V::SearchUtf8, "SearchUtf8"},
+        {&S::SearchResources, &V::SearchResources, "SearchResources"},
         {&S::CheckHalfKana, &V::HalfKana, "CheckHalfKana"},
         {&S::CheckRecurrence, &V::Recurrence, "CheckRecurrence"},
         {&S::CheckEnglish, &V::English, "CheckEnglish"},

@@ -451,7 +451,7 @@ TEST_F(App, CloseButtonClosesAndSaves)
     Start();
     Click(Item(IDC_CLOSEBTN));
     EXPECT_TRUE(form_->Destroyed());
-    EXPECT_EQ(12u + 8u, Registry::ValueCount());  // the settings and the window's layout
+    EXPECT_EQ(13u + 8u, Registry::ValueCount());  // the settings and the window's layout
 }
 
 // ---- Dictionary and debug mode ----------------------------------------------
@@ -507,7 +507,7 @@ TEST_F(App, DebugModeCaptionNoticeAndHitBoxes)
 
 // ---- Registry ------------------------------------------------------------
 
-TEST_F(App, FirstStartWritesTwelveSettingsWithoutDebugAndTheLayout)
+TEST_F(App, FirstStartWritesThirteenSettingsWithoutDebugAndTheLayout)
 {
     Start();
     EXPECT_FALSE(form_->settings().SearchWideJapanese);
@@ -519,6 +519,7 @@ TEST_F(App, FirstStartWritesTwelveSettingsWithoutDebugAndTheLayout)
         {"SearchUtf8", "0"},      {"CheckHalfKana", "1"},   {"CheckRecurrence", "1"},
         {"CheckEnglish", "1"},    {"CheckInitial", "0"},   {"CheckSeparator", "1"},
         {"SaveOption", "0"},      {"RecurrenceTime", "4"}, {"MinExtractStr", "5"},
+        {"SearchResources", "0"},
     };
     for (const auto &e : expected)
         EXPECT_EQ(e.second, Registry::Get(e.first)) << e.first;
@@ -537,6 +538,7 @@ TEST_F(App, StoredValuesAreReadAndWrittenBackNormalised)
         {"SearchKanji", REG_SZ, "2", 0, "1"},             // any non-zero integer is on
         {"CheckKanjiNoise", REG_SZ, "0", 0, "0"},
         {"SearchWideJapanese", REG_SZ, "x1F", 0, "1"},
+        {"SearchResources", REG_SZ, "3", 0, "1"},
         {"CheckHalfKana", REG_SZ, "0", 0, "0"},
         {"CheckRecurrence", REG_SZ, "abc", 0, "1"},       // unparseable: default
         {"CheckEnglish", REG_DWORD, "", 0, "1"},          // not a string: default
@@ -556,6 +558,7 @@ TEST_F(App, StoredValuesAreReadAndWrittenBackNormalised)
     EXPECT_EQ("5", Text(Item(IDC_ASCII)));
     EXPECT_TRUE(form_->settings().SearchKanji);
     EXPECT_TRUE(form_->settings().SearchWideJapanese);
+    EXPECT_TRUE(form_->settings().SearchResources);
     EXPECT_FALSE(form_->settings().CheckKanjiNoise);
     EXPECT_EQ(16, form_->settings().RecurrenceTime);
     CloseMain();

@@ -6,10 +6,10 @@ namespace {
 using namespace apptest;
 
 // The dialog's check boxes, top to bottom, and the number box beside them.
-const int kBoxes[] = {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHWIDE,
-                      IDC_CHKSEARCHUTF8,  IDC_CHKHALFKANA,   IDC_CHKRECURRENCE,
-                      IDC_CHKENGLISH,     IDC_CHKSEPARATOR,  IDC_CHKINITIAL,
-                      IDC_CHKSAVEOPTION};
+const int kBoxes[] = {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE,      IDC_CHKSEARCHWIDE,
+                      IDC_CHKSEARCHUTF8,  IDC_CHKSEARCHRESOURCES, IDC_CHKHALFKANA,
+                      IDC_CHKRECURRENCE,  IDC_CHKENGLISH,         IDC_CHKSEPARATOR,
+                      IDC_CHKINITIAL,     IDC_CHKSAVEOPTION};
 
 class OptDialog : public App {
 protected:
@@ -64,7 +64,7 @@ TEST_F(OptDialog, FirstShowingLayoutAndPlacement)
         // Japanese captions need a font of the Shift-JIS character set.
         EXPECT_EQ(SHIFTJIS_CHARSET, FontOf(GetDlgItem(dlg, IDC_CHKENGLISH)).lfCharSet);
 
-        EXPECT_EQ("-X--xxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("-X---xxxx-- 4", Boxes(dlg));
         EXPECT_EQ(GetDlgItem(dlg, IDC_CHKSEARCHKANJI), GetFocus());
         EXPECT_TRUE(GetWindowLongA(GetDlgItem(dlg, IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
         // Every control that takes input is a tab stop.
@@ -84,18 +84,18 @@ TEST_F(OptDialog, KanjiEnglishAndRepetitionRules)
         EXPECT_EQ(GetSysColor(COLOR_WINDOW), BackgroundOf(dlg, spn));
         // The kanji box enables the noise filter's box, whose mark stays.
         Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE});
-        EXPECT_EQ("x---xxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("x----xxxx-- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKSEARCHKANJI});
-        EXPECT_EQ("-=--xxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("-=---xxxx-- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHKANJI});
         // The English rule greys the dependants and keeps their marks.
         Press(dlg, {IDC_CHKINITIAL, IDC_CHKENGLISH});
-        EXPECT_EQ("-X--xx-XX- 4", Boxes(dlg));
+        EXPECT_EQ("-X---xx-XX- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKENGLISH});
-        EXPECT_EQ("-X--xxxxx- 4", Boxes(dlg));
+        EXPECT_EQ("-X---xxxxx- 4", Boxes(dlg));
         // The repetition rule greys the number box, with the button face.
         Press(dlg, {IDC_CHKRECURRENCE});
-        EXPECT_EQ("-X--x-xxx- 4*", Boxes(dlg));
+        EXPECT_EQ("-X---x-xxx- 4*", Boxes(dlg));
         EXPECT_EQ(GetSysColor(COLOR_BTNFACE), BackgroundOf(dlg, spn));
         Press(dlg, {IDC_CHKRECURRENCE});
         EXPECT_EQ(GetSysColor(COLOR_WINDOW), BackgroundOf(dlg, spn));
@@ -107,7 +107,7 @@ TEST_F(OptDialog, KanjiEnglishAndRepetitionRules)
         Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKENGLISH, IDC_CHKRECURRENCE, IDOK});
     });
     WithDialog([&](HWND dlg) {
-        EXPECT_EQ("xx--x--X=- 4*", Boxes(dlg));
+        EXPECT_EQ("xx---x--X=- 4*", Boxes(dlg));
         Click(GetDlgItem(dlg, IDCANCEL));
     });
 }
@@ -117,13 +117,15 @@ TEST_F(OptDialog, OkCopiesEverySettingAndTheyReachTheRegistry)
     Start();
     WithDialog([&](HWND dlg) {
         Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHWIDE, IDC_CHKSEARCHUTF8,
-                    IDC_CHKHALFKANA, IDC_CHKINITIAL, IDC_CHKSEPARATOR, IDC_CHKSAVEOPTION});
+                    IDC_CHKSEARCHRESOURCES, IDC_CHKHALFKANA, IDC_CHKINITIAL, IDC_CHKSEPARATOR,
+                    IDC_CHKSAVEOPTION});
         SetWindowTextA(GetDlgItem(dlg, IDC_SPNRECURRENCE), "7");
         Click(GetDlgItem(dlg, IDOK));
     });
     const lex::ExtractionSettings &s = form_->settings();
-    EXPECT_EQ("x-xx-xx-xx 7", std::string() + "-x"[s.SearchKanji] + "-x"[s.CheckKanjiNoise] +
+    EXPECT_EQ("x-xxx-xx-xx 7", std::string() + "-x"[s.SearchKanji] + "-x"[s.CheckKanjiNoise] +
                                 "-x"[s.SearchWideJapanese] + "-x"[s.SearchUtf8] +
+                                "-x"[s.SearchResources] +
                                 "-x"[s.CheckHalfKana] + "-x"[s.CheckRecurrence] +
                                 "-x"[s.CheckEnglish] + "-x"[s.CheckSeparator] +
                                 "-x"[s.CheckInitial] + "-x"[s.SaveOption] + " " +
@@ -133,7 +135,7 @@ TEST_F(OptDialog, OkCopiesEverySettingAndTheyReachTheRegistry)
     CloseMain();
     const std::pair<const char *, const char *> stored[] = {
         {"SearchKanji", "1"},  {"CheckKanjiNoise", "0"}, {"SearchWideJapanese", "1"},
-        {"SearchUtf8", "1"},   {"CheckHalfKana", "0"},
+        {"SearchUtf8", "1"},   {"SearchResources", "1"},  {"CheckHalfKana", "0"},
         {"CheckInitial", "1"}, {"CheckSeparator", "0"},     {"SaveOption", "1"},
         {"RecurrenceTime", "7"},
     };
@@ -146,7 +148,7 @@ TEST_F(OptDialog, StoredWideJapaneseShowsOnItsOwnBoxAndOkClearsIt)
     Registry::PutString("SearchWideJapanese", "1");
     Start();
     WithDialog([&](HWND dlg) {
-        EXPECT_EQ("-Xx-xxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("-Xx--xxxx-- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKSEARCHWIDE, IDOK});
     });
     EXPECT_FALSE(form_->settings().SearchWideJapanese);
@@ -176,7 +178,7 @@ TEST_F(OptDialog, CancelEscapeAndCloseBoxKeepTheSettings)
         });
         // The next showing presents the unchanged settings.
         WithDialog([&](HWND dlg) {
-            EXPECT_EQ("-X--xxxx-- 4", Boxes(dlg));
+            EXPECT_EQ("-X---xxxx-- 4", Boxes(dlg));
             Click(GetDlgItem(dlg, IDCANCEL));
         });
     }
