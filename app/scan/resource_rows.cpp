@@ -6,13 +6,16 @@
 #include <algorithm>
 #include <cstring>
 
+#include "util/shiftjis.h"
 #include "words/dictionary.h"
 
 namespace lex {
 
-ResourceRows::ResourceRows(ResourceReader &reader, const ExtractionSettings &settings,
-                           const EnglishWordMarker *marker, ScanHost &host)
-    : reader_(reader), english_(settings.CheckEnglish), marker_(marker), host_(host)
+ResourceRows::ResourceRows(ResourceReader &reader, int minLength,
+                           const ExtractionSettings &settings, const EnglishWordMarker *marker,
+                           ScanHost &host)
+    : reader_(reader), minLength_(static_cast<size_t>(std::max(minLength, 1))),
+      english_(settings.CheckEnglish), marker_(marker), host_(host)
 {
 }
 
@@ -21,6 +24,13 @@ namespace {
 uint64_t EndOf(const ResourceBlock &entry)
 {
     return uint64_t(entry.offset) + entry.size;
+}
+
+// The bytes of the first character of a UTF-16 row's text (code page 932:
+// two for a double-byte character); each takes one code unit of the file.
+size_t CharacterSize(const char *text, size_t length)
+{
+    return length > 1 && loom::sjis::IsLead(static_cast<uint8_t>(text[0])) ? 2 : 1;
 }
 
 } // namespace
@@ -40,10 +50,10 @@ void ResourceRows::Prepare(uint8_t *data, uint64_t from, size_t count)
     }
     // Entries come in file order and do not overlap: those that end
     // before this piece are behind the walk for good.
-    const auto behind = std::find_if(understood_.begin(), understood_.end(),
-                                     [from](const ResourceBlock &e) { return EndOf(e) > from; });
-    understood_.erase(understood_.begin(), behind);
-    for (const ResourceBlock &entry : understood_) {
+    while (blankFrom_ < understood_.size() && EndOf(understood_[blankFrom_]) <= from)
+        ++blankFrom_;
+    for (size_t i = blankFrom_; i < understood_.size(); ++i) {
+        const ResourceBlock &entry = understood_[i];
         if (entry.offset >= to)
             break;
         const uint64_t first = std::max<uint64_t>(entry.offset, from);
@@ -101,6 +111,28 @@ void ResourceRows::ReleaseWhile(Release release)
 void ResourceRows::AddRow(uint32_t offset, RowKind kind, const char *text, size_t length,
                           bool checked)
 {
+    while (rowEntry_ < understood_.size() && EndOf(understood_[rowEntry_]) <= offset)
+        ++rowEntry_;
+    if (rowEntry_ < understood_.size() && understood_[rowEntry_].offset <= offset) {
+        // Only UTF-16 text begins inside an entry: at its last byte, a zero
+        // to the walk, taken as the low byte of a Japanese character whose
+        // high byte follows the entry.  Its characters inside go.
+        if (kind != RowKind::Unicode)
+            return;
+        const uint64_t end = EndOf(understood_[rowEntry_]);
+        while (offset < end && length > 0) {
+            const size_t size = CharacterSize(text, length);
+            text += size;
+            length -= size;
+            offset += 2;
+        }
+        size_t chars = 0;
+        for (size_t i = 0; i < length; ++chars)
+            i += CharacterSize(text + i, length - i);
+        if (chars < minLength_)
+            return;
+        checked = english_ && marker_ && marker_->ContainsWord(text, length);
+    }
     ReleaseWhile([offset](const Kept &row) { return row.offset < offset; });
     host_.AddRow(offset, kind, text, length, checked);
 }

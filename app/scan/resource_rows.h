@@ -26,8 +26,8 @@ class EnglishWordMarker;
 class ResourceRows final : public ScanHost {
 public:
     // `reader`, `marker` (may be null: no row is checked) and `host` must
-    // outlive it.
-    ResourceRows(ResourceReader &reader, const ExtractionSettings &settings,
+    // outlive it; `minLength` is the walk's.
+    ResourceRows(ResourceReader &reader, int minLength, const ExtractionSettings &settings,
                  const EnglishWordMarker *marker, ScanHost &host);
 
     // Before the walk sees the `count` bytes at `data`, which begin at
@@ -66,12 +66,17 @@ private:
     void ReleaseWhile(Release release);
 
     ResourceReader &reader_;
+    const size_t minLength_;
     const bool english_;
     const EnglishWordMarker *marker_;
     ScanHost &host_;
     size_t nextEntry_ = 0;  // the next entry to read
-    // The entries understood whose bytes may still lie ahead of the walk.
+    // The entries understood, in file order: from blankFrom_ on, those
+    // whose bytes may still lie ahead of the walk; from rowEntry_ on,
+    // those that may still hold the start of a row of the walk's.
     std::vector<ResourceBlock> understood_;
+    size_t blankFrom_ = 0;
+    size_t rowEntry_ = 0;
     // The rows not yet handed on, from head_ on, and their texts.
     std::vector<Kept> kept_;
     size_t head_ = 0;

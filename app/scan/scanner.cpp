@@ -47,14 +47,14 @@ static_assert(ScanStream::kCarryRoom == WalkCore::kMaxLookAhead,
 namespace {
 
 // Resource rows only where there is a directory with entries to read.
-std::unique_ptr<ResourceRows> MakeResourceRows(const StreamOptions &options,
+std::unique_ptr<ResourceRows> MakeResourceRows(const StreamOptions &options, int minLength,
                                                const ExtractionSettings &settings,
                                                const EnglishWordMarker *marker, ScanHost &host)
 {
     if (!options.resources || options.resources->EntryCount() == 0)
         return nullptr;
     return std::unique_ptr<ResourceRows>(
-        new ResourceRows(*options.resources, settings, marker, host));
+        new ResourceRows(*options.resources, minLength, settings, marker, host));
 }
 
 std::unique_ptr<WalkCore> MakeWalker(ScanPath path, const WalkSetup &setup)
@@ -77,7 +77,7 @@ std::unique_ptr<WalkCore> MakeWalker(ScanPath path, const WalkSetup &setup)
 ScanStream::ScanStream(uint64_t size, int minLength, const ExtractionSettings &settings,
                        const EnglishWordMarker *marker, ScanHost &host,
                        const StreamOptions &options)
-    : resources_(MakeResourceRows(options, settings, marker, host)),
+    : resources_(MakeResourceRows(options, minLength, settings, marker, host)),
       walker_(MakeWalker(options.path,
                          WalkSetup{minLength, &settings, marker,
                                    resources_ ? static_cast<ScanHost *>(resources_.get()) : &host,
