@@ -5,7 +5,8 @@
 // text of its own that runs into the entry (or out of it) ends at the
 // entry's edge.  Everywhere else the walk goes on as set.  Entries are read
 // as the walk comes to them, so memory holds the rows of the entries that
-// the walk has not yet passed, not the whole file's.  Portable.
+// the walk has not yet passed (and where the entries understood lie), not
+// the whole file's texts.  Portable.
 #pragma once
 
 #include <cstddef>

@@ -512,7 +512,7 @@ TEST_F(App, FirstStartWritesThirteenSettingsWithoutDebugAndTheLayout)
     Start();
     EXPECT_FALSE(form_->settings().SearchWideJapanese);
     CloseMain();
-    EXPECT_EQ(12u + 8u, Registry::ValueCount());  // eight values of the window's layout
+    EXPECT_EQ(13u + 8u, Registry::ValueCount());  // eight values of the window's layout
     EXPECT_EQ("<missing>", Registry::Get("Debug"));
     const std::pair<const char *, const char *> expected[] = {
         {"SearchKanji", "0"},     {"CheckKanjiNoise", "1"}, {"SearchWideJapanese", "0"},
