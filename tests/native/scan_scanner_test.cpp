@@ -355,26 +355,27 @@ TEST(ScannerWalk, MarkerChecksRowsOnlyWithCheckEnglish)
 TEST(ScannerCheckpoints, ProgressEventsAndAbortChecksPerBlock)
 {
     // 3.5 blocks of text: a checkpoint at the end of each block and at the
-    // last position, never per byte.
-    const size_t n = 3 * lex::kCheckpointInterval + lex::kCheckpointInterval / 2;
-    std::vector<uint8_t> data(n, 'a');
-    for (size_t k = 7; k < n; k += 9)
-        data[k] = 0;
-    RecordingHost host;
-    lex::ScanBuffer(data.data(), n, 5, Defaults(), nullptr, host);
-    ASSERT_EQ(4u, host.progress.size());
-    EXPECT_EQ(4, host.events);
-    EXPECT_EQ(4, host.checks);
-    EXPECT_EQ(static_cast<int>((lex::kCheckpointInterval - 1) * 100 / n), host.progress[0]);
-    EXPECT_EQ(static_cast<int>((n - 1) * 100 / n), host.progress.back());
-    // Each checkpoint is progress, events, abort check, in that order.
-    size_t p = 0;
-    for (const std::string &entry : host.log) {
-        if (entry.compare(0, 3, "row") == 0)
-            continue;
-        const char *expected[] = {"progress", "events", "go on"};
-        EXPECT_EQ(0u, entry.find(expected[p % 3])) << entry;
-        ++p;
+    // last position, never per byte; one byte has one, no data none.
+    constexpr size_t block = lex::kCheckpointInterval, n = 3 * block + block / 2;
+    auto at = [](size_t k) { return static_cast<int>(k * 100 / n); };
+    const std::pair<size_t, std::vector<int>> cases[] = {
+        {n, {at(block - 1), at(2 * block - 1), at(3 * block - 1), at(n - 1)}}, {1, {0}}, {0, {}}};
+    for (const auto &c : cases) {
+        std::vector<uint8_t> data(c.first, 'a');
+        for (size_t k = 7; k < c.first; k += 9)
+            data[k] = 0;
+        RecordingHost host;
+        lex::ScanBuffer(data.data(), data.size(), 5, Defaults(), nullptr, host);
+        EXPECT_EQ(c.second, host.progress);
+        EXPECT_EQ(host.events, static_cast<int>(c.second.size()));
+        EXPECT_EQ(host.checks, host.events);
+        // Each checkpoint is progress, events, abort check, in that order.
+        size_t p = 0;
+        for (const std::string &entry : host.log) {
+            const char *expected[] = {"progress", "events", "go on"};
+            if (entry.compare(0, 3, "row") != 0)
+                EXPECT_EQ(0u, entry.find(expected[p++ % 3])) << entry;
+        }
     }
 }
 
@@ -406,19 +407,6 @@ TEST(ScannerCheckpoints, AStopAtTheFirstCheckpointEmitsThePendingCandidate)
         EXPECT_EQ(std::vector<int>{static_cast<int>(c.at * 100 / bytes.size())}, host.progress)
             << c.what;
     }
-}
-
-TEST(ScannerCheckpoints, SmallFilesSetProgressOnceAndEmptyOnesNever)
-{
-    RecordingHost empty;
-    lex::ScanBuffer(nullptr, 0, 5, Defaults(), nullptr, empty);
-    EXPECT_TRUE(empty.progress.empty());
-    EXPECT_EQ(0, empty.checks);
-
-    const uint8_t one[] = {'A'};
-    RecordingHost single;
-    lex::ScanBuffer(one, 1, 1, Defaults(), nullptr, single);
-    EXPECT_EQ(std::vector<int>{0}, single.progress);
 }
 
 // The processor check, forced: the words that CPUID and XGETBV give on

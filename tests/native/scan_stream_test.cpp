@@ -83,28 +83,21 @@ protected:
     lex::WordDictionary dict_;
 };
 
-TEST_F(StreamModel, EveryPieceSizeGivesTheRowsOfTheWholeData)
+TEST_F(StreamModel, EveryWayOfCuttingGivesTheRowsOfTheWholeData)
 {
     std::mt19937 rng(2024);
-    for (size_t pieceSize : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(4096)}) {
-        for (int round = 0; round < 300; ++round) {
+    // Pieces of one size, and (0) random splits: mostly short pieces, now
+    // and then one of up to 300 bytes.
+    for (size_t pieceSize : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(4096), size_t(0)}) {
+        auto next = [&] {
+            return pieceSize ? pieceSize : size_t(rng() % 4 ? 1 + rng() % 20 : 1 + rng() % 300);
+        };
+        for (int round = 0; round < (pieceSize ? 300 : 1500); ++round) {
             const Case c = RandomCase(rng);
             for (ScanPath path : kPaths)
-                Compare(c, path, pieceSize, [&] { return pieceSize; },
+                Compare(c, path, pieceSize ? pieceSize : 300, next,
                         "piece " + std::to_string(pieceSize) + ", round " + std::to_string(round));
         }
-    }
-}
-
-TEST_F(StreamModel, RandomSplitsGiveTheRowsOfTheWholeData)
-{
-    std::mt19937 rng(77);
-    for (int round = 0; round < 1500; ++round) {
-        const Case c = RandomCase(rng);
-        // Mostly short pieces, now and then one of up to 300 bytes.
-        auto next = [&rng] { return size_t(rng() % 4 ? 1 + rng() % 20 : 1 + rng() % 300); };
-        for (ScanPath path : kPaths)
-            Compare(c, path, 300, next, "round " + std::to_string(round));
     }
 }
 
