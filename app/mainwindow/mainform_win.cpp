@@ -20,10 +20,9 @@ namespace {
 const char kClassName[] = "TMainForm";
 const char kTitle[] = "Lexprobe";
 
-// The window opens 553 x 309 pixels large; it is never narrower than 450.
+// The window opens 553 x 309 pixels large.
 constexpr int kInitialWidth = 553;
 constexpr int kInitialHeight = 309;
-constexpr int kMinWidth = 450;
 
 // Posted by OpenFile: the scan of a file named on the command line starts
 // from the message loop, once the window is on screen.
@@ -173,7 +172,7 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
         list_.KeepFindInFront();
         return 0;
     case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO *>(lp)->ptMinTrackSize.x = kMinWidth;
+        OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO *>(lp));
         return 0;
     case WM_PAINT:
         OnPaint();
@@ -514,9 +513,7 @@ void MainForm::EndScan(ScanOutcome outcome)
 // The progress bar goes first (restoring the controls would hide it
 // anyway), and the window takes its height while the list is still hidden,
 // so the list is sized once and shows at its size: each resize of a list
-// of a million rows on screen costs about 0.05 s under Wine.  The window
-// takes the height it had when it last closed, or grows to half the
-// screen's height, unless the user has made it larger or maximised it.
+// of a million rows on screen costs about 0.05 s under Wine.
 void MainForm::ShowResults()
 {
     ShowWindow(progressBar_, SW_HIDE);
@@ -524,23 +521,7 @@ void MainForm::ShowResults()
     menu_.SetVisible(ShowItem, true);
     menu_.Redraw();
     EnableMenuItem(menu_.Popup(FileItem), IDM_SAVE, MF_BYCOMMAND | MF_ENABLED);
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    const int half = GetSystemMetrics(SM_CYSCREEN) / 2;
-    if (rememberedHeight_ > 0 && !IsZoomed(hwnd_)) {
-        RECT w;
-        GetWindowRect(hwnd_, &w);
-        // A hidden list holds the window to its panel's height (FormResize).
-        inResize_ = true;
-        SetWindowPos(hwnd_, nullptr, 0, 0, w.right - w.left, rememberedHeight_,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        inResize_ = false;
-        rememberedHeight_ = 0;
-        Layout();
-    } else if (!IsZoomed(hwnd_) && client.bottom - client.top < half)
-        SetClientHeight(half);
-    else
-        Layout();
+    SizeForList();
     ShowWindow(list_.hwnd(), SW_SHOW);
 }
 

@@ -101,6 +101,10 @@ private:
     // While the list is hidden the client area above the status line is
     // 100 pixels high.
     static constexpr int kIdleClientHeight = 100;
+    // The window is never narrower than 450 pixels, and once the list shows
+    // it holds at least 100 pixels of list.
+    static constexpr int kMinWidth = 450;
+    static constexpr int kMinListHeight = 100;
 
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnCommand(int id, int code);
@@ -110,6 +114,7 @@ private:
     void OnInitMenuPopup(HMENU popup);
     HBRUSH OnCtlColor(HDC dc, HWND control);
     void OnSize(WPARAM kind);
+    void OnGetMinMaxInfo(MINMAXINFO *info) const;
     void OnPaint();
     bool OnActivate(WPARAM wp);
     void OnStartScan();
@@ -119,6 +124,11 @@ private:
     void Layout();
     void SetClientHeight(int height);
     int IdleClientHeight() const;
+    // The window's height for a client area `clientHeight` high, and the
+    // least height of the window with its list.
+    int WindowHeightFor(int clientHeight) const;
+    int MinListWindowHeight() const;
+    bool ListShown() const;
     void SetFileNameText(const std::string &path);
 
     // The keyboard (mainform_keys_win.cpp): Enter, Tab and the arrows,
@@ -155,6 +165,7 @@ private:
     void PrepareScan();
     void EndScan(ScanOutcome outcome);
     void ShowResults();
+    void SizeForList();
     void FinishScan();
     void RestoreControls();
     void EnableInputs(bool on);
@@ -197,10 +208,10 @@ private:
     DWORD lastListSync_ = 0;  // when a scan last told the list on screen its count
     HWND focusBeforeScan_ = nullptr;  // the control the scan took the focus from
 
-    // From the stored layout: the window's height once the list shows (the
-    // window is only as high as its panel until then), and whether it
-    // opens maximised.
-    int rememberedHeight_ = 0;
+    // From the stored layout: the window's height once the list first shows
+    // (the window is only as high as its panel until then; 0: half the
+    // screen), and whether it opens maximised.
+    int listHeight_ = 0;
     bool startMaximized_ = false;
 
     bool destroyed_ = false;
