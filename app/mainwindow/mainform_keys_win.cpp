@@ -40,12 +40,12 @@ bool MainForm::OnShortcut(const MSG *m)
 {
     if (m->message != WM_KEYDOWN)
         return false;
-    // F3 also repeats the search from the find dialog.
+    // F3 also repeats the search from the find dialog, which keeps the
+    // keyboard then.
     HWND find = list_.findDialog();
     if (m->wParam == VK_F3 && find && (m->hwnd == find || IsChild(find, m->hwnd))) {
-        MSG here = *m;
-        here.hwnd = hwnd_;
-        return OnShortcut(&here);
+        list_.FindAgain(hwnd_, GetKeyState(VK_SHIFT) < 0, true);
+        return true;
     }
     if (!(m->hwnd == hwnd_ || IsChild(hwnd_, m->hwnd)))
         return false;

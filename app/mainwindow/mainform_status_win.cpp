@@ -80,6 +80,8 @@ void MainForm::ShowStatus()
             break;
         }
     }
+    if (!scan_.Scanning() && !notice_.empty())
+        state = notice_;
     if (scan_.Scanning() || listed)
         count = Grouped(list_.rows().Count()) + " 行";
 

@@ -7,6 +7,7 @@
 
 #include "about/about_ids.h"
 #include "base/exepath.h"
+#include "base/userpath.h"
 #include "mainwindow/commands.h"
 #include "mainwindow/mainform_ids.h"
 #include "settings/settings_win.h"
@@ -101,6 +102,10 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
     menu_.Redraw();
     CreateControls();
     list_.SetCountChanged([this] { ShowStatus(); });
+    list_.SetNoticeShown([this](const std::string &notice) {
+        notice_ = notice;
+        ShowStatus();
+    });
     animateWindow1_ = std::make_unique<TAnimateWindow>(*this);
     animateWindow1_->SetParentComponent(*this);
     FormResize();
@@ -348,6 +353,7 @@ void MainForm::SaveItemClick(bool onlyWithRows)
     if ((state & (MF_GRAYED | MF_DISABLED)) || (onlyWithRows && list_.rows().Count() == 0))
         return;
     list_.Save(hwnd_, settings_.SaveOption, scan_.ListedFile());
+    BackFromDialog();
 }
 
 void MainForm::FileNameChange()
@@ -368,8 +374,18 @@ void MainForm::BrowseBtnClick()
     ofn.lpstrTitle = "文字列を抽出するファイルの選択";
     ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER;
     BOOL chosen = OpenHook() ? OpenHook()(ofn) : GetOpenFileNameA(&ofn);
+    BackFromDialog();
     if (chosen)
         SetFileNameText(path);
+}
+
+// A dialog has closed: the main window is the active window again, with
+// the focus where it was (KeepFocusOnActivate), and not another program's,
+// which a window manager may have chosen as the dialog disappeared.
+void MainForm::BackFromDialog()
+{
+    if (IsWindowVisible(hwnd_) && GetForegroundWindow() != hwnd_)
+        SetForegroundWindow(hwnd_);
 }
 
 // A chosen or dropped name: the box shows the end of the path, where the
@@ -415,6 +431,7 @@ void MainForm::OptBtnClick()
     RECT r;
     GetWindowRect(hwnd_, &r);
     optForm_.ShowModal(settings_, r.left + 40, r.top + 40);
+    BackFromDialog();
 }
 
 void MainForm::ShowReadMeitemClick()
@@ -426,6 +443,7 @@ void MainForm::ShowReadMeitemClick()
 void MainForm::VerItemClick()
 {
     aboutDlg_.ShowModal();
+    BackFromDialog();
 }
 
 void MainForm::CloseBtnClick()
@@ -477,10 +495,21 @@ void MainForm::StartBtnClick()
         RestoreControls();
         return;
     }
+    // A path in quotes is taken without them, and the box shows it so.
+    const std::string path = PathFromUserText(WindowText(fileName_));
+    if (path != WindowText(fileName_))
+        SetFileNameText(path);
+    if (!ascii_.HoldsNumber()) {
+        ShowError(hwnd_, "最小の文字数には " + std::to_string(kMinExtractStrRange.min) + " から " +
+                             std::to_string(kMinExtractStrRange.max) + " までの数を入れてください。");
+        SetFocus(ascii_.edit());
+        SendMessageA(ascii_.edit(), EM_SETSEL, 0, -1);
+        return;
+    }
     PrepareScan();
     ScanOutcome outcome;
     try {
-        outcome = scan_.Run(WindowText(fileName_), ascii_.Value(), settings_,
+        outcome = scan_.Run(path, ascii_.Value(), settings_,
                             settings_.CheckEnglish ? &marker_ : nullptr);
     } catch (...) {
         // Memory ran out inside the scan: the rows found so far are shown
@@ -539,6 +568,7 @@ void MainForm::FinishScan()
 // open: a file that cannot be scanned leaves it as it was.
 void MainForm::PrepareScan()
 {
+    notice_.clear();
     SendMessageA(progressBar_, PBM_SETPOS, 0, 0);
     ShowWindow(progressBar_, SW_SHOW);
     SetWindowTextA(startBtn_, kStopCaption);

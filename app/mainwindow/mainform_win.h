@@ -130,6 +130,7 @@ private:
     int MinListWindowHeight() const;
     bool ListShown() const;
     void SetFileNameText(const std::string &path);
+    void BackFromDialog();
 
     // The keyboard (mainform_keys_win.cpp): Enter, Tab and the arrows,
     // the list's shortcuts.
@@ -205,6 +206,9 @@ private:
     // How the scan whose rows the list holds ended, and how far it got.
     ScanOutcome listOutcome_ = ScanOutcome::NotOpened;
     int listPercent_ = 0;
+    // A list command's notice, shown in the status line in place of how
+    // the scan ended until a scan starts.
+    std::string notice_;
     DWORD lastListSync_ = 0;  // when a scan last told the list on screen its count
     HWND focusBeforeScan_ = nullptr;  // the control the scan took the focus from
 

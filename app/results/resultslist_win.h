@@ -46,6 +46,9 @@ public:
     // Runs whenever the control's row count changes (a scan's rows told,
     // rows deleted), for the window's status line.
     void SetCountChanged(std::function<void()> changed) { countChanged_ = std::move(changed); }
+    // Shows a command's notice in the window's status line (a search that
+    // went on from the other end, the count of find-all); "" takes it away.
+    void SetNoticeShown(std::function<void(const std::string &)> shown) { notice_ = std::move(shown); }
 
     // WM_NOTIFY from the list view (and its header).  Returns true when
     // handled, with the window procedure's result in *result.
@@ -77,9 +80,14 @@ public:
     // it owns).
     void KeepFindInFront();
     // F3 and Shift+F3: the find dialog's search once more, with its text
-    // and match-case choice, in its direction or (`reverse`) the other
-    // way.  With no search text yet the dialog opens instead.
-    void FindAgain(HWND owner, bool reverse);
+    // and choices as an open dialog shows them, in its direction or
+    // (`reverse`) the other way; pressed in the dialog (`fromDialog`) it
+    // keeps the keyboard.  With no search text yet the dialog opens instead.
+    void FindAgain(HWND owner, bool reverse, bool fromDialog = false);
+    // The find dialog's "すべて検索(&A)": every row whose text holds `what`
+    // is selected, the first of them focused; the status line tells how
+    // many.
+    void FindAll(const std::string &what, bool matchCase);
 
     // "結果の保存(&S)...": the save dialog, the name's extension forced to
     // ".txt", and one write.  A name that leads to `sourceFile`, the file
@@ -137,7 +145,16 @@ private:
     bool OnGetDispInfoW(NMLVDISPINFOW *info);
     void OnItemChanged(const NMLISTVIEW *change);
     void OnStateRangeChanged(const NMLVODSTATECHANGE *change);
-    void FindNext(const std::string &what, bool down, bool matchCase);
+    void FindNext(const std::string &what, bool down, bool matchCase, bool fromDialog);
+    void ReadFindDialog();
+    void ShowFound(size_t row, bool fromDialog);
+    void MoveFindDialogOff(size_t row);
+    static UINT_PTR CALLBACK FindHook(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);
+    void Notice(const std::string &text) const
+    {
+        if (notice_)
+            notice_(text);
+    }
     size_t FocusedRow() const;
     void SetFocusedRow(size_t row, bool anchor = true);
     void RedrawRows();
@@ -146,6 +163,7 @@ private:
     HWND hwnd_ = nullptr;
     WindowSubclass subclass_;  // the list view's input, in front of TListViewXP
     std::function<void()> countChanged_;
+    std::function<void(const std::string &)> notice_;
     bool fitting_ = false;     // the text column is being fitted to the list's width
     int sortedColumn_ = -1;    // the column whose header shows the sort arrow
     // The tooltip that shows a text the column cuts: the cell under the
@@ -163,6 +181,7 @@ private:
     HWND findDlg_ = nullptr;
     FINDREPLACEA find_ = {};
     char findWhat_[256] = {};
+    DWORD choices_ = FR_DOWN;  // direction down at first, match case off
     // The save dialog's last chosen name.
     std::string saveName_;
 };

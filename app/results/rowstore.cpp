@@ -537,6 +537,37 @@ void RowStore::ClearSelection()
     selected_ = 0;
 }
 
+namespace {
+
+// The search text as Contains takes it: folded unless case matters.
+std::string Needle(const std::string &what, bool matchCase)
+{
+    std::string needle = what;
+    if (!matchCase)
+        for (char &c : needle)
+            c = static_cast<char>(UpperAscii(static_cast<unsigned char>(c)));
+    return needle;
+}
+
+} // namespace
+
+size_t RowStore::SelectMatching(const std::string &what, bool matchCase)
+{
+    const std::string needle = Needle(what, matchCase);
+    size_t n = 0;
+    for (size_t i = 0; i < count_; ++i) {
+        uint32_t &f = At(i).lengthFlags;
+        if (Contains(TextOf(At(i)), f >> kLengthShift, needle, !matchCase)) {
+            f |= kSelected;
+            ++n;
+        } else {
+            f &= ~kSelected;
+        }
+    }
+    selected_ = n;
+    return n;
+}
+
 size_t RowStore::FindNext(size_t focused, bool down, const std::string &what, bool matchCase) const
 {
     const size_t count = count_;
@@ -561,11 +592,7 @@ size_t RowStore::FindNext(size_t focused, bool down, const std::string &what, bo
         i = std::min(focused - 1, count - 1);
     }
 
-    std::string needle = what;
-    if (!matchCase)
-        for (char &c : needle)
-            c = static_cast<char>(UpperAscii(static_cast<unsigned char>(c)));
-
+    const std::string needle = Needle(what, matchCase);
     for (;;) {
         const Row &r = At(i);
         if (Contains(TextOf(r), r.lengthFlags >> kLengthShift, needle, !matchCase))

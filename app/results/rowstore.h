@@ -84,6 +84,9 @@ public:
     // folds a-z of both texts.  An empty `what` matches any row.  Returns
     // the row found, or SIZE_MAX.
     size_t FindNext(size_t focused, bool down, const std::string &what, bool matchCase) const;
+    // Selects every row whose text holds `what` (as FindNext matches) and
+    // no other; returns how many.
+    size_t SelectMatching(const std::string &what, bool matchCase);
 
     // The results file: one line per row in display order, CR LF after
     // each; `textOnly` writes the text alone, otherwise offset text, TAB,

@@ -98,6 +98,7 @@ protected:
             boxes_.push_back({text, caption, type});
             return IDOK;
         });
+        list_->SetNoticeShown([this](const std::string &notice) { notices_.push_back(notice); });
         Pump();
     }
     void TearDown() override
@@ -239,6 +240,7 @@ public:
     HWND lv_ = nullptr;
     lex::ResultsList *list_ = nullptr;
     std::vector<Box> boxes_;
+    std::vector<std::string> notices_;  // the status line's notices, in turn
 };
 
 } // namespace listtest

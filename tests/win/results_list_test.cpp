@@ -364,7 +364,7 @@ TEST_F(ResultsListTest, RightClickSelection)
     EXPECT_FALSE(list_->HasSelection());
 }
 
-TEST_F(ResultsListTest, FindNextWalksFromHitToHitWithoutWrapping)
+TEST_F(ResultsListTest, FindNextWalksFromHitToHitAndGoesOnFromTheOtherEnd)
 {
     Fill({{1, false, "alpha", false},
           {2, false, "xabcx", false},
@@ -373,49 +373,48 @@ TEST_F(ResultsListTest, FindNextWalksFromHitToHitWithoutWrapping)
           {5, false, "zzz", false},
           {6, false, "abcabc", false}});
     Select({2, 4});
-
-    // No focused row: searching down starts with row 0.
-    FindNext("abc", true, false);
-    EXPECT_EQ(1, Focused());
-    EXPECT_EQ(std::set<int>{1}, Selected());
-    EXPECT_EQ(lv_, GetFocus());
-    FindNext("abc", true, false);
-    EXPECT_EQ(3, Focused());
-    FindNext("abc", true, false);
-    EXPECT_EQ(5, Focused());
-    EXPECT_TRUE(boxes_.empty());
-
-    // At the end: the not-found box, nothing else changes.
-    FindNext("abc", true, false);
-    ASSERT_EQ(1u, boxes_.size());
-    // It names what was looked for, quoted.
-    EXPECT_EQ(0u, boxes_[0].text.find("\"abc\" ")) << boxes_[0].text;
-    EXPECT_GT(boxes_[0].text.size(), 6u);
-    EXPECT_FALSE(boxes_[0].caption.empty());
-    EXPECT_EQ(UINT(MB_ICONINFORMATION), boxes_[0].type & MB_ICONMASK);
-    EXPECT_EQ(UINT(MB_OK), boxes_[0].type & MB_TYPEMASK);
-    EXPECT_EQ(5, Focused());
-    EXPECT_EQ(std::set<int>{5}, Selected());
-
-    // Upwards from row 5.
-    FindNext("abc", false, false);
-    EXPECT_EQ(3, Focused());
-    FindNext("abc", false, false);
-    EXPECT_EQ(1, Focused());
-    FindNext("abc", false, false);
-    EXPECT_EQ(2u, boxes_.size());
-    EXPECT_EQ(1, Focused());
-
-    // Only the text column is searched: "0000000" is in every address.
-    FindNext("0000000", true, false);
-    EXPECT_EQ(3u, boxes_.size());
-
-    // Match case: only the row in capitals, then nothing.
-    FindNext("ABC", true, true);
-    EXPECT_EQ(3, Focused());
-    FindNext("ABC", true, true);
-    EXPECT_EQ(4u, boxes_.size());
-    EXPECT_EQ(3, Focused());
+    // Each search: its text, direction and match case, then the row found
+    // (-1: the not-found box) and whether the status line says that the
+    // search went on from the other end.
+    const struct {
+        const char *what;
+        bool down, matchCase;
+        int found;
+        bool wrapped;
+    } steps[] = {
+        {"abc", true, false, 1, false},  // no focused row: from row 0 on
+        {"abc", true, false, 3, false},
+        {"abc", true, false, 5, false},
+        {"abc", true, false, 1, true},   // past the end: from the top
+        {"abc", false, false, 5, true},  // above the first: from the bottom
+        {"abc", false, false, 3, false},
+        {"0000000", true, false, -1, false},  // in every address, but only texts count
+        {"ABC", true, true, 3, true},    // only the focused row has capitals: it is looked at last
+        {"ABC", false, true, 3, true},
+        {"q", false, false, -1, false},
+    };
+    int focused = -1;
+    for (const auto &step : steps) {
+        SCOPED_TRACE(std::string(step.what) + (step.down ? " down " : " up ") + std::to_string(focused));
+        boxes_.clear();
+        notices_.clear();
+        FindNext(step.what, step.down, step.matchCase);
+        if (step.found < 0) {
+            ASSERT_EQ(1u, boxes_.size());
+            // It names what was looked for, quoted.
+            EXPECT_EQ(0u, boxes_[0].text.find("\"" + std::string(step.what) + "\" ")) << boxes_[0].text;
+            EXPECT_EQ(UINT(MB_ICONINFORMATION), boxes_[0].type & MB_ICONMASK);
+            EXPECT_EQ(UINT(MB_OK), boxes_[0].type & MB_TYPEMASK);
+            EXPECT_EQ(focused, Focused());  // nothing changes
+            continue;
+        }
+        EXPECT_TRUE(boxes_.empty());
+        EXPECT_EQ(step.found, Focused());
+        EXPECT_EQ(std::set<int>{step.found}, Selected());
+        ASSERT_FALSE(notices_.empty());
+        EXPECT_EQ(step.wrapped, !notices_.back().empty()) << notices_.back();
+        focused = step.found;
+    }
 }
 
 TEST_F(ResultsListTest, FindNextScrollsTheHitIntoView)
