@@ -40,6 +40,8 @@ struct Column {
     int width;
 };
 const Column kColumns[] = {{"アドレス", 80}, {"種類", 60}, {"文字列", 400}};
+// The text column's caption in length order.
+const char kTextByLengthCaption[] = "文字列 (長さ順)";
 // The text column is never made narrower than this to fit the list.
 constexpr int kMinTextWidth = 100;
 
@@ -190,12 +192,14 @@ void ResultsList::FitTextColumn()
 }
 
 // The sorted column's header carries the ascending arrow (the only order
-// there is); -1 takes it away.
-void ResultsList::ShowSortArrow(int column)
+// there is); -1 takes it away.  The text column sorts two ways, so its
+// caption says which in length order.
+void ResultsList::ShowSortArrow(int column, bool byLength)
 {
-    if (!hwnd_ || column == sortedColumn_)
+    const int shown = byLength ? kTextColumn + 1 : column;  // the text column's two orders apart
+    if (!hwnd_ || shown == sortedColumn_)
         return;
-    sortedColumn_ = column;
+    sortedColumn_ = shown;
     HWND header = reinterpret_cast<HWND>(SendMessageA(hwnd_, LVM_GETHEADER, 0, 0));
     for (int i = 0; header && i <= kTextColumn; ++i) {
         HDITEMA item = {};
@@ -205,6 +209,10 @@ void ResultsList::ShowSortArrow(int column)
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
         if (i == column)
             item.fmt |= HDF_SORTUP;
+        if (i == kTextColumn) {
+            item.mask |= HDI_TEXT;
+            item.pszText = const_cast<char *>(byLength ? kTextByLengthCaption : kColumns[i].caption);
+        }
         SendMessageA(header, HDM_SETITEMA, i, reinterpret_cast<LPARAM>(&item));
     }
 }
@@ -417,7 +425,7 @@ void ResultsList::SortBy(SortKey key)
         ReportOutOfMemory();
         return;
     }
-    ShowSortArrow(SortedColumn(key));
+    ShowSortArrow(SortedColumn(key), key == SortKey::Length);
     if (focusText) {
         for (size_t row = 0, n = rows_.Count(); row < n; ++row) {
             if (rows_.Text(row) == focusText) {

@@ -128,7 +128,8 @@ private:
     LRESULT ListMessage(UINT msg, WPARAM wp, LPARAM lp);
     int RowAt(int x, int y, bool *onCheckBox) const;
     void OnLeftClick(int x, int y, bool ctrl, bool shift);
-    void OnRightClick(int x, int y, bool modifiers);
+    // True when the click was on a row, and so taken from the control.
+    bool OnRightClick(int x, int y, bool modifiers);
     bool OnKeyDown(UINT key);
     void SelectByUser(size_t row, bool ctrl, bool shift);
     void SetStoredState(int row, UINT state, UINT mask);
@@ -140,7 +141,7 @@ private:
     bool OnTipNotify(NMHDR *hdr);
 
     void FitTextColumn();
-    void ShowSortArrow(int column);
+    void ShowSortArrow(int column, bool byLength = false);
     bool OnGetDispInfoA(NMLVDISPINFOA *info);
     bool OnGetDispInfoW(NMLVDISPINFOW *info);
     void OnItemChanged(const NMLISTVIEW *change);
@@ -165,7 +166,8 @@ private:
     std::function<void()> countChanged_;
     std::function<void(const std::string &)> notice_;
     bool fitting_ = false;     // the text column is being fitted to the list's width
-    int sortedColumn_ = -1;    // the column whose header shows the sort arrow
+    bool rightClickTaken_ = false;  // the right button went down on a row
+    int sortedColumn_ = -1;    // the column whose header shows the sort arrow (3: the text column by length)
     // The tooltip that shows a text the column cuts: the cell under the
     // mouse, and the text it shows.
     HWND textTip_ = nullptr;

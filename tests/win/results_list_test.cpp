@@ -105,16 +105,35 @@ TEST_F(ResultsListTest, HeaderClicksToggleNameAndLengthOrder)
     const std::vector<std::string> byKind = {"a", "CC", "_", "bbb"};
     Fill(rows);
 
+    // The header tells the two orders of the text column apart.
+    const auto caption = [this] {
+        HWND header = reinterpret_cast<HWND>(SendMessageA(lv_, LVM_GETHEADER, 0, 0));
+        char text[64] = "";
+        HDITEMA item = {};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(header, HDM_GETITEMA, 2, reinterpret_cast<LPARAM>(&item));
+        return std::string(text);
+    };
+    const std::string unsorted = caption();
     ClickHeader(2);
     EXPECT_EQ(byName, Texts());
+    const std::string nameCaption = caption();
     ClickHeader(2);
     // Equal lengths keep their order from the name sort.
     EXPECT_EQ(byLength, Texts());
+    EXPECT_NE(nameCaption, caption());
     ClickHeader(2);
     EXPECT_EQ(byName, Texts());
+    EXPECT_EQ(nameCaption, caption());
+    ClickHeader(0);
+    EXPECT_EQ(unsorted, caption());
+    ClickHeader(2);
 
-    // One click on "文字列" (name), then the menu's address order: the next
-    // click still gives length order.
+    // One more click on "文字列" (length), the menu's address order: the
+    // next click still gives length order.
+    ClickHeader(2);
     list_->SortBy(lex::SortKey::Address);
     EXPECT_EQ(byAddress, Texts());
     ClickHeader(2);
@@ -306,6 +325,11 @@ TEST_F(ResultsListTest, KeyboardSelectionWithModifiers)
         SetKeyboardState(keys);
         Pump();
     };
+    // Tabbing into the list shows where the keys act, selecting nothing.
+    SetFocus(parent_);
+    SetFocus(lv_);
+    EXPECT_EQ(0, Focused());
+    EXPECT_EQ(std::set<int>{}, Selected());
     key(VK_HOME, false, false);
     EXPECT_EQ(std::set<int>{0}, Selected());
     key(VK_DOWN, false, false);
@@ -362,6 +386,17 @@ TEST_F(ResultsListTest, RightClickSelection)
     rightClick(labelX, y1 + 10 * height);  // below the last row
     EXPECT_EQ(std::set<int>{}, Selected());
     EXPECT_FALSE(list_->HasSelection());
+    // On a row's text, as on its address.
+    for (int column : {1, 2}) {
+        RECT cell = {};
+        cell.top = column;
+        cell.left = LVIR_BOUNDS;
+        SendMessageA(lv_, LVM_GETSUBITEMRECT, 3, reinterpret_cast<LPARAM>(&cell));
+        rightClick(cell.left + 10, (cell.top + cell.bottom) / 2);
+        EXPECT_EQ(std::set<int>{3}, Selected()) << column;
+        EXPECT_TRUE(list_->HasSelection()) << column;
+        Click(4, labelX);
+    }
 }
 
 TEST_F(ResultsListTest, FindNextWalksFromHitToHitAndGoesOnFromTheOtherEnd)
