@@ -159,7 +159,9 @@ echo "== whole process, best of $REPEAT (name, wall s, CPU s, peak kB, lines)"
 measure strings strings -a -n 5 "$corpus"
 for setting in $BENCH_SETTINGS; do
   setting_options "$setting"
-  measure "native-$setting" "$bin/lexprobe" "${opts[@]}" "$corpus"
+  # Rows in UTF-8, as in a UTF-8 terminal, and in the results file's layout.
+  measure "native-$setting" env LC_ALL=C.UTF-8 "$bin/lexprobe" "${opts[@]}" "$corpus"
+  measure "layout-$setting" "$bin/lexprobe" -R "${opts[@]}" "$corpus"
   if [ -n "${LEXPROBE_BEFORE:-}" ]; then
     measure "before-native-$setting" "$LEXPROBE_BEFORE" --dict "$bin/English.dic" "${opts[@]}" "$corpus"
   fi
@@ -292,6 +294,10 @@ LC_ALL=C awk -v settings="$BENCH_SETTINGS" -v read="$(value split_read)" -v scan
     for (i = 2; i <= n; i++) {
       pair("nat", S[i], "", "nat", "default", "")
       ratios(i == 2 ? "native front end / its default setting" : "", S[i], P, Q, 1.5, 0)
+    }
+    for (i = 1; i <= n; i++) {
+      P[""] = nat("", S[i]); Q[""] = "layout-" S[i]; P["before-"] = Q["before-"] = ""
+      ratios(i == 1 ? "native front end, UTF-8 / results layout -R" : "", S[i], P, Q, 1.05, 0)
     }
     for (i = 1; i <= n; i++) {
       pair("exe", S[i], "", "nat", S[i], "")

@@ -14,7 +14,7 @@ need=(
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic
   binutils wamerican wamerican-small wbritish-small
   jlha-utils lhasa gcab cabextract zip unzip
-  python3 time locales
+  python3 time locales help2man
 )
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

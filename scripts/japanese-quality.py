@@ -457,7 +457,7 @@ def sections(path):
 
 def kind_rows(lexprobe, options, path):
     """(offset, kind, text bytes) of every row the front end lists."""
-    out = subprocess.run([lexprobe, "--no-check-english"] + options + [path], check=True,
+    out = subprocess.run([lexprobe, "-R", "--no-check-english"] + options + [path], check=True,
                          stdout=subprocess.PIPE).stdout
     result = []
     for line in out.split(b"\r\n"):

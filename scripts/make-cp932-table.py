@@ -34,6 +34,12 @@ while Windows writes the IBM one.  Both read back as the same
 character; the table takes the IBM form, so that the bytes are those that
 Windows itself writes for the character (and those of the same text found
 as Shift-JIS).
+
+The way back, for writing rows in UTF-8: kCp932Chars holds the character
+(a code point below U+10000) of every double-byte form, lead bytes
+0x81-0x9F and 0xE0-0xFC by trail bytes 0x40-0xFC, as Python's decoder reads
+it (the user-defined rows 0xF0-0xF9 as the private use area, as Windows
+reads them), 0 where code page 932 assigns no character.
 """
 import os
 import sys
@@ -108,6 +114,22 @@ def latin1_signs(ibm):
     return double_byte(range(0x80, 0x100), ibm)
 
 
+def decoded_pairs():
+    """The character of every lead and trail byte pair, 0 where none."""
+    chars = []
+    for lead in LEAD_BYTES:
+        for trail in range(0x40, 0xFD):
+            try:
+                char = bytes([lead, trail]).decode("cp932")
+            except UnicodeDecodeError:
+                chars.append(0)
+                continue
+            if len(char) != 1 or ord(char) > 0xFFFF:
+                sys.exit("%02X %02X: unexpected character" % (lead, trail))
+            chars.append(ord(char))
+    return chars
+
+
 def c_array(ctype, name, values, per_line, width):
     lines = ["const %s %s[%d] = {" % (ctype, name, len(values))]
     for i in range(0, len(values), per_line):
@@ -159,6 +181,8 @@ def main():
     latin1 = latin1_signs(ibm)
     parts.append(c_array("uint32_t", "kCp932Latin1", [u << 16 | f for u, f in latin1], 6, 8))
     parts.append("const size_t kCp932Latin1Count = %d;" % len(latin1))
+    parts.append("")
+    parts.append(c_array("uint16_t", "kCp932Chars", decoded_pairs(), 12, 4))
     parts.append("")
     parts.append("} // namespace lex")
     parts.append("")

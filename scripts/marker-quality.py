@@ -72,7 +72,7 @@ def rows(path):
     """(checked, text) of every row the front end lists for the file."""
     if os.path.getsize(path) == 0:
         return []
-    out = subprocess.run([lexprobe, "-c", "-t", "--dict", dic, path], check=True,
+    out = subprocess.run([lexprobe, "-R", "-c", "-t", "--dict", dic, path], check=True,
                          stdout=subprocess.PIPE).stdout
     result = []
     for line in out.split(b"\r\n"):

@@ -36,11 +36,21 @@ public:
     // directory entry gave.  Others may go on reading the file meanwhile,
     // and writing it unless `denyWrite` (where the platform can refuse).
     InputError Open(const char *name, bool denyWrite = false);
+    // Takes the process's standard input, whatever it is (a pipe, a file,
+    // a terminal), as data of unknown size.
+    InputError OpenStandardInput();
     uint64_t Size() const { return size_; }
+    // False for data whose size no directory entry tells: pipes, FIFOs,
+    // devices, standard input and, on POSIX systems, files whose entry
+    // gives 0 or that lie on the kernel's pseudo file systems (/proc, /sys),
+    // which hold other data than their entries say.  Such data is read to
+    // its end; Size() is then 0.
+    bool SizeKnown() const { return sizeKnown_; }
 
     // Reads the next bytes, at most `want` (1 or more), into `buffer`;
     // *got is how many arrived (at least one on success).  ShortRead when
-    // the read fails or the file has ended.
+    // the read fails or the file has ended; at the end of data of unknown
+    // size, None with *got 0.
     InputError Read(uint8_t *buffer, size_t want, size_t *got);
 
     // Takes a buffer of Size() bytes and fills it from the start with one
@@ -53,6 +63,7 @@ private:
     struct Handle;
     std::unique_ptr<Handle> handle_;
     uint64_t size_ = 0;
+    bool sizeKnown_ = true;
 };
 
 // A short English description of `error`, for messages.

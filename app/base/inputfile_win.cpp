@@ -37,6 +37,26 @@ InputError InputFile::Open(const char *name, bool denyWrite)
                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!handle->file.valid())
         return InputError::CannotOpen;
+    sizeKnown_ = true;
+    handle_ = std::move(handle);
+    return InputError::None;
+}
+
+InputError InputFile::OpenStandardInput()
+{
+    Close();
+    // A handle of its own, so that closing the input leaves the process's
+    // standard handle as it is.
+    const HANDLE self = GetCurrentProcess();
+    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+    HANDLE copy = nullptr;
+    if (in == nullptr || in == INVALID_HANDLE_VALUE ||
+        !DuplicateHandle(self, in, self, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return InputError::CannotOpen;
+    auto handle = std::make_unique<Handle>();
+    handle->file.reset(copy);
+    size_ = 0;
+    sizeKnown_ = false;
     handle_ = std::move(handle);
     return InputError::None;
 }
@@ -50,8 +70,12 @@ InputError InputFile::Read(uint8_t *buffer, size_t want, size_t *got)
     const DWORD ask = want > (size_t(1) << 30) ? DWORD(1) << 30 : static_cast<DWORD>(want);
     DWORD n = 0;
     // A read that fails (a range another process locked, a vanished
-    // network share) or finds the file ended is a short read.
-    if (!ReadFile(handle_->file.get(), buffer, ask, &n, nullptr) || n == 0)
+    // network share) or finds the file ended is a short read; a pipe whose
+    // writer has closed it reports its end as ERROR_BROKEN_PIPE.
+    const BOOL read = ReadFile(handle_->file.get(), buffer, ask, &n, nullptr);
+    if (!sizeKnown_ && (read ? n == 0 : GetLastError() == ERROR_BROKEN_PIPE))
+        return InputError::None;
+    if (!read || n == 0)
         return InputError::ShortRead;
     *got = n;
     return InputError::None;

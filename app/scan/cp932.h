@@ -64,4 +64,21 @@ uint16_t Cp932Form(uint32_t code);
 constexpr size_t kMaxStandIn = 10;
 size_t PutStandIn(uint32_t code, char *out);
 
+// The character (a code point) of the double-byte form `lead`, `trail`;
+// 0 when code page 932 assigns none (a trail byte outside 0x40-0xFC
+// included).  Its user-defined rows read as the private use area.
+uint32_t Cp932Char(uint8_t lead, uint8_t trail);
+
+// A row's text (code page 932 bytes) in UTF-8, for output that is not in
+// code page 932: single bytes and double-byte characters as their
+// characters, and with `standIns` (the text of a UTF-8 row, the only kind
+// that holds them) every stand-in as the character it stands for.  Only a
+// stand-in as PutStandIn writes it, for a character that code page 932
+// lacks, is one: a text "\u{41}" stays as it is.  A byte that begins no
+// character, or a pair that code page 932 does not assign, is written as
+// U+FFFD.  Writes at most kMaxUtf8PerByte * length bytes at `out` and
+// returns how many.
+constexpr size_t kMaxUtf8PerByte = 3;
+size_t Cp932TextToUtf8(const char *text, size_t length, bool standIns, char *out);
+
 } // namespace lex

@@ -28,4 +28,11 @@ extern const size_t kCp932SymbolCount;
 extern const uint32_t kCp932Latin1[];
 extern const size_t kCp932Latin1Count;
 
+// The character of every double-byte form (cp932.h, Cp932Char): for the
+// lead bytes 0x81-0x9F and 0xE0-0xFC in order, one per trail byte
+// 0x40-0xFC; 0 where code page 932 assigns none.
+constexpr size_t kCp932LeadCount = 60;
+constexpr size_t kCp932TrailCount = 0xFC - 0x40 + 1;
+extern const uint16_t kCp932Chars[kCp932LeadCount * kCp932TrailCount];
+
 } // namespace lex

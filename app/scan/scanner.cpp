@@ -252,6 +252,88 @@ int ScanBuffer(const uint8_t *data, size_t size, int minLength,
                                   kCheckpointInterval);
 }
 
+namespace {
+
+// Reads data of unknown size to its end, piece by piece.  More than
+// kMaxInputSize bytes cannot be listed (offsets are eight hexadecimal
+// digits): the rows before stay and the scan fails as too large.
+InputError ReadToEnd(InputFile &file, ScanStream &scan)
+{
+    uint64_t left = kMaxInputSize;
+    for (;;) {
+        size_t got = 0;
+        if (left == 0) {
+            uint8_t probe;
+            const InputError why = file.Read(&probe, 1, &got);
+            if (why != InputError::None || got != 0) {
+                scan.Abandon();
+                return why != InputError::None ? why : InputError::TooLarge;
+            }
+            break;
+        }
+        const InputError why = file.Read(
+            scan.Piece(), static_cast<size_t>(std::min<uint64_t>(left, scan.PieceSize())), &got);
+        if (why != InputError::None) {
+            scan.Abandon();
+            return why;
+        }
+        if (got == 0)
+            break;
+        left -= got;
+        if (!scan.Scan(got))
+            return InputError::Stopped;
+    }
+    scan.Finish();
+    return InputError::None;
+}
+
+// Reads exactly the announced size: a file that grows meanwhile is scanned
+// as it was, one that shrinks ends in a short read.
+InputError ReadSize(InputFile &file, ScanStream &scan)
+{
+    uint64_t left = file.Size();
+    while (left > 0) {
+        size_t got = 0;
+        const InputError why = file.Read(
+            scan.Piece(), static_cast<size_t>(std::min<uint64_t>(left, scan.PieceSize())), &got);
+        if (why != InputError::None) {
+            scan.Abandon();
+            return why;
+        }
+        left -= got;
+        if (!scan.Scan(got))
+            return InputError::Stopped;
+    }
+    scan.Finish();
+    return InputError::None;
+}
+
+} // namespace
+
+int ScanInput(InputFile &file, int minLength, const ExtractionSettings &settings,
+              const EnglishWordMarker *marker, ScanHost &host, InputError *error,
+              const StreamOptions &options)
+{
+    InputError ignored;
+    InputError &why = error ? *error : ignored;
+    // Too large for the eight-digit offsets: refused before the old rows go.
+    if (file.Size() > kMaxInputSize) {
+        why = InputError::TooLarge;
+        return 1;
+    }
+    // The old rows go once the file is known to be there and readable.
+    host.ClearRows();
+    try {
+        ScanStream scan(file.Size(), minLength, settings, marker, host, options);
+        why = file.SizeKnown() ? ReadSize(file, scan) : ReadToEnd(file, scan);
+        if (scan.OutOfMemory())
+            why = InputError::NoMemory;
+    } catch (const std::bad_alloc &) {
+        why = InputError::NoMemory;
+    }
+    return why == InputError::None || why == InputError::Stopped ? 0 : 1;
+}
+
 int StringScanner(const char *fileName, int minLength, const ExtractionSettings &settings,
                   const EnglishWordMarker *marker, ScanHost &host, InputError *error,
                   const StreamOptions &options)
@@ -262,40 +344,7 @@ int StringScanner(const char *fileName, int minLength, const ExtractionSettings 
     why = file.Open(fileName);
     if (why != InputError::None)
         return 1;
-    // Too large for the eight-digit offsets: refused before the old rows go.
-    if (file.Size() > kMaxInputSize) {
-        why = InputError::TooLarge;
-        return 1;
-    }
-    // The old rows go once the file is known to be there and readable.
-    host.ClearRows();
-    try {
-        ScanStream scan(file.Size(), minLength, settings, marker, host, options);
-        // Exactly the announced size is read: a file that grows meanwhile
-        // is scanned as it was, one that shrinks ends in a short read.
-        uint64_t left = file.Size();
-        while (left > 0) {
-            size_t got = 0;
-            why = file.Read(scan.Piece(),
-                            static_cast<size_t>(std::min<uint64_t>(left, scan.PieceSize())), &got);
-            if (why != InputError::None) {
-                scan.Abandon();
-                break;
-            }
-            left -= got;
-            if (!scan.Scan(got))
-                break;
-        }
-        if (why == InputError::None && left == 0)
-            scan.Finish();
-        if (scan.OutOfMemory())
-            why = InputError::NoMemory;
-        else if (why == InputError::None && left != 0)
-            why = InputError::Stopped;
-    } catch (const std::bad_alloc &) {
-        why = InputError::NoMemory;
-    }
-    return why == InputError::None || why == InputError::Stopped ? 0 : 1;
+    return ScanInput(file, minLength, settings, marker, host, &why, options);
 }
 
 } // namespace lex

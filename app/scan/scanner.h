@@ -185,4 +185,11 @@ int StringScanner(const char *fileName, int minLength, const ExtractionSettings 
                   const EnglishWordMarker *marker, ScanHost &host,
                   InputError *error = nullptr, const StreamOptions &options = StreamOptions());
 
+// StringScanner on a file already opened (standard input, for one): data
+// of unknown size is read to its end, and more than kMaxInputSize bytes of
+// it end the scan as TooLarge after the rows before the limit.
+int ScanInput(InputFile &file, int minLength, const ExtractionSettings &settings,
+              const EnglishWordMarker *marker, ScanHost &host, InputError *error = nullptr,
+              const StreamOptions &options = StreamOptions());
+
 } // namespace lex

@@ -24,7 +24,7 @@ if(WIN32)
     COMMAND ${CMAKE_COMMAND} -DBIN=${LEX_BIN} -DSTAGE=${CMAKE_BINARY_DIR}/archive
             -DLICENCE=${CMAKE_SOURCE_DIR}/app/words/English.dic.txt -DOUT=${LEX_ARCHIVE}
             -P ${CMAKE_SOURCE_DIR}/cmake/install-archive.cmake
-    DEPENDS Lexprobe loomlib ${LEX_BIN}/English.dic ${LEX_BIN}/readme.htm
+    DEPENDS Lexprobe lexprobe loomlib ${LEX_BIN}/English.dic ${LEX_BIN}/cli/English.dic ${LEX_BIN}/readme.htm
             ${CMAKE_SOURCE_DIR}/app/words/English.dic.txt ${CMAKE_SOURCE_DIR}/cmake/install-archive.cmake
     COMMENT "Writing the installation archive Lexprobe-${PROJECT_VERSION}.zip"
     VERBATIM)

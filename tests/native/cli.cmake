@@ -1,2 +1,7 @@
 # The front end as a user runs it: exit codes, messages, output bytes.
 add_test(NAME cli COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/cli_test.sh $<TARGET_FILE:lexprobe>)
+get_property(lex_man_page GLOBAL PROPERTY LEX_MAN_PAGE)
+if(lex_man_page)
+  add_test(NAME cli.man COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/cli_man_test.sh
+           $<TARGET_FILE:lexprobe> ${lex_man_page} ${PROJECT_VERSION})
+endif()

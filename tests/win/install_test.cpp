@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -156,6 +157,38 @@ TEST(Installation, ArchiveHoldsTheProgramItsLibraryWordListLicenceAndReadMe)
     EXPECT_EQ((std::set<std::string>{"English.dic", "English.dic.txt", "Lexprobe.exe",
                                      "loomlib.dll", "readme.htm"}),
               FilesIn(InstallDir()));
+    EXPECT_EQ((std::set<std::string>{"English.dic", "lexprobe.exe"}),
+              FilesIn(InstallDir() + "\\cli"));
+}
+
+// The console program in its folder, started from another one, finds the
+// word list beside it: the rows holding English words are checked.
+TEST(Installation, ConsoleProgramFromThereMarksWithTheWordListBesideIt)
+{
+    const std::string file = Temp("サンプル 表.bin"), out = Temp("lexprobe rows.txt");
+    std::ofstream(file, std::ios::binary) << kSample;
+    DeleteFileA(out.c_str());
+    std::string line = "\"" + InstallDir() + "\\cli\\lexprobe.exe\" -c -t -o \"" + out +
+                       "\" \"" + file + "\"";
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE,
+                               CREATE_NO_WINDOW, nullptr, Temp("").c_str(), &si, &pi));
+    loom::KernelObject process(pi.hProcess);
+    CloseHandle(pi.hThread);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), 60000));
+    DWORD code = 99;
+    GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(0u, code);
+    std::ifstream in(out, std::ios::binary);
+    const std::string rows((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ("1\tHello World\r\n0\tqxqxqxqx\r\n1\tzebra crossing\r\n", rows);
+    in.close();
+    DeleteFileA(out.c_str());
+    DeleteFileA(file.c_str());
 }
 
 TEST(Installation, ProgramStartedFromThereScansTheFileOnItsCommandLine)
