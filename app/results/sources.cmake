@@ -3,6 +3,8 @@
 # list-view class it is made of, and the results file.
 list(APPEND LEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/rowstore.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/rowstore_sort.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/rowstore_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resultsfile.cpp)
 list(APPEND LEX_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/resultslist_win.cpp
