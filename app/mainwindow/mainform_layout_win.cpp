@@ -23,11 +23,12 @@ constexpr int kButtonHeight = 23;
 constexpr int kBrowseWidth = 75;
 constexpr int kFileNameLeft = 86;
 // The status line's right-hand part, which holds the row count.
-constexpr int kCountPartWidth = 160;
+constexpr int kCountPartWidth = 230;
 
-// Identifiers of the two labels (never addressed by the program).
+// Identifiers of the three labels (never addressed by the program).
 constexpr int kFileLabelId = 1011;
 constexpr int kAsciiLabelId = 1012;
+constexpr int kFilterLabelId = 1015;
 
 HMENU IdMenu(int id)
 {
@@ -76,6 +77,13 @@ void MainForm::CreateControls()
                    kRightButtonWidth, kButtonHeight, IDC_OPTBTN);
     closeBtn_ = make(0, "BUTTON", "閉じる(&C)", WS_TABSTOP | BS_PUSHBUTTON, 420, 56,
                      kRightButtonWidth, kButtonHeight, IDC_CLOSEBTN);
+
+    // The filter box shows with the list, above it.
+    filterLabel_ = make(0, "STATIC", "絞り込み(&R):", SS_LEFT, 8, kPanelHeight + 7, 76, 14,
+                        kFilterLabelId);
+    filterBox_ = make(WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, kFileNameLeft,
+                      kPanelHeight + 3, 250, 21, IDC_FILTERBOX);
+    ShowFilterBar(false);
 
     list_.Create(hwnd_, IDC_LISTVIEW);
     if (list_.hwnd()) {
@@ -157,10 +165,16 @@ void MainForm::Layout()
     height -= status.bottom - status.top;
     bool progress = IsWindowVisible(progressBar_);
     MoveIfChanged(hwnd_, progressBar_, 0, height - kProgressHeight, width, kProgressHeight);
+    // The filter box reaches as far as the file name box.
+    RECT name;
+    GetWindowRect(fileName_, &name);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT *>(&name), 2);
+    MoveIfChanged(hwnd_, filterBox_, kFileNameLeft, kPanelHeight + 3, name.right - kFileNameLeft, 21);
     if (list_.hwnd()) {
+        const int top = kPanelHeight + (IsWindowVisible(filterBox_) ? kFilterHeight : 0);
         int bottom = height - (progress ? kProgressHeight : 0);
-        int listHeight = bottom - kPanelHeight;
-        MoveIfChanged(hwnd_, list_.hwnd(), 0, kPanelHeight, width, listHeight > 0 ? listHeight : 0);
+        int listHeight = bottom - top;
+        MoveIfChanged(hwnd_, list_.hwnd(), 0, top, width, listHeight > 0 ? listHeight : 0);
     }
 }
 
@@ -201,7 +215,8 @@ int MainForm::WindowHeightFor(int clientHeight) const
 
 int MainForm::MinListWindowHeight() const
 {
-    return WindowHeightFor(IdleClientHeight() - kIdleClientHeight + kPanelHeight + kMinListHeight);
+    return WindowHeightFor(IdleClientHeight() - kIdleClientHeight + kPanelHeight + kFilterHeight +
+                           kMinListHeight);
 }
 
 // Never narrower than 450 pixels; with the list shown, never so low that
@@ -225,7 +240,7 @@ void MainForm::SizeForList()
     // A window manager may leave a window that reports itself maximised at
     // the size it was given while hidden, only as high as its panel: there
     // would be no room for the list.
-    if (IsZoomed(hwnd_) && client.bottom - client.top < kPanelHeight + kMinListHeight) {
+    if (IsZoomed(hwnd_) && client.bottom - client.top < kPanelHeight + kFilterHeight + kMinListHeight) {
         ShowWindow(hwnd_, SW_RESTORE);
         GetClientRect(hwnd_, &client);
     }

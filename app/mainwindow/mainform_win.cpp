@@ -220,6 +220,8 @@ void MainForm::OnInitMenuPopup(HMENU popup)
 {
     if (popup == menu_.Popup(EditItem))
         EditItemClick();
+    else if (popup == menu_.Popup(ShowItem))
+        list_.ShowFilterChecks(popup);
 }
 
 void MainForm::OnSize(WPARAM kind)
@@ -278,9 +280,14 @@ void MainForm::OnDestroy()
 // identifiers are not used by the menus.
 void MainForm::OnCommand(int id, int code)
 {
-    if ((code == BN_CLICKED && OnButtonClicked(id)) || list_.OnCommand(id, hwnd_))
+    if ((code == BN_CLICKED && OnButtonClicked(id)) || OnFilterCommand(id) ||
+        list_.OnCommand(id, hwnd_))
         return;
     switch (id) {
+    case IDC_FILTERBOX:
+        if (code == EN_CHANGE)
+            FilterBoxChange();
+        break;
     case IDC_FILENAME:
         if (code == EN_CHANGE)
             FileNameChange();
@@ -481,6 +488,8 @@ void MainForm::EditItemClick()
     const UINT state = list_.HasSelection() ? MF_ENABLED : MF_GRAYED;
     EnableMenuItem(menu_.Popup(EditItem), IDM_COPY, MF_BYCOMMAND | state);
     EnableMenuItem(menu_.Popup(EditItem), IDM_DELETE, MF_BYCOMMAND | state);
+    EnableMenuItem(menu_.Popup(EditItem), IDM_UNDO,
+                   MF_BYCOMMAND | (list_.CanUndo() ? MF_ENABLED : MF_GRAYED));
 }
 
 // Start, or during a scan stop, a scan.
@@ -550,6 +559,7 @@ void MainForm::ShowResults()
     menu_.SetVisible(ShowItem, true);
     menu_.Redraw();
     EnableMenuItem(menu_.Popup(FileItem), IDM_SAVE, MF_BYCOMMAND | MF_ENABLED);
+    ShowFilterBar(true);
     SizeForList();
     ShowWindow(list_.hwnd(), SW_SHOW);
 }

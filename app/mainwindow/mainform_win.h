@@ -105,6 +105,8 @@ private:
     // it holds at least 100 pixels of list.
     static constexpr int kMinWidth = 450;
     static constexpr int kMinListHeight = 100;
+    // The strip of the filter box between the panel and the list.
+    static constexpr int kFilterHeight = 27;
 
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnCommand(int id, int code);
@@ -143,6 +145,13 @@ private:
     void ShowBusyNotice(bool shown) override;
     void ShowScanStarted() override;
     void ShowProgress(int percent) override;
+
+    // The filter box above the list and the "表示(&V)" menu's filter
+    // entries that are the window's (mainform_filter_win.cpp).
+    void ShowFilterBar(bool shown);
+    void FilterBoxChange();
+    bool OnFilterCommand(int id);
+    bool OnFilterKey(const MSG *msg);
 
     // The title and the status line (mainform_status_win.cpp).
     void CreateStatusBar();
@@ -187,6 +196,8 @@ private:
     HWND tooltip_ = nullptr;
     HWND fileLabel_ = nullptr;
     HWND asciiLabel_ = nullptr;
+    HWND filterLabel_ = nullptr;
+    HWND filterBox_ = nullptr;
     NumberBox ascii_;
     loom::FontHandle font_;
     MenuBar menu_;

@@ -16,8 +16,9 @@
 //
 // The list's input (clicks and keys) is in resultslist_input_win.cpp, the
 // tooltip of cut texts in resultslist_tip_win.cpp, the find dialog in
-// resultslist_find_win.cpp, the copy in resultslist_copy_win.cpp and the
-// results file in resultsfile_win.cpp.
+// resultslist_find_win.cpp, the copy in resultslist_copy_win.cpp, the
+// filter and the undo in resultslist_view_win.cpp and the results file in
+// resultsfile_win.cpp.
 #include "results/resultslist_win.h"
 
 #include <commctrl.h>
@@ -358,7 +359,12 @@ void ResultsList::RedrawRows()
 
 bool ResultsList::OnCommand(int id, HWND owner)
 {
+    if (OnFilterCommand(id))
+        return true;
     switch (id) {
+    case IDM_UNDO:
+        UndoDelete();
+        return true;
     case IDM_DELETE:
     case IDM_POPUPDELETE:
         DeleteSelected();

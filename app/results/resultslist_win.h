@@ -67,6 +67,22 @@ public:
     void SelectChecked();
     bool HasSelection() const;
 
+    // Which rows the list shows (resultslist_view_win.cpp).  SetFilter
+    // shows the rows `filter` lets through, the focused row kept when it
+    // stays in sight; the status line's count follows.  The "表示(&V)"
+    // menu's filter entries change one condition each; SetFilterText the
+    // text that rows must hold (the main window's filter box).
+    void SetFilter(const RowFilter &filter);
+    void SetFilterText(const std::string &text);
+    const RowFilter &Filter() const { return rows_.Filter(); }
+    // Check marks of the filter entries of the "表示(&V)" menu `view`, as
+    // it opens.
+    void ShowFilterChecks(HMENU view) const;
+    // "元に戻す(&U)": the rows of the last deletion come back, selected,
+    // the first of them focused.
+    void UndoDelete();
+    bool CanUndo() const { return rows_.CanUndo(); }
+
     // The find dialog: ShowFind opens it (or brings an open one to the
     // front); OnFindMessage handles the registered FINDMSGSTRING message the
     // owner receives; IsFindDialogMessage lets the message loop route
@@ -89,16 +105,23 @@ public:
     // many.
     void FindAll(const std::string &what, bool matchCase);
 
-    // "結果の保存(&S)...": the save dialog, the name's extension forced to
-    // ".txt", and one write.  A name that leads to `sourceFile`, the file
-    // the rows came from (best given as a full path: the dialog may move
-    // the current folder), is refused and the file kept.
-    // Errors go through the program's top-level error handler.
+    // "結果の保存(&S)...": the save dialog with two types, the results
+    // file (the name's extension forced to ".txt") and the CSV file (to
+    // ".csv"), and one write of the rows shown.  A file of the name written
+    // is replaced only when the user says so ("いいえ" goes back to the
+    // dialog).  A name that leads to `sourceFile`, the file the rows came
+    // from (best given as a full path: the dialog may move the current
+    // folder), is refused and the file kept.  Errors go through the
+    // program's top-level error handler.
     void Save(HWND owner, bool textOnly, const std::string &sourceFile);
-    // The write behind Save: all rows in one write to `path` as it stands
-    // (the extension as given); an existing file is replaced only once the
-    // new one is whole.  Returns false after reporting the error.
+    static const char kSaveTitle[];
+    // The save dialog's types, by their place in its list.
+    static constexpr DWORD kTextType = 1, kCsvType = 2;
+    // The writes behind Save: the rows shown in one write to `path` as it
+    // stands (the extension as given); an existing file is replaced only
+    // once the new one is whole.  Return false after reporting the error.
     bool SaveTo(const std::string &path, bool textOnly);
+    bool SaveCsvTo(const std::string &path);
 
     // "コピー(&C)": the selected rows' lines of the results file (see
     // Save), CR LF between them, on the clipboard as CF_TEXT (code page
@@ -160,6 +183,11 @@ private:
     void SetFocusedRow(size_t row, bool anchor = true);
     void RedrawRows();
     void RunWithHourglass(void (RowStore::*command)());
+    bool WriteOut(const std::string &path, const std::function<std::string()> &build);
+    bool OnFilterCommand(int id);
+    // Tells the control the store's row count after the rows shown changed
+    // all at once, with the focus on `focus` (kNoRow: none).
+    void ShowNewRows(size_t focus);
 
     HWND hwnd_ = nullptr;
     WindowSubclass subclass_;  // the list view's input, in front of TListViewXP
@@ -184,8 +212,9 @@ private:
     FINDREPLACEA find_ = {};
     char findWhat_[256] = {};
     DWORD choices_ = FR_DOWN;  // direction down at first, match case off
-    // The save dialog's last chosen name.
+    // The save dialog's last chosen name and type.
     std::string saveName_;
+    DWORD saveType_ = kTextType;
 };
 
 // The full path of `path` as the current folder gives it now; `path`

@@ -212,6 +212,58 @@ TEST_F(ResultsListTest, DeleteRemovesTheSelectedRowsKeepingTheOrder)
     EXPECT_EQ((std::vector<std::string>{"row00", "row01", "row03", "row04", "row07", "row08", "row10"}), Texts());
 }
 
+// The control shows the rows the filter lets through, the focus stays on
+// its row while that row is shown, and what acts on rows acts on those.
+TEST_F(ResultsListTest, FilterShowsSomeRowsAndUndoBringsDeletedOnesBack)
+{
+    Fill({{0, false, "Hello", true}, {1, true, "\x83\x65\x83\x58\x83\x67", false},
+          {2, false, "hello again", false}, {3, true, "other", true}});
+    Focus(2);
+    const int any = lex::RowFilter::kAnyKind;
+    const struct {
+        const char *text;
+        bool japanese, checkedOnly;
+        int kind;
+        std::vector<std::string> shown;
+        int focused;  // -1 where the focused row went out of sight
+    } cases[] = {
+        {"HELLO", false, false, any, {"Hello", "hello again"}, 1},
+        {"", true, false, any, {"テスト"}, -1},
+        {"", false, true, any, {"Hello", "other"}, -1},
+        {"", false, false, int(lex::RowKind::Unicode), {"テスト", "other"}, -1},
+        {"", false, false, any, {"Hello", "テスト", "hello again", "other"}, 2},
+    };
+    for (const auto &c : cases) {
+        list_->SetFilter(lex::RowFilter());
+        Focus(2);
+        lex::RowFilter filter;
+        filter.text = c.text;
+        filter.japanese = c.japanese;
+        filter.checkedOnly = c.checkedOnly;
+        filter.kind = c.kind;
+        list_->SetFilter(filter);
+        EXPECT_EQ(c.shown, Texts()) << c.text << c.japanese << c.checkedOnly << c.kind;
+        EXPECT_EQ(c.focused, Focused()) << c.text << c.japanese << c.checkedOnly << c.kind;
+    }
+    // Deleting under a filter deletes only what is shown; the menu's undo
+    // brings it back selected, and clearing the filter shows every row.
+    lex::RowFilter hello;
+    hello.text = "hello";
+    list_->SetFilter(hello);
+    EXPECT_TRUE(list_->OnCommand(IDM_SELECTALL, parent_));
+    list_->DeleteSelected();
+    EXPECT_EQ(0, Count());
+    EXPECT_TRUE(list_->CanUndo());
+    EXPECT_TRUE(list_->OnCommand(IDM_UNDO, parent_));
+    EXPECT_EQ((std::vector<std::string>{"Hello", "hello again"}), Texts());
+    EXPECT_EQ((std::set<int>{0, 1}), Selected());
+    EXPECT_TRUE(list_->OnCommand(IDM_FILTERCHECKED, parent_));
+    EXPECT_EQ((std::vector<std::string>{"Hello"}), Texts());
+    list_->SetFilter(lex::RowFilter());
+    EXPECT_EQ(4, Count());
+    EXPECT_FALSE(list_->CanUndo());
+}
+
 TEST_F(ResultsListTest, SelectionCommandsAsTheControlReportsThem)
 {
     FillNumbered(10);  // rows 0, 3, 6 and 9 checked
