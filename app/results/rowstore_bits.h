@@ -60,11 +60,20 @@ inline bool Contains(const char *hay, size_t hayLen, const std::string &needle, 
         }
         return false;
     }
-    // `needle` is already folded by the caller.
+    // `needle` is already folded by the caller.  A first byte that is no
+    // letter is found by memchr, a letter in either case.
     const unsigned char first = p[0];
+    const bool letter = first >= 'A' && first <= 'Z';
+    const unsigned char lower = letter ? static_cast<unsigned char>(first + 0x20) : first;
     for (size_t i = 0; i <= last; ++i) {
-        if (UpperAscii(h[i]) != first)
+        if (!letter) {
+            const void *hit = std::memchr(h + i, first, last - i + 1);
+            if (!hit)
+                return false;
+            i = static_cast<size_t>(static_cast<const unsigned char *>(hit) - h);
+        } else if (h[i] != first && h[i] != lower) {
             continue;
+        }
         size_t k = 1;
         while (k < n && UpperAscii(h[i + k]) == p[k])
             ++k;

@@ -62,14 +62,28 @@ void RowStore::SetFilter(const RowFilter &filter)
     // The new view is made whole before anything changes.
     RowFilter kept = filter_;
     std::string keptNeedle = needle_;
+    const std::string needle = Needle(filter.text, false);
+    // A text that holds the last one (a letter typed on) with the other
+    // conditions as they were lets through no row that the last filter
+    // hid: only the rows shown are judged again.
+    const bool narrows = viewed_ && filter.japanese == filter_.japanese &&
+                         filter.checkedOnly == filter_.checkedOnly && filter.kind == filter_.kind &&
+                         needle.find(needle_) != std::string::npos;
     filter_ = filter;
-    needle_ = Needle(filter.text, false);
+    needle_ = needle;
     std::vector<uint32_t> view;
     try {
-        for (size_t i = 0; i < total_; ++i) {
-            const Row &r = Raw(i);
+        // After a sort the texts lie in no order the walk follows: each is
+        // fetched some rows ahead, so that the walk does not wait for it.
+        const bool readsText = filter_.japanese || !needle_.empty();
+        const size_t n = narrows ? view_.size() : total_;
+        const auto place = [&](size_t k) { return narrows ? view_[k] : k; };
+        for (size_t k = 0; k < n; ++k) {
+            if (readsText && k + 16 < n)
+                Prefetch(TextOf(Raw(place(k + 16))));
+            const Row &r = Raw(place(k));
             if (Passes(r.lengthFlags, TextOf(r)))
-                view.push_back(static_cast<uint32_t>(i));
+                view.push_back(static_cast<uint32_t>(place(k)));
         }
     } catch (...) {
         filter_ = kept;

@@ -303,6 +303,15 @@ TEST(RowStoreFilter, ShowsTheRowsThatPassAndTheCommandsActOnThem)
         after.SetFilter(c.filter);
         EXPECT_EQ(c.shown, Offsets(after)) << c.filter.text;
         EXPECT_EQ(rows.size(), after.TotalCount());
+        // Typed on from a shorter text, which judges only the rows shown.
+        if (c.filter.text.size() > 1) {
+            RowFilter shorter = c.filter;
+            shorter.text.pop_back();
+            after.SetFilter(RowFilter());
+            after.SetFilter(shorter);
+            after.SetFilter(c.filter);
+            EXPECT_EQ(c.shown, Offsets(after)) << c.filter.text;
+        }
     }
 
     // Selection, find and the results text keep to the rows shown; rows

@@ -198,6 +198,44 @@ public:  // the table below names these
         EXPECT_EQ(1, saves);
         lex::ResultsList::SetSaveDialogHook(nullptr);
     }
+
+    // 7. When a dialog closes, the main window is the foreground window
+    // again, with the focus where it was: each dialog is cancelled as soon
+    // as it is in front.
+    static void CALLBACK CancelDialogInFront(HWND, UINT, UINT_PTR, DWORD)
+    {
+        HWND front = GetForegroundWindow();
+        char cls[16] = {};
+        GetClassNameA(front, cls, sizeof cls);
+        if (front && std::strcmp(cls, "#32770") == 0)
+            PostMessageA(front, WM_COMMAND, IDCANCEL, 0);
+    }
+    void DialogsGiveTheFocusBack()
+    {
+        Scan("dialogs.bin", ManyStrings(30));
+        // A button takes the focus as it is clicked; a menu command leaves
+        // it where it was.
+        const struct {
+            const char *what;
+            HWND focus;
+            std::function<void()> open;
+        } dialogs[] = {
+            {"settings", Item(IDC_OPTBTN), [&] { Click(Item(IDC_OPTBTN)); }},
+            {"about", List(), [&] { SendMessageA(Main(), WM_COMMAND, IDM_VERSION, 0); }},
+            {"browse", Item(IDC_BROWSEBTN), [&] { Click(Item(IDC_BROWSEBTN)); }},
+            {"save", List(), [&] { SendMessageA(Main(), WM_COMMAND, IDM_SAVE, 0); }},
+        };
+        for (const auto &dialog : dialogs) {
+            SetForegroundWindow(Main());
+            SetFocus(List());
+            const UINT_PTR timer = SetTimer(nullptr, 0, 300, CancelDialogInFront);
+            dialog.open();
+            KillTimer(nullptr, timer);
+            Pump();
+            EXPECT_EQ(Main(), GetForegroundWindow()) << dialog.what;
+            EXPECT_EQ(dialog.focus, GetFocus()) << dialog.what;
+        }
+    }
 };
 
 TEST_F(Habits, TheWindowKeepsTheHabitsOfAWindowsProgram)
@@ -206,7 +244,8 @@ TEST_F(Habits, TheWindowKeepsTheHabitsOfAWindowsProgram)
     // row that does not expect one.
     const std::pair<const char *, void (Habits::*)()> habits[] = {
         {"1 size", &Habits::Size}, {"2 stop", &Habits::Stop}, {"3 Enter", &Habits::Enter},
-        {"6 F3, Ctrl+S", &Habits::Keys}, {"4, 5 boxes, find dialog", &Habits::BoxesAndFindDialog}};
+        {"6 F3, Ctrl+S", &Habits::Keys}, {"7 dialogs", &Habits::DialogsGiveTheFocusBack},
+        {"4, 5 boxes, find dialog", &Habits::BoxesAndFindDialog}};
     for (const auto &habit : habits) {
         SCOPED_TRACE(habit.first);
         form_.reset();
