@@ -7,6 +7,7 @@
 #   ui          the wrappers over the Windows user interface
 #   settings    the settings record, its registry form and dialog
 #   words       the dictionary and the English-word marker
+#   japanese    the Japanese-text judge and its tables (beside words)
 #   scan        the scanner (it marks rows with the words)
 #   results     the row store, the list, the results file
 #   about       the version dialog and the Help menu's commands
@@ -22,7 +23,7 @@ cd "$root/app"
 floors='base
 ui
 settings
-words
+words japanese
 scan
 results about
 mainwindow

@@ -13,7 +13,7 @@ with --filter it runs the Shift-JIS scans with the noise filter off and on.
 `rows` prints, for tuning, the messages of one half (0 tuning, 1 report)
 that are not listed whole and every row with Japanese text.
 """
-import concurrent.futures, hashlib, json, os, random, re, struct, subprocess, sys
+import concurrent.futures, hashlib, importlib.util, json, os, random, re, struct, subprocess, sys
 
 CATALOGUES = "/usr/share/locale/ja/LC_MESSAGES"
 MIN_LENGTH = 5        # the front end's default minimum length
@@ -24,42 +24,14 @@ RC32 = "i686-w64-mingw32-windres"
 
 # ---- the message catalogues --------------------------------------------
 
-def read_mo(path):
-    """The translated texts of a .mo file, decoded with its charset."""
-    data = open(path, "rb").read()
-    order = "<" if struct.unpack("<I", data[:4])[0] == 0x950412DE else ">"
-    _, count, _, translations = struct.unpack(order + "4I", data[4:20])
-    texts = []
-    for i in range(count):
-        length, offset = struct.unpack(order + "2I", data[translations + 8 * i:translations + 8 * i + 8])
-        texts.append(data[offset:offset + length])
-    charset = "utf-8"
-    if texts:
-        m = re.search(rb"charset=([\w-]+)", texts[0])
-        if m:
-            charset = m.group(1).decode()
-    return [t.decode(charset, "replace") for t in texts[1:]]
-
-
-def japanese_char(c):
-    u = ord(c)
-    return 0x3000 <= u <= 0x30FF or 0x4E00 <= u <= 0x9FFF or 0xFF01 <= u <= 0xFF9F
-
-
-def stem(name):
-    """The catalogue's name without versions, so that related catalogues
-    (iso_639, iso_639-3, ...) fall into one half."""
-    s = name[:-3] if name.endswith(".mo") else name
-    while True:
-        t = re.sub(r"[-_.]?[\d.]+$", "", s)
-        if t == s or not t:
-            return s
-        s = t
-
-
-def half(name):
-    """0 = tuning half, 1 = report half."""
-    return hashlib.md5(stem(name).encode()).digest()[-1] & 1
+# The catalogues' reading and their split into halves have one home, the
+# script that counts the Japanese-text judge's tables from the tuning half.
+_spec = importlib.util.spec_from_file_location(
+    "make_japanese_model", os.path.join(os.path.dirname(os.path.abspath(__file__)), "make-japanese-model.py"))
+_model = importlib.util.module_from_spec(_spec)
+_spec.loader.exec_module(_model)
+read_mo, japanese_char, stem = _model.read_mo, _model.japanese_char, _model.stem
+half = _model.catalogue_half
 
 
 def catalogues():
@@ -457,8 +429,13 @@ def sections(path):
 
 def kind_rows(lexprobe, options, path):
     """(offset, kind, text bytes) of every row the front end lists."""
-    out = subprocess.run([lexprobe, "-R", "--no-check-english"] + options + [path], check=True,
-                         stdout=subprocess.PIPE).stdout
+    return parse_rows(subprocess.run([lexprobe, "-R", "--no-check-english"] + options + [path], check=True,
+                                     stdout=subprocess.PIPE).stdout)
+
+
+def parse_rows(out):
+    """(offset, kind, text bytes) of the lines of a front end's output in
+    the results file's layout (-R)."""
     result = []
     for line in out.split(b"\r\n"):
         if line:

@@ -1,0 +1,132 @@
+// The Japanese-text judge (judge.h tells the rule).
+#include "japanese/judge.h"
+
+#include <climits>
+
+#include "japanese/model.h"
+
+namespace lex {
+namespace japanese {
+
+namespace {
+
+// What cutting a head or a tail costs, and the score a span needs, per
+// encoding, in the pair scores' sixteenths: chosen on the tuning half of
+// the catalogues and binaries (scripts/japanese-files.sh).
+struct Bar {
+    int32_t cut;
+    int32_t threshold;
+};
+constexpr Bar kBars[kForms] = {
+    {48, 100},  // Shift-JIS
+    {48, 50},   // UTF-16LE
+    {48, 0},    // UTF-8
+};
+
+// The most ASCII characters a head glued to Japanese text at a dirty edge
+// is cut off with.
+constexpr size_t kGluedHead = 4;
+
+} // namespace
+
+Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges)
+{
+    Verdict none{false, 0, 0, 0};
+    if (count == 0)
+        return none;
+    const auto &score = kPairScore[static_cast<int>(form)];
+    const Bar bar = kBars[static_cast<int>(form)];
+    const uint8_t startEdge = edges.cleanStart ? kCleanEdge : kDirtyEdge;
+    const uint8_t endEdge = edges.cleanEnd ? kCleanEdge : kDirtyEdge;
+
+    // A row that begins at a dirty edge with a few ASCII characters glued
+    // to a Japanese character ("D$が含まれて", "7dHおっと") most often holds
+    // the end of machine code there: the span then begins at the first
+    // Japanese character, as at a dirty edge, without paying for the cut.
+    // A longer head, or one with a space ("[Enter] キー", a string table's
+    // "    IPX/イーサネット" after its length word), may be text, and the
+    // pairs decide.
+    size_t forcedStart = 0;
+    if (!edges.cleanStart) {
+        size_t k = 0;
+        while (k < count && k <= kGluedHead && chars[k].code < 0x80 && chars[k].code != ' ')
+            ++k;
+        if (k > 0 && k <= kGluedHead && k < count &&
+            IsJapaneseClass(ClassOf(chars[k].code, static_cast<int>(form))))
+            forcedStart = k;
+    }
+
+    // At a clean start, a cut takes away only a head that holds more than
+    // ASCII (a zero, then code bytes that read as a pair, then the text):
+    // ASCII right after a zero is text.  At a clean end no tail is cut: a
+    // string that ends at a zero ends with its text.
+    size_t headCutFrom = edges.cleanStart ? count : 1;
+    if (edges.cleanStart) {
+        for (size_t k = 0; k < count; ++k)
+            if (chars[k].code >= 0x80) {
+                headCutFrom = k + 1;
+                break;
+            }
+    }
+
+    // The span [a, b) scores head(a) + the pairs inside it + tail(b), where
+    // a head or tail that was cut stands at a dirty edge and pays the cut.
+    // With inner(k) the sum of the pairs up to character k, that is
+    // (head(a) - inner(a)) + inner(b - 1) + tail(b): one pass keeps the
+    // best first term over the starts seen so far, frozen at the last
+    // Japanese character so that every span scored holds one.
+    int64_t inner = 0;
+    int64_t bestStart = INT64_MIN, frozen = INT64_MIN;
+    uint32_t bestStartAt = 0, frozenAt = 0;
+    int64_t best = INT64_MIN;
+    uint32_t first = 0, end = 0;
+    uint8_t prev = 0;
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t c = ClassOf(chars[k].code, static_cast<int>(form));
+        // Bytes the walk left out between two characters (half-width
+        // katakana in a Shift-JIS row) are seldom inside text: a span over
+        // them pays twice a cut, and a cut may fall there at any edge.
+        const bool gap = k > 0 && chars[k].at > chars[k - 1].at + chars[k - 1].size;
+        if (k > 0)
+            inner += score[prev][c] - (gap ? 2 * bar.cut : 0);
+        const int64_t head = k == 0          ? score[startEdge][c]
+                             : k == forcedStart ? score[kDirtyEdge][c]
+                                                : score[kDirtyEdge][c] - bar.cut;
+        const bool startHere = k >= forcedStart && (k == 0 || k == forcedStart || k >= headCutFrom || gap);
+        if (startHere && head - inner > bestStart) {
+            bestStart = head - inner;
+            bestStartAt = static_cast<uint32_t>(k);
+        }
+        if (IsJapaneseClass(c)) {
+            frozen = bestStart;
+            frozenAt = bestStartAt;
+        }
+        if (frozen != INT64_MIN && (k + 1 == count || !edges.cleanEnd)) {
+            const int64_t tail = k + 1 == count ? score[c][endEdge] : score[c][kDirtyEdge] - bar.cut;
+            const int64_t total = frozen + inner + tail;
+            if (total > best) {
+                best = total;
+                first = frozenAt;
+                end = static_cast<uint32_t>(k + 1);
+            }
+        }
+        prev = c;
+    }
+    if (best == INT64_MIN)
+        return none;
+    unsigned japanese = 0;
+    for (uint32_t k = first; k < end && japanese < 2; ++k)
+        japanese += IsJapaneseClass(ClassOf(chars[k].code, static_cast<int>(form)));
+    if (japanese == 1)
+        best += kOneJapaneseScore[static_cast<int>(form)];
+    const int64_t margin = best - bar.threshold;
+    const auto clamp = [](int64_t v) {
+        return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
+    };
+    if (margin < 0)
+        return Verdict{false, 0, 0, clamp(margin)};
+    return Verdict{true, first, end, clamp(margin)};
+}
+
+} // namespace japanese
+} // namespace lex

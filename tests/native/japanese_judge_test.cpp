@@ -1,0 +1,85 @@
+// The Japanese-text judge on rows the walk gave from real files: what it
+// keeps, cuts and drops.  The tables are counted from the machine's own
+// data, so the cases are clear ones, not the edge of a bar.
+#include "japanese/judge.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using lex::japanese::JudgeForm;
+using lex::japanese::JudgeRow;
+using lex::japanese::RowChar;
+
+// A row's characters as the walk of `form` would hand them over: a
+// Shift-JIS pair, a UTF-16 code unit, a UTF-8 sequence per character.
+std::vector<RowChar> Chars(const std::u32string &text, JudgeForm form)
+{
+    std::vector<RowChar> chars;
+    uint32_t at = 0;
+    for (char32_t c : text) {
+        const uint32_t size = form == JudgeForm::Utf16Le ? 2
+                              : c < 0x80               ? 1
+                              : form == JudgeForm::Utf8 ? (c < 0x800 ? 2 : 3)
+                                                        : 2;
+        chars.push_back({static_cast<uint32_t>(c), at, size});
+        at += size;
+    }
+    return chars;
+}
+
+struct Case {
+    const char *what;
+    std::u32string row;
+    JudgeForm form;
+    bool cleanStart, cleanEnd;
+    bool japanese;
+    uint32_t first, end;  // the characters kept, when japanese
+};
+
+TEST(JapaneseJudge, RuleCasesFromRealFiles)
+{
+    const Case cases[] = {
+        // Machine code's last byte 0x94 took "[" as its trail byte: the
+        // pair is cut, so that the walk reads "[" again.
+        {"[Enter] head after a junk pair", U"納Enter] キーを押すと続行します。", JudgeForm::ShiftJis,
+         false, true, true, 1, 20},
+        {"message after code bytes \"D$\"", U"D$が含まれていて回復したい場合は使用してください。",
+         JudgeForm::ShiftJis, false, true, true, 2, 26},
+        {"menu text", U"名前の変更(&R)", JudgeForm::Utf16Le, true, true, true, 0, 9},
+        {"two-character word between zeros", U"全般", JudgeForm::Utf16Le, true, true, true, 0, 2},
+        {"message in UTF-8", U"%s に充分な空きスペースがありません。", JudgeForm::Utf8, true, true, true, 0, 20},
+        // Code rows: x86-64 pushes with a kanji glued on, a table of
+        // units read as ideographs between ASCII, pairs of rare kanji.
+        {"pushes with a kanji", U"AWAVAUATUSH壊", JudgeForm::ShiftJis, false, false, false, 0, 0},
+        {"kanji among ASCII units", U"言5退5需5", JudgeForm::Utf16Le, false, false, false, 0, 0},
+        {"rare kanji from instructions", U"荘羨瑞斉荘托荘", JudgeForm::ShiftJis, false, false, false, 0, 0},
+        {"no Japanese at all", U"Could not open file", JudgeForm::ShiftJis, true, true, false, 0, 0},
+    };
+    for (const Case &c : cases) {
+        const std::vector<RowChar> chars = Chars(c.row, c.form);
+        const lex::japanese::Verdict v =
+            JudgeRow(chars.data(), chars.size(), c.form, {c.cleanStart, c.cleanEnd});
+        EXPECT_EQ(v.japanese, c.japanese) << c.what << " (margin " << v.margin << ")";
+        if (c.japanese && v.japanese) {
+            EXPECT_EQ(v.first, c.first) << c.what;
+            EXPECT_EQ(v.end, c.end) << c.what;
+        }
+    }
+}
+
+TEST(JapaneseJudge, KeptBytesFollowTheCharacters)
+{
+    const std::vector<RowChar> chars = Chars(U"D$が含まれて", JudgeForm::ShiftJis);
+    const lex::japanese::Verdict v = JudgeRow(chars.data(), chars.size(), JudgeForm::ShiftJis, {false, true});
+    ASSERT_TRUE(v.japanese);
+    uint32_t from = 0, to = 0;
+    lex::japanese::KeptBytes(chars.data(), v, &from, &to);
+    EXPECT_EQ(from, 2u);   // after "D$"
+    EXPECT_EQ(to, 12u);    // five pairs
+}
+
+} // namespace
