@@ -123,7 +123,7 @@ TEST_F(AboutDialog, ShowsVersionsAndTheReport)
         // The library's headings, without their line ends.
         const auto heading = [](unsigned id) { return CrLfLines(testsupport::LibMessage(id))[0]; };
         EXPECT_EQ(heading(3), lines[0]);
-        EXPECT_EQ(std::string("lexprobe.exe  \t") + LOOM_VER_STRING, lines[1]);
+        EXPECT_EQ(std::string("Lexprobe.exe  \t") + LOOM_VER_STRING, lines[1]);
         EXPECT_EQ(std::string("loomlib.dll\t") + LOOM_VER_STRING, lines[2]);
         EXPECT_EQ("", lines[3]);
         EXPECT_EQ(heading(4), lines[4]);
@@ -190,10 +190,10 @@ TEST_F(AboutDialog, MailLinkCarriesTheDialogText)
     EXPECT_EQ("<null>", r.directory);
     EXPECT_EQ(SW_SHOWNORMAL, r.show);
 
-    const std::string head = "mailto: support@loomkit.example?subject=Lexprobeの質問&body=";
+    const std::string head = "mailto:support@loomkit.example?subject=Lexprobeの質問&body=";
     ASSERT_EQ(0u, r.file.find(head)) << r.file.substr(0, 200);
     // The TABs of lines 2 and 3 go as %09, the line breaks as %0D%0A.
-    EXPECT_NE(std::string::npos, r.file.find("lexprobe.exe  %09"));
+    EXPECT_NE(std::string::npos, r.file.find("Lexprobe.exe  %09"));
     EXPECT_NE(std::string::npos, r.file.find("%0D%0Aloomlib.dll%09"));
     const std::vector<std::string> body = CrLfLines(Unescape(r.file.substr(head.size())));
     ASSERT_GT(body.size(), 6u);
