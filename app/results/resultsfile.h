@@ -48,5 +48,8 @@ inline char *PutResultsLine(char *out, uint32_t offset, RowKind kind, const char
 // appended.  The second byte of a double-byte character (under `isLead`) is
 // never taken for any of the three.
 std::string ForceTxtExtension(const std::string &path, loom::LeadByteFn isLead);
+// The same rule for any extension `ext` (with its dot): the CSV file's
+// name ends in ".csv".
+std::string ForceExtension(const std::string &path, const char *ext, loom::LeadByteFn isLead);
 
 } // namespace lex

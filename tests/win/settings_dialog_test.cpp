@@ -1,6 +1,9 @@
 // The settings dialog, opened from a real main window in this process.
 #include "mainwindow_fixture.h"
 
+#include <cctype>
+#include <set>
+
 namespace {
 
 using namespace apptest;
@@ -201,10 +204,63 @@ TEST_F(OptDialog, RecurrenceNumberIsKeptInRange)
         SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_SPNRECURRENCE, EN_KILLFOCUS),
                      reinterpret_cast<LPARAM>(spn));
         EXPECT_EQ("1000", Text(spn));
-        SetWindowTextA(spn, "junk");
+        SetWindowTextA(spn, "junk");  // pasted letters: the value the box held stays
         Click(GetDlgItem(dlg, IDOK));
     });
-    EXPECT_EQ(1, form_->settings().RecurrenceTime);
+    EXPECT_EQ(1000, form_->settings().RecurrenceTime);
+}
+
+// The access key in a caption ("&" and the character after it, in capitals);
+// 0 without one.
+char AccessKey(HWND control)
+{
+    const std::string text = Text(control);
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '&' && text[i + 1] != '&')
+            return static_cast<char>(std::toupper(static_cast<unsigned char>(text[i + 1])));
+        if (text[i] == '&')
+            ++i;
+    }
+    return 0;
+}
+
+// Alt and its key lead to every check box, boxes added later included: its
+// own caption's key, or for a box without a caption the key of the text
+// before it; no two controls share a key.
+TEST_F(OptDialog, EveryCheckBoxIsReachedByAnAccessKeyOfItsOwn)
+{
+    Registry::PutString("SearchKanji", "1");  // every box usable
+    Start();
+    WithDialog([&](HWND dlg) {
+        std::set<char> keys;
+        char before = 0;  // the key of the static text just before
+        for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            const char key = AccessKey(c);
+            if (key) {
+                EXPECT_TRUE(keys.insert(key).second) << "two controls take " << key;
+            }
+            char cls[16] = "";
+            GetClassNameA(c, cls, sizeof cls);
+            const bool box = _stricmp(cls, "Button") == 0 &&
+                             (GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+            if (box) {
+                const char reach = key ? key : before;
+                SCOPED_TRACE(GetDlgCtrlID(c));
+                ASSERT_NE(0, reach);
+                SetFocus(GetDlgItem(dlg, IDCANCEL));
+                const UINT state = IsDlgButtonChecked(dlg, GetDlgCtrlID(c));
+                MSG m = {GetFocus(), WM_SYSCHAR, static_cast<WPARAM>(reach), 1 << 29, 0, {0, 0}};
+                EXPECT_TRUE(IsDialogMessageA(dlg, &m));
+                EXPECT_EQ(c, GetFocus());
+                // A box's own key ticks it too: put back, so that its
+                // dependants stay usable.
+                if (IsDlgButtonChecked(dlg, GetDlgCtrlID(c)) != state)
+                    Click(c);
+            }
+            before = _stricmp(cls, "Static") == 0 ? key : 0;
+        }
+        Click(GetDlgItem(dlg, IDCANCEL));
+    });
 }
 
 } // namespace
