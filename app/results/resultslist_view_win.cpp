@@ -13,6 +13,11 @@
 namespace lex {
 namespace {
 
+// The kind filter's entries stand in RowKind order.
+static_assert(IDM_FILTERRESOURCE - IDM_FILTERANSI == static_cast<int>(RowKind::Resource) &&
+                  IDM_FILTERUTF8 - IDM_FILTERANSI == static_cast<int>(RowKind::Utf8),
+              "one kind filter entry per kind, in kind order");
+
 // A row as it is found again after the rows shown changed: its text lives
 // at one place in the store for as long as the row does (an empty text is
 // told apart by its offset).
@@ -119,6 +124,7 @@ bool ResultsList::OnFilterCommand(int id)
     case IDM_FILTERANSI:
     case IDM_FILTERUNICODE:
     case IDM_FILTERUTF8:
+    case IDM_FILTERRESOURCE:
         filter.kind = static_cast<int>(RowKind::Ansi) + (id - IDM_FILTERANSI);
         break;
     default:
@@ -139,7 +145,7 @@ void ResultsList::ShowFilterChecks(HMENU view) const
     const UINT kind = f.kind == RowFilter::kAnyKind
                           ? IDM_FILTERANYKIND
                           : static_cast<UINT>(IDM_FILTERANSI + f.kind - static_cast<int>(RowKind::Ansi));
-    CheckMenuRadioItem(view, IDM_FILTERANYKIND, IDM_FILTERUTF8, kind, MF_BYCOMMAND);
+    CheckMenuRadioItem(view, IDM_FILTERANYKIND, IDM_FILTERRESOURCE, kind, MF_BYCOMMAND);
     EnableMenuItem(view, IDM_FILTERCLEAR, MF_BYCOMMAND | (f.Active() ? MF_ENABLED : MF_GRAYED));
 }
 
