@@ -31,17 +31,22 @@ decompiles from each file (bench/resources-check.py reads them) listed as
 exact "Resource" rows, the Japanese UTF-16 rows outside the resource
 section, and the front end's time with and without the resource reader.
 """
-import bisect, collections, concurrent.futures, glob, importlib.util, json, os, random, re, resource, struct
-import subprocess, sys, time
+import bisect, collections, concurrent.futures, glob, json, os, random, re, resource, struct
+import subprocess, sys, time, types
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 
 
 def load(name, file):
-    spec = importlib.util.spec_from_file_location(name, os.path.join(HERE, file))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    # The scripts beside this one have dashes in their names, so they are
+    # run into a module of their own rather than imported.
+    path = os.path.join(HERE, file)
+    module = types.ModuleType(name)
+    module.__file__ = path
+    sys.modules[name] = module
+    with open(path, encoding="utf-8") as source:
+        exec(compile(source.read(), path, "exec"), module.__dict__)
     return module
 
 
