@@ -24,4 +24,5 @@
 #define IDC_SPNMINJAPANESE      3019
 #define IDC_SPNMINJAPANESESPIN  3020
 #define IDC_LBLMINJAPANESE      3021
+#define IDC_CHKSEARCHRESOURCES  3030
 // BtnOK and BtnCancel are IDOK and IDCANCEL, so Enter and Esc reach them.

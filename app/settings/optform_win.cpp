@@ -10,7 +10,7 @@ namespace {
 
 // The form's client area and where every control sits in it, in pixels.
 constexpr int kClientWidth = 351;
-constexpr int kClientHeight = 350;
+constexpr int kClientHeight = 372;
 
 struct Place {
     int id, x, y, w, h;
@@ -25,21 +25,22 @@ constexpr Place kLayout[] = {
     {IDC_CHKKANJINOISE, 42, 92, 301, 18},
     {IDC_SPNMINJAPANESE, 42, 114, 56, 21},
     {IDC_LBLMINJAPANESE, 104, 117, 239, 14},
-    {IDC_CHKHALFKANA, 24, 140, 314, 18},
-    {IDC_CHKRECURRENCE, 24, 166, 16, 18},
-    {IDC_SPNRECURRENCE, 42, 164, 56, 21},
+    {IDC_CHKSEARCHRESOURCES, 24, 140, 314, 18},
+    {IDC_CHKHALFKANA, 24, 162, 314, 18},
+    {IDC_CHKRECURRENCE, 24, 188, 16, 18},
+    {IDC_SPNRECURRENCE, 42, 186, 56, 21},
     // Two lines, the sentence and its bracketed exception, each whole on
     // its line.
-    {IDC_LBLRECURRENCE, 104, 166, 239, 28},
-    {IDC_LBLEXAMPLE, 104, 196, 239, 14},
-    {IDC_CHKENGLISH, 24, 216, 319, 18},
-    {IDC_CHKSEPARATOR, 42, 238, 301, 18},
-    {IDC_CHKINITIAL, 42, 260, 301, 18},
-    {IDC_HEADSAVE, 8, 284, 28, 14},
-    {IDC_RULESAVE, 40, 290, 303, 2},
-    {IDC_CHKSAVEOPTION, 24, 302, 314, 18},
-    {IDOK, 184, 322, 75, 25},
-    {IDCANCEL, 268, 322, 75, 25},
+    {IDC_LBLRECURRENCE, 104, 188, 239, 28},
+    {IDC_LBLEXAMPLE, 104, 218, 239, 14},
+    {IDC_CHKENGLISH, 24, 238, 319, 18},
+    {IDC_CHKSEPARATOR, 42, 260, 301, 18},
+    {IDC_CHKINITIAL, 42, 282, 301, 18},
+    {IDC_HEADSAVE, 8, 306, 28, 14},
+    {IDC_RULESAVE, 40, 312, 303, 2},
+    {IDC_CHKSAVEOPTION, 24, 324, 314, 18},
+    {IDOK, 184, 344, 75, 25},
+    {IDCANCEL, 268, 344, 75, 25},
 };
 
 } // namespace
@@ -158,6 +159,7 @@ OptFormValues OptForm::Values() const
     v.KanjiNoise = Checked(IDC_CHKKANJINOISE);
     v.SearchWideJapanese = Checked(IDC_CHKSEARCHWIDE);
     v.SearchUtf8 = Checked(IDC_CHKSEARCHUTF8);
+    v.SearchResources = Checked(IDC_CHKSEARCHRESOURCES);
     v.HalfKana = Checked(IDC_CHKHALFKANA);
     v.Recurrence = Checked(IDC_CHKRECURRENCE);
     v.English = Checked(IDC_CHKENGLISH);
@@ -180,6 +182,7 @@ void OptForm::FormShow()
     SetChecked(IDC_CHKKANJINOISE, v.KanjiNoise);
     SetChecked(IDC_CHKSEARCHWIDE, v.SearchWideJapanese);
     SetChecked(IDC_CHKSEARCHUTF8, v.SearchUtf8);
+    SetChecked(IDC_CHKSEARCHRESOURCES, v.SearchResources);
     spnMinJapanese_.SetValue(v.MinJapaneseStr);
     ChkJapaneseClick();
     SetChecked(IDC_CHKHALFKANA, v.HalfKana);
