@@ -13,19 +13,64 @@ namespace {
 // What cutting a head or a tail costs, and the score a span needs, per
 // encoding, in the pair scores' sixteenths: chosen on the tuning half of
 // the catalogues and binaries (scripts/japanese-files.sh).
+// A span that is the whole row between two clean edges, as a string
+// between zeros, earns `whole`: machine code seldom stands so.
 struct Bar {
     int32_t cut;
     int32_t threshold;
+    int32_t whole;
 };
 constexpr Bar kBars[kForms] = {
-    {48, 100},  // Shift-JIS
-    {48, 50},   // UTF-16LE
-    {48, 0},    // UTF-8
+    {48, 100, 60},  // Shift-JIS
+    {48, 50, 0},    // UTF-16LE
+    {48, 0, 0},     // UTF-8
 };
 
 // The most ASCII characters a head glued to Japanese text at a dirty edge
 // is cut off with.
 constexpr size_t kGluedHead = 4;
+
+// Whether a whole string (clean at both edges) is made only of what text
+// is made of: ASCII letters, digits, spaces and common punctuation, and
+// Japanese characters of the classes text uses often (kana, common kanji,
+// Japanese punctuation and full-width forms), with a letter or a
+// Japanese character among every three characters.  Such UTF-16 strings
+// (a resource's "ＬＥＸＰＲＯＢＥ", "ＭＳ Ｐゴシック") are words that the pairs
+// alone have too few characters to tell; machine code read as UTF-16
+// seldom stands between two clean edges.
+bool TextShaped(const RowChar *chars, size_t count, int form)
+{
+    size_t sinceWord = 0, japanese = 0;
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t c = ClassOf(chars[k].code, form);
+        const uint32_t u = chars[k].code;
+        const bool letter = (u | 0x20) >= 'a' && (u | 0x20) <= 'z';
+        // Full-width ASCII forms read as code in UTF-16 pairs' tables, and
+        // half-width katakana are listed only while taken as text.
+        if ((u >= 0xFF01 && u <= 0xFF5E) || c == kHalfKatakana) {
+            ++japanese;
+            sinceWord = 0;
+            continue;
+        }
+        switch (c) {
+        case kHiraganaCommon: case kHiragana: case kKatakana: case kLongVowel:
+        case kJapaneseStop: case kBracket: case kWide: case kKanji1: case kKanji2:
+            ++japanese;
+            sinceWord = 0;
+            continue;
+        case kSpace: case kDigit: case kCapital: case kSmall: case kStop: case kOpen:
+        case kClose: case kPercent: case kAmp:
+            break;
+        default:
+            if (u != '-' && u != ':' && u != '/' && u != '*' && u != '_' && u != '=')
+                return false;
+        }
+        sinceWord = letter ? 0 : sinceWord + 1;
+        if (sinceWord >= 3)
+            return false;
+    }
+    return japanese > 0;
+}
 
 } // namespace
 
@@ -119,10 +164,15 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
         japanese += IsJapaneseClass(ClassOf(chars[k].code, static_cast<int>(form)));
     if (japanese == 1)
         best += kOneJapaneseScore[static_cast<int>(form)];
+    if (edges.cleanStart && edges.cleanEnd && first == 0 && end == count)
+        best += bar.whole;
     const int64_t margin = best - bar.threshold;
     const auto clamp = [](int64_t v) {
         return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
     };
+    if (margin < 0 && edges.cleanStart && edges.cleanEnd && form == JudgeForm::Utf16Le &&
+        TextShaped(chars, count, static_cast<int>(form)))
+        return Verdict{true, 0, static_cast<uint32_t>(count), 0};
     if (margin < 0)
         return Verdict{false, 0, 0, clamp(margin)};
     return Verdict{true, first, end, clamp(margin)};

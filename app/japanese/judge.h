@@ -18,7 +18,9 @@
 // single Japanese character scores its own ratio; no tail is cut at a
 // clean end, nor ASCII alone off the head at a clean start; a short ASCII
 // head glued to Japanese at a dirty start is cut; bytes left out between
-// two characters cost a span twice a cut.
+// two characters cost a span twice a cut; a Shift-JIS row that is a whole
+// string between clean edges earns a bonus, and a UTF-16 one made only of
+// ASCII words and common Japanese characters reads as text.
 #pragma once
 
 #include <cstddef>

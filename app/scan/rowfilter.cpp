@@ -120,6 +120,11 @@ void RowEmitter::Emit(const char *text, size_t length, const TextFacts &facts, b
         // Too short for any piece: a span with Japanese or a run without.
         if (chars < min_ && Characters(text, length, facts) < minJapanese_)
             return;
+        // Runs of ideographs alone and relocation tables read as UTF-16
+        // Japanese text are machine code and tables whatever the judge
+        // makes of their pairs: they go whole, as without the judge.
+        if (facts.wide && (IdeographsAlone(facts, chars, hard) || RelocationTable(facts, chars)))
+            return;
         for (const TextPiece &p : japanese_.Judge(text, length, facts))
             Keep(p.start, p.kind, japanese_.Bytes(p), p.length, p.standIns);
         return;

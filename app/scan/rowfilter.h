@@ -77,8 +77,9 @@ public:
                ScanHost &host);
 
     // Length, the filters (with CheckKanjiNoise, the Japanese-text judge
-    // for text with Japanese characters; without it, Japanese UTF-16
-    // text's kana and relocation tables; repetition), the row, the English
+    // for text with Japanese characters, behind the rules of Japanese
+    // UTF-16 text's ideographs and relocation tables, which hold without
+    // it too; repetition), the row, the English
     // word.  `hard`: UTF-16 text ended at a zero or control unit, a string
     // table's length word or the data's end.
     void Emit(const char *text, size_t length, const TextFacts &facts, bool hard) const;

@@ -12,7 +12,7 @@ namespace lex {
 // command-line front end all take them from here.
 constexpr IntRange kRecurrenceTimeRange = {1, 1000, 4};
 constexpr IntRange kMinExtractStrRange = {1, 1000, 5};
-constexpr IntRange kMinJapaneseStrRange = {1, 1000, 2};
+constexpr IntRange kMinJapaneseStrRange = {1, 1000, 3};
 
 struct ExtractionSettings {
     bool SearchKanji = false;     // take Shift-JIS double-byte characters into "ANSI" strings

@@ -87,7 +87,7 @@ expect_output "no English marking" '0\tHello World\r\n0\trocket!\r\n' \
   -- -R --dict "$tmp/no.dic" --no-check-english -c -t "$tmp/in.bin"
 expect_output "Shift-JIS and minimum length" \
   '00000002\tANSI\tHello World\r\n0000000E\tUnicode\trocket!\r\n0000001E\tANSI\tab\202\240cd\r\n' \
-  -- -R --dict "$tmp/words.dic" --search-kanji -m 6 "$tmp/in.bin"
+  -- -R --dict "$tmp/words.dic" --search-kanji --no-check-kanji-noise -m 6 "$tmp/in.bin"
 expect_output "empty file" '' -- -R --dict "$tmp/words.dic" "$tmp/empty.bin"
 
 # Japanese text in UTF-16LE ("日本語の文字列") after an ASCII one.  It is
@@ -206,7 +206,7 @@ fi
 printf '%s\n' "$cases" | while IFS='|' read -r vars want eol extra; do
   if [ "$want" = utf8 ]; then lines "$utf8" "$eol"; else lines "$sjis" "$eol"; fi >"$tmp/want"
   # shellcheck disable=SC2086
-  in_locale $vars -- $extra --search-kanji --search-utf8 --no-check-english -m 4 \
+  in_locale $vars -- $extra --search-kanji --search-utf8 --no-check-english --no-check-kanji-noise -m 4 \
     "$tmp/text.bin" >"$tmp/out" 2>"$tmp/err" || echo "FAIL: [$vars $extra] exit status $?" >&2
   cmp -s "$tmp/want" "$tmp/out" ||
     echo "FAIL: [$vars $extra] output differs: $(od -c "$tmp/out" | head -4)" >&2
@@ -241,7 +241,7 @@ done
 
 # JSON lines, read back by Python's json module: the texts as characters.
 if command -v python3 >/dev/null; then
-  run --json -f --search-kanji --search-utf8 --no-check-english -m 4 "$tmp/text.bin" >"$tmp/json" 2>"$tmp/err" ||
+  run --json -f --search-kanji --search-utf8 --no-check-english --no-check-kanji-noise -m 4 "$tmp/text.bin" >"$tmp/json" 2>"$tmp/err" ||
     fail "json: exit status $?"
   python3 - "$tmp/json" "$tmp/text.bin" <<'PY' || fail "json: rows differ"
 import json, sys

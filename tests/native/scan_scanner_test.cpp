@@ -315,7 +315,8 @@ TEST(ScannerWalk, Utf8TextWithTheSettingOn)
 // Shift-JIS, texts right after machine code, short Japanese words.
 TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
 {
-    const ExtractionSettings kanji = With(&ExtractionSettings::SearchKanji, true);
+    ExtractionSettings kanji = With(&ExtractionSettings::SearchKanji, true);
+    kanji.MinJapaneseStr = 2;
     const std::string enter = Sjis("[Enter] キーを押すと続行します。");
     const std::string message = Sjis("%2$s に対する引数 %1$s が曖昧です");
     const struct {

@@ -458,6 +458,11 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             return;
         }
         if (st.CheckKanjiNoise) {
+            // Ideographs alone and relocation tables go whole, as without
+            // the judge (below).
+            if (wide && ((ideographs && !kana && chars - japanese < 2 && !(whole && hard)) ||
+                         (japanese > 0 && japanese == chars && rising && chars >= 4)))
+                return;
             const uint8_t b1 = start >= 1 ? data[start - 1] : 0, b2 = start >= 2 ? data[start - 2] : 0;
             const unsigned unitBefore = b2 | b1 << 8;
             const bool cleanStart = wide ? unitBefore < 0x20 || (unitBefore >= 0x80 && unitBefore <= 0x85)

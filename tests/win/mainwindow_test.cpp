@@ -522,7 +522,7 @@ TEST_F(App, FirstStartWritesFourteenSettingsWithoutDebugAndTheLayout)
         {"SearchUtf8", "0"},      {"CheckHalfKana", "1"},   {"CheckRecurrence", "1"},
         {"CheckEnglish", "1"},    {"CheckInitial", "0"},   {"CheckSeparator", "1"},
         {"SaveOption", "0"},      {"RecurrenceTime", "4"}, {"MinExtractStr", "5"},
-        {"MinJapaneseStr", "2"},  {"SearchResources", "0"},
+        {"MinJapaneseStr", "3"},  {"SearchResources", "0"},
     };
     for (const auto &e : expected)
         EXPECT_EQ(e.second, Registry::Get(e.first)) << e.first;
