@@ -28,14 +28,14 @@
 #   scripts/japanese-files.sh --show junk|sjis-direct|... HALF now|judged OPTION
 #
 #   --lexprobe      measure another native front end (default: this tree's)
-#   --min-japanese  the judged rows' minimum length in characters (default 2)
+#   --min-japanese  the judged rows' minimum length in characters (default 3)
 #   --show          for tuning: the junk rows of the binaries, or the
 #                   messages of an after-binary file not listed whole
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$ROOT"
 
-lexprobe="" min=2 rebuild=0 show=()
+lexprobe="" min=3 rebuild=0 show=()
 while [ $# -gt 0 ]; do
   case $1 in
     --lexprobe) lexprobe=$(realpath "${2:?--lexprobe needs a front end}"); shift 2 ;;
