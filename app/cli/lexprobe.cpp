@@ -268,15 +268,17 @@ const CliOption kOptions[] = {
          "show the version"),
 };
 
+static_assert(lex::kMaxRowLength == 1024 * 1024, "the usage text names the longest row");
 const char kUsageHead[] =
     "Usage: lexprobe [options] [FILE...]\n"
     "Lists the readable strings of each FILE: ANSI runs, optional Shift-JIS text,\n"
     "UTF-16LE text and optional UTF-8 text.  Each line: offset TAB kind TAB text;\n"
     "the kind is ANSI, Unicode or UTF-8.  FILE - is standard input, and so is no\n"
     "FILE when standard input is not a terminal.  A FILE may hold up to 4 GiB - 1\n"
-    "bytes (4,294,967,295); it is read piece by piece, so memory does not grow\n"
-    "with its size.  A FILE that cannot be read is reported and the others are\n"
-    "still listed.\n"
+    "bytes (4,294,967,295); it is read piece by piece, and a string longer than\n"
+    "1 MiB is listed as consecutive lines of at most 1 MiB, each with its own\n"
+    "offset, so memory grows neither with the file nor with its longest string.\n"
+    "A FILE that cannot be read is reported and the others are still listed.\n"
     "\n"
     "Options:\n";
 

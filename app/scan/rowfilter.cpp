@@ -71,7 +71,7 @@ RowEmitter::RowEmitter(int minLength, const ExtractionSettings &settings,
 void RowEmitter::Emit(const char *text, size_t length, const TextFacts &facts, bool hard) const
 {
     const size_t chars = length - facts.extra;
-    if (chars < min_)
+    if (chars < min_ && !facts.piece)
         return;
     if (IdeographsAlone(facts, chars, hard) || RelocationTable(facts, chars))
         return;

@@ -40,13 +40,23 @@ struct TextFacts {
     // Where its stand-ins for characters that code page 932 lacks begin
     // (UTF-8 text).
     std::vector<size_t> standIns;
+    // One of the pieces of a run longer than the row limit: listed
+    // whatever its length.
+    bool piece = false;
 
     // No text yet (the stand-ins keep their room).
     void Reset()
     {
-        wide = utf8 = doubles = false;
+        wide = utf8 = piece = whole = false;
+        NextPiece(start);
+    }
+    // The next piece of the run begins at file offset `at`: the run's
+    // kind, and how it began, stay.
+    void NextPiece(uint64_t at)
+    {
+        start = at;
+        doubles = kana = ideographs = false;
         extra = japanese = 0;
-        kana = ideographs = whole = false;
         rising = true;
         standIns.clear();
     }
@@ -59,10 +69,11 @@ public:
     RowEmitter(int minLength, const ExtractionSettings &settings, const EnglishWordMarker *marker,
                ScanHost &host);
 
-    // Length, the filters (Japanese text's kana, relocation tables,
-    // Shift-JIS noise, repetition), the row, the English word.  `hard`:
-    // UTF-16 text ended at a zero or control unit, a string table's length
-    // word or the data's end.
+    // Length (but for a piece of a long run), the filters (Japanese
+    // text's kana, relocation tables, Shift-JIS noise, repetition), the
+    // row, the English word.  `hard`: UTF-16 text ended at a zero or
+    // control unit, a string table's length word, the data's end or the
+    // row limit.
     void Emit(const char *text, size_t length, const TextFacts &facts, bool hard) const;
 
     size_t MinLength() const { return min_; }

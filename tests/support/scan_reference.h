@@ -478,10 +478,13 @@ struct Utf8Chars {
 
 // The byte walk, one position at a time.  `checked` rows come from `dict`
 // (null: none).  A checkpoint follows the step that reaches the last
-// position of each `interval`-sized block and of the data.
+// position of each `interval`-sized block and of the data.  A character
+// that would take the text past `rowLimit` bytes begins a new piece of it:
+// the text so far is listed, whatever its length.
 inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSettings &st,
                  const lex::WordDictionary *dict, lex::ScanHost &host,
-                 size_t interval = lex::kCheckpointInterval)
+                 size_t interval = lex::kCheckpointInterval,
+                 size_t rowLimit = lex::kMaxRowLength)
 {
     std::string cand;
     size_t chars = 0;  // characters of cand: a Japanese one is 1, not 2
@@ -506,6 +509,10 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
     // stand-ins lie (start, length).
     bool pairs = false, utf8 = false;
     std::vector<std::pair<size_t, size_t>> standIns;
+    // A piece of a run longer than the limit; Japanese characters in the
+    // run's earlier pieces, and how many other characters they held.
+    bool piece = false, japaneseBefore = false;
+    size_t othersBefore = 0;
     // A string table being followed: where its next length word stands
     // (none: SIZE_MAX), and the position right after a length word passed
     // over.
@@ -519,7 +526,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
     // `hard`: the text ended at a zero or control unit, a length word or
     // the data's end.
     auto emit = [&](bool hard) {
-        if (chars < minLen)
+        if (chars < minLen && !piece)
             return;
         // Japanese text with ideographs is listed only with kana or
         // symbols, or with two ASCII characters or more, unless it is a
@@ -555,6 +562,25 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         unlikeSeen = false;
         pairs = utf8 = false;
         standIns.clear();
+        piece = japaneseBefore = false;
+        othersBefore = 0;
+    };
+    // Before a character of `bytes` bytes at `at`: the text it would take
+    // past the limit is listed as a piece (its kind and how it began stay).
+    auto room = [&](size_t at, size_t bytes) {
+        if (cand.empty() || cand.size() + bytes <= rowLimit)
+            return;
+        piece = true;
+        emit(true);
+        japaneseBefore = japaneseBefore || japanese > 0;
+        othersBefore += chars - japanese;
+        cand.clear();
+        chars = japanese = 0;
+        kana = ideographs = false;
+        rising = true;
+        lastUnit = 0;
+        standIns.clear();
+        start = at;
     };
     auto flush = [&](bool hard) {
         emit(hard);
@@ -620,16 +646,17 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             followFrom(k - 2);
     };
     auto appendJapanese = [&](size_t at) {
+        const uint16_t u = units.unit(at);
+        const uint16_t form = lex::JapaneseUnitCp932(u);
+        unlikeSeen = unlikeSeen || (!cand.empty() && !units.textLike(at));
+        room(at, form > 0xFF ? 2 : 1);
         if (cand.empty())
             start = at;
-        const uint16_t u = units.unit(at);
         kana = kana || units.kanaOrSymbol(at);
         ideographs = ideographs || (u >= 0x4E00 && u <= 0x9FFF);
         rising = rising && u >= 0x3000 && u <= 0x30FF && u > lastUnit;
         lastUnit = u;
-        unlikeSeen = unlikeSeen || (!cand.empty() && !units.textLike(at));
         ++japanese;
-        const uint16_t form = lex::JapaneseUnitCp932(u);
         if (form > 0xFF)
             cand.push_back(static_cast<char>(form >> 8));
         cand.push_back(static_cast<char>(form & 0xFF));
@@ -697,12 +724,13 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         // like single-byte text only next to one that does not, or when
         // text runs from it to its end.  Japanese text goes on with
         // symbols too.
+        const bool japaneseIn = japanese > 0 || japaneseBefore;
         const bool takes =
             jp && atUnit &&
-            ((japanese > 0 && units.symbol(i)) ||
-             (units.japanese(i) && (!units.textLike(i) || unitAt == kAfterUnlike ||
-                                    units.unlikeAhead(i) ||
-                                    units.textToEnd(i, unlikeSeen || chars - japanese >= 2))));
+            ((japaneseIn && units.symbol(i)) ||
+             (units.japanese(i) &&
+              (!units.textLike(i) || unitAt == kAfterUnlike || units.unlikeAhead(i) ||
+               units.textToEnd(i, unlikeSeen || chars - japanese + othersBefore >= 2))));
         // A string table being followed: at its next length word, UTF-16
         // text ends, and an ASCII unit there is passed over.
         if (tableNext < i || (tableNext == i && !wide && !cand.empty()))
@@ -724,7 +752,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         }
         // Text with Japanese in it ends at a code unit other than an ASCII
         // one; a printable byte there is then examined with no candidate.
-        if (!ended && jp && atUnit && !takes && japanese > 0 && !units.ascii(i)) {
+        if (!ended && jp && atUnit && !takes && japaneseIn && !units.ascii(i)) {
             if (Printable(b, st)) {
                 flush(false);
             } else {
@@ -755,10 +783,11 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             } else {
                 if (pairs)
                     flush(false);
-                if (cand.empty())
-                    start = i;
                 bool standIn = false;
                 const std::string f = chars8.form(code8, &standIn);
+                room(i, f.size());
+                if (cand.empty())
+                    start = i;
                 if (standIn)
                     standIns.push_back({cand.size(), f.size()});
                 cand += f;
@@ -773,11 +802,11 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                 // unit.
                 if (Printable(x, st) ||
                     (jp && unitAt == kHigh &&
-                     (units.japanese(i + 1) || (japanese > 0 && units.symbol(i + 1)))))
+                     (units.japanese(i + 1) || (japaneseIn && units.symbol(i + 1)))))
                     unitAt = unitAt == kHigh ? kBegin : kUnknown;
                 else
                     end();
-            } else if (cand.size() == 1 && !utf8) {
+            } else if (cand.size() == 1 && !utf8 && !piece) {
                 if (jp && lengthWordAfterControl(i - 1)) {
                     // A string table's length word after an empty string or
                     // a control unit: not text; the string begins after it,
@@ -810,6 +839,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             } else if (wide && x != 0) {
                 unitAt = kUnknown;
             } else {
+                room(i, 1);
                 append(i, b);
                 unitAt = kHigh;
             }
@@ -818,6 +848,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                 if (Trail(x) && i + 1 < n) {
                     if (utf8)
                         flush(false);
+                    room(i, 2);
                     append(i, b);
                     append(i + 1, x);
                     pairs = true;

@@ -24,7 +24,9 @@ struct SiftView {
 template <bool wideJapanese_, bool utf8Text_>
 class Sift {
 public:
-    // `minLength`: the rows' minimum length.
+    // `minLength`: the shortest run that may be listed (the rows' minimum
+    // length, or a run over the row limit, whose pieces are listed
+    // whatever their length).
     explicit Sift(size_t minLength) : min_(minLength) {}
 
     // A new window: nothing of it is classified yet.

@@ -1,5 +1,5 @@
-// The walk's parts that do not depend on how bytes are searched: its set-up
-// and the checkpoints.
+// The walk's parts that do not depend on how bytes are searched:
+// its set-up, the checkpoints, and the cut of a long run into pieces.
 #include "scan/walk/walker.h"
 
 namespace lex {
@@ -8,8 +8,20 @@ WalkCore::WalkCore(const WalkSetup &setup)
     : settings_(*setup.settings),
       emitter_(setup.minLength, *setup.settings, setup.marker, *setup.host), host_(*setup.host),
       size_(setup.size), interval_(std::max<size_t>(setup.interval, 1)),
-      blockLast_(interval_ - 1)
+      rowLimit_(std::max<size_t>(setup.rowLimit, 1)), blockLast_(interval_ - 1)
 {
+}
+
+void WalkCore::Cut(uint64_t next)
+{
+    facts_.piece = true;
+    emitter_.Emit(candidate_.data(), candidate_.size(), facts_, true);
+    earlier_.doubles = Doubles();
+    earlier_.japanese = JapaneseSeen();
+    earlier_.others = OtherChars();
+    candidate_.clear();
+    facts_.NextPiece(next);
+    lastUnit_ = 0;
 }
 
 bool WalkCore::Checkpoint(uint64_t at)
