@@ -59,3 +59,10 @@ add_custom_target(cp932_table DEPENDS ${LEX_CP932_TABLE})
 list(APPEND LEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/cp932.cpp
   ${LEX_CP932_TABLE})
+
+# The resource texts of PE images: the directory walk, the layouts of the
+# five kinds of resource whose texts are read, and their rows' texts.
+list(APPEND LEX_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/resources.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/resource_formats.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/resource_row.cpp)

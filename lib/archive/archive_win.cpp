@@ -149,7 +149,7 @@ ByteSink *ExtractHandler::Begin(const ArchiveEntry &entry, MemberData data)
     const ArchiveCallback filter = NameListFilter;
     if (filter(&copy, names_, format_.pathForFilter ? path_.c_str() : nullptr) != 1)
         return nullptr;
-    if (path_.empty())
+    if (path_.empty() || data == MemberData::NameTooLong)
         return Fail(ERROR_INVALID_NAME);
     // Decided before any file is made: a member that will not be unpacked
     // leaves a file of its name as it was, and makes none.

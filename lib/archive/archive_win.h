@@ -110,7 +110,8 @@ private:
 // unpacked whole and checked out; otherwise the pending file is deleted and
 // a file of the target's name stays as it was.  error() is the code of the
 // first selected member that was not written (0 when all were):
-// ERROR_INVALID_NAME for a name with no plain file name or a device's,
+// ERROR_INVALID_NAME for a name with no plain file name or a device's, or
+// one longer than an entry holds,
 // ERROR_NOT_SUPPORTED for a member that cannot be unpacked,
 // ERROR_HANDLE_EOF for one cut off by the end of the file, MemberError's
 // codes, and the file system's code when the file could not be made or put

@@ -60,14 +60,15 @@ bool WalkLha(ByteSource &source, const LhaOptions &options, MemberHandler &handl
             handler.Begin(header.entry, MemberData::PastEnd);
             break;
         }
-        const bool decodable = LhaMethodDecodable(header.entry.method);
-        ByteSink *sink =
-            handler.Begin(header.entry, decodable ? MemberData::Unpackable : MemberData::NoDecoder);
+        const bool decodable = LhaMethodDecodable(header.unpackMethod) && !header.nameCut;
+        ByteSink *sink = handler.Begin(header.entry, decodable        ? MemberData::Unpackable
+                                                     : header.nameCut ? MemberData::NameTooLong
+                                                                      : MemberData::NoDecoder);
         if (sink && decodable) {
             CheckedSink checked(*sink, header.entry.originalSize, Crc16Check);
             const LhaDecodeResult result =
                 DecodeLhaMember(reader, header.dataStart, header.entry.packedSize,
-                                header.entry.originalSize, header.entry.method, checked);
+                                header.entry.originalSize, header.unpackMethod, checked);
             handler.End(header.entry, OutcomeOf(result, checked, header));
         }
         if (!ReadLhaHeader(reader, next, options, header))

@@ -1,6 +1,7 @@
 // Unpacking one LHA member: -lh0- (stored) and the static-Huffman sliding
-// dictionary methods -lh4- to -lh7- (and -lz4-/-lz5-, which only differ in
-// the mark: the method digit alone selects the decoder).
+// dictionary methods -lh4- to -lh7-, selected by the method digit alone
+// (-lz5- as -lh5-; LArc's -lz4- holds stored data, so its header gives the
+// digit 0 to unpack by).
 #pragma once
 
 #include "archive/byte_stream.h"

@@ -181,6 +181,8 @@ private:
     {
         ArchiveEntry &entry = header_.entry;
         entry.method = static_cast<uint8_t>(base_[kMethodDigit] - '0');
+        const bool larcStored = base_[kMethodMark + 2] == 'z' && base_[kMethodDigit] == '4';
+        header_.unpackMethod = larcStored ? 0 : entry.method;
         packed_ = Le32(base_ + kPackedSize);
         entry.originalSize = Le32(base_ + kOriginalSize);
         const uint32_t stamp = Le32(base_ + kTimeStamp);
@@ -309,6 +311,7 @@ private:
         const std::string full = directory_ + name_;
         ArchiveEntry &entry = header_.entry;
         SetEntryName(entry.name, full.c_str(), full.size());
+        header_.nameCut = full.size() > ARCHIVE_TEXT_SIZE - 1;
         entry.packedSize = packed_;
         header_.level = level_;
         header_.dataStart = end_;

@@ -33,6 +33,10 @@ struct LhaHeader {
     uint64_t offset = 0;    // first byte of the header
     uint64_t dataStart = 0; // first byte of the member's packed data
     uint16_t dataCrc = 0;   // the CRC-16 of the member's unpacked bytes
+    // The method digit the data are unpacked by: the entry's, except for
+    // LArc's -lz4-, whose data are stored (0).
+    unsigned unpackMethod = 0;
+    bool nameCut = false; // folder and name are longer than the entry's name
 };
 
 // Reads the header at offset.  False when the bytes there are not a header

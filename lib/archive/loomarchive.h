@@ -30,7 +30,12 @@
  *   ERROR_CRC (23)            damaged data, a wrong CRC or a wrong size
  *   ERROR_HANDLE_EOF (38)     the packed data end early (a cut-off archive)
  *   ERROR_NOT_SUPPORTED (50)  a method without a decoder, or encrypted
- *   ERROR_INVALID_NAME (123)  no plain file name, or a device's name
+ *   ERROR_INVALID_NAME (123)  no plain file name, a device's name, or a
+ *                             stored name longer than 259 bytes (listed
+ *                             cut, but the cut name may name another file)
+ *   ERROR_FILENAME_EXCED_RANGE (206)  a destination folder too long for a
+ *                             temporary name in it (over 246 characters)
+ *                             or a member's path of 260 characters or more
  *   the file system's code    the file could not be made or put in place:
  *                             ERROR_PATH_NOT_FOUND (3) for a missing
  *                             destination folder, ERROR_ACCESS_DENIED (5)
@@ -66,13 +71,18 @@ typedef int(CALLBACK *ArchiveCallback)(ArchiveEntry *entry, void *user, const ch
  * installer) into a new file named "cab....tmp" in destination, which is
  * created with its missing parents (an absolute path).  outPath (at least
  * 260 bytes) receives the new file's path; it is emptied first whenever the
- * file could be opened. */
+ * file could be opened.  A copy that fails (a full volume) leaves no file,
+ * with the cause in the thread's last error; a destination of more than
+ * 246 characters, too long for the new file's name, is refused with
+ * ERROR_FILENAME_EXCED_RANGE before anything is made. */
 int __cdecl ExtractCabFromFile(const char *file, const char *destination, char *outPath);
 /* Builds the cabinet cabPath (MSZIP) from the files that match the wildcard
  * mask, without descending into folders.  The cabinet is written under a
  * temporary name beside cabPath and replaces a file of that name only when
- * complete.  1 when it was written, even when files that could not be opened
- * or read were left out; 0 when it could not be completed (a missing or
+ * complete.  The cabinet being written is never packed into itself, and the
+ * spare cabinet's name "~TMP.cab" beside it is deleted only when the call
+ * made that file.  1 when it was written, even when files that could not be
+ * opened or read were left out; 0 when it could not be completed (a missing or
  * unwritable folder, a full disk, a read-only file at cabPath), with the
  * cause in the thread's last error and a file at cabPath as it was. */
 int __cdecl CabCompressFiles(const char *cabPath, const char *mask);
@@ -102,7 +112,9 @@ int __cdecl LhaExtractAllFiles(DWORD ignored, const char *archive, const char *d
 int __cdecl LhaEnum(const char *archive, void *user, ArchiveCallback callback);
 
 /* ZIP archives, read from local header to local header (stored and
- * deflated members).  1 when the file could be opened; members that cannot
+ * deflated members; members of the other methods the format defines, such
+ * as bzip2, LZMA, Deflate64 or AES encryption, are listed, and extracting
+ * them fails with ERROR_NOT_SUPPORTED).  1 when the file could be opened; members that cannot
  * be written are skipped and reported in the last error (see above).
  * Extraction checks each member's CRC-32 and sets the stored times; the
  * entry's attributes are the general-purpose flag word.  A member whose

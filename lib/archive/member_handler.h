@@ -30,6 +30,9 @@ struct MemberOutcome {
 enum class MemberData {
     Unpackable, // unpacked into the sink that Begin returns
     NoDecoder,  // a method without a decoder, or encrypted: listed only
+    NameTooLong, // a stored name longer than an entry holds (259 bytes):
+                 // listed under its first 259 bytes, never unpacked, since
+                 // the cut name may name another file than the whole one
     PastEnd,    // its data run past the end of the file: the archive was cut
                 // off here; the member is not listed and the walk ends
 };

@@ -11,7 +11,9 @@ list(APPEND LOOM_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/archive_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/lha_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/zip_win.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/cab_win.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/cab_extract_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/cab_compress_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/cab_cut_win.cpp)
 # ZIP members are inflated by zlib.  The DLL links the static mingw libz.a
 # itself (lib/CMakeLists.txt); the native build takes the system's zlib.
 if(NOT WIN32)

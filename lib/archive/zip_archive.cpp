@@ -32,6 +32,17 @@ constexpr std::size_t kMaxName = ARCHIVE_TEXT_SIZE - 1;
 constexpr uint16_t kFlagEncrypted = 0x0001;
 constexpr uint16_t kMethodStored = 0;
 constexpr uint16_t kMethodDeflated = 8;
+// The methods that the format defines: 0-6 and 8 of the first writers,
+// 9 Deflate64, 10 PKWARE's imploding, 12 bzip2, 14 LZMA, 16, 18 and 19
+// of IBM, 20 and 93 Zstandard, 94 MP3, 95 XZ, 96 JPEG, 97 WavPack,
+// 98 PPMd, 99 the marker of AES encryption.  Such a member is listed even
+// when it cannot be unpacked, and its data are passed over; any other value
+// is taken for bytes that only look like a header.
+bool IsZipMethod(uint16_t method)
+{
+    return method <= 6 || (method >= 8 && method <= 10) || method == 12 || method == 14 ||
+           method == 16 || (method >= 18 && method <= 20) || (method >= 93 && method <= 99);
+}
 constexpr uint32_t kSizeInZip64 = 0xFFFFFFFF;
 constexpr uint8_t kLocalSignature[] = {'P', 'K', 3, 4};
 constexpr uint8_t kDescriptorSignature[] = {'P', 'K', 7, 8};
@@ -115,7 +126,7 @@ bool ReadLocalHeader(SourceReader &reader, uint64_t at, ZipLocalHeader &header)
     if (reader.Read(name, kept) != kept || std::memchr(name, '\0', kept))
         return false;
     header.method = Le16(fields + 4);
-    if (header.method > kMethodDeflated || header.method == 7)
+    if (!IsZipMethod(header.method))
         return false;
     const uint64_t extraStart = nameStart + nameLength;
     if (extraLength > size - extraStart)
@@ -137,6 +148,7 @@ bool ReadLocalHeader(SourceReader &reader, uint64_t at, ZipLocalHeader &header)
     }
     header.offset = at;
     header.dataStart = extraStart + extraLength;
+    header.nameCut = nameLength > kept;
 
     ArchiveEntry &entry = header.entry;
     SetEntryName(entry.name, name, kept);
@@ -349,9 +361,11 @@ void WalkZip(ByteSource &source, MemberHandler &handler)
             break;
         }
         const bool decodable = found != Descriptor::EndUnknown && !(header.flags & kFlagEncrypted) &&
-                               (header.method == kMethodStored || header.method == kMethodDeflated);
-        ByteSink *sink =
-            handler.Begin(header.entry, decodable ? MemberData::Unpackable : MemberData::NoDecoder);
+                               (header.method == kMethodStored || header.method == kMethodDeflated) &&
+                               !header.nameCut;
+        ByteSink *sink = handler.Begin(header.entry, decodable        ? MemberData::Unpackable
+                                                     : header.nameCut ? MemberData::NameTooLong
+                                                                      : MemberData::NoDecoder);
         if (sink && decodable)
             handler.End(header.entry,
                         Unpack(reader, header, sizes, found == Descriptor::Found, *sink));

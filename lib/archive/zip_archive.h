@@ -21,11 +21,12 @@ struct ZipLocalHeader {
     bool zip64 = false;            // a ZIP64 field: a data descriptor holds 64-bit sizes
     uint64_t offset = 0;           // of the signature
     uint64_t dataStart = 0;
+    bool nameCut = false;          // the stored name is longer than the entry's
 };
 
 // Searches the next local header from offset on.  A signature whose header
-// does not hold (too short, a NUL in the name, method 7 or above 8, a name or
-// extra field running past the end) is passed over.
+// does not hold (too short, a NUL in the name, a method that ZIP does not
+// define, a name or extra field running past the end) is passed over.
 bool FindZipHeader(SourceReader &reader, uint64_t offset, ZipLocalHeader &header);
 
 // The result of inflating one member.
@@ -48,8 +49,9 @@ uint32_t Crc32Update(uint32_t crc, const uint8_t *data, std::size_t count);
 // Gives every member to the handler.  Stored members are copied, deflated
 // ones inflated; a member is complete only when it unpacked to its declared
 // size with its stored CRC-32, and no more than the declared size ever
-// reaches the sink.  Other methods and encrypted members are listed, not
-// unpacked.  A member whose local header leaves its sizes to the data
+// reaches the sink.  Other methods (bzip2, LZMA, Deflate64, ...) and
+// encrypted members are listed, not unpacked; so is a member whose name is
+// longer than an entry holds.  A member whose local header leaves its sizes to the data
 // descriptor (flag bit 3) takes them from the central directory, else from
 // the data descriptor that follows its data (a deflated member ends where
 // its stream ends).  A member whose data would run past the end of the

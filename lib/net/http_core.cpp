@@ -8,8 +8,11 @@ namespace loom {
 namespace {
 
 constexpr std::string_view kScheme = "http://";
-// A header longer than this is not taken for one.
-constexpr std::size_t kMaxHeaderBytes = 16 * 1024;
+// An answer whose first bytes are these has a status line and a header.
+constexpr std::string_view kStatusStart = "HTTP/";
+// The start of a header line that is kept: enough for every field the
+// check reads ("Content-Length:", blanks, 18 digits).
+constexpr std::size_t kMaxLineBytes = 1024;
 
 bool IsDigit(char c)
 {
@@ -112,78 +115,72 @@ std::optional<std::string> HttpUrl(const char *host, const char *path)
 
 void AnswerCheck::Add(std::string_view bytes)
 {
-    if (headDone_) {
-        body_ += bytes.size();
-        return;
-    }
-    const std::size_t before = head_.size();
-    head_.append(bytes.substr(0, kMaxHeaderBytes - std::min(before, kMaxHeaderBytes)));
-    const std::size_t kept = head_.size() - before;
-    if (head_.compare(0, std::min<std::size_t>(head_.size(), 5), "HTTP/", 0,
-                      std::min<std::size_t>(head_.size(), 5)) != 0) {
-        headDone_ = true; // no status line: nothing promised
-        head_.clear();
-        return;
-    }
-    // The header ends with an empty line (CR LF CR LF, or bare line feeds).
-    std::size_t end = head_.find("\r\n\r\n");
-    std::size_t endLength = 4;
-    const std::size_t bare = head_.find("\n\n");
-    if (bare < end) {
-        end = bare;
-        endLength = 2;
-    }
-    if (end == std::string::npos) {
-        if (head_.size() >= kMaxHeaderBytes) {
-            headDone_ = true;
-            head_.clear();
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (part_ == Part::Body) {
+            body_ += bytes.size() - i;
+            return;
         }
-        return;
+        if (part_ == Part::Unchecked)
+            return;
+        const char c = bytes[i];
+        if (matched_ < kStatusStart.size()) {
+            if (c != kStatusStart[matched_]) {
+                part_ = Part::Unchecked; // no status line: nothing promised
+                return;
+            }
+            ++matched_;
+        }
+        if (c == '\n') {
+            EndLine();
+            line_.clear();
+        } else if (line_.size() < kMaxLineBytes) {
+            line_ += c;
+        }
     }
-    headDone_ = true;
-    body_ = head_.size() - (end + endLength) + (bytes.size() - kept);
-    ReadHeader(end);
-    head_.clear();
 }
 
-void AnswerCheck::ReadHeader(std::size_t headerEnd)
+// A line of the header ends (at a line feed, a carriage return before it
+// dropped): the status line, a field, or the empty line that ends the
+// header.
+void AnswerCheck::EndLine()
 {
-    const std::string_view head(head_.data(), headerEnd);
-    // "HTTP/1.1 200 OK": the code after the first space.
-    const std::size_t space = head.find(' ');
-    unsigned status = 0;
-    for (std::size_t i = space + 1; space != std::string_view::npos && i < head.size() &&
-                                    i < space + 4 && IsDigit(head[i]);
-         ++i)
-        status = status * 10 + unsigned(head[i] - '0');
-    if (status < 200 || status == 204 || status == 304)
+    std::string_view line(line_);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    if (part_ == Part::StatusLine) {
+        // "HTTP/1.1 200 OK": the code after the first space.
+        const std::size_t space = line.find(' ');
+        for (std::size_t i = space + 1; space != std::string_view::npos && i < line.size() &&
+                                        i < space + 4 && IsDigit(line[i]);
+             ++i)
+            status_ = status_ * 10 + unsigned(line[i] - '0');
+        part_ = Part::Header;
         return;
-    std::optional<std::uint64_t> length;
-    for (std::size_t at = head.find('\n'); at != std::string_view::npos;) {
-        const std::size_t next = head.find('\n', at + 1);
-        std::string_view line = head.substr(at + 1, next == std::string_view::npos
-                                                        ? std::string_view::npos
-                                                        : next - at - 1);
-        at = next;
-        const std::size_t colon = line.find(':');
-        std::string name;
-        for (char c : line.substr(0, colon == std::string_view::npos ? 0 : colon))
-            name += Lower(c);
-        if (name == "transfer-encoding")
-            return;
-        if (name != "content-length")
-            continue;
-        std::size_t i = colon + 1;
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-            ++i;
-        std::uint64_t value = 0;
-        std::size_t digits = 0;
-        for (; i < line.size() && IsDigit(line[i]) && digits < 18; ++i, ++digits)
-            value = value * 10 + std::uint64_t(line[i] - '0');
-        if (digits > 0)
-            length = value;
     }
-    promised_ = length;
+    if (line.empty()) {
+        part_ = Part::Body;
+        const bool hasBody = status_ >= 200 && status_ != 204 && status_ != 304;
+        if (hasBody && !coded_)
+            promised_ = length_;
+        return;
+    }
+    const std::size_t colon = line.find(':');
+    std::string name;
+    for (char c : line.substr(0, colon == std::string_view::npos ? 0 : colon))
+        name += Lower(c);
+    if (name == "transfer-encoding")
+        coded_ = true;
+    if (name != "content-length")
+        return;
+    std::size_t i = colon + 1;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+        ++i;
+    std::uint64_t value = 0;
+    std::size_t digits = 0;
+    for (; i < line.size() && IsDigit(line[i]) && digits < 18; ++i, ++digits)
+        value = value * 10 + std::uint64_t(line[i] - '0');
+    if (digits > 0)
+        length_ = value;
 }
 
 std::optional<HttpTarget> SplitHttpUrl(const char *url)

@@ -69,17 +69,24 @@ std::optional<HttpTarget> SplitHttpUrl(const char *url);
 // was cut off.  An answer without a status line (a server may answer the
 // bare request line with the document alone), without a length, with a
 // transfer coding, or one that has no body (status 1xx, 204, 304) is taken
-// as whole.  Fed with the bytes as they arrive; keeps at most the header.
+// as whole.  Fed with the bytes as they arrive; the header is read line by
+// line however long it is, keeping only the start of the line being read,
+// so a long header line can hide no length from the check.
 class AnswerCheck {
 public:
     void Add(std::string_view bytes);
     bool CutShort() const { return promised_ && body_ < *promised_; }
 
 private:
-    void ReadHeader(std::size_t headerEnd);
+    enum class Part { StatusLine, Header, Body, Unchecked };
+    void EndLine();
 
-    std::string head_; // the bytes so far, until the header is whole
-    bool headDone_ = false;
+    Part part_ = Part::StatusLine;
+    std::size_t matched_ = 0; // bytes of "HTTP/" seen at the start
+    std::string line_;        // the start of the line being read
+    unsigned status_ = 0;
+    bool coded_ = false;      // a Transfer-Encoding line was seen
+    std::optional<std::uint64_t> length_; // the last Content-Length seen
     std::optional<std::uint64_t> promised_;
     std::uint64_t body_ = 0;
 };

@@ -10,7 +10,7 @@
 #include "sysinfo/cpu_win.h"
 #include "sysinfo/loomsys.h"
 #include "util/boundary.h"
-#include "version/libtext.h"
+#include "util/libtext.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>

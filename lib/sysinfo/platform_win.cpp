@@ -12,9 +12,9 @@
 #include "sysinfo/platform_win.h"
 #include "util/boundary.h"
 #include "util/handles_win.h"
+#include "util/libtext.h"
 #include "util/loomutil.h"
 #include "util/mbcs.h"
-#include "version/libtext.h"
 
 namespace {
 

@@ -11,9 +11,8 @@
 #include "sysinfo/platform_win.h"
 #include "sysinfo/report.h"
 #include "util/boundary.h"
+#include "util/libtext.h"
 #include "util/mbcs.h"
-#include "version/libtext.h"
-#include "version/vertext.h"
 
 namespace {
 
@@ -99,7 +98,7 @@ std::string SearchPath()
     WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(length), value.data(), bytes,
                         nullptr, nullptr);
     char cut[kValueBytes];
-    vertext::CopyBounded(cut, value.data(), sizeof cut - 1, loom::SystemLeadByte);
+    loom::CopyBounded(cut, value.data(), sizeof cut - 1, loom::SystemLeadByte);
     return cut;
 }
 

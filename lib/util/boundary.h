@@ -5,6 +5,10 @@
 // documented failure result.
 #pragma once
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 #include <utility>
 
 namespace loom {
@@ -18,5 +22,20 @@ Result CallGuarded(Result failure, Body &&body) noexcept
         return failure;
     }
 }
+
+#if defined(_WIN32)
+// True when one of the pointers that an export needs (a text, a buffer, a
+// list) is null.  The export then returns its failure value, with
+// ERROR_INVALID_PARAMETER as the thread's last error, instead of reading or
+// writing through it.
+template <class... Pointers>
+bool NullArgument(const Pointers *...pointers)
+{
+    if (((pointers != nullptr) && ...))
+        return false;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return true;
+}
+#endif
 
 } // namespace loom

@@ -125,21 +125,30 @@ int __cdecl SetFileDates(const char *path, const FILETIME *created, const FILETI
 // The path texts allocate nothing; they are guarded like every export.
 const char *__cdecl strExtractFileName(const char *path)
 {
+    if (loom::NullArgument(path))
+        return path;
     return loom::CallGuarded(path, [&] { return loom::ExtractFileName(path, loom::SystemLeadByte); });
 }
 
 const char *__cdecl strExtractFileExt(const char *path)
 {
+    if (loom::NullArgument(path))
+        return path;
     return loom::CallGuarded(path, [&] { return loom::ExtractFileExt(path, loom::SystemLeadByte); });
 }
 
 char *__cdecl strExtractFileDir(char *path)
 {
+    if (loom::NullArgument(path))
+        return path;
     return loom::CallGuarded(path, [&] { return loom::ExtractFileDir(path, loom::SystemLeadByte); });
 }
 
 char *__cdecl strCatPath(char *path, const char *component)
 {
+    // A null component leaves the path as it was.
+    if (loom::NullArgument(path, component))
+        return path;
     return loom::CallGuarded(path, [&] { return loom::CatPath(path, component, loom::SystemLeadByte); });
 }
 

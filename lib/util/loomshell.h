@@ -1,4 +1,4 @@
-/* Window, shell and file-search exports of loomlib.dll.  Every function uses
+/* Window and shell exports of loomlib.dll.  Every function uses
  * the C calling convention. */
 #ifndef LOOM_UTIL_LOOMSHELL_H
 #define LOOM_UTIL_LOOMSHELL_H
@@ -26,11 +26,6 @@ int __cdecl LoomEnableThemeDialogTexture(HWND window, DWORD flags);
  * at most 255 characters, turned to lower case in place).  The COM result
  * of the last step, or -1 when no such item exists below My Computer. */
 int __cdecl InvokeFileProperty(HWND owner, char *path);
-
-/* The first of firstDir, the system directory and the Windows directory
- * that holds fileName as an executable (MZ), into out (at least 260 bytes);
- * out is empty when none does.  Returns out. */
-char *__cdecl SeekFileInPossibleDir(const char *fileName, const char *firstDir, char *out);
 
 /* Inserts an item with a label and an image (also as the selected image)
  * into a tree view; the new item, or null when the control refused it. */

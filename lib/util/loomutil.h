@@ -1,7 +1,11 @@
 /* Utility exports of loomlib.dll: the string list, in-place text filters and
  * size formatting, registry, path and file-system helpers.  Every function
  * uses the C calling convention; results are 1 for success and 0 for failure
- * unless stated otherwise.  Callers own every buffer they pass. */
+ * unless stated otherwise.  Callers own every buffer they pass.  A null
+ * pointer where a list, a text or a buffer is needed gives the failure
+ * result (0, or the null pointer given; StrList_Item the empty text;
+ * strCatPath with a null component the path unchanged) with
+ * ERROR_INVALID_PARAMETER as the thread's last error. */
 #ifndef LOOM_UTIL_LOOMUTIL_H
 #define LOOM_UTIL_LOOMUTIL_H
 

@@ -63,4 +63,44 @@ bool MbEqualsIgnoreCase(const char *a, const char *b, LeadByteFn isLead)
     return *a == '\0' && *b == '\0';
 }
 
+bool StartsWithIgnoreCase(const char *text, const char *prefix, LeadByteFn isLead)
+{
+    while (*prefix != '\0') {
+        const std::size_t length = CharLength(prefix, isLead);
+        if (length != CharLength(text, isLead))
+            return false;
+        if (length == 2 ? (text[0] != prefix[0] || text[1] != prefix[1])
+                        : UpperAscii(*text) != UpperAscii(*prefix))
+            return false;
+        text += length;
+        prefix += length;
+    }
+    return true;
+}
+
+void LowerAscii(std::string &text, LeadByteFn isLead)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = CharLength(&text[i], isLead);
+        if (length == 1 && text[i] >= 'A' && text[i] <= 'Z')
+            text[i] = static_cast<char>(text[i] + ('a' - 'A'));
+        i += length;
+    }
+}
+
+std::size_t CopyBounded(char *dst, const char *src, std::size_t limit, LeadByteFn isLead)
+{
+    std::size_t n = 0;
+    while (src[n] != '\0') {
+        std::size_t len = CharLength(src + n, isLead);
+        if (len > limit - n)
+            break;
+        n += len;
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        dst[i] = src[i];
+    dst[n] = '\0';
+    return n;
+}
+
 } // namespace loom

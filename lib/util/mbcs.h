@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace loom {
 
@@ -47,5 +48,18 @@ int MbCompare(const char *a, const char *b, LeadByteFn isLead);
 // Whether two texts are equal when the letters A-Z and a-z of single-byte
 // characters are taken as equal; double-byte characters must match exactly.
 bool MbEqualsIgnoreCase(const char *a, const char *b, LeadByteFn isLead);
+
+// True when `text` begins with `prefix`, ignoring the case of single-byte
+// letters; an empty prefix begins every text.
+bool StartsWithIgnoreCase(const char *text, const char *prefix, LeadByteFn isLead);
+
+// Lower-cases the single-byte letters A-Z in place; the second byte of a
+// double-byte character is never changed.
+void LowerAscii(std::string &text, LeadByteFn isLead);
+
+// Copies at most `limit` bytes of `src` to `dst` and terminates it, so `dst`
+// needs limit + 1 bytes.  A double-byte character that the limit would cut
+// in two is dropped whole.  Returns the number of bytes copied.
+std::size_t CopyBounded(char *dst, const char *src, std::size_t limit, LeadByteFn isLead);
 
 } // namespace loom

@@ -39,6 +39,10 @@ void PendingFile::Create()
     // "~lm....tmp" tells a user what a left-over file is.
     wchar_t path[MAX_PATH];
     const std::wstring folder = FolderOf(target_);
+    if (target_.size() >= MAX_PATH || folder.size() > kMaxTempFolderChars) {
+        error_ = ERROR_FILENAME_EXCED_RANGE;
+        return;
+    }
     if (!GetTempFileNameW(folder.c_str(), L"~lm", 0, path)) {
         error_ = GetLastError();
         // A folder that does not exist: the code CreateFile gives for it.

@@ -12,6 +12,13 @@
 
 namespace loom {
 
+// The longest folder in which GetTempFileName may be asked for a name: the
+// name it adds ("\~lm" or "\cab", four hex digits, ".tmp") must fit in
+// MAX_PATH characters with the terminator.  A longer folder is refused
+// before the call, since an implementation may write the name past the
+// caller's MAX_PATH buffer.
+constexpr std::size_t kMaxTempFolderChars = MAX_PATH - 14;
+
 class PendingFile {
 public:
     // A target named in the process's ANSI code page, or in UTF-16.
@@ -23,7 +30,9 @@ public:
     ~PendingFile();
 
     // False when the temporary file could not be made; error() tells why
-    // (ERROR_PATH_NOT_FOUND for a missing folder, ERROR_ACCESS_DENIED, ...).
+    // (ERROR_PATH_NOT_FOUND for a missing folder, ERROR_ACCESS_DENIED,
+    // ERROR_FILENAME_EXCED_RANGE for a target of MAX_PATH characters or more
+    // or a folder too long for a temporary name, ...).
     bool valid() const { return !temporary_.empty(); }
     DWORD error() const { return error_; }
     // The temporary file (empty, already created) that the writer opens.

@@ -10,7 +10,6 @@
 #include "util/handles_win.h"
 #include "util/loomshell.h"
 #include "util/mbcs.h"
-#include "version/vertext.h"
 
 #include <cstring>
 #include <string>
@@ -55,7 +54,7 @@ std::string ParsingName(IShellFolder *folder, LPCITEMIDLIST item)
         text.assign(name.cStr, strnlen(name.cStr, sizeof name.cStr));
         break;
     }
-    vertext::LowerAscii(text, loom::SystemLeadByte);
+    loom::LowerAscii(text, loom::SystemLeadByte);
     return text;
 }
 
@@ -106,7 +105,7 @@ HRESULT Search(IShellFolder *parent, LPCITEMIDLIST item, const std::string &path
 HRESULT ShowProperties(HWND owner, char *path)
 {
     std::string lower(path, strnlen(path, kMaxPath));
-    vertext::LowerAscii(lower, loom::SystemLeadByte);
+    loom::LowerAscii(lower, loom::SystemLeadByte);
     std::memcpy(path, lower.data(), lower.size());
 
     loom::ComPtr<IShellFolder> desktop;

@@ -90,11 +90,18 @@ extern "C" {
 char *__cdecl RegReadString(HKEY root, const char *subkey, const char *name, char *out,
                             DWORD size)
 {
+    if (loom::NullArgument(out))
+        return out;
     return loom::CallGuarded(out, [&] { return ReadString(root, subkey, name, out, size); });
 }
 
 int __cdecl RegWriteString(HKEY root, const char *subkey, const char *name, const char *text)
 {
+    // Without a subkey the value would go to the root key itself (the
+    // default value of HKEY_CURRENT_USER, say).  A null name is the key's
+    // default value, a null text deletes the value: both are meant.
+    if (loom::NullArgument(subkey))
+        return 0;
     return loom::CallGuarded(0, [&] { return WriteString(root, subkey, name, text); });
 }
 

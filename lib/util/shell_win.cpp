@@ -1,11 +1,14 @@
 // Window and shell exports: one message of the queue, the visual-style
-// functions of uxtheme.dll where the process has them, and the shell's
-// properties window of a file.
+// functions of uxtheme.dll where the process has them, the shell's
+// properties window of a file, and a tree view item with a label and an
+// image.
 #include <windows.h>
+#include <commctrl.h>
 
 #include "util/boundary.h"
 #include "util/loomshell.h"
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -93,6 +96,29 @@ int __cdecl LoomEnableThemeDialogTexture(HWND window, DWORD flags)
     if (!enable)
         return -1;
     return static_cast<int>(enable(window, flags));
+}
+
+HTREEITEM __cdecl TreeView_AddItem(HTREEITEM parent, const char *label, HTREEITEM insertAfter,
+                                   int image, HWND tree)
+{
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = parent;
+    insert.hInsertAfter = insertAfter;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    // A null label is an empty one; the callback marker is passed on.
+    if (label == LPSTR_TEXTCALLBACKA) {
+        insert.item.pszText = LPSTR_TEXTCALLBACKA;
+    } else {
+        insert.item.pszText = const_cast<char *>(label ? label : "");
+        insert.item.cchTextMax = static_cast<int>(std::strlen(insert.item.pszText));
+    }
+    insert.item.iImage = image;
+    insert.item.iSelectedImage = image;
+    // The application data holds the image index, so that a caller can tell
+    // the item's kind without asking for its image.
+    insert.item.lParam = image;
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 } // extern "C"

@@ -9,6 +9,7 @@ if(WIN32)
   list(APPEND LOOM_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/mbcs_win.cpp)
 endif()
 list(APPEND LOOM_WIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/libtext_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/strlist_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/reg_win.cpp
@@ -16,5 +17,4 @@ list(APPEND LOOM_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/pending_file_win.cpp)
 list(APPEND LOOM_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/shell_win.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/property_win.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/search_win.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/property_win.cpp)

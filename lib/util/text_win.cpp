@@ -1,8 +1,8 @@
 // Text filter and size formatting exports.
 #include "util/boundary.h"
+#include "util/libtext.h"
 #include "util/loomutil.h"
 #include "util/text.h"
-#include "version/libtext.h"
 
 #include <cstring>
 
@@ -19,21 +19,29 @@ extern "C" {
 
 char *__cdecl szURLEncode(char *text)
 {
+    if (loom::NullArgument(text))
+        return text;
     return loom::CallGuarded(text, [&] { return loom::UrlEncode(text); });
 }
 
 char *__cdecl szDeleteRetTab(char *text)
 {
+    if (loom::NullArgument(text))
+        return text;
     return loom::CallGuarded(text, [&] { return loom::DeleteRetTab(text); });
 }
 
 char *__cdecl szDeleteRetTabCtrl(char *text)
 {
+    if (loom::NullArgument(text))
+        return text;
     return loom::CallGuarded(text, [&] { return loom::DeleteRetTabCtrl(text); });
 }
 
 char *__cdecl FormatFileSize(DWORD low, DWORD high, char *out)
 {
+    if (loom::NullArgument(out))
+        return out;
     out[0] = '\0';
     // Without memory for the texts the result is the empty text.
     return loom::CallGuarded(out, [&] {

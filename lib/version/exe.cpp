@@ -4,7 +4,12 @@
 // zero past the end, and every loop over a table taken from the file stops
 // at the end of the file.  Loops that could multiply (import descriptors
 // sharing one lookup table) share a budget proportional to the file's size,
-// so no file makes the walks take more than linear time.
+// so no file makes the walks take more than linear time.  So do the names
+// listed: in a sound file each imported or exported name takes bytes of
+// its own (its text and the table entry pointing at it, and for an import
+// the hint), so the names listed may take no more bytes than the file has; a table that points at one name millions
+// of times ends there, reported as a damaged entry, instead of listing
+// copies without end.
 //
 // Format notes.  DOS header: signature at 0, minimum and maximum extra
 // paragraphs at 10 and 12, the relocation table offset at 24 (0x40 in every
@@ -19,13 +24,15 @@
 // import lookup entries.
 #include "version/exe.h"
 
+#include "util/mbcs.h"
 #include "util/strlist.h"
 #include "util/text.h"
-#include "version/vertext.h"
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace loom {
@@ -218,7 +225,8 @@ public:
           nameLimit_(nameLimit), hooks_(hooks),
           // Lookup entries of one file occupy distinct bytes of it; entries
           // beyond that many come from tables shared by crafted descriptors.
-          entryBudget_(file_.Size() / 4 + 64), exports_(hooks.isLead), functions_(hooks.isLead),
+          entryBudget_(file_.Size() / 4 + 64), nameBudget_(file_.Size()), exports_(hooks.isLead),
+          functions_(hooks.isLead),
           dlls_(hooks.isLead)
     {
     }
@@ -233,7 +241,9 @@ public:
         info_->MaxAlloc = static_cast<std::uint16_t>(file_.U16(kDosMaxAlloc) * 16u);
         DosClues();
         if (file_.U16(kDosRelocTable) != kNewStyleRelocTable) {
+            // A DOS program has no tables, but may name DLLs in its bytes.
             info_->Flags |= EXEINFO_DOS;
+            Finish(scanDlls);
             return info_->Flags;
         }
         // The new header's offset is the format's 32-bit field.
@@ -259,6 +269,23 @@ private:
             hooks_.pump();
     }
 
+    // Takes a listed name's bytes from the budget: its text with the
+    // terminator and `more` bytes of table entries.  False when the file
+    // cannot hold that many names: the list ends, with the damage noted.
+    bool TakeName(const std::string &name, std::uint64_t more)
+    {
+        const std::uint64_t cost = name.size() + 1 + more;
+        if (cost > nameBudget_) {
+            if (!namesCut_)
+                dlls_.Add(Message(kMsgDamagedEntry));
+            namesCut_ = true;
+            nameBudget_ = 0;
+            return false;
+        }
+        nameBudget_ -= cost;
+        return true;
+    }
+
     const char *Message(unsigned id) const
     {
         const char *text = hooks_.message ? hooks_.message(id) : nullptr;
@@ -267,7 +294,7 @@ private:
 
     void SetField(char *field, const std::string &text)
     {
-        vertext::CopyBounded(field, text.c_str(), kFieldLimit, hooks_.isLead);
+        CopyBounded(field, text.c_str(), kFieldLimit, hooks_.isLead);
     }
 
     // Self-extractor and compiler clues in the DOS header; later clues win.
@@ -313,7 +340,7 @@ private:
             if (file_.PastEnd(entry))
                 break;
             std::string module = CountedName(names + file_.U16(entry));
-            vertext::LowerAscii(module, hooks_.isLead);
+            LowerAscii(module, hooks_.isLead);
             Pump();
             // An empty reference names no module.
             if (module.empty())
@@ -327,37 +354,29 @@ private:
         if (!withNames_)
             return;
 
-        // Resident names: length, name, ordinal; an empty name ends the
-        // table.  The first is the module's own name.
-        bool first = true;
-        for (std::uint64_t at = ne + file_.U16(ne + kNeResidentTable); !file_.PastEnd(at);) {
-            std::uint8_t length = file_.U8(at);
-            if (length == 0)
-                break;
-            std::string name = CountedName(at);
-            if (first)
-                SetField(info_->ModuleName, name);
-            else
-                exports_.Add(name);
-            first = false;
-            at += 1u + length + 2u;
-            Pump();
-        }
+        // Resident names: the first is the module's own name.
+        ReadNameTable(ne + file_.U16(ne + kNeResidentTable), ~std::uint64_t(0),
+                      info_->ModuleName);
         // Non-resident names, within their stated size; the first is the
         // module's description.
-        first = true;
         const std::uint64_t start = file_.U32(ne + kNeNonResidentTable);
-        const std::uint64_t end = start + file_.U16(ne + kNeNonResidentSize);
-        for (std::uint64_t at = start; at < end && !file_.PastEnd(at);) {
+        ReadNameTable(start, start + file_.U16(ne + kNeNonResidentSize), info_->Description);
+    }
+
+    // An NE name table from `at` up to `end`: entries of a length byte, the
+    // name and a 16-bit ordinal; an empty name ends the table.  The first
+    // name goes into `firstField`, the others are exported names.
+    void ReadNameTable(std::uint64_t at, std::uint64_t end, char *firstField)
+    {
+        for (bool first = true; at < end && !file_.PastEnd(at); first = false) {
             std::uint8_t length = file_.U8(at);
             if (length == 0)
                 break;
             std::string name = CountedName(at);
             if (first)
-                SetField(info_->Description, name);
+                SetField(firstField, name);
             else
                 exports_.Add(name);
-            first = false;
             at += 1u + length + 2u;
             Pump();
         }
@@ -472,7 +491,7 @@ private:
             }
             if (dll != std::string::npos)
                 module.resize(dll + 4);
-            vertext::LowerAscii(module, hooks_.isLead);
+            LowerAscii(module, hooks_.isLead);
             DeleteRetTab(&module[0]);
             ApplyRuntimeRules(module, linker, &info_->CompilerCode);
             if (!module.empty())
@@ -512,6 +531,9 @@ private:
             std::string function = file_.Text(hint + 2, kImportNameLimit);
             if (function.empty())
                 continue;
+            // The lookup entry and the hint before the name.
+            if (!TakeName(function, width + 2))
+                return;
             // "%-14s  %s": the module padded to 14, two blanks, the name.
             std::string text = module;
             if (text.size() < 14)
@@ -529,23 +551,37 @@ private:
             return;
         const std::uint32_t count = file_.U32(directory + kExpNameCount);
         const std::uint64_t table = FileOffset(file_.U32(directory + kExpNameTable), section);
+        std::uint32_t previous = 0;
         for (std::uint64_t i = 0; i < count && i <= nameLimit_; ++i) {
             std::uint64_t at = table + 4 * i;
             if (file_.PastEnd(at))
                 return;
-            std::uint64_t name = FileOffset(file_.U32(at), section);
+            // The table is sorted by name and its names are distinct: a
+            // pointer to the name just listed names nothing new.
+            const std::uint32_t pointer = file_.U32(at);
+            if (i > 0 && pointer == previous)
+                continue;
+            previous = pointer;
+            std::uint64_t name = FileOffset(pointer, section);
             if (file_.PastEnd(name))
                 return;
-            exports_.Add(file_.Text(name, kExportNameLimit));
+            std::string text = file_.Text(name, kExportNameLimit);
+            // The name's pointer.
+            if (!TakeName(text, 4))
+                return;
+            exports_.Add(std::move(text));
             Pump();
         }
     }
 
+    // Memory that runs out while the lists are filled fails the whole
+    // examination (std::bad_alloc), rather than leave lists that look whole.
     void Finish(bool scanDlls)
     {
-        exports_.Store(&info_->ExportedNames, false);
-        functions_.Store(&info_->ImportedFunctions, false);
-        dlls_.Store(&info_->ImportedDlls, true);
+        if (!exports_.Store(&info_->ExportedNames, false) ||
+            !functions_.Store(&info_->ImportedFunctions, false) ||
+            !dlls_.Store(&info_->ImportedDlls, true))
+            throw std::bad_alloc();
         if (scanDlls)
             ScanForDlls(info_, source_, hooks_);
         info_->ModuleCount = static_cast<std::uint16_t>(std::min<std::size_t>(dlls_.distinct(), 0xFFFF));
@@ -560,6 +596,8 @@ private:
     unsigned steps_ = 0;
     bool wide_ = false;
     std::uint64_t entryBudget_;
+    std::uint64_t nameBudget_; // bytes the names listed may still take
+    bool namesCut_ = false;
     std::vector<Section> sections_;
     std::vector<std::size_t> byAddress_;
     NameTally exports_, functions_, dlls_;

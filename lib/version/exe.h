@@ -121,14 +121,15 @@ void InitExeInfo(ExeInfo *info);
 std::string ExePath(const ExeInfo *info);
 
 // Examines an opened file whose size, attributes and times the host has
-// already stored.  Returns the flags word.
+// already stored.  Returns the flags word.  Memory that runs out throws
+// std::bad_alloc; the four lists may then hold items, which the host frees.
 int ExamineExe(ExeInfo *info, ByteSource &file, bool withNames, bool scanDlls,
                unsigned nameLimit, const ExeHooks &hooks);
 
 // The content scan alone into FoundDlls: every ".dll" in the file's bytes,
 // as single-byte and as UTF-16 text, with the name characters before it.
 // Names that begin with ModuleName, equal the file's own name or are in
-// ImportedDlls are left out.
+// ImportedDlls are left out.  Memory that runs out throws std::bad_alloc.
 void ScanForDlls(ExeInfo *info, ByteSource &file, const ExeHooks &hooks);
 
 // Whether a byte may be part of a DLL name found by the content scan:

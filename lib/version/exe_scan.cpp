@@ -10,12 +10,13 @@
 #include "version/exe.h"
 
 #include "util/ascii.h"
+#include "util/mbcs.h"
 #include "util/path.h"
 #include "util/strlist.h"
-#include "version/vertext.h"
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -109,7 +110,7 @@ private:
         name += u".dll";
         std::string text = hooks_.utf16ToAnsi ? hooks_.utf16ToAnsi(name) : PlainConversion(name);
         std::string bounded(kMaxConverted + 1, '\0');
-        bounded.resize(vertext::CopyBounded(&bounded[0], text.c_str(), kMaxConverted, hooks_.isLead));
+        bounded.resize(CopyBounded(&bounded[0], text.c_str(), kMaxConverted, hooks_.isLead));
         Consider(bounded);
     }
 
@@ -119,11 +120,11 @@ private:
             hooks_.pump();
         if (name.size() <= kMinLength)
             return;
-        if (!module_.empty() && vertext::StartsWithIgnoreCase(name.c_str(), module_.c_str(), hooks_.isLead))
+        if (!module_.empty() && StartsWithIgnoreCase(name.c_str(), module_.c_str(), hooks_.isLead))
             return;
         if (MbEqualsIgnoreCase(name.c_str(), own_, hooks_.isLead))
             return;
-        vertext::LowerAscii(name, hooks_.isLead);
+        LowerAscii(name, hooks_.isLead);
         found_.Add(std::move(name));
     }
 
@@ -169,7 +170,8 @@ void ScanForDlls(ExeInfo *info, ByteSource &file, const ExeHooks &hooks)
         if (!imported.count(name))
             kept.push_back(name.c_str());
     });
-    StrListAddAll(&info->FoundDlls, kept.data(), kept.size());
+    if (!StrListAddAll(&info->FoundDlls, kept.data(), kept.size()))
+        throw std::bad_alloc();
 }
 
 } // namespace loom

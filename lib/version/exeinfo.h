@@ -85,6 +85,11 @@ int LOOM_EXE_CDECL IsFileExecutable(const char *path);
 /* 1 when the file exports "DllCanUnloadNow" among its first eleven names. */
 int LOOM_EXE_CDECL IsFileActiveX(const char *path);
 
+/* The first of firstDir, the system directory and the Windows directory
+ * that holds fileName as an executable (MZ), into out (at least 260 bytes);
+ * out is empty when none does.  Returns out. */
+char *LOOM_EXE_CDECL SeekFileInPossibleDir(const char *fileName, const char *firstDir, char *out);
+
 /* Display names of the numeric results; constant texts of the library,
  * never to be freed.  No later call changes a text once returned, the name
  * of an unknown code ("不明", "不明な OS") included. */

@@ -6,11 +6,11 @@
 
 #include "util/boundary.h"
 #include "util/handles_win.h"
+#include "util/libtext.h"
 #include "util/loomshell.h"
 #include "util/mbcs.h"
 #include "util/strlist.h"
 #include "version/exe.h"
-#include "version/libtext.h"
 
 #include <algorithm>
 #include <cstring>
@@ -145,6 +145,29 @@ int Examine(ExeInfo *info, bool withNames, bool scanDlls, unsigned nameLimit)
     return loom::ExamineExe(info, source, withNames, scanDlls, nameLimit, Hooks());
 }
 
+// The four lists of an examination that failed: emptied, their items freed.
+void ReleaseLists(ExeInfo *info)
+{
+    loom::StrListDestroy(&info->ImportedFunctions);
+    loom::StrListDestroy(&info->ExportedNames);
+    loom::StrListDestroy(&info->ImportedDlls);
+    loom::StrListDestroy(&info->FoundDlls);
+}
+
+// Runs an examination that fills the caller's record; when memory runs out
+// its lists are released, the result is 0 and the last error
+// ERROR_NOT_ENOUGH_MEMORY, so that no list looks whole that is not.
+template <class Body>
+int FillingRecord(ExeInfo *info, Body &&body)
+{
+    const int result = loom::CallGuarded(-1, body);
+    if (result >= 0)
+        return result;
+    ReleaseLists(info);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+}
+
 // Unknown codes show a library message; it is handed out as a constant,
 // so it must not live in LoadLibText's shared buffer.
 const char *Display(loom::DisplayName name)
@@ -158,16 +181,18 @@ extern "C" {
 
 int __cdecl GetExeInfo(ExeInfo *info, int withNames, int scanDlls)
 {
-    if (!info)
+    if (loom::NullArgument(info))
         return 0;
-    return loom::CallGuarded(0, [&] { return Examine(info, withNames != 0, scanDlls != 0, loom::kNoNameLimit); });
+    return FillingRecord(info, [&] {
+        return Examine(info, withNames != 0, scanDlls != 0, loom::kNoNameLimit);
+    });
 }
 
 int __cdecl SearchDll(ExeInfo *info)
 {
-    if (!info)
+    if (loom::NullArgument(info))
         return 0;
-    return loom::CallGuarded(0, [&] {
+    return FillingRecord(info, [&] {
         loom::StrListInit(&info->ImportedFunctions);
         loom::StrListInit(&info->ExportedNames);
         loom::StrListInit(&info->ImportedDlls);
@@ -211,13 +236,7 @@ int __cdecl IsFileActiveX(const char *path)
         std::strcpy(info.Path, path);
         struct Lists {
             ExeInfo &info;
-            ~Lists()
-            {
-                loom::StrListDestroy(&info.ImportedFunctions);
-                loom::StrListDestroy(&info.ExportedNames);
-                loom::StrListDestroy(&info.ImportedDlls);
-                loom::StrListDestroy(&info.FoundDlls);
-            }
+            ~Lists() { ReleaseLists(&info); }
         } release{info};
         Examine(&info, true, false, loom::kActiveXNameLimit);
         for (const StrListNode *node = info.ExportedNames.first; node; node = node->next) {

@@ -1,14 +1,12 @@
 list(APPEND LOOM_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/vertext.cpp)
 list(APPEND LOOM_WIN_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/libtext_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/verinfo_win.cpp)
 list(APPEND LOOM_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/exe_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/exe.cpp
   ${CMAKE_CURRENT_LIST_DIR}/exe_scan.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/exe_names.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/verdlg.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/exe_names.cpp)
 list(APPEND LOOM_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/exeinfo_win.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/verdlg_win.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/exe_search_win.cpp)

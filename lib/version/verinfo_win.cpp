@@ -10,8 +10,8 @@
 #include <string>
 
 #include "util/boundary.h"
+#include "util/libtext.h"
 #include "util/mbcs.h"
-#include "version/libtext.h"
 #include "version/loomver.h"
 #include "version/vertext.h"
 
@@ -92,7 +92,7 @@ struct StringField {
 
 void CopyField(char *field, const char *text)
 {
-    vertext::CopyBounded(field, text, vertext::kMaxValueBytes, loom::SystemLeadByte);
+    loom::CopyBounded(field, text, vertext::kMaxValueBytes, loom::SystemLeadByte);
 }
 
 void ClearFields(FileVerInfo *out)
@@ -144,8 +144,8 @@ int FillVerInfo(const char *path, FileVerInfo *out)
     // The Windows 95 family cannot examine the update package's own files
     // while it is being installed; say so instead of opening them.
     if (IsWindows95Family() && vertext::IsSkippedUpdateFile(path, loom::SystemLeadByte)) {
-        vertext::CopyBounded(out->Comments, LoadLibText(kMsgCannotExamine),
-                             FILEVERINFO_FIELD_SIZE - 1, loom::SystemLeadByte);
+        loom::CopyBounded(out->Comments, LoadLibText(kMsgCannotExamine),
+                          FILEVERINFO_FIELD_SIZE - 1, loom::SystemLeadByte);
         return 1;
     }
 

@@ -1,7 +1,6 @@
 // Text handling of the version resource reader.
 #include "version/vertext.h"
 
-#include "util/ascii.h"
 #include "util/path.h"
 
 namespace vertext {
@@ -34,47 +33,6 @@ void FlattenLineBreaks(char *text, LeadBytePred isLead)
                 *p = '/';
         }
         p += len;
-    }
-}
-
-std::size_t CopyBounded(char *dst, const char *src, std::size_t limit,
-                        LeadBytePred isLead)
-{
-    std::size_t n = 0;
-    while (src[n] != '\0') {
-        std::size_t len = loom::CharLength(src + n, isLead);
-        if (len > limit - n)
-            break;
-        n += len;
-    }
-    for (std::size_t i = 0; i < n; ++i)
-        dst[i] = src[i];
-    dst[n] = '\0';
-    return n;
-}
-
-bool StartsWithIgnoreCase(const char *text, const char *prefix, LeadBytePred isLead)
-{
-    while (*prefix != '\0') {
-        const std::size_t length = loom::CharLength(prefix, isLead);
-        if (length != loom::CharLength(text, isLead))
-            return false;
-        if (length == 2 ? (text[0] != prefix[0] || text[1] != prefix[1])
-                        : loom::UpperAscii(*text) != loom::UpperAscii(*prefix))
-            return false;
-        text += length;
-        prefix += length;
-    }
-    return true;
-}
-
-void LowerAscii(std::string &text, LeadBytePred isLead)
-{
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = loom::CharLength(&text[i], isLead);
-        if (length == 1 && text[i] >= 'A' && text[i] <= 'Z')
-            text[i] = static_cast<char>(text[i] + ('a' - 'A'));
-        i += length;
     }
 }
 

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "loom_version.h"
-#include "version/loomverinfo.h"
+#include "verdlg/loomverinfo.h"
 
 namespace {
 

@@ -1,12 +1,15 @@
 // Fuzz target: the URL and address texts a caller hands to the network
 // exports.  Each text sits at the very end of its own allocation, so ASan
-// reports any read past its NUL; the results must rebuild the input.
+// reports any read past its NUL; the results must rebuild the input.  The
+// whole input is also an answer of a server: the check of whether it
+// arrived whole must not depend on how it was split into pieces.
 #include "net/http_core.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -48,5 +51,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         Require(url->size() <= loom::kMaxHttpUrlChars);
         Require(*url == "http://" + input);
     }
+
+    const std::string_view answer(reinterpret_cast<const char *>(data), size);
+    loom::AnswerCheck whole, pieces;
+    whole.Add(answer);
+    std::size_t at = 0;
+    for (std::size_t piece = 1; at < size; piece = piece * 3 % 1024 + 1) {
+        pieces.Add(answer.substr(at, piece));
+        at += piece;
+    }
+    Require(whole.CutShort() == pieces.CutShort());
     return 0;
 }

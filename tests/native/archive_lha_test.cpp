@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include <string>
 #include <vector>
 
@@ -317,6 +320,49 @@ TEST(LhaWalk, PackedSizePastTheEndSkipsTheMemberAndEndsTheWalk)
     EXPECT_TRUE(WalkLha(source, LhaOptions(), recorder));
     ASSERT_EQ(1u, recorder.members.size());
     EXPECT_EQ(Text("kept"), recorder.members[0].bytes);
+}
+
+// The method mark and the name's length decide whether a member is
+// unpacked: -lz4- is LArc's stored method; a folder and name longer than an
+// entry holds are listed cut and never unpacked.
+TEST(LhaWalk, WhatIsUnpacked)
+{
+    struct Case {
+        const char *what;
+        std::string method, directory;
+        bool unpacked;
+        unsigned listedMethod;
+    } cases[] = {
+        {"-lh0-", "-lh0-", "", true, 0},
+        {"-lz4- holds stored data", "-lz4-", "", true, 4},
+        {"-lzs- has no decoder", "-lzs-", "", false, 's' - '0'},
+        {"259 bytes of folder and name", "-lh0-", std::string(248, 'A') + "\xFF", true, 0},
+        {"260 bytes", "-lh0-", std::string(249, 'A') + "\xFF", false, 0},
+        {"a cut name naming another file", "-lh0-", std::string(250, 'A') + "\xFF" "evil.exe\xFF",
+         false, 0},
+    };
+    for (const Case &c : cases) {
+        LhaMember m;
+        m.level = 2;
+        m.method = c.method;
+        m.directory = c.directory;
+        m.name = "readme.txt";
+        m.data = Text("stored bytes");
+        const Bytes file = BuildLha(m);
+        MemorySource source(file);
+        Recorder recorder;
+        ASSERT_TRUE(WalkLha(source, LhaOptions(), recorder)) << c.what;
+        ASSERT_EQ(1u, recorder.members.size()) << c.what;
+        const auto &member = recorder.members[0];
+        EXPECT_EQ(c.listedMethod, member.entry.method) << c.what;
+        EXPECT_EQ(std::min<std::size_t>(c.directory.size() + 10, 259), std::strlen(member.entry.name))
+            << c.what;
+        EXPECT_EQ(c.unpacked, member.unpacked) << c.what;
+        if (c.unpacked) {
+            EXPECT_EQ(Text("stored bytes"), member.bytes) << c.what;
+            EXPECT_TRUE(member.outcome.complete()) << c.what;
+        }
+    }
 }
 
 TEST(LhaWalk, FolderMembersReachTheHandler)

@@ -201,8 +201,13 @@ TEST(ZipWalk, WhichHeadersAreMembers)
         {"method 1", Named("m1", 1), 2},
         {"method 6", Named("m6", 6), 2},
         {"method 7", Named("m7", 7), 1},
-        {"method 9", Named("m9", 9), 1},
-        {"method 99", Named("m99", 99), 1},
+        // Methods the format defines: listed, their data passed over.
+        {"method 9 (Deflate64)", Named("m9", 9), 2},
+        {"method 12 (bzip2)", Named("m12", 12), 2},
+        {"method 14 (LZMA)", Named("m14", 14), 2},
+        {"method 99 (AES)", Named("m99", 99), 2},
+        {"method 11", Named("m11", 11), 1},
+        {"method 100", Named("m100", 100), 1},
         {"NUL in the name", Named(std::string("a\0b", 3)), 1},
         {"empty name", Named(""), 2},
     };
@@ -240,15 +245,29 @@ TEST(ZipWalk, SignatureAfterAPAndInsideJunk)
     EXPECT_TRUE(Walk(Bytes()).empty());
 }
 
-TEST(ZipWalk, LongNamesAreCutTo259Bytes)
+// A name is listed with at most 259 bytes; a longer one is never
+// unpacked, since its first 259 bytes may name another file.
+TEST(ZipWalk, LongNamesAreListedCutAndNeverUnpacked)
 {
-    ZipMember m;
-    m.name = std::string(300, 'n');
-    m.data = Text("data");
-    const auto members = Walk(BuildZip(m));
-    ASSERT_EQ(1u, members.size());
-    EXPECT_EQ(std::string(259, 'n'), members[0].entry.name);
-    EXPECT_EQ(Text("data"), members[0].bytes);
+    struct Case {
+        std::string name;
+        bool unpacked;
+    } cases[] = {
+        {std::string(259, 'n'), true},
+        {std::string(260, 'n'), false},
+        {std::string(250, 'x') + "/evil.exe/real.txt", false},
+        {std::string(300, 'd') + "/", false},
+    };
+    for (const Case &c : cases) {
+        ZipMember m;
+        m.name = c.name;
+        m.data = Text("data");
+        const auto members = Walk(BuildZip(m));
+        ASSERT_EQ(1u, members.size()) << c.name;
+        EXPECT_EQ(c.name.substr(0, 259), members[0].entry.name);
+        EXPECT_EQ(c.unpacked, members[0].decodable) << c.name;
+        EXPECT_EQ(c.unpacked ? Text("data") : Bytes(), members[0].bytes) << c.name;
+    }
 }
 
 TEST(ZipWalk, SizesPastTheEndOfTheFile)

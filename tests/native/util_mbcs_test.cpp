@@ -1,13 +1,20 @@
 // Walks over double-byte text: character lengths, the last single-byte
-// character, the comparison by character codes and the comparison that
-// ignores the case of letters.  Shift-JIS is written as byte escapes.
+// character, the comparison by character codes, the comparisons and the
+// lower-casing that ignore the case of letters, and the bounded copy.
+// Shift-JIS is written as byte escapes.
 #include "util/mbcs.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 using namespace loom;
+
+// 日本 in Shift-JIS.
+const std::string kNihonSjis = "\x93\xfa\x96\x7b";
 
 TEST(FindLastChar, NeverTheSecondByteOfACharacter)
 {
@@ -87,6 +94,69 @@ TEST(MbEqualsIgnoreCase, DoubleByteCharactersMatchExactly)
     // Only ASCII letters fold: '@' and '`' differ by 0x20 too.
     EXPECT_FALSE(MbEqualsIgnoreCase("@", "`", IsShiftJisLeadByte));
     EXPECT_FALSE(MbEqualsIgnoreCase("[", "{", IsShiftJisLeadByte));
+}
+
+TEST(CopyBounded, AtMostLimitBytesWithoutSplittingACharacter)
+{
+    struct Case {
+        const char *what;
+        std::string src;
+        std::size_t limit, expected;
+    } cases[] = {
+        {"short", "1.0.0", 250, 5},
+        {"empty", "", 250, 0},
+        {"exactly the limit", std::string(250, 'x'), 250, 250},
+        {"300 single bytes", std::string(300, 'A'), 250, 250},
+        {"lead byte at byte 250", std::string(249, 'x') + kNihonSjis, 250, 249},
+        {"character ends at byte 250", std::string(248, 'x') + kNihonSjis, 250, 250},
+        {"double-byte only", kNihonSjis + kNihonSjis + kNihonSjis, 250, 12},
+        {"lone lead byte at the end", std::string(249, 'x') + "\x81", 250, 250},
+        {"no room", "abc", 0, 0},
+        {"room for half a character", kNihonSjis, 1, 0},
+        {"room for one and a half", kNihonSjis, 3, 2},
+    };
+    for (const Case &c : cases) {
+        std::vector<char> dst(260, '\x7f');
+        std::size_t n = CopyBounded(dst.data(), c.src.c_str(), c.limit, IsShiftJisLeadByte);
+        EXPECT_EQ(c.expected, n) << c.what;
+        EXPECT_EQ(c.src.substr(0, c.expected), std::string(dst.data())) << c.what;
+        for (std::size_t i = c.expected + 1; i < dst.size(); ++i)
+            ASSERT_EQ('\x7f', dst[i]) << c.what << ": byte " << i << " written";
+    }
+}
+
+TEST(LowerAsciiAndStartsWith, KeepDoubleByteCharactersWhole)
+{
+    // ア is 83 41: its second byte is an "A" that must stay as it is.
+    const std::string a = "\x83\x41";
+    struct Case {
+        std::string text, lower;
+    } lowers[] = {
+        {"KERNEL32.DLL", "kernel32.dll"},
+        {a + "B" + a, a + "b" + a},
+        {"X\x83", "x\x83"},
+        {"", ""},
+    };
+    for (const Case &c : lowers) {
+        std::string text = c.text;
+        LowerAscii(text, IsShiftJisLeadByte);
+        EXPECT_EQ(c.lower, text) << c.text;
+    }
+    struct Prefix {
+        std::string text, prefix;
+        bool starts;
+    } prefixes[] = {
+        {"MyLib.dll", "mylib", true},
+        {"mylib.dll", "", true},
+        {"my", "mylib", false},
+        {a + "x.dll", a + "X", true},
+        {"\x83\x61x.dll", a, false},
+        {"Ax.dll", "a", true},
+    };
+    for (const Prefix &c : prefixes)
+        EXPECT_EQ(c.starts, StartsWithIgnoreCase(c.text.c_str(), c.prefix.c_str(),
+                                                         IsShiftJisLeadByte))
+            << c.text << " / " << c.prefix;
 }
 
 } // namespace

@@ -574,6 +574,55 @@ TEST(ExeHostile, EveryHeaderFieldAtZeroMaximumAndItself)
     }
 }
 
+// Export tables whose name pointers point at the module's own name alone,
+// or at it and at the text after its first letter by turns, the names
+// after them cut off.  A name pointed at again right away is listed once;
+// the names listed take no more bytes than the file holds (each at least
+// its text, terminator and pointer), and the cut is reported as a damaged
+// entry.  The sound table they were made from is listed whole.
+TEST(ExeHostile, NamesListedAreBoundedByTheFile)
+{
+    constexpr unsigned kNames = 20000;
+    enum Table { Sound, OneName, TwoNames };
+    for (const Table kind : {Sound, OneName, TwoNames}) {
+        PeShape shape;
+        shape.exportName = "crafted.dll";
+        for (unsigned i = 0; i < kNames; ++i)
+            shape.exports.push_back("Name" + std::to_string(100000 + i));
+        Image m = exefix::Pe(shape);
+        const auto u32 = [&](std::size_t at) {
+            return std::uint32_t(m.bytes[at]) | std::uint32_t(m.bytes[at + 1]) << 8 |
+                   std::uint32_t(m.bytes[at + 2]) << 16 | std::uint32_t(m.bytes[at + 3]) << 24;
+        };
+        if (kind != Sound) {
+            // The name pointer table's RVA is at 32 of the directory, the
+            // module name's (which follows the table) at 12.
+            const std::uint32_t moduleName = u32(shape.exportDir + 12);
+            const std::size_t table = u32(shape.exportDir + 32) - shape.dataVa + shape.dataRaw;
+            for (unsigned i = 0; i < kNames; ++i)
+                m.U32(table + 4 * i, moduleName + (kind == TwoNames ? i % 2 : 0));
+            m.bytes.resize(moduleName - shape.dataVa + shape.dataRaw + 12);
+        }
+        Exam e;
+        e.Run(m.bytes);
+        const Strings names = e.Exports();
+        if (kind == Sound) {
+            EXPECT_EQ(kNames, names.size());
+            EXPECT_EQ(Strings{}, e.Dlls());
+        } else if (kind == OneName) {
+            EXPECT_EQ(Strings{"crafted.dll"}, names);
+            EXPECT_EQ(Strings{}, e.Dlls());
+        } else {
+            EXPECT_GT(names.size(), 0u);
+            EXPECT_LE(names.size() * (10 + 1 + 4), m.bytes.size());
+            EXPECT_EQ(std::count(names.begin(), names.end(), "crafted.dll") +
+                          std::count(names.begin(), names.end(), "rafted.dll"),
+                      static_cast<std::ptrdiff_t>(names.size()));
+            EXPECT_EQ((Strings{"(msg51)"}), e.Dlls());
+        }
+    }
+}
+
 TEST(ExePath, UnterminatedPathIsReadAs254Bytes)
 {
     ExeInfo info;

@@ -3,7 +3,6 @@
 // over the whole buffer) and the display names.
 #include "exe_builder.h"
 #include "exe_exam.h"
-#include "version/vertext.h"
 
 #include <gtest/gtest.h>
 
@@ -274,40 +273,14 @@ TEST(ContentScan, AsPartOfTheExamination)
     Exam without;
     without.Run(exefix::Pe(shape).bytes, true, false);
     EXPECT_TRUE(without.Found().empty());
-}
-
-TEST(NameText, CaseFoldingKeepsDoubleByteCharactersWhole)
-{
-    // ア is 83 41: its second byte is an "A" that must stay as it is.
-    const std::string a = "\x83\x41";
-    struct Case {
-        std::string text, lower;
-    } lowers[] = {
-        {"KERNEL32.DLL", "kernel32.dll"},
-        {a + "B" + a, a + "b" + a},
-        {"X\x83", "x\x83"},
-        {"", ""},
-    };
-    for (const Case &c : lowers) {
-        std::string text = c.text;
-        vertext::LowerAscii(text, loom::IsShiftJisLeadByte);
-        EXPECT_EQ(c.lower, text) << c.text;
-    }
-    struct Prefix {
-        std::string text, prefix;
-        bool starts;
-    } prefixes[] = {
-        {"MyLib.dll", "mylib", true},
-        {"mylib.dll", "", true},
-        {"my", "mylib", false},
-        {a + "x.dll", a + "X", true},
-        {"\x83\x61x.dll", a, false},
-        {"Ax.dll", "a", true},
-    };
-    for (const Prefix &c : prefixes)
-        EXPECT_EQ(c.starts, vertext::StartsWithIgnoreCase(c.text.c_str(), c.prefix.c_str(),
-                                                         loom::IsShiftJisLeadByte))
-            << c.text << " / " << c.prefix;
+    // A DOS program has no tables to walk, but its bytes are scanned too.
+    std::vector<std::uint8_t> dos = {'M', 'Z'};
+    dos.resize(62);
+    const std::string text = "uses KERNEL32.dll and user32.dll";
+    dos.insert(dos.end(), text.begin(), text.end());
+    Exam program;
+    EXPECT_EQ(EXEINFO_MZ | EXEINFO_DOS, program.Run(dos, true, true));
+    EXPECT_EQ((Strings{"kernel32.dll", "user32.dll"}), program.Found());
 }
 
 // Every code that the examination gives has a name of its own (the

@@ -74,33 +74,4 @@ TEST(FlattenLineBreaks, LineFeedToSpaceCarriageReturnToSlash)
     }
 }
 
-TEST(CopyBounded, AtMostLimitBytesWithoutSplittingACharacter)
-{
-    struct Case {
-        const char *what;
-        std::string src;
-        std::size_t limit, expected;
-    } cases[] = {
-        {"short", "1.0.0", 250, 5},
-        {"empty", "", 250, 0},
-        {"exactly the limit", std::string(250, 'x'), 250, 250},
-        {"300 single bytes", std::string(300, 'A'), 250, 250},
-        {"lead byte at byte 250", std::string(249, 'x') + kNihon, 250, 249},
-        {"character ends at byte 250", std::string(248, 'x') + kNihon, 250, 250},
-        {"double-byte only", kNihon + kNihon + kNihon, 250, 12},
-        {"lone lead byte at the end", std::string(249, 'x') + "\x81", 250, 250},
-        {"no room", "abc", 0, 0},
-        {"room for half a character", kNihon, 1, 0},
-        {"room for one and a half", kNihon, 3, 2},
-    };
-    for (const Case &c : cases) {
-        std::vector<char> dst(260, '\x7f');
-        std::size_t n = vertext::CopyBounded(dst.data(), c.src.c_str(), c.limit, IsShiftJisLeadByte);
-        EXPECT_EQ(c.expected, n) << c.what;
-        EXPECT_EQ(c.src.substr(0, c.expected), std::string(dst.data())) << c.what;
-        for (std::size_t i = c.expected + 1; i < dst.size(); ++i)
-            ASSERT_EQ('\x7f', dst[i]) << c.what << ": byte " << i << " written";
-    }
-}
-
 } // namespace

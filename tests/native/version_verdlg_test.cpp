@@ -3,7 +3,7 @@
 // record fields read within their widths.
 #include "lib_messages.h"
 #include "util/text.h"
-#include "version/verdlg.h"
+#include "verdlg/verdlg.h"
 
 #include <gtest/gtest.h>
 

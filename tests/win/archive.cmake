@@ -29,3 +29,12 @@ set_tests_properties(archive PROPERTIES
 add_test(NAME archive.cabextract
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/archive_check_cab.sh ${CMAKE_BINARY_DIR}/archive-made)
 set_tests_properties(archive.cabextract PROPERTIES FIXTURES_REQUIRED archive_made LABELS wine)
+
+# A volume that fills: the same program with the size of every file it
+# writes limited to 64 KiB, running the cases that need it.
+loom_wine_test(archive.full-volume sh ${CMAKE_CURRENT_LIST_DIR}/with-file-limit.sh 64
+               ${CMAKE_BINARY_DIR}/wine-run $<TARGET_FILE:archive_test>
+               --gtest_filter=*FullVolume*)
+set_tests_properties(archive.full-volume PROPERTIES
+  FIXTURES_REQUIRED "wine;archive_files"
+  ENVIRONMENT "LOOM_ARCHIVE_FIXTURES=${LOOM_ARCHIVE_FIXTURES_WIN};TZ=${LOOM_ARCHIVE_TZ}")

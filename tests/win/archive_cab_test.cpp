@@ -5,6 +5,7 @@
 #include "archive_win_fixture.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -155,6 +156,35 @@ TEST_F(CabExports, EmbeddedCabinetsAreCutOut)
     cut.resize(cut.size() - 1);
     WriteBytes(Path("cut.cab"), cut);
     EXPECT_EQ(0, ExtractCabFromFile(Path("cut.cab").c_str(), dest.c_str(), out));
+
+    // A destination of 247 characters leaves no room for the new file's
+    // name: refused before anything is made.
+    const std::string deep = Path(std::string(246 - root_.size(), 'e'));
+    ASSERT_EQ(247u, deep.size());
+    SetLastError(0);
+    EXPECT_EQ(0, ExtractCabFromFile(Fixture("sfx\\cab.exe").c_str(), deep.c_str(), out));
+    EXPECT_EQ(DWORD(ERROR_FILENAME_EXCED_RANGE), GetLastError());
+    EXPECT_STREQ("", out);
+    EXPECT_FALSE(Exists(deep));
+}
+
+// On a volume that fills (every file this process writes is limited to
+// LOOM_FILE_LIMIT_KIB kibibytes, as with-file-limit.sh runs it), a cabinet
+// that does not fit is reported and no part of it stays.
+TEST_F(CabExports, AFullVolumeLeavesNoPartOfTheCabinet)
+{
+    const char *limit = std::getenv("LOOM_FILE_LIMIT_KIB");
+    if (!limit)
+        GTEST_SKIP() << "run by the test archive.full-volume, which limits the file size";
+    const std::string program = Fixture("sfx\\cab.exe");
+    ASSERT_GT(ReadBytes(Fixture("cab\\mszip.cab")).size(), std::strtoul(limit, nullptr, 10) * 1024u);
+    char out[MAX_PATH] = "untouched";
+    const std::string dest = Folder("full");
+    SetLastError(0);
+    EXPECT_EQ(0, ExtractCabFromFile(program.c_str(), dest.c_str(), out));
+    EXPECT_EQ(DWORD(ERROR_DISK_FULL), GetLastError());
+    EXPECT_STREQ("", out);
+    EXPECT_EQ(std::vector<std::string>{}, FolderContents(dest));
 }
 
 TEST_F(CabExports, Results)

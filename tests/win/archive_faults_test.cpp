@@ -54,7 +54,17 @@ enum class Place {
     ReadOnlyVictim, // the same, the file read-only
     ReadOnlyFolder, // the same, the folder read-only
     Missing,        // a folder that does not exist
+    OddName,        // a folder whose name ends in 85 40, no character of
+                    // code page 932
+    Deep,           // a folder of more than 246 characters, too long for a
+                    // temporary name in it
 };
+
+// A path in the form that reaches past MAX_PATH characters.
+std::wstring Long(const std::string &path)
+{
+    return L"\\\\?\\" + Wide(path);
+}
 
 TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
 {
@@ -74,8 +84,9 @@ TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
     const auto fixture = [](const std::string &name) {
         return [name] { return ReadBytes(Fixture(name)); };
     };
+    // The peer's names are UTF-8 (the fixtures' folder is ASCII).
     const auto peer = [](const std::string &file) {
-        return Summary(ReadBytes(Fixture("peer\\" + file)));
+        return Summary(ReadBytes(Wide(Fixture("peer\\" + file), CP_UTF8)));
     };
     ZipMember good;
     good.name = "victim.txt";
@@ -127,6 +138,28 @@ TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
     claimsMore.originalSize = 100000;
     LhaMember lhaDevice = stored;
     lhaDevice.name = "COM5\x81";
+    // LArc's stored method.
+    LhaMember larcStored = stored;
+    larcStored.method = "-lz4-";
+    // Methods without a decoder here, and AES (its marker method and the
+    // encryption flag).
+    const auto packedWith = [&](uint16_t method, uint16_t flags) {
+        ZipMember m = good;
+        m.method = method;
+        m.flags = flags;
+        return m;
+    };
+    // Names longer than an entry holds, whose first 259 bytes name another
+    // file (or no folder any more).
+    ZipMember zipCutName = good;
+    zipCutName.name = std::string(250, 'x') + "/evil.exe/real.txt";
+    ZipMember zipLongFolder = good;
+    zipLongFolder.name = std::string(300, 'd') + "/";
+    zipLongFolder.data.clear();
+    LhaMember lhaCutName = stored;
+    lhaCutName.level = 2;
+    lhaCutName.directory = std::string(250, 'A') + "\xFF" "evil.exe\xFF";
+    lhaCutName.name = "readme.txt";
     const Bytes cabinet = ReadBytes(Fixture("cab\\small.cab"));
     Bytes badChecksum = cabinet;
     badChecksum[cabinet.size() - 10] ^= 0x55; // inside the compressed data
@@ -204,6 +237,27 @@ TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
          ERROR_HANDLE_EOF, {{"victim.txt", kOld}}},
         {"LHA member COM5 + lone lead byte", lha({lhaDevice}), kLha, "victim.txt", 1,
          ERROR_INVALID_NAME, {{"victim.txt", kOld}}},
+        {"LHA -lz4- (stored)", lha({larcStored}), kLha, "victim.txt", 1, 0, {{"victim.txt", "new"}}},
+        {"ZIP bzip2 (method 12)", zip({packedWith(12, 0)}), kZip, "victim.txt", 1,
+         ERROR_NOT_SUPPORTED, {{"victim.txt", kOld}}, Listing({{"victim.txt 3"}})},
+        {"ZIP LZMA (method 14)", zip({packedWith(14, 0)}), kZip, "victim.txt", 1,
+         ERROR_NOT_SUPPORTED, {{"victim.txt", kOld}}, Listing({{"victim.txt 3"}})},
+        {"ZIP Deflate64 (method 9)", zip({packedWith(9, 0)}), kZip, "victim.txt", 1,
+         ERROR_NOT_SUPPORTED, {{"victim.txt", kOld}}, Listing({{"victim.txt 3"}})},
+        {"ZIP AES (method 99, encrypted)", zip({packedWith(99, 1)}), kZip, "victim.txt", 1,
+         ERROR_NOT_SUPPORTED, {{"victim.txt", kOld}}, Listing({{"victim.txt 3"}})},
+        {"ZIP name of 268 bytes cut to .../evil.exe", zip({zipCutName}), kZip, "evil.exe", 1,
+         ERROR_INVALID_NAME, {{"evil.exe", kOld}}},
+        {"ZIP folder of 300 bytes", zip({zipLongFolder}), kZip, "victim.txt", 1,
+         ERROR_INVALID_NAME, {{"victim.txt", kOld}}},
+        {"LHA folder and name of 270 bytes cut to ...\\evil.exe", lha({lhaCutName}), kLha,
+         "evil.exe", 1, ERROR_INVALID_NAME, {{"evil.exe", kOld}}},
+        {"ZIP into a folder of 260 characters", zip({good}), kZip, "victim.txt", 1,
+         ERROR_FILENAME_EXCED_RANGE, {{"victim.txt", kOld}}, {}, Place::Deep},
+        // A UTF-8 name goes through the wide file functions: into the same
+        // folder that the ANSI ones take the destination's name for.
+        {"cabinet, UTF-8 name into a folder named with 85 40", fixture("cab\\mszip.cab"), kCab,
+         "日本語.txt", 1, 0, peerFiles("mszip.cab"), {}, Place::OddName},
         {"LHA folders (-lhd-, attribute 0x20) at level 0", fixture("lha\\l0_dirs.lzh"), kLha,
          "victim.txt", 1, 0, {{"nested.txt", "two folders down\n"}, {"victim.txt", kOld}},
          Listing({{"sub\\deeper\\nested.txt 17"}})},
@@ -233,16 +287,35 @@ TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
         {"cabinet, read-only folder", [&] { return cabinet; }, kCab, "hello.txt", 1, 0, smallCab,
          {}, Place::ReadOnlyFolder},
     };
+    // A member that missed its folder lands in the current one: the test's.
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(root_.c_str()));
     int round = 0;
     for (const auto &c : cases) {
         const std::string name = "case" + std::to_string(round++);
         const std::string archive = Path(name + ".bin");
         WriteBytes(archive, c.archive());
-        const std::string folder =
-            c.place == Place::Missing ? Path("missing\\" + name) : Folder(name);
+        std::string folder =
+            c.place == Place::Missing ? Path("missing\\" + name)
+            : c.place == Place::OddName ? Folder(name + "\x85\x40")
+                                        : Folder(name);
+        while (c.place == Place::Deep && folder.size() < 260) {
+            folder += "\\" + std::string(std::min<std::size_t>(60, 260 - folder.size()), 'f');
+            ASSERT_TRUE(CreateDirectoryW(Long(folder).c_str(), nullptr)) << folder;
+        }
         if (c.place != Place::Missing) {
             const std::string victim = folder + "\\" + c.victim;
-            WriteBytes(victim, Bytes(kOld, kOld + sizeof kOld - 1));
+            const Bytes old(kOld, kOld + sizeof kOld - 1);
+            if (c.place == Place::Deep) {
+                HANDLE file = CreateFileW(Long(victim).c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                DWORD written = 0;
+                WriteFile(file, old.data(), static_cast<DWORD>(old.size()), &written, nullptr);
+                CloseHandle(file);
+            } else {
+                WriteBytes(victim, old);
+            }
             if (c.place == Place::ReadOnlyVictim)
                 SetFileAttributesA(victim.c_str(), FILE_ATTRIBUTE_READONLY);
             if (c.place == Place::ReadOnlyFolder)
@@ -260,17 +333,20 @@ TEST_F(ArchiveFaults, EveryCaseLeavesTheOldFileAndReportsWhatFailed)
         EXPECT_EQ(c.result, c.format.extract(0, archive.c_str(), folder.c_str())) << c.what;
         EXPECT_EQ(c.lastError, GetLastError()) << c.what;
         Files after;
-        for (const std::string &file : FolderContents(folder))
-            after[file] = Summary(ReadBytes(folder + "\\" + file));
+        const std::wstring listed = c.place == Place::Deep ? Long(folder) : Wide(folder);
+        for (const std::string &file : FolderContents(listed))
+            after[file] = Summary(ReadBytes(listed + L"\\" + Wide(file, CP_UTF8)));
         EXPECT_EQ(c.after, after) << c.what;
     }
+    SetCurrentDirectoryA(previous);
     // Nothing landed beside the case folders and their archives.
     EXPECT_FALSE(Exists(Path("missing")));
     EXPECT_EQ(2 * std::size(cases) - 3, FolderContents(root_).size());
 }
 
 // A cabinet that cannot be completed is reported, and a file of its name
-// stays as it was.
+// stays as it was; so does a file of the spare cabinet's name beside it.
+// The cabinet being written is not packed into itself.
 TEST_F(ArchiveFaults, CabinetsThatCannotBeWrittenAreReported)
 {
     const std::string source = Folder("source");
@@ -283,20 +359,26 @@ TEST_F(ArchiveFaults, CabinetsThatCannotBeWrittenAreReported)
         bool readOnlyOld; // a read-only file of the cabinet's name is there
         int result;
         DWORD lastError;
+        std::string mask = {}; // default: source\*.txt
     } cases[] = {
         {"plain", Path("plain.cab"), false, 1, 0},
         {"replacing a cabinet", Path("again.cab"), false, 1, 0},
         {"missing folder", Path("missing\\x.cab"), false, 0, ERROR_PATH_NOT_FOUND},
         {"read-only file there", Path("locked.cab"), true, 0, ERROR_ACCESS_DENIED},
+        {"the mask takes every file of the cabinet's folder", source + "\\own.cab", false, 1, 0,
+         source + "\\*"},
     };
     WriteBytes(Path("again.cab"), old);
+    WriteBytes(Path("~TMP.cab"), old);
     for (const auto &c : cases) {
         if (c.readOnlyOld) {
             WriteBytes(c.cabinet, old);
             SetFileAttributesA(c.cabinet.c_str(), FILE_ATTRIBUTE_READONLY);
         }
         SetLastError(12345);
-        EXPECT_EQ(c.result, CabCompressFiles(c.cabinet.c_str(), mask.c_str())) << c.what;
+        EXPECT_EQ(c.result, CabCompressFiles(c.cabinet.c_str(),
+                                             c.mask.empty() ? mask.c_str() : c.mask.c_str()))
+            << c.what;
         EXPECT_EQ(c.lastError, GetLastError()) << c.what;
         if (c.result == 1) {
             Collected collected;
@@ -306,9 +388,12 @@ TEST_F(ArchiveFaults, CabinetsThatCannotBeWrittenAreReported)
             EXPECT_EQ(old, ReadBytes(c.cabinet)) << c.what;
         }
     }
-    // Nothing else was left in the folder: no temporary file.
-    EXPECT_EQ((std::vector<std::string>{"again.cab", "locked.cab", "plain.cab", "source"}),
+    // Nothing else was left in the folder: no temporary file; the user's
+    // ~TMP.cab is as it was.
+    EXPECT_EQ((std::vector<std::string>{"again.cab", "locked.cab", "plain.cab", "source", "~TMP.cab"}),
               FolderContents(root_));
+    EXPECT_EQ(old, ReadBytes(Path("~TMP.cab")));
+    EXPECT_EQ((std::vector<std::string>{"a.txt", "own.cab"}), FolderContents(source));
 }
 
 } // namespace

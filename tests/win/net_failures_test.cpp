@@ -39,6 +39,9 @@ TEST_F(DownloadFailures, TheOldFileStaysUnlessTheDownloadSucceeded)
         DWORD lastError = 0;      // mode 1 only
         DWORD orLastError = 0;    // another code the socket layer may give
         bool cancel = false;      // the progress function cancels
+        bool deep = false;        // the output lies in a folder too long for a
+                                  // temporary name (no old file there: after
+                                  // is "<missing>")
     } cases[] = {
         {"own client, whole answer", "echo", 1, 0, echoed},
         {"own client, refused", "refused", 1, -1, kOld, WSAECONNREFUSED},
@@ -47,13 +50,31 @@ TEST_F(DownloadFailures, TheOldFileStaysUnlessTheDownloadSucceeded)
         {"own client, reset after 1,000 of 5,000 bytes", "reset", 1, -1, kOld, WSAECONNRESET,
          ERROR_HANDLE_EOF},
         {"own client, closed after 1,000 of 5,000 bytes", "short", 1, -1, kOld, ERROR_HANDLE_EOF},
+        {"own client, 10 of 1,000 bytes after a header line of 17,000", "longheader", 1, -1, kOld,
+         ERROR_HANDLE_EOF},
+        {"own client, output in a folder of 260 characters", "echo", 1, -1, "<missing>",
+         ERROR_FILENAME_EXCED_RANGE, 0, false, true},
+        {"service, output in a folder of 260 characters", "web", 0, -1, "<missing>", 0, 0, false,
+         true},
         {"service, whole document", "web", 0, 0, hello},
         {"service, refused", "refused", 0, -1, kOld},
         {"service, cancelled by the progress function", "web", 0, -1, kOld, 0, 0, true},
         {"service, closed after 1,000 of 5,000 bytes", "short", 0, kAsTheService, ""},
     };
+    // A folder of 260 characters, made through the form that reaches past
+    // MAX_PATH.
+    std::string deep = WorkDir();
+    std::wstring deepLong = L"\\\\?\\" + std::wstring(deep.begin(), deep.end());
+    while (deep.size() < 260) {
+        const std::string part(std::min<std::size_t>(60, 260 - deep.size()), 'd');
+        deep += "\\" + part;
+        deepLong += L"\\" + std::wstring(part.begin(), part.end());
+        CreateDirectoryW(deepLong.c_str(), nullptr);
+    }
     for (const auto &c : cases) {
-        WriteAll(out_, kOld);
+        const std::string out = c.deep ? deep + "\\doc.bin" : out_;
+        if (!c.deep)
+            WriteAll(out_, kOld);
         int result;
         DWORD lastError = 0;
         int expected = c.result;
@@ -61,7 +82,7 @@ TEST_F(DownloadFailures, TheOldFileStaysUnlessTheDownloadSucceeded)
         if (c.mode == 1) {
             HttpServicePort redirect(Port(c.server));
             SetLastError(0);
-            result = GetHttp("127.0.0.1", "/doc", out_.c_str(), nullptr, 1);
+            result = GetHttp("127.0.0.1", "/doc", out.c_str(), nullptr, 1);
             lastError = GetLastError();
         } else {
             const std::string url = "http://127.0.0.1:" + std::to_string(Port(c.server)) +
@@ -80,13 +101,29 @@ TEST_F(DownloadFailures, TheOldFileStaysUnlessTheDownloadSucceeded)
                 after = expected == 0 ? ReadAll(direct) : kOld;
                 DeleteFileA(direct.c_str());
             }
-            result = Download(url.c_str(), out_.c_str(), c.cancel ? CancelAtOnce : nullptr, 0);
+            result = Download(url.c_str(), out.c_str(), c.cancel ? CancelAtOnce : nullptr, 0);
         }
         EXPECT_EQ(expected, result) << c.what;
         if (c.mode == 1 && lastError != c.orLastError) {
             EXPECT_EQ(c.lastError, lastError) << c.what;
         }
-        EXPECT_EQ(after, ReadAll(out_)) << c.what;
+        EXPECT_EQ(after, ReadAll(out)) << c.what;
+    }
+    // Nothing was made in the deep folder.
+    WIN32_FIND_DATAW inDeep;
+    HANDLE deepFind = FindFirstFileW((deepLong + L"\\*.*").c_str(), &inDeep);
+    int entries = 0;
+    if (deepFind != INVALID_HANDLE_VALUE) {
+        do
+            entries += inDeep.cFileName[0] != L'.';
+        while (FindNextFileW(deepFind, &inDeep));
+        FindClose(deepFind);
+    }
+    EXPECT_EQ(0, entries);
+    // The deep folder goes again, from its deepest part up.
+    while (deepLong.size() > WorkDir().size() + 4) {
+        RemoveDirectoryW(deepLong.c_str());
+        deepLong.resize(deepLong.rfind(L'\\'));
     }
     // No temporary file is left beside the output.
     WIN32_FIND_DATAA found;

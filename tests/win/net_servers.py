@@ -151,6 +151,15 @@ class Servers:
         conn.shutdown(socket.SHUT_WR)
         self.drain(conn)
 
+    def long_header(self, conn):
+        # A header line of 17,000 bytes before the length: 10 of the 1,000
+        # bytes promised, then the end.
+        self.read_request(conn)
+        conn.sendall(b"HTTP/1.0 200 OK\r\nX-Pad: " + b"p" * 17000 +
+                     b"\r\nContent-Length: 1000\r\n\r\n" + b"0123456789")
+        conn.shutdown(socket.SHUT_WR)
+        self.drain(conn)
+
     def reset(self, conn):
         self.read_request(conn)
         self.part_answer(conn)
@@ -166,6 +175,7 @@ class Servers:
         self.listener("big", self.big)
         self.listener("stall", self.stall)
         self.listener("short", self.short)
+        self.listener("longheader", self.long_header)
         self.listener("reset", self.reset)
         full = self.listener("full", None, backlog=0)
         # Fill the queue of "full": once it holds what its backlog allows,

@@ -14,6 +14,7 @@
 
 #include "util/loomshell.h"
 #include "util/loomutil.h"
+#include "version/exeinfo.h"
 #include "win_test_util.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include <thread>
 
 #include "loom_version.h"
-#include "util/loomutil.h"
-#include "version/loomverinfo.h"
 #include "mail_catcher_win.h"
+#include "util/loomutil.h"
+#include "verdlg/loomverinfo.h"
 #include "win_test_util.h"
 
 namespace {

@@ -8,13 +8,14 @@
 #include "sysinfo/loomsys.h"
 #include "util/boundary.h"
 #include "util/handles_win.h"
+#include "util/libtext.h"
 #include "util/loomshell.h"
 #include "util/loomutil.h"
 #include "util/mail_link_win.h"
-#include "version/libtext.h"
+#include "verdlg/loomverinfo.h"
+#include "verdlg/verdlg.h"
+#include "version/exeinfo.h"
 #include "version/loomver.h"
-#include "version/loomverinfo.h"
-#include "version/verdlg.h"
 
 #include <cstring>
 #include <string>

@@ -3,8 +3,8 @@
  * The caller fills a VerInfoParam and passes its address; the record is
  * exchanged with programs built elsewhere, so in the 32-bit library its
  * layout is fixed byte for byte (308 bytes). */
-#ifndef LOOM_VERSION_LOOMVERINFO_H
-#define LOOM_VERSION_LOOMVERINFO_H
+#ifndef LOOM_VERDLG_LOOMVERINFO_H
+#define LOOM_VERDLG_LOOMVERINFO_H
 
 #include <stddef.h>
 #include <windows.h>

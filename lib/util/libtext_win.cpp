@@ -2,7 +2,7 @@
 // found by its file name so that it works whichever program loaded it.
 #include <windows.h>
 
-#include "version/libtext.h"
+#include "util/libtext.h"
 
 namespace {
 

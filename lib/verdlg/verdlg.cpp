@@ -1,5 +1,5 @@
 // The version dialog's texts.
-#include "version/verdlg.h"
+#include "verdlg/verdlg.h"
 
 #include "sysinfo/report.h"
 #include "util/text.h"

@@ -1,9 +1,7 @@
-// File search exports: which usual place holds a program file, and a tree
-// view item with a label and an image.
+// SeekFileInPossibleDir: which of the usual places holds a program file,
+// told by the executable test.
 #include <windows.h>
-#include <commctrl.h>
 
-#include "util/loomshell.h"
 #include "util/loomutil.h"
 #include "version/exeinfo.h"
 
@@ -52,29 +50,6 @@ char *__cdecl SeekFileInPossibleDir(const char *fileName, const char *firstDir, 
         }
     }
     return out;
-}
-
-HTREEITEM __cdecl TreeView_AddItem(HTREEITEM parent, const char *label, HTREEITEM insertAfter,
-                                   int image, HWND tree)
-{
-    TVINSERTSTRUCTA insert = {};
-    insert.hParent = parent;
-    insert.hInsertAfter = insertAfter;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-    // A null label is an empty one; the callback marker is passed on.
-    if (label == LPSTR_TEXTCALLBACKA) {
-        insert.item.pszText = LPSTR_TEXTCALLBACKA;
-    } else {
-        insert.item.pszText = const_cast<char *>(label ? label : "");
-        insert.item.cchTextMax = static_cast<int>(std::strlen(insert.item.pszText));
-    }
-    insert.item.iImage = image;
-    insert.item.iSelectedImage = image;
-    // The application data holds the image index, so that a caller can tell
-    // the item's kind without asking for its image.
-    insert.item.lParam = image;
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 } // extern "C"
