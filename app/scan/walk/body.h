@@ -398,7 +398,7 @@ private:
     }
     // Appends the bytes from i to j - 1 to the text, without the katakana
     // left out; returns j.
-    size_t TakeMixed(size_t i, size_t j, bool leftOut, bool pairs)
+    __attribute__((always_inline)) size_t TakeMixed(size_t i, size_t j, bool leftOut, bool pairs)
     {
         if (candidate_.size() + (j - i) > rowLimit_)
             return TakeMixedInPieces(i, j);
@@ -407,8 +407,10 @@ private:
         return j;
     }
     // The same, character by character, where the text may reach the row
-    // limit: a piece never ends inside a pair.
-    size_t TakeMixedInPieces(size_t i, size_t j)
+    // limit: a piece never ends inside a pair.  (Out of line, and TakeMixed
+    // inlined by force, so that the steps' code stays as compact as it was
+    // without the limit, which is reached once a megabyte at most.)
+    __attribute__((noinline)) size_t TakeMixedInPieces(size_t i, size_t j)
     {
         for (size_t k = i; k < j; ++k) {
             const bool pair = single_.Class(w_.data[k]) == kLead;
@@ -492,8 +494,9 @@ private:
     // The code unit that ends it (when the walk knows where units begin)
     // tells whether the text ended for good, at a zero or control unit;
     // it, or the unit after a line break that ends the text, may be a
-    // string table's length word.
-    size_t EndWide(size_t i)
+    // string table's length word.  (Inlined by force: as a call it costs
+    // the default walk a hundredth of its time.)
+    __attribute__((always_inline)) size_t EndWide(size_t i)
     {
         const bool wholeUnit = unit_ <= kUnitAfterJapanese && i + 1 < w_.avail;
         const ptrdiff_t end = unit_ <= kUnitBegin ? static_cast<ptrdiff_t>(i)

@@ -12,6 +12,17 @@ WalkCore::WalkCore(const WalkSetup &setup)
 {
 }
 
+void WalkCore::AppendInPieces(const uint8_t *d, uint64_t base, size_t from, size_t to)
+{
+    while (candidate_.size() + (to - from) > rowLimit_) {
+        const size_t room = candidate_.size() < rowLimit_ ? rowLimit_ - candidate_.size() : 0;
+        candidate_.append(reinterpret_cast<const char *>(d + from), room);
+        from += room;
+        Cut(base + from);
+    }
+    candidate_.append(reinterpret_cast<const char *>(d + from), to - from);
+}
+
 void WalkCore::Cut(uint64_t next)
 {
     facts_.piece = true;

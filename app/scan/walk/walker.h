@@ -164,21 +164,19 @@ protected:
     // counts the earlier pieces too.
     void Room(size_t bytes, uint64_t at)
     {
-        if (candidate_.size() + bytes > rowLimit_ && !candidate_.empty())
+        if (__builtin_expect(candidate_.size() + bytes > rowLimit_, 0) && !candidate_.empty())
             Cut(at);
     }
     // Appends the single bytes d[from, to) of the window at file offset
     // `base`, cut into pieces where they reach the limit.
     void AppendBytes(const uint8_t *d, uint64_t base, size_t from, size_t to)
     {
-        while (candidate_.size() + (to - from) > rowLimit_) {
-            const size_t room = candidate_.size() < rowLimit_ ? rowLimit_ - candidate_.size() : 0;
-            candidate_.append(reinterpret_cast<const char *>(d + from), room);
-            from += room;
-            Cut(base + from);
-        }
-        candidate_.append(reinterpret_cast<const char *>(d + from), to - from);
+        if (__builtin_expect(candidate_.size() + (to - from) > rowLimit_, 0))
+            AppendInPieces(d, base, from, to);
+        else
+            candidate_.append(reinterpret_cast<const char *>(d + from), to - from);
     }
+    void AppendInPieces(const uint8_t *d, uint64_t base, size_t from, size_t to);
     // Lists the text as a piece of its run; the next piece begins at file
     // offset `next`.
     void Cut(uint64_t next);
