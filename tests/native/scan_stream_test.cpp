@@ -147,7 +147,8 @@ TEST_F(StreamModel, LongRunsAcrossPiecesUseTheFastPaths)
 
 // Exactly the limit; a byte over it (the last piece listed however short);
 // a Shift-JIS pair, ASCII and Japanese UTF-16 units and a UTF-8 character
-// that would cross it begin the next piece.
+// that would cross it begin the next piece.  (Japanese text as UTF-8,
+// u8: the Windows builds turn other literals into code page 932.)
 TEST_F(StreamModel, ARunOverTheRowLimitIsListedInPiecesCutBetweenCharacters)
 {
     using K = lex::RowKind;
@@ -164,10 +165,10 @@ TEST_F(StreamModel, ARunOverTheRowLimitIsListedInPiecesCutBetweenCharacters)
          {{0, K::Ansi, "abcdefg", false}, {7, K::Ansi, "\x82\xA0hi", false}}},
         {W("ABCDEFGHIJ"), 8, {},
          {{2, K::Unicode, "ABCDEFGH", false}, {18, K::Unicode, "IJ", false}}},
-        {W("ファイルを開く"), 5, wide,
-         {{2, K::Unicode, J("ファ"), false}, {6, K::Unicode, J("イル"), false},
-          {10, K::Unicode, J("を開"), false}, {14, K::Unicode, J("く"), false}}},
-        {"abcdef日本", 7, utf8, {{0, K::Ansi, "abcdef", false}, {6, K::Utf8, J("日本"), false}}},
+        {W(u8"ファイルを開く"), 5, wide,
+         {{2, K::Unicode, J(u8"ファ"), false}, {6, K::Unicode, J(u8"イル"), false},
+          {10, K::Unicode, J(u8"を開"), false}, {14, K::Unicode, J(u8"く"), false}}},
+        {u8"abcdef日本", 7, utf8, {{0, K::Ansi, "abcdef", false}, {6, K::Utf8, J(u8"日本"), false}}},
     };
     for (const auto &[data, limit, settings, rows] : cases) {
         Case c{settings, 5, std::vector<uint8_t>(data.begin(), data.end()), 64, -1, limit};
