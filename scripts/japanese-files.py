@@ -24,23 +24,35 @@ counted from and its bars chosen on) and a report half (measured only):
     tables, dialogs, menus), and the project's own resource scripts, each
     linked with megabytes of real machine code (the statically linked C++
     runtime and zlib).
+
+With --search-resources, on Wine's PE DLLs (each file scanned as itself)
+and the real programs: the texts of the resource script that windres
+decompiles from each file (bench/resources-check.py reads them) listed as
+exact "Resource" rows, the Japanese UTF-16 rows outside the resource
+section, and the front end's time with and without the resource reader.
 """
-import bisect, concurrent.futures, glob, importlib.util, json, os, random, re, resource, struct
-import subprocess, sys, time
+import bisect, collections, concurrent.futures, glob, json, os, random, re, resource, struct
+import subprocess, sys, time, types
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 
 
 def load(name, file):
-    spec = importlib.util.spec_from_file_location(name, os.path.join(HERE, file))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    # The scripts beside this one have dashes in their names, so they are
+    # run into a module of their own rather than imported.
+    path = os.path.join(HERE, file)
+    module = types.ModuleType(name)
+    module.__file__ = path
+    sys.modules[name] = module
+    with open(path, encoding="utf-8") as source:
+        exec(compile(source.read(), path, "exec"), module.__dict__)
     return module
 
 
 model = load("jm", "make-japanese-model.py")
 jq = load("jq", "japanese-quality.py")
+rc = load("rc", "../bench/resources-check.py")
 
 CXX32 = "i686-w64-mingw32-g++"
 RC32 = "i686-w64-mingw32-windres"
@@ -506,10 +518,11 @@ def measure(work, lexprobe, judge, min_japanese):
             t = after_.ru_utime - before.ru_utime + after_.ru_stime - before.ru_stime
             best = t if best is None else min(best, t)
         return best
-    default, all_on = cpu([]), cpu(ALL_ON)
-    print("front end on %s (%.0f MB): default %.2f s, all three Japanese settings %.2f s CPU: %.2fx "
-          "(target <= 3x)" % (os.path.basename(path), os.path.getsize(path) / 1e6, default, all_on,
-                              all_on / default))
+    default, all_on, every = cpu([]), cpu(ALL_ON), cpu(ALL_ON + ["--search-resources"])
+    print("front end on %s (%.0f MB): default %.2f s, all three Japanese settings %.2f s CPU: %.2fx, "
+          "with --search-resources too %.2f s: %.2fx (target <= 3x)"
+          % (os.path.basename(path), os.path.getsize(path) / 1e6, default, all_on, all_on / default,
+             every, every / default))
     print("now: %s; judged: the same with --no-check-kanji-noise -m 2 through %s --min-japanese %d"
           % (lexprobe, os.path.basename(judge), min_japanese))
     print()
@@ -520,6 +533,103 @@ def measure(work, lexprobe, judge, min_japanese):
         for key in keys:
             if key in cells:
                 print("    %-12s %-7s %s" % (names[key[0]], key[1], cells[key]))
+    measure_resources(work, lexprobe)
+
+
+def json_rows(lexprobe, options, paths):
+    """{path: [(offset, kind, text)]} of the front end's JSON lines, the
+    files scanned in one run (text in UTF-8, stand-ins as their
+    characters)."""
+    out = subprocess.run([lexprobe, "--json", "-f", "--no-check-english"] + options + paths,
+                         check=True, stdout=subprocess.PIPE).stdout
+    rows = {p: [] for p in paths}
+    for line in out.decode("utf-8").splitlines():
+        r = json.loads(line)
+        rows[r["file"]].append((r["offset"], r["kind"], r["text"]))
+    return rows
+
+
+def japanese(text):
+    return any(0x3041 <= ord(c) <= 0x30FF or 0x4E00 <= ord(c) <= 0x9FFF for c in text)
+
+
+def cpu_seconds(cmd):
+    """The least CPU time of 3 runs of a command."""
+    best = None
+    for _ in range(3):
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
+        subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL)
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        t = after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime
+        best = t if best is None else min(best, t)
+    return best
+
+
+def measure_resources(work, lexprobe):
+    """With --search-resources, on real DLLs and programs: windres's texts
+    listed as exact rows; Japanese UTF-16 rows outside resources; time."""
+    manifest = json.load(open(os.path.join(work, "manifest.json"), encoding="utf-8"))
+    groups = []
+    for part in (0, 1):
+        groups.append(("Wine's PE DLLs, %s half" % ("tuning", "report")[part],
+                       [s["path"] for s in manifest["binaries"][str(part)] if s["kind"] == "Wine PE"]))
+    groups.append(("real programs (resources beside real code)",
+                   [os.path.join(work, "programs", exe) for exe in sorted(manifest["programs"])]))
+    print()
+    print("with --search-resources (each file scanned as itself; windres's texts as rows hold them)")
+    for caption, files in groups:
+        texts = {}
+        for path in files:
+            run = subprocess.run([rc.WINDRES, "-i", path, "-O", "rc"], capture_output=True)
+            if run.returncode == 0:
+                script = rc.script_texts(run.stdout.decode("utf-8", "surrogateescape"))
+                texts[path] = collections.Counter(rc.row_text(t) for k in rc.KINDS for t in script.get(k, []))
+        paths = sorted(texts)
+        now = json_rows(lexprobe, ["--search-wide-japanese"], paths)
+        res = json_rows(lexprobe, ["--search-wide-japanese", "--search-resources"], paths)
+        total = exact = jp_total = jp_now = jp_exact = 0
+        inside = outside = outside_now = inside_now = 0
+        for path in paths:
+            theirs = texts[path]
+            mine = collections.Counter(t for o, k, t in res[path] if k == "Resource")
+            unicode_now = collections.Counter(t for o, k, t in now[path] if k == "Unicode")
+            total += sum(theirs.values())
+            exact += sum((theirs & mine).values())
+            jp = collections.Counter({t: n for t, n in theirs.items() if japanese(t)})
+            jp_total += sum(jp.values())
+            jp_exact += sum((jp & mine).values())
+            jp_now += sum((jp & unicode_now).values())
+            rsrc = [(o, o + n) for name, o, n in jq.sections(path) if name == ".rsrc"]
+            within = lambda o: any(a <= o < b for a, b in rsrc)
+            for o, k, t in res[path]:
+                if k in ("Unicode", "Resource") and japanese(t):
+                    if k == "Unicode" and not within(o):
+                        outside += 1
+                    else:
+                        inside += 1
+            for o, k, t in now[path]:
+                if k == "Unicode" and japanese(t):
+                    if within(o):
+                        inside_now += 1
+                    else:
+                        outside_now += 1
+        print("  %s: %d files that windres decompiled (of %d)" % (caption, len(paths), len(files)))
+        print("    resource texts listed as exact rows            %s  [target 100 %%]" % pct(exact, total))
+        print("    Japanese ones, now as exact Unicode rows       %s" % pct(jp_now, jp_total))
+        print("    Japanese ones, with --search-resources          %s" % pct(jp_exact, jp_total))
+        print("    Japanese UTF-16 rows outside resources, now     %s" % pct(outside_now, inside_now + outside_now))
+        print("    the same with --search-resources                %s  [target <= 1 %%]"
+              % pct(outside, inside + outside))
+        if caption.startswith("Wine") and "report" in caption:
+            every = ALL_ON + ["--search-resources"]
+            default = cpu_seconds([lexprobe, "-R"] + paths)
+            alone = cpu_seconds([lexprobe, "-R", "--search-resources"] + paths)
+            all_on = cpu_seconds([lexprobe, "-R"] + every + paths)
+            mb = sum(os.path.getsize(p) for p in paths) / 1e6
+            print("    front end on these %.0f MB, CPU: default %.2f s, --search-resources %.2f s "
+                  "(the reader's share %.1f %%), every setting on %.2f s: %.2fx (target <= 3x)"
+                  % (mb, default, alone, 100.0 * (alone - default) / alone if alone else 0.0,
+                     all_on, all_on / default))
 
 
 def show(work, lexprobe, judge, min_japanese, what, part, column, option):

@@ -19,6 +19,14 @@
 #   9-dropped-scan.png  that file's scan
 #   10-minimized.png the program minimised: its application window's icon,
 #                   the main window hidden with it
+#   15-filter.png   the filter box with a text, the View menu's Japanese rows on, the
+#                   status line "N 行中 M 行を表示"
+#   16-find-wrap.png  the find dialog after a search went on from the top,
+#                   its notice in the status line
+#   17-replace.png  the question before the save replaces an existing file
+#   18-csv.png      the CSV file of Japanese rows opened back in Notepad
+#   19-restarted.png  a new start with the layout of the last one: the list
+#                   of a scan at the height it had
 # The program runs under Wine in a prefix of its own (build/shot-prefix)
 # whose default desktop is a 1024 x 768 virtual desktop, so windows get
 # frames; lexdrive.exe acts on the window as a user would.
@@ -145,6 +153,24 @@ drive menu e
 shot 14-edit-menu.png
 drive escape
 
+# The filter: a text and the Japanese rows only.
+drive filter "し"
+drive command 2211
+shot 15-filter.png
+drive command 2218
+# A search from the last row goes on from the top.
+drive command 2201
+for _ in 1 2 3 4 5 6 7 8; do drive find kernel32; done
+shot 16-find-wrap.png
+drive find-close
+# The CSV file, saved twice: the second time asks before it replaces it.
+csvwin=$(wine winepath -w "$work/rows.csv" 2>/dev/null | tr -d '\r')
+rm -f "$work/rows.csv"
+drive save "$csvwin" 2
+drive save "$csvwin" 2
+shot 17-replace.png
+drive answer 6
+
 drive about
 shot 6-about.png
 drive about-ok
@@ -165,7 +191,23 @@ shot 10-minimized.png
 drive restore
 drive close
 wait "$lexprobe" || true
+
+# A third start: the layout of the second, the list at its height.
+(cd "$bin" && exec env LC_ALL=ja_JP.UTF-8 "$WINE" Lexprobe.exe "$sample" >>"$work/lexprobe.log" 2>&1) &
+lexprobe=$!
+drive wait
+drive done
+shot 19-restarted.png
+drive close
+wait "$lexprobe" || true
 lexprobe=
+
+# The CSV opened back.
+(exec env LC_ALL=ja_JP.UTF-8 "$WINE" notepad.exe "$csvwin" >>"$work/notepad.log" 2>&1) &
+notepad=$!
+sleep 3
+shot 18-csv.png
+kill "$notepad" 2>/dev/null || true
 
 # The library's version dialog, as a program of the suite opens it.
 reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Loomkit' /v DisplayName /d 'Loomkit 1.0' /f

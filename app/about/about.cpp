@@ -9,7 +9,7 @@ std::string AboutSysInfoText(const std::string &exeVersion, const std::string &l
                              const std::string &report)
 {
     return "構成ファイル情報:\r\n"
-           "lexprobe.exe  \t" + exeVersion + "\r\n"
+           "Lexprobe.exe  \t" + exeVersion + "\r\n"
            "loomlib.dll\t" + libVersion + "\r\n"
            "\r\n" + report;
 }
@@ -25,7 +25,7 @@ std::string SupportMailLink(const std::string &encodedText)
 {
     // The subject and the body's template stand as they are: Japanese text
     // in the ANSI code page, line breaks already escaped.
-    return std::string("mailto: ") + kSupportAddress +
+    return std::string("mailto:") + kSupportAddress +
            "?subject=Lexprobeの質問&body=(ここに本文を記述します)%0d%0a%0d%0a%0d%0a"
            "システム情報:%0d%0a" +
            std::string(48, '=') + "%0d%0a" + encodedText;

@@ -53,6 +53,12 @@ public:
     // size, None with *got 0.
     InputError Read(uint8_t *buffer, size_t want, size_t *got);
 
+    // Reads up to `want` bytes at `offset`, wherever Read stands, and
+    // leaves Read's place as it was; *got is how many arrived (0 at the
+    // end).  Only data whose size is known (SizeKnown) can be read so:
+    // other data gives CannotOpen.  ShortRead when the read fails.
+    InputError ReadAt(uint64_t offset, uint8_t *buffer, size_t want, size_t *got);
+
     // Takes a buffer of Size() bytes and fills it from the start with one
     // request.  On failure the buffer is released.
     InputError ReadAll(std::unique_ptr<uint8_t[]> &buffer);

@@ -116,4 +116,24 @@ InputError InputFile::Read(uint8_t *buffer, size_t want, size_t *got)
     }
 }
 
+InputError InputFile::ReadAt(uint64_t offset, uint8_t *buffer, size_t want, size_t *got)
+{
+    *got = 0;
+    if (!handle_ || !sizeKnown_)
+        return InputError::CannotOpen;
+    if (offset >= size_)
+        return InputError::None;
+    if (want > (size_t(1) << 30))
+        want = size_t(1) << 30;
+    for (;;) {
+        const ssize_t r = ::pread(handle_->fd, buffer, want, static_cast<off_t>(offset));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0)
+            return InputError::ShortRead;
+        *got = static_cast<size_t>(r);
+        return InputError::None;
+    }
+}
+
 } // namespace lex

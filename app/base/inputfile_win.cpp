@@ -81,4 +81,32 @@ InputError InputFile::Read(uint8_t *buffer, size_t want, size_t *got)
     return InputError::None;
 }
 
+// A read at an offset moves a synchronous handle's file pointer, which
+// Read goes by: it is put back afterwards.
+InputError InputFile::ReadAt(uint64_t offset, uint8_t *buffer, size_t want, size_t *got)
+{
+    *got = 0;
+    if (!handle_ || !sizeKnown_ || GetFileType(handle_->file.get()) != FILE_TYPE_DISK)
+        return InputError::CannotOpen;
+    if (offset >= size_)
+        return InputError::None;
+    LARGE_INTEGER here;
+    const LARGE_INTEGER zero = {};
+    if (!SetFilePointerEx(handle_->file.get(), zero, &here, FILE_CURRENT))
+        return InputError::ShortRead;
+    const DWORD ask = want > (size_t(1) << 30) ? DWORD(1) << 30 : static_cast<DWORD>(want);
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD n = 0;
+    const BOOL read = ReadFile(handle_->file.get(), buffer, ask, &n, &at);
+    const DWORD why = read ? ERROR_SUCCESS : GetLastError();
+    if (!SetFilePointerEx(handle_->file.get(), here, nullptr, FILE_BEGIN))
+        return InputError::ShortRead;
+    if (!read && why != ERROR_HANDLE_EOF)
+        return InputError::ShortRead;
+    *got = n;
+    return InputError::None;
+}
+
 } // namespace lex

@@ -210,6 +210,12 @@ const CliOption kOptions[] = {
     Flag(0, "search-utf8", nullptr, "no-search-utf8", &Options::SearchUtf8, true,
          "list well-formed UTF-8 text as UTF-8 rows\n"
          "(default off; --no-search-utf8)"),
+    Flag(0, "search-resources", nullptr, "no-search-resources", &Options::SearchResources, true,
+         "in a PE file (.exe, .dll), list the texts of\n"
+         "its string tables, menus, dialogs, version and\n"
+         "message tables whole as Resource rows, in place\n"
+         "of the other rows inside them (default off;\n"
+         "--no-search-resources)"),
     Flag(0, "no-check-half-kana", nullptr, "check-half-kana", &Options::CheckHalfKana, false,
          "list half-width katakana 0xA1-0xDF as text\n"
          "(default: left out; --check-half-kana)"),
@@ -272,13 +278,14 @@ static_assert(lex::kMaxRowLength == 1024 * 1024, "the usage text names the longe
 const char kUsageHead[] =
     "Usage: lexprobe [options] [FILE...]\n"
     "Lists the readable strings of each FILE: ANSI runs, optional Shift-JIS text,\n"
-    "UTF-16LE text and optional UTF-8 text.  Each line: offset TAB kind TAB text;\n"
-    "the kind is ANSI, Unicode or UTF-8.  FILE - is standard input, and so is no\n"
-    "FILE when standard input is not a terminal.  A FILE may hold up to 4 GiB - 1\n"
-    "bytes (4,294,967,295); it is read piece by piece, and a string longer than\n"
-    "1 MiB is listed as consecutive lines of at most 1 MiB, each with its own\n"
-    "offset, so memory grows neither with the file nor with its longest string.\n"
-    "A FILE that cannot be read is reported and the others are still listed.\n"
+    "UTF-16LE text, optional UTF-8 text and a PE file's optional resource texts.\n"
+    "Each line: offset TAB kind TAB text; the kind is ANSI, Unicode, UTF-8 or\n"
+    "Resource.  FILE - is standard input, and so is no FILE when standard input\n"
+    "is not a terminal.  A FILE may hold up to 4 GiB - 1 bytes (4,294,967,295);\n"
+    "it is read piece by piece, and a string longer than 1 MiB is listed as\n"
+    "consecutive lines of at most 1 MiB, each with its own offset, so memory\n"
+    "grows neither with the file nor with its longest string.  A FILE that\n"
+    "cannot be read is reported and the others are still listed.\n"
     "\n"
     "Options:\n";
 

@@ -98,7 +98,7 @@ char *LineFormatter::PutJson(char *out, uint32_t offset, RowKind kind, const cha
     put(KindText(kind), KindTextLength(kind));
     put("\",\"text\":\"", 10);
     scratch_.resize(kMaxUtf8PerByte * length);
-    const size_t utf8 = Cp932TextToUtf8(text, length, kind == RowKind::Utf8, &scratch_[0]);
+    const size_t utf8 = Cp932TextToUtf8(text, length, HoldsStandIns(kind), &scratch_[0]);
     out += PutJsonEscaped(scratch_.data(), utf8, out);
     if (checked)
         put("\",\"checked\":true}", 17);

@@ -70,15 +70,11 @@ public:
         if (!format_.textOnly) {
             out = PutOffset(out, offset);
             *out++ = '\t';
-            // The longest kind's length, known to the compiler: a shorter
-            // kind's further bytes lie inside the line (its TAB, at least
-            // one byte of text and the line end) and are written over below.
-            std::memcpy(out, KindText(kind), kMaxKindTextLength);
-            out += KindTextLength(kind);
+            out = PutKindText(out, kind);
             *out++ = '\t';
         }
         if (format_.encoding == TextEncoding::Utf8 && NeedsConversion(kind, text, length)) {
-            out += Cp932TextToUtf8(text, length, kind == RowKind::Utf8, out);
+            out += Cp932TextToUtf8(text, length, HoldsStandIns(kind), out);
         } else {
             loom::CopyShort(out, text, length);
             out += length;
@@ -90,8 +86,8 @@ public:
     }
 
 private:
-    // Whether the text differs in UTF-8: a byte above ASCII, or in a UTF-8
-    // row a backslash (which may begin a stand-in).  Eight bytes at a time,
+    // Whether the text differs in UTF-8: a byte above ASCII, or in a row
+    // that holds stand-ins a backslash (which may begin one).  Eight bytes at a time,
     // the last word overlapping the one before.
     static bool NeedsConversion(RowKind kind, const char *text, size_t length)
     {
@@ -115,7 +111,7 @@ private:
         }
         if (high & 0x8080808080808080u)
             return true;
-        return kind == RowKind::Utf8 && std::memchr(text, '\\', length) != nullptr;
+        return HoldsStandIns(kind) && std::memchr(text, '\\', length) != nullptr;
     }
     char *PutOffset(char *out, uint32_t offset) const
     {

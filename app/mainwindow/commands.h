@@ -17,6 +17,7 @@
 #define IDC_PROGRESSBAR    1009
 #define IDC_PANEL          1010
 #define IDC_STATUSBAR      1013
+#define IDC_FILTERBOX      1014
 
 // "ファイル(&F)"
 #define IDM_SAVE           2001   // SaveItem

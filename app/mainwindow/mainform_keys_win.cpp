@@ -35,25 +35,27 @@ void MainForm::OnNextDlgCtl(WPARAM wp, LPARAM lp)
 }
 
 // The list's shortcuts act whenever the main window has the keyboard; the
-// text boxes keep Del, Ctrl+A and Ctrl+C for their own editing.
+// text boxes keep Del, Ctrl+A, Ctrl+C and Ctrl+Z for their own editing.
 bool MainForm::OnShortcut(const MSG *m)
 {
     if (m->message != WM_KEYDOWN)
         return false;
-    // F3 also repeats the search from the find dialog.
+    // F3 also repeats the search from the find dialog, which keeps the
+    // keyboard then.
     HWND find = list_.findDialog();
     if (m->wParam == VK_F3 && find && (m->hwnd == find || IsChild(find, m->hwnd))) {
-        MSG here = *m;
-        here.hwnd = hwnd_;
-        return OnShortcut(&here);
+        list_.FindAgain(hwnd_, GetKeyState(VK_SHIFT) < 0, true);
+        return true;
     }
     if (!(m->hwnd == hwnd_ || IsChild(hwnd_, m->hwnd)))
         return false;
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
     bool alt = GetKeyState(VK_MENU) < 0;
-    bool inEdit = m->hwnd == fileName_ || m->hwnd == ascii_.edit();
+    bool inEdit = m->hwnd == fileName_ || m->hwnd == ascii_.edit() || m->hwnd == filterBox_;
     if (alt)
         return false;
+    if (OnFilterKey(m))
+        return true;
     if (m->wParam == VK_F3 && !ctrl) {
         list_.FindAgain(hwnd_, GetKeyState(VK_SHIFT) < 0);
         return true;
@@ -73,6 +75,10 @@ bool MainForm::OnShortcut(const MSG *m)
     }
     if (m->wParam == 'F' && ctrl) {
         list_.ShowFind(hwnd_);
+        return true;
+    }
+    if (m->wParam == 'Z' && ctrl && !inEdit) {
+        list_.UndoDelete();
         return true;
     }
     if (m->wParam == 'A' && ctrl && !inEdit) {

@@ -9,6 +9,7 @@
 
 #include "mainwindow/commands.h"
 #include "settings/settings_win.h"
+#include "ui/screenplace_win.h"
 #include "ui/uifont_win.h"
 
 namespace lex {
@@ -22,11 +23,12 @@ constexpr int kButtonHeight = 23;
 constexpr int kBrowseWidth = 75;
 constexpr int kFileNameLeft = 86;
 // The status line's right-hand part, which holds the row count.
-constexpr int kCountPartWidth = 160;
+constexpr int kCountPartWidth = 230;
 
-// Identifiers of the two labels (never addressed by the program).
+// Identifiers of the three labels (never addressed by the program).
 constexpr int kFileLabelId = 1011;
 constexpr int kAsciiLabelId = 1012;
+constexpr int kFilterLabelId = 1015;
 
 HMENU IdMenu(int id)
 {
@@ -76,6 +78,13 @@ void MainForm::CreateControls()
     closeBtn_ = make(0, "BUTTON", "閉じる(&C)", WS_TABSTOP | BS_PUSHBUTTON, 420, 56,
                      kRightButtonWidth, kButtonHeight, IDC_CLOSEBTN);
 
+    // The filter box shows with the list, above it.
+    filterLabel_ = make(0, "STATIC", "絞り込み(&R):", SS_LEFT, 8, kPanelHeight + 7, 76, 14,
+                        kFilterLabelId);
+    filterBox_ = make(WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, kFileNameLeft,
+                      kPanelHeight + 3, 250, 21, IDC_FILTERBOX);
+    ShowFilterBar(false);
+
     list_.Create(hwnd_, IDC_LISTVIEW);
     if (list_.hwnd()) {
         SendMessageA(list_.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -108,7 +117,7 @@ void MainForm::FormResize()
 {
     if (inResize_ || !hwnd_ || IsZoomed(hwnd_))
         return;
-    if (list_.hwnd() && IsWindowVisible(list_.hwnd()))
+    if (ListShown())
         return;
     RECT c;
     GetClientRect(hwnd_, &c);
@@ -156,10 +165,16 @@ void MainForm::Layout()
     height -= status.bottom - status.top;
     bool progress = IsWindowVisible(progressBar_);
     MoveIfChanged(hwnd_, progressBar_, 0, height - kProgressHeight, width, kProgressHeight);
+    // The filter box reaches as far as the file name box.
+    RECT name;
+    GetWindowRect(fileName_, &name);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT *>(&name), 2);
+    MoveIfChanged(hwnd_, filterBox_, kFileNameLeft, kPanelHeight + 3, name.right - kFileNameLeft, 21);
     if (list_.hwnd()) {
+        const int top = kPanelHeight + (IsWindowVisible(filterBox_) ? kFilterHeight : 0);
         int bottom = height - (progress ? kProgressHeight : 0);
-        int listHeight = bottom - kPanelHeight;
-        MoveIfChanged(hwnd_, list_.hwnd(), 0, kPanelHeight, width, listHeight > 0 ? listHeight : 0);
+        int listHeight = bottom - top;
+        MoveIfChanged(hwnd_, list_.hwnd(), 0, top, width, listHeight > 0 ? listHeight : 0);
     }
 }
 
@@ -185,36 +200,119 @@ void MainForm::PanelResize(int width)
     MoveIfChanged(hwnd_, fileName_, fr.left, fr.top, browseLeft - fr.left - 4, fr.bottom - fr.top);
 }
 
-// The stored place is taken when the window's caption would lie on a
-// monitor; otherwise (a screen since removed) the window opens where the
-// system puts it.  The list's text column is fitted to the window again as
-// soon as the list shows.
+bool MainForm::ListShown() const
+{
+    return list_.hwnd() && IsWindowVisible(list_.hwnd());
+}
+
+int MainForm::WindowHeightFor(int clientHeight) const
+{
+    RECT c, w;
+    GetClientRect(hwnd_, &c);
+    GetWindowRect(hwnd_, &w);
+    return clientHeight + (w.bottom - w.top) - (c.bottom - c.top);
+}
+
+int MainForm::MinListWindowHeight() const
+{
+    return WindowHeightFor(IdleClientHeight() - kIdleClientHeight + kPanelHeight + kFilterHeight +
+                           kMinListHeight);
+}
+
+// Never narrower than 450 pixels; with the list shown, never so low that
+// the list has no room.
+void MainForm::OnGetMinMaxInfo(MINMAXINFO *info) const
+{
+    info->ptMinTrackSize.x = kMinWidth;
+    if (ListShown())
+        info->ptMinTrackSize.y = MinListWindowHeight();
+}
+
+// The list is about to show: the window takes the height it had when it
+// last showed its list, or grows to half the screen's height unless it is
+// larger.  A maximised window keeps its size, and the height goes to its
+// normal place, so that restoring it shows the list too.
+void MainForm::SizeForList()
+{
+    const int half = GetSystemMetrics(SM_CYSCREEN) / 2;
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    // A window manager may leave a window that reports itself maximised at
+    // the size it was given while hidden, only as high as its panel: there
+    // would be no room for the list.
+    if (IsZoomed(hwnd_) && client.bottom - client.top < kPanelHeight + kFilterHeight + kMinListHeight) {
+        ShowWindow(hwnd_, SW_RESTORE);
+        GetClientRect(hwnd_, &client);
+    }
+    inResize_ = true;
+    if (IsZoomed(hwnd_)) {
+        WINDOWPLACEMENT wp = {};
+        wp.length = sizeof wp;
+        GetWindowPlacement(hwnd_, &wp);
+        RECT &normal = wp.rcNormalPosition;
+        if (listHeight_ > 0 || normal.bottom - normal.top < MinListWindowHeight()) {
+            normal.bottom = normal.top + (listHeight_ > 0 ? listHeight_ : WindowHeightFor(half));
+            wp.flags = 0;
+            wp.showCmd = SW_SHOWMAXIMIZED;
+            SetWindowPlacement(hwnd_, &wp);
+        }
+    } else if (listHeight_ > 0) {
+        RECT w;
+        GetWindowRect(hwnd_, &w);
+        SetWindowPos(hwnd_, nullptr, 0, 0, w.right - w.left, listHeight_,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (client.bottom - client.top < half) {
+        SetClientHeight(half);
+    }
+    inResize_ = false;
+    listHeight_ = 0;
+    Layout();
+}
+
+// The stored place is taken when the window would be usable there (its
+// caption on a monitor, its size within the screens); otherwise (a screen
+// since removed, damaged values) the window opens where the system puts
+// it.  The height of the window with its list, and the column widths, are
+// taken when they fit the screens; the list's text column is fitted to the
+// window again as soon as the list shows.
 void MainForm::RestoreLayout()
 {
     const WindowLayout layout = LoadWindowLayout();
-    for (int i = 0; i < WindowLayout::kColumns; ++i)
-        if (list_.hwnd() && layout.columnWidths[i] != WindowLayout::kNoWidth)
-            SendMessageA(list_.hwnd(), LVM_SETCOLUMNWIDTH, i, MAKELPARAM(layout.columnWidths[i], 0));
+    const std::vector<ScreenRect> areas = MonitorWorkAreas();
+    const int screenWidth = Bounds(areas).Width();
+    for (int i = 0; i < WindowLayout::kColumns; ++i) {
+        const int width = layout.columnWidths[i];
+        if (list_.hwnd() && width != WindowLayout::kNoWidth && width <= screenWidth)
+            SendMessageA(list_.hwnd(), LVM_SETCOLUMNWIDTH, i, MAKELPARAM(width, 0));
+    }
     startMaximized_ = layout.maximized;
+    RECT w;
+    GetWindowRect(hwnd_, &w);
+    PlaceNeeds needs;
+    needs.minWidth = kMinWidth;
+    needs.captionHeight = GetSystemMetrics(SM_CYCAPTION);
+    needs.minHeight = MinListWindowHeight();
+    listHeight_ = SizeFits(kMinWidth, layout.listHeight, areas, needs) ? layout.listHeight : 0;
     if (!layout.hasPlace)
         return;
-    RECT place = {layout.left, layout.top, layout.left + layout.width, layout.top + layout.height};
-    RECT caption = place;
-    caption.bottom = caption.top + GetSystemMetrics(SM_CYCAPTION);
-    if (!MonitorFromRect(&caption, MONITOR_DEFAULTTONULL))
+    // Until the list shows, the window is only as high as its panel.
+    const int idleHeight = w.bottom - w.top;
+    needs.minHeight = idleHeight;
+    const ScreenRect place = {layout.left, layout.top, layout.left + layout.width,
+                              layout.top + idleHeight};
+    if (!PlaceIsUsable(place, areas, needs))
         return;
     WINDOWPLACEMENT wp = {};
     wp.length = sizeof wp;
     GetWindowPlacement(hwnd_, &wp);
     wp.flags = 0;
     wp.showCmd = SW_HIDE;
-    wp.rcNormalPosition = place;
+    wp.rcNormalPosition = RECT{place.left, place.top, place.right, place.bottom};
     SetWindowPlacement(hwnd_, &wp);
-    rememberedHeight_ = layout.height;
 }
 
 // While the list is hidden the window is only as high as its panel: the
-// height from the last time the list showed is kept then.
+// height from the last time the list showed is kept then, or none.
 void MainForm::StoreLayout()
 {
     WindowLayout layout;
@@ -226,9 +324,7 @@ void MainForm::StoreLayout()
         layout.left = r.left;
         layout.top = r.top;
         layout.width = r.right - r.left;
-        layout.height = r.bottom - r.top;
-        if (rememberedHeight_ > 0 && !(list_.hwnd() && IsWindowVisible(list_.hwnd())))
-            layout.height = rememberedHeight_;
+        layout.listHeight = ListShown() ? r.bottom - r.top : listHeight_;
         layout.maximized = wp.showCmd == SW_SHOWMAXIMIZED ||
                            (wp.showCmd == SW_SHOWMINIMIZED && (wp.flags & WPF_RESTORETOMAXIMIZED));
     }

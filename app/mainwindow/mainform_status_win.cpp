@@ -1,6 +1,7 @@
 // The main window's title and status line: the title names the file whose
 // rows the list holds, the status line tells how its scan went (during a
-// scan: how far it has got) and how many rows the list holds.  During a
+// scan: how far it has got) and how many rows the list holds (with a
+// filter: of how many, "N 行中 M 行を表示").  During a
 // scan both follow the progress bar, at most once per progress interval.
 #include "mainwindow/mainform_win.h"
 
@@ -80,8 +81,13 @@ void MainForm::ShowStatus()
             break;
         }
     }
-    if (scan_.Scanning() || listed)
-        count = Grouped(list_.rows().Count()) + " 行";
+    if (!scan_.Scanning() && !notice_.empty())
+        state = notice_;
+    const RowStore &rows = list_.rows();
+    if ((scan_.Scanning() || listed) && rows.Filter().Active())
+        count = Grouped(rows.TotalCount()) + " 行中 " + Grouped(rows.Count()) + " 行を表示";
+    else if (scan_.Scanning() || listed)
+        count = Grouped(rows.Count()) + " 行";
 
     SendMessageA(statusBar_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(state.c_str()));
     SendMessageA(statusBar_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(count.c_str()));

@@ -7,6 +7,7 @@
 
 #include "about/about_ids.h"
 #include "base/exepath.h"
+#include "base/userpath.h"
 #include "mainwindow/commands.h"
 #include "mainwindow/mainform_ids.h"
 #include "settings/settings_win.h"
@@ -20,10 +21,9 @@ namespace {
 const char kClassName[] = "TMainForm";
 const char kTitle[] = "Lexprobe";
 
-// The window opens 553 x 309 pixels large; it is never narrower than 450.
+// The window opens 553 x 309 pixels large.
 constexpr int kInitialWidth = 553;
 constexpr int kInitialHeight = 309;
-constexpr int kMinWidth = 450;
 
 // Posted by OpenFile: the scan of a file named on the command line starts
 // from the message loop, once the window is on screen.
@@ -102,6 +102,10 @@ bool MainForm::Create(HINSTANCE instance, const Options &options)
     menu_.Redraw();
     CreateControls();
     list_.SetCountChanged([this] { ShowStatus(); });
+    list_.SetNoticeShown([this](const std::string &notice) {
+        notice_ = notice;
+        ShowStatus();
+    });
     animateWindow1_ = std::make_unique<TAnimateWindow>(*this);
     animateWindow1_->SetParentComponent(*this);
     FormResize();
@@ -173,7 +177,7 @@ LRESULT MainForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp)
         list_.KeepFindInFront();
         return 0;
     case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO *>(lp)->ptMinTrackSize.x = kMinWidth;
+        OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO *>(lp));
         return 0;
     case WM_PAINT:
         OnPaint();
@@ -216,6 +220,8 @@ void MainForm::OnInitMenuPopup(HMENU popup)
 {
     if (popup == menu_.Popup(EditItem))
         EditItemClick();
+    else if (popup == menu_.Popup(ShowItem))
+        list_.ShowFilterChecks(popup);
 }
 
 void MainForm::OnSize(WPARAM kind)
@@ -274,9 +280,14 @@ void MainForm::OnDestroy()
 // identifiers are not used by the menus.
 void MainForm::OnCommand(int id, int code)
 {
-    if ((code == BN_CLICKED && OnButtonClicked(id)) || list_.OnCommand(id, hwnd_))
+    if ((code == BN_CLICKED && OnButtonClicked(id)) || OnFilterCommand(id) ||
+        list_.OnCommand(id, hwnd_))
         return;
     switch (id) {
+    case IDC_FILTERBOX:
+        if (code == EN_CHANGE)
+            FilterBoxChange();
+        break;
     case IDC_FILENAME:
         if (code == EN_CHANGE)
             FileNameChange();
@@ -349,6 +360,7 @@ void MainForm::SaveItemClick(bool onlyWithRows)
     if ((state & (MF_GRAYED | MF_DISABLED)) || (onlyWithRows && list_.rows().Count() == 0))
         return;
     list_.Save(hwnd_, settings_.SaveOption, scan_.ListedFile());
+    BackFromDialog();
 }
 
 void MainForm::FileNameChange()
@@ -369,8 +381,18 @@ void MainForm::BrowseBtnClick()
     ofn.lpstrTitle = "文字列を抽出するファイルの選択";
     ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER;
     BOOL chosen = OpenHook() ? OpenHook()(ofn) : GetOpenFileNameA(&ofn);
+    BackFromDialog();
     if (chosen)
         SetFileNameText(path);
+}
+
+// A dialog has closed: the main window is the active window again, with
+// the focus where it was (KeepFocusOnActivate), and not another program's,
+// which a window manager may have chosen as the dialog disappeared.
+void MainForm::BackFromDialog()
+{
+    if (IsWindowVisible(hwnd_) && GetForegroundWindow() != hwnd_)
+        SetForegroundWindow(hwnd_);
 }
 
 // A chosen or dropped name: the box shows the end of the path, where the
@@ -416,6 +438,7 @@ void MainForm::OptBtnClick()
     RECT r;
     GetWindowRect(hwnd_, &r);
     optForm_.ShowModal(settings_, r.left + 40, r.top + 40);
+    BackFromDialog();
 }
 
 void MainForm::ShowReadMeitemClick()
@@ -427,6 +450,7 @@ void MainForm::ShowReadMeitemClick()
 void MainForm::VerItemClick()
 {
     aboutDlg_.ShowModal();
+    BackFromDialog();
 }
 
 void MainForm::CloseBtnClick()
@@ -464,6 +488,8 @@ void MainForm::EditItemClick()
     const UINT state = list_.HasSelection() ? MF_ENABLED : MF_GRAYED;
     EnableMenuItem(menu_.Popup(EditItem), IDM_COPY, MF_BYCOMMAND | state);
     EnableMenuItem(menu_.Popup(EditItem), IDM_DELETE, MF_BYCOMMAND | state);
+    EnableMenuItem(menu_.Popup(EditItem), IDM_UNDO,
+                   MF_BYCOMMAND | (list_.CanUndo() ? MF_ENABLED : MF_GRAYED));
 }
 
 // Start, or during a scan stop, a scan.
@@ -478,10 +504,21 @@ void MainForm::StartBtnClick()
         RestoreControls();
         return;
     }
+    // A path in quotes is taken without them, and the box shows it so.
+    const std::string path = PathFromUserText(WindowText(fileName_));
+    if (path != WindowText(fileName_))
+        SetFileNameText(path);
+    if (!ascii_.HoldsNumber()) {
+        ShowError(hwnd_, "最小の文字数には " + std::to_string(kMinExtractStrRange.min) + " から " +
+                             std::to_string(kMinExtractStrRange.max) + " までの数を入れてください。");
+        SetFocus(ascii_.edit());
+        SendMessageA(ascii_.edit(), EM_SETSEL, 0, -1);
+        return;
+    }
     PrepareScan();
     ScanOutcome outcome;
     try {
-        outcome = scan_.Run(WindowText(fileName_), ascii_.Value(), settings_,
+        outcome = scan_.Run(path, ascii_.Value(), settings_,
                             settings_.CheckEnglish ? &marker_ : nullptr);
     } catch (...) {
         // Memory ran out inside the scan: the rows found so far are shown
@@ -514,9 +551,7 @@ void MainForm::EndScan(ScanOutcome outcome)
 // The progress bar goes first (restoring the controls would hide it
 // anyway), and the window takes its height while the list is still hidden,
 // so the list is sized once and shows at its size: each resize of a list
-// of a million rows on screen costs about 0.05 s under Wine.  The window
-// takes the height it had when it last closed, or grows to half the
-// screen's height, unless the user has made it larger or maximised it.
+// of a million rows on screen costs about 0.05 s under Wine.
 void MainForm::ShowResults()
 {
     ShowWindow(progressBar_, SW_HIDE);
@@ -524,23 +559,8 @@ void MainForm::ShowResults()
     menu_.SetVisible(ShowItem, true);
     menu_.Redraw();
     EnableMenuItem(menu_.Popup(FileItem), IDM_SAVE, MF_BYCOMMAND | MF_ENABLED);
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    const int half = GetSystemMetrics(SM_CYSCREEN) / 2;
-    if (rememberedHeight_ > 0 && !IsZoomed(hwnd_)) {
-        RECT w;
-        GetWindowRect(hwnd_, &w);
-        // A hidden list holds the window to its panel's height (FormResize).
-        inResize_ = true;
-        SetWindowPos(hwnd_, nullptr, 0, 0, w.right - w.left, rememberedHeight_,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        inResize_ = false;
-        rememberedHeight_ = 0;
-        Layout();
-    } else if (!IsZoomed(hwnd_) && client.bottom - client.top < half)
-        SetClientHeight(half);
-    else
-        Layout();
+    ShowFilterBar(true);
+    SizeForList();
     ShowWindow(list_.hwnd(), SW_SHOW);
 }
 
@@ -558,6 +578,7 @@ void MainForm::FinishScan()
 // open: a file that cannot be scanned leaves it as it was.
 void MainForm::PrepareScan()
 {
+    notice_.clear();
     SendMessageA(progressBar_, PBM_SETPOS, 0, 0);
     ShowWindow(progressBar_, SW_SHOW);
     SetWindowTextA(startBtn_, kStopCaption);

@@ -101,6 +101,12 @@ private:
     // While the list is hidden the client area above the status line is
     // 100 pixels high.
     static constexpr int kIdleClientHeight = 100;
+    // The window is never narrower than 450 pixels, and once the list shows
+    // it holds at least 100 pixels of list.
+    static constexpr int kMinWidth = 450;
+    static constexpr int kMinListHeight = 100;
+    // The strip of the filter box between the panel and the list.
+    static constexpr int kFilterHeight = 27;
 
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     void OnCommand(int id, int code);
@@ -110,6 +116,7 @@ private:
     void OnInitMenuPopup(HMENU popup);
     HBRUSH OnCtlColor(HDC dc, HWND control);
     void OnSize(WPARAM kind);
+    void OnGetMinMaxInfo(MINMAXINFO *info) const;
     void OnPaint();
     bool OnActivate(WPARAM wp);
     void OnStartScan();
@@ -119,7 +126,13 @@ private:
     void Layout();
     void SetClientHeight(int height);
     int IdleClientHeight() const;
+    // The window's height for a client area `clientHeight` high, and the
+    // least height of the window with its list.
+    int WindowHeightFor(int clientHeight) const;
+    int MinListWindowHeight() const;
+    bool ListShown() const;
     void SetFileNameText(const std::string &path);
+    void BackFromDialog();
 
     // The keyboard (mainform_keys_win.cpp): Enter, Tab and the arrows,
     // the list's shortcuts.
@@ -132,6 +145,13 @@ private:
     void ShowBusyNotice(bool shown) override;
     void ShowScanStarted() override;
     void ShowProgress(int percent) override;
+
+    // The filter box above the list and the "表示(&V)" menu's filter
+    // entries that are the window's (mainform_filter_win.cpp).
+    void ShowFilterBar(bool shown);
+    void FilterBoxChange();
+    bool OnFilterCommand(int id);
+    bool OnFilterKey(const MSG *msg);
 
     // The title and the status line (mainform_status_win.cpp).
     void CreateStatusBar();
@@ -155,6 +175,7 @@ private:
     void PrepareScan();
     void EndScan(ScanOutcome outcome);
     void ShowResults();
+    void SizeForList();
     void FinishScan();
     void RestoreControls();
     void EnableInputs(bool on);
@@ -175,6 +196,8 @@ private:
     HWND tooltip_ = nullptr;
     HWND fileLabel_ = nullptr;
     HWND asciiLabel_ = nullptr;
+    HWND filterLabel_ = nullptr;
+    HWND filterBox_ = nullptr;
     NumberBox ascii_;
     loom::FontHandle font_;
     MenuBar menu_;
@@ -194,13 +217,16 @@ private:
     // How the scan whose rows the list holds ended, and how far it got.
     ScanOutcome listOutcome_ = ScanOutcome::NotOpened;
     int listPercent_ = 0;
+    // A list command's notice, shown in the status line in place of how
+    // the scan ended until a scan starts.
+    std::string notice_;
     DWORD lastListSync_ = 0;  // when a scan last told the list on screen its count
     HWND focusBeforeScan_ = nullptr;  // the control the scan took the focus from
 
-    // From the stored layout: the window's height once the list shows (the
-    // window is only as high as its panel until then), and whether it
-    // opens maximised.
-    int rememberedHeight_ = 0;
+    // From the stored layout: the window's height once the list first shows
+    // (the window is only as high as its panel until then; 0: half the
+    // screen), and whether it opens maximised.
+    int listHeight_ = 0;
     bool startMaximized_ = false;
 
     bool destroyed_ = false;

@@ -2,6 +2,8 @@
 // thread.
 #include "mainwindow/scansession_win.h"
 
+#include "base/inputfile.h"
+#include "base/systemerror_win.h"
 #include "results/resultslist_win.h"
 #include "ui/msgbox_win.h"
 
@@ -20,6 +22,30 @@ constexpr DWORD kProgressShare = 50;
 // However long a move takes, the bar moves at least once per this many
 // progress intervals.
 constexpr DWORD kLongestWait = 4;
+
+// Why `path` cannot be opened, as the system tells it: the scan's own open
+// is tried again (it failed an instant ago), and its last error read at
+// once.  A folder is named as such, where the system only says that access
+// is denied.
+std::string CannotOpenReason(const std::string &path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return "フォルダーは調べられません。ファイルを指定してください。";
+    InputFile probe;
+    if (probe.Open(path.c_str()) == InputError::None)
+        return std::string();
+    return SystemErrorText(GetLastError());
+}
+
+// A failure's message: what went wrong, then the file and why.
+std::string FailureText(const char *what, const std::string &path, const std::string &reason)
+{
+    std::string text = std::string(what) + "\n\n" + path;
+    if (!reason.empty())
+        text += "\n" + reason;
+    return text;
+}
 
 double Milliseconds(const LARGE_INTEGER &from, const LARGE_INTEGER &to)
 {
@@ -88,18 +114,19 @@ void ScanSession::Returned()
 // file that could not be scanned at all leaves the list as it was.
 ScanOutcome ScanSession::ReportFailure(InputError why)
 {
+    const std::string path = FullPathOf(fileName_);
     switch (why) {
     case InputError::TooLarge:
-        ShowError(nullptr, kTooLarge);
+        ShowError(nullptr, FailureText(kTooLarge, path, ""));
         return ScanOutcome::NotOpened;
     case InputError::ShortRead:
-        ShowError(nullptr, kReadError);
+        ShowError(nullptr, FailureText(kReadError, path, ""));
         return ScanOutcome::ReadError;
     case InputError::NoMemory:
         ReportOutOfMemory();
         return ScanOutcome::NoMemory;
     default:
-        ShowError(nullptr, kCannotOpen);
+        ShowError(nullptr, FailureText(kCannotOpen, path, CannotOpenReason(fileName_)));
         return ScanOutcome::NotOpened;
     }
 }

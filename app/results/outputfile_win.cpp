@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include "base/systemerror_win.h"
 #include "util/handles_win.h"
 #include "util/mbcs.h"
 
@@ -157,17 +158,7 @@ OutputError OutputFile::Commit()
 
 std::string OutputFile::ErrorText() const
 {
-    const DWORD error = handle_ ? handle_->error : 0;
-    char *text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char *>(&text), 0, nullptr);
-    std::string result = length ? std::string(text, length) : "error " + std::to_string(error);
-    LocalFree(text);
-    // The system's texts end in a line break.
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
-        result.pop_back();
-    return result;
+    return SystemErrorText(handle_ ? handle_->error : 0);
 }
 
 bool SameFile(const char *a, const char *b)

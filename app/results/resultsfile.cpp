@@ -5,6 +5,11 @@ namespace lex {
 
 std::string ForceTxtExtension(const std::string &path, loom::LeadByteFn isLead)
 {
+    return ForceExtension(path, ".txt", isLead);
+}
+
+std::string ForceExtension(const std::string &path, const char *ext, loom::LeadByteFn isLead)
+{
     size_t dot = std::string::npos;
     for (const char *p = path.c_str(); *p; p += loom::CharLength(p, isLead)) {
         if (loom::CharLength(p, isLead) != 1)
@@ -15,8 +20,8 @@ std::string ForceTxtExtension(const std::string &path, loom::LeadByteFn isLead)
             dot = static_cast<size_t>(p - path.c_str());
     }
     if (dot == std::string::npos)
-        return path + ".txt";
-    return path.substr(0, dot) + ".txt";
+        return path + ext;
+    return path.substr(0, dot) + ext;
 }
 
 } // namespace lex

@@ -33,11 +33,7 @@ inline char *PutResultsLine(char *out, uint32_t offset, RowKind kind, const char
         PutOffsetText(out, offset);
         out += kOffsetTextLength;
         *out++ = '\t';
-        // The longest kind's length, known to the compiler: a shorter
-        // kind's further bytes lie inside the line (its TAB, at least two
-        // more bytes) and are written over below.
-        std::memcpy(out, KindText(kind), kMaxKindTextLength);
-        out += KindTextLength(kind);
+        out = PutKindText(out, kind);
         *out++ = '\t';
     }
     loom::CopyShort(out, text, length);
@@ -52,5 +48,8 @@ inline char *PutResultsLine(char *out, uint32_t offset, RowKind kind, const char
 // appended.  The second byte of a double-byte character (under `isLead`) is
 // never taken for any of the three.
 std::string ForceTxtExtension(const std::string &path, loom::LeadByteFn isLead);
+// The same rule for any extension `ext` (with its dot): the CSV file's
+// name ends in ".csv".
+std::string ForceExtension(const std::string &path, const char *ext, loom::LeadByteFn isLead);
 
 } // namespace lex

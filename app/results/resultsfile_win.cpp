@@ -1,11 +1,13 @@
-// The results file: the save dialog, the name's extension forced to
-// ".txt", and one write of all rows into a file that replaces an existing
-// one only once it is whole.
+// The results file and the CSV file: the save dialog with its two types,
+// the name's extension forced to the type's, the question before an
+// existing file is replaced, and one write of all rows shown into a file
+// that replaces an existing one only once it is whole.
 #include "results/resultslist_win.h"
 
 #include <new>
 #include <vector>
 
+#include "results/csvfile.h"
 #include "results/outputfile.h"
 #include "results/resultsfile.h"
 #include "util/mbcs.h"
@@ -24,7 +26,17 @@ ResultsList::SaveDialogHook &SaveHook()
 // two bytes each, and the NUL.
 constexpr size_t kMaxSaveName = 2 * 32767 + 1;
 
+// Whether `path` names an existing file (not a folder): saving there
+// replaces it.
+bool FileExists(const std::string &path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 } // namespace
+
+const char ResultsList::kSaveTitle[] = "検索結果の保存";
 
 std::string FullPathOf(const std::string &path)
 {
@@ -51,32 +63,58 @@ void ResultsList::Save(HWND owner, bool textOnly, const std::string &sourceFile)
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
-    ofn.lpstrFilter = "テキストファイル\0*.txt\0";
-    ofn.nFilterIndex = 1;
+    ofn.lpstrFilter = "テキストファイル\0*.txt\0CSV (UTF-8) (*.csv)\0*.csv\0";
     ofn.lpstrFile = name.data();
     ofn.nMaxFile = static_cast<DWORD>(name.size());
-    ofn.lpstrTitle = "検索結果の保存";
+    ofn.lpstrTitle = kSaveTitle;
     ofn.Flags = OFN_HIDEREADONLY | OFN_EXPLORER;
-    BOOL chosen = SaveHook() ? SaveHook()(ofn) : GetSaveFileNameA(&ofn);
-    if (!chosen)
-        return;
-    saveName_ = name.data();
-    const std::string path = ForceTxtExtension(saveName_, loom::SystemLeadByte);
-    // The rows would be all that is left of the file they came from.
-    if (!source.empty() && SameFile(path.c_str(), source.c_str())) {
-        ReportError("抽出元のファイル " + path + " には保存できません");
+    for (;;) {
+        ofn.nFilterIndex = saveType_;  // the type chosen last time
+        BOOL chosen = SaveHook() ? SaveHook()(ofn) : GetSaveFileNameA(&ofn);
+        if (!chosen)
+            return;
+        saveName_ = name.data();
+        saveType_ = ofn.nFilterIndex == kCsvType ? kCsvType : kTextType;
+        // The text type's name always ends in ".txt", the CSV type's in ".csv".
+        const bool csv = saveType_ == kCsvType;
+        const std::string path = ForceExtension(saveName_, csv ? ".csv" : ".txt", loom::SystemLeadByte);
+        // The rows would be all that is left of the file they came from.
+        if (!source.empty() && SameFile(path.c_str(), source.c_str())) {
+            ReportError("抽出元のファイル " + path + " には保存できません");
+            return;
+        }
+        // The name written may not be the one typed, so the question is
+        // asked here, for the file that would be lost; "いいえ" goes back to
+        // the dialog.
+        if (FileExists(path) &&
+            ShowMessageBox(owner, path + " は既に存在します。\r\n上書きしますか?", kSaveTitle,
+                           MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+            continue;
+        if (csv)
+            SaveCsvTo(path);
+        else
+            SaveTo(path, textOnly);
         return;
     }
-    SaveTo(path, textOnly);
 }
 
 bool ResultsList::SaveTo(const std::string &path, bool textOnly)
+{
+    return WriteOut(path, [&] { return rows_.ResultsText(textOnly); });
+}
+
+bool ResultsList::SaveCsvTo(const std::string &path)
+{
+    return WriteOut(path, [&] { return RowsCsv(rows_); });
+}
+
+bool ResultsList::WriteOut(const std::string &path, const std::function<std::string()> &build)
 {
     // All lines are built before any file is touched, so a failure here
     // leaves an existing file as it was; so does a failure while writing.
     std::string text;
     try {
-        text = rows_.ResultsText(textOnly);
+        text = build();
     } catch (const std::bad_alloc &) {
         ReportOutOfMemory();
         return false;

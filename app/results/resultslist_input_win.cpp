@@ -26,9 +26,19 @@ LRESULT ResultsList::ListMessage(UINT msg, WPARAM wp, LPARAM lp)
         OnLeftClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & MK_CONTROL) != 0, (wp & MK_SHIFT) != 0);
         return 0;
     case WM_RBUTTONDOWN:
-        // A right click on a row that is not selected selects it alone; the
-        // control then goes on to the context menu.
-        OnRightClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & (MK_CONTROL | MK_SHIFT)) != 0);
+        // A right click on a row that is not selected selects it alone, and
+        // the pop-up menu comes with the button's release.  The control
+        // never sees a click on a row: outside the first column it would
+        // take it for a click on nothing and clear the selection.
+        rightClickTaken_ = OnRightClick(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), (wp & (MK_CONTROL | MK_SHIFT)) != 0);
+        if (rightClickTaken_)
+            return 0;
+        break;
+    case WM_RBUTTONUP:
+        if (rightClickTaken_) {
+            rightClickTaken_ = false;
+            return DefWindowProcA(hwnd_, msg, wp, lp);  // WM_CONTEXTMENU
+        }
         break;
     case WM_KEYDOWN:
         if (OnKeyDown(static_cast<UINT>(wp)))
@@ -46,6 +56,19 @@ LRESULT ResultsList::ListMessage(UINT msg, WPARAM wp, LPARAM lp)
     case WM_MOUSEWHEEL:
         ResetTextTip();
         break;
+    case WM_SETFOCUS: {
+        // The focus mark shows where the keyboard acts: a list entered with
+        // Tab that has no focused row puts it on the top row in view (the
+        // selection stays as it is).
+        LRESULT result = subclass_.CallPrevious(msg, wp, lp);
+        const size_t count = std::min(rows_.Count(), syncedCount_);
+        if (count && FocusedRow() == kNoRow) {
+            const size_t top = static_cast<size_t>(SendMessageA(hwnd_, LVM_GETTOPINDEX, 0, 0));
+            SetFocusedRow(std::min(top, count - 1));
+            SendMessageA(hwnd_, LVM_REDRAWITEMS, top, top);
+        }
+        return result;
+    }
     case WM_SIZE: {
         LRESULT result = subclass_.CallPrevious(msg, wp, lp);
         FitTextColumn();
@@ -116,11 +139,15 @@ void ResultsList::OnLeftClick(int x, int y, bool ctrl, bool shift)
     SelectByUser(static_cast<size_t>(row), ctrl, shift);
 }
 
-void ResultsList::OnRightClick(int x, int y, bool modifiers)
+bool ResultsList::OnRightClick(int x, int y, bool modifiers)
 {
     int row = RowAt(x, y, nullptr);
-    if (row >= 0 && !modifiers && !rows_.Selected(row))
+    if (row < 0)
+        return false;
+    SetFocus(hwnd_);
+    if (!modifiers && !rows_.Selected(row))
         SelectByUser(static_cast<size_t>(row), false, false);
+    return true;
 }
 
 // The movement keys: the focus moves as in any list view; plain keys select

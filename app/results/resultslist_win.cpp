@@ -16,8 +16,9 @@
 //
 // The list's input (clicks and keys) is in resultslist_input_win.cpp, the
 // tooltip of cut texts in resultslist_tip_win.cpp, the find dialog in
-// resultslist_find_win.cpp, the copy in resultslist_copy_win.cpp and the
-// results file in resultsfile_win.cpp.
+// resultslist_find_win.cpp, the copy in resultslist_copy_win.cpp, the
+// filter and the undo in resultslist_view_win.cpp and the results file in
+// resultsfile_win.cpp.
 #include "results/resultslist_win.h"
 
 #include <commctrl.h>
@@ -40,6 +41,8 @@ struct Column {
     int width;
 };
 const Column kColumns[] = {{"アドレス", 80}, {"種類", 60}, {"文字列", 400}};
+// The text column's caption in length order.
+const char kTextByLengthCaption[] = "文字列 (長さ順)";
 // The text column is never made narrower than this to fit the list.
 constexpr int kMinTextWidth = 100;
 
@@ -190,12 +193,14 @@ void ResultsList::FitTextColumn()
 }
 
 // The sorted column's header carries the ascending arrow (the only order
-// there is); -1 takes it away.
-void ResultsList::ShowSortArrow(int column)
+// there is); -1 takes it away.  The text column sorts two ways, so its
+// caption says which in length order.
+void ResultsList::ShowSortArrow(int column, bool byLength)
 {
-    if (!hwnd_ || column == sortedColumn_)
+    const int shown = byLength ? kTextColumn + 1 : column;  // the text column's two orders apart
+    if (!hwnd_ || shown == sortedColumn_)
         return;
-    sortedColumn_ = column;
+    sortedColumn_ = shown;
     HWND header = reinterpret_cast<HWND>(SendMessageA(hwnd_, LVM_GETHEADER, 0, 0));
     for (int i = 0; header && i <= kTextColumn; ++i) {
         HDITEMA item = {};
@@ -205,6 +210,10 @@ void ResultsList::ShowSortArrow(int column)
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
         if (i == column)
             item.fmt |= HDF_SORTUP;
+        if (i == kTextColumn) {
+            item.mask |= HDI_TEXT;
+            item.pszText = const_cast<char *>(byLength ? kTextByLengthCaption : kColumns[i].caption);
+        }
         SendMessageA(header, HDM_SETITEMA, i, reinterpret_cast<LPARAM>(&item));
     }
 }
@@ -350,7 +359,12 @@ void ResultsList::RedrawRows()
 
 bool ResultsList::OnCommand(int id, HWND owner)
 {
+    if (OnFilterCommand(id))
+        return true;
     switch (id) {
+    case IDM_UNDO:
+        UndoDelete();
+        return true;
     case IDM_DELETE:
     case IDM_POPUPDELETE:
         DeleteSelected();
@@ -417,7 +431,7 @@ void ResultsList::SortBy(SortKey key)
         ReportOutOfMemory();
         return;
     }
-    ShowSortArrow(SortedColumn(key));
+    ShowSortArrow(SortedColumn(key), key == SortKey::Length);
     if (focusText) {
         for (size_t row = 0, n = rows_.Count(); row < n; ++row) {
             if (rows_.Text(row) == focusText) {

@@ -46,6 +46,9 @@ public:
     // Runs whenever the control's row count changes (a scan's rows told,
     // rows deleted), for the window's status line.
     void SetCountChanged(std::function<void()> changed) { countChanged_ = std::move(changed); }
+    // Shows a command's notice in the window's status line (a search that
+    // went on from the other end, the count of find-all); "" takes it away.
+    void SetNoticeShown(std::function<void(const std::string &)> shown) { notice_ = std::move(shown); }
 
     // WM_NOTIFY from the list view (and its header).  Returns true when
     // handled, with the window procedure's result in *result.
@@ -64,6 +67,22 @@ public:
     void SelectChecked();
     bool HasSelection() const;
 
+    // Which rows the list shows (resultslist_view_win.cpp).  SetFilter
+    // shows the rows `filter` lets through, the focused row kept when it
+    // stays in sight; the status line's count follows.  The "表示(&V)"
+    // menu's filter entries change one condition each; SetFilterText the
+    // text that rows must hold (the main window's filter box).
+    void SetFilter(const RowFilter &filter);
+    void SetFilterText(const std::string &text);
+    const RowFilter &Filter() const { return rows_.Filter(); }
+    // Check marks of the filter entries of the "表示(&V)" menu `view`, as
+    // it opens.
+    void ShowFilterChecks(HMENU view) const;
+    // "元に戻す(&U)": the rows of the last deletion come back, selected,
+    // the first of them focused.
+    void UndoDelete();
+    bool CanUndo() const { return rows_.CanUndo(); }
+
     // The find dialog: ShowFind opens it (or brings an open one to the
     // front); OnFindMessage handles the registered FINDMSGSTRING message the
     // owner receives; IsFindDialogMessage lets the message loop route
@@ -77,20 +96,32 @@ public:
     // it owns).
     void KeepFindInFront();
     // F3 and Shift+F3: the find dialog's search once more, with its text
-    // and match-case choice, in its direction or (`reverse`) the other
-    // way.  With no search text yet the dialog opens instead.
-    void FindAgain(HWND owner, bool reverse);
+    // and choices as an open dialog shows them, in its direction or
+    // (`reverse`) the other way; pressed in the dialog (`fromDialog`) it
+    // keeps the keyboard.  With no search text yet the dialog opens instead.
+    void FindAgain(HWND owner, bool reverse, bool fromDialog = false);
+    // The find dialog's "すべて検索(&A)": every row whose text holds `what`
+    // is selected, the first of them focused; the status line tells how
+    // many.
+    void FindAll(const std::string &what, bool matchCase);
 
-    // "結果の保存(&S)...": the save dialog, the name's extension forced to
-    // ".txt", and one write.  A name that leads to `sourceFile`, the file
-    // the rows came from (best given as a full path: the dialog may move
-    // the current folder), is refused and the file kept.
-    // Errors go through the program's top-level error handler.
+    // "結果の保存(&S)...": the save dialog with two types, the results
+    // file (the name's extension forced to ".txt") and the CSV file (to
+    // ".csv"), and one write of the rows shown.  A file of the name written
+    // is replaced only when the user says so ("いいえ" goes back to the
+    // dialog).  A name that leads to `sourceFile`, the file the rows came
+    // from (best given as a full path: the dialog may move the current
+    // folder), is refused and the file kept.  Errors go through the
+    // program's top-level error handler.
     void Save(HWND owner, bool textOnly, const std::string &sourceFile);
-    // The write behind Save: all rows in one write to `path` as it stands
-    // (the extension as given); an existing file is replaced only once the
-    // new one is whole.  Returns false after reporting the error.
+    static const char kSaveTitle[];
+    // The save dialog's types, by their place in its list.
+    static constexpr DWORD kTextType = 1, kCsvType = 2;
+    // The writes behind Save: the rows shown in one write to `path` as it
+    // stands (the extension as given); an existing file is replaced only
+    // once the new one is whole.  Return false after reporting the error.
     bool SaveTo(const std::string &path, bool textOnly);
+    bool SaveCsvTo(const std::string &path);
 
     // "コピー(&C)": the selected rows' lines of the results file (see
     // Save), CR LF between them, on the clipboard as CF_TEXT (code page
@@ -120,7 +151,8 @@ private:
     LRESULT ListMessage(UINT msg, WPARAM wp, LPARAM lp);
     int RowAt(int x, int y, bool *onCheckBox) const;
     void OnLeftClick(int x, int y, bool ctrl, bool shift);
-    void OnRightClick(int x, int y, bool modifiers);
+    // True when the click was on a row, and so taken from the control.
+    bool OnRightClick(int x, int y, bool modifiers);
     bool OnKeyDown(UINT key);
     void SelectByUser(size_t row, bool ctrl, bool shift);
     void SetStoredState(int row, UINT state, UINT mask);
@@ -132,22 +164,38 @@ private:
     bool OnTipNotify(NMHDR *hdr);
 
     void FitTextColumn();
-    void ShowSortArrow(int column);
+    void ShowSortArrow(int column, bool byLength = false);
     bool OnGetDispInfoA(NMLVDISPINFOA *info);
     bool OnGetDispInfoW(NMLVDISPINFOW *info);
     void OnItemChanged(const NMLISTVIEW *change);
     void OnStateRangeChanged(const NMLVODSTATECHANGE *change);
-    void FindNext(const std::string &what, bool down, bool matchCase);
+    void FindNext(const std::string &what, bool down, bool matchCase, bool fromDialog);
+    void ReadFindDialog();
+    void ShowFound(size_t row, bool fromDialog);
+    void MoveFindDialogOff(size_t row);
+    static UINT_PTR CALLBACK FindHook(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);
+    void Notice(const std::string &text) const
+    {
+        if (notice_)
+            notice_(text);
+    }
     size_t FocusedRow() const;
     void SetFocusedRow(size_t row, bool anchor = true);
     void RedrawRows();
     void RunWithHourglass(void (RowStore::*command)());
+    bool WriteOut(const std::string &path, const std::function<std::string()> &build);
+    bool OnFilterCommand(int id);
+    // Tells the control the store's row count after the rows shown changed
+    // all at once, with the focus on `focus` (kNoRow: none).
+    void ShowNewRows(size_t focus);
 
     HWND hwnd_ = nullptr;
     WindowSubclass subclass_;  // the list view's input, in front of TListViewXP
     std::function<void()> countChanged_;
+    std::function<void(const std::string &)> notice_;
     bool fitting_ = false;     // the text column is being fitted to the list's width
-    int sortedColumn_ = -1;    // the column whose header shows the sort arrow
+    bool rightClickTaken_ = false;  // the right button went down on a row
+    int sortedColumn_ = -1;    // the column whose header shows the sort arrow (3: the text column by length)
     // The tooltip that shows a text the column cuts: the cell under the
     // mouse, and the text it shows.
     HWND textTip_ = nullptr;
@@ -163,8 +211,10 @@ private:
     HWND findDlg_ = nullptr;
     FINDREPLACEA find_ = {};
     char findWhat_[256] = {};
-    // The save dialog's last chosen name.
+    DWORD choices_ = FR_DOWN;  // direction down at first, match case off
+    // The save dialog's last chosen name and type.
     std::string saveName_;
+    DWORD saveType_ = kTextType;
 };
 
 // The full path of `path` as the current folder gives it now; `path`

@@ -12,7 +12,7 @@
 #include "results/rowstore.h"
 
 #include "results/resultsfile.h"
-#include "util/ascii.h"
+#include "results/rowstore_bits.h"
 #include "util/shortcopy.h"
 
 #include <algorithm>
@@ -22,69 +22,7 @@
 
 namespace lex {
 
-namespace {
-
-// The row's kind (RowKind) in the low two bits, then the flags.
-constexpr uint32_t kKindMask = 3;
-constexpr uint32_t kChecked = 4;
-constexpr uint32_t kSelected = 8;
-constexpr unsigned kLengthShift = 4;
-
-RowKind KindOf(uint32_t lengthFlags)
-{
-    return static_cast<RowKind>(lengthFlags & kKindMask);
-}
-
-using loom::UpperAscii;
-
-// A hint to fetch memory that a loop will read shortly; the sorts walk
-// rows and texts in an order unrelated to where they lie.
-inline void Prefetch(const void *p)
-{
-#if defined(__GNUC__)
-    __builtin_prefetch(p);
-#else
-    (void)p;
-#endif
-}
-
-// Byte substring search; `fold` compares a-z folded bytes.
-bool Contains(const char *hay, size_t hayLen, const std::string &needle, bool fold)
-{
-    const size_t n = needle.size();
-    if (n == 0)
-        return true;
-    if (n > hayLen)
-        return false;
-    const unsigned char *h = reinterpret_cast<const unsigned char *>(hay);
-    const unsigned char *p = reinterpret_cast<const unsigned char *>(needle.data());
-    const size_t last = hayLen - n;
-    if (!fold) {
-        for (size_t i = 0; i <= last; ++i) {
-            const void *hit = std::memchr(h + i, p[0], last - i + 1);
-            if (!hit)
-                return false;
-            i = static_cast<size_t>(static_cast<const unsigned char *>(hit) - h);
-            if (std::memcmp(h + i + 1, p + 1, n - 1) == 0)
-                return true;
-        }
-        return false;
-    }
-    // `needle` is already folded by the caller.
-    const unsigned char first = p[0];
-    for (size_t i = 0; i <= last; ++i) {
-        if (UpperAscii(h[i]) != first)
-            continue;
-        size_t k = 1;
-        while (k < n && UpperAscii(h[i + k]) == p[k])
-            ++k;
-        if (k == n)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
+using namespace rowbits;
 
 // The texts.  A reference's top 12 bits name a slot of 1 MiB, its low 20
 // bits a byte within the slot.  Texts are put one after the other into the
@@ -205,43 +143,54 @@ void RowStore::Clear()
         Give(kPageRows * sizeof(Row));
     pages_.clear();
     pages_.shrink_to_fit();
-    count_ = 0;
+    total_ = 0;
     selected_ = 0;
     textUsed_ = 0;
     garbage_ = 0;
+    view_.clear();
+    view_.shrink_to_fit();
+    undo_.clear();
+    undo_.shrink_to_fit();
 }
 
 void RowStore::Append(uint32_t offset, RowKind kind, const char *text, size_t length,
                       bool checked)
 {
-    if (length > kMaxTextLength || count_ >= UINT32_MAX)
+    if (length > kMaxTextLength || total_ >= UINT32_MAX)
         throw std::bad_alloc();
     // Nothing is changed unless the row fits: the arena is squeezed first
-    // when that makes room (a text taken from this store is copied before
-    // the squeeze moves it), and a row that still does not fit is refused.
-    if (length > textLimit_ - textUsed_ && garbage_ != 0) {
+    // when that makes room, the texts of a deletion kept for undo given up
+    // (a text taken from this store is copied before the squeeze moves
+    // it), and a row that still does not fit is refused.
+    if (length > textLimit_ - textUsed_ && (garbage_ != 0 || !undo_.empty())) {
         const std::string copy(text, length);
+        DropUndo();
         Compact();
         Append(offset, kind, copy.data(), length, checked);
         return;
     }
     if (length > textLimit_ - textUsed_)
         throw std::bad_alloc();
-    if (count_ == pages_.size() * kPageRows) {
+    // Whether the filter shows the row; room for it in view first.
+    Row row = {offset, 0, static_cast<uint32_t>(length) << kLengthShift |
+                              static_cast<uint32_t>(kind) | (checked ? kChecked : 0)};
+    const bool shown = viewed_ && Passes(row.lengthFlags, text);
+    if (shown) {
+        if (view_.size() == view_.capacity())
+            view_.reserve(view_.size() + view_.size() / 2 + 64);
+    }
+    if (total_ == pages_.size() * kPageRows) {
         pages_.reserve(pages_.size() + 1);
         pages_.push_back(TakePage());  // room reserved: only TakePage may throw
     }
-    uint32_t ref = 0;
     if (length != 0) {
-        ref = arena_->Place(length);
-        loom::CopyShort(arena_->At(ref), text, length);
+        row.text = arena_->Place(length);
+        loom::CopyShort(arena_->At(row.text), text, length);
     }
-    Row &r = At(count_);
-    r.offset = offset;
-    r.text = ref;
-    r.lengthFlags = static_cast<uint32_t>(length) << kLengthShift |
-                    static_cast<uint32_t>(kind) | (checked ? kChecked : 0);
-    ++count_;
+    Raw(total_) = row;
+    if (shown)
+        view_.push_back(static_cast<uint32_t>(total_));
+    ++total_;
     textUsed_ += length;
 }
 
@@ -272,200 +221,49 @@ void RowStore::SetSelected(size_t row, bool on)
         --selected_;
 }
 
-template <class Source>
-void RowStore::Reorder(Source source)
-{
-    // Normally the rows are gathered into fresh pages: the new order is
-    // read once, the rows are fetched ahead of use and written in order.
-    // When there is no memory for a second set of pages, the rows are moved
-    // in place along the cycles of the permutation instead (slower: each
-    // move is a jump in memory), so a sort never fails for want of memory
-    // once its new order is known.
-    const size_t pageBytes = kPageRows * sizeof(Row);
-    std::vector<std::unique_ptr<Row[]>> fresh;
-    try {
-        fresh.reserve(pages_.size());
-        for (size_t k = 0; k < pages_.size(); ++k)
-            fresh.push_back(TakePage());
-    } catch (const std::bad_alloc &) {
-        Give(fresh.size() * pageBytes);
-        fresh.clear();
-        std::vector<bool> done(count_);
-        for (size_t p = 0; p < count_; ++p) {
-            if (done[p] || source(p) == p)
-                continue;
-            const Row first = At(p);
-            size_t q = p;
-            for (;;) {
-                done[q] = true;
-                const size_t from = source(q);
-                if (from == p) {
-                    At(q) = first;
-                    break;
-                }
-                At(q) = At(from);
-                q = from;
-            }
-        }
-        return;
-    }
-    for (size_t p = 0; p < count_; ++p) {
-        if (p + 16 < count_)
-            Prefetch(&At(source(p + 16)));
-        fresh[p >> kPageShift][p & kPageMask] = At(source(p));
-    }
-    pages_.swap(fresh);
-    Give(fresh.size() * pageBytes);
-}
 
-void RowStore::Sort(SortKey key)
-{
-    // The new order as row numbers, stable: equal keys keep their order.
-    // Address and length order sort (key, row number) pairs; kind and check
-    // order gather the rows of each of a few groups in turn.
-    auto byKey = [this](auto keyOf) {
-        std::vector<uint64_t> keys(count_);
-        for (size_t i = 0; i < count_; ++i)
-            keys[i] = uint64_t(keyOf(At(i))) << 32 | i;
-        std::sort(keys.begin(), keys.end());
-        Reorder([&keys](size_t p) { return static_cast<size_t>(keys[p] & 0xFFFFFFFFu); });
-    };
-    auto groups = [this](uint32_t count, auto groupOf) {
-        std::vector<uint32_t> order;
-        order.reserve(count_);
-        for (uint32_t group = 0; group < count; ++group)
-            for (size_t i = 0; i < count_; ++i)
-                if (groupOf(At(i).lengthFlags) == group)
-                    order.push_back(static_cast<uint32_t>(i));
-        Reorder([&order](size_t p) { return static_cast<size_t>(order[p]); });
-    };
-    switch (key) {
-    case SortKey::Address:
-        // Every offset text has eight upper-case hexadecimal digits, which
-        // folding leaves alone, so comparing the texts orders them exactly
-        // as the numbers.
-        byKey([](const Row &r) { return r.offset; });
-        break;
-    case SortKey::Kind:
-        // The kinds' values are in the order of their texts: "ANSI",
-        // "Unicode", "UTF-8" ('N' < 'T' once folded).
-        groups(3, [](uint32_t f) { return f & kKindMask; });
-        break;
-    case SortKey::Name:
-        SortByName();
-        break;
-    case SortKey::Length:
-        byKey([](const Row &r) { return r.lengthFlags >> kLengthShift; });
-        break;
-    case SortKey::Checked:
-        groups(2, [](uint32_t f) { return (f & kChecked) ? 0u : 1u; });
-        break;
-    }
-}
-// Name order.  Comparing texts in the arena directly costs a cache miss per
-// comparison, and results lists hold many texts that are equal or share long
-// beginnings, so the rows are ordered by eight folded bytes at a time
-// instead (a most-significant-digit radix sort in 8-byte digits): first by
-// bytes 0-7, then each run that agrees on them and goes on by bytes 8-15,
-// and so on.
-//
-// A digit packs the text's folded bytes big-endian, a missing byte counting
-// as zero, and is followed by how many bytes the text has from that digit
-// on (capped at 9, "more to come").  Where the digits agree, the shorter
-// text ends first and sorts first, as the text comparison has it (also for texts
-// that hold zero bytes).  The row's current position is the last key, which
-// makes the sort stable.
-void RowStore::SortByName()
-{
-    // The row's position shares a word with the remaining length (top four
-    // bits), which keeps the comparison at two integer compares; positions
-    // never come near 2^60.
-    struct Key {
-        uint64_t digit;
-        uint64_t restRow;
-        const unsigned char *text;  // the row's text, so that later levels
-        uint32_t textLength;        // need not look the row up again
-    };
-    constexpr int kRestShift = 60;
-    constexpr uint64_t kRowMask = (uint64_t(1) << kRestShift) - 1;
-    constexpr uint64_t kMore = uint64_t(9) << kRestShift;
-    auto fill = [&](Key &k, size_t level) {
-        const size_t from = level * 8;
-        const size_t remain = k.textLength > from ? k.textLength - from : 0;
-        const size_t n = std::min<size_t>(remain, 8);
-        const unsigned char *t = n ? k.text + from : nullptr;
-        uint64_t digit = 0;
-        for (size_t i = 0; i < 8; ++i)
-            digit = (digit << 8) | (i < n ? UpperAscii(t[i]) : 0u);
-        k.digit = digit;
-        k.restRow = (k.restRow & kRowMask) | (uint64_t(remain > 8 ? 9 : remain) << kRestShift);
-    };
-    auto less = [](const Key &a, const Key &b) {
-        return a.digit != b.digit ? a.digit < b.digit : a.restRow < b.restRow;
-    };
-
-    std::vector<Key> keys(count_);
-    for (size_t i = 0; i < keys.size(); ++i) {
-        const Row &r = At(i);
-        keys[i] = Key{0, i, reinterpret_cast<const unsigned char *>(TextOf(r)),
-                      r.lengthFlags >> kLengthShift};
-    }
-
-    struct Range {
-        size_t begin, end, level;
-    };
-    std::vector<Range> todo{{0, keys.size(), 0}};
-    while (!todo.empty()) {
-        const Range r = todo.back();
-        todo.pop_back();
-        for (size_t i = r.begin; i < r.end; ++i) {
-            if (i + 16 < r.end) {
-                const Key &ahead = keys[i + 16];
-                Prefetch(ahead.text + std::min<size_t>(r.level * 8, ahead.textLength));
-            }
-            fill(keys[i], r.level);
-        }
-        // A run of equal texts stays in row order from level to level: no
-        // need to sort it again.
-        const auto first = keys.begin() + static_cast<std::ptrdiff_t>(r.begin);
-        const auto last = keys.begin() + static_cast<std::ptrdiff_t>(r.end);
-        if (!std::is_sorted(first, last, less))
-            std::sort(first, last, less);
-        // Runs of texts that agree so far and go on are ordered by their
-        // next eight bytes.
-        for (size_t i = r.begin; i < r.end;) {
-            size_t j = i + 1;
-            const uint64_t rest = keys[i].restRow & ~kRowMask;
-            while (j < r.end && keys[j].digit == keys[i].digit && (keys[j].restRow & ~kRowMask) == rest)
-                ++j;
-            if (j - i > 1 && rest == kMore)
-                todo.push_back(Range{i, j, r.level + 1});
-            i = j;
-        }
-    }
-
-    Reorder([&keys](size_t p) { return static_cast<size_t>(keys[p].restRow & kRowMask); });
-}
-
+// The rows shown stay in view at their new places, counted as they are
+// passed; the deleted ones (all of them shown: only those are selected) go
+// to the undo record when there is memory for it.
 size_t RowStore::DeleteSelected()
 {
     if (selected_ == 0)
         return 0;
-    size_t freed = 0, kept = 0;
-    for (size_t i = 0; i < count_; ++i) {
-        const Row r = At(i);
-        if (r.lengthFlags & kSelected)
-            freed += r.lengthFlags >> kLengthShift;
-        else
-            At(kept++) = r;
+    std::vector<Deleted> undo;
+    try {
+        undo.reserve(selected_);
+    } catch (const std::bad_alloc &) {
     }
-    const size_t deleted = count_ - kept;
-    count_ = kept;
-    while (pages_.size() > (count_ + kPageRows - 1) / kPageRows) {
+    const bool keep = undo.capacity() >= selected_;
+    DropUndo();
+    size_t freed = 0, kept = 0, shown = 0, next = 0;
+    for (size_t i = 0; i < total_; ++i) {
+        const bool inView = viewed_ && next < view_.size() && view_[next] == i;
+        next += inView ? 1 : 0;
+        Row r = Raw(i);
+        if (r.lengthFlags & kSelected) {
+            r.lengthFlags &= ~kSelected;
+            if (keep)
+                undo.push_back(Deleted{static_cast<uint32_t>(i), r});
+            else
+                freed += r.lengthFlags >> kLengthShift;
+            continue;
+        }
+        if (inView)
+            view_[shown++] = static_cast<uint32_t>(kept);
+        Raw(kept++) = r;
+    }
+    if (viewed_)
+        view_.resize(shown);
+    const size_t deleted = total_ - kept;
+    total_ = kept;
+    while (pages_.size() > (total_ + kPageRows - 1) / kPageRows) {
         pages_.pop_back();
         Give(kPageRows * sizeof(Row));
     }
     selected_ = 0;
+    undo_.swap(undo);
+    undoSorts_ = sorts_;
     garbage_ += freed;
     // Give the memory back once most of the arena is garbage.  The rows are
     // already deleted: if there is no memory for the squeeze just now, the
@@ -479,21 +277,35 @@ size_t RowStore::DeleteSelected()
     return deleted;
 }
 
+void RowStore::DropUndo()
+{
+    for (const Deleted &d : undo_)
+        garbage_ += d.row.lengthFlags >> kLengthShift;
+    undo_.clear();
+}
+
+// The texts of the rows and of the deletion kept for undo move to a fresh
+// arena, one after the other.
 void RowStore::Compact()
 {
     // The rows change only once every text has its new place.
     auto fresh = std::make_unique<Arena>(*this);
-    std::vector<uint32_t> refs(count_);
-    for (size_t i = 0; i < count_; ++i) {
-        const Row &r = At(i);
+    std::vector<uint32_t> refs(total_ + undo_.size());
+    const auto place = [&](const Row &r, uint32_t &ref) {
         const size_t length = r.lengthFlags >> kLengthShift;
         if (length == 0)
-            continue;
-        refs[i] = fresh->Place(length);
-        std::memcpy(fresh->At(refs[i]), TextOf(r), length);
-    }
-    for (size_t i = 0; i < count_; ++i)
-        At(i).text = refs[i];
+            return;
+        ref = fresh->Place(length);
+        std::memcpy(fresh->At(ref), TextOf(r), length);
+    };
+    for (size_t i = 0; i < total_; ++i)
+        place(Raw(i), refs[i]);
+    for (size_t k = 0; k < undo_.size(); ++k)
+        place(undo_[k].row, refs[total_ + k]);
+    for (size_t i = 0; i < total_; ++i)
+        Raw(i).text = refs[i];
+    for (size_t k = 0; k < undo_.size(); ++k)
+        undo_[k].row.text = refs[total_ + k];
     arena_.swap(fresh);
     textUsed_ -= garbage_;
     garbage_ = 0;
@@ -501,24 +313,53 @@ void RowStore::Compact()
 
 void RowStore::SelectAll()
 {
-    for (size_t i = 0; i < count_; ++i)
+    const size_t n = Count();
+    for (size_t i = 0; i < n; ++i)
         At(i).lengthFlags |= kSelected;
-    selected_ = count_;
+    selected_ = n;
 }
 
 void RowStore::InvertSelection()
 {
-    for (size_t i = 0; i < count_; ++i)
+    const size_t n = Count();
+    for (size_t i = 0; i < n; ++i)
         At(i).lengthFlags ^= kSelected;
-    selected_ = count_ - selected_;
+    selected_ = n - selected_;
 }
 
 void RowStore::SelectChecked()
 {
-    size_t n = 0;
-    for (size_t i = 0; i < count_; ++i) {
+    size_t selected = 0;
+    const size_t n = Count();
+    for (size_t i = 0; i < n; ++i) {
         uint32_t &f = At(i).lengthFlags;
         if (f & kChecked) {
+            f |= kSelected;
+            ++selected;
+        } else {
+            f &= ~kSelected;
+        }
+    }
+    selected_ = selected;
+}
+
+void RowStore::ClearSelection()
+{
+    if (selected_ == 0)
+        return;
+    const size_t n = Count();
+    for (size_t i = 0; i < n; ++i)
+        At(i).lengthFlags &= ~kSelected;
+    selected_ = 0;
+}
+
+size_t RowStore::SelectMatching(const std::string &what, bool matchCase)
+{
+    const std::string needle = Needle(what, matchCase);
+    size_t n = 0;
+    for (size_t i = 0, shown = Count(); i < shown; ++i) {
+        uint32_t &f = At(i).lengthFlags;
+        if (Contains(TextOf(At(i)), f >> kLengthShift, needle, !matchCase)) {
             f |= kSelected;
             ++n;
         } else {
@@ -526,20 +367,12 @@ void RowStore::SelectChecked()
         }
     }
     selected_ = n;
-}
-
-void RowStore::ClearSelection()
-{
-    if (selected_ == 0)
-        return;
-    for (size_t i = 0; i < count_; ++i)
-        At(i).lengthFlags &= ~kSelected;
-    selected_ = 0;
+    return n;
 }
 
 size_t RowStore::FindNext(size_t focused, bool down, const std::string &what, bool matchCase) const
 {
-    const size_t count = count_;
+    const size_t count = Count();
     if (count == 0)
         return SIZE_MAX;
 
@@ -561,11 +394,7 @@ size_t RowStore::FindNext(size_t focused, bool down, const std::string &what, bo
         i = std::min(focused - 1, count - 1);
     }
 
-    std::string needle = what;
-    if (!matchCase)
-        for (char &c : needle)
-            c = static_cast<char>(UpperAscii(static_cast<unsigned char>(c)));
-
+    const std::string needle = Needle(what, matchCase);
     for (;;) {
         const Row &r = At(i);
         if (Contains(TextOf(r), r.lengthFlags >> kLengthShift, needle, !matchCase))
@@ -588,7 +417,8 @@ std::string RowStore::ResultsText(bool textOnly, bool selectedOnly) const
     // Size the text first so that it is built with one allocation.
     // Computed in 64 bits: in a 32-bit build the sum could wrap.
     uint64_t total = 0;
-    for (size_t i = 0; i < count_; ++i) {
+    const size_t n = Count();
+    for (size_t i = 0; i < n; ++i) {
         const Row &r = At(i);
         if (skipped(r))
             continue;
@@ -601,7 +431,7 @@ std::string RowStore::ResultsText(bool textOnly, bool selectedOnly) const
     out.resize(static_cast<size_t>(total));
 
     char *p = &out[0];
-    for (size_t i = 0; i < count_; ++i) {
+    for (size_t i = 0; i < n; ++i) {
         const Row &r = At(i);
         if (skipped(r))
             continue;

@@ -19,6 +19,7 @@
 #include "scan/resources.h"
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_set>
 
 #include "scan/resource_formats.h"
@@ -83,11 +84,25 @@ struct Leaf {
     uint32_t offset;
 };
 
+} // namespace
+
+namespace res {
+
+// The headers, the directory and the data entries' places are read at
+// once; each entry's texts when asked for.
 class ImageReader {
 public:
-    ImageReader(loom::ByteSource &source, ResourceTexts &out)
-        : file_(source), size_(std::min<uint64_t>(source.Size(), kMaxFileSize)), out_(out)
+    explicit ImageReader(loom::ByteSource &source)
+        : file_(source), size_(std::min<uint64_t>(source.Size(), kMaxFileSize))
     {
+    }
+
+    const ResourceTexts &Found() const { return out_; }
+    size_t LeafCount() const { return inside_.size(); }
+    ResourceBlock Block(size_t index) const
+    {
+        const Leaf &leaf = inside_[index];
+        return {leaf.offset, leaf.size, leaf.kind};
     }
 
     void Read()
@@ -101,7 +116,7 @@ public:
         if (!WalkDirectory(0, 0, ResourceKind::StringTable))
             return;
         out_.directory = true;
-        ReadLeaves();
+        PlaceLeaves();
     }
 
 private:
@@ -253,10 +268,10 @@ private:
             ++out_.refused;
     }
 
-    // Each data entry inside the file, in file order, read by its kind;
-    // an entry that overlaps one before it is left out, so the work stays
-    // that of the file's size and no byte belongs to two entries.
-    void ReadLeaves()
+    // Each data entry inside the file, in file order; an entry that
+    // overlaps one before it is left out, so the work stays that of the
+    // file's size and no byte belongs to two entries.
+    void PlaceLeaves()
     {
         std::vector<Leaf> inside;
         inside.reserve(leaves_.size());
@@ -279,16 +294,23 @@ private:
                 continue;
             }
             taken = uint64_t(leaf.offset) + leaf.size;
-            if (ReadLeaf(leaf))
-                out_.blocks.push_back({leaf.offset, leaf.size, leaf.kind});
-            else
-                ++out_.damaged[KindIndex(leaf.kind)];
+            inside_.push_back(leaf);
         }
     }
 
-    bool ReadLeaf(const Leaf &leaf)
+public:
+    // The entry's texts, read by its kind.
+    bool ReadLeaf(size_t index, std::vector<ResourceText> &texts)
     {
-        std::vector<ResourceText> &texts = out_.texts;
+        const bool read = ReadTexts(inside_[index], texts);
+        if (!read)
+            ++out_.damaged[KindIndex(inside_[index].kind)];
+        return read;
+    }
+
+private:
+    bool ReadTexts(const Leaf &leaf, std::vector<ResourceText> &texts)
+    {
         const size_t first = texts.size();
         res::EntryCursor entry(file_, leaf.offset, leaf.size, leaf.rva, leaf.kind, window_.data(),
                                texts);
@@ -327,7 +349,7 @@ private:
 
     loom::PosReader file_;
     uint64_t size_;
-    ResourceTexts &out_;
+    ResourceTexts out_;
     std::vector<Section> sections_;
     // The directory: its file offset and the bytes of its section from there.
     uint32_t base_ = 0;
@@ -336,15 +358,43 @@ private:
     std::unordered_set<uint32_t> seenTables_;
     std::unordered_set<uint32_t> seenData_;
     std::vector<Leaf> leaves_;
+    std::vector<Leaf> inside_;  // the entries to read, in file order
     std::vector<uint8_t> window_ = std::vector<uint8_t>(res::EntryCursor::kWindow);
 };
 
-} // namespace
+} // namespace res
+
+ResourceReader::ResourceReader(loom::ByteSource &file) : image_(new res::ImageReader(file))
+{
+    image_->Read();
+}
+
+ResourceReader::~ResourceReader() = default;
+
+const ResourceTexts &ResourceReader::Found() const { return image_->Found(); }
+
+size_t ResourceReader::EntryCount() const { return image_->LeafCount(); }
+
+ResourceBlock ResourceReader::Entry(size_t index) const { return image_->Block(index); }
+
+bool ResourceReader::ReadEntry(size_t index, std::vector<ResourceText> &texts)
+{
+    return index < image_->LeafCount() && image_->ReadLeaf(index, texts);
+}
 
 ResourceTexts ReadResourceTexts(loom::ByteSource &file)
 {
-    ResourceTexts out;
-    ImageReader(file, out).Read();
+    ResourceReader reader(file);
+    ResourceTexts out = reader.Found();
+    std::vector<ResourceText> texts;
+    for (size_t i = 0; i < reader.EntryCount(); ++i) {
+        if (reader.ReadEntry(i, texts))
+            out.blocks.push_back(reader.Entry(i));
+    }
+    out.texts = std::move(texts);
+    // The damaged entries counted while they were read.
+    std::copy(std::begin(reader.Found().damaged), std::end(reader.Found().damaged),
+              std::begin(out.damaged));
     return out;
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,39 @@ struct ResourceTexts {
     // end of the resource section, nesting deeper than type, name and
     // language.  A root that cannot be read leaves `directory` false.
     uint32_t refused = 0;
+};
+
+namespace res {
+class ImageReader;
+}
+
+// A PE image's resource directory, read when the reader is made, and its
+// data entries, read one at a time when asked for: a scan reads each entry
+// as its walk comes to it, so that memory holds one entry's texts rather
+// than the whole file's.  `file` must outlive the reader.
+class ResourceReader {
+public:
+    explicit ResourceReader(loom::ByteSource &file);
+    ~ResourceReader();
+    ResourceReader(const ResourceReader &) = delete;
+    ResourceReader &operator=(const ResourceReader &) = delete;
+
+    // What ResourceTexts tells by the same names, the blocks and texts
+    // left out: what reading the directory found.  The entries that
+    // ReadEntry finds damaged are counted there too.
+    const ResourceTexts &Found() const;
+    // The data entries of the five kinds that lie inside the file's
+    // sections, in file-offset order, no two overlapping; whether each
+    // is readable as its kind is known only once it is read.
+    size_t EntryCount() const;
+    ResourceBlock Entry(size_t index) const;
+    // Reads an entry and appends its texts to `texts` in file-offset
+    // order; false, with nothing appended, when it is not readable as its
+    // kind (it is then counted as damaged).
+    bool ReadEntry(size_t index, std::vector<ResourceText> &texts);
+
+private:
+    std::unique_ptr<res::ImageReader> image_;
 };
 
 // Reads the resource texts of the file behind `file`.  Files of 4 GiB and

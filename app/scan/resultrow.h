@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace lex {
@@ -26,25 +27,47 @@ inline void PutOffsetText(char *out, uint32_t offset)
 std::string OffsetText(uint32_t offset);
 
 // What a row's text was taken as: single-byte and Shift-JIS text, UTF-16
-// little-endian text, or UTF-8 text.  Kind order is this order.
-enum class RowKind : uint8_t { Ansi, Unicode, Utf8 };
+// little-endian text, UTF-8 text, or a text of a PE image's resources as
+// the resource holds it.  Kind order is this order.
+enum class RowKind : uint8_t { Ansi, Unicode, Utf8, Resource };
+constexpr size_t kRowKinds = 4;
 
-// The longest kind text, "Unicode".
-constexpr size_t kMaxKindTextLength = 7;
+// The longest kind text, "Resource".
+constexpr size_t kMaxKindTextLength = 8;
 
-// The kind column: "ANSI", "Unicode" or "UTF-8".  Each text is followed by
-// zero bytes up to kMaxKindTextLength + 1 bytes, so that a line writer may
-// copy kMaxKindTextLength bytes of any kind.
+// The kind column: "ANSI", "Unicode", "UTF-8" or "Resource", each with a
+// zero byte after it.
 inline const char *KindText(RowKind kind)
 {
-    static const char kTexts[][kMaxKindTextLength + 1] = {"ANSI", "Unicode", "UTF-8"};
+    static const char kTexts[kRowKinds][kMaxKindTextLength + 1] = {"ANSI", "Unicode",
+                                                                   "UTF-8", "Resource"};
     return kTexts[static_cast<int>(kind)];
+}
+
+// UTF-8 and resource rows write a character that code page 932 lacks as
+// its stand-in "\\u{HEX}" (cp932.h): output in UTF-8 gives the character.
+inline bool HoldsStandIns(RowKind kind)
+{
+    return kind == RowKind::Utf8 || kind == RowKind::Resource;
 }
 
 inline size_t KindTextLength(RowKind kind)
 {
-    static const uint8_t kLengths[] = {4, 7, 5};
+    static const uint8_t kLengths[kRowKinds] = {4, 7, 5, 8};
     return kLengths[static_cast<int>(kind)];
+}
+
+// Writes the kind text at `out` (KindTextLength bytes, nothing after them)
+// and returns the position after it.  Inline, in two moves of four bytes
+// that the compiler knows (every kind text has four to eight): the line
+// writers put one on every row.
+inline char *PutKindText(char *out, RowKind kind)
+{
+    const char *text = KindText(kind);
+    const size_t length = KindTextLength(kind);
+    std::memcpy(out, text, 4);
+    std::memcpy(out + length - 4, text + length - 4, 4);
+    return out + length;
 }
 
 } // namespace lex

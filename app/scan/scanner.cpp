@@ -8,6 +8,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "scan/resource_rows.h"
 #include "scan/walk/walker.h"
 
 namespace lex {
@@ -45,6 +46,17 @@ static_assert(ScanStream::kCarryRoom == WalkCore::kMaxLookAhead,
 
 namespace {
 
+// Resource rows only where there is a directory with entries to read.
+std::unique_ptr<ResourceRows> MakeResourceRows(const StreamOptions &options, int minLength,
+                                               const ExtractionSettings &settings,
+                                               const EnglishWordMarker *marker, ScanHost &host)
+{
+    if (!options.resources || options.resources->EntryCount() == 0)
+        return nullptr;
+    return std::unique_ptr<ResourceRows>(
+        new ResourceRows(*options.resources, minLength, settings, marker, host));
+}
+
 std::unique_ptr<WalkCore> MakeWalker(ScanPath path, const WalkSetup &setup)
 {
     // A build runs only where the processor has what it needs, whatever
@@ -65,8 +77,11 @@ std::unique_ptr<WalkCore> MakeWalker(ScanPath path, const WalkSetup &setup)
 ScanStream::ScanStream(uint64_t size, int minLength, const ExtractionSettings &settings,
                        const EnglishWordMarker *marker, ScanHost &host,
                        const StreamOptions &options)
-    : walker_(MakeWalker(options.path, WalkSetup{minLength, &settings, marker, &host, size,
-                                                 options.interval, options.rowLimit})),
+    : resources_(MakeResourceRows(options, minLength, settings, marker, host)),
+      walker_(MakeWalker(options.path,
+                         WalkSetup{minLength, &settings, marker,
+                                   resources_ ? static_cast<ScanHost *>(resources_.get()) : &host,
+                                   size, options.interval, options.rowLimit})),
       buffer_(new uint8_t[std::max<size_t>(options.pieceSize, 1) + kCarryRoom]),
       pieceSize_(std::max<size_t>(options.pieceSize, 1))
 {
@@ -101,13 +116,20 @@ bool ScanStream::Scan(size_t got)
     uint8_t *window = buffer_.get() + kCarryRoom - carried_;
     const size_t avail = got + carried_;
     const uint64_t base = fed_ - carried_;
+    const uint64_t start = fed_;
     fed_ += got;
     return Guarded([&] {
+        if (resources_)
+            resources_->Prepare(Piece(), start, got);
         if (!walker_->Walk(window, base, avail, false)) {
             walker_->EmitPending();
+            if (resources_)
+                resources_->Ended(walker_->Pos());
             ended_ = true;
             return false;
         }
+        if (resources_)
+            resources_->Passed(walker_->Pos());
         // At most the window's last LookAhead() bytes wait for the next piece.
         carried_ = static_cast<size_t>(fed_ - walker_->Pos());
         std::memmove(buffer_.get() + kCarryRoom - carried_, window + avail - carried_, carried_);
@@ -120,11 +142,15 @@ void ScanStream::Finish()
     if (ended_)
         return;
     Guarded([&] {
-        if (carried_ > 0)
-            walker_->Walk(buffer_.get() + kCarryRoom - carried_, fed_ - carried_, carried_, true);
-        else
-            walker_->CheckpointAtEnd();
+        const bool whole =
+            carried_ > 0
+                ? walker_->Walk(buffer_.get() + kCarryRoom - carried_, fed_ - carried_, carried_,
+                                true)
+                : walker_->CheckpointAtEnd();
         walker_->EmitPending();
+        // After a stop, the rows past it are not listed.
+        if (resources_)
+            resources_->Ended(whole ? UINT64_MAX : walker_->Pos());
         return true;
     });
     ended_ = true;
@@ -136,6 +162,8 @@ void ScanStream::Abandon()
         return;
     Guarded([&] {
         walker_->EmitPending();
+        if (resources_)
+            resources_->Ended(UINT64_MAX);
         return true;
     });
     ended_ = true;
@@ -166,6 +194,30 @@ int ScanBuffer(const uint8_t *data, size_t size, int minLength,
 }
 
 namespace {
+
+// The scanner's input file as the resource reader reads it: at any offset,
+// leaving the walk's place in the file as it was.
+class InputBytes final : public loom::ByteSource {
+public:
+    explicit InputBytes(InputFile &file) : file_(file) {}
+    uint64_t Size() const override { return file_.Size(); }
+    size_t ReadAt(uint64_t offset, void *out, size_t count) override
+    {
+        auto *to = static_cast<uint8_t *>(out);
+        size_t done = 0;
+        while (done < count) {
+            size_t got = 0;
+            if (file_.ReadAt(offset + done, to + done, count - done, &got) != InputError::None ||
+                got == 0)
+                break;
+            done += got;
+        }
+        return done;
+    }
+
+private:
+    InputFile &file_;
+};
 
 // Reads data of unknown size to its end, piece by piece.  More than
 // kMaxInputSize bytes cannot be listed (offsets are eight hexadecimal
@@ -237,7 +289,16 @@ int ScanInput(InputFile &file, int minLength, const ExtractionSettings &settings
     // The old rows go once the file is known to be there and readable.
     host.ClearRows();
     try {
-        ScanStream scan(file.Size(), minLength, settings, marker, host, options);
+        // Only a file of known size can be read at any offset.
+        std::unique_ptr<InputBytes> bytes;
+        std::unique_ptr<ResourceReader> reader;
+        StreamOptions streamOptions = options;
+        if (settings.SearchResources && file.SizeKnown() && !options.resources) {
+            bytes.reset(new InputBytes(file));
+            reader.reset(new ResourceReader(*bytes));
+            streamOptions.resources = reader.get();
+        }
+        ScanStream scan(file.Size(), minLength, settings, marker, host, streamOptions);
         why = file.SizeKnown() ? ReadSize(file, scan) : ReadToEnd(file, scan);
         if (scan.OutOfMemory())
             why = InputError::NoMemory;

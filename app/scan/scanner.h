@@ -15,6 +15,8 @@
 namespace lex {
 
 class EnglishWordMarker;
+class ResourceReader;
+class ResourceRows;
 class WalkCore;
 
 // What a scan needs from the program that runs it, in the order a scan first
@@ -75,6 +77,11 @@ struct StreamOptions {
     size_t pieceSize = kScanPiece;            // >= 1
     size_t interval = kCheckpointInterval;    // >= 1
     size_t rowLimit = kMaxRowLength;          // >= 1
+    // The resource reader of the data, for a scan with SearchResources
+    // (resource_rows.h tells what it does; the setting itself is not
+    // looked at here).  Null: the walk alone.  A scan of a file makes one
+    // when the setting is on.
+    ResourceReader *resources = nullptr;
 };
 
 // A scan of data that arrives piece by piece.  The walk's state (the string
@@ -124,6 +131,8 @@ private:
     template <class Body>
     bool Guarded(Body &&body);
 
+    // Made before the walk, which hands its rows through it.
+    std::unique_ptr<ResourceRows> resources_;
     std::unique_ptr<WalkCore> walker_;
     // The carried bytes, at the end of the first kCarryRoom bytes, then the
     // piece.
@@ -135,8 +144,8 @@ private:
     bool outOfMemory_ = false;
 };
 
-// Walks the whole of `data` and emits rows to `host`.  `marker` may be null
-// (no row is checked).  Every position 0..size-1 is examined; the look-ahead
+// Walks the whole of `data` and emits rows to `host`: the walk alone, whatever
+// SearchResources says.  `marker` may be null (no row is checked).  Every position 0..size-1 is examined; the look-ahead
 // of the last one is taken as a zero byte.  A checkpoint follows the step
 // that reaches the last position of each 64 KiB block, and the step that
 // reaches the last position of the data.  Returns 0, or 1 without walking
@@ -154,7 +163,9 @@ int ScanBufferWithInterval(const uint8_t *data, size_t size, int minLength,
                            size_t checkpointInterval, ScanPath path = SelectedScanPath(),
                            size_t rowLimit = kMaxRowLength);
 
-// Reads the file named `fileName` piece by piece and scans it.  Returns 0
+// Reads the file named `fileName` piece by piece and scans it; with
+// SearchResources, a PE image's resource texts are read through the same
+// file as the walk comes to them (resource_rows.h).  Returns 0
 // when the walk ran to its end or was stopped, 1 when the file could not be
 // found, opened or read to its end, was 4 GiB or larger, or memory ran out.
 // A file that cannot be scanned at all is refused before the host clears

@@ -65,4 +65,5 @@ list(APPEND LEX_CORE_SOURCES
 list(APPEND LEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/resources.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resource_formats.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/resource_row.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/resource_row.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/resource_rows.cpp)

@@ -10,6 +10,7 @@ OptFormValues OptFormFromSettings(const ExtractionSettings &s)
     v.KanjiNoise = s.CheckKanjiNoise;
     v.SearchWideJapanese = s.SearchWideJapanese;
     v.SearchUtf8 = s.SearchUtf8;
+    v.SearchResources = s.SearchResources;
     v.HalfKana = s.CheckHalfKana;
     v.Recurrence = s.CheckRecurrence;
     v.English = s.CheckEnglish;
@@ -26,6 +27,7 @@ void OptFormToSettings(const OptFormValues &v, ExtractionSettings &s)
     s.CheckKanjiNoise = v.KanjiNoise;
     s.SearchWideJapanese = v.SearchWideJapanese;
     s.SearchUtf8 = v.SearchUtf8;
+    s.SearchResources = v.SearchResources;
     s.CheckHalfKana = v.HalfKana;
     s.CheckRecurrence = v.Recurrence;
     s.CheckEnglish = v.English;

@@ -12,6 +12,7 @@ struct OptFormValues {
     bool KanjiNoise = false;
     bool SearchWideJapanese = false;
     bool SearchUtf8 = false;
+    bool SearchResources = false;
     bool HalfKana = false;
     bool Recurrence = false;
     int RecurrenceTime = 1;  // SpnRecurrence, always within its range

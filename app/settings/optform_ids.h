@@ -21,4 +21,5 @@
 #define IDC_CHKSEARCHWIDE       3016
 #define IDC_CHKKANJINOISE       3017
 #define IDC_CHKSEARCHUTF8       3018
+#define IDC_CHKSEARCHRESOURCES  3030
 // BtnOK and BtnCancel are IDOK and IDCANCEL, so Enter and Esc reach them.

@@ -10,7 +10,7 @@ namespace {
 
 // The form's client area and where every control sits in it, in pixels.
 constexpr int kClientWidth = 351;
-constexpr int kClientHeight = 324;
+constexpr int kClientHeight = 346;
 
 struct Place {
     int id, x, y, w, h;
@@ -22,21 +22,22 @@ constexpr Place kLayout[] = {
     {IDC_CHKKANJINOISE, 42, 48, 301, 18},
     {IDC_CHKSEARCHWIDE, 24, 70, 314, 18},
     {IDC_CHKSEARCHUTF8, 24, 92, 314, 18},
-    {IDC_CHKHALFKANA, 24, 114, 314, 18},
-    {IDC_CHKRECURRENCE, 24, 140, 16, 18},
-    {IDC_SPNRECURRENCE, 42, 138, 56, 21},
+    {IDC_CHKSEARCHRESOURCES, 24, 114, 314, 18},
+    {IDC_CHKHALFKANA, 24, 136, 314, 18},
+    {IDC_CHKRECURRENCE, 24, 162, 16, 18},
+    {IDC_SPNRECURRENCE, 42, 160, 56, 21},
     // Two lines, the sentence and its bracketed exception, each whole on
     // its line.
-    {IDC_LBLRECURRENCE, 104, 140, 239, 28},
-    {IDC_LBLEXAMPLE, 104, 170, 239, 14},
-    {IDC_CHKENGLISH, 24, 190, 319, 18},
-    {IDC_CHKSEPARATOR, 42, 212, 301, 18},
-    {IDC_CHKINITIAL, 42, 234, 301, 18},
-    {IDC_HEADSAVE, 8, 258, 28, 14},
-    {IDC_RULESAVE, 40, 264, 303, 2},
-    {IDC_CHKSAVEOPTION, 24, 276, 314, 18},
-    {IDOK, 184, 296, 75, 25},
-    {IDCANCEL, 268, 296, 75, 25},
+    {IDC_LBLRECURRENCE, 104, 162, 239, 28},
+    {IDC_LBLEXAMPLE, 104, 192, 239, 14},
+    {IDC_CHKENGLISH, 24, 212, 319, 18},
+    {IDC_CHKSEPARATOR, 42, 234, 301, 18},
+    {IDC_CHKINITIAL, 42, 256, 301, 18},
+    {IDC_HEADSAVE, 8, 280, 28, 14},
+    {IDC_RULESAVE, 40, 286, 303, 2},
+    {IDC_CHKSAVEOPTION, 24, 298, 314, 18},
+    {IDOK, 184, 318, 75, 25},
+    {IDCANCEL, 268, 318, 75, 25},
 };
 
 } // namespace
@@ -141,6 +142,7 @@ OptFormValues OptForm::Values() const
     v.KanjiNoise = Checked(IDC_CHKKANJINOISE);
     v.SearchWideJapanese = Checked(IDC_CHKSEARCHWIDE);
     v.SearchUtf8 = Checked(IDC_CHKSEARCHUTF8);
+    v.SearchResources = Checked(IDC_CHKSEARCHRESOURCES);
     v.HalfKana = Checked(IDC_CHKHALFKANA);
     v.Recurrence = Checked(IDC_CHKRECURRENCE);
     v.English = Checked(IDC_CHKENGLISH);
@@ -163,6 +165,7 @@ void OptForm::FormShow()
     ChkSearchKanjiClick();
     SetChecked(IDC_CHKSEARCHWIDE, v.SearchWideJapanese);
     SetChecked(IDC_CHKSEARCHUTF8, v.SearchUtf8);
+    SetChecked(IDC_CHKSEARCHRESOURCES, v.SearchResources);
     SetChecked(IDC_CHKHALFKANA, v.HalfKana);
     SetChecked(IDC_CHKRECURRENCE, v.Recurrence);
     SetChecked(IDC_CHKENGLISH, v.English);

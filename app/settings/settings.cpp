@@ -4,11 +4,12 @@
 
 namespace lex {
 
-const StoredFlag kStoredFlags[11] = {
+const StoredFlag kStoredFlags[12] = {
     {"SearchKanji", &ExtractionSettings::SearchKanji},
     {"CheckKanjiNoise", &ExtractionSettings::CheckKanjiNoise},
     {"SearchWideJapanese", &ExtractionSettings::SearchWideJapanese},
     {"SearchUtf8", &ExtractionSettings::SearchUtf8},
+    {"SearchResources", &ExtractionSettings::SearchResources},
     {"CheckHalfKana", &ExtractionSettings::CheckHalfKana},
     {"CheckRecurrence", &ExtractionSettings::CheckRecurrence},
     {"CheckEnglish", &ExtractionSettings::CheckEnglish},

@@ -19,6 +19,9 @@ struct ExtractionSettings {
     bool CheckHalfKana = true;    // half-width katakana 0xA1-0xDF are not printable
     bool SearchWideJapanese = false;  // take Japanese code units into "Unicode" strings
     bool SearchUtf8 = false;      // list well-formed UTF-8 text as rows of the kind "UTF-8"
+    // In a PE image, list its resources' texts as rows of the kind
+    // "Resource" in place of the walk's rows inside them.
+    bool SearchResources = false;
     bool CheckRecurrence = true;  // apply the repetition filter
     int RecurrenceTime = kRecurrenceTimeRange.def;  // run length that the repetition filter rejects
     bool CheckEnglish = true;     // check rows whose text holds a dictionary word
@@ -41,7 +44,7 @@ struct StoredInt {
     int ExtractionSettings::*field;
     IntRange range;
 };
-extern const StoredFlag kStoredFlags[11];
+extern const StoredFlag kStoredFlags[12];
 extern const StoredInt kStoredInts[2];
 
 // Brings every integer setting into its range.  Values from outside the

@@ -114,7 +114,8 @@ constexpr IntRange kCoordinateRange = {-32768, 32767, 0};
 constexpr IntRange kWindowSizeRange = {1, 32767, 0};
 constexpr IntRange kColumnWidthRange = {0, 32767, 0};
 
-const char *const kPlaceNames[] = {"WindowLeft", "WindowTop", "WindowWidth", "WindowHeight"};
+const char *const kPlaceNames[] = {"WindowLeft", "WindowTop", "WindowWidth"};
+const char kHeightName[] = "WindowHeight";
 const char kMaximizedName[] = "WindowMaximized";
 const char *const kColumnNames[WindowLayout::kColumns] = {"ColumnWidth1", "ColumnWidth2",
                                                           "ColumnWidth3"};
@@ -127,35 +128,40 @@ WindowLayout LoadWindowLayout()
     loom::RegKey key;
     if (!CreateKey(key))
         return layout;
-    int place[4];
-    const IntRange *ranges[4] = {&kCoordinateRange, &kCoordinateRange, &kWindowSizeRange,
-                                 &kWindowSizeRange};
+    int place[3];
+    const IntRange *ranges[3] = {&kCoordinateRange, &kCoordinateRange, &kWindowSizeRange};
     layout.hasPlace = true;
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 3; ++i)
         layout.hasPlace = ReadInRange(key.get(), kPlaceNames[i], *ranges[i], &place[i]) &&
                           layout.hasPlace;
     if (layout.hasPlace) {
         layout.left = place[0];
         layout.top = place[1];
         layout.width = place[2];
-        layout.height = place[3];
     }
+    ReadInRange(key.get(), kHeightName, kWindowSizeRange, &layout.listHeight);
     ReadFlag(key.get(), kMaximizedName, &layout.maximized);
     for (int i = 0; i < WindowLayout::kColumns; ++i)
         ReadInRange(key.get(), kColumnNames[i], kColumnWidthRange, &layout.columnWidths[i]);
     return layout;
 }
 
+// A height that is not known any more goes, so that a damaged one is not
+// read again.
 void SaveWindowLayout(const WindowLayout &layout)
 {
     loom::RegKey key;
     if (!CreateKey(key))
         return;
     if (layout.hasPlace) {
-        const int place[4] = {layout.left, layout.top, layout.width, layout.height};
-        for (int i = 0; i < 4; ++i)
+        const int place[3] = {layout.left, layout.top, layout.width};
+        for (int i = 0; i < 3; ++i)
             WriteInt(key.get(), kPlaceNames[i], place[i]);
     }
+    if (layout.listHeight > 0)
+        WriteInt(key.get(), kHeightName, layout.listHeight);
+    else
+        RegDeleteValueA(key.get(), kHeightName);
     WriteInt(key.get(), kMaximizedName, layout.maximized);
     for (int i = 0; i < WindowLayout::kColumns; ++i)
         if (layout.columnWidths[i] != WindowLayout::kNoWidth)

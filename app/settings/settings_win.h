@@ -29,7 +29,11 @@ struct WindowLayout {
     // The window's normal (not maximised) place, in the coordinates of
     // GetWindowPlacement; `hasPlace` false: none stored, or damaged.
     bool hasPlace = false;
-    int left = 0, top = 0, width = 0, height = 0;
+    int left = 0, top = 0, width = 0;
+    // The window's normal height the last time it showed its list (while
+    // the list is hidden the window is only as high as its panel); 0: none
+    // stored, or damaged.
+    int listHeight = 0;
     bool maximized = false;
     // The results list's columns; kNoWidth: none stored, or damaged.
     static constexpr int kNoWidth = -1;
@@ -38,8 +42,8 @@ struct WindowLayout {
 };
 
 // Reads the stored layout.  A value that is missing, not an integer or out
-// of its range is ignored; the place is taken only when all four of its
-// values are sound.
+// of its range is ignored; the place is taken only when all three of its
+// values are sound.  Whether it fits the screens is the window's to judge.
 WindowLayout LoadWindowLayout();
 void SaveWindowLayout(const WindowLayout &layout);
 

@@ -73,13 +73,17 @@ int Dialog::RunModal(HWND focus, const ShowHook &shown)
             DispatchMessageA(&m);
         }
     }
-    // The other windows are enabled before the dialog disappears, so that
-    // the activation goes back to the program and not to another one; then
-    // to the window that had it.
+    // The other windows are enabled, and the window the user came from made
+    // active again, before the dialog disappears: the dialog's owner is the
+    // hidden application window, so once the dialog is gone the system (a
+    // window manager, under Wine) would hand the activation to another
+    // program.
     others.reset();
-    ShowWindow(hwnd_, SW_HIDE);
-    if (active && active != hwnd_ && IsWindow(active))
+    if (active && active != hwnd_ && IsWindow(active)) {
+        SetForegroundWindow(active);
         SetActiveWindow(active);
+    }
+    ShowWindow(hwnd_, SW_HIDE);
     done_ = true;
     return result_;
 }

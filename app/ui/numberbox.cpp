@@ -2,12 +2,10 @@
 
 namespace lex {
 
-int NumberBoxValue(const char *text, const IntRange &range)
+int NumberBoxValue(const char *text, const IntRange &range, int fallback)
 {
     int v;
-    if (!ParseInt(text, &v))
-        v = range.min;
-    return range.Clamp(v);
+    return ParseInt(text, &v) ? range.Clamp(v) : range.Clamp(fallback);
 }
 
 } // namespace lex

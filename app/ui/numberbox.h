@@ -7,8 +7,8 @@
 
 namespace lex {
 
-// The value of a number box: the integer in its text, the minimum when the
-// text is not an integer, brought into `range`.
-int NumberBoxValue(const char *text, const IntRange &range);
+// The value of a number box: the integer in its text brought into `range`;
+// `fallback` (the value it held before) when the text is not an integer.
+int NumberBoxValue(const char *text, const IntRange &range, int fallback);
 
 } // namespace lex

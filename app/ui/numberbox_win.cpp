@@ -11,7 +11,7 @@ void NumberBox::Create(HWND parent, int editId, int spinId, const RECT &r, HFONT
 {
     HINSTANCE inst = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
     HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, r.left,
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, r.left,
                                 r.top, r.right - r.left, r.bottom - r.top, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(editId)), inst,
                                 nullptr);
@@ -29,6 +29,9 @@ void NumberBox::Attach(HWND edit, HWND spin, const IntRange &range)
     edit_ = edit;
     spin_ = spin;
     range_ = range;
+    value_ = range.def;
+    // Typed letters are refused (a template's box may lack the style).
+    SetWindowLongPtrA(edit_, GWL_STYLE, GetWindowLongPtrA(edit_, GWL_STYLE) | ES_NUMBER);
     SendMessageA(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
     SendMessageA(spin_, UDM_SETRANGE32, range_.min, range_.max);
 }
@@ -40,18 +43,29 @@ void NumberBox::Move(const RECT &r)
     SendMessageA(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
 }
 
-int NumberBox::Value() const
+std::string NumberBox::Text() const
 {
     char text[64] = "";
     GetWindowTextA(edit_, text, sizeof text);
-    return NumberBoxValue(text, range_);
+    return text;
+}
+
+int NumberBox::Value() const
+{
+    return NumberBoxValue(Text().c_str(), range_, value_);
+}
+
+bool NumberBox::HoldsNumber() const
+{
+    int v;
+    return ParseInt(Text().c_str(), &v);
 }
 
 void NumberBox::SetValue(int value)
 {
-    value = range_.Clamp(value);
-    SetWindowTextA(edit_, std::to_string(value).c_str());
-    SendMessageA(spin_, UDM_SETPOS32, 0, value);
+    value_ = range_.Clamp(value);
+    SetWindowTextA(edit_, std::to_string(value_).c_str());
+    SendMessageA(spin_, UDM_SETPOS32, 0, value_);
 }
 
 void NumberBox::Enable(bool on)
@@ -62,11 +76,10 @@ void NumberBox::Enable(bool on)
 
 void NumberBox::OnKillFocus()
 {
-    char text[64] = "";
-    GetWindowTextA(edit_, text, sizeof text);
-    int v = NumberBoxValue(text, range_);
-    if (std::to_string(v) != text)
+    const int v = Value();
+    if (std::to_string(v) != Text())
         SetValue(v);
+    value_ = v;
 }
 
 LRESULT NumberBox::OnDeltaPos(const NMUPDOWN *nm)

@@ -1,11 +1,14 @@
 // A number box: an edit box holding an integer of a given range with an
-// up-down control at its right edge.  The value is the integer in the text
-// (the minimum when the text is not one); the text is brought into range
-// when the box loses the focus.
+// up-down control at its right edge.  It takes only digits as typed; the
+// value is the integer in the text, or the value it held before when the
+// text is not one (pasted letters, an emptied box), and the text is brought
+// back to that value, or into range, when the box loses the focus.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
+
+#include <string>
 
 #include "base/intrange.h"
 
@@ -27,6 +30,8 @@ public:
 
     int Value() const;
     void SetValue(int value);      // brought into range
+    // Whether the text is an integer (in range or not).
+    bool HoldsNumber() const;
     void Enable(bool on);
 
     // EN_KILLFOCUS of the edit box.
@@ -37,9 +42,12 @@ public:
     LRESULT OnDeltaPos(const NMUPDOWN *nm);
 
 private:
+    std::string Text() const;
+
     HWND edit_ = nullptr;
     HWND spin_ = nullptr;
     IntRange range_ = {0, 0, 0};
+    int value_ = 0;  // the last value set or left in the box
 };
 
 } // namespace lex

@@ -5,8 +5,11 @@
 # subclassing variant, the dialog base with its modal loop, client sizing,
 # control colours), the application window that owns the program's
 # top-level windows, and the minimise and restore animation between the
-# main window and the taskbar button.
-list(APPEND LEX_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/numberbox.cpp)
+# main window and the taskbar button; the rule of where a window may be put
+# back on the monitors.
+list(APPEND LEX_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/numberbox.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/screenplace.cpp)
 list(APPEND LEX_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/numberbox_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/menubar_win.cpp
@@ -16,4 +19,5 @@ list(APPEND LEX_WIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/window_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialog_win.cpp
   ${CMAKE_CURRENT_LIST_DIR}/application_win.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/animwnd_win.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/animwnd_win.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/screenplace_win.cpp)

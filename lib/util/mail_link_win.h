@@ -26,8 +26,10 @@ inline bool RunningOnWine()
 }
 
 // `link` as the shell can take it: any link whole on Windows; under Wine a
-// "mailto:" link longer than kWineMailLinkLimit bytes ends at the last
-// whole escape or character that fits.
+// "mailto:" link longer than kWineMailLinkLimit bytes ends after the last
+// whole line of its query that fits, or else before its last space, so
+// that the mail's body is not cut inside a word; a query without either
+// ends at the last whole escape or character that fits.
 inline std::string ShellSafeLink(const std::string &link, bool onWine = RunningOnWine())
 {
     if (!onWine || link.size() <= kWineMailLinkLimit)
@@ -36,7 +38,17 @@ inline std::string ShellSafeLink(const std::string &link, bool onWine = RunningO
     for (std::size_t i = 0; i + 1 < sizeof kMailScheme; ++i)
         if (UpperAscii(link[i]) != kMailScheme[i])
             return link;
-    return link.substr(0, WholeEncodedLength(link, kWineMailLinkLimit));
+    const std::string fits = link.substr(0, WholeEncodedLength(link, kWineMailLinkLimit));
+    const std::size_t query = fits.find('?');
+    if (query == std::string::npos)
+        return fits;
+    const std::size_t lineEnd = fits.rfind("%0A");
+    if (lineEnd != std::string::npos && lineEnd > query)
+        return fits.substr(0, lineEnd + 3);
+    const std::size_t space = fits.rfind("%20");
+    if (space != std::string::npos && space > query)
+        return fits.substr(0, space);
+    return fits;
 }
 
 } // namespace loom

@@ -17,6 +17,12 @@
 //   lexdrive find TEXT            opens the find dialog and presses its
 //                                 find-next button for TEXT
 //   lexdrive find-close           closes the find dialog
+//   lexdrive filter TEXT          types TEXT into the filter box
+//   lexdrive save PATH TYPE       saves through the real save dialog: PATH as
+//                                 the name, TYPE the type's place (1 text, 2
+//                                 CSV); does not wait for the file
+//   lexdrive answer ID            presses button ID (6 yes, 7 no) of the
+//                                 message box in front
 //   lexdrive opt                  opens the settings dialog (waits for it)
 //   lexdrive cancel               closes the settings dialog with Cancel
 //   lexdrive about                opens the version dialog (waits for it)
@@ -403,6 +409,51 @@ int Find(const char *text)
     return 0;
 }
 
+// The save dialog, by its title; the message box in front that has a
+// button of g_answer's id.
+HWND g_found = nullptr;
+int g_answer = 0;
+
+bool SaveDialogShown()
+{
+    return (g_found = FindWindowA("#32770", "検索結果の保存")) != nullptr;
+}
+
+bool AnswerShown()
+{
+    g_found = GetForegroundWindow();
+    return g_found && GetDlgItem(g_found, g_answer) != nullptr;
+}
+
+int Save(const char *path, int type)
+{
+    PostMessageA(g_main, WM_COMMAND, MAKEWPARAM(IDM_SAVE, 0), 0);
+    if (!WaitFor(SaveDialogShown, 10000))
+        return 1;
+    HWND dialog = g_found;
+    Sleep(300);
+    SendDlgItemMessageA(dialog, cmb1, CB_SETCURSEL, static_cast<WPARAM>(type - 1), 0);
+    // The dialog takes the type as the list closes on it.
+    for (const WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, code),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, cmb1)));
+    SetDlgItemTextA(dialog, GetDlgItem(dialog, cmb13) ? cmb13 : edt1, path);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    Sleep(500);
+    return 0;
+}
+
+int Answer(int id)
+{
+    g_answer = id;
+    if (!WaitFor(AnswerShown, 10000))
+        return 1;
+    PostMessageA(g_found, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(g_found, id)));
+    Sleep(300);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -425,6 +476,15 @@ int main(int argc, char **argv)
         SendMessageA(Item(IDC_FILENAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
         return 0;
     }
+    if (cmd == "filter" && argc > 2) {
+        SendMessageA(Item(IDC_FILTERBOX), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
+        Sleep(300);
+        return 0;
+    }
+    if (cmd == "save" && argc > 3)
+        return Save(argv[2], std::atoi(argv[3]));
+    if (cmd == "answer" && argc > 2)
+        return Answer(std::atoi(argv[2]));
     if (cmd == "drop" && argc > 2)
         return Drop(argv[2]);
     if (cmd == "start") {

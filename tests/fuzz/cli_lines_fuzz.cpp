@@ -8,7 +8,7 @@
 //              bit 3 text only, bit 4 checked column, bit 5 names in code
 //              page 932, bits 6-7 radix (0 and 3 hexadecimal, 1 decimal,
 //              2 octal)
-//   byte 1     the kind (mod 3), bit 7 the checked flag
+//   byte 1     the kind (mod the kinds), bit 7 the checked flag
 //   bytes 2-5  the offset, little-endian
 //   byte 6     length n of the file name that follows (0: no file column)
 //   n bytes    the file name (up to its first zero byte)
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int radix = data[0] >> 6;
     format.radix = radix == 1 ? lex::Radix::Decimal : radix == 2 ? lex::Radix::Octal
                                                                  : lex::Radix::Hex;
-    const auto kind = static_cast<lex::RowKind>((data[1] & 0x7F) % 3);
+    const auto kind = static_cast<lex::RowKind>((data[1] & 0x7F) % lex::kRowKinds);
     const bool checked = data[1] & 0x80;
     const uint32_t offset = data[2] | data[3] << 8 | data[4] << 16 | uint32_t(data[5]) << 24;
     size_t n = data[6];
@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // The conversion alone, into exactly the room it promises.
     std::unique_ptr<char[]> converted(new char[lex::kMaxUtf8PerByte * size]);
     const size_t utf8 = lex::Cp932TextToUtf8(reinterpret_cast<const char *>(data), size,
-                                             kind == lex::RowKind::Utf8, converted.get());
+                                             lex::HoldsStandIns(kind), converted.get());
     if (utf8 > lex::kMaxUtf8PerByte * size ||
         !WellFormedUtf8(reinterpret_cast<const uint8_t *>(converted.get()), utf8))
         Fail("a text in UTF-8 beyond its room or not well-formed");

@@ -10,24 +10,19 @@ loom_fuzz_target(scan_fuzz
   SEEDS ${CMAKE_SOURCE_DIR}/samples
   SECONDS 20
   ARGS -max_len=4096)
-# The resource reader on arbitrary bytes, seeded with the resource-only
-# DLLs of the native test (tests/native/scan.cmake builds them).  Only the
-# reader's sources and the code page 932 table are compiled in.
+# The resource reader on arbitrary bytes, and the scan that lists its
+# texts, seeded with the resource-only DLLs of the native test
+# (tests/native/scan.cmake builds them).
 loom_fuzz_target(scan_resources_fuzz
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/scan_resources_fuzz.cpp
-          ${CMAKE_SOURCE_DIR}/app/scan/resources.cpp
-          ${CMAKE_SOURCE_DIR}/app/scan/resource_formats.cpp
-          ${CMAKE_SOURCE_DIR}/app/scan/resource_row.cpp
-          ${CMAKE_SOURCE_DIR}/app/scan/cp932.cpp
-          ${CMAKE_BINARY_DIR}/generated/cp932_table.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/scan_resources_fuzz.cpp ${LEX_FUZZ_CORE}
   LIBS loomcore
-  INCLUDES ${CMAKE_SOURCE_DIR}/app
+  INCLUDES ${CMAKE_SOURCE_DIR}/app ${CMAKE_SOURCE_DIR}/tests/support
   SEEDS ${LEX_RESTEXTS_DIR}/dll
   SECONDS 10
   ARGS -max_len=16384)
-add_dependencies(scan_resources_fuzz_replay cp932_table restexts_fixtures)
+add_dependencies(scan_resources_fuzz_replay cp932_table japanese_model restexts_fixtures)
 if(TARGET scan_resources_fuzz)
-  add_dependencies(scan_resources_fuzz cp932_table restexts_fixtures)
+  add_dependencies(scan_resources_fuzz cp932_table japanese_model restexts_fixtures)
 endif()
 # The core's code page 932 table is generated in the program's folder.
 add_dependencies(scan_fuzz_replay cp932_table)

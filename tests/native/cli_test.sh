@@ -4,6 +4,7 @@
 #   cli_test.sh PATH/TO/lexprobe [RUNNER]
 # RUNNER (the Windows build's wine-run) starts the program; it merges the
 # program's stderr into stdout, so messages are then looked for in both.
+# LEX_PE_FILE names a PE file with resources.
 set -u
 exe=$1
 runner=${2:-}
@@ -108,6 +109,24 @@ done
 run --help >"$tmp/out" 2>&1
 grep -q -- "--search-wide-japanese  take Japanese text in UTF-16LE" "$tmp/out" ||
   fail "help lacks --search-wide-japanese"
+
+# Resource texts: rows of their own among the others, in offset order,
+# and none without the switch or when it is undone.
+pe=${LEX_PE_FILE:-}
+if [ -s "$pe" ]; then
+  run -R --no-check-english "$pe" >"$tmp/walk" 2>&1 || fail "resources off: exit status $?"
+  run -R --no-check-english --search-resources "$pe" >"$tmp/res" 2>&1 ||
+    fail "--search-resources: exit status $?"
+  grep -q "$(printf '\tResource\t')" "$tmp/res" || fail "--search-resources: no Resource rows"
+  grep -q "$(printf '\tResource\t')" "$tmp/walk" && fail "resources off: Resource rows"
+  cut -f1 "$tmp/res" | LC_ALL=C sort -c 2>/dev/null || fail "--search-resources: rows out of order"
+  run -R --no-check-english --search-resources --no-search-resources "$pe" >"$tmp/undone" 2>&1
+  cmp -s "$tmp/walk" "$tmp/undone" || fail "--no-search-resources last: rows differ"
+  run --json --no-check-english --search-resources "$pe" >"$tmp/json" 2>&1
+  grep -q '"kind":"Resource"' "$tmp/json" || fail "--search-resources: no JSON Resource rows"
+else
+  fail "LEX_PE_FILE names no file: '$pe'"
+fi
 
 # Lines go out in large blocks: 120,000 lines fill several, and a string of
 # 1.4 MB sits between them, listed as a line of 1 MiB (longer than a block

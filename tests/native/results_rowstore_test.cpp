@@ -247,6 +247,119 @@ TEST(RowStoreFind, OnlyTheTextColumnIsSearched)
     EXPECT_EQ(s.FindNext(SIZE_MAX, true, "orl", false), 1u);
 }
 
+// Find all: the rows find-next would stop at, and no other, selected.
+TEST(RowStoreFind, FindAllSelectsEveryHitAndNothingElse)
+{
+    RowStore s;
+    FillTexts(s, {"xabcx", "none", "ABC", "zzz", "abcabc"});
+    s.SetSelected(1, true);
+    EXPECT_EQ(3u, s.SelectMatching("abc", false));
+    EXPECT_EQ(3u, s.SelectedCount());
+    EXPECT_FALSE(s.Selected(1));
+    EXPECT_EQ(1u, s.SelectMatching("ABC", true));
+    EXPECT_TRUE(s.Selected(2));
+    EXPECT_EQ(0u, s.SelectMatching("q", false));
+    EXPECT_EQ(0u, s.SelectedCount());
+}
+
+// ---------------------------------------------------------------------------
+// Filter and undo
+
+TEST(RowStoreFilter, ShowsTheRowsThatPassAndTheCommandsActOnThem)
+{
+    const std::vector<RowIn> rows = {
+        {0, RowKind::Ansi, "Hello World", false},
+        {1, RowKind::Ansi, "\x83\x74\x83\x40\x83\x43\x83\x8B", true},  // katakana
+        {2, RowKind::Unicode, "error 42", false},
+        {3, RowKind::Unicode, "\x90\xDD\x92\xE8", true},  // kanji
+        {4, RowKind::Ansi, "\xB6\xC5", false},              // half-width katakana
+        {5, RowKind::Ansi, "\x83\xB6" "mega", false},          // Greek: not Japanese
+        {6, RowKind::Utf8, "\x82\x60\x82\x61", false},     // full-width letters
+        {7, RowKind::Ansi, "a\x81\x41" "b", false},             // an ideographic comma
+        {8, RowKind::Utf8, "HELLO again", true},
+        {9, RowKind::Utf8, "\\u{1F600} smile", false},
+    };
+    const int any = RowFilter::kAnyKind;
+    const struct {
+        RowFilter filter;
+        std::vector<uint32_t> shown;
+    } cases[] = {
+        {{"", false, false, any}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+        {{"hello", false, false, any}, {0, 8}},
+        {{"", true, false, any}, {1, 3, 4, 6, 7}},
+        {{"", false, false, int(RowKind::Unicode)}, {2, 3}},
+        {{"", false, true, any}, {1, 3, 8}},
+        {{"", true, true, any}, {1, 3}},
+        {{"o", false, false, int(RowKind::Utf8)}, {8}},
+        {{"zz", false, false, any}, {}},
+    };
+    for (const auto &c : cases) {
+        RowStore s;
+        s.SetFilter(c.filter);  // set before the rows come, as during a scan
+        Fill(s, rows);
+        EXPECT_EQ(c.shown, Offsets(s)) << c.filter.text;
+        RowStore after;
+        Fill(after, rows);
+        after.SetFilter(c.filter);
+        EXPECT_EQ(c.shown, Offsets(after)) << c.filter.text;
+        EXPECT_EQ(rows.size(), after.TotalCount());
+        // Typed on from a shorter text, which judges only the rows shown.
+        if (c.filter.text.size() > 1) {
+            RowFilter shorter = c.filter;
+            shorter.text.pop_back();
+            after.SetFilter(RowFilter());
+            after.SetFilter(shorter);
+            after.SetFilter(c.filter);
+            EXPECT_EQ(c.shown, Offsets(after)) << c.filter.text;
+        }
+    }
+
+    // Selection, find and the results text keep to the rows shown; rows
+    // going out of sight are deselected.
+    RowStore s;
+    Fill(s, rows);
+    s.SetSelected(0, true);
+    s.SetFilter({"", true, false, any});
+    EXPECT_EQ(0u, s.SelectedCount());
+    s.SelectAll();
+    EXPECT_EQ(5u, s.SelectedCount());
+    s.InvertSelection();
+    EXPECT_EQ(0u, s.SelectedCount());
+    EXPECT_EQ(1u, s.SelectMatching("\x83", false));  // the katakana row; the Greek one is hidden
+    EXPECT_EQ(4u, s.FindNext(0, true, "b", false));
+    const std::string text = s.ResultsText(true);
+    EXPECT_EQ(5, std::count(text.begin(), text.end(), '\n'));
+    EXPECT_EQ(std::string::npos, text.find("Hello"));
+
+    // Sorting orders every row: clearing the filter shows them all in it.
+    s.Sort(SortKey::Length);
+    s.SetFilter(RowFilter());
+    std::vector<size_t> lengths;
+    for (size_t i = 0; i < s.Count(); ++i)
+        lengths.push_back(s.TextLength(i));
+    EXPECT_TRUE(std::is_sorted(lengths.begin(), lengths.end()));
+    EXPECT_EQ(rows.size(), s.Count());
+
+    // A deletion under a filter, undone after a sort and with another
+    // filter: the rows come back selected where the order puts them, those
+    // the filter shows.
+    s.Sort(SortKey::Address);
+    s.SetFilter({"", false, true, any});
+    s.SelectAll();  // rows 1, 3, 8
+    EXPECT_EQ(3u, s.DeleteSelected());
+    EXPECT_EQ((std::vector<uint32_t>{}), Offsets(s));
+    s.Sort(SortKey::Name);
+    s.SetFilter({"", false, false, int(RowKind::Utf8)});
+    EXPECT_EQ((std::vector<uint32_t>{9, 6}), Offsets(s));
+    EXPECT_EQ(3u, s.UndoDelete());
+    EXPECT_EQ((std::vector<uint32_t>{8, 9, 6}), Offsets(s));  // name order: "HELLO", "\u{", 0x82
+    EXPECT_EQ(1u, s.SelectedCount());
+    EXPECT_TRUE(s.Selected(0));
+    s.SetFilter(RowFilter());
+    EXPECT_EQ(rows.size(), s.Count());
+    EXPECT_FALSE(s.CanUndo());
+}
+
 // ---------------------------------------------------------------------------
 // Delete
 
@@ -456,7 +569,7 @@ Model ManyRows(size_t n)
         if (i % 5 == 0)
             text += "\x88\x9F\x82\xA0";
         m.rows.push_back(
-            {static_cast<uint32_t>(i), static_cast<RowKind>((seed >> 4) % 3), text, (seed & 2) != 0});
+            {static_cast<uint32_t>(i), static_cast<RowKind>((seed >> 4) % lex::kRowKinds), text, (seed & 2) != 0});
     }
     return m;
 }
@@ -512,15 +625,32 @@ TEST(RowStoreStorage, SortsAndDeletionAcrossPagesAndChunks)
                          [&](size_t a, size_t b) { return o.less(m.rows[a], m.rows[b]); });
         ExpectRows(s, m, order);
     }
-    // Deleting all but every seventh row frees pages and squeezes the texts.
+    // Deleting all but every seventh row frees pages; undone, every row is
+    // back in its place.  Once the deletion can no longer be undone (the
+    // next one), its texts are squeezed out.
     const size_t before = s.MemoryUsed();
     std::vector<size_t> kept;
-    for (size_t i = 0; i < s.Count(); ++i) {
-        s.SetSelected(i, i % 7 != 0);
-        if (i % 7 == 0)
-            kept.push_back(order[i]);
-    }
+    const auto selectAllButEverySeventh = [&] {
+        kept.clear();
+        for (size_t i = 0; i < s.Count(); ++i) {
+            s.SetSelected(i, i % 7 != 0);
+            if (i % 7 == 0)
+                kept.push_back(order[i]);
+        }
+    };
+    selectAllButEverySeventh();
+    const size_t deleted = s.DeleteSelected();
+    ExpectRows(s, m, kept);
+    ASSERT_TRUE(s.CanUndo());
+    EXPECT_EQ(deleted, s.UndoDelete());
+    ExpectRows(s, m, order);
+    EXPECT_EQ(deleted, s.SelectedCount());
+    EXPECT_FALSE(s.CanUndo());
+    selectAllButEverySeventh();
     s.DeleteSelected();
+    s.SetSelected(0, true);
+    s.DeleteSelected();
+    kept.erase(kept.begin());
     ExpectRows(s, m, kept);
     EXPECT_LT(s.MemoryUsed(), before / 2);
     s.Clear();

@@ -2,16 +2,19 @@
 // toolchain from tests/fixtures/japanese): with Japanese UTF-16 text taken,
 // every string of the string table, the dialog, the menu and the version
 // block is one "Unicode" row holding its code page 932 bytes, at the offset
-// where its UTF-16 text starts; without, none of them is listed.
+// where its UTF-16 text starts; without, none of them is listed.  With
+// resource texts taken, each is one "Resource" row instead.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "scan/resources.h"
 #include "scan/scanner.h"
 #include "recording_host.h"
 #include "scan_inputs.h"
@@ -107,9 +110,20 @@ ExtractionSettings Japanese(bool checkHalfKana)
     return s;
 }
 
+// A scan of the file itself, in pieces smaller than the resource section.
+std::vector<Row> ScanFile(const std::string &path, const ExtractionSettings &settings)
+{
+    RecordingHost host;
+    lex::StreamOptions pieces;
+    pieces.pieceSize = 1000;
+    EXPECT_EQ(0, lex::StringScanner(path.c_str(), 2, settings, nullptr, host, nullptr, pieces));
+    return host.rows;
+}
+
 class JapaneseResources : public testing::TestWithParam<const char *> {
 protected:
-    std::string file_ = ReadFile(std::string(LEX_JPRES_DIR) + "/" + GetParam());
+    std::string path_ = std::string(LEX_JPRES_DIR) + "/" + GetParam();
+    std::string file_ = ReadFile(path_);
 };
 
 } // namespace
@@ -161,6 +175,67 @@ TEST_P(JapaneseResources, NothingJapaneseWhenTheSettingIsOff)
         for (char c : r.text)
             EXPECT_LT(static_cast<unsigned char>(c), 0x80) << "row at " << r.offset;
     }
+}
+
+TEST_P(JapaneseResources, ResourceTextsReplaceTheWalkInsideTheirEntries)
+{
+    loom::BufferSource source(file_.data(), file_.size());
+    const std::vector<lex::ResourceBlock> blocks = lex::ReadResourceTexts(source).blocks;
+    ASSERT_FALSE(blocks.empty());
+    // Where the first entry at or after `at` begins.
+    const auto nextEntry = [&](uint64_t at) {
+        for (const lex::ResourceBlock &b : blocks)
+            if (uint64_t(b.offset) + b.size > at)
+                return uint64_t(b.offset);
+        return uint64_t(file_.size());
+    };
+    std::vector<Text> texts(std::begin(kTexts), std::end(kTexts));
+    texts.push_back(kTooShort);
+    texts.push_back(kHalfWidth);
+    for (bool wide : {false, true}) {
+        for (bool halfKana : {true, false}) {
+            ExtractionSettings s = Japanese(halfKana);
+            s.SearchWideJapanese = wide;
+            const std::vector<Row> walk = ScanFile(path_, s);
+            s.SearchResources = true;
+            const std::vector<Row> rows = ScanFile(path_, s);
+            const std::string how = std::string(wide ? "Japanese UTF-16" : "ASCII UTF-16") +
+                                    (halfKana ? "" : ", half-width katakana");
+            // Every text whole at its offset, short ones and half-width
+            // katakana too; a dialog's font name is no text.
+            for (const Text &t : texts) {
+                const bool font = std::string(t.where).find("font") != std::string::npos;
+                for (Row want : ExpectedRows(file_, t)) {
+                    want.kind = lex::RowKind::Resource;
+                    EXPECT_EQ(!font, Listed(rows, want)) << how << ": " << t.where;
+                }
+            }
+            size_t resourceRows = 0;
+            for (size_t i = 0; i < rows.size(); ++i) {
+                EXPECT_TRUE(i == 0 || rows[i - 1].offset <= rows[i].offset) << how << ", row " << i;
+                if (rows[i].kind == lex::RowKind::Resource)
+                    ++resourceRows;
+                else
+                    EXPECT_LT(rows[i].offset, nextEntry(rows[i].offset)) << how << ": inside";
+            }
+            EXPECT_EQ(lex::ReadResourceTexts(source).texts.size(), resourceRows) << how;
+            // Outside the entries nothing is lost: a row of the walk alone
+            // that ends well before the next entry is listed as it was.
+            for (const Row &r : walk) {
+                if (r.offset + 4 * r.text.size() + 4 <= nextEntry(r.offset))
+                    EXPECT_TRUE(Listed(rows, r)) << how << ": lost " << r.text;
+            }
+        }
+    }
+    // A file that is no PE image is walked as without the setting.
+    const std::string notPe = (std::filesystem::temp_directory_path() /
+                               (std::string("lex_not_pe_") + GetParam())).string();
+    std::ofstream(notPe, std::ios::binary) << "ZM" << file_.substr(2);
+    ExtractionSettings on = Japanese(true);
+    const std::vector<Row> walk = ScanFile(notPe, on);
+    on.SearchResources = true;
+    EXPECT_EQ(walk, ScanFile(notPe, on));
+    std::filesystem::remove(notPe);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, JapaneseResources,

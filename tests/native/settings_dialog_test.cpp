@@ -11,15 +11,16 @@ namespace {
 
 TEST(OptFormRules, NumberBoxValue)
 {
+    // A text that is not an integer leaves the value the box held (7).
     const std::pair<const char *, int> cases[] = {
-        {"", 1}, {"abc", 1}, {"0", 1}, {"-3", 1}, {"1", 1}, {"1000", 1000}, {"1001", 1000},
-        {"  12", 12}, {"$10", 16}, {"X1f", 31}, {"12a", 1}, {"99999999999", 1},
+        {"", 7}, {"abc", 7}, {"0", 1}, {"-3", 1}, {"1", 1}, {"1000", 1000}, {"1001", 1000},
+        {"  12", 12}, {"$10", 16}, {"X1f", 31}, {"12a", 7}, {"99999999999", 7},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(c.second, lex::NumberBoxValue(c.first, lex::kRecurrenceTimeRange)) << c.first;
-    // Another range: a text that is not an integer counts as its minimum.
-    EXPECT_EQ(3, lex::NumberBoxValue("abc", lex::IntRange{3, 9, 5}));
-    EXPECT_EQ(9, lex::NumberBoxValue("12", lex::IntRange{3, 9, 5}));
+        EXPECT_EQ(c.second, lex::NumberBoxValue(c.first, lex::kRecurrenceTimeRange, 7)) << c.first;
+    // Another range: the value held is brought into it too.
+    EXPECT_EQ(3, lex::NumberBoxValue("abc", lex::IntRange{3, 9, 5}, 0));
+    EXPECT_EQ(9, lex::NumberBoxValue("12", lex::IntRange{3, 9, 5}, 5));
 }
 
 TEST(OptFormRules, SettingsRoundTripAndRangeOfTheNumber)
@@ -65,6 +66,7 @@ TEST(OptFormRules, EveryFlagMapsToItsOwnBoxBothWays)
         {&S::CheckKanjiNoise, &V::KanjiNoise, "CheckKanjiNoise"},
         {&S::SearchWideJapanese, &V::SearchWideJapanese, "SearchWideJapanese"},
         {&S::SearchUtf8, &V::SearchUtf8, "SearchUtf8"},
+        {&S::SearchResources, &V::SearchResources, "SearchResources"},
         {&S::CheckHalfKana, &V::HalfKana, "CheckHalfKana"},
         {&S::CheckRecurrence, &V::Recurrence, "CheckRecurrence"},
         {&S::CheckEnglish, &V::English, "CheckEnglish"},

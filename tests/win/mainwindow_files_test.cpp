@@ -157,7 +157,7 @@ TEST_F(Files, CommandLineFileThatCannotBeOpenedIsReported)
     form_->OpenFile(dir_ + "no such file.bin", true);
     Pump();
     ASSERT_EQ(1u, boxes_.size());
-    EXPECT_EQ("ファイルが開けません。調査を中断します。", boxes_[0].text);
+    EXPECT_EQ("ファイルが開けません。調査を中断します。", FirstLine(boxes_[0].text));
     EXPECT_EQ("エラー", boxes_[0].caption);
     EXPECT_FALSE(IsWindowVisible(Item(IDC_LISTVIEW)));
     EXPECT_EQ("検索開始(&I)", Text(Item(IDC_STARTBTN)));

@@ -42,6 +42,12 @@ inline std::string Text(HWND wnd)
     return buf;
 }
 
+// A message's first line: what went wrong, before the file and the reason.
+inline std::string FirstLine(const std::string &text)
+{
+    return text.substr(0, text.find('\n'));
+}
+
 inline int ClientHeight(HWND wnd)
 {
     RECT r;

@@ -142,7 +142,7 @@ public:  // the table below names these
         HWND find = FindNext("string100017");
         Pump();
         EXPECT_EQ(17, Focused());
-        EXPECT_EQ(List(), GetFocus());
+        EXPECT_TRUE(IsChild(find, GetFocus()));  // Enter finds the next
         EXPECT_EQ(Main(), GetWindow(find, GW_OWNER));
         HWND below = find;
         while (below && below != Main())
@@ -198,6 +198,44 @@ public:  // the table below names these
         EXPECT_EQ(1, saves);
         lex::ResultsList::SetSaveDialogHook(nullptr);
     }
+
+    // 7. When a dialog closes, the main window is the foreground window
+    // again, with the focus where it was: each dialog is cancelled as soon
+    // as it is in front.
+    static void CALLBACK CancelDialogInFront(HWND, UINT, UINT_PTR, DWORD)
+    {
+        HWND front = GetForegroundWindow();
+        char cls[16] = {};
+        GetClassNameA(front, cls, sizeof cls);
+        if (front && std::strcmp(cls, "#32770") == 0)
+            PostMessageA(front, WM_COMMAND, IDCANCEL, 0);
+    }
+    void DialogsGiveTheFocusBack()
+    {
+        Scan("dialogs.bin", ManyStrings(30));
+        // A button takes the focus as it is clicked; a menu command leaves
+        // it where it was.
+        const struct {
+            const char *what;
+            HWND focus;
+            std::function<void()> open;
+        } dialogs[] = {
+            {"settings", Item(IDC_OPTBTN), [&] { Click(Item(IDC_OPTBTN)); }},
+            {"about", List(), [&] { SendMessageA(Main(), WM_COMMAND, IDM_VERSION, 0); }},
+            {"browse", Item(IDC_BROWSEBTN), [&] { Click(Item(IDC_BROWSEBTN)); }},
+            {"save", List(), [&] { SendMessageA(Main(), WM_COMMAND, IDM_SAVE, 0); }},
+        };
+        for (const auto &dialog : dialogs) {
+            SetForegroundWindow(Main());
+            SetFocus(List());
+            const UINT_PTR timer = SetTimer(nullptr, 0, 300, CancelDialogInFront);
+            dialog.open();
+            KillTimer(nullptr, timer);
+            Pump();
+            EXPECT_EQ(Main(), GetForegroundWindow()) << dialog.what;
+            EXPECT_EQ(dialog.focus, GetFocus()) << dialog.what;
+        }
+    }
 };
 
 TEST_F(Habits, TheWindowKeepsTheHabitsOfAWindowsProgram)
@@ -206,7 +244,8 @@ TEST_F(Habits, TheWindowKeepsTheHabitsOfAWindowsProgram)
     // row that does not expect one.
     const std::pair<const char *, void (Habits::*)()> habits[] = {
         {"1 size", &Habits::Size}, {"2 stop", &Habits::Stop}, {"3 Enter", &Habits::Enter},
-        {"6 F3, Ctrl+S", &Habits::Keys}, {"4, 5 boxes, find dialog", &Habits::BoxesAndFindDialog}};
+        {"6 F3, Ctrl+S", &Habits::Keys}, {"7 dialogs", &Habits::DialogsGiveTheFocusBack},
+        {"4, 5 boxes, find dialog", &Habits::BoxesAndFindDialog}};
     for (const auto &habit : habits) {
         SCOPED_TRACE(habit.first);
         form_.reset();
@@ -304,8 +343,11 @@ RECT NormalPlace(HWND wnd)
 }
 
 // The window's place, whether it was maximised and the column widths come
-// back at the next start; a place off every monitor and damaged values are
-// ignored.
+// back at the next start; a place of which no usable part lies on a
+// monitor, sizes too small to use, columns wider than the screen and
+// damaged values are ignored and not stored again.  The list, when it first
+// shows, gets the height of a window that last showed its list, or half the
+// screen.
 TEST_F(Habits, TheLayoutIsRememberedAcrossStarts)
 {
     Start();
@@ -327,44 +369,90 @@ TEST_F(Habits, TheLayoutIsRememberedAcrossStarts)
     GetWindowRect(Main(), &r);
     EXPECT_EQ(480, r.bottom - r.top);
 
+    const int half = GetSystemMetrics(SM_CYSCREEN) / 2;
+    // What a user did in the session before the start under test.
+    const auto closeUnscanned = [this] { Start(), CloseMain(); };
+    const auto maximiseMoved = [this] {
+        Start();
+        Scan("layout.bin", ManyStrings(5));
+        SetWindowPos(Main(), nullptr, 120, 80, 700, 500, SWP_NOZORDER);
+        ShowWindow(Main(), SW_MAXIMIZE);
+        CloseMain();
+    };
     const struct {
-        const char *what, *name, *value;
+        const char *what;
+        std::vector<std::pair<const char *, const char *>> values;  // over the sound ones
+        std::function<void()> session;  // instead of the values
         bool placed, maximized;
-        int column;  // the first column's width; 0: the fresh one
+        int column;      // the first column's width; 0: the fresh one
+        int listHeight;  // the window's height once a scan shows the list; 0: half the screen
     } cases[] = {
-        {"sound", "", "", true, false, 120},
-        {"maximised", "WindowMaximized", "1", true, true, 120},
-        {"off every monitor", "WindowLeft", "-20000", false, false, 120},
-        {"left not a number", "WindowLeft", "1O0", false, false, 120},
-        {"no width", "WindowWidth", "0", false, false, 120},
-        {"height too large", "WindowHeight", "99999", false, false, 120},
-        {"column negative", "ColumnWidth1", "-5", true, false, 0},
-        {"column not a number", "ColumnWidth1", "wide", true, false, 0},
+        {"sound", {}, nullptr, true, false, 120, 500},
+        {"maximised", {{"WindowMaximized", "1"}}, nullptr, true, true, 120, 500},
+        {"off every monitor", {{"WindowLeft", "-20000"}}, nullptr, false, false, 120, 500},
+        {"left not a number", {{"WindowLeft", "1O0"}}, nullptr, false, false, 120, 500},
+        {"no width", {{"WindowWidth", "0"}}, nullptr, false, false, 120, 500},
+        {"height too large", {{"WindowHeight", "99999"}}, nullptr, true, false, 120, 0},
+        {"column negative", {{"ColumnWidth1", "-5"}}, nullptr, true, false, 0, 500},
+        {"column not a number", {{"ColumnWidth1", "wide"}}, nullptr, true, false, 0, 500},
+        {"column wider than the screen", {{"ColumnWidth1", "32767"}}, nullptr, true, false, 0, 500},
+        {"wider than the screen, caption off it", {{"WindowLeft", "-16000"}, {"WindowWidth", "32767"}},
+         nullptr, false, false, 120, 500},
+        {"a sliver on the screen", {{"WindowLeft", "-790"}, {"WindowWidth", "800"}}, nullptr, false,
+         false, 120, 500},
+        {"one pixel", {{"WindowWidth", "1"}, {"WindowHeight", "1"}}, nullptr, false, false, 120, 0},
+        {"closed without a scan", {}, closeUnscanned, false, false, 0, 0},
+        {"maximised after a move", {}, maximiseMoved, true, true, 0, 500},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         form_.reset();
         Registry::Delete();
-        const std::pair<const char *, const char *> sound[] = {
-            {"WindowLeft", "100"}, {"WindowTop", "80"}, {"WindowWidth", "600"},
-            {"WindowHeight", "500"}, {"ColumnWidth1", "120"}};
-        for (const auto &value : sound)
-            Registry::PutString(value.first, value.second);
-        if (*c.name)
-            Registry::PutString(c.name, c.value);
+        if (c.session) {
+            c.session();
+        } else {
+            const std::pair<const char *, const char *> sound[] = {
+                {"WindowLeft", "100"}, {"WindowTop", "80"}, {"WindowWidth", "600"},
+                {"WindowHeight", "500"}, {"ColumnWidth1", "120"}};
+            for (const auto &value : sound)
+                Registry::PutString(value.first, value.second);
+            for (const auto &value : c.values)
+                Registry::PutString(value.first, value.second);
+        }
+        const RECT stored = c.session ? RECT{120, 80, 820, 580} : RECT{100, 80, 700, 580};
         Start();
         r = NormalPlace(Main());
         if (c.placed) {
-            EXPECT_EQ(100, r.left);
-            EXPECT_EQ(80, r.top);
-            EXPECT_EQ(600, r.right - r.left);
+            EXPECT_EQ(stored.left, r.left);
+            EXPECT_EQ(stored.top, r.top);
+            EXPECT_EQ(stored.right - stored.left, r.right - r.left);
         } else {
-            EXPECT_NE(100, r.left);
+            EXPECT_NE(stored.left, r.left);
             EXPECT_EQ(fresh.right - fresh.left, r.right - r.left);
             EXPECT_NE(nullptr, MonitorFromRect(&r, MONITOR_DEFAULTTONULL));
         }
         EXPECT_EQ(c.maximized, IsZoomed(Main()) != 0);
         EXPECT_EQ(c.column ? c.column : freshColumn, ListView_GetColumnWidth(List(), 0));
+
+        // The list gets room once a scan shows it, maximised or not, and
+        // keeps it when the window is restored.
+        Scan("layout.bin", ManyStrings(5));
+        RECT list;
+        GetClientRect(List(), &list);
+        EXPECT_GE(list.bottom - list.top, 100);
+        ShowWindow(Main(), SW_RESTORE);
+        GetWindowRect(Main(), &r);
+        if (c.listHeight)
+            EXPECT_EQ(c.listHeight, r.bottom - r.top);
+        else
+            EXPECT_GE(ClientHeight(Main()), half);
+        // What is stored again is a place the next start takes.
+        CloseMain();
+        for (const char *name : {"WindowLeft", "WindowWidth", "WindowHeight", "ColumnWidth1"}) {
+            const int value = std::atoi(Registry::Get(name).c_str());
+            EXPECT_TRUE(value >= -100 && value <= 2000) << name << " " << Registry::Get(name);
+        }
+        EXPECT_GE(std::atoi(Registry::Get("WindowHeight").c_str()), 200);
     }
 }
 

@@ -80,7 +80,7 @@ TEST_F(App, AFileOfFourGigabytesIsRefusedWithItsOwnMessageAndTheOldRowsStay)
     DeleteFileA(big.c_str());
     ASSERT_EQ(1u, boxes_.size());
     EXPECT_EQ("ファイルが大きすぎます (4 GB 以上のファイルは調べられません)。調査を中断します。",
-              boxes_[0].text);
+              FirstLine(boxes_[0].text));
     EXPECT_EQ("エラー", boxes_[0].caption);
     EXPECT_EQ(UINT(MB_ICONERROR), boxes_[0].type & MB_ICONMASK);
     ExpectStopped(form, Item(IDC_STARTBTN), Item(IDC_FILENAME));
@@ -112,7 +112,7 @@ TEST_F(App, AFileThatShrinksDuringTheScanEndsWithTheReadErrorMessage)
     form.SetPumpHook(nullptr);
     ASSERT_TRUE(cut);
     ASSERT_EQ(1u, boxes_.size());
-    EXPECT_EQ("ファイルを最後まで読み込めませんでした。調査を中断します。", boxes_[0].text);
+    EXPECT_EQ("ファイルを最後まで読み込めませんでした。調査を中断します。", FirstLine(boxes_[0].text));
     ExpectStopped(form, Item(IDC_STARTBTN), Item(IDC_FILENAME));
     // The rows of the first 300,000 bytes: 20,000 strings of 15 bytes.
     EXPECT_EQ(20000u, form.list().rows().Count());

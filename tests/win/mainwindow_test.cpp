@@ -315,7 +315,7 @@ TEST_F(App, OpenErrorGivesTheErrorBoxAndTheStoppedState)
         SetFileName(name);
         Click(Item(IDC_STARTBTN));
         ASSERT_EQ(1u, boxes_.size()) << name;
-        EXPECT_EQ("ファイルが開けません。調査を中断します。", boxes_[0].text);
+        EXPECT_EQ("ファイルが開けません。調査を中断します。", FirstLine(boxes_[0].text));
         EXPECT_EQ("エラー", boxes_[0].caption);
         EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), boxes_[0].type & MB_ICONMASK);
         EXPECT_EQ("検索開始(&I)", Text(Item(IDC_STARTBTN)));
@@ -451,7 +451,7 @@ TEST_F(App, CloseButtonClosesAndSaves)
     Start();
     Click(Item(IDC_CLOSEBTN));
     EXPECT_TRUE(form_->Destroyed());
-    EXPECT_EQ(12u + 8u, Registry::ValueCount());  // the settings and the window's layout
+    EXPECT_EQ(13u + 7u, Registry::ValueCount());  // the settings and the window's layout
 }
 
 // ---- Dictionary and debug mode ----------------------------------------------
@@ -507,18 +507,22 @@ TEST_F(App, DebugModeCaptionNoticeAndHitBoxes)
 
 // ---- Registry ------------------------------------------------------------
 
-TEST_F(App, FirstStartWritesTwelveSettingsWithoutDebugAndTheLayout)
+TEST_F(App, FirstStartWritesThirteenSettingsWithoutDebugAndTheLayout)
 {
     Start();
     EXPECT_FALSE(form_->settings().SearchWideJapanese);
     CloseMain();
-    EXPECT_EQ(12u + 8u, Registry::ValueCount());  // eight values of the window's layout
+    // Seven values of the window's layout: the height of a window that
+    // never showed its list is not one.
+    EXPECT_EQ(13u + 7u, Registry::ValueCount());
+    EXPECT_EQ("<missing>", Registry::Get("WindowHeight"));
     EXPECT_EQ("<missing>", Registry::Get("Debug"));
     const std::pair<const char *, const char *> expected[] = {
         {"SearchKanji", "0"},     {"CheckKanjiNoise", "1"}, {"SearchWideJapanese", "0"},
         {"SearchUtf8", "0"},      {"CheckHalfKana", "1"},   {"CheckRecurrence", "1"},
         {"CheckEnglish", "1"},    {"CheckInitial", "0"},   {"CheckSeparator", "1"},
         {"SaveOption", "0"},      {"RecurrenceTime", "4"}, {"MinExtractStr", "5"},
+        {"SearchResources", "0"},
     };
     for (const auto &e : expected)
         EXPECT_EQ(e.second, Registry::Get(e.first)) << e.first;
@@ -537,6 +541,7 @@ TEST_F(App, StoredValuesAreReadAndWrittenBackNormalised)
         {"SearchKanji", REG_SZ, "2", 0, "1"},             // any non-zero integer is on
         {"CheckKanjiNoise", REG_SZ, "0", 0, "0"},
         {"SearchWideJapanese", REG_SZ, "x1F", 0, "1"},
+        {"SearchResources", REG_SZ, "3", 0, "1"},
         {"CheckHalfKana", REG_SZ, "0", 0, "0"},
         {"CheckRecurrence", REG_SZ, "abc", 0, "1"},       // unparseable: default
         {"CheckEnglish", REG_DWORD, "", 0, "1"},          // not a string: default
@@ -556,6 +561,7 @@ TEST_F(App, StoredValuesAreReadAndWrittenBackNormalised)
     EXPECT_EQ("5", Text(Item(IDC_ASCII)));
     EXPECT_TRUE(form_->settings().SearchKanji);
     EXPECT_TRUE(form_->settings().SearchWideJapanese);
+    EXPECT_TRUE(form_->settings().SearchResources);
     EXPECT_FALSE(form_->settings().CheckKanjiNoise);
     EXPECT_EQ(16, form_->settings().RecurrenceTime);
     CloseMain();
@@ -583,7 +589,8 @@ TEST_F(App, AsciiBoxTextIsBroughtIntoRangeOnLeavingIt)
     Start();
     HWND ascii = Item(IDC_ASCII);
     const std::pair<const char *, const char *> cases[] = {
-        {"0", "1"}, {"5000", "1000"}, {"abc", "1"}, {"  42", "42"}, {"$20", "32"}, {"7", "7"},
+        // Letters (pasted) give the value the box held before back.
+        {"0", "1"}, {"5000", "1000"}, {"abc", "1000"}, {"  42", "42"}, {"$20", "32"}, {"", "32"}, {"7", "7"},
     };
     for (const auto &c : cases) {
         SetWindowTextA(ascii, c.first);

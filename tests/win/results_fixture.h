@@ -96,8 +96,9 @@ protected:
         SetFocus(lv_);
         lex::SetMessageBoxHook([this](const std::string &text, const std::string &caption, UINT type) {
             boxes_.push_back({text, caption, type});
-            return IDOK;
+            return (type & MB_TYPEMASK) == MB_YESNO ? yesNo_ : IDOK;
         });
+        list_->SetNoticeShown([this](const std::string &notice) { notices_.push_back(notice); });
         Pump();
     }
     void TearDown() override
@@ -239,6 +240,8 @@ public:
     HWND lv_ = nullptr;
     lex::ResultsList *list_ = nullptr;
     std::vector<Box> boxes_;
+    int yesNo_ = IDYES;  // the answer to a question
+    std::vector<std::string> notices_;  // the status line's notices, in turn
 };
 
 } // namespace listtest

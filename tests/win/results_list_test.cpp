@@ -105,16 +105,35 @@ TEST_F(ResultsListTest, HeaderClicksToggleNameAndLengthOrder)
     const std::vector<std::string> byKind = {"a", "CC", "_", "bbb"};
     Fill(rows);
 
+    // The header tells the two orders of the text column apart.
+    const auto caption = [this] {
+        HWND header = reinterpret_cast<HWND>(SendMessageA(lv_, LVM_GETHEADER, 0, 0));
+        char text[64] = "";
+        HDITEMA item = {};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(header, HDM_GETITEMA, 2, reinterpret_cast<LPARAM>(&item));
+        return std::string(text);
+    };
+    const std::string unsorted = caption();
     ClickHeader(2);
     EXPECT_EQ(byName, Texts());
+    const std::string nameCaption = caption();
     ClickHeader(2);
     // Equal lengths keep their order from the name sort.
     EXPECT_EQ(byLength, Texts());
+    EXPECT_NE(nameCaption, caption());
     ClickHeader(2);
     EXPECT_EQ(byName, Texts());
+    EXPECT_EQ(nameCaption, caption());
+    ClickHeader(0);
+    EXPECT_EQ(unsorted, caption());
+    ClickHeader(2);
 
-    // One click on "文字列" (name), then the menu's address order: the next
-    // click still gives length order.
+    // One more click on "文字列" (length), the menu's address order: the
+    // next click still gives length order.
+    ClickHeader(2);
     list_->SortBy(lex::SortKey::Address);
     EXPECT_EQ(byAddress, Texts());
     ClickHeader(2);
@@ -191,6 +210,58 @@ TEST_F(ResultsListTest, DeleteRemovesTheSelectedRowsKeepingTheOrder)
     EXPECT_EQ(7, Count());
     EXPECT_EQ(-1, Focused());
     EXPECT_EQ((std::vector<std::string>{"row00", "row01", "row03", "row04", "row07", "row08", "row10"}), Texts());
+}
+
+// The control shows the rows the filter lets through, the focus stays on
+// its row while that row is shown, and what acts on rows acts on those.
+TEST_F(ResultsListTest, FilterShowsSomeRowsAndUndoBringsDeletedOnesBack)
+{
+    Fill({{0, false, "Hello", true}, {1, true, "\x83\x65\x83\x58\x83\x67", false},
+          {2, false, "hello again", false}, {3, true, "other", true}});
+    Focus(2);
+    const int any = lex::RowFilter::kAnyKind;
+    const struct {
+        const char *text;
+        bool japanese, checkedOnly;
+        int kind;
+        std::vector<std::string> shown;
+        int focused;  // -1 where the focused row went out of sight
+    } cases[] = {
+        {"HELLO", false, false, any, {"Hello", "hello again"}, 1},
+        {"", true, false, any, {"テスト"}, -1},
+        {"", false, true, any, {"Hello", "other"}, -1},
+        {"", false, false, int(lex::RowKind::Unicode), {"テスト", "other"}, -1},
+        {"", false, false, any, {"Hello", "テスト", "hello again", "other"}, 2},
+    };
+    for (const auto &c : cases) {
+        list_->SetFilter(lex::RowFilter());
+        Focus(2);
+        lex::RowFilter filter;
+        filter.text = c.text;
+        filter.japanese = c.japanese;
+        filter.checkedOnly = c.checkedOnly;
+        filter.kind = c.kind;
+        list_->SetFilter(filter);
+        EXPECT_EQ(c.shown, Texts()) << c.text << c.japanese << c.checkedOnly << c.kind;
+        EXPECT_EQ(c.focused, Focused()) << c.text << c.japanese << c.checkedOnly << c.kind;
+    }
+    // Deleting under a filter deletes only what is shown; the menu's undo
+    // brings it back selected, and clearing the filter shows every row.
+    lex::RowFilter hello;
+    hello.text = "hello";
+    list_->SetFilter(hello);
+    EXPECT_TRUE(list_->OnCommand(IDM_SELECTALL, parent_));
+    list_->DeleteSelected();
+    EXPECT_EQ(0, Count());
+    EXPECT_TRUE(list_->CanUndo());
+    EXPECT_TRUE(list_->OnCommand(IDM_UNDO, parent_));
+    EXPECT_EQ((std::vector<std::string>{"Hello", "hello again"}), Texts());
+    EXPECT_EQ((std::set<int>{0, 1}), Selected());
+    EXPECT_TRUE(list_->OnCommand(IDM_FILTERCHECKED, parent_));
+    EXPECT_EQ((std::vector<std::string>{"Hello"}), Texts());
+    list_->SetFilter(lex::RowFilter());
+    EXPECT_EQ(4, Count());
+    EXPECT_FALSE(list_->CanUndo());
 }
 
 TEST_F(ResultsListTest, SelectionCommandsAsTheControlReportsThem)
@@ -306,6 +377,11 @@ TEST_F(ResultsListTest, KeyboardSelectionWithModifiers)
         SetKeyboardState(keys);
         Pump();
     };
+    // Tabbing into the list shows where the keys act, selecting nothing.
+    SetFocus(parent_);
+    SetFocus(lv_);
+    EXPECT_EQ(0, Focused());
+    EXPECT_EQ(std::set<int>{}, Selected());
     key(VK_HOME, false, false);
     EXPECT_EQ(std::set<int>{0}, Selected());
     key(VK_DOWN, false, false);
@@ -362,9 +438,20 @@ TEST_F(ResultsListTest, RightClickSelection)
     rightClick(labelX, y1 + 10 * height);  // below the last row
     EXPECT_EQ(std::set<int>{}, Selected());
     EXPECT_FALSE(list_->HasSelection());
+    // On a row's text, as on its address.
+    for (int column : {1, 2}) {
+        RECT cell = {};
+        cell.top = column;
+        cell.left = LVIR_BOUNDS;
+        SendMessageA(lv_, LVM_GETSUBITEMRECT, 3, reinterpret_cast<LPARAM>(&cell));
+        rightClick(cell.left + 10, (cell.top + cell.bottom) / 2);
+        EXPECT_EQ(std::set<int>{3}, Selected()) << column;
+        EXPECT_TRUE(list_->HasSelection()) << column;
+        Click(4, labelX);
+    }
 }
 
-TEST_F(ResultsListTest, FindNextWalksFromHitToHitWithoutWrapping)
+TEST_F(ResultsListTest, FindNextWalksFromHitToHitAndGoesOnFromTheOtherEnd)
 {
     Fill({{1, false, "alpha", false},
           {2, false, "xabcx", false},
@@ -373,49 +460,48 @@ TEST_F(ResultsListTest, FindNextWalksFromHitToHitWithoutWrapping)
           {5, false, "zzz", false},
           {6, false, "abcabc", false}});
     Select({2, 4});
-
-    // No focused row: searching down starts with row 0.
-    FindNext("abc", true, false);
-    EXPECT_EQ(1, Focused());
-    EXPECT_EQ(std::set<int>{1}, Selected());
-    EXPECT_EQ(lv_, GetFocus());
-    FindNext("abc", true, false);
-    EXPECT_EQ(3, Focused());
-    FindNext("abc", true, false);
-    EXPECT_EQ(5, Focused());
-    EXPECT_TRUE(boxes_.empty());
-
-    // At the end: the not-found box, nothing else changes.
-    FindNext("abc", true, false);
-    ASSERT_EQ(1u, boxes_.size());
-    // It names what was looked for, quoted.
-    EXPECT_EQ(0u, boxes_[0].text.find("\"abc\" ")) << boxes_[0].text;
-    EXPECT_GT(boxes_[0].text.size(), 6u);
-    EXPECT_FALSE(boxes_[0].caption.empty());
-    EXPECT_EQ(UINT(MB_ICONINFORMATION), boxes_[0].type & MB_ICONMASK);
-    EXPECT_EQ(UINT(MB_OK), boxes_[0].type & MB_TYPEMASK);
-    EXPECT_EQ(5, Focused());
-    EXPECT_EQ(std::set<int>{5}, Selected());
-
-    // Upwards from row 5.
-    FindNext("abc", false, false);
-    EXPECT_EQ(3, Focused());
-    FindNext("abc", false, false);
-    EXPECT_EQ(1, Focused());
-    FindNext("abc", false, false);
-    EXPECT_EQ(2u, boxes_.size());
-    EXPECT_EQ(1, Focused());
-
-    // Only the text column is searched: "0000000" is in every address.
-    FindNext("0000000", true, false);
-    EXPECT_EQ(3u, boxes_.size());
-
-    // Match case: only the row in capitals, then nothing.
-    FindNext("ABC", true, true);
-    EXPECT_EQ(3, Focused());
-    FindNext("ABC", true, true);
-    EXPECT_EQ(4u, boxes_.size());
-    EXPECT_EQ(3, Focused());
+    // Each search: its text, direction and match case, then the row found
+    // (-1: the not-found box) and whether the status line says that the
+    // search went on from the other end.
+    const struct {
+        const char *what;
+        bool down, matchCase;
+        int found;
+        bool wrapped;
+    } steps[] = {
+        {"abc", true, false, 1, false},  // no focused row: from row 0 on
+        {"abc", true, false, 3, false},
+        {"abc", true, false, 5, false},
+        {"abc", true, false, 1, true},   // past the end: from the top
+        {"abc", false, false, 5, true},  // above the first: from the bottom
+        {"abc", false, false, 3, false},
+        {"0000000", true, false, -1, false},  // in every address, but only texts count
+        {"ABC", true, true, 3, true},    // only the focused row has capitals: it is looked at last
+        {"ABC", false, true, 3, true},
+        {"q", false, false, -1, false},
+    };
+    int focused = -1;
+    for (const auto &step : steps) {
+        SCOPED_TRACE(std::string(step.what) + (step.down ? " down " : " up ") + std::to_string(focused));
+        boxes_.clear();
+        notices_.clear();
+        FindNext(step.what, step.down, step.matchCase);
+        if (step.found < 0) {
+            ASSERT_EQ(1u, boxes_.size());
+            // It names what was looked for, quoted.
+            EXPECT_EQ(0u, boxes_[0].text.find("\"" + std::string(step.what) + "\" ")) << boxes_[0].text;
+            EXPECT_EQ(UINT(MB_ICONINFORMATION), boxes_[0].type & MB_ICONMASK);
+            EXPECT_EQ(UINT(MB_OK), boxes_[0].type & MB_TYPEMASK);
+            EXPECT_EQ(focused, Focused());  // nothing changes
+            continue;
+        }
+        EXPECT_TRUE(boxes_.empty());
+        EXPECT_EQ(step.found, Focused());
+        EXPECT_EQ(std::set<int>{step.found}, Selected());
+        ASSERT_FALSE(notices_.empty());
+        EXPECT_EQ(step.wrapped, !notices_.back().empty()) << notices_.back();
+        focused = step.found;
+    }
 }
 
 TEST_F(ResultsListTest, FindNextScrollsTheHitIntoView)

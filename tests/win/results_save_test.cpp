@@ -101,40 +101,82 @@ TEST_F(SaveTest, BothLayoutsInListOrder)
     EXPECT_EQ("", Read(dir_ + "\\empty.txt"));
 }
 
-TEST_F(SaveTest, DialogNameGetsTxtAndReplacesAnExistingFile)
+// The name written (the type's extension forced on the one typed) is the
+// one asked about when it exists: "はい" replaces it, "いいえ" goes back
+// to the dialog, where cancel writes nothing.
+TEST_F(SaveTest, DialogNameGetsTheTypesExtensionAndAnExistingFileIsAskedFor)
 {
     Fill({{0x1A2B, false, "Hello World", false}});
-    Write(dir_ + "\\out.txt", "an older and much longer file content\r\n");
-    int calls = 0;
-    std::string offered;
-    lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
-        ++calls;
-        EXPECT_STREQ("検索結果の保存", ofn.lpstrTitle);
-        EXPECT_EQ(0, memcmp(ofn.lpstrFilter, "テキストファイル\0*.txt\0", sizeof "テキストファイル\0*.txt\0"));
-        EXPECT_TRUE(ofn.Flags & OFN_HIDEREADONLY);
-        EXPECT_FALSE(ofn.Flags & OFN_OVERWRITEPROMPT);
-        EXPECT_EQ(nullptr, ofn.lpstrDefExt);
-        EXPECT_EQ(parent_, ofn.hwndOwner);
-        offered = ofn.lpstrFile;
-        lstrcpyA(ofn.lpstrFile, (dir_ + "\\out.log").c_str());
-        return TRUE;
-    });
-    list_->Save(parent_, false, "");
-    EXPECT_EQ("", offered);
-    EXPECT_EQ("00001A2B\tANSI\tHello World\r\n", Read(dir_ + "\\out.txt"));
-    EXPECT_EQ("<missing>", Read(dir_ + "\\out.log"));
+    const std::string old = "an older and much longer file content\r\n";
+    const struct {
+        const char *typed;
+        DWORD type;
+        const char *written;  // "" nothing
+        int answer;           // to the question, 0 none asked
+    } cases[] = {
+        {"out.log", lex::ResultsList::kTextType, "out.txt", IDYES},
+        {"out.log", lex::ResultsList::kTextType, "", IDNO},
+        {"out.txt", lex::ResultsList::kCsvType, "out.csv", IDYES},
+        {"new", lex::ResultsList::kTextType, "new.txt", 0},
+        {"new", lex::ResultsList::kCsvType, "new.csv", 0},
+    };
+    for (const auto &c : cases) {
+        for (const char *name : {"out.txt", "out.csv"})
+            Write(dir_ + "\\" + name, old);
+        DeleteFileA((dir_ + "\\new.txt").c_str());
+        DeleteFileA((dir_ + "\\new.csv").c_str());
+        int calls = 0;
+        lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
+            EXPECT_STREQ("検索結果の保存", ofn.lpstrTitle);
+            EXPECT_EQ(0, memcmp(ofn.lpstrFilter, "テキストファイル\0*.txt\0CSV (UTF-8) (*.csv)\0*.csv\0\0",
+                                sizeof "テキストファイル\0*.txt\0CSV (UTF-8) (*.csv)\0*.csv\0"));
+            EXPECT_EQ(parent_, ofn.hwndOwner);
+            lstrcpyA(ofn.lpstrFile, (dir_ + "\\" + c.typed).c_str());
+            ofn.nFilterIndex = c.type;
+            return ++calls == 1;  // back in the dialog, the user cancels
+        });
+        boxes_.clear();
+        yesNo_ = c.answer;
+        list_->Save(parent_, false, "");
+        const std::string asked = c.answer ? dir_ + "\\" + (c.type == lex::ResultsList::kCsvType ? "out.csv" : "out.txt") : "";
+        ASSERT_EQ(c.answer ? 1u : 0u, boxes_.size()) << c.typed;
+        if (c.answer) {
+            EXPECT_EQ(asked + " は既に存在します。\r\n上書きしますか?", boxes_[0].text);
+            EXPECT_EQ(UINT(MB_YESNO), boxes_[0].type & MB_TYPEMASK);
+        }
+        EXPECT_EQ(c.answer == IDNO ? 2 : 1, calls) << c.typed;
+        const std::string written = c.written[0] ? Read(dir_ + "\\" + c.written) : "";
+        if (c.type == lex::ResultsList::kCsvType) {
+            EXPECT_EQ("\xEF\xBB\xBFoffset,kind,text,checked\r\n00001A2B,ANSI,Hello World,0\r\n", written);
+        } else if (c.written[0]) {
+            EXPECT_EQ("00001A2B\tANSI\tHello World\r\n", written);
+        }
+        EXPECT_EQ("<missing>", Read(dir_ + "\\out.log"));
+        if (c.answer == IDNO) {
+            EXPECT_EQ(old, Read(dir_ + "\\out.txt"));
+        }
+    }
+    yesNo_ = IDYES;
 
-    // The next time the dialog offers the name chosen last.
+    // The next time the dialog offers the name and type chosen last.
+    std::string offered;
+    DWORD type = 0;
+    lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
+        offered = ofn.lpstrFile;
+        type = ofn.nFilterIndex;
+        return FALSE;
+    });
     list_->Save(parent_, true, "");
-    EXPECT_EQ(dir_ + "\\out.log", offered);
-    EXPECT_EQ("Hello World\r\n", Read(dir_ + "\\out.txt"));
-    EXPECT_EQ(2, calls);
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(dir_ + "\\new", offered);
+    EXPECT_EQ(lex::ResultsList::kCsvType, type);
+    for (const char *name : {"out.csv", "new.csv"})
+        DeleteFileA((dir_ + "\\" + name).c_str());
 
     // A folder with a dot and a file name without one.
     CreateDirectoryA((dir_ + "\\a.b").c_str(), nullptr);
     lex::ResultsList::SetSaveDialogHook([&](OPENFILENAMEA &ofn) -> BOOL {
         lstrcpyA(ofn.lpstrFile, (dir_ + "\\a.b\\list").c_str());
+        ofn.nFilterIndex = lex::ResultsList::kTextType;
         return TRUE;
     });
     list_->Save(parent_, true, "");
@@ -285,8 +327,8 @@ TEST_F(SaveTest, OldFileIsKeptWhenTheNewOneCannotBeWrittenWhole)
         lex::OutputFile::SetSpaceForTests(c.space);
         boxes_.clear();
         list_->Save(parent_, false, "");
-        ASSERT_EQ(1u, boxes_.size()) << c.what;
-        EXPECT_EQ(c.box, boxes_[0].text) << c.what;
+        ASSERT_EQ(2u, boxes_.size()) << c.what << ": the question, then the error";
+        EXPECT_EQ(c.box, boxes_[1].text) << c.what;
         EXPECT_EQ(old, Read(dir_ + "\\out.txt")) << c.what;
         EXPECT_EQ(std::set<std::string>{"out.txt"}, Names()) << c.what;
     }
@@ -295,7 +337,7 @@ TEST_F(SaveTest, OldFileIsKeptWhenTheNewOneCannotBeWrittenWhole)
     lex::OutputFile::SetSpaceForTests(lex::OutputFile::kUnlimited);
     boxes_.clear();
     list_->Save(parent_, true, "");
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(1u, boxes_.size());
     EXPECT_EQ(30000u * 92, Read(dir_ + "\\out.txt").size());
     EXPECT_EQ(std::set<std::string>{"out.txt"}, Names());
 }

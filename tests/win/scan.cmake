@@ -2,6 +2,9 @@
 # checks as the native one, through the Win32 file reading.
 loom_wine_test(cli.win sh ${CMAKE_SOURCE_DIR}/tests/native/cli_test.sh
                $<TARGET_FILE:lexprobe> ${CMAKE_BINARY_DIR}/wine-run)
+# The program itself is the PE file with resources for --search-resources.
+set_tests_properties(cli.win PROPERTIES
+  ENVIRONMENT_MODIFICATION "LEX_PE_FILE=set:${CMAKE_BINARY_DIR}/bin/Lexprobe.exe")
 
 # The portable core built for Windows: the dictionary (sorted by the
 # locale's collation here), the integer parser, the scan of data in pieces
@@ -25,10 +28,13 @@ add_dependencies(words_english_dic_win_test english_dic)
 loom_wine_test(words.english_dic.win words_english_dic_win_test)
 
 # Real Windows files: sparse files of 3 GiB and at the 4 GiB edge, locks,
-# paths at the length limit, and the walk the processor check picks.
+# paths at the length limit, the walk the processor check picks, and the
+# resource texts of Lexprobe.exe.
 add_executable(scan_file_win_test ${CMAKE_CURRENT_LIST_DIR}/scan_file_test.cpp)
 target_include_directories(scan_file_win_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(scan_file_win_test PRIVATE lexcore gtest_main)
+# It reads the resource texts of the program itself.
+add_dependencies(scan_file_win_test Lexprobe)
 loom_wine_test(scan.files.win scan_file_win_test)
 
 # How the scanner is built: large-address-aware, SSE2 and AVX2 only where

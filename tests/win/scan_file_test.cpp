@@ -1,10 +1,12 @@
 // The scanner on real Windows files: which build of the walk the processor
 // check picks, sparse files of 3 GiB and at the 4 GiB edge, files locked by
-// others, and paths at the length limit.
+// others, paths at the length limit, and a PE image's resource texts read
+// through the walk's own file.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -195,6 +197,36 @@ TEST_F(ScanFiles, ALockedRangeEndsTheScanWithTheRowsBeforeIt)
         else
             ASSERT_EQ(0u, std::string("line of plain text").find(r.text)) << r.text;
     }
+}
+
+// The resource texts are read at their offsets through the walk's handle,
+// whose place the walk goes on from: Lexprobe.exe's rows before its
+// resources are those of the walk alone, and the settings dialog's caption
+// is a row of its own.
+TEST_F(ScanFiles, ResourceTextsAreReadBesideTheWalk)
+{
+    const std::string exe = testsupport::InBin("Lexprobe.exe");
+    lex::ExtractionSettings st;
+    st.CheckEnglish = false;
+    lex::StreamOptions pieces;
+    pieces.pieceSize = 4096;
+    RecordingHost walk, both;
+    ASSERT_EQ(0, lex::StringScanner(exe.c_str(), 5, st, nullptr, walk, nullptr, pieces));
+    st.SearchResources = true;
+    ASSERT_EQ(0, lex::StringScanner(exe.c_str(), 5, st, nullptr, both, nullptr, pieces));
+    const auto isResource = [](const Row &r) { return r.kind == lex::RowKind::Resource; };
+    const auto first = std::find_if(both.rows.begin(), both.rows.end(), isResource);
+    ASSERT_NE(both.rows.end(), first);
+    EXPECT_TRUE(std::any_of(both.rows.begin(), both.rows.end(), [&](const Row &r) {
+        return isResource(r) && r.text == "高度な設定";
+    }));
+    const auto early = [&](const Row &r) { return r.offset + 1024 < first->offset; };
+    const std::vector<Row> walkBefore(walk.rows.begin(),
+                                      std::find_if_not(walk.rows.begin(), walk.rows.end(), early));
+    const std::vector<Row> bothBefore(both.rows.begin(),
+                                      std::find_if_not(both.rows.begin(), both.rows.end(), early));
+    EXPECT_GT(walkBefore.size(), 100u);
+    EXPECT_EQ(walkBefore, bothBefore);
 }
 
 TEST_F(ScanFiles, PathsAtTheLengthLimit)

@@ -1,15 +1,18 @@
 // The settings dialog, opened from a real main window in this process.
 #include "mainwindow_fixture.h"
 
+#include <cctype>
+#include <set>
+
 namespace {
 
 using namespace apptest;
 
 // The dialog's check boxes, top to bottom, and the number box beside them.
-const int kBoxes[] = {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHWIDE,
-                      IDC_CHKSEARCHUTF8,  IDC_CHKHALFKANA,   IDC_CHKRECURRENCE,
-                      IDC_CHKENGLISH,     IDC_CHKSEPARATOR,  IDC_CHKINITIAL,
-                      IDC_CHKSAVEOPTION};
+const int kBoxes[] = {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE,      IDC_CHKSEARCHWIDE,
+                      IDC_CHKSEARCHUTF8,  IDC_CHKSEARCHRESOURCES, IDC_CHKHALFKANA,
+                      IDC_CHKRECURRENCE,  IDC_CHKENGLISH,         IDC_CHKSEPARATOR,
+                      IDC_CHKINITIAL,     IDC_CHKSAVEOPTION};
 
 class OptDialog : public App {
 protected:
@@ -64,7 +67,7 @@ TEST_F(OptDialog, FirstShowingLayoutAndPlacement)
         // Japanese captions need a font of the Shift-JIS character set.
         EXPECT_EQ(SHIFTJIS_CHARSET, FontOf(GetDlgItem(dlg, IDC_CHKENGLISH)).lfCharSet);
 
-        EXPECT_EQ("-X--xxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("-X---xxxx-- 4", Boxes(dlg));
         EXPECT_EQ(GetDlgItem(dlg, IDC_CHKSEARCHKANJI), GetFocus());
         EXPECT_TRUE(GetWindowLongA(GetDlgItem(dlg, IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
         // Every control that takes input is a tab stop.
@@ -84,18 +87,18 @@ TEST_F(OptDialog, KanjiEnglishAndRepetitionRules)
         EXPECT_EQ(GetSysColor(COLOR_WINDOW), BackgroundOf(dlg, spn));
         // The kanji box enables the noise filter's box, whose mark stays.
         Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE});
-        EXPECT_EQ("x---xxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("x----xxxx-- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKSEARCHKANJI});
-        EXPECT_EQ("-=--xxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("-=---xxxx-- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHKANJI});
         // The English rule greys the dependants and keeps their marks.
         Press(dlg, {IDC_CHKINITIAL, IDC_CHKENGLISH});
-        EXPECT_EQ("-X--xx-XX- 4", Boxes(dlg));
+        EXPECT_EQ("-X---xx-XX- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKENGLISH});
-        EXPECT_EQ("-X--xxxxx- 4", Boxes(dlg));
+        EXPECT_EQ("-X---xxxxx- 4", Boxes(dlg));
         // The repetition rule greys the number box, with the button face.
         Press(dlg, {IDC_CHKRECURRENCE});
-        EXPECT_EQ("-X--x-xxx- 4*", Boxes(dlg));
+        EXPECT_EQ("-X---x-xxx- 4*", Boxes(dlg));
         EXPECT_EQ(GetSysColor(COLOR_BTNFACE), BackgroundOf(dlg, spn));
         Press(dlg, {IDC_CHKRECURRENCE});
         EXPECT_EQ(GetSysColor(COLOR_WINDOW), BackgroundOf(dlg, spn));
@@ -107,7 +110,7 @@ TEST_F(OptDialog, KanjiEnglishAndRepetitionRules)
         Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKENGLISH, IDC_CHKRECURRENCE, IDOK});
     });
     WithDialog([&](HWND dlg) {
-        EXPECT_EQ("xx--x--X=- 4*", Boxes(dlg));
+        EXPECT_EQ("xx---x--X=- 4*", Boxes(dlg));
         Click(GetDlgItem(dlg, IDCANCEL));
     });
 }
@@ -117,13 +120,15 @@ TEST_F(OptDialog, OkCopiesEverySettingAndTheyReachTheRegistry)
     Start();
     WithDialog([&](HWND dlg) {
         Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHWIDE, IDC_CHKSEARCHUTF8,
-                    IDC_CHKHALFKANA, IDC_CHKINITIAL, IDC_CHKSEPARATOR, IDC_CHKSAVEOPTION});
+                    IDC_CHKSEARCHRESOURCES, IDC_CHKHALFKANA, IDC_CHKINITIAL, IDC_CHKSEPARATOR,
+                    IDC_CHKSAVEOPTION});
         SetWindowTextA(GetDlgItem(dlg, IDC_SPNRECURRENCE), "7");
         Click(GetDlgItem(dlg, IDOK));
     });
     const lex::ExtractionSettings &s = form_->settings();
-    EXPECT_EQ("x-xx-xx-xx 7", std::string() + "-x"[s.SearchKanji] + "-x"[s.CheckKanjiNoise] +
+    EXPECT_EQ("x-xxx-xx-xx 7", std::string() + "-x"[s.SearchKanji] + "-x"[s.CheckKanjiNoise] +
                                 "-x"[s.SearchWideJapanese] + "-x"[s.SearchUtf8] +
+                                "-x"[s.SearchResources] +
                                 "-x"[s.CheckHalfKana] + "-x"[s.CheckRecurrence] +
                                 "-x"[s.CheckEnglish] + "-x"[s.CheckSeparator] +
                                 "-x"[s.CheckInitial] + "-x"[s.SaveOption] + " " +
@@ -133,7 +138,7 @@ TEST_F(OptDialog, OkCopiesEverySettingAndTheyReachTheRegistry)
     CloseMain();
     const std::pair<const char *, const char *> stored[] = {
         {"SearchKanji", "1"},  {"CheckKanjiNoise", "0"}, {"SearchWideJapanese", "1"},
-        {"SearchUtf8", "1"},   {"CheckHalfKana", "0"},
+        {"SearchUtf8", "1"},   {"SearchResources", "1"},  {"CheckHalfKana", "0"},
         {"CheckInitial", "1"}, {"CheckSeparator", "0"},     {"SaveOption", "1"},
         {"RecurrenceTime", "7"},
     };
@@ -146,7 +151,7 @@ TEST_F(OptDialog, StoredWideJapaneseShowsOnItsOwnBoxAndOkClearsIt)
     Registry::PutString("SearchWideJapanese", "1");
     Start();
     WithDialog([&](HWND dlg) {
-        EXPECT_EQ("-Xx-xxxx-- 4", Boxes(dlg));
+        EXPECT_EQ("-Xx--xxxx-- 4", Boxes(dlg));
         Press(dlg, {IDC_CHKSEARCHWIDE, IDOK});
     });
     EXPECT_FALSE(form_->settings().SearchWideJapanese);
@@ -176,7 +181,7 @@ TEST_F(OptDialog, CancelEscapeAndCloseBoxKeepTheSettings)
         });
         // The next showing presents the unchanged settings.
         WithDialog([&](HWND dlg) {
-            EXPECT_EQ("-X--xxxx-- 4", Boxes(dlg));
+            EXPECT_EQ("-X---xxxx-- 4", Boxes(dlg));
             Click(GetDlgItem(dlg, IDCANCEL));
         });
     }
@@ -199,10 +204,63 @@ TEST_F(OptDialog, RecurrenceNumberIsKeptInRange)
         SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_SPNRECURRENCE, EN_KILLFOCUS),
                      reinterpret_cast<LPARAM>(spn));
         EXPECT_EQ("1000", Text(spn));
-        SetWindowTextA(spn, "junk");
+        SetWindowTextA(spn, "junk");  // pasted letters: the value the box held stays
         Click(GetDlgItem(dlg, IDOK));
     });
-    EXPECT_EQ(1, form_->settings().RecurrenceTime);
+    EXPECT_EQ(1000, form_->settings().RecurrenceTime);
+}
+
+// The access key in a caption ("&" and the character after it, in capitals);
+// 0 without one.
+char AccessKey(HWND control)
+{
+    const std::string text = Text(control);
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '&' && text[i + 1] != '&')
+            return static_cast<char>(std::toupper(static_cast<unsigned char>(text[i + 1])));
+        if (text[i] == '&')
+            ++i;
+    }
+    return 0;
+}
+
+// Alt and its key lead to every check box, boxes added later included: its
+// own caption's key, or for a box without a caption the key of the text
+// before it; no two controls share a key.
+TEST_F(OptDialog, EveryCheckBoxIsReachedByAnAccessKeyOfItsOwn)
+{
+    Registry::PutString("SearchKanji", "1");  // every box usable
+    Start();
+    WithDialog([&](HWND dlg) {
+        std::set<char> keys;
+        char before = 0;  // the key of the static text just before
+        for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            const char key = AccessKey(c);
+            if (key) {
+                EXPECT_TRUE(keys.insert(key).second) << "two controls take " << key;
+            }
+            char cls[16] = "";
+            GetClassNameA(c, cls, sizeof cls);
+            const bool box = _stricmp(cls, "Button") == 0 &&
+                             (GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+            if (box) {
+                const char reach = key ? key : before;
+                SCOPED_TRACE(GetDlgCtrlID(c));
+                ASSERT_NE(0, reach);
+                SetFocus(GetDlgItem(dlg, IDCANCEL));
+                const UINT state = IsDlgButtonChecked(dlg, GetDlgCtrlID(c));
+                MSG m = {GetFocus(), WM_SYSCHAR, static_cast<WPARAM>(reach), 1 << 29, 0, {0, 0}};
+                EXPECT_TRUE(IsDialogMessageA(dlg, &m));
+                EXPECT_EQ(c, GetFocus());
+                // A box's own key ticks it too: put back, so that its
+                // dependants stay usable.
+                if (IsDlgButtonChecked(dlg, GetDlgCtrlID(c)) != state)
+                    Click(c);
+            }
+            before = _stricmp(cls, "Static") == 0 ? key : 0;
+        }
+        Click(GetDlgItem(dlg, IDCANCEL));
+    });
 }
 
 } // namespace
