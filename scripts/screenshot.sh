@@ -149,6 +149,7 @@ shot 5-sorted-menu.png
 drive escape
 # The edit menu with a selection: copy and delete enabled.
 drive command 2103
+drive focus-list
 drive menu e
 shot 14-edit-menu.png
 drive escape
@@ -157,7 +158,7 @@ drive escape
 drive filter "し"
 drive command 2211
 shot 15-filter.png
-drive command 2218
+drive command 2220  # every row again
 # A search from the last row goes on from the top.
 drive command 2201
 for _ in 1 2 3 4 5 6 7 8; do drive find kernel32; done

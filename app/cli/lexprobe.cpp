@@ -278,6 +278,7 @@ const CliOption kOptions[] = {
          "show the version"),
 };
 
+static_assert(lex::kMaxRowLength == 1024 * 1024, "the usage text names the longest row");
 const char kUsageHead[] =
     "Usage: lexprobe [options] [FILE...]\n"
     "Lists the readable strings of each FILE: ANSI runs, optional Shift-JIS text,\n"
@@ -285,8 +286,10 @@ const char kUsageHead[] =
     "Each line: offset TAB kind TAB text; the kind is ANSI, Unicode, UTF-8 or\n"
     "Resource.  FILE - is standard input, and so is no FILE when standard input\n"
     "is not a terminal.  A FILE may hold up to 4 GiB - 1 bytes (4,294,967,295);\n"
-    "it is read piece by piece, so memory does not grow with its size.  A FILE\n"
-    "that cannot be read is reported and the others are still listed.\n"
+    "it is read piece by piece, and a string longer than 1 MiB is listed as\n"
+    "consecutive lines of at most 1 MiB, each with its own offset, so memory\n"
+    "grows neither with the file nor with its longest string.  A FILE that\n"
+    "cannot be read is reported and the others are still listed.\n"
     "\n"
     "Options:\n";
 

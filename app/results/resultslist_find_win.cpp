@@ -215,8 +215,11 @@ void ResultsList::ShowFound(size_t row, bool fromDialog)
     }
 }
 
-// Moves an open find dialog that covers `row` below the row, or above it
-// where the screen has no room below.
+// Moves an open find dialog off `row` and off the status line below the
+// list, where the notice of a search that went on from the other end
+// stands: below the row while it stays above the status line, else above
+// the row, else below the window; where the screen has room for none, the
+// row alone is kept clear.
 void ResultsList::MoveFindDialogOff(size_t row)
 {
     if (!findDlg_ || !IsWindowVisible(findDlg_))
@@ -226,14 +229,25 @@ void ResultsList::MoveFindDialogOff(size_t row)
     if (!SendMessageA(hwnd_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell)))
         return;
     MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT *>(&cell), 2);
+    const RECT list = WindowRectOf(hwnd_), window = WindowRectOf(GetAncestor(hwnd_, GA_ROOT));
+    const RECT status = {window.left, list.bottom, window.right, window.bottom};
     RECT dialog = WindowRectOf(findDlg_), overlap;
-    if (!IntersectRect(&overlap, &dialog, &cell))
+    if (!IntersectRect(&overlap, &dialog, &cell) && !IntersectRect(&overlap, &dialog, &status))
         return;
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoA(MonitorFromRect(&cell, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT &work = monitor.rcWork;
     const int height = dialog.bottom - dialog.top;
-    const int top = cell.bottom + height <= monitor.rcWork.bottom ? cell.bottom : cell.top - height;
+    int top;
+    if (cell.bottom + height <= list.bottom)
+        top = cell.bottom;
+    else if (cell.top - height >= work.top)
+        top = cell.top - height;
+    else if (window.bottom + height <= work.bottom)
+        top = window.bottom;
+    else
+        top = cell.bottom + height <= work.bottom ? cell.bottom : cell.top - height;
     SetWindowPos(findDlg_, nullptr, dialog.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -83,7 +83,7 @@ void ResultsList::UndoDelete()
         SendMessageA(hwnd_, LVM_ENSUREVISIBLE, first, FALSE);
 }
 
-void ResultsList::ShowNewRows(size_t focus)
+void ResultsList::ShowNewRows(size_t focus, LPARAM countFlags)
 {
     if (!hwnd_)
         return;
@@ -96,7 +96,7 @@ void ResultsList::ShowNewRows(size_t focus)
         SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(old), reinterpret_cast<LPARAM>(&item));
     }
     syncedCount_ = rows_.Count();
-    SendMessageA(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(syncedCount_), 0);
+    SendMessageA(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(syncedCount_), countFlags);
     if (focus != kNoRow)
         SetFocusedRow(focus);
     else

@@ -458,23 +458,8 @@ void ResultsList::DeleteSelected()
             above += rows_.Selected(row) ? 1 : 0;
         newFocus = focus - above;
     }
-    SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
-    if (focus != kNoRow) {
-        LVITEMA item = {};
-        item.stateMask = LVIS_FOCUSED;
-        SendMessageA(hwnd_, LVM_SETITEMSTATE, focus, reinterpret_cast<LPARAM>(&item));
-    }
     rows_.DeleteSelected();
-    syncedCount_ = rows_.Count();
-    SendMessageA(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(syncedCount_), LVSICF_NOSCROLL);
-    if (newFocus != kNoRow)
-        SetFocusedRow(newFocus);
-    else
-        SendMessageA(hwnd_, LVM_SETSELECTIONMARK, 0, -1);
-    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
-    RedrawRows();
-    if (countChanged_)
-        countChanged_();
+    ShowNewRows(newFocus, LVSICF_NOSCROLL);
 }
 
 void ResultsList::RunWithHourglass(void (RowStore::*command)())

@@ -186,8 +186,10 @@ private:
     bool WriteOut(const std::string &path, const std::function<std::string()> &build);
     bool OnFilterCommand(int id);
     // Tells the control the store's row count after the rows shown changed
-    // all at once, with the focus on `focus` (kNoRow: none).
-    void ShowNewRows(size_t focus);
+    // all at once, with the focus on `focus` (kNoRow: none); `countFlags`
+    // are the LVSICF_ flags of the new count (LVSICF_NOSCROLL keeps the
+    // view where it stands).
+    void ShowNewRows(size_t focus, LPARAM countFlags = 0);
 
     HWND hwnd_ = nullptr;
     WindowSubclass subclass_;  // the list view's input, in front of TListViewXP

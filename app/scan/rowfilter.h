@@ -43,6 +43,9 @@ struct TextFacts {
     // Where its stand-ins for characters that code page 932 lacks begin
     // (UTF-8 text).
     std::vector<size_t> standIns;
+    // One of the pieces of a run longer than the row limit: listed
+    // whatever its length.
+    bool piece = false;
 
     // For the Japanese-text filter (recorded only while it is in force):
     // the four bytes before the text's first byte (byte n before it as bits
@@ -59,9 +62,16 @@ struct TextFacts {
     // No text yet (the stand-ins and the marks keep their room).
     void Reset()
     {
-        wide = utf8 = doubles = false;
+        wide = utf8 = piece = whole = false;
+        NextPiece(start);
+    }
+    // The next piece of the run begins at file offset `at`: the run's
+    // kind, and how it began, stay.
+    void NextPiece(uint64_t at)
+    {
+        start = at;
+        doubles = kana = ideographs = false;
         extra = japanese = 0;
-        kana = ideographs = whole = false;
         rising = true;
         standIns.clear();
         marks.clear();
@@ -79,9 +89,11 @@ public:
     // Length, the filters (with CheckKanjiNoise, the Japanese-text judge
     // for text with Japanese characters, behind the rules of Japanese
     // UTF-16 text's ideographs and relocation tables, which hold without
-    // it too; repetition), the row, the English
-    // word.  `hard`: UTF-16 text ended at a zero or control unit, a string
-    // table's length word or the data's end.
+    // it too; repetition), the row, the English word.  A piece of a run
+    // longer than the row limit is listed whatever its length, and the
+    // judge leaves it whole.  `hard`: UTF-16 text ended at a zero or
+    // control unit, a string table's length word, the data's end or the
+    // row limit.
     void Emit(const char *text, size_t length, const TextFacts &facts, bool hard) const;
 
     size_t MinLength() const { return min_; }

@@ -81,7 +81,7 @@ ScanStream::ScanStream(uint64_t size, int minLength, const ExtractionSettings &s
       walker_(MakeWalker(options.path,
                          WalkSetup{minLength, &settings, marker,
                                    resources_ ? static_cast<ScanHost *>(resources_.get()) : &host,
-                                   size, options.interval})),
+                                   size, options.interval, options.rowLimit})),
       buffer_(new uint8_t[std::max<size_t>(options.pieceSize, 1) + kCarryRoom]),
       pieceSize_(std::max<size_t>(options.pieceSize, 1))
 {
@@ -172,12 +172,12 @@ void ScanStream::Abandon()
 int ScanBufferWithInterval(const uint8_t *data, size_t size, int minLength,
                            const ExtractionSettings &settings,
                            const EnglishWordMarker *marker, ScanHost &host,
-                           size_t checkpointInterval, ScanPath path)
+                           size_t checkpointInterval, ScanPath path, size_t rowLimit)
 {
     if (static_cast<uint64_t>(size) > kMaxInputSize)
         return 1;
     auto walker = MakeWalker(path, WalkSetup{minLength, &settings, marker, &host, size,
-                                             std::max<size_t>(checkpointInterval, 1)});
+                                             std::max<size_t>(checkpointInterval, 1), rowLimit});
     // One window that ends the data; the pending string is emitted after a
     // stop too.
     walker->Walk(data, 0, size, true);

@@ -48,6 +48,14 @@ constexpr size_t kCheckpointInterval = 65536;
 // with the file.
 constexpr size_t kScanPiece = 256 * 1024;
 
+// The most bytes of text a row holds: a run of text longer than this is
+// listed as consecutive rows of at most this many bytes, each with its own
+// offset (a piece ends between characters, never inside a double-byte
+// character, a UTF-16 code unit or a UTF-8 character), so that nothing is
+// lost and memory does not grow with the longest string.  The pieces are
+// listed whatever their length; the row filters read each as a row.
+constexpr size_t kMaxRowLength = 1024 * 1024;
+
 // The three builds of the walk: plain loops for any processor, 16 bytes at
 // a time with SSE2, 32 bytes at a time with AVX2.  All give the same rows.
 enum class ScanPath { Plain, Sse2, Avx2 };
@@ -61,13 +69,14 @@ ScanPath RunnableScanPath(ScanPath wanted, const ProcessorFeatures &features);
 ScanPath SelectedScanPath();
 const char *ScanPathName(ScanPath path);
 
-// How a stream is cut and walked; tests choose small pieces and checkpoint
-// distances, and the build of the walk (one the processor lacks falls back
-// as RunnableScanPath tells).
+// How a stream is cut and walked; tests choose small pieces, checkpoint
+// distances and row limits, and the build of the walk (one the processor
+// lacks falls back as RunnableScanPath tells).
 struct StreamOptions {
     ScanPath path = SelectedScanPath();
     size_t pieceSize = kScanPiece;            // >= 1
     size_t interval = kCheckpointInterval;    // >= 1
+    size_t rowLimit = kMaxRowLength;          // >= 1
     // The resource reader of the data, for a scan with SearchResources
     // (resource_rows.h tells what it does; the setting itself is not
     // looked at here).  Null: the walk alone.  A scan of a file makes one
@@ -145,13 +154,14 @@ int ScanBuffer(const uint8_t *data, size_t size, int minLength,
                const ExtractionSettings &settings, const EnglishWordMarker *marker,
                ScanHost &host);
 
-// ScanBuffer with the checkpoint distance (>= 1) and the build of the walk
-// chosen by the caller, so that tests can reach block boundaries with small
-// inputs and compare the builds.
+// ScanBuffer with the checkpoint distance (>= 1), the build of the walk and
+// the row limit (>= 1) chosen by the caller, so that tests can reach block
+// boundaries and the limit with small inputs and compare the builds.
 int ScanBufferWithInterval(const uint8_t *data, size_t size, int minLength,
                            const ExtractionSettings &settings,
                            const EnglishWordMarker *marker, ScanHost &host,
-                           size_t checkpointInterval, ScanPath path = SelectedScanPath());
+                           size_t checkpointInterval, ScanPath path = SelectedScanPath(),
+                           size_t rowLimit = kMaxRowLength);
 
 // Reads the file named `fileName` piece by piece and scans it; with
 // SearchResources, a PE image's resource texts are read through the same

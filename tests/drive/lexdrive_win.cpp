@@ -544,6 +544,17 @@ int main(int argc, char **argv)
                             SMTO_NORMAL, 30000, &ignored);
         return 0;
     }
+    if (cmd == "focus-list") {
+        // The keyboard in the list, as a click would put it there: focus
+        // is set from the program's own input queue.
+        HWND list = Item(IDC_LISTVIEW);
+        const DWORD thread = GetWindowThreadProcessId(list, nullptr);
+        AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
+        SetForegroundWindow(g_main);
+        SetFocus(list);
+        AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+        return 0;
+    }
     if (cmd == "menu" && argc > 2) {
         // What Alt and the access key send: the menu loop runs inside the
         // program, so only post it.

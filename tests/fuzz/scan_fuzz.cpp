@@ -16,8 +16,10 @@
 //   byte 5     the stream's piece size - 1 (1..256)
 //   byte 6     flags: CheckKanjiNoise (bit 0), SearchUtf8 (bit 1); bit 2:
 //              the vector walk is the AVX2 one (where the processor has
-//              AVX2; clear: the SSE2 one); bits 3-5: MinJapaneseStr - 1
-//   byte 7     length d of the dictionary text that follows
+//              AVX2; clear: the SSE2 one); bits 3-7: the row limit 1..31
+//              (0: the real one)
+//   byte 7     MinJapaneseStr - 1 (bits 0-2)
+//   byte 8     length d of the dictionary text that follows
 //   d bytes    dictionary text (English.dic bytes)
 //   the rest   the file to scan
 // scan_fuzz fuzzes; scan_fuzz_replay runs the files it is given.
@@ -35,7 +37,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size < 8)
+    if (size < 9)
         return 0;
     lex::ExtractionSettings st;
     st.SearchKanji = data[0] & 1;
@@ -55,12 +57,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     pieces.path = plainWhole ? vector : lex::ScanPath::Plain;
     pieces.pieceSize = size_t(data[5]) + 1;
     pieces.interval = interval;
+    pieces.rowLimit = data[6] >> 3 ? size_t(data[6] >> 3) : lex::kMaxRowLength;
     st.CheckKanjiNoise = data[6] & 1;
     st.SearchUtf8 = data[6] & 2;
-    st.MinJapaneseStr = (data[6] >> 3 & 7) + 1;
-    size_t d = data[7];
-    data += 8;
-    size -= 8;
+    st.MinJapaneseStr = (data[7] & 7) + 1;
+    size_t d = data[8];
+    data += 9;
+    size -= 9;
     if (d > size)
         d = size;
     lex::WordDictionary dict;
@@ -71,8 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     lex::EnglishWordMarker marker(dict, st);
     lextest::RecordingHost fast(abortAt), streamed(abortAt), model(abortAt);
     lex::ScanBufferWithInterval(data, size, m, st, &marker, fast, interval,
-                                plainWhole ? lex::ScanPath::Plain : vector);
-    lexref::Scan(data, size, m, st, &dict, model, interval);
+                                plainWhole ? lex::ScanPath::Plain : vector, pieces.rowLimit);
+    lexref::Scan(data, size, m, st, &dict, model, interval, pieces.rowLimit);
     lex::ScanStream stream(size, m, st, &marker, streamed, pieces);
     bool goOn = true;
     for (size_t at = 0; goOn && at < size; at += pieces.pieceSize) {

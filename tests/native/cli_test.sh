@@ -128,19 +128,23 @@ else
   fail "LEX_PE_FILE names no file: '$pe'"
 fi
 
-# Lines go out in large blocks: 120,000 lines fill several, and a line of
-# 1.4 MB, longer than a block, sits between them; all come out whole and
-# in order, with nothing lost at the block ends.
-lines() {  # lines END-OF-LINE: the texts, each ended by END-OF-LINE
-  awk -v eol="$1" 'BEGIN {
+# Lines go out in large blocks: 120,000 lines fill several, and a string of
+# 1.4 MB sits between them, listed as a line of 1 MiB (longer than a block
+# with its line end) and one of the rest; all come out whole and in order,
+# with nothing lost at the block ends.
+lines() {  # lines END-OF-LINE [CUT]: the texts, each ended by END-OF-LINE
+  awk -v eol="$1" -v cut="${2:-}" 'BEGIN {
     for (i = 0; i < 60000; i++) printf "line%06d%s", i, eol
-    for (i = 0; i < 200000; i++) printf "abcdefg"
+    for (i = 0; i < 1400000; i++) {
+      printf "%s", substr("abcdefg", i % 7 + 1, 1)
+      if (cut && i == 1048575) printf "%s", eol
+    }
     printf "%s", eol
     for (i = 60000; i < 120000; i++) printf "line%06d%s", i, eol
   }'
 }
 lines '\n' | tr '\n' '\000' >"$tmp/blocks.bin"
-lines '\r\n' >"$tmp/blocks.want"
+lines '\r\n' cut >"$tmp/blocks.want"
 run -R --no-check-english -t -o "$tmp/blocks.out" "$tmp/blocks.bin" >"$tmp/stdout" 2>&1 ||
   fail "blocks: exit status $?"
 cmp -s "$tmp/blocks.want" "$tmp/blocks.out" ||

@@ -1,7 +1,8 @@
 // The scan of data that arrives in pieces: the same rows and checkpoints as
 // the reference walk over the whole data, for every way of cutting it (and
-// for the data at once) and every build of the walk; stops, read errors and memory running out; and
-// files that change while they are read.  Portable (std::filesystem), so it
+// for the data at once), every build of the walk and row limits that cut
+// long runs; stops, read errors and memory running out; and files that
+// change while they are read.  Portable (std::filesystem), so it
 // runs natively and, in the Windows builds, under Wine.
 #include <gtest/gtest.h>
 
@@ -36,6 +37,7 @@ struct Case {
     std::vector<uint8_t> data;
     size_t interval;
     long abortAt;
+    size_t rowLimit = lex::kMaxRowLength;
 };
 
 Case RandomCase(std::mt19937 &rng)
@@ -46,6 +48,8 @@ Case RandomCase(std::mt19937 &rng)
     c.data = lextest::RandomData(rng, 700);
     c.interval = rng() % 3 ? 1 + rng() % 200 : lex::kCheckpointInterval;
     c.abortAt = static_cast<long>(rng() % 10) - 3;
+    if (rng() % 3 == 0)
+        c.rowLimit = 1 + rng() % 40;
     return c;
 }
 
@@ -63,11 +67,9 @@ protected:
     {
         lex::EnglishWordMarker marker(dict_, c.settings);
         RecordingHost model(c.abortAt), streamed(c.abortAt);
-        lexref::Scan(c.data.data(), c.data.size(), c.m, c.settings, &dict_, model, c.interval);
-        StreamOptions options;
-        options.path = path;
-        options.pieceSize = pieceSize;
-        options.interval = c.interval;
+        lexref::Scan(c.data.data(), c.data.size(), c.m, c.settings, &dict_, model, c.interval,
+                     c.rowLimit);
+        StreamOptions options{path, pieceSize, c.interval, c.rowLimit};
         ScanStream scan(c.data.size(), c.m, c.settings, &marker, streamed, options);
         Feed(scan, c.data, next);
         ASSERT_EQ(model.log, streamed.log) << what << ", " << lex::ScanPathName(path);
@@ -76,7 +78,7 @@ protected:
         // And the whole data at once.
         RecordingHost whole(c.abortAt);
         lex::ScanBufferWithInterval(c.data.data(), c.data.size(), c.m, c.settings, &marker, whole,
-                                    c.interval, path);
+                                    c.interval, path, c.rowLimit);
         ASSERT_EQ(model.log, whole.log) << what << ", whole, " << lex::ScanPathName(path);
         ASSERT_EQ(model.rows, whole.rows) << what << ", whole, " << lex::ScanPathName(path);
     }
@@ -127,9 +129,11 @@ TEST_F(StreamModel, LongRunsAcrossPiecesUseTheFastPaths)
         }
         data.insert(data.end(), static_cast<size_t>(90 + 7 * k), k % 3 ? 0x01 : 0x88);
     }
-    for (const int flags : {0, 1, 2, 3}) {
+    // (4: with a row limit that cuts the runs.)
+    for (const int flags : {0, 1, 2, 3, 4, 7}) {
         const bool kanaListed = flags & 1;
-        Case c{ExtractionSettings(), 5, data, lex::kCheckpointInterval, -1};
+        Case c{ExtractionSettings(), 5, data, lex::kCheckpointInterval, -1,
+               flags & 4 ? size_t(97) : lex::kMaxRowLength};
         c.settings.CheckRecurrence = false;
         c.settings.CheckEnglish = false;
         c.settings.CheckHalfKana = !kanaListed;
@@ -138,6 +142,43 @@ TEST_F(StreamModel, LongRunsAcrossPiecesUseTheFastPaths)
             for (ScanPath path : kPaths)
                 Compare(c, path, pieceSize, [&] { return pieceSize; },
                         "piece " + std::to_string(pieceSize));
+    }
+}
+
+// Exactly the limit; a byte over it (the last piece listed however short);
+// a Shift-JIS pair, ASCII and Japanese UTF-16 units and a UTF-8 character
+// that would cross it begin the next piece.  (Japanese text as UTF-8,
+// u8: the Windows builds turn other literals into code page 932.)
+TEST_F(StreamModel, ARunOverTheRowLimitIsListedInPiecesCutBetweenCharacters)
+{
+    using K = lex::RowKind;
+    const auto J = lextest::Cp932Text;
+    const auto W = [](const char *text) {
+        return std::string(2, '\0') + lextest::Utf16Le(text) + '\0';
+    };
+    ExtractionSettings kanji, wide, utf8;
+    kanji.SearchKanji = wide.SearchWideJapanese = utf8.SearchUtf8 = true;
+    const std::tuple<std::string, size_t, ExtractionSettings, std::vector<Row>> cases[] = {
+        {"\x01" "abcdefgh\x01", 8, {}, {{1, K::Ansi, "abcdefgh", false}}},
+        {"\x01" "abcdefghi", 8, {}, {{1, K::Ansi, "abcdefgh", false}, {9, K::Ansi, "i", false}}},
+        {"abcdefg\x82\xA0hi", 8, kanji,
+         {{0, K::Ansi, "abcdefg", false}, {7, K::Ansi, "\x82\xA0hi", false}}},
+        {W("ABCDEFGHIJ"), 8, {},
+         {{2, K::Unicode, "ABCDEFGH", false}, {18, K::Unicode, "IJ", false}}},
+        {W(u8"ファイルを開く"), 5, wide,
+         {{2, K::Unicode, J(u8"ファ"), false}, {6, K::Unicode, J(u8"イル"), false},
+          {10, K::Unicode, J(u8"を開"), false}, {14, K::Unicode, J(u8"く"), false}}},
+        {u8"abcdef日本", 7, utf8, {{0, K::Ansi, "abcdef", false}, {6, K::Utf8, J(u8"日本"), false}}},
+    };
+    for (const auto &[data, limit, settings, rows] : cases) {
+        Case c{settings, 5, std::vector<uint8_t>(data.begin(), data.end()), 64, -1, limit};
+        c.settings.CheckEnglish = false;
+        RecordingHost model;
+        lexref::Scan(c.data.data(), c.data.size(), 5, c.settings, nullptr, model, 64, limit);
+        EXPECT_EQ(rows, model.rows) << rows[0].text;
+        for (size_t piece : {size_t(1), size_t(3), size_t(4096)})
+            for (ScanPath path : kPaths)
+                Compare(c, path, piece, [&] { return piece; }, rows[0].text);
     }
 }
 

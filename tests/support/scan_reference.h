@@ -387,10 +387,13 @@ struct Utf8Chars {
 
 // The byte walk, one position at a time.  `checked` rows come from `dict`
 // (null: none).  A checkpoint follows the step that reaches the last
-// position of each `interval`-sized block and of the data.
+// position of each `interval`-sized block and of the data.  A character
+// that would take the text past `rowLimit` bytes begins a new piece of it:
+// the text so far is listed, whatever its length.
 inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSettings &st,
                  const lex::WordDictionary *dict, lex::ScanHost &host,
-                 size_t interval = lex::kCheckpointInterval)
+                 size_t interval = lex::kCheckpointInterval,
+                 size_t rowLimit = lex::kMaxRowLength)
 {
     std::string cand;
     size_t chars = 0;  // characters of cand: a Japanese one is 1, not 2
@@ -415,6 +418,10 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
     // stand-ins lie (start, length).
     bool pairs = false, utf8 = false;
     std::vector<std::pair<size_t, size_t>> standIns;
+    // A piece of a run longer than the limit; Japanese characters in the
+    // run's earlier pieces, and how many other characters they held.
+    bool piece = false, japaneseBefore = false;
+    size_t othersBefore = 0;
     // A string table being followed: where its next length word stands
     // (none: SIZE_MAX), and the position right after a length word passed
     // over.
@@ -441,14 +448,22 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         const bool checked = st.CheckEnglish && dict && ContainsWord(*dict, st, words);
         host.AddRow(static_cast<uint32_t>(at), kind, text.data(), text.size(), checked);
     };
-    // `hard`: the text ended at a zero or control unit, a length word or
-    // the data's end; `clean`: it ended at a zero, a tab, a line break (in
-    // UTF-16 text a control unit or a unit 0x0080-0x0085) or the data's end.
+    // `hard`: the text ended at a zero or control unit, a length word, the
+    // data's end or the limit; `clean`: it ended at a zero, a tab, a line
+    // break (in UTF-16 text a control unit or a unit 0x0080-0x0085), the
+    // data's end or the limit.
     auto emit = [&](bool hard, bool clean) {
-        if (chars < shortest)
-            return;
         const lex::RowKind kind =
             wide ? lex::RowKind::Unicode : utf8 ? lex::RowKind::Utf8 : lex::RowKind::Ansi;
+        // A piece of a run over the limit: whatever its length, not judged.
+        if (piece) {
+            if (!(ideographs && !kana && chars - japanese < 2 && !(whole && hard)) &&
+                !(wide && japanese > 0 && japanese == chars && rising && chars >= 4))
+                addRow(start, kind, cand, standIns);
+            return;
+        }
+        if (chars < shortest)
+            return;
         bool holds = pairs || japanese > 0;
         for (size_t k = 0; utf8 && k < cand.size(); ++k)
             holds = holds || static_cast<uint8_t>(cand[k]) >= 0x80;
@@ -509,6 +524,26 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         pairs = utf8 = false;
         standIns.clear();
         where.clear();
+        piece = japaneseBefore = false;
+        othersBefore = 0;
+    };
+    // Before a character of `bytes` bytes at `at`: the text it would take
+    // past the limit is listed as a piece (its kind and how it began stay).
+    auto room = [&](size_t at, size_t bytes) {
+        if (cand.empty() || cand.size() + bytes <= rowLimit)
+            return;
+        piece = true;
+        emit(true, true);
+        japaneseBefore = japaneseBefore || japanese > 0;
+        othersBefore += chars - japanese;
+        cand.clear();
+        chars = japanese = 0;
+        kana = ideographs = false;
+        rising = true;
+        lastUnit = 0;
+        standIns.clear();
+        where.clear();
+        start = at;
     };
     auto flush = [&](bool hard, bool clean) {
         emit(hard, clean);
@@ -575,16 +610,17 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             followFrom(k - 2);
     };
     auto appendJapanese = [&](size_t at) {
+        const uint16_t u = units.unit(at);
+        const uint16_t form = lex::JapaneseUnitCp932(u);
+        unlikeSeen = unlikeSeen || (!cand.empty() && !units.textLike(at));
+        room(at, form > 0xFF ? 2 : 1);
         if (cand.empty())
             start = at;
-        const uint16_t u = units.unit(at);
         kana = kana || units.kanaOrSymbol(at);
         ideographs = ideographs || (u >= 0x4E00 && u <= 0x9FFF);
         rising = rising && u >= 0x3000 && u <= 0x30FF && u > lastUnit;
         lastUnit = u;
-        unlikeSeen = unlikeSeen || (!cand.empty() && !units.textLike(at));
         ++japanese;
-        const uint16_t form = lex::JapaneseUnitCp932(u);
         if (form > 0xFF) {
             cand.push_back(static_cast<char>(form >> 8));
             where.push_back({at, 2});
@@ -657,12 +693,13 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         // like single-byte text only next to one that does not, or when
         // text runs from it to its end.  Japanese text goes on with
         // symbols too.
+        const bool japaneseIn = japanese > 0 || japaneseBefore;
         const bool takes =
             jp && atUnit &&
-            ((japanese > 0 && units.symbol(i)) ||
-             (units.japanese(i) && (!units.textLike(i) || unitAt == kAfterUnlike ||
-                                    units.unlikeAhead(i) ||
-                                    units.textToEnd(i, unlikeSeen || chars - japanese >= 2))));
+            ((japaneseIn && units.symbol(i)) ||
+             (units.japanese(i) &&
+              (!units.textLike(i) || unitAt == kAfterUnlike || units.unlikeAhead(i) ||
+               units.textToEnd(i, unlikeSeen || chars - japanese + othersBefore >= 2))));
         // A string table being followed: at its next length word, UTF-16
         // text ends, and an ASCII unit there is passed over.
         if (tableNext < i || (tableNext == i && !wide && !cand.empty()))
@@ -684,7 +721,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
         }
         // Text with Japanese in it ends at a code unit other than an ASCII
         // one; a printable byte there is then examined with no candidate.
-        if (!ended && jp && atUnit && !takes && japanese > 0 && !units.ascii(i)) {
+        if (!ended && jp && atUnit && !takes && japaneseIn && !units.ascii(i)) {
             if (Printable(b, st)) {
                 flush(false, false);
             } else {
@@ -715,10 +752,11 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             } else {
                 if (pairs)
                     flush(false, false);
-                if (cand.empty())
-                    start = i;
                 bool standIn = false;
                 const std::string f = chars8.form(code8, &standIn);
+                room(i, f.size());
+                if (cand.empty())
+                    start = i;
                 if (standIn)
                     standIns.push_back({cand.size(), f.size()});
                 cand += f;
@@ -734,11 +772,11 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                 // unit.
                 if (Printable(x, st) ||
                     (jp && unitAt == kHigh &&
-                     (units.japanese(i + 1) || (japanese > 0 && units.symbol(i + 1)))))
+                     (units.japanese(i + 1) || (japaneseIn && units.symbol(i + 1)))))
                     unitAt = unitAt == kHigh ? kBegin : kUnknown;
                 else
                     end();
-            } else if (cand.size() == 1 && !utf8) {
+            } else if (cand.size() == 1 && !utf8 && !piece) {
                 if (jp && lengthWordAfterControl(i - 1)) {
                     // A string table's length word after an empty string or
                     // a control unit: not text; the string begins after it,
@@ -771,6 +809,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             } else if (wide && x != 0) {
                 unitAt = kUnknown;
             } else {
+                room(i, 1);
                 append(i, b);
                 unitAt = kHigh;
             }
@@ -779,6 +818,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                 if (Trail(x) && i + 1 < n) {
                     if (utf8)
                         flush(false, false);
+                    room(i, 2);
                     append(i, b);
                     append(i + 1, x);
                     pairs = true;

@@ -148,6 +148,20 @@ public:  // the table below names these
         while (below && below != Main())
             below = GetWindow(below, GW_HWNDNEXT);
         EXPECT_EQ(Main(), below);
+        // After a search that went on from the top, neither the hit nor the
+        // status line's notice lies under the dialog, though it stood over
+        // the status line.
+        RECT dialog, cell = {LVIR_BOUNDS, 0, 0, 0}, status, overlap;
+        GetWindowRect(Item(IDC_STATUSBAR), &status);
+        SetWindowPos(find, nullptr, status.left, status.top - 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        FindNext("string100001");
+        Pump();
+        ASSERT_EQ(1, Focused());
+        GetWindowRect(find, &dialog);
+        SendMessageA(List(), LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&cell));
+        MapWindowPoints(List(), nullptr, reinterpret_cast<POINT *>(&cell), 2);
+        EXPECT_FALSE(IntersectRect(&overlap, &dialog, &cell));
+        EXPECT_FALSE(IntersectRect(&overlap, &dialog, &status));
 
         const struct {
             HWND window, focus;

@@ -72,7 +72,7 @@ public:
 
     explicit BodyWalker(const WalkSetup &setup)
         : WalkCore(setup),
-          sift_(emitter_.MinLength(), emitter_.ShortestPairText()),
+          sift_(std::min(emitter_.MinLength(), rowLimit_ + 1), emitter_.ShortestPairText()),
           single_(*setup.settings, utf8Text_), utf16_(*setup.settings), utf8_(*setup.settings),
           japanese_(*setup.settings)
     {
@@ -188,12 +188,13 @@ private:
         if (utf8Text_ && judging_)
             facts_.before = w_.BytesBefore(i);
         const auto startsUtf8 = [this](size_t k) { return StartsUtf8(k); };
-        if (j <= limit && single_.Flushes<utf8Text_>(w_, j, j - i, startsUtf8)) {
+        if (j <= limit && j - i <= rowLimit_ &&
+            single_.Flushes<utf8Text_>(w_, j, j - i, startsUtf8)) {
             Emit(reinterpret_cast<const char *>(d + i), j - i, false,
                  utf8Text_ && judging_ && IsCleanEdgeByte(d[j]));
             return j + 1;
         }
-        candidate_.assign(reinterpret_cast<const char *>(d + i), j - i);
+        AppendBytes(d, w_.base, i, j);
         return j;
     }
 
@@ -216,7 +217,10 @@ private:
     {
         const size_t from = i, taken = candidate_.size();
         const size_t stop = Stop(limit);
-        i = utf16_.Run(w_, i, stop, candidate_);
+        // Up to the row limit: a code unit there takes the plain step.
+        const size_t room = candidate_.size() < rowLimit_ ? rowLimit_ - candidate_.size() : 0;
+        if (room > 0)
+            i = utf16_.Run(w_, i, std::min(stop, i + 2 * room - 1), candidate_);
         if (i != from) {
             unit_ = kUnitBegin;
             if (wideJapanese_ && judging_)
@@ -230,7 +234,7 @@ private:
             // Text with Japanese in it ends at any other code unit than an
             // ASCII one.  A byte that may begin single-byte text is then
             // examined again, with no candidate.
-            if (facts_.japanese > 0 && !japanese_.AsciiUnit(w_, static_cast<ptrdiff_t>(i))) {
+            if (JapaneseSeen() && !japanese_.AsciiUnit(w_, static_cast<ptrdiff_t>(i))) {
                 if (!single_.Printable(w_.data[i]))
                     return EndWide(i);
                 Flush();
@@ -283,11 +287,11 @@ private:
             if (utf16_.Printable(w_.At(z + 1)) ||
                 (wideJapanese_ && unit_ == kUnitHigh &&
                  (japanese_.Japanese(w_, z + 1) ||
-                  (facts_.japanese > 0 && japanese_.Symbol(w_, z + 1)))))
+                  (JapaneseSeen() && japanese_.Symbol(w_, z + 1)))))
                 unit_ = unit_ == kUnitHigh ? kUnitBegin : kUnitUnknown;
             else
                 return EndWide(i);
-        } else if (candidate_.size() == 1 && !(utf8Text_ && facts_.utf8)) {
+        } else if (candidate_.size() == 1 && !(utf8Text_ && facts_.utf8) && !facts_.piece) {
             // A single byte and a zero: a string table's length word right
             // after an empty string or a control unit (not text: the
             // string begins after it, and the table is followed from
@@ -338,11 +342,13 @@ private:
                 return AppendRun(i, limit);
             // The byte may begin a UTF-8 character that the step did not
             // take: it is taken here as what it is, text.
+            Room(1, w_.base + i);
             BeginOrMark(i);
             candidate_.push_back(static_cast<char>(b));
             return i + 1 <= limit ? GatherMixed(i + 1, limit) : i + 1;
         }
         if (w_.At(static_cast<ptrdiff_t>(i) + 1) == 0) {
+            Room(1, w_.base + i);
             if (candidate_.empty())
                 facts_.start = w_.base + i;
             else if (wideJapanese_ && judging_)
@@ -365,6 +371,7 @@ private:
             // A pair ends UTF-8 text.
             if (utf8Text_ && facts_.utf8)
                 Flush();
+            Room(2, w_.base + i);
             BeginOrMark(i);
             candidate_.push_back(static_cast<char>(w_.data[i]));
             candidate_.push_back(static_cast<char>(w_.data[i + 1]));
@@ -387,7 +394,8 @@ private:
         facts_.start = w_.base + i;
         if (judging_)
             facts_.before = w_.BytesBefore(i);
-        if (!leftOut && j <= limit && single_.MixedFlushes<utf8Text_>(w_, j, j - i, Utf8Here())) {
+        if (!leftOut && j <= limit && j - i <= rowLimit_ &&
+            single_.MixedFlushes<utf8Text_>(w_, j, j - i, Utf8Here())) {
             facts_.doubles = pairs;
             Emit(reinterpret_cast<const char *>(w_.data + i), j - i, false,
                  judging_ && IsCleanEdgeByte(w_.data[j]));
@@ -405,14 +413,42 @@ private:
     }
     // Appends the bytes from i to j - 1 to the text, without the katakana
     // left out; returns j.
-    size_t TakeMixed(size_t i, size_t j, bool leftOut, bool pairs)
+    __attribute__((always_inline)) size_t TakeMixed(size_t i, size_t j, bool leftOut, bool pairs)
     {
+        if (candidate_.size() + (j - i) > rowLimit_)
+            return TakeMixedInPieces(i, j);
         if (judging_ && !candidate_.empty())
             Mark(candidate_.size(), w_.base + i);
         single_.TakeMixed(w_, i, j, leftOut, candidate_,
                           judging_ ? &facts_.marks : nullptr,
                           static_cast<uint32_t>(w_.base - facts_.start));
         facts_.doubles = facts_.doubles || pairs;
+        return j;
+    }
+    // The same, character by character, where the text may reach the row
+    // limit: a piece never ends inside a pair.  (Out of line, and TakeMixed
+    // inlined by force, so that the steps' code stays as compact as it was
+    // without the limit, which is reached once a megabyte at most.)
+    // The judge's marks are left as TakeMixed leaves them.
+    __attribute__((noinline)) size_t TakeMixedInPieces(size_t i, size_t j)
+    {
+        if (judging_ && !candidate_.empty())
+            Mark(candidate_.size(), w_.base + i);
+        bool skipped = false;
+        for (size_t k = i; k < j; ++k) {
+            const bool pair = single_.Class(w_.data[k]) == kLead;
+            if (!pair && !single_.Printable(w_.data[k])) {
+                skipped = true;
+                continue;
+            }
+            Room(pair ? 2 : 1, w_.base + k);
+            if (judging_ && skipped)
+                Mark(candidate_.size(), w_.base + k);
+            skipped = false;
+            candidate_.append(reinterpret_cast<const char *>(w_.data + k), pair ? 2 : 1);
+            facts_.doubles = facts_.doubles || pair;
+            k += pair;
+        }
         return j;
     }
 
@@ -438,9 +474,9 @@ private:
         }
         const bool pair = single_.PairAt(w_, i);
         const ptrdiff_t k = static_cast<ptrdiff_t>(i);
-        if (utf8_.IsText(code) && !(facts_.doubles && pair) &&
+        if (utf8_.IsText(code) && !(Doubles() && pair) &&
             (utf8_.Begins(w_, k, length, code) || (pair && utf8_.RunsOn(w_, k + length)))) {
-            if (facts_.doubles)
+            if (Doubles())
                 Flush();
             TakeUtf8(i, code);
             return i + length;
@@ -451,13 +487,15 @@ private:
     // bytes or a stand-in.
     void TakeUtf8(size_t i, uint32_t code)
     {
+        const uint16_t form = Cp932Form(code);
+        char standIn[kMaxStandIn];
+        const size_t bytes = form == 0 ? PutStandIn(code, standIn) : form > 0xFF ? 2 : 1;
+        Room(bytes, w_.base + i);
         BeginOrMark(i);
         const size_t before = candidate_.size();
-        const uint16_t form = Cp932Form(code);
         if (form == 0) {
-            char standIn[kMaxStandIn];
             facts_.standIns.push_back(before);
-            candidate_.append(standIn, PutStandIn(code, standIn));
+            candidate_.append(standIn, bytes);
         } else {
             if (form > 0xFF)
                 candidate_.push_back(static_cast<char>(form >> 8));
@@ -488,8 +526,9 @@ private:
     // The code unit that ends it (when the walk knows where units begin)
     // tells whether the text ended for good, at a zero or control unit;
     // it, or the unit after a line break that ends the text, may be a
-    // string table's length word.
-    size_t EndWide(size_t i)
+    // string table's length word.  (Inlined by force: as a call it costs
+    // the default walk a hundredth of its time.)
+    __attribute__((always_inline)) size_t EndWide(size_t i)
     {
         const bool wholeUnit = unit_ <= kUnitAfterJapanese && i + 1 < w_.avail;
         const ptrdiff_t end = unit_ <= kUnitBegin ? static_cast<ptrdiff_t>(i)
@@ -575,29 +614,29 @@ private:
     bool Takes(size_t i) const
     {
         const ptrdiff_t k = static_cast<ptrdiff_t>(i);
-        if (facts_.japanese > 0 && japanese_.Symbol(w_, k))
+        if (JapaneseSeen() && japanese_.Symbol(w_, k))
             return true;
         return japanese_.Japanese(w_, k) &&
                (!japanese_.TextLike(w_, k) || unit_ == kUnitAfterUnlike ||
                 japanese_.UnlikeAhead(w_, i) ||
-                japanese_.TextToEnd(w_, k, unlikeSeen_ || candidate_.size() - facts_.extra -
-                                                                  facts_.japanese >= 2));
+                japanese_.TextToEnd(w_, k, unlikeSeen_ || OtherChars() >= 2));
     }
     // Appends the Japanese character at i (a code unit, two positions) to
     // the UTF-16 text, as its Shift-JIS bytes.
     size_t TakeJapanese(size_t i)
     {
-        BeginOrMark(i);
         const ptrdiff_t k = static_cast<ptrdiff_t>(i);
         const uint16_t unit = static_cast<uint16_t>(w_.data[i] | w_.data[i + 1] << 8);
         const uint16_t form = JapaneseUnitCp932(unit);
+        unlikeSeen_ = unlikeSeen_ || (!candidate_.empty() && !japanese_.TextLike(w_, k));
+        Room(form > 0xFF ? 2 : 1, w_.base + i);
+        BeginOrMark(i);
         ++facts_.japanese;
         facts_.kana = facts_.kana || IsKanaOrSymbol(unit);
         facts_.ideographs =
             facts_.ideographs || kIdeographHigh.Holds(static_cast<uint8_t>(unit >> 8));
         facts_.rising = facts_.rising && unit >= 0x3000 && unit <= 0x30FF && unit > lastUnit_;
         lastUnit_ = unit;
-        unlikeSeen_ = unlikeSeen_ || (!candidate_.empty() && !japanese_.TextLike(w_, k));
         if (form > 0xFF) {
             candidate_.push_back(static_cast<char>(form >> 8));
             ++facts_.extra;
@@ -626,11 +665,13 @@ private:
         // UTF-8 text takes ASCII only (PrintableStep ends it at katakana).
         const bool ascii = utf8Text_ && facts_.utf8;
         const ByteSet &run = ascii ? utf8_.AsciiSet() : single_.RunSet();
-        if (utf8Text_ && utf8_.MayLead(d[i]))
+        if (utf8Text_ && utf8_.MayLead(d[i])) {
+            Room(1, w_.base + j);
             candidate_.push_back(static_cast<char>(d[j++]));
+        }
         while (j <= limit) {
             const size_t k = run.Find<false>(d, j, limit + 1);
-            candidate_.append(reinterpret_cast<const char *>(d + j), k - j);
+            AppendBytes(d, w_.base, j, k);
             j = k;
             // Left-out katakana do not end the run, unless a UTF-8 character
             // that begins UTF-8 text is there.
@@ -645,12 +686,13 @@ private:
 
     // A character of Shift-JIS, Japanese UTF-16 or UTF-8 text at i: it
     // begins the text, or (for the Japanese-text judge) its place is marked.
+    // A piece of a long run begins at a clean edge: the cut.
     void BeginOrMark(size_t i)
     {
         if (candidate_.empty()) {
             facts_.start = w_.base + i;
             if (judging_)
-                facts_.before = w_.BytesBefore(i);
+                facts_.before = facts_.piece ? 0 : w_.BytesBefore(i);
         } else if (judging_) {
             Mark(candidate_.size(), w_.base + i);
         }

@@ -24,9 +24,11 @@ struct SiftView {
 template <bool wideJapanese_, bool utf8Text_>
 class Sift {
 public:
-    // `minLength`: the rows' minimum length; `pairText`: the fewest bytes
-    // of a stretch with a Shift-JIS pair that may hold a row (SearchKanji;
-    // more than the minimum length when none is shorter).
+    // `minLength`: the shortest run that may be listed (the rows' minimum
+    // length, or a run over the row limit, whose pieces are listed
+    // whatever their length); `pairText`: the fewest bytes of a stretch
+    // with a Shift-JIS pair that may hold a row (SearchKanji; more than
+    // the minimum length when none is shorter).
     Sift(size_t minLength, size_t pairText) : min_(minLength), pairText_(pairText) {}
 
     // A new window: nothing of it is classified yet.

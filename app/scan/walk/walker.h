@@ -88,6 +88,7 @@ struct WalkSetup {
     ScanHost *host;
     uint64_t size;    // the data's size, for the progress percentage
     size_t interval;  // distance between checkpoints, >= 1
+    size_t rowLimit;  // the most bytes of text a row holds (kMaxRowLength), >= 1
 };
 
 // The walk's state and the parts of it that do not depend on how bytes are
@@ -155,6 +156,7 @@ protected:
         facts_.Reset();
         lastUnit_ = 0;
         unlikeSeen_ = false;
+        earlier_ = EarlierPieces();
     }
     void Flush(bool hard = false, bool clean = false)
     {
@@ -165,6 +167,42 @@ protected:
     // position `at`.  Returns false when the host asked to stop.
     bool Checkpoint(uint64_t at);
 
+    // A run of text longer than the row limit is listed as consecutive
+    // rows (pieces) of at most the limit, each with its own offset: before
+    // a character of `bytes` bytes at file offset `at` is appended, a text
+    // that it would take past the limit is listed up to there, and the
+    // character begins the next piece.  (An empty piece takes any
+    // character.)  The steps go on as in the whole run: what they ask of
+    // the text (is there one, its pairs, its Japanese and other characters)
+    // counts the earlier pieces too.
+    void Room(size_t bytes, uint64_t at)
+    {
+        if (__builtin_expect(candidate_.size() + bytes > rowLimit_, 0) && !candidate_.empty())
+            Cut(at);
+    }
+    // Appends the single bytes d[from, to) of the window at file offset
+    // `base`, cut into pieces where they reach the limit.
+    void AppendBytes(const uint8_t *d, uint64_t base, size_t from, size_t to)
+    {
+        if (__builtin_expect(candidate_.size() + (to - from) > rowLimit_, 0))
+            AppendInPieces(d, base, from, to);
+        else
+            candidate_.append(reinterpret_cast<const char *>(d + from), to - from);
+    }
+    void AppendInPieces(const uint8_t *d, uint64_t base, size_t from, size_t to);
+    // Lists the text as a piece of its run; the next piece begins at file
+    // offset `next`.
+    void Cut(uint64_t next);
+    // Whether the run holds Shift-JIS pairs, and Japanese characters (in
+    // UTF-16 text), and how many other characters (UTF-16 text: ASCII
+    // units).
+    bool Doubles() const { return facts_.doubles || earlier_.doubles; }
+    bool JapaneseSeen() const { return facts_.japanese > 0 || earlier_.japanese; }
+    size_t OtherChars() const
+    {
+        return candidate_.size() - facts_.extra - facts_.japanese + earlier_.others;
+    }
+
     // A copy: a stream may outlive the settings record it was made with.
     const ExtractionSettings settings_;
     const RowEmitter emitter_;
@@ -174,6 +212,7 @@ protected:
     ScanHost &host_;
     uint64_t size_;
     uint64_t interval_;
+    size_t rowLimit_;
 
     TextBuffer candidate_;
     TextFacts facts_;
@@ -181,6 +220,12 @@ protected:
     // whether one unlike single-byte text came after its first character.
     uint16_t lastUnit_ = 0;
     bool unlikeSeen_ = false;
+    // What the pieces of the run listed before the candidate held.
+    struct EarlierPieces {
+        bool doubles = false;
+        bool japanese = false;
+        size_t others = 0;
+    } earlier_;
     uint64_t pos_ = 0;              // the next position to examine
     uint64_t blockLast_;            // last position of the current checkpoint block
     uint64_t lastCheckpoint_ = UINT64_MAX;  // where the last checkpoint was held
