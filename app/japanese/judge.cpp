@@ -33,21 +33,23 @@ constexpr size_t kGluedHead = 4;
 // Whether a whole string (clean at both edges) is made only of what text
 // is made of: ASCII letters, digits, spaces and common punctuation, and
 // Japanese characters of the classes text uses often (kana, common kanji,
-// Japanese punctuation and full-width forms), with a letter or a
-// Japanese character among every three characters.  Such UTF-16 strings
+// Japanese punctuation and full-width forms, half-width katakana), with a
+// letter or a Japanese character among every three characters.  Such UTF-16 strings
 // (a resource's "ＬＥＸＰＲＯＢＥ", "ＭＳ Ｐゴシック") are words that the pairs
 // alone have too few characters to tell; machine code read as UTF-16
 // seldom stands between two clean edges.
+// Full-width ASCII forms and half-width katakana count by their code
+// points: machine code read as UTF-16 makes them often enough to be
+// code-like to the pairs, but such words are made of them.
 bool TextShaped(const RowChar *chars, size_t count, int form)
 {
     size_t sinceWord = 0, japanese = 0;
     for (size_t k = 0; k < count; ++k) {
-        const uint8_t c = ClassOf(chars[k].code, form);
         const uint32_t u = chars[k].code;
+        const uint8_t c = ClassOf(u, form);
         const bool letter = (u | 0x20) >= 'a' && (u | 0x20) <= 'z';
-        // Full-width ASCII forms read as code in UTF-16 pairs' tables, and
-        // half-width katakana are listed only while taken as text.
-        if ((u >= 0xFF01 && u <= 0xFF5E) || c == kHalfKatakana) {
+        // (Half-width katakana are listed only while taken as text.)
+        if ((u >= 0xFF01 && u <= 0xFF5E) || (u >= 0xFF61 && u <= 0xFF9F)) {
             ++japanese;
             sinceWord = 0;
             continue;
@@ -170,9 +172,10 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
     const auto clamp = [](int64_t v) {
         return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
     };
-    if (margin < 0 && edges.cleanStart && edges.cleanEnd && form == JudgeForm::Utf16Le &&
+    // Such a string is kept whole, even where a cut would score higher.
+    if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::Utf16Le &&
         TextShaped(chars, count, static_cast<int>(form)))
-        return Verdict{true, 0, static_cast<uint32_t>(count), 0};
+        return Verdict{true, 0, static_cast<uint32_t>(count), clamp(margin < 0 ? 0 : margin)};
     if (margin < 0)
         return Verdict{false, 0, 0, clamp(margin)};
     return Verdict{true, first, end, clamp(margin)};

@@ -35,11 +35,16 @@ struct TextFacts;
 
 // What stands at a clean edge of a text, right before or after it: a zero,
 // a tab or a line break (the data's edge reads as a zero); in UTF-16 text
-// any control unit (a string table's length word stands there) and a
-// dialog's control class atoms 0x0080-0x0085.  Text nearly always sits
+// any control unit (a string table's length word stands there), a
+// dialog's control class atoms 0x0080-0x0085, and the italic flag and
+// character set byte before a dialog's font name (italic 0 or 1; the
+// default character set 1 or Shift-JIS 0x80).  Text nearly always sits
 // so; machine code read as text mostly begins and ends at other bytes.
 inline bool IsCleanEdgeByte(uint32_t b) { return b == 0 || b == 9 || b == 10 || b == 13; }
-inline bool IsCleanEdgeUnit(uint32_t u) { return u < 0x20 || (u >= 0x80 && u <= 0x85); }
+inline bool IsCleanEdgeUnit(uint32_t u)
+{
+    return u < 0x20 || (u >= 0x80 && u <= 0x85) || (u & ~1u) == 0x0100 || (u & ~1u) == 0x8000;
+}
 
 // A piece of the text that becomes a row: its file offset, its kind, where
 // its bytes lie in the filter's room for them (JapaneseFilter::Bytes), and

@@ -480,7 +480,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
                 return;
             const uint8_t b1 = start >= 1 ? data[start - 1] : 0, b2 = start >= 2 ? data[start - 2] : 0;
             const unsigned unitBefore = b2 | b1 << 8;
-            const bool cleanStart = wide ? unitBefore < 0x20 || (unitBefore >= 0x80 && unitBefore <= 0x85)
+            const bool cleanStart = wide ? CleanUnit(unitBefore)
                                          : CleanByte(b1);
             JapaneseText judged{cand, where, standIns, kind, cleanStart, clean, st, minLen, minJapanese, {}};
             if (kind == lex::RowKind::Ansi)
@@ -676,7 +676,7 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             const size_t endUnit = atUnit ? i : unitAt == kHigh ? i + 1 : none;
             const bool hard = endUnit != none && units.hardEnd(endUnit);
             const unsigned u = endUnit != none ? units.unit(endUnit) : 0xFFFF;
-            flush(hard, hard || u < 0x20 || (u >= 0x80 && u <= 0x85));
+            flush(hard, hard || CleanUnit(u));
             // It, or the unit after a line break that ends the text, may be
             // a string table's length word.
             if (endUnit != none) {

@@ -40,6 +40,13 @@ struct Piece {
 
 inline bool IsLead(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 inline bool CleanByte(uint8_t b) { return b == 0 || b == 9 || b == 10 || b == 13; }
+// A control unit, a dialog's class atom, a dialog font's italic flag and
+// character set (1 or 0x80).
+inline bool CleanUnit(unsigned u)
+{
+    return u < 0x20 || (u >= 0x80 && u <= 0x85) || u == 0x100 || u == 0x101 || u == 0x8000 ||
+           u == 0x8001;
+}
 
 struct JapaneseText {
     const std::string &text;
