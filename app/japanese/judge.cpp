@@ -74,6 +74,11 @@ bool TextShaped(const RowChar *chars, size_t count, int form)
     return japanese > 0;
 }
 
+uint8_t ClassAt(const RowChar &c, int form)
+{
+    return c.cls != kClassUnknown ? c.cls : ClassOf(c.code, form);
+}
+
 } // namespace
 
 Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges)
@@ -99,7 +104,7 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
         while (k < count && k <= kGluedHead && chars[k].code < 0x80 && chars[k].code != ' ')
             ++k;
         if (k > 0 && k <= kGluedHead && k < count &&
-            IsJapaneseClass(ClassOf(chars[k].code, static_cast<int>(form))))
+            IsJapaneseClass(ClassAt(chars[k], static_cast<int>(form))))
             forcedStart = k;
     }
 
@@ -129,7 +134,7 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
     uint32_t first = 0, end = 0;
     uint8_t prev = 0;
     for (size_t k = 0; k < count; ++k) {
-        const uint8_t c = ClassOf(chars[k].code, static_cast<int>(form));
+        const uint8_t c = ClassAt(chars[k], static_cast<int>(form));
         // Bytes the walk left out between two characters (half-width
         // katakana in a Shift-JIS row) are seldom inside text: a span over
         // them pays twice a cut, and a cut may fall there at any edge.
@@ -163,7 +168,7 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
         return none;
     unsigned japanese = 0;
     for (uint32_t k = first; k < end && japanese < 2; ++k)
-        japanese += IsJapaneseClass(ClassOf(chars[k].code, static_cast<int>(form)));
+        japanese += IsJapaneseClass(ClassAt(chars[k], static_cast<int>(form)));
     if (japanese == 1)
         best += kOneJapaneseScore[static_cast<int>(form)];
     if (edges.cleanStart && edges.cleanEnd && first == 0 && end == count)

@@ -34,10 +34,14 @@ enum class JudgeForm : uint8_t { ShiftJis, Utf16Le, Utf8 };
 
 // One character of a row: its code point, and where its bytes lie in the
 // row (from `at`, `size` bytes), so that a caller can cut the row.
+// `cls`: its class in the row's form (model.h's ClassOf), when the caller
+// has it at hand (from a table of the encoding's bytes), or kClassUnknown.
+constexpr uint8_t kClassUnknown = 0xFF;
 struct RowChar {
     uint32_t code;
     uint32_t at;
     uint32_t size;
+    uint8_t cls = kClassUnknown;
 };
 
 // What the row is read between: whether a zero, a tab, a line break (for

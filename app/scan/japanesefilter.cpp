@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "japanese/model.h"
 #include "scan/cp932.h"
 #include "scan/rowfilter.h"
 #include "util/shiftjis.h"
@@ -36,12 +37,38 @@ uint32_t SingleCode(uint8_t b)
     return sjis::IsHalfWidthKana(b) ? kHalfWidthKatakanaFirst + (b - 0xA1u) : b;
 }
 
-bool HoldsJapanese(const std::vector<RowChar> &chars, size_t first, size_t end)
+// Every Shift-JIS character's code point and class, by its bytes: a
+// reading looks them up, as the judge would work them out character by
+// character, once for all rows.
+struct ShiftJisForms {
+    struct Form {
+        uint16_t code;
+        uint8_t cls;
+    };
+    Form pairs[60][256];
+    Form singles[256];
+    static size_t LeadIndex(uint8_t lead) { return lead < 0xA0 ? lead - 0x81u : lead - 0xE0u + 31; }
+    ShiftJisForms()
+    {
+        const int form = static_cast<int>(JudgeForm::ShiftJis);
+        for (unsigned b = 0; b < 256; ++b) {
+            const uint32_t code = SingleCode(static_cast<uint8_t>(b));
+            singles[b] = {static_cast<uint16_t>(code), japanese::ClassOf(code, form)};
+            if (!sjis::IsLead(static_cast<uint8_t>(b)))
+                continue;
+            for (unsigned t = 0; t < 256; ++t) {
+                const uint32_t pair = PairCode(static_cast<uint8_t>(b), static_cast<uint8_t>(t));
+                pairs[LeadIndex(static_cast<uint8_t>(b))][t] = {static_cast<uint16_t>(pair),
+                                                                japanese::ClassOf(pair, form)};
+            }
+        }
+    }
+};
+
+const ShiftJisForms &Forms()
 {
-    for (size_t k = first; k < end; ++k)
-        if (chars[k].code >= 0x80)
-            return true;
-    return false;
+    static const ShiftJisForms forms;
+    return forms;
 }
 
 } // namespace
@@ -62,14 +89,24 @@ const std::vector<TextPiece> &JapaneseFilter::Judge(const char *text, size_t len
 size_t JapaneseFilter::ReadShiftJis(const char *text, size_t length, size_t at, Reading &r) const
 {
     const auto *s = reinterpret_cast<const uint8_t *>(text);
-    r.chars.clear();
-    r.text.clear();
+    const ShiftJisForms &forms = Forms();
+    // The room only grows: the characters are written in place.
+    if (r.chars.size() < length - at + 1) {
+        r.chars.resize(length - at + 1);
+        r.text.resize(length - at + 1);
+    }
+    RowChar *chars = r.chars.data();
+    uint32_t *bytes = r.text.data();
+    size_t n = 0;
+    bool japanese = false;
     size_t t = at;
     while (t < length) {
         const uint8_t b = s[t];
         if (!sjis::IsLead(b)) {
-            r.chars.push_back({SingleCode(b), Pos(t), 1});
-            r.text.push_back(static_cast<uint32_t>(t));
+            const ShiftJisForms::Form f = forms.singles[b];
+            chars[n] = {f.code, Pos(t), 1, f.cls};
+            japanese = japanese || b >= 0x80;
+            bytes[n++] = static_cast<uint32_t>(t);
             ++t;
             continue;
         }
@@ -77,17 +114,21 @@ size_t JapaneseFilter::ReadShiftJis(const char *text, size_t length, size_t at, 
         // bytes the walk left out, or at the end, has no trail byte.
         if (t + 1 >= length || !sjis::IsTrail(s[t + 1]) || Pos(t + 1) != Pos(t) + 1)
             break;
-        r.chars.push_back({PairCode(b, s[t + 1]), Pos(t), 2});
-        r.text.push_back(static_cast<uint32_t>(t));
+        const ShiftJisForms::Form f = forms.pairs[ShiftJisForms::LeadIndex(b)][s[t + 1]];
+        chars[n] = {f.code, Pos(t), 2, f.cls};
+        japanese = true;
+        bytes[n++] = static_cast<uint32_t>(t);
         t += 2;
     }
-    r.text.push_back(static_cast<uint32_t>(t));
+    bytes[n] = static_cast<uint32_t>(t);
+    r.count = n;
+    r.japanese = japanese;
     return t;
 }
 
 Verdict JapaneseFilter::JudgeReading(const Reading &r, bool cleanStart, bool cleanEnd) const
 {
-    return japanese::JudgeRow(r.chars.data(), r.chars.size(), JudgeForm::ShiftJis,
+    return japanese::JudgeRow(r.chars.data(), r.count, JudgeForm::ShiftJis,
                               {cleanStart, cleanEnd});
 }
 
@@ -115,7 +156,7 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
     int rounds = 0;
     while (at < length) {
         size_t end = ReadShiftJis(text, length, at, r);
-        if (!HoldsJapanese(r.chars, 0, r.chars.size())) {
+        if (!r.japanese) {
             PlainRuns(text, at, end, facts);
             at = end + 1;
             clean = false;
@@ -125,7 +166,7 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
         // byte as its trail byte ("8B 82" before "82 A8 82 C1" of "おっと").
         if (!clean && r.chars[0].size == 2 && sjis::IsLead(s[at + 1])) {
             const size_t otherEnd = ReadShiftJis(text, length, at + 1, other);
-            if (HoldsJapanese(other.chars, 0, other.chars.size())) {
+            if (other.japanese) {
                 const Verdict a = JudgeReading(r, false, end == length && facts.cleanEnd);
                 const Verdict b = JudgeReading(other, false, otherEnd == length && facts.cleanEnd);
                 if (b.japanese && (!a.japanese || b.margin > a.margin)) {

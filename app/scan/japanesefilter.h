@@ -76,10 +76,13 @@ public:
 private:
     // Shift-JIS characters read from a text byte on: each one's file
     // position (from the text's start) and its first text byte (one more
-    // entry: where the reading stopped).
+    // entry: where the reading stopped); `count` of them (the room may be
+    // larger), and whether one is Japanese (beyond ASCII).
     struct Reading {
         std::vector<japanese::RowChar> chars;
         std::vector<uint32_t> text;
+        size_t count = 0;
+        bool japanese = false;
     };
     void JudgeShiftJis(const char *text, size_t length, const TextFacts &facts);
     void JudgeOther(const char *text, size_t length, const TextFacts &facts);
