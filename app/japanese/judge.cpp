@@ -79,6 +79,31 @@ uint8_t ClassAt(const RowChar &c, int form)
     return c.cls != kClassUnknown ? c.cls : ClassOf(c.code, form);
 }
 
+// For a Shift-JIS whole string of that shape made of ASCII words with a
+// kana or two ("abあcd"), too short for the pairs to tell: machine code
+// glues its pairs to capital letters and digits ("Hボ(", "D1D1岡":
+// prefixes, registers and displacements) and to single letters ("fポu"),
+// and makes kanji more than kana.  It reads as text when its Japanese
+// characters are kana (no half-width katakana byte, no kanji), no capital
+// letter or digit touches one, and it holds four small letters.
+bool ShiftJisKanaInWords(const RowChar *chars, size_t count, int form)
+{
+    size_t small = 0;
+    const auto glue = [](uint32_t u) { return (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9'); };
+    for (size_t k = 0; k < count; ++k) {
+        const uint32_t u = chars[k].code;
+        small += u >= 'a' && u <= 'z';
+        if (u < 0x80)
+            continue;
+        const uint8_t c = ClassAt(chars[k], form);
+        if (c < kHiraganaCommon || c > kLongVowel)
+            return false;
+        if ((k > 0 && glue(chars[k - 1].code)) || (k + 1 < count && glue(chars[k + 1].code)))
+            return false;
+    }
+    return small >= 4;
+}
+
 } // namespace
 
 Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges)
@@ -178,7 +203,10 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
         return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
     };
     // Such a string is kept whole, even where a cut would score higher.
-    if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::Utf16Le &&
+    if (edges.cleanStart && edges.cleanEnd &&
+        (form == JudgeForm::Utf16Le ||
+         (form == JudgeForm::ShiftJis && margin < 0 &&
+          ShiftJisKanaInWords(chars, count, static_cast<int>(form)))) &&
         TextShaped(chars, count, static_cast<int>(form)))
         return Verdict{true, 0, static_cast<uint32_t>(count), clamp(margin < 0 ? 0 : margin)};
     if (margin < 0)

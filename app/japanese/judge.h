@@ -20,7 +20,8 @@
 // head glued to Japanese at a dirty start is cut; bytes left out between
 // two characters cost a span twice a cut; a Shift-JIS row that is a whole
 // string between clean edges earns a bonus, and a UTF-16 one made only of
-// ASCII words and common Japanese characters reads as text, whole.
+// ASCII words and common Japanese characters reads as text, whole, as does
+// a Shift-JIS one of small-letter words with a kana or two.
 #pragma once
 
 #include <cstddef>

@@ -210,7 +210,7 @@ fi
 printf '%s\n' "$cases" | while IFS='|' read -r vars want eol extra; do
   if [ "$want" = utf8 ]; then lines "$utf8" "$eol"; else lines "$sjis" "$eol"; fi >"$tmp/want"
   # shellcheck disable=SC2086
-  in_locale $vars -- $extra --search-kanji --search-utf8 --no-check-english --no-check-kanji-noise -m 4 \
+  in_locale $vars -- $extra --search-kanji --search-utf8 --no-check-english -m 4 \
     "$tmp/text.bin" >"$tmp/out" 2>"$tmp/err" || echo "FAIL: [$vars $extra] exit status $?" >&2
   cmp -s "$tmp/want" "$tmp/out" ||
     echo "FAIL: [$vars $extra] output differs: $(od -c "$tmp/out" | head -4)" >&2
@@ -245,7 +245,7 @@ done
 
 # JSON lines, read back by Python's json module: the texts as characters.
 if command -v python3 >/dev/null; then
-  run --json -f --search-kanji --search-utf8 --no-check-english --no-check-kanji-noise -m 4 "$tmp/text.bin" >"$tmp/json" 2>"$tmp/err" ||
+  run --json -f --search-kanji --search-utf8 --no-check-english -m 4 "$tmp/text.bin" >"$tmp/json" 2>"$tmp/err" ||
     fail "json: exit status $?"
   python3 - "$tmp/json" "$tmp/text.bin" <<'PY' || fail "json: rows differ"
 import json, sys

@@ -51,11 +51,17 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
          JudgeForm::ShiftJis, false, true, true, 2, 26},
         {"menu text", U"名前の変更(&R)", JudgeForm::Utf16Le, true, true, true, 0, 9},
         {"two-character word between zeros", U"全般", JudgeForm::Utf16Le, true, true, true, 0, 2},
+        // Words between clean edges too short for the pairs to tell.
+        {"dialog font name", U"ＭＳ Ｐゴシック", JudgeForm::Utf16Le, true, true, true, 0, 8},
+        {"half-width katakana string", U"ﾃﾞｰﾀ", JudgeForm::Utf16Le, true, true, true, 0, 4},
+        {"words with a kana between zeros", U"abあcd", JudgeForm::ShiftJis, true, true, true, 0, 5},
         {"message in UTF-8", U"%s に充分な空きスペースがありません。", JudgeForm::Utf8, true, true, true, 0, 20},
         // Code rows: x86-64 pushes with a kanji glued on, a table of
         // units read as ideographs between ASCII, pairs of rare kanji.
         {"pushes with a kanji", U"AWAVAUATUSH壊", JudgeForm::ShiftJis, false, false, false, 0, 0},
         {"kanji among ASCII units", U"言5退5需5", JudgeForm::Utf16Le, false, false, false, 0, 0},
+        {"prefix letter glued to a kana between zeros", U"Hボ(", JudgeForm::ShiftJis, true, true,
+         false, 0, 0},
         {"rare kanji from instructions", U"荘羨瑞斉荘托荘", JudgeForm::ShiftJis, false, false, false, 0, 0},
         {"no Japanese at all", U"Could not open file", JudgeForm::ShiftJis, true, true, false, 0, 0},
     };
