@@ -283,9 +283,13 @@ void JapaneseFilter::JudgeOther(const char *text, size_t length, const TextFacts
     charText_.push_back(static_cast<uint32_t>(length));
     const uint32_t n = static_cast<uint32_t>(chars_.size());
     // A UTF-8 character's bytes reach to the next one (its code page 932
-    // form may read back as a character of another length).
+    // form may read back as a character of another length).  An ASCII
+    // character is one byte of the file (no other character's form is
+    // ASCII): half-width katakana left out after it, before the first
+    // UTF-8 character, stay a gap for the judge, as in Shift-JIS text.
     for (uint32_t k = 0; !wide && k + 1 < n; ++k)
-        chars_[k].size = chars_[k + 1].at - chars_[k].at;
+        if (chars_[k].code >= 0x80)
+            chars_[k].size = chars_[k + 1].at - chars_[k].at;
     const RowKind kind = wide ? RowKind::Unicode : RowKind::Utf8;
     const RowKind plain = wide ? RowKind::Unicode : RowKind::Ansi;
     const bool cleanStart = wide ? IsCleanEdgeUnit((facts.before >> 8 & 0xFF) | (facts.before & 0xFF) << 8)
