@@ -665,21 +665,30 @@ private:
         // UTF-8 text takes ASCII only (PrintableStep ends it at katakana).
         const bool ascii = utf8Text_ && facts_.utf8;
         const ByteSet &run = ascii ? utf8_.AsciiSet() : single_.RunSet();
+        // For the judge, the text byte after katakana left out is marked
+        // with its place (an earlier step may have passed over the
+        // katakana right before i).
+        if (judging_ && !candidate_.empty() && single_.LeftOut(w_.Before(i)))
+            Mark(candidate_.size(), w_.base + i);
         if (utf8Text_ && utf8_.MayLead(d[i])) {
             Room(1, w_.base + j);
             candidate_.push_back(static_cast<char>(d[j++]));
         }
+        bool skipped = false;
         while (j <= limit) {
             const size_t k = run.Find<false>(d, j, limit + 1);
+            if (skipped && judging_ && k > j)
+                Mark(candidate_.size(), w_.base + j);
             AppendBytes(d, w_.base, j, k);
             j = k;
             // Left-out katakana do not end the run, unless a UTF-8 character
             // that begins UTF-8 text is there.
-            while (j <= limit && !ascii && single_.Class(d[j]) == kPrintable &&
-                   !single_.Printable(d[j]) && !(utf8Text_ && utf8_.MayLead(d[j]) && StartsUtf8(j)))
+            while (j <= limit && !ascii && single_.LeftOut(d[j]) &&
+                   !(utf8Text_ && utf8_.MayLead(d[j]) && StartsUtf8(j)))
                 ++j;
             if (j == k)
                 break;
+            skipped = true;
         }
         return j;
     }

@@ -87,6 +87,8 @@ public:
     ByteClass Class(uint8_t b) const { return class_[b]; }
     // P(x).
     bool Printable(uint8_t b) const { return printable_[b]; }
+    // A half-width katakana byte that text leaves out (CheckHalfKana).
+    bool LeftOut(uint8_t b) const { return class_[b] == kPrintable && !printable_[b]; }
     MixedByte Mixed(uint8_t b) const { return mixed_[b]; }
     bool Kanji() const { return kanji_; }
     // A trail byte in the window right after the lead byte at k.
