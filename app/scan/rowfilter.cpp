@@ -106,22 +106,19 @@ RowEmitter::RowEmitter(int minLength, const ExtractionSettings &settings,
 void RowEmitter::Emit(const char *text, size_t length, const TextFacts &facts, bool hard) const
 {
     const size_t chars = length - facts.extra;
+    const RowKind kind = facts.wide   ? RowKind::Unicode
+                         : facts.utf8 ? RowKind::Utf8
+                                      : RowKind::Ansi;
     // A piece of a run longer than the row limit is listed whatever its
     // length, as it stands: neither the length rules nor the judge drop or
     // trim text that long (it is text).
     if (facts.piece) {
         if (!IdeographsAlone(facts, chars, hard) && !RelocationTable(facts, chars))
-            Keep(facts.start, facts.wide   ? RowKind::Unicode
-                              : facts.utf8 ? RowKind::Utf8
-                                           : RowKind::Ansi,
-                 text, length, facts.standIns);
+            Keep(facts.start, kind, text, length, facts.standIns);
         return;
     }
     if (chars < shortest_)
         return;
-    const RowKind kind = facts.wide   ? RowKind::Unicode
-                         : facts.utf8 ? RowKind::Utf8
-                                      : RowKind::Ansi;
     if (!HoldsJapanese(text, length, facts)) {
         if (chars >= min_)
             Keep(facts.start, kind, text, length, facts.standIns);
