@@ -220,6 +220,18 @@ const CliOption kOptions[] = {
          "message tables whole as Resource rows, in place\n"
          "of the other rows inside them (default off;\n"
          "--no-search-resources)"),
+    Flag(0, "search-euc-jp", nullptr, "no-search-euc-jp", &Options::SearchEucJp, true,
+         "list Japanese text in EUC-JP as EUC-JP rows\n"
+         "(default off; --no-search-euc-jp)"),
+    Flag(0, "search-iso-2022-jp", nullptr, "no-search-iso-2022-jp", &Options::SearchIso2022Jp,
+         true,
+         "list Japanese text in ISO-2022-JP (JIS, as in\n"
+         "mail) as ISO-2022-JP rows (default off;\n"
+         "--no-search-iso-2022-jp)"),
+    Flag(0, "search-utf16be", nullptr, "no-search-utf16be", &Options::SearchUtf16Be, true,
+         "list Japanese text in UTF-16BE (font names,\n"
+         "PDF strings) as UTF-16BE rows (default off;\n"
+         "--no-search-utf16be)"),
     Flag(0, "no-check-half-kana", nullptr, "check-half-kana", &Options::CheckHalfKana, false,
          "list half-width katakana 0xA1-0xDF as text\n"
          "(default: left out; --check-half-kana)"),

@@ -44,7 +44,7 @@ std::string RowsCsv(const RowStore &rows)
         if (utf8.size() < kMaxUtf8PerByte * length)
             utf8.resize(kMaxUtf8PerByte * length);
         const size_t written =
-            length ? Cp932TextToUtf8(rows.Text(row), length, rows.Kind(row) == RowKind::Utf8, utf8.data()) : 0;
+            length ? Cp932TextToUtf8(rows.Text(row), length, HoldsStandIns(rows.Kind(row)), utf8.data()) : 0;
         AppendCsvField(out, utf8.data(), written);
         out += rows.Checked(row) ? ",1\r\n" : ",0\r\n";
     }

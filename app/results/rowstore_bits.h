@@ -14,12 +14,13 @@ namespace lex {
 namespace rowbits {
 
 
-// The row's kind (RowKind) in the low two bits, then the flags.
-constexpr uint32_t kKindMask = 3;
+// The row's kind (RowKind) in the low three bits, then the flags; the
+// length above them (a row holds at most kMaxRowLength bytes).
+constexpr uint32_t kKindMask = 7;
 static_assert(kRowKinds <= kKindMask + 1, "every kind fits in the kind bits");
-constexpr uint32_t kChecked = 4;
-constexpr uint32_t kSelected = 8;
-constexpr unsigned kLengthShift = 4;
+constexpr uint32_t kChecked = 8;
+constexpr uint32_t kSelected = 16;
+constexpr unsigned kLengthShift = 5;
 
 inline RowKind KindOf(uint32_t lengthFlags)
 {

@@ -105,9 +105,10 @@ void RowStore::Sort(SortKey key)
         break;
     case SortKey::Kind:
         // In the order of the kinds' texts, folded: "ANSI", "Resource",
-        // "Unicode", "UTF-8" ('N' < 'T').
+        // "Unicode", "UTF-8" ('N' < 'T'), then the further encodings
+        // "EUC-JP", "ISO-2022-JP", "UTF-16BE".
         groups(static_cast<uint32_t>(kRowKinds), [](uint32_t f) {
-            static const uint32_t kRank[kRowKinds] = {0, 2, 3, 1};
+            static const uint32_t kRank[kRowKinds] = {0, 2, 3, 1, 4, 5, 6};
             return kRank[f & kKindMask];
         });
         break;

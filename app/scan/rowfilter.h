@@ -109,10 +109,12 @@ public:
     // the facts it reads (TextFacts::before, cleanEnd, marks).
     bool Judging() const { return judging_; }
 
-private:
-    // The repetition filter, the row and the English word.
+    // The repetition filter, the row and the English word (also for the
+    // rows of the further encodings, encodedrows.h).
     void Keep(uint64_t start, RowKind kind, const char *text, size_t length,
               const std::vector<size_t> &standIns) const;
+
+private:
 
     size_t min_;
     size_t minJapanese_;  // characters of a row with Japanese characters

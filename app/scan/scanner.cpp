@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 #include "scan/resource_rows.h"
 #include "scan/walk/walker.h"
@@ -41,8 +42,9 @@ const char *ScanPathName(ScanPath path)
     return "plain";
 }
 
-static_assert(ScanStream::kCarryRoom == WalkCore::kMaxLookAhead,
-              "a piece keeps exactly the walk's look-ahead for the next");
+static_assert(ScanStream::kCarryRoom >= WalkCore::kMaxLookAhead + EncodedWalk::kMaxLag + 2,
+              "a piece keeps the walk's look-ahead for the next, and what the rooms of "
+              "the further encodings have not done with");
 
 namespace {
 
@@ -55,6 +57,35 @@ std::unique_ptr<ResourceRows> MakeResourceRows(const StreamOptions &options, int
         return nullptr;
     return std::unique_ptr<ResourceRows>(
         new ResourceRows(*options.resources, minLength, settings, marker, host));
+}
+
+bool FurtherEncodings(const ExtractionSettings &s)
+{
+    return s.SearchEucJp || s.SearchIso2022Jp || s.SearchUtf16Be;
+}
+
+std::unique_ptr<EncodedRows> MakeEncodedRows(int minLength, const ExtractionSettings &settings,
+                                             const EnglishWordMarker *marker, ScanHost &host)
+{
+    if (!FurtherEncodings(settings))
+        return nullptr;
+    return std::unique_ptr<EncodedRows>(new EncodedRows(minLength, settings, marker, host));
+}
+
+std::unique_ptr<EncodedWalk> MakeEncodedWalk(ScanPath path, const ExtractionSettings &settings,
+                                             EncodedRows *rows)
+{
+    if (!rows)
+        return nullptr;
+    switch (RunnableScanPath(path, DetectedProcessorFeatures())) {
+    case ScanPath::Avx2:
+        return MakeAvx2EncodedWalk(settings, *rows);
+    case ScanPath::Sse2:
+        return MakeSse2EncodedWalk(settings, *rows);
+    case ScanPath::Plain:
+        break;
+    }
+    return MakePlainEncodedWalk(settings, *rows);
 }
 
 std::unique_ptr<WalkCore> MakeWalker(ScanPath path, const WalkSetup &setup)
@@ -78,10 +109,16 @@ ScanStream::ScanStream(uint64_t size, int minLength, const ExtractionSettings &s
                        const EnglishWordMarker *marker, ScanHost &host,
                        const StreamOptions &options)
     : resources_(MakeResourceRows(options, minLength, settings, marker, host)),
-      walker_(MakeWalker(options.path,
-                         WalkSetup{minLength, &settings, marker,
-                                   resources_ ? static_cast<ScanHost *>(resources_.get()) : &host,
-                                   size, options.interval, options.rowLimit})),
+      encodedRows_(MakeEncodedRows(minLength, settings, marker,
+                                   resources_ ? *static_cast<ScanHost *>(resources_.get()) : host)),
+      encoded_(MakeEncodedWalk(options.path, settings, encodedRows_.get())),
+      walker_(MakeWalker(
+          options.path,
+          WalkSetup{minLength, &settings, marker,
+                    encodedRows_   ? static_cast<ScanHost *>(encodedRows_.get())
+                    : resources_ ? static_cast<ScanHost *>(resources_.get())
+                                 : &host,
+                    size, options.interval, options.rowLimit, encodedRows_.get()})),
       buffer_(new uint8_t[std::max<size_t>(options.pieceSize, 1) + kCarryRoom]),
       pieceSize_(std::max<size_t>(options.pieceSize, 1))
 {
@@ -121,8 +158,12 @@ bool ScanStream::Scan(size_t got)
     return Guarded([&] {
         if (resources_)
             resources_->Prepare(Piece(), start, got);
-        if (!walker_->Walk(window, base, avail, false)) {
+        // The rooms of the further encodings read the window first, and
+        // the walk reads as much of it as they have done with.
+        const size_t ready = encoded_ ? encoded_->Walk(window, base, avail, false) : avail;
+        if (!walker_->Walk(window, base, ready, false)) {
             walker_->EmitPending();
+            EndEncoded(false);
             if (resources_)
                 resources_->Ended(walker_->Pos());
             ended_ = true;
@@ -142,12 +183,13 @@ void ScanStream::Finish()
     if (ended_)
         return;
     Guarded([&] {
-        const bool whole =
-            carried_ > 0
-                ? walker_->Walk(buffer_.get() + kCarryRoom - carried_, fed_ - carried_, carried_,
-                                true)
-                : walker_->CheckpointAtEnd();
+        uint8_t *window = buffer_.get() + kCarryRoom - carried_;
+        if (encoded_ && carried_ > 0)
+            encoded_->Walk(window, fed_ - carried_, carried_, true);
+        const bool whole = carried_ > 0 ? walker_->Walk(window, fed_ - carried_, carried_, true)
+                                        : walker_->CheckpointAtEnd();
         walker_->EmitPending();
+        EndEncoded(whole);
         // After a stop, the rows past it are not listed.
         if (resources_)
             resources_->Ended(whole ? UINT64_MAX : walker_->Pos());
@@ -162,11 +204,21 @@ void ScanStream::Abandon()
         return;
     Guarded([&] {
         walker_->EmitPending();
+        EndEncoded(false);
         if (resources_)
             resources_->Ended(UINT64_MAX);
         return true;
     });
     ended_ = true;
+}
+
+void ScanStream::EndEncoded(bool whole)
+{
+    if (!encodedRows_)
+        return;
+    // After a stop, the rows past it are not listed.
+    encodedRows_->Release(whole ? UINT64_MAX : walker_->Pos());
+    encodedRows_->Drop();
 }
 
 int ScanBufferWithInterval(const uint8_t *data, size_t size, int minLength,
@@ -176,12 +228,24 @@ int ScanBufferWithInterval(const uint8_t *data, size_t size, int minLength,
 {
     if (static_cast<uint64_t>(size) > kMaxInputSize)
         return 1;
-    auto walker = MakeWalker(path, WalkSetup{minLength, &settings, marker, &host, size,
-                                             std::max<size_t>(checkpointInterval, 1), rowLimit});
+    // The further encodings' rooms zero the bytes of their rows: in a copy.
+    auto rows = MakeEncodedRows(minLength, settings, marker, host);
+    std::vector<uint8_t> copy;
+    if (rows) {
+        copy.assign(data, data + size);
+        MakeEncodedWalk(path, settings, rows.get())->Walk(copy.data(), 0, size, true);
+        data = copy.data();
+    }
+    auto walker = MakeWalker(path, WalkSetup{minLength, &settings, marker,
+                                             rows ? static_cast<ScanHost *>(rows.get()) : &host,
+                                             size, std::max<size_t>(checkpointInterval, 1),
+                                             rowLimit, rows.get()});
     // One window that ends the data; the pending string is emitted after a
     // stop too.
-    walker->Walk(data, 0, size, true);
+    const bool whole = walker->Walk(data, 0, size, true);
     walker->EmitPending();
+    if (rows)
+        rows->Release(whole ? UINT64_MAX : walker->Pos());
     return 0;
 }
 

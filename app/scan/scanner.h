@@ -18,6 +18,8 @@ class EnglishWordMarker;
 class ResourceReader;
 class ResourceRows;
 class WalkCore;
+class EncodedRows;
+class EncodedWalk;
 
 // What a scan needs from the program that runs it, in the order a scan first
 // needs it.  The scanner calls SetProgress, ProcessEvents and AbortRequested
@@ -105,8 +107,9 @@ public:
     ScanStream &operator=(const ScanStream &) = delete;
 
     // Room for the bytes kept from one piece for the next: the walk's
-    // longest look-ahead.
-    static constexpr size_t kCarryRoom = 768;
+    // longest look-ahead, and with the further encodings what their rooms
+    // have not done with.
+    static constexpr size_t kCarryRoom = 8192;
 
     // Where the next piece goes: room for PieceSize() bytes.
     uint8_t *Piece() { return buffer_.get() + kCarryRoom; }
@@ -130,9 +133,16 @@ public:
 private:
     template <class Body>
     bool Guarded(Body &&body);
+    // The walk ended (`whole`: at the data's end): the rows of the further
+    // encodings before it go to the host, the others are dropped.
+    void EndEncoded(bool whole);
 
-    // Made before the walk, which hands its rows through it.
+    // Made before the walk, which hands its rows through them: the
+    // resource rows, then the rows of the further encodings (null without
+    // them) with the rooms that read them.
     std::unique_ptr<ResourceRows> resources_;
+    std::unique_ptr<EncodedRows> encodedRows_;
+    std::unique_ptr<EncodedWalk> encoded_;
     std::unique_ptr<WalkCore> walker_;
     // The carried bytes, at the end of the first kCarryRoom bytes, then the
     // piece.

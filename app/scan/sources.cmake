@@ -17,6 +17,7 @@ list(APPEND LEX_CORE_SOURCES
   ${LEX_WALK_DIR}/walker_sse2.cpp
   ${LEX_WALK_DIR}/walker_avx2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/japanesefilter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/encodedrows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/resultrow.cpp)
 # 32-bit Windows keeps its stack aligned to 4 bytes only; the SSE2 walk's
 # functions realign it, so that vectors kept on the stack are aligned.
@@ -55,10 +56,21 @@ add_custom_command(OUTPUT ${LEX_CP932_TABLE}
   DEPENDS ${LEX_CP932_SCRIPT}
   COMMENT "Generating the code page 932 table"
   VERBATIM)
-add_custom_target(cp932_table DEPENDS ${LEX_CP932_TABLE})
+# The JIS X 0212 table of EUC-JP and ISO-2022-JP text, from Python's
+# EUC-JP codec, the same way.
+set(LEX_JISX0212_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/make-jisx0212-table.py)
+set(LEX_JISX0212_TABLE ${CMAKE_BINARY_DIR}/generated/jisx0212_table.cpp)
+add_custom_command(OUTPUT ${LEX_JISX0212_TABLE}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
+  COMMAND ${Python3_EXECUTABLE} ${LEX_JISX0212_SCRIPT} ${LEX_JISX0212_TABLE}
+  DEPENDS ${LEX_JISX0212_SCRIPT}
+  COMMENT "Generating the JIS X 0212 table"
+  VERBATIM)
+add_custom_target(cp932_table DEPENDS ${LEX_CP932_TABLE} ${LEX_JISX0212_TABLE})
 list(APPEND LEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/cp932.cpp
-  ${LEX_CP932_TABLE})
+  ${LEX_CP932_TABLE}
+  ${LEX_JISX0212_TABLE})
 
 # The resource texts of PE images: the directory walk, the layouts of the
 # five kinds of resource whose texts are read, and their rows' texts.

@@ -4,12 +4,15 @@
 
 namespace lex {
 
-const StoredFlag kStoredFlags[12] = {
+const StoredFlag kStoredFlags[15] = {
     {"SearchKanji", &ExtractionSettings::SearchKanji},
     {"CheckKanjiNoise", &ExtractionSettings::CheckKanjiNoise},
     {"SearchWideJapanese", &ExtractionSettings::SearchWideJapanese},
     {"SearchUtf8", &ExtractionSettings::SearchUtf8},
     {"SearchResources", &ExtractionSettings::SearchResources},
+    {"SearchEucJp", &ExtractionSettings::SearchEucJp},
+    {"SearchIso2022Jp", &ExtractionSettings::SearchIso2022Jp},
+    {"SearchUtf16Be", &ExtractionSettings::SearchUtf16Be},
     {"CheckHalfKana", &ExtractionSettings::CheckHalfKana},
     {"CheckRecurrence", &ExtractionSettings::CheckRecurrence},
     {"CheckEnglish", &ExtractionSettings::CheckEnglish},

@@ -23,6 +23,11 @@ struct ExtractionSettings {
     // In a PE image, list its resources' texts as rows of the kind
     // "Resource" in place of the walk's rows inside them.
     bool SearchResources = false;
+    // List the Japanese text of three more encodings as rows of their own
+    // kinds: "EUC-JP", "ISO-2022-JP" and "UTF-16BE".
+    bool SearchEucJp = false;
+    bool SearchIso2022Jp = false;
+    bool SearchUtf16Be = false;
     bool CheckRecurrence = true;  // apply the repetition filter
     int RecurrenceTime = kRecurrenceTimeRange.def;  // run length that the repetition filter rejects
     bool CheckEnglish = true;     // check rows whose text holds a dictionary word
@@ -46,7 +51,7 @@ struct StoredInt {
     int ExtractionSettings::*field;
     IntRange range;
 };
-extern const StoredFlag kStoredFlags[12];
+extern const StoredFlag kStoredFlags[15];
 extern const StoredInt kStoredInts[3];
 
 // Brings every integer setting into its range.  Values from outside the

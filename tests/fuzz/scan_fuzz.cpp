@@ -18,7 +18,8 @@
 //              the vector walk is the AVX2 one (where the processor has
 //              AVX2; clear: the SSE2 one); bits 3-7: the row limit 1..31
 //              (0: the real one)
-//   byte 7     MinJapaneseStr - 1 (bits 0-2)
+//   byte 7     MinJapaneseStr - 1 (bits 0-2); SearchEucJp, SearchIso2022Jp,
+//              SearchUtf16Be (bits 3-5)
 //   byte 8     length d of the dictionary text that follows
 //   d bytes    dictionary text (English.dic bytes)
 //   the rest   the file to scan
@@ -61,6 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     st.CheckKanjiNoise = data[6] & 1;
     st.SearchUtf8 = data[6] & 2;
     st.MinJapaneseStr = (data[7] & 7) + 1;
+    st.SearchEucJp = data[7] & 8;
+    st.SearchIso2022Jp = data[7] & 16;
+    st.SearchUtf16Be = data[7] & 32;
     size_t d = data[8];
     data += 9;
     size -= 9;

@@ -310,6 +310,57 @@ TEST(ScannerWalk, Utf8TextWithTheSettingOn)
     }
 }
 
+// Japanese text in EUC-JP, ISO-2022-JP and UTF-16BE, judged (every case
+// also cut at every piece boundary by Scan).
+TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
+{
+    auto with = [](std::initializer_list<bool ExtractionSettings::*> flags, bool halfKana = false) {
+        ExtractionSettings s;
+        for (auto flag : flags)
+            s.*flag = true;
+        s.CheckHalfKana = !halfKana;
+        return s;
+    };
+    using S = ExtractionSettings;
+    const S euc = with({&S::SearchEucJp}), iso = with({&S::SearchIso2022Jp}),
+            be = with({&S::SearchUtf16Be});
+    auto row = [](lex::RowKind kind, uint32_t off, const std::string &utf8) {
+        return Row{off, kind, Sjis(utf8), false};
+    };
+    const auto E = lex::RowKind::EucJp, I = lex::RowKind::Iso2022Jp, B = lex::RowKind::Utf16Be;
+    // ファイルを開けません, 日本語のテキスト, テスト in each encoding.
+    const std::string eucFile = "\xA5\xD5\xA5\xA1\xA5\xA4\xA5\xEB\xA4\xF2\xB3\xAB\xA4\xB1\xA4\xDE\xA4\xBB\xA4\xF3";
+    const std::string eucText = "\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xC6\xA5\xAD\xA5\xB9\xA5\xC8";
+    const std::string eucTest = "\xA5\xC6\xA5\xB9\xA5\xC8";
+    const std::string isoText = "\x1B$BF|K\\8l$N%F%-%9%H";
+    const std::string beFile("0\xD5" "0\xA1" "0\xA4" "0\xEB" "0\x92" "\x95\x8B" "0Q" "0~" "0[" "0\x93", 20);
+    const WalkCase cases[] = {
+        {"EUC-JP between zeros", Z(1) + eucFile + Z(1), 5, euc, {row(E, 1, "ファイルを開けません")}},
+        {"a lone SS2 ends the text", Z(1) + eucText + "\x8E\n", 5, euc,
+         {row(E, 1, "日本語のテキスト")}},
+        {"half-width katakana after SS2, left out", Z(1) + eucText + "\x8E\xB6\x8E\xC5" + Z(1), 5,
+         euc, {row(E, 1, "日本語のテキスト")}},
+        {"and taken with their setting", Z(1) + eucText + "\x8E\xB6\x8E\xC5" + Z(1), 5,
+         with({&S::SearchEucJp}, true), {row(E, 1, "日本語のテキストｶﾅ")}},
+        {"JIS X 0212 after SS3, outside code page 932", Z(1) + eucText + "\x8F\xB0\xA1" + eucTest + Z(1),
+         5, euc, {Row{1, E, Sjis("日本語のテキスト") + "\\u{4E02}" + Sjis("テスト"), false}}},
+        {"EUC-JP next to Shift-JIS: each in its own", Z(1) + eucText + Z(1) + Sjis("日本語のテキスト") + Z(1),
+         5, with({&S::SearchEucJp, &S::SearchKanji}), {row(E, 1, "日本語のテキスト"), A(18, Sjis("日本語のテキスト"))}},
+        {"a mail subject in ISO-2022-JP", "Subject: " + isoText + "\x1B(B\r\n", 5, iso,
+         {row(I, 0, "Subject: 日本語のテキスト")}},
+        {"from the escape, up to an unknown one", Z(1) + isoText + "\x1B$Aabc" + Z(1), 5, iso,
+         {row(I, 1, "日本語のテキスト"), A(21, "$Aabc")}},
+        {"UTF-16BE after its byte-order mark", "\xFE\xFF" + beFile + Z(2), 5, be,
+         {row(B, 2, "ファイルを開けません")}},
+        {"ASCII in UTF-16BE is left to the walk", std::string("\0A\0B\0C\0D\0E\0F\0\0", 14), 5, be,
+         {U(1, "ABCDEF")}},
+    };
+    for (const WalkCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.rows, Scan(c.data, c.m, c.settings));
+    }
+}
+
 // The Japanese-text judge in the walk (CheckKanjiNoise, on by default), on
 // the texts it is there for: machine code that pairs its bytes like
 // Shift-JIS, texts right after machine code, short Japanese words.

@@ -62,6 +62,9 @@ inline lex::ExtractionSettings RandomSettings(std::mt19937 &rng)
     st.SearchWideJapanese = f & 64;
     st.CheckKanjiNoise = f & 128;
     st.SearchUtf8 = f & 256;
+    st.SearchEucJp = f & 512;
+    st.SearchIso2022Jp = f & 1024;
+    st.SearchUtf16Be = f & 2048;
     st.RecurrenceTime = static_cast<int>(rng() % 6);
     st.MinJapaneseStr = static_cast<int>(1 + rng() % 5);
     return st;
@@ -111,7 +114,7 @@ inline std::vector<uint8_t> RandomData(std::mt19937 &rng, size_t maxSize)
         "\xF0\x8F\xBF\xBF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\xBF",
         "\x82\xA0", "\x88\x9F", "a", "ab", "Z", "ca", " ", ""};
     for (size_t target = rng() % maxSize; data.size() < target;) {
-        const unsigned kind = rng() % 14;
+        const unsigned kind = rng() % 17;
         if (kind < 4) {
             data.push_back(rng() % 4 ? static_cast<uint8_t>(abc[rng() % abc.size()])
                                      : static_cast<uint8_t>(rng()));
@@ -126,6 +129,28 @@ inline std::vector<uint8_t> RandomData(std::mt19937 &rng, size_t maxSize)
         } else if (kind < 10) {
             for (unsigned len = rng() % 24; len > 0; --len)
                 unit(japanese[rng() % (sizeof japanese / sizeof japanese[0])]);
+        } else if (kind >= 14) {
+            // EUC-JP and ISO-2022-JP pieces (JIS X 0208 pairs, SS2 katakana,
+            // SS3 JIS X 0212 with and without a code page 932 form, escapes
+            // known and unknown, cut short, a lone SS2 or SS3) and the
+            // Japanese units in UTF-16BE, with a byte-order mark.
+            static const char *const pieces[] = {
+                "\xA4\xA2", "\xA5\xB3", "\xC6\xFC", "\xCB\xDC", "\xA1\xA3", "\x8E\xB1",
+                "\x8F\xB0\xA1", "\x8F\xA2\xAF", "\x8E", "\x8F\xA1", "\xA4", "\x1B$B",
+                "\x1B(B", "\x1B(J", "\x1B(I", "\x1B$(D", "\x1B$@", "\x1B$A", "\x1B(", "$\"",
+                "%3", "F|", "K\\", "1", "0\x21", "\r\n", "ab", " ", "\xFE\xFF", ""};
+            for (unsigned len = rng() % 24; len > 0; --len) {
+                if (kind == 16) {
+                    const uint16_t u = japanese[rng() % (sizeof japanese / sizeof japanese[0])];
+                    data.push_back(static_cast<uint8_t>(u >> 8));
+                    data.push_back(static_cast<uint8_t>(u & 0xFF));
+                    continue;
+                }
+                const char *piece = pieces[rng() % (sizeof pieces / sizeof pieces[0])];
+                data.insert(data.end(), piece, piece + std::char_traits<char>::length(piece));
+                if (!*piece)
+                    data.push_back(0);
+            }
         } else if (kind >= 12) {
             for (unsigned len = rng() % 16; len > 0; --len) {
                 const char *piece = utf8Pieces[rng() % (sizeof utf8Pieces / sizeof utf8Pieces[0])];

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "words/dictionary.h"
 #include "scan/scanner.h"
 #include "scan_reference_japanese.h"
+#include "scan_reference_encoded.h"
 
 namespace lexref {
 
@@ -390,10 +392,13 @@ struct Utf8Chars {
 // position of each `interval`-sized block and of the data.  A character
 // that would take the text past `rowLimit` bytes begins a new piece of it:
 // the text so far is listed, whatever its length.
-inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSettings &st,
-                 const lex::WordDictionary *dict, lex::ScanHost &host,
-                 size_t interval = lex::kCheckpointInterval,
-                 size_t rowLimit = lex::kMaxRowLength)
+// `frontier` (may be null) hears at each checkpoint where a row of the
+// walk may still begin; `*stoppedAt` (may be null) gets the position after
+// the one the walk stopped at, or SIZE_MAX when it ran to the end.
+inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::ExtractionSettings &st,
+                     const lex::WordDictionary *dict, lex::ScanHost &host, size_t interval,
+                     size_t rowLimit, const std::function<void(size_t)> *frontier,
+                     size_t *stoppedAt)
 {
     std::string cand;
     size_t chars = 0;  // characters of cand: a Japanese one is 1, not 2
@@ -839,14 +844,81 @@ inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSett
             }
         }
         if (i >= limit) {
+            if (frontier)
+                (*frontier)(cand.empty() ? i + 1 : start);
             host.SetProgress(static_cast<int>(static_cast<uint64_t>(i) * 100 / n));
             host.ProcessEvents();
-            if (host.AbortRequested())
+            if (host.AbortRequested()) {
+                if (stoppedAt)
+                    *stoppedAt = i + 1;
                 break;
+            }
             limit = std::min(((i + 1) / interval + 1) * interval - 1, n - 1);
         }
     }
     emit(true, true);
+}
+
+// The walk's rows with the rows of the further encodings (their bytes
+// zeroed for the walk) put in before the first of its rows past them, and
+// at each checkpoint before where its rows may still begin.
+class MergingHost final : public lex::ScanHost {
+public:
+    MergingHost(lex::ScanHost &host, std::vector<EncodedRow> rows,
+                const lex::ExtractionSettings &st, const lex::WordDictionary *dict)
+        : host_(host), rows_(std::move(rows)), st_(st), dict_(dict)
+    {
+    }
+    void Release(size_t offset)
+    {
+        for (; next_ < rows_.size() && rows_[next_].start < offset; ++next_) {
+            const EncodedRow &r = rows_[next_];
+            if (st_.CheckRecurrence && Repetitive(r.text, st_.RecurrenceTime))
+                continue;
+            std::string words = r.text;
+            for (const auto &s : r.standIns)
+                words.replace(s.first, s.second, s.second, '~');
+            const bool checked = st_.CheckEnglish && dict_ && ContainsWord(*dict_, st_, words);
+            host_.AddRow(static_cast<uint32_t>(r.start), r.kind, r.text.data(), r.text.size(),
+                         checked);
+        }
+    }
+    void ClearRows() override { host_.ClearRows(); }
+    void AddRow(uint32_t offset, lex::RowKind kind, const char *text, size_t length,
+                bool checked) override
+    {
+        Release(offset);
+        host_.AddRow(offset, kind, text, length, checked);
+    }
+    void SetProgress(int percent) override { host_.SetProgress(percent); }
+    void ProcessEvents() override { host_.ProcessEvents(); }
+    bool AbortRequested() override { return host_.AbortRequested(); }
+
+private:
+    lex::ScanHost &host_;
+    std::vector<EncodedRow> rows_;
+    size_t next_ = 0;
+    const lex::ExtractionSettings &st_;
+    const lex::WordDictionary *dict_;
+};
+
+// The whole scan: the further encodings' rooms first, then the walk.
+inline void Scan(const uint8_t *data, size_t n, int m, const lex::ExtractionSettings &st,
+                 const lex::WordDictionary *dict, lex::ScanHost &host,
+                 size_t interval = lex::kCheckpointInterval,
+                 size_t rowLimit = lex::kMaxRowLength)
+{
+    if (!st.SearchEucJp && !st.SearchIso2022Jp && !st.SearchUtf16Be) {
+        ScanWalk(data, n, m, st, dict, host, interval, rowLimit, nullptr, nullptr);
+        return;
+    }
+    std::vector<uint8_t> copy(data, data + n);
+    EncodedReference rooms(copy, st);
+    MergingHost merged(host, rooms.rows, st, dict);
+    const std::function<void(size_t)> frontier = [&](size_t at) { merged.Release(at); };
+    size_t stoppedAt = SIZE_MAX;
+    ScanWalk(copy.data(), n, m, st, dict, merged, interval, rowLimit, &frontier, &stoppedAt);
+    merged.Release(stoppedAt);
 }
 
 } // namespace lexref

@@ -9,7 +9,8 @@ WalkCore::WalkCore(const WalkSetup &setup)
       emitter_(setup.minLength, *setup.settings, setup.marker, *setup.host),
       judging_(emitter_.Judging()), host_(*setup.host),
       size_(setup.size), interval_(std::max<size_t>(setup.interval, 1)),
-      rowLimit_(std::max<size_t>(setup.rowLimit, 1)), blockLast_(interval_ - 1)
+      rowLimit_(std::max<size_t>(setup.rowLimit, 1)), blockLast_(interval_ - 1),
+      encoded_(setup.encoded)
 {
 }
 
@@ -43,6 +44,8 @@ bool WalkCore::Checkpoint(uint64_t at)
 {
     lastCheckpoint_ = at;
     blockLast_ = ((at + 1) / interval_ + 1) * interval_ - 1;
+    if (encoded_)
+        encoded_->Release(candidate_.empty() ? at + 1 : facts_.start);
     // Past the announced size (a caller that gives more data than it
     // announced) the progress stays at 100.
     host_.SetProgress(at < size_ ? static_cast<int>(at * 100 / size_) : 100);

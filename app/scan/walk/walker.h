@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "scan/cp932.h"
+#include "scan/encodedrows.h"
 #include "scan/rowfilter.h"
 #include "scan/scanner.h"
 #include "scan/utf8.h"
@@ -89,6 +90,10 @@ struct WalkSetup {
     uint64_t size;    // the data's size, for the progress percentage
     size_t interval;  // distance between checkpoints, >= 1
     size_t rowLimit;  // the most bytes of text a row holds (kMaxRowLength), >= 1
+    // The rows of the further encodings (null: none), which are handed to
+    // the host at each checkpoint up to where the walk's own rows may
+    // still begin.
+    EncodedRows *encoded = nullptr;
 };
 
 // The walk's state and the parts of it that do not depend on how bytes are
@@ -229,6 +234,30 @@ protected:
     uint64_t pos_ = 0;              // the next position to examine
     uint64_t blockLast_;            // last position of the current checkpoint block
     uint64_t lastCheckpoint_ = UINT64_MAX;  // where the last checkpoint was held
+    EncodedRows *encoded_;
+};
+
+// The rooms of the further encodings (scan/walk/encoded.h), which read
+// each window before the walk does.
+class EncodedWalk {
+public:
+    // The most ASCII bytes before a Japanese character that its text may
+    // begin with, the longest run judged at once (longer ones are judged in
+    // pieces), and how far a room reads after a position.
+    static constexpr size_t kHead = 256;
+    static constexpr size_t kMaxRun = 2048;
+    static constexpr size_t kLook = 8;
+    // How far behind the window's end the walk may be left by the three
+    // rooms: what a stream keeps for its next piece besides the walk's own
+    // look-ahead.
+    static constexpr size_t kMaxLag = 3 * (kMaxRun + kHead + 2 * kLook) + 1;
+
+    virtual ~EncodedWalk() = default;
+    // Reads the window d[0, avail) at file offset `base` from where the
+    // last call stopped, and zeroes the bytes of the rows it lists.
+    // Returns how many of the window's bytes the walk may read now (all of
+    // a final window, which ends the data).
+    virtual size_t Walk(uint8_t *d, uint64_t base, size_t avail, bool final) = 0;
 };
 
 // The walk with plain loops (any processor), with SSE2 searches and with
@@ -236,5 +265,8 @@ protected:
 std::unique_ptr<WalkCore> MakePlainWalker(const WalkSetup &setup);
 std::unique_ptr<WalkCore> MakeSse2Walker(const WalkSetup &setup);
 std::unique_ptr<WalkCore> MakeAvx2Walker(const WalkSetup &setup);
+std::unique_ptr<EncodedWalk> MakePlainEncodedWalk(const ExtractionSettings &s, EncodedRows &rows);
+std::unique_ptr<EncodedWalk> MakeSse2EncodedWalk(const ExtractionSettings &s, EncodedRows &rows);
+std::unique_ptr<EncodedWalk> MakeAvx2EncodedWalk(const ExtractionSettings &s, EncodedRows &rows);
 
 } // namespace lex

@@ -22,12 +22,18 @@ namespace {
 using BlockVec = Vec32;
 using SearchVecs = Vectors<Vec32, Vec16>;
 #include "scan/walk/body.h"
+#include "scan/walk/encoded.h"
 
 } // namespace
 
 std::unique_ptr<WalkCore> MakeAvx2Walker(const WalkSetup &setup)
 {
     return MakeBodyWalker(setup);
+}
+
+std::unique_ptr<EncodedWalk> MakeAvx2EncodedWalk(const ExtractionSettings &s, EncodedRows &rows)
+{
+    return MakeEncodedBody(s, rows);
 }
 
 } // namespace lex

@@ -10,12 +10,18 @@ namespace {
 using BlockVec = Vec1;
 using SearchVecs = Vectors<>;
 #include "scan/walk/body.h"
+#include "scan/walk/encoded.h"
 
 } // namespace
 
 std::unique_ptr<WalkCore> MakePlainWalker(const WalkSetup &setup)
 {
     return MakeBodyWalker(setup);
+}
+
+std::unique_ptr<EncodedWalk> MakePlainEncodedWalk(const ExtractionSettings &s, EncodedRows &rows)
+{
+    return MakeEncodedBody(s, rows);
 }
 
 } // namespace lex

@@ -19,12 +19,18 @@ namespace {
 using BlockVec = Vec16;
 using SearchVecs = Vectors<Vec16>;
 #include "scan/walk/body.h"
+#include "scan/walk/encoded.h"
 
 } // namespace
 
 std::unique_ptr<WalkCore> MakeSse2Walker(const WalkSetup &setup)
 {
     return MakeBodyWalker(setup);
+}
+
+std::unique_ptr<EncodedWalk> MakeSse2EncodedWalk(const ExtractionSettings &s, EncodedRows &rows)
+{
+    return MakeEncodedBody(s, rows);
 }
 
 } // namespace lex

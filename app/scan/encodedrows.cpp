@@ -1,0 +1,248 @@
+// The rows of Japanese text in EUC-JP, ISO-2022-JP and UTF-16BE
+// (encodedrows.h tells the rule).
+#include "scan/encodedrows.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "scan/cp932.h"
+#include "scan/utf8.h"
+#include "util/shiftjis.h"
+
+namespace lex {
+
+using japanese::JudgeForm;
+using japanese::RowChar;
+using japanese::RowEdges;
+using japanese::Verdict;
+
+extern const uint16_t kJisX0212Chars[94 * 94];
+
+uint32_t JisX0208Char(uint8_t j1, uint8_t j2)
+{
+    // The Shift-JIS form of row j1, cell j2: two rows share a lead byte.
+    const uint8_t lead = static_cast<uint8_t>(((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0));
+    const uint8_t trail =
+        static_cast<uint8_t>(j2 + ((j1 & 1) ? (j2 < 0x60 ? 0x1F : 0x20) : 0x7E));
+    const uint32_t code = Cp932Char(lead, trail);
+    return code >= 0xE000 && code <= 0xF8FF ? 0 : code;
+}
+
+uint32_t JisX0212Char(uint8_t j1, uint8_t j2)
+{
+    return kJisX0212Chars[(j1 - 0x21u) * 94 + (j2 - 0x21u)];
+}
+
+namespace {
+
+// How the judge reads each encoding: EUC-JP's bytes are Shift-JIS's
+// neighbours (machine code reads alike in both), UTF-16BE is UTF-16, and
+// ISO-2022-JP needs its escapes, which machine code seldom holds.
+JudgeForm FormOf(Encoding e)
+{
+    return e == Encoding::Utf16Be ? JudgeForm::Utf16Le
+           : e == Encoding::EucJp  ? JudgeForm::ShiftJis
+                                   : JudgeForm::Utf8;
+}
+
+RowKind KindOf(Encoding e)
+{
+    return e == Encoding::EucJp ? RowKind::EucJp
+           : e == Encoding::Iso2022Jp ? RowKind::Iso2022Jp
+                                      : RowKind::Utf16Be;
+}
+
+// The judge's characters: one place each, side by side (the bytes an
+// encoding spends on escapes and left-out katakana are no gap in the text).
+void ToRowChars(const uint32_t *codes, size_t count, std::vector<RowChar> &out)
+{
+    out.resize(count);
+    for (size_t k = 0; k < count; ++k)
+        out[k] = {codes[k], static_cast<uint32_t>(k), 1};
+}
+
+int32_t MarginOf(const std::vector<uint32_t> &codes, JudgeForm form, RowEdges edges,
+                 std::vector<RowChar> &scratch)
+{
+    if (std::none_of(codes.begin(), codes.end(), IsJapaneseCode))
+        return INT32_MIN;
+    ToRowChars(codes.data(), codes.size(), scratch);
+    const Verdict v = japanese::JudgeRow(scratch.data(), scratch.size(), form, edges);
+    return v.japanese ? v.margin : INT32_MIN;
+}
+
+// The bytes read as Shift-JIS text (as the walk with SearchKanji reads
+// them): printable ASCII, half-width katakana unless they are left out,
+// pairs; the reading stops at any other byte.
+void ShiftJisCodes(const uint8_t *b, size_t n, bool hideKana, std::vector<uint32_t> &out)
+{
+    for (size_t k = 0; k < n; ++k) {
+        if (b[k] >= 0x20 && b[k] <= 0x7E) {
+            out.push_back(b[k]);
+        } else if (loom::sjis::IsHalfWidthKana(b[k])) {
+            if (!hideKana)
+                out.push_back(kHalfWidthKatakanaFirst + (b[k] - 0xA1u));
+        } else if (loom::sjis::IsLead(b[k]) && k + 1 < n && Cp932Char(b[k], b[k + 1])) {
+            out.push_back(Cp932Char(b[k], b[k + 1]));
+            ++k;
+        } else {
+            return;
+        }
+    }
+}
+
+// UTF-8: ASCII and well-formed sequences, up to the first other byte.
+void Utf8Codes(const uint8_t *b, size_t n, std::vector<uint32_t> &out)
+{
+    for (size_t k = 0; k < n;) {
+        uint8_t seq[4] = {};
+        std::copy(b + k, b + std::min(n, k + 4), seq);
+        uint32_t code = 0;
+        if (b[k] >= 0x20 && b[k] <= 0x7E) {
+            out.push_back(b[k++]);
+        } else if (const unsigned length = utf8::Sequence(seq, &code)) {
+            out.push_back(code);
+            k += length;
+        } else {
+            return;
+        }
+    }
+}
+
+// UTF-16LE: ASCII units and Japanese ones, up to the first other unit.
+void Utf16LeCodes(const uint8_t *b, size_t n, std::vector<uint32_t> &out)
+{
+    for (size_t k = 0; k + 1 < n; k += 2) {
+        const uint16_t unit = static_cast<uint16_t>(b[k] | b[k + 1] << 8);
+        if (unit >= 0x20 && unit <= 0x7E) {
+            out.push_back(unit);
+        } else if (unit >= 0x80 && JapaneseUnitCp932(unit)) {
+            out.push_back(unit);
+        } else {
+            return;
+        }
+    }
+}
+
+// Kana: hiragana, katakana, half-width katakana.
+bool IsKana(uint32_t code)
+{
+    return (code >= 0x3041 && code <= 0x30FF) || (code >= 0xFF66 && code <= 0xFF9F);
+}
+
+// Machine code and tables read in these encodings give short runs of
+// kanji and symbols; Japanese text nearly always has kana, or ASCII beside
+// them, unless it is a whole string between clean edges.
+bool KanjiAlone(const EncodedChar *chars, size_t count, bool whole)
+{
+    size_t others = 0;
+    for (size_t k = 0; k < count; ++k) {
+        if (IsKana(chars[k].code))
+            return false;
+        others += chars[k].code < 0x80;
+    }
+    return others < 2 && !whole;
+}
+
+} // namespace
+
+EncodedRows::EncodedRows(int minLength, const ExtractionSettings &settings,
+                         const EnglishWordMarker *marker, ScanHost &host)
+    : minJapanese_(static_cast<size_t>(kMinJapaneseStrRange.Clamp(settings.MinJapaneseStr))),
+      judging_(settings.CheckKanjiNoise), settings_(settings), host_(host),
+      emitter_(minLength, settings, marker, host)
+{
+}
+
+int32_t EncodedRows::OtherMargin(Encoding encoding, const uint8_t *bytes, size_t length,
+                                 RowEdges edges) const
+{
+    std::vector<uint32_t> codes;
+    std::vector<RowChar> scratch;
+    int32_t best = INT32_MIN;
+    if (settings_.SearchKanji && encoding == Encoding::EucJp) {
+        ShiftJisCodes(bytes, length, settings_.CheckHalfKana, codes);
+        best = std::max(best, MarginOf(codes, JudgeForm::ShiftJis, edges, scratch));
+    }
+    if (settings_.SearchUtf8 && encoding == Encoding::EucJp) {
+        codes.clear();
+        Utf8Codes(bytes, length, codes);
+        best = std::max(best, MarginOf(codes, JudgeForm::Utf8, edges, scratch));
+    }
+    if (settings_.SearchWideJapanese && encoding == Encoding::Utf16Be) {
+        codes.clear();
+        Utf16LeCodes(bytes, length, codes);
+        best = std::max(best, MarginOf(codes, JudgeForm::Utf16Le, edges, scratch));
+    }
+    return best;
+}
+
+bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t count,
+                         bool cleanStart, bool cleanEnd, const uint8_t *bytes, uint64_t base,
+                         uint64_t *from, uint64_t *to)
+{
+    size_t japanese = 0;
+    for (size_t k = 0; k < count; ++k)
+        japanese += IsJapaneseCode(chars[k].code);
+    if (japanese == 0 || count < minJapanese_)
+        return false;
+    size_t first = 0, end = count;
+    if (judging_) {
+        scratch_.resize(count);
+        for (size_t k = 0; k < count; ++k)
+            scratch_[k] = {chars[k].code, static_cast<uint32_t>(k), 1};
+        const RowEdges edges{cleanStart, cleanEnd};
+        const Verdict v = japanese::JudgeRow(scratch_.data(), count, FormOf(encoding), edges);
+        if (!v.japanese || v.end - v.first < minJapanese_)
+            return false;
+        first = v.first;
+        end = v.end;
+        // The same bytes in another encoding in force: the reading that
+        // scores higher is the text.
+        const RowEdges kept{cleanStart && first == 0, cleanEnd && end == count};
+        const uint64_t a = chars[first].from, b = chars[end - 1].to;
+        if (OtherMargin(encoding, bytes + (a - base), static_cast<size_t>(b - a), kept) >=
+            v.margin)
+            return false;
+    }
+    if (KanjiAlone(chars + first, end - first, cleanStart && cleanEnd && first == 0 && end == count))
+        return false;
+    *from = chars[first].from;
+    *to = chars[end - 1].to;
+    Queue(*from, KindOf(encoding), chars + first, end - first);
+    return true;
+}
+
+void EncodedRows::Queue(uint64_t start, RowKind kind, const EncodedChar *chars, size_t count)
+{
+    Waiting row{start, kind, std::string(), std::vector<size_t>()};
+    for (size_t k = 0; k < count; ++k) {
+        const uint32_t code = chars[k].code;
+        const uint16_t form = code < 0x80 ? static_cast<uint16_t>(code) : Cp932Form(code);
+        if (form == 0) {
+            char standIn[kMaxStandIn];
+            row.standIns.push_back(row.text.size());
+            row.text.append(standIn, PutStandIn(code, standIn));
+        } else {
+            if (form > 0xFF)
+                row.text.push_back(static_cast<char>(form >> 8));
+            row.text.push_back(static_cast<char>(form & 0xFF));
+        }
+    }
+    // The rooms end their runs in their own order: each row goes behind
+    // those at lower or equal offsets.
+    auto at = std::upper_bound(waiting_.begin(), waiting_.end(), start,
+                               [](uint64_t s, const Waiting &w) { return s < w.start; });
+    waiting_.insert(at, std::move(row));
+}
+
+void EncodedRows::Release(uint64_t offset)
+{
+    while (!waiting_.empty() && waiting_.front().start < offset) {
+        const Waiting &w = waiting_.front();
+        emitter_.Keep(w.start, w.kind, w.text.data(), w.text.size(), w.standIns);
+        waiting_.pop_front();
+    }
+}
+
+} // namespace lex

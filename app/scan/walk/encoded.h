@@ -1,0 +1,175 @@
+// The walk's rooms for Japanese text in EUC-JP, ISO-2022-JP and UTF-16BE
+// (SearchEucJp, SearchIso2022Jp, SearchUtf16Be), each a reading of its own
+// over the window before the rest of the walk reads it (walker.h:
+// EncodedWalk).  Included by each build of the walk after body.h, like it
+// inside the build's unnamed namespace.
+//
+// A room skips with its sieve to where its Japanese text may begin, takes
+// the ASCII head before it (at most kHead bytes) and reads on to where its
+// text ends; the run goes to EncodedRows, which judges it, and the bytes
+// of the row it lists become zeros for the rooms after it and the rest of
+// the walk.  A run longer than kMaxRun bytes is judged in pieces of about
+// that length.  A room hands on its window up to its frontier: the bytes
+// it has done with, which are before its open run and more than kHead
+// bytes before its position.  The next room reads only up to there, and
+// the rest of the walk up to the last room's frontier, so every reading
+// sees the bytes as the rooms before it left them, wherever the windows
+// are cut.
+
+#include "scan/walk/room.h"
+#include "scan/walk/euc_jp.h"
+#include "scan/walk/iso2022_jp.h"
+#include "scan/walk/utf16_be.h"
+
+template <class Text>
+class Room {
+public:
+    static constexpr size_t kHead = EncodedWalk::kHead;
+    static constexpr size_t kMaxRun = EncodedWalk::kMaxRun;
+
+    Room(const ExtractionSettings &settings, EncodedRows &rows) : text_(settings), rows_(rows) {}
+
+    // Examines the positions before `limit` of the window; returns the
+    // frontier (a file offset).
+    uint64_t Walk(uint8_t *d, uint64_t base, size_t avail, size_t limit, bool final)
+    {
+        const RoomView v{d, base, avail, final};
+        size_t i = static_cast<size_t>(pos_ - base);
+        while (i < limit) {
+            if (!open_) {
+                const size_t q = text_.Find(v, i, limit);
+                if (q >= limit) {
+                    i = limit;
+                    break;
+                }
+                if (!text_.Begins(v, q, state_)) {
+                    i = q + 1;
+                    continue;
+                }
+                const size_t floor = static_cast<size_t>(
+                    std::max<uint64_t>(base + q > kHead ? base + q - kHead : 0, lastEnd_) - base);
+                const size_t h = text_.Head(v, q, floor);
+                chars_.clear();
+                text_.HeadChars(v, h, q, chars_);
+                open_ = true;
+                runFrom_ = base + h;
+                cleanStart_ = text_.CleanBefore(v, h);
+                i = q;
+            }
+            EncodedChar c;
+            size_t next = i + 1;
+            switch (text_.Read(v, i, state_, &c, &next)) {
+            case RoomRead::kChar:
+                chars_.push_back(c);
+                break;
+            case RoomRead::kSkip:
+                // What the text passes over belongs to the character before.
+                if (!chars_.empty())
+                    chars_.back().to = v.Offset(next);
+                break;
+            case RoomRead::kEnd:
+                Close(v, text_.CleanAt(v, i));
+                lastEnd_ = base + i + 1;
+                break;
+            }
+            i = next;
+            if (open_ && base + i - runFrom_ >= kMaxRun) {
+                // A piece of a long run: the cut is a clean edge of both,
+                // and the text goes on in the set it is in.
+                const typename Text::State state = state_;
+                Close(v, true);
+                state_ = state;
+                lastEnd_ = base + i;
+                open_ = true;
+                runFrom_ = base + i;
+                cleanStart_ = true;
+            }
+        }
+        if (final && open_ && i >= avail) {
+            Close(v, true);
+            lastEnd_ = base + avail;
+        }
+        pos_ = base + i;
+        if (open_)
+            return runFrom_;
+        return std::max<uint64_t>(pos_ > kHead ? pos_ - kHead : 0, lastEnd_);
+    }
+
+private:
+    // The run ends (`cleanEnd`: at a clean edge).
+    void Close(const RoomView &v, bool cleanEnd)
+    {
+        uint64_t from, to;
+        if (!chars_.empty() &&
+            rows_.Decide(Text::kEncoding, chars_.data(), chars_.size(), cleanStart_, cleanEnd,
+                         v.d, v.base, &from, &to))
+            std::memset(const_cast<uint8_t *>(v.d) + (from - v.base), 0,
+                        static_cast<size_t>(to - from));
+        chars_.clear();
+        text_.Reset(state_);
+        open_ = false;
+    }
+
+    const Text text_;
+    EncodedRows &rows_;
+    typename Text::State state_;
+    std::vector<EncodedChar> chars_;
+    uint64_t pos_ = 0;      // the next position to examine
+    uint64_t lastEnd_ = 0;  // where the last run ended: no head reaches before it
+    uint64_t runFrom_ = 0;  // where the open run begins
+    bool open_ = false;
+    bool cleanStart_ = false;
+};
+
+class EncodedBody final : public EncodedWalk {
+public:
+    EncodedBody(const ExtractionSettings &s, EncodedRows &rows)
+    {
+        if (s.SearchEucJp)
+            euc_.reset(new Room<EucJpText>(s, rows));
+        if (s.SearchIso2022Jp)
+            iso_.reset(new Room<Iso2022JpText>(s, rows));
+        if (s.SearchUtf16Be)
+            be_.reset(new Room<Utf16BeText>(s, rows));
+    }
+
+    size_t Walk(uint8_t *d, uint64_t base, size_t avail, bool final) override
+    {
+        uint64_t frontier = base + avail;
+        size_t limit = Limit(base, avail, frontier, final);
+        auto walk = [&](auto &room) {
+            if (!room)
+                return;
+            frontier = room->Walk(d, base, avail, limit, final);
+            limit = Limit(base, avail, frontier, final);
+        };
+        walk(euc_);
+        walk(iso_);
+        walk(be_);
+        if (final)
+            return avail;
+        return frontier - base > 1 ? static_cast<size_t>(frontier - base) - 1 : 0;
+    }
+
+private:
+    static constexpr size_t kLook = EncodedWalk::kLook;
+    // The positions a room may examine: those whose look-ahead lies before
+    // the frontier of the room before it (in the window that ends the
+    // data, all).
+    static size_t Limit(uint64_t base, size_t avail, uint64_t frontier, bool final)
+    {
+        if (final)
+            return avail;
+        const uint64_t upTo = frontier - base;
+        return upTo > kLook ? static_cast<size_t>(upTo) - kLook : 0;
+    }
+
+    std::unique_ptr<Room<EucJpText>> euc_;
+    std::unique_ptr<Room<Iso2022JpText>> iso_;
+    std::unique_ptr<Room<Utf16BeText>> be_;
+};
+
+std::unique_ptr<EncodedWalk> MakeEncodedBody(const ExtractionSettings &s, EncodedRows &rows)
+{
+    return std::unique_ptr<EncodedWalk>(new EncodedBody(s, rows));
+}

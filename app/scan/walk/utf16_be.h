@@ -1,0 +1,99 @@
+// UTF-16BE text: ASCII code units (00 20-7E) and the Japanese ones that
+// code page 932 holds (kana, kanji, Japanese punctuation, full-width
+// forms, symbols).  Its text begins at a Japanese code unit of kana,
+// kanji or full-width forms that does not read as two ASCII bytes,
+// followed by another unit of kana, kanji or full-width forms; its sieve
+// finds such pairs of units 64 positions at a time.  A leading byte-order mark (FE FF) is
+// no part of the text: it stands at a clean edge, as a control unit does.
+
+class Utf16BeText {
+public:
+    static constexpr Encoding kEncoding = Encoding::Utf16Be;
+    struct State {};
+
+    explicit Utf16BeText(const ExtractionSettings &)
+    {
+        high_.Add(0x30, 0x30);
+        high_.Add(0x4E, 0x9F);
+        high_.Add(0xFF, 0xFF);
+        unlikeHigh_.Add(0x7F, 0x9F);
+        unlikeHigh_.Add(0xFF, 0xFF);
+        notAscii_.Add(0x00, 0x1F);
+        notAscii_.Add(0x7F, 0xFF);
+    }
+
+    // Where a unit whose high byte is a kana's, a kanji's or a full-width
+    // form's, and that does not read as two ASCII bytes, is followed by a
+    // unit with such a high byte.
+    size_t Find(const RoomView &v, size_t i, size_t end) const
+    {
+        while (i + 64 <= end && i + 67 <= v.avail) {
+            const uint64_t m = high_.Mask64(v.d + i) & high_.Mask64(v.d + i + 2) &
+                               (unlikeHigh_.Mask64(v.d + i) | notAscii_.Mask64(v.d + i + 1));
+            if (m)
+                return i + static_cast<size_t>(__builtin_ctzll(m));
+            i += 64;
+        }
+        for (; i < end; ++i)
+            if (Starts(v, i))
+                return i;
+        return end;
+    }
+    bool Begins(const RoomView &v, size_t q, State &) const
+    {
+        return Starts(v, q) && Japanese(v, q) && Japanese(v, q + 2);
+    }
+    RoomRead Read(const RoomView &v, size_t i, State &, EncodedChar *c, size_t *next) const
+    {
+        if (i + 1 >= v.avail)
+            return RoomRead::kEnd;
+        const uint16_t unit = v.UnitBe(i);
+        if (!Ascii(unit) && !Japanese(v, i))
+            return RoomRead::kEnd;
+        *c = {unit, v.Offset(i), v.Offset(i + 2)};
+        *next = i + 2;
+        return RoomRead::kChar;
+    }
+    void Reset(State &) const {}
+
+    // The head: ASCII and Japanese units before q.
+    size_t Head(const RoomView &v, size_t q, size_t floor) const
+    {
+        while (q >= floor + 2 && (Ascii(v.UnitBe(q - 2)) || Japanese(v, q - 2)))
+            q -= 2;
+        return q;
+    }
+    void HeadChars(const RoomView &v, size_t h, size_t q, std::vector<EncodedChar> &out) const
+    {
+        for (size_t k = h; k < q; k += 2)
+            out.push_back({v.UnitBe(k), v.Offset(k), v.Offset(k + 2)});
+    }
+    bool CleanBefore(const RoomView &v, size_t h) const
+    {
+        if (v.base + h < 2)
+            return true;
+        const uint16_t unit = v.UnitBe(h - 2);
+        return unit < 0x20 || unit == 0xFEFF;
+    }
+    bool CleanAt(const RoomView &v, size_t i) const
+    {
+        return i + 1 >= v.avail || v.UnitBe(i) < 0x20;
+    }
+
+private:
+    bool Starts(const RoomView &v, size_t q) const
+    {
+        return high_.Has(v.At(q)) && high_.Has(v.At(q + 2)) &&
+               (unlikeHigh_.Has(v.At(q)) || notAscii_.Has(v.At(q + 1)));
+    }
+    static bool Ascii(uint16_t unit) { return unit >= 0x20 && unit <= 0x7E; }
+    static bool Japanese(const RoomView &v, size_t k)
+    {
+        if (k + 1 >= v.avail)
+            return false;
+        const uint16_t unit = v.UnitBe(k);
+        return unit >= 0x80 && JapaneseUnitCp932(unit) != 0;
+    }
+
+    ByteSet high_, unlikeHigh_, notAscii_;
+};

@@ -1,0 +1,382 @@
+// The reference walk's rooms for Japanese text in EUC-JP, ISO-2022-JP and
+// UTF-16BE (scan_reference.h), plainly: each encoding reads the whole data
+// position by position, judges its runs, zeroes the bytes of its rows for
+// the encodings after it and for the rest of the walk, and keeps its rows
+// until the walk's rows pass them.  It shares the code page 932 and JIS X
+// 0212 tables and the judge's verdict with the program, nothing else.
+#pragma once
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "japanese/judge.h"
+#include "scan/cp932.h"
+#include "scan/scanner.h"
+
+namespace lex {
+extern const uint16_t kJisX0212Chars[94 * 94];
+}
+
+namespace lexref {
+
+// A row of the further encodings, waiting for its turn.
+struct EncodedRow {
+    size_t start;
+    lex::RowKind kind;
+    std::string text;
+    std::vector<std::pair<size_t, size_t>> standIns;  // (start, length)
+};
+
+struct RefChar {
+    uint32_t code;
+    size_t from, to;
+};
+
+class EncodedReference {
+public:
+    static constexpr size_t kHead = 256, kMaxRun = 2048;
+
+    EncodedReference(std::vector<uint8_t> &data, const lex::ExtractionSettings &st) : d_(data), st_(st)
+    {
+        minJapanese_ = static_cast<size_t>(lex::kMinJapaneseStrRange.Clamp(st.MinJapaneseStr));
+        for (int e = 0; e < 3; ++e)
+            if ((e == 0 && st.SearchEucJp) || (e == 1 && st.SearchIso2022Jp) ||
+                (e == 2 && st.SearchUtf16Be))
+                Room(e);
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const EncodedRow &a, const EncodedRow &b) { return a.start < b.start; });
+    }
+
+    std::vector<EncodedRow> rows;
+
+private:
+    uint8_t At(size_t k) const { return k < d_.size() ? d_[k] : 0; }
+    uint16_t Be(size_t k) const { return static_cast<uint16_t>(At(k) << 8 | At(k + 1)); }
+    static bool Ascii(uint32_t c) { return c >= 0x20 && c <= 0x7E; }
+    static bool Clean(uint8_t b) { return b == 0 || b == 9 || b == 10 || b == 13; }
+    bool BeJapanese(size_t k) const
+    {
+        return k + 1 < d_.size() && Be(k) >= 0x80 && lex::JapaneseUnitCp932(Be(k)) != 0;
+    }
+    static uint32_t Jis0208(uint32_t j1, uint32_t j2)
+    {
+        const uint32_t lead = (j1 + 1) / 2 + (j1 <= 0x5E ? 0x70 : 0xB0);
+        const uint32_t trail = j2 + (j1 % 2 ? (j2 < 0x60 ? 0x1F : 0x20) : 0x7E);
+        const uint32_t c = lex::Cp932Char(static_cast<uint8_t>(lead), static_cast<uint8_t>(trail));
+        return c >= 0xE000 && c <= 0xF8FF ? 0 : c;
+    }
+    static uint32_t Jis0212(uint32_t j1, uint32_t j2)
+    {
+        return lex::kJisX0212Chars[(j1 - 0x21) * 94 + (j2 - 0x21)];
+    }
+
+    // One reading at k: 1 a character (*c), 0 bytes passed over, -1 the end;
+    // *next the position after it.  `set`: ISO-2022-JP's set in force (0
+    // ASCII, 1 JIS X 0208, 2 katakana, 3 JIS X 0212), `escape` where the
+    // escape before the position began (SIZE_MAX: none).
+    int Read(int e, size_t k, int &set, size_t &escape, RefChar *c, size_t *next) const
+    {
+        const uint8_t b = At(k), t = At(k + 1), u = At(k + 2);
+        *next = k + 1;
+        auto take = [&](uint32_t code, size_t bytes, size_t from) {
+            if (code == 0)
+                return -1;
+            *c = {code, from, k + bytes};
+            *next = k + bytes;
+            return 1;
+        };
+        if (e == 2) {
+            if (k + 1 >= d_.size() || (!Ascii(Be(k)) && !BeJapanese(k)))
+                return -1;
+            return take(Be(k), 2, k);
+        }
+        if (e == 0) {
+            if (Ascii(b))
+                return take(b, 1, k);
+            if (b >= 0xA1 && b <= 0xFE && t >= 0xA1 && t <= 0xFE)
+                return take(Jis0208(b - 0x80u, t - 0x80u), 2, k);
+            if (b == 0x8E && t >= 0xA1 && t <= 0xDF) {
+                *next = k + 2;
+                return st_.CheckHalfKana ? 0 : take(0xFF61 + t - 0xA1u, 2, k);
+            }
+            if (b == 0x8F && t >= 0xA1 && t <= 0xFE && u >= 0xA1 && u <= 0xFE)
+                return take(Jis0212(t - 0x80u, u - 0x80u), 3, k);
+            return -1;
+        }
+        if (b == 0x1B) {
+            const int to = Escape(k);
+            if (to < 0)
+                return -1;
+            set = to;
+            if (escape == SIZE_MAX)
+                escape = k;
+            *next = k + (At(k + 2) == '(' ? 4 : 3);
+            return 0;
+        }
+        const size_t from = escape != SIZE_MAX ? escape : k;
+        int r = -1;
+        if (set == 0 && Ascii(b))
+            r = take(b, 1, from);
+        else if (set == 2 && b >= 0x21 && b <= 0x5F)
+            r = st_.CheckHalfKana ? 0 : take(0xFF61 + b - 0x21u, 1, from);
+        else if ((set == 1 || set == 3) && b >= 0x21 && b <= 0x7E && t >= 0x21 && t <= 0x7E)
+            r = take(set == 1 ? Jis0208(b, t) : Jis0212(b, t), 2, from);
+        if (r == 0)
+            *next = k + 1;
+        if (r == 1)
+            escape = SIZE_MAX;
+        return r;
+    }
+    // The set an escape at k switches to; -1 for an unknown one.
+    int Escape(size_t k) const
+    {
+        const uint8_t a = At(k + 1), b = At(k + 2);
+        if (a == '(' && (b == 'B' || b == 'J'))
+            return 0;
+        if (a == '(' && b == 'I')
+            return 2;
+        if (a == '$' && (b == 'B' || b == '@'))
+            return 1;
+        if (a == '$' && b == '(' && At(k + 3) == 'D')
+            return 3;
+        return -1;
+    }
+    bool Begins(int e, size_t q) const
+    {
+        int set = 0;
+        size_t escape = SIZE_MAX, next;
+        RefChar c;
+        // Kana, kanji or full-width forms.
+        auto high = [&](size_t k) { return At(k) == 0x30 || (At(k) >= 0x4E && At(k) <= 0x9F) || At(k) == 0xFF; };
+        if (e == 2)
+            return high(q) && high(q + 2) && BeJapanese(q) && BeJapanese(q + 2) &&
+                   !(Ascii(At(q)) && Ascii(At(q + 1)));
+        if (e == 0)
+            return Read(e, q, set, escape, &c, &next) == 1 && c.code >= 0x80 &&
+                   Read(e, next, set, escape, &c, &next) == 1 && c.code >= 0x80;
+        if (At(q) != 0x1B || Escape(q) <= 0)
+            return false;
+        Read(e, q, set, escape, &c, &next);
+        return Read(e, next, set, escape, &c, &next) == 1;
+    }
+
+    void Room(int e)
+    {
+        const size_t n = d_.size();
+        size_t lastEnd = 0;
+        for (size_t q = 0; q < n; ++q) {
+            if (!Begins(e, q))
+                continue;
+            // The head, back from q.
+            size_t h = q;
+            const size_t floor = std::max(q > kHead ? q - kHead : 0, lastEnd);
+            if (e == 2) {
+                while (h >= floor + 2 && (Ascii(Be(h - 2)) || BeJapanese(h - 2)))
+                    h -= 2;
+            } else {
+                while (h > floor && Ascii(d_[h - 1]))
+                    --h;
+            }
+            std::vector<RefChar> run;
+            for (size_t k = h; k < q; k += e == 2 ? 2 : 1)
+                run.push_back({e == 2 ? uint32_t(Be(k)) : uint32_t(d_[k]), k, k + (e == 2 ? 2 : 1)});
+            // An EUC-JP head holds pairs too: back over their bytes, then
+            // read forward from after each byte that begins no character,
+            // unless a character read so runs past q.
+            if (e == 0) {
+                size_t g = q;
+                while (g > floor && (Ascii(d_[g - 1]) || (d_[g - 1] >= 0xA1 && d_[g - 1] <= 0xFE)))
+                    --g;
+                std::vector<RefChar> head;
+                size_t j = g;
+                while (j < q) {
+                    RefChar c;
+                    size_t next;
+                    int set = 0;
+                    size_t escape = SIZE_MAX;
+                    if (Read(e, j, set, escape, &c, &next) < 0) {
+                        head.clear();
+                        g = ++j;
+                        continue;
+                    }
+                    head.push_back(c);
+                    j = next;
+                }
+                if (j == q) {
+                    h = g;
+                    run = head;
+                }
+            }
+            bool cleanStart = h == 0 || (e == 2 ? h < 2 || Be(h - 2) < 0x20 || Be(h - 2) == 0xFEFF
+                                                : Clean(d_[h - 1]));
+            size_t runFrom = h, k = q;
+            int set = 0;
+            size_t escape = SIZE_MAX;
+            for (;;) {
+                RefChar c;
+                size_t next;
+                const int r = k < n ? Read(e, k, set, escape, &c, &next) : -1;
+                if (r < 0) {
+                    const bool clean = k >= n || (e == 2 ? k + 1 >= n || Be(k) < 0x20 : Clean(d_[k]));
+                    Decide(e, run, cleanStart, clean);
+                    lastEnd = k + 1;
+                    q = k;
+                    break;
+                }
+                if (r == 1)
+                    run.push_back(c);
+                else if (!run.empty())
+                    run.back().to = next;
+                k = next;
+                if (k - runFrom >= kMaxRun) {
+                    Decide(e, run, cleanStart, true);
+                    run.clear();
+                    lastEnd = runFrom = k;
+                    cleanStart = true;
+                }
+            }
+        }
+    }
+
+    // The judge's margin of a reading, INT32_MIN without Japanese or when
+    // it does not read as Japanese.
+    static int32_t Margin(const std::vector<uint32_t> &codes, lex::japanese::JudgeForm form,
+                          lex::japanese::RowEdges edges)
+    {
+        std::vector<lex::japanese::RowChar> chars;
+        bool japanese = false;
+        for (uint32_t c : codes) {
+            chars.push_back({c, static_cast<uint32_t>(chars.size()), 1});
+            japanese = japanese || c >= 0x80;
+        }
+        if (!japanese)
+            return INT32_MIN;
+        const auto v = lex::japanese::JudgeRow(chars.data(), chars.size(), form, edges);
+        return v.japanese ? v.margin : INT32_MIN;
+    }
+    // The bytes [a, b) in the other encodings in force.
+    int32_t Other(int e, size_t a, size_t b, lex::japanese::RowEdges edges) const
+    {
+        using lex::japanese::JudgeForm;
+        int32_t best = INT32_MIN;
+        std::vector<uint32_t> codes;
+        if (e == 0 && st_.SearchKanji) {
+            for (size_t k = a; k < b; ++k) {
+                const uint8_t x = d_[k];
+                if (Ascii(x)) {
+                    codes.push_back(x);
+                } else if (x >= 0xA1 && x <= 0xDF) {
+                    if (!st_.CheckHalfKana)
+                        codes.push_back(0xFF61 + x - 0xA1u);
+                } else if (k + 1 < b && lex::Cp932Char(x, d_[k + 1]) != 0) {
+                    codes.push_back(lex::Cp932Char(x, d_[k + 1]));
+                    ++k;
+                } else {
+                    break;
+                }
+            }
+            best = std::max(best, Margin(codes, JudgeForm::ShiftJis, edges));
+        }
+        if (e == 0 && st_.SearchUtf8) {
+            codes.clear();
+            for (size_t k = a; k < b;) {
+                const uint8_t x = d_[k];
+                size_t len = x < 0x80 ? 1 : x >= 0xC2 && x <= 0xDF ? 2 : x >= 0xE0 && x <= 0xEF ? 3
+                                         : x >= 0xF0 && x <= 0xF4 ? 4 : 0;
+                if (x < 0x80 && !Ascii(x))
+                    break;
+                uint32_t code = len == 1 ? x : len == 2 ? x & 0x1F : len == 3 ? x & 0x0F : x & 7;
+                for (size_t j = 1; len && j < len; ++j) {
+                    if (k + j >= b || (d_[k + j] & 0xC0) != 0x80)
+                        len = 0;
+                    else
+                        code = code << 6 | (d_[k + j] & 0x3F);
+                }
+                const uint32_t least = len == 2 ? 0x80 : len == 3 ? 0x800 : 0x10000;
+                if (len == 0 || (len > 1 && code < least) || code > 0x10FFFF ||
+                    (code >= 0xD800 && code <= 0xDFFF))
+                    break;
+                codes.push_back(code);
+                k += len;
+            }
+            best = std::max(best, Margin(codes, JudgeForm::Utf8, edges));
+        }
+        if (e == 2 && st_.SearchWideJapanese) {
+            codes.clear();
+            for (size_t k = a; k + 1 < b; k += 2) {
+                const uint16_t u = static_cast<uint16_t>(d_[k] | d_[k + 1] << 8);
+                if (!Ascii(u) && !(u >= 0x80 && lex::JapaneseUnitCp932(u)))
+                    break;
+                codes.push_back(u);
+            }
+            best = std::max(best, Margin(codes, JudgeForm::Utf16Le, edges));
+        }
+        return best;
+    }
+
+    void Decide(int e, const std::vector<RefChar> &run, bool cleanStart, bool cleanEnd)
+    {
+        using lex::japanese::JudgeForm;
+        size_t japanese = 0;
+        for (const RefChar &c : run)
+            japanese += c.code >= 0x80;
+        if (japanese == 0 || run.size() < minJapanese_)
+            return;
+        size_t first = 0, end = run.size();
+        if (st_.CheckKanjiNoise) {
+            std::vector<lex::japanese::RowChar> chars;
+            for (const RefChar &c : run)
+                chars.push_back({c.code, static_cast<uint32_t>(chars.size()), 1});
+            const JudgeForm form = e == 0 ? JudgeForm::ShiftJis : e == 1 ? JudgeForm::Utf8 : JudgeForm::Utf16Le;
+            const auto v = lex::japanese::JudgeRow(chars.data(), chars.size(), form, {cleanStart, cleanEnd});
+            if (!v.japanese || v.end - v.first < minJapanese_)
+                return;
+            first = v.first;
+            end = v.end;
+            if (Other(e, run[first].from, run[end - 1].to,
+                      {cleanStart && first == 0, cleanEnd && end == run.size()}) >= v.margin)
+                return;
+        }
+        // Kanji and symbols alone, with fewer than two ASCII characters,
+        // only as a whole string between clean edges.
+        size_t kana = 0, ascii = 0;
+        for (size_t k = first; k < end; ++k) {
+            const uint32_t c = run[k].code;
+            kana += (c >= 0x3041 && c <= 0x30FF) || (c >= 0xFF66 && c <= 0xFF9F);
+            ascii += c < 0x80;
+        }
+        if (kana == 0 && ascii < 2 && !(cleanStart && cleanEnd && first == 0 && end == run.size()))
+            return;
+        EncodedRow row{run[first].from,
+                       e == 0 ? lex::RowKind::EucJp : e == 1 ? lex::RowKind::Iso2022Jp : lex::RowKind::Utf16Be,
+                       std::string(), {}};
+        for (size_t k = first; k < end; ++k) {
+            const uint32_t c = run[k].code;
+            const uint16_t f = c < 0x80 ? static_cast<uint16_t>(c) : lex::Cp932Form(c);
+            if (f == 0) {
+                char s[16];
+                const int len = std::snprintf(s, sizeof s, "\\u{%X}", c);
+                row.standIns.push_back({row.text.size(), static_cast<size_t>(len)});
+                row.text += s;
+            } else if (f > 0xFF) {
+                row.text += static_cast<char>(f >> 8);
+                row.text += static_cast<char>(f & 0xFF);
+            } else {
+                row.text += static_cast<char>(f);
+            }
+        }
+        std::fill(d_.begin() + static_cast<ptrdiff_t>(run[first].from),
+                  d_.begin() + static_cast<ptrdiff_t>(run[end - 1].to), 0);
+        rows.push_back(row);
+    }
+
+    std::vector<uint8_t> &d_;
+    const lex::ExtractionSettings &st_;
+    size_t minJapanese_;
+};
+
+} // namespace lexref
