@@ -167,13 +167,12 @@ private:
     void Room(int e)
     {
         const size_t n = d_.size();
-        size_t lastEnd = 0;
         for (size_t q = 0; q < n; ++q) {
             if (!Begins(e, q))
                 continue;
             // The head, back from q.
             size_t h = q;
-            const size_t floor = std::max(q > kHead ? q - kHead : 0, lastEnd);
+            const size_t floor = q > kHead ? q - kHead : 0;
             if (e == 2) {
                 while (h >= floor + 2 && (Ascii(Be(h - 2)) || BeJapanese(h - 2)))
                     h -= 2;
@@ -223,7 +222,6 @@ private:
                 if (r < 0) {
                     const bool clean = k >= n || (e == 2 ? k + 1 >= n || Be(k) < 0x20 : Clean(d_[k]));
                     Decide(e, run, cleanStart, clean);
-                    lastEnd = k + 1;
                     q = k;
                     break;
                 }
@@ -235,7 +233,7 @@ private:
                 if (k - runFrom >= kMaxRun) {
                     Decide(e, run, cleanStart, true);
                     run.clear();
-                    lastEnd = runFrom = k;
+                    runFrom = k;
                     cleanStart = true;
                 }
             }

@@ -46,8 +46,7 @@ public:
                     i = q + 1;
                     continue;
                 }
-                const size_t floor = static_cast<size_t>(
-                    std::max<uint64_t>(base + q > kHead ? base + q - kHead : 0, lastEnd_) - base);
+                const size_t floor = q > kHead ? q - kHead : 0;
                 const size_t h = text_.Head(v, q, floor);
                 chars_.clear();
                 text_.HeadChars(v, h, q, chars_);
@@ -69,7 +68,6 @@ public:
                 break;
             case RoomRead::kEnd:
                 Close(v, text_.CleanAt(v, i));
-                lastEnd_ = base + i + 1;
                 break;
             }
             i = next;
@@ -79,20 +77,18 @@ public:
                 const typename Text::State state = state_;
                 Close(v, true);
                 state_ = state;
-                lastEnd_ = base + i;
                 open_ = true;
                 runFrom_ = base + i;
                 cleanStart_ = true;
             }
         }
-        if (final && open_ && i >= avail) {
+        if (final && open_ && i >= avail)
             Close(v, true);
-            lastEnd_ = base + avail;
-        }
         pos_ = base + i;
-        if (open_)
-            return runFrom_;
-        return std::max<uint64_t>(pos_ > kHead ? pos_ - kHead : 0, lastEnd_);
+        // No head reaches more than kHead bytes before a position; the
+        // bytes of a row listed are zeros, which end any head.
+        const uint64_t back = pos_ > kHead ? pos_ - kHead : 0;
+        return open_ ? std::min(runFrom_, back) : back;
     }
 
 private:
@@ -115,7 +111,6 @@ private:
     typename Text::State state_;
     std::vector<EncodedChar> chars_;
     uint64_t pos_ = 0;      // the next position to examine
-    uint64_t lastEnd_ = 0;  // where the last run ended: no head reaches before it
     uint64_t runFrom_ = 0;  // where the open run begins
     bool open_ = false;
     bool cleanStart_ = false;
