@@ -35,6 +35,13 @@ uint32_t JisX0212Char(uint8_t j1, uint8_t j2)
 
 namespace {
 
+// What UTF-16LE text read one byte on needs to win against a UTF-16BE
+// reading: a margin that falls short of it by less than this (sixteenths
+// of the judge's unit).  Chosen on the machine's catalogues: UTF-16LE
+// messages read as UTF-16BE mostly score within it, UTF-16BE messages
+// mostly by far more.
+constexpr int32_t kShiftedLead = 64;
+
 // How the judge reads each encoding: EUC-JP's bytes are Shift-JIS's
 // neighbours (machine code reads alike in both), UTF-16BE is UTF-16, and
 // ISO-2022-JP needs its escapes, which machine code seldom holds.
@@ -154,32 +161,48 @@ EncodedRows::EncodedRows(int minLength, const ExtractionSettings &settings,
 {
 }
 
-int32_t EncodedRows::OtherMargin(Encoding encoding, const uint8_t *bytes, size_t length,
-                                 RowEdges edges) const
+int32_t EncodedRows::OtherMargin(Encoding encoding, const uint8_t *d, uint64_t base,
+                                 size_t avail, uint64_t a, uint64_t b, RowEdges edges) const
 {
     std::vector<uint32_t> codes;
     std::vector<RowChar> scratch;
+    const uint8_t *bytes = d + (a - base);
+    const size_t length = static_cast<size_t>(b - a);
     int32_t best = INT32_MIN;
-    if (settings_.SearchKanji && encoding == Encoding::EucJp) {
+    if (encoding == Encoding::EucJp) {
         ShiftJisCodes(bytes, length, settings_.CheckHalfKana, codes);
         best = std::max(best, MarginOf(codes, JudgeForm::ShiftJis, edges, scratch));
-    }
-    if (settings_.SearchUtf8 && encoding == Encoding::EucJp) {
         codes.clear();
         Utf8Codes(bytes, length, codes);
         best = std::max(best, MarginOf(codes, JudgeForm::Utf8, edges, scratch));
     }
-    if (settings_.SearchWideJapanese && encoding == Encoding::Utf16Be) {
-        codes.clear();
-        Utf16LeCodes(bytes, length, codes);
-        best = std::max(best, MarginOf(codes, JudgeForm::Utf16Le, edges, scratch));
-    }
-    return best;
+    if (encoding != Encoding::Utf16Be)
+        return best;
+    // The same bytes as UTF-16LE; and UTF-16LE text read one byte on, which
+    // reads as UTF-16BE (kana above all, whose units share their high
+    // byte): its units from the byte before to the byte after, between
+    // its own edges.  That reading wins by less: UTF-16BE text read so
+    // scores nearly as high (most of the machine's Windows programs hold
+    // UTF-16LE text; UTF-16BE text is rarer where it is looked for).
+    Utf16LeCodes(bytes, length, codes);
+    best = std::max(best, MarginOf(codes, JudgeForm::Utf16Le, edges, scratch));
+    if (a == 0)
+        return best;
+    auto at = [&](uint64_t k) { return k - base < avail ? d[k - base] : uint8_t(0); };
+    std::vector<uint8_t> shifted;
+    for (uint64_t k = a - 1; k < b + 1; ++k)
+        shifted.push_back(at(k));
+    const RowEdges le{a < 3 || (at(a - 3) | at(a - 2) << 8) < 0x20,
+                      (at(b + 1) | at(b + 2) << 8) < 0x20};
+    codes.clear();
+    Utf16LeCodes(shifted.data(), shifted.size(), codes);
+    const int32_t shiftedMargin = MarginOf(codes, JudgeForm::Utf16Le, le, scratch);
+    return shiftedMargin == INT32_MIN ? best : std::max(best, shiftedMargin + kShiftedLead);
 }
 
 bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t count,
                          bool cleanStart, bool cleanEnd, const uint8_t *bytes, uint64_t base,
-                         uint64_t *from, uint64_t *to)
+                         size_t avail, uint64_t *from, uint64_t *to)
 {
     size_t japanese = 0;
     for (size_t k = 0; k < count; ++k)
@@ -197,12 +220,11 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
             return false;
         first = v.first;
         end = v.end;
-        // The same bytes in another encoding in force: the reading that
-        // scores higher is the text.
+        // The same bytes in another encoding (in force or not): the reading
+        // that scores higher is the text.
         const RowEdges kept{cleanStart && first == 0, cleanEnd && end == count};
         const uint64_t a = chars[first].from, b = chars[end - 1].to;
-        if (OtherMargin(encoding, bytes + (a - base), static_cast<size_t>(b - a), kept) >=
-            v.margin)
+        if (OtherMargin(encoding, bytes, base, avail, a, b, kept) >= v.margin)
             return false;
     }
     if (KanjiAlone(chars + first, end - first, cleanStart && cleanEnd && first == 0 && end == count))

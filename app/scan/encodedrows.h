@@ -8,9 +8,9 @@
 //     without Japanese, and what the judge cuts off, are left to the rest
 //     of the walk, which reads them as it reads any bytes (ASCII text as
 //     "ANSI" rows, at the minimum length).
-//   - One reading per byte: where another setting in force reads the same
-//     bytes as Japanese too (Shift-JIS pairs, UTF-8, UTF-16LE), the reading
-//     the judge scores higher wins.  The bytes of a row listed here are
+//   - One reading per byte: where another encoding reads the same bytes as
+//     Japanese too (Shift-JIS pairs, UTF-8, UTF-16LE, whether its setting
+//     is in force or not), the reading the judge scores higher wins.  The bytes of a row listed here are
 //     zeros for the rest of the walk, so that no other row holds them.
 //   - The rows wait until the rest of the walk has passed their offset and
 //     then go to the host between its rows, in the order of offsets.
@@ -55,14 +55,16 @@ public:
                 const EnglishWordMarker *marker, ScanHost &host);
 
     // A run of `count` characters in `encoding` ended.  `bytes` holds the
-    // file bytes from offset `base` on, up to the run's end at least.
+    // `avail` file bytes from offset `base` on (past them the data's end
+    // or what no decision reads), the three before the run's first at
+    // least.
     // `cleanStart`, `cleanEnd`: a zero, a tab, a line break (UTF-16BE: any
     // control unit or a byte-order mark) or the data's edge stands right
     // before and after it.  Returns true, with the file bytes [*from,
     // *to) of the row it lists, when it lists one.
     bool Decide(Encoding encoding, const EncodedChar *chars, size_t count, bool cleanStart,
-                bool cleanEnd, const uint8_t *bytes, uint64_t base, uint64_t *from,
-                uint64_t *to);
+                bool cleanEnd, const uint8_t *bytes, uint64_t base, size_t avail,
+                uint64_t *from, uint64_t *to);
 
     // The rows at offsets below `offset` go to the host.
     void Release(uint64_t offset);
@@ -90,11 +92,12 @@ private:
         std::string text;
         std::vector<size_t> standIns;
     };
-    // The judge's margin of the bytes [from, to) read in the other
-    // encodings in force that may read them as Japanese; INT32_MIN when no
-    // such reading holds Japanese.
-    int32_t OtherMargin(Encoding encoding, const uint8_t *bytes, size_t length,
-                        japanese::RowEdges edges) const;
+    // The judge's best margin of the file bytes [a, b) (of the `avail`
+    // bytes at `d`, file offset `base`: they hold the three before a) read
+    // in the other encodings that may read them as Japanese; INT32_MIN
+    // when no such reading reads as Japanese.
+    int32_t OtherMargin(Encoding encoding, const uint8_t *d, uint64_t base, size_t avail,
+                        uint64_t a, uint64_t b, japanese::RowEdges edges) const;
     void Queue(uint64_t start, RowKind kind, const EncodedChar *chars, size_t count);
 
     const size_t minJapanese_;

@@ -42,7 +42,7 @@ const char *ScanPathName(ScanPath path)
     return "plain";
 }
 
-static_assert(ScanStream::kCarryRoom >= WalkCore::kMaxLookAhead + EncodedWalk::kMaxLag + 2,
+static_assert(ScanStream::kCarryRoom >= WalkCore::kMaxLookAhead + EncodedWalk::kMaxLag + 3,
               "a piece keeps the walk's look-ahead for the next, and what the rooms of "
               "the further encodings have not done with");
 

@@ -262,7 +262,7 @@ private:
         using lex::japanese::JudgeForm;
         int32_t best = INT32_MIN;
         std::vector<uint32_t> codes;
-        if (e == 0 && st_.SearchKanji) {
+        if (e == 0) {
             for (size_t k = a; k < b; ++k) {
                 const uint8_t x = d_[k];
                 if (Ascii(x)) {
@@ -279,7 +279,7 @@ private:
             }
             best = std::max(best, Margin(codes, JudgeForm::ShiftJis, edges));
         }
-        if (e == 0 && st_.SearchUtf8) {
+        if (e == 0) {
             codes.clear();
             for (size_t k = a; k < b;) {
                 const uint8_t x = d_[k];
@@ -303,15 +303,28 @@ private:
             }
             best = std::max(best, Margin(codes, JudgeForm::Utf8, edges));
         }
-        if (e == 2 && st_.SearchWideJapanese) {
+        // UTF-16LE: the same bytes, and from the byte before to the byte
+        // after, between the edges of that reading.
+        auto le = [&](size_t from, size_t to) {
             codes.clear();
-            for (size_t k = a; k + 1 < b; k += 2) {
-                const uint16_t u = static_cast<uint16_t>(d_[k] | d_[k + 1] << 8);
+            for (size_t k = from; k + 1 < to; k += 2) {
+                const uint16_t u = static_cast<uint16_t>(At(k) | At(k + 1) << 8);
                 if (!Ascii(u) && !(u >= 0x80 && lex::JapaneseUnitCp932(u)))
                     break;
                 codes.push_back(u);
             }
+        };
+        if (e == 2) {
+            le(a, b);
             best = std::max(best, Margin(codes, JudgeForm::Utf16Le, edges));
+        }
+        if (e == 2 && a > 0) {
+            le(a - 1, b + 1);
+            const lex::japanese::RowEdges shifted{a < 3 || (At(a - 3) | At(a - 2) << 8) < 0x20,
+                                                  (At(b + 1) | At(b + 2) << 8) < 0x20};
+            const int32_t m = Margin(codes, JudgeForm::Utf16Le, shifted);
+            if (m != INT32_MIN)
+                best = std::max(best, m + 64);
         }
         return best;
     }

@@ -98,7 +98,7 @@ private:
         uint64_t from, to;
         if (!chars_.empty() &&
             rows_.Decide(Text::kEncoding, chars_.data(), chars_.size(), cleanStart_, cleanEnd,
-                         v.d, v.base, &from, &to))
+                         v.d, v.base, v.avail, &from, &to))
             std::memset(const_cast<uint8_t *>(v.d) + (from - v.base), 0,
                         static_cast<size_t>(to - from));
         chars_.clear();
@@ -141,9 +141,11 @@ public:
         walk(euc_);
         walk(iso_);
         walk(be_);
+        // The walk reads up to two bytes before the frontier, so that the
+        // next window holds the three before it that a decision reads.
         if (final)
             return avail;
-        return frontier - base > 1 ? static_cast<size_t>(frontier - base) - 1 : 0;
+        return frontier - base > 2 ? static_cast<size_t>(frontier - base) - 2 : 0;
     }
 
 private:
