@@ -42,6 +42,14 @@ namespace {
 // mostly by far more.
 constexpr int32_t kShiftedLead = 64;
 
+// Machine code read in these encodings gives rows of a few characters that
+// the judge may let through: a row shorter than kShortRow characters that
+// is not a whole string between clean edges needs a margin of kShortBar.
+// Chosen on the machine's programs (ELF, where no Japanese is) against the
+// catalogues' messages after binary data.
+constexpr size_t kShortRow = 5;
+constexpr int32_t kShortBar = 256;
+
 // How the judge reads each encoding: EUC-JP's bytes are Shift-JIS's
 // neighbours (machine code reads alike in both), UTF-16BE is UTF-16, and
 // ISO-2022-JP needs its escapes, which machine code seldom holds.
@@ -217,6 +225,9 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         const RowEdges edges{cleanStart, cleanEnd};
         const Verdict v = japanese::JudgeRow(scratch_.data(), count, FormOf(encoding), edges);
         if (!v.japanese || v.end - v.first < minJapanese_)
+            return false;
+        const bool wholeRun = cleanStart && cleanEnd && v.first == 0 && v.end == count;
+        if (v.end - v.first < kShortRow && !wholeRun && v.margin < kShortBar)
             return false;
         first = v.first;
         end = v.end;

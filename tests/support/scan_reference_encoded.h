@@ -348,6 +348,10 @@ private:
                 return;
             first = v.first;
             end = v.end;
+            // A short row needs a higher margin unless it is a whole string.
+            if (end - first < 5 && !(cleanStart && cleanEnd && first == 0 && end == run.size()) &&
+                v.margin < 256)
+                return;
             if (Other(e, run[first].from, run[end - 1].to,
                       {cleanStart && first == 0, cleanEnd && end == run.size()}) >= v.margin)
                 return;

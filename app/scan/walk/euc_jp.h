@@ -37,7 +37,7 @@ public:
     bool Begins(const RoomView &v, size_t q, State &st) const
     {
         EncodedChar c;
-        size_t next;
+        size_t next = q + 1;
         if (Read(v, q, st, &c, &next) != RoomRead::kChar || !IsJapaneseCode(c.code))
             return false;
         return Read(v, next, st, &c, &next) == RoomRead::kChar && IsJapaneseCode(c.code);
@@ -79,7 +79,7 @@ public:
             --h;
         State st;
         EncodedChar c;
-        size_t j = h, next;
+        size_t j = h, next = h + 1;
         while (j < q) {
             if (Read(v, j, st, &c, &next) == RoomRead::kEnd) {
                 h = j = j + 1;
@@ -97,7 +97,7 @@ public:
     {
         State st;
         EncodedChar c;
-        for (size_t next; h < q; h = next) {
+        for (size_t next = h + 1; h < q; h = next) {
             Read(v, h, st, &c, &next);
             out.push_back(c);
         }

@@ -36,7 +36,7 @@ public:
         State st;
         st.set = set;
         EncodedChar c;
-        size_t next;
+        size_t next = q + 1;
         return Read(v, q + length, st, &c, &next) == RoomRead::kChar;
     }
     RoomRead Read(const RoomView &v, size_t i, State &st, EncodedChar *c, size_t *next) const

@@ -20,6 +20,7 @@ public:
         unlikeHigh_.Add(0xFF, 0xFF);
         notAscii_.Add(0x00, 0x1F);
         notAscii_.Add(0x7F, 0xFF);
+        ff_.Add(0xFF, 0xFF);
     }
 
     // Where a unit whose high byte is a kana's, a kanji's or a full-width
@@ -28,8 +29,10 @@ public:
     size_t Find(const RoomView &v, size_t i, size_t end) const
     {
         while (i + 64 <= end && i + 67 <= v.avail) {
+            // (The unit FFFF, which fills so much of the data, is none.)
             const uint64_t m = high_.Mask64(v.d + i) & high_.Mask64(v.d + i + 2) &
-                               (unlikeHigh_.Mask64(v.d + i) | notAscii_.Mask64(v.d + i + 1));
+                               (unlikeHigh_.Mask64(v.d + i) | notAscii_.Mask64(v.d + i + 1)) &
+                               ~(ff_.Mask64(v.d + i) & ff_.Mask64(v.d + i + 1));
             if (m)
                 return i + static_cast<size_t>(__builtin_ctzll(m));
             i += 64;
@@ -91,9 +94,10 @@ private:
     {
         if (k + 1 >= v.avail)
             return false;
+        // What JapaneseUnitCp932 gives a form, by its bits (inline).
         const uint16_t unit = v.UnitBe(k);
-        return unit >= 0x80 && JapaneseUnitCp932(unit) != 0;
+        return unit >= 0x80 && (IsJapaneseUnit(unit) || IsJapaneseSymbol(unit));
     }
 
-    ByteSet high_, unlikeHigh_, notAscii_;
+    ByteSet high_, unlikeHigh_, notAscii_, ff_;
 };
