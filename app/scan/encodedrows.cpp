@@ -44,11 +44,14 @@ constexpr int32_t kShiftedLead = 64;
 
 // Machine code read in these encodings gives rows of a few characters that
 // the judge may let through: a row shorter than kShortRow characters that
-// is not a whole string between clean edges needs a margin of kShortBar.
+// is not a whole string between clean edges needs a margin of kShortBar,
+// in UTF-16BE a whole one kShortWholeBar (small numbers of machine code
+// stand between zero and control units).
 // Chosen on the machine's programs (ELF, where no Japanese is) against the
 // catalogues' messages after binary data.
 constexpr size_t kShortRow = 5;
 constexpr int32_t kShortBar = 256;
+constexpr int32_t kShortWholeBar = 192;
 
 // How the judge reads each encoding: EUC-JP's bytes are Shift-JIS's
 // neighbours (machine code reads alike in both), UTF-16BE is UTF-16, and
@@ -227,7 +230,9 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         if (!v.japanese || v.end - v.first < minJapanese_)
             return false;
         const bool wholeRun = cleanStart && cleanEnd && v.first == 0 && v.end == count;
-        if (v.end - v.first < kShortRow && !wholeRun && v.margin < kShortBar)
+        if (v.end - v.first < kShortRow && v.margin < (!wholeRun                      ? kShortBar
+                                                       : encoding == Encoding::Utf16Be ? kShortWholeBar
+                                                                                       : INT32_MIN))
             return false;
         first = v.first;
         end = v.end;

@@ -349,8 +349,8 @@ private:
             first = v.first;
             end = v.end;
             // A short row needs a higher margin unless it is a whole string.
-            if (end - first < 5 && !(cleanStart && cleanEnd && first == 0 && end == run.size()) &&
-                v.margin < 256)
+            const bool whole = cleanStart && cleanEnd && first == 0 && end == run.size();
+            if (end - first < 5 && v.margin < (!whole ? 256 : e == 2 ? 192 : INT32_MIN))
                 return;
             if (Other(e, run[first].from, run[end - 1].to,
                       {cleanStart && first == 0, cleanEnd && end == run.size()}) >= v.margin)
