@@ -82,6 +82,10 @@ reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shot /d 1024x768 /f
 # so the results show Japanese text of both kinds.
 reg add 'HKCU\Software\Halvek\Lexprobe' /v SearchKanji /d 1 /f
 reg add 'HKCU\Software\Halvek\Lexprobe' /v SearchWideJapanese /d 1 /f
+# And the further encodings, whose rows open the list.
+for value in SearchEucJp SearchIso2022Jp SearchUtf16Be; do
+  reg add 'HKCU\Software\Halvek\Lexprobe' /v $value /d 1 /f
+done
 
 # A sample with Shift-JIS, UTF-16 and ASCII strings between binary bytes,
 # and a bigger file (random bytes with some text) for the progress bar.
@@ -94,6 +98,11 @@ texts = ["ファイルから文字列を抽出します", "設定を保存しま
          "C:\\Program Files\\Halvek\\Lexprobe\\samples\\a rather long path name "
          "that no column of the list is wide enough to show whole.txt"]
 out = bytearray()
+# First a text in each further encoding: EUC-JP, an ISO-2022-JP mail
+# subject, a UTF-16BE name after its byte-order mark.
+out += b"\0" + "文字列を抽出する日本語のテキスト".encode("euc_jp") + b"\0"
+out += b"\0Subject: " + "設定を保存しました".encode("iso2022_jp") + b"\r\n"
+out += b"\0\0\xFE\xFF" + "ＩＰＡゴシック Regular".encode("utf-16-be") + b"\0\0"
 for i in range(60):
     t = texts[i % len(texts)]
     out += bytes(random.randrange(0, 8) for _ in range(5))
@@ -132,7 +141,7 @@ drive file "$sample"
 drive start
 drive done
 shot 3-results.png
-drive hover 8
+drive hover 11
 shot 12-tooltip.png
 drive find kernel32
 shot 13-find.png

@@ -40,7 +40,7 @@ struct Column {
     const char *caption;
     int width;
 };
-const Column kColumns[] = {{"アドレス", 80}, {"種類", 60}, {"文字列", 400}};
+const Column kColumns[] = {{"アドレス", 80}, {"種類", 88}, {"文字列", 400}};
 // The text column's caption in length order.
 const char kTextByLengthCaption[] = "文字列 (長さ順)";
 // The text column is never made narrower than this to fit the list.

@@ -11,6 +11,9 @@ OptFormValues OptFormFromSettings(const ExtractionSettings &s)
     v.SearchWideJapanese = s.SearchWideJapanese;
     v.SearchUtf8 = s.SearchUtf8;
     v.SearchResources = s.SearchResources;
+    v.SearchEucJp = s.SearchEucJp;
+    v.SearchIso2022Jp = s.SearchIso2022Jp;
+    v.SearchUtf16Be = s.SearchUtf16Be;
     v.HalfKana = s.CheckHalfKana;
     v.Recurrence = s.CheckRecurrence;
     v.English = s.CheckEnglish;
@@ -29,6 +32,9 @@ void OptFormToSettings(const OptFormValues &v, ExtractionSettings &s)
     s.SearchWideJapanese = v.SearchWideJapanese;
     s.SearchUtf8 = v.SearchUtf8;
     s.SearchResources = v.SearchResources;
+    s.SearchEucJp = v.SearchEucJp;
+    s.SearchIso2022Jp = v.SearchIso2022Jp;
+    s.SearchUtf16Be = v.SearchUtf16Be;
     s.CheckHalfKana = v.HalfKana;
     s.CheckRecurrence = v.Recurrence;
     s.CheckEnglish = v.English;

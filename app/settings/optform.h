@@ -13,6 +13,9 @@ struct OptFormValues {
     bool SearchWideJapanese = false;
     bool SearchUtf8 = false;
     bool SearchResources = false;
+    bool SearchEucJp = false;
+    bool SearchIso2022Jp = false;
+    bool SearchUtf16Be = false;
     bool HalfKana = false;
     bool Recurrence = false;
     int RecurrenceTime = 1;  // SpnRecurrence, always within its range
@@ -35,11 +38,13 @@ inline bool RecurrenceBoxEnabled(const OptFormValues &v) { return v.Recurrence; 
 // way).
 inline bool EnglishDependantsEnabled(const OptFormValues &v) { return v.English; }
 // ChkKanjiNoise (the Japanese-text judge) and SpnMinJapanese act on the
-// rows with Japanese characters that the three Japanese settings let the
-// scan take, so they are usable exactly when one of those is checked.
+// rows with Japanese characters that the Japanese settings (the three
+// above them and the further encodings' group) let the scan take, so they
+// are usable exactly when one of those is checked.
 inline bool JapaneseBoxesEnabled(const OptFormValues &v)
 {
-    return v.SearchKanji || v.SearchWideJapanese || v.SearchUtf8;
+    return v.SearchKanji || v.SearchWideJapanese || v.SearchUtf8 || v.SearchEucJp ||
+           v.SearchIso2022Jp || v.SearchUtf16Be;
 }
 
 } // namespace lex

@@ -10,7 +10,7 @@ namespace {
 
 // The form's client area and where every control sits in it, in pixels.
 constexpr int kClientWidth = 351;
-constexpr int kClientHeight = 372;
+constexpr int kClientHeight = 464;
 
 struct Place {
     int id, x, y, w, h;
@@ -21,26 +21,31 @@ constexpr Place kLayout[] = {
     {IDC_CHKSEARCHKANJI, 24, 26, 314, 18},
     {IDC_CHKSEARCHWIDE, 24, 48, 314, 18},
     {IDC_CHKSEARCHUTF8, 24, 70, 314, 18},
-    // What the three Japanese settings share: the judge and the length.
-    {IDC_CHKKANJINOISE, 42, 92, 301, 18},
-    {IDC_SPNMINJAPANESE, 42, 114, 56, 21},
-    {IDC_LBLMINJAPANESE, 104, 117, 239, 14},
-    {IDC_CHKSEARCHRESOURCES, 24, 140, 314, 18},
-    {IDC_CHKHALFKANA, 24, 162, 314, 18},
-    {IDC_CHKRECURRENCE, 24, 188, 16, 18},
-    {IDC_SPNRECURRENCE, 42, 186, 56, 21},
+    // The further encodings, in a group of their own.
+    {IDC_GRPENCODINGS, 24, 92, 319, 88},
+    {IDC_CHKSEARCHEUCJP, 36, 110, 300, 18},
+    {IDC_CHKSEARCHISO2022JP, 36, 132, 300, 18},
+    {IDC_CHKSEARCHUTF16BE, 36, 154, 300, 18},
+    // What the Japanese settings share: the judge and the length.
+    {IDC_CHKKANJINOISE, 42, 184, 301, 18},
+    {IDC_SPNMINJAPANESE, 42, 206, 56, 21},
+    {IDC_LBLMINJAPANESE, 104, 209, 239, 14},
+    {IDC_CHKSEARCHRESOURCES, 24, 232, 314, 18},
+    {IDC_CHKHALFKANA, 24, 254, 314, 18},
+    {IDC_CHKRECURRENCE, 24, 280, 16, 18},
+    {IDC_SPNRECURRENCE, 42, 278, 56, 21},
     // Two lines, the sentence and its bracketed exception, each whole on
     // its line.
-    {IDC_LBLRECURRENCE, 104, 188, 239, 28},
-    {IDC_LBLEXAMPLE, 104, 218, 239, 14},
-    {IDC_CHKENGLISH, 24, 238, 319, 18},
-    {IDC_CHKSEPARATOR, 42, 260, 301, 18},
-    {IDC_CHKINITIAL, 42, 282, 301, 18},
-    {IDC_HEADSAVE, 8, 306, 28, 14},
-    {IDC_RULESAVE, 40, 312, 303, 2},
-    {IDC_CHKSAVEOPTION, 24, 324, 314, 18},
-    {IDOK, 184, 344, 75, 25},
-    {IDCANCEL, 268, 344, 75, 25},
+    {IDC_LBLRECURRENCE, 104, 280, 239, 28},
+    {IDC_LBLEXAMPLE, 104, 310, 239, 14},
+    {IDC_CHKENGLISH, 24, 330, 319, 18},
+    {IDC_CHKSEPARATOR, 42, 352, 301, 18},
+    {IDC_CHKINITIAL, 42, 374, 301, 18},
+    {IDC_HEADSAVE, 8, 398, 28, 14},
+    {IDC_RULESAVE, 40, 404, 303, 2},
+    {IDC_CHKSAVEOPTION, 24, 416, 314, 18},
+    {IDOK, 184, 436, 75, 25},
+    {IDCANCEL, 268, 436, 75, 25},
 };
 
 } // namespace
@@ -110,6 +115,9 @@ bool OptForm::OnButtonClicked(int id)
     case IDC_CHKSEARCHKANJI:
     case IDC_CHKSEARCHWIDE:
     case IDC_CHKSEARCHUTF8:
+    case IDC_CHKSEARCHEUCJP:
+    case IDC_CHKSEARCHISO2022JP:
+    case IDC_CHKSEARCHUTF16BE:
         ChkJapaneseClick();
         return true;
     case IDC_CHKRECURRENCE:
@@ -160,6 +168,9 @@ OptFormValues OptForm::Values() const
     v.SearchWideJapanese = Checked(IDC_CHKSEARCHWIDE);
     v.SearchUtf8 = Checked(IDC_CHKSEARCHUTF8);
     v.SearchResources = Checked(IDC_CHKSEARCHRESOURCES);
+    v.SearchEucJp = Checked(IDC_CHKSEARCHEUCJP);
+    v.SearchIso2022Jp = Checked(IDC_CHKSEARCHISO2022JP);
+    v.SearchUtf16Be = Checked(IDC_CHKSEARCHUTF16BE);
     v.HalfKana = Checked(IDC_CHKHALFKANA);
     v.Recurrence = Checked(IDC_CHKRECURRENCE);
     v.English = Checked(IDC_CHKENGLISH);
@@ -182,6 +193,9 @@ void OptForm::FormShow()
     SetChecked(IDC_CHKKANJINOISE, v.KanjiNoise);
     SetChecked(IDC_CHKSEARCHWIDE, v.SearchWideJapanese);
     SetChecked(IDC_CHKSEARCHUTF8, v.SearchUtf8);
+    SetChecked(IDC_CHKSEARCHEUCJP, v.SearchEucJp);
+    SetChecked(IDC_CHKSEARCHISO2022JP, v.SearchIso2022Jp);
+    SetChecked(IDC_CHKSEARCHUTF16BE, v.SearchUtf16Be);
     SetChecked(IDC_CHKSEARCHRESOURCES, v.SearchResources);
     spnMinJapanese_.SetValue(v.MinJapaneseStr);
     ChkJapaneseClick();

@@ -39,9 +39,10 @@ TEST(OptFormRules, SettingsRoundTripAndRangeOfTheNumber)
     EXPECT_TRUE(v.KanjiNoise);
     v.English = false;
     v.Recurrence = false;
-    for (bool lex::OptFormValues::*japanese : {&lex::OptFormValues::SearchKanji,
-                                               &lex::OptFormValues::SearchWideJapanese,
-                                               &lex::OptFormValues::SearchUtf8}) {
+    for (bool lex::OptFormValues::*japanese :
+         {&lex::OptFormValues::SearchKanji, &lex::OptFormValues::SearchWideJapanese,
+          &lex::OptFormValues::SearchUtf8, &lex::OptFormValues::SearchEucJp,
+          &lex::OptFormValues::SearchIso2022Jp, &lex::OptFormValues::SearchUtf16Be}) {
         lex::OptFormValues one = v;
         one.*japanese = true;
         EXPECT_TRUE(lex::JapaneseBoxesEnabled(one));
@@ -76,6 +77,9 @@ TEST(OptFormRules, EveryFlagMapsToItsOwnBoxBothWays)
         {&S::SearchWideJapanese, &V::SearchWideJapanese, "SearchWideJapanese"},
         {&S::SearchUtf8, &V::SearchUtf8, "SearchUtf8"},
         {&S::SearchResources, &V::SearchResources, "SearchResources"},
+        {&S::SearchEucJp, &V::SearchEucJp, "SearchEucJp"},
+        {&S::SearchIso2022Jp, &V::SearchIso2022Jp, "SearchIso2022Jp"},
+        {&S::SearchUtf16Be, &V::SearchUtf16Be, "SearchUtf16Be"},
         {&S::CheckHalfKana, &V::HalfKana, "CheckHalfKana"},
         {&S::CheckRecurrence, &V::Recurrence, "CheckRecurrence"},
         {&S::CheckEnglish, &V::English, "CheckEnglish"},

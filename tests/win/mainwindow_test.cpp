@@ -451,7 +451,7 @@ TEST_F(App, CloseButtonClosesAndSaves)
     Start();
     Click(Item(IDC_CLOSEBTN));
     EXPECT_TRUE(form_->Destroyed());
-    EXPECT_EQ(14u + 7u, Registry::ValueCount());  // the settings and the window's layout
+    EXPECT_EQ(17u + 7u, Registry::ValueCount());  // the settings and the window's layout
 }
 
 // ---- Dictionary and debug mode ----------------------------------------------
@@ -507,14 +507,14 @@ TEST_F(App, DebugModeCaptionNoticeAndHitBoxes)
 
 // ---- Registry ------------------------------------------------------------
 
-TEST_F(App, FirstStartWritesFourteenSettingsWithoutDebugAndTheLayout)
+TEST_F(App, FirstStartWritesSeventeenSettingsWithoutDebugAndTheLayout)
 {
     Start();
     EXPECT_FALSE(form_->settings().SearchWideJapanese);
     CloseMain();
     // Seven values of the window's layout: the height of a window that
     // never showed its list is not one.
-    EXPECT_EQ(14u + 7u, Registry::ValueCount());
+    EXPECT_EQ(17u + 7u, Registry::ValueCount());
     EXPECT_EQ("<missing>", Registry::Get("WindowHeight"));
     EXPECT_EQ("<missing>", Registry::Get("Debug"));
     const std::pair<const char *, const char *> expected[] = {
@@ -522,7 +522,8 @@ TEST_F(App, FirstStartWritesFourteenSettingsWithoutDebugAndTheLayout)
         {"SearchUtf8", "0"},      {"CheckHalfKana", "1"},   {"CheckRecurrence", "1"},
         {"CheckEnglish", "1"},    {"CheckInitial", "0"},   {"CheckSeparator", "1"},
         {"SaveOption", "0"},      {"RecurrenceTime", "4"}, {"MinExtractStr", "5"},
-        {"MinJapaneseStr", "3"},  {"SearchResources", "0"},
+        {"MinJapaneseStr", "3"},  {"SearchResources", "0"}, {"SearchEucJp", "0"},
+        {"SearchIso2022Jp", "0"}, {"SearchUtf16Be", "0"},
     };
     for (const auto &e : expected)
         EXPECT_EQ(e.second, Registry::Get(e.first)) << e.first;

@@ -128,16 +128,18 @@ TEST_F(OptDialog, OkCopiesEverySettingAndTheyReachTheRegistry)
     Start();
     WithDialog([&](HWND dlg) {
         Press(dlg, {IDC_CHKSEARCHKANJI, IDC_CHKKANJINOISE, IDC_CHKSEARCHWIDE, IDC_CHKSEARCHUTF8,
-                    IDC_CHKSEARCHRESOURCES, IDC_CHKHALFKANA, IDC_CHKINITIAL, IDC_CHKSEPARATOR,
+                    IDC_CHKSEARCHRESOURCES, IDC_CHKSEARCHEUCJP, IDC_CHKSEARCHISO2022JP,
+                    IDC_CHKSEARCHUTF16BE, IDC_CHKHALFKANA, IDC_CHKINITIAL, IDC_CHKSEPARATOR,
                     IDC_CHKSAVEOPTION});
         SetWindowTextA(GetDlgItem(dlg, IDC_SPNRECURRENCE), "7");
         SetWindowTextA(GetDlgItem(dlg, IDC_SPNMINJAPANESE), "3");
         Click(GetDlgItem(dlg, IDOK));
     });
     const lex::ExtractionSettings &s = form_->settings();
-    EXPECT_EQ("x-xxx-xx-xx 7", std::string() + "-x"[s.SearchKanji] + "-x"[s.CheckKanjiNoise] +
+    EXPECT_EQ("x-xxxxxx-xx-xx 7", std::string() + "-x"[s.SearchKanji] + "-x"[s.CheckKanjiNoise] +
                                 "-x"[s.SearchWideJapanese] + "-x"[s.SearchUtf8] +
-                                "-x"[s.SearchResources] +
+                                "-x"[s.SearchResources] + "-x"[s.SearchEucJp] +
+                                "-x"[s.SearchIso2022Jp] + "-x"[s.SearchUtf16Be] +
                                 "-x"[s.CheckHalfKana] + "-x"[s.CheckRecurrence] +
                                 "-x"[s.CheckEnglish] + "-x"[s.CheckSeparator] +
                                 "-x"[s.CheckInitial] + "-x"[s.SaveOption] + " " +
@@ -148,6 +150,7 @@ TEST_F(OptDialog, OkCopiesEverySettingAndTheyReachTheRegistry)
     const std::pair<const char *, const char *> stored[] = {
         {"SearchKanji", "1"},  {"CheckKanjiNoise", "0"}, {"SearchWideJapanese", "1"},
         {"SearchUtf8", "1"},   {"SearchResources", "1"},  {"CheckHalfKana", "0"},
+        {"SearchEucJp", "1"},  {"SearchIso2022Jp", "1"},  {"SearchUtf16Be", "1"},
         {"CheckInitial", "1"}, {"CheckSeparator", "0"},     {"SaveOption", "1"},
         {"RecurrenceTime", "7"}, {"MinJapaneseStr", "3"},
     };
