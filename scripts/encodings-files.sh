@@ -8,10 +8,11 @@
 #      --search-euc-jp, of those code page 932 holds;
 #   2. the Japanese catalogues' message pieces in each encoding, each after
 #      a piece of a real binary and a zero, or right after it with no zero
-#      between: listed whole; EUC-JP also as the string literals of an -O2
-#      program linked with the static C++ runtime and zlib; ISO-2022-JP
-#      also as the bodies of a mailbox written by Python's email package
-#      (its subjects are base64 encoded words: counted, not measured);
+#      between (UTF-16BE also after FE FF): listed whole; EUC-JP also as the
+#      string literals of an -O2 program linked with the static C++ runtime
+#      and zlib; ISO-2022-JP also as the bodies of a mailbox written by
+#      Python's email package (its subjects are base64 encoded words:
+#      counted, not measured);
 #   3. the Japanese names (Windows, language 0x0411) in the name tables of
 #      the machine's Japanese fonts, listed with --search-utf16be;
 #   4. rows with kana or kanji per MB of the machine's binaries without
