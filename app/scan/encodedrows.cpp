@@ -162,6 +162,23 @@ bool KanjiAlone(const EncodedChar *chars, size_t count, bool whole)
     return others < 2 && !whole;
 }
 
+// Tables of code points (fonts' and libraries' character tables) read in
+// UTF-16BE as kana in rising order: a row with four kana or more, more
+// than four fifths of whose neighbouring kana rise (whatever stands
+// between them), is one.
+bool RisingTable(const EncodedChar *chars, size_t count)
+{
+    size_t kana = 0, rising = 0;
+    uint32_t last = 0;
+    for (size_t k = 0; k < count; ++k) {
+        if (!IsKana(chars[k].code))
+            continue;
+        rising += kana++ > 0 && chars[k].code > last;
+        last = chars[k].code;
+    }
+    return kana >= 4 && rising * 5 > (kana - 1) * 4;
+}
+
 } // namespace
 
 EncodedRows::EncodedRows(int minLength, const ExtractionSettings &settings,
@@ -244,6 +261,8 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
             return false;
     }
     if (KanjiAlone(chars + first, end - first, cleanStart && cleanEnd && first == 0 && end == count))
+        return false;
+    if (encoding == Encoding::Utf16Be && RisingTable(chars + first, end - first))
         return false;
     *from = chars[first].from;
     *to = chars[end - 1].to;

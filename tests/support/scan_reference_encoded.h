@@ -366,6 +366,18 @@ private:
         }
         if (kana == 0 && ascii < 2 && !(cleanStart && cleanEnd && first == 0 && end == run.size()))
             return;
+        // UTF-16BE tables of code points: kana rising.
+        std::vector<uint32_t> jp;
+        for (size_t k = first; k < end; ++k) {
+            const uint32_t c = run[k].code;
+            if ((c >= 0x3041 && c <= 0x30FF) || (c >= 0xFF66 && c <= 0xFF9F))
+                jp.push_back(c);
+        }
+        size_t up = 0;
+        for (size_t k = 1; k < jp.size(); ++k)
+            up += jp[k] > jp[k - 1];
+        if (e == 2 && jp.size() >= 4 && up * 5 > (jp.size() - 1) * 4)
+            return;
         EncodedRow row{run[first].from,
                        e == 0 ? lex::RowKind::EucJp : e == 1 ? lex::RowKind::Iso2022Jp : lex::RowKind::Utf16Be,
                        std::string(), {}};
