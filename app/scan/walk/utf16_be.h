@@ -21,6 +21,8 @@ public:
         notAscii_.Add(0x00, 0x1F);
         notAscii_.Add(0x7F, 0xFF);
         ff_.Add(0xFF, 0xFF);
+        ascii_.Add(0x20, 0x7E);
+        upper_.Add(0x80, 0xFF);
     }
 
     // Where a unit whose high byte is a kana's, a kanji's or a full-width
@@ -29,10 +31,20 @@ public:
     size_t Find(const RoomView &v, size_t i, size_t end) const
     {
         while (i + 64 <= end && i + 67 <= v.avail) {
-            // (The unit FFFF, which fills so much of the data, is none.)
-            const uint64_t m = high_.Mask64(v.d + i) & high_.Mask64(v.d + i + 2) &
-                               (unlikeHigh_.Mask64(v.d + i) | notAscii_.Mask64(v.d + i + 1)) &
-                               ~(ff_.Mask64(v.d + i) & ff_.Mask64(v.d + i + 1));
+            // Each set's mask once for the 64 bytes; the masks of the bytes
+            // one and two on are them shifted, with the bytes after.  A
+            // high byte of the set is unlike ASCII exactly when it is 0x80
+            // or above.  (The unit FFFF, which fills so much of the data,
+            // is none.)
+            const uint8_t *p = v.d + i;
+            const uint64_t high = high_.Mask64(p);
+            const uint64_t high2 =
+                high >> 2 | uint64_t(high_.Has(p[64])) << 62 | uint64_t(high_.Has(p[65])) << 63;
+            const uint64_t notAscii1 =
+                ~(ascii_.Mask64(p) >> 1 | uint64_t(ascii_.Has(p[64])) << 63);
+            const uint64_t ff = ff_.Mask64(p);
+            const uint64_t ff1 = ff >> 1 | uint64_t(ff_.Has(p[64])) << 63;
+            const uint64_t m = high & high2 & (upper_.Mask64(p) | notAscii1) & ~(ff & ff1);
             if (m)
                 return i + static_cast<size_t>(__builtin_ctzll(m));
             i += 64;
@@ -99,5 +111,5 @@ private:
         return unit >= 0x80 && (IsJapaneseUnit(unit) || IsJapaneseSymbol(unit));
     }
 
-    ByteSet high_, unlikeHigh_, notAscii_, ff_;
+    ByteSet high_, unlikeHigh_, notAscii_, ff_, ascii_, upper_;
 };
