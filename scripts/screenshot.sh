@@ -27,6 +27,7 @@
 #   18-csv.png      the CSV file of Japanese rows opened back in Notepad
 #   19-restarted.png  a new start with the layout of the last one: the list
 #                   of a scan at the height it had
+#   20-kind-menu.png  the "表示(&V)" menu's "種類(&T)" submenu open, an entry per kind
 # The program runs under Wine in a prefix of its own (build/shot-prefix)
 # whose default desktop is a 1024 x 768 virtual desktop, so windows get
 # frames; lexdrive.exe acts on the window as a user would.
@@ -155,6 +156,9 @@ drive cancel
 drive command 2202
 drive menu v
 shot 5-sorted-menu.png
+drive menu-key t
+shot 20-kind-menu.png
+drive escape
 drive escape
 # The edit menu with a selection: copy and delete enabled.
 drive command 2103
@@ -167,7 +171,7 @@ drive escape
 drive filter "し"
 drive command 2211
 shot 15-filter.png
-drive command 2220  # every row again
+drive command 2222  # every row again
 # A search from the last row goes on from the top.
 drive command 2201
 for _ in 1 2 3 4 5 6 7 8; do drive find kernel32; done

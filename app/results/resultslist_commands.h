@@ -21,11 +21,14 @@
 #define IDM_FILTERJAPANESE 2211   // "日本語を含む行だけ(&J)"
 #define IDM_FILTERCHECKED  2212   // "チェックありの行だけ(&K)"
 #define IDM_FILTERANYKIND  2213   // "種類(&T)" > "すべて(&A)"
-#define IDM_FILTERANSI     2214   // "種類(&T)" > "ANSI だけ(&N)"; the next three follow in RowKind order
+#define IDM_FILTERANSI     2214   // "種類(&T)" > "ANSI だけ(&N)"; the next six follow in RowKind order
 #define IDM_FILTERUNICODE  2215   // "種類(&T)" > "Unicode だけ(&U)"
 #define IDM_FILTERUTF8     2216   // "種類(&T)" > "UTF-8 だけ(&8)"
 #define IDM_FILTERRESOURCE 2217   // "種類(&T)" > "Resource だけ(&R)"
-#define IDM_FILTERTEXT     2219   // "文字列で絞り込む(&F)": the filter box takes the keyboard
-#define IDM_FILTERCLEAR    2220   // "すべての行を表示(&S)"
+#define IDM_FILTEREUCJP    2218   // "種類(&T)" > "EUC-JP だけ(&E)"
+#define IDM_FILTERISO2022JP 2219  // "種類(&T)" > "ISO-2022-JP だけ(&I)"
+#define IDM_FILTERUTF16BE  2220   // "種類(&T)" > "UTF-16BE だけ(&B)"
+#define IDM_FILTERTEXT     2221   // "文字列で絞り込む(&F)": the filter box takes the keyboard
+#define IDM_FILTERCLEAR    2222   // "すべての行を表示(&S)"
 // The pop-up menu's delete entry
 #define IDM_POPUPDELETE    2401

@@ -14,8 +14,13 @@ namespace lex {
 namespace {
 
 // The kind filter's entries stand in RowKind order.
-static_assert(IDM_FILTERRESOURCE - IDM_FILTERANSI == static_cast<int>(RowKind::Resource) &&
-                  IDM_FILTERUTF8 - IDM_FILTERANSI == static_cast<int>(RowKind::Utf8),
+static_assert(IDM_FILTERUNICODE - IDM_FILTERANSI == static_cast<int>(RowKind::Unicode) &&
+                  IDM_FILTERUTF8 - IDM_FILTERANSI == static_cast<int>(RowKind::Utf8) &&
+                  IDM_FILTERRESOURCE - IDM_FILTERANSI == static_cast<int>(RowKind::Resource) &&
+                  IDM_FILTEREUCJP - IDM_FILTERANSI == static_cast<int>(RowKind::EucJp) &&
+                  IDM_FILTERISO2022JP - IDM_FILTERANSI == static_cast<int>(RowKind::Iso2022Jp) &&
+                  IDM_FILTERUTF16BE - IDM_FILTERANSI == static_cast<int>(RowKind::Utf16Be) &&
+                  IDM_FILTERUTF16BE - IDM_FILTERANSI + 1 == static_cast<int>(kRowKinds),
               "one kind filter entry per kind, in kind order");
 
 // A row as it is found again after the rows shown changed: its text lives
@@ -125,6 +130,9 @@ bool ResultsList::OnFilterCommand(int id)
     case IDM_FILTERUNICODE:
     case IDM_FILTERUTF8:
     case IDM_FILTERRESOURCE:
+    case IDM_FILTEREUCJP:
+    case IDM_FILTERISO2022JP:
+    case IDM_FILTERUTF16BE:
         filter.kind = static_cast<int>(RowKind::Ansi) + (id - IDM_FILTERANSI);
         break;
     default:
@@ -145,7 +153,7 @@ void ResultsList::ShowFilterChecks(HMENU view) const
     const UINT kind = f.kind == RowFilter::kAnyKind
                           ? IDM_FILTERANYKIND
                           : static_cast<UINT>(IDM_FILTERANSI + f.kind - static_cast<int>(RowKind::Ansi));
-    CheckMenuRadioItem(view, IDM_FILTERANYKIND, IDM_FILTERRESOURCE, kind, MF_BYCOMMAND);
+    CheckMenuRadioItem(view, IDM_FILTERANYKIND, IDM_FILTERUTF16BE, kind, MF_BYCOMMAND);
     EnableMenuItem(view, IDM_FILTERCLEAR, MF_BYCOMMAND | (f.Active() ? MF_ENABLED : MF_GRAYED));
 }
 

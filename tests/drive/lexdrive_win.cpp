@@ -562,6 +562,15 @@ int main(int argc, char **argv)
         PostMessageA(g_main, WM_SYSCOMMAND, SC_KEYMENU, static_cast<unsigned char>(argv[2][0]));
         return 0;
     }
+    if (cmd == "menu-key" && argc > 2) {
+        // An access key typed in the menu dropped down: its menu loop reads
+        // the key from the thread's queue.
+        HWND menu = FindWindowA("#32768", nullptr);
+        if (!menu)
+            return 1;
+        PostMessageA(menu, WM_CHAR, static_cast<unsigned char>(argv[2][0]), 0);
+        return 0;
+    }
     if (cmd == "escape") {
         HWND menu = FindWindowA("#32768", nullptr);
         if (menu)
