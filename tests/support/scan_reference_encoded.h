@@ -154,7 +154,7 @@ private:
         auto high = [&](size_t k) { return At(k) == 0x30 || (At(k) >= 0x4E && At(k) <= 0x9F) || At(k) == 0xFF; };
         if (e == 2)
             return high(q) && high(q + 2) && BeJapanese(q) && BeJapanese(q + 2) &&
-                   !(Ascii(At(q)) && Ascii(At(q + 1)));
+                   (!(Ascii(At(q)) && Ascii(At(q + 1))) || q < 2 || At(q - 2) == 0);
         if (e == 0)
             return Read(e, q, set, escape, &c, &next) == 1 && c.code >= 0x80 &&
                    Read(e, next, set, escape, &c, &next) == 1 && c.code >= 0x80;

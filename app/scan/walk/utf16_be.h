@@ -1,9 +1,11 @@
 // UTF-16BE text: ASCII code units (00 20-7E) and the Japanese ones that
 // code page 932 holds (kana, kanji, Japanese punctuation, full-width
 // forms, symbols).  Its text begins at a Japanese code unit of kana,
-// kanji or full-width forms that does not read as two ASCII bytes,
-// followed by another unit of kana, kanji or full-width forms; its sieve
-// finds such pairs of units 64 positions at a time.  A leading byte-order mark (FE FF) is
+// kanji or full-width forms that does not read as two ASCII bytes, or
+// whose unit before has a zero high byte (an ASCII or a control unit, which
+// single-byte text never holds), followed by another unit of kana, kanji
+// or full-width forms; its sieve finds such pairs of units 64 positions at
+// a time.  A leading byte-order mark (FE FF) is
 // no part of the text: it stands at a clean edge, as a control unit does.
 
 class Utf16BeText {
@@ -23,6 +25,7 @@ public:
         ff_.Add(0xFF, 0xFF);
         ascii_.Add(0x20, 0x7E);
         upper_.Add(0x80, 0xFF);
+        zero_.Add(0x00, 0x00);
     }
 
     // Where a unit whose high byte is a kana's, a kanji's or a full-width
@@ -44,7 +47,11 @@ public:
                 ~(ascii_.Mask64(p) >> 1 | uint64_t(ascii_.Has(p[64])) << 63);
             const uint64_t ff = ff_.Mask64(p);
             const uint64_t ff1 = ff >> 1 | uint64_t(ff_.Has(p[64])) << 63;
-            const uint64_t m = high & high2 & (upper_.Mask64(p) | notAscii1) & ~(ff & ff1);
+            // The high byte of the unit before is zero (before the window's
+            // first two bytes: the start of the data, a clean edge).
+            const uint64_t zero2 = zero_.Mask64(p) << 2 |
+                                   (i >= 2 ? uint64_t(p[-2] == 0) | uint64_t(p[-1] == 0) << 1 : 3);
+            const uint64_t m = high & high2 & (upper_.Mask64(p) | notAscii1 | zero2) & ~(ff & ff1);
             if (m)
                 return i + static_cast<size_t>(__builtin_ctzll(m));
             i += 64;
@@ -99,7 +106,7 @@ private:
     bool Starts(const RoomView &v, size_t q) const
     {
         return high_.Has(v.At(q)) && high_.Has(v.At(q + 2)) &&
-               (unlikeHigh_.Has(v.At(q)) || notAscii_.Has(v.At(q + 1)));
+               (unlikeHigh_.Has(v.At(q)) || notAscii_.Has(v.At(q + 1)) || q < 2 || v.At(q - 2) == 0);
     }
     static bool Ascii(uint16_t unit) { return unit >= 0x20 && unit <= 0x7E; }
     static bool Japanese(const RoomView &v, size_t k)
@@ -111,5 +118,5 @@ private:
         return unit >= 0x80 && (IsJapaneseUnit(unit) || IsJapaneseSymbol(unit));
     }
 
-    ByteSet high_, unlikeHigh_, notAscii_, ff_, ascii_, upper_;
+    ByteSet high_, unlikeHigh_, notAscii_, ff_, ascii_, upper_, zero_;
 };
