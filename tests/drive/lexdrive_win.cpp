@@ -563,13 +563,9 @@ int main(int argc, char **argv)
         return 0;
     }
     if (cmd == "menu-key" && argc > 2) {
-        // An access key typed in the menu dropped down: its menu loop reads
-        // the key from the thread's queue.
+        // An access key in the menu dropped down, read by its menu loop.
         HWND menu = FindWindowA("#32768", nullptr);
-        if (!menu)
-            return 1;
-        PostMessageA(menu, WM_CHAR, static_cast<unsigned char>(argv[2][0]), 0);
-        return 0;
+        return menu && PostMessageA(menu, WM_CHAR, static_cast<unsigned char>(argv[2][0]), 0) ? 0 : 1;
     }
     if (cmd == "escape") {
         HWND menu = FindWindowA("#32768", nullptr);
