@@ -1,6 +1,7 @@
 // The Japanese-text judge (judge.h tells the rule).
 #include "japanese/judge.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "japanese/model.h"
@@ -107,6 +108,33 @@ bool ShiftJisKanaInWords(const RowChar *chars, size_t count, int form)
 } // namespace
 
 Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges)
+{
+    Verdict none{false, 0, 0, 0};
+    if (count == 0)
+        return none;
+    ScoreBound bound(form, edges.cleanStart);
+    for (size_t k = 0; k < count; ++k)
+        bound.Add(ClassAt(chars[k], static_cast<int>(form)));
+    const int32_t margin = bound.Margin(edges.cleanEnd);
+    if (margin < 0)
+        return Verdict{false, 0, 0, margin};
+    return JudgeRowWhole(chars, count, form, edges);
+}
+
+int32_t BoundMargin(JudgeForm form, bool cleanStart, bool cleanEnd, int64_t best)
+{
+    const Bar &bar = kBars[static_cast<int>(form)];
+    // The rules that keep a whole string scoring below the threshold.
+    if (cleanStart && cleanEnd && form != JudgeForm::Utf8)
+        return 0;
+    best += std::max<int64_t>(0, kOneJapaneseScore[static_cast<int>(form)]);
+    if (cleanStart && cleanEnd)
+        best += std::max<int32_t>(0, bar.whole);
+    const int64_t margin = best - bar.threshold;
+    return static_cast<int32_t>(std::max<int64_t>(std::min<int64_t>(margin, 0), INT32_MIN));
+}
+
+Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges)
 {
     Verdict none{false, 0, 0, 0};
     if (count == 0)

@@ -62,10 +62,7 @@ public:
     // text); `minJapanese`: the characters a span with Japanese needs;
     // `hideKana`: half-width katakana bytes are not printable
     // (CheckHalfKana).
-    JapaneseFilter(size_t minLength, size_t minJapanese, bool hideKana)
-        : minLength_(minLength), minJapanese_(minJapanese), hideKana_(hideKana)
-    {
-    }
+    JapaneseFilter(size_t minLength, size_t minJapanese, bool hideKana);
 
     // The pieces of `text` (with the walk's `facts`) to list, in the order
     // of their offsets.  The reference stays valid until the next call.
@@ -90,6 +87,17 @@ private:
     // without its trail byte or the text's end; returns where it stopped.
     size_t ReadShiftJis(const char *text, size_t length, size_t at, Reading &r) const;
     japanese::Verdict JudgeReading(const Reading &r, bool cleanStart, bool cleanEnd) const;
+    // The judge's bound on the score of the reading ReadShiftJis would make
+    // from text byte `at` (japanese::ScoreBound), worked out from the
+    // bytes; `*end`: where the reading stops, `*japanese`: whether it holds
+    // a byte beyond ASCII.
+    int32_t BoundShiftJis(const char *text, size_t length, size_t at, bool cleanStart,
+                          size_t *end, bool *japanese) const;
+    // Whether no reading from text byte `at` on can be kept (neither it
+    // nor the one from the next byte that may be taken instead): the text
+    // up to `*end` is then read without pairs.
+    bool SettledAsCode(const char *text, size_t length, size_t at, bool cleanStart,
+                       size_t *end) const;
     // The runs of printable bytes of text bytes [from, to), as "ANSI" rows.
     void PlainRuns(const char *text, size_t from, size_t to, const TextFacts &facts);
     // The runs of ASCII characters of characters [first, end) of a UTF-16
@@ -99,7 +107,9 @@ private:
               std::vector<size_t> standIns);
 
     size_t minLength_, minJapanese_;
-    bool hideKana_;
+    // What each byte does to a run of text read without pairs.
+    enum Plain : uint8_t { kEnds, kJoins, kLeftOut };
+    Plain plain_[256];
     // Where each text byte lies in the file, from the text's start.
     // (Not kept when the walk left no bytes out: byteForByte_.)
     std::vector<uint32_t> bytePos_;
