@@ -112,6 +112,8 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
     Verdict none{false, 0, 0, 0};
     if (count == 0)
         return none;
+    if (count > ScoreBound::kBoundedChars)
+        return JudgeRowWhole(chars, count, form, edges);
     ScoreBound bound(form, edges.cleanStart);
     for (size_t k = 0; k < count; ++k)
         bound.Add(ClassAt(chars[k], static_cast<int>(form)));

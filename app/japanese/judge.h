@@ -94,31 +94,32 @@ int32_t BoundMargin(JudgeForm form, bool cleanStart, bool cleanEnd, int64_t best
 // from its bytes before it works out its characters.
 class ScoreBound {
 public:
+    static constexpr size_t kBoundedChars = 65535;
+    // The row's start edge stands as the class before its first character,
+    // where a span may also begin as at a dirty edge, and the empty span
+    // before it may end there: both only loosen the bound.
     ScoreBound(JudgeForm form, bool cleanStart)
-        : score_(kPairScore[static_cast<int>(form)]), form_(form), cleanStart_(cleanStart)
+        : score_(kPairScore[static_cast<int>(form)]), form_(form), cleanStart_(cleanStart),
+          prev_(cleanStart ? kCleanEdge : kDirtyEdge)
     {
     }
     void Add(uint8_t cls)
     {
-        if (count_++ == 0) {
-            run_ = score_[cleanStart_ ? kCleanEdge : kDirtyEdge][cls];
-        } else {
-            const int64_t ended = run_ + score_[prev_][kDirtyEdge];
-            dirtyEnd_ = ended > dirtyEnd_ ? ended : dirtyEnd_;
-            const int64_t on = run_ + score_[prev_][cls], begun = score_[kDirtyEdge][cls];
-            run_ = on > begun ? on : begun;
-        }
+        const int32_t ended = run_ + score_[prev_][kDirtyEdge];
+        dirtyEnd_ = ended > dirtyEnd_ ? ended : dirtyEnd_;
+        const int32_t on = run_ + score_[prev_][cls], begun = score_[kDirtyEdge][cls];
+        run_ = on > begun ? on : begun;
         prev_ = cls;
     }
     // Below 0: no span of the row so far, ended at a clean edge or not,
     // reads as Japanese (the value bounds the verdict's margin); 0: one
     // may (always so for a whole string between clean edges that a rule
-    // keeps below the threshold).
+    // keeps below the threshold, and for a row without characters).
     int32_t Margin(bool cleanEnd) const
     {
-        if (count_ == 0)
+        if (prev_ >= kCharClasses)
             return 0;
-        int64_t best = run_ + score_[prev_][cleanEnd ? kCleanEdge : kDirtyEdge];
+        int32_t best = run_ + score_[prev_][cleanEnd ? kCleanEdge : kDirtyEdge];
         if (!cleanEnd && dirtyEnd_ > best)
             best = dirtyEnd_;
         return BoundMargin(form_, cleanStart_, cleanEnd, best);
@@ -128,10 +129,12 @@ private:
     const int16_t (*score_)[kRowClasses];
     JudgeForm form_;
     bool cleanStart_;
-    uint8_t prev_ = 0;
-    size_t count_ = 0;
-    int64_t run_ = 0;
-    int64_t dirtyEnd_ = INT64_MIN / 2;
+    uint8_t prev_;
+    // The best span ending at the last character, and the best ended at a
+    // dirty edge before it (a pair scores below 2^15 either way: for at
+    // most kBoundedChars characters they stay in range).
+    int32_t run_ = 0;
+    int32_t dirtyEnd_ = INT32_MIN / 2;
 };
 
 // The bytes [*from, *to) of the row that a verdict keeps.

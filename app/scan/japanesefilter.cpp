@@ -155,20 +155,36 @@ Verdict JapaneseFilter::JudgeReading(const Reading &r, bool cleanStart, bool cle
                               {cleanStart, cleanEnd});
 }
 
+template <bool kRuns>
 int32_t JapaneseFilter::BoundShiftJis(const char *text, size_t length, size_t at, bool cleanStart,
-                                      size_t *end, bool *japanese) const
+                                      size_t *end, bool *japanese)
 {
     const auto *s = reinterpret_cast<const uint8_t *>(text);
     const ShiftJisForms &forms = Forms();
     japanese::ScoreBound bound(JudgeForm::ShiftJis, cleanStart);
-    bool beyond = false;
+    unsigned bytes = 0;  // the single bytes' bits, and 0x80 for a pair
+    // With kRuns, the runs PlainRuns would list from these bytes: the one
+    // open (from runStart on), and those closed long enough (runs_); a run
+    // is counted only when its bytes are enough for a row.
+    size_t runStart = SIZE_MAX;
+    if (kRuns)
+        runs_.clear();
     size_t t = at;
     while (t < length) {
         const uint8_t b = s[t];
         const uint8_t single = forms.singleClass[b];
         if (single != ShiftJisForms::kLead) {
             bound.Add(single);
-            beyond = beyond || b >= 0x80;
+            bytes |= b;
+            if (kRuns) {
+                if (plain_[b] != kEnds) {
+                    runStart = runStart == SIZE_MAX ? t : runStart;
+                } else if (runStart != SIZE_MAX) {
+                    if (t - runStart >= minLength_)
+                        CountRun(s, runStart, t);
+                    runStart = SIZE_MAX;
+                }
+            }
             ++t;
             continue;
         }
@@ -178,20 +194,31 @@ int32_t JapaneseFilter::BoundShiftJis(const char *text, size_t length, size_t at
         if (pair == ShiftJisForms::kNoPair || (!byteForByte_ && Pos(t + 1) != Pos(t) + 1))
             break;
         bound.Add(pair);
-        beyond = true;
+        bytes |= 0x80;
+        if (kRuns) {
+            // The lead byte ends a run read without pairs; the trail byte
+            // may begin one.
+            if (runStart != SIZE_MAX && t - runStart >= minLength_)
+                CountRun(s, runStart, t);
+            runStart = plain_[s[t + 1]] != kEnds ? t + 1 : SIZE_MAX;
+        }
         t += 2;
     }
+    if (kRuns && runStart != SIZE_MAX && t - runStart >= minLength_)
+        CountRun(s, runStart, t);
     *end = t;
-    *japanese = beyond;
+    *japanese = (bytes & 0x80) != 0;
     return bound.Margin(t == length && facts_->cleanEnd);
 }
 
 bool JapaneseFilter::SettledAsCode(const char *text, size_t length, size_t at, bool cleanStart,
-                                   size_t *end) const
+                                   size_t *end)
 {
     const auto *s = reinterpret_cast<const uint8_t *>(text);
+    if (length - at > japanese::ScoreBound::kBoundedChars)
+        return false;
     bool japanese = false;
-    if (BoundShiftJis(text, length, at, cleanStart, end, &japanese) >= 0 && japanese)
+    if (BoundShiftJis<true>(text, length, at, cleanStart, end, &japanese) >= 0 && japanese)
         return false;
     // The reading from the next byte, where the first pair's trail byte is
     // a lead byte (JudgeShiftJis).
@@ -199,7 +226,8 @@ bool JapaneseFilter::SettledAsCode(const char *text, size_t length, size_t at, b
         return true;
     size_t otherEnd = 0;
     bool otherJapanese = false;
-    return BoundShiftJis(text, length, at + 1, false, &otherEnd, &otherJapanese) < 0 || !otherJapanese;
+    return BoundShiftJis<false>(text, length, at + 1, false, &otherEnd, &otherJapanese) < 0 ||
+           !otherJapanese;
 }
 
 void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFacts &facts)
@@ -230,7 +258,8 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
         // characters are read.
         size_t end = 0;
         if (SettledAsCode(text, length, at, clean, &end)) {
-            PlainRuns(text, at, end, facts);
+            for (const PlainRun &run : runs_)
+                KeepRun(text, run, facts);
             at = end + 1;
             clean = false;
             continue;
@@ -310,20 +339,36 @@ void JapaneseFilter::PlainRuns(const char *text, size_t from, size_t to, const T
             kept += p == kJoins;
             leftOut += p == kLeftOut;
         }
-        if (kept < minLength_ || kept == 0)
-            continue;
-        size_t first = runStart;
-        while (plain_[s[first]] == kLeftOut)
-            ++first;
-        pieces_.push_back({facts.start + Pos(first), RowKind::Ansi, bytes_.size(), kept, {}});
-        if (leftOut == 0) {
-            bytes_.append(text + runStart, t - runStart);
-            continue;
-        }
-        for (size_t k = runStart; k < t; ++k)
-            if (plain_[s[k]] == kJoins)
-                bytes_.push_back(static_cast<char>(s[k]));
+        if (kept >= minLength_ && kept > 0)
+            KeepRun(text, {runStart, t, kept, leftOut}, facts);
     }
+}
+
+void JapaneseFilter::CountRun(const uint8_t *s, size_t from, size_t to)
+{
+    size_t kept = 0, leftOut = 0;
+    for (size_t k = from; k < to; ++k) {
+        kept += plain_[s[k]] == kJoins;
+        leftOut += plain_[s[k]] == kLeftOut;
+    }
+    if (kept >= minLength_ && kept > 0)
+        runs_.push_back({from, to, kept, leftOut});
+}
+
+void JapaneseFilter::KeepRun(const char *text, const PlainRun &run, const TextFacts &facts)
+{
+    const auto *s = reinterpret_cast<const uint8_t *>(text);
+    size_t first = run.from;
+    while (plain_[s[first]] == kLeftOut)
+        ++first;
+    pieces_.push_back({facts.start + Pos(first), RowKind::Ansi, bytes_.size(), run.kept, {}});
+    if (run.leftOut == 0) {
+        bytes_.append(text + run.from, run.to - run.from);
+        return;
+    }
+    for (size_t k = run.from; k < run.to; ++k)
+        if (plain_[s[k]] == kJoins)
+            bytes_.push_back(static_cast<char>(s[k]));
 }
 
 void JapaneseFilter::JudgeOther(const char *text, size_t length, const TextFacts &facts)

@@ -91,15 +91,28 @@ private:
     // from text byte `at` (japanese::ScoreBound), worked out from the
     // bytes; `*end`: where the reading stops, `*japanese`: whether it holds
     // a byte beyond ASCII.
+    // With kRuns, besides, the runs PlainRuns would list from those bytes
+    // (runs_).
+    template <bool kRuns>
     int32_t BoundShiftJis(const char *text, size_t length, size_t at, bool cleanStart,
-                          size_t *end, bool *japanese) const;
+                          size_t *end, bool *japanese);
     // Whether no reading from text byte `at` on can be kept (neither it
     // nor the one from the next byte that may be taken instead): the text
-    // up to `*end` is then read without pairs.
+    // up to `*end` is then read without pairs: its runs are in runs_.
     bool SettledAsCode(const char *text, size_t length, size_t at, bool cleanStart,
-                       size_t *end) const;
+                       size_t *end);
     // The runs of printable bytes of text bytes [from, to), as "ANSI" rows.
     void PlainRuns(const char *text, size_t from, size_t to, const TextFacts &facts);
+    // A run of text bytes [from, to) read without pairs, `kept` of them
+    // printable and `leftOut` katakana left out: an "ANSI" row.
+    struct PlainRun {
+        size_t from, to, kept, leftOut;
+    };
+    void KeepRun(const char *text, const PlainRun &run, const TextFacts &facts);
+    // Counts the run of bytes [from, to) and keeps it in runs_ when it
+    // holds enough printable bytes for a row.
+    void CountRun(const uint8_t *s, size_t from, size_t to);
+    std::vector<PlainRun> runs_;
     // The runs of ASCII characters of characters [first, end) of a UTF-16
     // or UTF-8 text, as rows of `kind`.
     void AsciiRuns(const char *text, uint32_t first, uint32_t end, RowKind kind);
