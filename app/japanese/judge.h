@@ -21,7 +21,9 @@
 // two characters cost a span twice a cut; a Shift-JIS row that is a whole
 // string between clean edges earns a bonus, and a UTF-16 one made only of
 // ASCII words and common Japanese characters reads as text, whole, as does
-// a Shift-JIS one of small-letter words with a kana or two.
+// a Shift-JIS one of small-letter words with a kana or two, and one of
+// ASCII text (a word, a format or a mnemonic) with kana and kanji set in
+// it as words, between spaces and punctuation ("%lld年", "PGP 鍵", "色(_C)").
 #pragma once
 
 #include <cstddef>
