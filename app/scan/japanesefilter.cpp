@@ -155,8 +155,10 @@ Verdict JapaneseFilter::JudgeReading(const Reading &r, bool cleanStart, bool cle
                               {cleanStart, cleanEnd});
 }
 
+// (Inlined by force: it runs for nearly every text, and its state stays in
+// registers inside the caller's loop.)
 template <bool kRuns>
-int32_t JapaneseFilter::BoundShiftJis(const char *text, size_t length, size_t at, bool cleanStart,
+__attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(const char *text, size_t length, size_t at, bool cleanStart,
                                       size_t *end, bool *japanese)
 {
     const auto *s = reinterpret_cast<const uint8_t *>(text);
@@ -211,7 +213,7 @@ int32_t JapaneseFilter::BoundShiftJis(const char *text, size_t length, size_t at
     return bound.Margin(t == length && facts_->cleanEnd);
 }
 
-bool JapaneseFilter::SettledAsCode(const char *text, size_t length, size_t at, bool cleanStart,
+__attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const char *text, size_t length, size_t at, bool cleanStart,
                                    size_t *end)
 {
     const auto *s = reinterpret_cast<const uint8_t *>(text);
