@@ -132,6 +132,28 @@ def lay_binaries(work, part, files):
     return spans
 
 
+def binary_piece(rng, sources):
+    """A piece of 8 to 400 bytes cut from one of the binaries' bytes,
+    chosen by rng, that ends inside no string."""
+    src = rng.choice(sources)
+    size = rng.randint(8, 400)
+    start = rng.randrange(0, len(src) - size)
+    # A piece never ends inside a string: a message right after the head
+    # of another text with no zero between would be one text.  Printable
+    # bytes at its end after a zero (the head of a string), four or more
+    # printable bytes, or two ASCII UTF-16 code units are taken off.
+    end = start + size
+    run = end
+    while run > start and 0x20 <= src[run - 1] < 0x7F:
+        run -= 1
+    if run < end and (end - run >= 4 or (run > start and src[run - 1] == 0)):
+        end = run
+    while end > start + 4 and (src[end - 1] == 0 and 0x20 <= src[end - 2] < 0x7F and
+                               src[end - 3] == 0 and 0x20 <= src[end - 4] < 0x7F):
+        end -= 2
+    return src[start:end]
+
+
 def after_binary(work, part, files, pieces):
     """The after-binary files of one half: each piece after a piece of a
     binary (its resources left out), directly or after a zero."""
@@ -147,24 +169,7 @@ def after_binary(work, part, files, pieces):
             for piece in pieces:
                 if not listable(piece, encoding):
                     continue
-                src = rng.choice(sources)
-                size = rng.randint(8, 400)
-                start = rng.randrange(0, len(src) - size)
-                # A piece never ends inside a string: a message right after
-                # the head of another text with no zero between would be one
-                # text.  Printable bytes at its end after a zero (the head of
-                # a string), four or more printable bytes, or two ASCII
-                # UTF-16 code units are taken off.
-                end = start + size
-                run = end
-                while run > start and 0x20 <= src[run - 1] < 0x7F:
-                    run -= 1
-                if run < end and (end - run >= 4 or (run > start and src[run - 1] == 0)):
-                    end = run
-                while end > start + 4 and (src[end - 1] == 0 and 0x20 <= src[end - 2] < 0x7F and
-                                           src[end - 3] == 0 and 0x20 <= src[end - 4] < 0x7F):
-                    end -= 2
-                out += src[start:end]
+                out += binary_piece(rng, sources)
                 if join == "zero":
                     out += zero
                 placed.append([len(out), piece])
@@ -260,6 +265,29 @@ def project_pieces():
     return sorted(out)
 
 
+def literal_objects(folder, prefix, part, catalogues, charset):
+    """Objects of one half's catalogues, each one's messages the string
+    literals of C code compiled at -O2 into CHARSET, the first object
+    calling them all (run_all_steps)."""
+    run = lambda *cmd: subprocess.run(list(cmd), check=True, cwd=folder)
+    objects = []
+    for k, (name, messages) in enumerate(catalogues):
+        base = "%sc%d_%d" % (prefix, part, k)
+        with open(os.path.join(folder, base + ".c"), "w", encoding="utf-8") as f:
+            f.write(jq.c_program(re.sub(r"\W", "_", name), messages, random.Random(name)))
+        run("i686-w64-mingw32-gcc", "-O2", "-w", "-std=gnu11", "-finput-charset=UTF-8",
+            "-fexec-charset=" + charset, "-Drun_steps=run_steps_%d" % k, "-c", base + ".c", "-o", base + ".o")
+        objects.append(base + ".o")
+    steps = "%ssteps%d" % (prefix, part)
+    with open(os.path.join(folder, steps + ".c"), "w") as f:
+        f.write("".join("int run_steps_%d(int, char **);\n" % k for k in range(len(catalogues))))
+        f.write("int run_all_steps(int argc, char **argv) {\n    int r = 0;\n")
+        f.write("".join("    r |= run_steps_%d(argc, argv);\n" % k for k in range(len(catalogues))))
+        f.write("    return r;\n}\n")
+    run("i686-w64-mingw32-gcc", "-O2", "-c", steps + ".c", "-o", steps + ".o")
+    return [steps + ".o"] + objects
+
+
 def build_programs(work, by_half):
     """real-H.exe for each half: the half's messages as Shift-JIS literals
     and UTF-16 resources, with the C++ runtime and zlib; project.exe: the
@@ -272,33 +300,17 @@ def build_programs(work, by_half):
     run(CXX32, "-O2", "-w", "-c", "runtime.cpp", "-o", "runtime.o")
     built = {}
     for part, catalogues in by_half.items():
-        objects = []
-        calls = []
         rng = random.Random("programs-%d" % part)
-        everything = []
-        for k, (name, messages) in enumerate(catalogues):
-            base = "c%d_%d" % (part, k)
-            with open(os.path.join(folder, base + ".c"), "w", encoding="utf-8") as f:
-                f.write(jq.c_program(re.sub(r"\W", "_", name), messages, random.Random(name)))
-            run("i686-w64-mingw32-gcc", "-O2", "-w", "-std=gnu11", "-finput-charset=UTF-8",
-                "-fexec-charset=CP932", "-Drun_steps=run_steps_%d" % k, "-c", base + ".c", "-o", base + ".o")
-            objects.append(base + ".o")
-            calls.append(k)
-            everything += messages
-        with open(os.path.join(folder, "steps%d.c" % part), "w") as f:
-            f.write("".join("int run_steps_%d(int, char **);\n" % k for k in calls))
-            f.write("int run_all_steps(int argc, char **argv) {\n    int r = 0;\n")
-            f.write("".join("    r |= run_steps_%d(argc, argv);\n" % k for k in calls))
-            f.write("    return r;\n}\n")
-        run("i686-w64-mingw32-gcc", "-O2", "-c", "steps%d.c" % part, "-o", "steps%d.o" % part)
+        objects = literal_objects(folder, "", part, catalogues, "CP932")
+        everything = [m for name, messages in catalogues for m in messages]
         with open(os.path.join(folder, "res%d.rc" % part), "w", encoding="utf-8") as f:
             f.write(jq.rc_resources(sorted(set(everything)), rng))
         run(RC32, "res%d.rc" % part, "-O", "coff", "-o", "res%d.o" % part)
         exe = "real-%d.exe" % part
-        run(CXX32, "-O2", "-s", "-static", "-o", exe, "runtime.o", "steps%d.o" % part, "res%d.o" % part,
-            *objects, "-lz")
+        run(CXX32, "-O2", "-s", "-static", "-o", exe, "runtime.o", objects[0], "res%d.o" % part,
+            *objects[1:], "-lz")
         built[exe] = part
-        for o in objects:
+        for o in objects[1:]:
             os.remove(os.path.join(folder, o))
     # The project's own resource scripts (report half only).
     with open(os.path.join(folder, "nosteps.c"), "w") as f:
