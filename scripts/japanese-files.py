@@ -319,7 +319,8 @@ def build_programs(work, by_half):
     resources = []
     for k, rc in enumerate(PROJECT_RC):
         src = os.path.join(ROOT, rc)
-        run(RC32, "-I", os.path.dirname(src), src, "-O", "coff", "-o", "p%d.o" % k)
+        run(RC32, "-I", os.path.dirname(src), "-I", os.path.join(ROOT, "app"), src, "-O", "coff",
+            "-o", "p%d.o" % k)
         resources.append("p%d.o" % k)
     with open(os.path.join(folder, "lib.rc"), "w") as f:
         f.write("#pragma code_page(65001)\n#include <windows.h>\n")

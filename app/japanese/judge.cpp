@@ -1,6 +1,7 @@
 // The Japanese-text judge (judge.h tells the rule).
 #include "japanese/judge.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "japanese/model.h"
@@ -104,9 +105,98 @@ bool ShiftJisKanaInWords(const RowChar *chars, size_t count, int form)
     return small >= 4;
 }
 
+// For a Shift-JIS whole string between clean edges that is ASCII text
+// with a few Japanese characters set in it as words ("%lld年", "PGP 鍵",
+// "  %H   時 (00..23)", "色(_C)"): machine code glues its pairs to letters,
+// digits and signs ("A 越(", "楕_HN", "規(C, ") and makes rare kanji.  It
+// reads as text when it holds a word of three letters, a format ("%s") or
+// a mnemonic ("(_C)", "(&C)"), none of the signs text seldom holds, only
+// kana, Japanese punctuation and signs and kanji of the three commonest
+// bands (or code-like ones) beyond ASCII, and each stretch of those has
+// before it the string's start, a space, "(", a quote, "|" or a format's
+// last letter, and after it the string's end, a space, ":", ")", "." or a
+// mnemonic.
+bool ShiftJisWordsInText(const RowChar *chars, size_t count, int form)
+{
+    const auto letter = [](uint32_t u) { return (u | 0x20) >= 'a' && (u | 0x20) <= 'z'; };
+    // Whether the letter at k ends a format: '%' and letters before it.
+    const auto formatEnd = [&](size_t k) {
+        while (k > 0 && letter(chars[k - 1].code))
+            --k;
+        return k > 0 && chars[k - 1].code == '%';
+    };
+    // A menu's or a label's mnemonic at k: "(_X)" or "(&X)".
+    const auto mnemonic = [&](size_t k) {
+        return k + 3 < count && chars[k].code == '(' &&
+               (chars[k + 1].code == '_' || chars[k + 1].code == '&') && letter(chars[k + 2].code) &&
+               chars[k + 3].code == ')';
+    };
+    bool word = false;
+    size_t letters = 0;
+    for (size_t k = 0; k < count; ++k) {
+        const uint32_t u = chars[k].code;
+        letters = letter(u) ? letters + 1 : 0;
+        word = word || letters >= 3 || (u == '%' && k + 1 < count && letter(chars[k + 1].code)) ||
+               mnemonic(k);
+        if (u < 0x80) {
+            // Signs that text seldom holds and machine code often makes.
+            if (u == '$' || u == '@' || u == '\\' || u == '^' || u == '`' || u == '~' || u == '{' ||
+                u == '}' || u == '#' || u == '!' || u == ';' || u == '<' || u == '>' || u == '?')
+                return false;
+            continue;
+        }
+        const uint8_t c = ClassAt(chars[k], form);
+        if (c != kHiraganaCommon && c != kHiragana && c != kKatakana && c != kLongVowel &&
+            c != kJapaneseStop && c != kBracket && c != kJapaneseSign && c != kKanji1 &&
+            c != kKanji2 && c != kKanji3 && c != kCodeLike)
+            return false;
+        if (k > 0 && chars[k - 1].code < 0x80) {
+            const uint32_t before = chars[k - 1].code;
+            if (before != ' ' && before != '(' && before != '"' && before != '\'' && before != '|' &&
+                !(letter(before) && formatEnd(k - 1)))
+                return false;
+        }
+        if (k + 1 < count && chars[k + 1].code < 0x80) {
+            const uint32_t after = chars[k + 1].code;
+            if (after != ' ' && after != ':' && after != ')' && after != '.' && !mnemonic(k + 1))
+                return false;
+        }
+    }
+    return word;
+}
+
 } // namespace
 
 Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges)
+{
+    Verdict none{false, 0, 0, 0};
+    if (count == 0)
+        return none;
+    if (count > ScoreBound::kBoundedChars)
+        return JudgeRowWhole(chars, count, form, edges);
+    ScoreBound bound(form, edges.cleanStart);
+    for (size_t k = 0; k < count; ++k)
+        bound.Add(ClassAt(chars[k], static_cast<int>(form)));
+    const int32_t margin = bound.Margin(edges.cleanEnd);
+    if (margin < 0)
+        return Verdict{false, 0, 0, margin};
+    return JudgeRowWhole(chars, count, form, edges);
+}
+
+int32_t BoundMargin(JudgeForm form, bool cleanStart, bool cleanEnd, int64_t best)
+{
+    const Bar &bar = kBars[static_cast<int>(form)];
+    // The rules that keep a whole string scoring below the threshold.
+    if (cleanStart && cleanEnd && form != JudgeForm::Utf8)
+        return 0;
+    best += std::max<int64_t>(0, kOneJapaneseScore[static_cast<int>(form)]);
+    if (cleanStart && cleanEnd)
+        best += std::max<int32_t>(0, bar.whole);
+    const int64_t margin = best - bar.threshold;
+    return static_cast<int32_t>(std::max<int64_t>(std::min<int64_t>(margin, 0), INT32_MIN));
+}
+
+Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges)
 {
     Verdict none{false, 0, 0, 0};
     if (count == 0)
@@ -203,6 +293,9 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
         return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
     };
     // Such a string is kept whole, even where a cut would score higher.
+    if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::ShiftJis && margin < 0 &&
+        ShiftJisWordsInText(chars, count, static_cast<int>(form)))
+        return Verdict{true, 0, static_cast<uint32_t>(count), 0};
     if (edges.cleanStart && edges.cleanEnd &&
         (form == JudgeForm::Utf16Le ||
          (form == JudgeForm::ShiftJis && margin < 0 &&

@@ -21,11 +21,15 @@
 // two characters cost a span twice a cut; a Shift-JIS row that is a whole
 // string between clean edges earns a bonus, and a UTF-16 one made only of
 // ASCII words and common Japanese characters reads as text, whole, as does
-// a Shift-JIS one of small-letter words with a kana or two.
+// a Shift-JIS one of small-letter words with a kana or two, and one of
+// ASCII text (a word, a format or a mnemonic) with kana and kanji set in
+// it as words, between spaces and punctuation ("%lld年", "PGP 鍵", "色(_C)").
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "japanese/model.h"
 
 namespace lex {
 namespace japanese {
@@ -63,6 +67,7 @@ struct Verdict {
     uint32_t first, end;
     // The span's score, in sixteenths of a natural logarithm's unit above
     // the threshold (0 and above: Japanese): for measuring, not for rules.
+    // Below 0 it may be a bound on the best span's score, not the score.
     int32_t margin;
 };
 
@@ -70,6 +75,69 @@ struct Verdict {
 // full-width forms) never reads as Japanese: the caller keeps it by the
 // rules of its other text.
 Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges);
+// The same verdict worked out span by span, without first bounding the
+// row's best score (JudgeRow settles most rows of machine code so): the
+// fuzz target checks that both agree.
+Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges);
+
+// The margin bound of a row whose best span scores at most `best` before
+// the bonuses (ScoreBound::Margin).
+int32_t BoundMargin(JudgeForm form, bool cleanStart, bool cleanEnd, int64_t best);
+
+// A bound on the score of every span of a row, fed its characters'
+// classes one by one: each span's head scores as if it stood at the row's
+// start or at a dirty edge without paying for a cut, and so does its tail
+// at a dirty end; bytes left out cost nothing, a single Japanese character
+// nothing more, and a whole string between clean edges earns its bonus.
+// The best of these spans (a running sum) scores at least as much as any
+// span the judge weighs, so a bound below the threshold settles that the
+// row does not read as Japanese.  Machine code read as text, nearly all
+// of the rows the judge is given, ends there: a caller may bound a row
+// from its bytes before it works out its characters.
+class ScoreBound {
+public:
+    static constexpr size_t kBoundedChars = 65535;
+    // The row's start edge stands as the class before its first character,
+    // where a span may also begin as at a dirty edge, and the empty span
+    // before it may end there: both only loosen the bound.
+    ScoreBound(JudgeForm form, bool cleanStart)
+        : score_(kPairScore[static_cast<int>(form)]), form_(form), cleanStart_(cleanStart),
+          prev_(cleanStart ? kCleanEdge : kDirtyEdge)
+    {
+    }
+    void Add(uint8_t cls)
+    {
+        const int32_t ended = run_ + score_[prev_][kDirtyEdge];
+        dirtyEnd_ = ended > dirtyEnd_ ? ended : dirtyEnd_;
+        const int32_t on = run_ + score_[prev_][cls], begun = score_[kDirtyEdge][cls];
+        run_ = on > begun ? on : begun;
+        prev_ = cls;
+    }
+    // Below 0: no span of the row so far, ended at a clean edge or not,
+    // reads as Japanese (the value bounds the verdict's margin); 0: one
+    // may (always so for a whole string between clean edges that a rule
+    // keeps below the threshold, and for a row without characters).
+    int32_t Margin(bool cleanEnd) const
+    {
+        if (prev_ >= kCharClasses)
+            return 0;
+        int32_t best = run_ + score_[prev_][cleanEnd ? kCleanEdge : kDirtyEdge];
+        if (!cleanEnd && dirtyEnd_ > best)
+            best = dirtyEnd_;
+        return BoundMargin(form_, cleanStart_, cleanEnd, best);
+    }
+
+private:
+    const int16_t (*score_)[kRowClasses];
+    JudgeForm form_;
+    bool cleanStart_;
+    uint8_t prev_;
+    // The best span ending at the last character, and the best ended at a
+    // dirty edge before it (a pair scores below 2^15 either way: for at
+    // most kBoundedChars characters they stay in range).
+    int32_t run_ = 0;
+    int32_t dirtyEnd_ = INT32_MIN / 2;
+};
 
 // The bytes [*from, *to) of the row that a verdict keeps.
 inline void KeptBytes(const RowChar *chars, const Verdict &v, uint32_t *from, uint32_t *to)

@@ -47,6 +47,13 @@ struct ShiftJisForms {
     };
     Form pairs[60][256];
     Form singles[256];
+    // The classes alone, for bounding a text's score from its bytes: a
+    // single byte's class, or kLead; a pair's by its lead byte's row and
+    // its second byte, or kNoPair where that is no trail byte.
+    static constexpr uint8_t kLead = 0xFF, kNoPair = 0xFF;
+    uint8_t singleClass[256];
+    uint8_t leadRow[256];
+    uint8_t pairClass[60][256];
     static size_t LeadIndex(uint8_t lead) { return lead < 0xA0 ? lead - 0x81u : lead - 0xE0u + 31; }
     ShiftJisForms()
     {
@@ -54,12 +61,17 @@ struct ShiftJisForms {
         for (unsigned b = 0; b < 256; ++b) {
             const uint32_t code = SingleCode(static_cast<uint8_t>(b));
             singles[b] = {static_cast<uint16_t>(code), japanese::ClassOf(code, form)};
+            singleClass[b] = singles[b].cls;
+            leadRow[b] = 0;
             if (!sjis::IsLead(static_cast<uint8_t>(b)))
                 continue;
+            singleClass[b] = kLead;
+            const size_t row = LeadIndex(static_cast<uint8_t>(b));
+            leadRow[b] = static_cast<uint8_t>(row);
             for (unsigned t = 0; t < 256; ++t) {
                 const uint32_t pair = PairCode(static_cast<uint8_t>(b), static_cast<uint8_t>(t));
-                pairs[LeadIndex(static_cast<uint8_t>(b))][t] = {static_cast<uint16_t>(pair),
-                                                                japanese::ClassOf(pair, form)};
+                pairs[row][t] = {static_cast<uint16_t>(pair), japanese::ClassOf(pair, form)};
+                pairClass[row][t] = sjis::IsTrail(static_cast<uint8_t>(t)) ? pairs[row][t].cls : kNoPair;
             }
         }
     }
@@ -72,6 +84,17 @@ const ShiftJisForms &Forms()
 }
 
 } // namespace
+
+JapaneseFilter::JapaneseFilter(size_t minLength, size_t minJapanese, bool hideKana)
+    : minLength_(minLength), minJapanese_(minJapanese)
+{
+    for (unsigned b = 0; b < 256; ++b) {
+        const auto byte = static_cast<uint8_t>(b);
+        plain_[b] = sjis::IsPrintableAscii(byte) ? kJoins
+                    : sjis::IsHalfWidthKana(byte) ? (hideKana ? kLeftOut : kJoins)
+                                                  : kEnds;
+    }
+}
 
 const std::vector<TextPiece> &JapaneseFilter::Judge(const char *text, size_t length,
                                                     const TextFacts &facts)
@@ -132,6 +155,83 @@ Verdict JapaneseFilter::JudgeReading(const Reading &r, bool cleanStart, bool cle
                               {cleanStart, cleanEnd});
 }
 
+// (Inlined by force: it runs for nearly every text, and its state stays in
+// registers inside the caller's loop.)
+template <bool kRuns>
+__attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(const char *text, size_t length, size_t at, bool cleanStart,
+                                      size_t *end, bool *japanese)
+{
+    const auto *s = reinterpret_cast<const uint8_t *>(text);
+    const ShiftJisForms &forms = Forms();
+    japanese::ScoreBound bound(JudgeForm::ShiftJis, cleanStart);
+    unsigned bytes = 0;  // the single bytes' bits, and 0x80 for a pair
+    // With kRuns, the runs PlainRuns would list from these bytes: the one
+    // open (from runStart on), and those closed long enough (runs_); a run
+    // is counted only when its bytes are enough for a row.
+    size_t runStart = SIZE_MAX;
+    if (kRuns)
+        runs_.clear();
+    size_t t = at;
+    while (t < length) {
+        const uint8_t b = s[t];
+        const uint8_t single = forms.singleClass[b];
+        if (single != ShiftJisForms::kLead) {
+            bound.Add(single);
+            bytes |= b;
+            if (kRuns) {
+                if (plain_[b] != kEnds) {
+                    runStart = runStart == SIZE_MAX ? t : runStart;
+                } else if (runStart != SIZE_MAX) {
+                    if (t - runStart >= minLength_)
+                        CountRun(s, runStart, t);
+                    runStart = SIZE_MAX;
+                }
+            }
+            ++t;
+            continue;
+        }
+        if (t + 1 >= length)
+            break;
+        const uint8_t pair = forms.pairClass[forms.leadRow[b]][s[t + 1]];
+        if (pair == ShiftJisForms::kNoPair || (!byteForByte_ && Pos(t + 1) != Pos(t) + 1))
+            break;
+        bound.Add(pair);
+        bytes |= 0x80;
+        if (kRuns) {
+            // The lead byte ends a run read without pairs; the trail byte
+            // may begin one.
+            if (runStart != SIZE_MAX && t - runStart >= minLength_)
+                CountRun(s, runStart, t);
+            runStart = plain_[s[t + 1]] != kEnds ? t + 1 : SIZE_MAX;
+        }
+        t += 2;
+    }
+    if (kRuns && runStart != SIZE_MAX && t - runStart >= minLength_)
+        CountRun(s, runStart, t);
+    *end = t;
+    *japanese = (bytes & 0x80) != 0;
+    return bound.Margin(t == length && facts_->cleanEnd);
+}
+
+__attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const char *text, size_t length, size_t at, bool cleanStart,
+                                   size_t *end)
+{
+    const auto *s = reinterpret_cast<const uint8_t *>(text);
+    if (length - at > japanese::ScoreBound::kBoundedChars)
+        return false;
+    bool japanese = false;
+    if (BoundShiftJis<true>(text, length, at, cleanStart, end, &japanese) >= 0 && japanese)
+        return false;
+    // The reading from the next byte, where the first pair's trail byte is
+    // a lead byte (JudgeShiftJis).
+    if (!japanese || cleanStart || !sjis::IsLead(s[at]) || *end < at + 2 || !sjis::IsLead(s[at + 1]))
+        return true;
+    size_t otherEnd = 0;
+    bool otherJapanese = false;
+    return BoundShiftJis<false>(text, length, at + 1, false, &otherEnd, &otherJapanese) < 0 ||
+           !otherJapanese;
+}
+
 void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFacts &facts)
 {
     const auto *s = reinterpret_cast<const uint8_t *>(text);
@@ -155,7 +255,18 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
     // most, so that a long row of junk is not read again pair by pair.
     int rounds = 0;
     while (at < length) {
-        size_t end = ReadShiftJis(text, length, at, r);
+        // Most texts are machine code: the judge's bound on their score,
+        // worked out from their bytes, settles them before their
+        // characters are read.
+        size_t end = 0;
+        if (SettledAsCode(text, length, at, clean, &end)) {
+            for (const PlainRun &run : runs_)
+                KeepRun(text, run, facts);
+            at = end + 1;
+            clean = false;
+            continue;
+        }
+        end = ReadShiftJis(text, length, at, r);
         if (!r.japanese) {
             PlainRuns(text, at, end, facts);
             at = end + 1;
@@ -164,19 +275,25 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
         }
         // Machine code's last byte may have taken the text's first lead
         // byte as its trail byte ("8B 82" before "82 A8 82 C1" of "おっと").
+        // (The verdict on the reading kept is the one it had there.)
+        Verdict v{};
+        bool judged = false;
         if (!clean && r.chars[0].size == 2 && sjis::IsLead(s[at + 1])) {
             const size_t otherEnd = ReadShiftJis(text, length, at + 1, other);
             if (other.japanese) {
-                const Verdict a = JudgeReading(r, false, end == length && facts.cleanEnd);
+                v = JudgeReading(r, false, end == length && facts.cleanEnd);
                 const Verdict b = JudgeReading(other, false, otherEnd == length && facts.cleanEnd);
-                if (b.japanese && (!a.japanese || b.margin > a.margin)) {
+                judged = true;
+                if (b.japanese && (!v.japanese || b.margin > v.margin)) {
                     std::swap(r, other);
                     at += 1;
                     end = otherEnd;
+                    v = b;
                 }
             }
         }
-        const Verdict v = JudgeReading(r, clean, end == length && facts.cleanEnd);
+        if (!judged)
+            v = JudgeReading(r, clean, end == length && facts.cleanEnd);
         if (!v.japanese) {
             PlainRuns(text, at, end, facts);
             at = end + 1;
@@ -213,33 +330,47 @@ void JapaneseFilter::PlainRuns(const char *text, size_t from, size_t to, const T
     // join nor end it, and anything else ends it.
     size_t t = from;
     while (t < to) {
-        while (t < to && !sjis::IsPrintableAscii(s[t]) && !sjis::IsHalfWidthKana(s[t]))
+        while (t < to && plain_[s[t]] == kEnds)
             ++t;
         const size_t runStart = t;
         size_t kept = 0, leftOut = 0;
         for (; t < to; ++t) {
-            const uint8_t b = s[t];
-            if (sjis::IsPrintableAscii(b) || (!hideKana_ && sjis::IsHalfWidthKana(b)))
-                ++kept;
-            else if (sjis::IsHalfWidthKana(b))
-                ++leftOut;
-            else
+            const uint8_t p = plain_[s[t]];
+            if (p == kEnds)
                 break;
+            kept += p == kJoins;
+            leftOut += p == kLeftOut;
         }
-        if (kept < minLength_ || kept == 0)
-            continue;
-        size_t first = runStart;
-        while (hideKana_ && sjis::IsHalfWidthKana(s[first]))
-            ++first;
-        pieces_.push_back({facts.start + Pos(first), RowKind::Ansi, bytes_.size(), kept, {}});
-        if (leftOut == 0) {
-            bytes_.append(text + runStart, t - runStart);
-            continue;
-        }
-        for (size_t k = runStart; k < t; ++k)
-            if (!sjis::IsHalfWidthKana(s[k]))
-                bytes_.push_back(static_cast<char>(s[k]));
+        if (kept >= minLength_ && kept > 0)
+            KeepRun(text, {runStart, t, kept, leftOut}, facts);
     }
+}
+
+void JapaneseFilter::CountRun(const uint8_t *s, size_t from, size_t to)
+{
+    size_t kept = 0, leftOut = 0;
+    for (size_t k = from; k < to; ++k) {
+        kept += plain_[s[k]] == kJoins;
+        leftOut += plain_[s[k]] == kLeftOut;
+    }
+    if (kept >= minLength_ && kept > 0)
+        runs_.push_back({from, to, kept, leftOut});
+}
+
+void JapaneseFilter::KeepRun(const char *text, const PlainRun &run, const TextFacts &facts)
+{
+    const auto *s = reinterpret_cast<const uint8_t *>(text);
+    size_t first = run.from;
+    while (plain_[s[first]] == kLeftOut)
+        ++first;
+    pieces_.push_back({facts.start + Pos(first), RowKind::Ansi, bytes_.size(), run.kept, {}});
+    if (run.leftOut == 0) {
+        bytes_.append(text + run.from, run.to - run.from);
+        return;
+    }
+    for (size_t k = run.from; k < run.to; ++k)
+        if (plain_[s[k]] == kJoins)
+            bytes_.push_back(static_cast<char>(s[k]));
 }
 
 void JapaneseFilter::JudgeOther(const char *text, size_t length, const TextFacts &facts)

@@ -62,10 +62,7 @@ public:
     // text); `minJapanese`: the characters a span with Japanese needs;
     // `hideKana`: half-width katakana bytes are not printable
     // (CheckHalfKana).
-    JapaneseFilter(size_t minLength, size_t minJapanese, bool hideKana)
-        : minLength_(minLength), minJapanese_(minJapanese), hideKana_(hideKana)
-    {
-    }
+    JapaneseFilter(size_t minLength, size_t minJapanese, bool hideKana);
 
     // The pieces of `text` (with the walk's `facts`) to list, in the order
     // of their offsets.  The reference stays valid until the next call.
@@ -90,8 +87,32 @@ private:
     // without its trail byte or the text's end; returns where it stopped.
     size_t ReadShiftJis(const char *text, size_t length, size_t at, Reading &r) const;
     japanese::Verdict JudgeReading(const Reading &r, bool cleanStart, bool cleanEnd) const;
+    // The judge's bound on the score of the reading ReadShiftJis would make
+    // from text byte `at` (japanese::ScoreBound), worked out from the
+    // bytes; `*end`: where the reading stops, `*japanese`: whether it holds
+    // a byte beyond ASCII.
+    // With kRuns, besides, the runs PlainRuns would list from those bytes
+    // (runs_).
+    template <bool kRuns>
+    int32_t BoundShiftJis(const char *text, size_t length, size_t at, bool cleanStart,
+                          size_t *end, bool *japanese);
+    // Whether no reading from text byte `at` on can be kept (neither it
+    // nor the one from the next byte that may be taken instead): the text
+    // up to `*end` is then read without pairs: its runs are in runs_.
+    bool SettledAsCode(const char *text, size_t length, size_t at, bool cleanStart,
+                       size_t *end);
     // The runs of printable bytes of text bytes [from, to), as "ANSI" rows.
     void PlainRuns(const char *text, size_t from, size_t to, const TextFacts &facts);
+    // A run of text bytes [from, to) read without pairs, `kept` of them
+    // printable and `leftOut` katakana left out: an "ANSI" row.
+    struct PlainRun {
+        size_t from, to, kept, leftOut;
+    };
+    void KeepRun(const char *text, const PlainRun &run, const TextFacts &facts);
+    // Counts the run of bytes [from, to) and keeps it in runs_ when it
+    // holds enough printable bytes for a row.
+    void CountRun(const uint8_t *s, size_t from, size_t to);
+    std::vector<PlainRun> runs_;
     // The runs of ASCII characters of characters [first, end) of a UTF-16
     // or UTF-8 text, as rows of `kind`.
     void AsciiRuns(const char *text, uint32_t first, uint32_t end, RowKind kind);
@@ -99,7 +120,9 @@ private:
               std::vector<size_t> standIns);
 
     size_t minLength_, minJapanese_;
-    bool hideKana_;
+    // What each byte does to a run of text read without pairs.
+    enum Plain : uint8_t { kEnds, kJoins, kLeftOut };
+    Plain plain_[256];
     // Where each text byte lies in the file, from the text's start.
     // (Not kept when the walk left no bytes out: byteForByte_.)
     std::vector<uint32_t> bytePos_;

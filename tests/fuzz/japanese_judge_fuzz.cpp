@@ -3,8 +3,9 @@
 // the bytes as a BMP code point, with a left-out byte before it when the
 // second byte is odd, and above the BMP when besides the first byte's high
 // bit is set.  The verdict must keep a span inside the row that
-// holds a Japanese character, and the kept bytes must follow the
-// characters.
+// holds a Japanese character, the kept bytes must follow the characters,
+// and the verdict must be the one worked out without the bound on the
+// row's score.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -32,6 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         at += bytes;
     }
     const Verdict v = JudgeRow(chars.data(), chars.size(), form, edges);
+    const Verdict whole = JudgeRowWhole(chars.data(), chars.size(), form, edges);
+    if (v.japanese != whole.japanese || v.first != whole.first || v.end != whole.end ||
+        (v.japanese && v.margin != whole.margin))
+        std::abort();
     if (!v.japanese)
         return 0;
     if (v.first >= v.end || v.end > chars.size())

@@ -55,6 +55,10 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
         {"dialog font name", U"ＭＳ Ｐゴシック", JudgeForm::Utf16Le, true, true, true, 0, 8},
         {"half-width katakana string", U"ﾃﾞｰﾀ", JudgeForm::Utf16Le, true, true, true, 0, 4},
         {"words with a kana between zeros", U"abあcd", JudgeForm::ShiftJis, true, true, true, 0, 5},
+        {"a kanji after a format", U"%lld年", JudgeForm::ShiftJis, true, true, true, 0, 5},
+        {"a kanji after a word", U"PGP 鍵", JudgeForm::ShiftJis, true, true, true, 0, 5},
+        {"a kanji before a mnemonic", U"色(_C)", JudgeForm::ShiftJis, true, true, true, 0, 5},
+        {"a letter and a sign glued to a kanji", U"A 越(", JudgeForm::ShiftJis, true, true, false, 0, 0},
         {"message in UTF-8", U"%s に充分な空きスペースがありません。", JudgeForm::Utf8, true, true, true, 0, 20},
         // Code rows: x86-64 pushes with a kanji glued on, a table of
         // units read as ideographs between ASCII, pairs of rare kanji.

@@ -239,24 +239,30 @@ public:
             text.append(from, j - i);
             return;
         }
-        // A katakana byte of a pair is its trail byte and stays.
+        // A katakana byte of a pair is its trail byte and stays.  The bytes
+        // kept between those left out are appended a stretch at a time.
         bool skipped = false;
-        for (size_t k = i; k < j; ++k) {
-            const bool lead = class_[d[k]] == kLead && !printable_[d[k]];
-            if (!lead && !printable_[d[k]]) {
+        for (size_t k = i; k < j;) {
+            size_t end = k;
+            while (end < j) {
+                if (printable_[d[end]])
+                    ++end;
+                else if (class_[d[end]] == kLead)
+                    end += 2;
+                else
+                    break;
+            }
+            if (end == k) {
                 skipped = true;
+                ++k;
                 continue;
             }
             if (skipped && marks)
                 marks->emplace_back(static_cast<uint32_t>(text.size()),
                                     static_cast<uint32_t>(k) + shift);
             skipped = false;
-            if (lead) {
-                text.append(from + (k - i), 2);
-                ++k;
-            } else {
-                text.push_back(static_cast<char>(d[k]));
-            }
+            text.append(from + (k - i), end - k);
+            k = end;
         }
     }
 
