@@ -308,8 +308,13 @@ def measure(work, lexprobe, other):
     held = [f for f in forms if cp932_holds(f)]
     counted = [f for f in held if any(listable(canon(p)) for p in jq.segments(f))]
     if built("--search-euc-jp"):
-        texts = set(canon(t) for o, k, t in runner.rows(["--search-euc-jp"], [TAR_MO])[TAR_MO] if k == "EUC-JP")
-        cell = pct(sum(1 for f in counted if all(canon(p) in texts for p in jq.segments(f) if listable(canon(p)))),
+        # A piece without Japanese characters reads the same in ASCII: its
+        # row is an ANSI one.
+        rows = runner.rows(["--search-euc-jp"], [TAR_MO])[TAR_MO]
+        texts = {kind: set(canon(t) for o, k, t in rows if k == kind) for kind in ("EUC-JP", "ANSI")}
+        kind_of = lambda p: "EUC-JP" if any(jq.japanese_char(c) for c in p) else "ANSI"
+        cell = pct(sum(1 for f in counted
+                       if all(canon(p) in texts[kind_of(p)] for p in jq.segments(f) if listable(canon(p)))),
                    len(counted))
     else:
         cell = "not built"
