@@ -60,3 +60,18 @@ function(loom_wine_test name target)
   add_test(NAME ${name} COMMAND ${target} ${ARGN})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine LABELS wine TIMEOUT 600)
 endfunction()
+
+# A source file the build generates with a script of scripts/ (a table from
+# one of Python's codecs, the Japanese-text judge's model), written into the
+# build tree's generated folder; `out` names its path.  The caller finds
+# Python3 first.
+function(loom_generated_source out script file comment)
+  set(path ${CMAKE_BINARY_DIR}/generated/${file})
+  add_custom_command(OUTPUT ${path}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/${script} ${path}
+    DEPENDS ${CMAKE_SOURCE_DIR}/scripts/${script}
+    COMMENT ${comment}
+    VERBATIM)
+  set(${out} ${path} PARENT_SCOPE)
+endfunction()

@@ -48,24 +48,12 @@ endif()
 # target cp932_table lets targets of other folders that compile the core's
 # sources (the fuzz targets) wait for it.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
-set(LEX_CP932_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/make-cp932-table.py)
-set(LEX_CP932_TABLE ${CMAKE_BINARY_DIR}/generated/cp932_table.cpp)
-add_custom_command(OUTPUT ${LEX_CP932_TABLE}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
-  COMMAND ${Python3_EXECUTABLE} ${LEX_CP932_SCRIPT} ${LEX_CP932_TABLE}
-  DEPENDS ${LEX_CP932_SCRIPT}
-  COMMENT "Generating the code page 932 table"
-  VERBATIM)
+loom_generated_source(LEX_CP932_TABLE make-cp932-table.py cp932_table.cpp
+  "Generating the code page 932 table")
 # The JIS X 0212 table of EUC-JP and ISO-2022-JP text, from Python's
 # EUC-JP codec, the same way.
-set(LEX_JISX0212_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/make-jisx0212-table.py)
-set(LEX_JISX0212_TABLE ${CMAKE_BINARY_DIR}/generated/jisx0212_table.cpp)
-add_custom_command(OUTPUT ${LEX_JISX0212_TABLE}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
-  COMMAND ${Python3_EXECUTABLE} ${LEX_JISX0212_SCRIPT} ${LEX_JISX0212_TABLE}
-  DEPENDS ${LEX_JISX0212_SCRIPT}
-  COMMENT "Generating the JIS X 0212 table"
-  VERBATIM)
+loom_generated_source(LEX_JISX0212_TABLE make-jisx0212-table.py jisx0212_table.cpp
+  "Generating the JIS X 0212 table")
 add_custom_target(cp932_table DEPENDS ${LEX_CP932_TABLE} ${LEX_JISX0212_TABLE})
 list(APPEND LEX_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/cp932.cpp
