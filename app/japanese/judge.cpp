@@ -165,6 +165,115 @@ bool ShiftJisWordsInText(const RowChar *chars, size_t count, int form)
     return word;
 }
 
+// A digit or an ASCII letter.
+bool IsWordChar(uint32_t u)
+{
+    return (u >= '0' && u <= '9') || ((u | 0x20) >= 'a' && (u | 0x20) <= 'z');
+}
+
+// Where the text of a span begins that a dirty edge, or a head cut off,
+// leaves glued to a few bytes of machine code ("T$'%s' ファイル",
+// "IID    接続先", "4A%lld分"): a text's ASCII head begins with a space, a
+// format, a quote or bracket that closes later in the row, an option
+// ("--help", "-v") or the Japanese character itself, and machine code's
+// last bytes seldom do.  Such a start among the span's first ASCII
+// characters before its first Japanese character, at most kGluedHead on
+// from where that ASCII run begins (the row's start or a character
+// beyond ASCII), becomes the span's start, before or after the one the
+// pairs chose; where there is none, the span's start stands.
+uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, bool cleanStart)
+{
+    size_t j = first;
+    while (j < count && chars[j].code < 0x80)
+        ++j;
+    if (j >= count)
+        return first;
+    size_t h = first;
+    while (h > 0 && chars[h - 1].code < 0x80)
+        --h;
+    // ASCII right after a zero is text.
+    if (h == 0 && cleanStart)
+        return first;
+    const auto at = [&](size_t k) { return k < count ? chars[k].code : 0u; };
+    const auto later = [&](size_t k, uint32_t a, uint32_t b) {
+        for (size_t q = k + 1; q < count; ++q)
+            if (chars[q].code == a || chars[q].code == b)
+                return true;
+        return false;
+    };
+    const auto begins = [&](size_t k) {
+        const uint32_t c = at(k), next = at(k + 1);
+        switch (c) {
+        case ' ':
+            return k == h || k - h <= 2 || next == ' ';
+        case '%':
+            return IsWordChar(next) || next == '.' || next == '-' || next == '%' || next == '*' ||
+                   next == '+' || next == '#' || next == '\'' || (next == '(' && later(k, ')', ')'));
+        case '"':
+            return later(k, '"', 0x201D);
+        case '\'':
+        case '`':
+            return later(k, '\'', 0x2019);
+        case '(':
+            return later(k, ')', ')');
+        case '*':
+            return next == ' ' || later(k, '*', '*');
+        case '[':
+            return later(k, ']', ']');
+        case '<':
+            return later(k, '>', '>');
+        case '|':
+            return later(k, '|', '|');
+        case '-':
+            return next == '-' || next == '%' || ((next | 0x20) >= 'a' && (next | 0x20) <= 'z');
+        case '#':
+            return next == ' ';
+        default:
+            // A number that begins the text: a count and what it counts,
+            // after a space or as a kana or kanji word ("180 度回転",
+            // "2つの", "16進数"); machine code's digits glued to
+            // katakana are seldom so.
+            if (c >= '0' && c <= '9' && (k == h || !IsWordChar(at(k - 1)))) {
+                size_t q = k;
+                while (at(q) >= '0' && at(q) <= '9')
+                    ++q;
+                const uint32_t u = at(q);
+                return (u == ' ' && at(q + 1) != ' ' && at(q + 1) != 0) ||
+                       (u >= 0x3041 && u <= 0x309F) || (u >= 0x4E00 && u <= 0x9FFF);
+            }
+            return false;
+        }
+    };
+    // (A head with a space before the Japanese character is no glued
+    // head: "ASF 動画".)
+    bool spaced = false;
+    for (size_t k = h; k <= j && k <= h + kGluedHead; ++k) {
+        if (begins(k) || (k == j && !spaced))
+            return static_cast<uint32_t>(k);
+        spaced = spaced || at(k) == ' ';
+    }
+    return first;
+}
+
+// Whether the first character of a span at a dirty edge is machine
+// code's last byte or pair glued to the text ("ﾞおかしな", "駟一時"): a
+// half-width katakana, a kanji the text seldom or never uses, or a
+// code-like one, right before ASCII or a character of the classes text
+// uses.
+bool GluedFirstChar(const RowChar *chars, size_t end, int form)
+{
+    const auto rare = [](uint8_t c) {
+        return c == kHalfKatakana || c == kKanji4 || c == kKanji5 || c == kCodeLike;
+    };
+    if (end < 3)
+        return false;
+    const uint8_t a = ClassAt(chars[0], form), b = ClassAt(chars[1], form);
+    // Besides, any Japanese character before a column of spaces.
+    if (IsJapaneseClass(a) && chars[1].code == ' ' && chars[2].code == ' ')
+        return true;
+    return rare(a) && (chars[1].code < 0x80 || (IsJapaneseClass(b) && !rare(b)));
+}
+
 } // namespace
 
 Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges)
@@ -225,13 +334,17 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
 
     // At a clean start, a cut takes away only a head that holds more than
     // ASCII (a zero, then code bytes that read as a pair, then the text):
-    // ASCII right after a zero is text.  At a clean end no tail is cut: a
-    // string that ends at a zero ends with its text.
+    // ASCII right after a zero is text, and so is a Japanese word after
+    // it ("  主サーバー"; "H煙    PROG" holds code's pair), but in UTF-16
+    // text, whose rows begin at code units.  At a clean end no tail is
+    // cut: a string that ends at a zero ends with its text.
     size_t headCutFrom = edges.cleanStart ? count : 1;
     if (edges.cleanStart) {
         for (size_t k = 0; k < count; ++k)
             if (chars[k].code >= 0x80) {
-                headCutFrom = k + 1;
+                if (k == 0 || k + 1 >= count || form == JudgeForm::Utf16Le ||
+                    !IsJapaneseClass(ClassAt(chars[k + 1], static_cast<int>(form))))
+                    headCutFrom = k + 1;
                 break;
             }
     }
@@ -304,6 +417,13 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
         return Verdict{true, 0, static_cast<uint32_t>(count), clamp(margin < 0 ? 0 : margin)};
     if (margin < 0)
         return Verdict{false, 0, 0, clamp(margin)};
+    // (UTF-16 rows begin at their code units' edges: their heads are
+    // not trimmed so.)
+    if (form != JudgeForm::Utf16Le) {
+        if (first == 0 && !edges.cleanStart && GluedFirstChar(chars, end, static_cast<int>(form)))
+            first = 1;
+        first = TextHeadStart(chars, first, end, edges.cleanStart);
+    }
     return Verdict{true, first, end, clamp(margin)};
 }
 

@@ -59,6 +59,20 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
         {"a kanji after a word", U"PGP 鍵", JudgeForm::ShiftJis, true, true, true, 0, 5},
         {"a kanji before a mnemonic", U"色(_C)", JudgeForm::ShiftJis, true, true, true, 0, 5},
         {"a letter and a sign glued to a kanji", U"A 越(", JudgeForm::ShiftJis, true, true, false, 0, 0},
+        // Heads at a dirty edge: code's last bytes glued to the text go,
+        // the text's own ASCII start stays.
+        {"format after code bytes", U"T$'%s' ファイルが変更されています。", JudgeForm::ShiftJis,
+         false, true, true, 2, 21},
+        {"column of spaces after code bytes", U"IID    接続先のサーバです。", JudgeForm::ShiftJis,
+         false, true, true, 3, 17},
+        {"quoted format before the text", U"\"%s\"に対する未定義のファイルタイプ", JudgeForm::ShiftJis,
+         false, true, true, 0, 19},
+        {"count before a counter word", U"1 つ以上のファイルが指定された場合は", JudgeForm::ShiftJis,
+         false, true, true, 0, 19},
+        {"half-width katakana glued on", U"ﾞおかしなパラメータ", JudgeForm::ShiftJis, false, true,
+         true, 1, 10},
+        {"a Japanese word after spaces after a zero", U"  主サーバー設定ファイルを使用する", JudgeForm::Utf8,
+         true, true, true, 0, 18},
         {"message in UTF-8", U"%s に充分な空きスペースがありません。", JudgeForm::Utf8, true, true, true, 0, 20},
         // Code rows: x86-64 pushes with a kanji glued on, a table of
         // units read as ideographs between ASCII, pairs of rare kanji.
