@@ -254,6 +254,8 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
     // Each head cut reads the text again from the cut: a few rounds at
     // most, so that a long row of junk is not read again pair by pair.
     int rounds = 0;
+    // The characters read in step again at the reading's start.
+    size_t realigned = 0;
     while (at < length) {
         // Most texts are machine code: the judge's bound on their score,
         // worked out from their bytes, settles them before their
@@ -294,6 +296,10 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
         }
         if (!judged)
             v = JudgeReading(r, clean, end == length && facts.cleanEnd);
+        // Those characters read in step again begin the text.
+        if (v.japanese && v.first <= realigned)
+            v.first = 0;
+        realigned = 0;
         if (!v.japanese) {
             PlainRuns(text, at, end, facts);
             at = end + 1;
@@ -305,6 +311,19 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
             // The head goes; a pair cut off gives its trail byte back.
             const size_t cut = r.text[v.first - 1];
             const bool pair = r.chars[v.first - 1].size == 2;
+            // A head that ends in pairs and a single byte may hold the
+            // text's first characters read out of step: machine code's
+            // last byte took the first lead byte as a trail byte ("88 83"
+            // before "81 83 43" of "メイ"), and the last trail byte stood
+            // alone.  The text is read again from that lead byte.
+            const size_t lead = pair ? 0 : RealignedStart(s, r, v.first);
+            if (lead > at) {
+                PlainRuns(text, at, lead, facts);
+                at = lead;
+                clean = false;
+                realigned = (r.text[v.first] - lead) / 2;
+                continue;
+            }
             PlainRuns(text, at, pair ? cut : cut + 1, facts);
             at = pair ? cut + 1 : r.text[v.first];
             clean = false;
@@ -321,6 +340,30 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
         clean = false;
         rounds = 0;
     }
+}
+
+size_t JapaneseFilter::RealignedStart(const uint8_t *s, const Reading &r, size_t first) const
+{
+    const ShiftJisForms &forms = Forms();
+    const size_t to = r.text[first];
+    // Whether text bytes [t, to) read as Japanese pairs, side by side.
+    const auto pairs = [&](size_t t) {
+        if ((to - t) % 2 != 0)
+            return false;
+        for (; t < to; t += 2)
+            if (!sjis::IsLead(s[t]) || !sjis::IsTrail(s[t + 1]) || Pos(t + 1) != Pos(t) + 1 ||
+                !japanese::IsJapaneseClass(forms.pairs[ShiftJisForms::LeadIndex(s[t])][s[t + 1]].cls))
+                return false;
+        return true;
+    };
+    size_t start = 0;
+    for (size_t k = first - 1; k-- > 0 && r.chars[k].size == 2;) {
+        const size_t t = r.text[k] + 1;
+        if (!pairs(t))
+            break;
+        start = t;
+    }
+    return start;
 }
 
 void JapaneseFilter::PlainRuns(const char *text, size_t from, size_t to, const TextFacts &facts)

@@ -87,6 +87,11 @@ private:
     // without its trail byte or the text's end; returns where it stopped.
     size_t ReadShiftJis(const char *text, size_t length, size_t at, Reading &r) const;
     japanese::Verdict JudgeReading(const Reading &r, bool cleanStart, bool cleanEnd) const;
+    // Where the head [.., first) of a reading that ends in pairs and a
+    // single byte reads as Japanese pairs, side by side, up to character
+    // `first`, from the trail byte of one of those pairs on: the earliest
+    // such byte, or 0.
+    size_t RealignedStart(const uint8_t *s, const Reading &r, size_t first) const;
     // The judge's bound on the score of the reading ReadShiftJis would make
     // from text byte `at` (japanese::ScoreBound), worked out from the
     // bytes; `*end`: where the reading stops, `*japanese`: whether it holds

@@ -370,6 +370,7 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
     kanji.MinJapaneseStr = 2;
     const std::string enter = Sjis("[Enter] キーを押すと続行します。");
     const std::string message = Sjis("%2$s に対する引数 %1$s が曖昧です");
+    const std::string items = Sjis("アイテムを削除できませんでした");
     const struct {
         const char *what;
         std::string data;
@@ -383,6 +384,9 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
         // The code's last byte 0x94 takes "[" as its trail byte: the pair
         // is cut and "[" read again.
         {"[Enter] right after code", "\x01\x8B\x45\xF8\x94" + enter + Z(1), {A(5, enter)}},
+        // 0x8B takes the first lead byte 0x83 of "ア" as its trail byte and
+        // 0x41 stands alone: the message is read again from 0x83.
+        {"a message read out of step after code", "\x01" "7dH\x8B" + items + Z(1), {A(5, items)}},
         {"a two-character word between zeros", Z(1) + Sjis("全般") + Z(1), {A(1, Sjis("全般"))}},
         {"the ASCII of a code row is read again as text",
          Z(1) + "configure\x89\xC2\x89\xD8" + Z(1), {A(1, "configure")}},

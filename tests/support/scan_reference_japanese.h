@@ -110,6 +110,21 @@ struct JapaneseText {
                 return true;
         return false;
     }
+    // Whether text bytes [a, b) are Japanese pairs, each side by side.
+    bool japanesePairs(size_t a, size_t b) const
+    {
+        if ((b - a) % 2)
+            return false;
+        for (; a < b; a += 2) {
+            if (!IsLead(byte(a)) || !Trail(byte(a + 1)) || where[a + 1].at != where[a].at + 1)
+                return false;
+            const uint32_t code = lex::Cp932Char(byte(a), byte(a + 1));
+            const int form = static_cast<int>(lex::japanese::JudgeForm::ShiftJis);
+            if (code == 0 || !lex::japanese::IsJapaneseClass(lex::japanese::ClassOf(code, form)))
+                return false;
+        }
+        return true;
+    }
     void shiftJis()
     {
         using lex::japanese::JudgeForm;
@@ -117,6 +132,7 @@ struct JapaneseText {
         std::vector<size_t> f, f2;
         bool clean = cleanStart;
         int rounds = 0;
+        size_t realigned = 0;
         for (size_t t = 0; t < text.size();) {
             size_t end = read(t, c, f);
             auto verdict = [&](const std::vector<lex::japanese::RowChar> &x, bool edge, size_t e) {
@@ -135,9 +151,12 @@ struct JapaneseText {
                     }
                 }
             }
-            const auto v = anyJapanese(c, 0, c.size()) ? verdict(c, clean, end)
-                                                       : lex::japanese::Verdict{false, 0, 0, 0};
+            auto v = anyJapanese(c, 0, c.size()) ? verdict(c, clean, end)
+                                                 : lex::japanese::Verdict{false, 0, 0, 0};
             clean = false;
+            if (v.japanese && v.first <= realigned)
+                v.first = 0;
+            realigned = 0;
             if (!v.japanese) {
                 plainRuns(t, end);
                 t = end + 1;
@@ -146,6 +165,21 @@ struct JapaneseText {
             if (v.first > 0 && rounds < 8) {
                 ++rounds;
                 const bool pair = c[v.first - 1].size == 2;
+                // Pairs and a single byte before the kept characters that
+                // read as Japanese pairs from one of those pairs' trail
+                // byte on: the earliest such byte starts the text.
+                size_t from = 0;
+                for (size_t k = v.first - 1; !pair && k-- > 0 && c[k].size == 2;) {
+                    if (!japanesePairs(f[k] + 1, f[v.first]))
+                        break;
+                    from = f[k] + 1;
+                }
+                if (from > 0) {
+                    plainRuns(t, from);
+                    realigned = (f[v.first] - from) / 2;
+                    t = from;
+                    continue;
+                }
                 plainRuns(t, f[v.first - 1] + (pair ? 0 : 1));
                 t = pair ? f[v.first - 1] + 1 : f[v.first];
                 continue;
