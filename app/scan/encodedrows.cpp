@@ -179,6 +179,29 @@ bool RisingTable(const EncodedChar *chars, size_t count)
     return kana >= 4 && rising * 5 > (kana - 1) * 4;
 }
 
+// Tables read in these encodings (fonts' glyph and kerning tables) give
+// short rows with a kanji that Japanese text seldom or never uses, or a
+// code-like one ("益い窿い"), and rows of one character over and over
+// ("いいいい", "電電電電"), which text seldom holds: a row shorter than
+// kShortRow characters at a dirty edge with such a kanji, or one with
+// `repeats` equal Japanese characters in a row (the repetition filter's
+// limit, counted in characters; 0: none).
+bool TableLike(const EncodedChar *chars, size_t count, bool whole, JudgeForm form, int repeats)
+{
+    size_t run = 0;
+    for (size_t k = 0; k < count; ++k) {
+        const uint32_t u = chars[k].code;
+        const uint8_t c = japanese::ClassOf(u, static_cast<int>(form));
+        if (count < kShortRow && !whole &&
+            (c == japanese::kKanji4 || c == japanese::kKanji5 || c == japanese::kCodeLike))
+            return true;
+        run = k > 0 && IsJapaneseCode(u) && u == chars[k - 1].code ? run + 1 : 0;
+        if (repeats > 0 && run + 1 >= static_cast<size_t>(repeats))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 EncodedRows::EncodedRows(int minLength, const ExtractionSettings &settings,
@@ -260,7 +283,11 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         if (OtherMargin(encoding, bytes, base, avail, a, b, kept) >= v.margin)
             return false;
     }
-    if (KanjiAlone(chars + first, end - first, cleanStart && cleanEnd && first == 0 && end == count))
+    const bool whole = cleanStart && cleanEnd && first == 0 && end == count;
+    if (KanjiAlone(chars + first, end - first, whole))
+        return false;
+    if (judging_ && TableLike(chars + first, end - first, whole, FormOf(encoding),
+                              settings_.CheckRecurrence ? std::max(settings_.RecurrenceTime, 1) : 0))
         return false;
     if (encoding == Encoding::Utf16Be && RisingTable(chars + first, end - first))
         return false;

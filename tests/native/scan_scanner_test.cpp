@@ -352,6 +352,8 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
          {row(I, 1, "日本語のテキスト"), A(21, "$Aabc")}},
         {"UTF-16BE after its byte-order mark", "\xFE\xFF" + beFile + Z(2), 5, be,
          {row(B, 2, "ファイルを開けません")}},
+        {"one character over and over, as in a font's tables", "\x01\xC5\xC5\xC5\xC5\xC5\xC5\xC5\xC5\x01",
+         5, euc, {}},
         {"ASCII in UTF-16BE is left to the walk", std::string("\0A\0B\0C\0D\0E\0F\0\0", 14), 5, be,
          {U(1, "ABCDEF")}},
     };

@@ -364,8 +364,28 @@ private:
             kana += (c >= 0x3041 && c <= 0x30FF) || (c >= 0xFF66 && c <= 0xFF9F);
             ascii += c < 0x80;
         }
-        if (kana == 0 && ascii < 2 && !(cleanStart && cleanEnd && first == 0 && end == run.size()))
+        const bool whole = cleanStart && cleanEnd && first == 0 && end == run.size();
+        if (kana == 0 && ascii < 2 && !whole)
             return;
+        // Tables: a short row at a dirty edge with a rare or code-like kanji,
+        // or as many equal Japanese characters in a row as the repetition
+        // filter's limit.
+        if (st_.CheckKanjiNoise) {
+            const int form = e == 0 ? 0 : e == 1 ? 2 : 1;
+            const int limit = st_.CheckRecurrence ? std::max(st_.RecurrenceTime, 1) : 0;
+            size_t same = 0;
+            for (size_t k = first; k < end; ++k) {
+                const uint32_t c = run[k].code;
+                const uint8_t cls = lex::japanese::ClassOf(c, form);
+                if (end - first < 5 && !whole &&
+                    (cls == lex::japanese::kKanji4 || cls == lex::japanese::kKanji5 ||
+                     cls == lex::japanese::kCodeLike))
+                    return;
+                same = k > first && c >= 0x80 && c == run[k - 1].code ? same + 1 : 0;
+                if (limit > 0 && same + 1 >= static_cast<size_t>(limit))
+                    return;
+            }
+        }
         // UTF-16BE tables of code points: kana rising.
         std::vector<uint32_t> jp;
         for (size_t k = first; k < end; ++k) {
