@@ -16,8 +16,13 @@
 // encoding's threshold; the span is the whole row unless cutting a head or
 // a tail raises the score by more than a cut costs.  Besides: a row with a
 // single Japanese character scores its own ratio; no tail is cut at a
-// clean end, nor ASCII alone off the head at a clean start; a short ASCII
-// head glued to Japanese at a dirty start is cut; bytes left out between
+// clean end, nor ASCII alone off the head at a clean start, nor a
+// Japanese word after it; a short ASCII head glued to Japanese at a dirty
+// start is cut, and in Shift-JIS and UTF-8 rows one before the text's own
+// ASCII start (a space, a format, a closing quote's or bracket's opening
+// one, an option, a count: "T$'%s' ファイル"), as is a rare character
+// glued to the text there; the text's own start, when the pairs cut it,
+// is taken back ("\"%s\"に対する"); bytes left out between
 // two characters cost a span twice a cut; a Shift-JIS row that is a whole
 // string between clean edges earns a bonus, and a UTF-16 one made only of
 // ASCII words and common Japanese characters reads as text, whole, as does

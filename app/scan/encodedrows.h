@@ -7,7 +7,10 @@
 //     Japanese character and at least MinJapaneseStr characters.  A run
 //     without Japanese, and what the judge cuts off, are left to the rest
 //     of the walk, which reads them as it reads any bytes (ASCII text as
-//     "ANSI" rows, at the minimum length).
+//     "ANSI" rows, at the minimum length).  Rows that read as tables do
+//     not become rows: short ones at a dirty edge with a rare or code-like
+//     kanji, and ones with the repetition limit's equal Japanese
+//     characters in a row.
 //   - One reading per byte: where another encoding reads the same bytes as
 //     Japanese too (Shift-JIS pairs, UTF-8, UTF-16LE, whether its setting
 //     is in force or not), the reading the judge scores higher wins.  The bytes of a row listed here are

@@ -313,8 +313,8 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
             const bool pair = r.chars[v.first - 1].size == 2;
             // A head that ends in pairs and a single byte may hold the
             // text's first characters read out of step: machine code's
-            // last byte took the first lead byte as a trail byte ("88 83"
-            // before "81 83 43" of "メイ"), and the last trail byte stood
+            // last byte took the first lead byte as a trail byte (0x88
+            // before "83 81 83 43" of "メイ"), and the last trail byte stood
             // alone.  The text is read again from that lead byte.
             const size_t lead = pair ? 0 : RealignedStart(s, r, v.first);
             if (lead > at) {

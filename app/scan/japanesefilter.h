@@ -10,8 +10,12 @@
 //     code's last byte took as its trail byte), and what follows is judged
 //     again; at a dirty start a first pair whose trail byte is a lead byte
 //     is also read from that byte, and the reading the judge scores higher
-//     wins.  The head and tail cut off, and a text that does not read as
-//     Japanese, are read without pairs: their runs of printable bytes.
+//     wins; where the head cut ends in pairs and a lone byte that, read
+//     one byte on, pair up in step with the text ("8B 83 41 83 43" of
+//     "アイ" after 0x8B), the text is read again from there and keeps
+//     those characters.  The head and tail cut off, and a text that does
+//     not read as Japanese, are read without pairs: their runs of
+//     printable bytes.
 //   - A UTF-16 or UTF-8 text is judged once; what is cut off, or the whole
 //     text when it does not read as Japanese, gives its runs of ASCII
 //     characters (UTF-16 rows, and for UTF-8 text "ANSI" rows).
