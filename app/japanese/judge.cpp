@@ -181,7 +181,8 @@ bool IsWordChar(uint32_t u)
 // from where that ASCII run begins (the row's start or a character
 // beyond ASCII), becomes the span's start, before or after the one the
 // pairs chose; where there is none, the span's start stands.
-uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, bool cleanStart)
+uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, bool cleanStart,
+                       JudgeForm form)
 {
     size_t j = first;
     while (j < count && chars[j].code < 0x80)
@@ -252,6 +253,14 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
             return static_cast<uint32_t>(k);
         spaced = spaced || at(k) == ' ';
     }
+    // In UTF-8 (and ISO-2022-JP) text, whose Japanese characters machine
+    // code seldom makes, a head of words, a letter or digit first and a
+    // space between them and the Japanese character, is text too ("AVX2
+    // サポート"); Shift-JIS pairs glue to code's letters far more often.
+    if (form == JudgeForm::Utf8 && IsWordChar(at(h)))
+        for (size_t k = h; k < j; ++k)
+            if (at(k) == ' ')
+                return static_cast<uint32_t>(h);
     return first;
 }
 
@@ -276,20 +285,23 @@ bool GluedFirstChar(const RowChar *chars, size_t end, int form)
 
 } // namespace
 
-Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges)
+Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges,
+                 int32_t ease)
 {
     Verdict none{false, 0, 0, 0};
     if (count == 0)
         return none;
     if (count > ScoreBound::kBoundedChars)
-        return JudgeRowWhole(chars, count, form, edges);
+        return JudgeRowWhole(chars, count, form, edges, ease);
     ScoreBound bound(form, edges.cleanStart);
     for (size_t k = 0; k < count; ++k)
         bound.Add(ClassAt(chars[k], static_cast<int>(form)));
-    const int32_t margin = bound.Margin(edges.cleanEnd);
-    if (margin < 0)
-        return Verdict{false, 0, 0, margin};
-    return JudgeRowWhole(chars, count, form, edges);
+    // (The bound's margin stops at 0: the row is settled only when it is
+    // below the eased threshold.)
+    const int64_t eased = static_cast<int64_t>(bound.Margin(edges.cleanEnd)) + ease;
+    if (eased < 0)
+        return Verdict{false, 0, 0, static_cast<int32_t>(std::max<int64_t>(eased, INT32_MIN))};
+    return JudgeRowWhole(chars, count, form, edges, ease);
 }
 
 int32_t BoundMargin(JudgeForm form, bool cleanStart, bool cleanEnd, int64_t best)
@@ -305,7 +317,8 @@ int32_t BoundMargin(JudgeForm form, bool cleanStart, bool cleanEnd, int64_t best
     return static_cast<int32_t>(std::max<int64_t>(std::min<int64_t>(margin, 0), INT32_MIN));
 }
 
-Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges)
+Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges,
+                      int32_t ease)
 {
     Verdict none{false, 0, 0, 0};
     if (count == 0)
@@ -401,7 +414,7 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
         best += kOneJapaneseScore[static_cast<int>(form)];
     if (edges.cleanStart && edges.cleanEnd && first == 0 && end == count)
         best += bar.whole;
-    const int64_t margin = best - bar.threshold;
+    const int64_t margin = best - (bar.threshold - ease);
     const auto clamp = [](int64_t v) {
         return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
     };
@@ -422,7 +435,7 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     if (form != JudgeForm::Utf16Le) {
         if (first == 0 && !edges.cleanStart && GluedFirstChar(chars, end, static_cast<int>(form)))
             first = 1;
-        first = TextHeadStart(chars, first, end, edges.cleanStart);
+        first = TextHeadStart(chars, first, end, edges.cleanStart, form);
     }
     return Verdict{true, first, end, clamp(margin)};
 }

@@ -79,11 +79,16 @@ struct Verdict {
 // A row without Japanese characters (kana, kanji, Japanese punctuation,
 // full-width forms) never reads as Japanese: the caller keeps it by the
 // rules of its other text.
-Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges);
+// `ease`: how far below the encoding's threshold the span's score may be
+// (text in an encoding whose form machine code seldom takes); the
+// verdict's margin counts from the lowered threshold.
+Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges,
+                 int32_t ease = 0);
 // The same verdict worked out span by span, without first bounding the
 // row's best score (JudgeRow settles most rows of machine code so): the
 // fuzz target checks that both agree.
-Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges);
+Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges,
+                      int32_t ease = 0);
 
 // The margin bound of a row whose best span scores at most `best` before
 // the bonuses (ScoreBound::Margin).

@@ -53,6 +53,14 @@ constexpr size_t kShortRow = 5;
 constexpr int32_t kShortBar = 256;
 constexpr int32_t kShortWholeBar = 192;
 
+// How far below the UTF-8 threshold ISO-2022-JP text may score (the
+// judge reads it with UTF-8's tables): its text begins at an escape to a
+// Japanese set, which machine code and tables all but never hold, and
+// short messages ("  例: 2006-08-14", "ISO 値") score below it.  Chosen on
+// the tuning half's messages after binary data against the rows of the
+// machine's programs and fonts.
+constexpr int32_t kIso2022JpEase = 160;
+
 // How the judge reads each encoding: EUC-JP's bytes are Shift-JIS's
 // neighbours (machine code reads alike in both), UTF-16BE is UTF-16, and
 // ISO-2022-JP needs its escapes, which machine code seldom holds.
@@ -191,10 +199,11 @@ bool TableLike(const EncodedChar *chars, size_t count, bool whole, JudgeForm for
     size_t run = 0;
     for (size_t k = 0; k < count; ++k) {
         const uint32_t u = chars[k].code;
-        const uint8_t c = japanese::ClassOf(u, static_cast<int>(form));
-        if (count < kShortRow && !whole &&
-            (c == japanese::kKanji4 || c == japanese::kKanji5 || c == japanese::kCodeLike))
-            return true;
+        if (count < kShortRow && !whole) {
+            const uint8_t c = japanese::ClassOf(u, static_cast<int>(form));
+            if (c == japanese::kKanji4 || c == japanese::kKanji5 || c == japanese::kCodeLike)
+                return true;
+        }
         run = k > 0 && IsJapaneseCode(u) && u == chars[k - 1].code ? run + 1 : 0;
         if (repeats > 0 && run + 1 >= static_cast<size_t>(repeats))
             return true;
@@ -266,11 +275,14 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         for (size_t k = 0; k < count; ++k)
             scratch_[k] = {chars[k].code, static_cast<uint32_t>(k), 1};
         const RowEdges edges{cleanStart, cleanEnd};
-        const Verdict v = japanese::JudgeRow(scratch_.data(), count, FormOf(encoding), edges);
+        const int32_t ease = encoding == Encoding::Iso2022Jp ? kIso2022JpEase : 0;
+        const Verdict v = japanese::JudgeRow(scratch_.data(), count, FormOf(encoding), edges, ease);
         if (!v.japanese || v.end - v.first < minJapanese_)
             return false;
+        // The margin at the threshold the other readings are judged by.
+        const int32_t margin = v.margin - ease;
         const bool wholeRun = cleanStart && cleanEnd && v.first == 0 && v.end == count;
-        if (v.end - v.first < kShortRow && v.margin < (!wholeRun                      ? kShortBar
+        if (v.end - v.first < kShortRow && margin < (!wholeRun                        ? kShortBar
                                                        : encoding == Encoding::Utf16Be ? kShortWholeBar
                                                                                        : INT32_MIN))
             return false;
@@ -280,7 +292,7 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         // that scores higher is the text.
         const RowEdges kept{cleanStart && first == 0, cleanEnd && end == count};
         const uint64_t a = chars[first].from, b = chars[end - 1].to;
-        if (OtherMargin(encoding, bytes, base, avail, a, b, kept) >= v.margin)
+        if (OtherMargin(encoding, bytes, base, avail, a, b, kept) >= margin)
             return false;
     }
     const bool whole = cleanStart && cleanEnd && first == 0 && end == count;

@@ -71,6 +71,8 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
          false, true, true, 0, 19},
         {"half-width katakana glued on", U"ﾞおかしなパラメータ", JudgeForm::ShiftJis, false, true,
          true, 1, 10},
+        {"words before UTF-8 text at a dirty edge", U"AVX2 サポートが検出されませんでした", JudgeForm::Utf8,
+         false, true, true, 0, 20},
         {"a Japanese word after spaces after a zero", U"  主サーバー設定ファイルを使用する", JudgeForm::Utf8,
          true, true, true, 0, 18},
         {"message in UTF-8", U"%s に充分な空きスペースがありません。", JudgeForm::Utf8, true, true, true, 0, 20},

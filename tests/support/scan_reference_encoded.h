@@ -343,17 +343,22 @@ private:
             for (const RefChar &c : run)
                 chars.push_back({c.code, static_cast<uint32_t>(chars.size()), 1});
             const JudgeForm form = e == 0 ? JudgeForm::ShiftJis : e == 1 ? JudgeForm::Utf8 : JudgeForm::Utf16Le;
-            const auto v = lex::japanese::JudgeRow(chars.data(), chars.size(), form, {cleanStart, cleanEnd});
+            // ISO-2022-JP text may score 160 below the threshold; the
+            // margins below count from the threshold itself.
+            const int32_t ease = e == 1 ? 160 : 0;
+            const auto v =
+                lex::japanese::JudgeRow(chars.data(), chars.size(), form, {cleanStart, cleanEnd}, ease);
             if (!v.japanese || v.end - v.first < minJapanese_)
                 return;
             first = v.first;
             end = v.end;
+            const int32_t margin = v.margin - ease;
             // A short row needs a higher margin unless it is a whole string.
             const bool whole = cleanStart && cleanEnd && first == 0 && end == run.size();
-            if (end - first < 5 && v.margin < (!whole ? 256 : e == 2 ? 192 : INT32_MIN))
+            if (end - first < 5 && margin < (!whole ? 256 : e == 2 ? 192 : INT32_MIN))
                 return;
             if (Other(e, run[first].from, run[end - 1].to,
-                      {cleanStart && first == 0, cleanEnd && end == run.size()}) >= v.margin)
+                      {cleanStart && first == 0, cleanEnd && end == run.size()}) >= margin)
                 return;
         }
         // Kanji and symbols alone, with fewer than two ASCII characters,
