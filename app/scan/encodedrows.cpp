@@ -181,6 +181,24 @@ bool RisingTable(const EncodedChar *chars, size_t count)
 
 } // namespace
 
+int32_t ReadingMargin(Reading reading, const uint8_t *b, size_t n, bool hideKana, RowEdges edges)
+{
+    std::vector<uint32_t> codes;
+    std::vector<RowChar> scratch;
+    switch (reading) {
+    case Reading::ShiftJis:
+        ShiftJisCodes(b, n, hideKana, codes);
+        return MarginOf(codes, JudgeForm::ShiftJis, edges, scratch);
+    case Reading::Utf8:
+        Utf8Codes(b, n, codes);
+        return MarginOf(codes, JudgeForm::Utf8, edges, scratch);
+    case Reading::Utf16Le:
+        break;
+    }
+    Utf16LeCodes(b, n, codes);
+    return MarginOf(codes, JudgeForm::Utf16Le, edges, scratch);
+}
+
 EncodedRows::EncodedRows(int minLength, const ExtractionSettings &settings,
                          const EnglishWordMarker *marker, ScanHost &host)
     : minJapanese_(static_cast<size_t>(kMinJapaneseStrRange.Clamp(settings.MinJapaneseStr))),

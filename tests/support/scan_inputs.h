@@ -114,7 +114,26 @@ inline std::vector<uint8_t> RandomData(std::mt19937 &rng, size_t maxSize)
         "\xF0\x8F\xBF\xBF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\xBF",
         "\x82\xA0", "\x88\x9F", "a", "ab", "Z", "ca", " ", ""};
     for (size_t target = rng() % maxSize; data.size() < target;) {
-        const unsigned kind = rng() % 17;
+        const unsigned kind = rng() % 18;
+        if (kind == 17) {
+            // Japanese messages in Shift-JIS and in UTF-8 with ASCII heads,
+            // beside machine code that pairs its bytes like Shift-JIS and
+            // single bytes and zeros that begin UTF-16 text: where the
+            // readings meet, the judge decides.
+            static const std::string ties[] = {
+                Cp932Text("リンカスクリプトファイルを開けません"), Cp932Text("出力に対して後処理を行う"),
+                "ã«ã¤ãã¦ã®ã¿å¤±"
+                "æã«ã¦ã³ã¿",
+                "æå®ãããã¼ã"
+                "ã«",
+                "%P%F: ", "   [-]opost  ", "  -T, --exclude ", "", "Eø",
+                std::string("%\0", 2), std::string(1, '\0'), std::string(" \0 \0", 4)};
+            for (unsigned len = 1 + rng() % 6; len > 0; --len) {
+                const std::string &piece = ties[rng() % (sizeof ties / sizeof ties[0])];
+                data.insert(data.end(), piece.begin(), piece.end());
+            }
+            continue;
+        }
         if (kind < 4) {
             data.push_back(rng() % 4 ? static_cast<uint8_t>(abc[rng() % abc.size()])
                                      : static_cast<uint8_t>(rng()));

@@ -422,6 +422,7 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
     // Single-byte text with Shift-JIS pairs; UTF-8 text, and where its
     // stand-ins lie (start, length).
     bool pairs = false, utf8 = false;
+    size_t lastPairEnd = 0;  // the file offset after the last pair taken
     std::vector<std::pair<size_t, size_t>> standIns;
     // A piece of a run longer than the limit; Japanese characters in the
     // run's earlier pieces, and how many other characters they held.
@@ -637,6 +638,23 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
         unitAt = units.textLike(at) ? kAfterJapanese : kAfterUnlike;
     };
 
+    // Japanese UTF-16 text from u gives way where the judge reads the bytes
+    // from s (u, or its Japanese character after an ASCII unit at u) or
+    // from the byte after s better as Shift-JIS text (SearchKanji) or UTF-8
+    // text.  (Single-byte text may begin with a long ASCII head: 128 bytes
+    // are read.)
+    auto otherReads = [&](size_t u, size_t s) {
+        if (!st.CheckKanjiNoise || !(st.SearchKanji || st.SearchUtf8))
+            return false;
+        int32_t other = INT32_MIN;
+        for (size_t k : {s, s + 1}) {
+            if (st.SearchKanji)
+                other = std::max(other, ReadingMargin(Reading::ShiftJis, data, n, k, 128, st));
+            if (st.SearchUtf8)
+                other = std::max(other, ReadingMargin(Reading::Utf8, data, n, k, 128, st));
+        }
+        return Better(other, ReadingMargin(Reading::Utf16Le, data, n, u, 128, st));
+    };
     if (n == 0)
         return;
     size_t limit = std::min(interval - 1, n - 1);
@@ -655,7 +673,12 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                           i + 1 < n && Trail(data[i + 1]);
         if (utf8)
             return chars8.text(code8) ? kTake : kPass;
-        if (chars8.text(code8) && !(pairs && pair) &&
+        // In text with pairs, where UTF-8 text would begin and the judge
+        // reads the bytes better as UTF-8 than as Shift-JIS.
+        const bool wins = st.CheckKanjiNoise && chars8.begins(i, length, code8) &&
+                          Better(ReadingMargin(Reading::Utf8, data, n, i, 32, st),
+                                 ReadingMargin(Reading::ShiftJis, data, n, i, 32, st));
+        if (chars8.text(code8) && !(pairs && pair && !wins) &&
             (chars8.begins(i, length, code8) || (pair && chars8.runsOn(i + length))))
             return kTake;
         return kBytes;
@@ -741,7 +764,8 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
         } else if (jp && cand.empty() &&
                    (units.begins(i, before) ||
                     (strong ? units.beginsWhole(i, false)
-                            : !Printable(before, st) && units.beginsWhole(i, true)))) {
+                            : !Printable(before, st) && units.beginsWhole(i, true))) &&
+                   !otherReads(i, i)) {
             follow(i);
             appendJapanese(i);
             whole = strong;
@@ -755,8 +779,27 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                 flush(false, false);
                 i += length - 1;
             } else {
-                if (pairs)
+                if (pairs) {
+                    // With the judge, the printable ASCII bytes after the
+                    // last pair, right before i, go on into the UTF-8 text.
+                    size_t t = 0;
+                    while (st.CheckKanjiNoise && t < cand.size()) {
+                        const size_t k = cand.size() - 1 - t;
+                        const auto c = static_cast<uint8_t>(cand[k]);
+                        if (c < 0x20 || c > 0x7E || where[k].at != i - 1 - t || where[k].at < lastPairEnd)
+                            break;
+                        ++t;
+                    }
+                    const std::string tail = t < cand.size() ? cand.substr(cand.size() - t) : std::string();
+                    if (!tail.empty()) {
+                        cand.resize(cand.size() - t);
+                        where.resize(where.size() - t);
+                        chars -= t;
+                    }
                     flush(false, false);
+                    for (size_t k = 0; k < tail.size(); ++k)
+                        append(i - tail.size() + k, static_cast<uint8_t>(tail[k]));
+                }
                 bool standIn = false;
                 const std::string f = chars8.form(code8, &standIn);
                 room(i, f.size());
@@ -790,7 +833,7 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                     afterLength = i + 1;
                     tableNext = i + 1 + 2 * static_cast<size_t>(data[i - 1]);
                 } else if ((Printable(x, st) && (i + 2 >= n || data[i + 2] == 0)) ||
-                           (jp && units.japanese(i + 1))) {
+                           (jp && units.japanese(i + 1) && !otherReads(i - 1, i + 1))) {
                     // UTF-16 text: another ASCII unit follows (a printable
                     // byte that no zero follows begins single-byte text),
                     // or a Japanese character.
@@ -827,6 +870,7 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                     append(i, b);
                     append(i + 1, x);
                     pairs = true;
+                    lastPairEnd = i + 2;
                     ++i;
                 } else {
                     flush(false, false);
