@@ -422,7 +422,6 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
     // Single-byte text with Shift-JIS pairs; UTF-8 text, and where its
     // stand-ins lie (start, length).
     bool pairs = false, utf8 = false;
-    size_t lastPairEnd = 0;  // the file offset after the last pair taken
     std::vector<std::pair<size_t, size_t>> standIns;
     // A piece of a run longer than the limit; Japanese characters in the
     // run's earlier pieces, and how many other characters they held.
@@ -780,23 +779,43 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                 i += length - 1;
             } else {
                 if (pairs) {
-                    // With the judge, the printable ASCII bytes after the
-                    // last pair, right before i, go on into the UTF-8 text.
-                    size_t t = 0;
-                    while (st.CheckKanjiNoise && t < cand.size()) {
-                        const size_t k = cand.size() - 1 - t;
-                        const auto c = static_cast<uint8_t>(cand[k]);
-                        if (c < 0x20 || c > 0x7E || where[k].at != i - 1 - t || where[k].at < lastPairEnd)
-                            break;
-                        ++t;
+                    // With the judge, the longest tail of the text (64 bytes
+                    // at most) that lies right before i and reads as UTF-8
+                    // text goes on into the UTF-8 text; a pair it cuts
+                    // leaves its lead byte to neither.
+                    size_t lying = 0, t = 0;
+                    while (st.CheckKanjiNoise && lying < cand.size() && lying < 64 &&
+                           where[cand.size() - 1 - lying].at == i - 1 - lying)
+                        ++lying;
+                    const Utf8Chars text{reinterpret_cast<const uint8_t *>(cand.data()), cand.size(), st};
+                    for (size_t from = cand.size() - lying; from < cand.size() && t == 0; ++from) {
+                        size_t k = from;
+                        uint32_t c = 0;
+                        size_t len = 0;
+                        while (k < cand.size() &&
+                               ((text.at(k) >= 0x20 && text.at(k) <= 0x7E) ||
+                                ((len = text.sequence(k, &c)) != 0 && text.text(c))))
+                            k += text.at(k) >= 0x20 && text.at(k) <= 0x7E ? 1 : len;
+                        if (k == cand.size())
+                            t = cand.size() - from;
                     }
-                    const std::string tail = t < cand.size() ? cand.substr(cand.size() - t) : std::string();
-                    if (!tail.empty()) {
-                        cand.resize(cand.size() - t);
-                        where.resize(where.size() - t);
-                        chars -= t;
+                    size_t keep = cand.size() - t;
+                    const std::string tail = cand.substr(keep);
+                    // Is the tail's first byte a pair's trail byte?
+                    bool cut = false;
+                    for (size_t k = 0; t > 0 && k < keep;) {
+                        const bool lead = IsLead(static_cast<uint8_t>(cand[k]));
+                        cut = lead && k + 1 == keep;
+                        k += lead ? 2 : 1;
                     }
-                    flush(false, false);
+                    keep -= cut;
+                    chars -= cand.size() - keep;
+                    cand.resize(keep);
+                    where.resize(keep);
+                    if (keep > 0 || t == 0)
+                        flush(false, false);
+                    else
+                        clear();
                     for (size_t k = 0; k < tail.size(); ++k)
                         append(i - tail.size() + k, static_cast<uint8_t>(tail[k]));
                 }
@@ -870,7 +889,6 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                     append(i, b);
                     append(i + 1, x);
                     pairs = true;
-                    lastPairEnd = i + 2;
                     ++i;
                 } else {
                     flush(false, false);

@@ -40,8 +40,8 @@
 // decides which reading the walk takes, not the order of the steps:
 // Japanese UTF-16 text does not begin where the bytes read better as
 // Shift-JIS or UTF-8 text (OtherReadingWins), and Shift-JIS text gives way
-// to UTF-8 text that reads better (Utf8WinsPair), which takes the ASCII
-// bytes right before it (FlushBeforeTail).
+// to UTF-8 text that reads better (Utf8WinsPair), which takes the bytes
+// right before it that read as UTF-8 text (FlushBeforeTail).
 //
 // None of the fast paths crosses a checkpoint, so the host sees the same
 // progress, event and abort calls as a walk that took one position at a
@@ -497,57 +497,90 @@ private:
         }
         return ClassStep(i, limit);
     }
-    // Text with Shift-JIS pairs ends before UTF-8 text at i.  The printable
-    // ASCII bytes after its last pair that lie right before i go on into
-    // the UTF-8 text, as they would after any other bytes (with the judge,
-    // whose marks tell where the text's bytes lie).
+    // Text with Shift-JIS pairs ends before UTF-8 text at i.  Its last
+    // bytes that read as UTF-8 text on their own and lie right before i
+    // (Utf8Tail: its ASCII head, and characters whose bytes the pairs
+    // took) go on into the UTF-8 text, as they would after any other
+    // bytes; a pair they cut leaves its lead byte to neither.  (With the
+    // judge, whose marks tell where the text's bytes lie.)
     void FlushBeforeTail(size_t i)
     {
-        const size_t t = judging_ ? AsciiTail(i) : 0;
-        const size_t keep = candidate_.size() - t;
-        if (t == 0 || keep == 0) {
+        const size_t t = judging_ ? Utf8Tail(i) : 0;
+        if (t == 0) {
             Flush();
             return;
         }
-        const std::string tail(candidate_.data() + keep, t);
-        const uint8_t last = static_cast<uint8_t>(candidate_.data()[keep - 1]);
+        const char *text = candidate_.data();
+        size_t keep = candidate_.size() - t;
+        const uint8_t before = keep > 0 ? static_cast<uint8_t>(text[keep - 1])
+                                        : static_cast<uint8_t>(facts_.before);
+        if (keep > 0 && OddLeadsBefore(keep))
+            --keep;
+        const std::string tail(text + candidate_.size() - t, t);
         candidate_.truncate(keep);
         while (!facts_.marks.empty() && facts_.marks.back().first >= keep)
             facts_.marks.pop_back();
-        Flush();
+        if (keep > 0)
+            Flush();
+        else
+            Clear();
         facts_.start = w_.base + i - t;
-        facts_.before = last;
+        facts_.before = before;
         candidate_.append(tail.data(), t);
     }
-    // How many of the text's last bytes are printable ASCII bytes that no
-    // pair holds, lying one after the other right up to i.
-    size_t AsciiTail(size_t i) const
+    // Whether text byte k is a pair's trail byte: every lead-range byte of
+    // text with pairs is in a pair, so after an odd number of them in a
+    // row it is.
+    bool OddLeadsBefore(size_t k) const
+    {
+        const char *text = candidate_.data();
+        size_t leads = 0;
+        while (leads < k && sjis::IsLead(static_cast<uint8_t>(text[k - 1 - leads])))
+            ++leads;
+        return leads & 1;
+    }
+    // The most bytes that Utf8Tail gives to UTF-8 text.
+    static constexpr size_t kTailReach = 64;
+    // How many of the text's last bytes (up to kTailReach) lie one after
+    // the other right up to i and read as UTF-8 text: printable ASCII and
+    // well-formed characters of text, the longest such tail.
+    size_t Utf8Tail(size_t i) const
     {
         const char *text = candidate_.data();
         const size_t size = candidate_.size();
         const auto &marks = facts_.marks;
-        size_t m = marks.size(), t = 0;
-        for (; t < size; ++t) {
-            const size_t k = size - 1 - t;
-            const auto c = static_cast<uint8_t>(text[k]);
-            if (c < 0x20 || c > 0x7E)
-                break;
-            // Every lead-range byte of the text is in a pair, so after an
-            // odd number of them in a row the byte is a trail byte.
-            size_t leads = 0;
-            while (leads < k && sjis::IsLead(static_cast<uint8_t>(text[k - 1 - leads])))
-                ++leads;
-            if (leads & 1)
-                break;
+        size_t m = marks.size(), lying = 0;
+        for (; lying < size && lying < kTailReach; ++lying) {
+            const size_t k = size - 1 - lying;
             // Its place: from the last mark at or before it.
             while (m > 0 && marks[m - 1].first > k)
                 --m;
             const uint64_t at =
                 facts_.start + (m > 0 ? marks[m - 1].second + (k - marks[m - 1].first) : k);
-            if (at != w_.base + i - 1 - t)
+            if (at != w_.base + i - 1 - lying)
                 break;
         }
-        return t;
+        for (size_t from = size - lying; from < size; ++from)
+            if (ReadsAsUtf8(reinterpret_cast<const uint8_t *>(text) + from, size - from))
+                return size - from;
+        return 0;
+    }
+    bool ReadsAsUtf8(const uint8_t *b, size_t n) const
+    {
+        for (size_t k = 0; k < n;) {
+            if (b[k] >= 0x20 && b[k] <= 0x7E) {
+                ++k;
+                continue;
+            }
+            uint8_t seq[4] = {};
+            std::copy(b + k, b + std::min(n, k + 4), seq);
+            uint32_t code;
+            const unsigned length = utf8::Sequence(seq, &code);
+            if (length == 0 || !utf8_.IsText(code))
+                return false;
+            k += length;
+        }
+        return true;
     }
     // In text with Shift-JIS pairs, a UTF-8 character at i whose first two
     // bytes are a pair too: UTF-8 text begins there where it would begin
