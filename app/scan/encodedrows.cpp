@@ -183,8 +183,10 @@ bool RisingTable(const EncodedChar *chars, size_t count)
 
 int32_t ReadingMargin(Reading reading, const uint8_t *b, size_t n, bool hideKana, RowEdges edges)
 {
-    std::vector<uint32_t> codes;
-    std::vector<RowChar> scratch;
+    // Kept from call to call: the walk asks at many places of a file.
+    thread_local std::vector<uint32_t> codes;
+    thread_local std::vector<RowChar> scratch;
+    codes.clear();
     switch (reading) {
     case Reading::ShiftJis:
         ShiftJisCodes(b, n, hideKana, codes);

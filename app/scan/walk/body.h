@@ -316,23 +316,67 @@ private:
             } else if (utf16_.BeginsAt(w_, i) ||
                        (wideJapanese_ && japanese_.Japanese(w_, z + 1) &&
                         !OtherReadingWins(k, z + 1))) {
-                facts_.wide = true;
-                unit_ = kUnitBegin;
-                if (wideJapanese_) {
-                    facts_.whole = japanese_.StrongAt(w_, k, afterLength_);
-                    Follow(k);
-                    if (judging_)
-                        facts_.before = uint32_t(w_.Back(k, 1)) | uint32_t(w_.Back(k, 2)) << 8 |
-                                        uint32_t(w_.Back(k, 3)) << 16 |
-                                        uint32_t(w_.Back(k, 4)) << 24;
-                }
+                BeginWide(k);
             } else {
                 Clear();
             }
+        } else if (UnitAfterPair(i)) {
+            // The byte after the text's last pair begins the UTF-16 text.
+            const size_t keep = candidate_.size() - 1;
+            const char b = candidate_.data()[keep];
+            candidate_.truncate(keep);
+            while (!facts_.marks.empty() && facts_.marks.back().first >= keep)
+                facts_.marks.pop_back();
+            Flush();
+            facts_.start = w_.base + i - 1;
+            candidate_.push_back(b);
+            BeginWide(z - 1);
         } else {
             Flush(false, true);
         }
         return i + 1;
+    }
+    // The single byte of the text at k begins UTF-16 text.
+    void BeginWide(ptrdiff_t k)
+    {
+        facts_.wide = true;
+        unit_ = kUnitBegin;
+        if (wideJapanese_) {
+            facts_.whole = japanese_.StrongAt(w_, k, afterLength_);
+            Follow(k);
+            if (judging_)
+                facts_.before = uint32_t(w_.Back(k, 1)) | uint32_t(w_.Back(k, 2)) << 8 |
+                                uint32_t(w_.Back(k, 3)) << 16 | uint32_t(w_.Back(k, 4)) << 24;
+        }
+    }
+    // At the zero at i, after single-byte text with pairs that is not UTF-8
+    // text: whether its last byte, a printable byte right after a pair,
+    // begins UTF-16 text that another ASCII unit goes on with and that the
+    // judge reads as Japanese (with SearchWideJapanese), as it would after
+    // any other bytes.  (MayBeUnitAfterPair tells where it cannot.)
+    bool UnitAfterPair(size_t i) const
+    {
+        const size_t size = candidate_.size();
+        if (!MayBeUnitAfterPair(i, size) || (utf8Text_ && facts_.utf8) || facts_.piece ||
+            !single_.Printable(static_cast<uint8_t>(candidate_.data()[size - 1])) ||
+            !OddLeadsBefore(size - 2) || !LiesAt(size - 1, w_.base + i - 1) ||
+            !LiesAt(size - 3, w_.base + i - 3))
+            return false;
+        return MarginAt(Reading::Utf16Le, I(i) - 1, kBeginReach) != INT32_MIN;
+    }
+    bool MayBeUnitAfterPair(size_t i, size_t run) const
+    {
+        return wideJapanese_ && judging_ && settings_.SearchKanji && run >= 3 &&
+               utf16_.BeginsAt(w_, i);
+    }
+    // Whether text byte k lies at file offset `at` (the judge's marks tell).
+    bool LiesAt(size_t k, uint64_t at) const
+    {
+        const auto &marks = facts_.marks;
+        size_t m = marks.size();
+        while (m > 0 && marks[m - 1].first > k)
+            --m;
+        return facts_.start + (m > 0 ? marks[m - 1].second + (k - marks[m - 1].first) : k) == at;
     }
 
     // A byte of the printable range.  A left-out katakana byte is passed
@@ -407,7 +451,8 @@ private:
         if (judging_)
             facts_.before = w_.BytesBefore(i);
         if (!leftOut && j <= limit && j - i <= rowLimit_ &&
-            single_.MixedFlushes<utf8Text_>(w_, j, j - i, Utf8Here())) {
+            single_.MixedFlushes<utf8Text_>(w_, j, j - i, Utf8Here()) &&
+            !(w_.data[j] == 0 && MayBeUnitAfterPair(j, j - i))) {
             facts_.doubles = pairs;
             Emit(reinterpret_cast<const char *>(w_.data + i), j - i, false,
                  judging_ && IsCleanEdgeByte(w_.data[j]));
@@ -608,7 +653,7 @@ private:
             if (utf8Text_)
                 other = std::max(other, MarginAt(Reading::Utf8, k, kBeginReach));
         }
-        return Better(other, MarginAt(Reading::Utf16Le, u, kBeginReach));
+        return other != INT32_MIN && other > MarginAt(Reading::Utf16Le, u, kBeginReach);
     }
     static ptrdiff_t I(size_t i) { return static_cast<ptrdiff_t>(i); }
     // Of two readings' margins, whether the first reads as Japanese and
@@ -627,10 +672,12 @@ private:
                   "the bytes a tie reads are in the window");
     int32_t MarginAt(Reading reading, ptrdiff_t i, size_t reach) const
     {
+        const japanese::RowEdges edges{IsCleanEdgeByte(w_.At(i - 1)), false};
+        if (i >= 0 && static_cast<size_t>(i) + reach <= w_.avail)
+            return ReadingMargin(reading, w_.data + i, reach, settings_.CheckHalfKana, edges);
         uint8_t b[kBeginReach];
         for (size_t k = 0; k < reach; ++k)
             b[k] = w_.At(i + static_cast<ptrdiff_t>(k));
-        const japanese::RowEdges edges{IsCleanEdgeByte(w_.At(i - 1)), false};
         return ReadingMargin(reading, b, reach, settings_.CheckHalfKana, edges);
     }
 
