@@ -387,6 +387,52 @@ struct Utf8Chars {
     }
 };
 
+// Where two encodings read the same bytes as Japanese, the one the judge
+// reads better wins: the margin of the `reach` bytes from k (zeros past the
+// data's end) read in one encoding, up to its first byte or unit that is
+// not text; INT32_MIN with no Japanese character or no Japanese verdict.
+enum class Reading { ShiftJis, Utf8, Utf16Le };
+inline int32_t ReadingMargin(Reading r, const uint8_t *data, size_t n, size_t k, size_t reach,
+                             const lex::ExtractionSettings &st)
+{
+    std::vector<uint8_t> b(reach + 4, 0);
+    for (size_t j = 0; j < reach && k + j < n; ++j)
+        b[j] = data[k + j];
+    const Utf8Chars chars{b.data(), reach, st};
+    std::vector<uint32_t> codes;
+    for (size_t j = 0, length = 1; j < reach; j += length) {
+        const uint8_t x = b[j];
+        uint32_t code = x;
+        length = r == Reading::Utf16Le ? 2 : 1;
+        if (r == Reading::Utf16Le) {
+            code = x | b[j + 1] << 8u;
+            if (j + 1 >= reach || !((code >= 0x20 && code <= 0x7E) ||
+                                    (code >= 0x80 && lex::JapaneseUnitCp932(static_cast<uint16_t>(code)))))
+                break;
+        } else if (x >= 0x20 && x <= 0x7E) {
+        } else if (r == Reading::Utf8) {
+            if ((length = chars.sequence(j, &code)) == 0)
+                break;
+        } else if (x >= 0xA1 && x <= 0xDF) {
+            if (st.CheckHalfKana)
+                continue;
+            code = 0xFF61u + (x - 0xA1u);
+        } else if (IsLead(x) && j + 1 < reach && (code = lex::Cp932Char(x, b[j + 1])) != 0) {
+            length = 2;
+        } else {
+            break;
+        }
+        codes.push_back(code);
+    }
+    using lex::japanese::JudgeForm;
+    const JudgeForm form = r == Reading::ShiftJis ? JudgeForm::ShiftJis
+                           : r == Reading::Utf8   ? JudgeForm::Utf8
+                                                  : JudgeForm::Utf16Le;
+    return EncodedReference::Margin(codes, form, {k == 0 || CleanByte(data[k - 1]), false});
+}
+// Whether a reading's margin reads as Japanese and beats another's.
+inline bool Better(int32_t margin, int32_t other) { return margin != INT32_MIN && margin > other; }
+
 // The byte walk, one position at a time.  `checked` rows come from `dict`
 // (null: none).  A checkpoint follows the step that reaches the last
 // position of each `interval`-sized block and of the data.  A character

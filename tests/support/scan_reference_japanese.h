@@ -2,7 +2,6 @@
 // as the rest of it.
 #pragma once
 
-#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -48,74 +47,6 @@ inline bool CleanUnit(unsigned u)
     return u < 0x20 || (u >= 0x80 && u <= 0x85) || u == 0x100 || u == 0x101 || u == 0x8000 ||
            u == 0x8001;
 }
-
-// Where two encodings read the same bytes as Japanese, the one the judge
-// reads better wins: the margin of the `reach` bytes from k (zeros past the
-// data's end) read in one encoding, up to its first byte or unit that is
-// not text; INT32_MIN with no Japanese character or no Japanese verdict.
-enum class Reading { ShiftJis, Utf8, Utf16Le };
-inline int32_t ReadingMargin(Reading r, const uint8_t *data, size_t n, size_t k, size_t reach,
-                             const lex::ExtractionSettings &st)
-{
-    using lex::japanese::JudgeForm;
-    std::vector<uint8_t> b(reach + 4, 0);
-    for (size_t j = 0; j < reach; ++j)
-        b[j] = k + j < n ? data[k + j] : 0;
-    std::vector<uint32_t> codes;
-    for (size_t j = 0; j < reach;) {
-        const uint8_t x = b[j];
-        uint32_t code = 0;
-        size_t length = 1;
-        if (r == Reading::Utf16Le) {
-            code = static_cast<uint32_t>(x | b[j + 1] << 8);
-            length = 2;
-            if (j + 1 >= reach || !((code >= 0x20 && code <= 0x7E) ||
-                                 (code >= 0x80 && lex::JapaneseUnitCp932(static_cast<uint16_t>(code)))))
-                break;
-        } else if (x >= 0x20 && x <= 0x7E) {
-            code = x;
-        } else if (r == Reading::ShiftJis && x >= 0xA1 && x <= 0xDF) {
-            code = st.CheckHalfKana ? 0 : 0xFF61u + (x - 0xA1u);
-        } else if (r == Reading::ShiftJis) {
-            if (!IsLead(x) || j + 1 >= reach || !(code = lex::Cp932Char(x, b[j + 1])))
-                break;
-            length = 2;
-        } else {
-            // UTF-8: a well-formed sequence of two to four bytes, its
-            // continuation bytes within the reach (the rest are zeros).
-            length = (x & 0xE0) == 0xC0 ? 2 : (x & 0xF0) == 0xE0 ? 3 : (x & 0xF8) == 0xF0 ? 4 : 0;
-            code = length == 2 ? x & 0x1Fu : length == 3 ? x & 0x0Fu : x & 0x07u;
-            bool formed = length > 0;
-            for (size_t c = 1; c < length; ++c) {
-                formed = formed && (b[j + c] & 0xC0) == 0x80;
-                code = code << 6 | (b[j + c] & 0x3Fu);
-            }
-            const uint32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-            if (!formed || code < least || code > 0x10FFFF ||
-                (code >= 0xD800 && code <= 0xDFFF))
-                break;
-        }
-        if (code != 0)
-            codes.push_back(code);
-        j += length;
-    }
-    std::vector<lex::japanese::RowChar> chars;
-    bool japanese = false;
-    for (uint32_t c : codes) {
-        chars.push_back({c, static_cast<uint32_t>(chars.size()), 1});
-        japanese = japanese || c >= 0x80;
-    }
-    if (!japanese)
-        return INT32_MIN;
-    const JudgeForm form = r == Reading::ShiftJis ? JudgeForm::ShiftJis
-                           : r == Reading::Utf8   ? JudgeForm::Utf8
-                                                  : JudgeForm::Utf16Le;
-    const bool clean = k == 0 || CleanByte(data[k - 1]);
-    const auto v = lex::japanese::JudgeRow(chars.data(), chars.size(), form, {clean, false});
-    return v.japanese ? v.margin : INT32_MIN;
-}
-// Whether a reading's margin reads as Japanese and beats another's.
-inline bool Better(int32_t margin, int32_t other) { return margin != INT32_MIN && margin > other; }
 
 struct JapaneseText {
     const std::string &text;
