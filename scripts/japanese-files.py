@@ -402,6 +402,19 @@ def pct(a, b):
     return "%6.2f %% (%d of %d)" % (100.0 * a / b if b else 0.0, a, b)
 
 
+def mo_texts(path):
+    """The pieces of a catalogue's messages that code page 932 holds, as
+    rows hold them."""
+    texts = set()
+    for message in jq.read_mo(path):
+        for piece in jq.segments(message):
+            try:
+                texts.add(row_form(piece))
+            except UnicodeEncodeError:
+                pass
+    return texts
+
+
 def measure(work, lexprobe, judge, min_japanese):
     manifest = json.load(open(os.path.join(work, "manifest.json"), encoding="utf-8"))
     runner = Runner(lexprobe, judge, min_japanese)
@@ -514,6 +527,11 @@ def measure(work, lexprobe, judge, min_japanese):
                 if placed is not None:
                     wanted = set((o, row_form(p)) for o, p in placed)
                     singles &= wanted
+                else:
+                    # A catalogue's rows that are its messages (a row of
+                    # UTF-8 bytes read as Shift-JIS is none).
+                    texts = mo_texts(path)
+                    singles = set((o, t) for o, t in singles if t in texts)
                 alone += len(singles)
                 lost += len(singles - both)
             cells[(part, column)] = pct(alone - lost, alone)
@@ -656,6 +674,26 @@ def show(work, lexprobe, judge, min_japanese, what, part, column, option):
             if k != "ANSI" or option == "--search-kanji":
                 if kana_or_kanji(k, t):
                     print("%08X\t%s\t%s" % (o, k, t.decode("cp932", "replace")))
+    elif what == "ties":
+        # The rows with Japanese that OPTION alone lists and all three
+        # settings on do not, with the rows all on lists near each.
+        after = manifest["after"]
+        files = [(os.path.join(work, n), p) for n, p in after.items() if n.endswith("-%s.bin" % part)]
+        files += [(os.path.join(model.CATALOGUES, n), None) for n in sorted(os.listdir(model.CATALOGUES))
+                  if n.endswith(".mo") and model.catalogue_half(n) == int(part)]
+        for path, placed in files:
+            wanted = set((o, row_form(p)) for o, p in placed) if placed is not None else None
+            texts = mo_texts(path) if placed is None else None
+            both = runner.rows(column, ALL_ON, path)
+            have = set((o, t) for o, k, t in both)
+            for o, k, t in runner.rows(column, [option], path):
+                if not kana_or_kanji(k, t) or (o, t) in have or (wanted is not None and (o, t) not in wanted):
+                    continue
+                if texts is not None and t not in texts:
+                    continue
+                near = [("%X" % oo, kk, tt.decode("cp932", "replace")) for oo, kk, tt in both
+                        if o - 12 <= oo <= o + len(t)]
+                print("LOST\t%s\t%X\t%s\t%s" % (os.path.basename(path), o, t.decode("cp932", "replace"), near))
     else:
         name = "after-%s-%d.bin" % (what, int(part))
         found = runner.rows(column, [option], os.path.join(work, name))

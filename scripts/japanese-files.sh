@@ -25,12 +25,14 @@
 # again).
 #
 #   scripts/japanese-files.sh [--lexprobe FRONT-END] [--min-japanese N] [--rebuild]
-#   scripts/japanese-files.sh --show junk|sjis-direct|... HALF now|judged OPTION
+#   scripts/japanese-files.sh --show junk|ties|sjis-direct|... HALF now|judged OPTION
 #
 #   --lexprobe      measure another native front end (default: this tree's)
 #   --min-japanese  the judged rows' minimum length in characters (default 3)
-#   --show          for tuning: the junk rows of the binaries, or the
-#                   messages of an after-binary file not listed whole
+#   --show          for tuning: the junk rows of the binaries, the
+#                   messages of an after-binary file not listed whole, or
+#                   (ties) the rows with Japanese OPTION alone lists that
+#                   all three settings on do not
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$ROOT"

@@ -213,6 +213,26 @@ bool TableLike(const EncodedChar *chars, size_t count, bool whole, JudgeForm for
 
 } // namespace
 
+int32_t ReadingMargin(Reading reading, const uint8_t *b, size_t n, bool hideKana, RowEdges edges)
+{
+    // Kept from call to call: the walk asks at many places of a file.
+    thread_local std::vector<uint32_t> codes;
+    thread_local std::vector<RowChar> scratch;
+    codes.clear();
+    switch (reading) {
+    case Reading::ShiftJis:
+        ShiftJisCodes(b, n, hideKana, codes);
+        return MarginOf(codes, JudgeForm::ShiftJis, edges, scratch);
+    case Reading::Utf8:
+        Utf8Codes(b, n, codes);
+        return MarginOf(codes, JudgeForm::Utf8, edges, scratch);
+    case Reading::Utf16Le:
+        break;
+    }
+    Utf16LeCodes(b, n, codes);
+    return MarginOf(codes, JudgeForm::Utf16Le, edges, scratch);
+}
+
 EncodedRows::EncodedRows(int minLength, const ExtractionSettings &settings,
                          const EnglishWordMarker *marker, ScanHost &host)
     : minJapanese_(static_cast<size_t>(kMinJapaneseStrRange.Clamp(settings.MinJapaneseStr))),

@@ -51,6 +51,16 @@ uint32_t JisX0212Char(uint8_t j1, uint8_t j2);
 // ASCII (kana, kanji, Japanese punctuation, full-width forms, symbols).
 inline bool IsJapaneseCode(uint32_t code) { return code >= 0x80; }
 
+// Where two encodings read the same bytes as Japanese, the judge decides
+// between them: the margin (Verdict::margin) of the bytes b[0, n) read as
+// text in one encoding, from b[0] up to the first byte (or code unit) that
+// the encoding does not read as text; INT32_MIN when that reading holds no
+// Japanese character or does not read as Japanese.  `hideKana`: half-width
+// katakana are left out of the Shift-JIS reading (CheckHalfKana).
+enum class Reading : uint8_t { ShiftJis, Utf8, Utf16Le };
+int32_t ReadingMargin(Reading reading, const uint8_t *b, size_t n, bool hideKana,
+                      japanese::RowEdges edges);
+
 class EncodedRows final : public ScanHost {
 public:
     // `host`: where the rows go (the walk's other rows pass through here).

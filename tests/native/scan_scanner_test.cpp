@@ -310,6 +310,30 @@ TEST(ScannerWalk, Utf8TextWithTheSettingOn)
     }
 }
 
+// With the three Japanese settings on, where two readings meet the judge
+// decides which one the bytes are, not the order of the steps.
+TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
+{
+    ExtractionSettings all = Utf8(true);
+    all.SearchWideJapanese = true;
+    all.CheckKanjiNoise = true;
+    const std::string linker = Sjis("%P%F: リンカスクリプトファイル %s を開けません: %E");
+    const std::string counter = "  についてのみ失敗カウンタや制限値を変更する";
+    const WalkCase cases[] = {
+        // "%", zero, "%P" reads as an ASCII unit and a kanji.
+        {"Shift-JIS text, not UTF-16 text from the unit before it", "%" + Z(1) + linker + Z(1), 5,
+         all, {A(2, linker)}},
+        {"UTF-8 text after Shift-JIS pairs of machine code, its ASCII head with it",
+         "\x01\x89\x45\x8B\x86" + counter + Z(1), 5, all, {U8(5, Sjis(counter))}},
+        {"Japanese UTF-16 text is still UTF-16 text", Z(2) + lextest::Utf16Le("ファイルを開く") + Z(2),
+         5, all, {U(2, Sjis("ファイルを開く"))}},
+    };
+    for (const WalkCase &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.rows, Scan(c.data, c.m, c.settings));
+    }
+}
+
 // Japanese text in EUC-JP, ISO-2022-JP and UTF-16BE, judged (every case
 // also cut at every piece boundary by Scan).
 TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)

@@ -114,7 +114,27 @@ inline std::vector<uint8_t> RandomData(std::mt19937 &rng, size_t maxSize)
         "\xF0\x8F\xBF\xBF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\xBF",
         "\x82\xA0", "\x88\x9F", "a", "ab", "Z", "ca", " ", ""};
     for (size_t target = rng() % maxSize; data.size() < target;) {
-        const unsigned kind = rng() % 17;
+        const unsigned kind = rng() % 18;
+        if (kind == 17) {
+            // Japanese messages in Shift-JIS and in UTF-8 with ASCII heads,
+            // beside machine code that pairs its bytes like Shift-JIS and
+            // single bytes and zeros that begin UTF-16 text: where the
+            // readings meet, the judge decides.
+            static const std::string ties[] = {
+                "\x83\x8A\x83\x93\x83\x4A\x83\x58\x83\x4E\x83\x8A\x83\x76\x83\x67\x83\x74\x83\x40\x83\x43\x83\x8B"
+                "\x82\xF0\x8A\x4A\x82\xAF\x82\xDC\x82\xB9\x82\xF1",
+                "\x8F\x6F\x97\xCD\x82\xC9\x91\xCE\x82\xB5\x82\xC4\x8C\xE3\x8F\x88\x97\x9D\x82\xF0\x8D\x73\x82\xA4",
+                "\xE3\x81\xAB\xE3\x81\xA4\xE3\x81\x84\xE3\x81\xA6\xE3\x81\xAE\xE3\x81\xBF\xE5\xA4\xB1\xE6\x95\x97"
+                "\xE3\x82\xAB\xE3\x82\xA6\xE3\x83\xB3\xE3\x82\xBF",
+                "\xE6\x8C\x87\xE5\xAE\x9A\xE3\x81\x97\xE3\x81\x9F\xE3\x83\x86\xE3\x83\xBC\xE3\x83\x96\xE3\x83\xAB",
+                "%P%F: ", "   [-]opost  ", "  -T, --exclude ", "\x8B\x86", "\x89\x45\xF8\x94",
+                std::string("%\0", 2), std::string(1, '\0'), std::string(" \0 \0", 4)};
+            for (unsigned len = 1 + rng() % 6; len > 0; --len) {
+                const std::string &piece = ties[rng() % (sizeof ties / sizeof ties[0])];
+                data.insert(data.end(), piece.begin(), piece.end());
+            }
+            continue;
+        }
         if (kind < 4) {
             data.push_back(rng() % 4 ? static_cast<uint8_t>(abc[rng() % abc.size()])
                                      : static_cast<uint8_t>(rng()));

@@ -387,6 +387,52 @@ struct Utf8Chars {
     }
 };
 
+// Where two encodings read the same bytes as Japanese, the one the judge
+// reads better wins: the margin of the `reach` bytes from k (zeros past the
+// data's end) read in one encoding, up to its first byte or unit that is
+// not text; INT32_MIN with no Japanese character or no Japanese verdict.
+enum class Reading { ShiftJis, Utf8, Utf16Le };
+inline int32_t ReadingMargin(Reading r, const uint8_t *data, size_t n, size_t k, size_t reach,
+                             const lex::ExtractionSettings &st)
+{
+    std::vector<uint8_t> b(reach + 4, 0);
+    for (size_t j = 0; j < reach && k + j < n; ++j)
+        b[j] = data[k + j];
+    const Utf8Chars chars{b.data(), reach, st};
+    std::vector<uint32_t> codes;
+    for (size_t j = 0, length = 1; j < reach; j += length) {
+        const uint8_t x = b[j];
+        uint32_t code = x;
+        length = r == Reading::Utf16Le ? 2 : 1;
+        if (r == Reading::Utf16Le) {
+            code = x | b[j + 1] << 8u;
+            if (j + 1 >= reach || !((code >= 0x20 && code <= 0x7E) ||
+                                    (code >= 0x80 && lex::JapaneseUnitCp932(static_cast<uint16_t>(code)))))
+                break;
+        } else if (x >= 0x20 && x <= 0x7E) {
+        } else if (r == Reading::Utf8) {
+            if ((length = chars.sequence(j, &code)) == 0)
+                break;
+        } else if (x >= 0xA1 && x <= 0xDF) {
+            if (st.CheckHalfKana)
+                continue;
+            code = 0xFF61u + (x - 0xA1u);
+        } else if (IsLead(x) && j + 1 < reach && (code = lex::Cp932Char(x, b[j + 1])) != 0) {
+            length = 2;
+        } else {
+            break;
+        }
+        codes.push_back(code);
+    }
+    using lex::japanese::JudgeForm;
+    const JudgeForm form = r == Reading::ShiftJis ? JudgeForm::ShiftJis
+                           : r == Reading::Utf8   ? JudgeForm::Utf8
+                                                  : JudgeForm::Utf16Le;
+    return EncodedReference::Margin(codes, form, {k == 0 || CleanByte(data[k - 1]), false});
+}
+// Whether a reading's margin reads as Japanese and beats another's.
+inline bool Better(int32_t margin, int32_t other) { return margin != INT32_MIN && margin > other; }
+
 // The byte walk, one position at a time.  `checked` rows come from `dict`
 // (null: none).  A checkpoint follows the step that reaches the last
 // position of each `interval`-sized block and of the data.  A character
@@ -637,6 +683,45 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
         unitAt = units.textLike(at) ? kAfterJapanese : kAfterUnlike;
     };
 
+    // Japanese UTF-16 text from u gives way where the judge reads the bytes
+    // from s (u, or its Japanese character after an ASCII unit at u) or
+    // from the byte after s better as Shift-JIS text (SearchKanji) or UTF-8
+    // text.  (Single-byte text may begin with a long ASCII head: 128 bytes
+    // are read.)
+    auto otherReads = [&](size_t u, size_t s) {
+        if (!st.CheckKanjiNoise || !(st.SearchKanji || st.SearchUtf8))
+            return false;
+        int32_t other = INT32_MIN;
+        for (size_t k : {s, s + 1}) {
+            if (st.SearchKanji)
+                other = std::max(other, ReadingMargin(Reading::ShiftJis, data, n, k, 128, st));
+            if (st.SearchUtf8)
+                other = std::max(other, ReadingMargin(Reading::Utf8, data, n, k, 128, st));
+        }
+        return Better(other, ReadingMargin(Reading::Utf16Le, data, n, u, 128, st));
+    };
+    // At the zero at i, after single-byte text with pairs (the judge on,
+    // SearchWideJapanese): its last byte, printable, right after a pair
+    // that lies right before it, begins UTF-16 text when another ASCII unit
+    // follows and the UTF-16 reading from it reads as Japanese.
+    auto unitAfterPair = [&](size_t i) {
+        const size_t size = cand.size();
+        if (!(st.CheckKanjiNoise && st.SearchKanji && jp) || utf8 || piece || size < 3 || !pairs ||
+            !Printable(static_cast<uint8_t>(cand.back()), st) || where[size - 1].at != i - 1 ||
+            where[size - 3].at != i - 3 || !(i + 2 < n ? Printable(data[i + 1], st) && data[i + 2] == 0
+                                                       : i + 1 < n && Printable(data[i + 1], st)))
+            return false;
+        // The characters of the text, read from its first byte.
+        size_t k = 0, last = 0, before = 0;
+        while (k < size) {
+            before = last;
+            last = k;
+            k += IsLead(static_cast<uint8_t>(cand[k])) ? 2 : 1;
+        }
+        if (last != size - 1 || before != size - 3 || !IsLead(static_cast<uint8_t>(cand[before])))
+            return false;
+        return ReadingMargin(Reading::Utf16Le, data, n, i - 1, 128, st) != INT32_MIN;
+    };
     if (n == 0)
         return;
     size_t limit = std::min(interval - 1, n - 1);
@@ -655,7 +740,12 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                           i + 1 < n && Trail(data[i + 1]);
         if (utf8)
             return chars8.text(code8) ? kTake : kPass;
-        if (chars8.text(code8) && !(pairs && pair) &&
+        // In text with pairs, where UTF-8 text would begin and the judge
+        // reads the bytes better as UTF-8 than as Shift-JIS.
+        const bool wins = st.CheckKanjiNoise && chars8.begins(i, length, code8) &&
+                          Better(ReadingMargin(Reading::Utf8, data, n, i, 32, st),
+                                 ReadingMargin(Reading::ShiftJis, data, n, i, 32, st));
+        if (chars8.text(code8) && !(pairs && pair && !wins) &&
             (chars8.begins(i, length, code8) || (pair && chars8.runsOn(i + length))))
             return kTake;
         return kBytes;
@@ -741,7 +831,8 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
         } else if (jp && cand.empty() &&
                    (units.begins(i, before) ||
                     (strong ? units.beginsWhole(i, false)
-                            : !Printable(before, st) && units.beginsWhole(i, true)))) {
+                            : !Printable(before, st) && units.beginsWhole(i, true))) &&
+                   !otherReads(i, i)) {
             follow(i);
             appendJapanese(i);
             whole = strong;
@@ -755,8 +846,47 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                 flush(false, false);
                 i += length - 1;
             } else {
-                if (pairs)
-                    flush(false, false);
+                if (pairs) {
+                    // With the judge, the longest tail of the text (64 bytes
+                    // at most) that lies right before i and reads as UTF-8
+                    // text goes on into the UTF-8 text; a pair it cuts
+                    // leaves its lead byte to neither.
+                    size_t lying = 0, t = 0;
+                    while (st.CheckKanjiNoise && lying < cand.size() && lying < 64 &&
+                           where[cand.size() - 1 - lying].at == i - 1 - lying)
+                        ++lying;
+                    const Utf8Chars text{reinterpret_cast<const uint8_t *>(cand.data()), cand.size(), st};
+                    for (size_t from = cand.size() - lying; from < cand.size() && t == 0; ++from) {
+                        size_t k = from;
+                        uint32_t c = 0;
+                        size_t len = 0;
+                        while (k < cand.size() &&
+                               ((text.at(k) >= 0x20 && text.at(k) <= 0x7E) ||
+                                ((len = text.sequence(k, &c)) != 0 && text.text(c))))
+                            k += text.at(k) >= 0x20 && text.at(k) <= 0x7E ? 1 : len;
+                        if (k == cand.size())
+                            t = cand.size() - from;
+                    }
+                    size_t keep = cand.size() - t;
+                    const std::string tail = cand.substr(keep);
+                    // Is the tail's first byte a pair's trail byte?
+                    bool cut = false;
+                    for (size_t k = 0; t > 0 && k < keep;) {
+                        const bool lead = IsLead(static_cast<uint8_t>(cand[k]));
+                        cut = lead && k + 1 == keep;
+                        k += lead ? 2 : 1;
+                    }
+                    keep -= cut;
+                    chars -= cand.size() - keep;
+                    cand.resize(keep);
+                    where.resize(keep);
+                    if (keep > 0 || t == 0)
+                        flush(false, false);
+                    else
+                        clear();
+                    for (size_t k = 0; k < tail.size(); ++k)
+                        append(i - tail.size() + k, static_cast<uint8_t>(tail[k]));
+                }
                 bool standIn = false;
                 const std::string f = chars8.form(code8, &standIn);
                 room(i, f.size());
@@ -790,7 +920,7 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                     afterLength = i + 1;
                     tableNext = i + 1 + 2 * static_cast<size_t>(data[i - 1]);
                 } else if ((Printable(x, st) && (i + 2 >= n || data[i + 2] == 0)) ||
-                           (jp && units.japanese(i + 1))) {
+                           (jp && units.japanese(i + 1) && !otherReads(i - 1, i + 1))) {
                     // UTF-16 text: another ASCII unit follows (a printable
                     // byte that no zero follows begins single-byte text),
                     // or a Japanese character.
@@ -802,6 +932,19 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                 } else {
                     clear();
                 }
+            } else if (unitAfterPair(i)) {
+                // The printable byte right after the text's last pair begins
+                // the UTF-16 text.
+                const char last = cand.back();
+                cand.pop_back();
+                where.pop_back();
+                --chars;
+                flush(false, false);
+                append(i - 1, static_cast<uint8_t>(last));
+                wide = true;
+                unitAt = kBegin;
+                whole = wholeAt(i - 1);
+                follow(i - 1);
             } else {
                 flush(false, true);
             }

@@ -240,6 +240,7 @@ private:
         }
     }
 
+public:
     // The judge's margin of a reading, INT32_MIN without Japanese or when
     // it does not read as Japanese.
     static int32_t Margin(const std::vector<uint32_t> &codes, lex::japanese::JudgeForm form,
@@ -256,6 +257,8 @@ private:
         const auto v = lex::japanese::JudgeRow(chars.data(), chars.size(), form, edges);
         return v.japanese ? v.margin : INT32_MIN;
     }
+
+private:
     // The bytes [a, b) in the other encodings in force.
     int32_t Other(int e, size_t a, size_t b, lex::japanese::RowEdges edges) const
     {

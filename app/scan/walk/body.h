@@ -36,6 +36,13 @@
 // (Utf8Text::Begins); where it does not, the bytes go by their classes as
 // without SearchUtf8.
 //
+// Where two kinds of text read the same bytes as Japanese, the judge
+// decides which reading the walk takes, not the order of the steps:
+// Japanese UTF-16 text does not begin where the bytes read better as
+// Shift-JIS or UTF-8 text (OtherReadingWins), and Shift-JIS text gives way
+// to UTF-8 text that reads better (Utf8WinsPair), which takes the bytes
+// right before it that read as UTF-8 text (FlushBeforeTail).
+//
 // None of the fast paths crosses a checkpoint, so the host sees the same
 // progress, event and abort calls as a walk that took one position at a
 // time; and none looks at a byte the window does not hold (where a byte
@@ -137,7 +144,8 @@ private:
         if (resume_) {
             resume_ = false;
             if (japanese_.BeginsAt(w_, i, true, afterLength_))
-                return BeginJapanese(i, true);
+                return OtherReadingWins(I(i), I(i)) ? StepByClass(i, limit)
+                                                    : BeginJapanese(i, true);
         }
         // The fast paths stop before a string table's next length word.
         const size_t stop = Stop(limit);
@@ -150,8 +158,10 @@ private:
             if (i > stop || none)
                 return i;
             if (japanese)
-                return BeginJapanese(
-                    i, japanese_.StrongAt(w_, static_cast<ptrdiff_t>(i), afterLength_));
+                return OtherReadingWins(I(i), I(i))
+                           ? StepByClass(i, limit)
+                           : BeginJapanese(i, japanese_.StrongAt(w_, static_cast<ptrdiff_t>(i),
+                                                                 afterLength_));
         } else {
             const size_t start = single_.StartSet().Find<true>(w_.data, i, limit + 1);
             // Or, before it, a UTF-8 character that begins UTF-8 text.
@@ -303,24 +313,70 @@ private:
                 Clear();
                 afterLength_ = w_.base + i + 1;
                 tableNext_ = w_.base + i + 1 + 2 * static_cast<uint64_t>(v);
-            } else if (utf16_.BeginsAt(w_, i) || (wideJapanese_ && japanese_.Japanese(w_, z + 1))) {
-                facts_.wide = true;
-                unit_ = kUnitBegin;
-                if (wideJapanese_) {
-                    facts_.whole = japanese_.StrongAt(w_, k, afterLength_);
-                    Follow(k);
-                    if (judging_)
-                        facts_.before = uint32_t(w_.Back(k, 1)) | uint32_t(w_.Back(k, 2)) << 8 |
-                                        uint32_t(w_.Back(k, 3)) << 16 |
-                                        uint32_t(w_.Back(k, 4)) << 24;
-                }
+            } else if (utf16_.BeginsAt(w_, i) ||
+                       (wideJapanese_ && japanese_.Japanese(w_, z + 1) &&
+                        !OtherReadingWins(k, z + 1))) {
+                BeginWide(k);
             } else {
                 Clear();
             }
+        } else if (UnitAfterPair(i)) {
+            // The byte after the text's last pair begins the UTF-16 text.
+            const size_t keep = candidate_.size() - 1;
+            const char b = candidate_.data()[keep];
+            candidate_.truncate(keep);
+            while (!facts_.marks.empty() && facts_.marks.back().first >= keep)
+                facts_.marks.pop_back();
+            Flush();
+            facts_.start = w_.base + i - 1;
+            candidate_.push_back(b);
+            BeginWide(z - 1);
         } else {
             Flush(false, true);
         }
         return i + 1;
+    }
+    // The single byte of the text at k begins UTF-16 text.
+    void BeginWide(ptrdiff_t k)
+    {
+        facts_.wide = true;
+        unit_ = kUnitBegin;
+        if (wideJapanese_) {
+            facts_.whole = japanese_.StrongAt(w_, k, afterLength_);
+            Follow(k);
+            if (judging_)
+                facts_.before = uint32_t(w_.Back(k, 1)) | uint32_t(w_.Back(k, 2)) << 8 |
+                                uint32_t(w_.Back(k, 3)) << 16 | uint32_t(w_.Back(k, 4)) << 24;
+        }
+    }
+    // At the zero at i, after single-byte text with pairs that is not UTF-8
+    // text: whether its last byte, a printable byte right after a pair,
+    // begins UTF-16 text that another ASCII unit goes on with and that the
+    // judge reads as Japanese (with SearchWideJapanese), as it would after
+    // any other bytes.  (MayBeUnitAfterPair tells where it cannot.)
+    bool UnitAfterPair(size_t i) const
+    {
+        const size_t size = candidate_.size();
+        if (!MayBeUnitAfterPair(i, size) || (utf8Text_ && facts_.utf8) || facts_.piece ||
+            !single_.Printable(static_cast<uint8_t>(candidate_.data()[size - 1])) ||
+            !OddLeadsBefore(size - 2) || !LiesAt(size - 1, w_.base + i - 1) ||
+            !LiesAt(size - 3, w_.base + i - 3))
+            return false;
+        return MarginAt(Reading::Utf16Le, I(i) - 1, kBeginReach) != INT32_MIN;
+    }
+    bool MayBeUnitAfterPair(size_t i, size_t run) const
+    {
+        return wideJapanese_ && judging_ && settings_.SearchKanji && run >= 3 &&
+               utf16_.BeginsAt(w_, i);
+    }
+    // Whether text byte k lies at file offset `at` (the judge's marks tell).
+    bool LiesAt(size_t k, uint64_t at) const
+    {
+        const auto &marks = facts_.marks;
+        size_t m = marks.size();
+        while (m > 0 && marks[m - 1].first > k)
+            --m;
+        return facts_.start + (m > 0 ? marks[m - 1].second + (k - marks[m - 1].first) : k) == at;
     }
 
     // A byte of the printable range.  A left-out katakana byte is passed
@@ -395,7 +451,8 @@ private:
         if (judging_)
             facts_.before = w_.BytesBefore(i);
         if (!leftOut && j <= limit && j - i <= rowLimit_ &&
-            single_.MixedFlushes<utf8Text_>(w_, j, j - i, Utf8Here())) {
+            single_.MixedFlushes<utf8Text_>(w_, j, j - i, Utf8Here()) &&
+            !(w_.data[j] == 0 && MayBeUnitAfterPair(j, j - i))) {
             facts_.doubles = pairs;
             Emit(reinterpret_cast<const char *>(w_.data + i), j - i, false,
                  judging_ && IsCleanEdgeByte(w_.data[j]));
@@ -459,7 +516,9 @@ private:
     //   - other text takes it where UTF-8 text begins (Utf8Text::Begins),
     //     or, with SearchKanji, where its first two bytes are a Shift-JIS
     //     pair as well, the text holds no pair yet and the UTF-8 reading
-    //     runs on (Utf8Text::RunsOn); text with pairs ends before it;
+    //     runs on (Utf8Text::RunsOn); text with pairs ends before it, and
+    //     takes it only where it would begin UTF-8 text and the judge
+    //     reads it better as UTF-8 (Utf8WinsPair);
     //   - otherwise the byte at i goes by its class, as without SearchUtf8
     //     (a pair, if there is one there).
     size_t Utf8Step(size_t i, size_t limit, unsigned length, uint32_t code)
@@ -474,15 +533,154 @@ private:
         }
         const bool pair = single_.PairAt(w_, i);
         const ptrdiff_t k = static_cast<ptrdiff_t>(i);
-        if (utf8_.IsText(code) && !(Doubles() && pair) &&
+        if (utf8_.IsText(code) && !(Doubles() && pair && !Utf8WinsPair(i, length, code)) &&
             (utf8_.Begins(w_, k, length, code) || (pair && utf8_.RunsOn(w_, k + length)))) {
             if (Doubles())
-                Flush();
+                FlushBeforeTail(i);
             TakeUtf8(i, code);
             return i + length;
         }
         return ClassStep(i, limit);
     }
+    // Text with Shift-JIS pairs ends before UTF-8 text at i.  Its last
+    // bytes that read as UTF-8 text on their own and lie right before i
+    // (Utf8Tail: its ASCII head, and characters whose bytes the pairs
+    // took) go on into the UTF-8 text, as they would after any other
+    // bytes; a pair they cut leaves its lead byte to neither.  (With the
+    // judge, whose marks tell where the text's bytes lie.)
+    void FlushBeforeTail(size_t i)
+    {
+        const size_t t = judging_ ? Utf8Tail(i) : 0;
+        if (t == 0) {
+            Flush();
+            return;
+        }
+        const char *text = candidate_.data();
+        size_t keep = candidate_.size() - t;
+        const uint8_t before = keep > 0 ? static_cast<uint8_t>(text[keep - 1])
+                                        : static_cast<uint8_t>(facts_.before);
+        if (keep > 0 && OddLeadsBefore(keep))
+            --keep;
+        const std::string tail(text + candidate_.size() - t, t);
+        candidate_.truncate(keep);
+        while (!facts_.marks.empty() && facts_.marks.back().first >= keep)
+            facts_.marks.pop_back();
+        if (keep > 0)
+            Flush();
+        else
+            Clear();
+        facts_.start = w_.base + i - t;
+        facts_.before = before;
+        candidate_.append(tail.data(), t);
+    }
+    // Whether text byte k is a pair's trail byte: every lead-range byte of
+    // text with pairs is in a pair, so after an odd number of them in a
+    // row it is.
+    bool OddLeadsBefore(size_t k) const
+    {
+        const char *text = candidate_.data();
+        size_t leads = 0;
+        while (leads < k && sjis::IsLead(static_cast<uint8_t>(text[k - 1 - leads])))
+            ++leads;
+        return leads & 1;
+    }
+    // The most bytes that Utf8Tail gives to UTF-8 text.
+    static constexpr size_t kTailReach = 64;
+    // How many of the text's last bytes (up to kTailReach) lie one after
+    // the other right up to i and read as UTF-8 text: printable ASCII and
+    // well-formed characters of text, the longest such tail.
+    size_t Utf8Tail(size_t i) const
+    {
+        const char *text = candidate_.data();
+        const size_t size = candidate_.size();
+        const auto &marks = facts_.marks;
+        size_t m = marks.size(), lying = 0;
+        for (; lying < size && lying < kTailReach; ++lying) {
+            const size_t k = size - 1 - lying;
+            // Its place: from the last mark at or before it.
+            while (m > 0 && marks[m - 1].first > k)
+                --m;
+            const uint64_t at =
+                facts_.start + (m > 0 ? marks[m - 1].second + (k - marks[m - 1].first) : k);
+            if (at != w_.base + i - 1 - lying)
+                break;
+        }
+        for (size_t from = size - lying; from < size; ++from)
+            if (ReadsAsUtf8(reinterpret_cast<const uint8_t *>(text) + from, size - from))
+                return size - from;
+        return 0;
+    }
+    bool ReadsAsUtf8(const uint8_t *b, size_t n) const
+    {
+        for (size_t k = 0; k < n;) {
+            if (b[k] >= 0x20 && b[k] <= 0x7E) {
+                ++k;
+                continue;
+            }
+            uint8_t seq[4] = {};
+            std::copy(b + k, b + std::min(n, k + 4), seq);
+            uint32_t code;
+            const unsigned length = utf8::Sequence(seq, &code);
+            if (length == 0 || !utf8_.IsText(code))
+                return false;
+            k += length;
+        }
+        return true;
+    }
+    // In text with Shift-JIS pairs, a UTF-8 character at i whose first two
+    // bytes are a pair too: UTF-8 text begins there where it would begin
+    // in other text and the judge reads the bytes from i better as UTF-8
+    // than as Shift-JIS.
+    bool Utf8WinsPair(size_t i, unsigned length, uint32_t code) const
+    {
+        return judging_ && utf8_.Begins(w_, static_cast<ptrdiff_t>(i), length, code) &&
+               Better(MarginAt(Reading::Utf8, I(i), kTieReach),
+                      MarginAt(Reading::ShiftJis, I(i), kTieReach));
+    }
+    // Japanese UTF-16 text that may begin at u gives way where the judge
+    // reads the bytes from s (u, or the Japanese character after an ASCII
+    // unit at u) or from s + 1 (the character's second byte) better as
+    // single-byte text with Shift-JIS pairs (SearchKanji) or as UTF-8
+    // text: the walk reads them so.
+    bool OtherReadingWins(ptrdiff_t u, ptrdiff_t s) const
+    {
+        if (!judging_ || !(settings_.SearchKanji || utf8Text_))
+            return false;
+        int32_t other = INT32_MIN;
+        for (ptrdiff_t k = s; k <= s + 1; ++k) {
+            if (settings_.SearchKanji)
+                other = std::max(other, MarginAt(Reading::ShiftJis, k, kBeginReach));
+            if (utf8Text_)
+                other = std::max(other, MarginAt(Reading::Utf8, k, kBeginReach));
+        }
+        return other != INT32_MIN && other > MarginAt(Reading::Utf16Le, u, kBeginReach);
+    }
+    static ptrdiff_t I(size_t i) { return static_cast<ptrdiff_t>(i); }
+    // Of two readings' margins, whether the first reads as Japanese and
+    // beats the second.
+    static bool Better(int32_t margin, int32_t other)
+    {
+        return margin != INT32_MIN && margin > other;
+    }
+    // The judge's margin of the `reach` bytes from i (zeros past the
+    // data's end) read in `reading`, after the byte before i as an edge.
+    // A tie in UTF-8 text reads a few characters; where Japanese UTF-16
+    // text begins, single-byte text may begin with a long ASCII head.
+    static constexpr size_t kTieReach = 32;
+    static constexpr size_t kBeginReach = 128;
+    static_assert(kTieReach <= Utf8Text::kLookAhead && kBeginReach <= JapaneseUtf16::kLookAhead,
+                  "the bytes a tie reads are in the window");
+    int32_t MarginAt(Reading reading, ptrdiff_t i, size_t reach) const
+    {
+        const japanese::RowEdges edges{IsCleanEdgeByte(w_.At(i - 1)), false};
+        if (i >= 0 && static_cast<size_t>(i) + reach <= w_.avail)
+            return ReadingMargin(reading, w_.data + i, reach, settings_.CheckHalfKana, edges);
+        uint8_t b[kBeginReach];
+        for (size_t k = 0; k < reach; ++k)
+            b[k] = w_.At(i + static_cast<ptrdiff_t>(k));
+        return ReadingMargin(reading, b, reach, settings_.CheckHalfKana, edges);
+    }
+
     // Appends the UTF-8 character at i to the text, as its code page 932
     // bytes or a stand-in.
     void TakeUtf8(size_t i, uint32_t code)

@@ -223,6 +223,10 @@ private:
             result |= SpreadInRuns(SingleByteText::LongStarts(b.text, pairText_), b.text) &
                       b.text & ~b.run;
         if (wideJapanese_) {
+            // With SearchKanji, a printable byte right after a pair may
+            // begin UTF-16 text before a zero (BodyWalker::UnitAfterPair).
+            if (v.single.Kanji())
+                result |= zero & followedByPrintable & (b.printable << 1) & (b.text << 2);
             const uint32_t before = v.w.BytesBefore(i);
             const uint64_t notAscii = zeroAfterSingle & ~followedByPrintable;
             result |= v.japanese.LengthWordBits(v.w, i, before, zero, notAscii);

@@ -43,6 +43,8 @@ public:
     size_t size() const { return size_; }
     const char *data() const { return data_.get(); }
     void clear() { size_ = 0; }
+    // Keeps the first n bytes (n <= size()).
+    void truncate(size_t n) { size_ = n; }
     void push_back(char c)
     {
         if (size_ == capacity_)
