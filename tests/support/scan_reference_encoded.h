@@ -176,6 +176,13 @@ private:
             if (e == 2) {
                 while (h >= floor + 2 && (Ascii(Be(h - 2)) || BeJapanese(h - 2)))
                     h -= 2;
+                // Not a lone katakana before ASCII, nor a symbol there at a
+                // dirty edge.
+                const uint16_t u = Be(h);
+                const bool clean = h < 2 || Be(h - 2) < 0x20 || Be(h - 2) == 0xFEFF;
+                if (h + 4 <= q && Ascii(Be(h + 2)) &&
+                    ((u >= 0x30A0 && u <= 0x30FF) || (u >= 0x80 && !lex::IsJapaneseUnit(u) && !clean)))
+                    h += 2;
             } else {
                 while (h > floor && Ascii(d_[h - 1]))
                     --h;

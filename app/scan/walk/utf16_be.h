@@ -28,9 +28,9 @@ public:
         zero_.Add(0x00, 0x00);
     }
 
-    // Where a unit whose high byte is a kana's, a kanji's or a full-width
-    // form's, and that does not read as two ASCII bytes, is followed by a
-    // unit with such a high byte.
+    // Where a Japanese unit whose high byte is a kana's, a kanji's or a
+    // full-width form's, and that does not read as two ASCII bytes, is
+    // followed by another such Japanese unit: where Begins holds.
     size_t Find(const RoomView &v, size_t i, size_t end) const
     {
         while (i + 64 <= end && i + 67 <= v.avail) {
@@ -51,13 +51,19 @@ public:
             // first two bytes: the start of the data, a clean edge).
             const uint64_t zero2 = zero_.Mask64(p) << 2 |
                                    (i >= 2 ? uint64_t(p[-2] == 0) | uint64_t(p[-1] == 0) << 1 : 3);
-            const uint64_t m = high & high2 & (upper_.Mask64(p) | notAscii1 | zero2) & ~(ff & ff1);
-            if (m)
-                return i + static_cast<size_t>(__builtin_ctzll(m));
+            // Each position the masks leave is read whole here, so that a
+            // pair of units that are no Japanese characters (machine code
+            // makes many) costs no second pass over the 64.
+            for (uint64_t m = high & high2 & (upper_.Mask64(p) | notAscii1 | zero2) & ~(ff & ff1);
+                 m; m &= m - 1) {
+                const size_t q = i + static_cast<size_t>(__builtin_ctzll(m));
+                if (Japanese(v, q) && Japanese(v, q + 2))
+                    return q;
+            }
             i += 64;
         }
         for (; i < end; ++i)
-            if (Starts(v, i))
+            if (Starts(v, i) && Japanese(v, i) && Japanese(v, i + 2))
                 return i;
         return end;
     }
@@ -78,12 +84,24 @@ public:
     }
     void Reset(State &) const {}
 
-    // The head: ASCII and Japanese units before q.
+    // The head: ASCII and Japanese units before q.  A lone katakana that
+    // begins it, with ASCII after it, is left out, and so is a symbol
+    // there after bytes that are no text: words of katakana are longer,
+    // and such a unit is nearly always the last two bytes of machine code
+    // or a table before text that begins with ASCII (30 C0 reads as "ダ",
+    // 04 01 as "Ё"), where a symbol after a zero may begin text ("※ ").
     size_t Head(const RoomView &v, size_t q, size_t floor) const
     {
-        while (q >= floor + 2 && (Ascii(v.UnitBe(q - 2)) || Japanese(v, q - 2)))
-            q -= 2;
-        return q;
+        size_t h = q;
+        while (h >= floor + 2 && (Ascii(v.UnitBe(h - 2)) || Japanese(v, h - 2)))
+            h -= 2;
+        if (h + 4 <= q && Ascii(v.UnitBe(h + 2))) {
+            const uint16_t unit = v.UnitBe(h);
+            if ((unit >= 0x30A0 && unit <= 0x30FF) ||
+                (unit >= 0x80 && !IsJapaneseUnit(unit) && !CleanBefore(v, h)))
+                h += 2;
+        }
+        return h;
     }
     void HeadChars(const RoomView &v, size_t h, size_t q, std::vector<EncodedChar> &out) const
     {
