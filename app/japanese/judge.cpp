@@ -184,7 +184,7 @@ bool NeverFirst(uint32_t u)
 
 // Whether the span [first, end) of a UTF-16 row is a table of 16- or
 // 32-bit values rather than text: it begins with a character text never
-// begins with; or it is short and odd (below); or its characters, none ASCII, rise one by one and run on
+// begins with, or doubles a comma or full stop; or it is short and odd (below); or its characters, none ASCII, rise one by one and run on
 // into what is no text (a dirty end: a table of code points or offsets);
 // or every second character is the same one, not a separator ("ぁ杁た杁づ杁",
 // "術c言c": 32-bit values whose high or low halves repeat).
@@ -192,6 +192,10 @@ bool Utf16Table(const RowChar *chars, size_t count, uint32_t first, uint32_t end
 {
     if (NeverFirst(chars[first].code))
         return true;
+    // Text never sets two commas or full stops in a row ("、、〃】").
+    for (uint32_t k = first + 1; k < end; ++k)
+        if (chars[k].code == chars[k - 1].code && (chars[k].code == 0x3001 || chars[k].code == 0x3002))
+            return true;
     const uint32_t n = end - first;
     if (n >= 3 && (end < count || !cleanEnd)) {
         bool rising = chars[first].code >= 0x80;
