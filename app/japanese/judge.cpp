@@ -249,6 +249,37 @@ bool ShortUtf16(uint32_t first, uint32_t end, size_t count, RowEdges edges, int6
     return end - first < kShortUtf16 && !whole && margin < kShortUtf16Bar;
 }
 
+// In UTF-16 text, one or two characters glued to the text after them are
+// the end of machine code there, and the span begins after them: Greek,
+// Cyrillic or other signs or half-width katakana before a full-width
+// Japanese character ("фドメイン", "ｦフルスクリーン"), or one or two
+// Japanese characters before ASCII when the last is a katakana ("ダ%s:",
+// "耀ダ--fix": words of katakana are longer) or two spaces follow ("起
+// domainname": text sets columns after words, not after a character
+// or two), at a dirty edge.  Returns how many, where the span begins.
+size_t Utf16GluedHead(const RowChar *chars, size_t count, bool cleanStart)
+{
+    const int form = static_cast<int>(JudgeForm::Utf16Le);
+    size_t k = 0;
+    while (k < count && k < 2 &&
+           (ClassAt(chars[k], form) == kSymbol || ClassAt(chars[k], form) == kHalfKatakana))
+        ++k;
+    if (k > 0 && k < count) {
+        const uint8_t c = ClassAt(chars[k], form);
+        return IsJapaneseClass(c) && c != kHalfKatakana ? k : 0;
+    }
+    if (cleanStart)
+        return 0;
+    k = 0;
+    while (k < count && k < 2 && IsJapaneseClass(ClassAt(chars[k], form)))
+        ++k;
+    if (k == 0 || k + 1 >= count || chars[k].code >= 0x80)
+        return 0;
+    const bool katakana = ClassAt(chars[k - 1], form) == kKatakana;
+    const bool columns = chars[k].code == ' ' && chars[k + 1].code == ' ';
+    return katakana || columns ? k : 0;
+}
+
 } // namespace
 
 Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges)
@@ -308,6 +339,8 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
             IsJapaneseClass(ClassAt(chars[k], static_cast<int>(form))))
             forcedStart = k;
     }
+    if (form == JudgeForm::Utf16Le)
+        forcedStart = Utf16GluedHead(chars, count, edges.cleanStart);
 
     // At a clean start, a cut takes away only a head that holds more than
     // ASCII (a zero, then code bytes that read as a pair, then the text):

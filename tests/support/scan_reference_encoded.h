@@ -167,6 +167,7 @@ private:
     void Room(int e)
     {
         const size_t n = d_.size();
+        size_t retryUntil = 0;
         for (size_t q = 0; q < n; ++q) {
             if (!Begins(e, q))
                 continue;
@@ -176,13 +177,17 @@ private:
             if (e == 2) {
                 while (h >= floor + 2 && (Ascii(Be(h - 2)) || BeJapanese(h - 2)))
                     h -= 2;
-                // Not a lone katakana before ASCII, nor a symbol there at a
-                // dirty edge.
-                const uint16_t u = Be(h);
+                // Not one or two units before ASCII whose last is a
+                // katakana, or a symbol at a dirty edge.
                 const bool clean = h < 2 || Be(h - 2) < 0x20 || Be(h - 2) == 0xFEFF;
-                if (h + 4 <= q && Ascii(Be(h + 2)) &&
-                    ((u >= 0x30A0 && u <= 0x30FF) || (u >= 0x80 && !lex::IsJapaneseUnit(u) && !clean)))
-                    h += 2;
+                for (size_t a = h + 2; a <= h + 4 && a < q && !Ascii(Be(h)); a += 2) {
+                    if (!Ascii(Be(a)))
+                        continue;
+                    const uint16_t u = Be(a - 2);
+                    if ((u >= 0x30A0 && u <= 0x30FF) || (u >= 0x80 && !lex::IsJapaneseUnit(u) && !clean))
+                        h = a;
+                    break;
+                }
             } else {
                 while (h > floor && Ascii(d_[h - 1]))
                     --h;
@@ -220,6 +225,7 @@ private:
             bool cleanStart = h == 0 || (e == 2 ? h < 2 || Be(h - 2) < 0x20 || Be(h - 2) == 0xFEFF
                                                 : Clean(d_[h - 1]));
             size_t runFrom = h, k = q;
+            bool whole = true;
             int set = 0;
             size_t escape = SIZE_MAX;
             for (;;) {
@@ -228,7 +234,13 @@ private:
                 const int r = k < n ? Read(e, k, set, escape, &c, &next) : -1;
                 if (r < 0) {
                     const bool clean = k >= n || (e == 2 ? k + 1 >= n || Be(k) < 0x20 : Clean(d_[k]));
-                    Decide(e, run, cleanStart, clean);
+                    // UTF-16BE text not listed is looked into again from the
+                    // byte after where it began, once (not a piece of a long run).
+                    const bool listed = Decide(e, run, cleanStart, clean);
+                    if (!listed && e == 2 && whole && q >= retryUntil) {
+                        retryUntil = k;
+                        break;
+                    }
                     q = k;
                     break;
                 }
@@ -238,6 +250,7 @@ private:
                     run.back().to = next;
                 k = next;
                 if (k - runFrom >= kMaxRun) {
+                    whole = false;
                     Decide(e, run, cleanStart, true);
                     run.clear();
                     runFrom = k;
@@ -321,14 +334,18 @@ private:
                 codes.push_back(u);
             }
         };
+        // A reading that stops short of its bytes' end ends at a dirty edge.
         if (e == 2) {
             le(a, b);
-            best = std::max(best, Margin(codes, JudgeForm::Utf16Le, edges));
+            const lex::japanese::RowEdges same{edges.cleanStart,
+                                               edges.cleanEnd && codes.size() == (b - a) / 2};
+            best = std::max(best, Margin(codes, JudgeForm::Utf16Le, same));
         }
         if (e == 2 && a > 0) {
             le(a - 1, b + 1);
             const lex::japanese::RowEdges shifted{a < 3 || (At(a - 3) | At(a - 2) << 8) < 0x20,
-                                                  (At(b + 1) | At(b + 2) << 8) < 0x20};
+                                                  codes.size() == (b - a + 2) / 2 &&
+                                                      (At(b + 1) | At(b + 2) << 8) < 0x20};
             const int32_t m = Margin(codes, JudgeForm::Utf16Le, shifted);
             if (m != INT32_MIN)
                 best = std::max(best, m + 64);
@@ -336,14 +353,14 @@ private:
         return best;
     }
 
-    void Decide(int e, const std::vector<RefChar> &run, bool cleanStart, bool cleanEnd)
+    bool Decide(int e, const std::vector<RefChar> &run, bool cleanStart, bool cleanEnd)
     {
         using lex::japanese::JudgeForm;
         size_t japanese = 0;
         for (const RefChar &c : run)
             japanese += c.code >= 0x80;
         if (japanese == 0 || run.size() < minJapanese_)
-            return;
+            return false;
         size_t first = 0, end = run.size();
         if (st_.CheckKanjiNoise) {
             std::vector<lex::japanese::RowChar> chars;
@@ -352,16 +369,16 @@ private:
             const JudgeForm form = e == 0 ? JudgeForm::ShiftJis : e == 1 ? JudgeForm::Utf8 : JudgeForm::Utf16Le;
             const auto v = lex::japanese::JudgeRow(chars.data(), chars.size(), form, {cleanStart, cleanEnd});
             if (!v.japanese || v.end - v.first < minJapanese_)
-                return;
+                return false;
             first = v.first;
             end = v.end;
             // A short row needs a higher margin unless it is a whole string.
             const bool whole = cleanStart && cleanEnd && first == 0 && end == run.size();
             if (end - first < 5 && v.margin < (!whole ? 256 : e == 2 ? 192 : INT32_MIN))
-                return;
+                return false;
             if (Other(e, run[first].from, run[end - 1].to,
                       {cleanStart && first == 0, cleanEnd && end == run.size()}) >= v.margin)
-                return;
+                return false;
         }
         // Kanji and symbols alone, with fewer than two ASCII characters,
         // only as a whole string between clean edges.
@@ -372,19 +389,18 @@ private:
             ascii += c < 0x80;
         }
         if (kana == 0 && ascii < 2 && !(cleanStart && cleanEnd && first == 0 && end == run.size()))
-            return;
-        // UTF-16BE tables of code points: kana rising.
+            return false;
+        // UTF-16BE tables of code points: five kana or more, and all the
+        // characters beyond ASCII rising but for the last.
         std::vector<uint32_t> jp;
-        for (size_t k = first; k < end; ++k) {
-            const uint32_t c = run[k].code;
-            if ((c >= 0x3041 && c <= 0x30FF) || (c >= 0xFF66 && c <= 0xFF9F))
-                jp.push_back(c);
-        }
+        for (size_t k = first; k < end; ++k)
+            if (run[k].code >= 0x80)
+                jp.push_back(run[k].code);
         size_t up = 0;
-        for (size_t k = 1; k < jp.size(); ++k)
+        for (size_t k = 1; k + 1 < jp.size(); ++k)
             up += jp[k] > jp[k - 1];
-        if (e == 2 && jp.size() >= 4 && up * 5 > (jp.size() - 1) * 4)
-            return;
+        if (e == 2 && kana >= 5 && up + 2 == jp.size())
+            return false;
         EncodedRow row{run[first].from,
                        e == 0 ? lex::RowKind::EucJp : e == 1 ? lex::RowKind::Iso2022Jp : lex::RowKind::Utf16Be,
                        std::string(), {}};
@@ -406,6 +422,7 @@ private:
         std::fill(d_.begin() + static_cast<ptrdiff_t>(run[first].from),
                   d_.begin() + static_cast<ptrdiff_t>(run[end - 1].to), 0);
         rows.push_back(row);
+        return true;
     }
 
     std::vector<uint8_t> &d_;
