@@ -370,6 +370,8 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
          {row(B, 2, "%s: 書き込みエラー")}},
         {"text after ASCII first read one byte off", Z(4) + "\xFE\xFF" + utf16be(u"DNS が失敗しました: NOAUTH") + Z(2),
          5, be, {row(B, 6, "DNS が失敗しました: NOAUTH")}},
+        {"kana whose bytes read as ASCII after a byte-order mark",
+         "\xFE\xFF" + utf16be(u"または: %s OPTION") + Z(2), 5, be, {row(B, 2, "または: %s OPTION")}},
         {"code bytes 00 80 30 C0 before an indented message",
          "\x8B\x45" + Z(1) + "\x80\x30\xC0" + utf16be(u"   のみ使用する") + Z(2), 5, be,
          {row(B, 6, "   のみ使用する")}},

@@ -154,7 +154,8 @@ private:
         auto high = [&](size_t k) { return At(k) == 0x30 || (At(k) >= 0x4E && At(k) <= 0x9F) || At(k) == 0xFF; };
         if (e == 2)
             return high(q) && high(q + 2) && BeJapanese(q) && BeJapanese(q + 2) &&
-                   (!(Ascii(At(q)) && Ascii(At(q + 1))) || q < 2 || At(q - 2) == 0);
+                   (!(Ascii(At(q)) && Ascii(At(q + 1))) || q < 2 || At(q - 2) == 0 ||
+                    (At(q - 2) == 0xFE && At(q - 1) == 0xFF));
         if (e == 0)
             return Read(e, q, set, escape, &c, &next) == 1 && c.code >= 0x80 &&
                    Read(e, next, set, escape, &c, &next) == 1 && c.code >= 0x80;

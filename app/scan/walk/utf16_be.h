@@ -3,7 +3,8 @@
 // forms, symbols).  Its text begins at a Japanese code unit of kana,
 // kanji or full-width forms that does not read as two ASCII bytes, or
 // whose unit before has a zero high byte (an ASCII or a control unit, which
-// single-byte text never holds), followed by another unit of kana, kanji
+// single-byte text never holds) or is a byte-order mark (FE FF before
+// "または", whose bytes read "0~0_0o"), followed by another unit of kana, kanji
 // or full-width forms; its sieve finds such pairs of units 64 positions at
 // a time.  A leading byte-order mark (FE FF) is
 // no part of the text: it stands at a clean edge, as a control unit does.
@@ -23,6 +24,7 @@ public:
         notAscii_.Add(0x00, 0x1F);
         notAscii_.Add(0x7F, 0xFF);
         ff_.Add(0xFF, 0xFF);
+        fe_.Add(0xFE, 0xFE);
         ascii_.Add(0x20, 0x7E);
         upper_.Add(0x80, 0xFF);
         zero_.Add(0x00, 0x00);
@@ -51,10 +53,15 @@ public:
             // first two bytes: the start of the data, a clean edge).
             const uint64_t zero2 = zero_.Mask64(p) << 2 |
                                    (i >= 2 ? uint64_t(p[-2] == 0) | uint64_t(p[-1] == 0) << 1 : 3);
+            // The unit before is a byte-order mark.
+            const uint64_t bom2 = (fe_.Mask64(p) << 2 | (i >= 2 ? uint64_t(p[-2] == 0xFE) : 0) |
+                                   (i >= 1 ? uint64_t(p[-1] == 0xFE) << 1 : 0)) &
+                                  (ff << 1 | (i >= 1 ? uint64_t(p[-1] == 0xFF) : 0));
             // Each position the masks leave is read whole here, so that a
             // pair of units that are no Japanese characters (machine code
             // makes many) costs no second pass over the 64.
-            for (uint64_t m = high & high2 & (upper_.Mask64(p) | notAscii1 | zero2) & ~(ff & ff1);
+            for (uint64_t m = high & high2 & (upper_.Mask64(p) | notAscii1 | zero2 | bom2) &
+                              ~(ff & ff1);
                  m; m &= m - 1) {
                 const size_t q = i + static_cast<size_t>(__builtin_ctzll(m));
                 if (Japanese(v, q) && Japanese(v, q + 2))
@@ -128,7 +135,8 @@ private:
     bool Starts(const RoomView &v, size_t q) const
     {
         return high_.Has(v.At(q)) && high_.Has(v.At(q + 2)) &&
-               (unlikeHigh_.Has(v.At(q)) || notAscii_.Has(v.At(q + 1)) || q < 2 || v.At(q - 2) == 0);
+               (unlikeHigh_.Has(v.At(q)) || notAscii_.Has(v.At(q + 1)) || q < 2 || v.At(q - 2) == 0 ||
+                (v.At(q - 2) == 0xFE && v.At(q - 1) == 0xFF));
     }
     static bool Ascii(uint16_t unit) { return unit >= 0x20 && unit <= 0x7E; }
     static bool Japanese(const RoomView &v, size_t k)
@@ -140,5 +148,5 @@ private:
         return unit >= 0x80 && (IsJapaneseUnit(unit) || IsJapaneseSymbol(unit));
     }
 
-    ByteSet high_, unlikeHigh_, notAscii_, ff_, ascii_, upper_, zero_;
+    ByteSet high_, unlikeHigh_, notAscii_, ff_, fe_, ascii_, upper_, zero_;
 };
