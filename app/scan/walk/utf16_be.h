@@ -24,10 +24,12 @@ public:
         notAscii_.Add(0x00, 0x1F);
         notAscii_.Add(0x7F, 0xFF);
         ff_.Add(0xFF, 0xFF);
-        fe_.Add(0xFE, 0xFE);
         ascii_.Add(0x20, 0x7E);
-        upper_.Add(0x80, 0xFF);
-        zero_.Add(0x00, 0x00);
+        for (unsigned u = 0x80; u < 0x10000; ++u) {
+            const auto unit = static_cast<uint16_t>(u);
+            if (IsJapaneseUnit(unit) || IsJapaneseSymbol(unit))
+                japanese_[u >> 5] |= uint32_t(1) << (u & 31);
+        }
     }
 
     // Where a Japanese unit whose high byte is a kana's, a kanji's or a
@@ -47,25 +49,26 @@ public:
                 high >> 2 | uint64_t(high_.Has(p[64])) << 62 | uint64_t(high_.Has(p[65])) << 63;
             const uint64_t notAscii1 =
                 ~(ascii_.Mask64(p) >> 1 | uint64_t(ascii_.Has(p[64])) << 63);
-            const uint64_t ff = ff_.Mask64(p);
+            const uint64_t ff = Equal64(p, 0xFF);
             const uint64_t ff1 = ff >> 1 | uint64_t(ff_.Has(p[64])) << 63;
             // The high byte of the unit before is zero (before the window's
             // first two bytes: the start of the data, a clean edge).
-            const uint64_t zero2 = zero_.Mask64(p) << 2 |
+            const uint64_t zero2 = Equal64(p, 0x00) << 2 |
                                    (i >= 2 ? uint64_t(p[-2] == 0) | uint64_t(p[-1] == 0) << 1 : 3);
             // The unit before is a byte-order mark.
-            const uint64_t bom2 = (fe_.Mask64(p) << 2 | (i >= 2 ? uint64_t(p[-2] == 0xFE) : 0) |
+            const uint64_t bom2 = (Equal64(p, 0xFE) << 2 | (i >= 2 ? uint64_t(p[-2] == 0xFE) : 0) |
                                    (i >= 1 ? uint64_t(p[-1] == 0xFE) << 1 : 0)) &
                                   (ff << 1 | (i >= 1 ? uint64_t(p[-1] == 0xFF) : 0));
             // Each position the masks leave is read whole here, so that a
             // pair of units that are no Japanese characters (machine code
             // makes many) costs no second pass over the 64.
-            for (uint64_t m = high & high2 & (upper_.Mask64(p) | notAscii1 | zero2 | bom2) &
-                              ~(ff & ff1);
+            // (The window holds the units at every position of the 64.)
+            for (uint64_t m = high & high2 & (Upper64(p) | notAscii1 | zero2 | bom2) & ~(ff & ff1);
                  m; m &= m - 1) {
-                const size_t q = i + static_cast<size_t>(__builtin_ctzll(m));
-                if (Japanese(v, q) && Japanese(v, q + 2))
-                    return q;
+                const size_t k = static_cast<size_t>(__builtin_ctzll(m));
+                if (JapaneseUnit(static_cast<uint16_t>(p[k] << 8 | p[k + 1])) &&
+                    JapaneseUnit(static_cast<uint16_t>(p[k + 2] << 8 | p[k + 3])))
+                    return i + k;
             }
             i += 64;
         }
@@ -139,14 +142,30 @@ private:
                 (v.At(q - 2) == 0xFE && v.At(q - 1) == 0xFF));
     }
     static bool Ascii(uint16_t unit) { return unit >= 0x20 && unit <= 0x7E; }
-    static bool Japanese(const RoomView &v, size_t k)
+    bool Japanese(const RoomView &v, size_t k) const
     {
-        if (k + 1 >= v.avail)
-            return false;
-        // What JapaneseUnitCp932 gives a form, by its bits (inline).
-        const uint16_t unit = v.UnitBe(k);
-        return unit >= 0x80 && (IsJapaneseUnit(unit) || IsJapaneseSymbol(unit));
+        return k + 1 < v.avail && JapaneseUnit(v.UnitBe(k));
+    }
+    // What JapaneseUnitCp932 gives a form, beyond ASCII, by its bit.
+    bool JapaneseUnit(uint16_t unit) const { return (japanese_[unit >> 5] >> (unit & 31)) & 1; }
+    // Bit k set where byte k of the 64 at p is b, or (Upper64) 0x80 or above.
+    static uint64_t Equal64(const uint8_t *p, uint8_t b)
+    {
+        using V = BlockVec;
+        uint64_t mask = 0;
+        for (size_t k = 0; k < 64; k += V::kBytes)
+            mask |= static_cast<uint64_t>(V::Bits(V::Equal(V::Load(p + k), V::Splat(b)))) << k;
+        return mask;
+    }
+    static uint64_t Upper64(const uint8_t *p)
+    {
+        using V = BlockVec;
+        uint64_t mask = 0;
+        for (size_t k = 0; k < 64; k += V::kBytes)
+            mask |= static_cast<uint64_t>(V::Bits(V::Less(V::Load(p + k), V::Zero()))) << k;
+        return mask;
     }
 
-    ByteSet high_, unlikeHigh_, notAscii_, ff_, fe_, ascii_, upper_, zero_;
+    ByteSet high_, unlikeHigh_, notAscii_, ff_, ascii_;
+    uint32_t japanese_[65536 / 32] = {};
 };
