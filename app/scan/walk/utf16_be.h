@@ -44,11 +44,11 @@ public:
             // or above.  (The unit FFFF, which fills so much of the data,
             // is none.)
             const uint8_t *p = v.d + i;
-            const uint64_t high = high_.Mask64(p);
+            const uint64_t high = High64(p);
             const uint64_t high2 =
                 high >> 2 | uint64_t(high_.Has(p[64])) << 62 | uint64_t(high_.Has(p[65])) << 63;
             const uint64_t notAscii1 =
-                ~(ascii_.Mask64(p) >> 1 | uint64_t(ascii_.Has(p[64])) << 63);
+                ~(Ascii64(p) >> 1 | uint64_t(ascii_.Has(p[64])) << 63);
             const uint64_t ff = Equal64(p, 0xFF);
             const uint64_t ff1 = ff >> 1 | uint64_t(ff_.Has(p[64])) << 63;
             // The high byte of the unit before is zero (before the window's
@@ -155,6 +155,31 @@ private:
         uint64_t mask = 0;
         for (size_t k = 0; k < 64; k += V::kBytes)
             mask |= static_cast<uint64_t>(V::Bits(V::Equal(V::Load(p + k), V::Splat(b)))) << k;
+        return mask;
+    }
+    // The same for the high bytes of kana, kanji and full-width forms (the
+    // set high_), and for printable ASCII.
+    static uint64_t High64(const uint8_t *p)
+    {
+        using V = BlockVec;
+        uint64_t mask = 0;
+        for (size_t k = 0; k < 64; k += V::kBytes) {
+            const typename V::T b = V::Load(p + k);
+            const typename V::T in =
+                V::Or(V::Or(V::Equal(b, V::Splat(0x30)), V::Equal(b, V::Splat(0xFF))),
+                      InRange<V>(b, V::Splat(0x4E), V::Splat(0x9F - 0x4E)));
+            mask |= static_cast<uint64_t>(V::Bits(in)) << k;
+        }
+        return mask;
+    }
+    static uint64_t Ascii64(const uint8_t *p)
+    {
+        using V = BlockVec;
+        uint64_t mask = 0;
+        for (size_t k = 0; k < 64; k += V::kBytes)
+            mask |= static_cast<uint64_t>(
+                        V::Bits(InRange<V>(V::Load(p + k), V::Splat(0x20), V::Splat(0x7E - 0x20))))
+                    << k;
         return mask;
     }
     static uint64_t Upper64(const uint8_t *p)
