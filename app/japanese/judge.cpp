@@ -283,6 +283,121 @@ bool GluedFirstChar(const RowChar *chars, size_t end, int form)
     return rare(a) && (chars[1].code < 0x80 || (IsJapaneseClass(b) && !rare(b)));
 }
 
+// A character that Japanese text never begins with: small kana, the long
+// vowel mark and the iteration marks, which only follow another kana or
+// kanji.
+bool NeverFirst(uint32_t u)
+{
+    switch (u) {
+    case 0x3005: case 0x309D: case 0x309E: case 0x30FC: case 0x30FD: case 0x30FE:
+    case 0x3041: case 0x3043: case 0x3045: case 0x3047: case 0x3049: case 0x3063:
+    case 0x3083: case 0x3085: case 0x3087: case 0x308E:
+    case 0x30A1: case 0x30A3: case 0x30A5: case 0x30A7: case 0x30A9: case 0x30C3:
+    case 0x30E3: case 0x30E5: case 0x30E7: case 0x30EE: case 0x30F5: case 0x30F6:
+        return true;
+    default:
+        return u >= 0xFF67 && u <= 0xFF70;
+    }
+}
+
+// Whether the span [first, end) of a UTF-16 row is a table of 16- or
+// 32-bit values rather than text: it begins with a character text never
+// begins with, or doubles a comma or full stop; or it is short and odd (below); or its characters, none ASCII, rise one by one and run on
+// into what is no text (a dirty end: a table of code points or offsets);
+// or every second character is the same one, not a separator ("ぁ杁た杁づ杁",
+// "術c言c": 32-bit values whose high or low halves repeat).
+bool Utf16Table(const RowChar *chars, size_t count, uint32_t first, uint32_t end, bool cleanEnd)
+{
+    if (NeverFirst(chars[first].code))
+        return true;
+    // Text never sets two commas or full stops in a row ("、、〃】").
+    for (uint32_t k = first + 1; k < end; ++k)
+        if (chars[k].code == chars[k - 1].code && (chars[k].code == 0x3001 || chars[k].code == 0x3002))
+            return true;
+    const uint32_t n = end - first;
+    if (n >= 3 && (end < count || !cleanEnd)) {
+        bool rising = chars[first].code >= 0x80;
+        for (uint32_t k = first + 1; k < end && rising; ++k)
+            rising = chars[k].code > chars[k - 1].code;
+        if (rising)
+            return true;
+    }
+    // A short span with a katakana alone among other characters, with a
+    // Greek, Cyrillic or other sign, or with a full stop before its end
+    // ("封せゲ", "蔵Фi", "突。)"): words of katakana are longer, such
+    // signs stand in longer text, and a sentence ends its string.
+    if (n <= 4) {
+        for (uint32_t k = first; k < end; ++k) {
+            const uint8_t c = ClassOf(chars[k].code, static_cast<int>(JudgeForm::Utf16Le));
+            const auto kana = [&](uint32_t at) {
+                const uint8_t d = ClassOf(chars[at].code, static_cast<int>(JudgeForm::Utf16Le));
+                return d == kKatakana || d == kLongVowel || chars[at].code == 0x30FB;
+            };
+            if (c == kSymbol || (chars[k].code == 0x3002 && k + 1 < end) ||
+                (c == kKatakana && (k == first || !kana(k - 1)) && (k + 1 == end || !kana(k + 1))))
+                return true;
+        }
+    }
+    if (n < 3)
+        return false;
+    for (uint32_t parity = 0; parity < 2; ++parity) {
+        const uint32_t u = chars[first + parity].code;
+        if (u == ' ' || u == '/' || u == '-' || u == ':' || u == '.' || u == ',' || u == 0x30FB ||
+            u == 0x3001)
+            continue;
+        // Three times at least, or an ASCII character twice: words repeat
+        // a kana twice ("切り取り", "インデント").
+        bool same = (n >= 6 || u < 0x80) && first + parity + 2 < end;
+        for (uint32_t k = first + parity + 2; k < end && same; k += 2)
+            same = chars[k].code == u;
+        if (same)
+            return true;
+    }
+    return false;
+}
+
+// Machine code and tables read as UTF-16 give spans of a few characters
+// that the pairs may let through: a span shorter than kShortUtf16 that is
+// not a whole string between clean edges needs a margin of kShortUtf16Bar.
+constexpr uint32_t kShortUtf16 = 5;
+constexpr int64_t kShortUtf16Bar = 256;
+bool ShortUtf16(uint32_t first, uint32_t end, size_t count, RowEdges edges, int64_t margin)
+{
+    const bool whole = edges.cleanStart && edges.cleanEnd && first == 0 && end == count;
+    return end - first < kShortUtf16 && !whole && margin < kShortUtf16Bar;
+}
+
+// In UTF-16 text, one or two characters glued to the text after them are
+// the end of machine code there, and the span begins after them: Greek,
+// Cyrillic or other signs or half-width katakana before a full-width
+// Japanese character ("фドメイン", "ｦフルスクリーン"), or one or two
+// Japanese characters before ASCII when the last is a katakana ("ダ%s:",
+// "耀ダ--fix": words of katakana are longer) or two spaces follow ("起
+// domainname": text sets columns after words, not after a character
+// or two), at a dirty edge.  Returns how many, where the span begins.
+size_t Utf16GluedHead(const RowChar *chars, size_t count, bool cleanStart)
+{
+    const int form = static_cast<int>(JudgeForm::Utf16Le);
+    size_t k = 0;
+    while (k < count && k < 2 &&
+           (ClassAt(chars[k], form) == kSymbol || ClassAt(chars[k], form) == kHalfKatakana))
+        ++k;
+    if (k > 0 && k < count) {
+        const uint8_t c = ClassAt(chars[k], form);
+        return IsJapaneseClass(c) && c != kHalfKatakana ? k : 0;
+    }
+    if (cleanStart)
+        return 0;
+    k = 0;
+    while (k < count && k < 2 && IsJapaneseClass(ClassAt(chars[k], form)))
+        ++k;
+    if (k == 0 || k + 1 >= count || chars[k].code >= 0x80)
+        return 0;
+    const bool katakana = ClassAt(chars[k - 1], form) == kKatakana;
+    const bool columns = chars[k].code == ' ' && chars[k + 1].code == ' ';
+    return katakana || columns ? k : 0;
+}
+
 } // namespace
 
 Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges,
@@ -334,9 +449,11 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     // Japanese character, as at a dirty edge, without paying for the cut.
     // A longer head, or one with a space ("[Enter] キー", a string table's
     // "    IPX/イーサネット" after its length word), may be text, and the
-    // pairs decide.
+    // pairs decide.  In UTF-16 text ASCII characters are units with a zero
+    // byte, which machine code seldom glues to a Japanese one ("%d個の"):
+    // the pairs decide there too.
     size_t forcedStart = 0;
-    if (!edges.cleanStart) {
+    if (!edges.cleanStart && form != JudgeForm::Utf16Le) {
         size_t k = 0;
         while (k < count && k <= kGluedHead && chars[k].code < 0x80 && chars[k].code != ' ')
             ++k;
@@ -344,6 +461,8 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
             IsJapaneseClass(ClassAt(chars[k], static_cast<int>(form))))
             forcedStart = k;
     }
+    if (form == JudgeForm::Utf16Le)
+        forcedStart = Utf16GluedHead(chars, count, edges.cleanStart);
 
     // At a clean start, a cut takes away only a head that holds more than
     // ASCII (a zero, then code bytes that read as a pair, then the text):
@@ -422,6 +541,9 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::ShiftJis && margin < 0 &&
         ShiftJisWordsInText(chars, count, static_cast<int>(form)))
         return Verdict{true, 0, static_cast<uint32_t>(count), 0};
+    if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::Utf16Le &&
+        Utf16Table(chars, count, 0, static_cast<uint32_t>(count), true))
+        return Verdict{false, 0, 0, clamp(margin < 0 ? margin : -1)};
     if (edges.cleanStart && edges.cleanEnd &&
         (form == JudgeForm::Utf16Le ||
          (form == JudgeForm::ShiftJis && margin < 0 &&
@@ -430,6 +552,9 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
         return Verdict{true, 0, static_cast<uint32_t>(count), clamp(margin < 0 ? 0 : margin)};
     if (margin < 0)
         return Verdict{false, 0, 0, clamp(margin)};
+    if (form == JudgeForm::Utf16Le && (Utf16Table(chars, count, first, end, edges.cleanEnd) ||
+                                       ShortUtf16(first, end, count, edges, margin)))
+        return Verdict{false, 0, 0, -1};
     // (UTF-16 rows begin at their code units' edges: their heads are
     // not trimmed so.)
     if (form != JudgeForm::Utf16Le) {

@@ -171,20 +171,27 @@ bool KanjiAlone(const EncodedChar *chars, size_t count, bool whole)
 }
 
 // Tables of code points (fonts' and libraries' character tables) read in
-// UTF-16BE as kana in rising order: a row with four kana or more, more
-// than four fifths of whose neighbouring kana rise (whatever stands
-// between them), is one.
+// UTF-16BE as kana in rising order: a row with five kana or more whose
+// characters beyond ASCII all rise (whatever ASCII stands between them),
+// but for the last one (often a comma, a full stop or a bracket, whose
+// code points are low), is one.  Words rise often but not all through:
+// "アニメーション" falls after its long vowel mark, "書き込みエラー" at its
+// kanji.
 bool RisingTable(const EncodedChar *chars, size_t count)
 {
-    size_t kana = 0, rising = 0;
+    size_t kana = 0, wide = 0, falls = 0;
     uint32_t last = 0;
+    bool fellLast = false;
     for (size_t k = 0; k < count; ++k) {
-        if (!IsKana(chars[k].code))
+        const uint32_t code = chars[k].code;
+        if (code < 0x80)
             continue;
-        rising += kana++ > 0 && chars[k].code > last;
-        last = chars[k].code;
+        kana += IsKana(code);
+        fellLast = wide++ > 0 && code <= last;
+        falls += fellLast;
+        last = code;
     }
-    return kana >= 4 && rising * 5 > (kana - 1) * 4;
+    return kana >= 5 && falls == (fellLast ? 1u : 0u);
 }
 
 // Tables read in these encodings (fonts' glyph and kerning tables) give
@@ -242,10 +249,11 @@ EncodedRows::EncodedRows(int minLength, const ExtractionSettings &settings,
 }
 
 int32_t EncodedRows::OtherMargin(Encoding encoding, const uint8_t *d, uint64_t base,
-                                 size_t avail, uint64_t a, uint64_t b, RowEdges edges) const
+                                 size_t avail, uint64_t a, uint64_t b, RowEdges edges)
 {
-    std::vector<uint32_t> codes;
-    std::vector<RowChar> scratch;
+    std::vector<uint32_t> &codes = otherCodes_;
+    std::vector<RowChar> &scratch = otherChars_;
+    codes.clear();
     const uint8_t *bytes = d + (a - base);
     const size_t length = static_cast<size_t>(b - a);
     int32_t best = INT32_MIN;
@@ -264,18 +272,22 @@ int32_t EncodedRows::OtherMargin(Encoding encoding, const uint8_t *d, uint64_t b
     // its own edges.  That reading wins by less: UTF-16BE text read so
     // scores nearly as high (most of the machine's Windows programs hold
     // UTF-16LE text; UTF-16BE text is rarer where it is looked for).
+    // A reading that stops at a unit it cannot read before its bytes end
+    // ends there at a dirty edge, whatever stands after the bytes.
     Utf16LeCodes(bytes, length, codes);
-    best = std::max(best, MarginOf(codes, JudgeForm::Utf16Le, edges, scratch));
+    const RowEdges same{edges.cleanStart, edges.cleanEnd && codes.size() == length / 2};
+    best = std::max(best, MarginOf(codes, JudgeForm::Utf16Le, same, scratch));
     if (a == 0)
         return best;
     auto at = [&](uint64_t k) { return k - base < avail ? d[k - base] : uint8_t(0); };
-    std::vector<uint8_t> shifted;
+    std::vector<uint8_t> &shifted = shifted_;
+    shifted.clear();
     for (uint64_t k = a - 1; k < b + 1; ++k)
         shifted.push_back(at(k));
-    const RowEdges le{a < 3 || (at(a - 3) | at(a - 2) << 8) < 0x20,
-                      (at(b + 1) | at(b + 2) << 8) < 0x20};
     codes.clear();
     Utf16LeCodes(shifted.data(), shifted.size(), codes);
+    const RowEdges le{a < 3 || (at(a - 3) | at(a - 2) << 8) < 0x20,
+                      codes.size() == shifted.size() / 2 && (at(b + 1) | at(b + 2) << 8) < 0x20};
     const int32_t shiftedMargin = MarginOf(codes, JudgeForm::Utf16Le, le, scratch);
     return shiftedMargin == INT32_MIN ? best : std::max(best, shiftedMargin + kShiftedLead);
 }

@@ -110,7 +110,7 @@ private:
     // in the other encodings that may read them as Japanese; INT32_MIN
     // when no such reading reads as Japanese.
     int32_t OtherMargin(Encoding encoding, const uint8_t *d, uint64_t base, size_t avail,
-                        uint64_t a, uint64_t b, japanese::RowEdges edges) const;
+                        uint64_t a, uint64_t b, japanese::RowEdges edges);
     void Queue(uint64_t start, RowKind kind, const EncodedChar *chars, size_t count);
 
     const size_t minJapanese_;
@@ -122,6 +122,10 @@ private:
     const RowEmitter emitter_;
     std::deque<Waiting> waiting_;  // in the order of offsets
     std::vector<japanese::RowChar> scratch_;
+    // OtherMargin's room, reused from row to row.
+    std::vector<uint32_t> otherCodes_;
+    std::vector<japanese::RowChar> otherChars_;
+    std::vector<uint8_t> shifted_;
 };
 
 } // namespace lex

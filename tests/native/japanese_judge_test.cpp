@@ -84,6 +84,17 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
          false, 0, 0},
         {"rare kanji from instructions", U"荘羨瑞斉荘托荘", JudgeForm::ShiftJis, false, false, false, 0, 0},
         {"no Japanese at all", U"Could not open file", JudgeForm::ShiftJis, true, true, false, 0, 0},
+        // UTF-16 tables of 16- and 32-bit values, and the words beside
+        // them that the same rules must keep.
+        {"code points in rising order", U"をゲド", JudgeForm::Utf16Le, true, false, false, 0, 0},
+        {"high halves that repeat", U"ば表ば表ば表", JudgeForm::Utf16Le, true, true, false, 0, 0},
+        {"a letter every second unit", U"術c言c", JudgeForm::Utf16Le, true, true, false, 0, 0},
+        {"a lone katakana after kanji", U"封せゲ", JudgeForm::Utf16Le, true, true, false, 0, 0},
+        {"a small kana first", U"っ能か褄", JudgeForm::Utf16Le, false, false, false, 0, 0},
+        {"a word that repeats a kana", U"切り取り", JudgeForm::Utf16Le, true, true, true, 0, 4},
+        {"a word that repeats two kana", U"いろいろ", JudgeForm::Utf16Le, true, true, true, 0, 4},
+        {"a format glued to UTF-16 text", U"%dバイトをログファイルに書き込めませんでした",
+         JudgeForm::Utf16Le, false, true, true, 0, 23},
     };
     for (const Case &c : cases) {
         const std::vector<RowChar> chars = Chars(c.row, c.form);

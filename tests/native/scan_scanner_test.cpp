@@ -358,6 +358,14 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
     const std::string eucTest = "\xA5\xC6\xA5\xB9\xA5\xC8";
     const std::string isoText = "\x1B$BF|K\\8l$N%F%-%9%H";
     const std::string beFile("0\xD5" "0\xA1" "0\xA4" "0\xEB" "0\x92" "\x95\x8B" "0Q" "0~" "0[" "0\x93", 20);
+    auto utf16be = [](const std::u16string &text) {
+        std::string out;
+        for (const char16_t u : text) {
+            out += static_cast<char>(u >> 8);
+            out += static_cast<char>(u & 0xFF);
+        }
+        return out;
+    };
     const WalkCase cases[] = {
         {"EUC-JP between zeros", Z(1) + eucFile + Z(1), 5, euc, {row(E, 1, "ファイルを開けません")}},
         {"a lone SS2 ends the text", Z(1) + eucText + "\x8E\n", 5, euc,
@@ -380,6 +388,19 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
          5, euc, {}},
         {"ASCII in UTF-16BE is left to the walk", std::string("\0A\0B\0C\0D\0E\0F\0\0", 14), 5, be,
          {U(1, "ABCDEF")}},
+        // Found in machine code and catalogues: kana that rise but are no
+        // table, text first read one byte off, code bytes before a head.
+        {"katakana that rise and fall", Z(2) + utf16be(u"アニメーション") + Z(2), 5, be,
+         {row(B, 2, "アニメーション")}},
+        {"kana that rise after a kanji", Z(2) + utf16be(u"%s: 書き込みエラー") + Z(2), 5, be,
+         {row(B, 2, "%s: 書き込みエラー")}},
+        {"text after ASCII first read one byte off", Z(4) + "\xFE\xFF" + utf16be(u"DNS が失敗しました: NOAUTH") + Z(2),
+         5, be, {row(B, 6, "DNS が失敗しました: NOAUTH")}},
+        {"kana whose bytes read as ASCII after a byte-order mark",
+         "\xFE\xFF" + utf16be(u"または: %s OPTION") + Z(2), 5, be, {row(B, 2, "または: %s OPTION")}},
+        {"code bytes 00 80 30 C0 before an indented message",
+         "\x8B\x45" + Z(1) + "\x80\x30\xC0" + utf16be(u"   のみ使用する") + Z(2), 5, be,
+         {row(B, 6, "   のみ使用する")}},
     };
     for (const WalkCase &c : cases) {
         SCOPED_TRACE(c.what);

@@ -154,7 +154,8 @@ private:
         auto high = [&](size_t k) { return At(k) == 0x30 || (At(k) >= 0x4E && At(k) <= 0x9F) || At(k) == 0xFF; };
         if (e == 2)
             return high(q) && high(q + 2) && BeJapanese(q) && BeJapanese(q + 2) &&
-                   (!(Ascii(At(q)) && Ascii(At(q + 1))) || q < 2 || At(q - 2) == 0);
+                   (!(Ascii(At(q)) && Ascii(At(q + 1))) || q < 2 || At(q - 2) == 0 ||
+                    (At(q - 2) == 0xFE && At(q - 1) == 0xFF));
         if (e == 0)
             return Read(e, q, set, escape, &c, &next) == 1 && c.code >= 0x80 &&
                    Read(e, next, set, escape, &c, &next) == 1 && c.code >= 0x80;
@@ -167,6 +168,7 @@ private:
     void Room(int e)
     {
         const size_t n = d_.size();
+        size_t retryUntil = 0;
         for (size_t q = 0; q < n; ++q) {
             if (!Begins(e, q))
                 continue;
@@ -176,6 +178,17 @@ private:
             if (e == 2) {
                 while (h >= floor + 2 && (Ascii(Be(h - 2)) || BeJapanese(h - 2)))
                     h -= 2;
+                // Not one or two units before ASCII whose last is a
+                // katakana, or a symbol at a dirty edge.
+                const bool clean = h < 2 || Be(h - 2) < 0x20 || Be(h - 2) == 0xFEFF;
+                for (size_t a = h + 2; a <= h + 4 && a < q && !Ascii(Be(h)); a += 2) {
+                    if (!Ascii(Be(a)))
+                        continue;
+                    const uint16_t u = Be(a - 2);
+                    if ((u >= 0x30A0 && u <= 0x30FF) || (u >= 0x80 && !lex::IsJapaneseUnit(u) && !clean))
+                        h = a;
+                    break;
+                }
             } else {
                 while (h > floor && Ascii(d_[h - 1]))
                     --h;
@@ -213,6 +226,7 @@ private:
             bool cleanStart = h == 0 || (e == 2 ? h < 2 || Be(h - 2) < 0x20 || Be(h - 2) == 0xFEFF
                                                 : Clean(d_[h - 1]));
             size_t runFrom = h, k = q;
+            bool whole = true;
             int set = 0;
             size_t escape = SIZE_MAX;
             for (;;) {
@@ -221,7 +235,13 @@ private:
                 const int r = k < n ? Read(e, k, set, escape, &c, &next) : -1;
                 if (r < 0) {
                     const bool clean = k >= n || (e == 2 ? k + 1 >= n || Be(k) < 0x20 : Clean(d_[k]));
-                    Decide(e, run, cleanStart, clean);
+                    // UTF-16BE text not listed is looked into again from the
+                    // byte after where it began, once (not a piece of a long run).
+                    const bool listed = Decide(e, run, cleanStart, clean);
+                    if (!listed && e == 2 && whole && q >= retryUntil) {
+                        retryUntil = k;
+                        break;
+                    }
                     q = k;
                     break;
                 }
@@ -231,6 +251,7 @@ private:
                     run.back().to = next;
                 k = next;
                 if (k - runFrom >= kMaxRun) {
+                    whole = false;
                     Decide(e, run, cleanStart, true);
                     run.clear();
                     runFrom = k;
@@ -317,14 +338,18 @@ private:
                 codes.push_back(u);
             }
         };
+        // A reading that stops short of its bytes' end ends at a dirty edge.
         if (e == 2) {
             le(a, b);
-            best = std::max(best, Margin(codes, JudgeForm::Utf16Le, edges));
+            const lex::japanese::RowEdges same{edges.cleanStart,
+                                               edges.cleanEnd && codes.size() == (b - a) / 2};
+            best = std::max(best, Margin(codes, JudgeForm::Utf16Le, same));
         }
         if (e == 2 && a > 0) {
             le(a - 1, b + 1);
             const lex::japanese::RowEdges shifted{a < 3 || (At(a - 3) | At(a - 2) << 8) < 0x20,
-                                                  (At(b + 1) | At(b + 2) << 8) < 0x20};
+                                                  codes.size() == (b - a + 2) / 2 &&
+                                                      (At(b + 1) | At(b + 2) << 8) < 0x20};
             const int32_t m = Margin(codes, JudgeForm::Utf16Le, shifted);
             if (m != INT32_MIN)
                 best = std::max(best, m + 64);
@@ -332,14 +357,14 @@ private:
         return best;
     }
 
-    void Decide(int e, const std::vector<RefChar> &run, bool cleanStart, bool cleanEnd)
+    bool Decide(int e, const std::vector<RefChar> &run, bool cleanStart, bool cleanEnd)
     {
         using lex::japanese::JudgeForm;
         size_t japanese = 0;
         for (const RefChar &c : run)
             japanese += c.code >= 0x80;
         if (japanese == 0 || run.size() < minJapanese_)
-            return;
+            return false;
         size_t first = 0, end = run.size();
         if (st_.CheckKanjiNoise) {
             std::vector<lex::japanese::RowChar> chars;
@@ -352,17 +377,17 @@ private:
             const auto v =
                 lex::japanese::JudgeRow(chars.data(), chars.size(), form, {cleanStart, cleanEnd}, ease);
             if (!v.japanese || v.end - v.first < minJapanese_)
-                return;
+                return false;
             first = v.first;
             end = v.end;
             const int32_t margin = v.margin - ease;
             // A short row needs a higher margin unless it is a whole string.
             const bool whole = cleanStart && cleanEnd && first == 0 && end == run.size();
             if (end - first < 5 && margin < (!whole ? 256 : e == 2 ? 192 : INT32_MIN))
-                return;
+                return false;
             if (Other(e, run[first].from, run[end - 1].to,
                       {cleanStart && first == 0, cleanEnd && end == run.size()}) >= margin)
-                return;
+                return false;
         }
         // Kanji and symbols alone, with fewer than two ASCII characters,
         // only as a whole string between clean edges.
@@ -374,7 +399,7 @@ private:
         }
         const bool whole = cleanStart && cleanEnd && first == 0 && end == run.size();
         if (kana == 0 && ascii < 2 && !whole)
-            return;
+            return false;
         // Tables: a short row at a dirty edge with a rare or code-like kanji,
         // or as many equal Japanese characters in a row as the repetition
         // filter's limit.
@@ -388,24 +413,23 @@ private:
                 if (end - first < 5 && !whole &&
                     (cls == lex::japanese::kKanji4 || cls == lex::japanese::kKanji5 ||
                      cls == lex::japanese::kCodeLike))
-                    return;
+                    return false;
                 same = k > first && c >= 0x80 && c == run[k - 1].code ? same + 1 : 0;
                 if (limit > 0 && same + 1 >= static_cast<size_t>(limit))
-                    return;
+                    return false;
             }
         }
-        // UTF-16BE tables of code points: kana rising.
+        // UTF-16BE tables of code points: five kana or more, and all the
+        // characters beyond ASCII rising but for the last.
         std::vector<uint32_t> jp;
-        for (size_t k = first; k < end; ++k) {
-            const uint32_t c = run[k].code;
-            if ((c >= 0x3041 && c <= 0x30FF) || (c >= 0xFF66 && c <= 0xFF9F))
-                jp.push_back(c);
-        }
+        for (size_t k = first; k < end; ++k)
+            if (run[k].code >= 0x80)
+                jp.push_back(run[k].code);
         size_t up = 0;
-        for (size_t k = 1; k < jp.size(); ++k)
+        for (size_t k = 1; k + 1 < jp.size(); ++k)
             up += jp[k] > jp[k - 1];
-        if (e == 2 && jp.size() >= 4 && up * 5 > (jp.size() - 1) * 4)
-            return;
+        if (e == 2 && kana >= 5 && up + 2 == jp.size())
+            return false;
         EncodedRow row{run[first].from,
                        e == 0 ? lex::RowKind::EucJp : e == 1 ? lex::RowKind::Iso2022Jp : lex::RowKind::Utf16Be,
                        std::string(), {}};
@@ -427,6 +451,7 @@ private:
         std::fill(d_.begin() + static_cast<ptrdiff_t>(run[first].from),
                   d_.begin() + static_cast<ptrdiff_t>(run[end - 1].to), 0);
         rows.push_back(row);
+        return true;
     }
 
     std::vector<uint8_t> &d_;

@@ -26,6 +26,8 @@ class Room {
 public:
     static constexpr size_t kHead = EncodedWalk::kHead;
     static constexpr size_t kMaxRun = EncodedWalk::kMaxRun;
+    // UTF-16 text may be read one byte off, and so found too early.
+    static constexpr bool kRetry = Text::kEncoding == Encoding::Utf16Be;
 
     Room(const ExtractionSettings &settings, EncodedRows &rows) : text_(settings), rows_(rows) {}
 
@@ -52,6 +54,7 @@ public:
                 text_.HeadChars(v, h, q, chars_);
                 open_ = true;
                 runFrom_ = base + h;
+                runAt_ = base + q;
                 cleanStart_ = text_.CleanBefore(v, h);
                 i = q;
             }
@@ -67,7 +70,7 @@ public:
                     chars_.back().to = v.Offset(next);
                 break;
             case RoomRead::kEnd:
-                Close(v, text_.CleanAt(v, i));
+                End(v, text_.CleanAt(v, i), i, &next);
                 break;
             }
             i = next;
@@ -79,31 +82,58 @@ public:
                 state_ = state;
                 open_ = true;
                 runFrom_ = base + i;
+                runAt_ = UINT64_MAX;
                 cleanStart_ = true;
             }
         }
-        if (final && open_ && i >= avail)
-            Close(v, true);
+        if (final && open_ && i >= avail) {
+            size_t again = i;
+            End(v, true, i, &again);
+            if (again < i) {
+                pos_ = base + again;
+                return Walk(d, base, avail, limit, final);
+            }
+        }
         pos_ = base + i;
         // No head reaches more than kHead bytes before a position; the
-        // bytes of a row listed are zeros, which end any head.
+        // bytes of a row listed are zeros, which end any head.  A run that
+        // may be looked into again keeps the kHead bytes before where its
+        // text began, for the heads read then.
         const uint64_t back = pos_ > kHead ? pos_ - kHead : 0;
+        if (kRetry && open_ && runAt_ != UINT64_MAX)
+            return runAt_ > kHead ? runAt_ - kHead : 0;
         return open_ ? std::min(runFrom_, back) : back;
     }
 
 private:
-    // The run ends (`cleanEnd`: at a clean edge).
-    void Close(const RoomView &v, bool cleanEnd)
+    // The run ends at i.  Text read one byte off and not listed may hide
+    // text that begins inside it: with kRetry, *next becomes the byte after
+    // where the reading began, and the text is looked for again from there,
+    // once (not from a piece of a long run).
+    void End(const RoomView &v, bool cleanEnd, size_t i, size_t *next)
+    {
+        const uint64_t at = runAt_;
+        if (!Close(v, cleanEnd) && kRetry && at != UINT64_MAX && at >= retryUntil_) {
+            retryUntil_ = v.base + i;
+            *next = static_cast<size_t>(at - v.base) + 1;
+        }
+    }
+
+    // The run ends (`cleanEnd`: at a clean edge); whether it gave a row.
+    bool Close(const RoomView &v, bool cleanEnd)
     {
         uint64_t from, to;
-        if (!chars_.empty() &&
+        const bool listed =
+            !chars_.empty() &&
             rows_.Decide(Text::kEncoding, chars_.data(), chars_.size(), cleanStart_, cleanEnd,
-                         v.d, v.base, v.avail, &from, &to))
+                         v.d, v.base, v.avail, &from, &to);
+        if (listed)
             std::memset(const_cast<uint8_t *>(v.d) + (from - v.base), 0,
                         static_cast<size_t>(to - from));
         chars_.clear();
         text_.Reset(state_);
         open_ = false;
+        return listed;
     }
 
     const Text text_;
@@ -112,6 +142,10 @@ private:
     std::vector<EncodedChar> chars_;
     uint64_t pos_ = 0;      // the next position to examine
     uint64_t runFrom_ = 0;  // where the open run begins
+    // Where its text began after its head (UINT64_MAX for a piece of a
+    // long run), and the end of the last run looked into again (kRetry).
+    uint64_t runAt_ = UINT64_MAX;
+    uint64_t retryUntil_ = 0;
     bool open_ = false;
     bool cleanStart_ = false;
 };

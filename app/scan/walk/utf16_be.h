@@ -3,7 +3,8 @@
 // forms, symbols).  Its text begins at a Japanese code unit of kana,
 // kanji or full-width forms that does not read as two ASCII bytes, or
 // whose unit before has a zero high byte (an ASCII or a control unit, which
-// single-byte text never holds), followed by another unit of kana, kanji
+// single-byte text never holds) or is a byte-order mark (FE FF before
+// "または", whose bytes read "0~0_0o"), followed by another unit of kana, kanji
 // or full-width forms; its sieve finds such pairs of units 64 positions at
 // a time.  A leading byte-order mark (FE FF) is
 // no part of the text: it stands at a clean edge, as a control unit does.
@@ -24,13 +25,16 @@ public:
         notAscii_.Add(0x7F, 0xFF);
         ff_.Add(0xFF, 0xFF);
         ascii_.Add(0x20, 0x7E);
-        upper_.Add(0x80, 0xFF);
-        zero_.Add(0x00, 0x00);
+        for (unsigned u = 0x80; u < 0x10000; ++u) {
+            const auto unit = static_cast<uint16_t>(u);
+            if (IsJapaneseUnit(unit) || IsJapaneseSymbol(unit))
+                japanese_[u >> 5] |= uint32_t(1) << (u & 31);
+        }
     }
 
-    // Where a unit whose high byte is a kana's, a kanji's or a full-width
-    // form's, and that does not read as two ASCII bytes, is followed by a
-    // unit with such a high byte.
+    // Where a Japanese unit whose high byte is a kana's, a kanji's or a
+    // full-width form's, and that does not read as two ASCII bytes, is
+    // followed by another such Japanese unit: where Begins holds.
     size_t Find(const RoomView &v, size_t i, size_t end) const
     {
         while (i + 64 <= end && i + 67 <= v.avail) {
@@ -40,24 +44,36 @@ public:
             // or above.  (The unit FFFF, which fills so much of the data,
             // is none.)
             const uint8_t *p = v.d + i;
-            const uint64_t high = high_.Mask64(p);
+            const uint64_t high = High64(p);
             const uint64_t high2 =
                 high >> 2 | uint64_t(high_.Has(p[64])) << 62 | uint64_t(high_.Has(p[65])) << 63;
             const uint64_t notAscii1 =
-                ~(ascii_.Mask64(p) >> 1 | uint64_t(ascii_.Has(p[64])) << 63);
-            const uint64_t ff = ff_.Mask64(p);
+                ~(Ascii64(p) >> 1 | uint64_t(ascii_.Has(p[64])) << 63);
+            const uint64_t ff = Equal64(p, 0xFF);
             const uint64_t ff1 = ff >> 1 | uint64_t(ff_.Has(p[64])) << 63;
             // The high byte of the unit before is zero (before the window's
             // first two bytes: the start of the data, a clean edge).
-            const uint64_t zero2 = zero_.Mask64(p) << 2 |
+            const uint64_t zero2 = Equal64(p, 0x00) << 2 |
                                    (i >= 2 ? uint64_t(p[-2] == 0) | uint64_t(p[-1] == 0) << 1 : 3);
-            const uint64_t m = high & high2 & (upper_.Mask64(p) | notAscii1 | zero2) & ~(ff & ff1);
-            if (m)
-                return i + static_cast<size_t>(__builtin_ctzll(m));
+            // The unit before is a byte-order mark.
+            const uint64_t bom2 = (Equal64(p, 0xFE) << 2 | (i >= 2 ? uint64_t(p[-2] == 0xFE) : 0) |
+                                   (i >= 1 ? uint64_t(p[-1] == 0xFE) << 1 : 0)) &
+                                  (ff << 1 | (i >= 1 ? uint64_t(p[-1] == 0xFF) : 0));
+            // Each position the masks leave is read whole here, so that a
+            // pair of units that are no Japanese characters (machine code
+            // makes many) costs no second pass over the 64.
+            // (The window holds the units at every position of the 64.)
+            for (uint64_t m = high & high2 & (Upper64(p) | notAscii1 | zero2 | bom2) & ~(ff & ff1);
+                 m; m &= m - 1) {
+                const size_t k = static_cast<size_t>(__builtin_ctzll(m));
+                if (JapaneseUnit(static_cast<uint16_t>(p[k] << 8 | p[k + 1])) &&
+                    JapaneseUnit(static_cast<uint16_t>(p[k + 2] << 8 | p[k + 3])))
+                    return i + k;
+            }
             i += 64;
         }
         for (; i < end; ++i)
-            if (Starts(v, i))
+            if (Starts(v, i) && Japanese(v, i) && Japanese(v, i + 2))
                 return i;
         return end;
     }
@@ -78,12 +94,28 @@ public:
     }
     void Reset(State &) const {}
 
-    // The head: ASCII and Japanese units before q.
+    // The head: ASCII and Japanese units before q.  One or two units that
+    // begin it, with ASCII after them, are left out when the last of them
+    // is a katakana, or a symbol after bytes that are no text: words of
+    // katakana are longer, and such units are nearly always the last bytes
+    // of machine code or a table before text that begins with ASCII
+    // (00 80 30 C0 reads as "耀ダ", 04 01 as "Ё"), where a symbol after a
+    // zero may begin text ("※ ").
     size_t Head(const RoomView &v, size_t q, size_t floor) const
     {
-        while (q >= floor + 2 && (Ascii(v.UnitBe(q - 2)) || Japanese(v, q - 2)))
-            q -= 2;
-        return q;
+        size_t h = q;
+        while (h >= floor + 2 && (Ascii(v.UnitBe(h - 2)) || Japanese(v, h - 2)))
+            h -= 2;
+        if (h + 2 < q && !Ascii(v.UnitBe(h))) {
+            const size_t a = Ascii(v.UnitBe(h + 2)) ? h + 2 : h + 4;
+            if (a < q && Ascii(v.UnitBe(a))) {
+                const uint16_t unit = v.UnitBe(a - 2);
+                if ((unit >= 0x30A0 && unit <= 0x30FF) ||
+                    (unit >= 0x80 && !IsJapaneseUnit(unit) && !CleanBefore(v, h)))
+                    h = a;
+            }
+        }
+        return h;
     }
     void HeadChars(const RoomView &v, size_t h, size_t q, std::vector<EncodedChar> &out) const
     {
@@ -106,17 +138,59 @@ private:
     bool Starts(const RoomView &v, size_t q) const
     {
         return high_.Has(v.At(q)) && high_.Has(v.At(q + 2)) &&
-               (unlikeHigh_.Has(v.At(q)) || notAscii_.Has(v.At(q + 1)) || q < 2 || v.At(q - 2) == 0);
+               (unlikeHigh_.Has(v.At(q)) || notAscii_.Has(v.At(q + 1)) || q < 2 || v.At(q - 2) == 0 ||
+                (v.At(q - 2) == 0xFE && v.At(q - 1) == 0xFF));
     }
     static bool Ascii(uint16_t unit) { return unit >= 0x20 && unit <= 0x7E; }
-    static bool Japanese(const RoomView &v, size_t k)
+    bool Japanese(const RoomView &v, size_t k) const
     {
-        if (k + 1 >= v.avail)
-            return false;
-        // What JapaneseUnitCp932 gives a form, by its bits (inline).
-        const uint16_t unit = v.UnitBe(k);
-        return unit >= 0x80 && (IsJapaneseUnit(unit) || IsJapaneseSymbol(unit));
+        return k + 1 < v.avail && JapaneseUnit(v.UnitBe(k));
+    }
+    // What JapaneseUnitCp932 gives a form, beyond ASCII, by its bit.
+    bool JapaneseUnit(uint16_t unit) const { return (japanese_[unit >> 5] >> (unit & 31)) & 1; }
+    // Bit k set where byte k of the 64 at p is b, or (Upper64) 0x80 or above.
+    static uint64_t Equal64(const uint8_t *p, uint8_t b)
+    {
+        using V = BlockVec;
+        uint64_t mask = 0;
+        for (size_t k = 0; k < 64; k += V::kBytes)
+            mask |= static_cast<uint64_t>(V::Bits(V::Equal(V::Load(p + k), V::Splat(b)))) << k;
+        return mask;
+    }
+    // The same for the high bytes of kana, kanji and full-width forms (the
+    // set high_), and for printable ASCII.
+    static uint64_t High64(const uint8_t *p)
+    {
+        using V = BlockVec;
+        uint64_t mask = 0;
+        for (size_t k = 0; k < 64; k += V::kBytes) {
+            const typename V::T b = V::Load(p + k);
+            const typename V::T in =
+                V::Or(V::Or(V::Equal(b, V::Splat(0x30)), V::Equal(b, V::Splat(0xFF))),
+                      InRange<V>(b, V::Splat(0x4E), V::Splat(0x9F - 0x4E)));
+            mask |= static_cast<uint64_t>(V::Bits(in)) << k;
+        }
+        return mask;
+    }
+    static uint64_t Ascii64(const uint8_t *p)
+    {
+        using V = BlockVec;
+        uint64_t mask = 0;
+        for (size_t k = 0; k < 64; k += V::kBytes)
+            mask |= static_cast<uint64_t>(
+                        V::Bits(InRange<V>(V::Load(p + k), V::Splat(0x20), V::Splat(0x7E - 0x20))))
+                    << k;
+        return mask;
+    }
+    static uint64_t Upper64(const uint8_t *p)
+    {
+        using V = BlockVec;
+        uint64_t mask = 0;
+        for (size_t k = 0; k < 64; k += V::kBytes)
+            mask |= static_cast<uint64_t>(V::Bits(V::Less(V::Load(p + k), V::Zero()))) << k;
+        return mask;
     }
 
-    ByteSet high_, unlikeHigh_, notAscii_, ff_, ascii_, upper_, zero_;
+    ByteSet high_, unlikeHigh_, notAscii_, ff_, ascii_;
+    uint32_t japanese_[65536 / 32] = {};
 };
