@@ -561,6 +561,13 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
         if (first == 0 && !edges.cleanStart && GluedFirstChar(chars, end, static_cast<int>(form)))
             first = 1;
         first = TextHeadStart(chars, first, end, edges.cleanStart, form);
+        // A cut glued first character may have been the span's only
+        // Japanese one ("，  "): what is left is no Japanese text.
+        bool japanese = false;
+        for (uint32_t k = first; k < end && !japanese; ++k)
+            japanese = IsJapaneseClass(ClassAt(chars[k], static_cast<int>(form)));
+        if (!japanese)
+            return Verdict{false, 0, 0, -1};
     }
     return Verdict{true, first, end, clamp(margin)};
 }
