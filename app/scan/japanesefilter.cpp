@@ -86,7 +86,7 @@ const ShiftJisForms &Forms()
 } // namespace
 
 JapaneseFilter::JapaneseFilter(size_t minLength, size_t minJapanese, bool hideKana)
-    : minLength_(minLength), minJapanese_(minJapanese)
+    : minLength_(minLength), minJapanese_(minJapanese), hideKana_(hideKana)
 {
     for (unsigned b = 0; b < 256; ++b) {
         const auto byte = static_cast<uint8_t>(b);
@@ -135,6 +135,14 @@ size_t JapaneseFilter::ReadShiftJis(const char *text, size_t length, size_t at, 
         }
         // A pair's bytes stand side by side in the file: a lead byte before
         // bytes the walk left out, or at the end, has no trail byte.
+        if (t + 1 < length && LoneTrail(t) != 0) {
+            const ShiftJisForms::Form f = forms.pairs[ShiftJisForms::LeadIndex(b)][LoneTrail(t)];
+            chars[n] = {f.code, Pos(t), 2, f.cls};
+            japanese = true;
+            bytes[n++] = static_cast<uint32_t>(t);
+            t += 1;
+            continue;
+        }
         if (t + 1 >= length || !sjis::IsTrail(s[t + 1]) || Pos(t + 1) != Pos(t) + 1)
             break;
         const ShiftJisForms::Form f = forms.pairs[ShiftJisForms::LeadIndex(b)][s[t + 1]];
@@ -192,6 +200,19 @@ __attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(cons
         }
         if (t + 1 >= length)
             break;
+        if (LoneTrail(t) != 0) {
+            // The pair's trail byte lies outside the text: the next text
+            // byte is read on its own.
+            bound.Add(forms.pairClass[forms.leadRow[b]][LoneTrail(t)]);
+            bytes |= 0x80;
+            if (kRuns) {
+                if (runStart != SIZE_MAX && t - runStart >= minLength_)
+                    CountRun(s, runStart, t);
+                runStart = SIZE_MAX;
+            }
+            t += 1;
+            continue;
+        }
         const uint8_t pair = forms.pairClass[forms.leadRow[b]][s[t + 1]];
         if (pair == ShiftJisForms::kNoPair || (!byteForByte_ && Pos(t + 1) != Pos(t) + 1))
             break;
@@ -248,6 +269,19 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
             pos = facts.marks[m++].second;
         bytePos_[t] = pos;
     }
+    if (!byteForByte_) {
+        lone_.assign(length, 0);
+        size_t k = 0;
+        for (size_t t = 0; hideKana_ && t + 1 < length; ++t) {
+            if (!sjis::IsLead(s[t]) || bytePos_[t + 1] != bytePos_[t] + 2)
+                continue;
+            while (k < facts.loneBytes.size() && facts.loneBytes[k].first <= bytePos_[t])
+                ++k;
+            if (k < facts.loneBytes.size() && facts.loneBytes[k].first == bytePos_[t] + 1 &&
+                sjis::IsHalfWidthKana(facts.loneBytes[k].second))
+                lone_[t] = facts.loneBytes[k].second;
+        }
+    }
     Reading &r = reading_, &other = other_;
     size_t at = 0;
     bool clean = IsCleanEdgeByte(facts.before & 0xFF);
@@ -280,7 +314,7 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
         // (The verdict on the reading kept is the one it had there.)
         Verdict v{};
         bool judged = false;
-        if (!clean && r.chars[0].size == 2 && sjis::IsLead(s[at + 1])) {
+        if (!clean && r.chars[0].size == 2 && r.text[1] == at + 2 && sjis::IsLead(s[at + 1])) {
             const size_t otherEnd = ReadShiftJis(text, length, at + 1, other);
             if (other.japanese) {
                 v = JudgeReading(r, false, end == length && facts.cleanEnd);
@@ -332,7 +366,7 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
         PlainRuns(text, at, r.text[v.first], facts);
         const size_t from = r.text[v.first], to = r.text[v.end];
         if (v.end - v.first >= minJapanese_)
-            Keep(facts.start + Pos(from), RowKind::Ansi, text + from, to - from, {});
+            KeepShiftJis(text, r, v.first, v.end);
         else
             PlainRuns(text, from, to, facts);
         PlainRuns(text, to, end, facts);
@@ -502,6 +536,23 @@ void JapaneseFilter::AsciiRuns(const char *text, uint32_t first, uint32_t end, R
             Keep(facts_->start + chars_[runFirst].at, kind, text + charText_[runFirst],
                  charText_[k] - charText_[runFirst], {});
     }
+}
+
+void JapaneseFilter::KeepShiftJis(const char *text, const Reading &r, size_t first, size_t end)
+{
+    const size_t from = r.text[first];
+    pieces_.push_back({facts_->start + Pos(from), RowKind::Ansi, bytes_.size(), 0, {}});
+    size_t t = from;
+    for (size_t k = first; k < end; ++k) {
+        const size_t next = r.text[k + 1];
+        if (r.chars[k].size == 2 && next == r.text[k] + 1) {
+            bytes_.append(text + t, next - t);
+            bytes_.push_back(static_cast<char>(LoneTrail(r.text[k])));
+            t = next;
+        }
+    }
+    bytes_.append(text + t, r.text[end] - t);
+    pieces_.back().length = bytes_.size() - pieces_.back().at;
 }
 
 void JapaneseFilter::Keep(uint64_t start, RowKind kind, const char *text, size_t length,

@@ -132,11 +132,21 @@ private:
     // What each byte does to a run of text read without pairs.
     enum Plain : uint8_t { kEnds, kJoins, kLeftOut };
     Plain plain_[256];
+    bool hideKana_;
     // Where each text byte lies in the file, from the text's start.
     // (Not kept when the walk left no bytes out: byteForByte_.)
     std::vector<uint32_t> bytePos_;
     bool byteForByte_ = true;
     uint32_t Pos(size_t t) const { return byteForByte_ ? static_cast<uint32_t>(t) : bytePos_[t]; }
+    // For each text byte, the katakana byte left out alone right after it
+    // in the file, or 0 (not kept when byteForByte_): a lead byte there
+    // reads as a pair with it ("83 A1" of "ア" after a byte that took 0x83
+    // as its trail byte).
+    std::vector<uint8_t> lone_;
+    uint8_t LoneTrail(size_t t) const { return byteForByte_ ? 0 : lone_[t]; }
+    // Keeps characters [first, end) of a Shift-JIS reading as a row, a
+    // pair's trail byte left out put back.
+    void KeepShiftJis(const char *text, const Reading &r, size_t first, size_t end);
     // A UTF-16 or UTF-8 text's characters and the text byte each begins
     // at (one more entry: the text's end).
     std::vector<japanese::RowChar> chars_;

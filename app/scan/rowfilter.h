@@ -58,6 +58,10 @@ struct TextFacts {
     uint32_t before = 0;
     bool cleanEnd = false;
     std::vector<std::pair<uint32_t, uint32_t>> marks;
+    // Single-byte text: a byte left out alone between two text bytes (file
+    // position from `start`, the byte), in the order of the marks.  With
+    // the byte before it, it may read as a pair.
+    std::vector<std::pair<uint32_t, uint8_t>> loneBytes;
 
     // No text yet (the stand-ins and the marks keep their room).
     void Reset()
@@ -75,6 +79,7 @@ struct TextFacts {
         rising = true;
         standIns.clear();
         marks.clear();
+        loneBytes.clear();
         cleanEnd = false;
     }
 };

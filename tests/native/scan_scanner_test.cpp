@@ -418,6 +418,7 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
     const std::string enter = Sjis("[Enter] キーを押すと続行します。");
     const std::string message = Sjis("%2$s に対する引数 %1$s が曖昧です");
     const std::string items = Sjis("アイテムを削除できませんでした");
+    const std::string test = Sjis("これはテストのメッセージです");
     const struct {
         const char *what;
         std::string data;
@@ -434,6 +435,10 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
         // 0x8B takes the first lead byte 0x83 of "ア" as its trail byte and
         // 0x41 stands alone: the message is read again from 0x83.
         {"a message read out of step after code", "\x01" "7dH\x8B" + items + Z(1), {A(5, items)}},
+        // 0x8B takes 0x82 of "こ" as its trail byte and the katakana byte
+        // 0xB1 after it is left out: 0x82 pairs with that byte again.
+        {"a message whose first trail byte is a katakana byte, after code",
+         "\x01" "7dH\x8B" + test + Z(1), {A(5, test)}},
         {"a two-character word between zeros", Z(1) + Sjis("全般") + Z(1), {A(1, Sjis("全般"))}},
         {"the ASCII of a code row is read again as text",
          Z(1) + "configure\x89\xC2\x89\xD8" + Z(1), {A(1, "configure")}},

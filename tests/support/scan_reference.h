@@ -533,7 +533,7 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
             const unsigned unitBefore = b2 | b1 << 8;
             const bool cleanStart = wide ? CleanUnit(unitBefore)
                                          : CleanByte(b1);
-            JapaneseText judged{cand, where, standIns, kind, cleanStart, clean, st, minLen, minJapanese, {}};
+            JapaneseText judged{cand, where, standIns, kind, cleanStart, clean, st, minLen, minJapanese, data, {}};
             if (kind == lex::RowKind::Ansi)
                 judged.shiftJis();
             else

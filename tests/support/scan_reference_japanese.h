@@ -56,9 +56,32 @@ struct JapaneseText {
     bool cleanStart, cleanEnd;
     const lex::ExtractionSettings &st;
     size_t minLen, minJapanese;
+    const uint8_t *data;  // the file, where `where` points
     std::vector<Piece> out;
 
     uint8_t byte(size_t t) const { return static_cast<uint8_t>(text[t]); }
+    // The katakana byte left out alone between text byte t, a lead byte,
+    // and the next one: that pair's trail byte (0: none).
+    uint8_t lone(size_t t) const
+    {
+        if (!st.CheckHalfKana || !IsLead(byte(t)) || t + 1 >= text.size() ||
+            where[t + 1].at != where[t].at + 2)
+            return 0;
+        const uint8_t b = data[where[t].at + 1];
+        return b >= 0xA1 && b <= 0xDF ? b : 0;
+    }
+    // Characters [a, b) as text bytes, the trail bytes left out put back.
+    std::string span(const std::vector<lex::japanese::RowChar> &c, const std::vector<size_t> &f,
+                     size_t a, size_t b) const
+    {
+        std::string s;
+        for (size_t k = a; k < b; ++k) {
+            s += text.substr(f[k], f[k + 1] - f[k]);
+            if (c[k].size == 2 && f[k + 1] == f[k] + 1)
+                s.push_back(static_cast<char>(lone(f[k])));
+        }
+        return s;
+    }
     // Text bytes [from, to) without pairs: runs of printable bytes,
     // half-width katakana left out when they are not printable.
     void plainRuns(size_t from, size_t to)
@@ -90,6 +113,11 @@ struct JapaneseText {
             if (!IsLead(byte(t))) {
                 const uint32_t code = byte(t) >= 0xA1 && byte(t) <= 0xDF ? 0xFF61u + (byte(t) - 0xA1u) : byte(t);
                 chars.push_back({code, static_cast<uint32_t>(where[t].at), 1});
+                continue;
+            }
+            if (lone(t) != 0) {
+                const uint32_t code = lex::Cp932Char(byte(t), lone(t));
+                chars.push_back({code ? code : 0xFFFFu, static_cast<uint32_t>(where[t].at), 2});
                 continue;
             }
             if (t + 1 >= text.size() || !Trail(byte(t + 1)) || where[t + 1].at != where[t].at + 1) {
@@ -139,7 +167,7 @@ struct JapaneseText {
                 return lex::japanese::JudgeRow(x.data(), x.size(), JudgeForm::ShiftJis,
                                                {edge, e == text.size() && cleanEnd});
             };
-            if (anyJapanese(c, 0, c.size()) && !clean && c[0].size == 2 && IsLead(byte(t + 1))) {
+            if (anyJapanese(c, 0, c.size()) && !clean && c[0].size == 2 && f[1] == t + 2 && IsLead(byte(t + 1))) {
                 const size_t end2 = read(t + 1, c2, f2);
                 if (anyJapanese(c2, 0, c2.size())) {
                     const auto a = verdict(c, false, end), b = verdict(c2, false, end2);
@@ -188,7 +216,7 @@ struct JapaneseText {
             plainRuns(t, f[v.first]);
             if (v.end - v.first >= minJapanese)
                 out.push_back({c[v.first].at, lex::RowKind::Ansi,
-                               text.substr(f[v.first], f[v.end] - f[v.first]), {}});
+                               span(c, f, v.first, v.end), {}});
             else
                 plainRuns(f[v.first], f[v.end]);
             plainRuns(f[v.end], end);

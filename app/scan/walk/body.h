@@ -476,9 +476,12 @@ private:
             return TakeMixedInPieces(i, j);
         if (judging_ && !candidate_.empty())
             Mark(candidate_.size(), w_.base + i);
+        const size_t marked = facts_.marks.size();
         single_.TakeMixed(w_, i, j, leftOut, candidate_,
                           judging_ ? &facts_.marks : nullptr,
                           static_cast<uint32_t>(w_.base - facts_.start));
+        for (size_t m = marked; m < facts_.marks.size(); ++m)
+            NoteLoneByte(m);
         facts_.doubles = facts_.doubles || pairs;
         return j;
     }
@@ -889,6 +892,34 @@ private:
             skipped = true;
         }
         return j;
+    }
+
+    // For the judge: text byte `text` of the candidate lies at file offset
+    // `at`, and the byte left out alone before it is noted.
+    void Mark(size_t text, uint64_t at)
+    {
+        WalkCore::Mark(text, at);
+        NoteLoneByte(facts_.marks.size() - 1);
+    }
+    // Mark m of single-byte text: when one byte lies between its text byte
+    // and the one before, that byte is noted (TextFacts::loneBytes).
+    void NoteLoneByte(size_t m)
+    {
+        const auto &marks = facts_.marks;
+        const uint32_t text = marks[m].first, pos = marks[m].second;
+        if (facts_.wide || text == 0 || pos < 2)
+            return;
+        // The file position of text byte text - 1, from the last mark at or
+        // before it.
+        size_t k = m;
+        while (k > 0 && marks[k - 1].first > text - 1)
+            --k;
+        const uint32_t before = k > 0 ? marks[k - 1].second + (text - 1 - marks[k - 1].first)
+                                      : text - 1;
+        if (before + 2 != pos)
+            return;
+        const uint64_t at = facts_.start + pos - 1;
+        facts_.loneBytes.emplace_back(pos - 1, w_.At(static_cast<ptrdiff_t>(at - w_.base)));
     }
 
     // A character of Shift-JIS, Japanese UTF-16 or UTF-8 text at i: it
