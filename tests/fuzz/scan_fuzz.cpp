@@ -93,6 +93,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::fprintf(stderr, "%s scan and reference disagree: %zu/%zu rows, %zu/%zu events\n",
                          host == &fast ? "whole" : "streamed", host->rows.size(),
                          model.rows.size(), host->log.size(), model.log.size());
+            // The first row they differ in, to start the hunt from.
+            const auto &a = host->rows, &b = model.rows;
+            size_t k = 0;
+            while (k < a.size() && k < b.size() && a[k] == b[k])
+                ++k;
+            for (const auto *rows : {&a, &b}) {
+                std::fprintf(stderr, "  %s row %zu:", rows == &a ? "scan" : "reference", k);
+                if (k < rows->size()) {
+                    const lextest::Row &r = (*rows)[k];
+                    std::fprintf(stderr, " offset %u, kind %d, checked %d, text", r.offset,
+                                 static_cast<int>(r.kind), r.checked ? 1 : 0);
+                    for (const unsigned char c : r.text)
+                        std::fprintf(stderr, " %02X", c);
+                }
+                std::fprintf(stderr, "\n");
+            }
             std::abort();
         }
     }

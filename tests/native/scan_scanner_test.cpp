@@ -319,12 +319,17 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
     all.CheckKanjiNoise = true;
     const std::string linker = Sjis("%P%F: リンカスクリプトファイル %s を開けません: %E");
     const std::string counter = "  についてのみ失敗カウンタや制限値を変更する";
+    const std::string files = "ファイルを開けませんでした";
     const WalkCase cases[] = {
         // "%", zero, "%P" reads as an ASCII unit and a kanji.
         {"Shift-JIS text, not UTF-16 text from the unit before it", "%" + Z(1) + linker + Z(1), 5,
          all, {A(2, linker)}},
         {"UTF-8 text after Shift-JIS pairs of machine code, its ASCII head with it",
          "\x01\x89\x45\x8B\x86" + counter + Z(1), 5, all, {U8(5, Sjis(counter))}},
+        // 0x82 takes the first byte of "フ" as its trail byte, and a pair
+        // the rest of it: the UTF-8 text still holds "フ" as a character.
+        {"UTF-8 text whose first character pairs of machine code took",
+         "\x01\x89\x45\x82" + files + Z(1), 5, all, {U8(4, Sjis(files))}},
         {"Japanese UTF-16 text is still UTF-16 text", Z(2) + lextest::Utf16Le("ファイルを開く") + Z(2),
          5, all, {U(2, Sjis("ファイルを開く"))}},
     };

@@ -884,8 +884,28 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                         flush(false, false);
                     else
                         clear();
-                    for (size_t k = 0; k < tail.size(); ++k)
-                        append(i - tail.size() + k, static_cast<uint8_t>(tail[k]));
+                    // Its characters as UTF-8 text holds them.
+                    const Utf8Chars tailChars{reinterpret_cast<const uint8_t *>(tail.data()), tail.size(), st};
+                    for (size_t k = 0; k < tail.size();) {
+                        const size_t at = i - tail.size() + k;
+                        uint32_t c = 0;
+                        if (tailChars.at(k) < 0x80) {
+                            append(at, tailChars.at(k++));
+                            continue;
+                        }
+                        const size_t len = tailChars.sequence(k, &c);
+                        bool standIn = false;
+                        const std::string f = chars8.form(c, &standIn);
+                        if (cand.empty())
+                            start = at;
+                        if (standIn)
+                            standIns.push_back({cand.size(), f.size()});
+                        cand += f;
+                        where.insert(where.end(), f.size(), Place{at, len});
+                        ++chars;
+                        utf8 = true;
+                        k += len;
+                    }
                 }
                 bool standIn = false;
                 const std::string f = chars8.form(code8, &standIn);

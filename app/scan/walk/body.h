@@ -574,7 +574,24 @@ private:
             Clear();
         facts_.start = w_.base + i - t;
         facts_.before = before;
-        candidate_.append(tail.data(), t);
+        // The tail lies right before i in the file: its ASCII bytes as they
+        // are, its characters as UTF-8 text holds them (code page 932
+        // forms), never as the raw bytes a pair had taken.
+        for (size_t k = 0; k < t;) {
+            const auto b = static_cast<uint8_t>(tail[k]);
+            if (b < 0x80) {
+                candidate_.push_back(static_cast<char>(b));
+                ++k;
+                continue;
+            }
+            uint8_t seq[4] = {};
+            std::copy(tail.begin() + k, tail.begin() + std::min(t, k + 4), seq);
+            uint32_t code;
+            const unsigned length = utf8::Sequence(seq, &code);
+            AppendUtf8Form(code);
+            k += length;
+            Mark(candidate_.size(), facts_.start + k);
+        }
     }
     // Whether text byte k is a pair's trail byte: every lead-range byte of
     // text with pairs is in a pair, so after an odd number of them in a
@@ -688,15 +705,33 @@ private:
     // bytes or a stand-in.
     void TakeUtf8(size_t i, uint32_t code)
     {
+        Room(Utf8FormBytes(code), w_.base + i);
+        BeginOrMark(i);
+        AppendUtf8Form(code);
+        // The text that follows lies after the character's own bytes,
+        // whatever its code page 932 form reads back as.
+        if (judging_)
+            Mark(candidate_.size(),
+                 w_.base + i + (code < 0x800 ? 2 : code < 0x10000 ? 3 : 4));
+    }
+    // The bytes of a UTF-8 character's code page 932 form, or of its
+    // stand-in.
+    static size_t Utf8FormBytes(uint32_t code)
+    {
         const uint16_t form = Cp932Form(code);
         char standIn[kMaxStandIn];
-        const size_t bytes = form == 0 ? PutStandIn(code, standIn) : form > 0xFF ? 2 : 1;
-        Room(bytes, w_.base + i);
-        BeginOrMark(i);
+        return form == 0 ? PutStandIn(code, standIn) : form > 0xFF ? 2 : 1;
+    }
+    // Appends the character's code page 932 form (or its stand-in) to the
+    // text, which is UTF-8 text from here.
+    void AppendUtf8Form(uint32_t code)
+    {
+        const uint16_t form = Cp932Form(code);
         const size_t before = candidate_.size();
         if (form == 0) {
+            char standIn[kMaxStandIn];
             facts_.standIns.push_back(before);
-            candidate_.append(standIn, bytes);
+            candidate_.append(standIn, PutStandIn(code, standIn));
         } else {
             if (form > 0xFF)
                 candidate_.push_back(static_cast<char>(form >> 8));
@@ -704,11 +739,6 @@ private:
         }
         facts_.extra += candidate_.size() - before - 1;
         facts_.utf8 = true;
-        // The text that follows lies after the character's own bytes,
-        // whatever its code page 932 form reads back as.
-        if (judging_)
-            Mark(candidate_.size(),
-                 w_.base + i + (code < 0x800 ? 2 : code < 0x10000 ? 3 : 4));
     }
 
     // A byte that ends the text at i and is left out.
