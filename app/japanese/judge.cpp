@@ -171,6 +171,43 @@ bool IsWordChar(uint32_t u)
     return (u >= '0' && u <= '9') || ((u | 0x20) >= 'a' && (u | 0x20) <= 'z');
 }
 
+// Whether characters [h, j) of a row, the ASCII run before its first
+// Japanese character at j, are a word the text begins with: a name or an
+// acronym ("DNS が失敗", "PINが", "Qt マーク", "ar メンバー"), letters and
+// digits with a dot, a dash, a plus or a slash inside, of at least two
+// letters, and then one space (or none after an acronym).  Machine code's last bytes glued to
+// the text seldom read so: they are one or two bytes, or break a word's
+// case ("HKernel", "tSELinux", "9ODT").
+bool WordHead(const RowChar *chars, size_t h, size_t j)
+{
+    const auto code = [&](size_t k) { return chars[k].code; };
+    const auto capital = [](uint32_t u) { return u >= 'A' && u <= 'Z'; };
+    const auto small = [](uint32_t u) { return u >= 'a' && u <= 'z'; };
+    size_t end = j;
+    if (end > h && code(end - 1) == ' ')
+        --end;
+    if (end < h + 2 || !(capital(code(h)) || small(code(h))) || !IsWordChar(code(end - 1)))
+        return false;
+    size_t capitals = 0, smalls = 0;
+    for (size_t k = h; k < end; ++k) {
+        const uint32_t u = code(k);
+        if (!IsWordChar(u) && u != '.' && u != '-' && u != '+' && u != '/')
+            return false;
+        if (!IsWordChar(u) && !IsWordChar(code(k - 1)))
+            return false;
+        capitals += capital(u);
+        smalls += small(u);
+    }
+    // All capitals, all small letters, or one capital and small letters;
+    // glued to the Japanese character, an acronym of three capitals at
+    // least: shorter runs and small letters glued so are mostly the end of
+    // a symbol's name ("CLSID_" as "CL", "int").
+    const bool cased = smalls == 0 || capitals == 0 || (capitals == 1 && capital(code(h)));
+    if (end == j)
+        return smalls == 0 && capitals >= 3;
+    return capitals + smalls >= 2 && cased;
+}
+
 // Where the text of a span begins that a dirty edge, or a head cut off,
 // leaves glued to a few bytes of machine code ("T$'%s' ファイル",
 // "IID    接続先", "4A%lld分"): a text's ASCII head begins with a space, a
@@ -245,6 +282,8 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
             return false;
         }
     };
+    if (h == 0 && WordHead(chars, h, j))
+        return static_cast<uint32_t>(h);
     // (A head with a space before the Japanese character is no glued
     // head: "ASF 動画".)
     bool spaced = false;
