@@ -226,9 +226,14 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
         ++j;
     if (j >= count)
         return first;
-    size_t h = first;
-    while (h > 0 && chars[h - 1].code < 0x80)
+    // (Bytes the walk left out, as a half-width katakana byte between
+    // code's last printable bytes and the text, end the run: "0ﾀあなたは".)
+    const auto gapBefore = [&](size_t k) { return chars[k].at > chars[k - 1].at + chars[k - 1].size; };
+    size_t h = j;
+    while (h > 0 && chars[h - 1].code < 0x80 && !gapBefore(h))
         --h;
+    if (h > first)
+        first = static_cast<uint32_t>(h);
     // ASCII right after a zero is text.
     if (h == 0 && cleanStart)
         return first;
@@ -268,16 +273,15 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
             return next == ' ';
         default:
             // A number that begins the text: a count and what it counts,
-            // after a space or as a kana or kanji word ("180 度回転",
-            // "2つの", "16進数"); machine code's digits glued to
-            // katakana are seldom so.
+            // after a space or glued to a hiragana counter ("180 度回転",
+            // "2つの"); machine code's digits glued to katakana or kanji
+            // are far more often so than text ("5入力").
             if (c >= '0' && c <= '9' && (k == h || !IsWordChar(at(k - 1)))) {
                 size_t q = k;
                 while (at(q) >= '0' && at(q) <= '9')
                     ++q;
                 const uint32_t u = at(q);
-                return (u == ' ' && at(q + 1) != ' ' && at(q + 1) != 0) ||
-                       (u >= 0x3041 && u <= 0x309F) || (u >= 0x4E00 && u <= 0x9FFF);
+                return (u == ' ' && at(q + 1) != ' ' && at(q + 1) != 0) || (u >= 0x3041 && u <= 0x309F);
             }
             return false;
         }
@@ -337,6 +341,21 @@ bool NeverFirst(uint32_t u)
     default:
         return u >= 0xFF67 && u <= 0xFF70;
     }
+}
+
+// Whether the first character of a Shift-JIS row at a dirty edge, which
+// the pairs cut, is the text's own first one ("左から右", "作者 %s"):
+// a kana or a kanji of the two commonest bands, side by side with a
+// Japanese character after it.  Machine code's pairs are mostly rarer
+// kanji (x86's 0x8D and 0x89 lead bytes), and glue to ASCII.
+bool CommonFirstPair(const RowChar *chars, size_t end, int form)
+{
+    if (end < 2 || chars[0].size != 2 || chars[1].at != chars[0].at + 2 || NeverFirst(chars[0].code))
+        return false;
+    const uint8_t a = ClassAt(chars[0], form), b = ClassAt(chars[1], form);
+    const bool common = a == kHiraganaCommon || a == kHiragana || a == kKatakana || a == kKanji1 ||
+                        a == kKanji2;
+    return common && IsJapaneseClass(b) && b != kHalfKatakana;
 }
 
 // Whether the span [first, end) of a UTF-16 row is a table of 16- or
@@ -597,6 +616,9 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     // (UTF-16 rows begin at their code units' edges: their heads are
     // not trimmed so.)
     if (form != JudgeForm::Utf16Le) {
+        if (first == 1 && !edges.cleanStart && form == JudgeForm::ShiftJis &&
+            CommonFirstPair(chars, end, static_cast<int>(form)))
+            first = 0;
         if (first == 0 && !edges.cleanStart && GluedFirstChar(chars, end, static_cast<int>(form)))
             first = 1;
         first = TextHeadStart(chars, first, end, edges.cleanStart, form);
