@@ -286,16 +286,37 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
             return false;
         }
     };
-    if (h == 0 && WordHead(chars, h, j))
+    // A word the text begins with, at the run's start (after a pair, the
+    // filter reads that pair's trail byte again: "D" of "DNS" taken as
+    // one).
+    if (WordHead(chars, h, j))
         return static_cast<uint32_t>(h);
     // (A head with a space before the Japanese character is no glued
     // head: "ASF 動画".)
-    bool spaced = false;
-    for (size_t k = h; k <= j && k <= h + kGluedHead; ++k) {
-        if (begins(k) || (k == j && !spaced))
+    bool spaced = false, glued = false;
+    for (size_t k = h; k <= j && k <= h + kGluedHead && !glued; ++k) {
+        if (begins(k))
             return static_cast<uint32_t>(k);
+        glued = k == j && !spaced;
         spaced = spaced || at(k) == ' ';
     }
+    // Else a word after one or two of code's bytes glued before it, a
+    // digit or a letter among them: after a sign, or a digit before a
+    // capital ("0.TTYの", "1FACKを"; not a name's "_" or "/", nor a
+    // directive's "." alone).
+    bool code = false;
+    for (size_t w = h + 1; w < j && w <= h + 2; ++w) {
+        const uint32_t before = chars[w - 1].code;
+        code = code || IsWordChar(before);
+        if (before == ' ' || before == '_' || before == '/')
+            break;
+        const bool after = !IsWordChar(before) ||
+                           (before >= '0' && before <= '9' && chars[w].code >= 'A' && chars[w].code <= 'Z');
+        if (code && after && WordHead(chars, w, j))
+            return static_cast<uint32_t>(w);
+    }
+    if (glued)
+        return static_cast<uint32_t>(j);
     // In UTF-8 (and ISO-2022-JP) text, whose Japanese characters machine
     // code seldom makes, a head of words, a letter or digit first and a
     // space between them and the Japanese character, is text too ("AVX2
