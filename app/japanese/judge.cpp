@@ -208,6 +208,42 @@ bool WordHead(const RowChar *chars, size_t h, size_t j)
     return capitals + smalls >= 2 && cased;
 }
 
+// Whether the first of the ASCII characters [0, j) of a row at a dirty
+// edge is code's last byte glued to a word that begins the text: a
+// small letter before a capital ("tSELinux", "dJava"), a digit before a word
+// ("5Troff", "0WARC"), or a sign text does not set so before a letter
+// (".JavaScript", ";TOFU", "=ypbind"; a directive's ".text" stays).  (A
+// capital before a capitalised word, "HKernel", is as often a name's
+// own: "GStreamer", "KWord".)
+bool GluedByteBeforeWord(const RowChar *chars, size_t j)
+{
+    if (j < 5)
+        return false;
+    const auto capital = [](uint32_t u) { return u >= 'A' && u <= 'Z'; };
+    const auto small = [](uint32_t u) { return u >= 'a' && u <= 'z'; };
+    const auto letter = [&](uint32_t u) { return capital(u) || small(u); };
+    const uint32_t a = chars[0].code, b = chars[1].code, c = chars[2].code, d = chars[3].code;
+    if (!IsWordChar(c) || !IsWordChar(d))
+        return false;
+    if (small(a) && capital(b))
+        return true;
+    if (a >= '0' && a <= '9' && letter(b) && letter(c))
+        return true;
+    switch (a) {
+    case '.':
+        return capital(b);
+    case ';': case '=': case '+': case '@': case '}': case '~': case '!': case ']': case '>':
+    case '?': case '^':
+        // (Not a sign that encloses a name: "@GnuPG@", "!tlsgd!".)
+        for (size_t k = 1; k < j; ++k)
+            if (chars[k].code == a)
+                return false;
+        return letter(b);
+    default:
+        return false;
+    }
+}
+
 // Where the text of a span begins that a dirty edge, or a head cut off,
 // leaves glued to a few bytes of machine code ("T$'%s' ファイル",
 // "IID    接続先", "4A%lld分"): a text's ASCII head begins with a space, a
@@ -291,6 +327,8 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
     // one).
     if (WordHead(chars, h, j))
         return static_cast<uint32_t>(h);
+    if (h == 0 && GluedByteBeforeWord(chars, j))
+        return 1;
     // (A head with a space before the Japanese character is no glued
     // head: "ASF 動画".)
     bool spaced = false, glued = false;
