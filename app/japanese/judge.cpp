@@ -385,6 +385,25 @@ bool GluedFirstChar(const RowChar *chars, size_t end, int form)
     return rare(a) && (chars[1].code < 0x80 || (IsJapaneseClass(b) && !rare(b)));
 }
 
+// Where a Shift-JIS span after a zero begins when code's bytes there,
+// at most two letters or digits and a pair of a kanji the text seldom or
+// never uses, stand glued to a word of kana or common kanji ("瑞データ" of 90 90
+// before "データ", "H剛署名"): code holds zeros as often as text ends at
+// them.  0 where the row does not begin so.
+uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
+{
+    size_t k = 0;
+    while (k < end && k < 2 && IsWordChar(chars[k].code))
+        ++k;
+    if (k + 2 > end || chars[k].size != 2)
+        return 0;
+    const uint8_t a = ClassAt(chars[k], form), b = ClassAt(chars[k + 1], form);
+    // (A code-like kanji first after the zero itself is as often text's:
+    // "機能", "稼働", "遠隔" are made of code's bytes.)
+    const bool rare = a == kKanji4 || a == kKanji5 || (a == kCodeLike && k > 0);
+    return rare && IsCommonTextClass(b) ? static_cast<uint32_t>(k + 1) : 0;
+}
+
 // A character that Japanese text never begins with: small kana, the long
 // vowel mark and the iteration marks, which only follow another kana or
 // kanji.
@@ -680,6 +699,8 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
             first = 0;
         if (first == 0 && !edges.cleanStart && GluedFirstChar(chars, end, static_cast<int>(form)))
             first = 1;
+        if (edges.cleanStart && form == JudgeForm::ShiftJis)
+            first = std::max(first, GluedPairAfterZero(chars, end, static_cast<int>(form)));
         first = TextHeadStart(chars, first, end, edges.cleanStart, form);
         // A cut glued first character may have been the span's only
         // Japanese one ("，  "): what is left is no Japanese text.
