@@ -421,21 +421,6 @@ bool NeverFirst(uint32_t u)
     }
 }
 
-// Whether the first character of a Shift-JIS row at a dirty edge, which
-// the pairs cut, is the text's own first one ("左から右", "作者 %s"):
-// a kana or a kanji of the two commonest bands, side by side with a
-// Japanese character after it.  Machine code's pairs are mostly rarer
-// kanji (x86's 0x8D and 0x89 lead bytes), and glue to ASCII.
-bool CommonFirstPair(const RowChar *chars, size_t end, int form)
-{
-    if (end < 2 || chars[0].size != 2 || chars[1].at != chars[0].at + 2 || NeverFirst(chars[0].code))
-        return false;
-    const uint8_t a = ClassAt(chars[0], form), b = ClassAt(chars[1], form);
-    const bool common = a == kHiraganaCommon || a == kHiragana || a == kKatakana || a == kKanji1 ||
-                        a == kKanji2;
-    return common && IsJapaneseClass(b) && b != kHalfKatakana;
-}
-
 // Whether the span [first, end) of a UTF-16 row is a table of 16- or
 // 32-bit values rather than text: it begins with a character text never
 // begins with, or doubles a comma or full stop; or it is short and odd (below); or its characters, none ASCII, rise one by one and run on
@@ -694,9 +679,6 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     // (UTF-16 rows begin at their code units' edges: their heads are
     // not trimmed so.)
     if (form != JudgeForm::Utf16Le) {
-        if (first == 1 && !edges.cleanStart && form == JudgeForm::ShiftJis &&
-            CommonFirstPair(chars, end, static_cast<int>(form)))
-            first = 0;
         if (first == 0 && !edges.cleanStart && GluedFirstChar(chars, end, static_cast<int>(form)))
             first = 1;
         if (edges.cleanStart && form == JudgeForm::ShiftJis)
