@@ -398,9 +398,10 @@ uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
     if (k + 2 > end || chars[k].size != 2)
         return 0;
     const uint8_t a = ClassAt(chars[k], form), b = ClassAt(chars[k + 1], form);
-    // (A code-like kanji first after the zero itself is as often text's:
-    // "機能", "稼働", "遠隔" are made of code's bytes.)
-    const bool rare = a == kKanji4 || a == kKanji5 || (a == kCodeLike && k > 0);
+    // (A code-like kanji first after the zero itself is as often text's,
+    // "機能", "稼働", "遠隔" are made of code's bytes, but seldom before a
+    // katakana word: "瑞カスタム" is x86's padding 90 90.)
+    const bool rare = a == kKanji4 || a == kKanji5 || (a == kCodeLike && (k > 0 || b == kKatakana));
     return rare && IsCommonTextClass(b) ? static_cast<uint32_t>(k + 1) : 0;
 }
 
