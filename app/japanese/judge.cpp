@@ -171,6 +171,79 @@ bool IsWordChar(uint32_t u)
     return (u >= '0' && u <= '9') || ((u | 0x20) >= 'a' && (u | 0x20) <= 'z');
 }
 
+// Whether characters [h, j) of a row, the ASCII run before its first
+// Japanese character at j, are a word the text begins with: a name or an
+// acronym ("DNS が失敗", "PINが", "Qt マーク", "ar メンバー"), letters and
+// digits with a dot, a dash, a plus or a slash inside, of at least two
+// letters, and then one space (or none after an acronym).  Machine code's last bytes glued to
+// the text seldom read so: they are one or two bytes, or break a word's
+// case ("HKernel", "tSELinux", "9ODT").
+bool WordHead(const RowChar *chars, size_t h, size_t j)
+{
+    const auto code = [&](size_t k) { return chars[k].code; };
+    const auto capital = [](uint32_t u) { return u >= 'A' && u <= 'Z'; };
+    const auto small = [](uint32_t u) { return u >= 'a' && u <= 'z'; };
+    size_t end = j;
+    if (end > h && code(end - 1) == ' ')
+        --end;
+    if (end < h + 2 || !(capital(code(h)) || small(code(h))) || !IsWordChar(code(end - 1)))
+        return false;
+    size_t capitals = 0, smalls = 0;
+    for (size_t k = h; k < end; ++k) {
+        const uint32_t u = code(k);
+        if (!IsWordChar(u) && u != '.' && u != '-' && u != '+' && u != '/')
+            return false;
+        if (!IsWordChar(u) && !IsWordChar(code(k - 1)))
+            return false;
+        capitals += capital(u);
+        smalls += small(u);
+    }
+    // All capitals, all small letters, or one capital and small letters;
+    // glued to the Japanese character, an acronym of three capitals at
+    // least: shorter runs and small letters glued so are mostly the end of
+    // a symbol's name ("CLSID_" as "CL", "int").
+    const bool cased = smalls == 0 || capitals == 0 || (capitals == 1 && capital(code(h)));
+    if (end == j)
+        return smalls == 0 && capitals >= 3;
+    return capitals + smalls >= 2 && cased;
+}
+
+// Whether the first of the ASCII characters [0, j) of a row at a dirty
+// edge is code's last byte glued to a word that begins the text: a
+// small letter before a capital ("tSELinux", "dJava"), a digit before a word
+// ("5Troff", "0WARC"), or a sign text does not set so before a letter
+// (".JavaScript", ";TOFU", "=ypbind"; a directive's ".text" stays).  (A
+// capital before a capitalised word, "HKernel", is as often a name's
+// own: "GStreamer", "KWord".)
+bool GluedByteBeforeWord(const RowChar *chars, size_t j)
+{
+    if (j < 5)
+        return false;
+    const auto capital = [](uint32_t u) { return u >= 'A' && u <= 'Z'; };
+    const auto small = [](uint32_t u) { return u >= 'a' && u <= 'z'; };
+    const auto letter = [&](uint32_t u) { return capital(u) || small(u); };
+    const uint32_t a = chars[0].code, b = chars[1].code, c = chars[2].code, d = chars[3].code;
+    if (!IsWordChar(c) || !IsWordChar(d))
+        return false;
+    if (small(a) && capital(b))
+        return true;
+    if (a >= '0' && a <= '9' && letter(b) && letter(c))
+        return true;
+    switch (a) {
+    case '.':
+        return capital(b);
+    case ';': case '=': case '+': case '@': case '}': case '~': case '!': case ']': case '>':
+    case '?': case '^':
+        // (Not a sign that encloses a name: "@GnuPG@", "!tlsgd!".)
+        for (size_t k = 1; k < j; ++k)
+            if (chars[k].code == a)
+                return false;
+        return letter(b);
+    default:
+        return false;
+    }
+}
+
 // Where the text of a span begins that a dirty edge, or a head cut off,
 // leaves glued to a few bytes of machine code ("T$'%s' ファイル",
 // "IID    接続先", "4A%lld分"): a text's ASCII head begins with a space, a
@@ -189,9 +262,14 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
         ++j;
     if (j >= count)
         return first;
-    size_t h = first;
-    while (h > 0 && chars[h - 1].code < 0x80)
+    // (Bytes the walk left out, as a half-width katakana byte between
+    // code's last printable bytes and the text, end the run: "0ﾀあなたは".)
+    const auto gapBefore = [&](size_t k) { return chars[k].at > chars[k - 1].at + chars[k - 1].size; };
+    size_t h = j;
+    while (h > 0 && chars[h - 1].code < 0x80 && !gapBefore(h))
         --h;
+    if (h > first)
+        first = static_cast<uint32_t>(h);
     // ASCII right after a zero is text.
     if (h == 0 && cleanStart)
         return first;
@@ -231,28 +309,52 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
             return next == ' ';
         default:
             // A number that begins the text: a count and what it counts,
-            // after a space or as a kana or kanji word ("180 度回転",
-            // "2つの", "16進数"); machine code's digits glued to
-            // katakana are seldom so.
+            // after a space or glued to a hiragana counter ("180 度回転",
+            // "2つの"); machine code's digits glued to katakana or kanji
+            // are far more often so than text ("5入力").
             if (c >= '0' && c <= '9' && (k == h || !IsWordChar(at(k - 1)))) {
                 size_t q = k;
                 while (at(q) >= '0' && at(q) <= '9')
                     ++q;
                 const uint32_t u = at(q);
-                return (u == ' ' && at(q + 1) != ' ' && at(q + 1) != 0) ||
-                       (u >= 0x3041 && u <= 0x309F) || (u >= 0x4E00 && u <= 0x9FFF);
+                return (u == ' ' && at(q + 1) != ' ' && at(q + 1) != 0) || (u >= 0x3041 && u <= 0x309F);
             }
             return false;
         }
     };
+    // A word the text begins with, at the run's start (after a pair, the
+    // filter reads that pair's trail byte again: "D" of "DNS" taken as
+    // one).
+    if (WordHead(chars, h, j))
+        return static_cast<uint32_t>(h);
+    if (h == 0 && GluedByteBeforeWord(chars, j))
+        return 1;
     // (A head with a space before the Japanese character is no glued
     // head: "ASF 動画".)
-    bool spaced = false;
-    for (size_t k = h; k <= j && k <= h + kGluedHead; ++k) {
-        if (begins(k) || (k == j && !spaced))
+    bool spaced = false, glued = false;
+    for (size_t k = h; k <= j && k <= h + kGluedHead && !glued; ++k) {
+        if (begins(k))
             return static_cast<uint32_t>(k);
+        glued = k == j && !spaced;
         spaced = spaced || at(k) == ' ';
     }
+    // Else a word after one or two of code's bytes glued before it, a
+    // digit or a letter among them: after a sign, or a digit before a
+    // capital ("0.TTYの", "1FACKを"; not a name's "_" or "/", nor a
+    // directive's "." alone).
+    bool code = false;
+    for (size_t w = h + 1; w < j && w <= h + 2; ++w) {
+        const uint32_t before = chars[w - 1].code;
+        code = code || IsWordChar(before);
+        if (before == ' ' || before == '_' || before == '/')
+            break;
+        const bool after = !IsWordChar(before) ||
+                           (before >= '0' && before <= '9' && chars[w].code >= 'A' && chars[w].code <= 'Z');
+        if (code && after && WordHead(chars, w, j))
+            return static_cast<uint32_t>(w);
+    }
+    if (glued)
+        return static_cast<uint32_t>(j);
     // In UTF-8 (and ISO-2022-JP) text, whose Japanese characters machine
     // code seldom makes, a head of words, a letter or digit first and a
     // space between them and the Japanese character, is text too ("AVX2
@@ -281,6 +383,26 @@ bool GluedFirstChar(const RowChar *chars, size_t end, int form)
     if (IsJapaneseClass(a) && chars[1].code == ' ' && chars[2].code == ' ')
         return true;
     return rare(a) && (chars[1].code < 0x80 || (IsJapaneseClass(b) && !rare(b)));
+}
+
+// Where a Shift-JIS span after a zero begins when code's bytes there,
+// at most two letters or digits and a pair of a kanji the text seldom or
+// never uses, stand glued to a word of kana or common kanji ("瑞データ" of 90 90
+// before "データ", "H剛署名"): code holds zeros as often as text ends at
+// them.  0 where the row does not begin so.
+uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
+{
+    size_t k = 0;
+    while (k < end && k < 2 && IsWordChar(chars[k].code))
+        ++k;
+    if (k + 2 > end || chars[k].size != 2)
+        return 0;
+    const uint8_t a = ClassAt(chars[k], form), b = ClassAt(chars[k + 1], form);
+    // (A code-like kanji first after the zero itself is as often text's,
+    // "機能", "稼働", "遠隔" are made of code's bytes, but seldom before a
+    // katakana word: "瑞カスタム" is x86's padding 90 90.)
+    const bool rare = a == kKanji4 || a == kKanji5 || (a == kCodeLike && (k > 0 || b == kKatakana));
+    return rare && IsCommonTextClass(b) ? static_cast<uint32_t>(k + 1) : 0;
 }
 
 // A character that Japanese text never begins with: small kana, the long
@@ -560,6 +682,8 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     if (form != JudgeForm::Utf16Le) {
         if (first == 0 && !edges.cleanStart && GluedFirstChar(chars, end, static_cast<int>(form)))
             first = 1;
+        if (edges.cleanStart && form == JudgeForm::ShiftJis)
+            first = std::max(first, GluedPairAfterZero(chars, end, static_cast<int>(form)));
         first = TextHeadStart(chars, first, end, edges.cleanStart, form);
         // A cut glued first character may have been the span's only
         // Japanese one ("，  "): what is left is no Japanese text.

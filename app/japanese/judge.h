@@ -42,6 +42,13 @@ namespace japanese {
 // The encoding a row was read in: machine code reads differently in each.
 enum class JudgeForm : uint8_t { ShiftJis, Utf16Le, Utf8 };
 
+// Kana and the kanji of the three commonest bands: what text is mostly
+// made of, and machine code read as text seldom makes.
+constexpr bool IsCommonTextClass(uint8_t c)
+{
+    return (c >= kHiraganaCommon && c <= kLongVowel) || (c >= kKanji1 && c <= kKanji3);
+}
+
 // One character of a row: its code point, and where its bytes lie in the
 // row (from `at`, `size` bytes), so that a caller can cut the row.
 // `cls`: its class in the row's form (model.h's ClassOf), when the caller

@@ -350,12 +350,13 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
             // last byte took the first lead byte as a trail byte (0x88
             // before "83 81 83 43" of "メイ"), and the last trail byte stood
             // alone.  The text is read again from that lead byte.
-            const size_t lead = pair ? 0 : RealignedStart(s, r, v.first);
+            size_t shifted = 0;
+            const size_t lead = pair ? ShiftedStart(s, r, v.first, &shifted) : RealignedStart(s, r, v.first);
             if (lead > at) {
                 PlainRuns(text, at, lead, facts);
                 at = lead;
                 clean = false;
-                realigned = (r.text[v.first] - lead) / 2;
+                realigned = pair ? shifted : (r.text[v.first] - lead) / 2;
                 continue;
             }
             PlainRuns(text, at, pair ? cut : cut + 1, facts);
@@ -396,6 +397,46 @@ size_t JapaneseFilter::RealignedStart(const uint8_t *s, const Reading &r, size_t
         if (!pairs(t))
             break;
         start = t;
+    }
+    return start;
+}
+
+size_t JapaneseFilter::ShiftedStart(const uint8_t *s, const Reading &r, size_t first,
+                                   size_t *count) const
+{
+    const ShiftJisForms &forms = Forms();
+    const size_t to = r.text[first];
+    // The characters read from text byte t up to `to`, when they are all
+    // kana or common kanji ending there in step; 0 otherwise.
+    const auto inStep = [&](size_t t) -> size_t {
+        size_t n = 0;
+        while (t < to) {
+            if (!sjis::IsLead(s[t]))
+                return 0;
+            uint8_t trail = LoneTrail(t);
+            size_t bytes = 1;
+            if (trail == 0) {
+                if (t + 2 > to || !sjis::IsTrail(s[t + 1]) || Pos(t + 1) != Pos(t) + 1)
+                    return 0;
+                trail = s[t + 1];
+                bytes = 2;
+            }
+            const uint8_t c = forms.pairs[ShiftJisForms::LeadIndex(s[t])][trail].cls;
+            if (!japanese::IsCommonTextClass(c))
+                return 0;
+            t += bytes;
+            ++n;
+        }
+        return t == to ? n : 0;
+    };
+    size_t start = 0;
+    for (size_t k = first, back = 0; k-- > 0 && back < kShiftedPairs; ++back) {
+        if (r.chars[k].size != 2 || r.text[k + 1] != r.text[k] + 2)
+            break;
+        if (const size_t n = inStep(r.text[k] + 1)) {
+            start = r.text[k] + 1;
+            *count = n;
+        }
     }
     return start;
 }

@@ -96,6 +96,15 @@ private:
     // `first`, from the trail byte of one of those pairs on: the earliest
     // such byte, or 0.
     size_t RealignedStart(const uint8_t *s, const Reading &r, size_t first) const;
+    // Where the head [.., first) of a reading that ends in pairs reads, one
+    // byte on from the trail byte of one of its last kShiftedPairs pairs,
+    // as kana and common kanji up to character `first` in step: machine
+    // code's last byte took the text's first lead byte as its trail byte,
+    // and a katakana byte the walk left out brought the reading back in
+    // step ("E9 | 8D EC 8E D2" of "作者" read as E9 8D, EC 8E).  The earliest
+    // such byte, or 0; `*count`: the characters read there.
+    static constexpr size_t kShiftedPairs = 3;
+    size_t ShiftedStart(const uint8_t *s, const Reading &r, size_t first, size_t *count) const;
     // The judge's bound on the score of the reading ReadShiftJis would make
     // from text byte `at` (japanese::ScoreBound), worked out from the
     // bytes; `*end`: where the reading stops, `*japanese`: whether it holds

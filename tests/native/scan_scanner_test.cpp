@@ -424,6 +424,10 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
     const std::string message = Sjis("%2$s に対する引数 %1$s が曖昧です");
     const std::string items = Sjis("アイテムを削除できませんでした");
     const std::string test = Sjis("これはテストのメッセージです");
+    const std::string author = Sjis("作者 %s および %s。");
+    const std::string sign = Sjis("署名の検証を省略");
+    const std::string dns = Sjis("DNS が失敗しました: NOTIMP");
+    const std::string env = Sjis("あなたは言語に関わりのない環境にいます");
     const struct {
         const char *what;
         std::string data;
@@ -444,6 +448,14 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
         // 0xB1 after it is left out: 0x82 pairs with that byte again.
         {"a message whose first trail byte is a katakana byte, after code",
          "\x01" "7dH\x8B" + test + Z(1), {A(5, test)}},
+        // 0xE9 takes 0x8D of "作" as its trail byte, "EC 8E" reads as a
+        // pair and the katakana byte 0xD2 is left out: one byte on, the
+        // message reads in step again.
+        {"a message read one byte on after code", Z(1) + "\xE9" + author + Z(1), {A(2, author)}},
+        {"the same after a pair of code", "\x01" "H\x8B" + sign + Z(1), {A(3, sign)}},
+        // 0x98 takes "D" as its trail byte; the name is read again whole.
+        {"a name before the message after a lead byte", "\x01\x98" + dns + Z(1), {A(2, dns)}},
+        {"code's digit before a katakana byte left out", "\x01" "0\xC0" + env + Z(1), {A(3, env)}},
         {"a two-character word between zeros", Z(1) + Sjis("全般") + Z(1), {A(1, Sjis("全般"))}},
         {"the ASCII of a code row is read again as text",
          Z(1) + "configure\x89\xC2\x89\xD8" + Z(1), {A(1, "configure")}},

@@ -153,6 +153,32 @@ struct JapaneseText {
         }
         return true;
     }
+    // How many kana and common kanji text bytes [a, b) read as, pairs
+    // side by side or with their katakana trail byte left out, ending at b
+    // in step (0: they do not).
+    size_t commonPairsInStep(size_t a, size_t b) const
+    {
+        size_t n = 0;
+        const int form = static_cast<int>(lex::japanese::JudgeForm::ShiftJis);
+        while (a < b) {
+            if (!IsLead(byte(a)))
+                return 0;
+            uint8_t trail = lone(a);
+            size_t bytes = 1;
+            if (trail == 0) {
+                if (a + 2 > b || !Trail(byte(a + 1)) || where[a + 1].at != where[a].at + 1)
+                    return 0;
+                trail = byte(a + 1);
+                bytes = 2;
+            }
+            const uint32_t code = lex::Cp932Char(byte(a), trail);
+            if (code == 0 || !lex::japanese::IsCommonTextClass(lex::japanese::ClassOf(code, form)))
+                return 0;
+            a += bytes;
+            ++n;
+        }
+        return n;
+    }
     void shiftJis()
     {
         using lex::japanese::JudgeForm;
@@ -202,9 +228,22 @@ struct JapaneseText {
                         break;
                     from = f[k] + 1;
                 }
+                // A head cut after pairs: one byte on from the trail byte
+                // of one of its last three pairs, side by side, kana and
+                // common kanji read up to the kept characters in step.
+                size_t shifted = 0;
+                for (size_t k = v.first, back = 0; pair && k-- > 0 && back < 3; ++back) {
+                    if (c[k].size != 2 || f[k + 1] != f[k] + 2)
+                        break;
+                    const size_t n = commonPairsInStep(f[k] + 1, f[v.first]);
+                    if (n > 0) {
+                        from = f[k] + 1;
+                        shifted = n;
+                    }
+                }
                 if (from > 0) {
                     plainRuns(t, from);
-                    realigned = (f[v.first] - from) / 2;
+                    realigned = pair ? shifted : (f[v.first] - from) / 2;
                     t = from;
                     continue;
                 }
