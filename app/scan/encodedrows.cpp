@@ -150,6 +150,97 @@ void Utf16LeCodes(const uint8_t *b, size_t n, std::vector<uint32_t> &out)
     }
 }
 
+// The index of a run's first character beyond ASCII (`count` if none).
+size_t FirstJapanese(const EncodedChar *chars, size_t count)
+{
+    size_t k = 0;
+    while (k < count && !IsJapaneseCode(chars[k].code))
+        ++k;
+    return k;
+}
+
+// UTF-16BE text glued to the last bytes of machine code: how many units
+// that begin the run are those bytes, not text.  A lone katakana, first
+// or after a unit that is no kana, before anything but katakana; one or two
+// units before ASCII whose last is a sign that is no Japanese character
+// (Greek, Cyrillic, box drawing); a lone kanji before a format or a quote
+// at a dirty edge.  Words of katakana are longer than one, text seldom
+// begins with a foreign letter before ASCII, and a kanji that begins text
+// stands before kana or a space ("例: "), where machine code ends in any
+// unit (00 80 30 C0 reads as "耀ダ", 04 01 as "Ё").  A Japanese sign may
+// begin text ("※ ").
+size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
+{
+    const auto code = [&](size_t k) { return k < count ? chars[k].code : 0u; };
+    const auto katakana = [&](size_t k) { return code(k) >= 0x30A1 && code(k) <= 0x30FA; };
+    const auto kana = [&](size_t k) { return code(k) >= 0x3041 && code(k) <= 0x30FF; };
+    // (The long vowel mark and the middle dot go on a katakana word.)
+    const auto katakanaWord = [&](size_t k) { return code(k) >= 0x30A1 && code(k) <= 0x30FC; };
+    if (count < 2 || code(0) < 0x80)
+        return 0;
+    for (size_t k = 0; k < 2 && (k == 0 || !kana(0)); ++k)
+        if (katakana(k) && k + 1 < count && !katakanaWord(k + 1))
+            return k + 1;
+    const size_t a = code(1) < 0x80 ? 1 : 2;
+    const uint32_t sign = code(a - 1);
+    if (a < count && code(a) < 0x80 && sign >= 0x80 && !IsJapaneseUnit(static_cast<uint16_t>(sign)))
+        return a;
+    const uint32_t next = code(1);
+    if (!cleanStart && code(0) >= 0x4E00 && code(0) <= 0x9FFF &&
+        (next == '%' || next == '"' || next == '\'' || next == '`'))
+        return 1;
+    return 0;
+}
+
+// Where EUC-JP and ISO-2022-JP text begins that the judge read from
+// `first`, by the shape of its first ASCII word.  Back over an acronym of
+// two to four capitals and digits right before the Japanese character at
+// `first` ("CPU時間", "AF 位置"), which the judge cuts as bytes of machine
+// code glued to it: such code's few printable bytes seldom read as one.
+// Forward, at a dirty start, over one to three bytes that no word begins
+// with: one or more capitals, digits or closing signs before a capital
+// and a small letter ("HAdobe", "K8AbiWord"), a small letter before a
+// capital ("wAIFC"), a byte or two before a dot and a small letter
+// ("P.def"), a closing sign before a letter ("=conffiles").
+size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool cleanStart)
+{
+    const auto code = [&](size_t k) { return k < count ? chars[k].code : 0u; };
+    const auto capital = [&](size_t k) { return code(k) >= 'A' && code(k) <= 'Z'; };
+    const auto small = [&](size_t k) { return code(k) >= 'a' && code(k) <= 'z'; };
+    const auto digit = [&](size_t k) { return code(k) >= '0' && code(k) <= '9'; };
+    const auto closing = [&](size_t k) {
+        const uint32_t c = code(k);
+        return c == '=' || c == ';' || c == ',' || c == '!' || c == '?' || c == '^' || c == '~' ||
+               c == '+' || c == ')' || c == ']' || c == '}' || c == '>';
+    };
+    if (first > 0 && IsJapaneseCode(code(first))) {
+        const size_t t = code(first - 1) == ' ' ? first - 1 : first;
+        size_t w = t;
+        while (w > 0 && t - w < 4 && (capital(w - 1) || digit(w - 1)))
+            --w;
+        if ((t - w >= 3 || (t - w == 2 && t < first)) && capital(w) && code(t - 1) != 'H' &&
+            (w == 0 || !(small(w - 1) || capital(w - 1) || digit(w - 1))))
+            return w;
+        return first;
+    }
+    if (first > 0 || cleanStart || count < 3 || code(0) >= 0x80)
+        return first;
+    for (size_t p = 1; p <= 3; ++p) {
+        if (!(capital(p - 1) || digit(p - 1) || closing(p - 1)))
+            break;
+        if (capital(p) && small(p + 1))
+            return p;
+    }
+    if (small(0) && capital(1))
+        return 1;
+    for (size_t p = 1; p <= 2; ++p)
+        if (code(p) == '.' && small(p + 1) && code(p - 1) != ' ' && (p == 1 || code(0) != ' '))
+            return p;
+    if (closing(0) && (small(1) || capital(1)))
+        return 1;
+    return first;
+}
+
 // Kana: hiragana, katakana, half-width katakana.
 bool IsKana(uint32_t code)
 {
@@ -296,6 +387,12 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
                          bool cleanStart, bool cleanEnd, const uint8_t *bytes, uint64_t base,
                          size_t avail, uint64_t *from, uint64_t *to)
 {
+    if (encoding == Encoding::Utf16Be) {
+        const size_t glued = GluedUnits(chars, count, cleanStart);
+        chars += glued;
+        count -= glued;
+        cleanStart = cleanStart && glued == 0;
+    }
     size_t japanese = 0;
     for (size_t k = 0; k < count; ++k)
         japanese += IsJapaneseCode(chars[k].code);
@@ -309,17 +406,27 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         const RowEdges edges{cleanStart, cleanEnd};
         const int32_t ease = encoding == Encoding::Iso2022Jp ? kIso2022JpEase : 0;
         const Verdict v = japanese::JudgeRow(scratch_.data(), count, FormOf(encoding), edges, ease);
-        if (!v.japanese || v.end - v.first < minJapanese_)
-            return false;
-        // The margin at the threshold the other readings are judged by.
-        const int32_t margin = v.margin - ease;
-        const bool wholeRun = cleanStart && cleanEnd && v.first == 0 && v.end == count;
-        if (v.end - v.first < kShortRow && margin < (!wholeRun                        ? kShortBar
-                                                       : encoding == Encoding::Utf16Be ? kShortWholeBar
-                                                                                       : INT32_MIN))
+        if (!v.japanese)
             return false;
         first = v.first;
         end = v.end;
+        // ISO-2022-JP text is text from its first escape to a Japanese set
+        // on (machine code all but never holds one): only its ASCII head
+        // is the judge's to cut.
+        if (encoding == Encoding::Iso2022Jp)
+            first = std::min(first, FirstJapanese(chars, count));
+        if (encoding != Encoding::Utf16Be)
+            first = AsciiHeadStart(chars, end, first, cleanStart);
+        if (end - first < minJapanese_)
+            return false;
+        // The margin at the threshold the other readings are judged by.
+        const int32_t margin = v.margin - ease;
+        const bool wholeRun = cleanStart && cleanEnd && first == 0 && end == count;
+        if (end - first < kShortRow && encoding != Encoding::Iso2022Jp &&
+            margin < (!wholeRun                        ? kShortBar
+                      : encoding == Encoding::Utf16Be ? kShortWholeBar
+                                                      : INT32_MIN))
+            return false;
         // The same bytes in another encoding (in force or not): the reading
         // that scores higher is the text.
         const RowEdges kept{cleanStart && first == 0, cleanEnd && end == count};

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -178,17 +179,6 @@ private:
             if (e == 2) {
                 while (h >= floor + 2 && (Ascii(Be(h - 2)) || BeJapanese(h - 2)))
                     h -= 2;
-                // Not one or two units before ASCII whose last is a
-                // katakana, or a symbol at a dirty edge.
-                const bool clean = h < 2 || Be(h - 2) < 0x20 || Be(h - 2) == 0xFEFF;
-                for (size_t a = h + 2; a <= h + 4 && a < q && !Ascii(Be(h)); a += 2) {
-                    if (!Ascii(Be(a)))
-                        continue;
-                    const uint16_t u = Be(a - 2);
-                    if ((u >= 0x30A0 && u <= 0x30FF) || (u >= 0x80 && !lex::IsJapaneseUnit(u) && !clean))
-                        h = a;
-                    break;
-                }
             } else {
                 while (h > floor && Ascii(d_[h - 1]))
                     --h;
@@ -235,10 +225,11 @@ private:
                 const int r = k < n ? Read(e, k, set, escape, &c, &next) : -1;
                 if (r < 0) {
                     const bool clean = k >= n || (e == 2 ? k + 1 >= n || Be(k) < 0x20 : Clean(d_[k]));
-                    // UTF-16BE text not listed is looked into again from the
-                    // byte after where it began, once (not a piece of a long run).
+                    // EUC-JP and UTF-16BE text not listed is looked into again
+                    // from the byte after where it began, once (not a piece of a
+                    // long run).
                     const bool listed = Decide(e, run, cleanStart, clean);
-                    if (!listed && e == 2 && whole && q >= retryUntil) {
+                    if (!listed && e != 1 && whole && q >= retryUntil) {
                         retryUntil = k;
                         break;
                     }
@@ -357,9 +348,80 @@ private:
         return best;
     }
 
-    bool Decide(int e, const std::vector<RefChar> &run, bool cleanStart, bool cleanEnd)
+    // UTF-16BE: the units of machine code glued to the run's start.
+    static size_t Glued(const std::vector<RefChar> &run, bool cleanStart)
+    {
+        auto at = [&](size_t k) { return k < run.size() ? run[k].code : 0u; };
+        auto katakana = [&](size_t k) { return at(k) >= 0x30A1 && at(k) <= 0x30FA; };
+        if (run.size() < 2 || at(0) < 0x80)
+            return 0;
+        // A lone katakana (first, or after a unit that is no kana) before
+        // no katakana, long vowel mark or middle dot.
+        if (katakana(0) && !(at(1) >= 0x30A1 && at(1) <= 0x30FC))
+            return 1;
+        if (!(at(0) >= 0x3041 && at(0) <= 0x30FF) && katakana(1) && run.size() > 2 &&
+            !(at(2) >= 0x30A1 && at(2) <= 0x30FC))
+            return 2;
+        // One or two units before ASCII, the last a sign that is no Japanese
+        // character.
+        for (size_t a = 1; a <= 2; ++a)
+            if (at(a - 1) >= 0x80 && a < run.size() && at(a) < 0x80 &&
+                !lex::IsJapaneseUnit(static_cast<uint16_t>(at(a - 1))))
+                return a;
+        // A kanji before a format or a quote at a dirty edge.
+        const uint32_t n = at(1);
+        if (!cleanStart && at(0) >= 0x4E00 && at(0) <= 0x9FFF &&
+            (n == '%' || n == '"' || n == '\'' || n == '`'))
+            return 1;
+        return 0;
+    }
+
+    // EUC-JP and ISO-2022-JP: the start of a span's first ASCII word.
+    static size_t HeadStart(const std::vector<RefChar> &run, size_t end, size_t first, bool cleanStart)
+    {
+        auto at = [&](size_t k) { return k < end ? run[k].code : 0u; };
+        auto cap = [&](size_t k) { return at(k) >= 'A' && at(k) <= 'Z'; };
+        auto low = [&](size_t k) { return at(k) >= 'a' && at(k) <= 'z'; };
+        auto num = [&](size_t k) { return at(k) >= '0' && at(k) <= '9'; };
+        auto shut = [&](size_t k) { return at(k) != 0 && std::strchr("=;,!?^~+)]}>", int(at(k))) != nullptr; };
+        if (first > 0 && at(first) >= 0x80) {
+            // An acronym right before the Japanese character (or a space
+            // before it): 3 or 4 capitals and digits, or 2 before the
+            // space, not ending in H, as a word of its own.
+            size_t t = at(first - 1) == ' ' ? first - 1 : first, w = t;
+            while (w > 0 && t - w < 4 && (cap(w - 1) || num(w - 1)))
+                --w;
+            const size_t n = t - w;
+            const bool word = w == 0 || !(cap(w - 1) || low(w - 1) || num(w - 1));
+            return cap(w) && word && at(t - 1) != 'H' && (n >= 3 || (n == 2 && t < first)) ? w : first;
+        }
+        if (first > 0 || cleanStart || end < 3 || at(0) >= 0x80)
+            return first;
+        // At a dirty start: glued bytes before a capital and a small
+        // letter, a small letter before a capital, a byte or two before a
+        // dot and a small letter, a closing sign before a letter.
+        for (size_t p = 1; p <= 3 && (cap(p - 1) || num(p - 1) || shut(p - 1)); ++p)
+            if (cap(p) && low(p + 1))
+                return p;
+        if (low(0) && cap(1))
+            return 1;
+        if (at(1) == '.' && low(2) && at(0) != ' ')
+            return 1;
+        if (at(2) == '.' && low(3) && at(0) != ' ' && at(1) != ' ')
+            return 2;
+        if (shut(0) && (low(1) || cap(1)))
+            return 1;
+        return first;
+    }
+
+    bool Decide(int e, std::vector<RefChar> run, bool cleanStart, bool cleanEnd)
     {
         using lex::japanese::JudgeForm;
+        if (e == 2) {
+            const size_t glued = Glued(run, cleanStart);
+            run.erase(run.begin(), run.begin() + static_cast<ptrdiff_t>(glued));
+            cleanStart = cleanStart && glued == 0;
+        }
         size_t japanese = 0;
         for (const RefChar &c : run)
             japanese += c.code >= 0x80;
@@ -376,14 +438,23 @@ private:
             const int32_t ease = e == 1 ? 160 : 0;
             const auto v =
                 lex::japanese::JudgeRow(chars.data(), chars.size(), form, {cleanStart, cleanEnd}, ease);
-            if (!v.japanese || v.end - v.first < minJapanese_)
+            if (!v.japanese)
                 return false;
             first = v.first;
             end = v.end;
+            // ISO-2022-JP: everything from the first Japanese character on.
+            for (size_t k = 0; e == 1 && k < first; ++k)
+                if (run[k].code >= 0x80)
+                    first = k;
+            if (e != 2)
+                first = HeadStart(run, end, first, cleanStart);
+            if (end - first < minJapanese_)
+                return false;
             const int32_t margin = v.margin - ease;
-            // A short row needs a higher margin unless it is a whole string.
+            // A short row needs a higher margin unless it is a whole string
+            // or ISO-2022-JP text.
             const bool whole = cleanStart && cleanEnd && first == 0 && end == run.size();
-            if (end - first < 5 && margin < (!whole ? 256 : e == 2 ? 192 : INT32_MIN))
+            if (e != 1 && end - first < 5 && margin < (!whole ? 256 : e == 2 ? 192 : INT32_MIN))
                 return false;
             if (Other(e, run[first].from, run[end - 1].to,
                       {cleanStart && first == 0, cleanEnd && end == run.size()}) >= margin)

@@ -26,8 +26,9 @@ class Room {
 public:
     static constexpr size_t kHead = EncodedWalk::kHead;
     static constexpr size_t kMaxRun = EncodedWalk::kMaxRun;
-    // UTF-16 text may be read one byte off, and so found too early.
-    static constexpr bool kRetry = Text::kEncoding == Encoding::Utf16Be;
+    // UTF-16 text, and EUC-JP text after machine code's high bytes, may be
+    // read one byte off, and so found too early.
+    static constexpr bool kRetry = Text::kEncoding != Encoding::Iso2022Jp;
 
     Room(const ExtractionSettings &settings, EncodedRows &rows) : text_(settings), rows_(rows) {}
 

@@ -94,27 +94,13 @@ public:
     }
     void Reset(State &) const {}
 
-    // The head: ASCII and Japanese units before q.  One or two units that
-    // begin it, with ASCII after them, are left out when the last of them
-    // is a katakana, or a symbol after bytes that are no text: words of
-    // katakana are longer, and such units are nearly always the last bytes
-    // of machine code or a table before text that begins with ASCII
-    // (00 80 30 C0 reads as "耀ダ", 04 01 as "Ё"), where a symbol after a
-    // zero may begin text ("※ ").
+    // The head: ASCII and Japanese units before q (the units of machine
+    // code glued to its start are EncodedRows' to cut).
     size_t Head(const RoomView &v, size_t q, size_t floor) const
     {
         size_t h = q;
         while (h >= floor + 2 && (Ascii(v.UnitBe(h - 2)) || Japanese(v, h - 2)))
             h -= 2;
-        if (h + 2 < q && !Ascii(v.UnitBe(h))) {
-            const size_t a = Ascii(v.UnitBe(h + 2)) ? h + 2 : h + 4;
-            if (a < q && Ascii(v.UnitBe(a))) {
-                const uint16_t unit = v.UnitBe(a - 2);
-                if ((unit >= 0x30A0 && unit <= 0x30FF) ||
-                    (unit >= 0x80 && !IsJapaneseUnit(unit) && !CleanBefore(v, h)))
-                    h = a;
-            }
-        }
         return h;
     }
     void HeadChars(const RoomView &v, size_t h, size_t q, std::vector<EncodedChar> &out) const
