@@ -422,15 +422,55 @@ bool NeverFirst(uint32_t u)
     }
 }
 
+bool IsIdeograph(uint32_t u) { return u >= 0x4E00 && u <= 0x9FFF; }
+
+// Whether the span [first, end) of a UTF-16 row reads as 32-bit values
+// rather than text:
+//   - two kanji and then a letter, a digit or a sign that text does not
+//     end a word with, the whole span ("一援j", "棄波6", "業波="): an
+//     address or a float (its low and high halves) and a small count
+//     after it; text does not glue one such character to two kanji (it
+//     ends a label with ':', a sentence with its stop);
+//   - ASCII characters each followed by a character whose low byte is
+//     zero, two of them at least ("5需5∀6"): small values read one byte
+//     off, their low byte as an ASCII unit and the next one's as a high
+//     byte.
+bool Utf16Values(const RowChar *chars, uint32_t first, uint32_t end)
+{
+    const uint32_t n = end - first;
+    const auto glued = [](uint32_t u) {
+        switch (u) {
+        case '"': case '#': case '$': case '&': case '\'': case '+': case '<': case '=': case '@':
+        case '\\': case '^': case '_': case '`': case '|': case '~':
+            return true;
+        default:
+            return IsWordChar(u);
+        }
+    };
+    if (n == 3 && IsIdeograph(chars[first].code) && IsIdeograph(chars[first + 1].code) &&
+        glued(chars[first + 2].code))
+        return true;
+    if (n < 4)
+        return false;
+    for (uint32_t k = first; k < end; ++k) {
+        const uint32_t u = chars[k].code;
+        if ((k - first) % 2 == 0 ? u >= 0x80 : u < 0x80 || (u & 0xFF) != 0)
+            return false;
+    }
+    return true;
+}
+
 // Whether the span [first, end) of a UTF-16 row is a table of 16- or
 // 32-bit values rather than text: it begins with a character text never
 // begins with, or doubles a comma or full stop; or it is short and odd (below); or its characters, none ASCII, rise one by one and run on
 // into what is no text (a dirty end: a table of code points or offsets);
 // or every second character is the same one, not a separator ("ぁ杁た杁づ杁",
-// "術c言c": 32-bit values whose high or low halves repeat).
+// "術c言c": 32-bit values whose high or low halves repeat; "城折基折", two
+// addresses in one image: a kanji as the high half of both); or it is
+// 32-bit values' halves by their shape (Utf16Values).
 bool Utf16Table(const RowChar *chars, size_t count, uint32_t first, uint32_t end, bool cleanEnd)
 {
-    if (NeverFirst(chars[first].code))
+    if (NeverFirst(chars[first].code) || Utf16Values(chars, first, end))
         return true;
     // Text never sets two commas or full stops in a row ("、、〃】").
     for (uint32_t k = first + 1; k < end; ++k)
@@ -464,12 +504,16 @@ bool Utf16Table(const RowChar *chars, size_t count, uint32_t first, uint32_t end
         return false;
     for (uint32_t parity = 0; parity < 2; ++parity) {
         const uint32_t u = chars[first + parity].code;
-        if (u == ' ' || u == '/' || u == '-' || u == ':' || u == '.' || u == ',' || u == 0x30FB ||
-            u == 0x3001)
+        // (A separator between words, unless it ends the span too: "づ そ ",
+        // 32-bit values whose high halves are 0x0020.)
+        if ((u == ' ' || u == '/' || u == '-' || u == ':' || u == '.' || u == ',' || u == 0x30FB ||
+             u == 0x3001) &&
+            chars[end - 1].code != u)
             continue;
         // Three times at least, or an ASCII character twice: words repeat
         // a kana twice ("切り取り", "インデント").
-        bool same = (n >= 6 || u < 0x80) && first + parity + 2 < end;
+        bool same = (n >= 6 || u < 0x80 || (n == 4 && parity == 1 && IsIdeograph(u))) &&
+                    first + parity + 2 < end;
         for (uint32_t k = first + parity + 2; k < end && same; k += 2)
             same = chars[k].code == u;
         if (same)

@@ -111,6 +111,12 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
         {"a small kana first", U"っ能か褄", JudgeForm::Utf16Le, false, false, false, 0, 0},
         {"a word that repeats a kana", U"切り取り", JudgeForm::Utf16Le, true, true, true, 0, 4},
         {"a word that repeats two kana", U"いろいろ", JudgeForm::Utf16Le, true, true, true, 0, 4},
+        {"two addresses in one image", U"城折基折", JudgeForm::Utf16Le, true, true, false, 0, 0},
+        {"an address and a count", U"一援j", JudgeForm::Utf16Le, true, true, false, 0, 0},
+        {"a label of two kanji", U"位置:", JudgeForm::Utf16Le, true, true, true, 0, 3},
+        {"values read one byte off", U"5需5∀6", JudgeForm::Utf16Le, true, true, false, 0, 0},
+        {"high halves of spaces", U"づ そ ", JudgeForm::Utf16Le, true, true, false, 0, 0},
+        {"kana set apart by spaces", U"ア イ ウ", JudgeForm::Utf16Le, true, true, true, 0, 5},
         {"a format glued to UTF-16 text", U"%dバイトをログファイルに書き込めませんでした",
          JudgeForm::Utf16Le, false, true, true, 0, 23},
     };

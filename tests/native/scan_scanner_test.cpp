@@ -332,6 +332,13 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
          "\x01\x89\x45\x82" + files + Z(1), 5, all, {U8(4, Sjis(files))}},
         {"Japanese UTF-16 text is still UTF-16 text", Z(2) + lextest::Utf16Le("ファイルを開く") + Z(2),
          5, all, {U(2, Sjis("ファイルを開く"))}},
+        // Machine code's last bytes before UTF-16 text: a pair that took
+        // its first byte as a trail byte, or ASCII bytes after a pair.
+        {"UTF-16 text whose first byte a pair took", "\x01\x98" + lextest::Utf16Le("AI フォーカス AF") + Z(2),
+         5, all, {U(2, "AI " + Sjis("フォーカス") + " AF")}},
+        {"UTF-16 text after ASCII bytes after a pair",
+         "\x01\xED\xA5\x41\x67" + lextest::Utf16Le("  マスカレード接続の表示") + Z(2), 5, all,
+         {U(5, "  " + Sjis("マスカレード接続の表示"))}},
     };
     for (const WalkCase &c : cases) {
         SCOPED_TRACE(c.what);

@@ -700,26 +700,29 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
         }
         return Better(other, ReadingMargin(Reading::Utf16Le, data, n, u, 128, st));
     };
-    // At the zero at i, after single-byte text with pairs (the judge on,
-    // SearchWideJapanese): its last byte, printable, right after a pair
-    // that lies right before it, begins UTF-16 text when another ASCII unit
-    // follows and the UTF-16 reading from it reads as Japanese.
-    auto unitAfterPair = [&](size_t i) {
+    // At the zero at i, after single-byte text with pairs or UTF-8 text
+    // (the judge on, SearchWideJapanese): its last byte, printable, right
+    // before the zero (a character of its own, or the trail byte of a pair
+    // right before the zero, whose lead byte is then left out), begins
+    // UTF-16 text when another ASCII unit follows and the UTF-16 reading
+    // from it reads as Japanese.  `keep`: how many of the text's bytes stay
+    // before it.
+    auto unitAfterPair = [&](size_t i, size_t &keep) {
         const size_t size = cand.size();
-        if (!(st.CheckKanjiNoise && st.SearchKanji && jp) || utf8 || piece || size < 3 || !pairs ||
-            !Printable(static_cast<uint8_t>(cand.back()), st) || where[size - 1].at != i - 1 ||
-            where[size - 3].at != i - 3 || !(i + 2 < n ? Printable(data[i + 1], st) && data[i + 2] == 0
-                                                       : i + 1 < n && Printable(data[i + 1], st)))
+        if (!(st.CheckKanjiNoise && jp) || piece || size < 2 || !(utf8 || (st.SearchKanji && pairs)) ||
+            !Printable(static_cast<uint8_t>(cand.back()), st) ||
+            !(i + 2 < n ? Printable(data[i + 1], st) && data[i + 2] == 0
+                        : i + 1 < n && Printable(data[i + 1], st)))
             return false;
         // The characters of the text, read from its first byte.
-        size_t k = 0, last = 0, before = 0;
+        size_t k = 0, last = 0;
         while (k < size) {
-            before = last;
             last = k;
             k += IsLead(static_cast<uint8_t>(cand[k])) ? 2 : 1;
         }
-        if (last != size - 1 || before != size - 3 || !IsLead(static_cast<uint8_t>(cand[before])))
+        if (last == size - 1 ? where[last].at != i - 1 : utf8 || where[last].at != i - 2)
             return false;
+        keep = last;
         return ReadingMargin(Reading::Utf16Le, data, n, i - 1, 128, st) != INT32_MIN;
     };
     if (n == 0)
@@ -952,12 +955,12 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                 } else {
                     clear();
                 }
-            } else if (unitAfterPair(i)) {
-                // The printable byte right after the text's last pair begins
-                // the UTF-16 text.
+            } else if (size_t keep = 0; unitAfterPair(i, keep)) {
+                // The text's last byte begins the UTF-16 text (without the
+                // lead byte of a pair whose trail byte it was).
                 const char last = cand.back();
-                cand.pop_back();
-                where.pop_back();
+                cand.resize(keep);
+                where.resize(keep);
                 --chars;
                 flush(false, false);
                 append(i - 1, static_cast<uint8_t>(last));

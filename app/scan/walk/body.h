@@ -320,10 +320,10 @@ private:
             } else {
                 Clear();
             }
-        } else if (UnitAfterPair(i)) {
-            // The byte after the text's last pair begins the UTF-16 text.
-            const size_t keep = candidate_.size() - 1;
-            const char b = candidate_.data()[keep];
+        } else if (size_t keep; UnitAfterPair(i, &keep)) {
+            // The text's last byte begins the UTF-16 text (a pair whose
+            // trail byte it was leaves its lead byte to neither).
+            const char b = candidate_.data()[candidate_.size() - 1];
             candidate_.truncate(keep);
             while (!facts_.marks.empty() && facts_.marks.back().first >= keep)
                 facts_.marks.pop_back();
@@ -349,24 +349,39 @@ private:
                                 uint32_t(w_.Back(k, 3)) << 16 | uint32_t(w_.Back(k, 4)) << 24;
         }
     }
-    // At the zero at i, after single-byte text with pairs that is not UTF-8
-    // text: whether its last byte, a printable byte right after a pair,
-    // begins UTF-16 text that another ASCII unit goes on with and that the
-    // judge reads as Japanese (with SearchWideJapanese), as it would after
-    // any other bytes.  (MayBeUnitAfterPair tells where it cannot.)
-    bool UnitAfterPair(size_t i) const
+    // At the zero at i, after single-byte text with pairs or UTF-8 text:
+    // whether its last byte, printable and right before the zero, begins
+    // UTF-16 text that another ASCII unit goes on with and that the judge
+    // reads as Japanese (with SearchWideJapanese), as it would after any
+    // other bytes: the pairs or UTF-8 characters before it, the ASCII
+    // bytes after them (code bytes that a pair took in, "ED A5 41 67"),
+    // or a pair that took it as its trail byte ("98 41" before "41 00 49
+    // 00"), keep the unit's first byte from the UTF-16 text no more than a
+    // byte that ends the text would.  *keep: how many of the text's bytes
+    // stay before the UTF-16 text.  (MayBeUnitAfterPair tells where it
+    // cannot after pairs.)
+    bool UnitAfterPair(size_t i, size_t *keep) const
     {
         const size_t size = candidate_.size();
-        if (!MayBeUnitAfterPair(i, size) || (utf8Text_ && facts_.utf8) || facts_.piece ||
+        const bool utf8 = utf8Text_ && facts_.utf8;
+        if (!wideJapanese_ || !judging_ || facts_.piece || size < 2 ||
+            !(utf8 || (settings_.SearchKanji && facts_.doubles)) || !utf16_.BeginsAt(w_, i) ||
             !single_.Printable(static_cast<uint8_t>(candidate_.data()[size - 1])) ||
-            !OddLeadsBefore(size - 2) || !LiesAt(size - 1, w_.base + i - 1) ||
-            !LiesAt(size - 3, w_.base + i - 3))
+            !LiesAt(size - 1, w_.base + i - 1))
             return false;
+        *keep = size - 1;
+        if (OddLeadsBefore(size - 1)) {
+            // (A UTF-8 character's code page 932 form is no pair of the
+            // file's bytes.)
+            if (utf8 || !LiesAt(size - 2, w_.base + i - 2))
+                return false;
+            *keep = size - 2;
+        }
         return MarginAt(Reading::Utf16Le, I(i) - 1, kBeginReach) != INT32_MIN;
     }
     bool MayBeUnitAfterPair(size_t i, size_t run) const
     {
-        return wideJapanese_ && judging_ && settings_.SearchKanji && run >= 3 &&
+        return wideJapanese_ && judging_ && settings_.SearchKanji && run >= 2 &&
                utf16_.BeginsAt(w_, i);
     }
     // Whether text byte k lies at file offset `at` (the judge's marks tell).
