@@ -47,10 +47,18 @@ public:
             const uint64_t high = High64(p);
             const uint64_t high2 =
                 high >> 2 | uint64_t(high_.Has(p[64])) << 62 | uint64_t(high_.Has(p[65])) << 63;
-            const uint64_t notAscii1 =
-                ~(Ascii64(p) >> 1 | uint64_t(ascii_.Has(p[64])) << 63);
             const uint64_t ff = Equal64(p, 0xFF);
             const uint64_t ff1 = ff >> 1 | uint64_t(ff_.Has(p[64])) << 63;
+            // Where no two such high bytes stand a unit apart (a quarter
+            // of the blocks of machine code), the other masks are not
+            // needed.
+            const uint64_t pairs = high & high2 & ~(ff & ff1);
+            if (pairs == 0) {
+                i += 64;
+                continue;
+            }
+            const uint64_t notAscii1 =
+                ~(Ascii64(p) >> 1 | uint64_t(ascii_.Has(p[64])) << 63);
             // The high byte of the unit before is zero (before the window's
             // first two bytes: the start of the data, a clean edge).
             const uint64_t zero2 = Equal64(p, 0x00) << 2 |
@@ -63,8 +71,7 @@ public:
             // pair of units that are no Japanese characters (machine code
             // makes many) costs no second pass over the 64.
             // (The window holds the units at every position of the 64.)
-            for (uint64_t m = high & high2 & (Upper64(p) | notAscii1 | zero2 | bom2) & ~(ff & ff1);
-                 m; m &= m - 1) {
+            for (uint64_t m = pairs & (Upper64(p) | notAscii1 | zero2 | bom2); m; m &= m - 1) {
                 const size_t k = static_cast<size_t>(__builtin_ctzll(m));
                 if (JapaneseUnit(static_cast<uint16_t>(p[k] << 8 | p[k + 1])) &&
                     JapaneseUnit(static_cast<uint16_t>(p[k + 2] << 8 | p[k + 3])))
