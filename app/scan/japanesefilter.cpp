@@ -260,19 +260,37 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
     // from each mark the walk left where bytes were left out.
     // Without marks each byte lies at its place in the text.
     byteForByte_ = facts.marks.empty();
-    if (!byteForByte_)
+    if (!byteForByte_) {
         bytePos_.resize(length + 1);
-    size_t m = 0;
-    uint32_t pos = 0;
-    for (size_t t = 0; !byteForByte_ && t <= length; ++t, ++pos) {
-        while (m < facts.marks.size() && facts.marks[m].first == t)
-            pos = facts.marks[m++].second;
-        bytePos_[t] = pos;
+        // Byte for byte from each mark to the next one; the text bytes
+        // where a mark moved on are kept in jumps_.
+        const auto &marks = facts.marks;
+        jumps_.clear();
+        size_t m = 0;
+        uint32_t pos = 0;
+        for (size_t t = 0; t <= length;) {
+            if (m < marks.size() && marks[m].first == t) {
+                while (m < marks.size() && marks[m].first == t)
+                    pos = marks[m++].second;
+                jumps_.push_back(t);
+            }
+            const size_t next =
+                m < marks.size() && marks[m].first > t && marks[m].first <= length
+                    ? marks[m].first
+                    : length + 1;
+            for (; t < next; ++t, ++pos)
+                bytePos_[t] = pos;
+        }
     }
     if (!byteForByte_) {
         lone_.assign(length, 0);
         size_t k = 0;
-        for (size_t t = 0; hideKana_ && t + 1 < length; ++t) {
+        // Only a byte right before a jump may stand two positions before
+        // the next text byte.
+        for (size_t j = 0; hideKana_ && j < jumps_.size(); ++j) {
+            if (jumps_[j] == 0 || jumps_[j] >= length)
+                continue;
+            const size_t t = jumps_[j] - 1;
             if (!sjis::IsLead(s[t]) || bytePos_[t + 1] != bytePos_[t] + 2)
                 continue;
             while (k < facts.loneBytes.size() && facts.loneBytes[k].first <= bytePos_[t])

@@ -145,6 +145,7 @@ private:
     // Where each text byte lies in the file, from the text's start.
     // (Not kept when the walk left no bytes out: byteForByte_.)
     std::vector<uint32_t> bytePos_;
+    std::vector<size_t> jumps_;  // the text bytes where the walk's marks move on
     bool byteForByte_ = true;
     uint32_t Pos(size_t t) const { return byteForByte_ ? static_cast<uint32_t>(t) : bytePos_[t]; }
     // For each text byte, the katakana byte left out alone right after it
