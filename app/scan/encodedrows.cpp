@@ -161,10 +161,10 @@ size_t FirstJapanese(const EncodedChar *chars, size_t count)
 
 // UTF-16BE text glued to the last bytes of machine code: how many units
 // that begin the run are those bytes, not text.  A lone katakana, first
-// or after a unit that is no kana, before anything but katakana; one or two
-// units before ASCII whose last is a sign that is no Japanese character
-// (Greek, Cyrillic, box drawing); a lone kanji before a format or a quote
-// at a dirty edge.  Words of katakana are longer than one, text seldom
+// or after a unit that is no kana, before anything but katakana; at a
+// dirty edge, one or two units before ASCII whose last is a sign that is
+// no Japanese character (Greek, Cyrillic, box drawing; not an opening
+// quotation mark: "‘%s’"), and a lone kanji before a format or a quote.  Words of katakana are longer than one, text seldom
 // begins with a foreign letter before ASCII, and a kanji that begins text
 // stands before kana or a space ("例: "), where machine code ends in any
 // unit (00 80 30 C0 reads as "耀ダ", 04 01 as "Ё").  A Japanese sign may
@@ -183,7 +183,8 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
             return k + 1;
     const size_t a = code(1) < 0x80 ? 1 : 2;
     const uint32_t sign = code(a - 1);
-    if (a < count && code(a) < 0x80 && sign >= 0x80 && !IsJapaneseUnit(static_cast<uint16_t>(sign)))
+    if (!cleanStart && a < count && code(a) < 0x80 && sign >= 0x80 && sign != 0x2018 &&
+        sign != 0x201C && !IsJapaneseUnit(static_cast<uint16_t>(sign)))
         return a;
     const uint32_t next = code(1);
     if (!cleanStart && code(0) >= 0x4E00 && code(0) <= 0x9FFF &&

@@ -369,6 +369,10 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
     const std::string eucText = "\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xC6\xA5\xAD\xA5\xB9\xA5\xC8";
     const std::string eucTest = "\xA5\xC6\xA5\xB9\xA5\xC8";
     const std::string isoText = "\x1B$BF|K\\8l$N%F%-%9%H";
+    // 時間制限を超過しました, ドキュメント.
+    const std::string eucTime =
+        "\xBB\xFE\xB4\xD6\xC0\xA9\xB8\xC2\xA4\xF2\xC4\xB6\xB2\xE1\xA4\xB7\xA4\xDE\xA4\xB7\xA4\xBF";
+    const std::string eucDocument = "\xA5\xC9\xA5\xAD\xA5\xE5\xA5\xE1\xA5\xF3\xA5\xC8";
     const std::string beFile("0\xD5" "0\xA1" "0\xA4" "0\xEB" "0\x92" "\x95\x8B" "0Q" "0~" "0[" "0\x93", 20);
     auto utf16be = [](const std::u16string &text) {
         std::string out;
@@ -413,6 +417,17 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
         {"code bytes 00 80 30 C0 before an indented message",
          "\x8B\x45" + Z(1) + "\x80\x30\xC0" + utf16be(u"   のみ使用する") + Z(2), 5, be,
          {row(B, 6, "   のみ使用する")}},
+        // Right after machine code: its last bytes read with the text's.
+        {"code bytes 30 C0 (a lone katakana) before hiragana", "\x8B\x45\x30\xC0" + utf16be(u"この鍵を削除します") + Z(2),
+         5, be, {row(B, 4, "この鍵を削除します")}},
+        {"EUC-JP after an odd high byte of code, read in step", "\x01\x8B\x45\xB0" + eucFile + Z(1), 5, euc,
+         {row(E, 4, "ファイルを開けません")}},
+        {"an acronym glued to EUC-JP text", "\x01\x8B\x45\xF8" "CPU" + eucTime + Z(1), 5, euc,
+         {row(E, 4, "CPU時間制限を超過しました")}},
+        {"a code byte before a capitalised word", "\x01\x8B\x45\xF8" "HAbiWord " + eucDocument + Z(1), 5,
+         euc, {row(E, 5, "AbiWord ドキュメント")}},
+        {"ISO-2022-JP from its escape on, a short row too", "\x01\x8B\x45\xF8\x1B$BKL%5!<%_8l\x1B(B" + Z(1),
+         5, iso, {row(I, 4, "北サーミ語")}},
     };
     for (const WalkCase &c : cases) {
         SCOPED_TRACE(c.what);

@@ -362,11 +362,11 @@ private:
         if (!(at(0) >= 0x3041 && at(0) <= 0x30FF) && katakana(1) && run.size() > 2 &&
             !(at(2) >= 0x30A1 && at(2) <= 0x30FC))
             return 2;
-        // One or two units before ASCII, the last a sign that is no Japanese
-        // character.
-        for (size_t a = 1; a <= 2; ++a)
-            if (at(a - 1) >= 0x80 && a < run.size() && at(a) < 0x80 &&
-                !lex::IsJapaneseUnit(static_cast<uint16_t>(at(a - 1))))
+        // At a dirty edge, one or two units before ASCII, the last a sign
+        // that is no Japanese character nor an opening quotation mark.
+        for (size_t a = 1; a <= 2 && !cleanStart; ++a)
+            if (at(a - 1) >= 0x80 && a < run.size() && at(a) < 0x80 && at(a - 1) != 0x2018 &&
+                at(a - 1) != 0x201C && !lex::IsJapaneseUnit(static_cast<uint16_t>(at(a - 1))))
                 return a;
         // A kanji before a format or a quote at a dirty edge.
         const uint32_t n = at(1);
