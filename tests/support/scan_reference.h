@@ -849,6 +849,23 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                 flush(false, false);
                 i += length - 1;
             } else {
+                // The UTF-8 character of `len` bytes at `at` as UTF-8 text
+                // holds it (its code page 932 form or a stand-in); `cut`: a
+                // piece of a long run may end before it.
+                auto appendUtf8 = [&](size_t at, uint32_t c, size_t len, bool cut) {
+                    bool standIn = false;
+                    const std::string f = chars8.form(c, &standIn);
+                    if (cut)
+                        room(at, f.size());
+                    if (cand.empty())
+                        start = at;
+                    if (standIn)
+                        standIns.push_back({cand.size(), f.size()});
+                    cand += f;
+                    where.insert(where.end(), f.size(), Place{at, len});
+                    ++chars;
+                    utf8 = true;
+                };
                 if (pairs) {
                     // With the judge, the longest tail of the text (64 bytes
                     // at most) that lies right before i and reads as UTF-8
@@ -897,30 +914,11 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                             continue;
                         }
                         const size_t len = tailChars.sequence(k, &c);
-                        bool standIn = false;
-                        const std::string f = chars8.form(c, &standIn);
-                        if (cand.empty())
-                            start = at;
-                        if (standIn)
-                            standIns.push_back({cand.size(), f.size()});
-                        cand += f;
-                        where.insert(where.end(), f.size(), Place{at, len});
-                        ++chars;
-                        utf8 = true;
+                        appendUtf8(at, c, len, false);
                         k += len;
                     }
                 }
-                bool standIn = false;
-                const std::string f = chars8.form(code8, &standIn);
-                room(i, f.size());
-                if (cand.empty())
-                    start = i;
-                if (standIn)
-                    standIns.push_back({cand.size(), f.size()});
-                cand += f;
-                where.insert(where.end(), f.size(), Place{i, length});
-                ++chars;
-                utf8 = true;
+                appendUtf8(i, code8, length, true);
                 i += length - 1;
             }
         } else if (b == 0) {
