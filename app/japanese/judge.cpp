@@ -564,6 +564,34 @@ size_t Utf16GluedHead(const RowChar *chars, size_t count, bool cleanStart)
     return katakana || columns ? k : 0;
 }
 
+// Whether characters [0, first) of a whole string, a head the pairs
+// would cut off, read as the string's own head rather than a zero of
+// machine code and the bytes after it glued to the text: no sign, no
+// half-width katakana, no bytes left out, and no pair standing alone
+// among ASCII characters or at the string's start ("職xcel" of 90 45,
+// "Aフrustdb": code's byte took the text's first byte as its trail byte),
+// where text's words of kanji and kana hold two pairs side by side at
+// least ("遠隔I/O", "青バランス").
+bool HeadOfString(const RowChar *chars, uint32_t first, int form)
+{
+    const auto pair = [&](uint32_t k) { return chars[k].size == 2; };
+    for (uint32_t k = 0; k <= first; ++k) {
+        if (k > 0 && chars[k].at > chars[k - 1].at + chars[k - 1].size)
+            return false;
+        if (k == first)
+            break;
+        const uint8_t c = ClassAt(chars[k], form);
+        if (c == kSymbol || c == kOther || c == kHalfKatakana)
+            return false;
+        if (pair(k) && (k == 0 || !pair(k - 1)) && !pair(k + 1))
+            return false;
+        // (Nor code's padding: "瑞瑞" of 90 90 90 90.)
+        if (pair(k) && k > 0 && chars[k].code == chars[k - 1].code)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges,
@@ -692,12 +720,26 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     }
     if (best == INT64_MIN)
         return none;
+    // A whole string between clean edges weighs against the cut spans
+    // with its bonus: a head cut off it has to outscore that too
+    // ("遠隔I/Oエラーです" is not cut to its katakana word).
+    const bool wholeString = edges.cleanStart && edges.cleanEnd;
+    if (wholeString && bar.whole > 0 && forcedStart == 0 && (first != 0 || end != count) &&
+        HeadOfString(chars, first, static_cast<int>(form))) {
+        const int64_t whole = score[startEdge][ClassAt(chars[0], static_cast<int>(form))] + inner +
+                              score[prev][endEdge] + bar.whole;
+        if (whole >= best) {
+            best = whole - bar.whole;
+            first = 0;
+            end = static_cast<uint32_t>(count);
+        }
+    }
     unsigned japanese = 0;
     for (uint32_t k = first; k < end && japanese < 2; ++k)
         japanese += IsJapaneseClass(ClassAt(chars[k], static_cast<int>(form)));
     if (japanese == 1)
         best += kOneJapaneseScore[static_cast<int>(form)];
-    if (edges.cleanStart && edges.cleanEnd && first == 0 && end == count)
+    if (wholeString && first == 0 && end == count)
         best += bar.whole;
     const int64_t margin = best - (bar.threshold - ease);
     const auto clamp = [](int64_t v) {
