@@ -415,6 +415,32 @@ def mo_texts(path):
     return texts
 
 
+# A piece of a binary ends inside no string, but the printable bytes of
+# its end after a line break or a tab are kept when they are fewer than
+# four: a row that begins right after that break holds them, and rightly,
+# since the line begins there (a line break ends a text as a zero does),
+# and the message after them is whole in it.
+LINE_HEAD = 3
+
+
+def listed_whole(data, found, o, piece, encoding):
+    """Whether the message piece at offset o of an after-binary file is
+    listed whole: a row of its text at o, or (text of single bytes) one
+    that begins right after a line break or tab before it with the
+    piece's printable bytes there."""
+    text = row_form(piece)
+    if (o, text) in found:
+        return True
+    if encoding == "utf16":
+        return False
+    for k in range(1, LINE_HEAD + 1):
+        if o - k < 1 or not 0x20 <= data[o - k] < 0x7F:
+            return False
+        if data[o - k - 1] in (9, 10, 13) and (o - k, data[o - k:o] + text) in found:
+            return True
+    return False
+
+
 def measure(work, lexprobe, judge, min_japanese):
     manifest = json.load(open(os.path.join(work, "manifest.json"), encoding="utf-8"))
     runner = Runner(lexprobe, judge, min_japanese)
@@ -471,10 +497,11 @@ def measure(work, lexprobe, judge, min_japanese):
             for part in (0, 1):
                 name = "after-%s-%s-%d.bin" % (encoding, join, part)
                 placed = after[name]
+                data = open(os.path.join(work, name), "rb").read()
                 for column in columns:
                     found = set((o, t) for o, k, t in runner.rows(column, [option], os.path.join(work, name))
                                 if k == kind)
-                    whole = sum(1 for o, p in placed if (o, row_form(p)) in found)
+                    whole = sum(1 for o, p in placed if listed_whole(data, found, o, p, encoding))
                     cells[(part, column)] = pct(whole, len(placed))
             target = ">= 98 %" if encoding == "sjis" and join == "direct" else ""
             table.append(("%s messages %s binary data listed whole" %
@@ -701,8 +728,9 @@ def show(work, lexprobe, judge, min_japanese, what, part, column, option):
         for o, k, t in found:
             by.setdefault(o, []).append(t)
         texts = set((o, t) for o, k, t in found)
+        data = open(os.path.join(work, name), "rb").read()
         for o, p in manifest["after"][name]:
-            if (o, row_form(p)) not in texts:
+            if not listed_whole(data, texts, o, p, what.split("-")[0]):
                 near = [(oo, t.decode("cp932", "replace")) for oo, ts in by.items() if o - 12 <= oo <= o + 4 for t in ts]
                 print("MISSING\t%s\t%s" % (p, near))
 

@@ -657,6 +657,16 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     }
     if (form == JudgeForm::Utf16Le)
         forcedStart = Utf16GluedHead(chars, count, edges.cleanStart);
+    // A Shift-JIS pair first at a dirty edge, right before another pair,
+    // is as often machine code's last byte and the byte after it (0x89 of
+    // a move, 0x90 of padding: "加パスワード", "瑞無効な") as the text's own
+    // first character: the span may begin after it without paying for
+    // the cut, and the pairs decide.
+    size_t freeStart = 0;
+    if (!edges.cleanStart && form == JudgeForm::ShiftJis && count > 2 && chars[0].size == 2 &&
+        chars[1].size == 2 && chars[1].at == chars[0].at + 2 &&
+        IsJapaneseClass(ClassAt(chars[1], static_cast<int>(form))))
+        freeStart = 1;
 
     // At a clean start, a cut takes away only a head that holds more than
     // ASCII (a zero, then code bytes that read as a pair, then the text):
@@ -696,7 +706,7 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
         if (k > 0)
             inner += score[prev][c] - (gap ? 2 * bar.cut : 0);
         const int64_t head = k == 0          ? score[startEdge][c]
-                             : k == forcedStart ? score[kDirtyEdge][c]
+                             : k == forcedStart || k == freeStart ? score[kDirtyEdge][c]
                                                 : score[kDirtyEdge][c] - bar.cut;
         const bool startHere = k >= forcedStart && (k == 0 || k == forcedStart || k >= headCutFrom || gap);
         if (startHere && head - inner > bestStart) {

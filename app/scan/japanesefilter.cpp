@@ -253,6 +253,19 @@ __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const c
            !otherJapanese;
 }
 
+size_t JapaneseFilter::AsciiAfterPair(const uint8_t *s, const Reading &r, size_t first)
+{
+    size_t k = first;
+    while (k > 0 && r.chars[k - 1].size == 1 && r.chars[k - 1].code < 0x80 &&
+           r.chars[k].at == r.chars[k - 1].at + 1)
+        --k;
+    if (k == first || k == 0 || r.chars[k - 1].size != 2 || r.text[k] != r.text[k - 1] + 2 ||
+        r.chars[k].at != r.chars[k - 1].at + 2)
+        return first;
+    const uint8_t trail = s[r.text[k - 1] + 1];
+    return trail >= 0x40 && trail <= 0x7E ? k : first;
+}
+
 void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFacts &facts)
 {
     const auto *s = reinterpret_cast<const uint8_t *>(text);
@@ -375,6 +388,17 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
                 at = lead;
                 clean = false;
                 realigned = pair ? shifted : (r.text[v.first] - lead) / 2;
+                continue;
+            }
+            // A head cut after a few ASCII characters that follow a pair
+            // whose trail byte is ASCII too gives that byte back, and the
+            // ASCII is judged again with the text ("8B 41 46" before
+            // " の結果" of "AF の結果").
+            const size_t back = pair ? v.first : AsciiAfterPair(s, r, v.first);
+            if (back < v.first) {
+                PlainRuns(text, at, r.text[back - 1], facts);
+                at = r.text[back - 1] + 1;
+                clean = false;
                 continue;
             }
             PlainRuns(text, at, pair ? cut : cut + 1, facts);

@@ -104,6 +104,11 @@ private:
     // step ("E9 | 8D EC 8E D2" of "作者" read as E9 8D, EC 8E).  The earliest
     // such byte, or 0; `*count`: the characters read there.
     static constexpr size_t kShiftedPairs = 3;
+    // Where the ASCII characters right before character `first` of a
+    // reading begin when a pair whose trail byte is an ASCII byte stands
+    // right before them (its trail byte may be the text's first byte), or
+    // `first`.
+    static size_t AsciiAfterPair(const uint8_t *s, const Reading &r, size_t first);
     size_t ShiftedStart(const uint8_t *s, const Reading &r, size_t first, size_t *count) const;
     // The judge's bound on the score of the reading ReadShiftJis would make
     // from text byte `at` (japanese::ScoreBound), worked out from the

@@ -247,6 +247,19 @@ struct JapaneseText {
                     t = from;
                     continue;
                 }
+                // ASCII after a pair whose trail byte is ASCII: that byte
+                // is read again with the ASCII after it.
+                size_t k = v.first;
+                while (!pair && k > 0 && c[k - 1].size == 1 && c[k - 1].code < 0x80 &&
+                       c[k].at == c[k - 1].at + 1)
+                    --k;
+                if (!pair && k < v.first && k > 0 && c[k - 1].size == 2 && f[k] == f[k - 1] + 2 &&
+                    c[k].at == c[k - 1].at + 2 && byte(f[k - 1] + 1) >= 0x40 &&
+                    byte(f[k - 1] + 1) <= 0x7E) {
+                    plainRuns(t, f[k - 1]);
+                    t = f[k - 1] + 1;
+                    continue;
+                }
                 plainRuns(t, f[v.first - 1] + (pair ? 0 : 1));
                 t = pair ? f[v.first - 1] + 1 : f[v.first];
                 continue;
