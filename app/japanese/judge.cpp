@@ -592,6 +592,30 @@ bool HeadOfString(const RowChar *chars, uint32_t first, int form)
     return true;
 }
 
+// Where the word of a Shift-JIS row that ends at a clean edge in a
+// menu's or a label's mnemonic begins: the Japanese characters, pairs
+// side by side, right before "(_X)" or "(&X)" ("H削除(_D)", "O前(_F)":
+// machine code's last bytes before the word), or `count` when the row
+// does not end so.  Machine code seldom ends at a zero that way.
+size_t MnemonicWordStart(const RowChar *chars, size_t count, int form)
+{
+    if (count < 5)
+        return count;
+    const uint32_t open = chars[count - 4].code, mark = chars[count - 3].code;
+    const uint32_t key = chars[count - 2].code | 0x20;
+    if (open != '(' || (mark != '_' && mark != '&') || key < 'a' || key > 'z' ||
+        chars[count - 1].code != ')')
+        return count;
+    size_t k = count - 4;
+    while (k > 0 && chars[k - 1].size == 2 && chars[k].at == chars[k - 1].at + 2) {
+        const uint8_t c = ClassAt(chars[k - 1], form);
+        if (!IsJapaneseClass(c) || c == kHalfKatakana)
+            break;
+        --k;
+    }
+    return k < count - 4 ? k : count;
+}
+
 } // namespace
 
 Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges,
@@ -608,7 +632,8 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
     // (The bound's margin stops at 0: the row is settled only when it is
     // below the eased threshold.)
     const int64_t eased = static_cast<int64_t>(bound.Margin(edges.cleanEnd)) + ease;
-    if (eased < 0)
+    if (eased < 0 && !(form == JudgeForm::ShiftJis && !edges.cleanStart && edges.cleanEnd &&
+                       MnemonicWordStart(chars, count, static_cast<int>(form)) < count))
         return Verdict{false, 0, 0, static_cast<int32_t>(std::max<int64_t>(eased, INT32_MIN))};
     return JudgeRowWhole(chars, count, form, edges, ease);
 }
@@ -768,6 +793,12 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
           ShiftJisKanaInWords(chars, count, static_cast<int>(form)))) &&
         TextShaped(chars, count, static_cast<int>(form)))
         return Verdict{true, 0, static_cast<uint32_t>(count), clamp(margin < 0 ? 0 : margin)};
+    // A word before a mnemonic at a clean end is kept, from the word on.
+    if (margin < 0 && form == JudgeForm::ShiftJis && !edges.cleanStart && edges.cleanEnd) {
+        const size_t word = MnemonicWordStart(chars, count, static_cast<int>(form));
+        if (word < count)
+            return Verdict{true, static_cast<uint32_t>(word), static_cast<uint32_t>(count), 0};
+    }
     if (margin < 0)
         return Verdict{false, 0, 0, clamp(margin)};
     if (form == JudgeForm::Utf16Le && (Utf16Table(chars, count, first, end, edges.cleanEnd) ||

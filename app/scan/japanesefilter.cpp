@@ -243,6 +243,12 @@ __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const c
     bool japanese = false;
     if (BoundShiftJis<true>(text, length, at, cleanStart, end, &japanese) >= 0 && japanese)
         return false;
+    // A text that ends at a clean edge in a mnemonic ("(_D)") after a pair
+    // is judged character by character (the judge keeps its word).
+    if (japanese && !cleanStart && *end == length && facts_->cleanEnd && length - at >= 6 &&
+        s[length - 4] == '(' && (s[length - 3] == '_' || s[length - 3] == '&') &&
+        s[length - 1] == ')')
+        return false;
     // The reading from the next byte, where the first pair's trail byte is
     // a lead byte (JudgeShiftJis).
     if (!japanese || cleanStart || !sjis::IsLead(s[at]) || *end < at + 2 || !sjis::IsLead(s[at + 1]))
