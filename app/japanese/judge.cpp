@@ -566,10 +566,11 @@ size_t Utf16GluedHead(const RowChar *chars, size_t count, bool cleanStart)
 
 // Whether characters [0, first) of a whole string, a head the pairs
 // would cut off, read as the string's own head rather than a zero of
-// machine code and the bytes after it glued to the text: no sign, no
-// half-width katakana, no bytes left out, and no pair standing alone
-// among ASCII characters or at the string's start ("職xcel" of 90 45,
-// "Aフrustdb": code's byte took the text's first byte as its trail byte),
+// machine code and the bytes after it glued to the text: no bytes left
+// out, no pair twice in a row (code's padding: "瑞瑞" of 90 90 90 90), and
+// among its first two characters no sign, no half-width katakana and no
+// pair standing alone among ASCII characters ("職xcel" of 90 45, "Aフrustdb":
+// code's byte took the text's first byte as its trail byte; "Hζ%s"),
 // where text's words of kanji and kana hold two pairs side by side at
 // least ("遠隔I/O", "青バランス").
 bool HeadOfString(const RowChar *chars, uint32_t first, int form)
@@ -580,13 +581,14 @@ bool HeadOfString(const RowChar *chars, uint32_t first, int form)
             return false;
         if (k == first)
             break;
+        if (pair(k) && k > 0 && chars[k].code == chars[k - 1].code)
+            return false;
+        if (k >= 2)
+            continue;
         const uint8_t c = ClassAt(chars[k], form);
         if (c == kSymbol || c == kOther || c == kHalfKatakana)
             return false;
         if (pair(k) && (k == 0 || !pair(k - 1)) && !pair(k + 1))
-            return false;
-        // (Nor code's padding: "瑞瑞" of 90 90 90 90.)
-        if (pair(k) && k > 0 && chars[k].code == chars[k - 1].code)
             return false;
     }
     return true;
