@@ -114,8 +114,8 @@ bool ShiftJisKanaInWords(const RowChar *chars, size_t count, int form)
 // kana, Japanese punctuation and signs and kanji of the three commonest
 // bands (or code-like ones) beyond ASCII, and each stretch of those has
 // before it the string's start, a space, "(", a quote, "|" or a format's
-// last letter, and after it the string's end, a space, ":", ")", "." or a
-// mnemonic.
+// last letter, and after it the string's end, a space, ":", ")", ".", "="
+// or a mnemonic ("負荷=%lu"); arrows count as Japanese signs ("左→右").
 bool ShiftJisWordsInText(const RowChar *chars, size_t count, int form)
 {
     const auto letter = [](uint32_t u) { return (u | 0x20) >= 'a' && (u | 0x20) <= 'z'; };
@@ -146,9 +146,11 @@ bool ShiftJisWordsInText(const RowChar *chars, size_t count, int form)
             continue;
         }
         const uint8_t c = ClassAt(chars[k], form);
+        // (Arrows are signs text sets between words: "左→右".)
+        const bool arrow = u >= 0x2190 && u <= 0x2193;
         if (c != kHiraganaCommon && c != kHiragana && c != kKatakana && c != kLongVowel &&
             c != kJapaneseStop && c != kBracket && c != kJapaneseSign && c != kKanji1 &&
-            c != kKanji2 && c != kKanji3 && c != kCodeLike)
+            c != kKanji2 && c != kKanji3 && c != kCodeLike && !arrow)
             return false;
         if (k > 0 && chars[k - 1].code < 0x80) {
             const uint32_t before = chars[k - 1].code;
@@ -158,7 +160,8 @@ bool ShiftJisWordsInText(const RowChar *chars, size_t count, int form)
         }
         if (k + 1 < count && chars[k + 1].code < 0x80) {
             const uint32_t after = chars[k + 1].code;
-            if (after != ' ' && after != ':' && after != ')' && after != '.' && !mnemonic(k + 1))
+            if (after != ' ' && after != ':' && after != ')' && after != '.' && after != '=' &&
+                !mnemonic(k + 1))
                 return false;
         }
     }
