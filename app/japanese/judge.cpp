@@ -109,8 +109,8 @@ bool ShiftJisKanaInWords(const RowChar *chars, size_t count, int form)
 // with a few Japanese characters set in it as words ("%lld年", "PGP 鍵",
 // "  %H   時 (00..23)", "色(_C)"): machine code glues its pairs to letters,
 // digits and signs ("A 越(", "楕_HN", "規(C, ") and makes rare kanji.  It
-// reads as text when it holds a word of three letters, a format ("%s") or
-// a mnemonic ("(_C)", "(&C)"), none of the signs text seldom holds, only
+// reads as text when it holds a word of three letters, a format ("%s"),
+// a mnemonic ("(_C)", "(&C)") or a label ("例: "), none of the signs text seldom holds, only
 // kana, Japanese punctuation and signs and kanji of the three commonest
 // bands (or code-like ones) beyond ASCII, and each stretch of those has
 // before it the string's start, a space, "(", a quote, "|" or a format's
@@ -158,6 +158,9 @@ bool ShiftJisWordsInText(const RowChar *chars, size_t count, int form)
                 !(letter(before) && formatEnd(k - 1)))
                 return false;
         }
+        // A label: Japanese characters, ": " and what they name ("例: 1-3").
+        word = word || (k + 2 < count && chars[k + 1].code == ':' && chars[k + 2].code == ' ' &&
+                        IsCommonTextClass(c));
         if (k + 1 < count && chars[k + 1].code < 0x80) {
             const uint32_t after = chars[k + 1].code;
             if (after != ' ' && after != ':' && after != ')' && after != '.' && after != '=' &&
