@@ -300,11 +300,12 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
         case '`':
             return later(k, '\'', 0x2019);
         case '(':
-            return later(k, ')', ')');
+            // (Not an empty pair: "[]A" of x86's pops before the text.)
+            return next != ')' && later(k, ')', ')');
         case '*':
             return next == ' ' || later(k, '*', '*');
         case '[':
-            return later(k, ']', ']');
+            return next != ']' && later(k, ']', ']');
         case '<':
             return later(k, '>', '>');
         case '|':
