@@ -336,6 +336,11 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
         return static_cast<uint32_t>(h);
     if (h == 0 && GluedByteBeforeWord(chars, j))
         return 1;
+    // A letter and "$" at a dirty edge before a word are x86's register
+    // and stack operand bytes ("L$IPA" of 4C 24, "T$fetch"), not text's.
+    const auto letterAt = [&](size_t k) { return ((at(k) | 0x20) >= 'a' && (at(k) | 0x20) <= 'z'); };
+    if (h == 0 && j >= 4 && letterAt(0) && at(1) == '$' && letterAt(2) && letterAt(3))
+        return 2;
     // (A head with a space before the Japanese character is no glued
     // head: "ASF 動画".)
     bool spaced = false, glued = false;
