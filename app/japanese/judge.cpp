@@ -280,6 +280,7 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
     if (h == 0 && cleanStart)
         return first;
     const auto at = [&](size_t k) { return k < count ? chars[k].code : 0u; };
+    const auto letterAt = [&](size_t k) { return ((at(k) | 0x20) >= 'a' && (at(k) | 0x20) <= 'z'); };
     const auto later = [&](size_t k, uint32_t a, uint32_t b) {
         for (size_t q = k + 1; q < count; ++q)
             if (chars[q].code == a || chars[q].code == b)
@@ -293,7 +294,8 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
             return k == h || k - h <= 2 || next == ' ';
         case '%':
             return IsWordChar(next) || next == '.' || next == '-' || next == '%' || next == '*' ||
-                   next == '+' || next == '#' || next == '\'' || (next == '(' && later(k, ')', ')'));
+                   next == '+' || next == '#' || next == '\'' ||
+                   (next == '(' && letterAt(k + 2) && later(k, ')', ')'));
         case '"':
             return later(k, '"', 0x201D);
         case '\'':
@@ -338,8 +340,19 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
         return 1;
     // A letter and "$" at a dirty edge before a word are x86's register
     // and stack operand bytes ("L$IPA" of 4C 24, "T$fetch"), not text's.
-    const auto letterAt = [&](size_t k) { return ((at(k) | 0x20) >= 'a' && (at(k) | 0x20) <= 'z'); };
     if (h == 0 && j >= 4 && letterAt(0) && at(1) == '$' && letterAt(2) && letterAt(3))
+        return 2;
+    // So is the end of a section's name (".idata", ".text") glued to a
+    // word (".idCDX", ".iFILE"), and a capital and a small letter glued to
+    // a capitalised word ("PgJava", "DaMPEG", "AgGnuPG").
+    const auto capitalAt = [&](size_t k) { return at(k) >= 'A' && at(k) <= 'Z'; };
+    const auto smallAt = [&](size_t k) { return at(k) >= 'a' && at(k) <= 'z'; };
+    if (h == 0 && at(0) == '.' && smallAt(1)) {
+        const size_t w = smallAt(2) ? 3 : 2;
+        if (w + 1 < j && capitalAt(w) && IsWordChar(at(w + 1)))
+            return static_cast<uint32_t>(w);
+    }
+    if (h == 0 && j > 4 && capitalAt(0) && smallAt(1) && capitalAt(2) && WordHead(chars, 2, j))
         return 2;
     // (A head with a space before the Japanese character is no glued
     // head: "ASF 動画".)
