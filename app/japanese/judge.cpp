@@ -293,8 +293,11 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
         case ' ':
             return k == h || k - h <= 2 || next == ' ';
         case '%':
-            return IsWordChar(next) || next == '.' || next == '-' || next == '%' || next == '*' ||
-                   next == '+' || next == '#' || next == '\'' ||
+            // (A percent sign escaped before a letter, "%%s", is code's
+            // byte before a format; a name in parentheses, "%(name)s", is
+            // one.)
+            return IsWordChar(next) || next == '.' || next == '-' || next == '*' || next == '+' ||
+                   next == '#' || next == '\'' || (next == '%' && !letterAt(k + 2)) ||
                    (next == '(' && letterAt(k + 2) && later(k, ')', ')'));
         case '"':
             return later(k, '"', 0x201D);
