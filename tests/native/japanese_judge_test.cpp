@@ -94,6 +94,26 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
         {"a Japanese word after spaces after a zero", U"  主サーバー設定ファイルを使用する", JudgeForm::Utf8,
          true, true, true, 0, 18},
         {"message in UTF-8", U"%s に充分な空きスペースがありません。", JudgeForm::Utf8, true, true, true, 0, 20},
+        // Whole strings whose head the pairs alone would cut, and code's
+        // bytes that a zero, padding or a lone pair glue to the text.
+        {"a code-like kanji word before ASCII", U"遠隔I/Oエラーです", JudgeForm::ShiftJis, true, true,
+         true, 0, 10},
+        {"arrows between words", U"LRE 左→右 Embedding(_E)", JudgeForm::ShiftJis, true, true, true, 0,
+         21},
+        {"a label and numbers", U"例: 1-3,7,11", JudgeForm::ShiftJis, true, true, true, 0, 11},
+        {"a rare kanji before a colon", U"鐃: ", JudgeForm::ShiftJis, true, true, false, 0, 0},
+        {"a lone pair glued to a word after a zero", U"職xcel 2007 スプレッドシート", JudgeForm::ShiftJis,
+         true, true, true, 1, 19},
+        {"a word before a mnemonic after code", U"H削除(_D)", JudgeForm::ShiftJis, false, true, true, 1, 7},
+        {"x86 pops glued to the text", U"[]Aコマンドライン", JudgeForm::ShiftJis, false, true, true, 3, 10},
+        {"x86 operand bytes before a name", U"L$IPA (国際発音記号)", JudgeForm::ShiftJis, false, true,
+         true, 2, 14},
+        {"a section name's end glued to a name", U".idCDX ファイル", JudgeForm::ShiftJis, false, true, true,
+         3, 11},
+        {"two letters glued to a capitalised word", U"PgJava バイトコード", JudgeForm::ShiftJis, false, true,
+         true, 2, 13},
+        {"a percent sign glued to a format", U"%%s の tcb ディレクトリ", JudgeForm::ShiftJis, false, true,
+         true, 1, 16},
         // Code rows: x86-64 pushes with a kanji glued on, a table of
         // units read as ideographs between ASCII, pairs of rare kanji.
         {"pushes with a kanji", U"AWAVAUATUSH壊", JudgeForm::ShiftJis, false, false, false, 0, 0},

@@ -450,6 +450,7 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
     const std::string sign = Sjis("署名の検証を省略");
     const std::string dns = Sjis("DNS が失敗しました: NOTIMP");
     const std::string env = Sjis("あなたは言語に関わりのない環境にいます");
+    const std::string result = Sjis("AF の結果");
     const struct {
         const char *what;
         std::string data;
@@ -478,6 +479,9 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
         // 0x98 takes "D" as its trail byte; the name is read again whole.
         {"a name before the message after a lead byte", "\x01\x98" + dns + Z(1), {A(2, dns)}},
         {"code's digit before a katakana byte left out", "\x01" "0\xC0" + env + Z(1), {A(3, env)}},
+        // 0x8B takes "A" as its trail byte and the judge cuts "F" with the
+        // pair: "A" is read again with the text.
+        {"a name's letters after a pair of code", "\x01\x8B" + result + Z(1), {A(2, result)}},
         {"a two-character word between zeros", Z(1) + Sjis("全般") + Z(1), {A(1, Sjis("全般"))}},
         {"the ASCII of a code row is read again as text",
          Z(1) + "configure\x89\xC2\x89\xD8" + Z(1), {A(1, "configure")}},
