@@ -109,8 +109,9 @@ bool ShiftJisKanaInWords(const RowChar *chars, size_t count, int form)
 // with a few Japanese characters set in it as words ("%lld年", "PGP 鍵",
 // "  %H   時 (00..23)", "色(_C)"): machine code glues its pairs to letters,
 // digits and signs ("A 越(", "楕_HN", "規(C, ") and makes rare kanji.  It
-// reads as text when it holds a word of three letters, a format ("%s"),
-// a mnemonic ("(_C)", "(&C)") or a label ("例: "), none of the signs text seldom holds, only
+// reads as text when it holds a word of three letters, a format ("%s"), a
+// mnemonic ("(_C)", "(&C)") or a label of common Japanese characters
+// ("例: "), none of the signs text seldom holds, only
 // kana, Japanese punctuation and signs and kanji of the three commonest
 // bands (or code-like ones) beyond ASCII, and each stretch of those has
 // before it the string's start, a space, "(", a quote, "|" or a format's

@@ -29,6 +29,10 @@
 // a Shift-JIS one of small-letter words with a kana or two, and one of
 // ASCII text (a word, a format or a mnemonic) with kana and kanji set in
 // it as words, between spaces and punctuation ("%lld年", "PGP 鍵", "色(_C)").
+// A whole Shift-JIS string weighs against its cut spans with its bonus,
+// unless its head reads as a zero of code and the bytes after it ("職xcel");
+// a Shift-JIS word before a mnemonic at a clean end ("H削除(_D)") reads as
+// text from the word on, whatever its score.
 #pragma once
 
 #include <cstddef>
