@@ -8,7 +8,9 @@
 //     a head whose last character is a pair, the pair's trail byte is read
 //     again as the first byte of the text ("[" of "[Enter]", which machine
 //     code's last byte took as its trail byte), and what follows is judged
-//     again; at a dirty start a first pair whose trail byte is a lead byte
+//     again, as is the trail byte of a pair before the ASCII characters
+//     of a head cut ("A" of "8B 41 46 20": "AF の結果"); at a dirty start
+//     a first pair whose trail byte is a lead byte
 //     is also read from that byte, and the reading the judge scores higher
 //     wins; where the head cut ends in pairs and a lone byte that, read
 //     one byte on, pair up in step with the text ("8B 83 41 83 43" of
