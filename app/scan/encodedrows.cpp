@@ -161,15 +161,22 @@ size_t FirstJapanese(const EncodedChar *chars, size_t count)
 
 // UTF-16BE text glued to the last bytes of machine code: how many units
 // that begin the run are those bytes, not text.  A lone katakana, first
-// or after a unit that is no kana, before anything but katakana; at a
-// dirty edge, one or two units before ASCII whose last is a sign that is
-// no Japanese character (Greek, Cyrillic, box drawing; not an opening
-// quotation mark: "‘%s’"), and a lone kanji before a format or a quote.  Words of katakana are longer than one, text seldom
-// begins with a foreign letter before ASCII, and a kanji that begins text
-// stands before kana or a space ("例: "), where machine code ends in any
-// unit (00 80 30 C0 reads as "耀ダ", 04 01 as "Ё").  A Japanese sign may
-// begin text ("※ ").
-size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
+// or after a unit that is no kana, before anything but katakana; one or
+// two units before ASCII whose last is a sign that is no Japanese
+// character (Greek, Cyrillic, box drawing; not an opening quotation mark:
+// "‘%s’"), at a clean edge only one, which zeros of machine code also
+// give ("00 00 04 01" before "%s" reads as "Ё%s"); a lone kanji before a
+// format or a quote at a dirty edge; at any edge a kanji first that
+// Japanese text seldom or never uses and whose low byte is zero (a
+// number's high bytes: 80 00 reads as "耀", 61 00 as "愀"); and "ダ"
+// after zeros before a vowel that seldom follows it in a word (30 C0 is
+// the top of the number -16.0, whose other six bytes are zeros).  Words of katakana are longer than one,
+// text seldom begins with a foreign letter before ASCII, and a kanji that
+// begins text stands before kana or a space ("例: "), where machine code
+// ends in any unit (00 80 30 C0 reads as "耀ダ", 04 01 as "Ё").  A
+// Japanese sign may begin text ("※ ").  `zerosBefore`: the three bytes
+// before the run are zeros.
+size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart, bool zerosBefore)
 {
     const auto code = [&](size_t k) { return k < count ? chars[k].code : 0u; };
     const auto katakana = [&](size_t k) { return code(k) >= 0x30A1 && code(k) <= 0x30FA; };
@@ -183,12 +190,22 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
             return k + 1;
     const size_t a = code(1) < 0x80 ? 1 : 2;
     const uint32_t sign = code(a - 1);
-    if (!cleanStart && a < count && code(a) < 0x80 && sign >= 0x80 && sign != 0x2018 &&
-        sign != 0x201C && !IsJapaneseUnit(static_cast<uint16_t>(sign)))
+    if ((!cleanStart || a == 1) && a < count && code(a) < 0x80 && sign >= 0x80 &&
+        sign != 0x2018 && sign != 0x201C && !IsJapaneseUnit(static_cast<uint16_t>(sign)))
         return a;
     const uint32_t next = code(1);
     if (!cleanStart && code(0) >= 0x4E00 && code(0) <= 0x9FFF &&
         (next == '%' || next == '"' || next == '\'' || next == '`'))
+        return 1;
+    // (The kanji's band by how often text uses it: in UTF-16 every unit
+    // with a zero byte is code-like.)
+    const uint8_t band = japanese::kClassBlocks[japanese::kClassBlockOf[code(0) >> 8]][code(0) & 0xFF];
+    if (code(0) >= 0x4E00 && code(0) <= 0x9FFF && (code(0) & 0xFF) == 0 &&
+        (band == japanese::kKanji4 || band == japanese::kKanji5))
+        return 1;
+    // A katakana word holds "ダ" before the vowels イ and ウ ("ダイアログ",
+    // "ダウンロード"), seldom before ア, エ or オ.
+    if (zerosBefore && code(0) == 0x30C0 && (next == 0x30A2 || next == 0x30A8 || next == 0x30AA))
         return 1;
     return 0;
 }
@@ -266,7 +283,9 @@ bool KanjiAlone(const EncodedChar *chars, size_t count, bool whole)
 // UTF-16BE as kana in rising order: a row with five kana or more whose
 // characters beyond ASCII all rise (whatever ASCII stands between them),
 // but for the last one (often a comma, a full stop or a bracket, whose
-// code points are low), is one.  Words rise often but not all through:
+// code points are low), is one, unless they follow an ASCII word and a
+// space ("A4 エキストラ", "Matroska ストリーム"), as text sets them and a
+// table's numbers seldom do.  Words rise often but not all through:
 // "アニメーション" falls after its long vowel mark, "書き込みエラー" at its
 // kanji.
 bool RisingTable(const EncodedChar *chars, size_t count)
@@ -278,6 +297,10 @@ bool RisingTable(const EncodedChar *chars, size_t count)
         const uint32_t code = chars[k].code;
         if (code < 0x80)
             continue;
+        const uint32_t word = k >= 2 ? chars[k - 2].code | 0x20 : 0;
+        if (wide == 0 && k >= 2 && chars[k - 1].code == ' ' &&
+            ((word >= 'a' && word <= 'z') || (chars[k - 2].code >= '0' && chars[k - 2].code <= '9')))
+            return false;
         kana += IsKana(code);
         fellLast = wide++ > 0 && code <= last;
         falls += fellLast;
@@ -369,9 +392,12 @@ int32_t EncodedRows::OtherMargin(Encoding encoding, const uint8_t *d, uint64_t b
     Utf16LeCodes(bytes, length, codes);
     const RowEdges same{edges.cleanStart, edges.cleanEnd && codes.size() == length / 2};
     best = std::max(best, MarginOf(codes, JudgeForm::Utf16Le, same, scratch));
-    if (a == 0)
-        return best;
+    // After a zero unit (the end of the UTF-16BE string before), that
+    // reading would begin with a unit whose low byte is zero, which
+    // UTF-16LE text seldom holds ("以下の" after 00 00 reads "一以》の").
     auto at = [&](uint64_t k) { return k - base < avail ? d[k - base] : uint8_t(0); };
+    if (a == 0 || (a >= 2 && at(a - 1) == 0 && at(a - 2) == 0))
+        return best;
     std::vector<uint8_t> &shifted = shifted_;
     shifted.clear();
     for (uint64_t k = a - 1; k < b + 1; ++k)
@@ -389,7 +415,10 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
                          size_t avail, uint64_t *from, uint64_t *to)
 {
     if (encoding == Encoding::Utf16Be) {
-        const size_t glued = GluedUnits(chars, count, cleanStart);
+        const uint64_t at = chars[0].from;
+        const bool zerosBefore = at >= base + 3 && at - base <= avail && bytes[at - base - 1] == 0 &&
+                                 bytes[at - base - 2] == 0 && bytes[at - base - 3] == 0;
+        const size_t glued = GluedUnits(chars, count, cleanStart, zerosBefore);
         chars += glued;
         count -= glued;
         cleanStart = cleanStart && glued == 0;

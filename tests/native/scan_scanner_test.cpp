@@ -417,6 +417,16 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
         {"code bytes 00 80 30 C0 before an indented message",
          "\x8B\x45" + Z(1) + "\x80\x30\xC0" + utf16be(u"   のみ使用する") + Z(2), 5, be,
          {row(B, 6, "   のみ使用する")}},
+        {"zeros and 04 01 (a Cyrillic letter) before a format", Z(4) + "\x04\x01" +
+             utf16be(u"%s は存在しますが読み込めません") + Z(2), 5, be,
+         {row(B, 6, "%s は存在しますが読み込めません")}},
+        {"a number's high bytes 80 00 (a rare kanji) before katakana",
+         Z(2) + "\x80" + Z(1) + utf16be(u"アーカイブを開けません") + Z(2), 5, be,
+         {row(B, 4, "アーカイブを開けません")}},
+        {"the top of -16.0 (30 C0) before katakana", Z(6) + "\x30\xC0" + utf16be(u"アーカイブが壊れています") + Z(2),
+         5, be, {row(B, 8, "アーカイブが壊れています")}},
+        {"a word of katakana that begins with that unit", Z(6) + utf16be(u"ダイアログを開く") + Z(2), 5, be,
+         {row(B, 6, "ダイアログを開く")}},
         // Right after machine code: its last bytes read with the text's.
         {"code bytes 30 C0 (a lone katakana) before hiragana", "\x8B\x45\x30\xC0" + utf16be(u"この鍵を削除します") + Z(2),
          5, be, {row(B, 4, "この鍵を削除します")}},

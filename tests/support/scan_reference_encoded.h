@@ -336,7 +336,8 @@ private:
                                                edges.cleanEnd && codes.size() == (b - a) / 2};
             best = std::max(best, Margin(codes, JudgeForm::Utf16Le, same));
         }
-        if (e == 2 && a > 0) {
+        // Not after a zero unit: the reading would begin with a unit xx00.
+        if (e == 2 && a > 0 && !(a >= 2 && At(a - 1) == 0 && At(a - 2) == 0)) {
             le(a - 1, b + 1);
             const lex::japanese::RowEdges shifted{a < 3 || (At(a - 3) | At(a - 2) << 8) < 0x20,
                                                   codes.size() == (b - a + 2) / 2 &&
@@ -349,7 +350,7 @@ private:
     }
 
     // UTF-16BE: the units of machine code glued to the run's start.
-    static size_t Glued(const std::vector<RefChar> &run, bool cleanStart)
+    size_t Glued(const std::vector<RefChar> &run, bool cleanStart) const
     {
         auto at = [&](size_t k) { return k < run.size() ? run[k].code : 0u; };
         auto katakana = [&](size_t k) { return at(k) >= 0x30A1 && at(k) <= 0x30FA; };
@@ -362,9 +363,9 @@ private:
         if (!(at(0) >= 0x3041 && at(0) <= 0x30FF) && katakana(1) && run.size() > 2 &&
             !(at(2) >= 0x30A1 && at(2) <= 0x30FC))
             return 2;
-        // At a dirty edge, one or two units before ASCII, the last a sign
+        // One unit before ASCII (at a dirty edge also two), the last a sign
         // that is no Japanese character nor an opening quotation mark.
-        for (size_t a = 1; a <= 2 && !cleanStart; ++a)
+        for (size_t a = 1; a <= 2 && (a == 1 || !cleanStart); ++a)
             if (at(a - 1) >= 0x80 && a < run.size() && at(a) < 0x80 && at(a - 1) != 0x2018 &&
                 at(a - 1) != 0x201C && !lex::IsJapaneseUnit(static_cast<uint16_t>(at(a - 1))))
                 return a;
@@ -372,6 +373,17 @@ private:
         const uint32_t n = at(1);
         if (!cleanStart && at(0) >= 0x4E00 && at(0) <= 0x9FFF &&
             (n == '%' || n == '"' || n == '\'' || n == '`'))
+            return 1;
+        // A kanji of the two rarest bands of the form XX00.
+        const uint32_t u = at(0);
+        const uint8_t band = lex::japanese::kClassBlocks[lex::japanese::kClassBlockOf[u >> 8]][u & 0xFF];
+        if (u >= 0x4E00 && u <= 0x9FFF && (u & 0xFF) == 0 &&
+            (band == lex::japanese::kKanji4 || band == lex::japanese::kKanji5))
+            return 1;
+        // "ダ" after three zero bytes, before ア, エ or オ.
+        const size_t f = run[0].from;
+        if (u == 0x30C0 && f >= 3 && At(f - 1) == 0 && At(f - 2) == 0 && At(f - 3) == 0 &&
+            (n == 0x30A2 || n == 0x30A8 || n == 0x30AA))
             return 1;
         return 0;
     }
