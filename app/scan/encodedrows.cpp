@@ -169,14 +169,13 @@ size_t FirstJapanese(const EncodedChar *chars, size_t count)
 // format or a quote at a dirty edge; at any edge a kanji first that
 // Japanese text seldom or never uses and whose low byte is zero (a
 // number's high bytes: 80 00 reads as "耀", 61 00 as "愀"); and "ダ"
-// after zeros before a vowel that seldom follows it in a word (30 C0 is
-// the top of the number -16.0, whose other six bytes are zeros).  Words of katakana are longer than one,
-// text seldom begins with a foreign letter before ASCII, and a kanji that
-// begins text stands before kana or a space ("例: "), where machine code
-// ends in any unit (00 80 30 C0 reads as "耀ダ", 04 01 as "Ё").  A
-// Japanese sign may begin text ("※ ").  `zerosBefore`: the three bytes
-// before the run are zeros.
-size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart, bool zerosBefore)
+// before a katakana that seldom follows it in a word (30 C0 is the
+// instruction xor al, al, and the top of the number -16.0).  Words of
+// katakana are longer than one, text seldom begins with a foreign letter
+// before ASCII, and a kanji that begins text stands before kana or a
+// space ("例: "), where machine code ends in any unit (00 80 30 C0 reads
+// as "耀ダ", 04 01 as "Ё").  A Japanese sign may begin text ("※ ").
+size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
 {
     const auto code = [&](size_t k) { return k < count ? chars[k].code : 0u; };
     const auto katakana = [&](size_t k) { return code(k) >= 0x30A1 && code(k) <= 0x30FA; };
@@ -203,9 +202,10 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart, bool 
     if (code(0) >= 0x4E00 && code(0) <= 0x9FFF && (code(0) & 0xFF) == 0 &&
         (band == japanese::kKanji4 || band == japanese::kKanji5))
         return 1;
-    // A katakana word holds "ダ" before the vowels イ and ウ ("ダイアログ",
-    // "ダウンロード"), seldom before ア, エ or オ.
-    if (zerosBefore && code(0) == 0x30C0 && (next == 0x30A2 || next == 0x30A8 || next == 0x30AA))
+    // The katakana that go on a word after "ダ" ("ダイアログ", "ダウンロード",
+    // "ダブル", "ダーク", "ダンプ", "ダッシュ", "ダミー").
+    if (code(0) == 0x30C0 && katakanaWord(1) && next != 0x30A4 && next != 0x30A6 &&
+        next != 0x30D6 && next != 0x30FC && next != 0x30F3 && next != 0x30C3 && next != 0x30DF)
         return 1;
     return 0;
 }
@@ -415,10 +415,7 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
                          size_t avail, uint64_t *from, uint64_t *to)
 {
     if (encoding == Encoding::Utf16Be) {
-        const uint64_t at = chars[0].from;
-        const bool zerosBefore = at >= base + 3 && at - base <= avail && bytes[at - base - 1] == 0 &&
-                                 bytes[at - base - 2] == 0 && bytes[at - base - 3] == 0;
-        const size_t glued = GluedUnits(chars, count, cleanStart, zerosBefore);
+        const size_t glued = GluedUnits(chars, count, cleanStart);
         chars += glued;
         count -= glued;
         cleanStart = cleanStart && glued == 0;

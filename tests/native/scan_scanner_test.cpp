@@ -408,6 +408,11 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
         // table, text first read one byte off, code bytes before a head.
         {"katakana that rise and fall", Z(2) + utf16be(u"アニメーション") + Z(2), 5, be,
          {row(B, 2, "アニメーション")}},
+        {"kana that rise, glued to ASCII, as in a table", Z(2) + utf16be(u"lまりをゴヌ") + Z(2), 5, be, {}},
+        {"and after an ASCII word and a space", Z(2) + utf16be(u"A4 エキストラ") + Z(2), 5, be,
+         {row(B, 2, "A4 エキストラ")}},
+        {"after a zero unit, though one byte on it reads as UTF-16LE",
+         Z(2) + utf16be(u"以下のファイルがあります") + Z(2), 5, be, {row(B, 2, "以下のファイルがあります")}},
         {"kana that rise after a kanji", Z(2) + utf16be(u"%s: 書き込みエラー") + Z(2), 5, be,
          {row(B, 2, "%s: 書き込みエラー")}},
         {"text after ASCII first read one byte off", Z(4) + "\xFE\xFF" + utf16be(u"DNS が失敗しました: NOAUTH") + Z(2),
@@ -423,8 +428,8 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
         {"a number's high bytes 80 00 (a rare kanji) before katakana",
          Z(2) + "\x80" + Z(1) + utf16be(u"アーカイブを開けません") + Z(2), 5, be,
          {row(B, 4, "アーカイブを開けません")}},
-        {"the top of -16.0 (30 C0) before katakana", Z(6) + "\x30\xC0" + utf16be(u"アーカイブが壊れています") + Z(2),
-         5, be, {row(B, 8, "アーカイブが壊れています")}},
+        {"xor al, al (30 C0) before katakana", "\x8B\x45\x30\xC0" + utf16be(u"アーカイブが壊れています") + Z(2),
+         5, be, {row(B, 4, "アーカイブが壊れています")}},
         {"a word of katakana that begins with that unit", Z(6) + utf16be(u"ダイアログを開く") + Z(2), 5, be,
          {row(B, 6, "ダイアログを開く")}},
         // Right after machine code: its last bytes read with the text's.

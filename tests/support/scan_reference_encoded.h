@@ -350,7 +350,7 @@ private:
     }
 
     // UTF-16BE: the units of machine code glued to the run's start.
-    size_t Glued(const std::vector<RefChar> &run, bool cleanStart) const
+    static size_t Glued(const std::vector<RefChar> &run, bool cleanStart)
     {
         auto at = [&](size_t k) { return k < run.size() ? run[k].code : 0u; };
         auto katakana = [&](size_t k) { return at(k) >= 0x30A1 && at(k) <= 0x30FA; };
@@ -380,10 +380,9 @@ private:
         if (u >= 0x4E00 && u <= 0x9FFF && (u & 0xFF) == 0 &&
             (band == lex::japanese::kKanji4 || band == lex::japanese::kKanji5))
             return 1;
-        // "ダ" after three zero bytes, before ア, エ or オ.
-        const size_t f = run[0].from;
-        if (u == 0x30C0 && f >= 3 && At(f - 1) == 0 && At(f - 2) == 0 && At(f - 3) == 0 &&
-            (n == 0x30A2 || n == 0x30A8 || n == 0x30AA))
+        // "ダ" before a katakana but イ, ウ, ブ, ー, ン, ッ and ミ.
+        if (u == 0x30C0 && n >= 0x30A1 && n <= 0x30FC && n != 0x30A4 && n != 0x30A6 &&
+            n != 0x30D6 && n != 0x30FC && n != 0x30F3 && n != 0x30C3 && n != 0x30DF)
             return 1;
         return 0;
     }
