@@ -166,9 +166,11 @@ size_t FirstJapanese(const EncodedChar *chars, size_t count)
 // character (Greek, Cyrillic, box drawing; not an opening quotation mark:
 // "‘%s’"), at a clean edge only one, which zeros of machine code also
 // give ("00 00 04 01" before "%s" reads as "Ё%s"); a lone kanji before a
-// format or a quote at a dirty edge; at any edge a kanji first that
-// Japanese text seldom or never uses and whose low byte is zero (a
-// number's high bytes: 80 00 reads as "耀", 61 00 as "愀"); and "ダ"
+// format or a quote at a dirty edge; at any edge a kanji first or second
+// that Japanese text seldom or never uses and whose low byte is zero (a
+// number's high bytes: 80 00 reads as "耀", 61 00 as "愀"); at a dirty
+// edge a full-width letter, a half-width katakana or a comma before
+// Japanese characters; and "ダ"
 // before a katakana that seldom follows it in a word (30 C0 is the
 // instruction xor al, al, and the top of the number -16.0).  Words of
 // katakana are longer than one, text seldom begins with a foreign letter
@@ -198,9 +200,22 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
         return 1;
     // (The kanji's band by how often text uses it: in UTF-16 every unit
     // with a zero byte is code-like.)
-    const uint8_t band = japanese::kClassBlocks[japanese::kClassBlockOf[code(0) >> 8]][code(0) & 0xFF];
-    if (code(0) >= 0x4E00 && code(0) <= 0x9FFF && (code(0) & 0xFF) == 0 &&
-        (band == japanese::kKanji4 || band == japanese::kKanji5))
+    const auto numberHigh = [&](size_t k) {
+        const uint32_t u = code(k);
+        const uint8_t band = japanese::kClassBlocks[japanese::kClassBlockOf[u >> 8]][u & 0xFF];
+        return u >= 0x4E00 && u <= 0x9FFF && (u & 0xFF) == 0 &&
+               (band == japanese::kKanji4 || band == japanese::kKanji5);
+    };
+    for (size_t k = 0; k < 2; ++k)
+        if (numberHigh(k) && k + 1 < count)
+            return k + 1;
+    // A full-width letter, slash or low line, a half-width katakana or a
+    // comma or full stop before Japanese text at a dirty edge: text seldom
+    // begins with one ("ｈ単語", "、不明な").
+    const uint32_t c0 = code(0);
+    if (!cleanStart && next >= 0x80 &&
+        ((c0 >= 0xFF21 && c0 <= 0xFF3A) || (c0 >= 0xFF41 && c0 <= 0xFF5A) || c0 == 0xFF0F ||
+         c0 == 0xFF3F || (c0 >= 0xFF61 && c0 <= 0xFF9F) || c0 == 0x3001 || c0 == 0x3002))
         return 1;
     // The katakana that go on a word after "ダ" ("ダイアログ", "ダウンロード",
     // "ダブル", "ダーク", "ダンプ", "ダッシュ", "ダミー").

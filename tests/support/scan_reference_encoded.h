@@ -374,11 +374,20 @@ private:
         if (!cleanStart && at(0) >= 0x4E00 && at(0) <= 0x9FFF &&
             (n == '%' || n == '"' || n == '\'' || n == '`'))
             return 1;
-        // A kanji of the two rarest bands of the form XX00.
+        // A kanji of the two rarest bands of the form XX00, first or second.
+        for (size_t k = 0; k < 2 && k + 1 < run.size(); ++k) {
+            const uint32_t c = at(k);
+            const uint8_t band = lex::japanese::kClassBlocks[lex::japanese::kClassBlockOf[c >> 8]][c & 0xFF];
+            if (c >= 0x4E00 && c <= 0x9FFF && (c & 0xFF) == 0 &&
+                (band == lex::japanese::kKanji4 || band == lex::japanese::kKanji5))
+                return k + 1;
+        }
+        // At a dirty edge, a full-width letter, slash or low line, a
+        // half-width katakana, "、" or "。" before a Japanese character.
         const uint32_t u = at(0);
-        const uint8_t band = lex::japanese::kClassBlocks[lex::japanese::kClassBlockOf[u >> 8]][u & 0xFF];
-        if (u >= 0x4E00 && u <= 0x9FFF && (u & 0xFF) == 0 &&
-            (band == lex::japanese::kKanji4 || band == lex::japanese::kKanji5))
+        if (!cleanStart && n >= 0x80 &&
+            ((u >= 0xFF21 && u <= 0xFF3A) || (u >= 0xFF41 && u <= 0xFF5A) || u == 0xFF0F || u == 0xFF3F ||
+             (u >= 0xFF61 && u <= 0xFF9F) || u == 0x3001 || u == 0x3002))
             return 1;
         // "ダ" before a katakana but イ, ウ, ブ, ー, ン, ッ and ミ.
         if (u == 0x30C0 && n >= 0x30A1 && n <= 0x30FC && n != 0x30A4 && n != 0x30A6 &&
