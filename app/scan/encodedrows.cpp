@@ -230,8 +230,9 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
 // two to four capitals and digits right before the Japanese character at
 // `first` ("CPU時間", "AF 位置"), which the judge cuts as bytes of machine
 // code glued to it: such code's few printable bytes seldom read as one.
-// Forward, at a dirty start, over one to three bytes that no word begins
-// with: one or more capitals, digits or closing signs before a capital
+// Forward, at any start, over one to three bytes glued before the spaces
+// of an indented column ("li  パッケージ"); at a dirty start, over one to
+// three bytes that no word begins with: one or more capitals, digits or closing signs before a capital
 // and a small letter ("HAdobe", "K8AbiWord"), a small letter before a
 // capital ("wAIFC"), a byte or two before a dot and a small letter
 // ("P.def"), a closing sign before a letter ("=conffiles").
@@ -256,6 +257,18 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
             return w;
         return first;
     }
+    // One to three bytes before the spaces that indent a column, at any
+    // edge: letters and digits before two, other signs (not "#", "*" or
+    // "-", which begin comments and lists) before three.
+    size_t glued = 0, alnum = 0;
+    while (first == 0 && glued < 4 && code(glued) > ' ' && code(glued) < 0x7F) {
+        alnum += small(glued) || capital(glued) || digit(glued);
+        ++glued;
+    }
+    if (glued >= 1 && glued <= 3 && code(glued) == ' ' && code(glued + 1) == ' ' &&
+        (alnum == glued ||
+         (code(glued + 2) == ' ' && code(0) != '#' && code(0) != '*' && code(0) != '-')))
+        return glued;
     if (first > 0 || cleanStart || count < 3 || code(0) >= 0x80)
         return first;
     for (size_t p = 1; p <= 3; ++p) {
