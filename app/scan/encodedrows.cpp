@@ -259,14 +259,15 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
     }
     // One to three bytes before the spaces that indent a column, at any
     // edge: letters and digits before two, other signs (not "#", "*" or
-    // "-", which begin comments and lists) before three.
+    // "-", which begin comments and lists) before three; not a label's
+    // colon ("q:      終了する").
     size_t glued = 0, alnum = 0;
     while (first == 0 && glued < 4 && code(glued) > ' ' && code(glued) < 0x7F) {
         alnum += small(glued) || capital(glued) || digit(glued);
         ++glued;
     }
     if (glued >= 1 && glued <= 3 && code(glued) == ' ' && code(glued + 1) == ' ' &&
-        (alnum == glued ||
+        code(glued - 1) != ':' && (alnum == glued ||
          (code(glued + 2) == ' ' && code(0) != '#' && code(0) != '*' && code(0) != '-')))
         return glued;
     if (first > 0 || cleanStart || count < 3 || code(0) >= 0x80)

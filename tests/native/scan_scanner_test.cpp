@@ -447,6 +447,8 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
          {row(E, 6, "  ファイルを開けません")}},
         {"and a comment's sign after a line break, kept", "\x01\x8B\x45\n#  " + eucFile + Z(1), 5, euc,
          {row(E, 4, "#  ファイルを開けません")}},
+        {"but not a label before its column", Z(1) + "q:      " + eucFile + Z(1), 5, euc,
+         {row(E, 1, "q:      ファイルを開けません")}},
         {"a code byte before a capitalised word", "\x01\x8B\x45\xF8" "HAbiWord " + eucDocument + Z(1), 5,
          euc, {row(E, 5, "AbiWord ドキュメント")}},
         {"ISO-2022-JP from its escape on, a short row too", "\x01\x8B\x45\xF8\x1B$BKL%5!<%_8l\x1B(B" + Z(1),

@@ -415,15 +415,16 @@ private:
             const bool word = w == 0 || !(cap(w - 1) || low(w - 1) || num(w - 1));
             return cap(w) && word && at(t - 1) != 'H' && (n >= 3 || (n == 2 && t < first)) ? w : first;
         }
-        // At any start, one to three bytes before two spaces (all letters
-        // and digits) or three (not beginning with "#", "*" or "-").
+        // At any start, one to three bytes, not ending in a colon, before
+        // two spaces (all letters and digits) or three (not beginning with
+        // "#", "*" or "-").
         size_t g = 0;
         while (first == 0 && g < 4 && at(g) > ' ' && at(g) < 0x7F)
             ++g;
         bool letters = true;
         for (size_t k = 0; k < g; ++k)
             letters = letters && (cap(k) || low(k) || num(k));
-        if (g >= 1 && g <= 3 && at(g) == ' ' && at(g + 1) == ' ' &&
+        if (g >= 1 && g <= 3 && at(g) == ' ' && at(g + 1) == ' ' && at(g - 1) != ':' &&
             (letters || (at(g + 2) == ' ' && std::strchr("#*-", int(at(0))) == nullptr)))
             return g;
         if (first > 0 || cleanStart || end < 3 || at(0) >= 0x80)
