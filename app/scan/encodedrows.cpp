@@ -170,7 +170,7 @@ size_t FirstJapanese(const EncodedChar *chars, size_t count)
 // that Japanese text seldom or never uses and whose low byte is zero (a
 // number's high bytes: 80 00 reads as "耀", 61 00 as "愀"); at a dirty
 // edge a full-width letter, a half-width katakana or a comma before
-// Japanese characters; and "ダ"
+// Japanese characters; and there "ダ"
 // before a katakana that seldom follows it in a word (30 C0 is the
 // instruction xor al, al, and the top of the number -16.0).  Words of
 // katakana are longer than one, text seldom begins with a foreign letter
@@ -219,7 +219,7 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
         return 1;
     // The katakana that go on a word after "ダ" ("ダイアログ", "ダウンロード",
     // "ダブル", "ダーク", "ダンプ", "ダッシュ", "ダミー").
-    if (code(0) == 0x30C0 && katakanaWord(1) && next != 0x30A4 && next != 0x30A6 &&
+    if (!cleanStart && code(0) == 0x30C0 && katakanaWord(1) && next != 0x30A4 && next != 0x30A6 &&
         next != 0x30D6 && next != 0x30FC && next != 0x30F3 && next != 0x30C3 && next != 0x30DF)
         return 1;
     return 0;

@@ -389,8 +389,9 @@ private:
             ((u >= 0xFF21 && u <= 0xFF3A) || (u >= 0xFF41 && u <= 0xFF5A) || u == 0xFF0F || u == 0xFF3F ||
              (u >= 0xFF61 && u <= 0xFF9F) || u == 0x3001 || u == 0x3002))
             return 1;
-        // "ダ" before a katakana but イ, ウ, ブ, ー, ン, ッ and ミ.
-        if (u == 0x30C0 && n >= 0x30A1 && n <= 0x30FC && n != 0x30A4 && n != 0x30A6 &&
+        // At a dirty edge, "ダ" before a katakana but イ, ウ, ブ, ー, ン, ッ
+        // and ミ.
+        if (!cleanStart && u == 0x30C0 && n >= 0x30A1 && n <= 0x30FC && n != 0x30A4 && n != 0x30A6 &&
             n != 0x30D6 && n != 0x30FC && n != 0x30F3 && n != 0x30C3 && n != 0x30DF)
             return 1;
         return 0;
