@@ -436,6 +436,8 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
          5, be, {row(B, 4, "アーカイブが壊れています")}},
         {"a word of katakana that begins with that unit", Z(6) + utf16be(u"ダイアログを開く") + Z(2), 5, be,
          {row(B, 6, "ダイアログを開く")}},
+        {"after a zero any word may begin with it", Z(6) + utf16be(u"ダゲスタン語") + Z(2), 5, be,
+         {row(B, 6, "ダゲスタン語")}},
         // Right after machine code: its last bytes read with the text's.
         {"code bytes 30 C0 (a lone katakana) before hiragana", "\x8B\x45\x30\xC0" + utf16be(u"この鍵を削除します") + Z(2),
          5, be, {row(B, 4, "この鍵を削除します")}},
