@@ -258,20 +258,33 @@ def pct(a, b):
     return "%6.2f %% (%d of %d)" % (100.0 * a / b if b else 0.0, a, b)
 
 
+def kind_of(piece, kind):
+    """The kind of row a piece is listed as: a piece without Japanese
+    characters (a line of a mail body, a literal of a program that holds
+    only ASCII) is stored as ASCII in each of these encodings, and ASCII
+    text is listed as an ANSI row."""
+    return kind if any(jq.japanese_char(c) for c in piece) else "ANSI"
+
+
+def listed(rows, kind):
+    """{(offset, text)} of the rows of `kind` and of the ANSI rows."""
+    return set((o, k, canon(t)) for o, k, t in rows if k in (kind, "ANSI"))
+
+
 def whole(rows, kind, placed):
-    found = set((o, canon(t)) for o, k, t in rows if k == kind)
-    return sum(1 for o, p in placed if (o, canon(p)) in found)
+    found = listed(rows, kind)
+    return sum(1 for o, p in placed if (o, kind_of(p, kind), canon(p)) in found)
 
 
 def once(rows, kind, placed, encode):
     """Pieces listed as a row of their own kind and read by no other row
     starting inside their bytes."""
     starts = sorted(o for o, k, t in rows)
-    exact = set((o, canon(t)) for o, k, t in rows if k == kind)
+    exact = listed(rows, kind)
     n = 0
     for o, p in placed:
         inside = bisect.bisect_left(starts, o + len(encode(p))) - bisect.bisect_left(starts, o)
-        n += (o, canon(p)) in exact and inside == 1
+        n += (o, kind_of(p, kind), canon(p)) in exact and inside == 1
     return n
 
 
@@ -494,9 +507,9 @@ def show(work, lexprobe, what, part, option):
     file = os.path.join(work, name)
     rows = runner.rows([option], [file])[file]
     kind = BY_NAME[entry["encoding"]][2]
-    found = set((o, canon(t)) for o, k, t in rows if k == kind)
+    found = listed(rows, kind)
     for o, p in entry["placed"]:
-        if (o, canon(p)) not in found:
+        if (o, kind_of(p, kind), canon(p)) not in found:
             near = [(ro, k, t) for ro, k, t in rows if o - 12 <= ro <= o + 4]
             print("MISSING\t%08X\t%s\t%s" % (o, p, near))
 

@@ -12,7 +12,9 @@
 #      string literals of an -O2 program linked with the static C++ runtime
 #      and zlib; ISO-2022-JP also as the bodies of a mailbox written by
 #      Python's email package (its subjects are base64 encoded words:
-#      counted, not measured);
+#      counted, not measured); a piece of a program or a mail that holds
+#      no Japanese character is ASCII in these encodings, listed whole as
+#      an ANSI row;
 #   3. the Japanese names (Windows, language 0x0411) in the name tables of
 #      the machine's Japanese fonts, listed with --search-utf16be;
 #   4. rows with kana or kanji per MB of the machine's binaries without

@@ -161,14 +161,22 @@ size_t FirstJapanese(const EncodedChar *chars, size_t count)
 
 // UTF-16BE text glued to the last bytes of machine code: how many units
 // that begin the run are those bytes, not text.  A lone katakana, first
-// or after a unit that is no kana, before anything but katakana; at a
-// dirty edge, one or two units before ASCII whose last is a sign that is
-// no Japanese character (Greek, Cyrillic, box drawing; not an opening
-// quotation mark: "‘%s’"), and a lone kanji before a format or a quote.  Words of katakana are longer than one, text seldom
-// begins with a foreign letter before ASCII, and a kanji that begins text
-// stands before kana or a space ("例: "), where machine code ends in any
-// unit (00 80 30 C0 reads as "耀ダ", 04 01 as "Ё").  A Japanese sign may
-// begin text ("※ ").
+// or after a unit that is no kana, before anything but katakana; one or
+// two units before ASCII whose last is a sign that is no Japanese
+// character (Greek, Cyrillic, box drawing; not an opening quotation mark:
+// "‘%s’"), at a clean edge only one, which zeros of machine code also
+// give ("00 00 04 01" before "%s" reads as "Ё%s"); a lone kanji before a
+// format or a quote at a dirty edge; at any edge a kanji first or second
+// that Japanese text seldom or never uses and whose low byte is zero (a
+// number's high bytes: 80 00 reads as "耀", 61 00 as "愀"); at a dirty
+// edge a full-width letter, a half-width katakana or a comma before
+// Japanese characters; and there "ダ"
+// before a katakana that seldom follows it in a word (30 C0 is the
+// instruction xor al, al, and the top of the number -16.0).  Words of
+// katakana are longer than one, text seldom begins with a foreign letter
+// before ASCII, and a kanji that begins text stands before kana or a
+// space ("例: "), where machine code ends in any unit (00 80 30 C0 reads
+// as "耀ダ", 04 01 as "Ё").  A Japanese sign may begin text ("※ ").
 size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
 {
     const auto code = [&](size_t k) { return k < count ? chars[k].code : 0u; };
@@ -183,12 +191,36 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
             return k + 1;
     const size_t a = code(1) < 0x80 ? 1 : 2;
     const uint32_t sign = code(a - 1);
-    if (!cleanStart && a < count && code(a) < 0x80 && sign >= 0x80 && sign != 0x2018 &&
-        sign != 0x201C && !IsJapaneseUnit(static_cast<uint16_t>(sign)))
+    if ((!cleanStart || a == 1) && a < count && code(a) < 0x80 && sign >= 0x80 &&
+        sign != 0x2018 && sign != 0x201C && !IsJapaneseUnit(static_cast<uint16_t>(sign)))
         return a;
     const uint32_t next = code(1);
     if (!cleanStart && code(0) >= 0x4E00 && code(0) <= 0x9FFF &&
         (next == '%' || next == '"' || next == '\'' || next == '`'))
+        return 1;
+    // (The kanji's band by how often text uses it: in UTF-16 every unit
+    // with a zero byte is code-like.)
+    const auto numberHigh = [&](size_t k) {
+        const uint32_t u = code(k);
+        const uint8_t band = japanese::kClassBlocks[japanese::kClassBlockOf[u >> 8]][u & 0xFF];
+        return u >= 0x4E00 && u <= 0x9FFF && (u & 0xFF) == 0 &&
+               (band == japanese::kKanji4 || band == japanese::kKanji5);
+    };
+    for (size_t k = 0; k < 2; ++k)
+        if (numberHigh(k) && k + 1 < count)
+            return k + 1;
+    // A full-width letter, slash or low line, a half-width katakana or a
+    // comma or full stop before Japanese text at a dirty edge: text seldom
+    // begins with one ("ｈ単語", "、不明な").
+    const uint32_t c0 = code(0);
+    if (!cleanStart && next >= 0x80 &&
+        ((c0 >= 0xFF21 && c0 <= 0xFF3A) || (c0 >= 0xFF41 && c0 <= 0xFF5A) || c0 == 0xFF0F ||
+         c0 == 0xFF3F || (c0 >= 0xFF61 && c0 <= 0xFF9F) || c0 == 0x3001 || c0 == 0x3002))
+        return 1;
+    // The katakana that go on a word after "ダ" ("ダイアログ", "ダウンロード",
+    // "ダブル", "ダーク", "ダンプ", "ダッシュ", "ダミー").
+    if (!cleanStart && code(0) == 0x30C0 && katakanaWord(1) && next != 0x30A4 && next != 0x30A6 &&
+        next != 0x30D6 && next != 0x30FC && next != 0x30F3 && next != 0x30C3 && next != 0x30DF)
         return 1;
     return 0;
 }
@@ -198,8 +230,9 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
 // two to four capitals and digits right before the Japanese character at
 // `first` ("CPU時間", "AF 位置"), which the judge cuts as bytes of machine
 // code glued to it: such code's few printable bytes seldom read as one.
-// Forward, at a dirty start, over one to three bytes that no word begins
-// with: one or more capitals, digits or closing signs before a capital
+// Forward, at any start, over one to three bytes glued before the spaces
+// of an indented column ("li  パッケージ"); at a dirty start, over one to
+// three bytes that no word begins with: one or more capitals, digits or closing signs before a capital
 // and a small letter ("HAdobe", "K8AbiWord"), a small letter before a
 // capital ("wAIFC"), a byte or two before a dot and a small letter
 // ("P.def"), a closing sign before a letter ("=conffiles").
@@ -224,6 +257,19 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
             return w;
         return first;
     }
+    // One to three bytes before the spaces that indent a column, at any
+    // edge: letters and digits before two, other signs (not "#", "*" or
+    // "-", which begin comments and lists) before three; not a label's
+    // colon ("q:      終了する").
+    size_t glued = 0, alnum = 0;
+    while (first == 0 && glued < 4 && code(glued) > ' ' && code(glued) < 0x7F) {
+        alnum += small(glued) || capital(glued) || digit(glued);
+        ++glued;
+    }
+    if (glued >= 1 && glued <= 3 && code(glued) == ' ' && code(glued + 1) == ' ' &&
+        code(glued - 1) != ':' && (alnum == glued ||
+         (code(glued + 2) == ' ' && code(0) != '#' && code(0) != '*' && code(0) != '-')))
+        return glued;
     if (first > 0 || cleanStart || count < 3 || code(0) >= 0x80)
         return first;
     for (size_t p = 1; p <= 3; ++p) {
@@ -266,7 +312,9 @@ bool KanjiAlone(const EncodedChar *chars, size_t count, bool whole)
 // UTF-16BE as kana in rising order: a row with five kana or more whose
 // characters beyond ASCII all rise (whatever ASCII stands between them),
 // but for the last one (often a comma, a full stop or a bracket, whose
-// code points are low), is one.  Words rise often but not all through:
+// code points are low), is one, unless they follow an ASCII word and a
+// space ("A4 エキストラ", "Matroska ストリーム"), as text sets them and a
+// table's numbers seldom do.  Words rise often but not all through:
 // "アニメーション" falls after its long vowel mark, "書き込みエラー" at its
 // kanji.
 bool RisingTable(const EncodedChar *chars, size_t count)
@@ -278,6 +326,10 @@ bool RisingTable(const EncodedChar *chars, size_t count)
         const uint32_t code = chars[k].code;
         if (code < 0x80)
             continue;
+        const uint32_t word = k >= 2 ? chars[k - 2].code | 0x20 : 0;
+        if (wide == 0 && k >= 2 && chars[k - 1].code == ' ' &&
+            ((word >= 'a' && word <= 'z') || (chars[k - 2].code >= '0' && chars[k - 2].code <= '9')))
+            return false;
         kana += IsKana(code);
         fellLast = wide++ > 0 && code <= last;
         falls += fellLast;
@@ -369,9 +421,12 @@ int32_t EncodedRows::OtherMargin(Encoding encoding, const uint8_t *d, uint64_t b
     Utf16LeCodes(bytes, length, codes);
     const RowEdges same{edges.cleanStart, edges.cleanEnd && codes.size() == length / 2};
     best = std::max(best, MarginOf(codes, JudgeForm::Utf16Le, same, scratch));
-    if (a == 0)
-        return best;
+    // After a zero unit (the end of the UTF-16BE string before), that
+    // reading would begin with a unit whose low byte is zero, which
+    // UTF-16LE text seldom holds ("以下の" after 00 00 reads "一以》の").
     auto at = [&](uint64_t k) { return k - base < avail ? d[k - base] : uint8_t(0); };
+    if (a == 0 || (a >= 2 && at(a - 1) == 0 && at(a - 2) == 0))
+        return best;
     std::vector<uint8_t> &shifted = shifted_;
     shifted.clear();
     for (uint64_t k = a - 1; k < b + 1; ++k)

@@ -336,7 +336,8 @@ private:
                                                edges.cleanEnd && codes.size() == (b - a) / 2};
             best = std::max(best, Margin(codes, JudgeForm::Utf16Le, same));
         }
-        if (e == 2 && a > 0) {
+        // Not after a zero unit: the reading would begin with a unit xx00.
+        if (e == 2 && a > 0 && !(a >= 2 && At(a - 1) == 0 && At(a - 2) == 0)) {
             le(a - 1, b + 1);
             const lex::japanese::RowEdges shifted{a < 3 || (At(a - 3) | At(a - 2) << 8) < 0x20,
                                                   codes.size() == (b - a + 2) / 2 &&
@@ -362,9 +363,9 @@ private:
         if (!(at(0) >= 0x3041 && at(0) <= 0x30FF) && katakana(1) && run.size() > 2 &&
             !(at(2) >= 0x30A1 && at(2) <= 0x30FC))
             return 2;
-        // At a dirty edge, one or two units before ASCII, the last a sign
+        // One unit before ASCII (at a dirty edge also two), the last a sign
         // that is no Japanese character nor an opening quotation mark.
-        for (size_t a = 1; a <= 2 && !cleanStart; ++a)
+        for (size_t a = 1; a <= 2 && (a == 1 || !cleanStart); ++a)
             if (at(a - 1) >= 0x80 && a < run.size() && at(a) < 0x80 && at(a - 1) != 0x2018 &&
                 at(a - 1) != 0x201C && !lex::IsJapaneseUnit(static_cast<uint16_t>(at(a - 1))))
                 return a;
@@ -372,6 +373,26 @@ private:
         const uint32_t n = at(1);
         if (!cleanStart && at(0) >= 0x4E00 && at(0) <= 0x9FFF &&
             (n == '%' || n == '"' || n == '\'' || n == '`'))
+            return 1;
+        // A kanji of the two rarest bands of the form XX00, first or second.
+        for (size_t k = 0; k < 2 && k + 1 < run.size(); ++k) {
+            const uint32_t c = at(k);
+            const uint8_t band = lex::japanese::kClassBlocks[lex::japanese::kClassBlockOf[c >> 8]][c & 0xFF];
+            if (c >= 0x4E00 && c <= 0x9FFF && (c & 0xFF) == 0 &&
+                (band == lex::japanese::kKanji4 || band == lex::japanese::kKanji5))
+                return k + 1;
+        }
+        // At a dirty edge, a full-width letter, slash or low line, a
+        // half-width katakana, "、" or "。" before a Japanese character.
+        const uint32_t u = at(0);
+        if (!cleanStart && n >= 0x80 &&
+            ((u >= 0xFF21 && u <= 0xFF3A) || (u >= 0xFF41 && u <= 0xFF5A) || u == 0xFF0F || u == 0xFF3F ||
+             (u >= 0xFF61 && u <= 0xFF9F) || u == 0x3001 || u == 0x3002))
+            return 1;
+        // At a dirty edge, "ダ" before a katakana but イ, ウ, ブ, ー, ン, ッ
+        // and ミ.
+        if (!cleanStart && u == 0x30C0 && n >= 0x30A1 && n <= 0x30FC && n != 0x30A4 && n != 0x30A6 &&
+            n != 0x30D6 && n != 0x30FC && n != 0x30F3 && n != 0x30C3 && n != 0x30DF)
             return 1;
         return 0;
     }
@@ -395,6 +416,18 @@ private:
             const bool word = w == 0 || !(cap(w - 1) || low(w - 1) || num(w - 1));
             return cap(w) && word && at(t - 1) != 'H' && (n >= 3 || (n == 2 && t < first)) ? w : first;
         }
+        // At any start, one to three bytes, not ending in a colon, before
+        // two spaces (all letters and digits) or three (not beginning with
+        // "#", "*" or "-").
+        size_t g = 0;
+        while (first == 0 && g < 4 && at(g) > ' ' && at(g) < 0x7F)
+            ++g;
+        bool letters = true;
+        for (size_t k = 0; k < g; ++k)
+            letters = letters && (cap(k) || low(k) || num(k));
+        if (g >= 1 && g <= 3 && at(g) == ' ' && at(g + 1) == ' ' && at(g - 1) != ':' &&
+            (letters || (at(g + 2) == ' ' && std::strchr("#*-", int(at(0))) == nullptr)))
+            return g;
         if (first > 0 || cleanStart || end < 3 || at(0) >= 0x80)
             return first;
         // At a dirty start: glued bytes before a capital and a small
