@@ -344,6 +344,11 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
         {"Japanese UTF-16 text after a lead byte of code",
          "\x01\x48\x83\xE4\xF0\x81\xEC" + lextest::Utf16Le("あなたの要求に従って") + Z(2), 5, all,
          {U(7, Sjis("あなたの要求に従って"))}},
+        // F3 82 B1 82 is well-formed UTF-8 of plane 12, where no character
+        // is: the bytes are pairs and katakana.
+        {"Shift-JIS text, not a UTF-8 character of no character's plane",
+         "\x03\xF3" + Sjis("このドメインを扱うサーバーへバインドできません") + Z(1), 5, all,
+         {A(2, Sjis("このドメインを扱うサーバーへバインドできません"))}},
         {"UTF-8 text after a lead byte of code", "\x01\x48\x85" + std::string("一時ディレクトリを作成できません") + Z(1),
          5, all, {U8(3, Sjis("一時ディレクトリを作成できません"))}},
     };

@@ -318,11 +318,11 @@ struct Utf8Chars {
             return 0;
         return length;
     }
-    // A character of text: no C1 control, a half-width katakana only when
-    // they are printable.
+    // A character of text: no C1 control, nothing of planes 4 to 13 (none
+    // is assigned), a half-width katakana only when they are printable.
     bool text(uint32_t code) const
     {
-        if (code >= 0x80 && code <= 0x9F)
+        if ((code >= 0x80 && code <= 0x9F) || (code >= 0x40000 && code < 0xE0000))
             return false;
         return !(code >= 0xFF61 && code <= 0xFF9F && st.CheckHalfKana);
     }
