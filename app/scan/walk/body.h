@@ -441,7 +441,7 @@ private:
         if (settings_.SearchKanji && !facts_.wide && single_.TrailAfter(w_, i)) {
             if (wideJapanese_ && judging_ && japanese_.Japanese(w_, I(i) + 1) && WideAfterLead(i))
                 return WideAfterText(i + 1);
-            if (utf8Text_ && judging_ && Utf8AfterLead(i))
+            if (utf8Text_ && judging_ && utf8_.MayLead(w_.data[i + 1]) && Utf8AfterLead(i))
                 return EndBefore(i + 1);
             // A pair ends UTF-8 text.
             if (utf8Text_ && facts_.utf8)
@@ -513,7 +513,7 @@ private:
                 *wide = true;
                 return k;
             }
-            if (utf8Text_ && Utf8AfterLead(k))
+            if (utf8Text_ && utf8_.MayLead(d[k + 1]) && Utf8AfterLead(k))
                 return k;
             k += 2;
         }
@@ -526,15 +526,15 @@ private:
     bool Utf8AfterLead(size_t lead) const
     {
         const ptrdiff_t s = I(lead) + 1;
-        if (!utf8_.MayLead(w_.At(s)))
-            return false;
         uint32_t code;
         const unsigned length = utf8_.CharAt(w_, s, &code);
         if (length == 0 || !utf8_.IsText(code) || !utf8_.Begins(w_, s, length, code))
             return false;
-        return Better(MarginAt(Reading::Utf8, s, kTieReach),
-                      std::max(MarginAt(Reading::ShiftJis, s - 1, kTieReach),
-                               MarginAt(Reading::ShiftJis, s, kTieReach)));
+        // Most such characters of machine code read as no Japanese text:
+        // the Shift-JIS readings need not be weighed then.
+        const int32_t utf8 = MarginAt(Reading::Utf8, s, kTieReach);
+        return utf8 != INT32_MIN && utf8 > MarginAt(Reading::ShiftJis, s - 1, kTieReach) &&
+               utf8 > MarginAt(Reading::ShiftJis, s, kTieReach);
     }
     // Whether the trail byte of the pair at `lead` begins Japanese UTF-16
     // text (as it would with no candidate) that the judge reads better
