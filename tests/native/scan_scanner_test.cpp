@@ -339,6 +339,18 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
         {"UTF-16 text after ASCII bytes after a pair",
          "\x01\xED\xA5\x41\x67" + lextest::Utf16Le("  マスカレード接続の表示") + Z(2), 5, all,
          {U(5, "  " + Sjis("マスカレード接続の表示"))}},
+        // Code's last byte is a lead byte that would take the text's first
+        // byte as its trail byte: the text begins after it all the same.
+        {"Japanese UTF-16 text after a lead byte of code",
+         "\x01\x48\x83\xE4\xF0\x81\xEC" + lextest::Utf16Le("あなたの要求に従って") + Z(2), 5, all,
+         {U(7, Sjis("あなたの要求に従って"))}},
+        // F3 82 B1 82 is well-formed UTF-8 of plane 12, where no character
+        // is: the bytes are pairs and katakana.
+        {"Shift-JIS text, not a UTF-8 character of no character's plane",
+         "\x03\xF3" + Sjis("このドメインを扱うサーバーへバインドできません") + Z(1), 5, all,
+         {A(2, Sjis("このドメインを扱うサーバーへバインドできません"))}},
+        {"UTF-8 text after a lead byte of code", "\x01\x48\x85" + std::string("一時ディレクトリを作成できません") + Z(1),
+         5, all, {U8(3, Sjis("一時ディレクトリを作成できません"))}},
     };
     for (const WalkCase &c : cases) {
         SCOPED_TRACE(c.what);

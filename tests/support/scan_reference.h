@@ -318,11 +318,11 @@ struct Utf8Chars {
             return 0;
         return length;
     }
-    // A character of text: no C1 control, a half-width katakana only when
-    // they are printable.
+    // A character of text: no C1 control, nothing of planes 4 to 13 (none
+    // is assigned), a half-width katakana only when they are printable.
     bool text(uint32_t code) const
     {
-        if (code >= 0x80 && code <= 0x9F)
+        if ((code >= 0x80 && code <= 0x9F) || (code >= 0x40000 && code < 0xE0000))
             return false;
         return !(code >= 0xFF61 && code <= 0xFF9F && st.CheckHalfKana);
     }
@@ -700,6 +700,47 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
         }
         return Better(other, ReadingMargin(Reading::Utf16Le, data, n, u, 128, st));
     };
+    // At a lead byte p of single-byte text whose trail byte would be the
+    // first byte of Japanese UTF-16 text (the judge on): that text begins,
+    // as it would with no candidate, where the judge reads it better than
+    // the Shift-JIS or UTF-8 text from the lead byte or from the one after
+    // it.
+    auto japaneseAfterLead = [&](size_t p) {
+        if (!(st.CheckKanjiNoise && jp))
+            return false;
+        const size_t k = p + 1;
+        const uint8_t before = data[p];
+        if (!units.begins(k, before) &&
+            !(wholeAt(k) ? units.beginsWhole(k, false)
+                         : !Printable(before, st) && units.beginsWhole(k, true)))
+            return false;
+        const int32_t wide = ReadingMargin(Reading::Utf16Le, data, n, k, 128, st);
+        if (wide == INT32_MIN)
+            return false;
+        int32_t other = INT32_MIN;
+        for (size_t q : {p, k}) {
+            other = std::max(other, ReadingMargin(Reading::ShiftJis, data, n, q, 128, st));
+            if (st.SearchUtf8)
+                other = std::max(other, ReadingMargin(Reading::Utf8, data, n, q, 128, st));
+        }
+        return wide > other;
+    };
+    // At a lead byte p of single-byte text whose trail byte would begin
+    // UTF-8 text (the judge on, SearchUtf8): the text ends before the lead
+    // byte where the judge reads the bytes from the trail byte better as
+    // UTF-8 than the Shift-JIS text from the lead byte or the one after it.
+    auto utf8AfterLead = [&](size_t p) {
+        if (!(st.CheckKanjiNoise && st.SearchUtf8))
+            return false;
+        const size_t k = p + 1;
+        uint32_t c = 0;
+        const size_t len = chars8.sequence(k, &c);
+        if (len == 0 || !chars8.text(c) || !chars8.begins(k, len, c))
+            return false;
+        return Better(ReadingMargin(Reading::Utf8, data, n, k, 32, st),
+                      std::max(ReadingMargin(Reading::ShiftJis, data, n, p, 32, st),
+                               ReadingMargin(Reading::ShiftJis, data, n, k, 32, st)));
+    };
     // At the zero at i, after single-byte text with pairs or UTF-8 text
     // (the judge on, SearchWideJapanese): its last byte, printable, right
     // before the zero (a character of its own, or the trail byte of a pair
@@ -984,7 +1025,20 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
             }
         } else if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
             if (st.SearchKanji && !wide) {
-                if (Trail(x) && i + 1 < n) {
+                if (Trail(x) && i + 1 < n && japaneseAfterLead(i)) {
+                    // Machine code's last byte: the text ends, and the
+                    // Japanese UTF-16 text after it begins.
+                    flush(false, false);
+                    ++i;
+                    follow(i);
+                    appendJapanese(i);
+                    whole = wholeAt(i);
+                    ++i;
+                } else if (Trail(x) && i + 1 < n && utf8AfterLead(i)) {
+                    // Machine code's last byte: the text ends, and the UTF-8
+                    // text from the next byte begins there.
+                    flush(false, false);
+                } else if (Trail(x) && i + 1 < n) {
                     if (utf8)
                         flush(false, false);
                     room(i, 2);

@@ -439,6 +439,10 @@ private:
     size_t LeadStep(size_t i, size_t limit)
     {
         if (settings_.SearchKanji && !facts_.wide && single_.TrailAfter(w_, i)) {
+            if (wideJapanese_ && judging_ && japanese_.Japanese(w_, I(i) + 1) && WideAfterLead(i))
+                return WideAfterText(i + 1);
+            if (utf8Text_ && judging_ && utf8_.MayLead(w_.data[i + 1]) && Utf8AfterLead(i))
+                return EndBefore(i + 1);
             // A pair ends UTF-8 text.
             if (utf8Text_ && facts_.utf8)
                 Flush();
@@ -465,6 +469,11 @@ private:
         facts_.start = w_.base + i;
         if (judging_)
             facts_.before = w_.BytesBefore(i);
+        if ((wideJapanese_ || utf8Text_) && judging_ && pairs) {
+            bool wide = false;
+            if (const size_t lead = LeadBeforeOther(i, j, &wide); lead < j)
+                return TakeBeforeOther(i, lead, wide);
+        }
         if (!leftOut && j <= limit && j - i <= rowLimit_ &&
             single_.MixedFlushes<utf8Text_>(w_, j, j - i, Utf8Here()) &&
             !(w_.data[j] == 0 && MayBeUnitAfterPair(j, j - i))) {
@@ -481,7 +490,98 @@ private:
     {
         bool leftOut = false, pairs = false;
         const size_t j = single_.MixedEnd(w_, i, limit, &leftOut, &pairs, Utf8Here());
+        if ((wideJapanese_ || utf8Text_) && judging_ && pairs) {
+            bool wide = false;
+            if (const size_t lead = LeadBeforeOther(i, j, &wide); lead < j)
+                return TakeBeforeOther(i, lead, wide);
+        }
         return TakeMixed(i, j, leftOut, pairs);
+    }
+    // With SearchKanji, the lead byte of the first pair of the text bytes
+    // [i, j) (as MixedEnd takes them) whose trail byte begins Japanese
+    // UTF-16 text (*wide) or UTF-8 text that reads better than the pair
+    // (WideAfterLead, Utf8AfterLead); j when there is none.
+    size_t LeadBeforeOther(size_t i, size_t j, bool *wide) const
+    {
+        const uint8_t *d = w_.data;
+        for (size_t k = i; k + 1 < j;) {
+            if (single_.Class(d[k]) != kLead) {
+                ++k;
+                continue;
+            }
+            if (wideJapanese_ && japanese_.Japanese(w_, I(k) + 1) && WideAfterLead(k)) {
+                *wide = true;
+                return k;
+            }
+            if (utf8Text_ && utf8_.MayLead(d[k + 1]) && Utf8AfterLead(k))
+                return k;
+            k += 2;
+        }
+        return j;
+    }
+    // Whether the trail byte of the pair at `lead` begins UTF-8 text (as
+    // it would with no candidate) that the judge reads better than the
+    // Shift-JIS text from the lead byte or from the trail byte: machine
+    // code's last byte there took the first byte of a UTF-8 character.
+    bool Utf8AfterLead(size_t lead) const
+    {
+        const ptrdiff_t s = I(lead) + 1;
+        uint32_t code;
+        const unsigned length = utf8_.CharAt(w_, s, &code);
+        if (length == 0 || !utf8_.IsText(code) || !utf8_.Begins(w_, s, length, code))
+            return false;
+        // Most such characters of machine code read as no Japanese text:
+        // the Shift-JIS readings need not be weighed then.
+        const int32_t utf8 = MarginAt(Reading::Utf8, s, kTieReach);
+        return utf8 != INT32_MIN && utf8 > MarginAt(Reading::ShiftJis, s - 1, kTieReach) &&
+               utf8 > MarginAt(Reading::ShiftJis, s, kTieReach);
+    }
+    // Whether the trail byte of the pair at `lead` begins Japanese UTF-16
+    // text (as it would with no candidate) that the judge reads better
+    // than the Shift-JIS or UTF-8 text from the lead byte or from the
+    // trail byte: machine code's last byte there is no lead byte of text.
+    bool WideAfterLead(size_t lead) const
+    {
+        const ptrdiff_t s = I(lead) + 1;
+        if (!japanese_.BeginsAt(w_, lead + 1, false, afterLength_))
+            return false;
+        const int32_t wide = MarginAt(Reading::Utf16Le, s, kBeginReach);
+        if (wide == INT32_MIN)
+            return false;
+        int32_t other = INT32_MIN;
+        for (ptrdiff_t k = s - 1; k <= s; ++k) {
+            other = std::max(other, MarginAt(Reading::ShiftJis, k, kBeginReach));
+            if (utf8Text_)
+                other = std::max(other, MarginAt(Reading::Utf8, k, kBeginReach));
+        }
+        return wide > other;
+    }
+    // The text takes its bytes from i up to the lead byte at `lead` and
+    // ends there; the lead byte is left out and Japanese UTF-16 text
+    // (`wide`) or UTF-8 text begins after it.
+    size_t TakeBeforeOther(size_t i, size_t lead, bool wide)
+    {
+        if (lead > i) {
+            bool leftOut = false, pairs = false;
+            const size_t j = single_.MixedEnd(w_, i, lead - 1, &leftOut, &pairs, Utf8Here());
+            TakeMixed(i, j, leftOut, pairs);
+        }
+        return wide ? WideAfterText(lead + 1) : EndBefore(lead + 1);
+    }
+    // The text ends before k, where Japanese UTF-16 text begins.
+    size_t WideAfterText(size_t k)
+    {
+        EndBefore(k);
+        return BeginJapanese(k, japanese_.StrongAt(w_, I(k), afterLength_));
+    }
+    // The text ends before k, where other text begins; returns k.
+    size_t EndBefore(size_t k)
+    {
+        if (candidate_.empty())
+            Clear();
+        else
+            Flush();
+        return k;
     }
     // Appends the bytes from i to j - 1 to the text, without the katakana
     // left out; returns j.

@@ -42,11 +42,15 @@ public:
         uint32_t code;
         return CharAt(w, static_cast<ptrdiff_t>(j), &code) != 0;
     }
-    // A character of text: not a control character (U+0080-U+009F), and a
-    // half-width katakana only when they are printable.
+    // A character of text: not a control character (U+0080-U+009F), not
+    // in planes 4 to 13, where no character is assigned (machine code
+    // makes their sequences: F1-F3, then three bytes 80-BF, are also
+    // Shift-JIS pairs and katakana), and a half-width katakana only when
+    // they are printable.
     bool IsText(uint32_t code) const
     {
-        return code >= 0xA0 && (halfKana_ || !IsHalfWidthKatakana(code));
+        return code >= 0xA0 && (code < 0x40000 || code >= 0xE0000) &&
+               (halfKana_ || !IsHalfWidthKatakana(code));
     }
 
     // Whether UTF-8 text begins with the character `code` of `length` bytes
