@@ -700,9 +700,12 @@ private:
                 continue;
             }
             uint8_t seq[4] = {};
-            std::copy(tail.begin() + k, tail.begin() + std::min(t, k + 4), seq);
+            for (size_t n = 0; n < sizeof seq && k + n < t; ++n)
+                seq[n] = static_cast<uint8_t>(tail[k + n]);
             uint32_t code;
             const unsigned length = utf8::Sequence(seq, &code);
+            if (length == 0)
+                break;  // (none: Utf8Tail takes well-formed characters only)
             AppendUtf8Form(code);
             k += length;
             Mark(candidate_.size(), facts_.start + k);
