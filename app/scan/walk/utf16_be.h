@@ -23,8 +23,6 @@ public:
         unlikeHigh_.Add(0xFF, 0xFF);
         notAscii_.Add(0x00, 0x1F);
         notAscii_.Add(0x7F, 0xFF);
-        ff_.Add(0xFF, 0xFF);
-        ascii_.Add(0x20, 0x7E);
         for (unsigned u = 0x80; u < 0x10000; ++u) {
             const auto unit = static_cast<uint16_t>(u);
             if (IsJapaneseUnit(unit) || IsJapaneseSymbol(unit))
@@ -34,47 +32,25 @@ public:
 
     // Where a Japanese unit whose high byte is a kana's, a kanji's or a
     // full-width form's, and that does not read as two ASCII bytes, is
-    // followed by another such Japanese unit: where Begins holds.
+    // followed by another such Japanese unit: where Begins holds, or a
+    // position before it where Begins does not (the caller asks Begins).
     size_t Find(const RoomView &v, size_t i, size_t end) const
     {
+        // The first two positions of the window have no unit before them in
+        // it: read one by one.
+        for (; i < 2 && i < end; ++i)
+            if (Starts(v, i) && Japanese(v, i) && Japanese(v, i + 2))
+                return i;
+        // (The window holds the units at every position of the 64, and the
+        // two bytes before them.)
         while (i + 64 <= end && i + 67 <= v.avail) {
-            // Each set's mask once for the 64 bytes; the masks of the bytes
-            // one and two on are them shifted, with the bytes after.  A
-            // high byte of the set is unlike ASCII exactly when it is 0x80
-            // or above.  (The unit FFFF, which fills so much of the data,
-            // is none.)
             const uint8_t *p = v.d + i;
-            const uint64_t high = High64(p);
-            const uint64_t high2 =
-                high >> 2 | uint64_t(high_.Has(p[64])) << 62 | uint64_t(high_.Has(p[65])) << 63;
-            const uint64_t ff = Equal64(p, 0xFF);
-            const uint64_t ff1 = ff >> 1 | uint64_t(ff_.Has(p[64])) << 63;
-            // Where no two such high bytes stand a unit apart (a quarter
-            // of the blocks of machine code), the other masks are not
-            // needed.
-            const uint64_t pairs = high & high2 & ~(ff & ff1);
-            if (pairs == 0) {
-                i += 64;
-                continue;
-            }
-            const uint64_t notAscii1 =
-                ~(Ascii64(p) >> 1 | uint64_t(ascii_.Has(p[64])) << 63);
-            // The high byte of the unit before is zero (before the window's
-            // first two bytes: the start of the data, a clean edge).
-            const uint64_t zero2 = Equal64(p, 0x00) << 2 |
-                                   (i >= 2 ? uint64_t(p[-2] == 0) | uint64_t(p[-1] == 0) << 1 : 3);
-            // The unit before is a byte-order mark.
-            const uint64_t bom2 = (Equal64(p, 0xFE) << 2 | (i >= 2 ? uint64_t(p[-2] == 0xFE) : 0) |
-                                   (i >= 1 ? uint64_t(p[-1] == 0xFE) << 1 : 0)) &
-                                  (ff << 1 | (i >= 1 ? uint64_t(p[-1] == 0xFF) : 0));
             // Each position the masks leave is read whole here, so that a
             // pair of units that are no Japanese characters (machine code
             // makes many) costs no second pass over the 64.
-            // (The window holds the units at every position of the 64.)
-            for (uint64_t m = pairs & (Upper64(p) | notAscii1 | zero2 | bom2); m; m &= m - 1) {
+            for (uint64_t m = Candidates64(p); m; m &= m - 1) {
                 const size_t k = static_cast<size_t>(__builtin_ctzll(m));
-                if (JapaneseUnit(static_cast<uint16_t>(p[k] << 8 | p[k + 1])) &&
-                    JapaneseUnit(static_cast<uint16_t>(p[k + 2] << 8 | p[k + 3])))
+                if (JapaneseUnit(UnitAt(p + k)) && JapaneseUnit(UnitAt(p + k + 2)))
                     return i + k;
             }
             i += 64;
@@ -92,8 +68,8 @@ public:
     {
         if (i + 1 >= v.avail)
             return RoomRead::kEnd;
-        const uint16_t unit = v.UnitBe(i);
-        if (!Ascii(unit) && !Japanese(v, i))
+        const uint16_t unit = UnitAt(v.d + i);
+        if (!Ascii(unit) && !JapaneseUnit(unit))
             return RoomRead::kEnd;
         *c = {unit, v.Offset(i), v.Offset(i + 2)};
         *next = i + 2;
@@ -106,7 +82,8 @@ public:
     size_t Head(const RoomView &v, size_t q, size_t floor) const
     {
         size_t h = q;
-        while (h >= floor + 2 && (Ascii(v.UnitBe(h - 2)) || Japanese(v, h - 2)))
+        // (The units before q lie in the window.)
+        while (h >= floor + 2 && (Ascii(UnitAt(v.d + h - 2)) || JapaneseUnit(UnitAt(v.d + h - 2))))
             h -= 2;
         return h;
     }
@@ -141,49 +118,45 @@ private:
     }
     // What JapaneseUnitCp932 gives a form, beyond ASCII, by its bit.
     bool JapaneseUnit(uint16_t unit) const { return (japanese_[unit >> 5] >> (unit & 31)) & 1; }
-    // Bit k set where byte k of the 64 at p is b, or (Upper64) 0x80 or above.
-    static uint64_t Equal64(const uint8_t *p, uint8_t b)
+    static uint16_t UnitAt(const uint8_t *p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
+    // Bit k set where position k of the 64 at p (with the two bytes before
+    // them and the three after) may begin the text: a high byte of kana,
+    // kanji or full-width forms there and two bytes on, not the unit FFFF
+    // (which fills so much of the data), and either unlike ASCII there (a
+    // high byte of 0x80 or above), a low byte that is no printable ASCII,
+    // a zero high byte or a byte-order mark in the unit before.  Each
+    // vector of the 64 is read at five offsets (unaligned loads cost no
+    // more than aligned ones), so that no mask is shifted across vectors.
+    static uint64_t Candidates64(const uint8_t *p)
     {
         using V = BlockVec;
-        uint64_t mask = 0;
-        for (size_t k = 0; k < 64; k += V::kBytes)
-            mask |= static_cast<uint64_t>(V::Bits(V::Equal(V::Load(p + k), V::Splat(b)))) << k;
-        return mask;
-    }
-    // The same for the high bytes of kana, kanji and full-width forms (the
-    // set high_), and for printable ASCII.
-    static uint64_t High64(const uint8_t *p)
-    {
-        using V = BlockVec;
+        using T = typename V::T;
         uint64_t mask = 0;
         for (size_t k = 0; k < 64; k += V::kBytes) {
-            const typename V::T b = V::Load(p + k);
-            const typename V::T in =
-                V::Or(V::Or(V::Equal(b, V::Splat(0x30)), V::Equal(b, V::Splat(0xFF))),
-                      InRange<V>(b, V::Splat(0x4E), V::Splat(0x9F - 0x4E)));
-            mask |= static_cast<uint64_t>(V::Bits(in)) << k;
+            const T b0 = V::Load(p + k), b1 = V::Load(p + k + 1), b2 = V::Load(p + k + 2);
+            const T before2 = V::Load(p + k - 2), before1 = V::Load(p + k - 1);
+            const T all = V::Equal(b0, b0);
+            const T ff = V::Splat(0xFF);
+            const T pair = V::AndNot(V::And(V::Equal(b0, ff), V::Equal(b1, ff)),
+                                     V::And(HighSet<V>(b0), HighSet<V>(b2)));
+            const T notAscii1 = V::AndNot(InRange<V>(b1, V::Splat(0x20), V::Splat(0x7E - 0x20)), all);
+            const T zeroBefore = V::Equal(before2, V::Zero());
+            const T bomBefore = V::And(V::Equal(before2, V::Splat(0xFE)), V::Equal(before1, ff));
+            const T unlike = V::Or(V::Or(V::Less(b0, V::Zero()), notAscii1),
+                                   V::Or(zeroBefore, bomBefore));
+            mask |= static_cast<uint64_t>(V::Bits(V::And(pair, unlike))) << k;
         }
         return mask;
     }
-    static uint64_t Ascii64(const uint8_t *p)
+    // All ones where a byte of b is the high byte of kana, kanji or
+    // full-width forms (the set high_).
+    template <class V>
+    static typename V::T HighSet(typename V::T b)
     {
-        using V = BlockVec;
-        uint64_t mask = 0;
-        for (size_t k = 0; k < 64; k += V::kBytes)
-            mask |= static_cast<uint64_t>(
-                        V::Bits(InRange<V>(V::Load(p + k), V::Splat(0x20), V::Splat(0x7E - 0x20))))
-                    << k;
-        return mask;
-    }
-    static uint64_t Upper64(const uint8_t *p)
-    {
-        using V = BlockVec;
-        uint64_t mask = 0;
-        for (size_t k = 0; k < 64; k += V::kBytes)
-            mask |= static_cast<uint64_t>(V::Bits(V::Less(V::Load(p + k), V::Zero()))) << k;
-        return mask;
+        return V::Or(V::Or(V::Equal(b, V::Splat(0x30)), V::Equal(b, V::Splat(0xFF))),
+                     InRange<V>(b, V::Splat(0x4E), V::Splat(0x9F - 0x4E)));
     }
 
-    ByteSet high_, unlikeHigh_, notAscii_, ff_, ascii_;
+    ByteSet high_, unlikeHigh_, notAscii_;
     uint32_t japanese_[65536 / 32] = {};
 };
