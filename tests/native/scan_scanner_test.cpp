@@ -472,6 +472,18 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
         SCOPED_TRACE(c.what);
         EXPECT_EQ(c.rows, Scan(c.data, c.m, c.settings));
     }
+    // The UTF-16BE sieve reads 64 positions at a time: the text is found
+    // wherever it begins among them (the window's first two positions, the
+    // last of the 64, past them), after a zero unit or a byte-order mark
+    // (its first units read as ASCII bytes: "0~0_0o").
+    const std::string beOr = utf16be(u"または: %s OPTION");
+    for (size_t at = 0; at <= 70; at = at == 5 ? 58 : at + 1) {
+        SCOPED_TRACE(at);
+        const std::vector<Row> rows{row(B, static_cast<uint32_t>(at), "または: %s OPTION")};
+        EXPECT_EQ(rows, Scan(Z(at) + beOr + Z(2), 5, be));
+        if (at >= 3)
+            EXPECT_EQ(rows, Scan(Z(at - 2) + "\xFE\xFF" + beOr + Z(2), 5, be));
+    }
 }
 
 // The Japanese-text judge in the walk (CheckKanjiNoise, on by default), on
