@@ -288,6 +288,23 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
     return first;
 }
 
+// A line break before a run is no clean edge where the line is an ar
+// archive's (static libraries): a member's header ends with "`" and a
+// line break, a name in its table of long names with "/" and one, and a
+// header's name after a member's padding line break is "/" and a number.
+// What follows them is a member's bytes or a header, not a line of text.
+// `at(k)`: the file byte at offset k, k below the run's first byte.
+template <class At>
+bool ArchiveLineStart(At at, uint64_t from, const EncodedChar *chars, size_t count)
+{
+    if (from < 2 || at(from - 1) != '\n')
+        return false;
+    const uint8_t before = at(from - 2);
+    if (before == '/' || before == '`')
+        return true;
+    return count >= 2 && chars[0].code == '/' && chars[1].code >= '0' && chars[1].code <= '9';
+}
+
 // Kana: hiragana, katakana, half-width katakana.
 bool IsKana(uint32_t code)
 {
@@ -443,6 +460,9 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
                          bool cleanStart, bool cleanEnd, const uint8_t *bytes, uint64_t base,
                          size_t avail, uint64_t *from, uint64_t *to)
 {
+    if (cleanStart && encoding != Encoding::Utf16Be &&
+        ArchiveLineStart([&](uint64_t k) { return bytes[k - base]; }, chars[0].from, chars, count))
+        cleanStart = false;
     if (encoding == Encoding::Utf16Be) {
         const size_t glued = GluedUnits(chars, count, cleanStart);
         chars += glued;
@@ -461,7 +481,18 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
             scratch_[k] = {chars[k].code, static_cast<uint32_t>(k), 1};
         const RowEdges edges{cleanStart, cleanEnd};
         const int32_t ease = encoding == Encoding::Iso2022Jp ? kIso2022JpEase : 0;
-        const Verdict v = japanese::JudgeRow(scratch_.data(), count, FormOf(encoding), edges, ease);
+        Verdict v = japanese::JudgeRow(scratch_.data(), count, FormOf(encoding), edges, ease);
+        // EUC-JP and ISO-2022-JP text right after machine code that ends
+        // at a zero: ASCII text with Japanese words set in it ("Ubuntu 9.04
+        // 'Jaunty Jackalope' の CD-ROM", "名前(_N):") has too few Japanese
+        // characters for the pairs to tell at a dirty edge; it reads as
+        // text when the whole run reads as a string between clean edges.
+        if (!v.japanese && encoding != Encoding::Utf16Be && !cleanStart && cleanEnd) {
+            const Verdict w = japanese::JudgeRow(scratch_.data(), count, FormOf(encoding),
+                                                 RowEdges{true, true}, ease);
+            if (w.japanese && w.first == 0 && w.end == count)
+                v = w;
+        }
         if (!v.japanese)
             return false;
         first = v.first;

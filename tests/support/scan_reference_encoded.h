@@ -450,6 +450,13 @@ private:
     bool Decide(int e, std::vector<RefChar> run, bool cleanStart, bool cleanEnd)
     {
         using lex::japanese::JudgeForm;
+        // After a line break that ends an ar archive's header or name, or
+        // before a header's "/" and number, the start is no clean edge.
+        const size_t f = run.empty() ? 0 : run[0].from;
+        if (cleanStart && e != 2 && f >= 2 && d_[f - 1] == '\n' &&
+            (d_[f - 2] == '/' || d_[f - 2] == '`' ||
+             (run.size() >= 2 && run[0].code == '/' && run[1].code >= '0' && run[1].code <= '9')))
+            cleanStart = false;
         if (e == 2) {
             const size_t glued = Glued(run, cleanStart);
             run.erase(run.begin(), run.begin() + static_cast<ptrdiff_t>(glued));
@@ -469,8 +476,14 @@ private:
             // ISO-2022-JP text may score 160 below the threshold; the
             // margins below count from the threshold itself.
             const int32_t ease = e == 1 ? 160 : 0;
-            const auto v =
-                lex::japanese::JudgeRow(chars.data(), chars.size(), form, {cleanStart, cleanEnd}, ease);
+            auto v = lex::japanese::JudgeRow(chars.data(), chars.size(), form, {cleanStart, cleanEnd}, ease);
+            // EUC-JP and ISO-2022-JP at a dirty start and a clean end: also
+            // whole, as if the start were clean.
+            if (!v.japanese && e != 2 && !cleanStart && cleanEnd) {
+                const auto w = lex::japanese::JudgeRow(chars.data(), chars.size(), form, {true, true}, ease);
+                if (w.japanese && w.first == 0 && w.end == chars.size())
+                    v = w;
+            }
             if (!v.japanese)
                 return false;
             first = v.first;
