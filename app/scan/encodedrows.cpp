@@ -177,7 +177,11 @@ size_t FirstJapanese(const EncodedChar *chars, size_t count)
 // before ASCII, and a kanji that begins text stands before kana or a
 // space ("例: "), where machine code ends in any unit (00 80 30 C0 reads
 // as "耀ダ", 04 01 as "Ё").  A Japanese sign may begin text ("※ ").
-size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
+//
+// `numberEdge`: the clean edge before the run is a unit with a zero low
+// byte (80 00, 01 00), a number's high bytes rather than a string's end;
+// "ダ" is glued there as at a dirty edge (00 00 80 00 30 C0 is a double).
+size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart, bool numberEdge)
 {
     const auto code = [&](size_t k) { return k < count ? chars[k].code : 0u; };
     const auto katakana = [&](size_t k) { return code(k) >= 0x30A1 && code(k) <= 0x30FA; };
@@ -206,9 +210,18 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
         return u >= 0x4E00 && u <= 0x9FFF && (u & 0xFF) == 0 &&
                (band == japanese::kKanji4 || band == japanese::kKanji5);
     };
+    // The katakana that go on a word after "ダ" ("ダイアログ", "ダウンロード",
+    // "ダブル", "ダーク", "ダンプ", "ダッシュ", "ダミー"); before others it is
+    // code's 30 C0.
+    const auto gluedDa = [&](size_t k) {
+        const uint32_t n = code(k + 1);
+        return code(k) == 0x30C0 && katakanaWord(k + 1) && n != 0x30A4 && n != 0x30A6 &&
+               n != 0x30D6 && n != 0x30FC && n != 0x30F3 && n != 0x30C3 && n != 0x30DF;
+    };
+    // (After a number's high bytes, the number may go on in "ダ".)
     for (size_t k = 0; k < 2; ++k)
         if (numberHigh(k) && k + 1 < count)
-            return k + 1;
+            return k + 1 + (gluedDa(k + 1) && k + 2 < count ? 1 : 0);
     // A full-width letter, slash or low line, a half-width katakana or a
     // comma or full stop before Japanese text at a dirty edge: text seldom
     // begins with one ("ｈ単語", "、不明な").
@@ -217,10 +230,7 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
         ((c0 >= 0xFF21 && c0 <= 0xFF3A) || (c0 >= 0xFF41 && c0 <= 0xFF5A) || c0 == 0xFF0F ||
          c0 == 0xFF3F || (c0 >= 0xFF61 && c0 <= 0xFF9F) || c0 == 0x3001 || c0 == 0x3002))
         return 1;
-    // The katakana that go on a word after "ダ" ("ダイアログ", "ダウンロード",
-    // "ダブル", "ダーク", "ダンプ", "ダッシュ", "ダミー").
-    if (!cleanStart && code(0) == 0x30C0 && katakanaWord(1) && next != 0x30A4 && next != 0x30A6 &&
-        next != 0x30D6 && next != 0x30FC && next != 0x30F3 && next != 0x30C3 && next != 0x30DF)
+    if ((!cleanStart || numberEdge) && gluedDa(0))
         return 1;
     return 0;
 }
@@ -464,7 +474,10 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         ArchiveLineStart([&](uint64_t k) { return bytes[k - base]; }, chars[0].from, chars, count))
         cleanStart = false;
     if (encoding == Encoding::Utf16Be) {
-        const size_t glued = GluedUnits(chars, count, cleanStart);
+        const uint64_t f = chars[0].from;
+        const bool numberEdge =
+            cleanStart && f >= 2 && bytes[f - 2 - base] != 0 && bytes[f - 1 - base] == 0;
+        const size_t glued = GluedUnits(chars, count, cleanStart, numberEdge);
         chars += glued;
         count -= glued;
         cleanStart = cleanStart && glued == 0;
