@@ -343,12 +343,14 @@ bool KanjiAlone(const EncodedChar *chars, size_t count, bool whole)
 // space ("A4 エキストラ", "Matroska ストリーム"), as text sets them and a
 // table's numbers seldom do.  Words rise often but not all through:
 // "アニメーション" falls after its long vowel mark, "書き込みエラー" at its
-// kanji.
-bool RisingTable(const EncodedChar *chars, size_t count)
+// kanji.  A word of katakana alone that ends at a clean edge
+// ("アイスランド", "カメルーン") is no table: tables of kana run on into
+// hiragana, small katakana or the next value.
+bool RisingTable(const EncodedChar *chars, size_t count, bool cleanEnd)
 {
     size_t kana = 0, wide = 0, falls = 0;
     uint32_t last = 0;
-    bool fellLast = false;
+    bool fellLast = false, katakanaWord = true;
     for (size_t k = 0; k < count; ++k) {
         const uint32_t code = chars[k].code;
         if (code < 0x80)
@@ -358,11 +360,12 @@ bool RisingTable(const EncodedChar *chars, size_t count)
             ((word >= 'a' && word <= 'z') || (chars[k - 2].code >= '0' && chars[k - 2].code <= '9')))
             return false;
         kana += IsKana(code);
+        katakanaWord = katakanaWord && code >= 0x30A1 && code <= 0x30FC && code != 0x30F5 && code != 0x30F6;
         fellLast = wide++ > 0 && code <= last;
         falls += fellLast;
         last = code;
     }
-    return kana >= 5 && falls == (fellLast ? 1u : 0u);
+    return kana >= 5 && falls == (fellLast ? 1u : 0u) && !(katakanaWord && cleanEnd);
 }
 
 // Tables read in these encodings (fonts' glyph and kerning tables) give
@@ -540,7 +543,7 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
     if (judging_ && TableLike(chars + first, end - first, whole, FormOf(encoding),
                               settings_.CheckRecurrence ? std::max(settings_.RecurrenceTime, 1) : 0))
         return false;
-    if (encoding == Encoding::Utf16Be && RisingTable(chars + first, end - first))
+    if (encoding == Encoding::Utf16Be && RisingTable(chars + first, end - first, cleanEnd && end == count))
         return false;
     *from = chars[first].from;
     *to = chars[end - 1].to;

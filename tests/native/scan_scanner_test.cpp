@@ -420,6 +420,8 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
         // table, text first read one byte off, code bytes before a head.
         {"katakana that rise and fall", Z(2) + utf16be(u"アニメーション") + Z(2), 5, be,
          {row(B, 2, "アニメーション")}},
+        {"a word of katakana that rises but for its last, between zeros", Z(2) + utf16be(u"アイスランド") + Z(2),
+         5, be, {row(B, 2, "アイスランド")}},
         {"kana that rise, glued to ASCII, as in a table", Z(2) + utf16be(u"lまりをゴヌ") + Z(2), 5, be, {}},
         {"and after an ASCII word and a space", Z(2) + utf16be(u"A4 エキストラ") + Z(2), 5, be,
          {row(B, 2, "A4 エキストラ")}},

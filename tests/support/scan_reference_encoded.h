@@ -552,7 +552,11 @@ private:
         size_t up = 0;
         for (size_t k = 1; k + 1 < jp.size(); ++k)
             up += jp[k] > jp[k - 1];
-        if (e == 2 && kana >= 5 && up + 2 == jp.size())
+        // Not a word of katakana alone that ends at a clean edge.
+        const bool katakanaWord = std::all_of(jp.begin(), jp.end(), [](uint32_t c) {
+            return c >= 0x30A1 && c <= 0x30FC && c != 0x30F5 && c != 0x30F6;
+        });
+        if (e == 2 && kana >= 5 && up + 2 == jp.size() && !(katakanaWord && cleanEnd && end == run.size()))
             return false;
         EncodedRow row{run[first].from,
                        e == 0 ? lex::RowKind::EucJp : e == 1 ? lex::RowKind::Iso2022Jp : lex::RowKind::Utf16Be,
