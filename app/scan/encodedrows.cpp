@@ -499,8 +499,8 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         const int32_t ease = encoding == Encoding::Iso2022Jp ? kIso2022JpEase : 0;
         Verdict v = japanese::JudgeRow(scratch_.data(), count, FormOf(encoding), edges, ease);
         // EUC-JP and ISO-2022-JP text right after machine code that ends
-        // at a zero: ASCII text with Japanese words set in it ("Ubuntu 9.04
-        // 'Jaunty Jackalope' の CD-ROM", "名前(_N):") has too few Japanese
+        // at a zero: ASCII text with Japanese words set in it ("prc2 封筒",
+        // "上側(_T):", "(Python, Tcl, Glade 以外)") has too few Japanese
         // characters for the pairs to tell at a dirty edge; it reads as
         // text when the whole run reads as a string between clean edges.
         if (!v.japanese && encoding != Encoding::Utf16Be && !cleanStart && cleanEnd) {
