@@ -177,7 +177,11 @@ size_t FirstJapanese(const EncodedChar *chars, size_t count)
 // before ASCII, and a kanji that begins text stands before kana or a
 // space ("例: "), where machine code ends in any unit (00 80 30 C0 reads
 // as "耀ダ", 04 01 as "Ё").  A Japanese sign may begin text ("※ ").
-size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
+//
+// `numberEdge`: the clean edge before the run is a unit with a zero low
+// byte (80 00, 01 00), a number's high bytes rather than a string's end;
+// "ダ" is glued there as at a dirty edge (00 00 80 00 30 C0 is a double).
+size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart, bool numberEdge)
 {
     const auto code = [&](size_t k) { return k < count ? chars[k].code : 0u; };
     const auto katakana = [&](size_t k) { return code(k) >= 0x30A1 && code(k) <= 0x30FA; };
@@ -206,9 +210,18 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
         return u >= 0x4E00 && u <= 0x9FFF && (u & 0xFF) == 0 &&
                (band == japanese::kKanji4 || band == japanese::kKanji5);
     };
+    // The katakana that go on a word after "ダ" ("ダイアログ", "ダウンロード",
+    // "ダブル", "ダーク", "ダンプ", "ダッシュ", "ダミー"); before others it is
+    // code's 30 C0.
+    const auto gluedDa = [&](size_t k) {
+        const uint32_t n = code(k + 1);
+        return code(k) == 0x30C0 && katakanaWord(k + 1) && n != 0x30A4 && n != 0x30A6 &&
+               n != 0x30D6 && n != 0x30FC && n != 0x30F3 && n != 0x30C3 && n != 0x30DF;
+    };
+    // (After a number's high bytes, the number may go on in "ダ".)
     for (size_t k = 0; k < 2; ++k)
         if (numberHigh(k) && k + 1 < count)
-            return k + 1;
+            return k + 1 + (gluedDa(k + 1) && k + 2 < count ? 1 : 0);
     // A full-width letter, slash or low line, a half-width katakana or a
     // comma or full stop before Japanese text at a dirty edge: text seldom
     // begins with one ("ｈ単語", "、不明な").
@@ -217,10 +230,7 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart)
         ((c0 >= 0xFF21 && c0 <= 0xFF3A) || (c0 >= 0xFF41 && c0 <= 0xFF5A) || c0 == 0xFF0F ||
          c0 == 0xFF3F || (c0 >= 0xFF61 && c0 <= 0xFF9F) || c0 == 0x3001 || c0 == 0x3002))
         return 1;
-    // The katakana that go on a word after "ダ" ("ダイアログ", "ダウンロード",
-    // "ダブル", "ダーク", "ダンプ", "ダッシュ", "ダミー").
-    if (!cleanStart && code(0) == 0x30C0 && katakanaWord(1) && next != 0x30A4 && next != 0x30A6 &&
-        next != 0x30D6 && next != 0x30FC && next != 0x30F3 && next != 0x30C3 && next != 0x30DF)
+    if ((!cleanStart || numberEdge) && gluedDa(0))
         return 1;
     return 0;
 }
@@ -288,6 +298,23 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
     return first;
 }
 
+// A line break before a run is no clean edge where the line is an ar
+// archive's (static libraries): a member's header ends with "`" and a
+// line break, a name in its table of long names with "/" and one, and a
+// header's name after a member's padding line break is "/" and a number.
+// What follows them is a member's bytes or a header, not a line of text.
+// `at(k)`: the file byte at offset k, k below the run's first byte.
+template <class At>
+bool ArchiveLineStart(At at, uint64_t from, const EncodedChar *chars, size_t count)
+{
+    if (from < 2 || at(from - 1) != '\n')
+        return false;
+    const uint8_t before = at(from - 2);
+    if (before == '/' || before == '`')
+        return true;
+    return count >= 2 && chars[0].code == '/' && chars[1].code >= '0' && chars[1].code <= '9';
+}
+
 // Kana: hiragana, katakana, half-width katakana.
 bool IsKana(uint32_t code)
 {
@@ -316,12 +343,14 @@ bool KanjiAlone(const EncodedChar *chars, size_t count, bool whole)
 // space ("A4 エキストラ", "Matroska ストリーム"), as text sets them and a
 // table's numbers seldom do.  Words rise often but not all through:
 // "アニメーション" falls after its long vowel mark, "書き込みエラー" at its
-// kanji.
-bool RisingTable(const EncodedChar *chars, size_t count)
+// kanji.  A word of katakana alone that ends at a clean edge
+// ("アイスランド", "カメルーン") is no table: tables of kana run on into
+// hiragana, small katakana or the next value.
+bool RisingTable(const EncodedChar *chars, size_t count, bool cleanEnd)
 {
     size_t kana = 0, wide = 0, falls = 0;
     uint32_t last = 0;
-    bool fellLast = false;
+    bool fellLast = false, katakanaWord = true;
     for (size_t k = 0; k < count; ++k) {
         const uint32_t code = chars[k].code;
         if (code < 0x80)
@@ -331,11 +360,12 @@ bool RisingTable(const EncodedChar *chars, size_t count)
             ((word >= 'a' && word <= 'z') || (chars[k - 2].code >= '0' && chars[k - 2].code <= '9')))
             return false;
         kana += IsKana(code);
+        katakanaWord = katakanaWord && code >= 0x30A1 && code <= 0x30FC && code != 0x30F5 && code != 0x30F6;
         fellLast = wide++ > 0 && code <= last;
         falls += fellLast;
         last = code;
     }
-    return kana >= 5 && falls == (fellLast ? 1u : 0u);
+    return kana >= 5 && falls == (fellLast ? 1u : 0u) && !(katakanaWord && cleanEnd);
 }
 
 // Tables read in these encodings (fonts' glyph and kerning tables) give
@@ -443,8 +473,14 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
                          bool cleanStart, bool cleanEnd, const uint8_t *bytes, uint64_t base,
                          size_t avail, uint64_t *from, uint64_t *to)
 {
+    if (cleanStart && encoding != Encoding::Utf16Be &&
+        ArchiveLineStart([&](uint64_t k) { return bytes[k - base]; }, chars[0].from, chars, count))
+        cleanStart = false;
     if (encoding == Encoding::Utf16Be) {
-        const size_t glued = GluedUnits(chars, count, cleanStart);
+        const uint64_t f = chars[0].from;
+        const bool numberEdge =
+            cleanStart && f >= 2 && bytes[f - 2 - base] != 0 && bytes[f - 1 - base] == 0;
+        const size_t glued = GluedUnits(chars, count, cleanStart, numberEdge);
         chars += glued;
         count -= glued;
         cleanStart = cleanStart && glued == 0;
@@ -461,7 +497,18 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
             scratch_[k] = {chars[k].code, static_cast<uint32_t>(k), 1};
         const RowEdges edges{cleanStart, cleanEnd};
         const int32_t ease = encoding == Encoding::Iso2022Jp ? kIso2022JpEase : 0;
-        const Verdict v = japanese::JudgeRow(scratch_.data(), count, FormOf(encoding), edges, ease);
+        Verdict v = japanese::JudgeRow(scratch_.data(), count, FormOf(encoding), edges, ease);
+        // EUC-JP and ISO-2022-JP text right after machine code that ends
+        // at a zero: ASCII text with Japanese words set in it ("prc2 封筒",
+        // "上側(_T):", "(Python, Tcl, Glade 以外)") has too few Japanese
+        // characters for the pairs to tell at a dirty edge; it reads as
+        // text when the whole run reads as a string between clean edges.
+        if (!v.japanese && encoding != Encoding::Utf16Be && !cleanStart && cleanEnd) {
+            const Verdict w = japanese::JudgeRow(scratch_.data(), count, FormOf(encoding),
+                                                 RowEdges{true, true}, ease);
+            if (w.japanese && w.first == 0 && w.end == count)
+                v = w;
+        }
         if (!v.japanese)
             return false;
         first = v.first;
@@ -496,7 +543,7 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
     if (judging_ && TableLike(chars + first, end - first, whole, FormOf(encoding),
                               settings_.CheckRecurrence ? std::max(settings_.RecurrenceTime, 1) : 0))
         return false;
-    if (encoding == Encoding::Utf16Be && RisingTable(chars + first, end - first))
+    if (encoding == Encoding::Utf16Be && RisingTable(chars + first, end - first, cleanEnd && end == count))
         return false;
     *from = chars[first].from;
     *to = chars[end - 1].to;

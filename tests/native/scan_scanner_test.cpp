@@ -420,6 +420,8 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
         // table, text first read one byte off, code bytes before a head.
         {"katakana that rise and fall", Z(2) + utf16be(u"アニメーション") + Z(2), 5, be,
          {row(B, 2, "アニメーション")}},
+        {"a word of katakana that rises but for its last, between zeros", Z(2) + utf16be(u"アイスランド") + Z(2),
+         5, be, {row(B, 2, "アイスランド")}},
         {"kana that rise, glued to ASCII, as in a table", Z(2) + utf16be(u"lまりをゴヌ") + Z(2), 5, be, {}},
         {"and after an ASCII word and a space", Z(2) + utf16be(u"A4 エキストラ") + Z(2), 5, be,
          {row(B, 2, "A4 エキストラ")}},
@@ -450,6 +452,12 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
          {row(B, 6, "ダイアログを開く")}},
         {"after a zero any word may begin with it", Z(6) + utf16be(u"ダゲスタン語") + Z(2), 5, be,
          {row(B, 6, "ダゲスタン語")}},
+        {"and after a number's high bytes 80 00 after zeros", Z(4) + "\x80" + Z(1) + "\x30\xC0" +
+             utf16be(u"アーカイブを開けません") + Z(2), 5, be, {row(B, 8, "アーカイブを開けません")}},
+        {"a static library's name table: a line break after \"/\" is no clean edge",
+         "\x01\x8Bx.o/\nl" + eucFile + Z(1), 5, euc, {row(E, 8, "ファイルを開けません")}},
+        {"a label and its mnemonic right after code, up to a zero", "\x01\x8B\x8B\xCC\xBE\xC1\xB0(_N):" + Z(1),
+         5, euc, {row(E, 3, "名前(_N):")}},
         // Right after machine code: its last bytes read with the text's.
         {"code bytes 30 C0 (a lone katakana) before hiragana", "\x8B\x45\x30\xC0" + utf16be(u"この鍵を削除します") + Z(2),
          5, be, {row(B, 4, "この鍵を削除します")}},

@@ -350,7 +350,13 @@ private:
     }
 
     // UTF-16BE: the units of machine code glued to the run's start.
-    static size_t Glued(const std::vector<RefChar> &run, bool cleanStart)
+    // "ダ" before a katakana but イ, ウ, ブ, ー, ン, ッ and ミ.
+    static bool Da(uint32_t u, uint32_t n)
+    {
+        return u == 0x30C0 && n >= 0x30A1 && n <= 0x30FC && n != 0x30A4 && n != 0x30A6 && n != 0x30D6 &&
+               n != 0x30FC && n != 0x30F3 && n != 0x30C3 && n != 0x30DF;
+    }
+    static size_t Glued(const std::vector<RefChar> &run, bool cleanStart, bool numberEdge)
     {
         auto at = [&](size_t k) { return k < run.size() ? run[k].code : 0u; };
         auto katakana = [&](size_t k) { return at(k) >= 0x30A1 && at(k) <= 0x30FA; };
@@ -380,7 +386,7 @@ private:
             const uint8_t band = lex::japanese::kClassBlocks[lex::japanese::kClassBlockOf[c >> 8]][c & 0xFF];
             if (c >= 0x4E00 && c <= 0x9FFF && (c & 0xFF) == 0 &&
                 (band == lex::japanese::kKanji4 || band == lex::japanese::kKanji5))
-                return k + 1;
+                return k + 1 + (k + 2 < run.size() && Da(at(k + 1), at(k + 2)) ? 1 : 0);
         }
         // At a dirty edge, a full-width letter, slash or low line, a
         // half-width katakana, "、" or "。" before a Japanese character.
@@ -389,10 +395,9 @@ private:
             ((u >= 0xFF21 && u <= 0xFF3A) || (u >= 0xFF41 && u <= 0xFF5A) || u == 0xFF0F || u == 0xFF3F ||
              (u >= 0xFF61 && u <= 0xFF9F) || u == 0x3001 || u == 0x3002))
             return 1;
-        // At a dirty edge, "ダ" before a katakana but イ, ウ, ブ, ー, ン, ッ
+        // At a dirty edge (or after a unit XX 00), "ダ" before a katakana but イ, ウ, ブ, ー, ン, ッ
         // and ミ.
-        if (!cleanStart && u == 0x30C0 && n >= 0x30A1 && n <= 0x30FC && n != 0x30A4 && n != 0x30A6 &&
-            n != 0x30D6 && n != 0x30FC && n != 0x30F3 && n != 0x30C3 && n != 0x30DF)
+        if ((!cleanStart || numberEdge) && Da(u, n))
             return 1;
         return 0;
     }
@@ -450,8 +455,17 @@ private:
     bool Decide(int e, std::vector<RefChar> run, bool cleanStart, bool cleanEnd)
     {
         using lex::japanese::JudgeForm;
+        // After a line break that ends an ar archive's header or name, or
+        // before a header's "/" and number, the start is no clean edge.
+        const size_t f = run.empty() ? 0 : run[0].from;
+        if (cleanStart && e != 2 && f >= 2 && d_[f - 1] == '\n' &&
+            (d_[f - 2] == '/' || d_[f - 2] == '`' ||
+             (run.size() >= 2 && run[0].code == '/' && run[1].code >= '0' && run[1].code <= '9')))
+            cleanStart = false;
         if (e == 2) {
-            const size_t glued = Glued(run, cleanStart);
+            const size_t f = run.empty() ? 0 : run[0].from;
+            const bool numberEdge = cleanStart && f >= 2 && d_[f - 2] != 0 && d_[f - 1] == 0;
+            const size_t glued = Glued(run, cleanStart, numberEdge);
             run.erase(run.begin(), run.begin() + static_cast<ptrdiff_t>(glued));
             cleanStart = cleanStart && glued == 0;
         }
@@ -469,8 +483,14 @@ private:
             // ISO-2022-JP text may score 160 below the threshold; the
             // margins below count from the threshold itself.
             const int32_t ease = e == 1 ? 160 : 0;
-            const auto v =
-                lex::japanese::JudgeRow(chars.data(), chars.size(), form, {cleanStart, cleanEnd}, ease);
+            auto v = lex::japanese::JudgeRow(chars.data(), chars.size(), form, {cleanStart, cleanEnd}, ease);
+            // EUC-JP and ISO-2022-JP at a dirty start and a clean end: also
+            // whole, as if the start were clean.
+            if (!v.japanese && e != 2 && !cleanStart && cleanEnd) {
+                const auto w = lex::japanese::JudgeRow(chars.data(), chars.size(), form, {true, true}, ease);
+                if (w.japanese && w.first == 0 && w.end == chars.size())
+                    v = w;
+            }
             if (!v.japanese)
                 return false;
             first = v.first;
@@ -532,7 +552,11 @@ private:
         size_t up = 0;
         for (size_t k = 1; k + 1 < jp.size(); ++k)
             up += jp[k] > jp[k - 1];
-        if (e == 2 && kana >= 5 && up + 2 == jp.size())
+        // Not a word of katakana alone that ends at a clean edge.
+        const bool katakanaWord = std::all_of(jp.begin(), jp.end(), [](uint32_t c) {
+            return c >= 0x30A1 && c <= 0x30FC && c != 0x30F5 && c != 0x30F6;
+        });
+        if (e == 2 && kana >= 5 && up + 2 == jp.size() && !(katakanaWord && cleanEnd && end == run.size()))
             return false;
         EncodedRow row{run[first].from,
                        e == 0 ? lex::RowKind::EucJp : e == 1 ? lex::RowKind::Iso2022Jp : lex::RowKind::Utf16Be,
