@@ -593,6 +593,23 @@ size_t Utf16GluedHead(const RowChar *chars, size_t count, bool cleanStart)
     return katakana || columns ? k : 0;
 }
 
+// Kanji that Japanese text sets right before a katakana word: prefixes
+// ("全", "再", "非", "各"), directions, sizes, colours and materials,
+// countries and places, and the nouns a loanword is named after.
+bool LoanwordPrefix(uint32_t u)
+{
+    static constexpr char16_t kPrefixes[] =
+        u"全再各新旧非別副総超高低大小中南北東西前後次主内外無未不多単複長短上下"
+        u"英米仏独日韓露伊豪印蘭左右逆正半純真元現親子同他本第約毎諸両当該計準被"
+        u"対反最極名原初古細太薄濃暗明白黒赤青緑黄紫金銀鉄石水火電光音空海山川島"
+        u"州県市町村区国都府洋和漢偽仮要生入出受送共公私官民社軍王女男母父老美悪"
+        u"良汎亜擬脱防耐抗付用型式系性化的率数量値額表図字文語号行列欄項色鍵紙線点面枠絵声";
+    for (char16_t p : kPrefixes)
+        if (p == u)
+            return true;
+    return false;
+}
+
 // Whether characters [0, first) of a whole string, a head the pairs
 // would cut off, read as the string's own head rather than a zero of
 // machine code and the bytes after it glued to the text: no bytes left
@@ -723,6 +740,13 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
         chars[1].size == 2 && chars[1].at == chars[0].at + 2 &&
         IsJapaneseClass(ClassAt(chars[1], static_cast<int>(form))))
         freeStart = 1;
+    // Right before a katakana word, that pair is text's own only as a
+    // kanji that begins words of loanwords ("全ファイル", "再インストール",
+    // "南アフリカ"); any other ("加パスワード" of 89 C1) is machine
+    // code's, and the span begins after it.
+    if (freeStart == 1 && forcedStart == 0 && IsIdeograph(chars[0].code) &&
+        ClassAt(chars[1], static_cast<int>(form)) == kKatakana && !LoanwordPrefix(chars[0].code))
+        forcedStart = 1;
 
     // At a clean start, a cut takes away only a head that holds more than
     // ASCII (a zero, then code bytes that read as a pair, then the text):
