@@ -414,6 +414,23 @@ bool GluedFirstChar(const RowChar *chars, size_t end, int form)
     return rare(a) && (chars[1].code < 0x80 || (IsJapaneseClass(b) && !rare(b)));
 }
 
+// Kanji that Japanese text sets right before a katakana word: prefixes
+// ("全", "再", "非", "各"), directions, sizes, colours and materials,
+// countries and places, and the nouns a loanword is named after.
+bool LoanwordPrefix(uint32_t u)
+{
+    static constexpr char16_t kPrefixes[] =
+        u"全再各新旧非別副総超高低大小中南北東西前後次主内外無未不多単複長短上下"
+        u"英米仏独日韓露伊豪印蘭左右逆正半純真元現親子同他本第約毎諸両当該計準被"
+        u"対反最極名原初古細太薄濃暗明白黒赤青緑黄紫金銀鉄石水火電光音空海山川島"
+        u"州県市町村区国都府洋和漢偽仮要生入出受送共公私官民社軍王女男母父老美悪"
+        u"良汎亜擬脱防耐抗付用型式系性化的率数量値額表図字文語号行列欄項色鍵紙線点面枠絵声";
+    for (char16_t p : kPrefixes)
+        if (p == u)
+            return true;
+    return false;
+}
+
 // Where a Shift-JIS span after a zero begins when code's bytes there,
 // at most two letters or digits and a pair of a kanji the text seldom or
 // never uses, stand glued to a word of kana or common kanji ("瑞データ" of 90 90
@@ -430,7 +447,10 @@ uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
     // (A code-like kanji first after the zero itself is as often text's,
     // "機能", "稼働", "遠隔" are made of code's bytes, but seldom before a
     // katakana word: "瑞カスタム" is x86's padding 90 90.)
-    const bool rare = a == kKanji4 || a == kKanji5 || (a == kCodeLike && (k > 0 || b == kKatakana));
+    // (Nor one that begins loanword compounds: "青バランス" of 90 C2.)
+    const bool rare = a == kKanji4 || a == kKanji5 ||
+                      (a == kCodeLike && (k > 0 || b == kKatakana) &&
+                       !(k == 0 && b == kKatakana && LoanwordPrefix(chars[k].code)));
     return rare && IsCommonTextClass(b) ? static_cast<uint32_t>(k + 1) : 0;
 }
 
@@ -593,23 +613,6 @@ size_t Utf16GluedHead(const RowChar *chars, size_t count, bool cleanStart)
     return katakana || columns ? k : 0;
 }
 
-// Kanji that Japanese text sets right before a katakana word: prefixes
-// ("全", "再", "非", "各"), directions, sizes, colours and materials,
-// countries and places, and the nouns a loanword is named after.
-bool LoanwordPrefix(uint32_t u)
-{
-    static constexpr char16_t kPrefixes[] =
-        u"全再各新旧非別副総超高低大小中南北東西前後次主内外無未不多単複長短上下"
-        u"英米仏独日韓露伊豪印蘭左右逆正半純真元現親子同他本第約毎諸両当該計準被"
-        u"対反最極名原初古細太薄濃暗明白黒赤青緑黄紫金銀鉄石水火電光音空海山川島"
-        u"州県市町村区国都府洋和漢偽仮要生入出受送共公私官民社軍王女男母父老美悪"
-        u"良汎亜擬脱防耐抗付用型式系性化的率数量値額表図字文語号行列欄項色鍵紙線点面枠絵声";
-    for (char16_t p : kPrefixes)
-        if (p == u)
-            return true;
-    return false;
-}
-
 // Whether characters [0, first) of a whole string, a head the pairs
 // would cut off, read as the string's own head rather than a zero of
 // machine code and the bytes after it glued to the text: no bytes left
@@ -758,8 +761,13 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     if (edges.cleanStart) {
         for (size_t k = 0; k < count; ++k)
             if (chars[k].code >= 0x80) {
-                if (k == 0 || k + 1 >= count || form == JudgeForm::Utf16Le ||
-                    !IsJapaneseClass(ClassAt(chars[k + 1], static_cast<int>(form))))
+                // (Nor a kanji that begins compounds before a capital
+                // word right after the zero: "非NULL", "旧DIR".)
+                const bool prefix = k == 0 && form == JudgeForm::ShiftJis && k + 1 < count &&
+                                    chars[k + 1].code >= 'A' && chars[k + 1].code <= 'Z' &&
+                                    LoanwordPrefix(chars[k].code);
+                if (!prefix && (k == 0 || k + 1 >= count || form == JudgeForm::Utf16Le ||
+                                !IsJapaneseClass(ClassAt(chars[k + 1], static_cast<int>(form)))))
                     headCutFrom = k + 1;
                 break;
             }

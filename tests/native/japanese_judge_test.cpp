@@ -64,6 +64,11 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
          JudgeForm::ShiftJis, false, true, true, 1, 19},
         {"a prefix before a katakana word", U"全ファイルを取り出す", JudgeForm::ShiftJis, false, true, true,
          0, 10},
+        // Right after a zero, such a kanji of code's bytes (90 C2, 94 F1)
+        // stays too, before a katakana word or a capital one.
+        {"a code-like prefix after a zero", U"青バランス", JudgeForm::ShiftJis, true, true, true, 0, 5},
+        {"a prefix before a capital word after a zero", U"非NULL制約の整合性を確認しています",
+         JudgeForm::ShiftJis, true, true, true, 0, 19},
         {"a letter and a sign glued to a kanji", U"A 越(", JudgeForm::ShiftJis, true, true, false, 0, 0},
         // Heads at a dirty edge: code's last bytes glued to the text go,
         // the text's own ASCII start stays.
