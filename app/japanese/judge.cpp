@@ -395,24 +395,7 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
     return first;
 }
 
-// Whether the first character of a span at a dirty edge is machine
-// code's last byte or pair glued to the text ("ﾞおかしな", "駟一時"): a
-// half-width katakana, a kanji the text seldom or never uses, or a
-// code-like one, right before ASCII or a character of the classes text
-// uses.
-bool GluedFirstChar(const RowChar *chars, size_t end, int form)
-{
-    const auto rare = [](uint8_t c) {
-        return c == kHalfKatakana || c == kKanji4 || c == kKanji5 || c == kCodeLike;
-    };
-    if (end < 3)
-        return false;
-    const uint8_t a = ClassAt(chars[0], form), b = ClassAt(chars[1], form);
-    // Besides, any Japanese character before a column of spaces.
-    if (IsJapaneseClass(a) && chars[1].code == ' ' && chars[2].code == ' ')
-        return true;
-    return rare(a) && (chars[1].code < 0x80 || (IsJapaneseClass(b) && !rare(b)));
-}
+bool IsIdeograph(uint32_t u) { return u >= 0x4E00 && u <= 0x9FFF; }
 
 // Kanji that Japanese text sets right before a katakana word: prefixes
 // ("全", "再", "非", "各"), directions, sizes, colours and materials,
@@ -429,6 +412,39 @@ bool LoanwordPrefix(uint32_t u)
         if (p == u)
             return true;
     return false;
+}
+
+// Whether the first character of a span at a dirty edge is machine
+// code's last byte or pair glued to the text ("ﾞおかしな", "駟一時"): a
+// half-width katakana, a kanji the text seldom or never uses, or a
+// code-like one, right before ASCII or a character of the classes text
+// uses.
+// Whether characters k and on of a Shift-JIS row are a kanji that begins
+// no compounds glued before a format ("富%s を開いています" of 95 78):
+// text begins with the format itself far more often.
+bool KanjiBeforeFormat(const RowChar *chars, size_t k, size_t end, int form)
+{
+    if (form != static_cast<int>(JudgeForm::ShiftJis) || k + 3 > end || chars[k].size != 2 ||
+        !IsIdeograph(chars[k].code) || LoanwordPrefix(chars[k].code) || chars[k + 1].code != '%')
+        return false;
+    const uint32_t u = chars[k + 2].code | 0x20;
+    return u >= 'a' && u <= 'z';
+}
+
+bool GluedFirstChar(const RowChar *chars, size_t end, int form)
+{
+    const auto rare = [](uint8_t c) {
+        return c == kHalfKatakana || c == kKanji4 || c == kKanji5 || c == kCodeLike;
+    };
+    if (end < 3)
+        return false;
+    const uint8_t a = ClassAt(chars[0], form), b = ClassAt(chars[1], form);
+    // Besides, any Japanese character before a column of spaces.
+    if (IsJapaneseClass(a) && chars[1].code == ' ' && chars[2].code == ' ')
+        return true;
+    if (KanjiBeforeFormat(chars, 0, end, form))
+        return true;
+    return rare(a) && (chars[1].code < 0x80 || (IsJapaneseClass(b) && !rare(b)));
 }
 
 // Where a Shift-JIS span after a zero begins when code's bytes there,
@@ -451,7 +467,9 @@ uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
     const bool rare = a == kKanji4 || a == kKanji5 ||
                       (a == kCodeLike && (k > 0 || b == kKatakana) &&
                        !(k == 0 && b == kKatakana && LoanwordPrefix(chars[k].code)));
-    return rare && IsCommonTextClass(b) ? static_cast<uint32_t>(k + 1) : 0;
+    return (rare && IsCommonTextClass(b)) || KanjiBeforeFormat(chars, k, end, form)
+               ? static_cast<uint32_t>(k + 1)
+               : 0;
 }
 
 // A character that Japanese text never begins with: small kana, the long
@@ -470,8 +488,6 @@ bool NeverFirst(uint32_t u)
         return u >= 0xFF67 && u <= 0xFF70;
     }
 }
-
-bool IsIdeograph(uint32_t u) { return u >= 0x4E00 && u <= 0x9FFF; }
 
 // Whether the span [first, end) of a UTF-16 row reads as 32-bit values
 // rather than text:

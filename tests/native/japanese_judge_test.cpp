@@ -64,6 +64,8 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
          JudgeForm::ShiftJis, false, true, true, 1, 19},
         {"a prefix before a katakana word", U"全ファイルを取り出す", JudgeForm::ShiftJis, false, true, true,
          0, 10},
+        {"a kanji of code's bytes glued before a format", U"富%s を開いています", JudgeForm::ShiftJis, false,
+         true, true, 1, 11},
         // Right after a zero, such a kanji of code's bytes (90 C2, 94 F1)
         // stays too, before a katakana word or a capital one.
         {"a code-like prefix after a zero", U"青バランス", JudgeForm::ShiftJis, true, true, true, 0, 5},
