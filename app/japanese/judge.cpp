@@ -467,7 +467,11 @@ uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
     const bool rare = a == kKanji4 || a == kKanji5 ||
                       (a == kCodeLike && (k > 0 || b == kKatakana) &&
                        !(k == 0 && b == kKatakana && LoanwordPrefix(chars[k].code)));
-    return (rare && IsCommonTextClass(b)) || KanjiBeforeFormat(chars, k, end, form)
+    // (Any kanji before a column of spaces too: text sets columns after
+    // words, not after one kanji: "営    全て削除する" of 89 63.)
+    const bool column = k + 3 <= end && IsIdeograph(chars[k].code) && chars[k + 1].code == ' ' &&
+                        chars[k + 2].code == ' ';
+    return (rare && IsCommonTextClass(b)) || column || KanjiBeforeFormat(chars, k, end, form)
                ? static_cast<uint32_t>(k + 1)
                : 0;
 }

@@ -69,6 +69,8 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
         // Right after a zero, such a kanji of code's bytes (90 C2, 94 F1)
         // stays too, before a katakana word or a capital one.
         {"a code-like prefix after a zero", U"青バランス", JudgeForm::ShiftJis, true, true, true, 0, 5},
+        {"a kanji of code's bytes before a column after a zero", U"営    全て削除する", JudgeForm::ShiftJis,
+         true, true, true, 1, 11},
         {"a prefix before a capital word after a zero", U"非NULL制約の整合性を確認しています",
          JudgeForm::ShiftJis, true, true, true, 0, 19},
         {"a letter and a sign glued to a kanji", U"A 越(", JudgeForm::ShiftJis, true, true, false, 0, 0},
