@@ -395,11 +395,42 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
     return first;
 }
 
+bool IsIdeograph(uint32_t u) { return u >= 0x4E00 && u <= 0x9FFF; }
+
+// Kanji that Japanese text sets right before a katakana word: prefixes
+// ("全", "再", "非", "各"), directions, sizes, colours and materials,
+// countries and places, and the nouns a loanword is named after.
+bool LoanwordPrefix(uint32_t u)
+{
+    static constexpr char16_t kPrefixes[] =
+        u"全再各新旧非別副総超高低大小中南北東西前後次主内外無未不多単複長短上下"
+        u"英米仏独日韓露伊豪印蘭左右逆正半純真元現親子同他本第約毎諸両当該計準被"
+        u"対反最極名原初古細太薄濃暗明白黒赤青緑黄紫金銀鉄石水火電光音空海山川島"
+        u"州県市町村区国都府洋和漢偽仮要生入出受送共公私官民社軍王女男母父老美悪"
+        u"良汎亜擬脱防耐抗付用型式系性化的率数量値額表図字文語号行列欄項色鍵紙線点面枠絵声";
+    for (char16_t p : kPrefixes)
+        if (p == u)
+            return true;
+    return false;
+}
+
 // Whether the first character of a span at a dirty edge is machine
 // code's last byte or pair glued to the text ("ﾞおかしな", "駟一時"): a
 // half-width katakana, a kanji the text seldom or never uses, or a
 // code-like one, right before ASCII or a character of the classes text
 // uses.
+// Whether characters k and on of a Shift-JIS row are a kanji that begins
+// no compounds glued before a format ("富%s を開いています" of 95 78):
+// text begins with the format itself far more often.
+bool KanjiBeforeFormat(const RowChar *chars, size_t k, size_t end, int form)
+{
+    if (form != static_cast<int>(JudgeForm::ShiftJis) || k + 3 > end || chars[k].size != 2 ||
+        !IsIdeograph(chars[k].code) || LoanwordPrefix(chars[k].code) || chars[k + 1].code != '%')
+        return false;
+    const uint32_t u = chars[k + 2].code | 0x20;
+    return u >= 'a' && u <= 'z';
+}
+
 bool GluedFirstChar(const RowChar *chars, size_t end, int form)
 {
     const auto rare = [](uint8_t c) {
@@ -410,6 +441,8 @@ bool GluedFirstChar(const RowChar *chars, size_t end, int form)
     const uint8_t a = ClassAt(chars[0], form), b = ClassAt(chars[1], form);
     // Besides, any Japanese character before a column of spaces.
     if (IsJapaneseClass(a) && chars[1].code == ' ' && chars[2].code == ' ')
+        return true;
+    if (KanjiBeforeFormat(chars, 0, end, form))
         return true;
     return rare(a) && (chars[1].code < 0x80 || (IsJapaneseClass(b) && !rare(b)));
 }
@@ -430,8 +463,17 @@ uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
     // (A code-like kanji first after the zero itself is as often text's,
     // "機能", "稼働", "遠隔" are made of code's bytes, but seldom before a
     // katakana word: "瑞カスタム" is x86's padding 90 90.)
-    const bool rare = a == kKanji4 || a == kKanji5 || (a == kCodeLike && (k > 0 || b == kKatakana));
-    return rare && IsCommonTextClass(b) ? static_cast<uint32_t>(k + 1) : 0;
+    // (Nor one that begins loanword compounds: "青バランス" of 90 C2.)
+    const bool rare = a == kKanji4 || a == kKanji5 ||
+                      (a == kCodeLike && (k > 0 || b == kKatakana) &&
+                       !(k == 0 && b == kKatakana && LoanwordPrefix(chars[k].code)));
+    // (Any kanji before a column of spaces too: text sets columns after
+    // words, not after one kanji: "営    全て削除する" of 89 63.)
+    const bool column = k + 3 <= end && IsIdeograph(chars[k].code) && chars[k + 1].code == ' ' &&
+                        chars[k + 2].code == ' ';
+    return (rare && IsCommonTextClass(b)) || column || KanjiBeforeFormat(chars, k, end, form)
+               ? static_cast<uint32_t>(k + 1)
+               : 0;
 }
 
 // A character that Japanese text never begins with: small kana, the long
@@ -450,8 +492,6 @@ bool NeverFirst(uint32_t u)
         return u >= 0xFF67 && u <= 0xFF70;
     }
 }
-
-bool IsIdeograph(uint32_t u) { return u >= 0x4E00 && u <= 0x9FFF; }
 
 // Whether the span [first, end) of a UTF-16 row reads as 32-bit values
 // rather than text:
@@ -723,6 +763,13 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
         chars[1].size == 2 && chars[1].at == chars[0].at + 2 &&
         IsJapaneseClass(ClassAt(chars[1], static_cast<int>(form))))
         freeStart = 1;
+    // Right before a katakana word, that pair is text's own only as a
+    // kanji that begins words of loanwords ("全ファイル", "再インストール",
+    // "南アフリカ"); any other ("加パスワード" of 89 C1) is machine
+    // code's, and the span begins after it.
+    if (freeStart == 1 && forcedStart == 0 && IsIdeograph(chars[0].code) &&
+        ClassAt(chars[1], static_cast<int>(form)) == kKatakana && !LoanwordPrefix(chars[0].code))
+        forcedStart = 1;
 
     // At a clean start, a cut takes away only a head that holds more than
     // ASCII (a zero, then code bytes that read as a pair, then the text):
@@ -734,8 +781,13 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     if (edges.cleanStart) {
         for (size_t k = 0; k < count; ++k)
             if (chars[k].code >= 0x80) {
-                if (k == 0 || k + 1 >= count || form == JudgeForm::Utf16Le ||
-                    !IsJapaneseClass(ClassAt(chars[k + 1], static_cast<int>(form))))
+                // (Nor a kanji that begins compounds before a capital
+                // word right after the zero: "非NULL", "旧DIR".)
+                const bool prefix = k == 0 && form == JudgeForm::ShiftJis && k + 1 < count &&
+                                    chars[k + 1].code >= 'A' && chars[k + 1].code <= 'Z' &&
+                                    LoanwordPrefix(chars[k].code);
+                if (!prefix && (k == 0 || k + 1 >= count || form == JudgeForm::Utf16Le ||
+                                !IsJapaneseClass(ClassAt(chars[k + 1], static_cast<int>(form)))))
                     headCutFrom = k + 1;
                 break;
             }

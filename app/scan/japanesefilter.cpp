@@ -77,6 +77,17 @@ struct ShiftJisForms {
     }
 };
 
+// A pair's class that text read in step may begin with: Japanese, but no
+// kanji text seldom or never uses, and no code-like one `alone` (machine
+// code's last byte and the one after it: "FB 49" of "渼" before "コマンド",
+// "89 C1").  (Code-like kanji beside others stay: text's own are made of
+// code's bytes, "上記" of 8F E3 8B 4C.)
+bool TextPairClass(uint8_t c, bool alone)
+{
+    return japanese::IsJapaneseClass(c) && c != japanese::kKanji4 && c != japanese::kKanji5 &&
+           !(alone && c == japanese::kCodeLike);
+}
+
 const ShiftJisForms &Forms()
 {
     static const ShiftJisForms forms;
@@ -429,22 +440,26 @@ size_t JapaneseFilter::RealignedStart(const uint8_t *s, const Reading &r, size_t
 {
     const ShiftJisForms &forms = Forms();
     const size_t to = r.text[first];
-    // Whether text bytes [t, to) read as Japanese pairs, side by side.
+    // Whether text bytes [t, to) read as Japanese pairs, side by side, of
+    // kanji text uses, not one code-like kanji alone.
     const auto pairs = [&](size_t t) {
         if ((to - t) % 2 != 0)
             return false;
+        const bool alone = to - t == 2;
         for (; t < to; t += 2)
             if (!sjis::IsLead(s[t]) || !sjis::IsTrail(s[t + 1]) || Pos(t + 1) != Pos(t) + 1 ||
-                !japanese::IsJapaneseClass(forms.pairs[ShiftJisForms::LeadIndex(s[t])][s[t + 1]].cls))
+                !TextPairClass(forms.pairs[ShiftJisForms::LeadIndex(s[t])][s[t + 1]].cls, alone))
                 return false;
         return true;
     };
     size_t start = 0;
     for (size_t k = first - 1; k-- > 0 && r.chars[k].size == 2;) {
         const size_t t = r.text[k] + 1;
-        if (!pairs(t))
+        // (A code-like kanji alone may end a longer stretch.)
+        if (pairs(t))
+            start = t;
+        else if (to - t > 2)
             break;
-        start = t;
     }
     return start;
 }

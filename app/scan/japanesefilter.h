@@ -14,8 +14,10 @@
 //     is also read from that byte, and the reading the judge scores higher
 //     wins; where the head cut ends in pairs and a lone byte that, read
 //     one byte on, pair up in step with the text ("8B 83 41 83 43" of
-//     "アイ" after 0x8B), the text is read again from there and keeps
-//     those characters.  The head and tail cut off, and a text that does
+//     "アイ" after 0x8B) as characters text uses (no rare kanji, no
+//     code-like one alone: "FB 49" before "コマンド" stays code's), the
+//     text is read again from there and keeps those characters.  The
+//     head and tail cut off, and a text that does
 //     not read as Japanese, are read without pairs: their runs of
 //     printable bytes.
 //   - A UTF-16 or UTF-8 text is judged once; what is cut off, or the whole

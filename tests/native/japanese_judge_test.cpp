@@ -58,6 +58,21 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
         {"a kanji after a format", U"%lld年", JudgeForm::ShiftJis, true, true, true, 0, 5},
         {"a kanji after a word", U"PGP 鍵", JudgeForm::ShiftJis, true, true, true, 0, 5},
         {"a kanji before a mnemonic", U"色(_C)", JudgeForm::ShiftJis, true, true, true, 0, 5},
+        // A move's bytes 89 C1 before a katakana word read as a kanji that
+        // begins no such word; a prefix does.
+        {"a move's kanji before a katakana word", U"加パスワードは変更しなければなりません",
+         JudgeForm::ShiftJis, false, true, true, 1, 19},
+        {"a prefix before a katakana word", U"全ファイルを取り出す", JudgeForm::ShiftJis, false, true, true,
+         0, 10},
+        {"a kanji of code's bytes glued before a format", U"富%s を開いています", JudgeForm::ShiftJis, false,
+         true, true, 1, 11},
+        // Right after a zero, such a kanji of code's bytes (90 C2, 94 F1)
+        // stays too, before a katakana word or a capital one.
+        {"a code-like prefix after a zero", U"青バランス", JudgeForm::ShiftJis, true, true, true, 0, 5},
+        {"a kanji of code's bytes before a column after a zero", U"営    全て削除する", JudgeForm::ShiftJis,
+         true, true, true, 1, 11},
+        {"a prefix before a capital word after a zero", U"非NULL制約の整合性を確認しています",
+         JudgeForm::ShiftJis, true, true, true, 0, 19},
         {"a letter and a sign glued to a kanji", U"A 越(", JudgeForm::ShiftJis, true, true, false, 0, 0},
         // Heads at a dirty edge: code's last bytes glued to the text go,
         // the text's own ASCII start stays.

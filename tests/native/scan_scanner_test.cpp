@@ -510,6 +510,7 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
     const std::string dns = Sjis("DNS が失敗しました: NOTIMP");
     const std::string env = Sjis("あなたは言語に関わりのない環境にいます");
     const std::string result = Sjis("AF の結果");
+    const std::string parse = Sjis("コマンドラインの解析に失敗しました");
     const struct {
         const char *what;
         std::string data;
@@ -541,6 +542,10 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
         // 0x8B takes "A" as its trail byte and the judge cuts "F" with the
         // pair: "A" is read again with the text.
         {"a name's letters after a pair of code", "\x01\x8B" + result + Z(1), {A(2, result)}},
+        // "89 FB" reads as a rare kanji before "I": one byte on, "FB 49"
+        // reads as one in step with the text, but code's, not text's.
+        {"a rare kanji read in step before the text", "\x01" "SATH\x8D" "d$\xF8H\x89\xFBI" + parse + Z(1),
+         {A(13, parse)}},
         {"a two-character word between zeros", Z(1) + Sjis("全般") + Z(1), {A(1, Sjis("全般"))}},
         {"the ASCII of a code row is read again as text",
          Z(1) + "configure\x89\xC2\x89\xD8" + Z(1), {A(1, "configure")}},

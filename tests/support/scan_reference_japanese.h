@@ -138,17 +138,21 @@ struct JapaneseText {
                 return true;
         return false;
     }
-    // Whether text bytes [a, b) are Japanese pairs, each side by side.
+    // Whether text bytes [a, b) are Japanese pairs, each side by side,
+    // none a kanji of the two rarest bands, nor one code-like kanji alone.
     bool japanesePairs(size_t a, size_t b) const
     {
         if ((b - a) % 2)
             return false;
+        const bool alone = b - a == 2;
         for (; a < b; a += 2) {
             if (!IsLead(byte(a)) || !Trail(byte(a + 1)) || where[a + 1].at != where[a].at + 1)
                 return false;
             const uint32_t code = lex::Cp932Char(byte(a), byte(a + 1));
             const int form = static_cast<int>(lex::japanese::JudgeForm::ShiftJis);
-            if (code == 0 || !lex::japanese::IsJapaneseClass(lex::japanese::ClassOf(code, form)))
+            const uint8_t cls = code ? lex::japanese::ClassOf(code, form) : lex::japanese::kOther;
+            if (!lex::japanese::IsJapaneseClass(cls) || cls == lex::japanese::kKanji4 ||
+                cls == lex::japanese::kKanji5 || (alone && cls == lex::japanese::kCodeLike))
                 return false;
         }
         return true;
@@ -224,9 +228,10 @@ struct JapaneseText {
                 // byte on: the earliest such byte starts the text.
                 size_t from = 0;
                 for (size_t k = v.first - 1; !pair && k-- > 0 && c[k].size == 2;) {
-                    if (!japanesePairs(f[k] + 1, f[v.first]))
+                    if (japanesePairs(f[k] + 1, f[v.first]))
+                        from = f[k] + 1;
+                    else if (f[v.first] - f[k] - 1 > 2)
                         break;
-                    from = f[k] + 1;
                 }
                 // A head cut after pairs: one byte on from the trail byte
                 // of one of its last three pairs, side by side, kana and
