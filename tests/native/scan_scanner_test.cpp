@@ -347,6 +347,9 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
         {"Japanese UTF-16 text right after a pair of code",
          "\x01\x8B\x44\x24\x18\x91\xA0" + lextest::Utf16Le("そのほかのオプション") + Z(2), 5, all,
          {U(7, Sjis("そのほかのオプション"))}},
+        {"UTF-16 text of an ASCII unit and Japanese right after a pair of code",
+         "\x01\x48\x8B\x7C\x24\x10\xE8\xA7" + lextest::Utf16Le(" コードの完全性チェックを強制する") + Z(2), 5,
+         all, {U(8, " " + Sjis("コードの完全性チェックを強制する"))}},
         // The Shift-JIS reading from the lead byte ends at no zero; the
         // short string's does.
         {"A short Japanese UTF-16 string after a lead byte of code",

@@ -779,20 +779,34 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
     auto unitAfterPair = [&](size_t i, size_t &keep) {
         const size_t size = cand.size();
         if (!(st.CheckKanjiNoise && jp) || piece || size < 2 || !(utf8 || (st.SearchKanji && pairs)) ||
-            !Printable(static_cast<uint8_t>(cand.back()), st) ||
-            !(i + 2 < n ? Printable(data[i + 1], st) && data[i + 2] == 0
-                        : i + 1 < n && Printable(data[i + 1], st)))
+            !Printable(static_cast<uint8_t>(cand.back()), st))
+            return false;
+        // Another ASCII unit follows, or a Japanese character the judge
+        // reads better so than as other text.
+        const bool ascii = i + 2 < n ? Printable(data[i + 1], st) && data[i + 2] == 0
+                                     : i + 1 < n && Printable(data[i + 1], st);
+        if (!ascii && !units.japanese(i + 1))
             return false;
         // The characters of the text, read from its first byte.
-        size_t k = 0, last = 0;
+        size_t k = 0, last = 0, before = none;
         while (k < size) {
+            if (k > 0)
+                before = last;
             last = k;
             k += IsLead(static_cast<uint8_t>(cand[k])) ? 2 : 1;
         }
         if (last == size - 1 ? where[last].at != i - 1 : utf8 || where[last].at != i - 2)
             return false;
         keep = last;
-        return ReadingMargin(Reading::Utf16Le, data, n, i - 1, 128, st) != INT32_MIN;
+        if (ReadingMargin(Reading::Utf16Le, data, n, i - 1, 128, st) == INT32_MIN)
+            return false;
+        if (ascii)
+            return true;
+        // Before a Japanese character: only as a pair's trail byte or right
+        // after a pair.
+        const bool afterPair = last == size - 1 && before != none && before + 2 == last &&
+                               where[before + 1].at == i - 2;
+        return !utf8 && (last == size - 2 || afterPair) && !otherReads(i - 1, i + 1);
     };
     if (n == 0)
         return;

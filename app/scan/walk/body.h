@@ -368,7 +368,7 @@ private:
         const size_t size = candidate_.size();
         const bool utf8 = utf8Text_ && facts_.utf8;
         if (!wideJapanese_ || !judging_ || facts_.piece || size < 2 ||
-            !(utf8 || (settings_.SearchKanji && facts_.doubles)) || !utf16_.BeginsAt(w_, i) ||
+            !(utf8 || (settings_.SearchKanji && facts_.doubles)) || !UnitBeginsAt(i) ||
             !single_.Printable(static_cast<uint8_t>(candidate_.data()[size - 1])) ||
             !LiesAt(size - 1, w_.base + i - 1))
             return false;
@@ -380,12 +380,27 @@ private:
                 return false;
             *keep = size - 2;
         }
-        return MarginAt(Reading::Utf16Le, I(i) - 1, kBeginReach) != INT32_MIN;
+        if (MarginAt(Reading::Utf16Le, I(i) - 1, kBeginReach) == INT32_MIN)
+            return false;
+        if (utf16_.BeginsAt(w_, i))
+            return true;
+        // A Japanese character follows: only where a pair of code took the
+        // byte as its trail byte or stands right before it (not after an
+        // ASCII string and its zero), and the bytes read better so.
+        return !utf8 &&
+               (*keep == size - 2 ||
+                (size >= 3 && OddLeadsBefore(size - 2) && LiesAt(size - 2, w_.base + i - 2))) &&
+               !OtherReadingWins(I(i) - 1, I(i) + 1);
+    }
+    // At the zero at i: another ASCII unit follows, or a Japanese
+    // character (" コード" after code's pair).
+    bool UnitBeginsAt(size_t i) const
+    {
+        return utf16_.BeginsAt(w_, i) || japanese_.Japanese(w_, I(i) + 1);
     }
     bool MayBeUnitAfterPair(size_t i, size_t run) const
     {
-        return wideJapanese_ && judging_ && settings_.SearchKanji && run >= 2 &&
-               utf16_.BeginsAt(w_, i);
+        return wideJapanese_ && judging_ && settings_.SearchKanji && run >= 2 && UnitBeginsAt(i);
     }
     // Whether text byte k lies at file offset `at` (the judge's marks tell).
     bool LiesAt(size_t k, uint64_t at) const
