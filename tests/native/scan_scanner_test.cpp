@@ -350,6 +350,9 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
         {"UTF-16 text of an ASCII unit and Japanese right after a pair of code",
          "\x01\x48\x8B\x7C\x24\x10\xE8\xA7" + lextest::Utf16Le(" コードの完全性チェックを強制する") + Z(2), 5,
          all, {U(8, " " + Sjis("コードの完全性チェックを強制する"))}},
+        {"Shift-JIS text after a zero, not UTF-16 text of code's kanji before it",
+         "\x01\x49\x8B\x47\x50\x48" + Z(1) + Sjis("テーブル\"%s\"の列番号が不正です") + Z(1), 5, all,
+         {A(7, Sjis("テーブル\"%s\"の列番号が不正です"))}},
         // The Shift-JIS reading from the lead byte ends at no zero; the
         // short string's does.
         {"A short Japanese UTF-16 string after a lead byte of code",

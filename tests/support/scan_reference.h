@@ -705,7 +705,8 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
             if (st.SearchUtf8)
                 other = std::max(other, ReadingMargin(Reading::Utf8, data, n, k, 128, st));
         }
-        return Better(other, ReadingMargin(Reading::Utf16Le, data, n, u, 128, st));
+        const int32_t wide = ReadingMargin(Reading::Utf16Le, data, n, u, 128, st);
+        return wide == INT32_MIN || Better(other, wide);
     };
     // Right after a pair of single-byte text (the judge on), at a byte the
     // text takes: Japanese UTF-16 text begins there as it would with no

@@ -854,13 +854,16 @@ private:
     // reads the bytes from s (u, or the Japanese character after an ASCII
     // unit at u) or from s + 1 (the character's second byte) better as
     // single-byte text with Shift-JIS pairs (SearchKanji) or as UTF-8
-    // text: the walk reads them so.
+    // text: the walk reads them so.  It gives way too where the judge
+    // reads it as no Japanese text: kanji of machine code ("證假" of
+    // "49 8B 47 50") would take the head of the Shift-JIS or UTF-8 text
+    // after them.
     bool OtherReadingWins(ptrdiff_t u, ptrdiff_t s) const
     {
         if (!judging_ || !(settings_.SearchKanji || utf8Text_))
             return false;
-        const int32_t other = OtherMargin(s);
-        return other != INT32_MIN && other > MarginAt(Reading::Utf16Le, u, kBeginReach);
+        const int32_t wide = MarginAt(Reading::Utf16Le, u, kBeginReach);
+        return wide == INT32_MIN || Better(OtherMargin(s), wide);
     }
     // The judge's best margin of the bytes from s or from the byte after
     // it read as Shift-JIS text (SearchKanji) or UTF-8 text.
