@@ -99,8 +99,9 @@ int32_t MarginOf(const std::vector<uint32_t> &codes, JudgeForm form, RowEdges ed
 
 // The bytes read as Shift-JIS text (as the walk with SearchKanji reads
 // them): printable ASCII, half-width katakana unless they are left out,
-// pairs; the reading stops at any other byte.
-void ShiftJisCodes(const uint8_t *b, size_t n, bool hideKana, std::vector<uint32_t> &out)
+// pairs; the reading stops at any other byte.  Returns where it stopped
+// (n when it read all).
+size_t ShiftJisCodes(const uint8_t *b, size_t n, bool hideKana, std::vector<uint32_t> &out)
 {
     for (size_t k = 0; k < n; ++k) {
         if (b[k] >= 0x20 && b[k] <= 0x7E) {
@@ -112,13 +113,14 @@ void ShiftJisCodes(const uint8_t *b, size_t n, bool hideKana, std::vector<uint32
             out.push_back(Cp932Char(b[k], b[k + 1]));
             ++k;
         } else {
-            return;
+            return k;
         }
     }
+    return n;
 }
 
 // UTF-8: ASCII and well-formed sequences, up to the first other byte.
-void Utf8Codes(const uint8_t *b, size_t n, std::vector<uint32_t> &out)
+size_t Utf8Codes(const uint8_t *b, size_t n, std::vector<uint32_t> &out)
 {
     for (size_t k = 0; k < n;) {
         uint8_t seq[4] = {};
@@ -130,13 +132,14 @@ void Utf8Codes(const uint8_t *b, size_t n, std::vector<uint32_t> &out)
             out.push_back(code);
             k += length;
         } else {
-            return;
+            return k;
         }
     }
+    return n;
 }
 
 // UTF-16LE: ASCII units and Japanese ones, up to the first other unit.
-void Utf16LeCodes(const uint8_t *b, size_t n, std::vector<uint32_t> &out)
+size_t Utf16LeCodes(const uint8_t *b, size_t n, std::vector<uint32_t> &out)
 {
     for (size_t k = 0; k + 1 < n; k += 2) {
         const uint16_t unit = static_cast<uint16_t>(b[k] | b[k + 1] << 8);
@@ -145,9 +148,10 @@ void Utf16LeCodes(const uint8_t *b, size_t n, std::vector<uint32_t> &out)
         } else if (unit >= 0x80 && JapaneseUnitCp932(unit)) {
             out.push_back(unit);
         } else {
-            return;
+            return k;
         }
     }
+    return n;
 }
 
 // The index of a run's first character beyond ASCII (`count` if none).
@@ -400,18 +404,29 @@ int32_t ReadingMargin(Reading reading, const uint8_t *b, size_t n, bool hideKana
     thread_local std::vector<uint32_t> codes;
     thread_local std::vector<RowChar> scratch;
     codes.clear();
+    // A reading that stops at a zero, a tab or a line break (a zero unit,
+    // in UTF-16) ends at a clean edge, as its row would; a lone character
+    // there is no such end (a UTF-8 "ア" from the trail byte of "弱い").
+    size_t stop = 0;
+    JudgeForm form = JudgeForm::Utf16Le;
     switch (reading) {
     case Reading::ShiftJis:
-        ShiftJisCodes(b, n, hideKana, codes);
-        return MarginOf(codes, JudgeForm::ShiftJis, edges, scratch);
+        stop = ShiftJisCodes(b, n, hideKana, codes);
+        form = JudgeForm::ShiftJis;
+        break;
     case Reading::Utf8:
-        Utf8Codes(b, n, codes);
-        return MarginOf(codes, JudgeForm::Utf8, edges, scratch);
+        stop = Utf8Codes(b, n, codes);
+        form = JudgeForm::Utf8;
+        break;
     case Reading::Utf16Le:
+        stop = Utf16LeCodes(b, n, codes);
         break;
     }
-    Utf16LeCodes(b, n, codes);
-    return MarginOf(codes, JudgeForm::Utf16Le, edges, scratch);
+    const bool wide = reading == Reading::Utf16Le;
+    if (codes.size() >= 2 && stop + (wide ? 1 : 0) < n && IsCleanEdgeByte(b[stop]) &&
+        (!wide || b[stop + 1] == 0))
+        edges.cleanEnd = true;
+    return MarginOf(codes, form, edges, scratch);
 }
 
 EncodedRows::EncodedRows(int minLength, const ExtractionSettings &settings,

@@ -344,6 +344,19 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
         {"Japanese UTF-16 text after a lead byte of code",
          "\x01\x48\x83\xE4\xF0\x81\xEC" + lextest::Utf16Le("あなたの要求に従って") + Z(2), 5, all,
          {U(7, Sjis("あなたの要求に従って"))}},
+        {"Japanese UTF-16 text right after a pair of code",
+         "\x01\x8B\x44\x24\x18\x91\xA0" + lextest::Utf16Le("そのほかのオプション") + Z(2), 5, all,
+         {U(7, Sjis("そのほかのオプション"))}},
+        {"UTF-16 text of an ASCII unit and Japanese right after a pair of code",
+         "\x01\x48\x8B\x7C\x24\x10\xE8\xA7" + lextest::Utf16Le(" コードの完全性チェックを強制する") + Z(2), 5,
+         all, {U(8, " " + Sjis("コードの完全性チェックを強制する"))}},
+        {"Shift-JIS text after a zero, not UTF-16 text of code's kanji before it",
+         "\x01\x49\x8B\x47\x50\x48" + Z(1) + Sjis("テーブル\"%s\"の列番号が不正です") + Z(1), 5, all,
+         {A(7, Sjis("テーブル\"%s\"の列番号が不正です"))}},
+        // The Shift-JIS reading from the lead byte ends at no zero; the
+        // short string's does.
+        {"A short Japanese UTF-16 string after a lead byte of code",
+         Z(2) + "\x18\x8B" + lextest::Utf16Le("アイマラ語") + Z(2), 5, all, {U(4, Sjis("アイマラ語"))}},
         // F3 82 B1 82 is well-formed UTF-8 of plane 12, where no character
         // is: the bytes are pairs and katakana.
         {"Shift-JIS text, not a UTF-8 character of no character's plane",

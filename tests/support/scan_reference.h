@@ -400,6 +400,7 @@ inline int32_t ReadingMargin(Reading r, const uint8_t *data, size_t n, size_t k,
         b[j] = data[k + j];
     const Utf8Chars chars{b.data(), reach, st};
     std::vector<uint32_t> codes;
+    bool cleanEnd = false;
     for (size_t j = 0, length = 1; j < reach; j += length) {
         const uint8_t x = b[j];
         uint32_t code = x;
@@ -407,12 +408,16 @@ inline int32_t ReadingMargin(Reading r, const uint8_t *data, size_t n, size_t k,
         if (r == Reading::Utf16Le) {
             code = x | b[j + 1] << 8u;
             if (j + 1 >= reach || !((code >= 0x20 && code <= 0x7E) ||
-                                    (code >= 0x80 && lex::JapaneseUnitCp932(static_cast<uint16_t>(code)))))
+                                    (code >= 0x80 && lex::JapaneseUnitCp932(static_cast<uint16_t>(code))))) {
+                cleanEnd = j + 1 < reach && code < 0x100 && CleanByte(x);
                 break;
+            }
         } else if (x >= 0x20 && x <= 0x7E) {
         } else if (r == Reading::Utf8) {
-            if ((length = chars.sequence(j, &code)) == 0)
+            if ((length = chars.sequence(j, &code)) == 0) {
+                cleanEnd = CleanByte(x);
                 break;
+            }
         } else if (x >= 0xA1 && x <= 0xDF) {
             if (st.CheckHalfKana)
                 continue;
@@ -420,6 +425,7 @@ inline int32_t ReadingMargin(Reading r, const uint8_t *data, size_t n, size_t k,
         } else if (IsLead(x) && j + 1 < reach && (code = lex::Cp932Char(x, b[j + 1])) != 0) {
             length = 2;
         } else {
+            cleanEnd = CleanByte(x);
             break;
         }
         codes.push_back(code);
@@ -428,7 +434,8 @@ inline int32_t ReadingMargin(Reading r, const uint8_t *data, size_t n, size_t k,
     const JudgeForm form = r == Reading::ShiftJis ? JudgeForm::ShiftJis
                            : r == Reading::Utf8   ? JudgeForm::Utf8
                                                   : JudgeForm::Utf16Le;
-    return EncodedReference::Margin(codes, form, {k == 0 || CleanByte(data[k - 1]), false});
+    return EncodedReference::Margin(codes, form,
+                                    {k == 0 || CleanByte(data[k - 1]), cleanEnd && codes.size() >= 2});
 }
 // Whether a reading's margin reads as Japanese and beats another's.
 inline bool Better(int32_t margin, int32_t other) { return margin != INT32_MIN && margin > other; }
@@ -698,7 +705,29 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
             if (st.SearchUtf8)
                 other = std::max(other, ReadingMargin(Reading::Utf8, data, n, k, 128, st));
         }
-        return Better(other, ReadingMargin(Reading::Utf16Le, data, n, u, 128, st));
+        const int32_t wide = ReadingMargin(Reading::Utf16Le, data, n, u, 128, st);
+        return wide == INT32_MIN || Better(other, wide);
+    };
+    // Right after a pair of single-byte text (the judge on), at a byte the
+    // text takes: Japanese UTF-16 text begins there as it would with no
+    // candidate, where the judge reads it as Japanese and better than the
+    // Shift-JIS or UTF-8 text from there or the byte after.
+    size_t pairEnd = none;
+    auto japaneseAfterPair = [&](size_t p, uint8_t before, bool strong) {
+        const uint8_t b = data[p];
+        if (!(st.CheckKanjiNoise && jp && st.SearchKanji) || p != pairEnd || wide || cand.empty() ||
+            !((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF) || IsLead(b)) ||
+            !units.japanese(p) ||
+            !(units.begins(p, before) ||
+              (strong ? units.beginsWhole(p, false) : !Printable(before, st) && units.beginsWhole(p, true))))
+            return false;
+        int32_t other = INT32_MIN;
+        for (size_t k : {p, p + 1}) {
+            other = std::max(other, ReadingMargin(Reading::ShiftJis, data, n, k, 128, st));
+            if (st.SearchUtf8)
+                other = std::max(other, ReadingMargin(Reading::Utf8, data, n, k, 128, st));
+        }
+        return Better(ReadingMargin(Reading::Utf16Le, data, n, p, 128, st), other);
     };
     // At a lead byte p of single-byte text whose trail byte would be the
     // first byte of Japanese UTF-16 text (the judge on): that text begins,
@@ -751,20 +780,34 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
     auto unitAfterPair = [&](size_t i, size_t &keep) {
         const size_t size = cand.size();
         if (!(st.CheckKanjiNoise && jp) || piece || size < 2 || !(utf8 || (st.SearchKanji && pairs)) ||
-            !Printable(static_cast<uint8_t>(cand.back()), st) ||
-            !(i + 2 < n ? Printable(data[i + 1], st) && data[i + 2] == 0
-                        : i + 1 < n && Printable(data[i + 1], st)))
+            !Printable(static_cast<uint8_t>(cand.back()), st))
+            return false;
+        // Another ASCII unit follows, or a Japanese character the judge
+        // reads better so than as other text.
+        const bool ascii = i + 2 < n ? Printable(data[i + 1], st) && data[i + 2] == 0
+                                     : i + 1 < n && Printable(data[i + 1], st);
+        if (!ascii && !units.japanese(i + 1))
             return false;
         // The characters of the text, read from its first byte.
-        size_t k = 0, last = 0;
+        size_t k = 0, last = 0, before = none;
         while (k < size) {
+            if (k > 0)
+                before = last;
             last = k;
             k += IsLead(static_cast<uint8_t>(cand[k])) ? 2 : 1;
         }
         if (last == size - 1 ? where[last].at != i - 1 : utf8 || where[last].at != i - 2)
             return false;
         keep = last;
-        return ReadingMargin(Reading::Utf16Le, data, n, i - 1, 128, st) != INT32_MIN;
+        if (ReadingMargin(Reading::Utf16Le, data, n, i - 1, 128, st) == INT32_MIN)
+            return false;
+        if (ascii)
+            return true;
+        // Before a Japanese character: only as a pair's trail byte or right
+        // after a pair.
+        const bool afterPair = last == size - 1 && before != none && before + 2 == last &&
+                               where[before + 1].at == i - 2;
+        return !utf8 && (last == size - 2 || afterPair) && !otherReads(i - 1, i + 1);
     };
     if (n == 0)
         return;
@@ -869,6 +912,14 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
             }
         }
         if (ended) {
+        } else if (japaneseAfterPair(i, before, strong)) {
+            // Machine code's last two bytes read as a pair: the text ends
+            // and the Japanese UTF-16 text after them begins.
+            flush(false, false);
+            follow(i);
+            appendJapanese(i);
+            whole = strong;
+            ++i;
         } else if (takes) {
             appendJapanese(i);
             ++i;
@@ -1046,6 +1097,7 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                     append(i + 1, x);
                     pairs = true;
                     ++i;
+                    pairEnd = i + 1;
                 } else {
                     flush(false, false);
                 }

@@ -258,6 +258,9 @@ private:
     // character first, then goes by the class of the byte.
     size_t StepByClass(size_t i, size_t limit)
     {
+        if (wideJapanese_ && w_.base + i == pairEnd_ && !facts_.wide && judging_ &&
+            WideAfterPair(i)) [[unlikely]]
+            return WideAfterText(i);
         // Other text takes a UTF-8 character only where UTF-8 text begins.
         if (utf8Text_ && !facts_.wide && utf8_.MayLead(w_.data[i]) &&
             (facts_.utf8 || !sift_.NoUtf8Start(i))) {
@@ -365,7 +368,7 @@ private:
         const size_t size = candidate_.size();
         const bool utf8 = utf8Text_ && facts_.utf8;
         if (!wideJapanese_ || !judging_ || facts_.piece || size < 2 ||
-            !(utf8 || (settings_.SearchKanji && facts_.doubles)) || !utf16_.BeginsAt(w_, i) ||
+            !(utf8 || (settings_.SearchKanji && facts_.doubles)) || !UnitBeginsAt(i) ||
             !single_.Printable(static_cast<uint8_t>(candidate_.data()[size - 1])) ||
             !LiesAt(size - 1, w_.base + i - 1))
             return false;
@@ -377,12 +380,27 @@ private:
                 return false;
             *keep = size - 2;
         }
-        return MarginAt(Reading::Utf16Le, I(i) - 1, kBeginReach) != INT32_MIN;
+        if (MarginAt(Reading::Utf16Le, I(i) - 1, kBeginReach) == INT32_MIN)
+            return false;
+        if (utf16_.BeginsAt(w_, i))
+            return true;
+        // A Japanese character follows: only where a pair of code took the
+        // byte as its trail byte or stands right before it (not after an
+        // ASCII string and its zero), and the bytes read better so.
+        return !utf8 &&
+               (*keep == size - 2 ||
+                (size >= 3 && OddLeadsBefore(size - 2) && LiesAt(size - 2, w_.base + i - 2))) &&
+               !OtherReadingWins(I(i) - 1, I(i) + 1);
+    }
+    // At the zero at i: another ASCII unit follows, or a Japanese
+    // character (" コード" after code's pair).
+    bool UnitBeginsAt(size_t i) const
+    {
+        return utf16_.BeginsAt(w_, i) || japanese_.Japanese(w_, I(i) + 1);
     }
     bool MayBeUnitAfterPair(size_t i, size_t run) const
     {
-        return wideJapanese_ && judging_ && settings_.SearchKanji && run >= 2 &&
-               utf16_.BeginsAt(w_, i);
+        return wideJapanese_ && judging_ && settings_.SearchKanji && run >= 2 && UnitBeginsAt(i);
     }
     // Whether text byte k lies at file offset `at` (the judge's marks tell).
     bool LiesAt(size_t k, uint64_t at) const
@@ -451,7 +469,11 @@ private:
             candidate_.push_back(static_cast<char>(w_.data[i]));
             candidate_.push_back(static_cast<char>(w_.data[i + 1]));
             facts_.doubles = true;
-            return i + 2 <= limit ? GatherMixed(i + 2, limit) : i + 2;
+            if (i + 2 <= limit)
+                return GatherMixed(i + 2, limit, true);
+            if (wideJapanese_)
+                pairEnd_ = w_.base + i + 2;
+            return i + 2;
         }
         return EndText(i);
     }
@@ -470,11 +492,14 @@ private:
         if (judging_)
             facts_.before = w_.BytesBefore(i);
         if ((wideJapanese_ || utf8Text_) && judging_ && pairs) {
-            bool wide = false;
-            if (const size_t lead = LeadBeforeOther(i, j, &wide); lead < j)
-                return TakeBeforeOther(i, lead, wide);
+            Other other = Other::Utf8;
+            if (const size_t at = LeadBeforeOther(i, j, false, &other); at < j)
+                return TakeBeforeOther(i, at, other);
         }
+        // (A lead byte after the text's last pair, which flushes it, is
+        // examined by the plain step: UTF-16 text may begin there.)
         if (!leftOut && j <= limit && j - i <= rowLimit_ &&
+            !(wideJapanese_ && w_.base + j == pairEnd_ && single_.Class(w_.data[j]) == kLead) &&
             single_.MixedFlushes<utf8Text_>(w_, j, j - i, Utf8Here()) &&
             !(w_.data[j] == 0 && MayBeUnitAfterPair(j, j - i))) {
             facts_.doubles = pairs;
@@ -485,39 +510,80 @@ private:
         }
         return TakeMixed(i, j, leftOut, pairs);
     }
-    // Single-byte text that is not UTF-8 text goes on from i.
-    size_t GatherMixed(size_t i, size_t limit)
+    // Single-byte text that is not UTF-8 text goes on from i (right after
+    // a pair: `afterPair`).
+    size_t GatherMixed(size_t i, size_t limit, bool afterPair = false)
     {
         bool leftOut = false, pairs = false;
         const size_t j = single_.MixedEnd(w_, i, limit, &leftOut, &pairs, Utf8Here());
-        if ((wideJapanese_ || utf8Text_) && judging_ && pairs) {
-            bool wide = false;
-            if (const size_t lead = LeadBeforeOther(i, j, &wide); lead < j)
-                return TakeBeforeOther(i, lead, wide);
+        if ((wideJapanese_ || utf8Text_) && judging_ && (pairs || (wideJapanese_ && afterPair))) {
+            Other other = Other::Utf8;
+            if (const size_t at = LeadBeforeOther(i, j, afterPair, &other); at < j)
+                return TakeBeforeOther(i, at, other);
         }
         return TakeMixed(i, j, leftOut, pairs);
     }
-    // With SearchKanji, the lead byte of the first pair of the text bytes
-    // [i, j) (as MixedEnd takes them) whose trail byte begins Japanese
-    // UTF-16 text (*wide) or UTF-8 text that reads better than the pair
-    // (WideAfterLead, Utf8AfterLead); j when there is none.
-    size_t LeadBeforeOther(size_t i, size_t j, bool *wide) const
+    // What begins inside single-byte text with pairs, and where
+    // (LeadBeforeOther): Japanese UTF-16 text or UTF-8 text from a pair's
+    // trail byte, or Japanese UTF-16 text right after a pair.
+    enum class Other : uint8_t { WideAtTrail, Utf8, WideAfterPair };
+    // With SearchKanji, in the text bytes [i, j) (as MixedEnd takes them;
+    // `afterPair`: i is right after a pair), the first place where other
+    // text begins: the lead byte of a pair whose trail byte begins
+    // Japanese UTF-16 text or UTF-8 text that reads better than the pair
+    // (WideAfterLead, Utf8AfterLead), or the byte right after a pair that
+    // begins Japanese UTF-16 text (WideAfterPair); *other tells which.  j
+    // when there is none; the position after the text's last pair is kept
+    // (pairEnd_) for the step there.
+    __attribute__((always_inline)) size_t LeadBeforeOther(size_t i, size_t j, bool afterPair, Other *other)
     {
         const uint8_t *d = w_.data;
+        if (wideJapanese_ && afterPair) {
+            if (i == j)
+                pairEnd_ = w_.base + j;
+            else if (japanese_.Japanese(w_, I(i)) && WideAfterPair(i)) {
+                *other = Other::WideAfterPair;
+                return i;
+            }
+        }
         for (size_t k = i; k + 1 < j;) {
             if (single_.Class(d[k]) != kLead) {
                 ++k;
                 continue;
             }
             if (wideJapanese_ && japanese_.Japanese(w_, I(k) + 1) && WideAfterLead(k)) {
-                *wide = true;
+                *other = Other::WideAtTrail;
                 return k;
             }
-            if (utf8Text_ && utf8_.MayLead(d[k + 1]) && Utf8AfterLead(k))
+            if (utf8Text_ && utf8_.MayLead(d[k + 1]) && Utf8AfterLead(k)) {
+                *other = Other::Utf8;
                 return k;
+            }
             k += 2;
+            if (wideJapanese_ && k < j && k + 1 < w_.avail &&
+                japanese_.JapaneseUnit(d[k] | d[k + 1] << 8) && WideAfterPair(k)) {
+                *other = Other::WideAfterPair;
+                return k;
+            }
+            if (wideJapanese_ && k == j)
+                pairEnd_ = w_.base + j;
         }
         return j;
+    }
+    // Whether Japanese UTF-16 text begins at p, right after a pair of
+    // single-byte text, as it would with no candidate: where the judge
+    // reads it as Japanese and better than the Shift-JIS or UTF-8 text
+    // from p or the byte after it.  Machine code's last two bytes read as
+    // a pair before it ("91 A0" before "]0n0" of "その").
+    __attribute__((noinline)) bool WideAfterPair(size_t p) const
+    {
+        const ptrdiff_t s = I(p);
+        const ByteClass c = single_.Class(w_.data[p]);
+        if (!(c == kPrintable || c == kLead) || !japanese_.Japanese(w_, s) ||
+            !japanese_.BeginsAt(w_, p, false, afterLength_))
+            return false;
+        const int32_t wide = MarginAt(Reading::Utf16Le, s, kBeginReach);
+        return wide != INT32_MIN && wide > OtherMargin(s);
     }
     // Whether the trail byte of the pair at `lead` begins UTF-8 text (as
     // it would with no candidate) that the judge reads better than the
@@ -556,17 +622,26 @@ private:
         }
         return wide > other;
     }
-    // The text takes its bytes from i up to the lead byte at `lead` and
-    // ends there; the lead byte is left out and Japanese UTF-16 text
-    // (`wide`) or UTF-8 text begins after it.
-    size_t TakeBeforeOther(size_t i, size_t lead, bool wide)
+    // The text takes its bytes from i up to `at` (where LeadBeforeOther
+    // found `other`) and ends there.  A lead byte there is left out and
+    // the other text begins after it; right after a pair, Japanese UTF-16
+    // text begins at `at`.
+    size_t TakeBeforeOther(size_t i, size_t at, Other other)
     {
-        if (lead > i) {
+        if (at > i) {
             bool leftOut = false, pairs = false;
-            const size_t j = single_.MixedEnd(w_, i, lead - 1, &leftOut, &pairs, Utf8Here());
+            const size_t j = single_.MixedEnd(w_, i, at - 1, &leftOut, &pairs, Utf8Here());
             TakeMixed(i, j, leftOut, pairs);
         }
-        return wide ? WideAfterText(lead + 1) : EndBefore(lead + 1);
+        switch (other) {
+        case Other::WideAtTrail:
+            return WideAfterText(at + 1);
+        case Other::WideAfterPair:
+            return WideAfterText(at);
+        case Other::Utf8:
+            break;
+        }
+        return EndBefore(at + 1);
     }
     // The text ends before k, where Japanese UTF-16 text begins.
     size_t WideAfterText(size_t k)
@@ -779,11 +854,21 @@ private:
     // reads the bytes from s (u, or the Japanese character after an ASCII
     // unit at u) or from s + 1 (the character's second byte) better as
     // single-byte text with Shift-JIS pairs (SearchKanji) or as UTF-8
-    // text: the walk reads them so.
+    // text: the walk reads them so.  It gives way too where the judge
+    // reads it as no Japanese text: kanji of machine code ("證假" of
+    // "49 8B 47 50") would take the head of the Shift-JIS or UTF-8 text
+    // after them.
     bool OtherReadingWins(ptrdiff_t u, ptrdiff_t s) const
     {
         if (!judging_ || !(settings_.SearchKanji || utf8Text_))
             return false;
+        const int32_t wide = MarginAt(Reading::Utf16Le, u, kBeginReach);
+        return wide == INT32_MIN || Better(OtherMargin(s), wide);
+    }
+    // The judge's best margin of the bytes from s or from the byte after
+    // it read as Shift-JIS text (SearchKanji) or UTF-8 text.
+    int32_t OtherMargin(ptrdiff_t s) const
+    {
         int32_t other = INT32_MIN;
         for (ptrdiff_t k = s; k <= s + 1; ++k) {
             if (settings_.SearchKanji)
@@ -791,7 +876,7 @@ private:
             if (utf8Text_)
                 other = std::max(other, MarginAt(Reading::Utf8, k, kBeginReach));
         }
-        return other != INT32_MIN && other > MarginAt(Reading::Utf16Le, u, kBeginReach);
+        return other;
     }
     static ptrdiff_t I(size_t i) { return static_cast<ptrdiff_t>(i); }
     // Of two readings' margins, whether the first reads as Japanese and
@@ -1108,6 +1193,10 @@ private:
     static constexpr uint64_t kNone = UINT64_MAX;
     uint64_t tableNext_ = kNone;
     uint64_t afterLength_ = kNone;
+    // The file offset right after the pair that single-byte text took last
+    // where the step there examines it (StepByClass): Japanese UTF-16 text
+    // may begin there.
+    uint64_t pairEnd_ = kNone;
     // The kinds of text: their tables.  Japanese UTF-16 text's are the
     // largest: last, so that the members the walk reads at every step stay
     // together.
