@@ -414,11 +414,6 @@ bool LoanwordPrefix(uint32_t u)
     return false;
 }
 
-// Whether the first character of a span at a dirty edge is machine
-// code's last byte or pair glued to the text ("ﾞおかしな", "駟一時"): a
-// half-width katakana, a kanji the text seldom or never uses, or a
-// code-like one, right before ASCII or a character of the classes text
-// uses.
 // Whether characters k and on of a Shift-JIS row are a kanji that begins
 // no compounds glued before a format ("富%s を開いています" of 95 78):
 // text begins with the format itself far more often.
@@ -431,6 +426,11 @@ bool KanjiBeforeFormat(const RowChar *chars, size_t k, size_t end, int form)
     return u >= 'a' && u <= 'z';
 }
 
+// Whether the first character of a span at a dirty edge is machine
+// code's last byte or pair glued to the text ("ﾞおかしな", "駟一時"): a
+// half-width katakana, a kanji the text seldom or never uses, or a
+// code-like one, right before ASCII or a character of the classes text
+// uses.
 bool GluedFirstChar(const RowChar *chars, size_t end, int form)
 {
     const auto rare = [](uint8_t c) {
