@@ -150,7 +150,7 @@ struct JapaneseText {
                 return false;
             const uint32_t code = lex::Cp932Char(byte(a), byte(a + 1));
             const int form = static_cast<int>(lex::japanese::JudgeForm::ShiftJis);
-            const uint8_t cls = code ? lex::japanese::ClassOf(code, form) : lex::japanese::kOther;
+            const uint8_t cls = code ? lex::japanese::ClassOf(code, form) : uint8_t(lex::japanese::kOther);
             if (!lex::japanese::IsJapaneseClass(cls) || cls == lex::japanese::kKanji4 ||
                 cls == lex::japanese::kKanji5 || (alone && cls == lex::japanese::kCodeLike))
                 return false;
