@@ -535,7 +535,8 @@ private:
     // begins Japanese UTF-16 text (WideAfterPair); *other tells which.  j
     // when there is none; the position after the text's last pair is kept
     // (pairEnd_) for the step there.
-    __attribute__((always_inline)) size_t LeadBeforeOther(size_t i, size_t j, bool afterPair, Other *other)
+    __attribute__((always_inline)) size_t LeadBeforeOther(size_t i, size_t j, bool afterPair,
+                                                          Other *other)
     {
         const uint8_t *d = w_.data;
         if (wideJapanese_ && afterPair) {
