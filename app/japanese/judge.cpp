@@ -426,6 +426,111 @@ bool KanjiBeforeFormat(const RowChar *chars, size_t k, size_t end, int form)
     return u >= 'a' && u <= 'z';
 }
 
+// Kanji that technical text glues right after an ASCII name, as the
+// first character of the word the name is one of: a clause, a statement,
+// a constraint, a function, a type, a value, a table's column ("WHERE句",
+// "SELECT文", "CHECK制約", "C関数", "OID型"); after a format, counters and
+// units of time too ("%d回", "%Y年%B", "%H時%M分", "%s対%s").  (Counters
+// glued to a name are mostly x86's prefixes and pushes and a move's or a
+// load's opcode: "ATI回" of 41 54 49 89 F1, "UH差".)
+bool TermSuffix(uint32_t u, bool afterFormat)
+{
+    static constexpr char16_t kAfterName[] =
+        u"文句式表値名型数関制変演定設処接形属要権宣参構言節版用側内外行列項群種類層線面域"
+        u"元先鍵帳局所語部器機化性系長枠欄図順位対上下中後前間量率法以未付込済毎字番号";
+    static constexpr char16_t kCounters[] = u"回個件年月日時分秒週度点目倍差";
+    for (char16_t p : kAfterName)
+        if (p == u)
+            return true;
+    if (afterFormat)
+        for (char16_t p : kCounters)
+            if (p == u)
+                return true;
+    return false;
+}
+
+// For a Shift-JIS whole string between clean edges that is ASCII text
+// with words of one or two common kanji glued to its names and formats,
+// as technical text writes them ("WHERE句", "FOREIGN KEY制約", "%s対%s",
+// "%H時%M分", "旧DIR=新DIR", "*破損*", "中央-右"): machine code glues its
+// pairs to letters too ("食failed", "待{HszDate"), but its pairs are
+// seldom such kanji, on that side of a name of one case.  It reads as
+// text when none of the signs text seldom holds is in it, every stretch
+// beyond ASCII is one or two kanji of the three commonest bands, and each
+// stretch stands
+//   - right after a name (two capitals or more, three small letters or
+//     more, or a capital and small letters) or a format, begun with a
+//     kanji of TermSuffix for it, and before the string's end, a space, a sign
+//     that ends a word or a format;
+//   - before a name of capitals, begun with a kanji of LoanwordPrefix,
+//     at the start, after a space, "(", "=" or "/";
+//   - between "*", quotes or brackets that close right after it; or
+//   - set apart by spaces, "-" or "/" (or the string's edges) in a
+//     string of two Japanese characters or more.
+bool ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
+{
+    const auto at = [&](size_t k) { return k < count ? chars[k].code : 0u; };
+    const auto capital = [](uint32_t u) { return u >= 'A' && u <= 'Z'; };
+    const auto small = [](uint32_t u) { return u >= 'a' && u <= 'z'; };
+    // Whether the ASCII before character k ends a format ("%s", "%lu",
+    // "%Y": 2), a name of one case (1) or neither (0).
+    const auto nameEnd = [&](size_t k) -> int {
+        size_t h = k, capitals = 0, smalls = 0;
+        while (h > 0 && (capital(at(h - 1)) || small(at(h - 1)))) {
+            --h;
+            capitals += capital(at(h));
+            smalls += small(at(h));
+        }
+        if (h < k && h > 0 && at(h - 1) == '%')
+            return 2;
+        if (h > 0 && (IsWordChar(at(h - 1)) || at(h - 1) >= 0x80))
+            return 0;
+        return (smalls == 0 && capitals >= 2) || (capitals == 0 && smalls >= 3) ||
+               (capitals == 1 && capital(at(h)) && smalls >= 2);
+    };
+    const auto closes = [](uint32_t open, uint32_t u) {
+        return (open == '*' && u == '*') || (open == '"' && u == '"') || (open == '\'' && u == '\'') ||
+               (open == '(' && u == ')') || (open == '[' && u == ']');
+    };
+    const auto apart = [](uint32_t u) { return u == 0 || u == ' ' || u == '-' || u == '/'; };
+    size_t japanese = 0;
+    bool setApart = false;
+    for (size_t k = 0; k < count;) {
+        const uint32_t u = chars[k].code;
+        if (k > 0 && chars[k].at > chars[k - 1].at + chars[k - 1].size)
+            return false;
+        if (u < 0x80) {
+            if (u == '$' || u == '@' || u == '\\' || u == '^' || u == '`' || u == '~' || u == '{' ||
+                u == '}' || u == '#' || u == '!' || u == ';' || u == '<' || u == '>' || u == '?')
+                return false;
+            ++k;
+            continue;
+        }
+        size_t e = k;
+        for (; e < count && at(e) >= 0x80; ++e) {
+            const uint8_t c = ClassAt(chars[e], form);
+            if ((c != kKanji1 && c != kKanji2 && c != kKanji3) || e - k >= 2)
+                return false;
+        }
+        japanese += e - k;
+        const uint32_t before = k > 0 ? at(k - 1) : 0, after = at(e);
+        const int name = k > 0 ? nameEnd(k) : 0;
+        const bool suffix = name > 0 && TermSuffix(u, name == 2) &&
+                            (after == 0 || after == ' ' || after == ')' || after == ']' || after == ':' ||
+                             after == ',' || after == '.' || after == '/' || after == '-' || after == '%' ||
+                             after == '=' || after == '"' || after == '\'');
+        const bool prefix = LoanwordPrefix(u) && capital(after) && capital(at(e + 1)) &&
+                            (before == 0 || before == ' ' || before == '(' || before == '=' || before == '/');
+        const bool enclosed = k > 0 && closes(before, after);
+        const bool spaced = apart(before) && (apart(after) || after == ':');
+        if (!suffix && !prefix && !enclosed && !spaced)
+            return false;
+        setApart = setApart || (spaced && !suffix && !prefix && !enclosed);
+        k = e;
+    }
+    return japanese > 0 && (!setApart || japanese >= 2);
+}
+
 // Whether the first character of a span at a dirty edge is machine
 // code's last byte or pair glued to the text ("ﾞおかしな", "駟一時"): a
 // half-width katakana, a kanji the text seldom or never uses, or a
@@ -865,7 +970,8 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     };
     // Such a string is kept whole, even where a cut would score higher.
     if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::ShiftJis && margin < 0 &&
-        ShiftJisWordsInText(chars, count, static_cast<int>(form)))
+        (ShiftJisWordsInText(chars, count, static_cast<int>(form)) ||
+         ShiftJisTermsInText(chars, count, static_cast<int>(form))))
         return Verdict{true, 0, static_cast<uint32_t>(count), 0};
     if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::Utf16Le &&
         Utf16Table(chars, count, 0, static_cast<uint32_t>(count), true))
