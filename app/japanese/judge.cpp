@@ -467,7 +467,9 @@ bool TermSuffix(uint32_t u, bool afterFormat)
 //   - between "*", quotes or brackets that close right after it; or
 //   - set apart by spaces, "-" or "/" (or the string's edges) in a
 //     string of two Japanese characters or more.
-bool ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
+// Returns 0 when it does not read so, 2 when a stretch is glued to a name
+// or a format (the first two ways), 1 otherwise.
+int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
 {
     const auto at = [&](size_t k) { return k < count ? chars[k].code : 0u; };
     const auto capital = [](uint32_t u) { return u >= 'A' && u <= 'Z'; };
@@ -494,7 +496,7 @@ bool ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
     };
     const auto apart = [](uint32_t u) { return u == 0 || u == ' ' || u == '-' || u == '/'; };
     size_t japanese = 0;
-    bool setApart = false;
+    bool setApart = false, glued = false;
     for (size_t k = 0; k < count;) {
         const uint32_t u = chars[k].code;
         if (k > 0 && chars[k].at > chars[k - 1].at + chars[k - 1].size)
@@ -524,11 +526,26 @@ bool ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
         const bool enclosed = k > 0 && closes(before, after);
         const bool spaced = apart(before) && (apart(after) || after == ':');
         if (!suffix && !prefix && !enclosed && !spaced)
-            return false;
+            return 0;
         setApart = setApart || (spaced && !suffix && !prefix && !enclosed);
+        glued = glued || suffix || prefix;
         k = e;
     }
-    return japanese > 0 && (!setApart || japanese >= 2);
+    if (japanese == 0 || (setApart && japanese < 2))
+        return 0;
+    return glued ? 2 : 1;
+}
+
+// Whether a Shift-JIS row at a dirty start and a clean end is such text
+// from its first character on, a name or a format glued to a kanji word
+// ("WHERE句" right after code's bytes): machine code's last bytes before
+// a zero read as a name seldom so, as their kanji are seldom those
+// words.
+bool TermsAfterCode(const RowChar *chars, size_t count, int form)
+{
+    const uint32_t u = chars[0].code;
+    return ((u | 0x20) >= 'a' && (u | 0x20) <= 'z') || u == '%' ? ShiftJisTermsInText(chars, count, form) == 2
+                                                                 : false;
 }
 
 // Whether the first character of a span at a dirty edge is machine
@@ -809,7 +826,8 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
     // below the eased threshold.)
     const int64_t eased = static_cast<int64_t>(bound.Margin(edges.cleanEnd)) + ease;
     if (eased < 0 && !(form == JudgeForm::ShiftJis && !edges.cleanStart && edges.cleanEnd &&
-                       MnemonicWordStart(chars, count, static_cast<int>(form)) < count))
+                       (MnemonicWordStart(chars, count, static_cast<int>(form)) < count ||
+                        TermsAfterCode(chars, count, static_cast<int>(form)))))
         return Verdict{false, 0, 0, static_cast<int32_t>(std::max<int64_t>(eased, INT32_MIN))};
     return JudgeRowWhole(chars, count, form, edges, ease);
 }
@@ -971,7 +989,7 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     // Such a string is kept whole, even where a cut would score higher.
     if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::ShiftJis && margin < 0 &&
         (ShiftJisWordsInText(chars, count, static_cast<int>(form)) ||
-         ShiftJisTermsInText(chars, count, static_cast<int>(form))))
+         ShiftJisTermsInText(chars, count, static_cast<int>(form)) > 0))
         return Verdict{true, 0, static_cast<uint32_t>(count), 0};
     if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::Utf16Le &&
         Utf16Table(chars, count, 0, static_cast<uint32_t>(count), true))
@@ -988,6 +1006,11 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
         if (word < count)
             return Verdict{true, static_cast<uint32_t>(word), static_cast<uint32_t>(count), 0};
     }
+    // So is a row of names and kanji words from its first character on,
+    // where the pairs would keep a kanji word alone or nothing.
+    if (form == JudgeForm::ShiftJis && !edges.cleanStart && edges.cleanEnd &&
+        (margin < 0 || first != 0) && TermsAfterCode(chars, count, static_cast<int>(form)))
+        return Verdict{true, 0, static_cast<uint32_t>(count), clamp(margin < 0 ? 0 : margin)};
     if (margin < 0)
         return Verdict{false, 0, 0, clamp(margin)};
     if (form == JudgeForm::Utf16Le && (Utf16Table(chars, count, first, end, edges.cleanEnd) ||
