@@ -260,10 +260,11 @@ __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const c
         s[length - 4] == '(' && (s[length - 3] == '_' || s[length - 3] == '&') &&
         s[length - 1] == ')')
         return false;
-    // So is one that begins with a name or a format there ("WHERE句"):
-    // the judge keeps kanji words glued to names.
+    // So is one that begins with a name or a format there ("WHERE句"),
+    // and a short one (the judge keeps words set in ASCII text there:
+    // "PCD 画像"; 40 characters are 80 bytes at most).
     if (japanese && !cleanStart && *end == length && facts_->cleanEnd && length - at >= 3 &&
-        (((s[at] | 0x20) >= 'a' && (s[at] | 0x20) <= 'z') || s[at] == '%'))
+        (((s[at] | 0x20) >= 'a' && (s[at] | 0x20) <= 'z') || s[at] == '%' || length - at <= 80))
         return false;
     // The reading from the next byte, where the first pair's trail byte is
     // a lead byte (JudgeShiftJis).
