@@ -58,6 +58,21 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
         {"a kanji after a format", U"%lld年", JudgeForm::ShiftJis, true, true, true, 0, 5},
         {"a kanji after a word", U"PGP 鍵", JudgeForm::ShiftJis, true, true, true, 0, 5},
         {"a kanji before a mnemonic", U"色(_C)", JudgeForm::ShiftJis, true, true, true, 0, 5},
+        // Technical text glues short kanji words to names and formats;
+        // code's counters, prefixes and signs glued so stay code.
+        {"a clause after a keyword", U"WHERE句", JudgeForm::ShiftJis, true, true, true, 0, 6},
+        {"a constraint after two keywords", U"FOREIGN KEY制約", JudgeForm::ShiftJis, true, true, true, 0,
+         13},
+        {"a kanji between formats", U"%s対%s", JudgeForm::ShiftJis, true, true, true, 0, 5},
+        {"prefixes before capital names", U"旧DIR=新DIR", JudgeForm::ShiftJis, true, true, true, 0, 9},
+        {"a statement after code bytes", U"SELECT文", JudgeForm::ShiftJis, false, true, true, 0, 7},
+        {"a counter after a format after code bytes", U"%lld秒", JudgeForm::ShiftJis, false, true, true,
+         0, 5},
+        {"a word set apart after code bytes", U"a2 封筒", JudgeForm::ShiftJis, false, true, true, 0, 5},
+        {"a bracketed word after code bytes", U"[不明]", JudgeForm::ShiftJis, false, true, true, 0, 4},
+        {"pushes and a move read as a counter", U"ATI回", JudgeForm::ShiftJis, false, true, false, 0, 0},
+        {"a code pair before capitals", U"米DT", JudgeForm::ShiftJis, false, true, false, 0, 0},
+        {"a sign and code pairs", U"/英蛍", JudgeForm::ShiftJis, false, true, false, 0, 0},
         // A move's bytes 89 C1 before a katakana word read as a kanji that
         // begins no such word; a prefix does.
         {"a move's kanji before a katakana word", U"加パスワードは変更しなければなりません",
