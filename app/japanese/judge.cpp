@@ -536,10 +536,10 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
     return glued ? 2 : 1;
 }
 
-// Whether a Shift-JIS row at a dirty start and a clean end is such text
-// from its first character on: a name or a format glued to a kanji word
-// ("WHERE句" right after code's bytes), or, in a row of kWordsAfterCode
-// characters at most that begins with a letter, a digit, a space, "*",
+// Whether a Shift-JIS row at a dirty start and a clean end, of
+// kWordsAfterCode characters at most, is such text from its first
+// character on: a name or a format glued to a kanji word ("WHERE句"
+// right after code's bytes), or, from a letter, a digit, a space, "*",
 // "(" or "[", any text of kanji words that ShiftJisTermsInText keeps
 // between zeros ("a2 封筒", "[不明]", " 下側: %s %s"): machine code's last
 // bytes before a zero seldom read so, as their pairs are seldom common
@@ -547,13 +547,15 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
 constexpr size_t kWordsAfterCode = 40;
 bool TermsAfterCode(const RowChar *chars, size_t count, int form)
 {
+    if (count > kWordsAfterCode)
+        return false;
     const uint32_t u = chars[0].code;
     if ((((u | 0x20) >= 'a' && (u | 0x20) <= 'z') || u == '%') && ShiftJisTermsInText(chars, count, form) == 2)
         return true;
     // (Not from a kanji or a sign that code's bytes make before one:
     // "米DT", "/英蛍".)
     const bool first = IsWordChar(u) || u == ' ' || u == '*' || u == '(' || u == '[';
-    return first && count <= kWordsAfterCode && ShiftJisTermsInText(chars, count, form) > 0;
+    return first && ShiftJisTermsInText(chars, count, form) > 0;
 }
 
 // Whether the first character of a span at a dirty edge is machine

@@ -260,11 +260,16 @@ __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const c
         s[length - 4] == '(' && (s[length - 3] == '_' || s[length - 3] == '&') &&
         s[length - 1] == ')')
         return false;
-    // So is one that begins with a name or a format there ("WHERE句"),
-    // and a short one (the judge keeps words set in ASCII text there:
-    // "PCD 画像"; 40 characters are 80 bytes at most).
+    // So is a short one that begins with a name or a format there
+    // ("WHERE句"), a digit, a space or an opening sign (the judge keeps
+    // kanji words set in ASCII text there: "a2 封筒", "[不明]"; 40
+    // characters are 80 bytes at most).
+    const uint8_t first = s[at];
+    const bool letter = (first | 0x20) >= 'a' && (first | 0x20) <= 'z';
+    const bool opening = (first >= '0' && first <= '9') || first == ' ' || first == '*' || first == '(' ||
+                         first == '[';
     if (japanese && !cleanStart && *end == length && facts_->cleanEnd && length - at >= 3 &&
-        (((s[at] | 0x20) >= 'a' && (s[at] | 0x20) <= 'z') || s[at] == '%' || length - at <= 80))
+        length - at <= 80 && (letter || first == '%' || opening))
         return false;
     // The reading from the next byte, where the first pair's trail byte is
     // a lead byte (JudgeShiftJis).
