@@ -560,6 +560,11 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
         {"a rare kanji read in step before the text", "\x01" "SATH\x8D" "d$\xF8H\x89\xFBI" + parse + Z(1),
          {A(13, parse)}},
         {"a two-character word between zeros", Z(1) + Sjis("全般") + Z(1), {A(1, Sjis("全般"))}},
+        // Rows the bound on their bytes would settle as code: the walk
+        // hands them to the judge, which keeps kanji words glued to names.
+        {"a statement word after code", "\x01\x8B\x45\x01" + Sjis("SELECT文") + Z(1),
+         {A(4, Sjis("SELECT文"))}},
+        {"a bracketed word after code", "\x01\xFF" + Sjis("[不明]") + Z(1), {A(2, Sjis("[不明]"))}},
         {"the ASCII of a code row is read again as text",
          Z(1) + "configure\x89\xC2\x89\xD8" + Z(1), {A(1, "configure")}},
     };
