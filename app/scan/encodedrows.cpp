@@ -18,14 +18,36 @@ using japanese::Verdict;
 
 extern const uint16_t kJisX0212Chars[94 * 94];
 
+namespace {
+
+// Every JIS X 0208 character as code page 932 holds it, by row and cell,
+// worked out once: EUC-JP and ISO-2022-JP text looks one up for every
+// character it reads.
+struct JisX0208Chars {
+    uint16_t code[94 * 94];
+    JisX0208Chars()
+    {
+        for (unsigned j1 = 0x21; j1 <= 0x7E; ++j1) {
+            for (unsigned j2 = 0x21; j2 <= 0x7E; ++j2) {
+                // The Shift-JIS form of row j1, cell j2: two rows share a
+                // lead byte.
+                const auto lead = static_cast<uint8_t>(((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0));
+                const auto trail =
+                    static_cast<uint8_t>(j2 + ((j1 & 1) ? (j2 < 0x60 ? 0x1F : 0x20) : 0x7E));
+                const uint32_t c = Cp932Char(lead, trail);
+                code[(j1 - 0x21) * 94 + (j2 - 0x21)] =
+                    static_cast<uint16_t>(c >= 0xE000 && c <= 0xF8FF ? 0 : c);
+            }
+        }
+    }
+};
+
+} // namespace
+
 uint32_t JisX0208Char(uint8_t j1, uint8_t j2)
 {
-    // The Shift-JIS form of row j1, cell j2: two rows share a lead byte.
-    const uint8_t lead = static_cast<uint8_t>(((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0));
-    const uint8_t trail =
-        static_cast<uint8_t>(j2 + ((j1 & 1) ? (j2 < 0x60 ? 0x1F : 0x20) : 0x7E));
-    const uint32_t code = Cp932Char(lead, trail);
-    return code >= 0xE000 && code <= 0xF8FF ? 0 : code;
+    static const JisX0208Chars chars;
+    return chars.code[(j1 - 0x21u) * 94 + (j2 - 0x21u)];
 }
 
 uint32_t JisX0212Char(uint8_t j1, uint8_t j2)
@@ -569,6 +591,8 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
 void EncodedRows::Queue(uint64_t start, RowKind kind, const EncodedChar *chars, size_t count)
 {
     Waiting row{start, kind, std::string(), std::vector<size_t>()};
+    // Two bytes a character at most, but for stand-ins.
+    row.text.reserve(2 * count);
     for (size_t k = 0; k < count; ++k) {
         const uint32_t code = chars[k].code;
         const uint16_t form = code < 0x80 ? static_cast<uint16_t>(code) : Cp932Form(code);

@@ -5,11 +5,13 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <ios>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "scan/cp932.h"
+#include "scan/encodedrows.h"
 #include "util/mbcs.h"
 
 using lex::IsHalfWidthKatakana;
@@ -194,4 +196,16 @@ TEST(Cp932Table, WholeBlocksAndTheCountOfIdeographs)
             count += IsJapaneseUnit(static_cast<uint16_t>(unit));
         EXPECT_EQ(b.expected, count) << b.what;
     }
+}
+
+TEST(JisX0208, RowAndCellAsCodePage932HoldsThem)
+{
+    // Row, cell, character: odd and even rows, cells on both sides of
+    // 0x5F, NEC's and IBM's rows, and cells the code page leaves empty.
+    const uint32_t cases[][3] = {{0x21, 0x21, 0x3000}, {0x25, 0x74, 0x30F4}, {0x30, 0x7E, 0x852D},
+                                 {0x2D, 0x21, 0x2460}, {0x79, 0x21, 0x7E8A}, {0x22, 0x2F, 0},
+                                 {0x29, 0x21, 0},      {0x7E, 0x7E, 0}};
+    for (const auto &c : cases)
+        EXPECT_EQ(c[2], lex::JisX0208Char(static_cast<uint8_t>(c[0]), static_cast<uint8_t>(c[1])))
+            << std::hex << c[0] << " " << c[1];
 }

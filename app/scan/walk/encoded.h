@@ -59,11 +59,16 @@ public:
                 cleanStart_ = text_.CleanBefore(v, h);
                 i = q;
             }
-            EncodedChar c;
+            // The character is read straight into its place: a copy of it
+            // written field by field and read back whole would wait for
+            // the writes at every character.
             size_t next = i + 1;
-            switch (text_.Read(v, i, state_, &c, &next)) {
+            chars_.emplace_back();
+            const RoomRead read = text_.Read(v, i, state_, &chars_.back(), &next);
+            if (read != RoomRead::kChar)
+                chars_.pop_back();
+            switch (read) {
             case RoomRead::kChar:
-                chars_.push_back(c);
                 break;
             case RoomRead::kSkip:
                 // What the text passes over belongs to the character before.

@@ -102,10 +102,10 @@ public:
     void HeadChars(const RoomView &v, size_t h, size_t q, std::vector<EncodedChar> &out) const
     {
         State st;
-        EncodedChar c;
+        // (Read straight into its place, as the room reads its run.)
         for (size_t next = h + 1; h < q; h = next) {
-            Read(v, h, st, &c, &next);
-            out.push_back(c);
+            out.emplace_back();
+            Read(v, h, st, &out.back(), &next);
         }
     }
     bool CleanBefore(const RoomView &v, size_t h) const
