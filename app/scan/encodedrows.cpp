@@ -177,8 +177,9 @@ size_t FirstJapanese(const EncodedChar *chars, size_t count)
 // two units before ASCII whose last is a sign that is no Japanese
 // character (Greek, Cyrillic, box drawing; not an opening quotation mark:
 // "‘%s’"), at a clean edge only one, which zeros of machine code also
-// give ("00 00 04 01" before "%s" reads as "Ё%s"); a lone kanji before a
-// format or a quote at a dirty edge; at any edge a kanji first or second
+// give ("00 00 04 01" before "%s" reads as "Ё%s"); a lone kanji of no
+// common class (rare or code-like) before a format or a quote at a dirty
+// edge ("鍵%s" is text); at any edge a kanji first or second
 // that Japanese text seldom or never uses and whose low byte is zero (a
 // number's high bytes: 80 00 reads as "耀", 61 00 as "愀"); at a dirty
 // edge a full-width letter, a half-width katakana or a comma before
@@ -213,6 +214,7 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart, bool 
         return a;
     const uint32_t next = code(1);
     if (!cleanStart && code(0) >= 0x4E00 && code(0) <= 0x9FFF &&
+        !japanese::IsCommonTextClass(ClassIn(Encoding::Utf16Be, code(0))) &&
         (next == '%' || next == '"' || next == '\'' || next == '`'))
         return 1;
     // (The kanji's band by how often text uses it: in UTF-16 every unit

@@ -375,9 +375,11 @@ private:
             if (at(a - 1) >= 0x80 && a < run.size() && at(a) < 0x80 && at(a - 1) != 0x2018 &&
                 at(a - 1) != 0x201C && !lex::IsJapaneseUnit(static_cast<uint16_t>(at(a - 1))))
                 return a;
-        // A kanji before a format or a quote at a dirty edge.
+        // A kanji of no common class before a format or a quote at a dirty
+        // edge.
         const uint32_t n = at(1);
         if (!cleanStart && at(0) >= 0x4E00 && at(0) <= 0x9FFF &&
+            !lex::japanese::IsCommonTextClass(Class(2, at(0))) &&
             (n == '%' || n == '"' || n == '\'' || n == '`'))
             return 1;
         // A kanji of the two rarest bands of the form XX00, first or second.
