@@ -55,15 +55,22 @@ extern const int16_t kOneJapaneseScore[kForms];
 // kanji that machine code read in that encoding makes far more often than
 // Japanese text uses them; they are of the class kCodeLike there.
 extern const uint32_t kCodeLikeBits[kForms][65536 / 32];
+// The same for machine code read as UTF-16BE, whose text is read with the
+// pair scores of UTF-16LE (but for the kanji of the two rarest bands).
+extern const uint32_t kCodeLikeBitsUtf16Be[65536 / 32];
 
-inline uint8_t ClassOf(uint32_t code, int form)
+// The class of a code point with the code-like characters of `codeLike`
+// (one of the tables above).
+inline uint8_t ClassOfWith(uint32_t code, const uint32_t *codeLike)
 {
     if (code >= 0x10000)
         return kOther;
-    if ((kCodeLikeBits[form][code >> 5] >> (code & 31)) & 1)
+    if ((codeLike[code >> 5] >> (code & 31)) & 1)
         return kCodeLike;
     return kClassBlocks[kClassBlockOf[code >> 8]][code & 0xFF];
 }
+
+inline uint8_t ClassOf(uint32_t code, int form) { return ClassOfWith(code, kCodeLikeBits[form]); }
 
 } // namespace japanese
 } // namespace lex

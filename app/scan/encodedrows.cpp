@@ -93,6 +93,14 @@ JudgeForm FormOf(Encoding e)
                                    : JudgeForm::Utf8;
 }
 
+// The class of a character of a run for the judge: UTF-16BE's code-like
+// characters are those that machine code read big-endian makes.
+uint8_t ClassIn(Encoding e, uint32_t code)
+{
+    return e == Encoding::Utf16Be ? japanese::ClassOfWith(code, japanese::kCodeLikeBitsUtf16Be)
+                                  : japanese::ClassOf(code, static_cast<int>(FormOf(e)));
+}
+
 RowKind KindOf(Encoding e)
 {
     return e == Encoding::EucJp ? RowKind::EucJp
@@ -191,8 +199,9 @@ size_t FirstJapanese(const EncodedChar *chars, size_t count)
 // two units before ASCII whose last is a sign that is no Japanese
 // character (Greek, Cyrillic, box drawing; not an opening quotation mark:
 // "‘%s’"), at a clean edge only one, which zeros of machine code also
-// give ("00 00 04 01" before "%s" reads as "Ё%s"); a lone kanji before a
-// format or a quote at a dirty edge; at any edge a kanji first or second
+// give ("00 00 04 01" before "%s" reads as "Ё%s"); a lone kanji of no
+// common class (rare or code-like) before a format or a quote at a dirty
+// edge ("鍵%s" is text); at any edge a kanji first or second
 // that Japanese text seldom or never uses and whose low byte is zero (a
 // number's high bytes: 80 00 reads as "耀", 61 00 as "愀"); at a dirty
 // edge a full-width letter, a half-width katakana or a comma before
@@ -205,7 +214,8 @@ size_t FirstJapanese(const EncodedChar *chars, size_t count)
 // as "耀ダ", 04 01 as "Ё").  A Japanese sign may begin text ("※ ").
 //
 // `numberEdge`: the clean edge before the run is a unit with a zero low
-// byte (80 00, 01 00), a number's high bytes rather than a string's end;
+// byte (80 00, 01 00), maybe before a zero unit or two, a number's high
+// bytes rather than a string's end;
 // "ダ" is glued there as at a dirty edge (00 00 80 00 30 C0 is a double).
 size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart, bool numberEdge)
 {
@@ -226,6 +236,7 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart, bool 
         return a;
     const uint32_t next = code(1);
     if (!cleanStart && code(0) >= 0x4E00 && code(0) <= 0x9FFF &&
+        !japanese::IsCommonTextClass(ClassIn(Encoding::Utf16Be, code(0))) &&
         (next == '%' || next == '"' || next == '\'' || next == '`'))
         return 1;
     // (The kanji's band by how often text uses it: in UTF-16 every unit
@@ -401,13 +412,13 @@ bool RisingTable(const EncodedChar *chars, size_t count, bool cleanEnd)
 // kShortRow characters at a dirty edge with such a kanji, or one with
 // `repeats` equal Japanese characters in a row (the repetition filter's
 // limit, counted in characters; 0: none).
-bool TableLike(const EncodedChar *chars, size_t count, bool whole, JudgeForm form, int repeats)
+bool TableLike(const EncodedChar *chars, size_t count, bool whole, Encoding encoding, int repeats)
 {
     size_t run = 0;
     for (size_t k = 0; k < count; ++k) {
         const uint32_t u = chars[k].code;
         if (count < kShortRow && !whole) {
-            const uint8_t c = japanese::ClassOf(u, static_cast<int>(form));
+            const uint8_t c = ClassIn(encoding, u);
             if (c == japanese::kKanji4 || c == japanese::kKanji5 || c == japanese::kCodeLike)
                 return true;
         }
@@ -514,9 +525,13 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         ArchiveLineStart([&](uint64_t k) { return bytes[k - base]; }, chars[0].from, chars, count))
         cleanStart = false;
     if (encoding == Encoding::Utf16Be) {
-        const uint64_t f = chars[0].from;
-        const bool numberEdge =
-            cleanStart && f >= 2 && bytes[f - 2 - base] != 0 && bytes[f - 1 - base] == 0;
+        // The unit before the run, past up to two zero units (a number's
+        // low bytes: 01 00 00 00 00 00 30 C0 is a double).
+        const auto at = [&](uint64_t k) { return k >= base ? bytes[k - base] : uint8_t(1); };
+        uint64_t f = chars[0].from;
+        for (int zeros = 0; zeros < 2 && f >= 4 && at(f - 2) == 0 && at(f - 1) == 0; ++zeros)
+            f -= 2;
+        const bool numberEdge = cleanStart && f >= 2 && at(f - 2) != 0 && at(f - 1) == 0;
         const size_t glued = GluedUnits(chars, count, cleanStart, numberEdge);
         chars += glued;
         count -= glued;
@@ -531,7 +546,8 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
     if (judging_) {
         scratch_.resize(count);
         for (size_t k = 0; k < count; ++k)
-            scratch_[k] = {chars[k].code, static_cast<uint32_t>(k), 1};
+            scratch_[k] = {chars[k].code, static_cast<uint32_t>(k), 1,
+                           ClassIn(encoding, chars[k].code)};
         const RowEdges edges{cleanStart, cleanEnd};
         const int32_t ease = encoding == Encoding::Iso2022Jp ? kIso2022JpEase : 0;
         Verdict v = japanese::JudgeRow(scratch_.data(), count, FormOf(encoding), edges, ease);
@@ -577,7 +593,7 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
     const bool whole = cleanStart && cleanEnd && first == 0 && end == count;
     if (KanjiAlone(chars + first, end - first, whole))
         return false;
-    if (judging_ && TableLike(chars + first, end - first, whole, FormOf(encoding),
+    if (judging_ && TableLike(chars + first, end - first, whole, encoding,
                               settings_.CheckRecurrence ? std::max(settings_.RecurrenceTime, 1) : 0))
         return false;
     if (encoding == Encoding::Utf16Be && RisingTable(chars + first, end - first, cleanEnd && end == count))

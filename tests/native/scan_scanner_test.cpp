@@ -467,6 +467,12 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
          {row(B, 6, "ダゲスタン語")}},
         {"and after a number's high bytes 80 00 after zeros", Z(4) + "\x80" + Z(1) + "\x30\xC0" +
              utf16be(u"アーカイブを開けません") + Z(2), 5, be, {row(B, 8, "アーカイブを開けません")}},
+        {"and after a double's bytes 01 00 00 00 00 00 (zero units after its high bytes)",
+         "\x8B\x45\x01" + Z(5) + "\x30\xC0" + utf16be(u"アーカイブを開けません") + Z(2), 5, be,
+         {row(B, 10, "アーカイブを開けません")}},
+        {"a common kanji before a format right after code is text",
+         "\x8B\x45" + utf16be(u"鍵%s: 公開鍵が見つかりません") + Z(2), 5, be,
+         {row(B, 2, "鍵%s: 公開鍵が見つかりません")}},
         {"a static library's name table: a line break after \"/\" is no clean edge",
          "\x01\x8Bx.o/\nl" + eucFile + Z(1), 5, euc, {row(E, 8, "ファイルを開けません")}},
         {"a label and its mnemonic right after code, up to a zero", "\x01\x8B\x8B\xCC\xBE\xC1\xB0(_N):" + Z(1),

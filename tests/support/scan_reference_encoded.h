@@ -375,9 +375,11 @@ private:
             if (at(a - 1) >= 0x80 && a < run.size() && at(a) < 0x80 && at(a - 1) != 0x2018 &&
                 at(a - 1) != 0x201C && !lex::IsJapaneseUnit(static_cast<uint16_t>(at(a - 1))))
                 return a;
-        // A kanji before a format or a quote at a dirty edge.
+        // A kanji of no common class before a format or a quote at a dirty
+        // edge.
         const uint32_t n = at(1);
         if (!cleanStart && at(0) >= 0x4E00 && at(0) <= 0x9FFF &&
+            !lex::japanese::IsCommonTextClass(Class(2, at(0))) &&
             (n == '%' || n == '"' || n == '\'' || n == '`'))
             return 1;
         // A kanji of the two rarest bands of the form XX00, first or second.
@@ -452,6 +454,14 @@ private:
         return first;
     }
 
+    // A character's class for the judge: UTF-16BE's code-like characters
+    // are its own, the others' those of the form they are judged in.
+    static uint8_t Class(int e, uint32_t c)
+    {
+        return e == 2 ? lex::japanese::ClassOfWith(c, lex::japanese::kCodeLikeBitsUtf16Be)
+                      : lex::japanese::ClassOf(c, e == 0 ? 0 : 2);
+    }
+
     bool Decide(int e, std::vector<RefChar> run, bool cleanStart, bool cleanEnd)
     {
         using lex::japanese::JudgeForm;
@@ -464,7 +474,11 @@ private:
             cleanStart = false;
         if (e == 2) {
             const size_t f = run.empty() ? 0 : run[0].from;
-            const bool numberEdge = cleanStart && f >= 2 && d_[f - 2] != 0 && d_[f - 1] == 0;
+            // The unit before, past up to two zero units.
+            size_t g = f;
+            for (int zeros = 0; zeros < 2 && g >= 4 && d_[g - 2] == 0 && d_[g - 1] == 0; ++zeros)
+                g -= 2;
+            const bool numberEdge = cleanStart && g >= 2 && d_[g - 2] != 0 && d_[g - 1] == 0;
             const size_t glued = Glued(run, cleanStart, numberEdge);
             run.erase(run.begin(), run.begin() + static_cast<ptrdiff_t>(glued));
             cleanStart = cleanStart && glued == 0;
@@ -478,7 +492,7 @@ private:
         if (st_.CheckKanjiNoise) {
             std::vector<lex::japanese::RowChar> chars;
             for (const RefChar &c : run)
-                chars.push_back({c.code, static_cast<uint32_t>(chars.size()), 1});
+                chars.push_back({c.code, static_cast<uint32_t>(chars.size()), 1, Class(e, c.code)});
             const JudgeForm form = e == 0 ? JudgeForm::ShiftJis : e == 1 ? JudgeForm::Utf8 : JudgeForm::Utf16Le;
             // ISO-2022-JP text may score 160 below the threshold; the
             // margins below count from the threshold itself.
@@ -528,12 +542,11 @@ private:
         // or as many equal Japanese characters in a row as the repetition
         // filter's limit.
         if (st_.CheckKanjiNoise) {
-            const int form = e == 0 ? 0 : e == 1 ? 2 : 1;
             const int limit = st_.CheckRecurrence ? std::max(st_.RecurrenceTime, 1) : 0;
             size_t same = 0;
             for (size_t k = first; k < end; ++k) {
                 const uint32_t c = run[k].code;
-                const uint8_t cls = lex::japanese::ClassOf(c, form);
+                const uint8_t cls = Class(e, c);
                 if (end - first < 5 && !whole &&
                     (cls == lex::japanese::kKanji4 || cls == lex::japanese::kKanji5 ||
                      cls == lex::japanese::kCodeLike))
