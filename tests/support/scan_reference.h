@@ -832,13 +832,13 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
         const bool wins = st.CheckKanjiNoise && chars8.begins(i, length, code8) &&
                           Better(ReadingMargin(Reading::Utf8, data, n, i, 32, st),
                                  ReadingMargin(Reading::ShiftJis, data, n, i, 32, st));
-        // Not where Shift-JIS text from a later byte of the character
-        // reads better than the UTF-8 text.
+        // Not where Shift-JIS text from a lead byte among the character's
+        // later bytes reads better than the UTF-8 text.
         bool inside = false;
         if (st.CheckKanjiNoise && st.SearchKanji) {
             const int32_t here = ReadingMargin(Reading::Utf8, data, n, i, 32, st);
             for (size_t k = i + 1; k < i + length && !inside; ++k)
-                inside = Better(ReadingMargin(Reading::ShiftJis, data, n, k, 32, st), here);
+                inside = IsLead(data[k]) && Better(ReadingMargin(Reading::ShiftJis, data, n, k, 32, st), here);
         }
         if (chars8.text(code8) && !(pairs && pair && !wins) &&
             (chars8.begins(i, length, code8) || (pair && chars8.runsOn(i + length))) && !inside)

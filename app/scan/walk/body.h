@@ -571,7 +571,17 @@ private:
     // range may stand between machine code's last pair and the text ("E8
     // 95 DA" before "BB 30", "セ").  The place where the pair or those
     // bytes end the text is kept for the step there (pairEnd_).
-    bool WideAfterPairIn(size_t *k, size_t j)
+    __attribute__((always_inline)) bool WideAfterPairIn(size_t *k, size_t j)
+    {
+        // Most bytes after a pair begin no Japanese unit and are no katakana.
+        if (*k < j && *k + 1 < w_.avail) {
+            const uint8_t *d = w_.data;
+            if (!sjis::IsHalfWidthKana(d[*k]) && !japanese_.JapaneseUnit(d[*k] | d[*k + 1] << 8))
+                return false;
+        }
+        return WideAfterKana(k, j);
+    }
+    __attribute__((noinline)) bool WideAfterKana(size_t *k, size_t j)
     {
         for (; *k < j; ++*k) {
             if (japanese_.Japanese(w_, I(*k)) && WideAfterPair(*k))
@@ -857,8 +867,8 @@ private:
     // bytes are a pair too: UTF-8 text begins there where it would begin
     // in other text and the judge reads the bytes from i better as UTF-8
     // than as Shift-JIS.
-    // Shift-JIS text (SearchKanji) that begins at a later byte of the UTF-8
-    // character at i keeps its bytes where the judge reads it better than
+    // Shift-JIS text (SearchKanji) that begins at a lead byte among the
+    // later bytes of the UTF-8 character at i keeps its bytes where the judge reads it better than
     // the UTF-8 text from i: a code byte and the text's first lead byte
     // form a UTF-8 character ("E8 BC" of code before "83 41", "ア") that
     // would take the head of the text.
@@ -866,10 +876,13 @@ private:
     {
         if (!judging_ || !settings_.SearchKanji)
             return false;
-        const int32_t utf8 = MarginAt(Reading::Utf8, I(i), kTieReach);
-        for (size_t k = i + 1; k < i + length; ++k)
-            if (Better(MarginAt(Reading::ShiftJis, I(k), kTieReach), utf8))
+        for (size_t k = i + 1; k < i + length; ++k) {
+            if (!sjis::IsLead(w_.data[k]))
+                continue;
+            const int32_t shiftJis = MarginAt(Reading::ShiftJis, I(k), kTieReach);
+            if (shiftJis != INT32_MIN && Better(shiftJis, MarginAt(Reading::Utf8, I(i), kTieReach)))
                 return true;
+        }
         return false;
     }
     bool Utf8WinsPair(size_t i, unsigned length, uint32_t code) const
