@@ -750,7 +750,7 @@ private:
         const ptrdiff_t k = static_cast<ptrdiff_t>(i);
         if (utf8_.IsText(code) && !(Doubles() && pair && !Utf8WinsPair(i, length, code)) &&
             (utf8_.Begins(w_, k, length, code) || (pair && utf8_.RunsOn(w_, k + length))) &&
-            !ShiftJisInside(i, length)) {
+            !OtherInside(i, length)) {
             if (Doubles())
                 FlushBeforeTail(i);
             TakeUtf8(i, code);
@@ -863,28 +863,31 @@ private:
         }
         return true;
     }
-    // In text with Shift-JIS pairs, a UTF-8 character at i whose first two
-    // bytes are a pair too: UTF-8 text begins there where it would begin
-    // in other text and the judge reads the bytes from i better as UTF-8
-    // than as Shift-JIS.
-    // Shift-JIS text (SearchKanji) that begins at a lead byte among the
-    // later bytes of the UTF-8 character at i keeps its bytes where the judge reads it better than
-    // the UTF-8 text from i: a code byte and the text's first lead byte
-    // form a UTF-8 character ("E8 BC" of code before "83 41", "ア") that
-    // would take the head of the text.
-    bool ShiftJisInside(size_t i, unsigned length) const
+    // Text that begins at a later byte of the UTF-8 character at i keeps
+    // its bytes where the judge reads it better than the UTF-8 text from
+    // i: Shift-JIS text from a lead byte (SearchKanji), or Japanese UTF-16
+    // text.  A code byte or two and the text's first byte form a UTF-8
+    // character ("E8 BC" of code before "83 41", "ア"; "E8 AD" before "BF
+    // 30", "タ") that would take the head of the text.
+    bool OtherInside(size_t i, unsigned length) const
     {
-        if (!judging_ || !settings_.SearchKanji)
+        if (!judging_ || !(settings_.SearchKanji || wideJapanese_))
             return false;
         for (size_t k = i + 1; k < i + length; ++k) {
-            if (!sjis::IsLead(w_.data[k]))
-                continue;
-            const int32_t shiftJis = MarginAt(Reading::ShiftJis, I(k), kTieReach);
-            if (shiftJis != INT32_MIN && Better(shiftJis, MarginAt(Reading::Utf8, I(i), kTieReach)))
+            int32_t other = INT32_MIN;
+            if (settings_.SearchKanji && sjis::IsLead(w_.data[k]))
+                other = MarginAt(Reading::ShiftJis, I(k), kTieReach);
+            if (wideJapanese_ && japanese_.Japanese(w_, I(k)))
+                other = std::max(other, MarginAt(Reading::Utf16Le, I(k), kBeginReach));
+            if (other != INT32_MIN && Better(other, MarginAt(Reading::Utf8, I(i), kTieReach)))
                 return true;
         }
         return false;
     }
+    // In text with Shift-JIS pairs, a UTF-8 character at i whose first two
+    // bytes are a pair too: UTF-8 text begins there where it would begin
+    // in other text and the judge reads the bytes from i better as UTF-8
+    // than as Shift-JIS.
     bool Utf8WinsPair(size_t i, unsigned length, uint32_t code) const
     {
         return judging_ && utf8_.Begins(w_, static_cast<ptrdiff_t>(i), length, code) &&
