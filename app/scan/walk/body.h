@@ -773,8 +773,11 @@ private:
         }
         const char *text = candidate_.data();
         size_t keep = candidate_.size() - t;
-        const uint8_t before = keep > 0 ? static_cast<uint8_t>(text[keep - 1])
-                                        : static_cast<uint8_t>(facts_.before);
+        // (A piece of a long run counts as after a clean edge; the tail of
+        // one is text after the bytes before it in the file.)
+        const uint8_t before = keep > 0      ? static_cast<uint8_t>(text[keep - 1])
+                               : facts_.piece ? w_.Back(I(i), t + 1)
+                                              : static_cast<uint8_t>(facts_.before);
         if (keep > 0 && OddLeadsBefore(keep))
             --keep;
         const std::string tail(text + candidate_.size() - t, t);
