@@ -364,6 +364,15 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
          {A(2, Sjis("このドメインを扱うサーバーへバインドできません"))}},
         {"UTF-8 text after a lead byte of code", "\x01\x48\x85" + std::string("一時ディレクトリを作成できません") + Z(1),
          5, all, {U8(3, Sjis("一時ディレクトリを作成できません"))}},
+        // E8 BC 83 is a UTF-8 kanji: code's last two bytes and the lead
+        // byte of "ア".
+        {"Shift-JIS text whose first lead byte ends a UTF-8 character of code",
+         "\x01\x48\xE8\xBC" + Sjis("アクセスを得ると使えなくなります") + Z(1), 5, all,
+         {A(4, Sjis("アクセスを得ると使えなくなります"))}},
+        // 90 84 is a pair, C0 a katakana byte of code before "セ" (BB 30).
+        {"Japanese UTF-16 text after a pair and a katakana byte of code",
+         "\x01\x66\x90\x84\xC0" + lextest::Utf16Le("セントラル") + Z(2), 5, all,
+         {U(5, Sjis("セントラル"))}},
     };
     for (const WalkCase &c : cases) {
         SCOPED_TRACE(c.what);

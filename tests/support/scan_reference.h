@@ -832,8 +832,23 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
         const bool wins = st.CheckKanjiNoise && chars8.begins(i, length, code8) &&
                           Better(ReadingMargin(Reading::Utf8, data, n, i, 32, st),
                                  ReadingMargin(Reading::ShiftJis, data, n, i, 32, st));
+        // Not where Shift-JIS text from a lead byte among the character's
+        // later bytes, or Japanese UTF-16 text from one, reads better than
+        // the UTF-8 text.
+        bool inside = false;
+        if (st.CheckKanjiNoise && (st.SearchKanji || jp)) {
+            const int32_t here = ReadingMargin(Reading::Utf8, data, n, i, 32, st);
+            for (size_t k = i + 1; k < i + length && !inside; ++k) {
+                int32_t other = INT32_MIN;
+                if (st.SearchKanji && IsLead(data[k]))
+                    other = ReadingMargin(Reading::ShiftJis, data, n, k, 32, st);
+                if (jp && units.japanese(k))
+                    other = std::max(other, ReadingMargin(Reading::Utf16Le, data, n, k, 128, st));
+                inside = Better(other, here);
+            }
+        }
         if (chars8.text(code8) && !(pairs && pair && !wins) &&
-            (chars8.begins(i, length, code8) || (pair && chars8.runsOn(i + length))))
+            (chars8.begins(i, length, code8) || (pair && chars8.runsOn(i + length))) && !inside)
             return kTake;
         return kBytes;
     };
@@ -1062,6 +1077,10 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                 flush(false, true);
             }
         } else if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF)) {
+            // Japanese UTF-16 text may begin after half-width katakana bytes
+            // that follow a pair as well.
+            if (i == pairEnd && b >= 0xA1)
+                pairEnd = i + 1;
             if (utf8 && b >= 0x80) {
                 // UTF-8 text holds no katakana byte.
                 flush(false, false);

@@ -531,23 +531,20 @@ private:
     // `afterPair`: i is right after a pair), the first place where other
     // text begins: the lead byte of a pair whose trail byte begins
     // Japanese UTF-16 text or UTF-8 text that reads better than the pair
-    // (WideAfterLead, Utf8AfterLead), or the byte right after a pair that
-    // begins Japanese UTF-16 text (WideAfterPair); *other tells which.  j
+    // (WideAfterLead, Utf8AfterLead), or the byte after a pair that begins
+    // Japanese UTF-16 text (WideAfterPairIn); *other tells which.  j
     // when there is none; the position after the text's last pair is kept
     // (pairEnd_) for the step there.
     __attribute__((always_inline)) size_t LeadBeforeOther(size_t i, size_t j, bool afterPair,
                                                           Other *other)
     {
         const uint8_t *d = w_.data;
-        if (wideJapanese_ && afterPair) {
-            if (i == j)
-                pairEnd_ = w_.base + j;
-            else if (japanese_.Japanese(w_, I(i)) && WideAfterPair(i)) {
-                *other = Other::WideAfterPair;
-                return i;
-            }
+        size_t k = i;
+        if (wideJapanese_ && afterPair && WideAfterPairIn(&k, j)) {
+            *other = Other::WideAfterPair;
+            return k;
         }
-        for (size_t k = i; k + 1 < j;) {
+        while (k + 1 < j) {
             if (single_.Class(d[k]) != kLead) {
                 ++k;
                 continue;
@@ -561,15 +558,39 @@ private:
                 return k;
             }
             k += 2;
-            if (wideJapanese_ && k < j && k + 1 < w_.avail &&
-                japanese_.JapaneseUnit(d[k] | d[k + 1] << 8) && WideAfterPair(k)) {
+            if (wideJapanese_ && WideAfterPairIn(&k, j)) {
                 *other = Other::WideAfterPair;
                 return k;
             }
-            if (wideJapanese_ && k == j)
-                pairEnd_ = w_.base + j;
         }
         return j;
+    }
+    // After a pair that ends at *k, inside the text bytes up to j: whether
+    // Japanese UTF-16 text begins there (WideAfterPair), at *k or after
+    // half-width katakana bytes that *k is moved past: a code byte of that
+    // range may stand between machine code's last pair and the text ("E8
+    // 95 DA" before "BB 30", "セ").  The place where the pair or those
+    // bytes end the text is kept for the step there (pairEnd_).
+    __attribute__((always_inline)) bool WideAfterPairIn(size_t *k, size_t j)
+    {
+        // Most bytes after a pair begin no Japanese unit and are no katakana.
+        if (*k < j && *k + 1 < w_.avail) {
+            const uint8_t *d = w_.data;
+            if (!sjis::IsHalfWidthKana(d[*k]) && !japanese_.JapaneseUnit(d[*k] | d[*k + 1] << 8))
+                return false;
+        }
+        return WideAfterKana(k, j);
+    }
+    __attribute__((noinline)) bool WideAfterKana(size_t *k, size_t j)
+    {
+        for (; *k < j; ++*k) {
+            if (japanese_.Japanese(w_, I(*k)) && WideAfterPair(*k))
+                return true;
+            if (!sjis::IsHalfWidthKana(w_.data[*k]))
+                return false;
+        }
+        pairEnd_ = w_.base + j;
+        return false;
     }
     // Whether Japanese UTF-16 text begins at p, right after a pair of
     // single-byte text, as it would with no candidate: where the judge
@@ -728,7 +749,8 @@ private:
         const bool pair = single_.PairAt(w_, i);
         const ptrdiff_t k = static_cast<ptrdiff_t>(i);
         if (utf8_.IsText(code) && !(Doubles() && pair && !Utf8WinsPair(i, length, code)) &&
-            (utf8_.Begins(w_, k, length, code) || (pair && utf8_.RunsOn(w_, k + length)))) {
+            (utf8_.Begins(w_, k, length, code) || (pair && utf8_.RunsOn(w_, k + length))) &&
+            !OtherInside(i, length)) {
             if (Doubles())
                 FlushBeforeTail(i);
             TakeUtf8(i, code);
@@ -751,8 +773,11 @@ private:
         }
         const char *text = candidate_.data();
         size_t keep = candidate_.size() - t;
-        const uint8_t before = keep > 0 ? static_cast<uint8_t>(text[keep - 1])
-                                        : static_cast<uint8_t>(facts_.before);
+        // (A piece of a long run counts as after a clean edge; the tail of
+        // one is text after the bytes before it in the file.)
+        const uint8_t before = keep > 0      ? static_cast<uint8_t>(text[keep - 1])
+                               : facts_.piece ? w_.Back(I(i), t + 1)
+                                              : static_cast<uint8_t>(facts_.before);
         if (keep > 0 && OddLeadsBefore(keep))
             --keep;
         const std::string tail(text + candidate_.size() - t, t);
@@ -840,6 +865,27 @@ private:
             k += length;
         }
         return true;
+    }
+    // Text that begins at a later byte of the UTF-8 character at i keeps
+    // its bytes where the judge reads it better than the UTF-8 text from
+    // i: Shift-JIS text from a lead byte (SearchKanji), or Japanese UTF-16
+    // text.  A code byte or two and the text's first byte form a UTF-8
+    // character ("E8 BC" of code before "83 41", "ア"; "E8 AD" before "BF
+    // 30", "タ") that would take the head of the text.
+    bool OtherInside(size_t i, unsigned length) const
+    {
+        if (!judging_ || !(settings_.SearchKanji || wideJapanese_))
+            return false;
+        for (size_t k = i + 1; k < i + length; ++k) {
+            int32_t other = INT32_MIN;
+            if (settings_.SearchKanji && sjis::IsLead(w_.data[k]))
+                other = MarginAt(Reading::ShiftJis, I(k), kTieReach);
+            if (wideJapanese_ && japanese_.Japanese(w_, I(k)))
+                other = std::max(other, MarginAt(Reading::Utf16Le, I(k), kBeginReach));
+            if (other != INT32_MIN && Better(other, MarginAt(Reading::Utf8, I(i), kTieReach)))
+                return true;
+        }
+        return false;
     }
     // In text with Shift-JIS pairs, a UTF-8 character at i whose first two
     // bytes are a pair too: UTF-8 text begins there where it would begin
