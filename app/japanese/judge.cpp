@@ -500,11 +500,11 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
     for (size_t k = 0; k < count;) {
         const uint32_t u = chars[k].code;
         if (k > 0 && chars[k].at > chars[k - 1].at + chars[k - 1].size)
-            return false;
+            return 0;
         if (u < 0x80) {
             if (u == '$' || u == '@' || u == '\\' || u == '^' || u == '`' || u == '~' || u == '{' ||
                 u == '}' || u == '#' || u == '!' || u == ';' || u == '<' || u == '>' || u == '?')
-                return false;
+                return 0;
             ++k;
             continue;
         }
@@ -512,7 +512,7 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
         for (; e < count && at(e) >= 0x80; ++e) {
             const uint8_t c = ClassAt(chars[e], form);
             if ((c != kKanji1 && c != kKanji2 && c != kKanji3) || e - k >= 2)
-                return false;
+                return 0;
         }
         japanese += e - k;
         const uint32_t before = k > 0 ? at(k - 1) : 0, after = at(e);
