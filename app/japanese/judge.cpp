@@ -550,12 +550,15 @@ bool TermsAfterCode(const RowChar *chars, size_t count, int form)
     if (count > kWordsAfterCode)
         return false;
     const uint32_t u = chars[0].code;
-    if ((((u | 0x20) >= 'a' && (u | 0x20) <= 'z') || u == '%') && ShiftJisTermsInText(chars, count, form) == 2)
-        return true;
+    const bool name = ((u | 0x20) >= 'a' && (u | 0x20) <= 'z') || u == '%';
     // (Not from a kanji or a sign that code's bytes make before one:
     // "米DT", "/英蛍".)
     const bool first = IsWordChar(u) || u == ' ' || u == '*' || u == '(' || u == '[';
-    return first && ShiftJisTermsInText(chars, count, form) > 0;
+    if (!name && !first)
+        return false;
+    // The string is read once for both ways.
+    const int terms = ShiftJisTermsInText(chars, count, form);
+    return (name && terms == 2) || (first && terms > 0);
 }
 
 // Whether the first character of a span at a dirty edge is machine
