@@ -80,6 +80,48 @@ uint8_t ClassAt(const RowChar &c, int form)
     return c.cls != kClassUnknown ? c.cls : ClassOf(c.code, form);
 }
 
+// Whether character k of a string is a sign that text seldom holds and
+// machine code often makes ("$", "@", "\\", "{", "#", "!", ...), but as
+// text sets it: the opening sign of a quote or bracket that closes later
+// in the string and its closing sign ("`%s'", "<%s>", "{%s}"), a
+// format's flag ("%#x") and a stop that ends the string ("!", "?").
+bool SeldomSign(const RowChar *chars, size_t k, size_t count)
+{
+    const uint32_t u = chars[k].code;
+    const auto later = [&](uint32_t close) {
+        for (size_t q = k + 1; q < count; ++q)
+            if (chars[q].code == close)
+                return true;
+        return false;
+    };
+    const auto earlier = [&](uint32_t open) {
+        for (size_t q = 0; q < k; ++q)
+            if (chars[q].code == open)
+                return true;
+        return false;
+    };
+    switch (u) {
+    case '`':
+        return !later('\'');
+    case '<':
+        return !later('>');
+    case '>':
+        return !earlier('<');
+    case '{':
+        return !later('}');
+    case '}':
+        return !earlier('{');
+    case '#':
+        return k == 0 || chars[k - 1].code != '%';
+    case '!': case '?':
+        return k + 1 != count;
+    case '$': case '@': case '\\': case '^': case '~': case ';':
+        return true;
+    default:
+        return false;
+    }
+}
+
 // For a Shift-JIS whole string of that shape made of ASCII words with a
 // kana or two ("abあcd"), too short for the pairs to tell: machine code
 // glues its pairs to capital letters and digits ("Hボ(", "D1D1岡":
@@ -140,9 +182,7 @@ bool ShiftJisWordsInText(const RowChar *chars, size_t count, int form)
         word = word || letters >= 3 || (u == '%' && k + 1 < count && letter(chars[k + 1].code)) ||
                mnemonic(k);
         if (u < 0x80) {
-            // Signs that text seldom holds and machine code often makes.
-            if (u == '$' || u == '@' || u == '\\' || u == '^' || u == '`' || u == '~' || u == '{' ||
-                u == '}' || u == '#' || u == '!' || u == ';' || u == '<' || u == '>' || u == '?')
+            if (SeldomSign(chars, k, count))
                 return false;
             continue;
         }
@@ -397,23 +437,6 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
 
 bool IsIdeograph(uint32_t u) { return u >= 0x4E00 && u <= 0x9FFF; }
 
-// Kanji that Japanese text sets right before a katakana word: prefixes
-// ("全", "再", "非", "各"), directions, sizes, colours and materials,
-// countries and places, and the nouns a loanword is named after.
-bool LoanwordPrefix(uint32_t u)
-{
-    static constexpr char16_t kPrefixes[] =
-        u"全再各新旧非別副総超高低大小中南北東西前後次主内外無未不多単複長短上下"
-        u"英米仏独日韓露伊豪印蘭左右逆正半純真元現親子同他本第約毎諸両当該計準被"
-        u"対反最極名原初古細太薄濃暗明白黒赤青緑黄紫金銀鉄石水火電光音空海山川島"
-        u"州県市町村区国都府洋和漢偽仮要生入出受送共公私官民社軍王女男母父老美悪"
-        u"良汎亜擬脱防耐抗付用型式系性化的率数量値額表図字文語号行列欄項色鍵紙線点面枠絵声";
-    for (char16_t p : kPrefixes)
-        if (p == u)
-            return true;
-    return false;
-}
-
 // Whether characters k and on of a Shift-JIS row are a kanji that begins
 // no compounds glued before a format ("富%s を開いています" of 95 78):
 // text begins with the format itself far more often.
@@ -465,8 +488,9 @@ bool TermSuffix(uint32_t u, bool afterFormat)
 //   - before a name of capitals, begun with a kanji of LoanwordPrefix,
 //     at the start, after a space, "(", "=" or "/";
 //   - between "*", quotes or brackets that close right after it; or
-//   - set apart by spaces, "-" or "/" (or the string's edges) in a
-//     string of two Japanese characters or more.
+//   - set apart by spaces, "-" or "/" (or the string's edges, or the
+//     signs of a quote or bracket that closes on the other side of the
+//     words: "(*行 列*)") in a string of two Japanese characters or more.
 // Returns 0 when it does not read so, 2 when a stretch is glued to a name
 // or a format (the first two ways), 1 otherwise.
 int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
@@ -477,6 +501,11 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
     // Whether the ASCII before character k ends a format ("%s", "%lu",
     // "%Y": 2), a name of one case (1) or neither (0).
     const auto nameEnd = [&](size_t k) -> int {
+        // (A format or name in quotes or brackets ends the same way:
+        // "`%s'文", "<%s>句".)
+        if (k > 1 && (at(k - 1) == '\'' || at(k - 1) == '"' || at(k - 1) == '>' || at(k - 1) == ')' ||
+                      at(k - 1) == ']'))
+            --k;
         size_t h = k, capitals = 0, smalls = 0;
         while (h > 0 && (capital(at(h - 1)) || small(at(h - 1)))) {
             --h;
@@ -502,8 +531,7 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
         if (k > 0 && chars[k].at > chars[k - 1].at + chars[k - 1].size)
             return 0;
         if (u < 0x80) {
-            if (u == '$' || u == '@' || u == '\\' || u == '^' || u == '`' || u == '~' || u == '{' ||
-                u == '}' || u == '#' || u == '!' || u == ';' || u == '<' || u == '>' || u == '?')
+            if (SeldomSign(chars, k, count))
                 return 0;
             ++k;
             continue;
@@ -524,7 +552,13 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
         const bool prefix = LoanwordPrefix(u) && capital(after) && capital(at(e + 1)) &&
                             (before == 0 || before == ' ' || before == '(' || before == '=' || before == '/');
         const bool enclosed = k > 0 && closes(before, after);
-        const bool spaced = apart(before) && (apart(after) || after == ':');
+        // (Words set apart inside quotes or brackets too: "(*行 列*)".)
+        bool opens = false, shuts = false;
+        for (size_t q = e + 1; q < count && !opens; ++q)
+            opens = k > 0 && closes(before, at(q));
+        for (size_t q = 0; q < k && !shuts; ++q)
+            shuts = closes(at(q), after);
+        const bool spaced = (apart(before) || opens) && (apart(after) || after == ':' || shuts);
         if (!suffix && !prefix && !enclosed && !spaced)
             return 0;
         setApart = setApart || (spaced && !suffix && !prefix && !enclosed);
@@ -823,6 +857,20 @@ size_t MnemonicWordStart(const RowChar *chars, size_t count, int form)
 }
 
 } // namespace
+
+bool LoanwordPrefix(uint32_t u)
+{
+    static constexpr char16_t kPrefixes[] =
+        u"全再各新旧非別副総超高低大小中南北東西前後次主内外無未不多単複長短上下"
+        u"英米仏独日韓露伊豪印蘭左右逆正半純真元現親子同他本第約毎諸両当該計準被"
+        u"対反最極名原初古細太薄濃暗明白黒赤青緑黄紫金銀鉄石水火電光音空海山川島"
+        u"州県市町村区国都府洋和漢偽仮要生入出受送共公私官民社軍王女男母父老美悪"
+        u"良汎亜擬脱防耐抗付用型式系性化的率数量値額表図字文語号行列欄項色鍵紙線点面枠絵声";
+    for (char16_t p : kPrefixes)
+        if (p == u)
+            return true;
+    return false;
+}
 
 Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges edges,
                  int32_t ease)

@@ -53,6 +53,14 @@ constexpr bool IsCommonTextClass(uint8_t c)
     return (c >= kHiraganaCommon && c <= kLongVowel) || (c >= kKanji1 && c <= kKanji3);
 }
 
+// Kanji that Japanese text sets right before a katakana word: prefixes
+// ("全", "再", "非", "各"), directions, sizes, colours and materials,
+// countries and places, and the nouns a loanword is named after.  Any
+// other kanji right before a katakana word at a dirty edge is mostly
+// machine code's last byte and the text's first lead byte ("加パスワード"
+// of 89 C1).
+bool LoanwordPrefix(uint32_t u);
+
 // One character of a row: its code point, and where its bytes lie in the
 // row (from `at`, `size` bytes), so that a caller can cut the row.
 // `cls`: its class in the row's form (model.h's ClassOf), when the caller

@@ -452,16 +452,25 @@ size_t JapaneseFilter::RealignedStart(const uint8_t *s, const Reading &r, size_t
     const ShiftJisForms &forms = Forms();
     const size_t to = r.text[first];
     // Whether text bytes [t, to) read as Japanese pairs, side by side, of
-    // kanji text uses, not one code-like kanji alone.
+    // kanji text uses, not one code-like kanji alone, nor first a kanji
+    // right before a katakana that begins no loanword compounds ("E8 E6"
+    // before "83 74" of "ファイル", as the judge reads such a pair at a
+    // dirty edge: machine code's).
     const auto pairs = [&](size_t t) {
         if ((to - t) % 2 != 0)
             return false;
         const bool alone = to - t == 2;
+        const size_t from = t;
         for (; t < to; t += 2)
             if (!sjis::IsLead(s[t]) || !sjis::IsTrail(s[t + 1]) || Pos(t + 1) != Pos(t) + 1 ||
                 !TextPairClass(forms.pairs[ShiftJisForms::LeadIndex(s[t])][s[t + 1]].cls, alone))
                 return false;
-        return true;
+        if (alone)
+            return true;
+        const uint32_t first = forms.pairs[ShiftJisForms::LeadIndex(s[from])][s[from + 1]].code;
+        const uint8_t next = forms.pairs[ShiftJisForms::LeadIndex(s[from + 2])][s[from + 3]].cls;
+        return !(first >= 0x4E00 && first <= 0x9FFF && next == japanese::kKatakana &&
+                 !japanese::LoanwordPrefix(first));
     };
     size_t start = 0;
     for (size_t k = first - 1; k-- > 0 && r.chars[k].size == 2;) {

@@ -70,6 +70,13 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
          0, 5},
         {"a word set apart after code bytes", U"a2 封筒", JudgeForm::ShiftJis, false, true, true, 0, 5},
         {"a bracketed word after code bytes", U"[不明]", JudgeForm::ShiftJis, false, true, true, 0, 4},
+        // Signs code makes, set as text sets them: quotes and brackets
+        // that close, a stop at the end; left open they stay code's.
+        {"a kanji word after a format in quotes", U"`%s' 節", JudgeForm::ShiftJis, true, true, true, 0, 6},
+        {"a clause after a format in brackets", U"<%s>句", JudgeForm::ShiftJis, true, true, true, 0, 5},
+        {"a kanji word and a stop at the end", U"表 \"%s\"!", JudgeForm::ShiftJis, true, true, true, 0, 7},
+        {"a brace that never closes", U"待{HszDate", JudgeForm::ShiftJis, true, true, false, 0, 0},
+        {"a quote that never closes", U"`%s 節", JudgeForm::ShiftJis, true, true, false, 0, 0},
         {"pushes and a move read as a counter", U"ATI回", JudgeForm::ShiftJis, false, true, false, 0, 0},
         {"a code pair before capitals", U"米DT", JudgeForm::ShiftJis, false, true, false, 0, 0},
         {"a sign and code pairs", U"/英蛍", JudgeForm::ShiftJis, false, true, false, 0, 0},

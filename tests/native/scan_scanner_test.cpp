@@ -539,6 +539,7 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
     const std::string env = Sjis("あなたは言語に関わりのない環境にいます");
     const std::string result = Sjis("AF の結果");
     const std::string parse = Sjis("コマンドラインの解析に失敗しました");
+    const std::string list = Sjis("ファイルの一覧の取得に失敗しました");
     const struct {
         const char *what;
         std::string data;
@@ -574,6 +575,10 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
         // reads as one in step with the text, but code's, not text's.
         {"a rare kanji read in step before the text", "\x01" "SATH\x8D" "d$\xF8H\x89\xFBI" + parse + Z(1),
          {A(13, parse)}},
+        // "E8 E6", read one byte on, pairs up with the katakana after it
+        // in step, but as a kanji that begins no loanword: code's.
+        {"a code pair before a katakana word read in step", Z(1) + "\xE8\xE8\xE6" + list + Z(1),
+         {A(4, list)}},
         {"a two-character word between zeros", Z(1) + Sjis("全般") + Z(1), {A(1, Sjis("全般"))}},
         // Rows the bound on their bytes would settle as code: the walk
         // hands them to the judge, which keeps kanji words glued to names.

@@ -139,12 +139,23 @@ struct JapaneseText {
         return false;
     }
     // Whether text bytes [a, b) are Japanese pairs, each side by side,
-    // none a kanji of the two rarest bands, nor one code-like kanji alone.
+    // none a kanji of the two rarest bands, nor one code-like kanji alone,
+    // the first not a kanji before a katakana unless it begins loanword
+    // compounds.
     bool japanesePairs(size_t a, size_t b) const
     {
         if ((b - a) % 2)
             return false;
         const bool alone = b - a == 2;
+        if (!alone && IsLead(byte(a + 2)) && Trail(byte(a + 3))) {
+            const int form = static_cast<int>(lex::japanese::JudgeForm::ShiftJis);
+            const uint32_t first = lex::Cp932Char(byte(a), byte(a + 1));
+            const uint32_t next = lex::Cp932Char(byte(a + 2), byte(a + 3));
+            if (first >= 0x4E00 && first <= 0x9FFF && next != 0 &&
+                lex::japanese::ClassOf(next, form) == lex::japanese::kKatakana &&
+                !lex::japanese::LoanwordPrefix(first))
+                return false;
+        }
         for (; a < b; a += 2) {
             if (!IsLead(byte(a)) || !Trail(byte(a + 1)) || where[a + 1].at != where[a].at + 1)
                 return false;
