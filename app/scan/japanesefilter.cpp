@@ -271,6 +271,11 @@ __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const c
     if (japanese && !cleanStart && *end == length && facts_->cleanEnd && length - at >= 3 &&
         length - at <= 80 && (letter || first == '%' || opening))
         return false;
+    // And one whose first pair's trail byte is such a start: the reading
+    // from that byte is weighed too (JudgeShiftJis).
+    if (japanese && !cleanStart && *end == length && facts_->cleanEnd && sjis::IsLead(first) &&
+        length - at <= 80 && NameAfterLead(s, at, length))
+        return false;
     // The reading from the next byte, where the first pair's trail byte is
     // a lead byte (JudgeShiftJis).
     if (!japanese || cleanStart || !sjis::IsLead(s[at]) || *end < at + 2 || !sjis::IsLead(s[at + 1]))
@@ -279,6 +284,14 @@ __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const c
     bool otherJapanese = false;
     return BoundShiftJis<false>(text, length, at + 1, false, &otherEnd, &otherJapanese) < 0 ||
            !otherJapanese;
+}
+
+bool JapaneseFilter::NameAfterLead(const uint8_t *s, size_t at, size_t length)
+{
+    if (at + 2 >= length || !sjis::IsLead(s[at]))
+        return false;
+    const uint8_t b = s[at + 1];
+    return ((b | 0x20) >= 'a' && (b | 0x20) <= 'z') || b == '%';
 }
 
 size_t JapaneseFilter::AsciiAfterPair(const uint8_t *s, const Reading &r, size_t first)
@@ -373,7 +386,11 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
         // (The verdict on the reading kept is the one it had there.)
         Verdict v{};
         bool judged = false;
-        if (!clean && r.chars[0].size == 2 && r.text[1] == at + 2 && sjis::IsLead(s[at + 1])) {
+        // So may it have taken the first letter of a name or a format that
+        // a short text ending at a clean edge begins with ("8B 4A" before
+        // "PEG 画像" of "JPEG 画像").
+        const bool name = end == length && facts.cleanEnd && length - at <= 80 && NameAfterLead(s, at, length);
+        if (!clean && r.chars[0].size == 2 && r.text[1] == at + 2 && (sjis::IsLead(s[at + 1]) || name)) {
             const size_t otherEnd = ReadShiftJis(text, length, at + 1, other);
             if (other.japanese) {
                 v = JudgeReading(r, false, end == length && facts.cleanEnd);

@@ -113,6 +113,9 @@ private:
     // right before them (its trail byte may be the text's first byte), or
     // `first`.
     static size_t AsciiAfterPair(const uint8_t *s, const Reading &r, size_t first);
+    // Whether text byte `at` is a lead byte whose trail byte is a letter or
+    // "%" (the first byte of a name or a format) with more text after it.
+    static bool NameAfterLead(const uint8_t *s, size_t at, size_t length);
     size_t ShiftedStart(const uint8_t *s, const Reading &r, size_t first, size_t *count) const;
     // The judge's bound on the score of the reading ReadShiftJis would make
     // from text byte `at` (japanese::ScoreBound), worked out from the

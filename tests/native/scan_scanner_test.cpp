@@ -585,6 +585,10 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
         {"a statement word after code", "\x01\x8B\x45\x01" + Sjis("SELECT文") + Z(1),
          {A(4, Sjis("SELECT文"))}},
         {"a bracketed word after code", "\x01\xFF" + Sjis("[不明]") + Z(1), {A(2, Sjis("[不明]"))}},
+        // 0x8B takes "J" of a name before a kanji word as its trail byte:
+        // the text is read again from "J".
+        {"a name and a kanji word after a lead byte", "\x01\x8B" + Sjis("JPEG 画像") + Z(1),
+         {A(2, Sjis("JPEG 画像"))}},
         {"the ASCII of a code row is read again as text",
          Z(1) + "configure\x89\xC2\x89\xD8" + Z(1), {A(1, "configure")}},
     };

@@ -208,7 +208,13 @@ struct JapaneseText {
                 return lex::japanese::JudgeRow(x.data(), x.size(), JudgeForm::ShiftJis,
                                                {edge, e == text.size() && cleanEnd});
             };
-            if (anyJapanese(c, 0, c.size()) && !clean && c[0].size == 2 && f[1] == t + 2 && IsLead(byte(t + 1))) {
+            // (Its trail byte may be the first letter of a name or a
+            // format that a short text ending at a clean edge begins with.)
+            const uint8_t second = t + 2 < text.size() ? byte(t + 1) : 0;
+            const bool name = end == text.size() && cleanEnd && text.size() - t <= 80 && IsLead(byte(t)) &&
+                              (((second | 0x20) >= 'a' && (second | 0x20) <= 'z') || second == '%');
+            if (anyJapanese(c, 0, c.size()) && !clean && c[0].size == 2 && f[1] == t + 2 &&
+                (IsLead(byte(t + 1)) || name)) {
                 const size_t end2 = read(t + 1, c2, f2);
                 if (anyJapanese(c2, 0, c2.size())) {
                     const auto a = verdict(c, false, end), b = verdict(c2, false, end2);
