@@ -373,6 +373,11 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
         {"Japanese UTF-16 text after a pair and a katakana byte of code",
          "\x01\x66\x90\x84\xC0" + lextest::Utf16Le("セントラル") + Z(2), 5, all,
          {U(5, Sjis("セントラル"))}},
+        // 89 C7 is a pair of code, and "期" (1F 67) begins with a control
+        // byte, which ends single-byte text.
+        {"Japanese UTF-16 text whose first byte is a control byte right after a pair of code",
+         "\x01\x48\x89\xC7" + lextest::Utf16Le("期限切れの署名 %s") + Z(2), 5, all,
+         {U(4, Sjis("期限切れの署名") + " %s")}},
     };
     for (const WalkCase &c : cases) {
         SCOPED_TRACE(c.what);

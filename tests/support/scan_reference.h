@@ -708,16 +708,15 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
         const int32_t wide = ReadingMargin(Reading::Utf16Le, data, n, u, 128, st);
         return wide == INT32_MIN || Better(other, wide);
     };
-    // Right after a pair of single-byte text (the judge on), at a byte the
-    // text takes: Japanese UTF-16 text begins there as it would with no
+    // Right after a pair of single-byte text (the judge on), at any byte
+    // but a zero: Japanese UTF-16 text begins there as it would with no
     // candidate, where the judge reads it as Japanese and better than the
     // Shift-JIS or UTF-8 text from there or the byte after.
     size_t pairEnd = none;
     auto japaneseAfterPair = [&](size_t p, uint8_t before, bool strong) {
         const uint8_t b = data[p];
         if (!(st.CheckKanjiNoise && jp && st.SearchKanji) || p != pairEnd || wide || cand.empty() ||
-            !((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF) || IsLead(b)) ||
-            !units.japanese(p) ||
+            b == 0 || !units.japanese(p) ||
             !(units.begins(p, before) ||
               (strong ? units.beginsWhole(p, false) : !Printable(before, st) && units.beginsWhole(p, true))))
             return false;

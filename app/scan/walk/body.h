@@ -496,10 +496,11 @@ private:
             if (const size_t at = LeadBeforeOther(i, j, false, &other); at < j)
                 return TakeBeforeOther(i, at, other);
         }
-        // (A lead byte after the text's last pair, which flushes it, is
-        // examined by the plain step: UTF-16 text may begin there.)
+        // (A byte other than zero after the text's last pair, a lead byte
+        // or one that ends the text, is examined by the plain step:
+        // UTF-16 text may begin there.)
         if (!leftOut && j <= limit && j - i <= rowLimit_ &&
-            !(wideJapanese_ && w_.base + j == pairEnd_ && single_.Class(w_.data[j]) == kLead) &&
+            !(wideJapanese_ && w_.base + j == pairEnd_ && w_.data[j] != 0) &&
             single_.MixedFlushes<utf8Text_>(w_, j, j - i, Utf8Here()) &&
             !(w_.data[j] == 0 && MayBeUnitAfterPair(j, j - i))) {
             facts_.doubles = pairs;
@@ -596,12 +597,12 @@ private:
     // single-byte text, as it would with no candidate: where the judge
     // reads it as Japanese and better than the Shift-JIS or UTF-8 text
     // from p or the byte after it.  Machine code's last two bytes read as
-    // a pair before it ("91 A0" before "]0n0" of "その").
+    // a pair before it ("91 A0" before "]0n0" of "その"), and the text's
+    // first byte may be a control byte ("89 C7" before "1F 67", "期").
     __attribute__((noinline)) bool WideAfterPair(size_t p) const
     {
         const ptrdiff_t s = I(p);
-        const ByteClass c = single_.Class(w_.data[p]);
-        if (!(c == kPrintable || c == kLead) || !japanese_.Japanese(w_, s) ||
+        if (w_.data[p] == 0 || !japanese_.Japanese(w_, s) ||
             !japanese_.BeginsAt(w_, p, false, afterLength_))
             return false;
         const int32_t wide = MarginAt(Reading::Utf16Le, s, kBeginReach);
