@@ -373,6 +373,11 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
         {"Japanese UTF-16 text after a pair and a katakana byte of code",
          "\x01\x66\x90\x84\xC0" + lextest::Utf16Le("セントラル") + Z(2), 5, all,
          {U(5, Sjis("セントラル"))}},
+        // and with "DA BB" a well-formed UTF-8 character, which the text
+        // of the pair "E8 95" stops at.
+        {"Japanese UTF-16 text after a pair and a katakana byte that begins a UTF-8 character",
+         "\x01\xE8\x95\xDA" + lextest::Utf16Le("セントラル") + Z(2), 5, all,
+         {U(4, Sjis("セントラル"))}},
         // 89 C7 is a pair of code, and "期" (1F 67) begins with a control
         // byte, which ends single-byte text.
         {"Japanese UTF-16 text whose first byte is a control byte right after a pair of code",

@@ -925,8 +925,13 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                 ended = true;
             }
         }
+        const bool afterPair = !ended && japaneseAfterPair(i, before, strong);
+        // Japanese UTF-16 text may begin after half-width katakana bytes
+        // that follow a pair as well.
+        if (!ended && !afterPair && i == pairEnd && b >= 0xA1 && b <= 0xDF)
+            pairEnd = i + 1;
         if (ended) {
-        } else if (japaneseAfterPair(i, before, strong)) {
+        } else if (afterPair) {
             // Machine code's last two bytes read as a pair: the text ends
             // and the Japanese UTF-16 text after them begins.
             flush(false, false);
@@ -1076,10 +1081,6 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                 flush(false, true);
             }
         } else if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF)) {
-            // Japanese UTF-16 text may begin after half-width katakana bytes
-            // that follow a pair as well.
-            if (i == pairEnd && b >= 0xA1)
-                pairEnd = i + 1;
             if (utf8 && b >= 0x80) {
                 // UTF-8 text holds no katakana byte.
                 flush(false, false);

@@ -258,9 +258,14 @@ private:
     // character first, then goes by the class of the byte.
     size_t StepByClass(size_t i, size_t limit)
     {
-        if (wideJapanese_ && w_.base + i == pairEnd_ && !facts_.wide && judging_ &&
-            WideAfterPair(i)) [[unlikely]]
-            return WideAfterText(i);
+        if (wideJapanese_ && w_.base + i == pairEnd_ && !facts_.wide && judging_) [[unlikely]] {
+            if (WideAfterPair(i))
+                return WideAfterText(i);
+            // A katakana byte there that single-byte text did not take (a
+            // UTF-8 character begins at it) is passed over as well.
+            if (sjis::IsHalfWidthKana(w_.data[i]))
+                pairEnd_ = w_.base + i + 1;
+        }
         // Other text takes a UTF-8 character only where UTF-8 text begins.
         if (utf8Text_ && !facts_.wide && utf8_.MayLead(w_.data[i]) &&
             (facts_.utf8 || !sift_.NoUtf8Start(i))) {
