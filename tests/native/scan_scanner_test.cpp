@@ -378,6 +378,11 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
         {"Japanese UTF-16 text after a pair and a katakana byte that begins a UTF-8 character",
          "\x01\xE8\x95\xDA" + lextest::Utf16Le("セントラル") + Z(2), 5, all,
          {U(4, Sjis("セントラル"))}},
+        // UTF-16 text of ASCII units that the bytes of a Shift-JIS
+        // string's first katakana ("83 8B", "ル") would go on with.
+        {"Shift-JIS text right after ASCII units of UTF-16 text",
+         "\x01\x01N" + Z(1) + "Q" + Z(1) + "v" + Z(1) + Sjis("ルクセンブルク大公国") + Z(1), 5, all,
+         {A(8, Sjis("ルクセンブルク大公国"))}},
         // 89 C7 is a pair of code, and "期" (1F 67) begins with a control
         // byte, which ends single-byte text.
         {"Japanese UTF-16 text whose first byte is a control byte right after a pair of code",

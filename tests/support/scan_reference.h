@@ -1036,10 +1036,12 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
             if (wide) {
                 // The text goes on with a printable byte, or with a Japanese
                 // character (or, in Japanese text, a symbol) after an ASCII
-                // unit.
+                // unit; text of ASCII units not where the judge reads the
+                // bytes from the character better as other text.
                 if (Printable(x, st) ||
                     (jp && unitAt == kHigh &&
-                     (units.japanese(i + 1) || (japaneseIn && units.symbol(i + 1)))))
+                     ((units.japanese(i + 1) && (japaneseIn || !otherReads(i - 1, i + 1))) ||
+                      (japaneseIn && units.symbol(i + 1)))))
                     unitAt = unitAt == kHigh ? kBegin : kUnknown;
                 else
                     end();

@@ -301,10 +301,14 @@ private:
         if (facts_.wide) {
             // The text goes on with a printable byte, or with a Japanese
             // character (or, in Japanese text, a symbol) after an ASCII
-            // unit.
+            // unit.  Text of ASCII units gives way before its first
+            // Japanese character where the judge reads the bytes from
+            // there better as other text (".N.Q.v." before "ルク" of
+            // Shift-JIS text).
             if (utf16_.Printable(w_.At(z + 1)) ||
                 (wideJapanese_ && unit_ == kUnitHigh &&
-                 (japanese_.Japanese(w_, z + 1) ||
+                 ((japanese_.Japanese(w_, z + 1) &&
+                   (JapaneseSeen() || !OtherReadingWins(z - 1, z + 1))) ||
                   (JapaneseSeen() && japanese_.Symbol(w_, z + 1)))))
                 unit_ = unit_ == kUnitHigh ? kUnitBegin : kUnitUnknown;
             else
