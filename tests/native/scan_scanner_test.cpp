@@ -383,6 +383,10 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
         {"Shift-JIS text right after ASCII units of UTF-16 text",
          "\x01\x01N" + Z(1) + "Q" + Z(1) + "v" + Z(1) + Sjis("ルクセンブルク大公国") + Z(1), 5, all,
          {A(8, Sjis("ルクセンブルク大公国"))}},
+        // UTF-8 text ends at "C5", a katakana byte, where "情" begins.
+        {"Japanese UTF-16 text right after UTF-8 text",
+         "\x01\xE2\x80\x9C%s" + lextest::Utf16Le("情報ファイル %s/%s") + Z(2), 5, all,
+         {U(6, Sjis("情報ファイル") + " %s/%s")}},
         // 89 C7 is a pair of code, and "期" (1F 67) begins with a control
         // byte, which ends single-byte text.
         {"Japanese UTF-16 text whose first byte is a control byte right after a pair of code",

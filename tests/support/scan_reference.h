@@ -942,6 +942,15 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
         } else if (takes) {
             appendJapanese(i);
             ++i;
+        } else if (jp && st.CheckKanjiNoise && utf8 && !wide && b >= 0xA1 && b <= 0xDF &&
+                   (units.begins(i, 0) || units.beginsWhole(i, false)) && !otherReads(i, i)) {
+            // UTF-8 text ends at a katakana byte, where Japanese UTF-16
+            // text begins as after a zero.
+            flush(false, false);
+            follow(i);
+            appendJapanese(i);
+            whole = strong;
+            ++i;
         } else if (jp && cand.empty() &&
                    (units.begins(i, before) ||
                     (strong ? units.beginsWhole(i, false)

@@ -428,9 +428,15 @@ private:
     size_t PrintableStep(size_t i, size_t limit)
     {
         const uint8_t b = w_.data[i];
-        // UTF-8 text is ASCII and UTF-8 characters: it ends at katakana.
-        if (utf8Text_ && facts_.utf8 && b > 0x7E)
+        // UTF-8 text is ASCII and UTF-8 characters: it ends at katakana,
+        // where Japanese UTF-16 text may begin as after a zero ("C5 60",
+        // "情").
+        if (utf8Text_ && facts_.utf8 && b > 0x7E) {
+            if (wideJapanese_ && judging_ && japanese_.BeginsAt(w_, i, true, afterLength_) &&
+                !OtherReadingWins(I(i), I(i)))
+                return WideAfterText(i);
             return EndText(i);
+        }
         if (!single_.Printable(b)) {
             unit_ = kUnitUnknown;
             return i + 1;
