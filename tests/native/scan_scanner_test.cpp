@@ -387,6 +387,13 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
         {"Japanese UTF-16 text right after UTF-8 text",
          "\x01\xE2\x80\x9C%s" + lextest::Utf16Le("情報ファイル %s/%s") + Z(2), 5, all,
          {U(6, Sjis("情報ファイル") + " %s/%s")}},
+        // Text with pairs of code ("8B 7D") ends before UTF-8 text; its
+        // ASCII bytes before the first character, over 64 of them, go
+        // with the UTF-8 text.
+        {"UTF-8 text with a long ASCII head after pairs of code",
+         "\x01\x8B\x7D" + std::string(8, ' ') + "--output-directory=DIR     save the files in DIR, one a line: " +
+             "保存先" + Z(1),
+         5, all, {U8(3, std::string(8, ' ') + "--output-directory=DIR     save the files in DIR, one a line: " + Sjis("保存先"))}},
         // 89 C7 is a pair of code, and "期" (1F 67) begins with a control
         // byte, which ends single-byte text.
         {"Japanese UTF-16 text whose first byte is a control byte right after a pair of code",

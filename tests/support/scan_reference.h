@@ -987,12 +987,12 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                     utf8 = true;
                 };
                 if (pairs) {
-                    // With the judge, the longest tail of the text (64 bytes
+                    // With the judge, the longest tail of the text (1024 bytes
                     // at most) that lies right before i and reads as UTF-8
                     // text goes on into the UTF-8 text; a pair it cuts
                     // leaves its lead byte to neither.
                     size_t lying = 0, t = 0;
-                    while (st.CheckKanjiNoise && lying < cand.size() && lying < 64 &&
+                    while (st.CheckKanjiNoise && lying < cand.size() && lying < 1024 &&
                            where[cand.size() - 1 - lying].at == i - 1 - lying)
                         ++lying;
                     const Utf8Chars text{reinterpret_cast<const uint8_t *>(cand.data()), cand.size(), st};

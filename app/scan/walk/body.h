@@ -839,14 +839,15 @@ private:
             ++leads;
         return leads & 1;
     }
-    // The most bytes that Utf8Tail gives to UTF-8 text.
-    static constexpr size_t kTailReach = 64;
+    // The most bytes that Utf8Tail gives to UTF-8 text: a message's ASCII
+    // head before its first UTF-8 character, as long as messages have.
+    static constexpr size_t kTailReach = 1024;
     // How many of the text's last bytes (up to kTailReach) lie one after
     // the other right up to i and read as UTF-8 text: printable ASCII and
     // well-formed characters of text, the longest such tail.
     size_t Utf8Tail(size_t i) const
     {
-        const char *text = candidate_.data();
+        const uint8_t *text = reinterpret_cast<const uint8_t *>(candidate_.data());
         const size_t size = candidate_.size();
         const auto &marks = facts_.marks;
         size_t m = marks.size(), lying = 0;
@@ -860,27 +861,30 @@ private:
             if (at != w_.base + i - 1 - lying)
                 break;
         }
-        for (size_t from = size - lying; from < size; ++from)
-            if (ReadsAsUtf8(reinterpret_cast<const uint8_t *>(text) + from, size - from))
-                return size - from;
-        return 0;
-    }
-    bool ReadsAsUtf8(const uint8_t *b, size_t n) const
-    {
-        for (size_t k = 0; k < n;) {
-            if (b[k] >= 0x20 && b[k] <= 0x7E) {
-                ++k;
-                continue;
+        // From the end back: whether the bytes from each place on read as
+        // UTF-8 text (an ASCII byte or a character, then bytes that do);
+        // the first such place begins the tail.
+        std::bitset<kTailReach + 1> reads;
+        const size_t first = size - lying;
+        reads.set(lying);
+        size_t from = size;
+        for (size_t k = size; k-- > first;) {
+            size_t next = k + 1;
+            if (text[k] < 0x20 || text[k] > 0x7E) {
+                uint8_t seq[4] = {};
+                std::copy(text + k, text + std::min(size, k + 4), seq);
+                uint32_t code;
+                const unsigned length = utf8::Sequence(seq, &code);
+                if (length == 0 || !utf8_.IsText(code))
+                    continue;
+                next = k + length;
             }
-            uint8_t seq[4] = {};
-            std::copy(b + k, b + std::min(n, k + 4), seq);
-            uint32_t code;
-            const unsigned length = utf8::Sequence(seq, &code);
-            if (length == 0 || !utf8_.IsText(code))
-                return false;
-            k += length;
+            if (reads.test(next - first)) {
+                reads.set(k - first);
+                from = k;
+            }
         }
-        return true;
+        return size - from;
     }
     // Text that begins at a later byte of the UTF-8 character at i keeps
     // its bytes where the judge reads it better than the UTF-8 text from
