@@ -394,6 +394,10 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
          "\x01\x8B\x7D" + std::string(8, ' ') + "--output-directory=DIR     save the files in DIR, one a line: " +
              "保存先" + Z(1),
          5, all, {U8(3, std::string(8, ' ') + "--output-directory=DIR     save the files in DIR, one a line: " + Sjis("保存先"))}},
+        // "CE 99" is a Greek letter of UTF-8 text, and "99 5B" the first
+        // kanji of Shift-JIS text.
+        {"Shift-JIS text whose first lead byte ends UTF-8 text of other letters",
+         "\x01" + std::string("αβγδ\xCE") + Sjis("兌換マルク") + Z(1), 5, all, {A(10, Sjis("兌換マルク"))}},
         // 89 C7 is a pair of code, and "期" (1F 67) begins with a control
         // byte, which ends single-byte text.
         {"Japanese UTF-16 text whose first byte is a control byte right after a pair of code",

@@ -755,10 +755,18 @@ private:
     size_t Utf8Step(size_t i, size_t limit, unsigned length, uint32_t code)
     {
         if (facts_.utf8) {
-            if (utf8_.IsText(code)) {
-                TakeUtf8(i, code);
-            } else {
+            if (!utf8_.IsText(code)) {
                 Flush();
+            } else if (!(code <= 0xFFFF && IsJapaneseUnit(static_cast<uint16_t>(code))) &&
+                       OtherInside(i, length)) {
+                // A character of other text than Japanese whose later bytes
+                // begin Japanese text that reads better ends the UTF-8 text,
+                // and its first byte is passed over: the Greek "CE 99"
+                // before "99 5B", "兌".
+                Flush();
+                return i + 1;
+            } else {
+                TakeUtf8(i, code);
             }
             return i + length;
         }
