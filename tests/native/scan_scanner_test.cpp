@@ -373,6 +373,36 @@ TEST(ScannerWalk, TiesBetweenReadingsGoToTheOneThatReadsAsText)
         {"Japanese UTF-16 text after a pair and a katakana byte of code",
          "\x01\x66\x90\x84\xC0" + lextest::Utf16Le("セントラル") + Z(2), 5, all,
          {U(5, Sjis("セントラル"))}},
+        // and with "DA BB" a well-formed UTF-8 character, which the text
+        // of the pair "E8 95" stops at.
+        {"Japanese UTF-16 text after a pair and a katakana byte that begins a UTF-8 character",
+         "\x01\xE8\x95\xDA" + lextest::Utf16Le("セントラル") + Z(2), 5, all,
+         {U(4, Sjis("セントラル"))}},
+        // UTF-16 text of ASCII units that the bytes of a Shift-JIS
+        // string's first katakana ("83 8B", "ル") would go on with.
+        {"Shift-JIS text right after ASCII units of UTF-16 text",
+         "\x01\x01N" + Z(1) + "Q" + Z(1) + "v" + Z(1) + Sjis("ルクセンブルク大公国") + Z(1), 5, all,
+         {A(8, Sjis("ルクセンブルク大公国"))}},
+        // UTF-8 text ends at "C5", a katakana byte, where "情" begins.
+        {"Japanese UTF-16 text right after UTF-8 text",
+         "\x01\xE2\x80\x9C%s" + lextest::Utf16Le("情報ファイル %s/%s") + Z(2), 5, all,
+         {U(6, Sjis("情報ファイル") + " %s/%s")}},
+        // Text with pairs of code ("8B 7D") ends before UTF-8 text; its
+        // ASCII bytes before the first character, over 64 of them, go
+        // with the UTF-8 text.
+        {"UTF-8 text with a long ASCII head after pairs of code",
+         "\x01\x8B\x7D" + std::string(8, ' ') + "--output-directory=DIR     save the files in DIR, one a line: " +
+             "保存先" + Z(1),
+         5, all, {U8(3, std::string(8, ' ') + "--output-directory=DIR     save the files in DIR, one a line: " + Sjis("保存先"))}},
+        // "CE 99" is a Greek letter of UTF-8 text, and "99 5B" the first
+        // kanji of Shift-JIS text.
+        {"Shift-JIS text whose first lead byte ends UTF-8 text of other letters",
+         "\x01" + std::string("αβγδ\xCE") + Sjis("兌換マルク") + Z(1), 5, all, {A(10, Sjis("兌換マルク"))}},
+        // 89 C7 is a pair of code, and "期" (1F 67) begins with a control
+        // byte, which ends single-byte text.
+        {"Japanese UTF-16 text whose first byte is a control byte right after a pair of code",
+         "\x01\x48\x89\xC7" + lextest::Utf16Le("期限切れの署名 %s") + Z(2), 5, all,
+         {U(4, Sjis("期限切れの署名") + " %s")}},
     };
     for (const WalkCase &c : cases) {
         SCOPED_TRACE(c.what);

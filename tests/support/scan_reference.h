@@ -708,16 +708,15 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
         const int32_t wide = ReadingMargin(Reading::Utf16Le, data, n, u, 128, st);
         return wide == INT32_MIN || Better(other, wide);
     };
-    // Right after a pair of single-byte text (the judge on), at a byte the
-    // text takes: Japanese UTF-16 text begins there as it would with no
+    // Right after a pair of single-byte text (the judge on), at any byte
+    // but a zero: Japanese UTF-16 text begins there as it would with no
     // candidate, where the judge reads it as Japanese and better than the
     // Shift-JIS or UTF-8 text from there or the byte after.
     size_t pairEnd = none;
     auto japaneseAfterPair = [&](size_t p, uint8_t before, bool strong) {
         const uint8_t b = data[p];
         if (!(st.CheckKanjiNoise && jp && st.SearchKanji) || p != pairEnd || wide || cand.empty() ||
-            !((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF) || IsLead(b)) ||
-            !units.japanese(p) ||
+            b == 0 || !units.japanese(p) ||
             !(units.begins(p, before) ||
               (strong ? units.beginsWhole(p, false) : !Printable(before, st) && units.beginsWhole(p, true))))
             return false;
@@ -817,7 +816,7 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
     // it where UTF-8 text begins, or where a Shift-JIS pair could be read
     // there too, the text holds no pair and the UTF-8 reading runs on;
     // otherwise the bytes are read as without UTF-8.
-    enum Act8 { kTake, kPass, kBytes };
+    enum Act8 { kTake, kPass, kBytes, kEnd };
     uint32_t code8 = 0;
     size_t length8 = 0;
     Act8 act8 = kBytes;
@@ -825,30 +824,38 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
         const uint8_t b = data[i];
         const bool pair = st.SearchKanji && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) &&
                           i + 1 < n && Trail(data[i + 1]);
-        if (utf8)
-            return chars8.text(code8) ? kTake : kPass;
-        // In text with pairs, where UTF-8 text would begin and the judge
-        // reads the bytes better as UTF-8 than as Shift-JIS.
-        const bool wins = st.CheckKanjiNoise && chars8.begins(i, length, code8) &&
-                          Better(ReadingMargin(Reading::Utf8, data, n, i, 32, st),
-                                 ReadingMargin(Reading::ShiftJis, data, n, i, 32, st));
         // Not where Shift-JIS text from a lead byte among the character's
         // later bytes, or Japanese UTF-16 text from one, reads better than
         // the UTF-8 text.
-        bool inside = false;
-        if (st.CheckKanjiNoise && (st.SearchKanji || jp)) {
+        const auto inside = [&] {
+            if (!st.CheckKanjiNoise || !(st.SearchKanji || jp))
+                return false;
             const int32_t here = ReadingMargin(Reading::Utf8, data, n, i, 32, st);
-            for (size_t k = i + 1; k < i + length && !inside; ++k) {
+            for (size_t k = i + 1; k < i + length; ++k) {
                 int32_t other = INT32_MIN;
                 if (st.SearchKanji && IsLead(data[k]))
                     other = ReadingMargin(Reading::ShiftJis, data, n, k, 32, st);
                 if (jp && units.japanese(k))
                     other = std::max(other, ReadingMargin(Reading::Utf16Le, data, n, k, 128, st));
-                inside = Better(other, here);
+                if (Better(other, here))
+                    return true;
             }
-        }
+            return false;
+        };
+        // UTF-8 text ends before a character of other text than Japanese
+        // there, and its first byte is passed over.
+        if (utf8)
+            return !chars8.text(code8) ? kPass
+                   : !(code8 <= 0xFFFF && lex::IsJapaneseUnit(static_cast<uint16_t>(code8))) && inside()
+                       ? kEnd
+                       : kTake;
+        // In text with pairs, where UTF-8 text would begin and the judge
+        // reads the bytes better as UTF-8 than as Shift-JIS.
+        const bool wins = st.CheckKanjiNoise && chars8.begins(i, length, code8) &&
+                          Better(ReadingMargin(Reading::Utf8, data, n, i, 32, st),
+                                 ReadingMargin(Reading::ShiftJis, data, n, i, 32, st));
         if (chars8.text(code8) && !(pairs && pair && !wins) &&
-            (chars8.begins(i, length, code8) || (pair && chars8.runsOn(i + length))) && !inside)
+            (chars8.begins(i, length, code8) || (pair && chars8.runsOn(i + length))) && !inside())
             return kTake;
         return kBytes;
     };
@@ -926,8 +933,13 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                 ended = true;
             }
         }
+        const bool afterPair = !ended && japaneseAfterPair(i, before, strong);
+        // Japanese UTF-16 text may begin after half-width katakana bytes
+        // that follow a pair as well.
+        if (!ended && !afterPair && i == pairEnd && b >= 0xA1 && b <= 0xDF)
+            pairEnd = i + 1;
         if (ended) {
-        } else if (japaneseAfterPair(i, before, strong)) {
+        } else if (afterPair) {
             // Machine code's last two bytes read as a pair: the text ends
             // and the Japanese UTF-16 text after them begins.
             flush(false, false);
@@ -937,6 +949,15 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
             ++i;
         } else if (takes) {
             appendJapanese(i);
+            ++i;
+        } else if (jp && st.CheckKanjiNoise && utf8 && !wide && b >= 0xA1 && b <= 0xDF &&
+                   (units.begins(i, 0) || units.beginsWhole(i, false)) && !otherReads(i, i)) {
+            // UTF-8 text ends at a katakana byte, where Japanese UTF-16
+            // text begins as after a zero.
+            flush(false, false);
+            follow(i);
+            appendJapanese(i);
+            whole = strong;
             ++i;
         } else if (jp && cand.empty() &&
                    (units.begins(i, before) ||
@@ -952,7 +973,9 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
             // A UTF-8 character that UTF-8 text takes, or that ends it and
             // is passed over.
             const size_t length = length8;
-            if (act8 == kPass) {
+            if (act8 == kEnd) {
+                flush(false, false);
+            } else if (act8 == kPass) {
                 flush(false, false);
                 i += length - 1;
             } else {
@@ -974,12 +997,12 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                     utf8 = true;
                 };
                 if (pairs) {
-                    // With the judge, the longest tail of the text (64 bytes
+                    // With the judge, the longest tail of the text (1024 bytes
                     // at most) that lies right before i and reads as UTF-8
                     // text goes on into the UTF-8 text; a pair it cuts
                     // leaves its lead byte to neither.
                     size_t lying = 0, t = 0;
-                    while (st.CheckKanjiNoise && lying < cand.size() && lying < 64 &&
+                    while (st.CheckKanjiNoise && lying < cand.size() && lying < 1024 &&
                            where[cand.size() - 1 - lying].at == i - 1 - lying)
                         ++lying;
                     const Utf8Chars text{reinterpret_cast<const uint8_t *>(cand.data()), cand.size(), st};
@@ -1032,10 +1055,12 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
             if (wide) {
                 // The text goes on with a printable byte, or with a Japanese
                 // character (or, in Japanese text, a symbol) after an ASCII
-                // unit.
+                // unit; text of ASCII units not where the judge reads the
+                // bytes from the character better as other text.
                 if (Printable(x, st) ||
                     (jp && unitAt == kHigh &&
-                     (units.japanese(i + 1) || (japaneseIn && units.symbol(i + 1)))))
+                     ((units.japanese(i + 1) && (japaneseIn || !otherReads(i - 1, i + 1))) ||
+                      (japaneseIn && units.symbol(i + 1)))))
                     unitAt = unitAt == kHigh ? kBegin : kUnknown;
                 else
                     end();
@@ -1077,10 +1102,6 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
                 flush(false, true);
             }
         } else if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF)) {
-            // Japanese UTF-16 text may begin after half-width katakana bytes
-            // that follow a pair as well.
-            if (i == pairEnd && b >= 0xA1)
-                pairEnd = i + 1;
             if (utf8 && b >= 0x80) {
                 // UTF-8 text holds no katakana byte.
                 flush(false, false);

@@ -258,9 +258,14 @@ private:
     // character first, then goes by the class of the byte.
     size_t StepByClass(size_t i, size_t limit)
     {
-        if (wideJapanese_ && w_.base + i == pairEnd_ && !facts_.wide && judging_ &&
-            WideAfterPair(i)) [[unlikely]]
-            return WideAfterText(i);
+        if (wideJapanese_ && w_.base + i == pairEnd_ && !facts_.wide && judging_) [[unlikely]] {
+            if (WideAfterPair(i))
+                return WideAfterText(i);
+            // A katakana byte there that single-byte text did not take (a
+            // UTF-8 character begins at it) is passed over as well.
+            if (sjis::IsHalfWidthKana(w_.data[i]))
+                pairEnd_ = w_.base + i + 1;
+        }
         // Other text takes a UTF-8 character only where UTF-8 text begins.
         if (utf8Text_ && !facts_.wide && utf8_.MayLead(w_.data[i]) &&
             (facts_.utf8 || !sift_.NoUtf8Start(i))) {
@@ -296,10 +301,14 @@ private:
         if (facts_.wide) {
             // The text goes on with a printable byte, or with a Japanese
             // character (or, in Japanese text, a symbol) after an ASCII
-            // unit.
+            // unit.  Text of ASCII units gives way before its first
+            // Japanese character where the judge reads the bytes from
+            // there better as other text (".N.Q.v." before "ルク" of
+            // Shift-JIS text).
             if (utf16_.Printable(w_.At(z + 1)) ||
                 (wideJapanese_ && unit_ == kUnitHigh &&
-                 (japanese_.Japanese(w_, z + 1) ||
+                 ((japanese_.Japanese(w_, z + 1) &&
+                   (JapaneseSeen() || !OtherReadingWins(z - 1, z + 1))) ||
                   (JapaneseSeen() && japanese_.Symbol(w_, z + 1)))))
                 unit_ = unit_ == kUnitHigh ? kUnitBegin : kUnitUnknown;
             else
@@ -419,9 +428,15 @@ private:
     size_t PrintableStep(size_t i, size_t limit)
     {
         const uint8_t b = w_.data[i];
-        // UTF-8 text is ASCII and UTF-8 characters: it ends at katakana.
-        if (utf8Text_ && facts_.utf8 && b > 0x7E)
+        // UTF-8 text is ASCII and UTF-8 characters: it ends at katakana,
+        // where Japanese UTF-16 text may begin as after a zero ("C5 60",
+        // "情").
+        if (utf8Text_ && facts_.utf8 && b > 0x7E) {
+            if (wideJapanese_ && judging_ && japanese_.BeginsAt(w_, i, true, afterLength_) &&
+                !OtherReadingWins(I(i), I(i)))
+                return WideAfterText(i);
             return EndText(i);
+        }
         if (!single_.Printable(b)) {
             unit_ = kUnitUnknown;
             return i + 1;
@@ -496,10 +511,11 @@ private:
             if (const size_t at = LeadBeforeOther(i, j, false, &other); at < j)
                 return TakeBeforeOther(i, at, other);
         }
-        // (A lead byte after the text's last pair, which flushes it, is
-        // examined by the plain step: UTF-16 text may begin there.)
+        // (A byte other than zero after the text's last pair, a lead byte
+        // or one that ends the text, is examined by the plain step:
+        // UTF-16 text may begin there.)
         if (!leftOut && j <= limit && j - i <= rowLimit_ &&
-            !(wideJapanese_ && w_.base + j == pairEnd_ && single_.Class(w_.data[j]) == kLead) &&
+            !(wideJapanese_ && w_.base + j == pairEnd_ && w_.data[j] != 0) &&
             single_.MixedFlushes<utf8Text_>(w_, j, j - i, Utf8Here()) &&
             !(w_.data[j] == 0 && MayBeUnitAfterPair(j, j - i))) {
             facts_.doubles = pairs;
@@ -596,12 +612,12 @@ private:
     // single-byte text, as it would with no candidate: where the judge
     // reads it as Japanese and better than the Shift-JIS or UTF-8 text
     // from p or the byte after it.  Machine code's last two bytes read as
-    // a pair before it ("91 A0" before "]0n0" of "その").
+    // a pair before it ("91 A0" before "]0n0" of "その"), and the text's
+    // first byte may be a control byte ("89 C7" before "1F 67", "期").
     __attribute__((noinline)) bool WideAfterPair(size_t p) const
     {
         const ptrdiff_t s = I(p);
-        const ByteClass c = single_.Class(w_.data[p]);
-        if (!(c == kPrintable || c == kLead) || !japanese_.Japanese(w_, s) ||
+        if (w_.data[p] == 0 || !japanese_.Japanese(w_, s) ||
             !japanese_.BeginsAt(w_, p, false, afterLength_))
             return false;
         const int32_t wide = MarginAt(Reading::Utf16Le, s, kBeginReach);
@@ -739,10 +755,18 @@ private:
     size_t Utf8Step(size_t i, size_t limit, unsigned length, uint32_t code)
     {
         if (facts_.utf8) {
-            if (utf8_.IsText(code)) {
-                TakeUtf8(i, code);
-            } else {
+            if (!utf8_.IsText(code)) {
                 Flush();
+            } else if (!(code <= 0xFFFF && IsJapaneseUnit(static_cast<uint16_t>(code))) &&
+                       OtherInside(i, length)) {
+                // A character of other text than Japanese whose later bytes
+                // begin Japanese text that reads better ends the UTF-8 text,
+                // and its first byte is passed over: the Greek "CE 99"
+                // before "99 5B", "兌".
+                Flush();
+                return i + 1;
+            } else {
+                TakeUtf8(i, code);
             }
             return i + length;
         }
@@ -823,14 +847,15 @@ private:
             ++leads;
         return leads & 1;
     }
-    // The most bytes that Utf8Tail gives to UTF-8 text.
-    static constexpr size_t kTailReach = 64;
+    // The most bytes that Utf8Tail gives to UTF-8 text: a message's ASCII
+    // head before its first UTF-8 character, as long as messages have.
+    static constexpr size_t kTailReach = 1024;
     // How many of the text's last bytes (up to kTailReach) lie one after
     // the other right up to i and read as UTF-8 text: printable ASCII and
     // well-formed characters of text, the longest such tail.
     size_t Utf8Tail(size_t i) const
     {
-        const char *text = candidate_.data();
+        const uint8_t *text = reinterpret_cast<const uint8_t *>(candidate_.data());
         const size_t size = candidate_.size();
         const auto &marks = facts_.marks;
         size_t m = marks.size(), lying = 0;
@@ -844,27 +869,30 @@ private:
             if (at != w_.base + i - 1 - lying)
                 break;
         }
-        for (size_t from = size - lying; from < size; ++from)
-            if (ReadsAsUtf8(reinterpret_cast<const uint8_t *>(text) + from, size - from))
-                return size - from;
-        return 0;
-    }
-    bool ReadsAsUtf8(const uint8_t *b, size_t n) const
-    {
-        for (size_t k = 0; k < n;) {
-            if (b[k] >= 0x20 && b[k] <= 0x7E) {
-                ++k;
-                continue;
+        // From the end back: whether the bytes from each place on read as
+        // UTF-8 text (an ASCII byte or a character, then bytes that do);
+        // the first such place begins the tail.
+        std::bitset<kTailReach + 1> reads;
+        const size_t first = size - lying;
+        reads.set(lying);
+        size_t from = size;
+        for (size_t k = size; k-- > first;) {
+            size_t next = k + 1;
+            if (text[k] < 0x20 || text[k] > 0x7E) {
+                uint8_t seq[4] = {};
+                std::copy(text + k, text + std::min(size, k + 4), seq);
+                uint32_t code;
+                const unsigned length = utf8::Sequence(seq, &code);
+                if (length == 0 || !utf8_.IsText(code))
+                    continue;
+                next = k + length;
             }
-            uint8_t seq[4] = {};
-            std::copy(b + k, b + std::min(n, k + 4), seq);
-            uint32_t code;
-            const unsigned length = utf8::Sequence(seq, &code);
-            if (length == 0 || !utf8_.IsText(code))
-                return false;
-            k += length;
+            if (reads.test(next - first)) {
+                reads.set(k - first);
+                from = k;
+            }
         }
-        return true;
+        return size - from;
     }
     // Text that begins at a later byte of the UTF-8 character at i keeps
     // its bytes where the judge reads it better than the UTF-8 text from
