@@ -272,6 +272,54 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart, bool 
     return 0;
 }
 
+// Signs that machine code's last bytes give and text seldom begins with
+// before a Japanese character.
+bool IsGluedSign(uint32_t c)
+{
+    return c == '/' || c == '`' || c == '\\' || c == '|' || c == '_' || c == '$' || c == ';' ||
+           c == ':' || c == '.' || c == ',' || c == '~' || c == '^' || c == '!' || c == '?';
+}
+
+// How many ASCII bytes that begin the span at `s` (the run's first
+// character at a dirty start, or where the judge cut machine code off) are
+// machine code's last bytes glued to the text.  A small letter or a sign
+// that no text begins with right before a Japanese character
+// ("l構文エラー", "/予期しない"), or a space and a letter or digit before
+// one (" Hラウニオン"): text that begins with ASCII glued to Japanese
+// begins with a capital, a digit, a bracket or a quote ("X軸", "1つ",
+// "(これは").  One or two letters before a format ("H%s: ", "li%s"), a
+// letter before an option ("D-e と -i"), a dash or "-e" before "%s":
+// words seldom end in a format, and an option stands first on its own.
+// An opening bracket before a letter that nothing in the row closes
+// ("[KPovModeler シーン"), where text closes what it opens ("(Opus 以外)").
+size_t GluedBeforeText(const EncodedChar *chars, size_t count, size_t s)
+{
+    const auto code = [&](size_t k) { return s + k < count ? chars[s + k].code : 0u; };
+    const auto letter = [&](size_t k) {
+        return (code(k) >= 'A' && code(k) <= 'Z') || (code(k) >= 'a' && code(k) <= 'z');
+    };
+    const auto digit = [&](size_t k) { return code(k) >= '0' && code(k) <= '9'; };
+    if (IsJapaneseCode(code(1)) && ((code(0) >= 'a' && code(0) <= 'z') || IsGluedSign(code(0))))
+        return 1;
+    if (code(0) == ' ' && (letter(1) || digit(1)) && IsJapaneseCode(code(2)))
+        return 2;
+    if (letter(0) && (code(1) == '%' || (letter(1) && code(2) == '%')))
+        return code(1) == '%' ? 1 : 2;
+    if (letter(0) && code(1) == '-' && letter(2) && code(3) == ' ')
+        return 1;
+    if (code(0) == '-' && (code(1) == 'e' ? code(2) == '%' && code(3) == 's'
+                                          : code(1) == '%' && code(2) == 's'))
+        return code(1) == 'e' ? 2 : 1;
+    if (letter(1) && (code(0) == '(' || code(0) == '[' || code(0) == '<' || code(0) == '{')) {
+        const uint32_t close = code(0) == '(' ? ')' : code(0) == '<' ? '>' : code(0) + 2;
+        for (size_t k = s + 1; k < count; ++k)
+            if (chars[k].code == close)
+                return 0;
+        return 1;
+    }
+    return 0;
+}
+
 // Where EUC-JP and ISO-2022-JP text begins that the judge read from
 // `first`, by the shape of its first ASCII word.  Back over an acronym of
 // two to four capitals and digits right before the Japanese character at
@@ -317,6 +365,9 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
         code(glued - 1) != ':' && (alnum == glued ||
          (code(glued + 2) == ' ' && code(0) != '#' && code(0) != '*' && code(0) != '-')))
         return glued;
+    if ((first > 0 || !cleanStart) && first < count && code(first) < 0x80)
+        if (const size_t g = GluedBeforeText(chars, count, first))
+            return first + g;
     if (first > 0 || cleanStart || count < 3 || code(0) >= 0x80)
         return first;
     for (size_t p = 1; p <= 3; ++p) {
