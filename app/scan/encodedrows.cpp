@@ -281,10 +281,12 @@ bool IsGluedSign(uint32_t c)
 }
 
 // How many ASCII bytes that begin the span at `s` (the run's first
-// character at a dirty start, or where the judge cut machine code off) are
-// machine code's last bytes glued to the text.  A small letter or a sign
+// character, or where the judge cut machine code off) are machine code's
+// last bytes glued to the text.  At any edge, a small letter or a sign
 // that no text begins with right before a Japanese character
-// ("l構文エラー", "/予期しない"), or a space and a letter or digit before
+// ("l構文エラー", "/予期しない": a line break of code, or an archive's
+// table of names, stands before them at times); at a dirty one (`dirty`)
+// or a cut, a space and a letter or digit before
 // one (" Hラウニオン"): text that begins with ASCII glued to Japanese
 // begins with a capital, a digit, a bracket or a quote ("X軸", "1つ",
 // "(これは").  One or two letters before a format ("H%s: ", "li%s"), a
@@ -292,7 +294,7 @@ bool IsGluedSign(uint32_t c)
 // words seldom end in a format, and an option stands first on its own.
 // An opening bracket before a letter that nothing in the row closes
 // ("[KPovModeler シーン"), where text closes what it opens ("(Opus 以外)").
-size_t GluedBeforeText(const EncodedChar *chars, size_t count, size_t s)
+size_t GluedBeforeText(const EncodedChar *chars, size_t count, size_t s, bool dirty)
 {
     const auto code = [&](size_t k) { return s + k < count ? chars[s + k].code : 0u; };
     const auto letter = [&](size_t k) {
@@ -301,6 +303,8 @@ size_t GluedBeforeText(const EncodedChar *chars, size_t count, size_t s)
     const auto digit = [&](size_t k) { return code(k) >= '0' && code(k) <= '9'; };
     if (IsJapaneseCode(code(1)) && ((code(0) >= 'a' && code(0) <= 'z') || IsGluedSign(code(0))))
         return 1;
+    if (!dirty)
+        return 0;
     if (code(0) == ' ' && (letter(1) || digit(1)) && IsJapaneseCode(code(2)))
         return 2;
     if (letter(0) && (code(1) == '%' || (letter(1) && code(2) == '%')))
@@ -365,8 +369,8 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
         code(glued - 1) != ':' && (alnum == glued ||
          (code(glued + 2) == ' ' && code(0) != '#' && code(0) != '*' && code(0) != '-')))
         return glued;
-    if ((first > 0 || !cleanStart) && first < count && code(first) < 0x80)
-        if (const size_t g = GluedBeforeText(chars, count, first))
+    if (first < count && code(first) < 0x80)
+        if (const size_t g = GluedBeforeText(chars, count, first, first > 0 || !cleanStart))
             return first + g;
     if (first > 0 || cleanStart || count < 3 || code(0) >= 0x80)
         return first;

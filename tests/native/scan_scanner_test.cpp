@@ -503,6 +503,8 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
          euc, {row(E, 5, "AbiWord ドキュメント")}},
         {"a letter of code before an option", "\x01\x8B\x45\xF8" "D-e " + eucFile + Z(1), 5, euc,
          {row(E, 5, "-e ファイルを開けません")}},
+        {"a small letter after a line break of code", "\x01\x8B\x3C\n" "l" + eucFile + Z(1), 5, euc,
+         {row(E, 5, "ファイルを開けません")}},
         {"a space and a capital of code before Japanese", "\x01\x8B\x45\xF8" " H" + eucDocument + Z(1), 5,
          euc, {row(E, 6, "ドキュメント")}},
         {"a capital of code before a format", "\x01\x8B\x45\xF8" "H%s: \xB7\xD0\xB2\xE1" + Z(1), 5, euc,

@@ -435,17 +435,20 @@ private:
         if (g >= 1 && g <= 3 && at(g) == ' ' && at(g + 1) == ' ' && at(g - 1) != ':' &&
             (letters || (at(g + 2) == ' ' && std::strchr("#*-", int(at(0))) == nullptr)))
             return g;
-        // At a dirty start or a cut f: a small letter or one of
-        // /`\|_$;:.,~^!? before Japanese, a space and a letter or digit
-        // before it, one or two letters before "%", a letter before "-x ",
-        // "-" or "-e" before "%s", a bracket before a letter never closed.
+        // From the span's first ASCII byte f: a small letter or one of
+        // /`\|_$;:.,~^!? before Japanese; at a dirty start or a cut, a
+        // space and a letter or digit before it, one or two letters before
+        // "%", a letter before "-x ", "-" or "-e" before "%s", a bracket
+        // before a letter never closed.
         const size_t f = first;
         auto alpha = [&](size_t k) { return cap(k) || low(k); };
-        auto in = [&](size_t k, const char *set) { return at(k) != 0 && std::strchr(set, int(at(k))); };
+        auto in = [&](size_t k, const char *set) {
+            return at(k) != 0 && at(k) < 0x80 && std::strchr(set, int(at(k))) != nullptr;
+        };
+        if (f < end && at(f + 1) >= 0x80 && (low(f) || in(f, "/`\\|_$;:.,~^!?")))
+            return f + 1;
         if ((f > 0 || !cleanStart) && f < end && at(f) < 0x80) {
             const char *open = in(f, "([<{") ? std::strchr("([<{", int(at(f))) : nullptr;
-            if (at(f + 1) >= 0x80 && (low(f) || in(f, "/`\\|_$;:.,~^!?")))
-                return f + 1;
             if (at(f) == ' ' && (alpha(f + 1) || num(f + 1)) && at(f + 2) >= 0x80)
                 return f + 2;
             for (size_t g = 1; g <= 2; ++g)
