@@ -560,14 +560,23 @@ int32_t EncodedRows::OtherMargin(Encoding encoding, const uint8_t *d, uint64_t b
     auto at = [&](uint64_t k) { return k - base < avail ? d[k - base] : uint8_t(0); };
     if (a == 0 || (a >= 2 && at(a - 1) == 0 && at(a - 2) == 0))
         return best;
+    // Where the text's last low byte stands before a zero unit (its
+    // string's end), that reading's last unit would be made of it and the
+    // zero: no unit of UTF-16LE text, which ends at a unit of its own
+    // (text that ends so, "[プロパティ]" before a line break, is read one
+    // byte off before 0A 00).  Kana read so are the text's own characters
+    // one on ("キャッシュ" after a byte CE reads "ノキャッシ"), and would
+    // win with that unit's clean end.
+    const bool lowBeforeZero = at(b - 1) != 0 && at(b) == 0 && at(b + 1) == 0;
     std::vector<uint8_t> &shifted = shifted_;
     shifted.clear();
-    for (uint64_t k = a - 1; k < b + 1; ++k)
+    for (uint64_t k = a - 1; k < (lowBeforeZero ? b - 1 : b + 1); ++k)
         shifted.push_back(at(k));
     codes.clear();
     Utf16LeCodes(shifted.data(), shifted.size(), codes);
     const RowEdges le{a < 3 || (at(a - 3) | at(a - 2) << 8) < 0x20,
-                      codes.size() == shifted.size() / 2 && (at(b + 1) | at(b + 2) << 8) < 0x20};
+                      !lowBeforeZero && codes.size() == shifted.size() / 2 &&
+                          (at(b + 1) | at(b + 2) << 8) < 0x20};
     const int32_t shiftedMargin = MarginOf(codes, JudgeForm::Utf16Le, le, scratch);
     return shiftedMargin == INT32_MIN ? best : std::max(best, shiftedMargin + kShiftedLead);
 }

@@ -468,6 +468,9 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
              utf16be(u"単語は、空白類文字で区切られます") + Z(2), 5, be, {row(B, 4, "単語は、空白類文字で区切られます")}},
         {"two units of code, the second a number's high bytes 61 00", "\x8B\x45\x30\x5F\x61" + Z(1) +
              utf16be(u"名前に無効な文字があります") + Z(2), 5, be, {row(B, 6, "名前に無効な文字があります")}},
+        {"katakana after a byte that makes them read as UTF-16LE one byte on",
+         "\x8B\x45\x31\xCE" + utf16be(u"キャッシュをフラッシュします") + Z(2), 5, be,
+         {row(B, 4, "キャッシュをフラッシュします")}},
         {"xor al, al (30 C0) before katakana", "\x8B\x45\x30\xC0" + utf16be(u"アーカイブが壊れています") + Z(2),
          5, be, {row(B, 4, "アーカイブが壊れています")}},
         {"a word of katakana that begins with that unit", Z(6) + utf16be(u"ダイアログを開く") + Z(2), 5, be,

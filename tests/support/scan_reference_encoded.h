@@ -338,9 +338,12 @@ private:
         }
         // Not after a zero unit: the reading would begin with a unit xx00.
         if (e == 2 && a > 0 && !(a >= 2 && At(a - 1) == 0 && At(a - 2) == 0)) {
-            le(a - 1, b + 1);
+            // The text's last low byte before a zero unit: no unit of that
+            // reading, which then ends before it at a dirty edge.
+            const bool lowThenZero = At(b - 1) != 0 && At(b) == 0 && At(b + 1) == 0;
+            le(a - 1, lowThenZero ? b - 1 : b + 1);
             const lex::japanese::RowEdges shifted{a < 3 || (At(a - 3) | At(a - 2) << 8) < 0x20,
-                                                  codes.size() == (b - a + 2) / 2 &&
+                                                  !lowThenZero && codes.size() == (b - a + 2) / 2 &&
                                                       (At(b + 1) | At(b + 2) << 8) < 0x20};
             const int32_t m = Margin(codes, JudgeForm::Utf16Le, shifted);
             if (m != INT32_MIN)
