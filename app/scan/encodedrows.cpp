@@ -334,7 +334,8 @@ size_t GluedBeforeText(const EncodedChar *chars, size_t count, size_t s, bool di
 // three bytes that no word begins with: one or more capitals, digits or closing signs before a capital
 // and a small letter ("HAdobe", "K8AbiWord"), a small letter before a
 // capital ("wAIFC"), a byte or two before a dot and a small letter
-// ("P.def"), a closing sign before a letter ("=conffiles").
+// ("P.def"), a closing sign but "!" before a letter ("=conffiles";
+// "!gpdisp!%ld" names a relocation).
 size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool cleanStart)
 {
     const auto code = [&](size_t k) { return k < count ? chars[k].code : 0u; };
@@ -385,7 +386,7 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
     for (size_t p = 1; p <= 2; ++p)
         if (code(p) == '.' && small(p + 1) && code(p - 1) != ' ' && (p == 1 || code(0) != ' '))
             return p;
-    if (closing(0) && (small(1) || capital(1)))
+    if (closing(0) && code(0) != '!' && (small(1) || capital(1)))
         return 1;
     return first;
 }

@@ -472,7 +472,7 @@ private:
             return first;
         // At a dirty start: glued bytes before a capital and a small
         // letter, a small letter before a capital, a byte or two before a
-        // dot and a small letter, a closing sign before a letter.
+        // dot and a small letter, a closing sign but "!" before a letter.
         for (size_t p = 1; p <= 3 && (cap(p - 1) || num(p - 1) || shut(p - 1)); ++p)
             if (cap(p) && low(p + 1))
                 return p;
@@ -482,7 +482,7 @@ private:
             return 1;
         if (at(2) == '.' && low(3) && at(0) != ' ' && at(1) != ' ')
             return 2;
-        if (shut(0) && (low(1) || cap(1)))
+        if (shut(0) && at(0) != '!' && (low(1) || cap(1)))
             return 1;
         return first;
     }
