@@ -311,6 +311,13 @@ size_t GluedBeforeText(const EncodedChar *chars, size_t count, size_t s, bool di
         return code(1) == '%' ? 1 : 2;
     if (letter(0) && code(1) == '-' && letter(2) && code(3) == ' ')
         return 1;
+    // An instruction's bytes: a ModRM byte before the SIB byte 24 ("D$",
+    // "L$", "|$"), movsxd's 48 63 ("Hc"), before a word.
+    if ((letter(0) || code(0) == '|' || code(0) == '\\') && code(1) == '$' && code(2) > ' ' &&
+        code(2) < 0x7F)
+        return 2;
+    if (code(0) == 'H' && code(1) == 'c' && letter(2))
+        return 2;
     if (code(0) == '-' && (code(1) == 'e' ? code(2) == '%' && code(3) == 's'
                                           : code(1) == '%' && code(2) == 's'))
         return code(1) == 'e' ? 2 : 1;

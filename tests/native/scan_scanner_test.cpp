@@ -515,6 +515,8 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
         {"an exclamation mark that names a relocation is the text's",
          "\x01\x8B\x45\xF8" "!gpdisp!%ld " + eucFile + Z(1), 5, euc,
          {row(E, 4, "!gpdisp!%ld ファイルを開けません")}},
+        {"movsxd's bytes before a word", "\x01\x8B\x45\xF8" "Hcdselect " + eucDocument + Z(1), 5, euc,
+         {row(E, 6, "dselect ドキュメント")}},
         {"a bracket of code that nothing closes", "\x01\x8B\x45\xF8" "[Opus " + eucDocument + Z(1), 5,
          euc, {row(E, 5, "Opus ドキュメント")}},
         {"but one the text closes is its own", "\x01\x8B\x45\xF8" "(Opus " + eucDocument + ")" + Z(1), 5,

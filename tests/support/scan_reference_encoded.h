@@ -462,6 +462,12 @@ private:
                 return f + 1;
             if (at(f) == '-' && at(f + 1) == 'e' && at(f + 2) == '%' && at(f + 3) == 's')
                 return f + 2;
+            // "D$", "|$" (a ModRM byte and SIB 24) and "Hc" before a word.
+            if ((alpha(f) || in(f, "|\\")) && at(f + 1) == '$' && Ascii(at(f + 2)) &&
+                at(f + 2) != ' ')
+                return f + 2;
+            if (at(f) == 'H' && at(f + 1) == 'c' && alpha(f + 2))
+                return f + 2;
             bool closed = false;
             for (size_t k = f + 1; open != nullptr && k < end; ++k)
                 closed = closed || at(k) == uint32_t(")]>}"[open - "([<{"]);
