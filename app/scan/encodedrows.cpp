@@ -272,6 +272,65 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart, bool 
     return 0;
 }
 
+// Signs that machine code's last bytes give and text seldom begins with
+// before a Japanese character.
+bool IsGluedSign(uint32_t c)
+{
+    return c == '/' || c == '`' || c == '\\' || c == '|' || c == '_' || c == '$' || c == ';' ||
+           c == ':' || c == '.' || c == ',' || c == '~' || c == '^' || c == '!' || c == '?';
+}
+
+// How many ASCII bytes that begin the span at `s` (the run's first
+// character, or where the judge cut machine code off) are machine code's
+// last bytes glued to the text.  At any edge, a small letter or a sign
+// that no text begins with right before a Japanese character
+// ("l構文エラー", "/予期しない": a line break of code, or an archive's
+// table of names, stands before them at times); at a dirty one (`dirty`)
+// or a cut, a space and a letter or digit before
+// one (" Hラウニオン"): text that begins with ASCII glued to Japanese
+// begins with a capital, a digit, a bracket or a quote ("X軸", "1つ",
+// "(これは").  One or two letters before a format ("H%s: ", "li%s"), a
+// letter before an option ("D-e と -i"), a dash or "-e" before "%s":
+// words seldom end in a format, and an option stands first on its own.
+// An opening bracket before a letter that nothing in the row closes
+// ("[KPovModeler シーン"), where text closes what it opens ("(Opus 以外)").
+size_t GluedBeforeText(const EncodedChar *chars, size_t count, size_t s, bool dirty)
+{
+    const auto code = [&](size_t k) { return s + k < count ? chars[s + k].code : 0u; };
+    const auto letter = [&](size_t k) {
+        return (code(k) >= 'A' && code(k) <= 'Z') || (code(k) >= 'a' && code(k) <= 'z');
+    };
+    const auto digit = [&](size_t k) { return code(k) >= '0' && code(k) <= '9'; };
+    if (IsJapaneseCode(code(1)) && ((code(0) >= 'a' && code(0) <= 'z') || IsGluedSign(code(0))))
+        return 1;
+    if (!dirty)
+        return 0;
+    if (code(0) == ' ' && (letter(1) || digit(1)) && IsJapaneseCode(code(2)))
+        return 2;
+    if (letter(0) && (code(1) == '%' || (letter(1) && code(2) == '%')))
+        return code(1) == '%' ? 1 : 2;
+    if (letter(0) && code(1) == '-' && letter(2) && code(3) == ' ')
+        return 1;
+    // An instruction's bytes: a ModRM byte before the SIB byte 24 ("D$",
+    // "L$", "|$"), movsxd's 48 63 ("Hc"), before a word.
+    if ((letter(0) || code(0) == '|' || code(0) == '\\') && code(1) == '$' && code(2) > ' ' &&
+        code(2) < 0x7F)
+        return 2;
+    if (code(0) == 'H' && code(1) == 'c' && letter(2))
+        return 2;
+    if (code(0) == '-' && (code(1) == 'e' ? code(2) == '%' && code(3) == 's'
+                                          : code(1) == '%' && code(2) == 's'))
+        return code(1) == 'e' ? 2 : 1;
+    if (letter(1) && (code(0) == '(' || code(0) == '[' || code(0) == '<' || code(0) == '{')) {
+        const uint32_t close = code(0) == '(' ? ')' : code(0) == '<' ? '>' : code(0) + 2;
+        for (size_t k = s + 1; k < count; ++k)
+            if (chars[k].code == close)
+                return 0;
+        return 1;
+    }
+    return 0;
+}
+
 // Where EUC-JP and ISO-2022-JP text begins that the judge read from
 // `first`, by the shape of its first ASCII word.  Back over an acronym of
 // two to four capitals and digits right before the Japanese character at
@@ -282,7 +341,8 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart, bool 
 // three bytes that no word begins with: one or more capitals, digits or closing signs before a capital
 // and a small letter ("HAdobe", "K8AbiWord"), a small letter before a
 // capital ("wAIFC"), a byte or two before a dot and a small letter
-// ("P.def"), a closing sign before a letter ("=conffiles").
+// ("P.def"), a closing sign but "!" before a letter ("=conffiles";
+// "!gpdisp!%ld" names a relocation).
 size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool cleanStart)
 {
     const auto code = [&](size_t k) { return k < count ? chars[k].code : 0u; };
@@ -317,6 +377,9 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
         code(glued - 1) != ':' && (alnum == glued ||
          (code(glued + 2) == ' ' && code(0) != '#' && code(0) != '*' && code(0) != '-')))
         return glued;
+    if (first < count && code(first) < 0x80)
+        if (const size_t g = GluedBeforeText(chars, count, first, first > 0 || !cleanStart))
+            return first + g;
     if (first > 0 || cleanStart || count < 3 || code(0) >= 0x80)
         return first;
     for (size_t p = 1; p <= 3; ++p) {
@@ -330,7 +393,7 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
     for (size_t p = 1; p <= 2; ++p)
         if (code(p) == '.' && small(p + 1) && code(p - 1) != ' ' && (p == 1 || code(0) != ' '))
             return p;
-    if (closing(0) && (small(1) || capital(1)))
+    if (closing(0) && code(0) != '!' && (small(1) || capital(1)))
         return 1;
     return first;
 }
@@ -505,14 +568,23 @@ int32_t EncodedRows::OtherMargin(Encoding encoding, const uint8_t *d, uint64_t b
     auto at = [&](uint64_t k) { return k - base < avail ? d[k - base] : uint8_t(0); };
     if (a == 0 || (a >= 2 && at(a - 1) == 0 && at(a - 2) == 0))
         return best;
+    // Where the text's last low byte stands before a zero unit (its
+    // string's end), that reading's last unit would be made of it and the
+    // zero: no unit of UTF-16LE text, which ends at a unit of its own
+    // (text that ends so, "[プロパティ]" before a line break, is read one
+    // byte off before 0A 00).  Kana read so are the text's own characters
+    // one on ("キャッシュ" after a byte CE reads "ノキャッシ"), and would
+    // win with that unit's clean end.
+    const bool lowBeforeZero = at(b - 1) != 0 && at(b) == 0 && at(b + 1) == 0;
     std::vector<uint8_t> &shifted = shifted_;
     shifted.clear();
-    for (uint64_t k = a - 1; k < b + 1; ++k)
+    for (uint64_t k = a - 1; k < (lowBeforeZero ? b - 1 : b + 1); ++k)
         shifted.push_back(at(k));
     codes.clear();
     Utf16LeCodes(shifted.data(), shifted.size(), codes);
     const RowEdges le{a < 3 || (at(a - 3) | at(a - 2) << 8) < 0x20,
-                      codes.size() == shifted.size() / 2 && (at(b + 1) | at(b + 2) << 8) < 0x20};
+                      !lowBeforeZero && codes.size() == shifted.size() / 2 &&
+                          (at(b + 1) | at(b + 2) << 8) < 0x20};
     const int32_t shiftedMargin = MarginOf(codes, JudgeForm::Utf16Le, le, scratch);
     return shiftedMargin == INT32_MIN ? best : std::max(best, shiftedMargin + kShiftedLead);
 }

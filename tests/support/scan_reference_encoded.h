@@ -338,9 +338,12 @@ private:
         }
         // Not after a zero unit: the reading would begin with a unit xx00.
         if (e == 2 && a > 0 && !(a >= 2 && At(a - 1) == 0 && At(a - 2) == 0)) {
-            le(a - 1, b + 1);
+            // The text's last low byte before a zero unit: no unit of that
+            // reading, which then ends before it at a dirty edge.
+            const bool lowThenZero = At(b - 1) != 0 && At(b) == 0 && At(b + 1) == 0;
+            le(a - 1, lowThenZero ? b - 1 : b + 1);
             const lex::japanese::RowEdges shifted{a < 3 || (At(a - 3) | At(a - 2) << 8) < 0x20,
-                                                  codes.size() == (b - a + 2) / 2 &&
+                                                  !lowThenZero && codes.size() == (b - a + 2) / 2 &&
                                                       (At(b + 1) | At(b + 2) << 8) < 0x20};
             const int32_t m = Margin(codes, JudgeForm::Utf16Le, shifted);
             if (m != INT32_MIN)
@@ -435,11 +438,47 @@ private:
         if (g >= 1 && g <= 3 && at(g) == ' ' && at(g + 1) == ' ' && at(g - 1) != ':' &&
             (letters || (at(g + 2) == ' ' && std::strchr("#*-", int(at(0))) == nullptr)))
             return g;
+        // From the span's first ASCII byte f: a small letter or one of
+        // /`\|_$;:.,~^!? before Japanese; at a dirty start or a cut, a
+        // space and a letter or digit before it, one or two letters before
+        // "%", a letter before "-x ", "-" or "-e" before "%s", a bracket
+        // before a letter never closed.
+        const size_t f = first;
+        auto alpha = [&](size_t k) { return cap(k) || low(k); };
+        auto in = [&](size_t k, const char *set) {
+            return at(k) != 0 && at(k) < 0x80 && std::strchr(set, int(at(k))) != nullptr;
+        };
+        if (f < end && at(f + 1) >= 0x80 && (low(f) || in(f, "/`\\|_$;:.,~^!?")))
+            return f + 1;
+        if ((f > 0 || !cleanStart) && f < end && at(f) < 0x80) {
+            const char *open = in(f, "([<{") ? std::strchr("([<{", int(at(f))) : nullptr;
+            if (at(f) == ' ' && (alpha(f + 1) || num(f + 1)) && at(f + 2) >= 0x80)
+                return f + 2;
+            for (size_t g = 1; g <= 2; ++g)
+                if (alpha(f) && (g == 1 || alpha(f + 1)) && at(f + g) == '%')
+                    return f + g;
+            if ((alpha(f) && at(f + 1) == '-' && alpha(f + 2) && at(f + 3) == ' ') ||
+                (at(f) == '-' && at(f + 1) == '%' && at(f + 2) == 's'))
+                return f + 1;
+            if (at(f) == '-' && at(f + 1) == 'e' && at(f + 2) == '%' && at(f + 3) == 's')
+                return f + 2;
+            // "D$", "|$" (a ModRM byte and SIB 24) and "Hc" before a word.
+            if ((alpha(f) || in(f, "|\\")) && at(f + 1) == '$' && Ascii(at(f + 2)) &&
+                at(f + 2) != ' ')
+                return f + 2;
+            if (at(f) == 'H' && at(f + 1) == 'c' && alpha(f + 2))
+                return f + 2;
+            bool closed = false;
+            for (size_t k = f + 1; open != nullptr && k < end; ++k)
+                closed = closed || at(k) == uint32_t(")]>}"[open - "([<{"]);
+            if (open != nullptr && alpha(f + 1) && !closed)
+                return f + 1;
+        }
         if (first > 0 || cleanStart || end < 3 || at(0) >= 0x80)
             return first;
         // At a dirty start: glued bytes before a capital and a small
         // letter, a small letter before a capital, a byte or two before a
-        // dot and a small letter, a closing sign before a letter.
+        // dot and a small letter, a closing sign but "!" before a letter.
         for (size_t p = 1; p <= 3 && (cap(p - 1) || num(p - 1) || shut(p - 1)); ++p)
             if (cap(p) && low(p + 1))
                 return p;
@@ -449,7 +488,7 @@ private:
             return 1;
         if (at(2) == '.' && low(3) && at(0) != ' ' && at(1) != ' ')
             return 2;
-        if (shut(0) && (low(1) || cap(1)))
+        if (shut(0) && at(0) != '!' && (low(1) || cap(1)))
             return 1;
         return first;
     }
