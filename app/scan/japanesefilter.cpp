@@ -336,8 +336,10 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
                 bytePos_[t] = pos;
         }
     }
+    // Most texts have no such byte: the table is filled only for those
+    // that do, and LoneTrail answers 0 without it for the others.
+    lones_ = false;
     if (!byteForByte_) {
-        lone_.assign(length, 0);
         size_t k = 0;
         // Only a byte right before a jump may stand two positions before
         // the next text byte.
@@ -350,8 +352,12 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
             while (k < facts.loneBytes.size() && facts.loneBytes[k].first <= bytePos_[t])
                 ++k;
             if (k < facts.loneBytes.size() && facts.loneBytes[k].first == bytePos_[t] + 1 &&
-                sjis::IsHalfWidthKana(facts.loneBytes[k].second))
+                sjis::IsHalfWidthKana(facts.loneBytes[k].second)) {
+                if (!lones_)
+                    lone_.assign(length, 0);
+                lones_ = true;
                 lone_[t] = facts.loneBytes[k].second;
+            }
         }
     }
     Reading &r = reading_, &other = other_;

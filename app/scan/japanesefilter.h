@@ -161,11 +161,12 @@ private:
     bool byteForByte_ = true;
     uint32_t Pos(size_t t) const { return byteForByte_ ? static_cast<uint32_t>(t) : bytePos_[t]; }
     // For each text byte, the katakana byte left out alone right after it
-    // in the file, or 0 (not kept when byteForByte_): a lead byte there
-    // reads as a pair with it ("83 A1" of "ア" after a byte that took 0x83
-    // as its trail byte).
+    // in the file, or 0 (kept only where there is one: lones_): a lead
+    // byte there reads as a pair with it ("83 A1" of "ア" after a byte that
+    // took 0x83 as its trail byte).
     std::vector<uint8_t> lone_;
-    uint8_t LoneTrail(size_t t) const { return byteForByte_ ? 0 : lone_[t]; }
+    bool lones_ = false;
+    uint8_t LoneTrail(size_t t) const { return lones_ ? lone_[t] : 0; }
     // Keeps characters [first, end) of a Shift-JIS reading as a row, a
     // pair's trail byte left out put back.
     void KeepShiftJis(const char *text, const Reading &r, size_t first, size_t end);

@@ -627,7 +627,13 @@ private:
     // it would with no candidate) that the judge reads better than the
     // Shift-JIS text from the lead byte or from the trail byte: machine
     // code's last byte there took the first byte of a UTF-8 character.
+    // (Most trail bytes of machine code's pairs that may begin a character
+    // begin none: the byte after them continues no UTF-8 character.)
     bool Utf8AfterLead(size_t lead) const
+    {
+        return utf8::kContinuation.Holds(w_.At(I(lead) + 2)) && Utf8CharAfterLead(lead);
+    }
+    __attribute__((noinline)) bool Utf8CharAfterLead(size_t lead) const
     {
         const ptrdiff_t s = I(lead) + 1;
         uint32_t code;

@@ -239,31 +239,27 @@ public:
             text.append(from, j - i);
             return;
         }
-        // A katakana byte of a pair is its trail byte and stays.  The bytes
-        // kept between those left out are appended a stretch at a time.
-        bool skipped = false;
-        for (size_t k = i; k < j;) {
-            size_t end = k;
-            while (end < j) {
-                if (printable_[d[end]])
-                    ++end;
-                else if (class_[d[end]] == kLead)
-                    end += 2;
-                else
-                    break;
-            }
-            if (end == k) {
-                skipped = true;
-                ++k;
-                continue;
-            }
-            if (skipped && marks)
-                marks->emplace_back(static_cast<uint32_t>(text.size()),
+        // A katakana byte of a pair is its trail byte and stays.  Every
+        // byte is written and only those kept are counted, so that machine
+        // code's random mix of katakana, pairs and ASCII costs no branch a
+        // byte; the text byte after each stretch left out is marked.
+        char *out = text.Reserve(j - i);
+        const size_t size = text.size();
+        size_t n = 0;
+        bool skipped = false, trail = false;
+        for (size_t k = i; k < j; ++k) {
+            const uint8_t b = d[k];
+            const bool lead = !trail & (class_[b] == kLead);
+            const bool keep = trail | lead | printable_[b];
+            if ((keep & skipped) && marks)
+                marks->emplace_back(static_cast<uint32_t>(size + n),
                                     static_cast<uint32_t>(k) + shift);
-            skipped = false;
-            text.append(from + (k - i), end - k);
-            k = end;
+            out[n] = static_cast<char>(b);
+            n += keep;
+            skipped = !keep;
+            trail = lead;
         }
+        text.Added(n);
     }
 
 private:

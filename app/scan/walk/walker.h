@@ -46,6 +46,15 @@ public:
     void clear() { size_ = 0; }
     // Keeps the first n bytes (n <= size()).
     void truncate(size_t n) { size_ = n; }
+    // Room for n more bytes, written from the place returned; Added(m)
+    // then takes the first m <= n of them into the text.
+    char *Reserve(size_t n)
+    {
+        if (capacity_ - size_ < n)
+            Grow(n);
+        return data_.get() + size_;
+    }
+    void Added(size_t m) { size_ += m; }
     void push_back(char c)
     {
         if (size_ == capacity_)
