@@ -85,17 +85,22 @@ uint8_t ClassAt(const RowChar &c, int form)
 // text sets it: the opening sign of a quote or bracket that closes later
 // in the string and its closing sign ("`%s'", "<%s>", "{%s}"), a
 // format's flag ("%#x") and a stop that ends the string ("!", "?").
+// How far apart, in characters, the signs of a quote or bracket are
+// looked for: text closes them soon, and a long string of such signs is
+// read in a time that grows with its length alone.
+constexpr size_t kSignReach = 64;
+
 bool SeldomSign(const RowChar *chars, size_t k, size_t count)
 {
     const uint32_t u = chars[k].code;
     const auto later = [&](uint32_t close) {
-        for (size_t q = k + 1; q < count; ++q)
+        for (size_t q = k + 1; q < count && q <= k + kSignReach; ++q)
             if (chars[q].code == close)
                 return true;
         return false;
     };
     const auto earlier = [&](uint32_t open) {
-        for (size_t q = 0; q < k; ++q)
+        for (size_t q = k > kSignReach ? k - kSignReach : 0; q < k; ++q)
             if (chars[q].code == open)
                 return true;
         return false;
@@ -554,9 +559,9 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
         const bool enclosed = k > 0 && closes(before, after);
         // (Words set apart inside quotes or brackets too: "(*行 列*)".)
         bool opens = false, shuts = false;
-        for (size_t q = e + 1; q < count && !opens; ++q)
-            opens = k > 0 && closes(before, at(q));
-        for (size_t q = 0; q < k && !shuts; ++q)
+        for (size_t q = e + 1; k > 0 && q < count && q <= e + kSignReach && !opens; ++q)
+            opens = closes(before, at(q));
+        for (size_t q = k > kSignReach ? k - kSignReach : 0; q < k && !shuts; ++q)
             shuts = closes(at(q), after);
         const bool spaced = (apart(before) || opens) && (apart(after) || after == ':' || shuts);
         if (!suffix && !prefix && !enclosed && !spaced)
