@@ -824,38 +824,35 @@ inline void ScanWalk(const uint8_t *data, size_t n, int m, const lex::Extraction
         const uint8_t b = data[i];
         const bool pair = st.SearchKanji && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) &&
                           i + 1 < n && Trail(data[i + 1]);
-        // Not where Shift-JIS text from a lead byte among the character's
-        // later bytes, or Japanese UTF-16 text from one, reads better than
-        // the UTF-8 text.
-        const auto inside = [&] {
-            if (!st.CheckKanjiNoise || !(st.SearchKanji || jp))
-                return false;
-            const int32_t here = ReadingMargin(Reading::Utf8, data, n, i, 32, st);
-            for (size_t k = i + 1; k < i + length; ++k) {
-                int32_t other = INT32_MIN;
-                if (st.SearchKanji && IsLead(data[k]))
-                    other = ReadingMargin(Reading::ShiftJis, data, n, k, 32, st);
-                if (jp && units.japanese(k))
-                    other = std::max(other, ReadingMargin(Reading::Utf16Le, data, n, k, 128, st));
-                if (Better(other, here))
-                    return true;
-            }
-            return false;
-        };
-        // UTF-8 text ends before a character of other text than Japanese
-        // there, and its first byte is passed over.
-        if (utf8)
-            return !chars8.text(code8) ? kPass
-                   : !(code8 <= 0xFFFF && lex::IsJapaneseUnit(static_cast<uint16_t>(code8))) && inside()
-                       ? kEnd
-                       : kTake;
         // In text with pairs, where UTF-8 text would begin and the judge
         // reads the bytes better as UTF-8 than as Shift-JIS.
         const bool wins = st.CheckKanjiNoise && chars8.begins(i, length, code8) &&
                           Better(ReadingMargin(Reading::Utf8, data, n, i, 32, st),
                                  ReadingMargin(Reading::ShiftJis, data, n, i, 32, st));
+        // Not where Shift-JIS text from a lead byte among the character's
+        // later bytes, or Japanese UTF-16 text from one, reads better than
+        // the UTF-8 text.
+        bool inside = false;
+        if (st.CheckKanjiNoise && (st.SearchKanji || jp)) {
+            const int32_t here = ReadingMargin(Reading::Utf8, data, n, i, 32, st);
+            for (size_t k = i + 1; k < i + length && !inside; ++k) {
+                int32_t other = INT32_MIN;
+                if (st.SearchKanji && IsLead(data[k]))
+                    other = ReadingMargin(Reading::ShiftJis, data, n, k, 32, st);
+                if (jp && units.japanese(k))
+                    other = std::max(other, ReadingMargin(Reading::Utf16Le, data, n, k, 128, st));
+                inside = Better(other, here);
+            }
+        }
+        // UTF-8 text ends before a character of other text than Japanese
+        // there, and its first byte is passed over.
+        if (utf8)
+            return !chars8.text(code8) ? kPass
+                   : !(code8 <= 0xFFFF && lex::IsJapaneseUnit(static_cast<uint16_t>(code8))) && inside
+                       ? kEnd
+                       : kTake;
         if (chars8.text(code8) && !(pairs && pair && !wins) &&
-            (chars8.begins(i, length, code8) || (pair && chars8.runsOn(i + length))) && !inside())
+            (chars8.begins(i, length, code8) || (pair && chars8.runsOn(i + length))) && !inside)
             return kTake;
         return kBytes;
     };
