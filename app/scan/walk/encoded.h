@@ -36,7 +36,7 @@ public:
     // frontier (a file offset).
     uint64_t Walk(uint8_t *d, uint64_t base, size_t avail, size_t limit, bool final)
     {
-        const RoomView v{d, base, avail, final};
+        const RoomView v{d, base, avail, final, {}};
         size_t i = static_cast<size_t>(pos_ - base);
         while (i < limit) {
             if (!open_) {
@@ -45,7 +45,7 @@ public:
                     i = limit;
                     break;
                 }
-                if (!text_.Begins(v, q, state_)) {
+                if (!Text::kFoundBegins && !text_.Begins(v, q, state_)) {
                     i = q + 1;
                     continue;
                 }
@@ -133,9 +133,11 @@ private:
             !chars_.empty() &&
             rows_.Decide(Text::kEncoding, chars_.data(), chars_.size(), cleanStart_, cleanEnd,
                          v.d, v.base, v.avail, &from, &to);
-        if (listed)
+        if (listed) {
             std::memset(const_cast<uint8_t *>(v.d) + (from - v.base), 0,
                         static_cast<size_t>(to - from));
+            v.sieve.Forget();
+        }
         chars_.clear();
         text_.Reset(state_);
         open_ = false;

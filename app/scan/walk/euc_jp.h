@@ -9,6 +9,8 @@
 class EucJpText {
 public:
     static constexpr Encoding kEncoding = Encoding::EucJp;
+    // Find gives positions where the text may begin: Begins decides.
+    static constexpr bool kFoundBegins = false;
     struct State {};
 
     explicit EucJpText(const ExtractionSettings &settings) : hideKana_(settings.CheckHalfKana)
