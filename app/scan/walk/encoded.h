@@ -51,6 +51,19 @@ public:
                 }
                 const size_t floor = q > kHead ? q - kHead : 0;
                 const size_t h = text_.Head(v, q, floor);
+                if constexpr (Text::kEncoding == Encoding::Utf16Be) {
+                    // Two units with no head and no text after them (what
+                    // binary data gives most) are a run too short for a
+                    // row: it ends at once, as a run not listed does.
+                    if (h == q && q + 4 < limit && rows_.MinChars() > 2 && text_.PairAlone(v, q)) {
+                        i = q + 5;
+                        if (base + q >= retryUntil_) {
+                            retryUntil_ = base + q + 4;
+                            i = q + 1;
+                        }
+                        continue;
+                    }
+                }
                 chars_.clear();
                 text_.HeadChars(v, h, q, chars_);
                 open_ = true;

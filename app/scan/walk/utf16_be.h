@@ -92,6 +92,15 @@ public:
         return RoomRead::kChar;
     }
     void Reset(State &) const {}
+    // Whether the text that begins at q (where Begins holds) ends after
+    // its first two units: Read ends it at the unit after them.
+    bool PairAlone(const RoomView &v, size_t q) const
+    {
+        if (q + 5 >= v.avail)
+            return true;
+        const uint16_t unit = UnitAt(v.d + q + 4);
+        return !Ascii(unit) && !JapaneseUnit(unit);
+    }
 
     // The head: ASCII and Japanese units before q (the units of machine
     // code glued to its start are EncodedRows' to cut).
