@@ -593,6 +593,11 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
                          bool cleanStart, bool cleanEnd, const uint8_t *bytes, uint64_t base,
                          size_t avail, uint64_t *from, uint64_t *to)
 {
+    // Most runs in binary data are two characters that read as Japanese
+    // before one that does not; what follows only shortens a run, so one
+    // shorter than a row lists nothing.
+    if (count < minJapanese_)
+        return false;
     if (cleanStart && encoding != Encoding::Utf16Be &&
         ArchiveLineStart([&](uint64_t k) { return bytes[k - base]; }, chars[0].from, chars, count))
         cleanStart = false;

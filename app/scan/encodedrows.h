@@ -75,6 +75,8 @@ public:
     // control unit or a byte-order mark) or the data's edge stands right
     // before and after it.  Returns true, with the file bytes [*from,
     // *to) of the row it lists, when it lists one.
+    // Runs of fewer characters than this list no row.
+    size_t MinChars() const { return minJapanese_; }
     bool Decide(Encoding encoding, const EncodedChar *chars, size_t count, bool cleanStart,
                 bool cleanEnd, const uint8_t *bytes, uint64_t base, size_t avail,
                 uint64_t *from, uint64_t *to);

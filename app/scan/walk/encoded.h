@@ -36,7 +36,7 @@ public:
     // frontier (a file offset).
     uint64_t Walk(uint8_t *d, uint64_t base, size_t avail, size_t limit, bool final)
     {
-        const RoomView v{d, base, avail, final};
+        const RoomView v{d, base, avail, final, {}};
         size_t i = static_cast<size_t>(pos_ - base);
         while (i < limit) {
             if (!open_) {
@@ -45,12 +45,25 @@ public:
                     i = limit;
                     break;
                 }
-                if (!text_.Begins(v, q, state_)) {
+                if (!Text::kFoundBegins && !text_.Begins(v, q, state_)) {
                     i = q + 1;
                     continue;
                 }
                 const size_t floor = q > kHead ? q - kHead : 0;
                 const size_t h = text_.Head(v, q, floor);
+                if constexpr (Text::kEncoding == Encoding::Utf16Be) {
+                    // Two units with no head and no text after them (what
+                    // binary data gives most) are a run too short for a
+                    // row: it ends at once, as a run not listed does.
+                    if (h == q && q + 4 < limit && rows_.MinChars() > 2 && text_.PairAlone(v, q)) {
+                        i = q + 5;
+                        if (base + q >= retryUntil_) {
+                            retryUntil_ = base + q + 4;
+                            i = q + 1;
+                        }
+                        continue;
+                    }
+                }
                 chars_.clear();
                 text_.HeadChars(v, h, q, chars_);
                 open_ = true;
@@ -133,9 +146,11 @@ private:
             !chars_.empty() &&
             rows_.Decide(Text::kEncoding, chars_.data(), chars_.size(), cleanStart_, cleanEnd,
                          v.d, v.base, v.avail, &from, &to);
-        if (listed)
+        if (listed) {
             std::memset(const_cast<uint8_t *>(v.d) + (from - v.base), 0,
                         static_cast<size_t>(to - from));
+            v.sieve.Forget();
+        }
         chars_.clear();
         text_.Reset(state_);
         open_ = false;

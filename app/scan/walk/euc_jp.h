@@ -9,6 +9,8 @@
 class EucJpText {
 public:
     static constexpr Encoding kEncoding = Encoding::EucJp;
+    // Find gives positions where the text may begin: Begins decides.
+    static constexpr bool kFoundBegins = false;
     struct State {};
 
     explicit EucJpText(const ExtractionSettings &settings) : hideKana_(settings.CheckHalfKana)
@@ -24,10 +26,14 @@ public:
         while (i + 64 <= end && i + 67 <= v.avail) {
             // The 64 bytes classified once; the masks of the bytes one, two
             // and three on are them shifted, with the three bytes after.
+            // The bytes after the 64 count only where the last of them is
+            // such a byte: each of the last three positions needs it.
             const uint8_t *p = v.d + i;
             const uint64_t s0 = starts_.Mask64(p);
-            const uint64_t after = uint64_t(starts_.Has(p[64])) | uint64_t(starts_.Has(p[65])) << 1 |
-                                   uint64_t(starts_.Has(p[66])) << 2;
+            uint64_t after = 0;
+            if (s0 >> 63)
+                after = uint64_t(starts_.Has(p[64])) | uint64_t(starts_.Has(p[65])) << 1 |
+                        uint64_t(starts_.Has(p[66])) << 2;
             const uint64_t m = s0 & (s0 >> 1 | after << 63) & (s0 >> 2 | after << 62) &
                                (s0 >> 3 | after << 61);
             if (m)

@@ -10,6 +10,8 @@
 class Iso2022JpText {
 public:
     static constexpr Encoding kEncoding = Encoding::Iso2022Jp;
+    // Find gives positions where the text may begin: Begins decides.
+    static constexpr bool kFoundBegins = false;
     enum Set : uint8_t { kAscii, kJis0208, kKana, kJis0212 };
     struct State {
         Set set = kAscii;

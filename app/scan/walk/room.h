@@ -2,6 +2,18 @@
 // encoded.h) share: the window as they read it, and what reading one
 // position gives.
 
+// A sieve's last block of the window: its first position and the mask of
+// its positions not yet ruled out.  A run that is not listed ends close
+// behind where it began, and the next look begins inside the same block:
+// kept, the block is not classified again.  Bytes that change (a row
+// listed becomes zeros) may change the block's mask: it is forgotten.
+struct SieveBlock {
+    size_t at = SIZE_MAX;
+    uint64_t mask = 0;
+    bool Holds(size_t i) const { return i >= at && i - at < 64; }
+    void Forget() { at = SIZE_MAX; }
+};
+
 // The window d[0, avail) at file offset `base`; in the window that ends
 // the data (`final`), zero bytes after it.  A room reads no byte before
 // its own frontier, which the window holds (with the two bytes before it).
@@ -10,6 +22,8 @@ struct RoomView {
     uint64_t base;
     size_t avail;
     bool final;
+    // (Only the sieve's memory, not the window, changes in a view.)
+    mutable SieveBlock sieve;
     uint8_t At(size_t k) const { return k < avail ? d[k] : 0; }
     // The UTF-16BE code unit at k.
     uint16_t UnitBe(size_t k) const { return static_cast<uint16_t>(At(k) << 8 | At(k + 1)); }

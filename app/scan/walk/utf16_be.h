@@ -12,6 +12,8 @@
 class Utf16BeText {
 public:
     static constexpr Encoding kEncoding = Encoding::Utf16Be;
+    // Find gives only positions where Begins holds: the room need not ask.
+    static constexpr bool kFoundBegins = true;
     struct State {};
 
     explicit Utf16BeText(const ExtractionSettings &)
@@ -32,8 +34,9 @@ public:
 
     // Where a Japanese unit whose high byte is a kana's, a kanji's or a
     // full-width form's, and that does not read as two ASCII bytes, is
-    // followed by another such Japanese unit: where Begins holds, or a
-    // position before it where Begins does not (the caller asks Begins).
+    // followed by another such Japanese unit: a position where Begins
+    // holds (the sieve's masks hold no more positions than Starts does,
+    // and the units are read whole), or `end`.
     size_t Find(const RoomView &v, size_t i, size_t end) const
     {
         // The first two positions of the window have no unit before them in
@@ -43,17 +46,30 @@ public:
                 return i;
         // (The window holds the units at every position of the 64, and the
         // two bytes before them.)
-        while (i + 64 <= end && i + 67 <= v.avail) {
-            const uint8_t *p = v.d + i;
+        for (;;) {
+            size_t at = i;
+            uint64_t m;
+            if (v.sieve.Holds(i) && v.sieve.at + 64 <= end) {
+                at = v.sieve.at;
+                m = v.sieve.mask & (~uint64_t(0) << (i - at));
+            } else if (i + 64 <= end && i + 67 <= v.avail) {
+                m = Candidates64(v.d + i);
+            } else {
+                break;
+            }
+            const uint8_t *p = v.d + at;
             // Each position the masks leave is read whole here, so that a
             // pair of units that are no Japanese characters (machine code
             // makes many) costs no second pass over the 64.
-            for (uint64_t m = Candidates64(p); m; m &= m - 1) {
+            for (; m; m &= m - 1) {
                 const size_t k = static_cast<size_t>(__builtin_ctzll(m));
-                if (JapaneseUnit(UnitAt(p + k)) && JapaneseUnit(UnitAt(p + k + 2)))
-                    return i + k;
+                if (JapaneseUnit(UnitAt(p + k)) && JapaneseUnit(UnitAt(p + k + 2))) {
+                    v.sieve.at = at;
+                    v.sieve.mask = m;
+                    return at + k;
+                }
             }
-            i += 64;
+            i = at + 64;
         }
         for (; i < end; ++i)
             if (Starts(v, i) && Japanese(v, i) && Japanese(v, i + 2))
@@ -76,6 +92,15 @@ public:
         return RoomRead::kChar;
     }
     void Reset(State &) const {}
+    // Whether the text that begins at q (where Begins holds) ends after
+    // its first two units: Read ends it at the unit after them.
+    bool PairAlone(const RoomView &v, size_t q) const
+    {
+        if (q + 5 >= v.avail)
+            return true;
+        const uint16_t unit = UnitAt(v.d + q + 4);
+        return !Ascii(unit) && !JapaneseUnit(unit);
+    }
 
     // The head: ASCII and Japanese units before q (the units of machine
     // code glued to its start are EncodedRows' to cut).
