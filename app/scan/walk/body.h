@@ -259,7 +259,7 @@ private:
     size_t StepByClass(size_t i, size_t limit)
     {
         if (wideJapanese_ && w_.base + i == pairEnd_ && !facts_.wide && judging_) [[unlikely]] {
-            if (WideAfterPair(i))
+            if (japanese_.Japanese(w_, I(i)) && WideAfterPair(i))
                 return WideAfterText(i);
             // A katakana byte there that single-byte text did not take (a
             // UTF-8 character begins at it) is passed over as well.
