@@ -479,6 +479,11 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
         {"a word of katakana that rises but for its last, between zeros", Z(2) + utf16be(u"アイスランド") + Z(2),
          5, be, {row(B, 2, "アイスランド")}},
         {"kana that rise, glued to ASCII, as in a table", Z(2) + utf16be(u"lまりをゴヌ") + Z(2), 5, be, {}},
+        // "置" (7F 6E) is the only unit that may begin the text, far from
+        // the data's end as well as near it.
+        {"text whose first kanji's high byte is 7F, after code",
+         "\x12\x34" + utf16be(u"置きなさい") + Z(2) + std::string(80, '\x12'), 5, be,
+         {row(B, 2, "置きなさい")}},
         {"and after an ASCII word and a space", Z(2) + utf16be(u"A4 エキストラ") + Z(2), 5, be,
          {row(B, 2, "A4 エキストラ")}},
         {"after a zero unit, though one byte on it reads as UTF-16LE",

@@ -148,7 +148,7 @@ private:
     // them and the three after) may begin the text: a high byte of kana,
     // kanji or full-width forms there and two bytes on, not the unit FFFF
     // (which fills so much of the data), and either unlike ASCII there (a
-    // high byte of 0x80 or above), a low byte that is no printable ASCII,
+    // high byte of 0x7F or above), a low byte that is no printable ASCII,
     // a zero high byte or a byte-order mark in the unit before.  Each
     // vector of the 64 is read at five offsets (unaligned loads cost no
     // more than aligned ones), so that no mask is shifted across vectors.
@@ -167,8 +167,8 @@ private:
             const T notAscii1 = V::AndNot(InRange<V>(b1, V::Splat(0x20), V::Splat(0x7E - 0x20)), all);
             const T zeroBefore = V::Equal(before2, V::Zero());
             const T bomBefore = V::And(V::Equal(before2, V::Splat(0xFE)), V::Equal(before1, ff));
-            const T unlike = V::Or(V::Or(V::Less(b0, V::Zero()), notAscii1),
-                                   V::Or(zeroBefore, bomBefore));
+            const T unlikeHigh = V::Or(V::Less(b0, V::Zero()), V::Equal(b0, V::Splat(0x7F)));
+            const T unlike = V::Or(V::Or(unlikeHigh, notAscii1), V::Or(zeroBefore, bomBefore));
             mask |= static_cast<uint64_t>(V::Bits(V::And(pair, unlike))) << k;
         }
         return mask;
