@@ -185,9 +185,12 @@ __attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(cons
     japanese::ScoreBound bound(JudgeForm::ShiftJis, cleanStart);
     unsigned bytes = 0;  // the single bytes' bits, and 0x80 for a pair
     // With kRuns, the runs PlainRuns would list from these bytes: the one
-    // open (from runStart on), and those closed long enough (runs_); a run
-    // is counted only when its bytes are enough for a row.
-    size_t runStart = SIZE_MAX;
+    // open, and those closed long enough (runs_); a run is counted only
+    // when its bytes are enough for a row.  A run is a stretch of bytes
+    // that join one (a lead byte never does, a pair's trail byte may):
+    // runStart is the position after the last byte that joins none, so a
+    // byte that joins one costs nothing more.
+    size_t runStart = at;
     if (kRuns)
         runs_.clear();
     size_t t = at;
@@ -198,13 +201,10 @@ __attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(cons
             bound.Add(single);
             bytes |= b;
             if (kRuns) {
-                if (plain_[b] != kEnds) {
-                    runStart = runStart == SIZE_MAX ? t : runStart;
-                } else if (runStart != SIZE_MAX) {
-                    if (t - runStart >= minLength_)
-                        CountRun(s, runStart, t);
-                    runStart = SIZE_MAX;
-                }
+                const bool ends = plain_[b] == kEnds;
+                if (ends & (t - runStart >= minLength_))
+                    CountRun(s, runStart, t);
+                runStart = ends ? t + 1 : runStart;
             }
             ++t;
             continue;
@@ -217,9 +217,9 @@ __attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(cons
             bound.Add(forms.pairClass[forms.leadRow[b]][LoneTrail(t)]);
             bytes |= 0x80;
             if (kRuns) {
-                if (runStart != SIZE_MAX && t - runStart >= minLength_)
+                if (t - runStart >= minLength_)
                     CountRun(s, runStart, t);
-                runStart = SIZE_MAX;
+                runStart = t + 1;
             }
             t += 1;
             continue;
@@ -230,15 +230,14 @@ __attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(cons
         bound.Add(pair);
         bytes |= 0x80;
         if (kRuns) {
-            // The lead byte ends a run read without pairs; the trail byte
-            // may begin one.
-            if (runStart != SIZE_MAX && t - runStart >= minLength_)
+            // The lead byte ends a run; the trail byte may begin one.
+            if (t - runStart >= minLength_)
                 CountRun(s, runStart, t);
-            runStart = plain_[s[t + 1]] != kEnds ? t + 1 : SIZE_MAX;
+            runStart = t + 1 + (plain_[s[t + 1]] == kEnds);
         }
         t += 2;
     }
-    if (kRuns && runStart != SIZE_MAX && t - runStart >= minLength_)
+    if (kRuns && t - runStart >= minLength_)
         CountRun(s, runStart, t);
     *end = t;
     *japanese = (bytes & 0x80) != 0;
