@@ -253,28 +253,29 @@ __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const c
     bool japanese = false;
     if (BoundShiftJis<true>(text, length, at, cleanStart, end, &japanese) >= 0 && japanese)
         return false;
-    // A text that ends at a clean edge in a mnemonic ("(_D)") after a pair
-    // is judged character by character (the judge keeps its word).
-    if (japanese && !cleanStart && *end == length && facts_->cleanEnd && length - at >= 6 &&
-        s[length - 4] == '(' && (s[length - 3] == '_' || s[length - 3] == '&') &&
-        s[length - 1] == ')')
-        return false;
-    // So is a short one that begins with a name or a format there
-    // ("WHERE句"), a digit, a space or an opening sign (the judge keeps
-    // kanji words set in ASCII text there: "a2 封筒", "[不明]"; 40
-    // characters are 80 bytes at most).
+    // What follows weighs only texts with pairs that end at a clean edge
+    // after a dirty start; most texts of machine code are none.
     const uint8_t first = s[at];
-    const bool letter = (first | 0x20) >= 'a' && (first | 0x20) <= 'z';
-    const bool opening = (first >= '0' && first <= '9') || first == ' ' || first == '*' || first == '(' ||
-                         first == '[';
-    if (japanese && !cleanStart && *end == length && facts_->cleanEnd && length - at >= 3 &&
-        length - at <= 80 && (letter || first == '%' || opening))
-        return false;
-    // And one whose first pair's trail byte is such a start: the reading
-    // from that byte is weighed too (JudgeShiftJis).
-    if (japanese && !cleanStart && *end == length && facts_->cleanEnd && sjis::IsLead(first) &&
-        length - at <= 80 && NameAfterLead(s, at, length))
-        return false;
+    if (japanese && !cleanStart && *end == length && facts_->cleanEnd) {
+        // A text that ends in a mnemonic ("(_D)") after a pair is judged
+        // character by character (the judge keeps its word).
+        if (length - at >= 6 && s[length - 4] == '(' &&
+            (s[length - 3] == '_' || s[length - 3] == '&') && s[length - 1] == ')')
+            return false;
+        // So is a short one that begins with a name or a format there
+        // ("WHERE句"), a digit, a space or an opening sign (the judge keeps
+        // kanji words set in ASCII text there: "a2 封筒", "[不明]"; 40
+        // characters are 80 bytes at most).
+        const bool letter = (first | 0x20) >= 'a' && (first | 0x20) <= 'z';
+        const bool opening = (first >= '0' && first <= '9') || first == ' ' || first == '*' ||
+                             first == '(' || first == '[';
+        if (length - at >= 3 && length - at <= 80 && (letter || first == '%' || opening))
+            return false;
+        // And one whose first pair's trail byte is such a start: the
+        // reading from that byte is weighed too (JudgeShiftJis).
+        if (sjis::IsLead(first) && length - at <= 80 && NameAfterLead(s, at, length))
+            return false;
+    }
     // The reading from the next byte, where the first pair's trail byte is
     // a lead byte (JudgeShiftJis).
     if (!japanese || cleanStart || !sjis::IsLead(s[at]) || *end < at + 2 || !sjis::IsLead(s[at + 1]))
