@@ -185,9 +185,12 @@ __attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(cons
     japanese::ScoreBound bound(JudgeForm::ShiftJis, cleanStart);
     unsigned bytes = 0;  // the single bytes' bits, and 0x80 for a pair
     // With kRuns, the runs PlainRuns would list from these bytes: the one
-    // open (from runStart on), and those closed long enough (runs_); a run
-    // is counted only when its bytes are enough for a row.
-    size_t runStart = SIZE_MAX;
+    // open, and those closed long enough (runs_); a run is counted only
+    // when its bytes are enough for a row.  A run is a stretch of bytes
+    // that join one (a lead byte never does, a pair's trail byte may):
+    // runStart is the position after the last byte that joins none, so a
+    // byte that joins one costs nothing more.
+    size_t runStart = at;
     if (kRuns)
         runs_.clear();
     size_t t = at;
@@ -198,13 +201,10 @@ __attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(cons
             bound.Add(single);
             bytes |= b;
             if (kRuns) {
-                if (plain_[b] != kEnds) {
-                    runStart = runStart == SIZE_MAX ? t : runStart;
-                } else if (runStart != SIZE_MAX) {
-                    if (t - runStart >= minLength_)
-                        CountRun(s, runStart, t);
-                    runStart = SIZE_MAX;
-                }
+                const bool ends = plain_[b] == kEnds;
+                if (ends & (t - runStart >= minLength_))
+                    CountRun(s, runStart, t);
+                runStart = ends ? t + 1 : runStart;
             }
             ++t;
             continue;
@@ -217,9 +217,9 @@ __attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(cons
             bound.Add(forms.pairClass[forms.leadRow[b]][LoneTrail(t)]);
             bytes |= 0x80;
             if (kRuns) {
-                if (runStart != SIZE_MAX && t - runStart >= minLength_)
+                if (t - runStart >= minLength_)
                     CountRun(s, runStart, t);
-                runStart = SIZE_MAX;
+                runStart = t + 1;
             }
             t += 1;
             continue;
@@ -230,15 +230,14 @@ __attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(cons
         bound.Add(pair);
         bytes |= 0x80;
         if (kRuns) {
-            // The lead byte ends a run read without pairs; the trail byte
-            // may begin one.
-            if (runStart != SIZE_MAX && t - runStart >= minLength_)
+            // The lead byte ends a run; the trail byte may begin one.
+            if (t - runStart >= minLength_)
                 CountRun(s, runStart, t);
-            runStart = plain_[s[t + 1]] != kEnds ? t + 1 : SIZE_MAX;
+            runStart = t + 1 + (plain_[s[t + 1]] == kEnds);
         }
         t += 2;
     }
-    if (kRuns && runStart != SIZE_MAX && t - runStart >= minLength_)
+    if (kRuns && t - runStart >= minLength_)
         CountRun(s, runStart, t);
     *end = t;
     *japanese = (bytes & 0x80) != 0;
@@ -254,28 +253,29 @@ __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const c
     bool japanese = false;
     if (BoundShiftJis<true>(text, length, at, cleanStart, end, &japanese) >= 0 && japanese)
         return false;
-    // A text that ends at a clean edge in a mnemonic ("(_D)") after a pair
-    // is judged character by character (the judge keeps its word).
-    if (japanese && !cleanStart && *end == length && facts_->cleanEnd && length - at >= 6 &&
-        s[length - 4] == '(' && (s[length - 3] == '_' || s[length - 3] == '&') &&
-        s[length - 1] == ')')
-        return false;
-    // So is a short one that begins with a name or a format there
-    // ("WHERE句"), a digit, a space or an opening sign (the judge keeps
-    // kanji words set in ASCII text there: "a2 封筒", "[不明]"; 40
-    // characters are 80 bytes at most).
+    // What follows weighs only texts with pairs that end at a clean edge
+    // after a dirty start; most texts of machine code are none.
     const uint8_t first = s[at];
-    const bool letter = (first | 0x20) >= 'a' && (first | 0x20) <= 'z';
-    const bool opening = (first >= '0' && first <= '9') || first == ' ' || first == '*' || first == '(' ||
-                         first == '[';
-    if (japanese && !cleanStart && *end == length && facts_->cleanEnd && length - at >= 3 &&
-        length - at <= 80 && (letter || first == '%' || opening))
-        return false;
-    // And one whose first pair's trail byte is such a start: the reading
-    // from that byte is weighed too (JudgeShiftJis).
-    if (japanese && !cleanStart && *end == length && facts_->cleanEnd && sjis::IsLead(first) &&
-        length - at <= 80 && NameAfterLead(s, at, length))
-        return false;
+    if (japanese && !cleanStart && *end == length && facts_->cleanEnd) {
+        // A text that ends in a mnemonic ("(_D)") after a pair is judged
+        // character by character (the judge keeps its word).
+        if (length - at >= 6 && s[length - 4] == '(' &&
+            (s[length - 3] == '_' || s[length - 3] == '&') && s[length - 1] == ')')
+            return false;
+        // So is a short one that begins with a name or a format there
+        // ("WHERE句"), a digit, a space or an opening sign (the judge keeps
+        // kanji words set in ASCII text there: "a2 封筒", "[不明]"; 40
+        // characters are 80 bytes at most).
+        const bool letter = (first | 0x20) >= 'a' && (first | 0x20) <= 'z';
+        const bool opening = (first >= '0' && first <= '9') || first == ' ' || first == '*' ||
+                             first == '(' || first == '[';
+        if (length - at >= 3 && length - at <= 80 && (letter || first == '%' || opening))
+            return false;
+        // And one whose first pair's trail byte is such a start: the
+        // reading from that byte is weighed too (JudgeShiftJis).
+        if (sjis::IsLead(first) && length - at <= 80 && NameAfterLead(s, at, length))
+            return false;
+    }
     // The reading from the next byte, where the first pair's trail byte is
     // a lead byte (JudgeShiftJis).
     if (!japanese || cleanStart || !sjis::IsLead(s[at]) || *end < at + 2 || !sjis::IsLead(s[at + 1]))

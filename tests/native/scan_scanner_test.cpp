@@ -650,6 +650,12 @@ TEST(ScannerWalk, JapaneseTextJudgeKeepsTextAndCutsMachineCode)
          {A(2, Sjis("JPEG 画像"))}},
         {"the ASCII of a code row is read again as text",
          Z(1) + "configure\x89\xC2\x89\xD8" + Z(1), {A(1, "configure")}},
+        // Code's runs of printable bytes: a lead byte ends one, a pair's
+        // trail byte may begin one, katakana left out neither join nor end one.
+        {"a run before pairs of code", "\x01" "HIJKLM" "\x8B\x45\xFC\x50\x01", {A(1, "HIJKLM")}},
+        {"a run from a pair's trail byte", "\x01\x8B\x45" "abcd" "\x01", {A(2, "Eabcd")}},
+        {"a run with katakana left out", "\x01\x8B\x45\xFC" "abc\xB1\xB2" "de" "\x89\x45\x01",
+         {A(4, "abcde")}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);

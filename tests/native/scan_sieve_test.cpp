@@ -46,6 +46,21 @@ namespace {
 std::string Z(size_t n) { return std::string(n, '\0'); }
 std::string W(const std::string &utf8) { return lextest::Utf16Le(utf8); }
 
+// SpreadInRuns against a walk of the stretches bit by bit.
+TEST(ScanSieves, SpreadInRunsFillsEachStretchFromItsLowestBit)
+{
+    std::mt19937_64 random(11);
+    for (int n = 0; n < 20000; ++n) {
+        const uint64_t runs = n % 2 ? random() | random() : random(), bits = random() & random();
+        uint64_t want = 0;
+        for (int j = 0, spread = 0; j < 64; ++j) {
+            spread = ((runs >> j) & 1) && (spread || ((bits >> j) & 1));
+            want |= uint64_t(spread || ((bits >> j) & 1)) << j;
+        }
+        ASSERT_EQ(want, lex::plain::SpreadInRuns(bits, runs));
+    }
+}
+
 TEST(ScanSieves, EachSieveMarksEveryPositionItsRuleAccepts)
 {
     // UTF-8 text; ASCII UTF-16 text; Japanese UTF-16 text after zeros,

@@ -28,11 +28,9 @@ inline int LowestBit(uint64_t v)
 // stretch.
 inline uint64_t SpreadInRuns(uint64_t bits, uint64_t runs)
 {
-    // linked: bit j set when positions j - step .. j all lie in stretches.
-    uint64_t linked = runs & (runs << 1);
-    for (int step = 1; step < 64; step *= 2) {
-        bits |= (bits << step) & linked;
-        linked &= linked << step;
-    }
-    return bits;
+    // Adding a stretch's bits of `bits` to it carries from the lowest of
+    // them through the stretch's top, clearing those positions, and stops
+    // at the clear bit above it; the others among them are set in the sum
+    // without a carry and come back with `bits`.
+    return bits | (runs & ~(runs + (bits & runs)));
 }

@@ -589,12 +589,19 @@ private:
     // bytes end the text is kept for the step there (pairEnd_).
     __attribute__((always_inline)) bool WideAfterPairIn(size_t *k, size_t j)
     {
-        // Most bytes after a pair begin no Japanese unit and are no katakana.
-        if (*k < j && *k + 1 < w_.avail) {
-            const uint8_t *d = w_.data;
-            if (!sjis::IsHalfWidthKana(d[*k]) && !japanese_.JapaneseUnit(d[*k] | d[*k + 1] << 8))
+        // Most bytes after a pair begin no Japanese unit and are no
+        // katakana, and most katakana bytes there are followed by such a
+        // byte: those are passed over here as WideAfterKana would.
+        const uint8_t *d = w_.data;
+        size_t at = *k;
+        while (at < j && at + 1 < w_.avail && !japanese_.JapaneseUnit(d[at] | d[at + 1] << 8)) {
+            if (!sjis::IsHalfWidthKana(d[at])) {
+                *k = at;
                 return false;
+            }
+            ++at;
         }
+        *k = at;
         return WideAfterKana(k, j);
     }
     __attribute__((noinline)) bool WideAfterKana(size_t *k, size_t j)

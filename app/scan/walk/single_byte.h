@@ -60,6 +60,7 @@ public:
             printable_[b] = printableSet_.Has(b);
             trail_[b] = sjis::IsTrail(b);
             mixed_[b] = utf8Text && utf8::kLead.Holds(b) ? kMixedUtf8 : MixedOf(b);
+            take_[b] = static_cast<uint8_t>((printable_[b] ? 1 : 0) | (class_[b] == kLead ? 2 : 0));
         }
         // With no candidate, only printable bytes and (with SearchKanji)
         // lead bytes change anything.
@@ -130,10 +131,15 @@ public:
     {
         if (length >= 64)
             return 0;
+        // At most six steps, with bounds the compiler knows, so that it
+        // unrolls them; the length is the same for a whole walk, so the
+        // tests always go the same way.  `have` bytes in a row after each.
         size_t have = 1;
-        while (have * 2 <= length) {
-            run &= run >> have;
-            have *= 2;
+        for (unsigned step = 1; step < 64; step *= 2) {
+            if (step * 2 > length)
+                break;
+            run &= run >> step;
+            have = step * 2;
         }
         if (have < length)
             run &= run >> (length - have);
@@ -246,17 +252,18 @@ public:
         char *out = text.Reserve(j - i);
         const size_t size = text.size();
         size_t n = 0;
-        bool skipped = false, trail = false;
+        unsigned skipped = 0, trail = 0;
         for (size_t k = i; k < j; ++k) {
             const uint8_t b = d[k];
-            const bool lead = !trail & (class_[b] == kLead);
-            const bool keep = trail | lead | printable_[b];
+            const unsigned take = take_[b];
+            const unsigned lead = (take >> 1) & ~trail;
+            const unsigned keep = trail | lead | (take & 1);
             if ((keep & skipped) && marks)
                 marks->emplace_back(static_cast<uint32_t>(size + n),
                                     static_cast<uint32_t>(k) + shift);
             out[n] = static_cast<char>(b);
             n += keep;
-            skipped = !keep;
+            skipped = keep ^ 1;
             trail = lead;
         }
         text.Added(n);
@@ -275,6 +282,7 @@ private:
     bool printable_[256];
     bool trail_[256];
     MixedByte mixed_[256];  // what single-byte text with Shift-JIS pairs does with a byte
+    uint8_t take_[256];     // for TakeMixed: 1 for a printable byte, 2 for a lead byte
     ByteSet printableSet_;
     ByteSet startSet_;
     ByteSet runSet_;
