@@ -365,17 +365,18 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
         return first;
     }
     // One to three bytes before the spaces that indent a column, at any
-    // edge: letters and digits before two, other signs (not "#", "*" or
-    // "-", which begin comments and lists) before three; not a label's
-    // colon ("q:      終了する").
-    size_t glued = 0, alnum = 0;
-    while (first == 0 && glued < 4 && code(glued) > ' ' && code(glued) < 0x7F) {
+    // edge or where the judge cut code off: letters and digits before
+    // two, other signs (not "#", "*" or "-", which begin comments and
+    // lists) before three; not a label's colon ("q:      終了する").
+    size_t glued = first, alnum = 0;
+    while (glued < first + 4 && code(glued) > ' ' && code(glued) < 0x7F) {
         alnum += small(glued) || capital(glued) || digit(glued);
         ++glued;
     }
-    if (glued >= 1 && glued <= 3 && code(glued) == ' ' && code(glued + 1) == ' ' &&
-        code(glued - 1) != ':' && (alnum == glued ||
-         (code(glued + 2) == ' ' && code(0) != '#' && code(0) != '*' && code(0) != '-')))
+    const size_t n = glued - first;
+    if (n >= 1 && n <= 3 && code(glued) == ' ' && code(glued + 1) == ' ' &&
+        code(glued - 1) != ':' && (alnum == n ||
+         (code(glued + 2) == ' ' && code(first) != '#' && code(first) != '*' && code(first) != '-')))
         return glued;
     if (first < count && code(first) < 0x80)
         if (const size_t g = GluedBeforeText(chars, count, first, first > 0 || !cleanStart))

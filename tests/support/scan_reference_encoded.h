@@ -169,9 +169,12 @@ private:
     void Room(int e)
     {
         const size_t n = d_.size();
-        size_t retryUntil = 0;
+        size_t retryUntil = 0, retryAt = 0;
         for (size_t q = 0; q < n; ++q) {
             if (!Begins(e, q))
+                continue;
+            // UTF-16BE looked into again: not in step with the run before.
+            if (e == 2 && q < retryUntil && (q - retryAt) % 2 == 0)
                 continue;
             // The head, back from q.
             size_t h = q;
@@ -230,6 +233,7 @@ private:
                     // long run).
                     const bool listed = Decide(e, run, cleanStart, clean);
                     if (!listed && e != 1 && whole && q >= retryUntil) {
+                        retryAt = q;
                         retryUntil = k;
                         break;
                     }
@@ -426,17 +430,17 @@ private:
             const bool word = w == 0 || !(cap(w - 1) || low(w - 1) || num(w - 1));
             return cap(w) && word && at(t - 1) != 'H' && (n >= 3 || (n == 2 && t < first)) ? w : first;
         }
-        // At any start, one to three bytes, not ending in a colon, before
-        // two spaces (all letters and digits) or three (not beginning with
-        // "#", "*" or "-").
-        size_t g = 0;
-        while (first == 0 && g < 4 && at(g) > ' ' && at(g) < 0x7F)
+        // At any start or cut, one to three bytes, not ending in a colon,
+        // before two spaces (all letters and digits) or three (not
+        // beginning with "#", "*" or "-").
+        size_t g = first;
+        while (g < first + 4 && at(g) > ' ' && at(g) < 0x7F)
             ++g;
         bool letters = true;
-        for (size_t k = 0; k < g; ++k)
+        for (size_t k = first; k < g; ++k)
             letters = letters && (cap(k) || low(k) || num(k));
-        if (g >= 1 && g <= 3 && at(g) == ' ' && at(g + 1) == ' ' && at(g - 1) != ':' &&
-            (letters || (at(g + 2) == ' ' && std::strchr("#*-", int(at(0))) == nullptr)))
+        if (g > first && g <= first + 3 && at(g) == ' ' && at(g + 1) == ' ' && at(g - 1) != ':' &&
+            (letters || (at(g + 2) == ' ' && std::strchr("#*-", int(at(first))) == nullptr)))
             return g;
         // From the span's first ASCII byte f: a small letter or one of
         // /`\|_$;:.,~^!? before Japanese; at a dirty start or a cut, a
