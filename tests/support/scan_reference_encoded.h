@@ -216,7 +216,9 @@ private:
                     run = head;
                 }
             }
-            bool cleanStart = h == 0 || (e == 2 ? h < 2 || Be(h - 2) < 0x20 || Be(h - 2) == 0xFEFF
+            // (UTF-16BE: FE FF before FF xx is no byte-order mark.)
+            bool cleanStart = h == 0 || (e == 2 ? h < 2 || Be(h - 2) < 0x20 ||
+                                                      (Be(h - 2) == 0xFEFF && At(h) != 0xFF)
                                                 : Clean(d_[h - 1]));
             size_t runFrom = h, k = q;
             bool whole = true;
@@ -411,6 +413,27 @@ private:
         return 0;
     }
 
+    // A lone character at [from] before ASCII that is glued there at a
+    // dirty start: a kanji of the second band or rarer, a code-like one, a
+    // symbol but "※", a full-width form, a half-width katakana; not before
+    // a colon or a mnemonic's "(_".
+    static bool Lone(int e, const std::vector<RefChar> &run, size_t from, size_t end)
+    {
+        if (end < from + 3)
+            return false;
+        const uint32_t c0 = run[from].code, c1 = run[from + 1].code, c2 = run[from + 2].code;
+        if (c0 < 0x80 || c1 >= 0x80 || c1 == ':' || (c1 == '(' && c2 == '_') || c0 == 0x203B)
+            return false;
+        using namespace lex::japanese;
+        switch (Class(e, c0)) {
+        case kKanji2: case kKanji3: case kKanji4: case kKanji5: case kCodeLike: case kSymbol:
+        case kWide: case kWideSign: case kHalfKatakana: case kOther:
+            return true;
+        default:
+            return false;
+        }
+    }
+
     // EUC-JP and ISO-2022-JP: the start of a span's first ASCII word.
     static size_t HeadStart(const std::vector<RefChar> &run, size_t end, size_t first, bool cleanStart)
     {
@@ -522,10 +545,14 @@ private:
             for (int zeros = 0; zeros < 2 && g >= 4 && d_[g - 2] == 0 && d_[g - 1] == 0; ++zeros)
                 g -= 2;
             const bool numberEdge = cleanStart && g >= 2 && d_[g - 2] != 0 && d_[g - 1] == 0;
-            const size_t glued = Glued(run, cleanStart, numberEdge);
+            size_t glued = Glued(run, cleanStart, numberEdge);
+            if (glued == 0 && !cleanStart && Lone(2, run, 0, run.size()))
+                glued = 1;
             run.erase(run.begin(), run.begin() + static_cast<ptrdiff_t>(glued));
             cleanStart = cleanStart && glued == 0;
         }
+        if (e == 0 && !cleanStart && Lone(0, run, 0, run.size()))
+            run.erase(run.begin());
         size_t japanese = 0;
         for (const RefChar &c : run)
             japanese += c.code >= 0x80;
@@ -556,6 +583,8 @@ private:
             for (size_t k = 0; e == 1 && k < first; ++k)
                 if (run[k].code >= 0x80)
                     first = k;
+            if (first > 0 && e != 1 && Lone(e, run, first, end))
+                ++first;
             if (e != 2)
                 first = HeadStart(run, end, first, cleanStart);
             if (end - first < minJapanese_)
