@@ -288,6 +288,12 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart, bool 
         return 1;
     if ((!cleanStart || numberEdge) && gluedDa(0))
         return 1;
+    // A kanji XX 00 before ASCII or katakana there: a number's high byte and
+    // zero ("一%s", "最プッシュ"); text that begins with one ("一時", "一つ",
+    // "最後") goes on in a kanji or a kana of its word.
+    if ((!cleanStart || numberEdge) && c0 >= 0x4E00 && c0 <= 0x9FFF && (c0 & 0xFF) == 0 &&
+        (next < 0x80 || katakanaWord(1)))
+        return 1;
     return 0;
 }
 
@@ -373,6 +379,25 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
         return c == '=' || c == ';' || c == ',' || c == '!' || c == '?' || c == '^' || c == '~' ||
                c == '+' || c == ')' || c == ']' || c == '}' || c == '>';
     };
+    // A number the judge cut into, or cut off whole when it is two digits
+    // or more ("1.|3より", "2106|年まで"): code's last bytes seldom make
+    // one, and text reads it whole.
+    if (first > 0 && (digit(first) || digit(first - 1))) {
+        size_t w = first;
+        while (w > 0 && first - w < 8 &&
+               (digit(w - 1) || (code(w - 1) == '.' && w >= 2 && digit(w - 2) && digit(w))))
+            --w;
+        if (w < first && (digit(first) || (w == 0 && first - w >= 2 &&
+                                            IsJapaneseCode(code(first)))))
+            return w;
+    }
+    // A capital before "#" or "++" and a space is a language's name ("C#",
+    // "C++"), not a byte of code before a comment's sign.
+    if (first > 0 && capital(first - 1) &&
+        ((code(first) == '#' && code(first + 1) == ' ') ||
+         (code(first) == '+' && code(first + 1) == '+' && code(first + 2) == ' ')) &&
+        (first == 1 || !(capital(first - 2) || small(first - 2) || digit(first - 2))))
+        return first - 1;
     if (first > 0 && IsJapaneseCode(code(first))) {
         const size_t t = code(first - 1) == ' ' ? first - 1 : first;
         size_t w = t;

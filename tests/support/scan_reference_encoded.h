@@ -196,6 +196,12 @@ private:
                 size_t g = q;
                 while (g > floor && (Ascii(d_[g - 1]) || (d_[g - 1] >= 0xA1 && d_[g - 1] <= 0xFE)))
                     --g;
+                // An odd count of pair bytes before the first ASCII one (or
+                // q): the first of them is no pair's.
+                size_t odd = 0;
+                for (size_t k = g; k < q && !Ascii(d_[k]); ++k)
+                    odd ^= 1;
+                g += odd;
                 std::vector<RefChar> head;
                 size_t j = g;
                 while (j < q) {
@@ -410,6 +416,10 @@ private:
         // and ミ.
         if ((!cleanStart || numberEdge) && Da(u, n))
             return 1;
+        // There, a kanji XX 00 before ASCII, a katakana, "ー" or "・".
+        if ((!cleanStart || numberEdge) && u >= 0x4E00 && u <= 0x9FFF && (u & 0xFF) == 0 &&
+            (n < 0x80 || (n >= 0x30A1 && n <= 0x30FC)))
+            return 1;
         return 0;
     }
 
@@ -442,6 +452,23 @@ private:
         auto low = [&](size_t k) { return at(k) >= 'a' && at(k) <= 'z'; };
         auto num = [&](size_t k) { return at(k) >= '0' && at(k) <= '9'; };
         auto shut = [&](size_t k) { return at(k) != 0 && std::strchr("=;,!?^~+)]}>", int(at(k))) != nullptr; };
+        // A number cut into, or cut off whole when of two digits or more
+        // before a Japanese character: read whole (digits, and dots
+        // between digits).
+        if (first > 0 && (num(first) || num(first - 1))) {
+            size_t w = first;
+            while (w > 0 && first - w < 8 &&
+                   (num(w - 1) || (at(w - 1) == '.' && w >= 2 && num(w - 2) && num(w))))
+                --w;
+            if (w < first && (num(first) || (w == 0 && first >= 2 && at(first) >= 0x80)))
+                return w;
+        }
+        // "C# " and "C++ ": a capital, not after a letter or digit.
+        if (first > 0 && cap(first - 1) && (first == 1 || !(cap(first - 2) || low(first - 2) || num(first - 2)))) {
+            if ((at(first) == '#' && at(first + 1) == ' ') ||
+                (at(first) == '+' && at(first + 1) == '+' && at(first + 2) == ' '))
+                return first - 1;
+        }
         if (first > 0 && at(first) >= 0x80) {
             // An acronym right before the Japanese character (or a space
             // before it): 3 or 4 capitals and digits, or 2 before the
