@@ -193,22 +193,25 @@ size_t FirstJapanese(const EncodedChar *chars, size_t count)
     return k;
 }
 
-// A lone Japanese character glued before ASCII at a dirty edge: one that
-// text seldom begins with before ASCII, machine code's last bytes read as
-// a character.  Text that begins so begins with a kana, a kanji of the
-// commonest band ("鍵%s", "値 %s"), a bracket or "※", or with a kanji
-// before a mnemonic or a colon ("色(_C)", "例: "); a rarer kanji, a symbol,
-// a full-width letter or a half-width katakana before ASCII is code's
-// ("考  l/K/N", "固\"%s\"", "①   [mod]").
-bool LoneBeforeAscii(Encoding e, const EncodedChar *chars, size_t count)
+// A lone UTF-16BE unit glued before ASCII at a dirty edge: one that text
+// seldom begins with before ASCII, machine code's last bytes read as a
+// character.  Text that begins so begins with a kana, a kanji of the
+// commoner bands ("鍵%s", "右 Alt"), an opening quotation mark or
+// bracket, "※", or a kanji before a mnemonic or a colon ("色(_C)",
+// "例: "); a rare or code-like kanji, another symbol, a full-width letter
+// or a half-width katakana before ASCII is code's ("①   [mod]",
+// "ｈ%F%P").
+bool LoneBeforeAscii(const EncodedChar *chars, size_t count)
 {
     if (count < 3 || !IsJapaneseCode(chars[0].code) || IsJapaneseCode(chars[1].code))
         return false;
-    const uint32_t next = chars[1].code;
-    if (next == ':' || (next == '(' && chars[2].code == '_') || chars[0].code == 0x203B)
+    const uint32_t u = chars[0].code, next = chars[1].code;
+    const bool opening = u == 0x2018 || u == 0x201C || u == 0xFF08 || u == 0xFF3B ||
+                         u == 0xFF5B || (u >= 0x3008 && u <= 0x301B && u % 2 == 0);
+    if (next == ':' || (next == '(' && chars[2].code == '_') || u == 0x203B || opening)
         return false;
-    const uint8_t c = ClassIn(e, chars[0].code);
-    return (c >= japanese::kKanji2 && c <= japanese::kSymbol) || c == japanese::kWide ||
+    const uint8_t c = ClassIn(Encoding::Utf16Be, u);
+    return (c >= japanese::kKanji3 && c <= japanese::kSymbol) || c == japanese::kWide ||
            c == japanese::kWideSign || c == japanese::kHalfKatakana || c == japanese::kOther;
 }
 
@@ -655,15 +658,11 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
             f -= 2;
         const bool numberEdge = cleanStart && f >= 2 && at(f - 2) != 0 && at(f - 1) == 0;
         size_t glued = GluedUnits(chars, count, cleanStart, numberEdge);
-        if (glued == 0 && !cleanStart && LoneBeforeAscii(encoding, chars, count))
+        if (glued == 0 && !cleanStart && LoneBeforeAscii(chars, count))
             glued = 1;
         chars += glued;
         count -= glued;
         cleanStart = cleanStart && glued == 0;
-    }
-    if (encoding == Encoding::EucJp && !cleanStart && LoneBeforeAscii(encoding, chars, count)) {
-        ++chars;
-        --count;
     }
     size_t japanese = 0;
     for (size_t k = 0; k < count; ++k)
@@ -699,8 +698,7 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         // is the judge's to cut.
         if (encoding == Encoding::Iso2022Jp)
             first = std::min(first, FirstJapanese(chars, count));
-        if (first > 0 && encoding != Encoding::Iso2022Jp &&
-            LoneBeforeAscii(encoding, chars + first, end - first))
+        if (first > 0 && encoding == Encoding::Utf16Be && LoneBeforeAscii(chars + first, end - first))
             ++first;
         if (encoding != Encoding::Utf16Be)
             first = AsciiHeadStart(chars, end, first, cleanStart);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -423,20 +424,25 @@ private:
         return 0;
     }
 
-    // A lone character at [from] before ASCII that is glued there at a
-    // dirty start: a kanji of the second band or rarer, a code-like one, a
-    // symbol but "※", a full-width form, a half-width katakana; not before
-    // a colon or a mnemonic's "(_".
-    static bool Lone(int e, const std::vector<RefChar> &run, size_t from, size_t end)
+    // UTF-16BE: a lone unit at [from] before ASCII that is glued there at
+    // a dirty start: a kanji of the third band or rarer, a code-like one, a
+    // symbol but "※" and opening quotation marks, a full-width form but
+    // opening brackets, a half-width katakana; not before a colon or a
+    // mnemonic's "(_".
+    static bool Lone(const std::vector<RefChar> &run, size_t from, size_t end)
     {
         if (end < from + 3)
             return false;
         const uint32_t c0 = run[from].code, c1 = run[from + 1].code, c2 = run[from + 2].code;
         if (c0 < 0x80 || c1 >= 0x80 || c1 == ':' || (c1 == '(' && c2 == '_') || c0 == 0x203B)
             return false;
+        static const uint32_t kOpening[] = {0x2018, 0x201C, 0x3008, 0x300A, 0x300C, 0x300E, 0x3010,
+                                            0x3012, 0x3014, 0x3016, 0x3018, 0x301A, 0xFF08, 0xFF3B, 0xFF5B};
+        if (std::find(std::begin(kOpening), std::end(kOpening), c0) != std::end(kOpening))
+            return false;
         using namespace lex::japanese;
-        switch (Class(e, c0)) {
-        case kKanji2: case kKanji3: case kKanji4: case kKanji5: case kCodeLike: case kSymbol:
+        switch (Class(2, c0)) {
+        case kKanji3: case kKanji4: case kKanji5: case kCodeLike: case kSymbol:
         case kWide: case kWideSign: case kHalfKatakana: case kOther:
             return true;
         default:
@@ -573,13 +579,11 @@ private:
                 g -= 2;
             const bool numberEdge = cleanStart && g >= 2 && d_[g - 2] != 0 && d_[g - 1] == 0;
             size_t glued = Glued(run, cleanStart, numberEdge);
-            if (glued == 0 && !cleanStart && Lone(2, run, 0, run.size()))
+            if (glued == 0 && !cleanStart && Lone(run, 0, run.size()))
                 glued = 1;
             run.erase(run.begin(), run.begin() + static_cast<ptrdiff_t>(glued));
             cleanStart = cleanStart && glued == 0;
         }
-        if (e == 0 && !cleanStart && Lone(0, run, 0, run.size()))
-            run.erase(run.begin());
         size_t japanese = 0;
         for (const RefChar &c : run)
             japanese += c.code >= 0x80;
@@ -610,7 +614,7 @@ private:
             for (size_t k = 0; e == 1 && k < first; ++k)
                 if (run[k].code >= 0x80)
                     first = k;
-            if (first > 0 && e != 1 && Lone(e, run, first, end))
+            if (first > 0 && e == 2 && Lone(run, first, end))
                 ++first;
             if (e != 2)
                 first = HeadStart(run, end, first, cleanStart);
