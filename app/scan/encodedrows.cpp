@@ -193,6 +193,28 @@ size_t FirstJapanese(const EncodedChar *chars, size_t count)
     return k;
 }
 
+// A lone UTF-16BE unit glued before ASCII at a dirty edge: one that text
+// seldom begins with before ASCII, machine code's last bytes read as a
+// character.  Text that begins so begins with a kana, a kanji of the
+// commoner bands ("鍵%s", "右 Alt"), an opening quotation mark or
+// bracket, "※", or a kanji before a mnemonic or a colon ("色(_C)",
+// "例: "); a rare or code-like kanji, another symbol, a full-width letter
+// or a half-width katakana before ASCII is code's ("①   [mod]",
+// "ｈ%F%P").
+bool LoneBeforeAscii(const EncodedChar *chars, size_t count)
+{
+    if (count < 3 || !IsJapaneseCode(chars[0].code) || IsJapaneseCode(chars[1].code))
+        return false;
+    const uint32_t u = chars[0].code, next = chars[1].code;
+    const bool opening = u == 0x2018 || u == 0x201C || u == 0xFF08 || u == 0xFF3B ||
+                         u == 0xFF5B || (u >= 0x3008 && u <= 0x301B && u % 2 == 0);
+    if (next == ':' || (next == '(' && chars[2].code == '_') || u == 0x203B || opening)
+        return false;
+    const uint8_t c = ClassIn(Encoding::Utf16Be, u);
+    return (c >= japanese::kKanji3 && c <= japanese::kSymbol) || c == japanese::kWide ||
+           c == japanese::kWideSign || c == japanese::kHalfKatakana || c == japanese::kOther;
+}
+
 // UTF-16BE text glued to the last bytes of machine code: how many units
 // that begin the run are those bytes, not text.  A lone katakana, first
 // or after a unit that is no kana, before anything but katakana; one or
@@ -268,6 +290,12 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart, bool 
          c0 == 0xFF3F || (c0 >= 0xFF61 && c0 <= 0xFF9F) || c0 == 0x3001 || c0 == 0x3002))
         return 1;
     if ((!cleanStart || numberEdge) && gluedDa(0))
+        return 1;
+    // A kanji XX 00 before ASCII or katakana there: a number's high byte and
+    // zero ("一%s", "最プッシュ"); text that begins with one ("一時", "一つ",
+    // "最後") goes on in a kanji or a kana of its word.
+    if ((!cleanStart || numberEdge) && c0 >= 0x4E00 && c0 <= 0x9FFF && (c0 & 0xFF) == 0 &&
+        (next < 0x80 || katakanaWord(1)))
         return 1;
     return 0;
 }
@@ -354,6 +382,25 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
         return c == '=' || c == ';' || c == ',' || c == '!' || c == '?' || c == '^' || c == '~' ||
                c == '+' || c == ')' || c == ']' || c == '}' || c == '>';
     };
+    // A number the judge cut into, or cut off whole when it is two digits
+    // or more ("1.|3より", "2106|年まで"): code's last bytes seldom make
+    // one, and text reads it whole.
+    if (first > 0 && (digit(first) || digit(first - 1))) {
+        size_t w = first;
+        while (w > 0 && first - w < 8 &&
+               (digit(w - 1) || (code(w - 1) == '.' && w >= 2 && digit(w - 2) && digit(w))))
+            --w;
+        if (w < first && (digit(first) || (w == 0 && first - w >= 2 &&
+                                            IsJapaneseCode(code(first)))))
+            return w;
+    }
+    // A capital before "#" or "++" and a space is a language's name ("C#",
+    // "C++"), not a byte of code before a comment's sign.
+    if (first > 0 && capital(first - 1) &&
+        ((code(first) == '#' && code(first + 1) == ' ') ||
+         (code(first) == '+' && code(first + 1) == '+' && code(first + 2) == ' ')) &&
+        (first == 1 || !(capital(first - 2) || small(first - 2) || digit(first - 2))))
+        return first - 1;
     if (first > 0 && IsJapaneseCode(code(first))) {
         const size_t t = code(first - 1) == ' ' ? first - 1 : first;
         size_t w = t;
@@ -365,17 +412,18 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
         return first;
     }
     // One to three bytes before the spaces that indent a column, at any
-    // edge: letters and digits before two, other signs (not "#", "*" or
-    // "-", which begin comments and lists) before three; not a label's
-    // colon ("q:      終了する").
-    size_t glued = 0, alnum = 0;
-    while (first == 0 && glued < 4 && code(glued) > ' ' && code(glued) < 0x7F) {
+    // edge or where the judge cut code off: letters and digits before
+    // two, other signs (not "#", "*" or "-", which begin comments and
+    // lists) before three; not a label's colon ("q:      終了する").
+    size_t glued = first, alnum = 0;
+    while (glued < first + 4 && code(glued) > ' ' && code(glued) < 0x7F) {
         alnum += small(glued) || capital(glued) || digit(glued);
         ++glued;
     }
-    if (glued >= 1 && glued <= 3 && code(glued) == ' ' && code(glued + 1) == ' ' &&
-        code(glued - 1) != ':' && (alnum == glued ||
-         (code(glued + 2) == ' ' && code(0) != '#' && code(0) != '*' && code(0) != '-')))
+    const size_t n = glued - first;
+    if (n >= 1 && n <= 3 && code(glued) == ' ' && code(glued + 1) == ' ' &&
+        code(glued - 1) != ':' && (alnum == n ||
+         (code(glued + 2) == ' ' && code(first) != '#' && code(first) != '*' && code(first) != '-')))
         return glued;
     if (first < count && code(first) < 0x80)
         if (const size_t g = GluedBeforeText(chars, count, first, first > 0 || !cleanStart))
@@ -609,7 +657,9 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         for (int zeros = 0; zeros < 2 && f >= 4 && at(f - 2) == 0 && at(f - 1) == 0; ++zeros)
             f -= 2;
         const bool numberEdge = cleanStart && f >= 2 && at(f - 2) != 0 && at(f - 1) == 0;
-        const size_t glued = GluedUnits(chars, count, cleanStart, numberEdge);
+        size_t glued = GluedUnits(chars, count, cleanStart, numberEdge);
+        if (glued == 0 && !cleanStart && LoneBeforeAscii(chars, count))
+            glued = 1;
         chars += glued;
         count -= glued;
         cleanStart = cleanStart && glued == 0;
@@ -648,6 +698,8 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         // is the judge's to cut.
         if (encoding == Encoding::Iso2022Jp)
             first = std::min(first, FirstJapanese(chars, count));
+        if (first > 0 && encoding == Encoding::Utf16Be && LoneBeforeAscii(chars + first, end - first))
+            ++first;
         if (encoding != Encoding::Utf16Be)
             first = AsciiHeadStart(chars, end, first, cleanStart);
         if (end - first < minJapanese_)

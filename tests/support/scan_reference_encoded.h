@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -169,9 +170,12 @@ private:
     void Room(int e)
     {
         const size_t n = d_.size();
-        size_t retryUntil = 0;
+        size_t retryUntil = 0, retryAt = 0;
         for (size_t q = 0; q < n; ++q) {
             if (!Begins(e, q))
+                continue;
+            // UTF-16BE looked into again: not in step with the run before.
+            if (e == 2 && q < retryUntil && (q - retryAt) % 2 == 0)
                 continue;
             // The head, back from q.
             size_t h = q;
@@ -193,6 +197,12 @@ private:
                 size_t g = q;
                 while (g > floor && (Ascii(d_[g - 1]) || (d_[g - 1] >= 0xA1 && d_[g - 1] <= 0xFE)))
                     --g;
+                // An odd count of pair bytes before the first ASCII one (or
+                // q): the first of them is no pair's.
+                size_t odd = 0;
+                for (size_t k = g; k < q && !Ascii(d_[k]); ++k)
+                    odd ^= 1;
+                g += odd;
                 std::vector<RefChar> head;
                 size_t j = g;
                 while (j < q) {
@@ -213,7 +223,9 @@ private:
                     run = head;
                 }
             }
-            bool cleanStart = h == 0 || (e == 2 ? h < 2 || Be(h - 2) < 0x20 || Be(h - 2) == 0xFEFF
+            // (UTF-16BE: FE FF before FF xx is no byte-order mark.)
+            bool cleanStart = h == 0 || (e == 2 ? h < 2 || Be(h - 2) < 0x20 ||
+                                                      (Be(h - 2) == 0xFEFF && At(h) != 0xFF)
                                                 : Clean(d_[h - 1]));
             size_t runFrom = h, k = q;
             bool whole = true;
@@ -230,6 +242,7 @@ private:
                     // long run).
                     const bool listed = Decide(e, run, cleanStart, clean);
                     if (!listed && e != 1 && whole && q >= retryUntil) {
+                        retryAt = q;
                         retryUntil = k;
                         break;
                     }
@@ -404,7 +417,37 @@ private:
         // and ミ.
         if ((!cleanStart || numberEdge) && Da(u, n))
             return 1;
+        // There, a kanji XX 00 before ASCII, a katakana, "ー" or "・".
+        if ((!cleanStart || numberEdge) && u >= 0x4E00 && u <= 0x9FFF && (u & 0xFF) == 0 &&
+            (n < 0x80 || (n >= 0x30A1 && n <= 0x30FC)))
+            return 1;
         return 0;
+    }
+
+    // UTF-16BE: a lone unit at [from] before ASCII that is glued there at
+    // a dirty start: a kanji of the third band or rarer, a code-like one, a
+    // symbol but "※" and opening quotation marks, a full-width form but
+    // opening brackets, a half-width katakana; not before a colon or a
+    // mnemonic's "(_".
+    static bool Lone(const std::vector<RefChar> &run, size_t from, size_t end)
+    {
+        if (end < from + 3)
+            return false;
+        const uint32_t c0 = run[from].code, c1 = run[from + 1].code, c2 = run[from + 2].code;
+        if (c0 < 0x80 || c1 >= 0x80 || c1 == ':' || (c1 == '(' && c2 == '_') || c0 == 0x203B)
+            return false;
+        static const uint32_t kOpening[] = {0x2018, 0x201C, 0x3008, 0x300A, 0x300C, 0x300E, 0x3010,
+                                            0x3012, 0x3014, 0x3016, 0x3018, 0x301A, 0xFF08, 0xFF3B, 0xFF5B};
+        if (std::find(std::begin(kOpening), std::end(kOpening), c0) != std::end(kOpening))
+            return false;
+        using namespace lex::japanese;
+        switch (Class(2, c0)) {
+        case kKanji3: case kKanji4: case kKanji5: case kCodeLike: case kSymbol:
+        case kWide: case kWideSign: case kHalfKatakana: case kOther:
+            return true;
+        default:
+            return false;
+        }
     }
 
     // EUC-JP and ISO-2022-JP: the start of a span's first ASCII word.
@@ -415,6 +458,23 @@ private:
         auto low = [&](size_t k) { return at(k) >= 'a' && at(k) <= 'z'; };
         auto num = [&](size_t k) { return at(k) >= '0' && at(k) <= '9'; };
         auto shut = [&](size_t k) { return at(k) != 0 && std::strchr("=;,!?^~+)]}>", int(at(k))) != nullptr; };
+        // A number cut into, or cut off whole when of two digits or more
+        // before a Japanese character: read whole (digits, and dots
+        // between digits).
+        if (first > 0 && (num(first) || num(first - 1))) {
+            size_t w = first;
+            while (w > 0 && first - w < 8 &&
+                   (num(w - 1) || (at(w - 1) == '.' && w >= 2 && num(w - 2) && num(w))))
+                --w;
+            if (w < first && (num(first) || (w == 0 && first >= 2 && at(first) >= 0x80)))
+                return w;
+        }
+        // "C# " and "C++ ": a capital, not after a letter or digit.
+        if (first > 0 && cap(first - 1) && (first == 1 || !(cap(first - 2) || low(first - 2) || num(first - 2)))) {
+            if ((at(first) == '#' && at(first + 1) == ' ') ||
+                (at(first) == '+' && at(first + 1) == '+' && at(first + 2) == ' '))
+                return first - 1;
+        }
         if (first > 0 && at(first) >= 0x80) {
             // An acronym right before the Japanese character (or a space
             // before it): 3 or 4 capitals and digits, or 2 before the
@@ -426,17 +486,17 @@ private:
             const bool word = w == 0 || !(cap(w - 1) || low(w - 1) || num(w - 1));
             return cap(w) && word && at(t - 1) != 'H' && (n >= 3 || (n == 2 && t < first)) ? w : first;
         }
-        // At any start, one to three bytes, not ending in a colon, before
-        // two spaces (all letters and digits) or three (not beginning with
-        // "#", "*" or "-").
-        size_t g = 0;
-        while (first == 0 && g < 4 && at(g) > ' ' && at(g) < 0x7F)
+        // At any start or cut, one to three bytes, not ending in a colon,
+        // before two spaces (all letters and digits) or three (not
+        // beginning with "#", "*" or "-").
+        size_t g = first;
+        while (g < first + 4 && at(g) > ' ' && at(g) < 0x7F)
             ++g;
         bool letters = true;
-        for (size_t k = 0; k < g; ++k)
+        for (size_t k = first; k < g; ++k)
             letters = letters && (cap(k) || low(k) || num(k));
-        if (g >= 1 && g <= 3 && at(g) == ' ' && at(g + 1) == ' ' && at(g - 1) != ':' &&
-            (letters || (at(g + 2) == ' ' && std::strchr("#*-", int(at(0))) == nullptr)))
+        if (g > first && g <= first + 3 && at(g) == ' ' && at(g + 1) == ' ' && at(g - 1) != ':' &&
+            (letters || (at(g + 2) == ' ' && std::strchr("#*-", int(at(first))) == nullptr)))
             return g;
         // From the span's first ASCII byte f: a small letter or one of
         // /`\|_$;:.,~^!? before Japanese; at a dirty start or a cut, a
@@ -518,7 +578,9 @@ private:
             for (int zeros = 0; zeros < 2 && g >= 4 && d_[g - 2] == 0 && d_[g - 1] == 0; ++zeros)
                 g -= 2;
             const bool numberEdge = cleanStart && g >= 2 && d_[g - 2] != 0 && d_[g - 1] == 0;
-            const size_t glued = Glued(run, cleanStart, numberEdge);
+            size_t glued = Glued(run, cleanStart, numberEdge);
+            if (glued == 0 && !cleanStart && Lone(run, 0, run.size()))
+                glued = 1;
             run.erase(run.begin(), run.begin() + static_cast<ptrdiff_t>(glued));
             cleanStart = cleanStart && glued == 0;
         }
@@ -552,6 +614,8 @@ private:
             for (size_t k = 0; e == 1 && k < first; ++k)
                 if (run[k].code >= 0x80)
                     first = k;
+            if (first > 0 && e == 2 && Lone(run, first, end))
+                ++first;
             if (e != 2)
                 first = HeadStart(run, end, first, cleanStart);
             if (end - first < minJapanese_)

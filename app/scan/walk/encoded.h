@@ -45,6 +45,15 @@ public:
                     i = limit;
                     break;
                 }
+                if constexpr (Text::kEncoding == Encoding::Utf16Be) {
+                    // Looked into again one byte on: a position in step
+                    // with the units of the run not listed reads those
+                    // units again, to the same verdict.
+                    if (base + q < retryUntil_ && ((base + q - retryAt_) & 1) == 0) {
+                        i = q + 1;
+                        continue;
+                    }
+                }
                 if (!Text::kFoundBegins && !text_.Begins(v, q, state_)) {
                     i = q + 1;
                     continue;
@@ -58,6 +67,7 @@ public:
                     if (h == q && q + 4 < limit && rows_.MinChars() > 2 && text_.PairAlone(v, q)) {
                         i = q + 5;
                         if (base + q >= retryUntil_) {
+                            retryAt_ = base + q;
                             retryUntil_ = base + q + 4;
                             i = q + 1;
                         }
@@ -133,6 +143,7 @@ private:
     {
         const uint64_t at = runAt_;
         if (!Close(v, cleanEnd) && kRetry && at != UINT64_MAX && at >= retryUntil_) {
+            retryAt_ = at;
             retryUntil_ = v.base + i;
             *next = static_cast<size_t>(at - v.base) + 1;
         }
@@ -164,8 +175,10 @@ private:
     uint64_t pos_ = 0;      // the next position to examine
     uint64_t runFrom_ = 0;  // where the open run begins
     // Where its text began after its head (UINT64_MAX for a piece of a
-    // long run), and the end of the last run looked into again (kRetry).
+    // long run), and where the last run looked into again (kRetry) began
+    // and ended.
     uint64_t runAt_ = UINT64_MAX;
+    uint64_t retryAt_ = 0;
     uint64_t retryUntil_ = 0;
     bool open_ = false;
     bool cleanStart_ = false;

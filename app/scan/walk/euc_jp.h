@@ -89,6 +89,13 @@ public:
         size_t h = q;
         while (h > floor && (Ascii(v.d[h - 1]) || (v.d[h - 1] >= 0xA1 && v.d[h - 1] <= 0xFE)))
             --h;
+        // Pairs stand whole between ASCII bytes: an odd number of pair
+        // bytes first begins with one of machine code's, glued before
+        // them ("B3 B3 C6" before " FILE" is a byte and "各").
+        size_t pairBytes = 0;
+        while (h + pairBytes < q && !Ascii(v.d[h + pairBytes]))
+            ++pairBytes;
+        h += pairBytes & 1;
         State st;
         EncodedChar c;
         size_t j = h, next = h + 1;

@@ -121,8 +121,10 @@ public:
     {
         if (v.base + h < 2)
             return true;
+        // (FE FF before a unit FF xx is a negative number's bytes, as
+        // "E9 93 FE FF FF" of a jump back, not a byte-order mark.)
         const uint16_t unit = v.UnitBe(h - 2);
-        return unit < 0x20 || unit == 0xFEFF;
+        return unit < 0x20 || (unit == 0xFEFF && v.At(h) != 0xFF);
     }
     bool CleanAt(const RoomView &v, size_t i) const
     {
