@@ -530,7 +530,7 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
     };
     const auto apart = [](uint32_t u) { return u == 0 || u == ' ' || u == '-' || u == '/'; };
     size_t japanese = 0;
-    bool setApart = false, glued = false;
+    bool setApart = false, glued = false, spacedAlone = false;
     for (size_t k = 0; k < count;) {
         const uint32_t u = chars[k].code;
         if (k > 0 && chars[k].at > chars[k - 1].at + chars[k - 1].size)
@@ -567,10 +567,13 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
         if (!suffix && !prefix && !enclosed && !spaced)
             return 0;
         setApart = setApart || (spaced && !suffix && !prefix && !enclosed);
+        // A word of one kanji between spaces, as a column's heading sets
+        // it (" 昔  "), stands alone too.
+        spacedAlone = spacedAlone || (e == k + 1 && before == ' ' && after == ' ');
         glued = glued || suffix || prefix;
         k = e;
     }
-    if (japanese == 0 || (setApart && japanese < 2))
+    if (japanese == 0 || (setApart && japanese < 2 && !spacedAlone))
         return 0;
     return glued ? 2 : 1;
 }
