@@ -252,11 +252,12 @@ bool WordHead(const RowChar *chars, size_t h, size_t j)
     }
     // All capitals, all small letters, or one capital and small letters;
     // glued to the Japanese character, an acronym of three capitals at
-    // least: shorter runs and small letters glued so are mostly the end of
-    // a symbol's name ("CLSID_" as "CL", "int").
+    // least or a word of four small letters at least ("nullポインタ"):
+    // shorter runs glued so are mostly the end of a symbol's name
+    // ("CLSID_" as "CL", "int", "met").
     const bool cased = smalls == 0 || capitals == 0 || (capitals == 1 && capital(code(h)));
     if (end == j)
-        return smalls == 0 && capitals >= 3;
+        return (smalls == 0 && capitals >= 3) || (capitals == 0 && smalls >= 4);
     return capitals + smalls >= 2 && cased;
 }
 
