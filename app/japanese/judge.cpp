@@ -496,7 +496,8 @@ bool TermSuffix(uint32_t u, bool afterFormat)
 //   - between "*", quotes or brackets that close right after it; or
 //   - set apart by spaces, "-" or "/" (or the string's edges, or the
 //     signs of a quote or bracket that closes on the other side of the
-//     words: "(*行 列*)") in a string of two Japanese characters or more.
+//     words: "(*行 列*)") in a string of two Japanese characters or more,
+//     or of one kanji with a space beside it in four characters or more.
 // Returns 0 when it does not read so, 2 when a stretch is glued to a name
 // or a format (the first two ways), 1 otherwise.
 int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
@@ -568,13 +569,15 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
         if (!suffix && !prefix && !enclosed && !spaced)
             return 0;
         setApart = setApart || (spaced && !suffix && !prefix && !enclosed);
-        // A word of one kanji between spaces, as a column's heading sets
-        // it (" 昔  "), stands alone too.
-        spacedAlone = spacedAlone || (e == k + 1 && before == ' ' && after == ' ');
+        // A word of one kanji with a space beside it, as a column's
+        // heading or a count's unit sets it (" 昔  ", "(1 行)"), stands
+        // alone too in a string of four characters or more (code's pair
+        // and a byte or two between zeros: "V 化").
+        spacedAlone = spacedAlone || (e == k + 1 && (before == ' ' || after == ' '));
         glued = glued || suffix || prefix;
         k = e;
     }
-    if (japanese == 0 || (setApart && japanese < 2 && !spacedAlone))
+    if (japanese == 0 || (setApart && japanese < 2 && !(spacedAlone && count >= 4)))
         return 0;
     return glued ? 2 : 1;
 }
