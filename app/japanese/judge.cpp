@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "japanese/model.h"
+#include "scan/cp932.h"
 
 namespace lex {
 namespace japanese {
@@ -628,6 +629,49 @@ bool GluedFirstChar(const RowChar *chars, size_t end, int form)
     return rare(a) && (chars[1].code < 0x80 || (IsJapaneseClass(b) && !rare(b)));
 }
 
+// Whether the Shift-JIS pair of character u is x86 code's move, load or
+// address opcode (89, 8B, 8D) and its ModRM byte.
+bool X86MovePair(uint32_t u)
+{
+    const uint32_t lead = Cp932Form(u) >> 8;
+    return lead == 0x89 || lead == 0x8B || lead == 0x8D;
+}
+
+// Where the text of a Shift-JIS row after a zero begins when x86-64 code's
+// instruction bytes stand there: at most two pushes' or other letters'
+// bytes and a REX prefix ('@' to 'O', 0x40-0x4F), a move's opcode and its
+// ModRM byte read as a pair ("H会" of 48 89 EF, "ATI廻" of 41 54 49 89 F4),
+// or x86's padding 90 90 ("瑞"), and after them at most two pairs of a
+// call's or jump's opcode and its displacement's first byte (E8, E9:
+// "H会鎬アルジェ").  Text after a zero seldom begins with a capital glued
+// to such a kanji.  0 where the row does not begin so, or nothing
+// Japanese follows.
+uint32_t X86InstructionAfterZero(const RowChar *chars, size_t end, int form)
+{
+    const auto push = [&](size_t q) { return chars[q].code >= 'P' && chars[q].code <= 'W'; };
+    size_t k = 0;
+    while (k < end && k < 3 && chars[k].code >= 0x21 && chars[k].code < 0x7F)
+        ++k;
+    if (k >= end || chars[k].size != 2)
+        return 0;
+    // (A capital after other capitals is an acronym's: "CRL項目", "RPC構造".)
+    const bool pushes = k <= 1 || (k == 2 && push(0)) || (k == 3 && chars[0].code == 'A' && push(1));
+    const bool rex = k > 0 && pushes && chars[k - 1].code >= 0x40 && chars[k - 1].code <= 0x4F;
+    if (!(rex && X86MovePair(chars[k].code)) && !(k == 0 && Cp932Form(chars[k].code) == 0x9090))
+        return 0;
+    size_t q = k + 1;
+    while (q < end && q < k + 3 && chars[q].size == 2) {
+        const uint32_t lead = Cp932Form(chars[q].code) >> 8;
+        if (lead != 0xE8 && lead != 0xE9)
+            break;
+        ++q;
+    }
+    for (size_t t = q; t < end; ++t)
+        if (IsJapaneseClass(ClassAt(chars[t], form)))
+            return static_cast<uint32_t>(q);
+    return 0;
+}
+
 // Where a Shift-JIS span after a zero begins when code's bytes there,
 // at most two letters or digits and a pair of a kanji the text seldom or
 // never uses, stand glued to a word of kana or common kanji ("瑞データ" of 90 90
@@ -635,6 +679,9 @@ bool GluedFirstChar(const RowChar *chars, size_t end, int form)
 // them.  0 where the row does not begin so.
 uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
 {
+    const uint32_t instruction = X86InstructionAfterZero(chars, end, form);
+    if (instruction > 0)
+        return instruction;
     size_t k = 0;
     while (k < end && k < 2 && IsWordChar(chars[k].code))
         ++k;
