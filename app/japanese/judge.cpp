@@ -387,6 +387,19 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
     // one).
     if (WordHead(chars, h, j))
         return static_cast<uint32_t>(h);
+    // So is a name or an acronym and one space before a format, a quote or
+    // a bracket that begins what the text says of it ("OID %s の",
+    // "RSA (%d ビット)"): code's last bytes seldom hold a space.
+    {
+        size_t w = h;
+        while (w < j && (IsWordChar(at(w)) || at(w) == '/' || at(w) == '-' || at(w) == '.'))
+            ++w;
+        const uint32_t sign = at(w + 1);
+        if (w + 1 < j && at(w) == ' ' &&
+            (sign == '%' || sign == '(' || sign == '"' || sign == '\'' || sign == '`' || sign == '[') &&
+            begins(w + 1) && WordHead(chars, h, w + 1))
+            return static_cast<uint32_t>(h);
+    }
     if (h == 0 && GluedByteBeforeWord(chars, j))
         return 1;
     // A letter and "$" at a dirty edge before a word are x86's register
