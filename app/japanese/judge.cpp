@@ -112,7 +112,8 @@ bool SeldomSign(const RowChar *chars, size_t k, size_t count)
     case '<':
         return !later('>');
     case '>':
-        return !earlier('<');
+        // (Nor an arrow's head: "%s -> %s", "%s => %s".)
+        return !earlier('<') && !(k > 0 && (chars[k - 1].code == '-' || chars[k - 1].code == '='));
     case '{':
         return !later('}');
     case '}':
@@ -502,11 +503,12 @@ bool TermSuffix(uint32_t u, bool afterFormat)
 // beyond ASCII is one or two kanji of the three commonest bands, and each
 // stretch stands
 //   - right after a name (two capitals or more, three small letters or
-//     more, or a capital and small letters) or a format, begun with a
-//     kanji of TermSuffix for it, and before the string's end, a space, a sign
-//     that ends a word or a format;
-//   - before a name of capitals, begun with a kanji of LoanwordPrefix,
-//     at the start, after a space, "(", "=" or "/";
+//     more, or a capital and small letters, and a digit or two after
+//     them) or a format, begun with a kanji of TermSuffix for it, and
+//     before the string's end, a space, a sign that ends a word or a
+//     format;
+//   - before a name of capitals or a format, begun with a kanji of
+//     LoanwordPrefix, at the start, after a space, "(", "=" or "/";
 //   - between "*", quotes or brackets that close right after it; or
 //   - set apart by spaces, "-" or "/" (or the string's edges, or the
 //     signs of a quote or bracket that closes on the other side of the
@@ -527,14 +529,20 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
         if (k > 1 && (at(k - 1) == '\'' || at(k - 1) == '"' || at(k - 1) == '>' || at(k - 1) == ')' ||
                       at(k - 1) == ']'))
             --k;
-        size_t h = k, capitals = 0, smalls = 0;
+        // (A name may end in a digit or two: "int4型", "float8型".)
+        size_t digits = k;
+        while (digits > 0 && k - digits < 2 && at(digits - 1) >= '0' && at(digits - 1) <= '9')
+            --digits;
+        size_t h = digits, capitals = 0, smalls = 0;
         while (h > 0 && (capital(at(h - 1)) || small(at(h - 1)))) {
             --h;
             capitals += capital(at(h));
             smalls += small(at(h));
         }
+        if (h == digits && digits < k)
+            return 0;
         if (h < k && h > 0 && at(h - 1) == '%')
-            return 2;
+            return digits == k ? 2 : 0;
         if (h > 0 && (IsWordChar(at(h - 1)) || at(h - 1) >= 0x80))
             return 0;
         return (smalls == 0 && capitals >= 2) || (capitals == 0 && smalls >= 3) ||
@@ -542,7 +550,8 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
     };
     const auto closes = [](uint32_t open, uint32_t u) {
         return (open == '*' && u == '*') || (open == '"' && u == '"') || (open == '\'' && u == '\'') ||
-               (open == '(' && u == ')') || (open == '[' && u == ']');
+               (open == '(' && u == ')') || (open == '[' && u == ']') || (open == '<' && u == '>') ||
+               (open == '{' && u == '}');
     };
     const auto apart = [](uint32_t u) { return u == 0 || u == ' ' || u == '-' || u == '/'; };
     size_t japanese = 0;
@@ -570,7 +579,10 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
                             (after == 0 || after == ' ' || after == ')' || after == ']' || after == ':' ||
                              after == ',' || after == '.' || after == '/' || after == '-' || after == '%' ||
                              after == '=' || after == '"' || after == '\'');
-        const bool prefix = LoanwordPrefix(u) && capital(after) && capital(at(e + 1)) &&
+        // (Or before a format: "全%d件", "約%d%%".)
+        const bool prefix = LoanwordPrefix(u) &&
+                            ((capital(after) && capital(at(e + 1))) ||
+                             (after == '%' && (capital(at(e + 1)) || small(at(e + 1))))) &&
                             (before == 0 || before == ' ' || before == '(' || before == '=' || before == '/');
         const bool enclosed = k > 0 && closes(before, after);
         // (Words set apart inside quotes or brackets too: "(*行 列*)".)
@@ -619,6 +631,22 @@ bool TermsAfterCode(const RowChar *chars, size_t count, int form)
     // The string is read once for both ways.
     const int terms = ShiftJisTermsInText(chars, count, form);
     return (name && terms == 2) || (first && terms > 0);
+}
+
+// Where a Shift-JIS row at a dirty start and a clean end reads as
+// TermsAfterCode's text: from its first character (0), or from its second
+// (1) when the first is a pair that text does not begin with before a
+// name, a symbol or a kanji it seldom or never uses (code's last byte and
+// the byte after it: "∈PL/pgSQL関数%s"); `count` when it does not.
+size_t TermsAfterCodeStart(const RowChar *chars, size_t count, int form)
+{
+    if (TermsAfterCode(chars, count, form))
+        return 0;
+    if (count < 3 || chars[0].size != 2 || !IsWordChar(chars[1].code))
+        return count;
+    const uint8_t c = ClassAt(chars[0], form);
+    const bool glued = c == kSymbol || c == kOther || c == kKanji4 || c == kKanji5 || c == kCodeLike;
+    return glued && TermsAfterCode(chars + 1, count - 1, form) ? 1 : count;
 }
 
 // Whether the first character of a span at a dirty edge is machine
@@ -960,7 +988,7 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
     const int64_t eased = static_cast<int64_t>(bound.Margin(edges.cleanEnd)) + ease;
     if (eased < 0 && !(form == JudgeForm::ShiftJis && !edges.cleanStart && edges.cleanEnd &&
                        (MnemonicWordStart(chars, count, static_cast<int>(form)) < count ||
-                        TermsAfterCode(chars, count, static_cast<int>(form)))))
+                        TermsAfterCodeStart(chars, count, static_cast<int>(form)) < count)))
         return Verdict{false, 0, 0, static_cast<int32_t>(std::max<int64_t>(eased, INT32_MIN))};
     return JudgeRowWhole(chars, count, form, edges, ease);
 }
@@ -984,6 +1012,22 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     Verdict none{false, 0, 0, 0};
     if (count == 0)
         return none;
+    // After x86-64 code's instruction bytes right after a zero, the text
+    // stands as it does right after code: it is judged so first.  (Where
+    // it does not read as text so, the pairs may have cut its first
+    // character, "H | 8D 83 | K" of "ガ": the row is judged whole, and its
+    // head cut there lets the text be read again in step.)
+    if (edges.cleanStart && form == JudgeForm::ShiftJis) {
+        const uint32_t code = X86InstructionAfterZero(chars, count, static_cast<int>(form));
+        if (code > 0) {
+            Verdict v = JudgeRowWhole(chars + code, count - code, form, RowEdges{false, edges.cleanEnd}, ease);
+            if (v.japanese) {
+                v.first += code;
+                v.end += code;
+                return v;
+            }
+        }
+    }
     const auto &score = kPairScore[static_cast<int>(form)];
     const Bar bar = kBars[static_cast<int>(form)];
     const uint8_t startEdge = edges.cleanStart ? kCleanEdge : kDirtyEdge;
@@ -1141,9 +1185,12 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     }
     // So is a row of names and kanji words from its first character on,
     // where the pairs would keep a kanji word alone or nothing.
-    if (form == JudgeForm::ShiftJis && !edges.cleanStart && edges.cleanEnd &&
-        (margin < 0 || first != 0) && TermsAfterCode(chars, count, static_cast<int>(form)))
-        return Verdict{true, 0, static_cast<uint32_t>(count), clamp(margin < 0 ? 0 : margin)};
+    if (form == JudgeForm::ShiftJis && !edges.cleanStart && edges.cleanEnd && (margin < 0 || first != 0)) {
+        const size_t terms = TermsAfterCodeStart(chars, count, static_cast<int>(form));
+        if (terms < count)
+            return Verdict{true, static_cast<uint32_t>(terms), static_cast<uint32_t>(count),
+                           clamp(margin < 0 ? 0 : margin)};
+    }
     if (margin < 0)
         return Verdict{false, 0, 0, clamp(margin)};
     if (form == JudgeForm::Utf16Le && (Utf16Table(chars, count, first, end, edges.cleanEnd) ||
