@@ -5,7 +5,6 @@
 #include <climits>
 
 #include "japanese/model.h"
-#include "scan/cp932.h"
 
 namespace lex {
 namespace japanese {
@@ -670,11 +669,11 @@ bool GluedFirstChar(const RowChar *chars, size_t end, int form)
     return rare(a) && (chars[1].code < 0x80 || (IsJapaneseClass(b) && !rare(b)));
 }
 
-// Whether the Shift-JIS pair of character u is x86 code's move, load or
-// address opcode (89, 8B, 8D) and its ModRM byte.
-bool X86MovePair(uint32_t u)
+// Whether a Shift-JIS pair is x86 code's move, load or address opcode
+// (89, 8B, 8D) and its ModRM byte.
+bool X86MovePair(const RowChar &c)
 {
-    const uint32_t lead = Cp932Form(u) >> 8;
+    const uint32_t lead = c.pair >> 8u;
     return lead == 0x89 || lead == 0x8B || lead == 0x8D;
 }
 
@@ -698,11 +697,11 @@ uint32_t X86InstructionAfterZero(const RowChar *chars, size_t end, int form)
     // (A capital after other capitals is an acronym's: "CRL項目", "RPC構造".)
     const bool pushes = k <= 1 || (k == 2 && push(0)) || (k == 3 && chars[0].code == 'A' && push(1));
     const bool rex = k > 0 && pushes && chars[k - 1].code >= 0x40 && chars[k - 1].code <= 0x4F;
-    if (!(rex && X86MovePair(chars[k].code)) && !(k == 0 && Cp932Form(chars[k].code) == 0x9090))
+    if (!(rex && X86MovePair(chars[k])) && !(k == 0 && chars[k].pair == 0x9090))
         return 0;
     size_t q = k + 1;
     while (q < end && q < k + 3 && chars[q].size == 2) {
-        const uint32_t lead = Cp932Form(chars[q].code) >> 8;
+        const uint32_t lead = chars[q].pair >> 8u;
         if (lead != 0xE8 && lead != 0xE9)
             break;
         ++q;
