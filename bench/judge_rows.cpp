@@ -115,7 +115,8 @@ private:
                 ++i;
             } else if (Lead(b) && i + 1 < data_.size() && Trail(static_cast<uint8_t>(data_[i + 1]))) {
                 const uint8_t t = static_cast<uint8_t>(data_[i + 1]);
-                chars->push_back({PairCode(b, t), static_cast<uint32_t>(i - at), 2});
+                chars->push_back({PairCode(b, t), static_cast<uint32_t>(i - at), 2,
+                                  lex::japanese::kClassUnknown, static_cast<uint16_t>(b << 8 | t)});
                 bytes->push_back(static_cast<char>(b));
                 bytes->push_back(static_cast<char>(t));
                 i += 2;

@@ -111,7 +111,8 @@ bool SeldomSign(const RowChar *chars, size_t k, size_t count)
     case '<':
         return !later('>');
     case '>':
-        return !earlier('<');
+        // (Nor an arrow's head: "%s -> %s", "%s => %s".)
+        return !earlier('<') && !(k > 0 && (chars[k - 1].code == '-' || chars[k - 1].code == '='));
     case '{':
         return !later('}');
     case '}':
@@ -252,11 +253,12 @@ bool WordHead(const RowChar *chars, size_t h, size_t j)
     }
     // All capitals, all small letters, or one capital and small letters;
     // glued to the Japanese character, an acronym of three capitals at
-    // least: shorter runs and small letters glued so are mostly the end of
-    // a symbol's name ("CLSID_" as "CL", "int").
+    // least or a word of four small letters at least ("nullポインタ"):
+    // shorter runs glued so are mostly the end of a symbol's name
+    // ("CLSID_" as "CL", "int", "met").
     const bool cased = smalls == 0 || capitals == 0 || (capitals == 1 && capital(code(h)));
     if (end == j)
-        return smalls == 0 && capitals >= 3;
+        return (smalls == 0 && capitals >= 3) || (capitals == 0 && smalls >= 4);
     return capitals + smalls >= 2 && cased;
 }
 
@@ -385,6 +387,19 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
     // one).
     if (WordHead(chars, h, j))
         return static_cast<uint32_t>(h);
+    // So is a name or an acronym and one space before a format, a quote or
+    // a bracket that begins what the text says of it ("OID %s の",
+    // "RSA (%d ビット)"): code's last bytes seldom hold a space.
+    {
+        size_t w = h;
+        while (w < j && (IsWordChar(at(w)) || at(w) == '/' || at(w) == '-' || at(w) == '.'))
+            ++w;
+        const uint32_t sign = at(w + 1);
+        if (w + 1 < j && at(w) == ' ' &&
+            (sign == '%' || sign == '(' || sign == '"' || sign == '\'' || sign == '`' || sign == '[') &&
+            begins(w + 1) && WordHead(chars, h, w + 1))
+            return static_cast<uint32_t>(h);
+    }
     if (h == 0 && GluedByteBeforeWord(chars, j))
         return 1;
     // A letter and "$" at a dirty edge before a word are x86's register
@@ -487,15 +502,17 @@ bool TermSuffix(uint32_t u, bool afterFormat)
 // beyond ASCII is one or two kanji of the three commonest bands, and each
 // stretch stands
 //   - right after a name (two capitals or more, three small letters or
-//     more, or a capital and small letters) or a format, begun with a
-//     kanji of TermSuffix for it, and before the string's end, a space, a sign
-//     that ends a word or a format;
-//   - before a name of capitals, begun with a kanji of LoanwordPrefix,
-//     at the start, after a space, "(", "=" or "/";
+//     more, or a capital and small letters, and a digit or two after
+//     them) or a format, begun with a kanji of TermSuffix for it, and
+//     before the string's end, a space, a sign that ends a word or a
+//     format;
+//   - before a name of capitals or a format, begun with a kanji of
+//     LoanwordPrefix, at the start, after a space, "(", "=" or "/";
 //   - between "*", quotes or brackets that close right after it; or
 //   - set apart by spaces, "-" or "/" (or the string's edges, or the
 //     signs of a quote or bracket that closes on the other side of the
-//     words: "(*行 列*)") in a string of two Japanese characters or more.
+//     words: "(*行 列*)") in a string of two Japanese characters or more,
+//     or of one kanji with a space beside it in four characters or more.
 // Returns 0 when it does not read so, 2 when a stretch is glued to a name
 // or a format (the first two ways), 1 otherwise.
 int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
@@ -511,14 +528,20 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
         if (k > 1 && (at(k - 1) == '\'' || at(k - 1) == '"' || at(k - 1) == '>' || at(k - 1) == ')' ||
                       at(k - 1) == ']'))
             --k;
-        size_t h = k, capitals = 0, smalls = 0;
+        // (A name may end in a digit or two: "int4型", "float8型".)
+        size_t digits = k;
+        while (digits > 0 && k - digits < 2 && at(digits - 1) >= '0' && at(digits - 1) <= '9')
+            --digits;
+        size_t h = digits, capitals = 0, smalls = 0;
         while (h > 0 && (capital(at(h - 1)) || small(at(h - 1)))) {
             --h;
             capitals += capital(at(h));
             smalls += small(at(h));
         }
+        if (h == digits && digits < k)
+            return 0;
         if (h < k && h > 0 && at(h - 1) == '%')
-            return 2;
+            return digits == k ? 2 : 0;
         if (h > 0 && (IsWordChar(at(h - 1)) || at(h - 1) >= 0x80))
             return 0;
         return (smalls == 0 && capitals >= 2) || (capitals == 0 && smalls >= 3) ||
@@ -526,11 +549,12 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
     };
     const auto closes = [](uint32_t open, uint32_t u) {
         return (open == '*' && u == '*') || (open == '"' && u == '"') || (open == '\'' && u == '\'') ||
-               (open == '(' && u == ')') || (open == '[' && u == ']');
+               (open == '(' && u == ')') || (open == '[' && u == ']') || (open == '<' && u == '>') ||
+               (open == '{' && u == '}');
     };
     const auto apart = [](uint32_t u) { return u == 0 || u == ' ' || u == '-' || u == '/'; };
     size_t japanese = 0;
-    bool setApart = false, glued = false;
+    bool setApart = false, glued = false, spacedAlone = false;
     for (size_t k = 0; k < count;) {
         const uint32_t u = chars[k].code;
         if (k > 0 && chars[k].at > chars[k - 1].at + chars[k - 1].size)
@@ -554,7 +578,10 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
                             (after == 0 || after == ' ' || after == ')' || after == ']' || after == ':' ||
                              after == ',' || after == '.' || after == '/' || after == '-' || after == '%' ||
                              after == '=' || after == '"' || after == '\'');
-        const bool prefix = LoanwordPrefix(u) && capital(after) && capital(at(e + 1)) &&
+        // (Or before a format: "全%d件", "約%d%%".)
+        const bool prefix = LoanwordPrefix(u) &&
+                            ((capital(after) && capital(at(e + 1))) ||
+                             (after == '%' && (capital(at(e + 1)) || small(at(e + 1))))) &&
                             (before == 0 || before == ' ' || before == '(' || before == '=' || before == '/');
         const bool enclosed = k > 0 && closes(before, after);
         // (Words set apart inside quotes or brackets too: "(*行 列*)".)
@@ -567,10 +594,15 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
         if (!suffix && !prefix && !enclosed && !spaced)
             return 0;
         setApart = setApart || (spaced && !suffix && !prefix && !enclosed);
+        // A word of one kanji with a space beside it, as a column's
+        // heading or a count's unit sets it (" 昔  ", "(1 行)"), stands
+        // alone too in a string of four characters or more (code's pair
+        // and a byte or two between zeros: "V 化").
+        spacedAlone = spacedAlone || (e == k + 1 && (before == ' ' || after == ' '));
         glued = glued || suffix || prefix;
         k = e;
     }
-    if (japanese == 0 || (setApart && japanese < 2))
+    if (japanese == 0 || (setApart && japanese < 2 && !(spacedAlone && count >= 4)))
         return 0;
     return glued ? 2 : 1;
 }
@@ -600,6 +632,22 @@ bool TermsAfterCode(const RowChar *chars, size_t count, int form)
     return (name && terms == 2) || (first && terms > 0);
 }
 
+// Where a Shift-JIS row at a dirty start and a clean end reads as
+// TermsAfterCode's text: from its first character (0), or from its second
+// (1) when the first is a pair that text does not begin with before a
+// name, a symbol or a kanji it seldom or never uses (code's last byte and
+// the byte after it: "∈PL/pgSQL関数%s"); `count` when it does not.
+size_t TermsAfterCodeStart(const RowChar *chars, size_t count, int form)
+{
+    if (TermsAfterCode(chars, count, form))
+        return 0;
+    if (count < 3 || chars[0].size != 2 || !IsWordChar(chars[1].code))
+        return count;
+    const uint8_t c = ClassAt(chars[0], form);
+    const bool glued = c == kSymbol || c == kOther || c == kKanji4 || c == kKanji5 || c == kCodeLike;
+    return glued && TermsAfterCode(chars + 1, count - 1, form) ? 1 : count;
+}
+
 // Whether the first character of a span at a dirty edge is machine
 // code's last byte or pair glued to the text ("ﾞおかしな", "駟一時"): a
 // half-width katakana, a kanji the text seldom or never uses, or a
@@ -621,6 +669,49 @@ bool GluedFirstChar(const RowChar *chars, size_t end, int form)
     return rare(a) && (chars[1].code < 0x80 || (IsJapaneseClass(b) && !rare(b)));
 }
 
+// Whether a Shift-JIS pair is x86 code's move, load or address opcode
+// (89, 8B, 8D) and its ModRM byte.
+bool X86MovePair(const RowChar &c)
+{
+    const uint32_t lead = c.pair >> 8u;
+    return lead == 0x89 || lead == 0x8B || lead == 0x8D;
+}
+
+// Where the text of a Shift-JIS row after a zero begins when x86-64 code's
+// instruction bytes stand there: at most two pushes' or other letters'
+// bytes and a REX prefix ('@' to 'O', 0x40-0x4F), a move's opcode and its
+// ModRM byte read as a pair ("H会" of 48 89 EF, "ATI廻" of 41 54 49 89 F4),
+// or x86's padding 90 90 ("瑞"), and after them at most two pairs of a
+// call's or jump's opcode and its displacement's first byte (E8, E9:
+// "H会鎬アルジェ").  Text after a zero seldom begins with a capital glued
+// to such a kanji.  0 where the row does not begin so, or nothing
+// Japanese follows.
+uint32_t X86InstructionAfterZero(const RowChar *chars, size_t end, int form)
+{
+    const auto push = [&](size_t q) { return chars[q].code >= 'P' && chars[q].code <= 'W'; };
+    size_t k = 0;
+    while (k < end && k < 3 && chars[k].code >= 0x21 && chars[k].code < 0x7F)
+        ++k;
+    if (k >= end || chars[k].size != 2)
+        return 0;
+    // (A capital after other capitals is an acronym's: "CRL項目", "RPC構造".)
+    const bool pushes = k <= 1 || (k == 2 && push(0)) || (k == 3 && chars[0].code == 'A' && push(1));
+    const bool rex = k > 0 && pushes && chars[k - 1].code >= 0x40 && chars[k - 1].code <= 0x4F;
+    if (!(rex && X86MovePair(chars[k])) && !(k == 0 && chars[k].pair == 0x9090))
+        return 0;
+    size_t q = k + 1;
+    while (q < end && q < k + 3 && chars[q].size == 2) {
+        const uint32_t lead = chars[q].pair >> 8u;
+        if (lead != 0xE8 && lead != 0xE9)
+            break;
+        ++q;
+    }
+    for (size_t t = q; t < end; ++t)
+        if (IsJapaneseClass(ClassAt(chars[t], form)))
+            return static_cast<uint32_t>(q);
+    return 0;
+}
+
 // Where a Shift-JIS span after a zero begins when code's bytes there,
 // at most two letters or digits and a pair of a kanji the text seldom or
 // never uses, stand glued to a word of kana or common kanji ("瑞データ" of 90 90
@@ -628,6 +719,9 @@ bool GluedFirstChar(const RowChar *chars, size_t end, int form)
 // them.  0 where the row does not begin so.
 uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
 {
+    const uint32_t instruction = X86InstructionAfterZero(chars, end, form);
+    if (instruction > 0)
+        return instruction;
     size_t k = 0;
     while (k < end && k < 2 && IsWordChar(chars[k].code))
         ++k;
@@ -893,7 +987,7 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
     const int64_t eased = static_cast<int64_t>(bound.Margin(edges.cleanEnd)) + ease;
     if (eased < 0 && !(form == JudgeForm::ShiftJis && !edges.cleanStart && edges.cleanEnd &&
                        (MnemonicWordStart(chars, count, static_cast<int>(form)) < count ||
-                        TermsAfterCode(chars, count, static_cast<int>(form)))))
+                        TermsAfterCodeStart(chars, count, static_cast<int>(form)) < count)))
         return Verdict{false, 0, 0, static_cast<int32_t>(std::max<int64_t>(eased, INT32_MIN))};
     return JudgeRowWhole(chars, count, form, edges, ease);
 }
@@ -917,6 +1011,22 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     Verdict none{false, 0, 0, 0};
     if (count == 0)
         return none;
+    // After x86-64 code's instruction bytes right after a zero, the text
+    // stands as it does right after code: it is judged so first.  (Where
+    // it does not read as text so, the pairs may have cut its first
+    // character, "H | 8D 83 | K" of "ガ": the row is judged whole, and its
+    // head cut there lets the text be read again in step.)
+    if (edges.cleanStart && form == JudgeForm::ShiftJis) {
+        const uint32_t code = X86InstructionAfterZero(chars, count, static_cast<int>(form));
+        if (code > 0) {
+            Verdict v = JudgeRowWhole(chars + code, count - code, form, RowEdges{false, edges.cleanEnd}, ease);
+            if (v.japanese) {
+                v.first += code;
+                v.end += code;
+                return v;
+            }
+        }
+    }
     const auto &score = kPairScore[static_cast<int>(form)];
     const Bar bar = kBars[static_cast<int>(form)];
     const uint8_t startEdge = edges.cleanStart ? kCleanEdge : kDirtyEdge;
@@ -1074,9 +1184,12 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     }
     // So is a row of names and kanji words from its first character on,
     // where the pairs would keep a kanji word alone or nothing.
-    if (form == JudgeForm::ShiftJis && !edges.cleanStart && edges.cleanEnd &&
-        (margin < 0 || first != 0) && TermsAfterCode(chars, count, static_cast<int>(form)))
-        return Verdict{true, 0, static_cast<uint32_t>(count), clamp(margin < 0 ? 0 : margin)};
+    if (form == JudgeForm::ShiftJis && !edges.cleanStart && edges.cleanEnd && (margin < 0 || first != 0)) {
+        const size_t terms = TermsAfterCodeStart(chars, count, static_cast<int>(form));
+        if (terms < count)
+            return Verdict{true, static_cast<uint32_t>(terms), static_cast<uint32_t>(count),
+                           clamp(margin < 0 ? 0 : margin)};
+    }
     if (margin < 0)
         return Verdict{false, 0, 0, clamp(margin)};
     if (form == JudgeForm::Utf16Le && (Utf16Table(chars, count, first, end, edges.cleanEnd) ||

@@ -65,12 +65,16 @@ bool LoanwordPrefix(uint32_t u);
 // row (from `at`, `size` bytes), so that a caller can cut the row.
 // `cls`: its class in the row's form (model.h's ClassOf), when the caller
 // has it at hand (from a table of the encoding's bytes), or kClassUnknown.
+// `pair`: in a Shift-JIS row, a double-byte character's lead and trail
+// bytes (lead << 8 | trail), which machine code's instructions show
+// through; 0 for any other character or when the caller does not say.
 constexpr uint8_t kClassUnknown = 0xFF;
 struct RowChar {
     uint32_t code;
     uint32_t at;
     uint32_t size;
     uint8_t cls = kClassUnknown;
+    uint16_t pair = 0;
 };
 
 // What the row is read between: whether a zero, a tab, a line break (for

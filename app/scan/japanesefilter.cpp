@@ -148,7 +148,7 @@ size_t JapaneseFilter::ReadShiftJis(const char *text, size_t length, size_t at, 
         // bytes the walk left out, or at the end, has no trail byte.
         if (t + 1 < length && LoneTrail(t) != 0) {
             const ShiftJisForms::Form f = forms.pairs[ShiftJisForms::LeadIndex(b)][LoneTrail(t)];
-            chars[n] = {f.code, Pos(t), 2, f.cls};
+            chars[n] = {f.code, Pos(t), 2, f.cls, static_cast<uint16_t>(b << 8 | LoneTrail(t))};
             japanese = true;
             bytes[n++] = static_cast<uint32_t>(t);
             t += 1;
@@ -157,7 +157,7 @@ size_t JapaneseFilter::ReadShiftJis(const char *text, size_t length, size_t at, 
         if (t + 1 >= length || !sjis::IsTrail(s[t + 1]) || Pos(t + 1) != Pos(t) + 1)
             break;
         const ShiftJisForms::Form f = forms.pairs[ShiftJisForms::LeadIndex(b)][s[t + 1]];
-        chars[n] = {f.code, Pos(t), 2, f.cls};
+        chars[n] = {f.code, Pos(t), 2, f.cls, static_cast<uint16_t>(b << 8 | s[t + 1])};
         japanese = true;
         bytes[n++] = static_cast<uint32_t>(t);
         t += 2;

@@ -29,7 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             code += 0x10000;
         at += data[k + 1] & 1;  // a byte left out
         const uint32_t bytes = code < 0x80 ? 1 : code < 0x10000 ? 2 : 4;
-        chars.push_back({code, at, bytes});
+        // (A double-byte character's Shift-JIS bytes, when the input asks
+        // for them: its code's own two bytes, any lead and trail.)
+        const uint16_t pair = bytes == 2 && (data[0] & 16) ? static_cast<uint16_t>(code) : 0;
+        chars.push_back({code, at, bytes, kClassUnknown, pair});
         at += bytes;
     }
     const Verdict v = JudgeRow(chars.data(), chars.size(), form, edges);

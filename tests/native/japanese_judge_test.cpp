@@ -176,6 +176,19 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
         {"kana set apart by spaces", U"ア イ ウ", JudgeForm::Utf16Le, true, true, true, 0, 5},
         {"a format glued to UTF-16 text", U"%dバイトをログファイルに書き込めませんでした",
          JudgeForm::Utf16Le, false, true, true, 0, 23},
+        // Technical text's words of one kanji, names and formats.
+        {"a count's unit in brackets", U"(1 行)", JudgeForm::ShiftJis, true, true, true, 0, 5},
+        {"a column's heading", U" 昔  ", JudgeForm::ShiftJis, true, true, true, 0, 4},
+        {"a type name ending in a digit", U"int4型", JudgeForm::ShiftJis, true, true, true, 0, 5},
+        {"a prefix before a format", U"全%d件", JudgeForm::ShiftJis, true, true, true, 0, 4},
+        {"an arrow between formats", U"%s => %s 型", JudgeForm::ShiftJis, true, true, true, 0, 10},
+        {"a word in angle brackets", U"<%s 型>", JudgeForm::ShiftJis, true, true, true, 0, 6},
+        {"a word of small letters glued on", U"nullポインタを複製できません", JudgeForm::ShiftJis, false,
+         true, true, 0, 16},
+        {"an acronym and a space before a format", U"OID %uのラージオブジェクトをリストアしています",
+         JudgeForm::ShiftJis, false, true, true, 0, 26},
+        {"a symbol's pair before names and words", U"∈TIFF/EP 標準 ID", JudgeForm::ShiftJis, false, true,
+         true, 1, 14},
     };
     for (const Case &c : cases) {
         const std::vector<RowChar> chars = Chars(c.row, c.form);
@@ -186,6 +199,43 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
             EXPECT_EQ(v.first, c.first) << c.what;
             EXPECT_EQ(v.end, c.end) << c.what;
         }
+    }
+}
+
+// x86-64 instructions right after a zero read as pairs glued to the text:
+// a REX prefix and a move's opcode with its ModRM byte, a call's opcode,
+// NOP padding.  An acronym's capital before such a kanji is text's.
+TEST(JapaneseJudge, InstructionBytesAfterAZero)
+{
+    struct Pair {
+        char32_t code;
+        uint16_t bytes;
+    };
+    const struct {
+        const char *what;
+        std::vector<Pair> head;  // the row's first characters, with their bytes
+        std::u32string rest;
+        uint32_t first;
+    } cases[] = {
+        {"a move and a call", {{U'H', 0}, {U'会', 0x89EF}, {U'鎬', 0xE84D}}, U"アルジェ", 3},
+        {"pushes and a move", {{U'A', 0}, {U'T', 0}, {U'I', 0}, {U'廻', 0x89F4}}, U"または: getconf", 4},
+        {"padding", {{U'瑞', 0x9090}}, U"無効な前方正規表現です", 1},
+        {"an acronym", {{U'C', 0}, {U'R', 0}, {U'L', 0}, {U'項', 0x8D80}}, U"目の取得エラー: %s", 0},
+    };
+    for (const auto &c : cases) {
+        std::vector<RowChar> chars;
+        uint32_t at = 0;
+        for (const Pair &p : c.head) {
+            const uint32_t size = p.code < 0x80 ? 1 : 2;
+            chars.push_back({static_cast<uint32_t>(p.code), at, size, lex::japanese::kClassUnknown, p.bytes});
+            at += size;
+        }
+        for (const RowChar &r : Chars(c.rest, JudgeForm::ShiftJis))
+            chars.push_back({r.code, r.at + at, r.size});
+        const lex::japanese::Verdict v = JudgeRow(chars.data(), chars.size(), JudgeForm::ShiftJis, {true, true});
+        EXPECT_TRUE(v.japanese) << c.what;
+        EXPECT_EQ(v.first, c.first) << c.what;
+        EXPECT_EQ(v.end, chars.size()) << c.what;
     }
 }
 

@@ -117,7 +117,9 @@ struct JapaneseText {
             }
             if (lone(t) != 0) {
                 const uint32_t code = lex::Cp932Char(byte(t), lone(t));
-                chars.push_back({code ? code : 0xFFFFu, static_cast<uint32_t>(where[t].at), 2});
+                chars.push_back({code ? code : 0xFFFFu, static_cast<uint32_t>(where[t].at), 2,
+                                 lex::japanese::kClassUnknown,
+                                 static_cast<uint16_t>(byte(t) << 8 | lone(t))});
                 continue;
             }
             if (t + 1 >= text.size() || !Trail(byte(t + 1)) || where[t + 1].at != where[t].at + 1) {
@@ -125,7 +127,9 @@ struct JapaneseText {
                 break;
             }
             const uint32_t code = lex::Cp932Char(byte(t), byte(t + 1));
-            chars.push_back({code ? code : 0xFFFFu, static_cast<uint32_t>(where[t].at), 2});
+            chars.push_back({code ? code : 0xFFFFu, static_cast<uint32_t>(where[t].at), 2,
+                             lex::japanese::kClassUnknown,
+                             static_cast<uint16_t>(byte(t) << 8 | byte(t + 1))});
             ++t;
         }
         firsts.push_back(t);
