@@ -234,6 +234,8 @@ bool LoneBeforeAscii(const EncodedChar *chars, size_t count)
 // before ASCII, and a kanji that begins text stands before kana or a
 // space ("例: "), where machine code ends in any unit (00 80 30 C0 reads
 // as "耀ダ", 04 01 as "Ё").  A Japanese sign may begin text ("※ ").
+// And at a dirty edge a lone unit before ASCII that text seldom begins
+// with there (LoneBeforeAscii).
 //
 // `numberEdge`: the clean edge before the run is a unit with a zero low
 // byte (80 00, 01 00), maybe before a zero unit or two, a number's high
@@ -296,6 +298,8 @@ size_t GluedUnits(const EncodedChar *chars, size_t count, bool cleanStart, bool 
     // "最後") goes on in a kanji or a kana of its word.
     if ((!cleanStart || numberEdge) && c0 >= 0x4E00 && c0 <= 0x9FFF && (c0 & 0xFF) == 0 &&
         (next < 0x80 || katakanaWord(1)))
+        return 1;
+    if (!cleanStart && LoneBeforeAscii(chars, count))
         return 1;
     return 0;
 }
@@ -657,9 +661,7 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         for (int zeros = 0; zeros < 2 && f >= 4 && at(f - 2) == 0 && at(f - 1) == 0; ++zeros)
             f -= 2;
         const bool numberEdge = cleanStart && f >= 2 && at(f - 2) != 0 && at(f - 1) == 0;
-        size_t glued = GluedUnits(chars, count, cleanStart, numberEdge);
-        if (glued == 0 && !cleanStart && LoneBeforeAscii(chars, count))
-            glued = 1;
+        const size_t glued = GluedUnits(chars, count, cleanStart, numberEdge);
         chars += glued;
         count -= glued;
         cleanStart = cleanStart && glued == 0;
