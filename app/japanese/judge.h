@@ -135,16 +135,16 @@ public:
     // before it may end there: both only loosen the bound.
     ScoreBound(JudgeForm form, bool cleanStart)
         : score_(kPairScore[static_cast<int>(form)]), form_(form), cleanStart_(cleanStart),
-          prev_(cleanStart ? kCleanEdge : kDirtyEdge)
+          prev_(score_[cleanStart ? kCleanEdge : kDirtyEdge])
     {
     }
     void Add(uint8_t cls)
     {
-        const int32_t ended = run_ + score_[prev_][kDirtyEdge];
+        const int32_t ended = run_ + prev_[kDirtyEdge];
         dirtyEnd_ = ended > dirtyEnd_ ? ended : dirtyEnd_;
-        const int32_t on = run_ + score_[prev_][cls], begun = score_[kDirtyEdge][cls];
+        const int32_t on = run_ + prev_[cls], begun = score_[kDirtyEdge][cls];
         run_ = on > begun ? on : begun;
-        prev_ = cls;
+        prev_ = score_[cls];
     }
     // Below 0: no span of the row so far, ended at a clean edge or not,
     // reads as Japanese (the value bounds the verdict's margin); 0: one
@@ -152,9 +152,9 @@ public:
     // keeps below the threshold, and for a row without characters).
     int32_t Margin(bool cleanEnd) const
     {
-        if (prev_ >= kCharClasses)
+        if (prev_ >= score_[kCharClasses])
             return 0;
-        int32_t best = run_ + score_[prev_][cleanEnd ? kCleanEdge : kDirtyEdge];
+        int32_t best = run_ + prev_[cleanEnd ? kCleanEdge : kDirtyEdge];
         if (!cleanEnd && dirtyEnd_ > best)
             best = dirtyEnd_;
         return BoundMargin(form_, cleanStart_, cleanEnd, best);
@@ -164,7 +164,9 @@ private:
     const int16_t (*score_)[kRowClasses];
     JudgeForm form_;
     bool cleanStart_;
-    uint8_t prev_;
+    // The scores after the last character's class (at first the start
+    // edge's).
+    const int16_t *prev_;
     // The best span ending at the last character, and the best ended at a
     // dirty edge before it (a pair scores below 2^15 either way: for at
     // most kBoundedChars characters they stay in range).
