@@ -113,9 +113,14 @@ const std::vector<TextPiece> &JapaneseFilter::Judge(const char *text, size_t len
     pieces_.clear();
     bytes_.clear();
     facts_ = &facts;
-    if (!facts.wide && !facts.utf8)
-        JudgeShiftJis(text, length, facts);
-    else
+    if (!facts.wide && !facts.utf8) {
+        // Nearly every text is machine code settled whole by its first
+        // reading's bound, in a loop of its own.
+        bool settled = false;
+        const size_t from = SettledFromStart(text, length, facts, &settled);
+        if (from < length)
+            JudgeShiftJis(text, length, facts, from, settled);
+    } else
         JudgeOther(text, length, facts);
     return pieces_;
 }
@@ -307,7 +312,25 @@ size_t JapaneseFilter::AsciiAfterPair(const uint8_t *s, const Reading &r, size_t
     return trail >= 0x40 && trail <= 0x7E ? k : first;
 }
 
-void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFacts &facts)
+size_t JapaneseFilter::SettledFromStart(const char *text, size_t length, const TextFacts &facts,
+                                        bool *settled)
+{
+    *settled = false;
+    if (!facts.marks.empty())
+        return 0;
+    byteForByte_ = true;
+    lones_ = false;
+    size_t end = 0;
+    if (!SettledAsCode(text, length, 0, IsCleanEdgeByte(facts.before & 0xFF), &end))
+        return 0;
+    *settled = true;
+    for (const PlainRun &run : runs_)
+        KeepRun(text, run, facts);
+    return end + 1;
+}
+
+void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFacts &facts,
+                                   size_t from, bool settled)
 {
     const auto *s = reinterpret_cast<const uint8_t *>(text);
     // Every text byte's file position: byte for byte from the start, and
@@ -361,8 +384,10 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
         }
     }
     Reading &r = reading_, &other = other_;
-    size_t at = 0;
-    bool clean = IsCleanEdgeByte(facts.before & 0xFF);
+    size_t at = from;
+    bool clean = from == 0 && IsCleanEdgeByte(facts.before & 0xFF);
+    // Whether the reading at `at` is known not to be settled as code.
+    bool unsettled = from == 0 && byteForByte_ && !settled && facts.marks.empty();
     // Each head cut reads the text again from the cut: a few rounds at
     // most, so that a long row of junk is not read again pair by pair.
     int rounds = 0;
@@ -373,7 +398,9 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
         // worked out from their bytes, settles them before their
         // characters are read.
         size_t end = 0;
-        if (SettledAsCode(text, length, at, clean, &end)) {
+        const bool known = unsettled;
+        unsettled = false;
+        if (!known && SettledAsCode(text, length, at, clean, &end)) {
             for (const PlainRun &run : runs_)
                 KeepRun(text, run, facts);
             at = end + 1;

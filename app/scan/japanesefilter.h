@@ -89,7 +89,15 @@ private:
         size_t count = 0;
         bool japanese = false;
     };
-    void JudgeShiftJis(const char *text, size_t length, const TextFacts &facts);
+    // A Shift-JIS text judged from text byte `from` on (SettledFromStart
+    // dealt with the bytes before it; `settled`: it settled them as code).
+    void JudgeShiftJis(const char *text, size_t length, const TextFacts &facts, size_t from,
+                       bool settled);
+    // For a text without marks whose first reading is settled as code
+    // (SettledAsCode): keeps its runs and returns where the judging goes on
+    // (*settled set).  0 otherwise.
+    size_t SettledFromStart(const char *text, size_t length, const TextFacts &facts,
+                            bool *settled);
     void JudgeOther(const char *text, size_t length, const TextFacts &facts);
     // Reads Shift-JIS characters from text byte `at` up to a lead byte
     // without its trail byte or the text's end; returns where it stopped.
