@@ -116,6 +116,13 @@ const std::vector<TextPiece> &JapaneseFilter::Judge(const char *text, size_t len
     if (!facts.wide && !facts.utf8) {
         // Nearly every text is machine code settled whole by its first
         // reading's bound, in a loop of its own.
+        // (Without marks each byte lies at its place: nothing to work out.)
+        if (facts.marks.empty()) {
+            byteForByte_ = true;
+            lones_ = false;
+        } else {
+            PlaceBytes(text, length, facts);
+        }
         bool settled = false;
         const size_t from = SettledFromStart(text, length, facts, &settled);
         if (from < length)
@@ -316,10 +323,6 @@ size_t JapaneseFilter::SettledFromStart(const char *text, size_t length, const T
                                         bool *settled)
 {
     *settled = false;
-    if (!facts.marks.empty())
-        return 0;
-    byteForByte_ = true;
-    lones_ = false;
     size_t end = 0;
     if (!SettledAsCode(text, length, 0, IsCleanEdgeByte(facts.before & 0xFF), &end))
         return 0;
@@ -329,8 +332,7 @@ size_t JapaneseFilter::SettledFromStart(const char *text, size_t length, const T
     return end + 1;
 }
 
-void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFacts &facts,
-                                   size_t from, bool settled)
+void JapaneseFilter::PlaceBytes(const char *text, size_t length, const TextFacts &facts)
 {
     const auto *s = reinterpret_cast<const uint8_t *>(text);
     // Every text byte's file position: byte for byte from the start, and
@@ -383,11 +385,17 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
             }
         }
     }
+}
+
+void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFacts &facts,
+                                   size_t from, bool settled)
+{
+    const auto *s = reinterpret_cast<const uint8_t *>(text);
     Reading &r = reading_, &other = other_;
     size_t at = from;
     bool clean = from == 0 && IsCleanEdgeByte(facts.before & 0xFF);
     // Whether the reading at `at` is known not to be settled as code.
-    bool unsettled = from == 0 && byteForByte_ && !settled && facts.marks.empty();
+    bool unsettled = from == 0 && !settled;
     // Each head cut reads the text again from the cut: a few rounds at
     // most, so that a long row of junk is not read again pair by pair.
     int rounds = 0;

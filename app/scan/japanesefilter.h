@@ -93,9 +93,12 @@ private:
     // dealt with the bytes before it; `settled`: it settled them as code).
     void JudgeShiftJis(const char *text, size_t length, const TextFacts &facts, size_t from,
                        bool settled);
-    // For a text without marks whose first reading is settled as code
-    // (SettledAsCode): keeps its runs and returns where the judging goes on
-    // (*settled set).  0 otherwise.
+    // Where each byte of a Shift-JIS text lies in the file (bytePos_), and
+    // the katakana bytes left out alone after lead bytes (lone_).
+    void PlaceBytes(const char *text, size_t length, const TextFacts &facts);
+    // For a text whose first reading is settled as code (SettledAsCode):
+    // keeps its runs and returns where the judging goes on (*settled set).
+    // 0 otherwise.
     size_t SettledFromStart(const char *text, size_t length, const TextFacts &facts,
                             bool *settled);
     void JudgeOther(const char *text, size_t length, const TextFacts &facts);
