@@ -116,6 +116,9 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
 // The margin bound of a row whose best span scores at most `best` before
 // the bonuses (ScoreBound::Margin).
 int32_t BoundMargin(JudgeForm form, bool cleanStart, bool cleanEnd, int64_t best);
+// The least such `best` whose margin bound is 0, not below: a row whose
+// best span scores less before the bonuses does not read as Japanese.
+int64_t BoundNeed(JudgeForm form, bool cleanStart, bool cleanEnd);
 
 // A bound on the score of every span of a row, fed its characters'
 // classes one by one: each span's head scores as if it stood at the row's
@@ -152,15 +155,23 @@ public:
     // keeps below the threshold, and for a row without characters).
     int32_t Margin(bool cleanEnd) const
     {
-        if (prev_ >= score_[kCharClasses])
+        if (Empty())
             return 0;
-        int32_t best = run_ + prev_[cleanEnd ? kCleanEdge : kDirtyEdge];
-        if (!cleanEnd && dirtyEnd_ > best)
-            best = dirtyEnd_;
-        return BoundMargin(form_, cleanStart_, cleanEnd, best);
+        return BoundMargin(form_, cleanStart_, cleanEnd, Best(cleanEnd));
     }
+    // Whether Margin(cleanEnd) is 0, not below, with `need` the row's
+    // BoundNeed (a caller that bounds many rows keeps it).
+    bool Reaches(bool cleanEnd, int64_t need) const { return Empty() || Best(cleanEnd) >= need; }
 
 private:
+    bool Empty() const { return prev_ >= score_[kCharClasses]; }
+    // The best span's score before the bonuses.
+    int32_t Best(bool cleanEnd) const
+    {
+        const int32_t best = run_ + prev_[cleanEnd ? kCleanEdge : kDirtyEdge];
+        return !cleanEnd && dirtyEnd_ > best ? dirtyEnd_ : best;
+    }
+
     const int16_t (*score_)[kRowClasses];
     JudgeForm form_;
     bool cleanStart_;

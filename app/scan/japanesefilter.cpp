@@ -55,9 +55,14 @@ struct ShiftJisForms {
     uint8_t leadRow[256];
     uint8_t pairClass[60][256];
     static size_t LeadIndex(uint8_t lead) { return lead < 0xA0 ? lead - 0x81u : lead - 0xE0u + 31; }
+    // The judge's BoundNeed by the row's clean start and end.
+    int64_t need[2][2];
     ShiftJisForms()
     {
         const int form = static_cast<int>(JudgeForm::ShiftJis);
+        for (int start = 0; start < 2; ++start)
+            for (int end = 0; end < 2; ++end)
+                need[start][end] = japanese::BoundNeed(JudgeForm::ShiftJis, start, end);
         for (unsigned b = 0; b < 256; ++b) {
             const uint32_t code = SingleCode(static_cast<uint8_t>(b));
             singles[b] = {static_cast<uint16_t>(code), japanese::ClassOf(code, form)};
@@ -189,7 +194,7 @@ Verdict JapaneseFilter::JudgeReading(const Reading &r, bool cleanStart, bool cle
 // (Inlined by force: it runs for nearly every text, and its state stays in
 // registers inside the caller's loop.)
 template <bool kRuns>
-__attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(const char *text, size_t length, size_t at, bool cleanStart,
+__attribute__((always_inline)) inline bool JapaneseFilter::BoundShiftJis(const char *text, size_t length, size_t at, bool cleanStart,
                                       size_t *end, bool *japanese)
 {
     const auto *s = reinterpret_cast<const uint8_t *>(text);
@@ -253,7 +258,8 @@ __attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(cons
         CountRun(s, runStart, t);
     *end = t;
     *japanese = (bytes & 0x80) != 0;
-    return bound.Margin(t == length && facts_->cleanEnd);
+    const bool cleanEnd = t == length && facts_->cleanEnd;
+    return bound.Reaches(cleanEnd, forms.need[cleanStart][cleanEnd]);
 }
 
 __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const char *text, size_t length, size_t at, bool cleanStart,
@@ -263,7 +269,7 @@ __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const c
     if (length - at > japanese::ScoreBound::kBoundedChars)
         return false;
     bool japanese = false;
-    if (BoundShiftJis<true>(text, length, at, cleanStart, end, &japanese) >= 0 && japanese)
+    if (BoundShiftJis<true>(text, length, at, cleanStart, end, &japanese) && japanese)
         return false;
     // What follows weighs only texts with pairs that end at a clean edge
     // after a dirty start; most texts of machine code are none.
@@ -294,7 +300,7 @@ __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const c
         return true;
     size_t otherEnd = 0;
     bool otherJapanese = false;
-    return BoundShiftJis<false>(text, length, at + 1, false, &otherEnd, &otherJapanese) < 0 ||
+    return !BoundShiftJis<false>(text, length, at + 1, false, &otherEnd, &otherJapanese) ||
            !otherJapanese;
 }
 
