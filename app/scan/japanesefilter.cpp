@@ -330,7 +330,7 @@ size_t JapaneseFilter::SettledFromStart(const char *text, size_t length, const T
 {
     *settled = false;
     size_t end = 0;
-    if (!SettledAsCode(text, length, 0, IsCleanEdgeByte(facts.before & 0xFF), &end))
+    if (length == 0 || !SettledAsCode(text, length, 0, IsCleanEdgeByte(facts.before & 0xFF), &end))
         return 0;
     *settled = true;
     for (const PlainRun &run : runs_)
