@@ -992,16 +992,22 @@ Verdict JudgeRow(const RowChar *chars, size_t count, JudgeForm form, RowEdges ed
     return JudgeRowWhole(chars, count, form, edges, ease);
 }
 
-int32_t BoundMargin(JudgeForm form, bool cleanStart, bool cleanEnd, int64_t best)
+int64_t BoundNeed(JudgeForm form, bool cleanStart, bool cleanEnd)
 {
     const Bar &bar = kBars[static_cast<int>(form)];
-    // The rules that keep a whole string scoring below the threshold.
+    // The rules that keep a whole string scoring below the threshold: any
+    // score may read.
     if (cleanStart && cleanEnd && form != JudgeForm::Utf8)
-        return 0;
-    best += std::max<int64_t>(0, kOneJapaneseScore[static_cast<int>(form)]);
+        return INT64_MIN / 4;
+    int64_t need = bar.threshold - std::max<int64_t>(0, kOneJapaneseScore[static_cast<int>(form)]);
     if (cleanStart && cleanEnd)
-        best += std::max<int32_t>(0, bar.whole);
-    const int64_t margin = best - bar.threshold;
+        need -= std::max<int32_t>(0, bar.whole);
+    return need;
+}
+
+int32_t BoundMargin(JudgeForm form, bool cleanStart, bool cleanEnd, int64_t best)
+{
+    const int64_t margin = best - BoundNeed(form, cleanStart, cleanEnd);
     return static_cast<int32_t>(std::max<int64_t>(std::min<int64_t>(margin, 0), INT32_MIN));
 }
 

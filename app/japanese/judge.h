@@ -116,6 +116,9 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
 // The margin bound of a row whose best span scores at most `best` before
 // the bonuses (ScoreBound::Margin).
 int32_t BoundMargin(JudgeForm form, bool cleanStart, bool cleanEnd, int64_t best);
+// The least such `best` whose margin bound is 0, not below: a row whose
+// best span scores less before the bonuses does not read as Japanese.
+int64_t BoundNeed(JudgeForm form, bool cleanStart, bool cleanEnd);
 
 // A bound on the score of every span of a row, fed its characters'
 // classes one by one: each span's head scores as if it stood at the row's
@@ -135,16 +138,16 @@ public:
     // before it may end there: both only loosen the bound.
     ScoreBound(JudgeForm form, bool cleanStart)
         : score_(kPairScore[static_cast<int>(form)]), form_(form), cleanStart_(cleanStart),
-          prev_(cleanStart ? kCleanEdge : kDirtyEdge)
+          prev_(score_[cleanStart ? kCleanEdge : kDirtyEdge])
     {
     }
     void Add(uint8_t cls)
     {
-        const int32_t ended = run_ + score_[prev_][kDirtyEdge];
+        const int32_t ended = run_ + prev_[kDirtyEdge];
         dirtyEnd_ = ended > dirtyEnd_ ? ended : dirtyEnd_;
-        const int32_t on = run_ + score_[prev_][cls], begun = score_[kDirtyEdge][cls];
+        const int32_t on = run_ + prev_[cls], begun = score_[kDirtyEdge][cls];
         run_ = on > begun ? on : begun;
-        prev_ = cls;
+        prev_ = score_[cls];
     }
     // Below 0: no span of the row so far, ended at a clean edge or not,
     // reads as Japanese (the value bounds the verdict's margin); 0: one
@@ -152,19 +155,29 @@ public:
     // keeps below the threshold, and for a row without characters).
     int32_t Margin(bool cleanEnd) const
     {
-        if (prev_ >= kCharClasses)
+        if (Empty())
             return 0;
-        int32_t best = run_ + score_[prev_][cleanEnd ? kCleanEdge : kDirtyEdge];
-        if (!cleanEnd && dirtyEnd_ > best)
-            best = dirtyEnd_;
-        return BoundMargin(form_, cleanStart_, cleanEnd, best);
+        return BoundMargin(form_, cleanStart_, cleanEnd, Best(cleanEnd));
     }
+    // Whether Margin(cleanEnd) is 0, not below, with `need` the row's
+    // BoundNeed (a caller that bounds many rows keeps it).
+    bool Reaches(bool cleanEnd, int64_t need) const { return Empty() || Best(cleanEnd) >= need; }
 
 private:
+    bool Empty() const { return prev_ >= score_[kCharClasses]; }
+    // The best span's score before the bonuses.
+    int32_t Best(bool cleanEnd) const
+    {
+        const int32_t best = run_ + prev_[cleanEnd ? kCleanEdge : kDirtyEdge];
+        return !cleanEnd && dirtyEnd_ > best ? dirtyEnd_ : best;
+    }
+
     const int16_t (*score_)[kRowClasses];
     JudgeForm form_;
     bool cleanStart_;
-    uint8_t prev_;
+    // The scores after the last character's class (at first the start
+    // edge's).
+    const int16_t *prev_;
     // The best span ending at the last character, and the best ended at a
     // dirty edge before it (a pair scores below 2^15 either way: for at
     // most kBoundedChars characters they stay in range).

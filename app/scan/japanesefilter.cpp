@@ -55,9 +55,14 @@ struct ShiftJisForms {
     uint8_t leadRow[256];
     uint8_t pairClass[60][256];
     static size_t LeadIndex(uint8_t lead) { return lead < 0xA0 ? lead - 0x81u : lead - 0xE0u + 31; }
+    // The judge's BoundNeed by the row's clean start and end.
+    int64_t need[2][2];
     ShiftJisForms()
     {
         const int form = static_cast<int>(JudgeForm::ShiftJis);
+        for (int start = 0; start < 2; ++start)
+            for (int end = 0; end < 2; ++end)
+                need[start][end] = japanese::BoundNeed(JudgeForm::ShiftJis, start, end);
         for (unsigned b = 0; b < 256; ++b) {
             const uint32_t code = SingleCode(static_cast<uint8_t>(b));
             singles[b] = {static_cast<uint16_t>(code), japanese::ClassOf(code, form)};
@@ -113,9 +118,21 @@ const std::vector<TextPiece> &JapaneseFilter::Judge(const char *text, size_t len
     pieces_.clear();
     bytes_.clear();
     facts_ = &facts;
-    if (!facts.wide && !facts.utf8)
-        JudgeShiftJis(text, length, facts);
-    else
+    if (!facts.wide && !facts.utf8) {
+        // Nearly every text is machine code settled whole by its first
+        // reading's bound, in a loop of its own.
+        // (Without marks each byte lies at its place: nothing to work out.)
+        if (facts.marks.empty()) {
+            byteForByte_ = true;
+            lones_ = false;
+        } else {
+            PlaceBytes(text, length, facts);
+        }
+        bool settled = false;
+        const size_t from = SettledFromStart(text, length, facts, &settled);
+        if (from < length)
+            JudgeShiftJis(text, length, facts, from, settled);
+    } else
         JudgeOther(text, length, facts);
     return pieces_;
 }
@@ -177,7 +194,7 @@ Verdict JapaneseFilter::JudgeReading(const Reading &r, bool cleanStart, bool cle
 // (Inlined by force: it runs for nearly every text, and its state stays in
 // registers inside the caller's loop.)
 template <bool kRuns>
-__attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(const char *text, size_t length, size_t at, bool cleanStart,
+__attribute__((always_inline)) inline bool JapaneseFilter::BoundShiftJis(const char *text, size_t length, size_t at, bool cleanStart,
                                       size_t *end, bool *japanese)
 {
     const auto *s = reinterpret_cast<const uint8_t *>(text);
@@ -241,7 +258,8 @@ __attribute__((always_inline)) inline int32_t JapaneseFilter::BoundShiftJis(cons
         CountRun(s, runStart, t);
     *end = t;
     *japanese = (bytes & 0x80) != 0;
-    return bound.Margin(t == length && facts_->cleanEnd);
+    const bool cleanEnd = t == length && facts_->cleanEnd;
+    return bound.Reaches(cleanEnd, forms.need[cleanStart][cleanEnd]);
 }
 
 __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const char *text, size_t length, size_t at, bool cleanStart,
@@ -251,7 +269,7 @@ __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const c
     if (length - at > japanese::ScoreBound::kBoundedChars)
         return false;
     bool japanese = false;
-    if (BoundShiftJis<true>(text, length, at, cleanStart, end, &japanese) >= 0 && japanese)
+    if (BoundShiftJis<true>(text, length, at, cleanStart, end, &japanese) && japanese)
         return false;
     // What follows weighs only texts with pairs that end at a clean edge
     // after a dirty start; most texts of machine code are none.
@@ -282,7 +300,7 @@ __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const c
         return true;
     size_t otherEnd = 0;
     bool otherJapanese = false;
-    return BoundShiftJis<false>(text, length, at + 1, false, &otherEnd, &otherJapanese) < 0 ||
+    return !BoundShiftJis<false>(text, length, at + 1, false, &otherEnd, &otherJapanese) ||
            !otherJapanese;
 }
 
@@ -307,7 +325,20 @@ size_t JapaneseFilter::AsciiAfterPair(const uint8_t *s, const Reading &r, size_t
     return trail >= 0x40 && trail <= 0x7E ? k : first;
 }
 
-void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFacts &facts)
+size_t JapaneseFilter::SettledFromStart(const char *text, size_t length, const TextFacts &facts,
+                                        bool *settled)
+{
+    *settled = false;
+    size_t end = 0;
+    if (length == 0 || !SettledAsCode(text, length, 0, IsCleanEdgeByte(facts.before & 0xFF), &end))
+        return 0;
+    *settled = true;
+    for (const PlainRun &run : runs_)
+        KeepRun(text, run, facts);
+    return end + 1;
+}
+
+void JapaneseFilter::PlaceBytes(const char *text, size_t length, const TextFacts &facts)
 {
     const auto *s = reinterpret_cast<const uint8_t *>(text);
     // Every text byte's file position: byte for byte from the start, and
@@ -360,9 +391,17 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
             }
         }
     }
+}
+
+void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFacts &facts,
+                                   size_t from, bool settled)
+{
+    const auto *s = reinterpret_cast<const uint8_t *>(text);
     Reading &r = reading_, &other = other_;
-    size_t at = 0;
-    bool clean = IsCleanEdgeByte(facts.before & 0xFF);
+    size_t at = from;
+    bool clean = from == 0 && IsCleanEdgeByte(facts.before & 0xFF);
+    // Whether the reading at `at` is known not to be settled as code.
+    bool unsettled = from == 0 && !settled;
     // Each head cut reads the text again from the cut: a few rounds at
     // most, so that a long row of junk is not read again pair by pair.
     int rounds = 0;
@@ -373,7 +412,9 @@ void JapaneseFilter::JudgeShiftJis(const char *text, size_t length, const TextFa
         // worked out from their bytes, settles them before their
         // characters are read.
         size_t end = 0;
-        if (SettledAsCode(text, length, at, clean, &end)) {
+        const bool known = unsettled;
+        unsettled = false;
+        if (!known && SettledAsCode(text, length, at, clean, &end)) {
             for (const PlainRun &run : runs_)
                 KeepRun(text, run, facts);
             at = end + 1;

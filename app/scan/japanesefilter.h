@@ -89,7 +89,18 @@ private:
         size_t count = 0;
         bool japanese = false;
     };
-    void JudgeShiftJis(const char *text, size_t length, const TextFacts &facts);
+    // A Shift-JIS text judged from text byte `from` on (SettledFromStart
+    // dealt with the bytes before it; `settled`: it settled them as code).
+    void JudgeShiftJis(const char *text, size_t length, const TextFacts &facts, size_t from,
+                       bool settled);
+    // Where each byte of a Shift-JIS text lies in the file (bytePos_), and
+    // the katakana bytes left out alone after lead bytes (lone_).
+    void PlaceBytes(const char *text, size_t length, const TextFacts &facts);
+    // For a text whose first reading is settled as code (SettledAsCode):
+    // keeps its runs and returns where the judging goes on (*settled set).
+    // 0 otherwise.
+    size_t SettledFromStart(const char *text, size_t length, const TextFacts &facts,
+                            bool *settled);
     void JudgeOther(const char *text, size_t length, const TextFacts &facts);
     // Reads Shift-JIS characters from text byte `at` up to a lead byte
     // without its trail byte or the text's end; returns where it stopped.
@@ -117,14 +128,15 @@ private:
     // "%" (the first byte of a name or a format) with more text after it.
     static bool NameAfterLead(const uint8_t *s, size_t at, size_t length);
     size_t ShiftedStart(const uint8_t *s, const Reading &r, size_t first, size_t *count) const;
-    // The judge's bound on the score of the reading ReadShiftJis would make
-    // from text byte `at` (japanese::ScoreBound), worked out from the
-    // bytes; `*end`: where the reading stops, `*japanese`: whether it holds
-    // a byte beyond ASCII.
+    // Whether the judge's bound on the score of the reading ReadShiftJis
+    // would make from text byte `at` (japanese::ScoreBound), worked out
+    // from the bytes, lets it read as Japanese (its margin is not below 0);
+    // `*end`: where the reading stops, `*japanese`: whether it holds a
+    // byte beyond ASCII.
     // With kRuns, besides, the runs PlainRuns would list from those bytes
     // (runs_).
     template <bool kRuns>
-    int32_t BoundShiftJis(const char *text, size_t length, size_t at, bool cleanStart,
+    bool BoundShiftJis(const char *text, size_t length, size_t at, bool cleanStart,
                           size_t *end, bool *japanese);
     // Whether no reading from text byte `at` on can be kept (neither it
     // nor the one from the next byte that may be taken instead): the text

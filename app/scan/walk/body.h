@@ -565,7 +565,12 @@ private:
                 ++k;
                 continue;
             }
-            if (wideJapanese_ && japanese_.Japanese(w_, I(k) + 1) && WideAfterLead(k)) {
+            // (The unit at the trail byte is read straight from the data
+            // where the window holds both its bytes.)
+            if (wideJapanese_ &&
+                (k + 2 < w_.avail ? japanese_.JapaneseUnit(d[k + 1] | d[k + 2] << 8)
+                                  : japanese_.Japanese(w_, I(k) + 1)) &&
+                WideAfterLead(k)) {
                 *other = Other::WideAtTrail;
                 return k;
             }
@@ -602,6 +607,12 @@ private:
             ++at;
         }
         *k = at;
+        // Where the pair or those bytes end the text, nothing begins after
+        // them in it (WideAfterKana, without the call).
+        if (at >= j) {
+            pairEnd_ = w_.base + j;
+            return false;
+        }
         return WideAfterKana(k, j);
     }
     __attribute__((noinline)) bool WideAfterKana(size_t *k, size_t j)

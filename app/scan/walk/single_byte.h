@@ -239,12 +239,21 @@ public:
     void TakeMixed(const Window &w, size_t i, size_t j, bool leftOut, TextBuffer &text,
                    std::vector<std::pair<uint32_t, uint32_t>> *marks, uint32_t shift) const
     {
-        const uint8_t *d = w.data;
-        const char *from = reinterpret_cast<const char *>(d + i);
+        // (The plain append stays inline: it costs the caller no frame.)
         if (!leftOut) {
-            text.append(from, j - i);
+            text.append(reinterpret_cast<const char *>(w.data + i), j - i);
             return;
         }
+        TakeLeftOut(w, i, j, text, marks, shift);
+    }
+
+private:
+    __attribute__((noinline)) void TakeLeftOut(const Window &w, size_t i, size_t j,
+                                               TextBuffer &text,
+                                               std::vector<std::pair<uint32_t, uint32_t>> *marks,
+                                               uint32_t shift) const
+    {
+        const uint8_t *d = w.data;
         // A katakana byte of a pair is its trail byte and stays.  Every
         // byte is written and only those kept are counted, so that machine
         // code's random mix of katakana, pairs and ASCII costs no branch a
@@ -269,7 +278,6 @@ public:
         text.Added(n);
     }
 
-private:
     MixedByte MixedOf(uint8_t b) const
     {
         return printable_[b]                ? kMixedText

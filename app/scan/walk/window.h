@@ -37,9 +37,14 @@ public:
     uint32_t BytesBefore(size_t i) const
     {
         if (i >= 4) {
-            const uint8_t *d = data + i - 4;
-            return uint32_t(d[3]) | uint32_t(d[2]) << 8 | uint32_t(d[1]) << 16 |
-                   uint32_t(d[0]) << 24;
+            // One load of the four bytes, the first the highest.
+            uint32_t word;
+            std::memcpy(&word, data + i - 4, sizeof word);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+            return word;
+#else
+            return __builtin_bswap32(word);
+#endif
         }
         const ptrdiff_t k = static_cast<ptrdiff_t>(i);
         return uint32_t(Back(k, 1)) | uint32_t(Back(k, 2)) << 8 | uint32_t(Back(k, 3)) << 16 |
