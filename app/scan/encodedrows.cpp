@@ -363,6 +363,35 @@ size_t GluedBeforeText(const EncodedChar *chars, size_t count, size_t s, bool di
     return 0;
 }
 
+// Acronyms that technical text names often: protocols, formats, file
+// systems, hardware and the like.  A capital glued before one at a dirty
+// start ("YHTTP", "LELF") is machine code's last byte (a REX prefix, a
+// push): text writes the acronym alone.
+bool KnownAcronym(const EncodedChar *chars, size_t from, size_t to)
+{
+    static constexpr const char *kAcronyms[] = {
+        "AAC", "ACL", "ADB", "AES", "AMR", "API", "ARP", "ASCII", "ATA", "AVI", "BIOS", "BMP",
+        "BSD", "CGI", "CPU", "CRC", "CRL", "CSS", "CSV", "DBM", "DHCP", "DNS", "DNSSEC", "DSA",
+        "DVD", "ECC", "EFI", "ELF", "EOF", "EOL", "EOS", "FAT", "FTP", "GCC", "GDB", "GIF",
+        "GML", "GNU", "GPG", "GPL", "GPU", "GUI", "HTML", "HTTP", "HTTPS", "ICMP", "IDE",
+        "IMAP", "IPC", "IPv4", "IPv6", "ISO", "JPEG", "JSON", "LDAP", "LZMA", "MBR", "MIDI",
+        "MIME", "MP3", "MP4", "MPEG", "NFS", "NTP", "ODF", "OID", "PAM", "PCI", "PDF", "PEM",
+        "PGP", "PHP", "PID", "PNG", "POSIX", "PPP", "RAM", "RGB", "ROM", "RPC", "RPM", "RSA",
+        "RSS", "RTF", "SCSI", "SHA", "SMB", "SMIL", "SMTP", "SNMP", "SQL", "SSH", "SSL", "STL",
+        "SVG", "TCP", "TIFF", "TLS", "TOC", "TTY", "UDP", "UID", "URI", "URL", "USB", "UTF",
+        "UUID", "VGA", "VPN", "WAL", "WARC", "WAV", "XML", "XSL", "YAML", "ZIP"};
+    for (const char *a : kAcronyms) {
+        size_t k = from;
+        while (k < to && *a != '\0' && chars[k].code == static_cast<uint8_t>(*a)) {
+            ++k;
+            ++a;
+        }
+        if (k == to && *a == '\0')
+            return true;
+    }
+    return false;
+}
+
 // Where EUC-JP and ISO-2022-JP text begins that the judge read from
 // `first`, by the shape of its first ASCII word.  Back over an acronym of
 // two to four capitals and digits right before the Japanese character at
@@ -410,9 +439,15 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
         size_t w = t;
         while (w > 0 && t - w < 4 && (capital(w - 1) || digit(w - 1)))
             --w;
+        // (At a dirty start, a small letter glued before it is code's:
+        // "oELF" of 0F 6F; a capital only before a known acronym.)
+        const bool lone = w == 1 && !cleanStart && small(0);
         if ((t - w >= 3 || (t - w == 2 && t < first)) && capital(w) && code(t - 1) != 'H' &&
-            (w == 0 || !(small(w - 1) || capital(w - 1) || digit(w - 1))))
-            return w;
+            (w == 0 || lone || !(small(w - 1) || capital(w - 1) || digit(w - 1))))
+            return w == 0 && !cleanStart && !KnownAcronym(chars, 0, t) &&
+                           KnownAcronym(chars, 1, t)
+                       ? 1
+                       : w;
         return first;
     }
     // One to three bytes before the spaces that indent a column, at any
@@ -434,6 +469,13 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
             return first + g;
     if (first > 0 || cleanStart || count < 3 || code(0) >= 0x80)
         return first;
+    {
+        size_t t = 0;
+        while (t < 8 && (capital(t) || digit(t) || (t > 0 && code(t) == 'v')))
+            ++t;
+        if (t >= 3 && !small(t) && !KnownAcronym(chars, 0, t) && KnownAcronym(chars, 1, t))
+            return 1;
+    }
     for (size_t p = 1; p <= 3; ++p) {
         if (!(capital(p - 1) || digit(p - 1) || closing(p - 1)))
             break;
@@ -673,9 +715,16 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         return false;
     size_t first = 0, end = count;
     if (judging_) {
+        // EUC-JP characters stand as they lie, a pair's two bytes side by
+        // side as in Shift-JIS, so that the judge's rules of a pair glued
+        // to text read them too; the others one place each (the bytes
+        // ISO-2022-JP spends on escapes are no gap in the text).
         scratch_.resize(count);
+        const bool asLaid = encoding == Encoding::EucJp;
         for (size_t k = 0; k < count; ++k)
-            scratch_[k] = {chars[k].code, static_cast<uint32_t>(k), 1,
+            scratch_[k] = {chars[k].code,
+                           asLaid ? chars[k].from - chars[0].from : static_cast<uint32_t>(k),
+                           asLaid ? chars[k].to - chars[k].from : 1,
                            ClassIn(encoding, chars[k].code)};
         const RowEdges edges{cleanStart, cleanEnd};
         const int32_t ease = encoding == Encoding::Iso2022Jp ? kIso2022JpEase : 0;

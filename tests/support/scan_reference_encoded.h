@@ -451,6 +451,26 @@ private:
     }
 
     // EUC-JP and ISO-2022-JP: the start of a span's first ASCII word.
+    // Whether characters [from, to) are one of the acronyms a capital
+    // glued before is cut off.
+    static bool Acronym(const std::vector<RefChar> &run, size_t from, size_t to)
+    {
+        static const char *const known =
+            " AAC ACL ADB AES AMR API ARP ASCII ATA AVI BIOS BMP BSD CGI CPU CRC CRL CSS CSV DBM"
+            " DHCP DNS DNSSEC DSA DVD ECC EFI ELF EOF EOL EOS FAT FTP GCC GDB GIF GML GNU GPG GPL"
+            " GPU GUI HTML HTTP HTTPS ICMP IDE IMAP IPC IPv4 IPv6 ISO JPEG JSON LDAP LZMA MBR MIDI"
+            " MIME MP3 MP4 MPEG NFS NTP ODF OID PAM PCI PDF PEM PGP PHP PID PNG POSIX PPP RAM RGB"
+            " ROM RPC RPM RSA RSS RTF SCSI SHA SMB SMIL SMTP SNMP SQL SSH SSL STL SVG TCP TIFF TLS"
+            " TOC TTY UDP UID URI URL USB UTF UUID VGA VPN WAL WARC WAV XML XSL YAML ZIP ";
+        std::string word = " ";
+        for (size_t k = from; k < to && k < run.size(); ++k) {
+            if (run[k].code >= 0x80)
+                return false;
+            word += static_cast<char>(run[k].code);
+        }
+        return to > from && std::strstr(known, (word + " ").c_str()) != nullptr;
+    }
+
     static size_t HeadStart(const std::vector<RefChar> &run, size_t end, size_t first, bool cleanStart)
     {
         auto at = [&](size_t k) { return k < end ? run[k].code : 0u; };
@@ -483,8 +503,13 @@ private:
             while (w > 0 && t - w < 4 && (cap(w - 1) || num(w - 1)))
                 --w;
             const size_t n = t - w;
-            const bool word = w == 0 || !(cap(w - 1) || low(w - 1) || num(w - 1));
-            return cap(w) && word && at(t - 1) != 'H' && (n >= 3 || (n == 2 && t < first)) ? w : first;
+            // (Or after one small letter at a dirty start.)
+            const bool word = w == 0 || !(cap(w - 1) || low(w - 1) || num(w - 1)) ||
+                              (w == 1 && !cleanStart && low(0));
+            if (!(cap(w) && word && at(t - 1) != 'H' && (n >= 3 || (n == 2 && t < first))))
+                return first;
+            // A capital glued before a known acronym at a dirty start.
+            return w == 0 && !cleanStart && !Acronym(run, 0, t) && Acronym(run, 1, t) ? 1 : w;
         }
         // At any start or cut, one to three bytes, not ending in a colon,
         // before two spaces (all letters and digits) or three (not
@@ -536,6 +561,13 @@ private:
         }
         if (first > 0 || cleanStart || end < 3 || at(0) >= 0x80)
             return first;
+        // A capital before a known acronym (capitals, digits, a "v" after
+        // the first), not before a small letter.
+        size_t caps = 0;
+        while (caps < 8 && (cap(caps) || num(caps) || (caps > 0 && at(caps) == 'v')))
+            ++caps;
+        if (caps >= 3 && !low(caps) && !Acronym(run, 0, caps) && Acronym(run, 1, caps))
+            return 1;
         // At a dirty start: glued bytes before a capital and a small
         // letter, a small letter before a capital, a byte or two before a
         // dot and a small letter, a closing sign but "!" before a letter.
@@ -592,8 +624,11 @@ private:
         size_t first = 0, end = run.size();
         if (st_.CheckKanjiNoise) {
             std::vector<lex::japanese::RowChar> chars;
+            // EUC-JP characters where their bytes lie, the others side by side.
             for (const RefChar &c : run)
-                chars.push_back({c.code, static_cast<uint32_t>(chars.size()), 1, Class(e, c.code)});
+                chars.push_back({c.code,
+                                 static_cast<uint32_t>(e == 0 ? c.from - run[0].from : chars.size()),
+                                 static_cast<uint32_t>(e == 0 ? c.to - c.from : 1), Class(e, c.code)});
             const JudgeForm form = e == 0 ? JudgeForm::ShiftJis : e == 1 ? JudgeForm::Utf8 : JudgeForm::Utf16Le;
             // ISO-2022-JP text may score 160 below the threshold; the
             // margins below count from the threshold itself.
