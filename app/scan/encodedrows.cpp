@@ -509,6 +509,31 @@ bool ArchiveLineStart(At at, uint64_t from, const EncodedChar *chars, size_t cou
     return count >= 2 && chars[0].code == '/' && chars[1].code >= '0' && chars[1].code <= '9';
 }
 
+// EUC-JP text glued to x86 code that zeros or tests a register (xor
+// eax, eax is 31 C0; test is 85, the other xor form 33): the ModRM byte
+// of a register with itself and the next instruction's opcode read as a
+// pair ("先" of 31 C0 E8, a call), first or after at most three bytes of
+// code that read as ASCII (the opcode's own "1" among them; not after a
+// format's or a number's: "%1秒" is text).  How many characters that
+// begin the run are such code.  `at(k)`: the file byte at offset k, k
+// below the run's first byte.
+template <class At>
+size_t ZeroingPair(At at, const EncodedChar *chars, size_t count)
+{
+    size_t g = 0;
+    while (g < count && g < 4 && chars[g].code < 0x80)
+        ++g;
+    if (g + 2 > count || chars[g].to - chars[g].from != 2 || chars[g].from == 0)
+        return 0;
+    if (g >= 2 && (chars[g - 2].code == '%' || (chars[g - 2].code >= '0' && chars[g - 2].code <= '9')))
+        return 0;
+    const uint8_t op = at(chars[g].from - 1), modrm = at(chars[g].from);
+    const bool zeroing = op == 0x31 || op == 0x33 || op == 0x85;
+    const bool self = modrm == 0xC0 || modrm == 0xC9 || modrm == 0xD2 || modrm == 0xDB ||
+                      modrm == 0xE4 || modrm == 0xED || modrm == 0xF6;
+    return zeroing && self ? g + 1 : 0;
+}
+
 // Kana: hiragana, katakana, half-width katakana.
 bool IsKana(uint32_t code)
 {
@@ -704,6 +729,12 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
             f -= 2;
         const bool numberEdge = cleanStart && f >= 2 && at(f - 2) != 0 && at(f - 1) == 0;
         const size_t glued = GluedUnits(chars, count, cleanStart, numberEdge);
+        chars += glued;
+        count -= glued;
+        cleanStart = cleanStart && glued == 0;
+    } else if (encoding == Encoding::EucJp) {
+        const size_t glued =
+            ZeroingPair([&](uint64_t k) { return k >= base ? bytes[k - base] : uint8_t(0); }, chars, count);
         chars += glued;
         count -= glued;
         cleanStart = cleanStart && glued == 0;

@@ -547,6 +547,8 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
          {row(E, 4, "ELFドキュメント")}},
         {"a kanji of code (C0 E8) before a format after a zero", Z(1) + "\xC0\xE8%s " + eucFile + Z(1), 5,
          euc, {row(E, 3, "%s ファイルを開けません")}},
+        {"xor eax, eax (31 C0) and a call's E8 before the text", "\x01\x8B\x45\x31\xC0\xE8" + eucDocument + Z(1),
+         5, euc, {row(E, 6, "ドキュメント")}},
         {"a code byte before a capitalised word", "\x01\x8B\x45\xF8" "HAbiWord " + eucDocument + Z(1), 5,
          euc, {row(E, 5, "AbiWord ドキュメント")}},
         {"a letter of code before an option", "\x01\x8B\x45\xF8" "D-e " + eucFile + Z(1), 5, euc,

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -615,6 +616,25 @@ private:
                 glued = 1;
             run.erase(run.begin(), run.begin() + static_cast<ptrdiff_t>(glued));
             cleanStart = cleanStart && glued == 0;
+        } else if (e == 0) {
+            // A pair made of a register's ModRM byte with itself after
+            // xor or test (31, 33, 85) and the next opcode, first or after
+            // up to three ASCII bytes (not after "%" or a digit and one
+            // more): code's, cut off with them.
+            size_t g = 0;
+            while (g < run.size() && g < 4 && run[g].code < 0x80)
+                ++g;
+            if (g >= 2 && (run[g - 2].code == '%' || (run[g - 2].code >= '0' && run[g - 2].code <= '9')))
+                g = run.size();
+            const auto one = [](uint8_t b, std::initializer_list<uint8_t> set) {
+                return std::find(set.begin(), set.end(), b) != set.end();
+            };
+            if (g + 2 <= run.size() && run[g].to - run[g].from == 2 && run[g].from > 0 &&
+                one(d_[run[g].from - 1], {0x31, 0x33, 0x85}) &&
+                one(d_[run[g].from], {0xC0, 0xC9, 0xD2, 0xDB, 0xE4, 0xED, 0xF6})) {
+                run.erase(run.begin(), run.begin() + static_cast<ptrdiff_t>(g + 1));
+                cleanStart = false;
+            }
         }
         size_t japanese = 0;
         for (const RefChar &c : run)
