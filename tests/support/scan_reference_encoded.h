@@ -63,7 +63,9 @@ private:
     static bool Clean(uint8_t b) { return b == 0 || b == 9 || b == 10 || b == 13; }
     bool BeJapanese(size_t k) const
     {
-        return k + 1 < d_.size() && Be(k) >= 0x80 && lex::JapaneseUnitCp932(Be(k)) != 0;
+        // (With "×" and "÷", whose units 00 D7 and 00 F7 text sets between numbers.)
+        return k + 1 < d_.size() && Be(k) >= 0x80 &&
+               (lex::JapaneseUnitCp932(Be(k)) != 0 || Be(k) == 0xD7 || Be(k) == 0xF7);
     }
     static uint32_t Jis0208(uint32_t j1, uint32_t j2)
     {
