@@ -464,6 +464,17 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
         code(glued - 1) != ':' && (alnum == n ||
          (code(glued + 2) == ' ' && code(first) != '#' && code(first) != '*' && code(first) != '-')))
         return glued;
+    // At a dirty start or a cut, one sign but "#" before the spaces of an
+    // option's line ("(  -m, --mode"): code's byte, as the line's own
+    // text begins with its spaces.
+    if (n == 1 && alnum == 0 && code(first) != '#' && (first > 0 || !cleanStart) &&
+        code(glued) == ' ' && code(glued + 1) == ' ') {
+        size_t k = glued;
+        while (k < glued + 8 && code(k) == ' ')
+            ++k;
+        if (code(k) == '-' && (small(k + 1) || capital(k + 1) || code(k + 1) == '-'))
+            return glued;
+    }
     if (first < count && code(first) < 0x80)
         if (const size_t g = GluedBeforeText(chars, count, first, first > 0 || !cleanStart))
             return first + g;

@@ -540,6 +540,8 @@ TEST(ScannerWalk, FurtherEncodingsWithTheirSettingsOn)
          {row(E, 4, "CPU時間制限を超過しました")}},
         {"code bytes glued before an indented column", "\x01\x8B\x45\xF8" "li  " + eucFile + Z(1), 5, euc,
          {row(E, 6, "  ファイルを開けません")}},
+        {"a sign of code before an option's line", "\x01\x8B\x45\xF8" "*  -O, --no-owner  " + eucFile + Z(1),
+         5, euc, {row(E, 5, "  -O, --no-owner  ファイルを開けません")}},
         {"and a comment's sign after a line break, kept", "\x01\x8B\x45\n#  " + eucFile + Z(1), 5, euc,
          {row(E, 4, "#  ファイルを開けません")}},
         {"but not a label before its column", Z(1) + "q:      " + eucFile + Z(1), 5, euc,

@@ -526,6 +526,16 @@ private:
         if (g > first && g <= first + 3 && at(g) == ' ' && at(g + 1) == ' ' && at(g - 1) != ':' &&
             (letters || (at(g + 2) == ' ' && std::strchr("#*-", int(at(first))) == nullptr)))
             return g;
+        // At a dirty start or a cut: one sign but "#" before the spaces
+        // (up to eight) of an option's line ("-" and a letter or "-").
+        if (g == first + 1 && !letters && at(first) != '#' && (first > 0 || !cleanStart) &&
+            at(g) == ' ' && at(g + 1) == ' ') {
+            size_t k = g;
+            while (k < g + 8 && at(k) == ' ')
+                ++k;
+            if (at(k) == '-' && (cap(k + 1) || low(k + 1) || at(k + 1) == '-'))
+                return g;
+        }
         // From the span's first ASCII byte f: a small letter or one of
         // /`\|_$;:.,~^!? before Japanese; at a dirty start or a cut, a
         // space and a letter or digit before it, one or two letters before
