@@ -545,6 +545,32 @@ size_t ZeroingPair(At at, const EncodedChar *chars, size_t count)
     return zeroing && self ? g + 1 : 0;
 }
 
+// A pair first at a dirty edge that is machine code's last bytes glued
+// to EUC-JP text rather than its first character: a kanji right before
+// an option ("満--ボリューム", "向-S の"), text sets a word before one
+// with a space; an opening bracket that nothing in the run closes
+// ("『GET DIAGNOSTICS 項目").
+bool GluedLeadPair(const EncodedChar *chars, size_t count)
+{
+    if (count < 3 || chars[0].to - chars[0].from != 2)
+        return false;
+    const uint32_t u = chars[0].code, n = chars[1].code, m = chars[2].code;
+    if (u >= 0x4E00 && u <= 0x9FFF && n == '-' &&
+        (m == '-' || (m >= 'A' && m <= 'Z') || (m >= 'a' && m <= 'z')))
+        return true;
+    static constexpr uint32_t kOpen[] = {0x3008, 0x300A, 0x300C, 0x300E, 0x3010, 0xFF08, 0xFF3B, 0xFF5B};
+    for (uint32_t open : kOpen) {
+        if (u != open)
+            continue;
+        const uint32_t close = open == 0xFF3B || open == 0xFF5B ? open + 2 : open + 1;
+        for (size_t k = 1; k < count; ++k)
+            if (chars[k].code == close)
+                return false;
+        return true;
+    }
+    return false;
+}
+
 // Kana: hiragana, katakana, half-width katakana.
 bool IsKana(uint32_t code)
 {
@@ -744,8 +770,10 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         count -= glued;
         cleanStart = cleanStart && glued == 0;
     } else if (encoding == Encoding::EucJp) {
-        const size_t glued =
+        size_t glued =
             ZeroingPair([&](uint64_t k) { return k >= base ? bytes[k - base] : uint8_t(0); }, chars, count);
+        if (glued == 0 && !cleanStart && GluedLeadPair(chars, count))
+            glued = 1;
         chars += glued;
         count -= glued;
         cleanStart = cleanStart && glued == 0;

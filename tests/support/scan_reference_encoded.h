@@ -646,6 +646,21 @@ private:
                 one(d_[run[g].from], {0xC0, 0xC9, 0xD2, 0xDB, 0xE4, 0xED, 0xF6})) {
                 run.erase(run.begin(), run.begin() + static_cast<ptrdiff_t>(g + 1));
                 cleanStart = false;
+            } else if (!cleanStart && run.size() >= 3 && run[0].to - run[0].from == 2) {
+                // At a dirty start, a kanji before "--" or "-" and a letter,
+                // or an opening bracket the run never closes.
+                const uint32_t u = run[0].code, n = run[1].code, m = run[2].code;
+                bool glued = u >= 0x4E00 && u <= 0x9FFF && n == '-' &&
+                             (m == '-' || (m >= 'A' && m <= 'Z') || (m >= 'a' && m <= 'z'));
+                const std::u32string opens = U"〈《「『【（［｛", closes = U"〉》」』】）］｝";
+                const size_t b = opens.find(static_cast<char32_t>(u));
+                if (b != std::u32string::npos) {
+                    glued = true;
+                    for (const RefChar &c : run)
+                        glued = glued && c.code != static_cast<uint32_t>(closes[b]);
+                }
+                if (glued)
+                    run.erase(run.begin());
             }
         }
         size_t japanese = 0;
