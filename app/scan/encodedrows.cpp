@@ -363,6 +363,35 @@ size_t GluedBeforeText(const EncodedChar *chars, size_t count, size_t s, bool di
     return 0;
 }
 
+// Acronyms that technical text names often: protocols, formats, file
+// systems, hardware and the like.  A capital glued before one at a dirty
+// start ("YHTTP", "LELF") is machine code's last byte (a REX prefix, a
+// push): text writes the acronym alone.
+bool KnownAcronym(const EncodedChar *chars, size_t from, size_t to)
+{
+    static constexpr const char *kAcronyms[] = {
+        "AAC", "ACL", "ADB", "AES", "AMR", "API", "ARP", "ASCII", "ATA", "AVI", "BIOS", "BMP",
+        "BSD", "CGI", "CPU", "CRC", "CRL", "CSS", "CSV", "DBM", "DHCP", "DNS", "DNSSEC", "DSA",
+        "DVD", "ECC", "EFI", "ELF", "EOF", "EOL", "EOS", "FAT", "FTP", "GCC", "GDB", "GIF",
+        "GML", "GNU", "GPG", "GPL", "GPU", "GUI", "HTML", "HTTP", "HTTPS", "ICMP", "IDE",
+        "IMAP", "IPC", "IPv4", "IPv6", "ISO", "JPEG", "JSON", "LDAP", "LZMA", "MBR", "MIDI",
+        "MIME", "MP3", "MP4", "MPEG", "NFS", "NTP", "ODF", "OID", "PAM", "PCI", "PDF", "PEM",
+        "PGP", "PHP", "PID", "PNG", "POSIX", "PPP", "RAM", "RGB", "ROM", "RPC", "RPM", "RSA",
+        "RSS", "RTF", "SCSI", "SHA", "SMB", "SMIL", "SMTP", "SNMP", "SQL", "SSH", "SSL", "STL",
+        "SVG", "TCP", "TIFF", "TLS", "TOC", "TTY", "UDP", "UID", "URI", "URL", "USB", "UTF",
+        "UUID", "VGA", "VPN", "WAL", "WARC", "WAV", "XML", "XSL", "YAML", "ZIP"};
+    for (const char *a : kAcronyms) {
+        size_t k = from;
+        while (k < to && *a != '\0' && chars[k].code == static_cast<uint8_t>(*a)) {
+            ++k;
+            ++a;
+        }
+        if (k == to && *a == '\0')
+            return true;
+    }
+    return false;
+}
+
 // Where EUC-JP and ISO-2022-JP text begins that the judge read from
 // `first`, by the shape of its first ASCII word.  Back over an acronym of
 // two to four capitals and digits right before the Japanese character at
@@ -410,9 +439,15 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
         size_t w = t;
         while (w > 0 && t - w < 4 && (capital(w - 1) || digit(w - 1)))
             --w;
+        // (At a dirty start, a small letter glued before it is code's:
+        // "oELF" of 0F 6F; a capital only before a known acronym.)
+        const bool lone = w == 1 && !cleanStart && small(0);
         if ((t - w >= 3 || (t - w == 2 && t < first)) && capital(w) && code(t - 1) != 'H' &&
-            (w == 0 || !(small(w - 1) || capital(w - 1) || digit(w - 1))))
-            return w;
+            (w == 0 || lone || !(small(w - 1) || capital(w - 1) || digit(w - 1))))
+            return w == 0 && !cleanStart && !KnownAcronym(chars, 0, t) &&
+                           KnownAcronym(chars, 1, t)
+                       ? 1
+                       : w;
         return first;
     }
     // One to three bytes before the spaces that indent a column, at any
@@ -429,11 +464,29 @@ size_t AsciiHeadStart(const EncodedChar *chars, size_t count, size_t first, bool
         code(glued - 1) != ':' && (alnum == n ||
          (code(glued + 2) == ' ' && code(first) != '#' && code(first) != '*' && code(first) != '-')))
         return glued;
+    // At a dirty start or a cut, one sign but "#" before the spaces of an
+    // option's line ("(  -m, --mode"): code's byte, as the line's own
+    // text begins with its spaces.
+    if (n == 1 && alnum == 0 && code(first) != '#' && (first > 0 || !cleanStart) &&
+        code(glued) == ' ' && code(glued + 1) == ' ') {
+        size_t k = glued;
+        while (k < glued + 8 && code(k) == ' ')
+            ++k;
+        if (code(k) == '-' && (small(k + 1) || capital(k + 1) || code(k + 1) == '-'))
+            return glued;
+    }
     if (first < count && code(first) < 0x80)
         if (const size_t g = GluedBeforeText(chars, count, first, first > 0 || !cleanStart))
             return first + g;
     if (first > 0 || cleanStart || count < 3 || code(0) >= 0x80)
         return first;
+    {
+        size_t t = 0;
+        while (t < 8 && (capital(t) || digit(t) || (t > 0 && code(t) == 'v')))
+            ++t;
+        if (t >= 3 && !small(t) && !KnownAcronym(chars, 0, t) && KnownAcronym(chars, 1, t))
+            return 1;
+    }
     for (size_t p = 1; p <= 3; ++p) {
         if (!(capital(p - 1) || digit(p - 1) || closing(p - 1)))
             break;
@@ -465,6 +518,57 @@ bool ArchiveLineStart(At at, uint64_t from, const EncodedChar *chars, size_t cou
     if (before == '/' || before == '`')
         return true;
     return count >= 2 && chars[0].code == '/' && chars[1].code >= '0' && chars[1].code <= '9';
+}
+
+// EUC-JP text glued to x86 code that zeros or tests a register (xor
+// eax, eax is 31 C0; test is 85, the other xor form 33): the ModRM byte
+// of a register with itself and the next instruction's opcode read as a
+// pair ("先" of 31 C0 E8, a call), first or after at most three bytes of
+// code that read as ASCII (the opcode's own "1" among them; not after a
+// format's or a number's: "%1秒" is text).  How many characters that
+// begin the run are such code.  `at(k)`: the file byte at offset k, k
+// below the run's first byte.
+template <class At>
+size_t ZeroingPair(At at, const EncodedChar *chars, size_t count)
+{
+    size_t g = 0;
+    while (g < count && g < 4 && chars[g].code < 0x80)
+        ++g;
+    if (g + 2 > count || chars[g].to - chars[g].from != 2 || chars[g].from == 0)
+        return 0;
+    if (g >= 2 && (chars[g - 2].code == '%' || (chars[g - 2].code >= '0' && chars[g - 2].code <= '9')))
+        return 0;
+    const uint8_t op = at(chars[g].from - 1), modrm = at(chars[g].from);
+    const bool zeroing = op == 0x31 || op == 0x33 || op == 0x85;
+    const bool self = modrm == 0xC0 || modrm == 0xC9 || modrm == 0xD2 || modrm == 0xDB ||
+                      modrm == 0xE4 || modrm == 0xED || modrm == 0xF6;
+    return zeroing && self ? g + 1 : 0;
+}
+
+// A pair first at a dirty edge that is machine code's last bytes glued
+// to EUC-JP text rather than its first character: a kanji right before
+// an option ("満--ボリューム", "向-S の"), text sets a word before one
+// with a space; an opening bracket that nothing in the run closes
+// ("『GET DIAGNOSTICS 項目").
+bool GluedLeadPair(const EncodedChar *chars, size_t count)
+{
+    if (count < 3 || chars[0].to - chars[0].from != 2)
+        return false;
+    const uint32_t u = chars[0].code, n = chars[1].code, m = chars[2].code;
+    if (u >= 0x4E00 && u <= 0x9FFF && n == '-' &&
+        (m == '-' || (m >= 'A' && m <= 'Z') || (m >= 'a' && m <= 'z')))
+        return true;
+    static constexpr uint32_t kOpen[] = {0x3008, 0x300A, 0x300C, 0x300E, 0x3010, 0xFF08, 0xFF3B, 0xFF5B};
+    for (uint32_t open : kOpen) {
+        if (u != open)
+            continue;
+        const uint32_t close = open == 0xFF3B || open == 0xFF5B ? open + 2 : open + 1;
+        for (size_t k = 1; k < count; ++k)
+            if (chars[k].code == close)
+                return false;
+        return true;
+    }
+    return false;
 }
 
 // Kana: hiragana, katakana, half-width katakana.
@@ -665,6 +769,14 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         chars += glued;
         count -= glued;
         cleanStart = cleanStart && glued == 0;
+    } else if (encoding == Encoding::EucJp) {
+        size_t glued =
+            ZeroingPair([&](uint64_t k) { return k >= base ? bytes[k - base] : uint8_t(0); }, chars, count);
+        if (glued == 0 && !cleanStart && GluedLeadPair(chars, count))
+            glued = 1;
+        chars += glued;
+        count -= glued;
+        cleanStart = cleanStart && glued == 0;
     }
     size_t japanese = 0;
     for (size_t k = 0; k < count; ++k)
@@ -673,9 +785,16 @@ bool EncodedRows::Decide(Encoding encoding, const EncodedChar *chars, size_t cou
         return false;
     size_t first = 0, end = count;
     if (judging_) {
+        // EUC-JP characters stand as they lie, a pair's two bytes side by
+        // side as in Shift-JIS, so that the judge's rules of a pair glued
+        // to text read them too; the others one place each (the bytes
+        // ISO-2022-JP spends on escapes are no gap in the text).
         scratch_.resize(count);
+        const bool asLaid = encoding == Encoding::EucJp;
         for (size_t k = 0; k < count; ++k)
-            scratch_[k] = {chars[k].code, static_cast<uint32_t>(k), 1,
+            scratch_[k] = {chars[k].code,
+                           asLaid ? chars[k].from - chars[0].from : static_cast<uint32_t>(k),
+                           asLaid ? chars[k].to - chars[k].from : 1,
                            ClassIn(encoding, chars[k].code)};
         const RowEdges edges{cleanStart, cleanEnd};
         const int32_t ease = encoding == Encoding::Iso2022Jp ? kIso2022JpEase : 0;

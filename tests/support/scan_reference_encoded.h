@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -62,7 +63,9 @@ private:
     static bool Clean(uint8_t b) { return b == 0 || b == 9 || b == 10 || b == 13; }
     bool BeJapanese(size_t k) const
     {
-        return k + 1 < d_.size() && Be(k) >= 0x80 && lex::JapaneseUnitCp932(Be(k)) != 0;
+        // (With "×" and "÷", whose units 00 D7 and 00 F7 text sets between numbers.)
+        return k + 1 < d_.size() && Be(k) >= 0x80 &&
+               (lex::JapaneseUnitCp932(Be(k)) != 0 || Be(k) == 0xD7 || Be(k) == 0xF7);
     }
     static uint32_t Jis0208(uint32_t j1, uint32_t j2)
     {
@@ -451,6 +454,26 @@ private:
     }
 
     // EUC-JP and ISO-2022-JP: the start of a span's first ASCII word.
+    // Whether characters [from, to) are one of the acronyms a capital
+    // glued before is cut off.
+    static bool Acronym(const std::vector<RefChar> &run, size_t from, size_t to)
+    {
+        static const char *const known =
+            " AAC ACL ADB AES AMR API ARP ASCII ATA AVI BIOS BMP BSD CGI CPU CRC CRL CSS CSV DBM"
+            " DHCP DNS DNSSEC DSA DVD ECC EFI ELF EOF EOL EOS FAT FTP GCC GDB GIF GML GNU GPG GPL"
+            " GPU GUI HTML HTTP HTTPS ICMP IDE IMAP IPC IPv4 IPv6 ISO JPEG JSON LDAP LZMA MBR MIDI"
+            " MIME MP3 MP4 MPEG NFS NTP ODF OID PAM PCI PDF PEM PGP PHP PID PNG POSIX PPP RAM RGB"
+            " ROM RPC RPM RSA RSS RTF SCSI SHA SMB SMIL SMTP SNMP SQL SSH SSL STL SVG TCP TIFF TLS"
+            " TOC TTY UDP UID URI URL USB UTF UUID VGA VPN WAL WARC WAV XML XSL YAML ZIP ";
+        std::string word = " ";
+        for (size_t k = from; k < to && k < run.size(); ++k) {
+            if (run[k].code >= 0x80)
+                return false;
+            word += static_cast<char>(run[k].code);
+        }
+        return to > from && std::strstr(known, (word + " ").c_str()) != nullptr;
+    }
+
     static size_t HeadStart(const std::vector<RefChar> &run, size_t end, size_t first, bool cleanStart)
     {
         auto at = [&](size_t k) { return k < end ? run[k].code : 0u; };
@@ -483,8 +506,13 @@ private:
             while (w > 0 && t - w < 4 && (cap(w - 1) || num(w - 1)))
                 --w;
             const size_t n = t - w;
-            const bool word = w == 0 || !(cap(w - 1) || low(w - 1) || num(w - 1));
-            return cap(w) && word && at(t - 1) != 'H' && (n >= 3 || (n == 2 && t < first)) ? w : first;
+            // (Or after one small letter at a dirty start.)
+            const bool word = w == 0 || !(cap(w - 1) || low(w - 1) || num(w - 1)) ||
+                              (w == 1 && !cleanStart && low(0));
+            if (!(cap(w) && word && at(t - 1) != 'H' && (n >= 3 || (n == 2 && t < first))))
+                return first;
+            // A capital glued before a known acronym at a dirty start.
+            return w == 0 && !cleanStart && !Acronym(run, 0, t) && Acronym(run, 1, t) ? 1 : w;
         }
         // At any start or cut, one to three bytes, not ending in a colon,
         // before two spaces (all letters and digits) or three (not
@@ -498,6 +526,16 @@ private:
         if (g > first && g <= first + 3 && at(g) == ' ' && at(g + 1) == ' ' && at(g - 1) != ':' &&
             (letters || (at(g + 2) == ' ' && std::strchr("#*-", int(at(first))) == nullptr)))
             return g;
+        // At a dirty start or a cut: one sign but "#" before the spaces
+        // (up to eight) of an option's line ("-" and a letter or "-").
+        if (g == first + 1 && !letters && at(first) != '#' && (first > 0 || !cleanStart) &&
+            at(g) == ' ' && at(g + 1) == ' ') {
+            size_t k = g;
+            while (k < g + 8 && at(k) == ' ')
+                ++k;
+            if (at(k) == '-' && (cap(k + 1) || low(k + 1) || at(k + 1) == '-'))
+                return g;
+        }
         // From the span's first ASCII byte f: a small letter or one of
         // /`\|_$;:.,~^!? before Japanese; at a dirty start or a cut, a
         // space and a letter or digit before it, one or two letters before
@@ -536,6 +574,13 @@ private:
         }
         if (first > 0 || cleanStart || end < 3 || at(0) >= 0x80)
             return first;
+        // A capital before a known acronym (capitals, digits, a "v" after
+        // the first), not before a small letter.
+        size_t caps = 0;
+        while (caps < 8 && (cap(caps) || num(caps) || (caps > 0 && at(caps) == 'v')))
+            ++caps;
+        if (caps >= 3 && !low(caps) && !Acronym(run, 0, caps) && Acronym(run, 1, caps))
+            return 1;
         // At a dirty start: glued bytes before a capital and a small
         // letter, a small letter before a capital, a byte or two before a
         // dot and a small letter, a closing sign but "!" before a letter.
@@ -583,6 +628,40 @@ private:
                 glued = 1;
             run.erase(run.begin(), run.begin() + static_cast<ptrdiff_t>(glued));
             cleanStart = cleanStart && glued == 0;
+        } else if (e == 0) {
+            // A pair made of a register's ModRM byte with itself after
+            // xor or test (31, 33, 85) and the next opcode, first or after
+            // up to three ASCII bytes (not after "%" or a digit and one
+            // more): code's, cut off with them.
+            size_t g = 0;
+            while (g < run.size() && g < 4 && run[g].code < 0x80)
+                ++g;
+            if (g >= 2 && (run[g - 2].code == '%' || (run[g - 2].code >= '0' && run[g - 2].code <= '9')))
+                g = run.size();
+            const auto one = [](uint8_t b, std::initializer_list<uint8_t> set) {
+                return std::find(set.begin(), set.end(), b) != set.end();
+            };
+            if (g + 2 <= run.size() && run[g].to - run[g].from == 2 && run[g].from > 0 &&
+                one(d_[run[g].from - 1], {0x31, 0x33, 0x85}) &&
+                one(d_[run[g].from], {0xC0, 0xC9, 0xD2, 0xDB, 0xE4, 0xED, 0xF6})) {
+                run.erase(run.begin(), run.begin() + static_cast<ptrdiff_t>(g + 1));
+                cleanStart = false;
+            } else if (!cleanStart && run.size() >= 3 && run[0].to - run[0].from == 2) {
+                // At a dirty start, a kanji before "--" or "-" and a letter,
+                // or an opening bracket the run never closes.
+                const uint32_t u = run[0].code, n = run[1].code, m = run[2].code;
+                bool glued = u >= 0x4E00 && u <= 0x9FFF && n == '-' &&
+                             (m == '-' || (m >= 'A' && m <= 'Z') || (m >= 'a' && m <= 'z'));
+                const std::u32string opens = U"〈《「『【（［｛", closes = U"〉》」』】）］｝";
+                const size_t b = opens.find(static_cast<char32_t>(u));
+                if (b != std::u32string::npos) {
+                    glued = true;
+                    for (const RefChar &c : run)
+                        glued = glued && c.code != static_cast<uint32_t>(closes[b]);
+                }
+                if (glued)
+                    run.erase(run.begin());
+            }
         }
         size_t japanese = 0;
         for (const RefChar &c : run)
@@ -592,8 +671,11 @@ private:
         size_t first = 0, end = run.size();
         if (st_.CheckKanjiNoise) {
             std::vector<lex::japanese::RowChar> chars;
+            // EUC-JP characters where their bytes lie, the others side by side.
             for (const RefChar &c : run)
-                chars.push_back({c.code, static_cast<uint32_t>(chars.size()), 1, Class(e, c.code)});
+                chars.push_back({c.code,
+                                 static_cast<uint32_t>(e == 0 ? c.from - run[0].from : chars.size()),
+                                 static_cast<uint32_t>(e == 0 ? c.to - c.from : 1), Class(e, c.code)});
             const JudgeForm form = e == 0 ? JudgeForm::ShiftJis : e == 1 ? JudgeForm::Utf8 : JudgeForm::Utf16Le;
             // ISO-2022-JP text may score 160 below the threshold; the
             // margins below count from the threshold itself.

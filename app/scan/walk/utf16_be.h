@@ -27,7 +27,9 @@ public:
         notAscii_.Add(0x7F, 0xFF);
         for (unsigned u = 0x80; u < 0x10000; ++u) {
             const auto unit = static_cast<uint16_t>(u);
-            if (IsJapaneseUnit(unit) || IsJapaneseSymbol(unit))
+            // (And the multiplication and division signs, 00 D7 and 00 F7,
+            // which Japanese text sets between numbers: "2816×2212".)
+            if (IsJapaneseUnit(unit) || IsJapaneseSymbol(unit) || u == 0xD7 || u == 0xF7)
                 japanese_[u >> 5] |= uint32_t(1) << (u & 31);
         }
     }
