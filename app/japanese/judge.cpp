@@ -598,7 +598,9 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
         // heading or a count's unit sets it (" 昔  ", "(1 行)"), stands
         // alone too in a string of four characters or more (code's pair
         // and a byte or two between zeros: "V 化").
-        spacedAlone = spacedAlone || (e == k + 1 && (before == ' ' || after == ' '));
+        // So does a label's word of one kanji ("列: %s").
+        spacedAlone = spacedAlone || (e == k + 1 && (before == ' ' || after == ' ' ||
+                                                     (after == ':' && at(e + 1) == ' ')));
         glued = glued || suffix || prefix;
         k = e;
     }
@@ -623,8 +625,33 @@ bool TermsAfterCode(const RowChar *chars, size_t count, int form)
     const uint32_t u = chars[0].code;
     const bool name = ((u | 0x20) >= 'a' && (u | 0x20) <= 'z') || u == '%';
     // (Not from a kanji or a sign that code's bytes make before one:
-    // "米DT", "/英蛍".)
-    const bool first = IsWordChar(u) || u == ' ' || u == '*' || u == '(' || u == '[';
+    // "米DT", "/英蛍".)  From a format ("%s 列", "%d 行目") or from a
+    // word of one common kanji that a space, ":" or "=" ends ("行 %d",
+    // "値: %s"), as a table's headings and a count's units stand, it
+    // does: code's pairs seldom end before those.
+    // (What follows is a format, a number, a quote or a bracket, Japanese
+    // text or a word of three letters: code's pair, a space and a byte or
+    // two of its own read otherwise, "尽 c0".)
+    const auto wordOfKanji = [&] {
+        const uint8_t c = ClassAt(chars[0], form);
+        const uint32_t after = count > 1 ? chars[1].code : 0;
+        if ((c != kKanji1 && c != kKanji2 && c != kKanji3) || (after != ' ' && after != ':' && after != '='))
+            return false;
+        size_t k = 2;
+        while (k < count && k < 4 && chars[k].code == ' ')
+            ++k;
+        if (k >= count)
+            return after == ':';
+        const uint32_t next = chars[k].code;
+        size_t letters = 0;
+        while (k + letters < count && ((chars[k + letters].code | 0x20) >= 'a' && (chars[k + letters].code | 0x20) <= 'z'))
+            ++letters;
+        return next == '%' || (next >= '0' && next <= '9') || next == '(' || next == '[' || next == '"' ||
+               next == '\'' || next == '<' || next == '=' || next >= 0x80 || letters >= 3;
+    };
+    const bool format = u == '%' && count > 1 && ((chars[1].code | 0x20) >= 'a' && (chars[1].code | 0x20) <= 'z');
+    const bool first = IsWordChar(u) || u == ' ' || u == '*' || u == '(' || u == '[' || format ||
+                       (chars[0].size == 2 && wordOfKanji());
     if (!name && !first)
         return false;
     // The string is read once for both ways.

@@ -275,6 +275,11 @@ __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const c
         // reading from that byte is weighed too (JudgeShiftJis).
         if (sjis::IsLead(first) && length - at <= 80 && NameAfterLead(s, at, length))
             return false;
+        // And one that begins with a word of one kanji and a space, ":" or
+        // "=" ("行 %d", "値: %s").
+        if (sjis::IsLead(first) && length - at >= 4 && length - at <= 80 &&
+            (s[at + 2] == ' ' || s[at + 2] == ':' || s[at + 2] == '='))
+            return false;
     }
     // The reading from the next byte, where the first pair's trail byte is
     // a lead byte (JudgeShiftJis).
