@@ -513,9 +513,16 @@ bool TermSuffix(uint32_t u, bool afterFormat)
 //     signs of a quote or bracket that closes on the other side of the
 //     words: "(*行 列*)") in a string of two Japanese characters or more,
 //     or of one kanji with a space beside it in four characters or more.
+// In a `whole` string (between clean edges) a stretch set apart or
+// enclosed may be one of SideWord's code-like kanji too.
 // Returns 0 when it does not read so, 2 when a stretch is glued to a name
 // or a format (the first two ways), 1 otherwise.
-int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
+// Kanji that code's pairs make often (of the code-like class) but that
+// technical text sets alone as words: sides and truth values ("左-右",
+// "真 / 偽"), and the currency's unit ("%d 円").
+bool SideWord(uint32_t u) { return u == 0x5DE6 || u == 0x53F3 || u == 0x507D || u == 0x5186; }
+
+int ShiftJisTermsInText(const RowChar *chars, size_t count, int form, bool whole)
 {
     const auto at = [&](size_t k) { return k < count ? chars[k].code : 0u; };
     const auto capital = [](uint32_t u) { return u >= 'A' && u <= 'Z'; };
@@ -566,9 +573,12 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
             continue;
         }
         size_t e = k;
+        bool codeLike = false;
         for (; e < count && at(e) >= 0x80; ++e) {
             const uint8_t c = ClassAt(chars[e], form);
-            if ((c != kKanji1 && c != kKanji2 && c != kKanji3) || e - k >= 2)
+            codeLike = codeLike || c == kCodeLike;
+            if ((c != kKanji1 && c != kKanji2 && c != kKanji3 && !(whole && c == kCodeLike && SideWord(at(e)))) ||
+                e - k >= 2)
                 return 0;
         }
         japanese += e - k;
@@ -592,6 +602,10 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
             shuts = closes(at(q), after);
         const bool spaced = (apart(before) || opens) && (apart(after) || after == ':' || shuts);
         if (!suffix && !prefix && !enclosed && !spaced)
+            return 0;
+        // Kanji that code's pairs make often ("左", "右", "機") stand so only
+        // set apart as words, between zeros: "左-右", "左 / 右".
+        if (codeLike && (suffix || prefix || !(spaced || enclosed)))
             return 0;
         setApart = setApart || (spaced && !suffix && !prefix && !enclosed);
         // A word of one kanji with a space beside it, as a column's
@@ -655,7 +669,7 @@ bool TermsAfterCode(const RowChar *chars, size_t count, int form)
     if (!name && !first)
         return false;
     // The string is read once for both ways.
-    const int terms = ShiftJisTermsInText(chars, count, form);
+    const int terms = ShiftJisTermsInText(chars, count, form, false);
     return (name && terms == 2) || (first && terms > 0);
 }
 
@@ -1192,7 +1206,7 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     // Such a string is kept whole, even where a cut would score higher.
     if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::ShiftJis && margin < 0 &&
         (ShiftJisWordsInText(chars, count, static_cast<int>(form)) ||
-         ShiftJisTermsInText(chars, count, static_cast<int>(form)) > 0))
+         ShiftJisTermsInText(chars, count, static_cast<int>(form), true) > 0))
         return Verdict{true, 0, static_cast<uint32_t>(count), 0};
     if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::Utf16Le &&
         Utf16Table(chars, count, 0, static_cast<uint32_t>(count), true))
