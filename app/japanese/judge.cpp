@@ -623,14 +623,53 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form, bool whole
     return glued ? 2 : 1;
 }
 
+// Whether characters [0, count) of a row begin with a format ("%s", "%d").
+bool FormatFirst(const RowChar *chars, size_t count)
+{
+    return count > 1 && chars[0].code == '%' && (chars[1].code | 0x20) >= 'a' && (chars[1].code | 0x20) <= 'z';
+}
+
+// Whether characters [0, count) of a Shift-JIS row begin with a word of
+// one or two common kanji that a space, ":" or "=" ends, and then a
+// format, a number, a quote or a bracket, Japanese text or a word of
+// three letters ("行 %d", "値: %s", "索引 \"%s\""), as a table's headings
+// and a count's units stand: code's pairs seldom end so (a pair, a space
+// and a byte or two of code's own read otherwise: "尽 c0").
+bool KanjiWordFirst(const RowChar *chars, size_t count, int form)
+{
+    size_t k = 0;
+    while (k < count && k < 2 && chars[k].size == 2) {
+        const uint8_t c = ClassAt(chars[k], form);
+        if (c != kKanji1 && c != kKanji2 && c != kKanji3)
+            return false;
+        ++k;
+    }
+    const uint32_t after = k > 0 && k < count ? chars[k].code : 0;
+    if (after != ' ' && after != ':' && after != '=')
+        return false;
+    const size_t sign = k++;
+    while (k < count && k < sign + 3 && chars[k].code == ' ')
+        ++k;
+    if (k >= count)
+        return after == ':';
+    const uint32_t next = chars[k].code;
+    size_t letters = 0;
+    while (k + letters < count && ((chars[k + letters].code | 0x20) >= 'a' && (chars[k + letters].code | 0x20) <= 'z'))
+        ++letters;
+    return next == '%' || (next >= '0' && next <= '9') || next == '(' || next == '[' || next == '"' ||
+           next == '\'' || next == '<' || next == '=' || next >= 0x80 || letters >= 3;
+}
+
 // Whether a Shift-JIS row at a dirty start and a clean end, of
 // kWordsAfterCode characters at most, is such text from its first
 // character on: a name or a format glued to a kanji word ("WHERE句"
 // right after code's bytes), or, from a letter, a digit, a space, "*",
-// "(" or "[", any text of kanji words that ShiftJisTermsInText keeps
-// between zeros ("a2 封筒", "[不明]", " 下側: %s %s"): machine code's last
-// bytes before a zero seldom read so, as their pairs are seldom common
-// kanji set apart as words.
+// "(", "[", a format or a word of KanjiWordFirst, any text of kanji words
+// that ShiftJisTermsInText keeps between zeros ("a2 封筒", "[不明]",
+// " 下側: %s %s", "%s 列", "行 %d"): machine code's last bytes before a
+// zero seldom read so, as their pairs are seldom common kanji set apart
+// as words.  (Not from another kanji or a sign that code's bytes make
+// before one: "米DT", "/英蛍".)
 constexpr size_t kWordsAfterCode = 40;
 bool TermsAfterCode(const RowChar *chars, size_t count, int form)
 {
@@ -638,34 +677,8 @@ bool TermsAfterCode(const RowChar *chars, size_t count, int form)
         return false;
     const uint32_t u = chars[0].code;
     const bool name = ((u | 0x20) >= 'a' && (u | 0x20) <= 'z') || u == '%';
-    // (Not from a kanji or a sign that code's bytes make before one:
-    // "米DT", "/英蛍".)  From a format ("%s 列", "%d 行目") or from a
-    // word of one common kanji that a space, ":" or "=" ends ("行 %d",
-    // "値: %s"), as a table's headings and a count's units stand, it
-    // does: code's pairs seldom end before those.
-    // (What follows is a format, a number, a quote or a bracket, Japanese
-    // text or a word of three letters: code's pair, a space and a byte or
-    // two of its own read otherwise, "尽 c0".)
-    const auto wordOfKanji = [&] {
-        const uint8_t c = ClassAt(chars[0], form);
-        const uint32_t after = count > 1 ? chars[1].code : 0;
-        if ((c != kKanji1 && c != kKanji2 && c != kKanji3) || (after != ' ' && after != ':' && after != '='))
-            return false;
-        size_t k = 2;
-        while (k < count && k < 4 && chars[k].code == ' ')
-            ++k;
-        if (k >= count)
-            return after == ':';
-        const uint32_t next = chars[k].code;
-        size_t letters = 0;
-        while (k + letters < count && ((chars[k + letters].code | 0x20) >= 'a' && (chars[k + letters].code | 0x20) <= 'z'))
-            ++letters;
-        return next == '%' || (next >= '0' && next <= '9') || next == '(' || next == '[' || next == '"' ||
-               next == '\'' || next == '<' || next == '=' || next >= 0x80 || letters >= 3;
-    };
-    const bool format = u == '%' && count > 1 && ((chars[1].code | 0x20) >= 'a' && (chars[1].code | 0x20) <= 'z');
-    const bool first = IsWordChar(u) || u == ' ' || u == '*' || u == '(' || u == '[' || format ||
-                       (chars[0].size == 2 && wordOfKanji());
+    const bool first = IsWordChar(u) || u == ' ' || u == '*' || u == '(' || u == '[' ||
+                       FormatFirst(chars, count) || KanjiWordFirst(chars, count, form);
     if (!name && !first)
         return false;
     // The string is read once for both ways.
@@ -674,19 +687,41 @@ bool TermsAfterCode(const RowChar *chars, size_t count, int form)
 }
 
 // Where a Shift-JIS row at a dirty start and a clean end reads as
-// TermsAfterCode's text: from its first character (0), or from its second
+// TermsAfterCode's text: from its first character (0); from its second
 // (1) when the first is a pair that text does not begin with before a
 // name, a symbol or a kanji it seldom or never uses (code's last byte and
-// the byte after it: "∈PL/pgSQL関数%s"); `count` when it does not.
+// the byte after it: "∈PL/pgSQL関数%s"); or after code's last byte or two
+// glued before a format or a word of KanjiWordFirst, one or two ASCII
+// characters but a space, or a pair ("H%s 行 %d", "L$版 %d", "蛎%s 節"):
+// text seldom glues a sign or a letter before them.  `count` when it
+// reads so from none of those.
 size_t TermsAfterCodeStart(const RowChar *chars, size_t count, int form)
 {
-    if (TermsAfterCode(chars, count, form))
+    if (count < 3)
+        return TermsAfterCode(chars, count, form) ? 0 : count;
+    // (A letter glued before a format or a bracket, or before a column of
+    // spaces, is code's last byte there even where the text reads on
+    // from it: "H%s 節", "A(%s 行)", "H  %s 版".)
+    const uint32_t second = chars[1].code;
+    const bool gluedLetter = chars[0].size == 1 && (chars[0].code | 0x20) >= 'a' && (chars[0].code | 0x20) <= 'z' &&
+                             (second == '%' || second == '(' || (second == ' ' && chars[2].code == ' '));
+    if (!gluedLetter && TermsAfterCode(chars, count, form))
         return 0;
-    if (count < 3 || chars[0].size != 2 || !IsWordChar(chars[1].code))
-        return count;
+    if (gluedLetter)
+        return TermsAfterCode(chars + 1, count - 1, form) ? 1 : TermsAfterCode(chars, count, form) ? 0 : count;
     const uint8_t c = ClassAt(chars[0], form);
     const bool glued = c == kSymbol || c == kOther || c == kKanji4 || c == kKanji5 || c == kCodeLike;
-    return glued && TermsAfterCode(chars + 1, count - 1, form) ? 1 : count;
+    if (chars[0].size == 2 && IsWordChar(chars[1].code))
+        return glued && TermsAfterCode(chars + 1, count - 1, form) ? 1 : count;
+    for (size_t k = 1; k <= 2 && k + 2 < count; ++k) {
+        const RowChar &last = chars[k - 1];
+        if (last.code == ' ' || (last.size == 2 && k > 1))
+            return count;
+        if ((FormatFirst(chars + k, count - k) || KanjiWordFirst(chars + k, count - k, form)) &&
+            TermsAfterCode(chars + k, count - k, form))
+            return k;
+    }
+    return count;
 }
 
 // Whether the first character of a span at a dirty edge is machine
