@@ -724,6 +724,29 @@ size_t TermsAfterCodeStart(const RowChar *chars, size_t count, int form)
     return count;
 }
 
+// Whether the first two characters of a Shift-JIS row are a word of
+// technical text that begins with a kanji of the code-like class (code's
+// pairs make it often, and a span at a dirty edge is cut after it): a
+// symbol, a function, the past, a side ("記号", "機能", "過去", "左辺",
+// "右から").  Code's pair glued before the text's first character seldom
+// makes such a word.
+bool CodeLikeWordHead(const RowChar *chars, size_t end)
+{
+    static constexpr char16_t kWords[] =
+        u"記号記述記録記憶記載記法記入記事記名機能機械機構機種機器機密機関機会過去過大過剰過程過負"
+        u"過多過度運用運転運営運行遠隔遠方稼働稼動工場工学工程工夫広域広告広く広い広げ左辺左側左端"
+        u"左上左下左寄左揃左右左か左へ左に左の右辺右側右端右上右下右寄右揃右か右へ右に右の右ク会話"
+        u"会社会議会員会計往復急速教育請求議論輸入輸出輸送静的静止青色家族室内水平水準液晶科学窓口"
+        u"美術習慣荷重課題課金購入購読逆順逆方逆引逆変逆数混在混合精度精密箇所箇条携帯攻撃映像架空"
+        u"校正衛星誘導講座輝度遂行閲覧陰影隠し隠す駆動心配気付営業職場職員犯罪食品興味触れ買い詰め";
+    if (end < 2 || chars[0].size != 2 || chars[1].size != 2 || chars[1].at != chars[0].at + 2)
+        return false;
+    for (size_t k = 0; k + 1 < sizeof kWords / sizeof kWords[0] - 1; k += 2)
+        if (kWords[k] == chars[0].code && kWords[k + 1] == chars[1].code)
+            return true;
+    return false;
+}
+
 // Whether the first character of a span at a dirty edge is machine
 // code's last byte or pair glued to the text ("ﾞおかしな", "駟一時"): a
 // half-width katakana, a kanji the text seldom or never uses, or a
@@ -1274,7 +1297,10 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     // (UTF-16 rows begin at their code units' edges: their heads are
     // not trimmed so.)
     if (form != JudgeForm::Utf16Le) {
-        if (first == 0 && !edges.cleanStart && GluedFirstChar(chars, end, static_cast<int>(form)))
+        const bool word = !edges.cleanStart && form == JudgeForm::ShiftJis && CodeLikeWordHead(chars, end);
+        if (word && first == 1)
+            first = 0;
+        if (first == 0 && !edges.cleanStart && !word && GluedFirstChar(chars, end, static_cast<int>(form)))
             first = 1;
         if (edges.cleanStart && form == JudgeForm::ShiftJis)
             first = std::max(first, GluedPairAfterZero(chars, end, static_cast<int>(form)));
