@@ -843,6 +843,31 @@ uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
                : 0;
 }
 
+// Where a Shift-JIS span after a zero whose head [0, first) the pairs or
+// the glued-pair rule cut begins: at the zero again when that head is
+// one or two kanji, pairs side by side, none of the code-like class (what
+// x86 code's moves and loads make) nor one repeated (code's padding),
+// right before the span's own Japanese characters (after one kanji, its
+// hiragana), and the span holds three characters at least ("委員会の設定",
+// "錠の取得"): text's words of
+// kanji its vocabulary seldom uses read so, and code's pairs between a
+// zero and text seldom stand there.
+uint32_t WordAfterZero(const RowChar *chars, uint32_t end, uint32_t first)
+{
+    const uint8_t next = first < end ? ClassOf(chars[first].code, 0) : kOther;
+    if (first == 0 || first > 2 || end < first + 3 || !IsJapaneseClass(next) ||
+        (first == 1 && next != kHiraganaCommon && next != kHiragana))
+        return first;
+    for (uint32_t k = 0; k <= first; ++k) {
+        if (chars[k].size != 2 || (k > 0 && chars[k].at != chars[k - 1].at + 2))
+            return first;
+        if (k < first && (!IsIdeograph(chars[k].code) || ClassOf(chars[k].code, 0) == kCodeLike ||
+                          (k > 0 && chars[k].code == chars[k - 1].code)))
+            return first;
+    }
+    return 0;
+}
+
 // A character that Japanese text never begins with: small kana, the long
 // vowel mark and the iteration marks, which only follow another kana or
 // kanji.
@@ -1303,7 +1328,7 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
         if (first == 0 && !edges.cleanStart && !word && GluedFirstChar(chars, end, static_cast<int>(form)))
             first = 1;
         if (edges.cleanStart && form == JudgeForm::ShiftJis)
-            first = std::max(first, GluedPairAfterZero(chars, end, static_cast<int>(form)));
+            first = WordAfterZero(chars, end, std::max(first, GluedPairAfterZero(chars, end, static_cast<int>(form))));
         first = TextHeadStart(chars, first, end, edges.cleanStart, form);
         // A cut glued first character may have been the span's only
         // Japanese one ("，  "): what is left is no Japanese text.
