@@ -492,6 +492,11 @@ bool TermSuffix(uint32_t u, bool afterFormat)
     return false;
 }
 
+// Kanji that code's pairs make often (of the code-like class) but that
+// technical text sets alone as words: sides and truth values ("左-右",
+// "真 / 偽"), and the currency's unit ("%d 円").
+bool SideWord(uint32_t u) { return u == 0x5DE6 || u == 0x53F3 || u == 0x507D || u == 0x5186; }
+
 // For a Shift-JIS whole string between clean edges that is ASCII text
 // with words of one or two common kanji glued to its names and formats,
 // as technical text writes them ("WHERE句", "FOREIGN KEY制約", "%s対%s",
@@ -514,14 +519,10 @@ bool TermSuffix(uint32_t u, bool afterFormat)
 //     words: "(*行 列*)") in a string of two Japanese characters or more,
 //     or of one kanji with a space beside it in four characters or more.
 // In a `whole` string (between clean edges) a stretch set apart or
-// enclosed may be one of SideWord's code-like kanji too.
+// enclosed may be one of SideWord's code-like kanji too, or kanji that
+// text seldom or never uses where the string holds a format ("第 %d 頁").
 // Returns 0 when it does not read so, 2 when a stretch is glued to a name
 // or a format (the first two ways), 1 otherwise.
-// Kanji that code's pairs make often (of the code-like class) but that
-// technical text sets alone as words: sides and truth values ("左-右",
-// "真 / 偽"), and the currency's unit ("%d 円").
-bool SideWord(uint32_t u) { return u == 0x5DE6 || u == 0x53F3 || u == 0x507D || u == 0x5186; }
-
 int ShiftJisTermsInText(const RowChar *chars, size_t count, int form, bool whole)
 {
     const auto at = [&](size_t k) { return k < count ? chars[k].code : 0u; };
@@ -561,7 +562,7 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form, bool whole
     };
     const auto apart = [](uint32_t u) { return u == 0 || u == ' ' || u == '-' || u == '/'; };
     size_t japanese = 0;
-    bool setApart = false, glued = false, spacedAlone = false;
+    bool setApart = false, glued = false, spacedAlone = false, unseen = false, format = false;
     for (size_t k = 0; k < count;) {
         const uint32_t u = chars[k].code;
         if (k > 0 && chars[k].at > chars[k - 1].at + chars[k - 1].size)
@@ -569,6 +570,7 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form, bool whole
         if (u < 0x80) {
             if (SeldomSign(chars, k, count))
                 return 0;
+            format = format || (u == '%' && ((at(k + 1) | 0x20) >= 'a' && (at(k + 1) | 0x20) <= 'z'));
             ++k;
             continue;
         }
@@ -576,8 +578,11 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form, bool whole
         bool codeLike = false;
         for (; e < count && at(e) >= 0x80; ++e) {
             const uint8_t c = ClassAt(chars[e], form);
-            codeLike = codeLike || c == kCodeLike;
-            if ((c != kKanji1 && c != kKanji2 && c != kKanji3 && !(whole && c == kCodeLike && SideWord(at(e)))) ||
+            const bool unseenKanji = whole && (c == kKanji4 || c == kKanji5);
+            codeLike = codeLike || c == kCodeLike || unseenKanji;
+            unseen = unseen || unseenKanji;
+            if ((c != kKanji1 && c != kKanji2 && c != kKanji3 && !unseenKanji &&
+                 !(whole && c == kCodeLike && SideWord(at(e)))) ||
                 e - k >= 2)
                 return 0;
         }
@@ -618,7 +623,7 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form, bool whole
         glued = glued || suffix || prefix;
         k = e;
     }
-    if (japanese == 0 || (setApart && japanese < 2 && !(spacedAlone && count >= 4)))
+    if (japanese == 0 || (setApart && japanese < 2 && !(spacedAlone && count >= 4)) || (unseen && !format))
         return 0;
     return glued ? 2 : 1;
 }
@@ -847,16 +852,16 @@ uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
 // the glued-pair rule cut begins: at the zero again when that head is
 // one or two kanji, pairs side by side, none of the code-like class (what
 // x86 code's moves and loads make) nor one repeated (code's padding),
-// right before the span's own Japanese characters (after one kanji, its
-// hiragana), and the span holds three characters at least ("委員会の設定",
-// "錠の取得"): text's words of
+// right before the span's own Japanese characters (after one kanji, a
+// hiragana or another kanji), in a row of three characters at least
+// ("委員会の設定", "錠の取得", "観測値"): text's words of
 // kanji its vocabulary seldom uses read so, and code's pairs between a
 // zero and text seldom stand there.
 uint32_t WordAfterZero(const RowChar *chars, uint32_t end, uint32_t first)
 {
     const uint8_t next = first < end ? ClassOf(chars[first].code, 0) : kOther;
-    if (first == 0 || first > 2 || end < first + 3 || !IsJapaneseClass(next) ||
-        (first == 1 && next != kHiraganaCommon && next != kHiragana))
+    if (first == 0 || first > 2 || end < 3 || !IsJapaneseClass(next) ||
+        (first == 1 && next != kHiraganaCommon && next != kHiragana && !IsIdeograph(chars[first].code)))
         return first;
     for (uint32_t k = 0; k <= first; ++k) {
         if (chars[k].size != 2 || (k > 0 && chars[k].at != chars[k - 1].at + 2))
