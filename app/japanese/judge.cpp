@@ -519,8 +519,10 @@ bool SideWord(uint32_t u) { return u == 0x5DE6 || u == 0x53F3 || u == 0x507D || 
 //     words: "(*行 列*)") in a string of two Japanese characters or more,
 //     or of one kanji with a space beside it in four characters or more.
 // In a `whole` string (between clean edges) a stretch set apart or
-// enclosed may be one of SideWord's code-like kanji too, or kanji that
-// text seldom or never uses where the string holds a format ("第 %d 頁").
+// enclosed may be one of SideWord's code-like kanji too, or, where the
+// string holds a format, of up to four kanji of any band, those that
+// text seldom or never uses and code's pairs make too ("第 %d 頁",
+// "会員番号 %d"): code seldom makes a format.
 // Returns 0 when it does not read so, 2 when a stretch is glued to a name
 // or a format (the first two ways), 1 otherwise.
 int ShiftJisTermsInText(const RowChar *chars, size_t count, int form, bool whole)
@@ -578,12 +580,12 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form, bool whole
         bool codeLike = false;
         for (; e < count && at(e) >= 0x80; ++e) {
             const uint8_t c = ClassAt(chars[e], form);
-            const bool unseenKanji = whole && (c == kKanji4 || c == kKanji5);
+            const bool side = whole && c == kCodeLike && SideWord(at(e));
+            const bool unseenKanji = whole && (c == kKanji4 || c == kKanji5 || (c == kCodeLike && !side));
             codeLike = codeLike || c == kCodeLike || unseenKanji;
-            unseen = unseen || unseenKanji;
-            if ((c != kKanji1 && c != kKanji2 && c != kKanji3 && !unseenKanji &&
-                 !(whole && c == kCodeLike && SideWord(at(e)))) ||
-                e - k >= 2)
+            unseen = unseen || unseenKanji || e - k >= 2;
+            if ((c != kKanji1 && c != kKanji2 && c != kKanji3 && !unseenKanji && !side) ||
+                e - k >= (whole ? 4 : 2))
                 return 0;
         }
         japanese += e - k;
