@@ -852,8 +852,9 @@ uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
 
 // Where a Shift-JIS span after a zero whose head [0, first) the pairs or
 // the glued-pair rule cut begins: at the zero again when that head is
-// one or two kanji, pairs side by side, none of the code-like class (what
-// x86 code's moves and loads make) nor one repeated (code's padding),
+// one to three kanji, pairs side by side, the first not of the code-like
+// class (what x86 code's moves and loads make), none repeated (code's
+// padding),
 // right before the span's own Japanese characters (after one kanji, a
 // hiragana or another kanji), in a row of three characters at least
 // ("委員会の設定", "錠の取得", "観測値"): text's words of
@@ -862,13 +863,13 @@ uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
 uint32_t WordAfterZero(const RowChar *chars, uint32_t end, uint32_t first)
 {
     const uint8_t next = first < end ? ClassOf(chars[first].code, 0) : kOther;
-    if (first == 0 || first > 2 || end < 3 || !IsJapaneseClass(next) ||
+    if (first == 0 || first > 3 || end < 3 || !IsJapaneseClass(next) ||
         (first == 1 && next != kHiraganaCommon && next != kHiragana && !IsIdeograph(chars[first].code)))
         return first;
     for (uint32_t k = 0; k <= first; ++k) {
         if (chars[k].size != 2 || (k > 0 && chars[k].at != chars[k - 1].at + 2))
             return first;
-        if (k < first && (!IsIdeograph(chars[k].code) || ClassOf(chars[k].code, 0) == kCodeLike ||
+        if (k < first && (!IsIdeograph(chars[k].code) || (k == 0 && ClassOf(chars[k].code, 0) == kCodeLike) ||
                           (k > 0 && chars[k].code == chars[k - 1].code)))
             return first;
     }
