@@ -876,6 +876,27 @@ uint32_t WordAfterZero(const RowChar *chars, uint32_t end, uint32_t first)
     return 0;
 }
 
+// Whether a Shift-JIS whole string between zeros is one word of three to
+// six kanji, pairs side by side, none repeated, the first not of the
+// code-like class, two of them at least of the two commonest bands
+// ("観察者", "額面価格"): a compound whose other kanji text seldom uses
+// (the pairs score it as code), where code's pairs between zeros seldom
+// hold two such kanji.
+bool KanjiCompound(const RowChar *chars, size_t count)
+{
+    if (count < 3 || count > 6 || ClassOf(chars[0].code, 0) == kCodeLike)
+        return false;
+    size_t common = 0;
+    for (size_t k = 0; k < count; ++k) {
+        if (chars[k].size != 2 || !IsIdeograph(chars[k].code) || (k > 0 && chars[k].at != chars[k - 1].at + 2) ||
+            (k > 0 && chars[k].code == chars[k - 1].code))
+            return false;
+        const uint8_t c = ClassOf(chars[k].code, 0);
+        common += c == kKanji1 || c == kKanji2;
+    }
+    return common >= 2;
+}
+
 // A character that Japanese text never begins with: small kana, the long
 // vowel mark and the iteration marks, which only follow another kana or
 // kanji.
@@ -1297,7 +1318,7 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     // Such a string is kept whole, even where a cut would score higher.
     if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::ShiftJis && margin < 0 &&
         (ShiftJisWordsInText(chars, count, static_cast<int>(form)) ||
-         ShiftJisTermsInText(chars, count, static_cast<int>(form), true) > 0))
+         ShiftJisTermsInText(chars, count, static_cast<int>(form), true) > 0 || KanjiCompound(chars, count)))
         return Verdict{true, 0, static_cast<uint32_t>(count), 0};
     if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::Utf16Le &&
         Utf16Table(chars, count, 0, static_cast<uint32_t>(count), true))
