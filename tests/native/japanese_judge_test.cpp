@@ -201,6 +201,8 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
          4},
         {"kanji text seldom uses after a zero", U"委員会の設定を確認してください", JudgeForm::ShiftJis, true, true,
          true, 0, 15},
+        {"a word of unseen kanji with a format", U"会員番号 %d", JudgeForm::ShiftJis, true, true, true, 0, 7},
+        {"a compound of kanji between zeros", U"額面価格", JudgeForm::ShiftJis, true, true, true, 0, 4},
         // x86-64 instructions right after a zero read as pairs glued to the
         // text: a REX prefix and a move's opcode with its ModRM byte ("H" and
         // 89 EF), a call's opcode (E8 4D), pushes, NOP padding (90 90).  An
