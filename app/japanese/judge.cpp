@@ -862,7 +862,7 @@ uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
 // zero and text seldom stand there.
 uint32_t WordAfterZero(const RowChar *chars, uint32_t end, uint32_t first)
 {
-    const uint8_t next = first < end ? ClassOf(chars[first].code, 0) : kOther;
+    const uint8_t next = first < end ? ClassOf(chars[first].code, 0) : static_cast<uint8_t>(kOther);
     if (first == 0 || first > 3 || end < 3 || !IsJapaneseClass(next) ||
         (first == 1 && next != kHiraganaCommon && next != kHiragana && !IsIdeograph(chars[first].code)))
         return first;
