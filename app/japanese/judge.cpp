@@ -492,6 +492,11 @@ bool TermSuffix(uint32_t u, bool afterFormat)
     return false;
 }
 
+// Kanji that code's pairs make often (of the code-like class) but that
+// technical text sets alone as words: sides and truth values ("左-右",
+// "真 / 偽"), and the currency's unit ("%d 円").
+bool SideWord(uint32_t u) { return u == 0x5DE6 || u == 0x53F3 || u == 0x507D || u == 0x5186; }
+
 // For a Shift-JIS whole string between clean edges that is ASCII text
 // with words of one or two common kanji glued to its names and formats,
 // as technical text writes them ("WHERE句", "FOREIGN KEY制約", "%s対%s",
@@ -513,9 +518,14 @@ bool TermSuffix(uint32_t u, bool afterFormat)
 //     signs of a quote or bracket that closes on the other side of the
 //     words: "(*行 列*)") in a string of two Japanese characters or more,
 //     or of one kanji with a space beside it in four characters or more.
+// In a `whole` string (between clean edges) a stretch set apart or
+// enclosed may be one of SideWord's code-like kanji too, or, where the
+// string holds a format, of up to four kanji of any band, those that
+// text seldom or never uses and code's pairs make too ("第 %d 頁",
+// "会員番号 %d"): code seldom makes a format.
 // Returns 0 when it does not read so, 2 when a stretch is glued to a name
 // or a format (the first two ways), 1 otherwise.
-int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
+int ShiftJisTermsInText(const RowChar *chars, size_t count, int form, bool whole)
 {
     const auto at = [&](size_t k) { return k < count ? chars[k].code : 0u; };
     const auto capital = [](uint32_t u) { return u >= 'A' && u <= 'Z'; };
@@ -554,7 +564,7 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
     };
     const auto apart = [](uint32_t u) { return u == 0 || u == ' ' || u == '-' || u == '/'; };
     size_t japanese = 0;
-    bool setApart = false, glued = false, spacedAlone = false;
+    bool setApart = false, glued = false, spacedAlone = false, unseen = false, format = false;
     for (size_t k = 0; k < count;) {
         const uint32_t u = chars[k].code;
         if (k > 0 && chars[k].at > chars[k - 1].at + chars[k - 1].size)
@@ -562,13 +572,20 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
         if (u < 0x80) {
             if (SeldomSign(chars, k, count))
                 return 0;
+            format = format || (u == '%' && ((at(k + 1) | 0x20) >= 'a' && (at(k + 1) | 0x20) <= 'z'));
             ++k;
             continue;
         }
         size_t e = k;
+        bool codeLike = false;
         for (; e < count && at(e) >= 0x80; ++e) {
             const uint8_t c = ClassAt(chars[e], form);
-            if ((c != kKanji1 && c != kKanji2 && c != kKanji3) || e - k >= 2)
+            const bool side = whole && c == kCodeLike && SideWord(at(e));
+            const bool unseenKanji = whole && (c == kKanji4 || c == kKanji5 || (c == kCodeLike && !side));
+            codeLike = codeLike || c == kCodeLike || unseenKanji;
+            unseen = unseen || unseenKanji || e - k >= 2;
+            if ((c != kKanji1 && c != kKanji2 && c != kKanji3 && !unseenKanji && !side) ||
+                e - k >= (whole ? 4 : 2))
                 return 0;
         }
         japanese += e - k;
@@ -593,28 +610,73 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form)
         const bool spaced = (apart(before) || opens) && (apart(after) || after == ':' || shuts);
         if (!suffix && !prefix && !enclosed && !spaced)
             return 0;
+        // Kanji that code's pairs make often ("左", "右", "機") stand so only
+        // set apart as words, between zeros: "左-右", "左 / 右".
+        if (codeLike && (suffix || prefix || !(spaced || enclosed)))
+            return 0;
         setApart = setApart || (spaced && !suffix && !prefix && !enclosed);
         // A word of one kanji with a space beside it, as a column's
         // heading or a count's unit sets it (" 昔  ", "(1 行)"), stands
         // alone too in a string of four characters or more (code's pair
         // and a byte or two between zeros: "V 化").
-        spacedAlone = spacedAlone || (e == k + 1 && (before == ' ' || after == ' '));
+        // So does a label's word of one kanji ("列: %s").
+        spacedAlone = spacedAlone || (e == k + 1 && (before == ' ' || after == ' ' ||
+                                                     (after == ':' && at(e + 1) == ' ')));
         glued = glued || suffix || prefix;
         k = e;
     }
-    if (japanese == 0 || (setApart && japanese < 2 && !(spacedAlone && count >= 4)))
+    if (japanese == 0 || (setApart && japanese < 2 && !(spacedAlone && count >= 4)) || (unseen && !format))
         return 0;
     return glued ? 2 : 1;
+}
+
+// Whether characters [0, count) of a row begin with a format ("%s", "%d").
+bool FormatFirst(const RowChar *chars, size_t count)
+{
+    return count > 1 && chars[0].code == '%' && (chars[1].code | 0x20) >= 'a' && (chars[1].code | 0x20) <= 'z';
+}
+
+// Whether characters [0, count) of a Shift-JIS row begin with a word of
+// one or two common kanji that a space, ":" or "=" ends, and then a
+// format, a number, a quote or a bracket, Japanese text or a word of
+// three letters ("行 %d", "値: %s", "索引 \"%s\""), as a table's headings
+// and a count's units stand: code's pairs seldom end so (a pair, a space
+// and a byte or two of code's own read otherwise: "尽 c0").
+bool KanjiWordFirst(const RowChar *chars, size_t count, int form)
+{
+    size_t k = 0;
+    while (k < count && k < 2 && chars[k].size == 2) {
+        const uint8_t c = ClassAt(chars[k], form);
+        if (c != kKanji1 && c != kKanji2 && c != kKanji3)
+            return false;
+        ++k;
+    }
+    const uint32_t after = k > 0 && k < count ? chars[k].code : 0;
+    if (after != ' ' && after != ':' && after != '=')
+        return false;
+    const size_t sign = k++;
+    while (k < count && k < sign + 3 && chars[k].code == ' ')
+        ++k;
+    if (k >= count)
+        return after == ':';
+    const uint32_t next = chars[k].code;
+    size_t letters = 0;
+    while (k + letters < count && ((chars[k + letters].code | 0x20) >= 'a' && (chars[k + letters].code | 0x20) <= 'z'))
+        ++letters;
+    return next == '%' || (next >= '0' && next <= '9') || next == '(' || next == '[' || next == '"' ||
+           next == '\'' || next == '<' || next == '=' || next >= 0x80 || letters >= 3;
 }
 
 // Whether a Shift-JIS row at a dirty start and a clean end, of
 // kWordsAfterCode characters at most, is such text from its first
 // character on: a name or a format glued to a kanji word ("WHERE句"
 // right after code's bytes), or, from a letter, a digit, a space, "*",
-// "(" or "[", any text of kanji words that ShiftJisTermsInText keeps
-// between zeros ("a2 封筒", "[不明]", " 下側: %s %s"): machine code's last
-// bytes before a zero seldom read so, as their pairs are seldom common
-// kanji set apart as words.
+// "(", "[", a format or a word of KanjiWordFirst, any text of kanji words
+// that ShiftJisTermsInText keeps between zeros ("a2 封筒", "[不明]",
+// " 下側: %s %s", "%s 列", "行 %d"): machine code's last bytes before a
+// zero seldom read so, as their pairs are seldom common kanji set apart
+// as words.  (Not from another kanji or a sign that code's bytes make
+// before one: "米DT", "/英蛍".)
 constexpr size_t kWordsAfterCode = 40;
 bool TermsAfterCode(const RowChar *chars, size_t count, int form)
 {
@@ -622,30 +684,74 @@ bool TermsAfterCode(const RowChar *chars, size_t count, int form)
         return false;
     const uint32_t u = chars[0].code;
     const bool name = ((u | 0x20) >= 'a' && (u | 0x20) <= 'z') || u == '%';
-    // (Not from a kanji or a sign that code's bytes make before one:
-    // "米DT", "/英蛍".)
-    const bool first = IsWordChar(u) || u == ' ' || u == '*' || u == '(' || u == '[';
+    const bool first = IsWordChar(u) || u == ' ' || u == '*' || u == '(' || u == '[' ||
+                       FormatFirst(chars, count) || KanjiWordFirst(chars, count, form);
     if (!name && !first)
         return false;
     // The string is read once for both ways.
-    const int terms = ShiftJisTermsInText(chars, count, form);
+    const int terms = ShiftJisTermsInText(chars, count, form, false);
     return (name && terms == 2) || (first && terms > 0);
 }
 
 // Where a Shift-JIS row at a dirty start and a clean end reads as
-// TermsAfterCode's text: from its first character (0), or from its second
+// TermsAfterCode's text: from its first character (0); from its second
 // (1) when the first is a pair that text does not begin with before a
 // name, a symbol or a kanji it seldom or never uses (code's last byte and
-// the byte after it: "∈PL/pgSQL関数%s"); `count` when it does not.
+// the byte after it: "∈PL/pgSQL関数%s"); or after code's last byte or two
+// glued before a format or a word of KanjiWordFirst, one or two ASCII
+// characters but a space, or a pair ("H%s 行 %d", "L$版 %d", "蛎%s 節"):
+// text seldom glues a sign or a letter before them.  `count` when it
+// reads so from none of those.
 size_t TermsAfterCodeStart(const RowChar *chars, size_t count, int form)
 {
-    if (TermsAfterCode(chars, count, form))
+    if (count < 3)
+        return TermsAfterCode(chars, count, form) ? 0 : count;
+    // (A letter glued before a format or a bracket, or before a column of
+    // spaces, is code's last byte there even where the text reads on
+    // from it: "H%s 節", "A(%s 行)", "H  %s 版".)
+    const uint32_t second = chars[1].code;
+    const bool gluedLetter = chars[0].size == 1 && (chars[0].code | 0x20) >= 'a' && (chars[0].code | 0x20) <= 'z' &&
+                             (second == '%' || second == '(' || (second == ' ' && chars[2].code == ' '));
+    if (!gluedLetter && TermsAfterCode(chars, count, form))
         return 0;
-    if (count < 3 || chars[0].size != 2 || !IsWordChar(chars[1].code))
-        return count;
+    if (gluedLetter)
+        return TermsAfterCode(chars + 1, count - 1, form) ? 1 : TermsAfterCode(chars, count, form) ? 0 : count;
     const uint8_t c = ClassAt(chars[0], form);
     const bool glued = c == kSymbol || c == kOther || c == kKanji4 || c == kKanji5 || c == kCodeLike;
-    return glued && TermsAfterCode(chars + 1, count - 1, form) ? 1 : count;
+    if (chars[0].size == 2 && IsWordChar(chars[1].code))
+        return glued && TermsAfterCode(chars + 1, count - 1, form) ? 1 : count;
+    for (size_t k = 1; k <= 2 && k + 2 < count; ++k) {
+        const RowChar &last = chars[k - 1];
+        if (last.code == ' ' || (last.size == 2 && k > 1))
+            return count;
+        if ((FormatFirst(chars + k, count - k) || KanjiWordFirst(chars + k, count - k, form)) &&
+            TermsAfterCode(chars + k, count - k, form))
+            return k;
+    }
+    return count;
+}
+
+// Whether the first two characters of a Shift-JIS row are a word of
+// technical text that begins with a kanji of the code-like class (code's
+// pairs make it often, and a span at a dirty edge is cut after it): a
+// symbol, a function, the past, a side ("記号", "機能", "過去", "左辺",
+// "右から").  Code's pair glued before the text's first character seldom
+// makes such a word.
+bool CodeLikeWordHead(const RowChar *chars, size_t end)
+{
+    static constexpr char16_t kWords[] =
+        u"記号記述記録記憶記載記法記入記事記名機能機械機構機種機器機密機関機会過去過大過剰過程過負"
+        u"過多過度運用運転運営運行遠隔遠方稼働稼動工場工学工程工夫広域広告広く広い広げ左辺左側左端"
+        u"左上左下左寄左揃左右左か左へ左に左の右辺右側右端右上右下右寄右揃右か右へ右に右の右ク会話"
+        u"会社会議会員会計往復急速教育請求議論輸入輸出輸送静的静止青色家族室内水平水準液晶科学窓口"
+        u"美術習慣荷重課題課金購入購読逆順逆方逆引逆変逆数混在混合精度精密箇所箇条携帯攻撃映像架空"
+        u"校正衛星誘導講座輝度遂行閲覧陰影隠し隠す駆動心配気付営業職場職員犯罪食品興味触れ買い詰め";
+    if (end < 2 || chars[0].size != 2 || chars[1].size != 2 || chars[1].at != chars[0].at + 2)
+        return false;
+    for (size_t k = 0; k + 1 < sizeof kWords / sizeof kWords[0] - 1; k += 2)
+        if (kWords[k] == chars[0].code && kWords[k + 1] == chars[1].code)
+            return true;
+    return false;
 }
 
 // Whether the first character of a span at a dirty edge is machine
@@ -742,6 +848,53 @@ uint32_t GluedPairAfterZero(const RowChar *chars, size_t end, int form)
     return (rare && IsCommonTextClass(b)) || column || KanjiBeforeFormat(chars, k, end, form)
                ? static_cast<uint32_t>(k + 1)
                : 0;
+}
+
+// Where a Shift-JIS span after a zero whose head [0, first) the pairs or
+// the glued-pair rule cut begins: at the zero again when that head is
+// one to three kanji, pairs side by side, the first not of the code-like
+// class (what x86 code's moves and loads make), none repeated (code's
+// padding),
+// right before the span's own Japanese characters (after one kanji, a
+// hiragana or another kanji), in a row of three characters at least
+// ("委員会の設定", "錠の取得", "観測値"): text's words of
+// kanji its vocabulary seldom uses read so, and code's pairs between a
+// zero and text seldom stand there.
+uint32_t WordAfterZero(const RowChar *chars, uint32_t end, uint32_t first)
+{
+    const uint8_t next = first < end ? ClassOf(chars[first].code, 0) : static_cast<uint8_t>(kOther);
+    if (first == 0 || first > 3 || end < 3 || !IsJapaneseClass(next) ||
+        (first == 1 && next != kHiraganaCommon && next != kHiragana && !IsIdeograph(chars[first].code)))
+        return first;
+    for (uint32_t k = 0; k <= first; ++k) {
+        if (chars[k].size != 2 || (k > 0 && chars[k].at != chars[k - 1].at + 2))
+            return first;
+        if (k < first && (!IsIdeograph(chars[k].code) || (k == 0 && ClassOf(chars[k].code, 0) == kCodeLike) ||
+                          (k > 0 && chars[k].code == chars[k - 1].code)))
+            return first;
+    }
+    return 0;
+}
+
+// Whether a Shift-JIS whole string between zeros is one word of three to
+// six kanji, pairs side by side, none repeated, the first not of the
+// code-like class, two of them at least of the two commonest bands
+// ("観察者", "額面価格"): a compound whose other kanji text seldom uses
+// (the pairs score it as code), where code's pairs between zeros seldom
+// hold two such kanji.
+bool KanjiCompound(const RowChar *chars, size_t count)
+{
+    if (count < 3 || count > 6 || ClassOf(chars[0].code, 0) == kCodeLike)
+        return false;
+    size_t common = 0;
+    for (size_t k = 0; k < count; ++k) {
+        if (chars[k].size != 2 || !IsIdeograph(chars[k].code) || (k > 0 && chars[k].at != chars[k - 1].at + 2) ||
+            (k > 0 && chars[k].code == chars[k - 1].code))
+            return false;
+        const uint8_t c = ClassOf(chars[k].code, 0);
+        common += c == kKanji1 || c == kKanji2;
+    }
+    return common >= 2;
 }
 
 // A character that Japanese text never begins with: small kana, the long
@@ -1171,7 +1324,7 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     // Such a string is kept whole, even where a cut would score higher.
     if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::ShiftJis && margin < 0 &&
         (ShiftJisWordsInText(chars, count, static_cast<int>(form)) ||
-         ShiftJisTermsInText(chars, count, static_cast<int>(form)) > 0))
+         ShiftJisTermsInText(chars, count, static_cast<int>(form), true) > 0 || KanjiCompound(chars, count)))
         return Verdict{true, 0, static_cast<uint32_t>(count), 0};
     if (edges.cleanStart && edges.cleanEnd && form == JudgeForm::Utf16Le &&
         Utf16Table(chars, count, 0, static_cast<uint32_t>(count), true))
@@ -1204,10 +1357,13 @@ Verdict JudgeRowWhole(const RowChar *chars, size_t count, JudgeForm form, RowEdg
     // (UTF-16 rows begin at their code units' edges: their heads are
     // not trimmed so.)
     if (form != JudgeForm::Utf16Le) {
-        if (first == 0 && !edges.cleanStart && GluedFirstChar(chars, end, static_cast<int>(form)))
+        const bool word = !edges.cleanStart && form == JudgeForm::ShiftJis && CodeLikeWordHead(chars, end);
+        if (word && first == 1)
+            first = 0;
+        if (first == 0 && !edges.cleanStart && !word && GluedFirstChar(chars, end, static_cast<int>(form)))
             first = 1;
         if (edges.cleanStart && form == JudgeForm::ShiftJis)
-            first = std::max(first, GluedPairAfterZero(chars, end, static_cast<int>(form)));
+            first = WordAfterZero(chars, end, std::max(first, GluedPairAfterZero(chars, end, static_cast<int>(form))));
         first = TextHeadStart(chars, first, end, edges.cleanStart, form);
         // A cut glued first character may have been the span's only
         // Japanese one ("，  "): what is left is no Japanese text.

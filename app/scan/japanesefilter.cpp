@@ -293,6 +293,16 @@ __attribute__((always_inline)) inline bool JapaneseFilter::SettledAsCode(const c
         // reading from that byte is weighed too (JudgeShiftJis).
         if (sjis::IsLead(first) && length - at <= 80 && NameAfterLead(s, at, length))
             return false;
+        // And one with a format or a word of one or two kanji before a
+        // space, ":" or "=" at its start or after a byte or two of code
+        // ("行 %d", "値: %s", "H%s 行", "L$索引 %s").
+        const auto sign = [&](size_t q) { return q < length && (s[q] == ' ' || s[q] == ':' || s[q] == '='); };
+        const auto word = [&](size_t q) {
+            return q + 2 < length && (s[q] == '%' || (sjis::IsLead(s[q]) && (sign(q + 2) || s[q + 2] == '%' ||
+                                                                          (sjis::IsLead(s[q + 2]) && sign(q + 4)))));
+        };
+        if (length - at >= 4 && length - at <= 80 && (word(at) || word(at + 1) || word(at + 2)))
+            return false;
     }
     // The reading from the next byte, where the first pair's trail byte is
     // a lead byte (JudgeShiftJis).

@@ -194,6 +194,15 @@ TEST(JapaneseJudge, RuleCasesFromRealFiles)
          JudgeForm::ShiftJis, false, true, true, 0, 26},
         {"a symbol's pair before names and words", U"∈TIFF/EP 標準 ID", JudgeForm::ShiftJis, false, true,
          true, 1, 14},
+        {"a word of one kanji before a format after code", U"行 %d", JudgeForm::ShiftJis, false, true, true, 0, 4},
+        {"code's letter glued before a format", U"H%s 節", JudgeForm::ShiftJis, false, true, true, 1, 5},
+        {"sides set apart between zeros", U"左-右", JudgeForm::ShiftJis, true, true, true, 0, 3},
+        {"a word begun with a code-like kanji after code", U"機能追加", JudgeForm::ShiftJis, false, true, true, 0,
+         4},
+        {"kanji text seldom uses after a zero", U"委員会の設定を確認してください", JudgeForm::ShiftJis, true, true,
+         true, 0, 15},
+        {"a word of unseen kanji with a format", U"会員番号 %d", JudgeForm::ShiftJis, true, true, true, 0, 7},
+        {"a compound of kanji between zeros", U"額面価格", JudgeForm::ShiftJis, true, true, true, 0, 4},
         // x86-64 instructions right after a zero read as pairs glued to the
         // text: a REX prefix and a move's opcode with its ModRM byte ("H" and
         // 89 EF), a call's opcode (E8 4D), pushes, NOP padding (90 90).  An
