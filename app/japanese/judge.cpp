@@ -11,6 +11,9 @@ namespace japanese {
 
 namespace {
 
+// An ASCII letter, small or capital.
+inline bool IsAsciiLetter(uint32_t u) { return (u | 0x20) >= 'a' && (u | 0x20) <= 'z'; }
+
 // What cutting a head or a tail costs, and the score a span needs, per
 // encoding, in the pair scores' sixteenths: chosen on the tuning half of
 // the catalogues and binaries (scripts/japanese-files.sh).
@@ -48,7 +51,7 @@ bool TextShaped(const RowChar *chars, size_t count, int form)
     for (size_t k = 0; k < count; ++k) {
         const uint32_t u = chars[k].code;
         const uint8_t c = ClassOf(u, form);
-        const bool letter = (u | 0x20) >= 'a' && (u | 0x20) <= 'z';
+        const bool letter = IsAsciiLetter(u);
         // (Half-width katakana are listed only while taken as text.)
         if ((u >= 0xFF01 && u <= 0xFF5E) || (u >= 0xFF61 && u <= 0xFF9F)) {
             ++japanese;
@@ -167,25 +170,24 @@ bool ShiftJisKanaInWords(const RowChar *chars, size_t count, int form)
 // or a mnemonic ("負荷=%lu"); arrows count as Japanese signs ("左→右").
 bool ShiftJisWordsInText(const RowChar *chars, size_t count, int form)
 {
-    const auto letter = [](uint32_t u) { return (u | 0x20) >= 'a' && (u | 0x20) <= 'z'; };
     // Whether the letter at k ends a format: '%' and letters before it.
     const auto formatEnd = [&](size_t k) {
-        while (k > 0 && letter(chars[k - 1].code))
+        while (k > 0 && IsAsciiLetter(chars[k - 1].code))
             --k;
         return k > 0 && chars[k - 1].code == '%';
     };
     // A menu's or a label's mnemonic at k: "(_X)" or "(&X)".
     const auto mnemonic = [&](size_t k) {
         return k + 3 < count && chars[k].code == '(' &&
-               (chars[k + 1].code == '_' || chars[k + 1].code == '&') && letter(chars[k + 2].code) &&
+               (chars[k + 1].code == '_' || chars[k + 1].code == '&') && IsAsciiLetter(chars[k + 2].code) &&
                chars[k + 3].code == ')';
     };
     bool word = false;
     size_t letters = 0;
     for (size_t k = 0; k < count; ++k) {
         const uint32_t u = chars[k].code;
-        letters = letter(u) ? letters + 1 : 0;
-        word = word || letters >= 3 || (u == '%' && k + 1 < count && letter(chars[k + 1].code)) ||
+        letters = IsAsciiLetter(u) ? letters + 1 : 0;
+        word = word || letters >= 3 || (u == '%' && k + 1 < count && IsAsciiLetter(chars[k + 1].code)) ||
                mnemonic(k);
         if (u < 0x80) {
             if (SeldomSign(chars, k, count))
@@ -202,7 +204,7 @@ bool ShiftJisWordsInText(const RowChar *chars, size_t count, int form)
         if (k > 0 && chars[k - 1].code < 0x80) {
             const uint32_t before = chars[k - 1].code;
             if (before != ' ' && before != '(' && before != '"' && before != '\'' && before != '|' &&
-                !(letter(before) && formatEnd(k - 1)))
+                !(IsAsciiLetter(before) && formatEnd(k - 1)))
                 return false;
         }
         // A label: Japanese characters, ": " and what they name ("例: 1-3").
@@ -221,7 +223,7 @@ bool ShiftJisWordsInText(const RowChar *chars, size_t count, int form)
 // A digit or an ASCII letter.
 bool IsWordChar(uint32_t u)
 {
-    return (u >= '0' && u <= '9') || ((u | 0x20) >= 'a' && (u | 0x20) <= 'z');
+    return (u >= '0' && u <= '9') || IsAsciiLetter(u);
 }
 
 // Whether characters [h, j) of a row, the ASCII run before its first
@@ -328,7 +330,7 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
     if (h == 0 && cleanStart)
         return first;
     const auto at = [&](size_t k) { return k < count ? chars[k].code : 0u; };
-    const auto letterAt = [&](size_t k) { return ((at(k) | 0x20) >= 'a' && (at(k) | 0x20) <= 'z'); };
+    const auto letterAt = [&](size_t k) { return IsAsciiLetter(at(k)); };
     const auto later = [&](size_t k, uint32_t a, uint32_t b) {
         for (size_t q = k + 1; q < count; ++q)
             if (chars[q].code == a || chars[q].code == b)
@@ -364,7 +366,7 @@ uint32_t TextHeadStart(const RowChar *chars, uint32_t first, uint32_t count, boo
         case '|':
             return later(k, '|', '|');
         case '-':
-            return next == '-' || next == '%' || ((next | 0x20) >= 'a' && (next | 0x20) <= 'z');
+            return next == '-' || next == '%' || IsAsciiLetter(next);
         case '#':
             return next == ' ';
         default:
@@ -572,7 +574,7 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form, bool whole
         if (u < 0x80) {
             if (SeldomSign(chars, k, count))
                 return 0;
-            format = format || (u == '%' && ((at(k + 1) | 0x20) >= 'a' && (at(k + 1) | 0x20) <= 'z'));
+            format = format || (u == '%' && IsAsciiLetter(at(k + 1)));
             ++k;
             continue;
         }
@@ -633,7 +635,7 @@ int ShiftJisTermsInText(const RowChar *chars, size_t count, int form, bool whole
 // Whether characters [0, count) of a row begin with a format ("%s", "%d").
 bool FormatFirst(const RowChar *chars, size_t count)
 {
-    return count > 1 && chars[0].code == '%' && (chars[1].code | 0x20) >= 'a' && (chars[1].code | 0x20) <= 'z';
+    return count > 1 && chars[0].code == '%' && IsAsciiLetter(chars[1].code);
 }
 
 // Whether characters [0, count) of a Shift-JIS row begin with a word of
@@ -661,7 +663,7 @@ bool KanjiWordFirst(const RowChar *chars, size_t count, int form)
         return after == ':';
     const uint32_t next = chars[k].code;
     size_t letters = 0;
-    while (k + letters < count && ((chars[k + letters].code | 0x20) >= 'a' && (chars[k + letters].code | 0x20) <= 'z'))
+    while (k + letters < count && IsAsciiLetter(chars[k + letters].code))
         ++letters;
     return next == '%' || (next >= '0' && next <= '9') || next == '(' || next == '[' || next == '"' ||
            next == '\'' || next == '<' || next == '=' || next >= 0x80 || letters >= 3;
@@ -683,7 +685,7 @@ bool TermsAfterCode(const RowChar *chars, size_t count, int form)
     if (count > kWordsAfterCode)
         return false;
     const uint32_t u = chars[0].code;
-    const bool name = ((u | 0x20) >= 'a' && (u | 0x20) <= 'z') || u == '%';
+    const bool name = IsAsciiLetter(u) || u == '%';
     const bool first = IsWordChar(u) || u == ' ' || u == '*' || u == '(' || u == '[' ||
                        FormatFirst(chars, count) || KanjiWordFirst(chars, count, form);
     if (!name && !first)
@@ -710,7 +712,7 @@ size_t TermsAfterCodeStart(const RowChar *chars, size_t count, int form)
     // spaces, is code's last byte there even where the text reads on
     // from it: "H%s 節", "A(%s 行)", "H  %s 版".)
     const uint32_t second = chars[1].code;
-    const bool gluedLetter = chars[0].size == 1 && (chars[0].code | 0x20) >= 'a' && (chars[0].code | 0x20) <= 'z' &&
+    const bool gluedLetter = chars[0].size == 1 && IsAsciiLetter(chars[0].code) &&
                              (second == '%' || second == '(' || (second == ' ' && chars[2].code == ' '));
     if (!gluedLetter && TermsAfterCode(chars, count, form))
         return 0;
